@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/EventListener.h"
+#include "engine/InitProtocol.h"
+#include "engine/Responders.h"
+
+namespace ZQ {
+
+// One phase of the game (menu, level play, tutorial, award, map, story,
+// outro). It receives the player's input while it is the master controller's
+// current one; points are in pixels with the origin at the bottom left.
+// Every operation defaults to doing nothing.
+class Controller : public InitProtocol, public EventListener, public GestureResponder, public TouchResponder {
+public:
+    ~Controller() override = default;
+
+    void setUp() override {}
+    void tearDown() override {}
+    virtual void doStep() {}
+    virtual bool isDone() { return false; }
+
+    void tap(PVRTVec2, float) override {}
+    void doubleTap(PVRTVec2) override {}
+    void swipe(PVRTVec2, int) override {}
+    void touchBegan(PVRTVec2, float) override {}
+    void touchMoved(PVRTVec2, float) override {}
+    void touchEnded(PVRTVec2, float) override {}
+    void touchCancelled(PVRTVec2, float) override {}
+
+    virtual void pause() {}
+    virtual void resume() {}
+    virtual void quit() {}
+};
+
+// The controller that is current before the game flow starts: it ignores all
+// input and is never done.
+class NopController final : public Controller {};
+
+} // namespace ZQ
