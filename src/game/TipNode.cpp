@@ -1,0 +1,33 @@
+#include "game/TipNode.h"
+
+namespace ZQ {
+
+TipNode::TipNode(const std::string& name) : m_name(name) {}
+
+void TipNode::start() {
+    clear();
+    closed = false;
+    idleSeen = false;
+}
+
+void TipNode::clear() {
+    groups.clear();
+}
+
+void TipNode::setTwoRows() {
+    rows = {0.115f, 0.085f};
+}
+
+TPTooltip::TPTooltip(const std::string& name) : TipNode(name) {
+    setTwoRows();
+}
+
+TPIdle::TPIdle(const std::string& name) : TipNode(name) {
+    setTwoRows();
+}
+
+TPRotate::TPRotate(const std::string& name) : TipNode(name) {
+    setTwoRows();
+}
+
+} // namespace ZQ
