@@ -1,0 +1,31 @@
+#include "engine/Composite.h"
+
+#include "engine/Assert.h"
+
+namespace ZQ {
+
+Action::State Loop::run() {
+    ZQ_ASSERT(!children.empty());
+    const uint32_t count = static_cast<uint32_t>(children.size());
+    // Once more children have succeeded in this tick than the loop has,
+    // every child has had a whole fresh life within the tick and none of
+    // them waited: the next pass would do the same, for ever.
+    uint32_t successes = 0;
+    for (;;) {
+        const State result = children[current]->tick();
+        if (result == Success) {
+            ++successes;
+            ZQ_ASSERT(successes <= count);
+            state = Running;
+            current = static_cast<int32_t>((static_cast<uint32_t>(current) + 1) % count);
+            children[current]->reset();
+            continue;
+        }
+        if (result == Running || result == Failure) {
+            return result;
+        }
+        ZQ_ASSERT(false);
+    }
+}
+
+} // namespace ZQ
