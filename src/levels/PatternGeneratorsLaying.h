@@ -1,0 +1,34 @@
+#pragma once
+
+#include "levels/PatternGraph.h"
+
+#include <vector>
+
+// Helpers shared by the generators: they hand freshly built triangles to the
+// graph with their pattern value. Whether a polygon asks its function once or
+// once per triangle is visible to a function with a counter, so each
+// generator picks the helper its tiling calls for.
+namespace ZQ::PatternLaying {
+
+// Apothems of the polygons of side 0.5.
+constexpr float kHexagonApothem = 0.4330127f;
+constexpr float kOctagonApothem = 0.60355335f;
+constexpr float kDodecagonApothem = 0.9330127f;
+
+// Asks f(i, j) for every tile of made, in order, and adds each to the graph.
+void addEachAsking(PatternGraph& graph, std::vector<PatternTile*>& made, const PatternFunction& f, int i,
+                   int j);
+
+// Asks f(i, j) once and gives the value to every tile of made.
+void addAllAskingOnce(PatternGraph& graph, std::vector<PatternTile*>& made, const PatternFunction& f, int i,
+                      int j);
+
+// Adds the single triangle (p0, p1, p2) with the value f(i, j).
+void addTriangle(PatternGraph& graph, const PVRTVec2& p0, const PVRTVec2& p1, const PVRTVec2& p2,
+                 const PatternFunction& f, int i, int j);
+
+// Stops the program when the level hands the generator fewer functions than it
+// has tile classes.
+void requireClasses(const std::vector<PatternFunction>& patterns, int classes);
+
+} // namespace ZQ::PatternLaying
