@@ -74,8 +74,10 @@ void PatternGraph::addTile(PatternTile* tile) {
         for (PatternTile* child : tile->children) {
             addTile(child);
         }
-        // The children now belong to the graph; the parent must not free them.
+        // The leaves now belong to the graph; the emptied inner tile is freed
+        // here, since the caller handed it over like any other.
         tile->children.clear();
+        delete tile;
         return;
     }
     tiles.push_back(tile);

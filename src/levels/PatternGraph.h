@@ -98,8 +98,8 @@ public:
     PatternGraph& operator=(const PatternGraph&) = delete;
 
     // Takes ownership of the tile. A tile that already has children is not
-    // stored itself: its children are added in its place and it stays with
-    // the caller.
+    // stored itself: its leaves are added in its place and the emptied tile
+    // is deleted.
     void addTile(PatternTile* tile);
 };
 
