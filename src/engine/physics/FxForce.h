@@ -1,0 +1,70 @@
+#pragma once
+
+#include "engine/PVRTVector.h"
+
+#include <cstdint>
+
+namespace ZQ::Fx {
+
+// Adds to the accelerations of a substep, before integration. Forces are
+// handed to a ParticleSystem, which owns and deletes them. Particle indices
+// are trusted, as for constraints.
+class Force {
+public:
+    virtual ~Force() = default;
+    virtual void apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) = 0;
+};
+
+// Pushes i and j apart while they are closer than `rest`. The gain 900 is
+// 1/dt² of the 1/30 s step: alone, it moves each particle by half the overlap
+// in one substep. Made by the particle system's pair test only.
+class CollisionForce final : public Force {
+public:
+    CollisionForce(int32_t ai, int32_t aj, float aRest) : i(ai), j(aj), rest(aRest) {}
+    void apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) override;
+
+    static constexpr float GAIN = 900.0f;
+
+    const int32_t i;
+    const int32_t j;
+    const float rest;
+};
+
+// Drags particle i against its last displacement, capped at unit length,
+// scaled by the current level's friction coefficient. Made by the particle
+// system's pair test only, one per particle of a touching pair.
+class FrictionForce final : public Force {
+public:
+    explicit FrictionForce(int32_t ai) : i(ai) {}
+    void apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) override;
+
+    // The acceleration change for a particle that moved by `moved` in its last
+    // step, with friction coefficient mu.
+    static PVRTVec3 drag(const PVRTVec3& moved, float mu);
+
+    const int32_t i;
+};
+
+// A fixed push on particle i: grasps, creatures, braids and letters move
+// through these.
+class ConstantForce final : public Force {
+public:
+    ConstantForce(int32_t ai, const PVRTVec3& aForce) : i(ai), force(aForce) {}
+    void apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) override;
+
+    const int32_t i;
+    const PVRTVec3 force;
+};
+
+// Pulls particle i down (-y) at 10 units/s².
+class GravityForce final : public Force {
+public:
+    explicit GravityForce(int32_t ai) : i(ai) {}
+    void apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) override;
+
+    static constexpr float G = 10.0f;
+
+    const int32_t i;
+};
+
+} // namespace ZQ::Fx

@@ -1,0 +1,106 @@
+#include "engine/physics/FxParticleSystem.h"
+
+namespace ZQ::Fx {
+
+// The order inside a substep matters: pair forces see the positions the last
+// constraints left, the velocity carried into the next substep includes this
+// substep's corrections, and temporary objects die only after every pass.
+void ParticleSystem::step(bool inertia) {
+    for (int32_t s = 0; s < substeps; ++s) {
+        addCollisionForces();
+
+        for (int32_t n = 0; n < p_count; ++n) {
+            accelerations[n] = PVRTVec3();
+        }
+        for (int32_t k = 0; k < fp_count; ++k) {
+            permanentForces[k]->apply(positions, oldPositions, accelerations);
+        }
+        for (int32_t k = 0; k < ft_count; ++k) {
+            temporaryForces[k]->apply(positions, oldPositions, accelerations);
+        }
+
+        integrate(inertia);
+        satisfyConstraints();
+        deleteTemporaries();
+    }
+}
+
+void ParticleSystem::addCollisionForces() {
+    if (!selfCollision || p_count <= 1) {
+        return;
+    }
+    if (pairSearch == PairSearch::Grid) {
+        grid.build(positions, p_count);
+    }
+    int32_t* found = partners.data();
+    for (int32_t i = 0; i < p_count - 1; ++i) {
+        const int32_t n = pairSearch == PairSearch::Grid
+                              ? grid.findClosePartners(positions, i, found)
+                              : findClosePartnersPlain(positions, p_count, i, found);
+        for (int32_t k = 0; k < n; ++k) {
+            const int32_t j = found[k];
+            addTmpForce(new CollisionForce(i, j, CONTACT_DISTANCE));
+            addTmpForce(new FrictionForce(i));
+            addTmpForce(new FrictionForce(j));
+        }
+    }
+}
+
+// Position Verlet, component by component, in this arithmetic order:
+//   a = acceleration * dt²
+//   displacement = (position - oldPosition) * 0.995 + a   (a alone without inertia)
+//   displacement capped at length 0.25 when the clamp is on
+//   next = position + displacement
+// then old <- current <- next <- old: the buffers trade roles, nothing is copied.
+void ParticleSystem::integrate(bool inertia) {
+    const float dt2 = dt * dt;
+    const bool clamp = clampDisplacement != 0.0f;
+    PVRTVec3* const p = positions;
+    PVRTVec3* const o = oldPositions;
+    PVRTVec3* const acc = accelerations;
+    PVRTVec3* const disp = displacements;
+    PVRTVec3* const next = nextPositions;
+    for (int32_t n = 0; n < p_count; ++n) {
+        const PVRTVec3 a = acc[n] * dt2;
+        PVRTVec3 d = inertia ? (p[n] - o[n]) * INERTIA + a : a;
+        if (clamp) {
+            const float l = d.length();
+            if (l > MAX_DISPLACEMENT) {
+                d = d * (MAX_DISPLACEMENT / l);
+            }
+        }
+        disp[n] = d;
+        next[n] = p[n] + d;
+    }
+    PVRTVec3* const formerOld = oldPositions;
+    oldPositions = positions;
+    positions = nextPositions;
+    nextPositions = formerOld;
+}
+
+// Gauss-Seidel: each constraint sees the corrections of the ones before it.
+void ParticleSystem::satisfyConstraints() {
+    for (int32_t pass = 0; pass < CONSTRAINT_PASSES; ++pass) {
+        for (int32_t k = 0; k < ct_count; ++k) {
+            temporaryConstraints[k]->satisfy(positions, p_count);
+        }
+    }
+    for (int32_t pass = 0; pass < CONSTRAINT_PASSES; ++pass) {
+        for (int32_t k = 0; k < cp_count; ++k) {
+            permanentConstraints[k]->satisfy(positions, p_count);
+        }
+    }
+}
+
+void ParticleSystem::deleteTemporaries() {
+    for (int32_t k = 0; k < ft_count; ++k) {
+        delete temporaryForces[k];
+    }
+    ft_count = 0;
+    for (int32_t k = 0; k < ct_count; ++k) {
+        delete temporaryConstraints[k];
+    }
+    ct_count = 0;
+}
+
+} // namespace ZQ::Fx
