@@ -93,6 +93,31 @@ struct Globals {
     BraidModel* braidModel = nullptr;
     StringScoreModel* stringScoreModel = nullptr;
 
+    // One pointer per render pass, in the render-pass list's order; the frame
+    // calls each through its pointer and skips an empty one.
+    Render* renderFlow = nullptr;
+    Render* renderBalloon = nullptr;
+    Render* renderShadowMap = nullptr;
+    Render* renderGoochMultiKnot = nullptr;
+    Render* renderHolo = nullptr;
+    Render* renderCone = nullptr;
+    Render* renderTangle = nullptr;
+    Render* renderParticlesBB = nullptr;
+    Render* renderCaption = nullptr;
+    Render* renderMesh = nullptr;
+    Render* renderWallPaper = nullptr;
+    Render* wallPaperRenderRoom = nullptr;
+    Render* renderTile = nullptr;
+    Render* renderGauge = nullptr;
+    Render* renderBraid = nullptr;
+    Render* renderGrain = nullptr;
+
+    // GL texture names generated at start-up: the shadow map, and the
+    // wallpaper colour and height textures of room buffers 0 and 1.
+    uint32_t shadowMapTexture = 0;
+    uint32_t wallPaperColourTextures[2] = {};
+    uint32_t wallPaperHeightTextures[2] = {};
+
     CaptionBox* captionBox = nullptr;
     PodBox* podBox = nullptr;
     SavedState* savedState = nullptr;

@@ -1,0 +1,16 @@
+# Build step of velmora_embed_shaders: IN (a GLSL file) -> OUT (a header
+# defining ZQ::Shaders::SYMBOL as the file's text, unchanged).
+file(READ ${IN} text)
+set(delimiter "glsl_")
+string(FIND "${text}" ")${delimiter}\"" clash)
+if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${IN} contains the raw-string terminator )${delimiter}\"")
+endif()
+set(header "// Generated from ${IN}; edit that file instead.\n#pragma once\n\nnamespace ZQ::Shaders {\n\ninline constexpr char ${SYMBOL}[] = R\"${delimiter}(${text})${delimiter}\";\n\n} // namespace ZQ::Shaders\n")
+if(EXISTS ${OUT})
+    file(READ ${OUT} old)
+    if(old STREQUAL header)
+        return()
+    endif()
+endif()
+file(WRITE ${OUT} "${header}")

@@ -1,0 +1,105 @@
+#include "platform/ZQEGLBackend.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+
+namespace {
+
+std::string sdlFailure(const char* what) {
+    return std::string(what) + " failed: " + SDL_GetError();
+}
+
+// The window's size: the wanted drawable, shrunk to the display's usable
+// area (with a margin for decorations) while keeping its aspect, so a
+// portrait phone screen fits a landscape monitor.
+void fitToDisplay(int& width, int& height) {
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0 || usable.w <= 0 || usable.h <= 0) {
+        return;
+    }
+    const double scale = std::min({1.0, 0.9 * usable.w / width, 0.9 * usable.h / height});
+    width = std::max(1, static_cast<int>(width * scale));
+    height = std::max(1, static_cast<int>(height * scale));
+}
+
+class WindowBackend : public ZQEGLBackend {
+public:
+    WindowBackend(SDL_Window* window, SDL_GLContext context) : window(window), context(context) {}
+
+    ~WindowBackend() override {
+        SDL_GL_DeleteContext(context);
+        SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+
+    bool makeCurrent() override { return SDL_GL_MakeCurrent(window, context) == 0; }
+
+    void drawableSize(int& width, int& height) const override {
+        SDL_GL_GetDrawableSize(window, &width, &height);
+    }
+
+    void swap() override { SDL_GL_SwapWindow(window); }
+
+    bool pumpEvents() override {
+        SDL_Event event;
+        while (SDL_PollEvent(&event) != 0) {
+            if (event.type == SDL_QUIT) {
+                open = false;
+            }
+        }
+        return open;
+    }
+
+private:
+    SDL_Window* window;
+    SDL_GLContext context;
+    bool open = true;
+};
+
+} // namespace
+
+std::unique_ptr<ZQEGLBackend> makeWindowBackend(const ZQEGLContext::Options& options, std::string& failure) {
+    // OpenGL ES through EGL (not GLX), the same library the headless context uses.
+    SDL_SetHint(SDL_HINT_OPENGL_ES_DRIVER, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        failure = sdlFailure("SDL video start-up (is there a display?)");
+        return nullptr;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    // The game draws into its own framebuffers; the window only shows them.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+    int width = options.width;
+    int height = options.height;
+    fitToDisplay(width, height);
+    SDL_Window* window =
+        SDL_CreateWindow(options.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                         SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_SHOWN);
+    if (window == nullptr) {
+        failure = sdlFailure("SDL_CreateWindow with OpenGL ES");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return nullptr;
+    }
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (context == nullptr) {
+        failure = sdlFailure("SDL_GL_CreateContext for OpenGL ES 2.0");
+        SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return nullptr;
+    }
+    auto backend = std::make_unique<WindowBackend>(window, context);
+    if (!backend->makeCurrent()) {
+        failure = sdlFailure("SDL_GL_MakeCurrent");
+        return nullptr;
+    }
+    // Pacing is the frame loop's; vsync only keeps a swap from tearing.
+    SDL_GL_SetSwapInterval(1);
+    return backend;
+}

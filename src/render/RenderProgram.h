@@ -1,0 +1,84 @@
+#pragma once
+
+#include "engine/InitProtocol.h"
+#include "engine/PVRTMatrix.h"
+
+#include <GLES2/gl2.h>
+
+#include <initializer_list>
+#include <memory>
+#include <vector>
+
+namespace ZQ {
+
+class ShaderProgram;
+
+// The names of one member of a uniform array, "array[i].member" for each
+// element i: built once at set-up, kept on the heap for the program's life,
+// and registered under these copies' addresses, so draw-time lookups go
+// through names()[i].
+class ElementNames {
+public:
+    void build(const char* array, const char* member, int count);
+    const char* operator[](int element) const;
+    int size() const { return static_cast<int>(names.size()); }
+
+private:
+    std::vector<std::unique_ptr<char[]>> names;
+};
+
+// A shader program as the passes see it: its GL program holder and the
+// matrices every program keeps. World units are pixels; with the default
+// view the eye sits at (W/2, H/2, H + 1) looking down -z at the screen
+// rectangle [0, W] x [0, H] in the plane z = 0.
+//
+// Created zero-filled (all matrices zero) by its pass; setUp (GL context
+// current) makes the holder and fills the matrices, tearDown frees the holder.
+// Main thread only.
+class RenderProgram : public InitProtocol {
+public:
+    RenderProgram() = default;
+    RenderProgram(const RenderProgram&) = delete;
+    RenderProgram& operator=(const RenderProgram&) = delete;
+
+    void setUp() override = 0;
+    // Frees the holder, which deletes the GL program.
+    void tearDown() override;
+    virtual ~RenderProgram();
+    // glUseProgram, then enable and point each attribute.
+    virtual void use() {}
+    // Stores m as the model matrix; uploads nothing.
+    virtual void setModelMatrix(const float m[16]);
+    virtual void setUniforms() {}
+    // Disables the attribute arrays.
+    virtual void unuse() {}
+
+    // The matrices of the default camera for a W x H screen.
+    static PVRTMat4 defaultView();                                             // translation (0, 0, -1)
+    static PVRTMat4 perspective(float width, float height, float fieldOfView); // near 1.5, far 3H
+    static PVRTMat4 centring(float width, float height);                       // translation (-W/2, -H/2, -H)
+
+    // Upper-left 3x3 of the inverse transpose of an affine model-view matrix,
+    // column-major for glUniformMatrix3fv. A singular matrix (scale 0 while an
+    // item pops in) gives the identity rather than garbage.
+    static void normalMatrix(float out[9], const PVRTMat4& modelView);
+
+    ShaderProgram* shader = nullptr;
+    PVRTMat4 viewMatrix;       // V
+    PVRTMat4 projectionMatrix; // P
+    PVRTMat4 centringMatrix;   // C
+    PVRTMat4 modelMatrix;      // M
+    PVRTMat4 cameraMatrix;     // P·V·C
+
+protected:
+    // The set-up every program follows: make the holder, build the sources,
+    // register the uniforms then the attributes in the order given, then fill
+    // the matrices for the engine's screen size and field of view.
+    void setUpShader(const char* className, bool header, const char* vertexSource, const char* fragmentSource,
+                     std::initializer_list<const char*> uniforms,
+                     std::initializer_list<const char*> attributes);
+    void registerElements(const ElementNames& names);
+    void fillMatrices();
+};
+
+} // namespace ZQ

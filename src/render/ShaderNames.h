@@ -1,0 +1,32 @@
+#pragma once
+
+// The attribute and uniform names of every shader program, one constant per
+// name. Programs register and look up locations by the ADDRESS of these
+// constants (ZQ::ShaderProgram), never by their text, so a name must always be
+// spelled through this table: a second string with the same letters is a
+// different key. `inline` gives each constant one address in the whole program.
+//
+// Add a program's own names here, one line each, in the block they belong to.
+
+namespace ZQ::ShaderNames {
+
+// clang-format off
+// Uniforms shared by many programs.
+inline constexpr char u_modelViewProjectionMatrix[] = "u_modelViewProjectionMatrix";
+inline constexpr char u_MVMatrix[]                  = "u_MVMatrix";
+inline constexpr char u_modelViewMatrix[]           = "u_modelViewMatrix";
+inline constexpr char u_NMatrix[]                   = "u_NMatrix";
+inline constexpr char u_normalMatrix[]              = "u_normalMatrix";
+inline constexpr char u_lightPos[]                  = "u_lightPos";
+inline constexpr char u_eye[]                       = "u_eye";
+inline constexpr char u_alpha[]                     = "u_alpha";
+
+// Attributes shared by many programs.
+inline constexpr char a_position[] = "a_position";
+inline constexpr char a_normal[]   = "a_normal";
+
+// The window's copy of the finished frame (ZQEGLContext).
+inline constexpr char u_screen[] = "u_screen";
+// clang-format on
+
+} // namespace ZQ::ShaderNames
