@@ -5,7 +5,7 @@ namespace ZQ {
 namespace {
 
 // clang-format off
-constexpr std::array<PaletteEntry, kPaletteSize> kEntries{{
+constexpr auto kEntries = std::to_array<PaletteEntry>({
     {"antiqueWhite",       &Palette::antiqueWhite},          // 0
     {"azure",              &Palette::azure},                 // 1
     {"bisque",             &Palette::bisque},                // 2
@@ -196,19 +196,10 @@ constexpr std::array<PaletteEntry, kPaletteSize> kEntries{{
     {"violetRed",          &Palette::violetRed},             // 187
     {"violetRedMedium",    &Palette::violetRedMedium},       // 188
     {"violetRedPale",      &Palette::violetRedPale},         // 189
-}};
+});
 // clang-format on
 
-// A missing row would leave a zero entry at the end of the fixed-size array.
-constexpr bool allEntriesFilled() {
-    for (const PaletteEntry& e : kEntries) {
-        if (e.name == nullptr || e.colour == nullptr) {
-            return false;
-        }
-    }
-    return true;
-}
-static_assert(allEntriesFilled(), "the palette holds 190 colours");
+static_assert(kEntries.size() == kPaletteSize, "the palette holds 190 colours");
 
 } // namespace
 

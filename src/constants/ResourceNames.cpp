@@ -5,7 +5,7 @@ namespace ZQ::ResourceNames {
 namespace {
 
 // clang-format off
-constexpr std::array<const std::string*, kCount> kAll{
+constexpr auto kAll = std::to_array<const std::string*>({
     &separator,                 // 0
     &ui_,                       // 1
     &ui_play,                   // 2
@@ -124,19 +124,10 @@ constexpr std::array<const std::string*, kCount> kAll{
     &tips_TPHands_,             // 115
     &tips_TPHands_1,            // 116
     &tips_TPHands_2,            // 117
-};
+});
 // clang-format on
 
-// A missing row would leave a null entry at the end of the fixed-size array.
-constexpr bool allEntriesFilled() {
-    for (const std::string* name : kAll) {
-        if (name == nullptr) {
-            return false;
-        }
-    }
-    return true;
-}
-static_assert(allEntriesFilled(), "118 resource names");
+static_assert(kAll.size() == kCount, "118 resource names");
 
 } // namespace
 
