@@ -1,0 +1,73 @@
+#pragma once
+
+#include "cords/CordModel.h"
+#include "engine/Model.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace ZQ {
+
+class CordMeshWorker;
+struct MeshBuffer;
+
+// The cord-mesh model: every frame it re-meshes each string of the cord as a
+// tube into one shared MeshBuffer and uploads it, for the cord and shadow-map
+// passes. With more than one string (and a profile that allows it) the
+// worker thread meshes the first jobs while the calling thread meshes the
+// rest.
+//
+// Threads: the model is constructed, stepped and destroyed on one thread
+// (the main thread), which holds the mutex at all times except inside
+// doStep between handing the worker its jobs and waiting for them. The
+// worker only ever runs jobs it was handed under that mutex and never calls
+// GL. The handed list doubles as the pending flag: non-empty means work is
+// pending; one condition variable serves both directions.
+class ShadowModel : public Model {
+public:
+    // Generates the GL buffer names (a context must be current), takes the
+    // mutex for the calling thread and starts the worker.
+    explicit ShadowModel(int32_t meshThreads);
+    // Stops and joins the worker, deletes the jobs, the arrays and the GL names.
+    ~ShadowModel() override;
+    ShadowModel(const ShadowModel&) = delete;
+    ShadowModel& operator=(const ShadowModel&) = delete;
+
+    // Nothing without jobs; otherwise meshes every string and uploads both arrays.
+    void doStep() override;
+    // The meshing part of doStep without the upload: every job runs once, the
+    // worker's share on the worker. Returns when all are done.
+    void meshJobs();
+
+    // Level start: one job per segment in order, runs following one another,
+    // arrays sized for their totals. The segments must stay in place until
+    // unloadJobs. Replaces the jobs of an earlier level.
+    void loadJobs(const std::vector<CordModel::Segment>& segments);
+    // Level end: deletes the jobs and frees both arrays; the GL buffers keep
+    // their last upload.
+    void unloadJobs();
+
+    const MeshBuffer& getBuffer() const { return *buffer; }
+    const std::vector<CordMeshWorker*>& getJobs() const { return jobs; }
+    // Jobs the worker takes of n: round(n x 0.5 + 0.5), halves away from zero.
+    static int32_t workerShare(int32_t jobCount);
+
+private:
+    void workerLoop();
+
+    MeshBuffer* buffer;
+    std::vector<CordMeshWorker*> jobs;
+    const int32_t meshThreads;
+    const std::thread::id owner;
+    std::mutex mutex;
+    std::condition_variable condition;
+    std::unique_lock<std::mutex> ownerLock; // the owner's hold on the mutex between frames
+    std::vector<CordMeshWorker*> handedJobs;
+    bool stopping = false;
+    std::thread thread; // last: starts once everything above exists
+};
+
+} // namespace ZQ

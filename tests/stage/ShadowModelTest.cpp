@@ -1,0 +1,174 @@
+#include "stage/ShadowModel.h"
+
+#include "cords/CordMeshWorker.h"
+#include "engine/Globals.h"
+#include "stage/MeshBuffer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using ZQ::CordMeshWorker;
+using ZQ::ShadowModel;
+
+// A cord model of `particles` particles cut into `strings` strings the way the
+// cord model cuts them, moving a little every frame. The cord-mesh jobs read
+// it through the engine globals.
+class ShadowModelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved = ZQ::gGlobals;
+        cord.instance->radius = 1.5f;
+        ZQ::gGlobals.cordModel = &cord;
+    }
+    void TearDown() override { ZQ::gGlobals = saved; }
+
+    void layCord(int particles, int strings) {
+        cord.count = particles;
+        cord.segments.clear();
+        const int k = particles / strings;
+        for (int i = 0; i < strings - 1; ++i) {
+            cord.segments.push_back({i * k, (i + 1) * k - 1, i});
+        }
+        cord.segments.push_back({(strings - 1) * k, particles - 1, strings - 1});
+        moveCord(0);
+    }
+    void moveCord(int frame) {
+        const float f = static_cast<float>(frame);
+        for (int i = 0; i < cord.count; ++i) {
+            const float a = 0.4f * static_cast<float>(i);
+            cord.positions[i] = PVRTVec3(30.0f * std::cos(a + 0.05f * f), 2.0f * static_cast<float>(i),
+                                         30.0f * std::sin(a) + std::sin(0.1f * f + a));
+        }
+    }
+
+    static bool sameArrays(const ZQ::MeshBuffer& a, const ZQ::MeshBuffer& b) {
+        if (a.vertexBytes != b.vertexBytes || a.indexBytes != b.indexBytes ||
+            a.ranges.size() != b.ranges.size()) {
+            return false;
+        }
+        for (size_t i = 0; i < a.ranges.size(); ++i) {
+            if (a.ranges[i].firstIndex != b.ranges[i].firstIndex ||
+                a.ranges[i].indexCount != b.ranges[i].indexCount) {
+                return false;
+            }
+        }
+        return std::memcmp(a.vertices, b.vertices, a.vertexBytes) == 0 &&
+               std::memcmp(a.indices, b.indices, a.indexBytes) == 0;
+    }
+
+    ZQ::Globals saved;
+    ZQ::CordModel cord;
+};
+
+TEST(ShadowModelSplitTest, WorkerTakesHalfRoundedUp) {
+    EXPECT_EQ(ShadowModel::workerShare(2), 2);
+    EXPECT_EQ(ShadowModel::workerShare(3), 2);
+    EXPECT_EQ(ShadowModel::workerShare(4), 3);
+}
+
+TEST_F(ShadowModelTest, LoadingSizesTheArraysAndUnloadingFreesThem) {
+    ShadowModel model(2);
+    layCord(122, 4);
+    model.loadJobs(cord.segments);
+    ASSERT_EQ(model.getJobs().size(), 4u);
+    size_t vertices = 0;
+    size_t indices = 0;
+    for (const auto& s : cord.segments) {
+        vertices += static_cast<size_t>(14 + 14 * ((s.last - s.first) * 3 + 12));
+        indices += static_cast<size_t>(84 * ((s.last - s.first) * 3 + 12));
+    }
+    EXPECT_EQ(model.getBuffer().vertexBytes, vertices * 36);
+    EXPECT_EQ(model.getBuffer().indexBytes, indices * 4);
+    EXPECT_EQ(model.getBuffer().ranges.size(), 4u);
+
+    // A new level replaces the jobs and the arrays.
+    layCord(40, 1);
+    model.loadJobs(cord.segments);
+    ASSERT_EQ(model.getJobs().size(), 1u);
+    EXPECT_EQ(model.getBuffer().vertexBytes, static_cast<size_t>(14 + 14 * (39 * 3 + 12)) * 36);
+
+    model.unloadJobs();
+    EXPECT_TRUE(model.getJobs().empty());
+    EXPECT_EQ(model.getBuffer().vertices, nullptr);
+    EXPECT_EQ(model.getBuffer().indices, nullptr);
+    EXPECT_EQ(model.getBuffer().vertexBytes, 0u);
+    EXPECT_EQ(model.getBuffer().indexBytes, 0u);
+    model.doStep(); // no jobs: nothing to run
+}
+
+// Meshing on two threads must give the bytes one thread gives, frame after
+// frame, whichever way the strings are split.
+TEST_F(ShadowModelTest, TwoThreadsGiveTheBytesOfOneOverAHundredFrames) {
+    for (int strings : {2, 3, 4}) {
+        layCord(122, strings);
+        ShadowModel single(1);
+        ShadowModel threaded(2);
+        single.loadJobs(cord.segments);
+        threaded.loadJobs(cord.segments);
+        for (int frame = 0; frame < 100; ++frame) {
+            moveCord(frame);
+            single.meshJobs();
+            threaded.meshJobs();
+            ASSERT_TRUE(sameArrays(single.getBuffer(), threaded.getBuffer()))
+                << strings << " strings, frame " << frame;
+        }
+        // Every string was meshed and its range written, whichever thread ran it.
+        for (const CordMeshWorker* job : threaded.getJobs()) {
+            const auto& range = threaded.getBuffer().ranges[static_cast<size_t>(job->getSegment().index)];
+            EXPECT_EQ(range.firstIndex, job->firstIndex());
+            EXPECT_EQ(range.indexCount, job->GetTriangleIndexCount());
+            EXPECT_EQ(job->getFrame(), 100.0f);
+        }
+    }
+}
+
+TEST_F(ShadowModelTest, OneStringStaysOnTheCallingThread) {
+    layCord(60, 1);
+    ShadowModel model(2);
+    model.loadJobs(cord.segments);
+    model.meshJobs();
+    // Were it handed to the worker, the step would have had to wait for it;
+    // the job's frame shows it ran exactly once either way.
+    EXPECT_EQ(model.getJobs()[0]->getFrame(), 1.0f);
+    const CordMeshWorker& job = *model.getJobs()[0];
+    for (int v = job.firstVertex(); v <= job.lastVertex(); ++v) {
+        ASSERT_TRUE(std::isfinite(model.getBuffer().vertices[v].position[0]));
+    }
+}
+
+TEST_F(ShadowModelTest, DestroyingStopsTheWorkerInAnyState) {
+    layCord(122, 4);
+    for (int steps : {0, 1, 3}) {
+        auto model = std::make_unique<ShadowModel>(2);
+        model->loadJobs(cord.segments);
+        for (int i = 0; i < steps; ++i) {
+            model->meshJobs();
+        }
+        model.reset(); // joins: a worker left blocked would hang here
+    }
+    SUCCEED();
+}
+
+using ShadowModelDeathTest = ShadowModelTest;
+
+TEST_F(ShadowModelDeathTest, SteppingFromAnotherThreadStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    layCord(60, 2);
+    EXPECT_DEATH(
+        {
+            ShadowModel model(2);
+            model.loadJobs(cord.segments);
+            std::thread other([&model] { model.meshJobs(); });
+            other.join();
+        },
+        "function meshJobs, file ShadowModel\\.cpp");
+}
+
+} // namespace
