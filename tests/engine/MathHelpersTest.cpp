@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "SeededRandom.h"
 #include "constants/VectorConstants.h"
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
 #include "engine/Random.h"
+#include "support/SeededRandom.h"
 
 namespace {
 
