@@ -37,15 +37,6 @@ size_t MeshBuffer::vertexCount() const {
     return vertexBytes / sizeof(CordVertex);
 }
 
-void MeshBuffer::generateNames() {
-    if (vbo == 0) {
-        glGenBuffers(1, &vbo);
-    }
-    if (ibo == 0) {
-        glGenBuffers(1, &ibo);
-    }
-}
-
 void MeshBuffer::deleteNames() {
     if (vbo != 0) {
         glDeleteBuffers(1, &vbo);
@@ -57,7 +48,13 @@ void MeshBuffer::deleteNames() {
     }
 }
 
-void MeshBuffer::upload() const {
+void MeshBuffer::upload() {
+    if (vbo == 0) {
+        glGenBuffers(1, &vbo);
+    }
+    if (ibo == 0) {
+        glGenBuffers(1, &ibo);
+    }
     glBindBuffer(GL_ARRAY_BUFFER, vbo);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBytes), vertices, usage);
     glBindBuffer(GL_ARRAY_BUFFER, 0);

@@ -44,10 +44,10 @@ struct MeshBuffer {
     size_t indexCount() const { return indexBytes / sizeof(uint32_t); }
 
     // GL side, main thread with a current context.
-    void generateNames();
+    // Re-specifies both GL buffers with the whole of both arrays, generating
+    // the buffer names on first use.
+    void upload();
     void deleteNames();
-    // Re-specifies both GL buffers with the whole of both arrays.
-    void upload() const;
 };
 
 } // namespace ZQ

@@ -11,9 +11,7 @@ namespace ZQ {
 
 ShadowModel::ShadowModel(int32_t meshThreads)
     : buffer(new MeshBuffer(GL_DYNAMIC_DRAW)), meshThreads(meshThreads), owner(std::this_thread::get_id()),
-      ownerLock(mutex), thread(&ShadowModel::workerLoop, this) {
-    buffer->generateNames();
-}
+      ownerLock(mutex), thread(&ShadowModel::workerLoop, this) {}
 
 ShadowModel::~ShadowModel() {
     // Only the thread that holds the mutex may release it to the worker.
@@ -88,6 +86,7 @@ void ShadowModel::workerLoop() {
         for (CordMeshWorker* job : handedJobs) {
             job->process();
         }
+        workerJobCount += static_cast<int64_t>(handedJobs.size());
         handedJobs.clear();
         condition.notify_one();
     }

@@ -28,8 +28,8 @@ struct MeshBuffer;
 // pending; one condition variable serves both directions.
 class ShadowModel : public Model {
 public:
-    // Generates the GL buffer names (a context must be current), takes the
-    // mutex for the calling thread and starts the worker.
+    // Takes the mutex for the calling thread and starts the worker. No GL
+    // call: the buffer names are made by the first upload.
     explicit ShadowModel(int32_t meshThreads);
     // Stops and joins the worker, deletes the jobs, the arrays and the GL names.
     ~ShadowModel() override;
@@ -52,10 +52,13 @@ public:
 
     const MeshBuffer& getBuffer() const { return *buffer; }
     const std::vector<CordMeshWorker*>& getJobs() const { return jobs; }
-    // Jobs the worker takes of n: round(n x 0.5 + 0.5), halves away from zero.
-    static int32_t workerShare(int32_t jobCount);
+    // Jobs the worker has run so far. Owner thread, outside doStep (the
+    // owner then holds the mutex, so the count is settled).
+    int64_t getWorkerJobCount() const { return workerJobCount; }
 
 private:
+    // Jobs the worker takes of n: round(n x 0.5 + 0.5), halves away from zero.
+    static int32_t workerShare(int32_t jobCount);
     void workerLoop();
 
     MeshBuffer* buffer;
@@ -67,6 +70,7 @@ private:
     std::unique_lock<std::mutex> ownerLock; // the owner's hold on the mutex between frames
     std::vector<CordMeshWorker*> handedJobs;
     bool stopping = false;
+    int64_t workerJobCount = 0;
     std::thread thread; // last: starts once everything above exists
 };
 

@@ -1,5 +1,7 @@
 #include "cords/CordMeshWorker.h"
 
+#include "CordModelFixture.h"
+#include "levels/LevelModel.h"
 #include "stage/MeshBuffer.h"
 
 #include <gtest/gtest.h>
@@ -346,6 +348,59 @@ TEST(CordMeshWorkerTest, SingleParticleStringIsDomesAroundOnePoint) {
         ASSERT_TRUE(finite(cord.mesh.vertices[v])) << v;
     }
     EXPECT_NEAR((cord.ringCentre(job, 0) - cord.positions[2]).length(), 0.0f, 1e-5f);
+}
+
+// Every level's cord, laid by the cord model as in play, meshed through the
+// engine globals: fixed counts per string, runs that tile the arrays, indices
+// inside their own run, finite vertices and one range per string.
+using CordMeshCatalogueTest = CordModelFixture;
+
+TEST_F(CordMeshCatalogueTest, EveryLevelsCordMeetsTheCountInvariants) {
+    ZQ::LevelModel catalogue;
+    ASSERT_GT(catalogue.levelCount(), 0);
+    for (int32_t level = 0; level < catalogue.levelCount(); ++level) {
+        SCOPED_TRACE(level);
+        cord->loadCord(*catalogue.levels[static_cast<size_t>(level)].cord);
+        frame();
+        cord->instance->radius = 1.0f / ZQ::gGlobals.worldScale;
+        ASSERT_GT(cord->count, 0);
+
+        ZQ::MeshBuffer mesh(GL_DYNAMIC_DRAW);
+        std::vector<std::unique_ptr<CordMeshWorker>> jobs;
+        for (CordMeshWorker* job :
+             CordMeshWorker::makeJobs(cord->segments, mesh, 0.5f, CordMeshWorker::kCordCapSweep)) {
+            jobs.emplace_back(job);
+        }
+        ASSERT_EQ(jobs.size(), cord->segments.size());
+        ASSERT_EQ(mesh.ranges.size(), cord->segments.size());
+        int32_t nextVertex = 0;
+        int32_t nextIndex = 0;
+        for (auto& job : jobs) {
+            const Segment& s = job->getSegment();
+            EXPECT_EQ(job->GetVertexCount(), 14 + 14 * ((s.last - s.first) * 3 + 12));
+            EXPECT_EQ(job->GetTriangleIndexCount(), 6 * 14 * ((s.last - s.first) * 3 + 12));
+            EXPECT_EQ(job->firstVertex(), nextVertex);
+            EXPECT_EQ(job->firstIndex(), nextIndex);
+            nextVertex = job->lastVertex() + 1;
+            nextIndex = job->lastIndex() + 1;
+            job->process();
+        }
+        EXPECT_EQ(static_cast<size_t>(nextVertex), mesh.vertexCount());
+        EXPECT_EQ(static_cast<size_t>(nextIndex), mesh.indexCount());
+        for (auto& job : jobs) {
+            const auto& range = mesh.ranges[static_cast<size_t>(job->getSegment().index)];
+            EXPECT_EQ(range.firstIndex, job->firstIndex());
+            EXPECT_EQ(range.indexCount, job->GetTriangleIndexCount());
+            for (int32_t i = job->firstIndex(); i <= job->lastIndex(); ++i) {
+                ASSERT_GE(mesh.indices[i], static_cast<uint32_t>(job->firstVertex()));
+                ASSERT_LE(mesh.indices[i], static_cast<uint32_t>(job->lastVertex()));
+            }
+        }
+        for (size_t v = 0; v < mesh.vertexCount(); ++v) {
+            ASSERT_TRUE(finite(mesh.vertices[v])) << v;
+        }
+        cord->unload();
+    }
 }
 
 using CordMeshWorkerDeathTest = ::testing::Test;

@@ -3,7 +3,9 @@
 #include "cords/CordMeshWorker.h"
 #include "engine/Globals.h"
 #include "stage/MeshBuffer.h"
+#include "support/HeadlessGL.h"
 
+#include <GLES3/gl3.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,14 +22,9 @@ using ZQ::ShadowModel;
 // A cord model of `particles` particles cut into `strings` strings the way the
 // cord model cuts them, moving a little every frame. The cord-mesh jobs read
 // it through the engine globals.
-class ShadowModelTest : public ::testing::Test {
+class MovingCord {
 protected:
-    void SetUp() override {
-        saved = ZQ::gGlobals;
-        cord.instance->radius = 1.5f;
-        ZQ::gGlobals.cordModel = &cord;
-    }
-    void TearDown() override { ZQ::gGlobals = saved; }
+    MovingCord() { cord.instance->radius = 1.5f; }
 
     void layCord(int particles, int strings) {
         cord.count = particles;
@@ -63,15 +60,51 @@ protected:
                std::memcmp(a.indices, b.indices, a.indexBytes) == 0;
     }
 
-    ZQ::Globals saved;
     ZQ::CordModel cord;
 };
 
-TEST(ShadowModelSplitTest, WorkerTakesHalfRoundedUp) {
-    EXPECT_EQ(ShadowModel::workerShare(2), 2);
-    EXPECT_EQ(ShadowModel::workerShare(3), 2);
-    EXPECT_EQ(ShadowModel::workerShare(4), 3);
-}
+// Meshing needs no GL: these run without a context (and under the thread
+// sanitizer).
+class ShadowModelTest : public ::testing::Test, protected MovingCord {
+protected:
+    void SetUp() override {
+        saved = ZQ::gGlobals;
+        ZQ::gGlobals.cordModel = &cord;
+    }
+    void TearDown() override { ZQ::gGlobals = saved; }
+
+    ZQ::Globals saved;
+};
+
+class ShadowModelGLTest : public HeadlessGLTest, protected MovingCord {
+protected:
+    void SetUp() override {
+        HeadlessGLTest::SetUp();
+        ZQ::gGlobals.cordModel = &cord;
+    }
+
+    // The bytes a GL buffer holds, read back through a mapping (OpenGL ES 3,
+    // which Mesa gives for a 2.0 request; the game itself never reads back).
+    static std::vector<uint8_t> bufferBytes(GLenum target, GLuint name) {
+        glBindBuffer(target, name);
+        GLint size = 0;
+        glGetBufferParameteriv(target, GL_BUFFER_SIZE, &size);
+        std::vector<uint8_t> bytes(static_cast<size_t>(size));
+        if (size > 0) {
+            const void* mapped = glMapBufferRange(target, 0, size, GL_MAP_READ_BIT);
+            EXPECT_NE(mapped, nullptr);
+            if (mapped != nullptr) {
+                std::memcpy(bytes.data(), mapped, bytes.size());
+            }
+            glUnmapBuffer(target);
+        }
+        glBindBuffer(target, 0);
+        return bytes;
+    }
+    static bool holds(const std::vector<uint8_t>& bytes, const void* data, size_t size) {
+        return bytes.size() == size && std::memcmp(bytes.data(), data, size) == 0;
+    }
+};
 
 TEST_F(ShadowModelTest, LoadingSizesTheArraysAndUnloadingFreesThem) {
     ShadowModel model(2);
@@ -129,17 +162,25 @@ TEST_F(ShadowModelTest, TwoThreadsGiveTheBytesOfOneOverAHundredFrames) {
     }
 }
 
-TEST_F(ShadowModelTest, OneStringStaysOnTheCallingThread) {
-    layCord(60, 1);
-    ShadowModel model(2);
-    model.loadJobs(cord.segments);
-    model.meshJobs();
-    // Were it handed to the worker, the step would have had to wait for it;
-    // the job's frame shows it ran exactly once either way.
-    EXPECT_EQ(model.getJobs()[0]->getFrame(), 1.0f);
-    const CordMeshWorker& job = *model.getJobs()[0];
-    for (int v = job.firstVertex(); v <= job.lastVertex(); ++v) {
-        ASSERT_TRUE(std::isfinite(model.getBuffer().vertices[v].position[0]));
+TEST_F(ShadowModelTest, TheWorkerTakesItsShareOnlyWhenAllowedAndWorthIt) {
+    struct Case {
+        int meshThreads;
+        int strings;
+        int64_t workerJobsPerFrame;
+    };
+    for (const Case& c : {Case{2, 1, 0}, Case{2, 2, 2}, Case{2, 3, 2}, Case{2, 4, 3}, Case{1, 4, 0}}) {
+        SCOPED_TRACE(testing::Message() << c.meshThreads << " threads, " << c.strings << " strings");
+        layCord(60, c.strings);
+        ShadowModel model(c.meshThreads);
+        model.loadJobs(cord.segments);
+        for (int frame = 1; frame <= 3; ++frame) {
+            model.meshJobs();
+            EXPECT_EQ(model.getWorkerJobCount(), c.workerJobsPerFrame * frame);
+        }
+        // Each job ran once a frame, on whichever thread.
+        for (const CordMeshWorker* job : model.getJobs()) {
+            EXPECT_EQ(job->getFrame(), 3.0f);
+        }
     }
 }
 
@@ -156,6 +197,39 @@ TEST_F(ShadowModelTest, DestroyingStopsTheWorkerInAnyState) {
     SUCCEED();
 }
 
+TEST_F(ShadowModelGLTest, BuffersHoldExactlyTheBytesOfTheArrays) {
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    ASSERT_NE(version, nullptr);
+    if (std::strstr(version, "OpenGL ES 3") == nullptr) {
+        GTEST_SKIP() << "reading a buffer back needs OpenGL ES 3, have " << version;
+    }
+    layCord(122, 4);
+    ShadowModel model(2);
+    model.doStep(); // no jobs: nothing is made or uploaded
+    EXPECT_EQ(model.getBuffer().vbo, 0u);
+    EXPECT_EQ(model.getBuffer().ibo, 0u);
+
+    model.loadJobs(cord.segments);
+    for (int frame = 0; frame < 3; ++frame) {
+        moveCord(frame);
+        model.doStep();
+        const ZQ::MeshBuffer& buffer = model.getBuffer();
+        ASSERT_NE(buffer.vbo, 0u);
+        ASSERT_NE(buffer.ibo, 0u);
+        EXPECT_TRUE(holds(bufferBytes(GL_ARRAY_BUFFER, buffer.vbo), buffer.vertices, buffer.vertexBytes));
+        EXPECT_TRUE(
+            holds(bufferBytes(GL_ELEMENT_ARRAY_BUFFER, buffer.ibo), buffer.indices, buffer.indexBytes));
+    }
+    EXPECT_NO_GL_ERROR();
+
+    // After the level the GL buffers keep the last upload while the arrays go.
+    const std::vector<uint8_t> last = bufferBytes(GL_ARRAY_BUFFER, model.getBuffer().vbo);
+    model.unloadJobs();
+    model.doStep();
+    EXPECT_EQ(bufferBytes(GL_ARRAY_BUFFER, model.getBuffer().vbo), last);
+    EXPECT_FALSE(last.empty());
+}
+
 using ShadowModelDeathTest = ShadowModelTest;
 
 TEST_F(ShadowModelDeathTest, SteppingFromAnotherThreadStopsTheProgram) {
@@ -169,6 +243,13 @@ TEST_F(ShadowModelDeathTest, SteppingFromAnotherThreadStopsTheProgram) {
             other.join();
         },
         "function meshJobs, file ShadowModel\\.cpp");
+    EXPECT_DEATH(
+        {
+            auto* model = new ShadowModel(2);
+            std::thread other([model] { delete model; });
+            other.join();
+        },
+        "function ~ShadowModel, file ShadowModel\\.cpp");
 }
 
 } // namespace
