@@ -5,6 +5,7 @@
 #include "engine/PVRTVector.h"
 
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 namespace ZQ {
@@ -98,6 +99,11 @@ public:
     // The azimuth atan2(d.y, d.x) and the polar angle acos(d.z / |d|) of the
     // string's direction through the particle.
     PVRTVec2 getParticleAngle(int p_index) const;
+
+    // The front-most particle (greatest z) of every occupied screen cell of
+    // cellSize pixels, from the stored screen positions, into `out`. Defined
+    // with the grasp factories, its only users.
+    static void pickVisibleParticles(const CordModel& cord, std::unordered_set<int>& out, float cellSize);
 
     const PVRTVec3& boxMin() const { return corners[0]; }
     const PVRTVec3& boxMax() const { return corners[7]; }
