@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -64,6 +65,15 @@ std::unique_ptr<ZQEGLBackend> makeWindowBackend(const ZQEGLContext::Options& opt
     SDL_SetHint(SDL_HINT_OPENGL_ES_DRIVER, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         failure = sdlFailure("SDL video start-up (is there a display?)");
+        return nullptr;
+    }
+    // With no display SDL falls back to drivers that show nothing; a window
+    // nobody can see must not pass for one.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) {
+        failure = std::string("no display to open a window on (SDL video driver \"") +
+                  (driver ? driver : "none") + "\"); set DISPLAY or WAYLAND_DISPLAY, or run with --headless";
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// A private X server for one test: Xvfb started on a free display number
+// (it picks one and reports it through -displayfd) with its screen kept in a
+// file (-fbdir), so a test can see what a window really shows. Stopped, by
+// its own process id, when the object goes.
+class XvfbDisplay {
+public:
+    // Whether Xvfb can be started at all (it is on the PATH).
+    static bool installed();
+
+    XvfbDisplay() = default;
+    XvfbDisplay(const XvfbDisplay&) = delete;
+    XvfbDisplay& operator=(const XvfbDisplay&) = delete;
+    ~XvfbDisplay();
+
+    // Starts a width x height x 24 screen; false with the reason on failure.
+    bool start(int width, int height, std::string& failure);
+    // ":N", for DISPLAY.
+    const std::string& name() const { return display; }
+
+    // How many screen pixels have exactly this colour; -1 when the screen
+    // file cannot be read.
+    long countPixels(std::array<uint8_t, 3> rgb) const;
+
+private:
+    pid_t pid = -1;
+    std::string display;
+    std::string screenDirectory;
+};
