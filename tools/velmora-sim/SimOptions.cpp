@@ -1,0 +1,93 @@
+#include "SimOptions.h"
+
+#include <charconv>
+
+namespace velmora_sim {
+
+namespace {
+
+constexpr int32_t kMaxFrames = 10'000'000;
+constexpr int32_t kMinScreen = 16;
+constexpr int32_t kMaxScreen = 16384;
+
+// The whole text must be a decimal integer in [lo, hi].
+bool readInt(const std::string& text, int32_t lo, int32_t hi, int32_t& out) {
+    if (text.empty()) {
+        return false;
+    }
+    int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc() || ptr != end || value < lo || value > hi) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool readScreen(const std::string& text, SimOptions& options) {
+    const size_t x = text.find('x');
+    if (x == std::string::npos) {
+        return false;
+    }
+    return readInt(text.substr(0, x), kMinScreen, kMaxScreen, options.width) &&
+           readInt(text.substr(x + 1), kMinScreen, kMaxScreen, options.height);
+}
+
+} // namespace
+
+const char* usageText() {
+    return "usage: velmora-sim --level N [--frames F] [--every K] [--screen WxH]\n"
+           "  --level N      catalogue level in play order, 0 = the first\n"
+           "  --frames F     frames to step after laying and settling the cord (default 300)\n"
+           "  --every K      print the energies and the centre every K frames (default 30)\n"
+           "  --screen WxH   screen size in pixels (default 640x1136)\n"
+           "  --help         this text\n";
+}
+
+bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error) {
+    bool haveLevel = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            return true;
+        }
+        if (name != "--level" && name != "--frames" && name != "--every" && name != "--screen") {
+            error = "unknown argument '" + name + "'";
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            error = name + " needs a value";
+            return false;
+        }
+        const std::string& value = args[++i];
+        bool ok = false;
+        if (name == "--level") {
+            // The upper bound is the catalogue's size, checked once it is built.
+            ok = readInt(value, 0, INT32_MAX, options.level);
+            haveLevel = ok;
+        } else if (name == "--frames") {
+            ok = readInt(value, 0, kMaxFrames, options.frames);
+        } else if (name == "--every") {
+            ok = readInt(value, 1, kMaxFrames, options.every);
+        } else {
+            ok = readScreen(value, options);
+        }
+        if (!ok) {
+            const char* expected = name == "--level"    ? "a level index of 0 or more"
+                                   : name == "--frames" ? "a frame count from 0 to 10000000"
+                                   : name == "--every"  ? "a frame count from 1 to 10000000"
+                                                        : "WIDTHxHEIGHT, each from 16 to 16384";
+            error = name + " expects " + expected + ", not '" + value + "'";
+            return false;
+        }
+    }
+    if (!haveLevel) {
+        error = "--level is required";
+        return false;
+    }
+    return true;
+}
+
+} // namespace velmora_sim

@@ -1,0 +1,69 @@
+#include "SimOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using velmora_sim::parseOptions;
+using velmora_sim::SimOptions;
+
+bool parse(std::vector<std::string> args, SimOptions& options, std::string& error) {
+    return parseOptions(args, options, error);
+}
+
+TEST(SimOptionsTest, ReadsEveryOption) {
+    SimOptions o;
+    std::string error;
+    ASSERT_TRUE(
+        parse({"--level", "12", "--frames", "900", "--every", "10", "--screen", "750x1334"}, o, error));
+    EXPECT_EQ(o.level, 12);
+    EXPECT_EQ(o.frames, 900);
+    EXPECT_EQ(o.every, 10);
+    EXPECT_EQ(o.width, 750);
+    EXPECT_EQ(o.height, 1334);
+}
+
+TEST(SimOptionsTest, DefaultsNeedOnlyTheLevel) {
+    SimOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--level", "0"}, o, error));
+    EXPECT_EQ(o.frames, 300);
+    EXPECT_EQ(o.every, 30);
+    EXPECT_EQ(o.width, 640);
+    EXPECT_EQ(o.height, 1136);
+}
+
+TEST(SimOptionsTest, HelpNeedsNothingElse) {
+    SimOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--help"}, o, error));
+    EXPECT_TRUE(o.help);
+}
+
+TEST(SimOptionsTest, RefusesWhatItCannotUseWithAMessageNamingIt) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{}, "--level is required"},
+        {{"--frames", "10"}, "--level is required"},
+        {{"--level"}, "--level needs a value"},
+        {{"--level", "abc"}, "'abc'"},
+        {{"--level", "-1"}, "'-1'"},
+        {{"--level", "3x"}, "'3x'"},
+        {{"--level", ""}, "''"},
+        {{"--level", "99999999999"}, "'99999999999'"},
+        {{"--level", "1", "--every", "0"}, "--every expects"},
+        {{"--level", "1", "--frames", "-5"}, "--frames expects"},
+        {{"--level", "1", "--screen", "640"}, "--screen expects"},
+        {{"--level", "1", "--screen", "8x1136"}, "'8x1136'"},
+        {{"--level", "1", "--screen", "640x"}, "'640x'"},
+        {{"--level", "1", "--fast"}, "unknown argument '--fast'"},
+        {{"7"}, "unknown argument '7'"},
+    };
+    for (const auto& [args, message] : bad) {
+        SimOptions o;
+        std::string error;
+        EXPECT_FALSE(parse(args, o, error)) << message;
+        EXPECT_NE(error.find(message), std::string::npos) << "got: " << error;
+    }
+}
+
+} // namespace
