@@ -9,29 +9,36 @@ namespace ZQ {
 
 namespace PatternLaying {
 
-void addEachAsking(PatternGraph& graph, std::vector<PatternTile*>& made, const PatternFunction& f, int i,
-                   int j) {
-    for (PatternTile* tile : made) {
-        tile->value = f(i, j);
-        graph.addTile(tile);
+PendingTiles::~PendingTiles() {
+    for (PatternTile* tile : tiles) {
+        delete tile;
     }
-    made.clear();
 }
 
-void addAllAskingOnce(PatternGraph& graph, std::vector<PatternTile*>& made, const PatternFunction& f, int i,
-                      int j) {
+void addEachAsking(PatternGraph& graph, PendingTiles& made, const PatternFunction& f, int i, int j) {
+    for (PatternTile*& tile : made.tiles) {
+        tile->value = f(i, j);
+        graph.addTile(tile);
+        tile = nullptr;
+    }
+    made.tiles.clear();
+}
+
+void addAllAskingOnce(PatternGraph& graph, PendingTiles& made, const PatternFunction& f, int i, int j) {
     const int value = f(i, j);
-    for (PatternTile* tile : made) {
+    for (PatternTile*& tile : made.tiles) {
         tile->value = value;
         graph.addTile(tile);
+        tile = nullptr;
     }
-    made.clear();
+    made.tiles.clear();
 }
 
 void addTriangle(PatternGraph& graph, const PVRTVec2& p0, const PVRTVec2& p1, const PVRTVec2& p2,
                  const PatternFunction& f, int i, int j) {
+    const int value = f(i, j);
     auto* tile = new PatternTile(p0, p1, p2);
-    tile->value = f(i, j);
+    tile->value = value;
     graph.addTile(tile);
 }
 

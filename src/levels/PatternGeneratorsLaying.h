@@ -15,13 +15,22 @@ constexpr float kHexagonApothem = 0.4330127f;
 constexpr float kOctagonApothem = 0.60355335f;
 constexpr float kDodecagonApothem = 0.9330127f;
 
+// Tiles a builder has made that no graph owns yet. Should a pattern function
+// throw (an empty std::function does), the destructor frees what is left.
+struct PendingTiles {
+    std::vector<PatternTile*> tiles;
+
+    PendingTiles() = default;
+    ~PendingTiles();
+    PendingTiles(const PendingTiles&) = delete;
+    PendingTiles& operator=(const PendingTiles&) = delete;
+};
+
 // Asks f(i, j) for every tile of made, in order, and adds each to the graph.
-void addEachAsking(PatternGraph& graph, std::vector<PatternTile*>& made, const PatternFunction& f, int i,
-                   int j);
+void addEachAsking(PatternGraph& graph, PendingTiles& made, const PatternFunction& f, int i, int j);
 
 // Asks f(i, j) once and gives the value to every tile of made.
-void addAllAskingOnce(PatternGraph& graph, std::vector<PatternTile*>& made, const PatternFunction& f, int i,
-                      int j);
+void addAllAskingOnce(PatternGraph& graph, PendingTiles& made, const PatternFunction& f, int i, int j);
 
 // Adds the single triangle (p0, p1, p2) with the value f(i, j).
 void addTriangle(PatternGraph& graph, const PVRTVec2& p0, const PVRTVec2& p1, const PVRTVec2& p2,

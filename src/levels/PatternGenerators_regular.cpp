@@ -1,6 +1,8 @@
 #include "levels/PatternGenerators.h"
 #include "levels/PatternGeneratorsLaying.h"
 
+#include <memory>
+
 namespace ZQ {
 
 using namespace PatternLaying;
@@ -26,9 +28,9 @@ void addOnBase(PatternGraph& graph, const PVRTVec2& p1, const PVRTVec2& p2, cons
 // Horizontal lines 0.4330127 apart, counted downward from the top; each pass
 // of the outer loop lays two bands, so an odd height lays one band more.
 PatternGraph* makeTrianglePattern(int width, int height, std::vector<PatternFunction> patterns) {
-    auto* graph = new PatternGraph();
+    auto graph = std::make_unique<PatternGraph>();
     if (width < 1 || height < 1) {
-        return graph;
+        return graph.release();
     }
     requireClasses(patterns, 4);
     const int halfH = height >> 1;
@@ -58,45 +60,45 @@ PatternGraph* makeTrianglePattern(int width, int height, std::vector<PatternFunc
             addOnBase(*graph, {left, y2}, {right, y2}, patterns[3], u, k + 1);
         }
     }
-    return graph;
+    return graph.release();
 }
 
 PatternGraph* makeSquarePattern(int width, int height, std::vector<PatternFunction> patterns) {
-    auto* graph = new PatternGraph();
+    auto graph = std::make_unique<PatternGraph>();
     if (width < 1 || height < 1) {
-        return graph;
+        return graph.release();
     }
     requireClasses(patterns, 1);
-    std::vector<PatternTile*> made;
+    PendingTiles made;
     for (int r = 0; r < height; ++r) {
         const float y = -0.25f * static_cast<float>(height) + 0.5f * static_cast<float>(r);
         for (int u = 0; u < width; ++u) {
             const float x = -0.25f * static_cast<float>(width) + 0.5f * static_cast<float>(u);
-            makeSegmentTiles(made, x, y, x + 0.5f, y);
+            makeSegmentTiles(made.tiles, x, y, x + 0.5f, y);
             addEachAsking(*graph, made, patterns[0], r, u);
         }
     }
-    return graph;
+    return graph.release();
 }
 
 // Columns of flat-topped hexagons; odd columns start half a hexagon lower.
 PatternGraph* makeHexagonPattern(int width, int height, std::vector<PatternFunction> patterns) {
-    auto* graph = new PatternGraph();
+    auto graph = std::make_unique<PatternGraph>();
     if (width < 1 || height < 1) {
-        return graph;
+        return graph.release();
     }
     requireClasses(patterns, 1);
-    std::vector<PatternTile*> made;
+    PendingTiles made;
     for (int u = 0; u < width; ++u) {
         const float x = -0.375f * static_cast<float>(width) + 0.75f * static_cast<float>(u);
         const float yStart = -0.4330127f * static_cast<float>(height + (u & 1));
         for (int r = 0; r < height; ++r) {
             const float y = yStart + 0.8660254f * static_cast<float>(r);
-            makeTriangleFan(made, 6, x, y, kHexagonApothem, 1.5707964f);
+            makeTriangleFan(made.tiles, 6, x, y, kHexagonApothem, 1.5707964f);
             addAllAskingOnce(*graph, made, patterns[0], r, u);
         }
     }
-    return graph;
+    return graph.release();
 }
 
 } // namespace ZQ

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -281,6 +282,26 @@ TEST(PatternGeneratorsTest, AnEmptyGridYieldsAnEmptyGraphWithoutAskingAnyFunctio
 
 TEST(PatternGeneratorsTest, AnEmptyFunctionThrowsTheStandardBadCall) {
     EXPECT_THROW(build(ZQ::makeSquarePattern, 2, 2, {PatternFunction()}), std::bad_function_call);
+}
+
+// A throw half-way through a polygon leaves nothing behind (the sanitizer
+// builds check the memory).
+TEST(PatternGeneratorsTest, AFunctionThatThrowsMidwayLeavesNoTilesBehind) {
+    for (const GeneratorCase& c : generatorCases()) {
+        for (const int throwAt : {1, 5, 9}) {
+            int calls = 0;
+            const PatternFunction failing = [&calls, throwAt](int, int) {
+                if (++calls == throwAt) {
+                    throw std::runtime_error("pattern failed");
+                }
+                return 0;
+            };
+            const std::vector<PatternFunction> functions(
+                static_cast<std::size_t>(ZQ::patternClassCount(c.generator)), failing);
+            EXPECT_THROW(build(c.generator, 3, 3, functions), std::runtime_error)
+                << ZQ::patternGeneratorName(c.generator);
+        }
+    }
 }
 
 TEST(PatternGeneratorsDeathTest, TooFewFunctionsForTheTileClassesStopTheProgram) {
