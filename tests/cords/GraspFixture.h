@@ -1,0 +1,99 @@
+#pragma once
+
+#include "CordModelFixture.h"
+#include "cords/Grasp.h"
+#include "cords/GraspModel.h"
+#include "engine/MathHelpers.h"
+#include "engine/physics/FxForce.h"
+#include "levels/LevelModel.h"
+
+#include <array>
+#include <utility>
+#include <vector>
+
+// The cord fixture plus the grasp model and the level catalogue (level 0 is
+// current), stepped in the engine's model order: grasps, world, camera, cord.
+// The camera is only stepped by frame(), so between frames every projection
+// is fixed and particles can be put where the screen should show them.
+class GraspFixture : public CordModelFixture {
+protected:
+    static void SetUpTestSuite() { catalogue = new ZQ::LevelModel(); }
+    static void TearDownTestSuite() {
+        delete catalogue;
+        catalogue = nullptr;
+    }
+
+    void SetUp() override {
+        CordModelFixture::SetUp();
+        catalogue->setUp();
+        ZQ::LevelModel::Level& level = catalogue->levels[0];
+        savedCoefficients = {level.slide, level.drag, level.rotate};
+        ZQ::gGlobals.levelModel = catalogue;
+        ZQ::gGlobals.graspModel = &grasps;
+    }
+
+    void TearDown() override {
+        grasps.tearDown();
+        setCoefficients(savedCoefficients[0], savedCoefficients[1], savedCoefficients[2]);
+        CordModelFixture::TearDown();
+    }
+
+    static void setCoefficients(float slide, float drag, float rotate) {
+        ZQ::LevelModel::Level& level = catalogue->levels[0];
+        level.slide = slide;
+        level.drag = drag;
+        level.rotate = rotate;
+    }
+
+    void frame() {
+        grasps.doStep();
+        CordModelFixture::frame();
+    }
+
+    // The cord model's pixel point that the camera shows at `pixel`, at depth z.
+    static PVRTVec3 pointAt(const PVRTVec2& pixel, float z) {
+        const PVRTMat4 view = ZQ::currentView();
+        const PVRTVec3 a = ZQ::unprojectPoint(view, pixel.x, pixel.y, 0.0f);
+        const PVRTVec3 b = ZQ::unprojectPoint(view, pixel.x, pixel.y, 0.5f);
+        return a + (b - a) * ((z - a.z) / (b.z - a.z));
+    }
+
+    // One particle per pixel, all at depth z unless `depths` says otherwise,
+    // cut into the given strings; then the cord model mirrors them, so its
+    // positions and stored screen positions hold.
+    void placeOnScreen(const std::vector<PVRTVec2>& pixels,
+                       const std::vector<ZQ::CordModel::Segment>& strings, float z = 0.0f,
+                       const std::vector<float>& depths = {}) {
+        std::vector<PVRTVec3> points;
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            const float depth = i < depths.size() ? depths[i] : z;
+            points.push_back(pointAt(pixels[i], depth) * ZQ::gGlobals.worldScale);
+        }
+        placeParticles(points, strings);
+        cord->doStep();
+    }
+
+    // The temporary forces queued in the main world, as (particle, vector).
+    std::vector<std::pair<int, PVRTVec3>> queuedForces() const {
+        std::vector<std::pair<int, PVRTVec3>> out;
+        for (int32_t k = 0; k < world->getTmpForceCount(); ++k) {
+            const auto* force = dynamic_cast<const ZQ::Fx::ConstantForce*>(world->getTmpForce(k));
+            if (force != nullptr) {
+                out.emplace_back(force->i, force->force);
+            }
+        }
+        return out;
+    }
+
+    static ZQ::LevelModel* catalogue;
+    std::array<float, 3> savedCoefficients{};
+    ZQ::GraspModel grasps;
+};
+
+inline ZQ::LevelModel* GraspFixture::catalogue = nullptr;
+
+inline void expectNear(const PVRTVec3& actual, const PVRTVec3& expected, float tolerance = 1e-4f) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
