@@ -86,13 +86,18 @@ void DragGrasp::update() {
         return;
     }
     const CordModel& cord = cordModel();
-    const PVRTVec2 s = screenProjection(cord.getParticlePos(*particles.begin()));
-    // The screen delta, in pixels, is used as it is as a world x, y
-    // direction: the pull only has to head toward the finger, frame by frame.
-    const PVRTVec2 d = capAtUnit(touchPoint - s);
-    const float kd = currentLevel().drag;
+    const PVRTMat4 view = currentView();
+    const PVRTVec2 d =
+        capAtUnit(touchPoint - screenProjection(view, cord.getParticlePos(*particles.begin())));
+    // The pull lies in the screen plane: screen x and y run along the view's
+    // first two rows, the camera's right and up axes. Taking the pixel delta
+    // as world x and y instead would pull away from the finger, because the
+    // camera's right axis points down world -x (its view mirrors x).
+    const PVRTVec3 right(view(0, 0), view(0, 1), view(0, 2));
+    const PVRTVec3 up(view(1, 0), view(1, 1), view(1, 2));
+    const PVRTVec3 force = (right * d.x + up * d.y) * currentLevel().drag;
     for (int i : particles) {
-        push(i, PVRTVec3(d.x * kd, d.y * kd, 0.0f));
+        push(i, force);
     }
 }
 

@@ -26,6 +26,12 @@ protected:
     }
 };
 
+// The pixel step that a small move of particle i along `force` makes on screen.
+PVRTVec2 screenStep(const ZQ::CordModel& cord, int i, const PVRTVec3& force) {
+    const PVRTVec3 p = cord.getParticlePos(i);
+    return ZQ::screenProjection(p + force * 0.01f) - ZQ::screenProjection(p);
+}
+
 TEST_F(GraspTest, DragPullsTowardTheFingerCappedAtUnitLength) {
     setCoefficients(42.0f, 50.0f, 100.0f);
     placeRow(2);
@@ -45,9 +51,16 @@ TEST_F(GraspTest, DragPullsTowardTheFingerCappedAtUnitLength) {
     ASSERT_EQ(forces.size(), 3u);
     EXPECT_EQ(forces[0].first, 0);
     EXPECT_EQ(forces[0].second, PVRTVec3(0.0f, 0.0f, 0.0f));
-    expectNear(forces[1].second, PVRTVec3(0.6f * 50.0f, 0.0f, 0.0f), 1e-2f);
-    EXPECT_LT(forces[1].second.length(), 50.0f);
-    expectNear(forces[2].second, PVRTVec3(0.6f * 50.0f, -0.8f * 50.0f, 0.0f), 1e-3f);
+    EXPECT_NEAR(forces[1].second.length(), 0.6f * 50.0f, 1e-2f);
+    EXPECT_NEAR(forces[2].second.length(), 50.0f, 1e-3f);
+
+    // Each pull moves the particle's screen point toward the finger.
+    const PVRTVec2 nearStep = screenStep(*cord, 0, forces[1].second);
+    EXPECT_GT(nearStep.x, 0.0f);
+    EXPECT_NEAR(nearStep.y / nearStep.length(), 0.0f, 1e-2f);
+    const PVRTVec2 farStep = screenStep(*cord, 0, forces[2].second);
+    EXPECT_NEAR(farStep.x / farStep.length(), 0.6f, 1e-2f);
+    EXPECT_NEAR(farStep.y / farStep.length(), -0.8f, 1e-2f);
 }
 
 TEST_F(GraspTest, DragPushesEveryHeldParticleAlongTheFirstOnesDelta) {
@@ -61,9 +74,10 @@ TEST_F(GraspTest, DragPushesEveryHeldParticleAlongTheFirstOnesDelta) {
     ASSERT_EQ(forces.size(), 2u);
     EXPECT_EQ(forces[0].first, 0);
     EXPECT_EQ(forces[1].first, 2);
-    for (const auto& force : forces) {
-        expectNear(force.second, PVRTVec3(0.0f, 42.0f, 0.0f), 1e-3f);
-    }
+    EXPECT_EQ(forces[0].second, forces[1].second);
+    EXPECT_NEAR(forces[0].second.length(), 42.0f, 1e-3f);
+    const PVRTVec2 step = screenStep(*cord, 0, forces[0].second);
+    EXPECT_NEAR(step.y / step.length(), 1.0f, 1e-3f);
 }
 
 TEST_F(GraspTest, SlideOfThreeParticlesPushesTheSameTwoAllThirtyOneFrames) {
