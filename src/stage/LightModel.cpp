@@ -40,7 +40,8 @@ void LightModel::tearDown() {
 
 void LightModel::doStep() {
     ZQ_ASSERT(eye != nullptr);
-    ZQ_ASSERT(gGlobals.cameraModel != nullptr && gGlobals.cordModel != nullptr);
+    ZQ_ASSERT(gGlobals.cameraModel != nullptr && gGlobals.cameraModel->eye != nullptr);
+    ZQ_ASSERT(gGlobals.cordModel != nullptr);
     for (Cloudlet* item : cloudlets) {
         item->step();
     }

@@ -83,6 +83,14 @@ TEST_F(CordModelQueryTest, AngleOfCoincidentNeighboursIsFinite) {
     EXPECT_TRUE(std::isfinite(a.x) && std::isfinite(a.y));
 }
 
+TEST_F(CordModelQueryTest, AOneParticleStringHasNoDirectionButAPlace) {
+    cord->segments = {{0, 0, 0}, {1, 3, 1}};
+    EXPECT_EQ(cord->getParticleDir(0), PVRTVec3()); // no neighbour to point at
+    EXPECT_EQ(cord->getSegmentPercentualeForParticle(0), 0.0f);
+    const PVRTVec2 a = cord->getParticleAngle(0);
+    EXPECT_TRUE(std::isfinite(a.x) && std::isfinite(a.y));
+}
+
 using CordModelQueryDeathTest = CordModelQueryTest;
 
 TEST_F(CordModelQueryDeathTest, OutOfRangeIndicesStopTheProgram) {

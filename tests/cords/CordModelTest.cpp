@@ -220,6 +220,15 @@ TEST_F(CordModelTest, CentreWithParticlesButNoStringsIsTheMiddleOfTheRoom) {
     EXPECT_EQ(cord->centre, PVRTVec3(0.5f * kW, 0.5f * kH, 0.5f * kH));
 }
 
+TEST_F(CordModelTest, CentreStaysWhenNoParticleCarriesWeight) {
+    // Three particles: each inner one's only others are its neighbours, so
+    // every weight is 0; the centre keeps its value instead of turning NaN.
+    placeParticles({PVRTVec3(0, 0, 0), PVRTVec3(2, 0, 0), PVRTVec3(4, 0, 0)}, {{0, 2, 0}});
+    cord->centre = PVRTVec3(7, 8, 9);
+    cord->doStep();
+    EXPECT_EQ(cord->centre, PVRTVec3(7, 8, 9));
+}
+
 TEST_F(CordModelTest, OneStringCentreIsSmoothedTowardTheCrowdedPart) {
     // Five particles in a row, spacing 2: the inner weights are symmetric,
     // so the target is the middle particle, reached a thirtieth at a time.
