@@ -37,11 +37,14 @@ bool readScreen(const std::string& text, SimOptions& options) {
 } // namespace
 
 const char* usageText() {
-    return "usage: velmora-sim --level N [--frames F] [--every K] [--screen WxH]\n"
+    return "usage: velmora-sim --level N [--frames F] [--every K] [--screen WxH] [--script FILE]\n"
            "  --level N      catalogue level in play order, 0 = the first\n"
            "  --frames F     frames to step after laying and settling the cord (default 300)\n"
            "  --every K      print the energies and the centre every K frames (default 30)\n"
            "  --screen WxH   screen size in pixels (default 640x1136)\n"
+           "  --script FILE  touches and swipes to play, one a line (pixels, origin bottom left):\n"
+           "                   FRAME began|moved|ended|cancelled X Y [RADIUS]\n"
+           "                   FRAME swipe X Y right|left|up|down\n"
            "  --help         this text\n";
 }
 
@@ -53,7 +56,8 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
             options.help = true;
             return true;
         }
-        if (name != "--level" && name != "--frames" && name != "--every" && name != "--screen") {
+        if (name != "--level" && name != "--frames" && name != "--every" && name != "--screen" &&
+            name != "--script") {
             error = "unknown argument '" + name + "'";
             return false;
         }
@@ -71,6 +75,9 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
             ok = readInt(value, 0, kMaxFrames, options.frames);
         } else if (name == "--every") {
             ok = readInt(value, 1, kMaxFrames, options.every);
+        } else if (name == "--script") {
+            options.script = value;
+            ok = !value.empty();
         } else {
             ok = readScreen(value, options);
         }
@@ -78,6 +85,7 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
             const char* expected = name == "--level"    ? "a level index of 0 or more"
                                    : name == "--frames" ? "a frame count from 0 to 10000000"
                                    : name == "--every"  ? "a frame count from 1 to 10000000"
+                                   : name == "--script" ? "a file name"
                                                         : "WIDTHxHEIGHT, each from 16 to 16384";
             error = name + " expects " + expected + ", not '" + value + "'";
             return false;

@@ -13,6 +13,7 @@ struct SimOptions {
     int32_t every = 30;   // report every this many frames
     int32_t width = 640;  // screen in pixels: sets the world scale and the camera
     int32_t height = 1136;
+    std::string script; // scripted touches and swipes; empty for none
     bool help = false;
 };
 

@@ -2,11 +2,18 @@
 // settles the level's cord, brings its energies live at once (in the game
 // that waits for the fade-in), steps the frames and reports the per-string
 // energies, the centre the camera follows, the almost-solved and solved
-// events, and the time a frame takes.
+// events, and the time a frame takes. With a script it also plays touches and
+// swipes through the grasp factories, as the game controller does, and
+// reports every grasp they make.
 #include "SimOptions.h"
+#include "SimScript.h"
 
 #include "cords/Cord.h"
 #include "cords/CordModel.h"
+#include "cords/Grasp.h"
+#include "cords/GraspFactoryDriver.h"
+#include "cords/GraspModel.h"
+#include "engine/Controller.h"
 #include "engine/EventListener.h"
 #include "engine/Globals.h"
 #include "engine/physics/FxParticleSystem.h"
@@ -21,6 +28,7 @@
 
 namespace {
 
+using velmora_sim::ScriptEvent;
 using velmora_sim::SimOptions;
 
 // Counts the cord model's events; the report prints and clears them.
@@ -32,32 +40,105 @@ public:
     int solved = 0;
 };
 
+// Prints each grasp as the grasp model admits it.
+class GraspReport : public ZQ::EventListener {
+public:
+    void onGrasp(ZQ::Grasp* grasp) override {
+        std::printf("frame %6d grasp %d: ", ZQ::gGlobals.frameCount, grasp->id);
+        if (grasp->getType() == ZQ::Grasp::Drag) {
+            const auto* drag = static_cast<const ZQ::DragGrasp*>(grasp);
+            const PVRTVec2 at = ZQ::screenProjection(ZQ::gGlobals.cordModel->getParticlePos(drag->particle));
+            std::printf("drag particle %d state %d finger (%.1f, %.1f) gap %.1f px\n", drag->particle,
+                        drag->dragState, static_cast<double>(drag->touchPoint.x),
+                        static_cast<double>(drag->touchPoint.y),
+                        static_cast<double>((drag->touchPoint - at).length()));
+        } else if (grasp->getType() == ZQ::Grasp::Slide) {
+            const auto* slide = static_cast<const ZQ::SlideGrasp*>(grasp);
+            std::printf("slide anchor %d sign %+d path %zu particles %d..%d\n", slide->particle, slide->sign,
+                        slide->path.size(), slide->path.front(), slide->path.back());
+        } else {
+            std::printf("rotate\n");
+        }
+    }
+};
+
+// Stands in for the game controller: scripted touches and swipes go to the
+// grasp factories, and its step (run by the frame before the models) is the
+// play step that lets a held finger pull. The level is always being played.
+class ScriptController : public ZQ::Controller {
+public:
+    explicit ScriptController(ZQ::GraspModel& grasps) : driver(grasps) {}
+    void setUp() override { driver.setUp(); }
+    void tearDown() override { driver.tearDown(); }
+    void doStep() override { driver.step(); }
+
+    void deliver(const ScriptEvent& event) {
+        const PVRTVec2 point(event.x, event.y);
+        switch (event.kind) {
+        case ScriptEvent::Kind::Began:
+            driver.touchBegan(point, event.radius, false);
+            break;
+        case ScriptEvent::Kind::Moved:
+            driver.touchMoved(point, event.radius);
+            break;
+        case ScriptEvent::Kind::Ended:
+            driver.touchEnded(point);
+            break;
+        case ScriptEvent::Kind::Cancelled:
+            driver.touchCancelled(point);
+            break;
+        case ScriptEvent::Kind::Swipe:
+            driver.swipe(point, event.direction);
+            break;
+        }
+    }
+
+private:
+    ZQ::GraspFactoryDriver driver;
+};
+
 // The models a cord needs, in the engine's model-list order.
 struct Stage {
+    ZQ::GraspModel grasps;
     ZQ::Fx::ParticleSystem world{ZQ::Fx::MAIN_WORLD};
     ZQ::LevelModel catalogue;
     ZQ::CameraModel camera;
     ZQ::LightModel light;
     ZQ::CordModel cord;
+    ScriptController controller{grasps};
 
     void setUp(const SimOptions& options) {
         ZQ::gGlobals.setScreenSize(static_cast<float>(options.width), static_cast<float>(options.height));
+        ZQ::gGlobals.graspModel = &grasps;
         ZQ::gGlobals.particleSystem1 = &world;
         ZQ::gGlobals.levelModel = &catalogue;
         ZQ::gGlobals.cameraModel = &camera;
         ZQ::gGlobals.lightModel = &light;
         ZQ::gGlobals.cordModel = &cord;
-        ZQ::gGlobals.models = {&world, &catalogue, &camera, &light, &cord};
+        ZQ::gGlobals.models = {&grasps, &world, &catalogue, &camera, &light, &cord};
         for (ZQ::Model* model : ZQ::gGlobals.models) {
             model->setUp();
         }
+        controller.setUp();
+        ZQ::gGlobals.masterController = &controller;
     }
 
     void tearDown() {
+        ZQ::gGlobals.masterController = nullptr;
+        controller.tearDown();
         for (ZQ::Model* model : ZQ::gGlobals.models) {
             model->tearDown();
         }
         ZQ::gGlobals.models.clear();
+    }
+
+    // Delivers the script's events for the current frame, from `next` on.
+    void deliver(const std::vector<ScriptEvent>& script, size_t& next) {
+        for (; next < script.size() && script[next].frame == ZQ::gGlobals.frameCount; ++next) {
+            std::printf("frame %6d input %s\n", script[next].frame,
+                        velmora_sim::describe(script[next]).c_str());
+            controller.deliver(script[next]);
+        }
     }
 };
 
@@ -74,6 +155,20 @@ void printCentre(const ZQ::CordModel& cord) {
 }
 
 int run(const SimOptions& options) {
+    std::vector<ScriptEvent> script;
+    if (!options.script.empty()) {
+        std::string error;
+        if (!velmora_sim::loadScript(options.script, script, error)) {
+            std::fprintf(stderr, "velmora-sim: %s\n", error.c_str());
+            return 2;
+        }
+        if (!script.empty() && script.back().frame > options.frames) {
+            std::fprintf(stderr, "velmora-sim: %s: line %d: frame %d is after the last frame (%d)\n",
+                         options.script.c_str(), script.back().line, script.back().frame, options.frames);
+            return 2;
+        }
+    }
+
     Stage stage;
     stage.setUp(options);
     if (options.level >= stage.catalogue.levelCount()) {
@@ -86,6 +181,8 @@ int run(const SimOptions& options) {
     const ZQ::LevelModel::Level& level = stage.catalogue.currentLevel();
     EventTally events;
     stage.cord.addListener(&events);
+    GraspReport graspReport;
+    stage.grasps.addListener(&graspReport);
 
     const auto laidAt = std::chrono::steady_clock::now();
     stage.cord.loadCord(*level.cord);
@@ -99,6 +196,8 @@ int run(const SimOptions& options) {
     printEnergies(stage.cord);
     printCentre(stage.cord);
     std::printf("\n");
+    size_t nextEvent = 0;
+    stage.deliver(script, nextEvent);
 
     int firstSolved = -1;
     double windowMs = 0.0;
@@ -109,6 +208,7 @@ int run(const SimOptions& options) {
         windowMs +=
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         ++windowFrames;
+        stage.deliver(script, nextEvent);
         if (events.solved > 0 && firstSolved < 0) {
             firstSolved = f;
             std::printf("frame %6d solved\n", f);
@@ -130,6 +230,7 @@ int run(const SimOptions& options) {
         std::printf("not solved after %d frames\n", options.frames);
     }
     stage.cord.removeListener(&events);
+    stage.grasps.removeListener(&graspReport);
     stage.tearDown();
     return 0;
 }
