@@ -1,7 +1,5 @@
 #include "engine/physics/FxConstraint.h"
 
-#include <cmath>
-
 namespace ZQ::Fx {
 
 // Moves i and j along their join, each by half of (d - target). Two
@@ -35,16 +33,22 @@ void FixConstraint::satisfy(PVRTVec3* positions, int /*count*/) {
     positions[i] = position;
 }
 
-// fmax/fmin follow the IEEE maxNum/minNum rules: a coordinate that is not a
-// number becomes the lower bound, which puts a runaway particle back into the
-// room. On an axis narrower than twice the margin the upper bound wins.
+// The IEEE maxNum and minNum rules: when one operand is not a number, the
+// other is the result. Written out because the library calls were a sixth of
+// a cord's constraint time.
+static float maxNum(float a, float b) { return (a > b || b != b) ? a : b; }
+static float minNum(float a, float b) { return (a < b || b != b) ? a : b; }
+
+// A coordinate that is not a number becomes the lower bound, which puts a
+// runaway particle back into the room. On an axis narrower than twice the
+// margin the upper bound wins.
 void BoundConstraint::satisfy(PVRTVec3* positions, int /*count*/) {
     const PVRTVec3 lo = corners[0];
     const PVRTVec3 hi = corners[7];
     PVRTVec3& p = positions[i];
-    p.x = std::fmin(std::fmax(p.x, lo.x + MARGIN), hi.x - MARGIN);
-    p.y = std::fmin(std::fmax(p.y, lo.y + MARGIN), hi.y - MARGIN);
-    p.z = std::fmin(std::fmax(p.z, lo.z + MARGIN), hi.z - MARGIN);
+    p.x = minNum(maxNum(p.x, lo.x + MARGIN), hi.x - MARGIN);
+    p.y = minNum(maxNum(p.y, lo.y + MARGIN), hi.y - MARGIN);
+    p.z = minNum(maxNum(p.z, lo.z + MARGIN), hi.z - MARGIN);
 }
 
 BoundConstraint::Corners BoundConstraint::boxCorners(const PVRTVec3& lo, const PVRTVec3& hi) {

@@ -3,7 +3,7 @@
 #include "engine/Assert.h"
 
 #include <algorithm>
-#include <bit>
+#include <climits>
 #include <cmath>
 
 namespace ZQ::Fx {
@@ -12,10 +12,38 @@ namespace {
 
 // Far beyond any room; keeps the float-to-int conversion defined.
 constexpr float CELL_LIMIT = 1048576.0f;
+// Marks a particle that is not in the grid; no clamped coordinate reaches it.
+constexpr int32_t OUTSIDE = INT32_MIN;
 
 // |d| < 2 on the float difference, exactly as the pair test always wrote it.
+// The grid meets a pair in either order; a - b is exactly -(b - a) in IEEE
+// arithmetic, so the length does not depend on which comes first.
 bool touching(const PVRTVec3& a, const PVRTVec3& b) {
     return (a - b).length() < CONTACT_DISTANCE;
+}
+
+// x * 0.5 is exact, so a float difference below 2 on an axis means floors at
+// most one apart: the cells around a particle hold every particle it touches.
+int32_t cellCoordinate(float v) {
+    return static_cast<int32_t>(
+        std::clamp(std::floor(v * (1.0f / CONTACT_DISTANCE)), -CELL_LIMIT, CELL_LIMIT));
+}
+
+// Almost always a handful of partners: insertion sort, unless a pile of
+// coincident particles makes the list long.
+void sortAscending(int32_t* values, int32_t n) {
+    if (n > 16) {
+        std::sort(values, values + n);
+        return;
+    }
+    for (int32_t a = 1; a < n; ++a) {
+        const int32_t v = values[a];
+        int32_t b = a;
+        for (; b > 0 && values[b - 1] > v; --b) {
+            values[b] = values[b - 1];
+        }
+        values[b] = v;
+    }
 }
 
 } // namespace
@@ -31,84 +59,135 @@ int32_t findClosePartnersPlain(const PVRTVec3* positions, int32_t count, int32_t
 }
 
 PairGrid::PairGrid(int32_t aCapacity)
-    : capacity(aCapacity), bucketMask(std::bit_ceil(static_cast<uint32_t>(aCapacity) * 4u) - 1u),
-      cells(aCapacity), inGrid(aCapacity), bucketStart(bucketMask + 2u), members(aCapacity) {}
-
-// Why a float floor and clamp before the conversion: x * 0.5 is exact, so a
-// float difference below 2 on an axis means floors at most one apart, which
-// is what lets the 27 cells around a particle hold every particle it touches.
-PairGrid::Cell PairGrid::cellOf(const PVRTVec3& p) {
-    const auto axis = [](float v) {
-        return static_cast<int32_t>(
-            std::clamp(std::floor(v * (1.0f / CONTACT_DISTANCE)), -CELL_LIMIT, CELL_LIMIT));
-    };
-    return {axis(p.x), axis(p.y), axis(p.z)};
+    : capacity(aCapacity), cells(aCapacity), cellStart(AXIS_CELLS * AXIS_CELLS * AXIS_CELLS + 1),
+      sortedIndex(aCapacity), sortedCell(aCapacity), sortedPosition(aCapacity), partnerStart(aCapacity + 1) {
+    found.reserve(size_t(aCapacity) * 4);
+    partners.reserve(size_t(aCapacity) * 4);
 }
 
-uint32_t PairGrid::bucketOf(const Cell& c) const {
-    const uint32_t h = (static_cast<uint32_t>(c.x) * 73856093u) ^ (static_cast<uint32_t>(c.y) * 19349663u) ^
-                       (static_cast<uint32_t>(c.z) * 83492791u);
-    return h & bucketMask;
-}
-
-// A counting sort into the buckets, filled in particle order so that each
-// bucket lists its particles in ascending index.
 void PairGrid::build(const PVRTVec3* positions, int32_t count) {
     ZQ_ASSERT(count <= capacity);
-    std::fill(bucketStart.begin(), bucketStart.end(), 0);
-    for (int32_t n = 0; n < count; ++n) {
-        const PVRTVec3& p = positions[n];
-        inGrid[n] = std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-        if (inGrid[n]) {
-            cells[n] = cellOf(p);
-            bucketStart[bucketOf(cells[n]) + 1] += 1;
-        }
-    }
-    for (size_t b = 1; b < bucketStart.size(); ++b) {
-        bucketStart[b] += bucketStart[b - 1];
-    }
-    // bucketStart[b] is used as the fill cursor of bucket b and ends up at the
-    // start of bucket b + 1; shifting back restores the starts.
-    for (int32_t n = 0; n < count; ++n) {
-        if (inGrid[n]) {
-            members[bucketStart[bucketOf(cells[n])]++] = n;
-        }
-    }
-    for (size_t b = bucketStart.size() - 1; b > 0; --b) {
-        bucketStart[b] = bucketStart[b - 1];
-    }
-    bucketStart[0] = 0;
+    sortIntoCells(positions, count);
+    findPairs();
+    orderPairs(count);
 }
 
-// Different cells may share a bucket, so members are matched on their cell:
-// each particle belongs to exactly one of the 27 distinct cells and is seen
-// once. Buckets list ascending indices, so the walk from the top stops at the
-// first index that is not past i + 1.
-int32_t PairGrid::findClosePartners(const PVRTVec3* positions, int32_t i, int32_t* partners) const {
-    if (!inGrid[i]) {
-        return 0;
+// Cell coordinates relative to the bounding box, then a counting sort of the
+// particles by cell, so each cell's particles lie together with copies of
+// their positions next to them.
+void PairGrid::sortIntoCells(const PVRTVec3* positions, int32_t count) {
+    Cell lo{INT32_MAX, INT32_MAX, INT32_MAX};
+    Cell hi{INT32_MIN, INT32_MIN, INT32_MIN};
+    for (int32_t n = 0; n < count; ++n) {
+        const PVRTVec3& p = positions[n];
+        if (!(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))) {
+            cells[n].x = OUTSIDE;
+            continue;
+        }
+        const Cell c{cellCoordinate(p.x), cellCoordinate(p.y), cellCoordinate(p.z)};
+        cells[n] = c;
+        lo = {std::min(lo.x, c.x), std::min(lo.y, c.y), std::min(lo.z, c.z)};
+        hi = {std::max(hi.x, c.x), std::max(hi.y, c.y), std::max(hi.z, c.z)};
     }
-    int32_t n = 0;
-    const Cell home = cells[i];
-    for (int32_t dz = -1; dz <= 1; ++dz) {
-        for (int32_t dy = -1; dy <= 1; ++dy) {
-            for (int32_t dx = -1; dx <= 1; ++dx) {
-                const Cell c{home.x + dx, home.y + dy, home.z + dz};
-                const uint32_t b = bucketOf(c);
-                for (int32_t k = bucketStart[b + 1] - 1; k >= bucketStart[b]; --k) {
-                    const int32_t j = members[k];
-                    if (j <= i + 1) {
-                        break;
-                    }
-                    if (cells[j] == c && touching(positions[i], positions[j])) {
-                        partners[n++] = j;
-                    }
+    sortedCount = 0;
+    if (lo.x > hi.x) {
+        size[0] = size[1] = size[2] = 0;
+        return;
+    }
+    size[0] = std::min(hi.x - lo.x + 1, AXIS_CELLS);
+    size[1] = std::min(hi.y - lo.y + 1, AXIS_CELLS);
+    size[2] = std::min(hi.z - lo.z + 1, AXIS_CELLS);
+    const int32_t cellCount = size[0] * size[1] * size[2];
+    std::fill(cellStart.begin(), cellStart.begin() + cellCount + 1, 0);
+
+    const auto linear = [this](const Cell& c) { return c.x + size[0] * (c.y + size[1] * c.z); };
+    for (int32_t n = 0; n < count; ++n) {
+        Cell& c = cells[n];
+        if (c.x == OUTSIDE) {
+            continue;
+        }
+        c = {std::min(c.x - lo.x, size[0] - 1), std::min(c.y - lo.y, size[1] - 1),
+             std::min(c.z - lo.z, size[2] - 1)};
+        cellStart[linear(c) + 1] += 1;
+    }
+    for (int32_t k = 1; k <= cellCount; ++k) {
+        cellStart[k] += cellStart[k - 1];
+    }
+    // cellStart[c] serves as the fill cursor of cell c and ends up at the
+    // start of cell c + 1; shifting back restores the starts.
+    for (int32_t n = 0; n < count; ++n) {
+        if (cells[n].x == OUTSIDE) {
+            continue;
+        }
+        const int32_t slot = cellStart[linear(cells[n])]++;
+        sortedIndex[slot] = n;
+        sortedCell[slot] = cells[n];
+        sortedPosition[slot] = positions[n];
+    }
+    for (int32_t k = cellCount; k > 0; --k) {
+        cellStart[k] = cellStart[k - 1];
+    }
+    cellStart[0] = 0;
+    sortedCount = cellStart[cellCount];
+}
+
+// Each pair of cells is visited once: a slot meets the later slots of its own
+// cell and of the cell to its +x side (adjacent in the sorted arrays), then
+// the +y row of its layer and the three rows of the +z layer, each row being
+// the run of cells x - 1 .. x + 1. That is the 13 cells of one half of the
+// neighbourhood; the other half sees this slot from its own side.
+void PairGrid::findPairs() {
+    found.clear();
+    const auto row = [this](int32_t y, int32_t z) { return size[0] * (y + size[1] * z); };
+    constexpr int32_t ROWS[4][2] = {{1, 0}, {-1, 1}, {0, 1}, {1, 1}}; // (dy, dz)
+    for (int32_t a = 0; a < sortedCount; ++a) {
+        const Cell c = sortedCell[a];
+        const PVRTVec3 p = sortedPosition[a];
+        const int32_t ia = sortedIndex[a];
+        const auto test = [&](int32_t begin, int32_t end) {
+            for (int32_t b = begin; b < end; ++b) {
+                const int32_t ib = sortedIndex[b];
+                if ((ib > ia + 1 || ib < ia - 1) && touching(p, sortedPosition[b])) {
+                    found.push_back({std::min(ia, ib), std::max(ia, ib)});
                 }
+            }
+        };
+        const int32_t own = row(c.y, c.z) + c.x;
+        test(a + 1, cellStart[own + (c.x + 1 < size[0] ? 2 : 1)]);
+
+        const int32_t x0 = std::max(c.x - 1, 0);
+        const int32_t x1 = std::min(c.x + 1, size[0] - 1);
+        for (const auto& d : ROWS) {
+            const int32_t y = c.y + d[0];
+            const int32_t z = c.z + d[1];
+            if (y >= 0 && y < size[1] && z < size[2]) {
+                test(cellStart[row(y, z) + x0], cellStart[row(y, z) + x1 + 1]);
             }
         }
     }
-    std::sort(partners, partners + n);
-    return n;
+}
+
+// A counting sort of the pairs by their first particle, then each particle's
+// partners into ascending order: the order of the plain double loop.
+void PairGrid::orderPairs(int32_t count) {
+    std::fill(partnerStart.begin(), partnerStart.begin() + count + 1, 0);
+    for (const Pair& pair : found) {
+        partnerStart[pair.i + 1] += 1;
+    }
+    for (int32_t n = 1; n <= count; ++n) {
+        partnerStart[n] += partnerStart[n - 1];
+    }
+    partners.resize(found.size());
+    for (const Pair& pair : found) {
+        partners[partnerStart[pair.i]++] = pair.j;
+    }
+    for (int32_t n = count; n > 0; --n) {
+        partnerStart[n] = partnerStart[n - 1];
+    }
+    partnerStart[0] = 0;
+    for (int32_t n = 0; n < count; ++n) {
+        sortAscending(partners.data() + partnerStart[n], partnerStart[n + 1] - partnerStart[n]);
+    }
 }
 
 } // namespace ZQ::Fx

@@ -3,6 +3,7 @@
 #include "engine/PVRTVector.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace ZQ::Fx {
@@ -17,41 +18,55 @@ inline constexpr float CONTACT_DISTANCE = 2.0f;
 // held together by the cord's own links.
 int32_t findClosePartnersPlain(const PVRTVec3* positions, int32_t count, int32_t i, int32_t* partners);
 
-// A uniform hash grid over the particles of one substep. It answers the same
-// question as findClosePartnersPlain, with the same partners in the same
-// order and the very same distance test, by looking only at the 27 cells
-// around particle i instead of at every particle.
+// A uniform grid over the particles of one substep, spanning their bounding
+// box. It finds the same partners as findClosePartnersPlain, in the same
+// order and with the very same distance test, by testing each particle only
+// against those in the 26 cells around its own.
 //
 // A particle with a coordinate that is not finite touches nothing (its
-// distances are never below 2), so it stays out of the grid. Cell coordinates
-// are clamped to a large range; clamping keeps touching particles in adjacent
-// cells, it only makes far-away cells share one.
+// distances are never below 2), so it stays out of the grid. Each axis spans
+// at most AXIS_CELLS cells; particles beyond are clamped into the last one.
+// Clamping keeps touching particles in adjacent cells, it only crowds the
+// border cells of a world spread wider than 80 units.
 class PairGrid {
 public:
     explicit PairGrid(int32_t capacity);
 
-    // Sorts the first `count` particles into cells; positions must not change
-    // until the queries are done.
+    // Finds every touching pair among the first `count` particles.
     void build(const PVRTVec3* positions, int32_t count);
-    int32_t findClosePartners(const PVRTVec3* positions, int32_t i, int32_t* partners) const;
+    // The partners of particle i found by the last build, ascending.
+    std::span<const int32_t> partnersOf(int32_t i) const {
+        return {partners.data() + partnerStart[i], size_t(partnerStart[i + 1] - partnerStart[i])};
+    }
+
+    static constexpr int32_t AXIS_CELLS = 40;
 
 private:
     struct Cell {
         int32_t x;
         int32_t y;
         int32_t z;
-        bool operator==(const Cell&) const = default;
+    };
+    struct Pair {
+        int32_t i;
+        int32_t j;
     };
 
-    static Cell cellOf(const PVRTVec3& p);
-    uint32_t bucketOf(const Cell& c) const;
+    void sortIntoCells(const PVRTVec3* positions, int32_t count);
+    void findPairs();
+    void orderPairs(int32_t count);
 
     const int32_t capacity;
-    const uint32_t bucketMask;
+    int32_t size[3] = {0, 0, 0};      // cells per axis
+    int32_t sortedCount = 0;          // particles in the grid
     std::vector<Cell> cells;          // per particle
-    std::vector<bool> inGrid;         // per particle: every coordinate finite
-    std::vector<int32_t> bucketStart; // bucketMask + 2 entries; bucket b is members[start[b], start[b+1])
-    std::vector<int32_t> members;     // particle indices, ascending within each bucket
+    std::vector<int32_t> cellStart;   // cell c holds sorted slots [cellStart[c], cellStart[c + 1])
+    std::vector<int32_t> sortedIndex; // per slot: the particle
+    std::vector<Cell> sortedCell;     // per slot: its cell
+    std::vector<PVRTVec3> sortedPosition;
+    std::vector<Pair> found;           // touching pairs, i < j, in grid order
+    std::vector<int32_t> partnerStart; // per particle: where its partners begin
+    std::vector<int32_t> partners;
 };
 
 } // namespace ZQ::Fx

@@ -3,6 +3,8 @@
 #include "engine/Assert.h"
 #include "engine/physics/FxWorker.h"
 
+#include <functional>
+
 namespace ZQ::Fx {
 
 ParticleSystem::ParticleSystem(float aDt, int32_t aSubsteps, float aClampDisplacement, bool aSelfCollision)
@@ -32,6 +34,7 @@ void ParticleSystem::setUp() {
     temporaryConstraints = new Constraint*[CONSTRAINT_ARRAY_SIZE]();
     permanentForces = new Force*[FORCE_ARRAY_SIZE]();
     temporaryForces = new Force*[FORCE_ARRAY_SIZE]();
+    contactSlots = new ContactSlot[CONTACT_SLOTS];
 }
 
 void ParticleSystem::tearDown() {
@@ -51,9 +54,10 @@ void ParticleSystem::release() {
         delete permanentForces[k];
     }
     for (int32_t k = 0; k < ft_count; ++k) {
-        delete temporaryForces[k];
+        dropTmpForce(temporaryForces[k]);
     }
     p_count = cp_count = ct_count = fp_count = ft_count = 0;
+    contactCount = 0;
 
     delete[] oldPositions;
     delete[] positions;
@@ -64,9 +68,25 @@ void ParticleSystem::release() {
     delete[] temporaryConstraints;
     delete[] permanentForces;
     delete[] temporaryForces;
+    delete[] contactSlots;
     oldPositions = positions = nextPositions = accelerations = displacements = nullptr;
     permanentConstraints = temporaryConstraints = nullptr;
     permanentForces = temporaryForces = nullptr;
+    contactSlots = nullptr;
+}
+
+bool ParticleSystem::isContact(const Force* force) const {
+    const void* const p = force;
+    return std::less_equal<const void*>()(contactSlots, p) &&
+           std::less<const void*>()(p, contactSlots + CONTACT_SLOTS);
+}
+
+void ParticleSystem::dropTmpForce(Force* force) {
+    if (isContact(force)) {
+        force->~Force();
+    } else {
+        delete force;
+    }
 }
 
 void ParticleSystem::doStep() {

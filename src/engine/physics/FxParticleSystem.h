@@ -6,7 +6,10 @@
 #include "engine/physics/FxForce.h"
 #include "engine/physics/FxPairGrid.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 namespace ZQ::Fx {
@@ -91,14 +94,10 @@ public:
     int32_t getTmpForceCount() const { return ft_count; }
     const Force* getTmpForce(int32_t k) const;
 
-    float getDt() const { return dt; }
-    int32_t getSubsteps() const { return substeps; }
-    float getClampDisplacement() const { return clampDisplacement; }
-    bool hasSelfCollision() const { return selfCollision; }
+    // The world's worker; the flow model waits on it before rebuilding.
     Worker* getWorker() const { return worker; }
 
     void setPairSearch(PairSearch search) { pairSearch = search; }
-    PairSearch getPairSearch() const { return pairSearch; }
 
     // The pair test of one substep: a collision force and two friction forces,
     // appended to the temporary forces, for every touching pair (i, j >= i + 2)
@@ -110,6 +109,21 @@ public:
     static constexpr int32_t CONSTRAINT_PASSES = 4;
 
 private:
+    // The pair test's forces live in a world-owned arena instead of the heap:
+    // a tight cord makes and drops thousands of them every substep. It has one
+    // slot more than the force table, so a contact can always be built before
+    // addTmpForce checks the table.
+    struct alignas(CollisionForce) alignas(FrictionForce) ContactSlot {
+        std::byte bytes[std::max(sizeof(CollisionForce), sizeof(FrictionForce))];
+    };
+    static constexpr int32_t CONTACT_SLOTS = FORCE_ARRAY_SIZE + 1;
+
+    template <class ContactForce, class... Args> void addContactForce(Args... args) {
+        addTmpForce(new (&contactSlots[contactCount++]) ContactForce(args...));
+    }
+    bool isContact(const Force* force) const;
+    void dropTmpForce(Force* force);
+
     void release();
     void integrate(bool inertia);
     void satisfyConstraints();
@@ -140,6 +154,8 @@ private:
     PairSearch pairSearch = PairSearch::Grid;
     PairGrid grid;
     std::vector<int32_t> partners; // scratch of the pair test
+    ContactSlot* contactSlots = nullptr;
+    int32_t contactCount = 0;
 };
 
 } // namespace ZQ::Fx

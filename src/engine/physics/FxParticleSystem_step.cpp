@@ -29,19 +29,25 @@ void ParticleSystem::addCollisionForces() {
     if (!selfCollision || p_count <= 1) {
         return;
     }
-    if (pairSearch == PairSearch::Grid) {
-        grid.build(positions, p_count);
+    const auto touch = [this](int32_t i, int32_t j) {
+        addContactForce<CollisionForce>(i, j, CONTACT_DISTANCE);
+        addContactForce<FrictionForce>(i);
+        addContactForce<FrictionForce>(j);
+    };
+    if (pairSearch == PairSearch::Plain) {
+        int32_t* found = partners.data();
+        for (int32_t i = 0; i < p_count - 1; ++i) {
+            const int32_t n = findClosePartnersPlain(positions, p_count, i, found);
+            for (int32_t k = 0; k < n; ++k) {
+                touch(i, found[k]);
+            }
+        }
+        return;
     }
-    int32_t* found = partners.data();
+    grid.build(positions, p_count);
     for (int32_t i = 0; i < p_count - 1; ++i) {
-        const int32_t n = pairSearch == PairSearch::Grid
-                              ? grid.findClosePartners(positions, i, found)
-                              : findClosePartnersPlain(positions, p_count, i, found);
-        for (int32_t k = 0; k < n; ++k) {
-            const int32_t j = found[k];
-            addTmpForce(new CollisionForce(i, j, CONTACT_DISTANCE));
-            addTmpForce(new FrictionForce(i));
-            addTmpForce(new FrictionForce(j));
+        for (const int32_t j : grid.partnersOf(i)) {
+            touch(i, j);
         }
     }
 }
@@ -94,9 +100,10 @@ void ParticleSystem::satisfyConstraints() {
 
 void ParticleSystem::deleteTemporaries() {
     for (int32_t k = 0; k < ft_count; ++k) {
-        delete temporaryForces[k];
+        dropTmpForce(temporaryForces[k]);
     }
     ft_count = 0;
+    contactCount = 0;
     for (int32_t k = 0; k < ct_count; ++k) {
         delete temporaryConstraints[k];
     }

@@ -55,6 +55,29 @@ TEST(ParticleSystemTest, IndexNeighboursNeverTouchButTwoApartDo) {
     EXPECT_EQ(frictionJ->i, 2);
 }
 
+// The pair test's forces and forces made by callers share the temporary
+// table; each must be disposed of the way it was made (the sanitizer build
+// catches a mix-up).
+TEST(ParticleSystemTest, CallerAndPairForcesShareTheTemporaryTable) {
+    TestWorld world(FLOW_WORLD);
+    world.addParticle(PVRTVec3(0, 0, 0));
+    world.addParticle(PVRTVec3(0, 10, 0));
+    world.addParticle(PVRTVec3(1, 0, 0));
+    world.addTmpForce(new CollisionForce(0, 2, 2.0f));
+    world.step(true);
+    EXPECT_EQ(world.getTmpForceCount(), 0);
+    // The caller's collision force and the pair test's both acted: the
+    // overlap of 1.0 is pushed out twice over.
+    EXPECT_NEAR(world.getPosition(2).x - world.getPosition(0).x, 3.0f, 1e-2f);
+
+    world.addParticle(PVRTVec3(0, 0, 1));
+    world.addCollisionForces();
+    world.addTmpForce(new ConstantForce(1, PVRTVec3(1, 0, 0)));
+    ASSERT_EQ(world.getTmpForceCount(), 4);
+    world.tearDown();
+    EXPECT_EQ(world.getTmpForceCount(), 0);
+}
+
 TEST(ParticleSystemTest, PairForcesActInTheirSubstepOnly) {
     TestWorld world(FLOW_WORLD);
     world.addParticle(PVRTVec3(0, 0, 0));
