@@ -23,21 +23,6 @@ PVRTVec3 normalizedIfLong(const PVRTVec3& v) {
     return len > kMinLength ? v / len : v;
 }
 
-// Carries the normal `a` along the turn that takes tangent `from` to tangent
-// `to` (Rodrigues' rotation), so the frame does not twist.
-PVRTVec3 transport(const PVRTVec3& a, const PVRTVec3& from, const PVRTVec3& to) {
-    const PVRTVec3 c = from.cross(to);
-    const float sinLen = c.length();
-    if (!(sinLen > kMinLength)) {
-        return a;
-    }
-    const PVRTVec3 k = c / sinLen;
-    const float angle = std::atan2(sinLen, from.dot(to));
-    const float cs = std::cos(angle);
-    const float sn = std::sin(angle);
-    return a * cs + k.cross(a) * sn + k * (k.dot(a) * (1.0f - cs));
-}
-
 void putVertex(CordVertex& out, const PVRTVec3& p, const PVRTVec3& n, float u, float v, float material) {
     out.position[0] = p.x;
     out.position[1] = p.y;
@@ -153,9 +138,11 @@ void CordMeshWorker::GenerateVertices(const PVRTVec3* positions, int32_t count, 
 }
 
 void CordMeshWorker::buildSamples(const PVRTVec3* positions) {
-    const int32_t f = segment->first;
-    const int32_t l = segment->last;
-    PVRTVec3* out = samples.data();
+    splineSamples(positions, segment->first, segment->last, kSamplesPerInterval, samples.data());
+}
+
+void CordMeshWorker::splineSamples(const PVRTVec3* positions, int32_t f, int32_t l, int32_t perInterval,
+                                   PVRTVec3* out) {
     // Per interval a cubic Bezier from P1 to P2 whose inner control points
     // come from the mid points of the neighbouring intervals, weighted by
     // their lengths (a chord-length spline).
@@ -174,13 +161,49 @@ void CordMeshWorker::buildSamples(const PVRTVec3* positions) {
         const PVRTVec3 m2 = (p2 + p3) / 2.0f;
         const PVRTVec3 k1 = p1 + m1 - (m0 + (m1 - m0) * t1);
         const PVRTVec3 k2 = p2 + (m1 - m2) * t2;
-        for (int32_t j = 0; j < kSamplesPerInterval; ++j) {
-            const float t = static_cast<float>(j) / static_cast<float>(kSamplesPerInterval);
+        for (int32_t j = 0; j < perInterval; ++j) {
+            const float t = static_cast<float>(j) / static_cast<float>(perInterval);
             const float u = 1.0f - t;
             *out++ = p1 * (u * u * u) + k1 * (3.0f * t * u * u) + k2 * (3.0f * t * t * u) + p2 * (t * t * t);
         }
     }
     *out = positions[l];
+}
+
+PVRTVec3 CordMeshWorker::transportNormal(const PVRTVec3& a, const PVRTVec3& from, const PVRTVec3& to) {
+    const PVRTVec3 c = from.cross(to);
+    const float sinLen = c.length();
+    if (!(sinLen > kMinLength)) {
+        return a;
+    }
+    // Rodrigues' rotation about the axis of the turn, by its angle.
+    const PVRTVec3 k = c / sinLen;
+    const float angle = std::atan2(sinLen, from.dot(to));
+    const float cs = std::cos(angle);
+    const float sn = std::sin(angle);
+    return a * cs + k.cross(a) * sn + k * (k.dot(a) * (1.0f - cs));
+}
+
+PVRTVec3 CordMeshWorker::horizontalNormal(const PVRTVec3& t) {
+    const float h = std::sqrt(t.x * t.x + t.z * t.z);
+    return h > kMinHorizontal ? PVRTVec3(-t.z / h, 0.0f, t.x / h) : PVRTVec3(1.0f, 0.0f, 0.0f);
+}
+
+void CordMeshWorker::ringStripIndices(uint32_t firstVertex, int32_t strips, uint32_t* out) {
+    const uint32_t sides = static_cast<uint32_t>(kSides);
+    for (int32_t q = 0; q < strips; ++q) {
+        const uint32_t base = firstVertex + static_cast<uint32_t>(q) * sides;
+        for (uint32_t j = 0; j < sides; ++j) {
+            const uint32_t a = base + j;
+            const uint32_t b = base + (j + 1) % sides;
+            *out++ = a;
+            *out++ = b;
+            *out++ = a + sides;
+            *out++ = b;
+            *out++ = b + sides;
+            *out++ = a + sides;
+        }
+    }
 }
 
 void CordMeshWorker::buildFrames() {
@@ -204,15 +227,14 @@ void CordMeshWorker::buildFrames() {
     // The frame starts horizontal at the middle sample and is carried to both
     // ends from there, so the two halves of a long string twist equally little.
     const int32_t m = n / 2;
-    const float h = std::sqrt(t[m].x * t[m].x + t[m].z * t[m].z);
-    a[m] = h > kMinHorizontal ? PVRTVec3(-t[m].z / h, 0.0f, t[m].x / h) : PVRTVec3(1.0f, 0.0f, 0.0f);
+    a[m] = horizontalNormal(t[m]);
     b[m] = t[m].cross(a[m]);
     for (int32_t i = m + 1; i < n; ++i) {
-        a[i] = normalizedIfLong(transport(a[i - 1], t[i - 1], t[i]));
+        a[i] = normalizedIfLong(transportNormal(a[i - 1], t[i - 1], t[i]));
         b[i] = t[i].cross(a[i]);
     }
     for (int32_t i = m - 1; i >= 0; --i) {
-        a[i] = normalizedIfLong(transport(a[i + 1], t[i + 1], t[i]));
+        a[i] = normalizedIfLong(transportNormal(a[i + 1], t[i + 1], t[i]));
         b[i] = t[i].cross(a[i]);
     }
 }
@@ -266,23 +288,9 @@ void CordMeshWorker::addCap(const PVRTVec3& centre, float radius) {
 }
 
 void CordMeshWorker::addIndices() {
+    // Every ring joins the next in write order (start dome, tube, end dome).
     const int32_t strips = vertexCount / kSides - 1;
-    uint32_t* out = mesh->indices + indexCursor;
-    // Every ring joins the next in write order (start dome, tube, end dome)
-    // with two triangles per side.
-    for (int32_t q = 0; q < strips; ++q) {
-        const uint32_t base = static_cast<uint32_t>(m_firstVertex + q * kSides);
-        for (uint32_t j = 0; j < static_cast<uint32_t>(kSides); ++j) {
-            const uint32_t a = base + j;
-            const uint32_t b = base + (j + 1) % kSides;
-            *out++ = a;
-            *out++ = b;
-            *out++ = a + kSides;
-            *out++ = b;
-            *out++ = b + kSides;
-            *out++ = a + kSides;
-        }
-    }
+    ringStripIndices(static_cast<uint32_t>(m_firstVertex), strips, mesh->indices + indexCursor);
     indexCursor += strips * 6 * kSides;
 }
 

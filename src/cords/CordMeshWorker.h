@@ -55,6 +55,24 @@ public:
     // tube radius `radius`.
     void process(const PVRTVec3* positions, int32_t count, float radius);
 
+    // The tube pieces the braid mesher shares.
+    // The chord-length spline through particles first..last of `positions`:
+    // `perInterval` samples per particle interval, then the last particle,
+    // (last - first) x perInterval + 1 samples in all. The first interval
+    // takes its own first particle as the one before it.
+    static void splineSamples(const PVRTVec3* positions, int32_t first, int32_t last, int32_t perInterval,
+                              PVRTVec3* out);
+    // `normal` carried along the turn that takes tangent `from` to tangent
+    // `to`, so a frame moved along a tube does not twist.
+    static PVRTVec3 transportNormal(const PVRTVec3& normal, const PVRTVec3& from, const PVRTVec3& to);
+    // The unit normal of `tangent` in the horizontal plane; (1, 0, 0) for a
+    // vertical tangent, which has none.
+    static PVRTVec3 horizontalNormal(const PVRTVec3& tangent);
+    // Joins `strips` + 1 consecutive rings of kSides vertices from
+    // firstVertex, each to the next, with two triangles per side: writes
+    // 6 x kSides x strips indices.
+    static void ringStripIndices(uint32_t firstVertex, int32_t strips, uint32_t* out);
+
     int32_t GetVertexCount() const { return vertexCount; }
     int32_t GetTriangleIndexCount() const { return indexCount; }
     int32_t firstVertex() const { return m_firstVertex; }
