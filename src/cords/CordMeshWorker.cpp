@@ -129,7 +129,7 @@ void CordMeshWorker::process(const PVRTVec3* positions, int32_t count, float rad
 
 void CordMeshWorker::GenerateVertices(const PVRTVec3* positions, int32_t count, float radius) {
     ZQ_ASSERT(count);
-    ZQ_ASSERT(segment->last < count);
+    ZQ_ASSERT(segment->first >= 0 && segment->last < count);
     buildSamples(positions);
     buildFrames();
     addCap(samples.front(), radius);
