@@ -22,10 +22,10 @@ struct MeshBuffer;
 //
 // Threads: the model is constructed, stepped and destroyed on one thread
 // (the main thread), which holds the mutex at all times except inside
-// doStep between handing the worker its jobs and waiting for them. The
-// worker only ever runs jobs it was handed under that mutex and never calls
-// GL. The handed list doubles as the pending flag: non-empty means work is
-// pending; one condition variable serves both directions.
+// meshJobs (doStep's meshing) between handing the worker its jobs and waiting
+// for them. The worker only ever runs jobs it was handed under that mutex and
+// never calls GL. The handed list doubles as the pending flag: non-empty means
+// work is pending; one condition variable serves both directions.
 class ShadowModel : public Model {
 public:
     // Takes the mutex for the calling thread and starts the worker. No GL
