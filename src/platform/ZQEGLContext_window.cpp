@@ -1,5 +1,6 @@
 #include "platform/ZQEGLBackend.h"
 
+#include <EGL/egl.h>
 #include <SDL2/SDL.h>
 
 #include <algorithm>
@@ -61,8 +62,12 @@ private:
 } // namespace
 
 std::unique_ptr<ZQEGLBackend> makeWindowBackend(const ZQEGLContext::Options& options, std::string& failure) {
-    // OpenGL ES through EGL (not GLX), the same library the headless context uses.
+    // OpenGL ES through EGL, never GLX: a thread may hold one context at a
+    // time across both, and the headless contexts are EGL's.
     SDL_SetHint(SDL_HINT_OPENGL_ES_DRIVER, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
+    // Whatever was current on this thread gives way to the window's context.
+    eglReleaseThread();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         failure = sdlFailure("SDL video start-up (is there a display?)");
         return nullptr;

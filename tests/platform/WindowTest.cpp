@@ -20,6 +20,9 @@ constexpr int kHeight = 200;
 class WindowTest : public testing::Test {
 protected:
     void SetUp() override {
+        // The process's own context comes first, as in every GL test: the
+        // driver it loads then outlives the window's.
+        ASSERT_NE(HeadlessGL::context(), nullptr) << ZQEGLContext::sharedFailure();
         if (!XvfbDisplay::installed()) {
             GTEST_SKIP() << "Xvfb is not installed, so no window can be opened here (apt-get install xvfb)";
         }
