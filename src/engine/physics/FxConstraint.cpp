@@ -36,8 +36,12 @@ void FixConstraint::satisfy(PVRTVec3* positions, int /*count*/) {
 // The IEEE maxNum and minNum rules: when one operand is not a number, the
 // other is the result. Written out because the library calls were a sixth of
 // a cord's constraint time.
-static float maxNum(float a, float b) { return (a > b || b != b) ? a : b; }
-static float minNum(float a, float b) { return (a < b || b != b) ? a : b; }
+static float maxNum(float a, float b) {
+    return (a > b || b != b) ? a : b;
+}
+static float minNum(float a, float b) {
+    return (a < b || b != b) ? a : b;
+}
 
 // A coordinate that is not a number becomes the lower bound, which puts a
 // runaway particle back into the room. On an axis narrower than twice the

@@ -8,9 +8,7 @@
 namespace {
 
 using ZQ::Fx::CollisionForce;
-using ZQ::Fx::ConstantForce;
 using ZQ::Fx::FrictionForce;
-using ZQ::Fx::GravityForce;
 
 TEST(CollisionForceTest, PushesAnOverlappingPairApartBy450) {
     PVRTVec3 p[2] = {{0, 0, 0}, {0, 1, 0}};
@@ -68,20 +66,6 @@ TEST(FrictionForceTest, ApplyDragsAgainstTheLastDisplacementWithTheLevelCoeffici
     EXPECT_FLOAT_EQ(a[1].y, 7.0f);
     EXPECT_FLOAT_EQ(a[1].z, -0.8f * mu);
     EXPECT_EQ(a[0], PVRTVec3());
-}
-
-TEST(ConstantForceTest, AddsItsForce) {
-    PVRTVec3 p[1];
-    PVRTVec3 a[1] = {{1, 1, 1}};
-    ConstantForce(0, PVRTVec3(2, -3, 4)).apply(p, p, a);
-    EXPECT_EQ(a[0], PVRTVec3(3, -2, 5));
-}
-
-TEST(GravityForceTest, LowersYOnly) {
-    PVRTVec3 p[1];
-    PVRTVec3 a[1] = {{1, 1, 1}};
-    GravityForce(0).apply(p, p, a);
-    EXPECT_EQ(a[0], PVRTVec3(1, -9, 1));
 }
 
 } // namespace

@@ -123,16 +123,6 @@ TEST(ParticleSystemTest, ForcesThenConstraintsInTheirOrderAndTemporariesForOneSu
     EXPECT_EQ(log.count("delete constraint"), 1);
 }
 
-TEST(ParticleSystemTest, FlowAndBraidWorldsRunOneSubstepAFrame) {
-    for (const WorldConfig& config : {FLOW_WORLD, BRAID_WORLD}) {
-        FxLog log;
-        TestWorld world(config);
-        world.addForce(new RecordingForce(log, "force"));
-        world.doStep();
-        EXPECT_EQ(log.count("force"), 1);
-    }
-}
-
 TEST(ParticleSystemTest, TemporaryForceMovesOnlyInTheFirstSubstepThenInertiaCarriesIt) {
     TestWorld world(MAIN_WORLD);
     world.addParticle(PVRTVec3());
