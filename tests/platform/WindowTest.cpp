@@ -44,7 +44,7 @@ protected:
     // the screen happens in the server after the swap returns.
     long waitForPixels(std::array<uint8_t, 3> rgb, long count) {
         long seen = -1;
-        for (int i = 0; i < 100 && seen != count; ++i) {
+        for (int i = 0; i < 250 && seen != count; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             seen = xvfb.countPixels(rgb);
         }
