@@ -75,6 +75,13 @@ public:
     // Empties the main particle world and forgets the strings and energies.
     void unload();
 
+    // Level start: binds the tree that grows the tube in with its sound and
+    // then turns the energy measurement on (defined with the fades).
+    void fadeIn();
+    // Level end: binds the tree that shrinks the tube away with its sound; a
+    // cord solved at this call turns each string into a braid.
+    void fadeOut();
+
     // Turns the energy measurement on, measures once and records the result as
     // every string's start energy (the heads compare against it).
     void measureEnergies();

@@ -1,0 +1,225 @@
+#include "cords/BraidMeshWorker.h"
+
+#include "cords/CordMeshWorker.h"
+#include "engine/Assert.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace ZQ {
+
+namespace {
+
+constexpr float kPi = 3.1415927f;
+constexpr float kTwoPi = 6.2831855f;
+constexpr float kMinLength = 0.0001f;
+// The tail thins over the last six rings, from 0.875 down to a quarter.
+constexpr int32_t kTailRings = 6;
+constexpr float kTailThinning = 0.75f;
+// Cap radii relative to the tube: a full head, a small tail tip.
+constexpr float kHeadCap = 0.935f;
+constexpr float kTailCap = 0.25f;
+
+PVRTVec3 normalizedIfLong(const PVRTVec3& v) {
+    const float len = v.length();
+    return len > kMinLength ? v / len : v;
+}
+
+} // namespace
+
+BraidMeshBuffer::~BraidMeshBuffer() {
+    release();
+}
+
+void BraidMeshBuffer::allocate(int32_t vertices, int32_t indices, size_t rangeCount) {
+    // A later batch must never leak the arrays of one still in flight.
+    release();
+    ZQ_ASSERT(vertices >= 0 && indices >= 0);
+    vertexCount = vertices;
+    indexCount = indices;
+    vertexBytes = static_cast<int64_t>(sizeof(BraidVertex)) * vertices;
+    indexBytes = static_cast<int64_t>(sizeof(uint32_t)) * indices;
+    // calloc: the four unread floats of every vertex stay zero.
+    this->vertices = static_cast<BraidVertex*>(
+        std::calloc(vertices > 0 ? static_cast<size_t>(vertices) : 1, sizeof(BraidVertex)));
+    this->indices =
+        static_cast<uint32_t*>(std::calloc(indices > 0 ? static_cast<size_t>(indices) : 1, sizeof(uint32_t)));
+    ZQ_ASSERT(this->vertices != nullptr && this->indices != nullptr);
+    ranges.assign(rangeCount, Range{});
+}
+
+void BraidMeshBuffer::release() {
+    std::free(vertices);
+    std::free(indices);
+    vertices = nullptr;
+    indices = nullptr;
+    vertexCount = 0;
+    indexCount = 0;
+    vertexBytes = 0;
+    indexBytes = 0;
+}
+
+void BraidMeshBuffer::generateNames() {
+    if (vertexBuffer == 0) {
+        glGenBuffers(1, &vertexBuffer);
+    }
+    if (indexBuffer == 0) {
+        glGenBuffers(1, &indexBuffer);
+    }
+}
+
+void BraidMeshBuffer::upload() const {
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBytes), vertices, usage);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexBytes), indices, usage);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
+
+void BraidMeshBuffer::deleteNames() {
+    if (vertexBuffer != 0) {
+        glDeleteBuffers(1, &vertexBuffer);
+        vertexBuffer = 0;
+    }
+    if (indexBuffer != 0) {
+        glDeleteBuffers(1, &indexBuffer);
+        indexBuffer = 0;
+    }
+}
+
+BraidMeshWorker::BraidMeshWorker(const CordModel::Segment& aSegment, BraidMeshBuffer& aMesh,
+                                 int32_t firstVertex, int32_t firstIndex)
+    : m_firstIndex(firstIndex), m_firstVertex(firstVertex), segment(aSegment), mesh(&aMesh) {
+    ZQ_ASSERT(segment.first >= 0 && segment.last > segment.first && segment.index >= 0);
+    vertexCount = vertexCountFor(segment);
+    indexCount = indexCountFor(segment);
+    lastVertexNumber = m_firstVertex + vertexCount - 1;
+    lastIndexPosition = m_firstIndex + indexCount - 1;
+
+    const size_t sampleCount = static_cast<size_t>(segment.last - segment.first) * kSamplesPerInterval + 1;
+    samples.resize(sampleCount);
+    tangents.resize(sampleCount);
+    normals.resize(sampleCount);
+    binormals.resize(sampleCount);
+    // The last side repeats the first exactly: a seam of two vertices at
+    // one place, without a crack.
+    for (int32_t j = 0; j < kSides; ++j) {
+        const float a = kTwoPi * static_cast<float>(j % (kSides - 1)) / static_cast<float>(kSides - 1);
+        ringCos[j] = std::cos(a);
+        ringSin[j] = std::sin(a);
+    }
+}
+
+int32_t BraidMeshWorker::ringCountFor(const CordModel::Segment& s) {
+    return (s.last - s.first) * kSamplesPerInterval + 2 * kCapRings;
+}
+
+int32_t BraidMeshWorker::vertexCountFor(const CordModel::Segment& s) {
+    return kSides * ringCountFor(s);
+}
+
+int32_t BraidMeshWorker::indexCountFor(const CordModel::Segment& s) {
+    return 6 * kSides * (ringCountFor(s) - 1);
+}
+
+void BraidMeshWorker::process(const PVRTVec3* positions, int32_t count, float radius) {
+    ZQ_ASSERT(lastVertexNumber < mesh->vertexCount && lastIndexPosition < mesh->indexCount);
+    ZQ_ASSERT(static_cast<size_t>(segment.index) < mesh->ranges.size());
+    vertexCursor = m_firstVertex;
+    indexCursor = m_firstIndex;
+    GenerateVertices(positions, count, radius);
+
+    const int32_t strips = ringCountFor(segment) - 1;
+    CordMeshWorker::ringStripIndices(static_cast<uint32_t>(m_firstVertex), strips,
+                                     mesh->indices + indexCursor);
+    indexCursor += strips * 6 * kSides;
+    mesh->ranges[static_cast<size_t>(segment.index)] = {m_firstIndex, lastIndexPosition - m_firstIndex + 1};
+
+    const int32_t vLen = vertexCursor;
+    const int32_t iLen = indexCursor;
+    // clang-format off
+    ZQ_ASSERT((vLen-m_firstVertex) == GetVertexCount());
+    ZQ_ASSERT((iLen-m_firstIndex) == GetTriangleIndexCount());
+    // clang-format on
+}
+
+void BraidMeshWorker::GenerateVertices(const PVRTVec3* positions, int32_t count, float radius) {
+    ZQ_ASSERT(count);
+    ZQ_ASSERT(segment.last < count);
+    CordMeshWorker::splineSamples(positions, segment.first, segment.last, kSamplesPerInterval,
+                                  samples.data());
+    buildFrames();
+    addSphere(samples.front(), kHeadCap * radius);
+    addRings(radius);
+    addSphere(samples.back(), kTailCap * radius);
+    frame += 1.0f;
+}
+
+void BraidMeshWorker::buildFrames() {
+    const size_t n = samples.size();
+    const PVRTVec3* s = samples.data();
+    PVRTVec3* t = tangents.data();
+    PVRTVec3* a = normals.data();
+    PVRTVec3* b = binormals.data();
+    for (size_t i = 0; i + 1 < n; ++i) {
+        t[i] = normalizedIfLong(s[i + 1] - s[i]);
+    }
+    t[n - 1] = normalizedIfLong(s[n - 1] - s[n - 2]);
+
+    // The frame starts horizontal at the head (a fixed one when the braid
+    // points straight up or down) and is carried along without twist.
+    a[0] = CordMeshWorker::horizontalNormal(t[0]);
+    b[0] = t[0].cross(a[0]);
+    for (size_t i = 1; i < n; ++i) {
+        a[i] = normalizedIfLong(CordMeshWorker::transportNormal(a[i - 1], t[i - 1], t[i]));
+        b[i] = t[i].cross(a[i]);
+    }
+}
+
+void BraidMeshWorker::putVertex(const PVRTVec3& position, const PVRTVec3& normal) {
+    BraidVertex& v = mesh->vertices[vertexCursor++];
+    v.position[0] = position.x;
+    v.position[1] = position.y;
+    v.position[2] = position.z;
+    v.normal[0] = normal.x;
+    v.normal[1] = normal.y;
+    v.normal[2] = normal.z;
+    v.material = static_cast<float>(segment.index);
+}
+
+void BraidMeshWorker::addSphere(const PVRTVec3& centre, float radius) {
+    // Aligned to the world axes (pole +z), not to the tube: at a braid's
+    // size the difference does not show.
+    for (int32_t r = 0; r < kCapRings; ++r) {
+        const float phi = kPi * static_cast<float>(r) / static_cast<float>(kCapRings);
+        const float cp = std::cos(phi);
+        const float sp = std::sin(phi);
+        for (int32_t j = 0; j < kSides; ++j) {
+            const PVRTVec3 normal(ringCos[j] * cp, ringSin[j] * cp, sp);
+            putVertex(centre + normal * radius, normal);
+        }
+    }
+}
+
+void BraidMeshWorker::addRings(float radius) {
+    const int32_t n = static_cast<int32_t>(samples.size());
+    // The ring radius pulses between 0.85 and 1 of the tube along the braid
+    // and over time; the tail thins.
+    for (int32_t s = 1; s < n; ++s) {
+        float taper = 1.0f;
+        if (s >= n - kTailRings) {
+            taper = 1.0f - kTailThinning * static_cast<float>(s - (n - kTailRings - 1)) /
+                               static_cast<float>(kTailRings);
+        }
+        const float phase = 3.0f * (static_cast<float>(s) / static_cast<float>(n) + 0.01f * frame);
+        const float rho = radius * (0.85f + 0.15f * std::fabs(std::sin(phase))) * taper;
+        for (int32_t j = 0; j < kSides; ++j) {
+            const PVRTVec3 normal =
+                normals[static_cast<size_t>(s)] * ringCos[j] + binormals[static_cast<size_t>(s)] * ringSin[j];
+            putVertex(samples[static_cast<size_t>(s)] + normal * rho, normal);
+        }
+    }
+}
+
+} // namespace ZQ

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "cords/CordModel.h"
+#include "engine/PVRTVector.h"
+
+#include <GLES2/gl2.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace ZQ {
+
+// One vertex of a braid, as the braid pass reads it (44 bytes).
+struct BraidVertex {
+    float position[3];
+    float normal[3];
+    float unused[4]; // not read by the braid pass; left zero
+    float material;  // the braid's segment index
+};
+static_assert(sizeof(BraidVertex) == 44);
+
+// The shared vertex and index store of every braid of the moment. The braid
+// model allocates it once per batch of braids and rewrites and re-uploads it
+// every frame while they fly; each braid's job writes its own runs. GL calls
+// on the main thread only.
+struct BraidMeshBuffer {
+    struct Range {
+        int32_t firstIndex = 0;
+        int32_t indexCount = 0;
+    };
+
+    GLuint vertexBuffer = 0;
+    GLuint indexBuffer = 0;
+    uint32_t* indices = nullptr;     // malloc'd
+    BraidVertex* vertices = nullptr; // malloc'd
+    std::vector<Range> ranges;       // one per braid, by its segment index
+    int32_t vertexCount = 0;
+    int32_t indexCount = 0;
+    int64_t vertexBytes = 0;
+    int64_t indexBytes = 0;
+    GLenum usage = GL_DYNAMIC_DRAW;
+
+    BraidMeshBuffer() = default;
+    ~BraidMeshBuffer();
+    BraidMeshBuffer(const BraidMeshBuffer&) = delete;
+    BraidMeshBuffer& operator=(const BraidMeshBuffer&) = delete;
+
+    // Frees any earlier arrays, then sizes both (zero-filled) and gives every
+    // braid a zero range.
+    void allocate(int32_t vertices, int32_t indices, size_t rangeCount);
+    // Frees both arrays and zeroes the counts and sizes; GL names stay.
+    void release();
+
+    // GL side, main thread with a current context.
+    void generateNames();
+    // Loads the whole of both arrays into the GL buffers with `usage`.
+    void upload() const;
+    void deleteNames();
+};
+
+// Turns one braid (three particles of the braid world) into a short tube
+// that thins toward its tail, closed by a sphere cap at each end, into its
+// own runs of the braid model's shared buffer. Main thread.
+class BraidMeshWorker {
+public:
+    static constexpr int32_t kSides = 14;             // vertices per ring, the first and last coincide
+    static constexpr int32_t kCapRings = 10;          // rings per end cap
+    static constexpr int32_t kSamplesPerInterval = 6; // spline samples between two particles
+
+    // The job for `segment` whose runs start at firstVertex and firstIndex of
+    // `mesh`, which must outlive the job.
+    BraidMeshWorker(const CordModel::Segment& segment, BraidMeshBuffer& mesh, int32_t firstVertex,
+                    int32_t firstIndex);
+
+    static int32_t ringCountFor(const CordModel::Segment& segment);
+    static int32_t vertexCountFor(const CordModel::Segment& segment);
+    static int32_t indexCountFor(const CordModel::Segment& segment);
+
+    // Meshes the braid from `positions` (count of them, the braid model's
+    // mirrored particles) with full tube radius `radius`.
+    void process(const PVRTVec3* positions, int32_t count, float radius);
+
+    int32_t GetVertexCount() const { return vertexCount; }
+    int32_t GetTriangleIndexCount() const { return indexCount; }
+    int32_t firstVertex() const { return m_firstVertex; }
+    int32_t lastVertex() const { return lastVertexNumber; }
+    int32_t firstIndex() const { return m_firstIndex; }
+    int32_t lastIndex() const { return lastIndexPosition; }
+    const CordModel::Segment& getSegment() const { return segment; }
+    float getFrame() const { return frame; }
+
+private:
+    void GenerateVertices(const PVRTVec3* positions, int32_t count, float radius);
+    void buildFrames();
+    void addSphere(const PVRTVec3& centre, float radius);
+    void addRings(float radius);
+    void putVertex(const PVRTVec3& position, const PVRTVec3& normal);
+
+    int32_t m_firstIndex;
+    int32_t lastIndexPosition;
+    int32_t m_firstVertex;
+    int32_t lastVertexNumber;
+    CordModel::Segment segment; // a braid's particles never change
+    BraidMeshBuffer* mesh;
+    int32_t vertexCount;
+    int32_t indexCount;
+    int32_t vertexCursor = 0;
+    int32_t indexCursor = 0;
+    float frame = 0.0f;
+
+    // Per-run scratch, sized once so a frame allocates nothing.
+    std::vector<PVRTVec3> samples;
+    std::vector<PVRTVec3> tangents;
+    std::vector<PVRTVec3> normals;
+    std::vector<PVRTVec3> binormals;
+    float ringCos[kSides];
+    float ringSin[kSides];
+};
+
+} // namespace ZQ
