@@ -1,14 +1,17 @@
 #include "engine/physics/FxFriction.h"
 
+#include "engine/Globals.h"
+#include "levels/LevelModel.h"
+
 namespace ZQ::Fx {
 
-// The base level record's coefficient, which all but eleven levels share.
-// This will read the level cursor's current record once the catalogue is
-// in the build.
+// The base record's coefficient: worlds stepped before the catalogue exists
+// (tools, tests of the physics alone) rub like most levels do.
 static constexpr float BASE_FRICTION = 158.0f;
 
 float currentFrictionCoefficient() {
-    return BASE_FRICTION;
+    const LevelModel* levels = gGlobals.levelModel;
+    return levels != nullptr ? levels->currentLevel().friction : BASE_FRICTION;
 }
 
 } // namespace ZQ::Fx
