@@ -28,7 +28,8 @@ PVRTVec3 vec(const float (&v)[3]) {
 }
 
 // The award cord of a knot generator, as the award screen makes it: a
-// quarter screen wide, four strings, the generator borrowed.
+// quarter screen wide, four strings, the generator borrowed (the caller
+// keeps it).
 ZQ::Cord* awardCord(ZQ::KnotGenerator* generator) {
     auto* cord = new ZQ::Cord(0.25f * kW, PVRTVec3(), 4, true, generator);
     cord->build();
@@ -45,6 +46,7 @@ protected:
     void TearDown() override { ZQ::gGlobals = saved; }
 
     ZQ::Globals saved;
+    ZQ::TorusKnot trefoil{0.5f, 1.0f, 2.0f, 3.0f, 0.0f};
 };
 
 // A round loop in the x-y plane: every tangent turns about z, so the
@@ -59,7 +61,7 @@ std::vector<PVRTVec3> circle(int n) {
 }
 
 TEST_F(TangleMeshTest, TheAwardTubeHas301RingsOf14SidesAndClosesOnItself) {
-    TangleMesh mesh(14, awardCord(new ZQ::TorusKnot(0.5f, 1.0f, 2.0f, 3.0f, 0.0f)));
+    TangleMesh mesh(14, awardCord(&trefoil));
     std::vector<TangleVertex> vertices;
     std::vector<uint32_t> indices;
     mesh.build(vertices, indices);
@@ -79,7 +81,7 @@ TEST_F(TangleMeshTest, TheAwardTubeHas301RingsOf14SidesAndClosesOnItself) {
 }
 
 TEST_F(TangleMeshTest, RingsCarryColourSlotsAndTextureCoordinates) {
-    TangleMesh mesh(14, awardCord(new ZQ::TorusKnot(0.5f, 1.0f, 2.0f, 3.0f, 0.0f)));
+    TangleMesh mesh(14, awardCord(&trefoil));
     std::vector<TangleVertex> vertices;
     std::vector<uint32_t> indices;
     mesh.build(vertices, indices);
@@ -96,7 +98,7 @@ TEST_F(TangleMeshTest, RingsCarryColourSlotsAndTextureCoordinates) {
 }
 
 TEST_F(TangleMeshTest, TheTubeIsAThirdOfAWorldUnitThickAroundTheKnot) {
-    ZQ::Cord* cord = awardCord(new ZQ::TorusKnot(0.5f, 1.0f, 2.0f, 3.0f, 0.0f));
+    ZQ::Cord* cord = awardCord(&trefoil);
     TangleMesh mesh(14, cord);
     std::vector<TangleVertex> vertices;
     std::vector<uint32_t> indices;
@@ -117,7 +119,7 @@ TEST_F(TangleMeshTest, TheTubeIsAThirdOfAWorldUnitThickAroundTheKnot) {
 }
 
 TEST_F(TangleMeshTest, TheFrameIsPerpendicularAndTheLoopClosesWithoutATwist) {
-    ZQ::Cord* cord = awardCord(new ZQ::TorusKnot(0.5f, 1.0f, 2.0f, 3.0f, 0.0f));
+    ZQ::Cord* cord = awardCord(&trefoil);
     std::vector<PVRTVec3> samples;
     for (int k = 0; k < 301; ++k) {
         samples.push_back(cord->pointAtLength(cord->totalLength * 0.0033333334f * static_cast<float>(k)));
