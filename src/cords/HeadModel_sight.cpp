@@ -108,9 +108,10 @@ bool HeadModel::walkSees(const HeadInstance& from, const HeadInstance& to, const
         } else if (tMax[1] <= tMax[0] && tMax[1] < tMax[2]) {
             a = 1;
         }
-        // An axis the line does not advance on would leave the walk in its
-        // cell for good (the start cell itself, when no other move came
-        // first): the view is lost there.
+        // An axis the line does not advance on would keep the walk in its
+        // cell for good: the start cell, which a stale grid (the first frame
+        // of a bigger cord) may show empty, and the walk would never end.
+        // The view is lost there instead.
         if (step[a] == 0) {
             return false;
         }
