@@ -12,8 +12,12 @@ void EventSource::addListener(EventListener* listener) {
     listeners.push_back(listener);
 }
 
-void EventSource::removeListener(EventListener* listener) { listeners.remove(listener); }
+void EventSource::removeListener(EventListener* listener) {
+    listeners.remove(listener);
+}
 
-void EventSource::removeAllListeners() { listeners.clear(); }
+void EventSource::removeAllListeners() {
+    listeners.clear();
+}
 
 } // namespace ZQ

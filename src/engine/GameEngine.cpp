@@ -6,10 +6,14 @@
 namespace ZQ {
 namespace {
 
-PVRTVec2 toEngine(PVRTVec2 point) { return PVRTVec2(point.x, gGlobals.screenSize.y - point.y); }
+PVRTVec2 toEngine(PVRTVec2 point) {
+    return PVRTVec2(point.x, gGlobals.screenSize.y - point.y);
+}
 
 // Input can arrive before the engine is built (or after it is torn down).
-Controller* master() { return gGlobals.masterController; }
+Controller* master() {
+    return gGlobals.masterController;
+}
 
 } // namespace
 

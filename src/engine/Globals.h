@@ -50,8 +50,8 @@ class StringScoreModel;
 // built, and owns nothing it points to: whoever builds the engine deletes the
 // objects. Main thread only.
 struct Globals {
-    PVRTVec2 screenSize;   // pixels
-    PVRTVec2 worldSize;    // world units: (20, 20 h / w)
+    PVRTVec2 screenSize; // pixels
+    PVRTVec2 worldSize;  // world units: (20, 20 h / w)
     float worldQuarter = 0.0f;
     float worldScale = 0.0f; // world units per pixel
     int32_t frameCount = 0;

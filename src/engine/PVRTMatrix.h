@@ -56,7 +56,9 @@ struct PVRTMat4 {
 
     // The point (x, y, z, 1) transformed, without the perspective divide.
     constexpr PVRTVec3 transformPoint(const PVRTVec3& p) const { return (*this * PVRTVec4(p, 1.0f)).xyz(); }
-    constexpr PVRTVec3 transformDirection(const PVRTVec3& d) const { return (*this * PVRTVec4(d, 0.0f)).xyz(); }
+    constexpr PVRTVec3 transformDirection(const PVRTVec3& d) const {
+        return (*this * PVRTVec4(d, 0.0f)).xyz();
+    }
 
     constexpr bool operator==(const PVRTMat4& o) const {
         for (int i = 0; i < 16; ++i) {
@@ -77,5 +79,7 @@ struct PVRTQuaternion {
 
     constexpr PVRTQuaternion() = default;
     constexpr PVRTQuaternion(float ax, float ay, float az, float aw) : x(ax), y(ay), z(az), w(aw) {}
-    constexpr bool operator==(const PVRTQuaternion& o) const { return x == o.x && y == o.y && z == o.z && w == o.w; }
+    constexpr bool operator==(const PVRTQuaternion& o) const {
+        return x == o.x && y == o.y && z == o.z && w == o.w;
+    }
 };

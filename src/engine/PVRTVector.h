@@ -18,9 +18,21 @@ struct PVRTVec2 {
     constexpr PVRTVec2 operator-() const { return {-x, -y}; }
     constexpr PVRTVec2 operator*(float s) const { return {x * s, y * s}; }
     constexpr PVRTVec2 operator/(float s) const { return {x / s, y / s}; }
-    constexpr PVRTVec2& operator+=(const PVRTVec2& o) { x += o.x; y += o.y; return *this; }
-    constexpr PVRTVec2& operator-=(const PVRTVec2& o) { x -= o.x; y -= o.y; return *this; }
-    constexpr PVRTVec2& operator*=(float s) { x *= s; y *= s; return *this; }
+    constexpr PVRTVec2& operator+=(const PVRTVec2& o) {
+        x += o.x;
+        y += o.y;
+        return *this;
+    }
+    constexpr PVRTVec2& operator-=(const PVRTVec2& o) {
+        x -= o.x;
+        y -= o.y;
+        return *this;
+    }
+    constexpr PVRTVec2& operator*=(float s) {
+        x *= s;
+        y *= s;
+        return *this;
+    }
     constexpr bool operator==(const PVRTVec2& o) const { return x == o.x && y == o.y; }
 
     constexpr float dot(const PVRTVec2& o) const { return x * o.x + y * o.y; }
@@ -41,10 +53,30 @@ struct PVRTVec3 {
     constexpr PVRTVec3 operator-() const { return {-x, -y, -z}; }
     constexpr PVRTVec3 operator*(float s) const { return {x * s, y * s, z * s}; }
     constexpr PVRTVec3 operator/(float s) const { return {x / s, y / s, z / s}; }
-    constexpr PVRTVec3& operator+=(const PVRTVec3& o) { x += o.x; y += o.y; z += o.z; return *this; }
-    constexpr PVRTVec3& operator-=(const PVRTVec3& o) { x -= o.x; y -= o.y; z -= o.z; return *this; }
-    constexpr PVRTVec3& operator*=(float s) { x *= s; y *= s; z *= s; return *this; }
-    constexpr PVRTVec3& operator/=(float s) { x /= s; y /= s; z /= s; return *this; }
+    constexpr PVRTVec3& operator+=(const PVRTVec3& o) {
+        x += o.x;
+        y += o.y;
+        z += o.z;
+        return *this;
+    }
+    constexpr PVRTVec3& operator-=(const PVRTVec3& o) {
+        x -= o.x;
+        y -= o.y;
+        z -= o.z;
+        return *this;
+    }
+    constexpr PVRTVec3& operator*=(float s) {
+        x *= s;
+        y *= s;
+        z *= s;
+        return *this;
+    }
+    constexpr PVRTVec3& operator/=(float s) {
+        x /= s;
+        y /= s;
+        z /= s;
+        return *this;
+    }
     constexpr bool operator==(const PVRTVec3& o) const { return x == o.x && y == o.y && z == o.z; }
 
     constexpr float dot(const PVRTVec3& o) const { return x * o.x + y * o.y + z * o.z; }
@@ -73,7 +105,9 @@ struct PVRTVec4 {
     constexpr PVRTVec4 operator+(const PVRTVec4& o) const { return {x + o.x, y + o.y, z + o.z, w + o.w}; }
     constexpr PVRTVec4 operator-(const PVRTVec4& o) const { return {x - o.x, y - o.y, z - o.z, w - o.w}; }
     constexpr PVRTVec4 operator*(float s) const { return {x * s, y * s, z * s, w * s}; }
-    constexpr bool operator==(const PVRTVec4& o) const { return x == o.x && y == o.y && z == o.z && w == o.w; }
+    constexpr bool operator==(const PVRTVec4& o) const {
+        return x == o.x && y == o.y && z == o.z && w == o.w;
+    }
     constexpr float dot(const PVRTVec4& o) const { return x * o.x + y * o.y + z * o.z + w * o.w; }
     constexpr PVRTVec3 xyz() const { return {x, y, z}; }
 };

@@ -40,13 +40,16 @@ struct RandomSource {
 };
 
 RandomSource& source() {
-    static RandomSource instance{(static_cast<uint64_t>(std::random_device{}()) << 32) ^ std::random_device{}()};
+    static RandomSource instance{(static_cast<uint64_t>(std::random_device{}()) << 32) ^
+                                 std::random_device{}()};
     return instance;
 }
 
 } // namespace
 
-uint32_t arc4random() { return source().next(); }
+uint32_t arc4random() {
+    return source().next();
+}
 
 uint32_t arc4random_uniform(uint32_t upperBound) {
     if (upperBound < 2) {
@@ -62,6 +65,8 @@ uint32_t arc4random_uniform(uint32_t upperBound) {
     }
 }
 
-void seedRandom(uint64_t seed) { source().reseed(seed); }
+void seedRandom(uint64_t seed) {
+    source().reseed(seed);
+}
 
 } // namespace ZQ
