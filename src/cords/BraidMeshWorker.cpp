@@ -4,7 +4,6 @@
 #include "engine/Assert.h"
 
 #include <cmath>
-#include <cstdlib>
 
 namespace ZQ {
 
@@ -27,65 +26,17 @@ PVRTVec3 normalizedIfLong(const PVRTVec3& v) {
 
 } // namespace
 
-BraidMeshBuffer::~BraidMeshBuffer() {
-    release();
-}
-
 void BraidMeshBuffer::allocate(int32_t vertices, int32_t indices, size_t rangeCount) {
-    // A later batch must never leak the arrays of one still in flight.
-    release();
     ZQ_ASSERT(vertices >= 0 && indices >= 0);
+    allocateArrays(static_cast<size_t>(vertices), static_cast<size_t>(indices), rangeCount);
     vertexCount = vertices;
     indexCount = indices;
-    vertexBytes = static_cast<int64_t>(sizeof(BraidVertex)) * vertices;
-    indexBytes = static_cast<int64_t>(sizeof(uint32_t)) * indices;
-    // calloc: the four unread floats of every vertex stay zero.
-    this->vertices = static_cast<BraidVertex*>(
-        std::calloc(vertices > 0 ? static_cast<size_t>(vertices) : 1, sizeof(BraidVertex)));
-    this->indices =
-        static_cast<uint32_t*>(std::calloc(indices > 0 ? static_cast<size_t>(indices) : 1, sizeof(uint32_t)));
-    ZQ_ASSERT(this->vertices != nullptr && this->indices != nullptr);
-    ranges.assign(rangeCount, Range{});
 }
 
 void BraidMeshBuffer::release() {
-    std::free(vertices);
-    std::free(indices);
-    vertices = nullptr;
-    indices = nullptr;
+    releaseArrays();
     vertexCount = 0;
     indexCount = 0;
-    vertexBytes = 0;
-    indexBytes = 0;
-}
-
-void BraidMeshBuffer::generateNames() {
-    if (vertexBuffer == 0) {
-        glGenBuffers(1, &vertexBuffer);
-    }
-    if (indexBuffer == 0) {
-        glGenBuffers(1, &indexBuffer);
-    }
-}
-
-void BraidMeshBuffer::upload() const {
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBytes), vertices, usage);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexBytes), indices, usage);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-}
-
-void BraidMeshBuffer::deleteNames() {
-    if (vertexBuffer != 0) {
-        glDeleteBuffers(1, &vertexBuffer);
-        vertexBuffer = 0;
-    }
-    if (indexBuffer != 0) {
-        glDeleteBuffers(1, &indexBuffer);
-        indexBuffer = 0;
-    }
 }
 
 BraidMeshWorker::BraidMeshWorker(const CordModel::Segment& aSegment, BraidMeshBuffer& aMesh,

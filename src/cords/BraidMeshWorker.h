@@ -2,6 +2,7 @@
 
 #include "cords/CordModel.h"
 #include "engine/PVRTVector.h"
+#include "stage/MeshArrays.h"
 
 #include <GLES2/gl2.h>
 
@@ -23,27 +24,13 @@ static_assert(sizeof(BraidVertex) == 44);
 // model allocates it once per batch of braids and rewrites and re-uploads it
 // every frame while they fly; each braid's job writes its own runs. GL calls
 // on the main thread only.
-struct BraidMeshBuffer {
-    struct Range {
-        int32_t firstIndex = 0;
-        int32_t indexCount = 0;
-    };
-
+struct BraidMeshBuffer : MeshArrays<BraidVertex> {
     GLuint vertexBuffer = 0;
     GLuint indexBuffer = 0;
-    uint32_t* indices = nullptr;     // malloc'd
-    BraidVertex* vertices = nullptr; // malloc'd
-    std::vector<Range> ranges;       // one per braid, by its segment index
     int32_t vertexCount = 0;
     int32_t indexCount = 0;
-    int64_t vertexBytes = 0;
-    int64_t indexBytes = 0;
-    GLenum usage = GL_DYNAMIC_DRAW;
 
-    BraidMeshBuffer() = default;
-    ~BraidMeshBuffer();
-    BraidMeshBuffer(const BraidMeshBuffer&) = delete;
-    BraidMeshBuffer& operator=(const BraidMeshBuffer&) = delete;
+    BraidMeshBuffer() : MeshArrays(GL_DYNAMIC_DRAW) {}
 
     // Frees any earlier arrays, then sizes both (zero-filled) and gives every
     // braid a zero range.
@@ -52,10 +39,10 @@ struct BraidMeshBuffer {
     void release();
 
     // GL side, main thread with a current context.
-    void generateNames();
+    void generateNames() { generateMeshBuffers(vertexBuffer, indexBuffer); }
     // Loads the whole of both arrays into the GL buffers with `usage`.
-    void upload() const;
-    void deleteNames();
+    void upload() const { uploadArrays(vertexBuffer, indexBuffer); }
+    void deleteNames() { deleteMeshBuffers(vertexBuffer, indexBuffer); }
 };
 
 // Turns one braid (three particles of the braid world) into a short tube

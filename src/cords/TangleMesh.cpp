@@ -3,6 +3,7 @@
 #include "cords/Cord.h"
 #include "engine/Assert.h"
 #include "engine/Globals.h"
+#include "stage/GLMeshBuffers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -172,27 +173,13 @@ void TangleMesh::setUp() {
     build(_v, indices);
     ZQ_ASSERT(_v.size());
 
-    glGenBuffers(1, &vertexBuffer);
-    glGenBuffers(1, &indexBuffer);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(_v.size() * sizeof(TangleVertex)), _v.data(),
-                 GL_STATIC_DRAW);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)),
-                 indices.data(), GL_STATIC_DRAW);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    generateMeshBuffers(vertexBuffer, indexBuffer);
+    uploadMeshBuffers(vertexBuffer, _v.data(), _v.size() * sizeof(TangleVertex), indexBuffer, indices.data(),
+                      indices.size() * sizeof(uint32_t), GL_STATIC_DRAW);
 }
 
 void TangleMesh::tearDown() {
-    if (vertexBuffer != 0) {
-        glDeleteBuffers(1, &vertexBuffer);
-        vertexBuffer = 0;
-    }
-    if (indexBuffer != 0) {
-        glDeleteBuffers(1, &indexBuffer);
-        indexBuffer = 0;
-    }
+    deleteMeshBuffers(vertexBuffer, indexBuffer);
 }
 
 } // namespace ZQ

@@ -39,8 +39,9 @@ public:
     TangleMesh(const TangleMesh&) = delete;
     TangleMesh& operator=(const TangleMesh&) = delete;
 
-    // Builds the geometry and uploads it into two new GL buffers. Main
-    // thread, with a current context.
+    // Builds the geometry and uploads it into the two GL buffers, naming
+    // them first if they have no names yet. Main thread, with a current
+    // context.
     void setUp();
     // Deletes the GL buffers that exist.
     void tearDown();
