@@ -3,6 +3,7 @@
 #include "cords/CordModel.h"
 #include "engine/EasingPresets.h"
 #include "engine/Globals.h"
+#include "support/GlobalsTest.h"
 
 #include <gtest/gtest.h>
 
@@ -13,16 +14,13 @@ namespace {
 using ZQ::Action;
 
 // The tube radius at full size: one world unit in pixels.
-class FadeActionsTest : public ::testing::Test {
+class FadeActionsTest : public GlobalsTest {
 protected:
     void SetUp() override {
-        saved = ZQ::gGlobals;
-        ZQ::gGlobals.setScreenSize(640.0f, 1136.0f);
+        GlobalsTest::SetUp();
         full = 1.0f / ZQ::gGlobals.worldScale;
     }
-    void TearDown() override { ZQ::gGlobals = saved; }
 
-    ZQ::Globals saved;
     ZQ::CordInstance cord;
     float full = 0.0f;
 };

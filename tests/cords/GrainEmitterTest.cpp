@@ -2,6 +2,7 @@
 
 #include "engine/Action.h"
 #include "engine/Globals.h"
+#include "support/GlobalsTest.h"
 #include "support/SeededRandom.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +16,14 @@ using ZQ::GrainEmitter;
 
 constexpr float kWidth = 640.0f;
 
-class GrainTest : public SeededRandomTest {
+class GrainTest : public GlobalsTest {
 protected:
+    GrainTest() : GlobalsTest(kWidth, 1136.0f) {}
+
     void SetUp() override {
-        SeededRandomTest::SetUp();
-        saved = ZQ::gGlobals;
-        ZQ::gGlobals.setScreenSize(kWidth, 1136.0f);
+        GlobalsTest::SetUp();
+        ZQ::seedRandom(kTestSeed);
     }
-    void TearDown() override { ZQ::gGlobals = saved; }
 
     // Ticks the emitter's burst until it ends; the number of ticks it took.
     static int runToEnd(GrainEmitter& emitter, int limit = 400) {
@@ -38,8 +39,6 @@ protected:
     static float distance(const float (&p)[4], const PVRTVec3& c) {
         return (PVRTVec3(p[0], p[1], p[2]) - c).length();
     }
-
-    ZQ::Globals saved;
 };
 
 TEST_F(GrainTest, MaxCountIsLimitedToTheArraysAndTheArraysStartZeroed) {

@@ -3,6 +3,7 @@
 #include "cords/GrainEmitter.h"
 #include "engine/Globals.h"
 #include "engine/LeafActions.h"
+#include "support/GlobalsTest.h"
 #include "support/SeededRandom.h"
 
 #include <gtest/gtest.h>
@@ -31,17 +32,13 @@ GrainEmitter* emitterWithMesh(ZQ::Action* root) {
     return emitter;
 }
 
-class GrainModelTest : public SeededRandomTest {
+class GrainModelTest : public GlobalsTest {
 protected:
     void SetUp() override {
-        SeededRandomTest::SetUp();
-        saved = ZQ::gGlobals;
-        ZQ::gGlobals.setScreenSize(640.0f, 1136.0f);
+        GlobalsTest::SetUp();
+        ZQ::seedRandom(kTestSeed);
         gReleased = 0;
     }
-    void TearDown() override { ZQ::gGlobals = saved; }
-
-    ZQ::Globals saved;
 };
 
 TEST_F(GrainModelTest, AnEmitterIsDeletedInTheStepItsBurstEnds) {

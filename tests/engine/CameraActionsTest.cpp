@@ -3,6 +3,7 @@
 #include "engine/Cloudlet.h"
 #include "engine/EasingPresets.h"
 #include "engine/Globals.h"
+#include "support/BareCordTest.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +20,9 @@ constexpr float kW = 640.0f;
 constexpr float kH = 960.0f;
 
 // The range actions follow the cord model's centre, so every case has one.
-class CameraActionsTest : public ::testing::Test {
+class CameraActionsTest : public BareCordTest {
 protected:
-    void SetUp() override {
-        saved = ZQ::gGlobals;
-        ZQ::gGlobals.setScreenSize(kW, kH);
-        ZQ::gGlobals.parallax = PVRTVec3();
-        ZQ::gGlobals.cordModel = &cord;
-    }
-    void TearDown() override { ZQ::gGlobals = saved; }
+    CameraActionsTest() : BareCordTest(kW, kH) {}
 
     // The eye's spring with the camera's own ranges, bound to `eye`.
     ZQ::CameraOrientateAction* bindEyeSpring() {
@@ -36,8 +31,6 @@ protected:
         return spring;
     }
 
-    ZQ::Globals saved;
-    ZQ::CordModel cord;
     ZQ::Cloudlet eye;
     const Range eyeX{-1.2f * kW, 1.2f * kW};
     const Range eyeY{-0.3f * kH, 0.3f * kH};

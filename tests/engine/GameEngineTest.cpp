@@ -1,7 +1,8 @@
-#include "engine/Controller.h"
 #include "engine/GameEngine.h"
+#include "engine/Controller.h"
 #include "engine/Globals.h"
 #include "engine/Model.h"
+#include "support/GlobalsTest.h"
 
 #include <gtest/gtest.h>
 
@@ -30,16 +31,13 @@ public:
     void doubleTap(PVRTVec2 p) override { calls.push_back({"doubleTap", p, 0.0f}); }
 };
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public GlobalsTest {
 protected:
-    ZQ::Globals saved;
     RecordingController controller;
     void SetUp() override {
-        saved = ZQ::gGlobals;
-        ZQ::gGlobals.setScreenSize(640.0f, 1136.0f);
+        GlobalsTest::SetUp();
         ZQ::gGlobals.masterController = &controller;
     }
-    void TearDown() override { ZQ::gGlobals = saved; }
 };
 
 TEST_F(EngineTest, WorldMetricsFollowTheScreenWidth) {
@@ -60,7 +58,8 @@ TEST_F(EngineTest, InputIsFlippedToABottomLeftOriginAndForwarded) {
     gestures.doubleTap({9, 500});
 
     ASSERT_EQ(controller.calls.size(), 7u);
-    const char* names[] = {"touchBegan", "touchMoved", "touchEnded", "touchCancelled", "swipe", "tap", "doubleTap"};
+    const char* names[] = {"touchBegan", "touchMoved", "touchEnded", "touchCancelled",
+                           "swipe",      "tap",        "doubleTap"};
     const PVRTVec2 points[] = {{10, 1136}, {10, 0}, {5, 1036}, {6, 936}, {7, 836}, {8, 736}, {9, 636}};
     const float extras[] = {22, 21, 20, 19, 8, 18, 0};
     for (size_t i = 0; i < 7; ++i) {

@@ -6,6 +6,7 @@
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
 #include "engine/Random.h"
+#include "support/GlobalsTest.h"
 #include "support/SeededRandom.h"
 
 namespace {
@@ -227,15 +228,8 @@ TEST(InverseMatrix4x4Test, InvertsPermutationsAndProjections) {
 
 // --- projection ------------------------------------------------------------
 
-class ProjectionTest : public ::testing::Test {
+class ProjectionTest : public GlobalsTest {
 protected:
-    ZQ::Globals saved;
-    void SetUp() override {
-        saved = ZQ::gGlobals;
-        ZQ::gGlobals.setScreenSize(640.0f, 1136.0f);
-    }
-    void TearDown() override { ZQ::gGlobals = saved; }
-
     static PVRTVec2 toPixels(const PVRTVec2& ndc) {
         const PVRTVec2 size = ZQ::gGlobals.screenSize;
         return {(ndc.x * 0.5f + 0.5f) * size.x, (ndc.y * 0.5f + 0.5f) * size.y};

@@ -5,6 +5,7 @@
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
 #include "engine/Spot.h"
+#include "support/BareCordTest.h"
 
 #include <gtest/gtest.h>
 
@@ -15,18 +16,17 @@ using ZQ::Action;
 constexpr float kW = 640.0f;
 constexpr float kH = 1136.0f;
 
-class CameraModelTest : public ::testing::Test {
+class CameraModelTest : public BareCordTest {
 protected:
+    CameraModelTest() : BareCordTest(kW, kH) {}
+
     void SetUp() override {
-        saved = ZQ::gGlobals;
-        ZQ::gGlobals.setScreenSize(kW, kH);
-        ZQ::gGlobals.parallax = PVRTVec3();
-        ZQ::gGlobals.cordModel = &cord;
+        BareCordTest::SetUp();
         ZQ::gGlobals.cameraModel = &camera;
     }
     void TearDown() override {
         camera.tearDown();
-        ZQ::gGlobals = saved;
+        BareCordTest::TearDown();
     }
 
     void frames(int n) {
@@ -35,8 +35,6 @@ protected:
         }
     }
 
-    ZQ::Globals saved;
-    ZQ::CordModel cord;
     ZQ::CameraModel camera;
 };
 

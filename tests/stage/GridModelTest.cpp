@@ -2,6 +2,7 @@
 #include "cords/CordModel.h"
 #include "engine/Globals.h"
 #include "engine/Random.h"
+#include "support/BareCordTest.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +17,17 @@ constexpr float kW = 640.0f;
 constexpr float kH = 1136.0f;
 constexpr float kCell = 64.0f;
 
-class GridModelTest : public ::testing::Test {
+class GridModelTest : public BareCordTest {
 protected:
+    GridModelTest() : BareCordTest(kW, kH) {}
+
     void SetUp() override {
-        saved = ZQ::gGlobals;
-        ZQ::gGlobals.setScreenSize(kW, kH);
-        ZQ::gGlobals.cordModel = &cord;
+        BareCordTest::SetUp();
         grid.setUp();
     }
     void TearDown() override {
         grid.tearDown();
-        ZQ::gGlobals = saved;
+        BareCordTest::TearDown();
     }
 
     // The cord model's mirror as its step leaves it: pixel positions and the
@@ -51,8 +52,6 @@ protected:
         return grid.cells[k];
     }
 
-    ZQ::Globals saved;
-    ZQ::CordModel cord;
     ZQ::GridModel grid;
 };
 

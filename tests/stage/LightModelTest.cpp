@@ -3,6 +3,7 @@
 #include "engine/Cloudlet.h"
 #include "engine/Globals.h"
 #include "stage/CameraModel.h"
+#include "support/BareCordTest.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,12 @@ namespace {
 constexpr float kW = 640.0f;
 constexpr float kH = 960.0f;
 
-class LightModelTest : public ::testing::Test {
+class LightModelTest : public BareCordTest {
 protected:
+    LightModelTest() : BareCordTest(kW, kH) {}
+
     void SetUp() override {
-        saved = ZQ::gGlobals;
-        ZQ::gGlobals.setScreenSize(kW, kH);
-        ZQ::gGlobals.parallax = PVRTVec3();
-        ZQ::gGlobals.cordModel = &cord;
+        BareCordTest::SetUp();
         ZQ::gGlobals.cameraModel = &camera;
         ZQ::gGlobals.lightModel = &light;
         camera.setUp();
@@ -26,7 +26,7 @@ protected:
     void TearDown() override {
         light.tearDown();
         camera.tearDown();
-        ZQ::gGlobals = saved;
+        BareCordTest::TearDown();
     }
 
     // Model-list order: the camera, then the light.
@@ -41,8 +41,6 @@ protected:
         return light.lightMatrix() * centring * PVRTVec4(q, 1.0f);
     }
 
-    ZQ::Globals saved;
-    ZQ::CordModel cord;
     ZQ::CameraModel camera;
     ZQ::LightModel light;
 };

@@ -3,6 +3,7 @@
 #include "cords/CordMeshWorker.h"
 #include "engine/Globals.h"
 #include "stage/MeshBuffer.h"
+#include "support/GlobalsTest.h"
 #include "support/HeadlessGL.h"
 
 #include <GLES3/gl3.h>
@@ -65,15 +66,12 @@ protected:
 
 // Meshing needs no GL: these run without a context (and under the thread
 // sanitizer).
-class ShadowModelTest : public ::testing::Test, protected MovingCord {
+class ShadowModelTest : public GlobalsTest, protected MovingCord {
 protected:
     void SetUp() override {
-        saved = ZQ::gGlobals;
+        GlobalsTest::SetUp();
         ZQ::gGlobals.cordModel = &cord;
     }
-    void TearDown() override { ZQ::gGlobals = saved; }
-
-    ZQ::Globals saved;
 };
 
 class ShadowModelGLTest : public HeadlessGLTest, protected MovingCord {
