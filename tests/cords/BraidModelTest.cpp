@@ -162,7 +162,7 @@ class BraidExploreTest : public BraidModelTest {
 protected:
     void SetUp() override {
         BraidModelTest::SetUp();
-        ZQ::seedRandom(20261207);
+        ZQ::seedRandom(kTestSeed);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "CordModelFixture.h"
 #include "levels/LevelModel.h"
+#include "support/CatalogueSuite.h"
 
 #include <cmath>
 
@@ -8,29 +9,14 @@ namespace {
 // Every level of the catalogue, laid, settled, brought live and played for
 // ten seconds without a touch: the physics and the measurements must stay
 // finite and no capacity may overflow.
-class CordModelCatalogueTest : public CordModelFixture, public ::testing::WithParamInterface<int> {
+class CordModelCatalogueTest : public CatalogueSuite<CordModelFixture>,
+                               public ::testing::WithParamInterface<int> {
 protected:
-    static void SetUpTestSuite() { catalogue = new ZQ::LevelModel(); }
-    static void TearDownTestSuite() {
-        delete catalogue;
-        catalogue = nullptr;
-    }
-
     void SetUp() override {
-        CordModelFixture::SetUp();
-        catalogue->setUp();
+        CatalogueSuite::SetUp();
         catalogue->level = GetParam();
-        ZQ::gGlobals.levelModel = catalogue;
     }
-
-    static ZQ::LevelModel* catalogue;
 };
-
-ZQ::LevelModel* CordModelCatalogueTest::catalogue = nullptr;
-
-bool finite(const PVRTVec3& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
 
 TEST_P(CordModelCatalogueTest, ThreeHundredFramesStayFinite) {
     ZQ::Cord* knot = catalogue->currentLevel().cord;

@@ -3,15 +3,13 @@
 #include "cords/Cord.h"
 #include "cords/CordModel.h"
 #include "cords/KnotGenerator.h"
-#include "engine/EventListener.h"
-#include "engine/Globals.h"
-#include "engine/physics/FxParticleSystem.h"
-#include "stage/CameraModel.h"
+#include "support/CordStage.h"
+#include "support/GlobalsTest.h"
+#include "support/VectorChecks.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <memory>
 #include <vector>
 
@@ -45,47 +43,19 @@ inline std::unique_ptr<ZQ::Cord> makeLine(float length, int strings = 1, bool se
     return makeCord({PVRTVec3(0, 0, 0), PVRTVec3(length, 0, 0)}, strings, settle);
 }
 
-class EventCounter : public ZQ::EventListener {
-public:
-    void onSolved() override { ++solved; }
-    void onAlmostSolved() override { ++almostSolved; }
-    int solved = 0;
-    int almostSolved = 0;
-};
-
-// The models a cord needs in the engine's order: the main particle world,
-// the camera (the projection) and the cord model, on a 640 x 1136 screen.
-class CordModelFixture : public ::testing::Test {
+// The cord stage on a 640 x 1136 screen, the globals saved and restored.
+class CordModelFixture : public GlobalsTest, protected CordStage {
 protected:
-    static constexpr float kW = 640.0f;
-    static constexpr float kH = 1136.0f;
+    static constexpr float kW = kScreenWidth;
+    static constexpr float kH = kScreenHeight;
 
     void SetUp() override {
-        saved = ZQ::gGlobals;
-        ZQ::gGlobals.setScreenSize(kW, kH);
-        ZQ::gGlobals.parallax = PVRTVec3();
-        world = std::make_unique<ZQ::Fx::ParticleSystem>(ZQ::Fx::MAIN_WORLD);
-        world->setUp();
-        cord = std::make_unique<ZQ::CordModel>();
-        ZQ::gGlobals.particleSystem1 = world.get();
-        ZQ::gGlobals.cordModel = cord.get();
-        ZQ::gGlobals.cameraModel = &camera;
-        camera.setUp();
-        cord->setUp();
-        cord->addListener(&events);
+        GlobalsTest::SetUp();
+        setUpStage();
     }
-
     void TearDown() override {
-        camera.tearDown();
-        world->tearDown();
-        ZQ::gGlobals = saved;
-    }
-
-    // One frame of the models this fixture holds, in model-list order.
-    void frame() {
-        world->doStep();
-        camera.doStep();
-        cord->doStep();
+        tearDownStage();
+        GlobalsTest::TearDown();
     }
 
     // Particles placed by hand (world units), with no constraints, and the
@@ -100,10 +70,4 @@ protected:
         cord->startEnergy.assign(strings.size(), 0.0f);
         cord->energyFlag = true;
     }
-
-    ZQ::Globals saved;
-    std::unique_ptr<ZQ::Fx::ParticleSystem> world;
-    std::unique_ptr<ZQ::CordModel> cord;
-    ZQ::CameraModel camera;
-    EventCounter events;
 };

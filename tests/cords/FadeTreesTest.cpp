@@ -184,7 +184,7 @@ TEST_F(FadeTreesTest, ASolvedFadeOutTurnsEveryStringIntoABraidThatFliesOff) {
         ++k;
     }
     EXPECT_EQ(braids->getWorkers().size(), 2u);
-    EXPECT_EQ(cord->count, mainWorld->getParticleCount()) << "the cord's own particles stay";
+    EXPECT_EQ(cord->count, world->getParticleCount()) << "the cord's own particles stay";
 
     // The braids fly off, fade and are gone; the braid world is emptied.
     int frames = 0;
@@ -204,9 +204,9 @@ protected:
     void placeStrings(const std::vector<PVRTVec3>& heads) {
         std::vector<Segment> strings;
         for (const PVRTVec3& head : heads) {
-            const int first = mainWorld->getParticleCount();
+            const int first = world->getParticleCount();
             for (int i = 0; i < 3; ++i) {
-                mainWorld->addParticle(head + PVRTVec3(2.0f * static_cast<float>(i), 0.0f, 0.0f));
+                world->addParticle(head + PVRTVec3(2.0f * static_cast<float>(i), 0.0f, 0.0f));
             }
             strings.push_back({first, first + 2, static_cast<int>(strings.size())});
         }

@@ -4,38 +4,29 @@
 #include "cords/Grasp.h"
 #include "cords/GraspModel.h"
 #include "engine/MathHelpers.h"
-#include "engine/physics/FxForce.h"
 #include "levels/LevelModel.h"
+#include "support/CatalogueSuite.h"
 
 #include <array>
-#include <utility>
 #include <vector>
 
 // The cord fixture plus the grasp model and the level catalogue (level 0 is
 // current), stepped in the engine's model order: grasps, world, camera, cord.
 // The camera is only stepped by frame(), so between frames every projection
 // is fixed and particles can be put where the screen should show them.
-class GraspFixture : public CordModelFixture {
+class GraspFixture : public CatalogueSuite<CordModelFixture> {
 protected:
-    static void SetUpTestSuite() { catalogue = new ZQ::LevelModel(); }
-    static void TearDownTestSuite() {
-        delete catalogue;
-        catalogue = nullptr;
-    }
-
     void SetUp() override {
-        CordModelFixture::SetUp();
-        catalogue->setUp();
-        ZQ::LevelModel::Level& level = catalogue->levels[0];
+        CatalogueSuite::SetUp();
+        const ZQ::LevelModel::Level& level = catalogue->levels[0];
         savedCoefficients = {level.slide, level.drag, level.rotate};
-        ZQ::gGlobals.levelModel = catalogue;
         ZQ::gGlobals.graspModel = &grasps;
     }
 
     void TearDown() override {
         grasps.tearDown();
         setCoefficients(savedCoefficients[0], savedCoefficients[1], savedCoefficients[2]);
-        CordModelFixture::TearDown();
+        CatalogueSuite::TearDown();
     }
 
     static void setCoefficients(float slide, float drag, float rotate) {
@@ -73,27 +64,6 @@ protected:
         cord->doStep();
     }
 
-    // The temporary forces queued in the main world, as (particle, vector).
-    std::vector<std::pair<int, PVRTVec3>> queuedForces() const {
-        std::vector<std::pair<int, PVRTVec3>> out;
-        for (int32_t k = 0; k < world->getTmpForceCount(); ++k) {
-            const auto* force = dynamic_cast<const ZQ::Fx::ConstantForce*>(world->getTmpForce(k));
-            if (force != nullptr) {
-                out.emplace_back(force->i, force->force);
-            }
-        }
-        return out;
-    }
-
-    static ZQ::LevelModel* catalogue;
     std::array<float, 3> savedCoefficients{};
     ZQ::GraspModel grasps;
 };
-
-inline ZQ::LevelModel* GraspFixture::catalogue = nullptr;
-
-inline void expectNear(const PVRTVec3& actual, const PVRTVec3& expected, float tolerance = 1e-4f) {
-    EXPECT_NEAR(actual.x, expected.x, tolerance);
-    EXPECT_NEAR(actual.y, expected.y, tolerance);
-    EXPECT_NEAR(actual.z, expected.z, tolerance);
-}

@@ -8,9 +8,6 @@
 namespace {
 
 using ZQ::Action;
-using ZQ::HeadInstance;
-
-constexpr float kTangled = 3.0f;
 
 // One action bound to one head, ticked once a frame without physics: the
 // heads stay put and every push stays queued.
@@ -20,52 +17,17 @@ protected:
         HeadFixture::SetUp();
         ZQ::seedRandom(99);
     }
-
-    void placeLines(int strings, int n = 20) {
-        std::vector<PVRTVec3> points;
-        std::vector<ZQ::CordModel::Segment> segments;
-        for (int k = 0; k < strings; ++k) {
-            appendLine(points, segments, n, PVRTVec3(0.0f, 10.0f * static_cast<float>(k), 0.0f));
-        }
-        placeStrings(points, segments, kTangled, kTangled);
-        heads.createHeads();
-    }
-
-    HeadInstance& head(int i) { return *heads.heads[i]; }
-
-    // Binds the action to head i and returns it (the head owns it).
-    template <class A> A* bind(int i, A* action) {
-        head(i).setAction(action);
-        return action;
-    }
-
-    // Ticks until the action finishes; the number of ticks, -1 when it never
-    // does within `limit`.
-    int ticksToFinish(Action* action, int limit) {
-        for (int t = 1; t <= limit; ++t) {
-            if (action->tick() == Action::Success || action->getState() == Action::Failure) {
-                return t;
-            }
-        }
-        return -1;
-    }
-
-    static void expectNear(const PVRTVec3& a, const PVRTVec3& b, float tolerance = 1e-4f) {
-        EXPECT_NEAR(a.x, b.x, tolerance);
-        EXPECT_NEAR(a.y, b.y, tolerance);
-        EXPECT_NEAR(a.z, b.z, tolerance);
-    }
 };
 
 TEST_F(HeadActionsTest, ConditionsReadTheHeadsFlagsAndTarget) {
-    placeLines(2);
-    auto* fear = bind(0, new ZQ::HeadCheckFear());
+    placeHeadedLines(2);
+    auto* fear = bind(head(0), new ZQ::HeadCheckFear());
     EXPECT_EQ(fear->tick(), Action::Success);
     head(0).fear = true;
     fear->reset();
     EXPECT_EQ(fear->tick(), Action::Running);
 
-    auto* has = bind(0, new ZQ::HeadHasTarget());
+    auto* has = bind(head(0), new ZQ::HeadHasTarget());
     EXPECT_EQ(has->tick(), Action::Failure);
     head(0).target = &head(2);
     has->reset();
@@ -74,7 +36,7 @@ TEST_F(HeadActionsTest, ConditionsReadTheHeadsFlagsAndTarget) {
     has->reset();
     EXPECT_EQ(has->tick(), Action::Failure);
 
-    auto* enemy = bind(0, new ZQ::HeadCheckEnemy());
+    auto* enemy = bind(head(0), new ZQ::HeadCheckEnemy());
     EXPECT_EQ(enemy->tick(), Action::Failure); // string 1 is not its own
     head(0).target = &head(1);
     enemy->reset();
@@ -82,8 +44,8 @@ TEST_F(HeadActionsTest, ConditionsReadTheHeadsFlagsAndTarget) {
 }
 
 TEST_F(HeadActionsTest, TheStuckCheckFailsOnTheFourthSlowRunEvenWithFastRunsBetween) {
-    placeLines(1);
-    auto* check = bind(0, new ZQ::HeadStuckCheck());
+    placeHeadedLines(1);
+    auto* check = bind(head(0), new ZQ::HeadStuckCheck());
     // Run 1 never counts: the start position is far away.
     EXPECT_EQ(check->tick(), Action::Running);
     auto fastRun = [&] {
@@ -101,9 +63,9 @@ TEST_F(HeadActionsTest, TheStuckCheckFailsOnTheFourthSlowRunEvenWithFastRunsBetw
 }
 
 TEST_F(HeadActionsTest, ChooseTargetTakesTheLowestSeenHeadButNeverItselfAndFailsOnSuccess) {
-    placeLines(2);
+    placeHeadedLines(2);
     heads.sight.clear(4);
-    auto* choose = bind(1, new ZQ::HeadChooseTarget());
+    auto* choose = bind(head(1), new ZQ::HeadChooseTarget());
     head(1).target = &head(3);
     EXPECT_EQ(choose->tick(), Action::Running); // nobody seen: the target is cleared
     EXPECT_EQ(head(1).target, nullptr);
@@ -117,8 +79,8 @@ TEST_F(HeadActionsTest, ChooseTargetTakesTheLowestSeenHeadButNeverItselfAndFails
 }
 
 TEST_F(HeadActionsTest, ChooseDestinationSucceedsAtStartOnTheBoxDiagonal) {
-    placeLines(2);
-    auto* choose = bind(0, new ZQ::HeadChooseDestination());
+    placeHeadedLines(2);
+    auto* choose = bind(head(0), new ZQ::HeadChooseDestination());
     for (int k = 0; k < 5; ++k) {
         choose->reset();
         EXPECT_EQ(choose->tick(), Action::Success);
@@ -135,8 +97,8 @@ TEST_F(HeadActionsTest, ChooseDestinationSucceedsAtStartOnTheBoxDiagonal) {
 }
 
 TEST_F(HeadActionsTest, ChooseParticleOnOneStringTakesTheFarthestWithinReach) {
-    placeLines(1); // 2 units = 64 pixels apart; reach 160 pixels
-    auto* choose = bind(1, new ZQ::HeadChooseParticle());
+    placeHeadedLines(1); // 2 units = 64 pixels apart; reach 160 pixels
+    auto* choose = bind(head(1), new ZQ::HeadChooseParticle());
     head(1).target = &head(0);
     EXPECT_EQ(choose->tick(), Action::Success);
     EXPECT_EQ(head(1).chosenParticle, 17); // 19 - 2: 128 pixels away
@@ -145,8 +107,8 @@ TEST_F(HeadActionsTest, ChooseParticleOnOneStringTakesTheFarthestWithinReach) {
 
 TEST_F(HeadActionsTest, ChooseParticleAmongStringsTakesTheNearestOfAnotherAndWaitsForReach) {
     // String 1 lies 10 units (320 pixels) up: nothing within reach.
-    placeLines(2);
-    auto* choose = bind(0, new ZQ::HeadChooseParticle());
+    placeHeadedLines(2);
+    auto* choose = bind(head(0), new ZQ::HeadChooseParticle());
     head(0).chosenParticle = 7;
     EXPECT_EQ(choose->tick(), Action::Running);
     EXPECT_EQ(choose->tick(), Action::Running);
@@ -160,19 +122,19 @@ TEST_F(HeadActionsTest, ChooseParticleAmongStringsTakesTheNearestOfAnotherAndWai
     appendLine(points, segments, 20, PVRTVec3(-10.0f, 4.0f, 0.0f));
     placeStrings(points, segments, kTangled, kTangled);
     heads.createHeads();
-    choose = bind(0, new ZQ::HeadChooseParticle());
+    choose = bind(head(0), new ZQ::HeadChooseParticle());
     EXPECT_EQ(choose->tick(), Action::Success);
     EXPECT_EQ(head(0).chosenParticle, 25); // at (0, 4, 0)
 }
 
 TEST_F(HeadActionsTest, TheGrabbedActionKicksWithStrengthTenUntilReleased) {
-    placeLines(1);
+    placeHeadedLines(1);
     head(0).grabbed = true;
-    auto* grabbed = bind(0, new ZQ::HeadGrabbedAction());
+    auto* grabbed = bind(head(0), new ZQ::HeadGrabbedAction());
     for (int t = 0; t < 20; ++t) {
         EXPECT_EQ(grabbed->tick(), Action::Running);
     }
-    const auto queued = pushes();
+    const auto queued = queuedForces();
     ASSERT_EQ(queued.size(), 20u);
     for (const auto& push : queued) {
         EXPECT_EQ(push.first, 0);
@@ -181,14 +143,14 @@ TEST_F(HeadActionsTest, TheGrabbedActionKicksWithStrengthTenUntilReleased) {
     EXPECT_FALSE(queued[0].second == queued[1].second);
     head(0).grabbed = false;
     EXPECT_EQ(grabbed->tick(), Action::Success);
-    EXPECT_EQ(pushes().size(), 20u);
+    EXPECT_EQ(queuedForces().size(), 20u);
 }
 
 TEST_F(HeadActionsTest, TheIdleSwayPushes121TimesAndSucceedsOnThe122ndRun) {
-    placeLines(1);
-    auto* idle = bind(0, new ZQ::HeadIdleAction());
+    placeHeadedLines(1);
+    auto* idle = bind(head(0), new ZQ::HeadIdleAction());
     EXPECT_EQ(ticksToFinish(idle, 500), 122);
-    const auto queued = pushes();
+    const auto queued = queuedForces();
     ASSERT_EQ(queued.size(), 121u);
     // Along the head direction (-1, 0, 0), 2 sin(2 pi phase), phase k / 120.
     float phase = 0.0f;
@@ -199,18 +161,19 @@ TEST_F(HeadActionsTest, TheIdleSwayPushes121TimesAndSucceedsOnThe122ndRun) {
 }
 
 TEST_F(HeadActionsTest, ScansHoldTheHeadBesideWhereItsNeckStarted) {
-    placeLines(1);
-    auto* first = bind(0, new ZQ::HeadScanAction(-1.5707964f, 60));
+    placeHeadedLines(1);
+    auto* first = bind(head(0), new ZQ::HeadScanAction(-1.5707964f, 60));
     EXPECT_EQ(ticksToFinish(first, 500), 62);
-    ASSERT_EQ(pushes().size(), 61u);
+    ASSERT_EQ(queuedForces().size(), 61u);
     // N - P + 2 (cos theta, sin theta, 0), theta = angle / frames; N = (2, 0, 0).
     const float theta = -1.5707964f / 60.0f;
-    expectNear(pushes()[0].second, PVRTVec3(2.0f + 2.0f * std::cos(theta), 2.0f * std::sin(theta), 0.0f));
+    expectNear(queuedForces()[0].second,
+               PVRTVec3(2.0f + 2.0f * std::cos(theta), 2.0f * std::sin(theta), 0.0f));
 
-    auto* second = bind(0, new ZQ::HeadScanAction(3.1415927f, 120));
-    const size_t before = pushes().size();
+    auto* second = bind(head(0), new ZQ::HeadScanAction(3.1415927f, 120));
+    const size_t before = queuedForces().size();
     EXPECT_EQ(ticksToFinish(second, 500), 122);
-    EXPECT_EQ(pushes().size() - before, 121u);
+    EXPECT_EQ(queuedForces().size() - before, 121u);
 }
 
 TEST_F(HeadActionsTest, PointingFromNineUnitsPushesOnlyToTurn) {
@@ -219,14 +182,14 @@ TEST_F(HeadActionsTest, PointingFromNineUnitsPushesOnlyToTurn) {
                                     PVRTVec3(11, 0, 0)};
     placeStrings(points, {{0, 1, 0}, {2, 3, 1}}, kTangled, kTangled);
     heads.createHeads();
-    auto* point = bind(0, new ZQ::HeadPointAction());
+    auto* point = bind(head(0), new ZQ::HeadPointAction());
     head(0).target = &head(2);
     point->tick();
     // -f + u: f = (0, 1, 0), u = capAtUnit((9, -1, 0)).
     const PVRTVec3 u = PVRTVec3(9, -1, 0) / std::sqrt(82.0f);
     const PVRTVec3 w = PVRTVec3(0, -1, 0) + u;
     const float l = w.length();
-    expectNear(pushes().back().second, (l > 1.0f ? w / l : w) * std::min(l, 10.0f));
+    expectNear(queuedForces().back().second, (l > 1.0f ? w / l : w) * std::min(l, 10.0f));
 
     // 19 units away: the pull toward 9 is capped with the facing terms at 10.
     heads.clearHeads();
@@ -234,11 +197,11 @@ TEST_F(HeadActionsTest, PointingFromNineUnitsPushesOnlyToTurn) {
     points[3] = PVRTVec3(21, 0, 0);
     placeStrings(points, {{0, 1, 0}, {2, 3, 1}}, kTangled, kTangled);
     heads.createHeads();
-    point = bind(0, new ZQ::HeadPointAction());
+    point = bind(head(0), new ZQ::HeadPointAction());
     head(0).target = &head(2);
     point->tick();
-    EXPECT_NEAR(pushes().back().second.length(), 10.0f, 1e-4f);
-    EXPECT_GT(pushes().back().second.x, 9.0f);
+    EXPECT_NEAR(queuedForces().back().second.length(), 10.0f, 1e-4f);
+    EXPECT_GT(queuedForces().back().second.x, 9.0f);
 }
 
 TEST_F(HeadActionsTest, ReachingStopsWithinThreeOfTheTargetsNeck) {
@@ -246,7 +209,7 @@ TEST_F(HeadActionsTest, ReachingStopsWithinThreeOfTheTargetsNeck) {
                                     PVRTVec3(2.5f, 2, 0)};
     placeStrings(points, {{0, 1, 0}, {2, 3, 1}}, kTangled, kTangled);
     heads.createHeads();
-    auto* reach = bind(0, new ZQ::HeadReachAction());
+    auto* reach = bind(head(0), new ZQ::HeadReachAction());
     EXPECT_EQ(reach->tick(), Action::Failure); // no target
     head(0).target = &head(3);                 // its neck is particle 2, 2.5 units away
     reach->reset();
@@ -254,12 +217,12 @@ TEST_F(HeadActionsTest, ReachingStopsWithinThreeOfTheTargetsNeck) {
     EXPECT_EQ(world->getTmpForceCount(), 0);
 
     // From string 1's other head: head 1's neck (the origin) is 3.2 units off.
-    auto* far = bind(3, new ZQ::HeadReachAction());
+    auto* far = bind(head(3), new ZQ::HeadReachAction());
     head(3).target = &head(1);
     EXPECT_EQ(far->tick(), Action::Running);
     // v = target neck (0, 0, 0) - own neck (2.5, 0, 0); |v| 2.5 < d: pushed by
     // the unit vector times 2.5.
-    expectNear(pushes().back().second, PVRTVec3(-2.5f, 0.0f, 0.0f));
+    expectNear(queuedForces().back().second, PVRTVec3(-2.5f, 0.0f, 0.0f));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "cords/HeadCollection.h"
 #include "engine/Random.h"
 #include "levels/LevelModel.h"
+#include "support/CatalogueSuite.h"
 
 #include <cmath>
 
@@ -10,28 +11,16 @@ namespace {
 // The last level of four strings and the most particles: eight heads.
 constexpr int kFourStringLevel = 73;
 
-bool finite(const PVRTVec3& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 // A catalogue level played with its heads: the cord laid, settled and live,
 // the heads created as on the player's first grasp, and every model stepped
 // in the engine's order. Now and then the "player" holds a particle for a
 // second: next to a head (a grab), in the middle of a string (fear) or
 // anywhere.
-class HeadCatalogueTest : public HeadFixture {
+class HeadCatalogueTest : public CatalogueSuite<HeadFixture> {
 protected:
-    static void SetUpTestSuite() { catalogue = new ZQ::LevelModel(); }
-    static void TearDownTestSuite() {
-        delete catalogue;
-        catalogue = nullptr;
-    }
-
     void SetUp() override {
-        HeadFixture::SetUp();
-        catalogue->setUp();
+        CatalogueSuite::SetUp();
         catalogue->level = kFourStringLevel;
-        ZQ::gGlobals.levelModel = catalogue;
     }
 
     void startLevel(uint64_t seed) {
@@ -79,11 +68,8 @@ protected:
         frame();
     }
 
-    static ZQ::LevelModel* catalogue;
     int holding = -1;
 };
-
-ZQ::LevelModel* HeadCatalogueTest::catalogue = nullptr;
 
 TEST_F(HeadCatalogueTest, ThreeThousandFramesWithHeadsStayFinite) {
     startLevel(20261207);

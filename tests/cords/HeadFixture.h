@@ -6,11 +6,9 @@
 #include "cords/HeadInstance.h"
 #include "cords/HeadModel.h"
 #include "engine/Action.h"
-#include "engine/physics/FxForce.h"
 #include "stage/GridModel.h"
 
 #include <set>
-#include <utility>
 #include <vector>
 
 // Counts the head model's events and remembers the heads released.
@@ -26,6 +24,10 @@ public:
 // engine's order: grasps, world, camera, cord, heads, grid.
 class HeadFixture : public CordModelFixture {
 protected:
+    // An energy above every solved threshold, the same at the start: the
+    // heads stay agitated.
+    static constexpr float kTangled = 3.0f;
+
     void SetUp() override {
         CordModelFixture::SetUp();
         ZQ::gGlobals.graspModel = &grasps;
@@ -75,6 +77,42 @@ protected:
         strings.push_back({first, first + n - 1, static_cast<int32_t>(strings.size())});
     }
 
+    // `strings` lines of n particles along x, 10 units apart in y.
+    void placeLines(int strings, int n, float energy = kTangled, float startEnergy = kTangled) {
+        std::vector<PVRTVec3> points;
+        std::vector<ZQ::CordModel::Segment> segments;
+        for (int k = 0; k < strings; ++k) {
+            appendLine(points, segments, n, PVRTVec3(0.0f, 10.0f * static_cast<float>(k), 0.0f));
+        }
+        placeStrings(points, segments, energy, startEnergy);
+    }
+
+    // Tangled lines with a head at both ends of each.
+    void placeHeadedLines(int strings, int n = 20) {
+        placeLines(strings, n);
+        heads.createHeads();
+    }
+
+    ZQ::HeadInstance& head(int i) { return *heads.heads[i]; }
+
+    // Binds the action to the head and returns it (the head owns it).
+    template <class A> static A* bind(ZQ::HeadInstance& h, A* action) {
+        h.setAction(action);
+        return action;
+    }
+
+    // Ticks the action alone (no physics: the heads stay put and every push
+    // stays queued) until it succeeds or fails; the number of ticks, or -1
+    // when it still runs after `limit`.
+    static int ticksToFinish(ZQ::Action* action, int limit) {
+        for (int t = 1; t <= limit; ++t) {
+            if (action->tick() != ZQ::Action::Running) {
+                return t;
+            }
+        }
+        return -1;
+    }
+
     // The player holds these particles (for as long as the test keeps the
     // grasp; the grasp model is not stepped by the tests that use this).
     void hold(std::set<int> particles) {
@@ -83,18 +121,6 @@ protected:
     }
     void release() { grasps.removeAllGrasps(); }
 
-    // The pushes queued on the world since its last step (the tests that
-    // count them never step it, so the heads stay where they were put).
-    std::vector<std::pair<int, PVRTVec3>> pushes() const {
-        std::vector<std::pair<int, PVRTVec3>> out;
-        for (int32_t k = 0; k < world->getTmpForceCount(); ++k) {
-            const auto* force = dynamic_cast<const ZQ::Fx::ConstantForce*>(world->getTmpForce(k));
-            if (force != nullptr) {
-                out.emplace_back(force->i, force->force);
-            }
-        }
-        return out;
-    }
     ZQ::GraspModel grasps;
     ZQ::HeadModel heads;
     ZQ::GridModel grid;

@@ -10,7 +10,6 @@ using ZQ::Action;
 using ZQ::HeadFrame;
 using ZQ::HeadInstance;
 
-constexpr float kTangled = 3.0f;
 constexpr float kTwoPi = 6.2831855f;
 
 PVRTVec3 column(const HeadFrame& m, int c) {
@@ -23,12 +22,6 @@ PVRTVec3 toLocal(const HeadFrame& m, const PVRTVec3& v) {
     return PVRTVec3(column(m, 0).dot(v), column(m, 1).dot(v), column(m, 2).dot(v));
 }
 
-void expectNear(const PVRTVec3& a, const PVRTVec3& b, float tolerance = 1e-4f) {
-    EXPECT_NEAR(a.x, b.x, tolerance);
-    EXPECT_NEAR(a.y, b.y, tolerance);
-    EXPECT_NEAR(a.z, b.z, tolerance);
-}
-
 class HeadHelixTest : public HeadFixture {
 protected:
     // Head 0 at `a` facing +x (its neck 2 units behind); head 2 at `b`
@@ -37,22 +30,6 @@ protected:
         placeStrings({a, a - PVRTVec3(2, 0, 0), b, b - PVRTVec3(2, 0, 0)}, {{0, 1, 0}, {2, 3, 1}}, kTangled,
                      kTangled);
         heads.createHeads();
-    }
-
-    HeadInstance& head(int i) { return *heads.heads[i]; }
-
-    template <class A> A* bind(HeadInstance& h, A* action) {
-        h.setAction(action);
-        return action;
-    }
-
-    int ticksToFinish(Action* action, int limit) {
-        for (int t = 1; t <= limit; ++t) {
-            if (action->tick() != Action::Running) {
-                return t;
-            }
-        }
-        return -1;
     }
 };
 
@@ -101,7 +78,7 @@ TEST_F(HeadHelixTest, AFarHelixAdvancesTowardItsGoalUntilThePhaseEnds) {
     head(0).destination.position = goal;
     auto* helix = bind(head(0), new ZQ::HeadHelixAction());
     EXPECT_EQ(ticksToFinish(helix, 500), 180); // 179 pushes, the phase reaches 1 on run 180
-    const auto queued = pushes();
+    const auto queued = queuedForces();
     ASSERT_EQ(queued.size(), 179u);
     // Each push is 30 times the step between helix points p0 and p1 in the
     // frame along the line to the goal: radius 8 - 6p, advance 2 per radian.
@@ -120,7 +97,7 @@ TEST_F(HeadHelixTest, AFarHelixAdvancesTowardItsGoalUntilThePhaseEnds) {
     head(0).target = &head(2);
     auto* ambush = bind(head(0), new ZQ::HeadAmbushAction());
     EXPECT_EQ(ticksToFinish(ambush, 500), 90);
-    EXPECT_EQ(pushes().size() - queued.size(), 89u);
+    EXPECT_EQ(queuedForces().size() - queued.size(), 89u);
 }
 
 TEST_F(HeadHelixTest, AttackGainsDependOnDistanceAndNoPushExceeds200) {
@@ -130,7 +107,7 @@ TEST_F(HeadHelixTest, AttackGainsDependOnDistanceAndNoPushExceeds200) {
     head(0).target = &head(2);
     auto* attack = bind(head(0), new ZQ::HeadAttackAction());
     EXPECT_EQ(ticksToFinish(attack, 500), 61);
-    auto queued = pushes();
+    auto queued = queuedForces();
     ASSERT_EQ(queued.size(), 60u);
     // One helix step: (cos a1 - cos a0, sin a1 - sin a0, 2 (a1 - a0)).
     const float a1 = kTwoPi * 0.016666668f;
@@ -150,7 +127,7 @@ TEST_F(HeadHelixTest, AttackGainsDependOnDistanceAndNoPushExceeds200) {
     attack = bind(head(0), new ZQ::HeadAttackAction());
     attack->tick();
     attack->tick();
-    queued = pushes();
+    queued = queuedForces();
     ASSERT_EQ(queued.size(), 2u);
     EXPECT_NEAR(queued[1].second.length(), 30.0f * stepLength, 1e-3f);
 }
@@ -165,7 +142,7 @@ TEST_F(HeadHelixTest, WrapsTurnOppositeWaysOnEvenAndOddStrings) {
     auto* oddWrap = bind(odd, new ZQ::HeadWrapAction());
     EXPECT_EQ(even->tick(), Action::Running);
     EXPECT_EQ(oddWrap->tick(), Action::Running);
-    const auto queued = pushes();
+    const auto queued = queuedForces();
     ASSERT_EQ(queued.size(), 2u);
 
     const HeadFrame m = ZQ::frameFromDirection(head(2).getHeadDirection());
@@ -204,9 +181,9 @@ TEST_F(HeadHelixTest, AGripAtAStringsEndTakesTheCordTowardThePreviousParticle) {
     const float r = 4.0f + (2.0f - 4.0f) * phase;
     const HeadFrame m = ZQ::frameFromDirection(PVRTVec3(0, -1, 0));
     const PVRTVec3 goal = PVRTVec3(1, 1, 1) + m * PVRTVec3(std::sin(a), r * std::cos(a), -2.0f * phase);
-    expectNear(pushes().back().second, (goal - h.getPosition()) * 4.0f);
+    expectNear(queuedForces().back().second, (goal - h.getPosition()) * 4.0f);
     EXPECT_EQ(ticksToFinish(grip, 500), 89);
-    EXPECT_EQ(pushes().size(), 89u);
+    EXPECT_EQ(queuedForces().size(), 89u);
 }
 
 } // namespace

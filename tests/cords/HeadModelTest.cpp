@@ -12,22 +12,7 @@ namespace {
 using ZQ::Action;
 using ZQ::HeadInstance;
 
-constexpr float kTangled = 3.0f; // energy and start energy of a fully tangled string
-
-class HeadModelTest : public HeadFixture {
-protected:
-    // Strings of n particles along x, 10 units apart in y.
-    void placeLines(int strings, int n, float energy, float startEnergy) {
-        std::vector<PVRTVec3> points;
-        std::vector<ZQ::CordModel::Segment> segments;
-        for (int k = 0; k < strings; ++k) {
-            appendLine(points, segments, n, PVRTVec3(0.0f, 10.0f * static_cast<float>(k), 0.0f));
-        }
-        placeStrings(points, segments, energy, startEnergy);
-    }
-
-    HeadInstance& head(int i) { return *heads.heads[i]; }
-};
+using HeadModelTest = HeadFixture;
 
 enum class Tree { Roaming, Hunting, Resting, Calm, Grabbed, Other };
 
@@ -174,7 +159,7 @@ TEST_F(HeadModelTest, AGrabRePlansAtOnceAndTheReleaseOnlyAfterTheGrabbedActionEn
     EXPECT_EQ(treeKind(grabbedRoot), Tree::Grabbed);
     EXPECT_EQ(headEvents.grabbed, 1);
     // The grabbed action saw this frame's flag and kicked head 0 once.
-    const auto queued = pushes();
+    const auto queued = queuedForces();
     int kicks = 0;
     for (size_t k = static_cast<size_t>(before); k < queued.size(); ++k) {
         if (queued[k].first == 0) {

@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr float kTangled = 3.0f;
 constexpr float kDegree = 0.017453292f;
 
 // Head 0 at A looks along its head direction, neck to head. Head 2 at B sits

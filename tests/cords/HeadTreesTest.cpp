@@ -12,8 +12,6 @@ using ZQ::Action;
 using ZQ::HeadCollection;
 using ZQ::HeadInstance;
 
-constexpr float kTangled = 3.0f;
-
 // The trees are ticked through their heads directly, frame by frame, without
 // physics: heads stay where they were put and every push stays queued.
 class HeadTreesTest : public HeadFixture {
@@ -23,24 +21,16 @@ protected:
         ZQ::seedRandom(4242);
     }
 
-    // `strings` lines of 20 particles 2 units apart along x, 10 units apart
-    // in y, with their heads.
-    void placeLines(int strings) {
-        std::vector<PVRTVec3> points;
-        std::vector<ZQ::CordModel::Segment> segments;
-        for (int k = 0; k < strings; ++k) {
-            appendLine(points, segments, 20, PVRTVec3(0.0f, 10.0f * static_cast<float>(k), 0.0f));
-        }
-        placeStrings(points, segments, kTangled, kTangled);
+    // Tangled lines of 20 particles with their heads, and the grid of the
+    // "previous frame" over them.
+    void placeLinesInGrid(int strings) {
+        placeHeadedLines(strings);
         grid.doStep();
-        heads.createHeads();
     }
 
-    HeadInstance& head(int i) { return *heads.heads[i]; }
-
-    // Ticks the head's tree until it finishes (at most `limit` ticks);
-    // returns the number of ticks it took.
-    int ticksToFinish(HeadInstance& h, int limit) {
+    // Steps the head's tree until it finishes (at most `limit` steps);
+    // returns the number of steps it took.
+    int stepsToFinish(HeadInstance& h, int limit) {
         for (int t = 1; t <= limit; ++t) {
             h.step();
             if (h.getAction()->isFinished()) {
@@ -52,7 +42,7 @@ protected:
 
     int pushesOn(int particle) const {
         int n = 0;
-        for (const auto& push : pushes()) {
+        for (const auto& push : queuedForces()) {
             n += push.first == particle ? 1 : 0;
         }
         return n;
@@ -60,15 +50,15 @@ protected:
 };
 
 TEST_F(HeadTreesTest, ARestingTreeSwaysSixtyTimesAndEndsOnTheSixtyFirstTick) {
-    placeLines(1);
+    placeLinesInGrid(1);
     head(0).setAction(HeadCollection::restingTree());
-    EXPECT_EQ(ticksToFinish(head(0), 200), 61);
+    EXPECT_EQ(stepsToFinish(head(0), 200), 61);
     EXPECT_EQ(head(0).getAction()->getState(), Action::Success);
     EXPECT_EQ(pushesOn(0), 60);
 }
 
 TEST_F(HeadTreesTest, ARoamingTreeWithoutFearEndsAtOnceAndTheHeadDrawsAgain) {
-    placeLines(1);
+    placeLinesInGrid(1);
     head(0).setAction(HeadCollection::roamingTree());
     heads.doStep();
     const Action* first = head(0).getAction();
@@ -79,7 +69,7 @@ TEST_F(HeadTreesTest, ARoamingTreeWithoutFearEndsAtOnceAndTheHeadDrawsAgain) {
 }
 
 TEST_F(HeadTreesTest, AFleeingHeadRoamsUntilStuckThenGripsTheCord) {
-    placeLines(1);
+    placeLinesInGrid(1);
     HeadInstance& h = head(0);
     h.fear = true;
     h.setAction(HeadCollection::roamingTree());
@@ -94,7 +84,7 @@ TEST_F(HeadTreesTest, AFleeingHeadRoamsUntilStuckThenGripsTheCord) {
     h.step();
     EXPECT_EQ(h.chosenParticle, 2);
     EXPECT_EQ(h.target, nullptr);
-    EXPECT_EQ(ticksToFinish(h, 200), 89); // ticks 6 to 94
+    EXPECT_EQ(stepsToFinish(h, 200), 89); // ticks 6 to 94
     EXPECT_EQ(h.getAction()->getState(), Action::Success);
 }
 
@@ -137,34 +127,34 @@ TEST_F(HeadTreesTest, TheRoamLoopEndsATickOnceEveryChildFinishedInIt) {
 }
 
 TEST_F(HeadTreesTest, AHuntingHeadThatSeesNobodyEndsAfterBothScans) {
-    placeLines(1);
+    placeLinesInGrid(1);
     heads.sight.clear(2);
     HeadInstance& h = head(0);
     h.setAction(HeadCollection::huntingTree());
     // Scans of 60 and 120 frames push 61 and 121 times; the 180-run limit
     // ends first, the tree with the second scan.
-    EXPECT_EQ(ticksToFinish(h, 400), 183);
+    EXPECT_EQ(stepsToFinish(h, 400), 183);
     EXPECT_EQ(h.getAction()->getState(), Action::Success);
     EXPECT_EQ(pushesOn(0), 182);
     EXPECT_EQ(h.target, nullptr);
 }
 
 TEST_F(HeadTreesTest, AHuntingHeadLungesAtTheOtherEndOfItsOwnString) {
-    placeLines(1);
+    placeLinesInGrid(1);
     heads.sight.clear(2);
     heads.sight.setPair(0, 1, true);
     HeadInstance& h = head(0);
     h.setAction(HeadCollection::huntingTree());
     // Tick 1 scans once, finds head 1 and points; 60 points, then 60 lunges
     // and the attack's success on tick 121.
-    EXPECT_EQ(ticksToFinish(h, 400), 121);
+    EXPECT_EQ(stepsToFinish(h, 400), 121);
     EXPECT_EQ(h.getAction()->getState(), Action::Success);
     EXPECT_EQ(h.target, &head(1));
     EXPECT_EQ(pushesOn(0), 121);
 }
 
 TEST_F(HeadTreesTest, APursuitEndsWhenTheTargetCalmsDown) {
-    placeLines(2);
+    placeLinesInGrid(2);
     heads.sight.clear(4);
     heads.sight.setPair(0, 2, true);
     HeadInstance& h = head(0);
@@ -181,7 +171,7 @@ TEST_F(HeadTreesTest, APursuitEndsWhenTheTargetCalmsDown) {
 }
 
 TEST_F(HeadTreesTest, TheCalmTreeSwaysForEverTakingItsDirectionAtEverySwing) {
-    placeLines(2);
+    placeLinesInGrid(2);
     HeadInstance& h = head(0);
     h.setAction(HeadCollection::calmTree());
     const PVRTVec3 before = h.getHeadDirection(); // away from the neck at particle 1: (-1, 0, 0)
@@ -196,7 +186,7 @@ TEST_F(HeadTreesTest, TheCalmTreeSwaysForEverTakingItsDirectionAtEverySwing) {
         h.step();
         ASSERT_EQ(h.getAction()->getState(), Action::Running) << "tick " << t;
     }
-    const auto queued = pushes();
+    const auto queued = queuedForces();
     ASSERT_EQ(queued.size(), 400u); // one push every tick
     for (size_t k = 0; k < queued.size(); ++k) {
         const PVRTVec3 along = k < 121 ? before : after;

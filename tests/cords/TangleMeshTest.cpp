@@ -4,6 +4,8 @@
 #include "cords/KnotGenerator.h"
 #include "engine/Globals.h"
 #include "levels/LevelModel.h"
+#include "support/CatalogueSuite.h"
+#include "support/GlobalsTest.h"
 
 #include <gtest/gtest.h>
 
@@ -37,15 +39,10 @@ ZQ::Cord* awardCord(ZQ::KnotGenerator* generator) {
     return cord;
 }
 
-class TangleMeshTest : public ::testing::Test {
+class TangleMeshTest : public GlobalsTest {
 protected:
-    void SetUp() override {
-        saved = ZQ::gGlobals;
-        ZQ::gGlobals.setScreenSize(kW, kH);
-    }
-    void TearDown() override { ZQ::gGlobals = saved; }
+    TangleMeshTest() : GlobalsTest(kW, kH) {}
 
-    ZQ::Globals saved;
     ZQ::TorusKnot trefoil{0.5f, 1.0f, 2.0f, 3.0f, 0.0f};
 };
 
@@ -155,17 +152,7 @@ TEST_F(TangleMeshTest, APlanarLoopIsCarriedWithoutTwist) {
     }
 }
 
-class TangleCatalogueTest : public TangleMeshTest {
-protected:
-    static void SetUpTestSuite() { catalogue = new ZQ::LevelModel(); }
-    static void TearDownTestSuite() {
-        delete catalogue;
-        catalogue = nullptr;
-    }
-    static ZQ::LevelModel* catalogue;
-};
-
-ZQ::LevelModel* TangleCatalogueTest::catalogue = nullptr;
+using TangleCatalogueTest = CatalogueSuite<TangleMeshTest>;
 
 TEST_F(TangleCatalogueTest, EveryNormalIsFiniteForEveryCatalogueKnot) {
     ASSERT_EQ(catalogue->levelCount(), 76);

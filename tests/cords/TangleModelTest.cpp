@@ -6,6 +6,7 @@
 #include "engine/Globals.h"
 #include "engine/LeafActions.h"
 #include "levels/LevelModel.h"
+#include "support/CatalogueSuite.h"
 #include "support/HeadlessGL.h"
 
 #include <gtest/gtest.h>
@@ -149,24 +150,13 @@ void countReveal() {
     ++gRevealed;
 }
 
-class AwardTangleTest : public HeadlessGLTest {
+class AwardTangleTest : public CatalogueSuite<HeadlessGLTest> {
 protected:
-    static void SetUpTestSuite() { catalogue = new ZQ::LevelModel(); }
-    static void TearDownTestSuite() {
-        delete catalogue;
-        catalogue = nullptr;
-    }
     void SetUp() override {
-        HeadlessGLTest::SetUp();
-        catalogue->setUp();
-        ZQ::gGlobals.levelModel = catalogue;
+        CatalogueSuite::SetUp();
         gRevealed = 0;
     }
-
-    static ZQ::LevelModel* catalogue;
 };
-
-ZQ::LevelModel* AwardTangleTest::catalogue = nullptr;
 
 TEST_F(AwardTangleTest, TheCurrentKnotIsUploadedRevealedWhileTurningOnceThenTumbles) {
     catalogue->level = 76 + 5; // the cursor wraps
