@@ -1,6 +1,5 @@
 #include "cords/BraidMeshWorker.h"
 
-#include "cords/CordMeshWorker.h"
 #include "engine/Assert.h"
 
 #include <cmath>
@@ -10,19 +9,12 @@ namespace ZQ {
 namespace {
 
 constexpr float kPi = 3.1415927f;
-constexpr float kTwoPi = 6.2831855f;
-constexpr float kMinLength = 0.0001f;
 // The tail thins over the last six rings, from 0.875 down to a quarter.
 constexpr int32_t kTailRings = 6;
 constexpr float kTailThinning = 0.75f;
 // Cap radii relative to the tube: a full head, a small tail tip.
 constexpr float kHeadCap = 0.935f;
 constexpr float kTailCap = 0.25f;
-
-PVRTVec3 normalizedIfLong(const PVRTVec3& v) {
-    const float len = v.length();
-    return len > kMinLength ? v / len : v;
-}
 
 } // namespace
 
@@ -41,25 +33,10 @@ void BraidMeshBuffer::release() {
 
 BraidMeshWorker::BraidMeshWorker(const CordModel::Segment& aSegment, BraidMeshBuffer& aMesh,
                                  int32_t firstVertex, int32_t firstIndex)
-    : m_firstIndex(firstIndex), m_firstVertex(firstVertex), segment(aSegment), mesh(&aMesh) {
+    : TubeMeshJob(firstVertex, firstIndex), segment(aSegment), mesh(&aMesh) {
     ZQ_ASSERT(segment.first >= 0 && segment.last > segment.first && segment.index >= 0);
-    vertexCount = vertexCountFor(segment);
-    indexCount = indexCountFor(segment);
-    lastVertexNumber = m_firstVertex + vertexCount - 1;
-    lastIndexPosition = m_firstIndex + indexCount - 1;
-
-    const size_t sampleCount = static_cast<size_t>(segment.last - segment.first) * kSamplesPerInterval + 1;
-    samples.resize(sampleCount);
-    tangents.resize(sampleCount);
-    normals.resize(sampleCount);
-    binormals.resize(sampleCount);
-    // The last side repeats the first exactly: a seam of two vertices at
-    // one place, without a crack.
-    for (int32_t j = 0; j < kSides; ++j) {
-        const float a = kTwoPi * static_cast<float>(j % (kSides - 1)) / static_cast<float>(kSides - 1);
-        ringCos[j] = std::cos(a);
-        ringSin[j] = std::sin(a);
-    }
+    sizeRuns(vertexCountFor(segment), indexCountFor(segment),
+             splineSampleCount(segment.first, segment.last, kSamplesPerInterval));
 }
 
 int32_t BraidMeshWorker::ringCountFor(const CordModel::Segment& s) {
@@ -81,10 +58,7 @@ void BraidMeshWorker::process(const PVRTVec3* positions, int32_t count, float ra
     indexCursor = m_firstIndex;
     GenerateVertices(positions, count, radius);
 
-    const int32_t strips = ringCountFor(segment) - 1;
-    CordMeshWorker::ringStripIndices(static_cast<uint32_t>(m_firstVertex), strips,
-                                     mesh->indices + indexCursor);
-    indexCursor += strips * 6 * kSides;
+    addIndices(mesh->indices);
     mesh->ranges[static_cast<size_t>(segment.index)] = {m_firstIndex, lastIndexPosition - m_firstIndex + 1};
 
     const int32_t vLen = vertexCursor;
@@ -98,8 +72,7 @@ void BraidMeshWorker::process(const PVRTVec3* positions, int32_t count, float ra
 void BraidMeshWorker::GenerateVertices(const PVRTVec3* positions, int32_t count, float radius) {
     ZQ_ASSERT(count);
     ZQ_ASSERT(segment.last < count);
-    CordMeshWorker::splineSamples(positions, segment.first, segment.last, kSamplesPerInterval,
-                                  samples.data());
+    splineSamples(positions, segment.first, segment.last, kSamplesPerInterval, samples.data());
     buildFrames();
     addSphere(samples.front(), kHeadCap * radius);
     addRings(radius);
@@ -120,10 +93,10 @@ void BraidMeshWorker::buildFrames() {
 
     // The frame starts horizontal at the head (a fixed one when the braid
     // points straight up or down) and is carried along without twist.
-    a[0] = CordMeshWorker::horizontalNormal(t[0]);
+    a[0] = horizontalNormal(t[0]);
     b[0] = t[0].cross(a[0]);
     for (size_t i = 1; i < n; ++i) {
-        a[i] = normalizedIfLong(CordMeshWorker::transportNormal(a[i - 1], t[i - 1], t[i]));
+        a[i] = normalizedIfLong(transportNormal(a[i - 1], t[i - 1], t[i]));
         b[i] = t[i].cross(a[i]);
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cords/CordModel.h"
+#include "cords/TubeMeshJob.h"
 #include "engine/PVRTVector.h"
 #include "stage/MeshArrays.h"
 
@@ -48,9 +49,8 @@ struct BraidMeshBuffer : MeshArrays<BraidVertex> {
 // Turns one braid (three particles of the braid world) into a short tube
 // that thins toward its tail, closed by a sphere cap at each end, into its
 // own runs of the braid model's shared buffer. Main thread.
-class BraidMeshWorker {
+class BraidMeshWorker : public TubeMeshJob {
 public:
-    static constexpr int32_t kSides = 14;             // vertices per ring, the first and last coincide
     static constexpr int32_t kCapRings = 10;          // rings per end cap
     static constexpr int32_t kSamplesPerInterval = 6; // spline samples between two particles
 
@@ -67,14 +67,7 @@ public:
     // mirrored particles) with full tube radius `radius`.
     void process(const PVRTVec3* positions, int32_t count, float radius);
 
-    int32_t GetVertexCount() const { return vertexCount; }
-    int32_t GetTriangleIndexCount() const { return indexCount; }
-    int32_t firstVertex() const { return m_firstVertex; }
-    int32_t lastVertex() const { return lastVertexNumber; }
-    int32_t firstIndex() const { return m_firstIndex; }
-    int32_t lastIndex() const { return lastIndexPosition; }
     const CordModel::Segment& getSegment() const { return segment; }
-    float getFrame() const { return frame; }
 
 private:
     void GenerateVertices(const PVRTVec3* positions, int32_t count, float radius);
@@ -83,25 +76,8 @@ private:
     void addRings(float radius);
     void putVertex(const PVRTVec3& position, const PVRTVec3& normal);
 
-    int32_t m_firstIndex;
-    int32_t lastIndexPosition;
-    int32_t m_firstVertex;
-    int32_t lastVertexNumber;
     CordModel::Segment segment; // a braid's particles never change
     BraidMeshBuffer* mesh;
-    int32_t vertexCount;
-    int32_t indexCount;
-    int32_t vertexCursor = 0;
-    int32_t indexCursor = 0;
-    float frame = 0.0f;
-
-    // Per-run scratch, sized once so a frame allocates nothing.
-    std::vector<PVRTVec3> samples;
-    std::vector<PVRTVec3> tangents;
-    std::vector<PVRTVec3> normals;
-    std::vector<PVRTVec3> binormals;
-    float ringCos[kSides];
-    float ringSin[kSides];
 };
 
 } // namespace ZQ

@@ -10,18 +10,8 @@ namespace ZQ {
 
 namespace {
 
-constexpr float kTwoPi = 6.2831855f;
-// Below this a vector is treated as having no direction.
-constexpr float kMinLength = 0.0001f;
-// A tangent whose horizontal part is shorter than this counts as vertical.
-constexpr float kMinHorizontal = 1.0e-6f;
 // v advances by one texture repeat every 17.5 particles.
 constexpr float kVPerParticle = 0.05714286f;
-
-PVRTVec3 normalizedIfLong(const PVRTVec3& v) {
-    const float len = v.length();
-    return len > kMinLength ? v / len : v;
-}
 
 void putVertex(CordVertex& out, const PVRTVec3& p, const PVRTVec3& n, float u, float v, float material) {
     out.position[0] = p.x;
@@ -44,27 +34,12 @@ int32_t ringsBetweenEnds(const CordModel::Segment& segment) {
 
 CordMeshWorker::CordMeshWorker(const CordModel::Segment& segment, MeshBuffer& mesh, int32_t firstVertex,
                                int32_t firstIndex, float uScale, float capSweep)
-    : m_firstIndex(firstIndex), m_firstVertex(firstVertex), segment(&segment), mesh(&mesh), uScale(uScale),
+    : TubeMeshJob(firstVertex, firstIndex), segment(&segment), mesh(&mesh), uScale(uScale),
       capSweep(capSweep) {
     ZQ_ASSERT(segment.first >= 0 && segment.last >= segment.first && segment.index >= 0);
     ZQ_ASSERT(firstVertex >= 0 && firstIndex >= 0);
-    vertexCount = vertexCountFor(segment);
-    indexCount = indexCountFor(segment);
-    lastVertexNumber = m_firstVertex + vertexCount - 1;
-    lastIndexPosition = m_firstIndex + indexCount - 1;
-
-    const size_t sampleCount = static_cast<size_t>(segment.last - segment.first) * kSamplesPerInterval + 1;
-    samples.resize(sampleCount);
-    tangents.resize(sampleCount);
-    normals.resize(sampleCount);
-    binormals.resize(sampleCount);
-    // The last side repeats the first exactly (j modulo kSides - 1): the
-    // texture seam needs two vertices at one place, without a crack.
-    for (int32_t j = 0; j < kSides; ++j) {
-        const float a = kTwoPi * static_cast<float>(j % (kSides - 1)) / static_cast<float>(kSides - 1);
-        ringCos[j] = std::cos(a);
-        ringSin[j] = std::sin(a);
-    }
+    sizeRuns(vertexCountFor(segment), indexCountFor(segment),
+             splineSampleCount(segment.first, segment.last, kSamplesPerInterval));
 }
 
 std::vector<CordMeshWorker*> CordMeshWorker::makeJobs(const std::vector<CordModel::Segment>& segments,
@@ -116,7 +91,8 @@ void CordMeshWorker::process(const PVRTVec3* positions, int32_t count, float rad
     indexCursor = m_firstIndex;
     GenerateVertices(positions, count, radius);
     frame += 1.0f;
-    addIndices();
+    // Every ring joins the next in write order (start dome, tube, end dome).
+    addIndices(mesh->indices);
     mesh->ranges[static_cast<size_t>(segment->index)] = {m_firstIndex, lastIndexPosition - m_firstIndex + 1};
 
     const int32_t vLen = vertexCursor;
@@ -130,80 +106,11 @@ void CordMeshWorker::process(const PVRTVec3* positions, int32_t count, float rad
 void CordMeshWorker::GenerateVertices(const PVRTVec3* positions, int32_t count, float radius) {
     ZQ_ASSERT(count);
     ZQ_ASSERT(segment->first >= 0 && segment->last < count);
-    buildSamples(positions);
+    splineSamples(positions, segment->first, segment->last, kSamplesPerInterval, samples.data());
     buildFrames();
     addCap(samples.front(), radius);
     addRings(radius);
     addCap(samples.back(), radius);
-}
-
-void CordMeshWorker::buildSamples(const PVRTVec3* positions) {
-    splineSamples(positions, segment->first, segment->last, kSamplesPerInterval, samples.data());
-}
-
-void CordMeshWorker::splineSamples(const PVRTVec3* positions, int32_t f, int32_t l, int32_t perInterval,
-                                   PVRTVec3* out) {
-    // Per interval a cubic Bezier from P1 to P2 whose inner control points
-    // come from the mid points of the neighbouring intervals, weighted by
-    // their lengths (a chord-length spline).
-    for (int32_t i = f; i < l; ++i) {
-        const PVRTVec3& p0 = positions[i > f ? i - 1 : i];
-        const PVRTVec3& p1 = positions[i];
-        const PVRTVec3& p2 = positions[i + 1];
-        const PVRTVec3& p3 = positions[i + 2 > l ? l : i + 2];
-        const float l0 = (p1 - p0).length();
-        const float l1 = (p2 - p1).length();
-        const float l2 = (p3 - p2).length();
-        const float t1 = (l0 + l1) != 0.0f ? l0 / (l0 + l1) : 0.0f;
-        const float t2 = (l1 + l2) != 0.0f ? l1 / (l1 + l2) : 0.0f;
-        const PVRTVec3 m0 = (p0 + p1) / 2.0f;
-        const PVRTVec3 m1 = (p1 + p2) / 2.0f;
-        const PVRTVec3 m2 = (p2 + p3) / 2.0f;
-        const PVRTVec3 k1 = p1 + m1 - (m0 + (m1 - m0) * t1);
-        const PVRTVec3 k2 = p2 + (m1 - m2) * t2;
-        for (int32_t j = 0; j < perInterval; ++j) {
-            const float t = static_cast<float>(j) / static_cast<float>(perInterval);
-            const float u = 1.0f - t;
-            *out++ = p1 * (u * u * u) + k1 * (3.0f * t * u * u) + k2 * (3.0f * t * t * u) + p2 * (t * t * t);
-        }
-    }
-    *out = positions[l];
-}
-
-PVRTVec3 CordMeshWorker::transportNormal(const PVRTVec3& a, const PVRTVec3& from, const PVRTVec3& to) {
-    const PVRTVec3 c = from.cross(to);
-    const float sinLen = c.length();
-    if (!(sinLen > kMinLength)) {
-        return a;
-    }
-    // Rodrigues' rotation about the axis of the turn, by its angle.
-    const PVRTVec3 k = c / sinLen;
-    const float angle = std::atan2(sinLen, from.dot(to));
-    const float cs = std::cos(angle);
-    const float sn = std::sin(angle);
-    return a * cs + k.cross(a) * sn + k * (k.dot(a) * (1.0f - cs));
-}
-
-PVRTVec3 CordMeshWorker::horizontalNormal(const PVRTVec3& t) {
-    const float h = std::sqrt(t.x * t.x + t.z * t.z);
-    return h > kMinHorizontal ? PVRTVec3(-t.z / h, 0.0f, t.x / h) : PVRTVec3(1.0f, 0.0f, 0.0f);
-}
-
-void CordMeshWorker::ringStripIndices(uint32_t firstVertex, int32_t strips, uint32_t* out) {
-    const uint32_t sides = static_cast<uint32_t>(kSides);
-    for (int32_t q = 0; q < strips; ++q) {
-        const uint32_t base = firstVertex + static_cast<uint32_t>(q) * sides;
-        for (uint32_t j = 0; j < sides; ++j) {
-            const uint32_t a = base + j;
-            const uint32_t b = base + (j + 1) % sides;
-            *out++ = a;
-            *out++ = b;
-            *out++ = a + sides;
-            *out++ = b;
-            *out++ = b + sides;
-            *out++ = a + sides;
-        }
-    }
 }
 
 void CordMeshWorker::buildFrames() {
@@ -285,13 +192,6 @@ void CordMeshWorker::addCap(const PVRTVec3& centre, float radius) {
         }
     }
     vertexCursor += kCapRings * kSides;
-}
-
-void CordMeshWorker::addIndices() {
-    // Every ring joins the next in write order (start dome, tube, end dome).
-    const int32_t strips = vertexCount / kSides - 1;
-    ringStripIndices(static_cast<uint32_t>(m_firstVertex), strips, mesh->indices + indexCursor);
-    indexCursor += strips * 6 * kSides;
 }
 
 } // namespace ZQ

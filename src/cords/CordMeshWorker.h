@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cords/CordModel.h"
+#include "cords/TubeMeshJob.h"
 #include "engine/PVRTVector.h"
 
 #include <cstdint>
@@ -24,9 +25,8 @@ static_assert(sizeof(CordVertex) == 36);
 // run, index run and range entry fixed when it was made, so different jobs may
 // run on different threads at once. One job must never run on two threads at
 // once: its cursors, frame counter and scratch arrays are its own.
-class CordMeshWorker {
+class CordMeshWorker : public TubeMeshJob {
 public:
-    static constexpr int32_t kSides = 14;             // vertices per ring, the first and last coincide
     static constexpr int32_t kCapRings = 6;           // rings per end dome
     static constexpr float kEndTaper = 0.4f;          // radius factor at the thinnest ring
     static constexpr int32_t kTaperSamples = 8;       // samples thinned at each end
@@ -55,62 +55,18 @@ public:
     // tube radius `radius`.
     void process(const PVRTVec3* positions, int32_t count, float radius);
 
-    // The tube pieces the braid mesher shares.
-    // The chord-length spline through particles first..last of `positions`:
-    // `perInterval` samples per particle interval, then the last particle,
-    // (last - first) x perInterval + 1 samples in all. The first interval
-    // takes its own first particle as the one before it.
-    static void splineSamples(const PVRTVec3* positions, int32_t first, int32_t last, int32_t perInterval,
-                              PVRTVec3* out);
-    // `normal` carried along the turn that takes tangent `from` to tangent
-    // `to`, so a frame moved along a tube does not twist.
-    static PVRTVec3 transportNormal(const PVRTVec3& normal, const PVRTVec3& from, const PVRTVec3& to);
-    // The unit normal of `tangent` in the horizontal plane; (1, 0, 0) for a
-    // vertical tangent, which has none.
-    static PVRTVec3 horizontalNormal(const PVRTVec3& tangent);
-    // Joins `strips` + 1 consecutive rings of kSides vertices from
-    // firstVertex, each to the next, with two triangles per side: writes
-    // 6 x kSides x strips indices.
-    static void ringStripIndices(uint32_t firstVertex, int32_t strips, uint32_t* out);
-
-    int32_t GetVertexCount() const { return vertexCount; }
-    int32_t GetTriangleIndexCount() const { return indexCount; }
-    int32_t firstVertex() const { return m_firstVertex; }
-    int32_t lastVertex() const { return lastVertexNumber; }
-    int32_t firstIndex() const { return m_firstIndex; }
-    int32_t lastIndex() const { return lastIndexPosition; }
     const CordModel::Segment& getSegment() const { return *segment; }
-    float getFrame() const { return frame; }
 
 private:
     void GenerateVertices(const PVRTVec3* positions, int32_t count, float radius);
-    void buildSamples(const PVRTVec3* positions);
     void buildFrames();
     void addRings(float radius);
     void addCap(const PVRTVec3& centre, float radius);
-    void addIndices();
 
-    int32_t m_firstIndex;
-    int32_t lastIndexPosition;
-    int32_t m_firstVertex;
-    int32_t lastVertexNumber;
     const CordModel::Segment* segment;
     MeshBuffer* mesh;
     float uScale;
-    int32_t vertexCount;
-    int32_t indexCount;
-    int32_t vertexCursor = 0;
-    int32_t indexCursor = 0;
     float capSweep;
-    float frame = 0.0f;
-
-    // Per-run scratch, sized once for the segment so a frame allocates nothing.
-    std::vector<PVRTVec3> samples;
-    std::vector<PVRTVec3> tangents;
-    std::vector<PVRTVec3> normals;
-    std::vector<PVRTVec3> binormals;
-    float ringCos[kSides];
-    float ringSin[kSides];
 };
 
 } // namespace ZQ

@@ -1,6 +1,7 @@
 #include "cords/TangleMesh.h"
 
 #include "cords/Cord.h"
+#include "cords/TubeMeshJob.h"
 #include "engine/Assert.h"
 #include "engine/Globals.h"
 #include "stage/GLMeshBuffers.h"
@@ -25,11 +26,6 @@ constexpr float kSlotColours[3][3] = {
     {0.0902f, 0.5529f, 0.4706f},    // slot 2
     {0.8353f, 0.7804f, 0.8196f},    // slot 3
 };
-
-PVRTVec3 normalizedIfLong(const PVRTVec3& v) {
-    const float len = v.length();
-    return len > kMinLength ? v / len : v;
-}
 
 // acos of a dot product of unit vectors. Rounding lifts the product of two
 // nearly parallel vectors a little above 1 (the closing twist compares such
@@ -87,9 +83,9 @@ void TangleMesh::buildFrames(const std::vector<PVRTVec3>& s, std::vector<PVRTVec
 
     t[0] = (s[1] - s[0]).normalized();
     for (size_t k = 1; k < last; ++k) {
-        t[k] = normalizedIfLong(s[k + 1] - s[k - 1]);
+        t[k] = TubeMeshJob::normalizedIfLong(s[k + 1] - s[k - 1]);
     }
-    t[last] = normalizedIfLong(s[last] - s[last - 1]);
+    t[last] = TubeMeshJob::normalizedIfLong(s[last] - s[last - 1]);
 
     // Start perpendicular to the first tangent, then carry the normal along
     // every turn of the tangent so the tube does not twist.
