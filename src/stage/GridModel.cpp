@@ -55,8 +55,9 @@ void GridModel::tearDown() {
 }
 
 void GridModel::releaseCells() {
-    delete[] cells; // each cell's set goes with it
+    delete[] cells;
     cells = nullptr;
+    cellCapacity = 0;
 }
 
 int32_t GridModel::cellOfParticle(int32_t particle) const {
@@ -91,8 +92,13 @@ void GridModel::doStep() {
     ny = static_cast<int32_t>(fy);
     nz = static_cast<int32_t>(fz);
 
-    releaseCells();
-    cells = new Cell[cellCount()];
+    // The largest grid so far stays allocated: the cord's box changes a
+    // little every frame, and a new table each time cost most of the frame.
+    if (cellCount() > cellCapacity) {
+        releaseCells();
+        cells = new Cell[cellCount()];
+        cellCapacity = cellCount();
+    }
     const float half = size / 2.0f;
     for (int32_t ix = 0; ix < nx; ++ix) {
         for (int32_t iy = 0; iy < ny; ++iy) {
@@ -104,11 +110,13 @@ void GridModel::doStep() {
                 cell.centre[0] = lo.x + half + size * static_cast<float>(ix);
                 cell.centre[1] = lo.y + half + size * static_cast<float>(iy);
                 cell.centre[2] = lo.z + half + size * static_cast<float>(iz);
+                cell.particles = ParticleRun();
             }
         }
     }
 
-    // cell = trunc((p - lo) / L) per axis, clamped into the grid.
+    // cell = trunc((p - lo) / L) per axis, clamped into the grid. This pass
+    // counts each cell's particles.
     const float inverse = 1.0f / size;
     const PVRTVec3* positions = cord->positions;
     for (int32_t i = 0; i < n; ++i) {
@@ -117,7 +125,20 @@ void GridModel::doStep() {
             cellIndex(clampedCell(p.x - lo.x, inverse, nx), clampedCell(p.y - lo.y, inverse, ny),
                       clampedCell(p.z - lo.z, inverse, nz));
         particleCells[i] = k;
-        cells[k].particles.insert(i);
+        ++cells[k].particles.size;
+    }
+    // A cell's run is laid out in `filed` when its first particle comes up;
+    // from then on its size counts the indices written so far. Only occupied
+    // cells are visited, and each run ends up ascending.
+    int32_t* next = filed;
+    for (int32_t i = 0; i < n; ++i) {
+        ParticleRun& run = cells[particleCells[i]].particles;
+        if (run.first == nullptr) {
+            run.first = next;
+            next += run.size;
+            run.size = 0;
+        }
+        run.first[run.size++] = i;
     }
 }
 

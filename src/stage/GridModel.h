@@ -2,8 +2,8 @@
 
 #include "engine/Model.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <unordered_set>
 
 namespace ZQ {
 
@@ -15,15 +15,38 @@ namespace ZQ {
 //
 // Coordinates are the cord model's, that is pixels. Between levels (a cord of
 // no particles) the last table stays as it was. Main thread only; the model
-// owns the cell table and the particle-cell array.
+// owns the cell table, the particle-cell array and the runs the cells' lists
+// point into. A rebuild reuses the table it has when the new grid fits in it,
+// so a frame allocates nothing once the largest grid of the level was built.
 class GridModel : public Model {
 public:
+    // The particles filed under one cell: a run of the model's filed array,
+    // each index once, ascending. Valid until the next rebuild.
+    struct ParticleRun {
+        int32_t* first = nullptr;
+        int32_t size = 0;
+
+        const int32_t* begin() const { return first; }
+        const int32_t* end() const { return first + size; }
+        bool empty() const { return size == 0; }
+        // 1 when the run holds the particle, else 0. A cell holds a handful
+        // of particles, so a scan beats any lookup structure.
+        size_t count(int32_t particle) const {
+            for (int32_t i = 0; i < size; ++i) {
+                if (first[i] == particle) {
+                    return 1;
+                }
+            }
+            return 0;
+        }
+    };
+
     struct Cell {
         int32_t ix = 0;
         int32_t iy = 0;
         int32_t iz = 0;
         float centre[3] = {};
-        std::unordered_set<int32_t> particles; // cord particle indices, no order
+        ParticleRun particles; // cord particle indices
     };
 
     // As many entries as the particle worlds hold particles.
@@ -50,7 +73,7 @@ public:
     // particle the last rebuild did not see).
     int32_t cellOfParticle(int32_t particle) const;
 
-    Cell* cells = nullptr;            // nx * ny * nz cells; null until the first rebuild
+    Cell* cells = nullptr;            // at least nx * ny * nz cells; null until the first rebuild
     int32_t* particleCells = nullptr; // kParticleCells entries; entry i is the cell of particle i
     int32_t nx = 0;
     int32_t ny = 0;
@@ -59,6 +82,9 @@ public:
 
 private:
     void releaseCells();
+
+    int32_t cellCapacity = 0;           // cells the table holds, of which cellCount() are in use
+    int32_t filed[kParticleCells] = {}; // every cell's run of particle indices, one run after another
 };
 
 } // namespace ZQ
