@@ -5,6 +5,7 @@
 #include "engine/Assert.h"
 #include "engine/Random.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace ZQ {
@@ -26,6 +27,29 @@ protected:
         return *other;
     }
 };
+
+// An action that runs a phase from 0 to 1 at a fixed rate per run. Whether a
+// run advances before or after it tests for the end decides how many pushes
+// the action makes, so each run says which it does.
+class HeadPhasedAction : public HeadAction {
+protected:
+    void startPhase(float perRun) {
+        phase = 0.0f;
+        rate = perRun;
+    }
+    void advance() { phase += rate; }
+    bool phaseDone() const { return phase >= 1.0f; }
+
+    float phase = 0.0f;
+    float rate = 0.0f;
+};
+
+// v cut to unit length when longer, times its length capped at `cap`: a pull
+// that grows with the distance but never flings the head.
+inline PVRTVec3 cappedPull(const PVRTVec3& v, float cap) {
+    const float length = v.length();
+    return (length > 1.0f ? v / length : v) * std::min(length, cap);
+}
 
 // arc4random() x 2^-32, computed in single precision.
 inline float randomFraction() {

@@ -31,9 +31,7 @@ HeadFrame frameFromDirection(const PVRTVec3& d) {
 }
 
 Action::State HeadHelixAction::start() {
-    phase = 0.0f;
-    rate = 0.0055555557f;
-    amplitude = kAmplitude;
+    startPhase(0.0055555557f);
     return Running;
 }
 
@@ -47,8 +45,8 @@ Action::State HeadHelixAction::helixToward(const PVRTVec3& goal) {
     const HeadInstance& self = head();
     const float p0 = phase;
     const PVRTVec3 toGoal = goal - self.getPosition();
-    phase += rate;
-    if (phase >= 1.0f) {
+    advance();
+    if (phaseDone()) {
         return Success;
     }
     if (toGoal.length() < 4.0f) {
@@ -60,16 +58,14 @@ Action::State HeadHelixAction::helixToward(const PVRTVec3& goal) {
     const float a1 = kTwoPi * p1;
     const float r0 = 8.0f - 6.0f * p0;
     const float r1 = 8.0f - 6.0f * p1;
-    const PVRTVec3 q0 = m * PVRTVec3(r0 * std::cos(a0), r0 * std::sin(a0), amplitude * a0);
-    const PVRTVec3 q1 = m * PVRTVec3(r1 * std::cos(a1), r1 * std::sin(a1), amplitude * a1);
+    const PVRTVec3 q0 = m * PVRTVec3(r0 * std::cos(a0), r0 * std::sin(a0), kAmplitude * a0);
+    const PVRTVec3 q1 = m * PVRTVec3(r1 * std::cos(a1), r1 * std::sin(a1), kAmplitude * a1);
     self.push((q1 - q0) * 30.0f);
     return Running;
 }
 
 Action::State HeadAmbushAction::start() {
-    phase = 0.0f;
-    rate = 0.011111111f;
-    amplitude = kAmplitude;
+    startPhase(0.011111111f);
     return head().target == nullptr ? Failure : Running;
 }
 
@@ -78,16 +74,14 @@ Action::State HeadAmbushAction::run() {
 }
 
 Action::State HeadAttackAction::start() {
-    phase = 0.0f;
-    rate = 0.016666668f;
-    amplitude = kAmplitude;
+    startPhase(0.016666668f);
     previousPoint = head().getPosition();
     return Running;
 }
 
 Action::State HeadAttackAction::run() {
-    phase += rate;
-    if (phase >= 1.0f) {
+    advance();
+    if (phaseDone()) {
         return Success;
     }
     const HeadInstance& self = head();
@@ -95,25 +89,21 @@ Action::State HeadAttackAction::run() {
     const float distance = toTarget.length();
     const HeadFrame m = frameFromDirection(toTarget);
     const float a = kTwoPi * phase;
-    const PVRTVec3 g = m * PVRTVec3(std::cos(a), std::sin(a), amplitude * a);
+    const PVRTVec3 g = m * PVRTVec3(std::cos(a), std::sin(a), kAmplitude * a);
     const float gain = distance > 4.0f ? 900.0f : 30.0f;
-    const PVRTVec3 f = (g - previousPoint) * gain;
-    const float length = f.length();
-    self.push((length > 1.0f ? f / length : f) * std::min(length, 200.0f));
+    self.push(cappedPull((g - previousPoint) * gain, 200.0f));
     previousPoint = g;
     return Running;
 }
 
 Action::State HeadWrapAction::start() {
-    phase = 0.0f;
-    rate = 0.011111111f;
-    amplitude = kAmplitude;
+    startPhase(0.011111111f);
     return head().target == nullptr ? Failure : Running;
 }
 
 Action::State HeadWrapAction::run() {
-    phase += rate;
-    if (phase >= 1.0f) {
+    advance();
+    if (phaseDone()) {
         return Success;
     }
     const HeadInstance& self = head();
@@ -123,15 +113,13 @@ Action::State HeadWrapAction::run() {
     const float a = kTwoPi * phase;
     const float r = 8.0f - 6.0f * phase;
     const PVRTVec3 goal = other.getPosition() +
-                          m * PVRTVec3(sign * r * std::sin(a), sign * r * std::cos(a), -amplitude * phase);
+                          m * PVRTVec3(sign * r * std::sin(a), sign * r * std::cos(a), -kAmplitude * phase);
     self.push((goal - self.getPosition()) * 4.0f);
     return Running;
 }
 
 Action::State HeadGripAction::start() {
-    phase = 0.0f;
-    rate = 0.011111111f;
-    amplitude = kAmplitude;
+    startPhase(0.011111111f);
     const HeadInstance& self = head();
     if (self.chosenParticle < 0) {
         return Failure;
@@ -143,8 +131,8 @@ Action::State HeadGripAction::start() {
 }
 
 Action::State HeadGripAction::run() {
-    phase += rate;
-    if (phase >= 1.0f) {
+    advance();
+    if (phaseDone()) {
         return Success;
     }
     const HeadInstance& self = head();
@@ -164,7 +152,7 @@ Action::State HeadGripAction::run() {
     const float a = kTwoPi * phase;
     const float r = radius + (2.0f - radius) * phase;
     const HeadFrame m = frameFromDirection(b);
-    const PVRTVec3 goal = at + m * PVRTVec3(std::sin(a), r * std::cos(a), -amplitude * phase);
+    const PVRTVec3 goal = at + m * PVRTVec3(std::sin(a), r * std::cos(a), -kAmplitude * phase);
     self.push((goal - self.getPosition()) * 4.0f);
     return Running;
 }

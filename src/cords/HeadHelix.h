@@ -25,7 +25,7 @@ HeadFrame frameFromDirection(const PVRTVec3& d);
 // Roams toward the head's destination along a helix around the line to it,
 // its radius shrinking from 8 to 2; ends after 180 runs or on coming within
 // 4 units.
-class HeadHelixAction : public HeadAction {
+class HeadHelixAction : public HeadPhasedAction {
 public:
     State start() override;
     State run() override;
@@ -33,10 +33,6 @@ public:
 protected:
     // One run toward `goal`: the step between two successive helix points.
     State helixToward(const PVRTVec3& goal);
-
-    float phase = 0.0f;
-    float rate = 0.0f;
-    float amplitude = 0.0f;
 };
 
 // The same helix toward the target head, over 90 runs. Fails at start
@@ -49,44 +45,33 @@ public:
 
 // Lunges at the target along a unit helix with a strong gain (900 farther
 // than 4 units, 30 nearer), every push capped at 200; 60 pushes.
-class HeadAttackAction : public HeadAction {
+class HeadAttackAction : public HeadPhasedAction {
 public:
     State start() override;
     State run() override;
 
 private:
-    float phase = 0.0f;
-    float rate = 0.0f;
-    float amplitude = 0.0f;
     PVRTVec3 previousPoint;
 };
 
 // Winds one turn around the target's face on a spiral shrinking from 8 to 2
 // and sinking 2 units back along the target's head direction; heads of even
 // and odd strings turn opposite ways. Fails at start without a target.
-class HeadWrapAction : public HeadAction {
+class HeadWrapAction : public HeadPhasedAction {
 public:
     State start() override;
     State run() override;
-
-private:
-    float phase = 0.0f;
-    float rate = 0.0f;
-    float amplitude = 0.0f;
 };
 
 // Circles the head's chosen cord particle once, across the plane of the
 // head direction and the cord there. Fails at start without a chosen
 // particle.
-class HeadGripAction : public HeadAction {
+class HeadGripAction : public HeadPhasedAction {
 public:
     State start() override;
     State run() override;
 
 private:
-    float phase = 0.0f;
-    float rate = 0.0f;
-    float amplitude = 0.0f;
     float radius = 0.0f;
 };
 

@@ -3,7 +3,6 @@
 #include "cords/Grasp.h"
 #include "cords/HeadModel.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace ZQ {
@@ -24,32 +23,30 @@ Action::State HeadGrabbedAction::run() {
 
 Action::State HeadIdleAction::start() {
     direction = head().getHeadDirection();
-    phase = 0.0f;
-    rate = 0.008333334f;
+    startPhase(0.008333334f);
     return Running;
 }
 
 Action::State HeadIdleAction::run() {
-    if (phase >= 1.0f) {
+    if (phaseDone()) {
         return Success;
     }
-    phase += rate;
+    advance();
     head().push(direction * (2.0f * std::sin(HeadModel::kTwoPi * phase)));
     return Running;
 }
 
 Action::State HeadScanAction::start() {
-    phase = 0.0f;
-    rate = 1.0f / static_cast<float>(frames);
+    startPhase(1.0f / static_cast<float>(frames));
     neckStart = head().getNeckPosition();
     return Running;
 }
 
 Action::State HeadScanAction::run() {
-    if (phase >= 1.0f) {
+    if (phaseDone()) {
         return Success;
     }
-    phase += rate;
+    advance();
     const HeadInstance& self = head();
     const float theta = angle / static_cast<float>(frames);
     const PVRTVec3 p = self.getPosition();
@@ -70,9 +67,7 @@ Action::State HeadPointAction::run() {
         keep = (d > 1.0f ? v / d : v) * (d - 9.0f);
     }
     // Face the target: away from the current heading, toward the target.
-    const PVRTVec3 w = keep - self.getHeadDirection() + capAtUnit(t - p);
-    const float length = w.length();
-    self.push((length > 1.0f ? w / length : w) * std::min(length, 10.0f));
+    self.push(cappedPull(keep - self.getHeadDirection() + capAtUnit(t - p), 10.0f));
     return Running;
 }
 
@@ -87,9 +82,7 @@ Action::State HeadReachAction::run() {
     if (d < 3.0f) {
         return Success;
     }
-    const PVRTVec3 v = targetNeck - self.getNeckPosition();
-    const float length = v.length();
-    self.push((length > 1.0f ? v / length : v) * std::min(length, d));
+    self.push(cappedPull(targetNeck - self.getNeckPosition(), d));
     return Running;
 }
 

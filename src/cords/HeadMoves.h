@@ -17,20 +17,18 @@ public:
 // One sway along the head direction taken at start: a sine of amplitude 2
 // over 120 runs. Pushes 121 times and succeeds on its 122nd run (the phase
 // sums of 1/120 stay just below 1 after 120 of them).
-class HeadIdleAction : public HeadAction {
+class HeadIdleAction : public HeadPhasedAction {
 public:
     State start() override;
     State run() override;
 
 private:
-    float phase = 0.0f;
-    float rate = 0.0f;
     PVRTVec3 direction;
 };
 
 // Holds the head about 2 units from where its neck was at start, in the x-y
 // plane at the fixed angle angle / frames, for frames + 1 runs.
-class HeadScanAction : public HeadAction {
+class HeadScanAction : public HeadPhasedAction {
 public:
     HeadScanAction(float angleRadians, int32_t frameCount) : angle(angleRadians), frames(frameCount) {}
 
@@ -40,8 +38,6 @@ public:
 private:
     float angle = 0.0f;
     int32_t frames = 0;
-    float phase = 0.0f;
-    float rate = 0.0f;
     PVRTVec3 neckStart;
 };
 
