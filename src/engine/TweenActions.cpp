@@ -45,26 +45,15 @@ Action::State EasingAction::run() {
 
 EasingStaticAction::EasingStaticAction(const Layout& start, const Layout& goal, const Easing* easing,
                                        int32_t frameCount)
-    : Tween(easing, frameCount), from(start), to(goal) {}
+    : EasingAction(goal, easing, frameCount) {
+    from = start;
+}
 
+// Skips EasingAction::start, which would take `from` from the item.
 Action::State EasingStaticAction::start() {
     const State s = Tween::start();
     target->layout = from;
     return s;
-}
-
-Action::State EasingStaticAction::run() {
-    if (isInstant()) {
-        target->layout = to;
-        return Success;
-    }
-    target->layout = Layout::interpolate(from, to, curve->ease(t));
-    t += step;
-    if (t >= 1.0f) {
-        target->layout = to;
-        return Success;
-    }
-    return Running;
 }
 
 EasingLerpAction::EasingLerpAction(const Layout& goal, const Easing* easing, int32_t frameCount)

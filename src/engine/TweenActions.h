@@ -39,22 +39,17 @@ public:
     State start() override;
     State run() override;
 
-private:
+protected:
     Layout to;
     Layout from;
 };
 
 // EasingAction from a given pose: it puts the item there when it starts.
-class EasingStaticAction : public Tween {
+class EasingStaticAction : public EasingAction {
 public:
     EasingStaticAction(const Layout& from, const Layout& to, const Easing* curve, int32_t frames);
 
     State start() override;
-    State run() override;
-
-private:
-    Layout from;
-    Layout to;
 };
 
 // Blends position, angles, scale and alpha component by component (angles
