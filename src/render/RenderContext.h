@@ -6,8 +6,8 @@ namespace ZQ {
 
 // A render target the frame draws into: the screen or a texture. Built with
 // the engine, set up once with the GL context current, then bound and
-// resolved every frame. Its GL objects live as long as the process: tearDown
-// and the destructors release nothing (the context goes away with them).
+// resolved every frame. tearDown deletes its GL objects; the destructors
+// release nothing (the context goes away with them).
 //
 // Failures (a 0 name from glGen*, an incomplete framebuffer) are logged and
 // set-up goes on, so a target is used as far as it was built.
