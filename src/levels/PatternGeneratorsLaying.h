@@ -2,6 +2,7 @@
 
 #include "levels/PatternGraph.h"
 
+#include <memory>
 #include <vector>
 
 // Helpers shared by the generators: they hand freshly built triangles to the
@@ -39,5 +40,26 @@ void addTriangle(PatternGraph& graph, const PVRTVec2& p0, const PVRTVec2& p1, co
 // Stops the program when the level hands the generator fewer functions than it
 // has tile classes.
 void requireClasses(const std::vector<PatternFunction>& patterns, int classes);
+
+// What every generator does around its laying: a size below one cell gives
+// an empty graph; otherwise, once the level is known to hand enough
+// functions, lay(graph, made) fills the graph. Should a pattern function
+// throw, the graph and any tiles not yet handed over are freed.
+template <class Lay>
+PatternGraph* layTiling(int width, int height, const std::vector<PatternFunction>& patterns, int classes,
+                        const Lay& lay) {
+    auto graph = std::make_unique<PatternGraph>();
+    if (width < 1 || height < 1) {
+        return graph.release();
+    }
+    requireClasses(patterns, classes);
+    PendingTiles made;
+    lay(*graph, made);
+    return graph.release();
+}
+
+inline float toF(int v) {
+    return static_cast<float>(v);
+}
 
 } // namespace ZQ::PatternLaying
