@@ -38,6 +38,18 @@ inline float atLeastOne(int32_t n) {
     return static_cast<float>(std::max(n, 1));
 }
 
+// How much string `over` touches string `with`: the pair weights of every
+// particle of one with every particle of the other, per link of `over`.
+float contact(const CordModel::Segment& over, const CordModel::Segment& with, const PVRTVec3* p) {
+    float sum = 0.0f;
+    for (int32_t i = over.first; i <= over.last; ++i) {
+        for (int32_t j = with.first; j <= with.last; ++j) {
+            sum += pairWeight(p[i], p[j]);
+        }
+    }
+    return sum / atLeastOne(over.last - over.first);
+}
+
 Fx::ParticleSystem& mainWorld() {
     ZQ_ASSERT(gGlobals.particleSystem1 != nullptr);
     return *gGlobals.particleSystem1;
@@ -254,19 +266,11 @@ void CordModel::updateCentre() {
     int32_t bestB = -1;
     float best = 0.0f;
     for (size_t a = 0; a < n; ++a) {
-        const Segment& sa = segments[a];
         for (size_t b = 0; b < n; ++b) {
             if (a == b) {
                 continue;
             }
-            const Segment& sb = segments[b];
-            float sum = 0.0f;
-            for (int32_t i = sa.first; i <= sa.last; ++i) {
-                for (int32_t j = sb.first; j <= sb.last; ++j) {
-                    sum += pairWeight(p[i], p[j]);
-                }
-            }
-            const float value = sum / atLeastOne(sa.last - sa.first);
+            const float value = contact(segments[a], segments[b], p);
             if (bestA < 0 || value > best) {
                 best = value;
                 bestA = static_cast<int32_t>(a);
@@ -319,16 +323,8 @@ void CordModel::updateEnergies() {
     // pair's contact is normalised by the later string's span.
     std::fill(energy.begin(), energy.end(), 0.0f);
     for (size_t a = 0; a < n; ++a) {
-        const Segment& sa = segments[a];
         for (size_t b = a + 1; b < n; ++b) {
-            const Segment& sb = segments[b];
-            float sum = 0.0f;
-            for (int32_t i = sb.first; i <= sb.last; ++i) {
-                for (int32_t j = sa.first; j <= sa.last; ++j) {
-                    sum += pairWeight(p[i], p[j]);
-                }
-            }
-            const float value = sum / atLeastOne(sb.last - sb.first);
+            const float value = contact(segments[b], segments[a], p);
             energy[a] = std::max(energy[a], value);
             energy[b] = std::max(energy[b], value);
         }
