@@ -56,15 +56,6 @@ Action::State EasingStaticAction::start() {
     return s;
 }
 
-EasingLerpAction::EasingLerpAction(const Layout& goal, const Easing* easing, int32_t frameCount)
-    : Tween(easing, frameCount), to(goal) {}
-
-Action::State EasingLerpAction::start() {
-    const State s = Tween::start();
-    from = target->layout;
-    return s;
-}
-
 Action::State EasingLerpAction::run() {
     const float e = curve->ease(t);
     if (t >= 1.0f || isInstant()) {

@@ -52,20 +52,15 @@ public:
     State start() override;
 };
 
-// Blends position, angles, scale and alpha component by component (angles
-// the long way if that is how they differ) and leaves the orientation alone
-// until the end, when it writes `to` whole. It tests its end before
-// advancing, so an N-frame lerp succeeds on run N + 1.
-class EasingLerpAction : public Tween {
+// EasingAction that blends position, angles, scale and alpha component by
+// component (angles the long way if that is how they differ) and leaves the
+// orientation alone until the end, when it writes `to` whole. It tests its
+// end before advancing, so an N-frame lerp succeeds on run N + 1.
+class EasingLerpAction : public EasingAction {
 public:
-    EasingLerpAction(const Layout& to, const Easing* curve, int32_t frames);
+    using EasingAction::EasingAction;
 
-    State start() override;
     State run() override;
-
-private:
-    Layout to;
-    Layout from;
 };
 
 // Eases between two poses computed afresh every frame, so both ends may
