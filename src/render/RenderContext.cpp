@@ -33,22 +33,26 @@ bool multisampleFor(bool wanted, const char* kind) {
     return false;
 }
 
-GLuint genRenderbuffer(const char* invalid) {
+namespace {
+
+// One name from a glGen* call; GL gives 0 when it could not make one.
+GLuint genName(void (*gen)(GLsizei, GLuint*), const char* invalid) {
     GLuint name = 0;
-    glGenRenderbuffers(1, &name);
+    gen(1, &name);
     if (name == 0) {
         platformLog("%s", invalid);
     }
     return name;
 }
 
+} // namespace
+
+GLuint genRenderbuffer(const char* invalid) {
+    return genName(glGenRenderbuffers, invalid);
+}
+
 GLuint genFramebuffer(const char* invalid) {
-    GLuint name = 0;
-    glGenFramebuffers(1, &name);
-    if (name == 0) {
-        platformLog("%s", invalid);
-    }
-    return name;
+    return genName(glGenFramebuffers, invalid);
 }
 
 MultisampleBuffers createMultisampleBuffers(GLsizei width, GLsizei height, const char* incomplete) {
