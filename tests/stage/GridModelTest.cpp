@@ -192,4 +192,41 @@ TEST_F(GridModelTest, TearDownReleasesEverything) {
     grid.setUp(); // the fixture tears down once more
 }
 
+// The table is reused across rebuilds: after a larger grid, a smaller one must
+// file exactly as a model that never saw the larger one.
+TEST_F(GridModelTest, AReusedTableFilesLikeAFreshOne) {
+    ZQ::seedRandom(11);
+    const float extents[] = {150.0f, 900.0f, 200.0f, 700.0f};
+    for (float extent : extents) {
+        std::vector<PVRTVec3> points;
+        for (int i = 0; i < 300; ++i) {
+            auto coordinate = [extent] {
+                return extent * static_cast<float>(ZQ::arc4random() % 1000) / 1000.0f;
+            };
+            points.emplace_back(coordinate(), coordinate(), coordinate() * 0.25f);
+        }
+        place(points);
+        grid.doStep();
+
+        ZQ::GridModel fresh;
+        fresh.setUp();
+        fresh.doStep();
+        ASSERT_EQ(grid.cellCount(), fresh.cellCount()) << "extent " << extent;
+        for (int32_t k = 0; k < fresh.cellCount(); ++k) {
+            const ZQ::GridModel::Cell& a = grid.cells[k];
+            const ZQ::GridModel::Cell& b = fresh.cells[k];
+            ASSERT_EQ(std::vector<int32_t>(a.particles.begin(), a.particles.end()),
+                      std::vector<int32_t>(b.particles.begin(), b.particles.end()))
+                << "extent " << extent << " cell " << k;
+            EXPECT_EQ(a.ix, b.ix);
+            EXPECT_EQ(a.iy, b.iy);
+            EXPECT_EQ(a.iz, b.iz);
+        }
+        for (int32_t i = 0; i < static_cast<int32_t>(points.size()); ++i) {
+            EXPECT_EQ(grid.cellOfParticle(i), fresh.cellOfParticle(i));
+        }
+        fresh.tearDown();
+    }
+}
+
 } // namespace
