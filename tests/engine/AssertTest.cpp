@@ -4,10 +4,13 @@
 
 namespace {
 
-void overflowingPush(int count) { ZQ_ASSERT(count < 4); }
+void overflowingPush(int count) {
+    ZQ_ASSERT(count < 4);
+}
 
 TEST(AssertDeathTest, NamesFileFunctionAndExpression) {
-    EXPECT_DEATH(overflowingPush(4), "Assertion failed: \\(count < 4\\), function overflowingPush, file AssertTest\\.cpp");
+    EXPECT_DEATH(overflowingPush(4),
+                 "Assertion failed: \\(count < 4\\), function overflowingPush, file AssertTest\\.cpp");
 }
 
 TEST(AssertTest, PassingAssertionDoesNothing) {
