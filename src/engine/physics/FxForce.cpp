@@ -30,7 +30,7 @@ PVRTVec3 FrictionForce::drag(const PVRTVec3& moved, float mu) {
 
 // The coefficient is read at every call: the level may change between steps.
 void FrictionForce::apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) {
-    accelerations[i] = accelerations[i] + drag(positions[i] - oldPositions[i], currentFrictionCoefficient());
+    apply(positions, oldPositions, accelerations, currentFrictionCoefficient());
 }
 
 void ConstantForce::apply(PVRTVec3* /*positions*/, PVRTVec3* /*oldPositions*/, PVRTVec3* accelerations) {

@@ -2,8 +2,9 @@
 
 namespace ZQ::Fx {
 
-// The friction coefficient of the level being played, read by every
-// FrictionForce at every call. The one place the physics learns about levels.
+// The friction coefficient of the level being played, read by a FrictionForce
+// at every call, and once per substep by a world applying its contacts. The
+// one place the physics learns about levels.
 float currentFrictionCoefficient();
 
 } // namespace ZQ::Fx

@@ -3,8 +3,6 @@
 #include "engine/Assert.h"
 #include "engine/physics/FxWorker.h"
 
-#include <functional>
-
 namespace ZQ::Fx {
 
 ParticleSystem::ParticleSystem(float aDt, int32_t aSubsteps, float aClampDisplacement, bool aSelfCollision)
@@ -53,11 +51,8 @@ void ParticleSystem::release() {
     for (int32_t k = 0; k < fp_count; ++k) {
         delete permanentForces[k];
     }
-    for (int32_t k = 0; k < ft_count; ++k) {
-        dropTmpForce(temporaryForces[k]);
-    }
-    p_count = cp_count = ct_count = fp_count = ft_count = 0;
-    contactCount = 0;
+    dropTemporaryForces();
+    p_count = cp_count = ct_count = fp_count = 0;
 
     delete[] oldPositions;
     delete[] positions;
@@ -75,18 +70,22 @@ void ParticleSystem::release() {
     contactSlots = nullptr;
 }
 
-bool ParticleSystem::isContact(const Force* force) const {
-    const void* const p = force;
-    return std::less_equal<const void*>()(contactSlots, p) &&
-           std::less<const void*>()(p, contactSlots + CONTACT_SLOTS);
+// Contacts are the world's own: they end with the arena's turn, not by delete.
+void ParticleSystem::dropTemporaryForces() {
+    visitTemporaryForces([](Contact&) {}, [](Force* force) { delete force; });
+    for (int32_t m = 0; m < contactCount; ++m) {
+        contactAt(m).~Contact();
+    }
+    ft_count = 0;
+    contactCount = 0;
 }
 
-void ParticleSystem::dropTmpForce(Force* force) {
-    if (isContact(force)) {
-        force->~Force();
-    } else {
-        delete force;
-    }
+void ParticleSystem::addContact(int32_t i, int32_t j) {
+    Contact* const contact = new (&contactSlots[contactCount++])
+        Contact{CollisionForce(i, j, CONTACT_DISTANCE), FrictionForce(i), FrictionForce(j)};
+    addTmpForce(&contact->collision);
+    addTmpForce(&contact->frictionI);
+    addTmpForce(&contact->frictionJ);
 }
 
 void ParticleSystem::doStep() {

@@ -6,7 +6,6 @@
 #include "engine/physics/FxForce.h"
 #include "engine/physics/FxPairGrid.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -110,19 +109,42 @@ public:
 
 private:
     // The pair test's forces live in a world-owned arena instead of the heap:
-    // a tight cord makes and drops thousands of them every substep. It has one
-    // slot more than the force table, so a contact can always be built before
+    // a tight cord makes and drops thousands of them every substep. Each
+    // touching pair is one Contact, its three forces side by side, and the
+    // world applies them by direct calls. The arena has one contact more than
+    // a full force table holds, so a contact can always be built before
     // addTmpForce checks the table.
-    struct alignas(CollisionForce) alignas(FrictionForce) ContactSlot {
-        std::byte bytes[std::max(sizeof(CollisionForce), sizeof(FrictionForce))];
+    struct Contact {
+        CollisionForce collision;
+        FrictionForce frictionI;
+        FrictionForce frictionJ;
     };
-    static constexpr int32_t CONTACT_SLOTS = FORCE_ARRAY_SIZE + 1;
+    struct alignas(Contact) ContactSlot {
+        std::byte bytes[sizeof(Contact)];
+    };
+    static constexpr int32_t CONTACT_SLOTS = FORCE_ARRAY_SIZE / 3 + 1;
 
-    template <class ContactForce, class... Args> void addContactForce(Args... args) {
-        addTmpForce(new (&contactSlots[contactCount++]) ContactForce(args...));
+    void addContact(int32_t i, int32_t j);
+    Contact& contactAt(int32_t m) { return *std::launder(reinterpret_cast<Contact*>(&contactSlots[m])); }
+    // Walks the temporary forces in table order, a contact's three forces as
+    // one step: addContact files them as consecutive entries, contacts in
+    // arena order.
+    template <class OnContact, class OnOther>
+    void visitTemporaryForces(OnContact onContact, OnOther onOther) {
+        int32_t m = 0;
+        for (int32_t k = 0; k < ft_count;) {
+            if (m < contactCount && temporaryForces[k] == &contactAt(m).collision) {
+                onContact(contactAt(m));
+                k += 3;
+                ++m;
+            } else {
+                onOther(temporaryForces[k]);
+                ++k;
+            }
+        }
     }
-    bool isContact(const Force* force) const;
-    void dropTmpForce(Force* force);
+    void applyTemporaryForces();
+    void dropTemporaryForces();
 
     void release();
     void integrate(bool inertia);

@@ -1,5 +1,7 @@
 #include "engine/physics/FxParticleSystem.h"
 
+#include "engine/physics/FxFriction.h"
+
 namespace ZQ::Fx {
 
 // The order inside a substep matters: pair forces see the positions the last
@@ -15,9 +17,7 @@ void ParticleSystem::step(bool inertia) {
         for (int32_t k = 0; k < fp_count; ++k) {
             permanentForces[k]->apply(positions, oldPositions, accelerations);
         }
-        for (int32_t k = 0; k < ft_count; ++k) {
-            temporaryForces[k]->apply(positions, oldPositions, accelerations);
-        }
+        applyTemporaryForces();
 
         integrate(inertia);
         satisfyConstraints();
@@ -29,17 +29,12 @@ void ParticleSystem::addCollisionForces() {
     if (!selfCollision || p_count <= 1) {
         return;
     }
-    const auto touch = [this](int32_t i, int32_t j) {
-        addContactForce<CollisionForce>(i, j, CONTACT_DISTANCE);
-        addContactForce<FrictionForce>(i);
-        addContactForce<FrictionForce>(j);
-    };
     if (pairSearch == PairSearch::Plain) {
         int32_t* found = partners.data();
         for (int32_t i = 0; i < p_count - 1; ++i) {
             const int32_t n = findClosePartnersPlain(positions, p_count, i, found);
             for (int32_t k = 0; k < n; ++k) {
-                touch(i, found[k]);
+                addContact(i, found[k]);
             }
         }
         return;
@@ -47,9 +42,25 @@ void ParticleSystem::addCollisionForces() {
     grid.build(positions, p_count);
     for (int32_t i = 0; i < p_count - 1; ++i) {
         for (const int32_t j : grid.partnersOf(i)) {
-            touch(i, j);
+            addContact(i, j);
         }
     }
+}
+
+// In table order, as virtual calls would run them. The level cannot change
+// inside a substep, so its friction coefficient is read once.
+void ParticleSystem::applyTemporaryForces() {
+    PVRTVec3* const p = positions;
+    PVRTVec3* const o = oldPositions;
+    PVRTVec3* const acc = accelerations;
+    const float mu = currentFrictionCoefficient();
+    visitTemporaryForces(
+        [&](Contact& c) {
+            c.collision.apply(p, o, acc);
+            c.frictionI.apply(p, o, acc, mu);
+            c.frictionJ.apply(p, o, acc, mu);
+        },
+        [&](Force* force) { force->apply(p, o, acc); });
 }
 
 // Position Verlet, component by component, in this arithmetic order:
@@ -99,11 +110,7 @@ void ParticleSystem::satisfyConstraints() {
 }
 
 void ParticleSystem::deleteTemporaries() {
-    for (int32_t k = 0; k < ft_count; ++k) {
-        dropTmpForce(temporaryForces[k]);
-    }
-    ft_count = 0;
-    contactCount = 0;
+    dropTemporaryForces();
     for (int32_t k = 0; k < ct_count; ++k) {
         delete temporaryConstraints[k];
     }
