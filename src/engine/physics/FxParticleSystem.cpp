@@ -30,6 +30,8 @@ void ParticleSystem::setUp() {
     displacements = new PVRTVec3[PARTICLE_ARRAY_SIZE]();
     permanentConstraints = new Constraint*[CONSTRAINT_ARRAY_SIZE]();
     temporaryConstraints = new Constraint*[CONSTRAINT_ARRAY_SIZE]();
+    permanentKinds = new ConstraintKind[CONSTRAINT_ARRAY_SIZE]();
+    temporaryKinds = new ConstraintKind[CONSTRAINT_ARRAY_SIZE]();
     permanentForces = new Force*[FORCE_ARRAY_SIZE]();
     temporaryForces = new Force*[FORCE_ARRAY_SIZE]();
     contactSlots = new ContactSlot[CONTACT_SLOTS];
@@ -61,11 +63,14 @@ void ParticleSystem::release() {
     delete[] displacements;
     delete[] permanentConstraints;
     delete[] temporaryConstraints;
+    delete[] permanentKinds;
+    delete[] temporaryKinds;
     delete[] permanentForces;
     delete[] temporaryForces;
     delete[] contactSlots;
     oldPositions = positions = nextPositions = accelerations = displacements = nullptr;
     permanentConstraints = temporaryConstraints = nullptr;
+    permanentKinds = temporaryKinds = nullptr;
     permanentForces = temporaryForces = nullptr;
     contactSlots = nullptr;
 }
@@ -86,6 +91,22 @@ void ParticleSystem::addContact(int32_t i, int32_t j) {
     addTmpForce(&contact->collision);
     addTmpForce(&contact->frictionI);
     addTmpForce(&contact->frictionJ);
+}
+
+ParticleSystem::ConstraintKind ParticleSystem::kindOf(const Constraint* constraint) {
+    if (dynamic_cast<const DistanceConstraint*>(constraint) != nullptr) {
+        return ConstraintKind::Distance;
+    }
+    if (dynamic_cast<const LinkConstraint*>(constraint) != nullptr) {
+        return ConstraintKind::Link;
+    }
+    if (dynamic_cast<const FixConstraint*>(constraint) != nullptr) {
+        return ConstraintKind::Fix;
+    }
+    if (dynamic_cast<const BoundConstraint*>(constraint) != nullptr) {
+        return ConstraintKind::Bound;
+    }
+    return ConstraintKind::Other;
 }
 
 void ParticleSystem::doStep() {
@@ -110,12 +131,14 @@ int32_t ParticleSystem::addParticle(const PVRTVec3& position) {
 void ParticleSystem::addConstaint(Constraint* constraint) {
     ZQ_ASSERT(cp_count<CONSTRAINT_ARRAY_SIZE);
     ZQ_ASSERT(permanentConstraints != nullptr);
+    permanentKinds[cp_count] = kindOf(constraint);
     permanentConstraints[cp_count++] = constraint;
 }
 
 void ParticleSystem::addTmpConstaint(Constraint* constraint) {
     ZQ_ASSERT(ct_count<CONSTRAINT_ARRAY_SIZE);
     ZQ_ASSERT(temporaryConstraints != nullptr);
+    temporaryKinds[ct_count] = kindOf(constraint);
     temporaryConstraints[ct_count++] = constraint;
 }
 

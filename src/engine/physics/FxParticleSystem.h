@@ -146,6 +146,12 @@ private:
     void applyTemporaryForces();
     void dropTemporaryForces();
 
+    // The constraint classes the passes call directly; anything else goes
+    // through the virtual call.
+    enum class ConstraintKind : uint8_t { Distance, Link, Fix, Bound, Other };
+    static ConstraintKind kindOf(const Constraint* constraint);
+    void satisfyPass(Constraint* const* table, const ConstraintKind* kinds, int32_t count);
+
     void release();
     void integrate(bool inertia);
     void satisfyConstraints();
@@ -164,6 +170,8 @@ private:
     PVRTVec3* displacements = nullptr;
     Constraint** permanentConstraints = nullptr;
     Constraint** temporaryConstraints = nullptr;
+    ConstraintKind* permanentKinds = nullptr;
+    ConstraintKind* temporaryKinds = nullptr;
     Force** permanentForces = nullptr;
     Force** temporaryForces = nullptr;
 

@@ -98,13 +98,35 @@ void ParticleSystem::integrate(bool inertia) {
 // Gauss-Seidel: each constraint sees the corrections of the ones before it.
 void ParticleSystem::satisfyConstraints() {
     for (int32_t pass = 0; pass < CONSTRAINT_PASSES; ++pass) {
-        for (int32_t k = 0; k < ct_count; ++k) {
-            temporaryConstraints[k]->satisfy(positions, p_count);
-        }
+        satisfyPass(temporaryConstraints, temporaryKinds, ct_count);
     }
     for (int32_t pass = 0; pass < CONSTRAINT_PASSES; ++pass) {
-        for (int32_t k = 0; k < cp_count; ++k) {
-            permanentConstraints[k]->satisfy(positions, p_count);
+        satisfyPass(permanentConstraints, permanentKinds, cp_count);
+    }
+}
+
+// The classes are final, so these calls are direct and inlined.
+void ParticleSystem::satisfyPass(Constraint* const* table, const ConstraintKind* kinds, int32_t count) {
+    PVRTVec3* const p = positions;
+    const int32_t n = p_count;
+    for (int32_t k = 0; k < count; ++k) {
+        Constraint* const c = table[k];
+        switch (kinds[k]) {
+        case ConstraintKind::Distance:
+            static_cast<DistanceConstraint*>(c)->satisfy(p, n);
+            break;
+        case ConstraintKind::Link:
+            static_cast<LinkConstraint*>(c)->satisfy(p, n);
+            break;
+        case ConstraintKind::Fix:
+            static_cast<FixConstraint*>(c)->satisfy(p, n);
+            break;
+        case ConstraintKind::Bound:
+            static_cast<BoundConstraint*>(c)->satisfy(p, n);
+            break;
+        case ConstraintKind::Other:
+            c->satisfy(p, n);
+            break;
         }
     }
 }
