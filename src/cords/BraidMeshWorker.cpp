@@ -1,4 +1,5 @@
 #include "cords/BraidMeshWorker.h"
+#include "engine/MathHelpers.h"
 
 #include "engine/Assert.h"
 
@@ -8,7 +9,6 @@ namespace ZQ {
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 // The tail thins over the last six rings, from 0.875 down to a quarter.
 constexpr int32_t kTailRings = 6;
 constexpr float kTailThinning = 0.75f;

@@ -1,4 +1,5 @@
 #include "cords/GrainActions.h"
+#include "engine/MathHelpers.h"
 
 #include "cords/RandomUnit.h"
 #include "engine/Assert.h"
@@ -9,9 +10,6 @@
 namespace ZQ {
 
 namespace {
-
-constexpr float kPi = 3.1415927f;
-constexpr float kTwoPi = 6.2831855f;
 
 GrainEmitter& emitterOf(Cloudlet* target) {
     auto* emitter = dynamic_cast<GrainEmitter*>(target);

@@ -1,4 +1,5 @@
 #include "cords/GrainEmitter.h"
+#include "engine/MathHelpers.h"
 
 #include "cords/GrainActions.h"
 #include "cords/RandomUnit.h"
@@ -15,8 +16,6 @@ namespace ZQ {
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
-constexpr float kTwoPi = 6.2831855f;
 // A quarter turn a second: the spin of each grain per frame is a random part
 // of pi/30.
 constexpr float kSpin = 0.10471976f;

@@ -1,4 +1,5 @@
 #include "cords/HeadHelix.h"
+#include "engine/MathHelpers.h"
 
 #include "cords/CordModel.h"
 #include "cords/Grasp.h"
@@ -14,7 +15,6 @@ namespace ZQ {
 namespace {
 
 constexpr float kAmplitude = 2.0f;
-constexpr float kTwoPi = HeadModel::kTwoPi;
 
 } // namespace
 

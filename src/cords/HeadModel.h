@@ -2,6 +2,7 @@
 
 #include "cords/HeadCollection.h"
 #include "engine/CloudletContainer.h"
+#include "engine/MathHelpers.h"
 #include "engine/Model.h"
 #include "engine/PVRTVector.h"
 
@@ -44,8 +45,8 @@ private:
 // clearHeads; the model never drops a head by itself. Main thread only.
 class HeadModel : public Model, public CloudletContainer, public HeadCollection {
 public:
-    static constexpr float kTwoPi = 6.2831855f;
-    static constexpr float kHalfPi = 1.5707964f;
+    static constexpr float kTwoPi = ZQ::kTwoPi;
+    static constexpr float kHalfPi = ZQ::kHalfPi;
 
     HeadModel() = default;
     // Heads still listed go with the model.

@@ -1,4 +1,5 @@
 #include "cords/TangleMesh.h"
+#include "engine/MathHelpers.h"
 
 #include "cords/Cord.h"
 #include "cords/TubeMeshJob.h"
@@ -13,7 +14,6 @@ namespace ZQ {
 
 namespace {
 
-constexpr float kTwoPi = 6.2831855f;
 constexpr float kMinLength = 0.0001f;
 // One sample step along the cord: 1/300 of its length.
 constexpr float kSampleStep = 0.0033333334f;

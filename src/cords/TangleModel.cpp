@@ -1,4 +1,5 @@
 #include "cords/TangleModel.h"
+#include "engine/MathHelpers.h"
 
 #include "cords/Cord.h"
 #include "cords/TangleMesh.h"
@@ -18,7 +19,6 @@ namespace {
 
 constexpr int32_t kAwardSides = 14;
 constexpr int32_t kRevealFrames = 60;
-constexpr float kHalfPi = 1.5707964f;
 // One full turn on the first angle during the reveal, then a slow tumble of
 // a turn every five seconds on all three.
 constexpr float kRevealSpin = 0.10471976f; // pi/30 per frame

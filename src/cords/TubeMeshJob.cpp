@@ -1,4 +1,5 @@
 #include "cords/TubeMeshJob.h"
+#include "engine/MathHelpers.h"
 
 #include "engine/Assert.h"
 
@@ -8,7 +9,6 @@ namespace ZQ {
 
 namespace {
 
-constexpr float kTwoPi = 6.2831855f;
 // Below this a vector is treated as having no direction.
 constexpr float kMinLength = 0.0001f;
 // A tangent whose horizontal part is shorter than this counts as vertical.

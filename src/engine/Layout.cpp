@@ -8,8 +8,6 @@ namespace ZQ {
 
 namespace {
 
-constexpr float kTwoPi = 6.2831855f;
-
 // a reduced into [0, 2π): the remainder after the truncated quotient, plus a
 // turn when it is negative.
 float positiveTurn(float a) {

@@ -9,6 +9,11 @@
 
 namespace ZQ {
 
+// Single-precision turns, as every angle table and manoeuvre writes them.
+inline constexpr float kPi = 3.1415927f;
+inline constexpr float kTwoPi = 6.2831855f;
+inline constexpr float kHalfPi = 1.5707964f;
+
 // Normalised device coordinates of the world point p seen through `view`:
 // the point is first offset by (-W/2, -H/2, -H), W x H being the engine
 // globals' screenSize, then viewed, then projected with the camera's
