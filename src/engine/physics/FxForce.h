@@ -73,4 +73,31 @@ public:
     const int32_t i;
 };
 
+// The pair test makes thousands of these a substep: the bodies are here so
+// the particle system can inline them.
+
+// F = delta * ((d - rest) * 0.5 / d) * 900, taken from i and given to j.
+// Coincident particles have no direction to be pushed along; dividing by
+// d = 0 would poison both accelerations with NaN, so the pair gets no push
+// this substep and the other forces (or the next collision) part them.
+inline void CollisionForce::apply(PVRTVec3* positions, PVRTVec3* /*oldPositions*/, PVRTVec3* accelerations) {
+    const PVRTVec3 delta = positions[i] - positions[j];
+    const float d = delta.length();
+    if (d == 0.0f) {
+        return;
+    }
+    const PVRTVec3 f = delta * ((d - rest) * 0.5f / d) * GAIN;
+    accelerations[i] = accelerations[i] - f;
+    accelerations[j] = accelerations[j] + f;
+}
+
+inline PVRTVec3 FrictionForce::drag(const PVRTVec3& moved, float mu) {
+    PVRTVec3 v = moved;
+    const float l = v.length();
+    if (l > 1.0f) {
+        v = v / l;
+    }
+    return -(v * mu);
+}
+
 } // namespace ZQ::Fx

@@ -22,11 +22,21 @@ bool touching(const PVRTVec3& a, const PVRTVec3& b) {
     return (a - b).length() < CONTACT_DISTANCE;
 }
 
-// x * 0.5 is exact, so a float difference below 2 on an axis means floors at
-// most one apart: the cells around a particle hold every particle it touches.
+// The grid's own test, with no square root: for a float s, the correctly
+// rounded sqrt(s) is below 2 exactly when s is below 4, so this agrees with
+// touching() on every pair, not a number included.
+bool touchingSquared(const PVRTVec3& a, const PVRTVec3& b) {
+    return (a - b).lenSqr() < CONTACT_DISTANCE * CONTACT_DISTANCE;
+}
+
+// floor(v / 2), clamped. x * 0.5 is exact, so a float difference below 2 on
+// an axis means floors at most one apart: the cells around a particle hold
+// every particle it touches. Truncation then a step down for negative
+// fractions is floor, without a library call per coordinate.
 int32_t cellCoordinate(float v) {
-    return static_cast<int32_t>(
-        std::clamp(std::floor(v * (1.0f / CONTACT_DISTANCE)), -CELL_LIMIT, CELL_LIMIT));
+    const float h = std::clamp(v * (1.0f / CONTACT_DISTANCE), -CELL_LIMIT, CELL_LIMIT);
+    const auto t = static_cast<int32_t>(h);
+    return t - int32_t(static_cast<float>(t) > h);
 }
 
 // Almost always a handful of partners: insertion sort, unless a pile of
@@ -59,9 +69,10 @@ int32_t findClosePartnersPlain(const PVRTVec3* positions, int32_t count, int32_t
 }
 
 PairGrid::PairGrid(int32_t aCapacity)
-    : capacity(aCapacity), cells(aCapacity), cellStart(AXIS_CELLS * AXIS_CELLS * AXIS_CELLS + 1),
-      sortedIndex(aCapacity), sortedCell(aCapacity), sortedPosition(aCapacity), partnerStart(aCapacity + 1) {
-    found.reserve(size_t(aCapacity) * 4);
+    : capacity(aCapacity), cells(aCapacity), cellIndex(aCapacity),
+      cellStart(AXIS_CELLS * AXIS_CELLS * AXIS_CELLS + 1), sortedIndex(aCapacity), sortedCell(aCapacity),
+      sortedPosition(aCapacity), partnerStart(aCapacity + 1) {
+    found.resize(size_t(aCapacity) * 4);
     partners.reserve(size_t(aCapacity) * 4);
 }
 
@@ -100,15 +111,16 @@ void PairGrid::sortIntoCells(const PVRTVec3* positions, int32_t count) {
     const int32_t cellCount = size[0] * size[1] * size[2];
     std::fill(cellStart.begin(), cellStart.begin() + cellCount + 1, 0);
 
-    const auto linear = [this](const Cell& c) { return c.x + size[0] * (c.y + size[1] * c.z); };
     for (int32_t n = 0; n < count; ++n) {
         Cell& c = cells[n];
         if (c.x == OUTSIDE) {
+            cellIndex[n] = -1;
             continue;
         }
         c = {std::min(c.x - lo.x, size[0] - 1), std::min(c.y - lo.y, size[1] - 1),
              std::min(c.z - lo.z, size[2] - 1)};
-        cellStart[linear(c) + 1] += 1;
+        cellIndex[n] = c.x + size[0] * (c.y + size[1] * c.z);
+        cellStart[cellIndex[n] + 1] += 1;
     }
     for (int32_t k = 1; k <= cellCount; ++k) {
         cellStart[k] += cellStart[k - 1];
@@ -116,10 +128,10 @@ void PairGrid::sortIntoCells(const PVRTVec3* positions, int32_t count) {
     // cellStart[c] serves as the fill cursor of cell c and ends up at the
     // start of cell c + 1; shifting back restores the starts.
     for (int32_t n = 0; n < count; ++n) {
-        if (cells[n].x == OUTSIDE) {
+        if (cellIndex[n] < 0) {
             continue;
         }
-        const int32_t slot = cellStart[linear(cells[n])]++;
+        const int32_t slot = cellStart[cellIndex[n]]++;
         sortedIndex[slot] = n;
         sortedCell[slot] = cells[n];
         sortedPosition[slot] = positions[n];
@@ -137,33 +149,50 @@ void PairGrid::sortIntoCells(const PVRTVec3* positions, int32_t count) {
 // the run of cells x - 1 .. x + 1. That is the 13 cells of one half of the
 // neighbourhood; the other half sees this slot from its own side.
 void PairGrid::findPairs() {
-    found.clear();
+    foundCount = 0;
     const auto row = [this](int32_t y, int32_t z) { return size[0] * (y + size[1] * z); };
     constexpr int32_t ROWS[4][2] = {{1, 0}, {-1, 1}, {0, 1}, {1, 1}}; // (dy, dz)
     for (int32_t a = 0; a < sortedCount; ++a) {
         const Cell c = sortedCell[a];
-        const PVRTVec3 p = sortedPosition[a];
-        const int32_t ia = sortedIndex[a];
-        const auto test = [&](int32_t begin, int32_t end) {
-            for (int32_t b = begin; b < end; ++b) {
-                const int32_t ib = sortedIndex[b];
-                if ((ib > ia + 1 || ib < ia - 1) && touching(p, sortedPosition[b])) {
-                    found.push_back({std::min(ia, ib), std::max(ia, ib)});
-                }
-            }
+        int32_t ranges[5][2];
+        int32_t rangeCount = 0;
+        int32_t candidates = 0;
+        const auto addRange = [&](int32_t begin, int32_t end) {
+            ranges[rangeCount][0] = begin;
+            ranges[rangeCount][1] = end;
+            ++rangeCount;
+            candidates += end - begin;
         };
         const int32_t own = row(c.y, c.z) + c.x;
-        test(a + 1, cellStart[own + (c.x + 1 < size[0] ? 2 : 1)]);
-
+        addRange(a + 1, cellStart[own + (c.x + 1 < size[0] ? 2 : 1)]);
         const int32_t x0 = std::max(c.x - 1, 0);
         const int32_t x1 = std::min(c.x + 1, size[0] - 1);
         for (const auto& d : ROWS) {
             const int32_t y = c.y + d[0];
             const int32_t z = c.z + d[1];
             if (y >= 0 && y < size[1] && z < size[2]) {
-                test(cellStart[row(y, z) + x0], cellStart[row(y, z) + x1 + 1]);
+                addRange(cellStart[row(y, z) + x0], cellStart[row(y, z) + x1 + 1]);
             }
         }
+        if (foundCount + candidates > int32_t(found.size())) {
+            found.resize(std::max(found.size() * 2, size_t(foundCount + candidates)));
+        }
+
+        // Every candidate is written and only a touching one is kept, so a
+        // hard-to-guess comparison costs no mispredicted branch.
+        const PVRTVec3 p = sortedPosition[a];
+        const int32_t ia = sortedIndex[a];
+        Pair* const out = found.data();
+        int32_t kept = foundCount;
+        for (int32_t r = 0; r < rangeCount; ++r) {
+            for (int32_t b = ranges[r][0]; b < ranges[r][1]; ++b) {
+                const int32_t ib = sortedIndex[b];
+                const bool notNeighbour = uint32_t(ib - ia + 1) > 2u;
+                out[kept] = {ia, ib};
+                kept += int32_t(notNeighbour & touchingSquared(p, sortedPosition[b]));
+            }
+        }
+        foundCount = kept;
     }
 }
 
@@ -171,14 +200,18 @@ void PairGrid::findPairs() {
 // partners into ascending order: the order of the plain double loop.
 void PairGrid::orderPairs(int32_t count) {
     std::fill(partnerStart.begin(), partnerStart.begin() + count + 1, 0);
-    for (const Pair& pair : found) {
+    const std::span<Pair> pairs(found.data(), size_t(foundCount));
+    for (Pair& pair : pairs) {
+        if (pair.i > pair.j) {
+            std::swap(pair.i, pair.j);
+        }
         partnerStart[pair.i + 1] += 1;
     }
     for (int32_t n = 1; n <= count; ++n) {
         partnerStart[n] += partnerStart[n - 1];
     }
-    partners.resize(found.size());
-    for (const Pair& pair : found) {
+    partners.resize(pairs.size());
+    for (const Pair& pair : pairs) {
         partners[partnerStart[pair.i]++] = pair.j;
     }
     for (int32_t n = count; n > 0; --n) {

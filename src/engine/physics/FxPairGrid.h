@@ -60,11 +60,13 @@ private:
     int32_t size[3] = {0, 0, 0};      // cells per axis
     int32_t sortedCount = 0;          // particles in the grid
     std::vector<Cell> cells;          // per particle
+    std::vector<int32_t> cellIndex;   // per particle: its cell, or -1 outside the grid
     std::vector<int32_t> cellStart;   // cell c holds sorted slots [cellStart[c], cellStart[c + 1])
     std::vector<int32_t> sortedIndex; // per slot: the particle
     std::vector<Cell> sortedCell;     // per slot: its cell
     std::vector<PVRTVec3> sortedPosition;
-    std::vector<Pair> found;           // touching pairs, i < j, in grid order
+    std::vector<Pair> found; // touching pairs in grid order; grows, never shrinks
+    int32_t foundCount = 0;
     std::vector<int32_t> partnerStart; // per particle: where its partners begin
     std::vector<int32_t> partners;
 };
