@@ -62,6 +62,10 @@ public:
     // bit 0 is, and from lo otherwise: corner 0 is lo, corner 7 is hi.
     static Corners boxCorners(const PVRTVec3& lo, const PVRTVec3& hi);
 
+    // The box the particle is held in: the given one shrunk by the margin.
+    PVRTVec3 insetLow() const;
+    PVRTVec3 insetHigh() const;
+
     static constexpr float MARGIN = 1.5f;
 
     const int32_t i;
@@ -94,38 +98,57 @@ inline float minNum(float a, float b) {
     return (a < b || b != b) ? a : b;
 }
 
-} // namespace detail
-
-inline void DistanceConstraint::satisfy(PVRTVec3* positions, int /*count*/) {
-    const PVRTVec3 delta = positions[i] - positions[j];
+// Pushes i and j apart to `minimum` when they are closer, unless coincident.
+inline void keepApart(PVRTVec3* p, int32_t i, int32_t j, float minimum) {
+    const PVRTVec3 delta = p[i] - p[j];
     const float d = delta.length();
     if (d < minimum && d != 0.0f) {
-        detail::halveError(positions, i, j, delta, d, minimum);
+        halveError(p, i, j, delta, d, minimum);
     }
 }
 
-inline void LinkConstraint::satisfy(PVRTVec3* positions, int /*count*/) {
-    const PVRTVec3 delta = positions[i] - positions[j];
+// Moves i and j to `rest` apart, unless coincident.
+inline void link(PVRTVec3* p, int32_t i, int32_t j, float rest) {
+    const PVRTVec3 delta = p[i] - p[j];
     const float d = delta.length();
     if (d != 0.0f) {
-        detail::halveError(positions, i, j, delta, d, rest);
+        halveError(p, i, j, delta, d, rest);
     }
+}
+
+// Clamps into [lo, hi] per axis, lo first. A coordinate that is not a number
+// becomes lo, which puts a runaway particle back into the room; where lo
+// exceeds hi, hi wins.
+inline void clampInto(PVRTVec3& p, const PVRTVec3& lo, const PVRTVec3& hi) {
+    p.x = minNum(maxNum(p.x, lo.x), hi.x);
+    p.y = minNum(maxNum(p.y, lo.y), hi.y);
+    p.z = minNum(maxNum(p.z, lo.z), hi.z);
+}
+
+} // namespace detail
+
+inline void DistanceConstraint::satisfy(PVRTVec3* positions, int /*count*/) {
+    detail::keepApart(positions, i, j, minimum);
+}
+
+inline void LinkConstraint::satisfy(PVRTVec3* positions, int /*count*/) {
+    detail::link(positions, i, j, rest);
 }
 
 inline void FixConstraint::satisfy(PVRTVec3* positions, int /*count*/) {
     positions[i] = position;
 }
 
-// A coordinate that is not a number becomes the lower bound, which puts a
-// runaway particle back into the room. On an axis narrower than twice the
-// margin the upper bound wins.
+inline PVRTVec3 BoundConstraint::insetLow() const {
+    return {corners[0].x + MARGIN, corners[0].y + MARGIN, corners[0].z + MARGIN};
+}
+
+inline PVRTVec3 BoundConstraint::insetHigh() const {
+    return {corners[7].x - MARGIN, corners[7].y - MARGIN, corners[7].z - MARGIN};
+}
+
 inline void BoundConstraint::satisfy(PVRTVec3* positions, int /*count*/) {
-    const PVRTVec3 lo = corners[0];
-    const PVRTVec3 hi = corners[7];
-    PVRTVec3& p = positions[i];
-    p.x = detail::minNum(detail::maxNum(p.x, lo.x + MARGIN), hi.x - MARGIN);
-    p.y = detail::minNum(detail::maxNum(p.y, lo.y + MARGIN), hi.y - MARGIN);
-    p.z = detail::minNum(detail::maxNum(p.z, lo.z + MARGIN), hi.z - MARGIN);
+    detail::clampInto(positions[i], insetLow(), insetHigh());
 }
 
 } // namespace ZQ::Fx

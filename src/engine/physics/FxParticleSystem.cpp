@@ -73,6 +73,8 @@ void ParticleSystem::release() {
     permanentKinds = temporaryKinds = nullptr;
     permanentForces = temporaryForces = nullptr;
     contactSlots = nullptr;
+    schedule.clear();
+    schedulePlanned = false;
 }
 
 // Contacts are the world's own: they end with the arena's turn, not by delete.
@@ -91,22 +93,6 @@ void ParticleSystem::addContact(int32_t i, int32_t j) {
     addTmpForce(&contact->collision);
     addTmpForce(&contact->frictionI);
     addTmpForce(&contact->frictionJ);
-}
-
-ParticleSystem::ConstraintKind ParticleSystem::kindOf(const Constraint* constraint) {
-    if (dynamic_cast<const DistanceConstraint*>(constraint) != nullptr) {
-        return ConstraintKind::Distance;
-    }
-    if (dynamic_cast<const LinkConstraint*>(constraint) != nullptr) {
-        return ConstraintKind::Link;
-    }
-    if (dynamic_cast<const FixConstraint*>(constraint) != nullptr) {
-        return ConstraintKind::Fix;
-    }
-    if (dynamic_cast<const BoundConstraint*>(constraint) != nullptr) {
-        return ConstraintKind::Bound;
-    }
-    return ConstraintKind::Other;
 }
 
 void ParticleSystem::doStep() {
@@ -131,14 +117,15 @@ int32_t ParticleSystem::addParticle(const PVRTVec3& position) {
 void ParticleSystem::addConstaint(Constraint* constraint) {
     ZQ_ASSERT(cp_count<CONSTRAINT_ARRAY_SIZE);
     ZQ_ASSERT(permanentConstraints != nullptr);
-    permanentKinds[cp_count] = kindOf(constraint);
+    permanentKinds[cp_count] = constraintKindOf(constraint);
+    schedulePlanned = false;
     permanentConstraints[cp_count++] = constraint;
 }
 
 void ParticleSystem::addTmpConstaint(Constraint* constraint) {
     ZQ_ASSERT(ct_count<CONSTRAINT_ARRAY_SIZE);
     ZQ_ASSERT(temporaryConstraints != nullptr);
-    temporaryKinds[ct_count] = kindOf(constraint);
+    temporaryKinds[ct_count] = constraintKindOf(constraint);
     temporaryConstraints[ct_count++] = constraint;
 }
 

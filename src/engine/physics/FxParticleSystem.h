@@ -3,6 +3,7 @@
 #include "engine/Model.h"
 #include "engine/PVRTVector.h"
 #include "engine/physics/FxConstraint.h"
+#include "engine/physics/FxConstraintSchedule.h"
 #include "engine/physics/FxForce.h"
 #include "engine/physics/FxPairGrid.h"
 
@@ -36,6 +37,11 @@ inline constexpr WorldConfig BRAID_WORLD = {1.0f / 30.0f, 1, 0.0f, true};
 // Which pair test finds touching particles. Both give the same pairs in the
 // same order; Plain is the reference the grid is checked against.
 enum class PairSearch { Plain, Grid };
+
+// How the permanent constraint passes run: pass after pass in table order,
+// or as a ConstraintSchedule planned them. Both give the same floats; Table
+// is the reference the plan is checked against.
+enum class PassOrder { Table, Planned };
 
 class Worker;
 
@@ -97,6 +103,7 @@ public:
     Worker* getWorker() const { return worker; }
 
     void setPairSearch(PairSearch search) { pairSearch = search; }
+    void setPassOrder(PassOrder order) { passOrder = order; }
 
     // The pair test of one substep: a collision force and two friction forces,
     // appended to the temporary forces, for every touching pair (i, j >= i + 2)
@@ -146,12 +153,6 @@ private:
     void applyTemporaryForces();
     void dropTemporaryForces();
 
-    // The constraint classes the passes call directly; anything else goes
-    // through the virtual call.
-    enum class ConstraintKind : uint8_t { Distance, Link, Fix, Bound, Other };
-    static ConstraintKind kindOf(const Constraint* constraint);
-    void satisfyPass(Constraint* const* table, const ConstraintKind* kinds, int32_t count);
-
     void release();
     void integrate(bool inertia);
     void satisfyConstraints();
@@ -170,7 +171,7 @@ private:
     PVRTVec3* displacements = nullptr;
     Constraint** permanentConstraints = nullptr;
     Constraint** temporaryConstraints = nullptr;
-    ConstraintKind* permanentKinds = nullptr;
+    ConstraintKind* permanentKinds = nullptr; // by constraintKindOf
     ConstraintKind* temporaryKinds = nullptr;
     Force** permanentForces = nullptr;
     Force** temporaryForces = nullptr;
@@ -182,10 +183,15 @@ private:
     Worker* worker = nullptr; // owned
 
     PairSearch pairSearch = PairSearch::Grid;
+    PassOrder passOrder = PassOrder::Planned;
     PairGrid grid;
     std::vector<int32_t> partners; // scratch of the pair test
     ContactSlot* contactSlots = nullptr;
     int32_t contactCount = 0;
+
+    // The permanent passes, planned again after the table grows.
+    ConstraintSchedule schedule{PARTICLE_ARRAY_SIZE};
+    bool schedulePlanned = false;
 };
 
 } // namespace ZQ::Fx

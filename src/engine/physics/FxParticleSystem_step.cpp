@@ -96,39 +96,23 @@ void ParticleSystem::integrate(bool inertia) {
 }
 
 // Gauss-Seidel: each constraint sees the corrections of the ones before it.
+// The few temporary ones run as queued; the permanent passes run as planned,
+// which gives the same floats faster, unless the reference order is asked for.
 void ParticleSystem::satisfyConstraints() {
     for (int32_t pass = 0; pass < CONSTRAINT_PASSES; ++pass) {
-        satisfyPass(temporaryConstraints, temporaryKinds, ct_count);
+        satisfyInOrder(temporaryConstraints, temporaryKinds, ct_count, positions, p_count);
     }
-    for (int32_t pass = 0; pass < CONSTRAINT_PASSES; ++pass) {
-        satisfyPass(permanentConstraints, permanentKinds, cp_count);
-    }
-}
-
-// The classes are final, so these calls are direct and inlined.
-void ParticleSystem::satisfyPass(Constraint* const* table, const ConstraintKind* kinds, int32_t count) {
-    PVRTVec3* const p = positions;
-    const int32_t n = p_count;
-    for (int32_t k = 0; k < count; ++k) {
-        Constraint* const c = table[k];
-        switch (kinds[k]) {
-        case ConstraintKind::Distance:
-            static_cast<DistanceConstraint*>(c)->satisfy(p, n);
-            break;
-        case ConstraintKind::Link:
-            static_cast<LinkConstraint*>(c)->satisfy(p, n);
-            break;
-        case ConstraintKind::Fix:
-            static_cast<FixConstraint*>(c)->satisfy(p, n);
-            break;
-        case ConstraintKind::Bound:
-            static_cast<BoundConstraint*>(c)->satisfy(p, n);
-            break;
-        case ConstraintKind::Other:
-            c->satisfy(p, n);
-            break;
+    if (passOrder == PassOrder::Table) {
+        for (int32_t pass = 0; pass < CONSTRAINT_PASSES; ++pass) {
+            satisfyInOrder(permanentConstraints, permanentKinds, cp_count, positions, p_count);
         }
+        return;
     }
+    if (!schedulePlanned) {
+        schedule.plan(permanentConstraints, permanentKinds, cp_count, CONSTRAINT_PASSES);
+        schedulePlanned = true;
+    }
+    schedule.run(positions, p_count);
 }
 
 void ParticleSystem::deleteTemporaries() {

@@ -1,0 +1,279 @@
+#include "engine/physics/FxConstraintSchedule.h"
+
+#include "engine/Assert.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace ZQ::Fx {
+
+namespace {
+
+constexpr int32_t KIND_COUNT = 5;
+
+struct Particles {
+    int32_t i;
+    int32_t j;
+};
+
+// The particles a constraint of a known kind reads and writes; a one-particle
+// constraint names its particle twice.
+Particles particlesOf(const Constraint* constraint, ConstraintKind kind) {
+    switch (kind) {
+    case ConstraintKind::Link: {
+        const auto* link = static_cast<const LinkConstraint*>(constraint);
+        return {link->i, link->j};
+    }
+    case ConstraintKind::Distance: {
+        const auto* distance = static_cast<const DistanceConstraint*>(constraint);
+        return {distance->i, distance->j};
+    }
+    case ConstraintKind::Bound: {
+        const int32_t i = static_cast<const BoundConstraint*>(constraint)->i;
+        return {i, i};
+    }
+    case ConstraintKind::Fix: {
+        const int32_t i = static_cast<const FixConstraint*>(constraint)->i;
+        return {i, i};
+    }
+    case ConstraintKind::Other:
+        break;
+    }
+    ZQ_ASSERT(!"a barrier has no particles of its own");
+    return {0, 0};
+}
+
+#if defined(__SSE2__)
+
+// Four links or distances that share no particle, as one. Every lane does
+// what detail::link or detail::keepApart does, operation for operation: SSE
+// arithmetic rounds exactly as scalar arithmetic does, and the lanes that
+// must not move take back their old values, so the floats are the same.
+// The lanes are gathered one float at a time: a vector load from where
+// scalar stores just wrote cannot take their values on the way and would
+// wait for them to reach the cache. Spare lanes repeat the last step and are
+// never stored.
+template <ConstraintKind KIND> void satisfyFour(PVRTVec3* p, const auto* steps, int32_t lanes) {
+    const auto& s0 = steps[0];
+    const auto& s1 = steps[std::min(1, lanes - 1)];
+    const auto& s2 = steps[std::min(2, lanes - 1)];
+    const auto& s3 = steps[std::min(3, lanes - 1)];
+    const __m128 ax = _mm_setr_ps(p[s0.i].x, p[s1.i].x, p[s2.i].x, p[s3.i].x);
+    const __m128 ay = _mm_setr_ps(p[s0.i].y, p[s1.i].y, p[s2.i].y, p[s3.i].y);
+    const __m128 az = _mm_setr_ps(p[s0.i].z, p[s1.i].z, p[s2.i].z, p[s3.i].z);
+    const __m128 bx = _mm_setr_ps(p[s0.j].x, p[s1.j].x, p[s2.j].x, p[s3.j].x);
+    const __m128 by = _mm_setr_ps(p[s0.j].y, p[s1.j].y, p[s2.j].y, p[s3.j].y);
+    const __m128 bz = _mm_setr_ps(p[s0.j].z, p[s1.j].z, p[s2.j].z, p[s3.j].z);
+    const __m128 target = _mm_setr_ps(s0.length, s1.length, s2.length, s3.length);
+
+    const __m128 dx = _mm_sub_ps(ax, bx), dy = _mm_sub_ps(ay, by), dz = _mm_sub_ps(az, bz);
+    const __m128 d =
+        _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz)));
+    __m128 moves = _mm_cmpneq_ps(d, _mm_setzero_ps());
+    if constexpr (KIND == ConstraintKind::Distance) {
+        moves = _mm_and_ps(moves, _mm_cmplt_ps(d, target));
+    }
+    const __m128 k = _mm_div_ps(_mm_mul_ps(_mm_sub_ps(d, target), _mm_set1_ps(0.5f)), d);
+    const auto pick = [moves](__m128 moved, __m128 kept) {
+        return _mm_or_ps(_mm_and_ps(moves, moved), _mm_andnot_ps(moves, kept));
+    };
+    const __m128 sx = _mm_mul_ps(dx, k), sy = _mm_mul_ps(dy, k), sz = _mm_mul_ps(dz, k);
+    alignas(16) float xi[4], yi[4], zi[4], xj[4], yj[4], zj[4];
+    _mm_store_ps(xi, pick(_mm_sub_ps(ax, sx), ax));
+    _mm_store_ps(yi, pick(_mm_sub_ps(ay, sy), ay));
+    _mm_store_ps(zi, pick(_mm_sub_ps(az, sz), az));
+    _mm_store_ps(xj, pick(_mm_add_ps(bx, sx), bx));
+    _mm_store_ps(yj, pick(_mm_add_ps(by, sy), by));
+    _mm_store_ps(zj, pick(_mm_add_ps(bz, sz), bz));
+    for (int32_t l = 0; l < lanes; ++l) {
+        p[steps[l].i] = PVRTVec3(xi[l], yi[l], zi[l]);
+        p[steps[l].j] = PVRTVec3(xj[l], yj[l], zj[l]);
+    }
+}
+
+template <ConstraintKind KIND> void satisfyPairs(PVRTVec3* p, const auto* steps, int32_t count) {
+    for (int32_t k = 0; k < count; k += 4) {
+        satisfyFour<KIND>(p, steps + k, std::min(count - k, 4));
+    }
+}
+
+#else
+
+template <ConstraintKind KIND> void satisfyPairs(PVRTVec3* p, const auto* steps, int32_t count) {
+    for (int32_t k = 0; k < count; ++k) {
+        if constexpr (KIND == ConstraintKind::Link) {
+            detail::link(p, steps[k].i, steps[k].j, steps[k].length);
+        } else {
+            detail::keepApart(p, steps[k].i, steps[k].j, steps[k].length);
+        }
+    }
+}
+
+#endif
+
+} // namespace
+
+ConstraintKind constraintKindOf(const Constraint* constraint) {
+    if (dynamic_cast<const LinkConstraint*>(constraint) != nullptr) {
+        return ConstraintKind::Link;
+    }
+    if (dynamic_cast<const DistanceConstraint*>(constraint) != nullptr) {
+        return ConstraintKind::Distance;
+    }
+    if (dynamic_cast<const BoundConstraint*>(constraint) != nullptr) {
+        return ConstraintKind::Bound;
+    }
+    if (dynamic_cast<const FixConstraint*>(constraint) != nullptr) {
+        return ConstraintKind::Fix;
+    }
+    return ConstraintKind::Other;
+}
+
+// The classes are final, so these calls are direct and inlined.
+void satisfyInOrder(Constraint* const* table, const ConstraintKind* kinds, int32_t count, PVRTVec3* positions,
+                    int32_t particleCount) {
+    for (int32_t k = 0; k < count; ++k) {
+        Constraint* const c = table[k];
+        switch (kinds[k]) {
+        case ConstraintKind::Link:
+            static_cast<LinkConstraint*>(c)->satisfy(positions, particleCount);
+            break;
+        case ConstraintKind::Distance:
+            static_cast<DistanceConstraint*>(c)->satisfy(positions, particleCount);
+            break;
+        case ConstraintKind::Bound:
+            static_cast<BoundConstraint*>(c)->satisfy(positions, particleCount);
+            break;
+        case ConstraintKind::Fix:
+            static_cast<FixConstraint*>(c)->satisfy(positions, particleCount);
+            break;
+        case ConstraintKind::Other:
+            c->satisfy(positions, particleCount);
+            break;
+        }
+    }
+}
+
+void ConstraintSchedule::clear() {
+    entries.clear();
+    runs.clear();
+    pairSteps.clear();
+    boundSteps.clear();
+    calls.clear();
+    waves = 0;
+}
+
+// A constraint's wave is one past the last wave that touched either of its
+// particles, so no two constraints of a wave share a particle and each runs
+// after every earlier one that touched its particles.
+void ConstraintSchedule::plan(Constraint* const* table, const ConstraintKind* kinds, int32_t count,
+                              int32_t passes) {
+    clear();
+    std::fill(lastWave.begin(), lastWave.end(), 0);
+    int32_t floor = 0; // the wave of the last barrier
+    entries.reserve(size_t(count) * size_t(passes));
+    for (int32_t pass = 0; pass < passes; ++pass) {
+        for (int32_t k = 0; k < count; ++k) {
+            int32_t wave = waves + 1;
+            if (kinds[k] == ConstraintKind::Other) {
+                floor = wave;
+            } else {
+                const Particles p = particlesOf(table[k], kinds[k]);
+                const auto inRange = [this](int32_t n) { return n >= 0 && n < int32_t(lastWave.size()); };
+                ZQ_ASSERT(inRange(p.i) && inRange(p.j));
+                wave = std::max({floor, lastWave[size_t(p.i)], lastWave[size_t(p.j)]}) + 1;
+                lastWave[size_t(p.i)] = wave;
+                lastWave[size_t(p.j)] = wave;
+            }
+            waves = std::max(waves, wave);
+            entries.push_back({wave, k, kinds[k]});
+        }
+    }
+
+    // A counting sort by (wave, kind) into buckets; each bucket is one run.
+    const auto bucket = [](const Entry& e) { return size_t(e.wave) * KIND_COUNT + size_t(e.kind); };
+    bucketStart.assign(size_t(waves + 1) * KIND_COUNT + 1, 0);
+    for (const Entry& e : entries) {
+        bucketStart[bucket(e) + 1] += 1;
+    }
+    for (size_t b = 1; b < bucketStart.size(); ++b) {
+        bucketStart[b] += bucketStart[b - 1];
+    }
+    std::vector<int32_t> sorted(entries.size());
+    for (int32_t n = 0; n < int32_t(entries.size()); ++n) {
+        sorted[size_t(bucketStart[bucket(entries[size_t(n)])]++)] = n;
+    }
+    size_t lastBucket = SIZE_MAX;
+    for (const int32_t n : sorted) {
+        const Entry& e = entries[size_t(n)];
+        if (bucket(e) != lastBucket) {
+            lastBucket = bucket(e);
+            const int32_t begin = e.kind == ConstraintKind::Bound ? int32_t(boundSteps.size())
+                                  : e.kind == ConstraintKind::Link || e.kind == ConstraintKind::Distance
+                                      ? int32_t(pairSteps.size())
+                                      : int32_t(calls.size());
+            runs.push_back({e.kind, begin, begin});
+        }
+        addStep(table[e.source], e.kind);
+        runs.back().end += 1;
+    }
+}
+
+void ConstraintSchedule::addStep(Constraint* constraint, ConstraintKind kind) {
+    switch (kind) {
+    case ConstraintKind::Link: {
+        const auto* link = static_cast<const LinkConstraint*>(constraint);
+        pairSteps.push_back({link->i, link->j, link->rest});
+        break;
+    }
+    case ConstraintKind::Distance: {
+        const auto* distance = static_cast<const DistanceConstraint*>(constraint);
+        pairSteps.push_back({distance->i, distance->j, distance->minimum});
+        break;
+    }
+    case ConstraintKind::Bound: {
+        const auto* bound = static_cast<const BoundConstraint*>(constraint);
+        boundSteps.push_back({bound->i, bound->insetLow(), bound->insetHigh()});
+        break;
+    }
+    case ConstraintKind::Fix:
+    case ConstraintKind::Other:
+        calls.push_back(constraint);
+        break;
+    }
+}
+
+void ConstraintSchedule::run(PVRTVec3* positions, int32_t particleCount) const {
+    for (const Run& r : runs) {
+        switch (r.kind) {
+        case ConstraintKind::Link:
+            satisfyPairs<ConstraintKind::Link>(positions, pairSteps.data() + r.begin, r.end - r.begin);
+            break;
+        case ConstraintKind::Distance:
+            satisfyPairs<ConstraintKind::Distance>(positions, pairSteps.data() + r.begin, r.end - r.begin);
+            break;
+        case ConstraintKind::Bound:
+            for (int32_t k = r.begin; k < r.end; ++k) {
+                const BoundStep& s = boundSteps[size_t(k)];
+                detail::clampInto(positions[s.i], s.lo, s.hi);
+            }
+            break;
+        case ConstraintKind::Fix:
+            for (int32_t k = r.begin; k < r.end; ++k) {
+                static_cast<FixConstraint*>(calls[size_t(k)])->satisfy(positions, particleCount);
+            }
+            break;
+        case ConstraintKind::Other:
+            for (int32_t k = r.begin; k < r.end; ++k) {
+                calls[size_t(k)]->satisfy(positions, particleCount);
+            }
+            break;
+        }
+    }
+}
+
+} // namespace ZQ::Fx
