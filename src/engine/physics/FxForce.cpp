@@ -6,7 +6,7 @@ namespace ZQ::Fx {
 
 // The coefficient is read at every call: the level may change between steps.
 void FrictionForce::apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) {
-    apply(positions, oldPositions, accelerations, currentFrictionCoefficient());
+    accelerations[i] = accelerations[i] + drag(positions[i] - oldPositions[i], currentFrictionCoefficient());
 }
 
 void ConstantForce::apply(PVRTVec3* /*positions*/, PVRTVec3* /*oldPositions*/, PVRTVec3* accelerations) {

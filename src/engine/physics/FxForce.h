@@ -37,15 +37,10 @@ class FrictionForce final : public Force {
 public:
     explicit FrictionForce(int32_t ai) : i(ai) {}
     void apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) override;
-    // The same push with a coefficient the caller has already read: a world
-    // reads it once per substep for its thousands of contacts.
-    void apply(const PVRTVec3* positions, const PVRTVec3* oldPositions, PVRTVec3* accelerations,
-               float mu) const {
-        accelerations[i] = accelerations[i] + drag(positions[i] - oldPositions[i], mu);
-    }
 
     // The acceleration change for a particle that moved by `moved` in its last
-    // step, with friction coefficient mu.
+    // step, with friction coefficient mu. A world applying its contacts works
+    // it out once per particle, with the coefficient read once per substep.
     static PVRTVec3 drag(const PVRTVec3& moved, float mu);
 
     const int32_t i;

@@ -28,6 +28,7 @@ void ParticleSystem::setUp() {
     nextPositions = new PVRTVec3[PARTICLE_ARRAY_SIZE]();
     accelerations = new PVRTVec3[PARTICLE_ARRAY_SIZE]();
     displacements = new PVRTVec3[PARTICLE_ARRAY_SIZE]();
+    drags = new PVRTVec3[PARTICLE_ARRAY_SIZE]();
     permanentConstraints = new Constraint*[CONSTRAINT_ARRAY_SIZE]();
     temporaryConstraints = new Constraint*[CONSTRAINT_ARRAY_SIZE]();
     permanentKinds = new ConstraintKind[CONSTRAINT_ARRAY_SIZE]();
@@ -61,6 +62,7 @@ void ParticleSystem::release() {
     delete[] nextPositions;
     delete[] accelerations;
     delete[] displacements;
+    delete[] drags;
     delete[] permanentConstraints;
     delete[] temporaryConstraints;
     delete[] permanentKinds;
@@ -68,7 +70,7 @@ void ParticleSystem::release() {
     delete[] permanentForces;
     delete[] temporaryForces;
     delete[] contactSlots;
-    oldPositions = positions = nextPositions = accelerations = displacements = nullptr;
+    oldPositions = positions = nextPositions = accelerations = displacements = drags = nullptr;
     permanentConstraints = temporaryConstraints = nullptr;
     permanentKinds = temporaryKinds = nullptr;
     permanentForces = temporaryForces = nullptr;

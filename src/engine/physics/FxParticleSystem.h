@@ -169,6 +169,7 @@ private:
     PVRTVec3* nextPositions = nullptr;
     PVRTVec3* accelerations = nullptr;
     PVRTVec3* displacements = nullptr;
+    PVRTVec3* drags = nullptr; // per particle, the friction of a substep's contacts
     Constraint** permanentConstraints = nullptr;
     Constraint** temporaryConstraints = nullptr;
     ConstraintKind* permanentKinds = nullptr; // by constraintKindOf

@@ -48,17 +48,24 @@ void ParticleSystem::addCollisionForces() {
 }
 
 // In table order, as virtual calls would run them. The level cannot change
-// inside a substep, so its friction coefficient is read once.
+// inside a substep, so its friction coefficient is read once. A particle's
+// friction drag depends only on its own last move, so every contact it is in
+// adds the same drag: it is worked out once per particle, not per contact.
 void ParticleSystem::applyTemporaryForces() {
     PVRTVec3* const p = positions;
     PVRTVec3* const o = oldPositions;
     PVRTVec3* const acc = accelerations;
-    const float mu = currentFrictionCoefficient();
+    if (contactCount > 0) {
+        const float mu = currentFrictionCoefficient();
+        for (int32_t n = 0; n < p_count; ++n) {
+            drags[n] = FrictionForce::drag(p[n] - o[n], mu);
+        }
+    }
     visitTemporaryForces(
         [&](Contact& c) {
             c.collision.apply(p, o, acc);
-            c.frictionI.apply(p, o, acc, mu);
-            c.frictionJ.apply(p, o, acc, mu);
+            acc[c.frictionI.i] = acc[c.frictionI.i] + drags[c.frictionI.i];
+            acc[c.frictionJ.i] = acc[c.frictionJ.i] + drags[c.frictionJ.i];
         },
         [&](Force* force) { force->apply(p, o, acc); });
 }
