@@ -49,19 +49,45 @@ Particles particlesOf(const Constraint* constraint, ConstraintKind kind) {
 
 #if defined(__SSE2__)
 
+// Writes lanes 0 .. lanes - 1 of (x, y, z) back to the particles, x and y of
+// each as one 8-byte store and z as one 4-byte store.
+inline void storeLanes(PVRTVec3* p, const int32_t* index, int32_t lanes, __m128 x, __m128 y, __m128 z) {
+    const __m128 xy01 = _mm_unpacklo_ps(x, y);
+    const __m128 xy23 = _mm_unpackhi_ps(x, y);
+    const auto put = [p](int32_t n, __m128 xyInLow, bool high, __m128 zInLane0) {
+        auto* xy = reinterpret_cast<__m64*>(&p[n].x);
+        if (high) {
+            _mm_storeh_pi(xy, xyInLow);
+        } else {
+            _mm_storel_pi(xy, xyInLow);
+        }
+        _mm_store_ss(&p[n].z, zInLane0);
+    };
+    put(index[0], xy01, false, z);
+    if (lanes > 1) {
+        put(index[1], xy01, true, _mm_shuffle_ps(z, z, _MM_SHUFFLE(1, 1, 1, 1)));
+    }
+    if (lanes > 2) {
+        put(index[2], xy23, false, _mm_movehl_ps(z, z));
+    }
+    if (lanes > 3) {
+        put(index[3], xy23, true, _mm_shuffle_ps(z, z, _MM_SHUFFLE(3, 3, 3, 3)));
+    }
+}
+
 // Four links or distances that share no particle, as one. Every lane does
 // what detail::link or detail::keepApart does, operation for operation: SSE
 // arithmetic rounds exactly as scalar arithmetic does, and the lanes that
 // must not move take back their old values, so the floats are the same.
-// The lanes are gathered one float at a time: a vector load from where
-// scalar stores just wrote cannot take their values on the way and would
-// wait for them to reach the cache. Spare lanes repeat the last step and are
-// never stored.
-template <ConstraintKind KIND> void satisfyFour(PVRTVec3* p, const auto* steps, int32_t lanes) {
-    const auto& s0 = steps[0];
-    const auto& s1 = steps[std::min(1, lanes - 1)];
-    const auto& s2 = steps[std::min(2, lanes - 1)];
-    const auto& s3 = steps[std::min(3, lanes - 1)];
+// The first `links` lanes are links, the rest distances. The lanes are
+// gathered one float at a time: a vector load from where narrower stores
+// just wrote cannot take their values on the way and would wait for them to
+// reach the cache. Spare lanes repeat the last step and are never stored.
+template <class Step> void satisfyFour(PVRTVec3* p, const Step* steps, int32_t lanes, int32_t links) {
+    const Step& s0 = steps[0];
+    const Step& s1 = steps[std::min(1, lanes - 1)];
+    const Step& s2 = steps[std::min(2, lanes - 1)];
+    const Step& s3 = steps[std::min(3, lanes - 1)];
     const __m128 ax = _mm_setr_ps(p[s0.i].x, p[s1.i].x, p[s2.i].x, p[s3.i].x);
     const __m128 ay = _mm_setr_ps(p[s0.i].y, p[s1.i].y, p[s2.i].y, p[s3.i].y);
     const __m128 az = _mm_setr_ps(p[s0.i].z, p[s1.i].z, p[s2.i].z, p[s3.i].z);
@@ -73,39 +99,37 @@ template <ConstraintKind KIND> void satisfyFour(PVRTVec3* p, const auto* steps, 
     const __m128 dx = _mm_sub_ps(ax, bx), dy = _mm_sub_ps(ay, by), dz = _mm_sub_ps(az, bz);
     const __m128 d =
         _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz)));
-    __m128 moves = _mm_cmpneq_ps(d, _mm_setzero_ps());
-    if constexpr (KIND == ConstraintKind::Distance) {
-        moves = _mm_and_ps(moves, _mm_cmplt_ps(d, target));
-    }
+    // A link moves unless coincident; a distance only when also too close.
+    alignas(16) static constexpr int32_t LINK_LANES[5][4] = {
+        {0, 0, 0, 0}, {-1, 0, 0, 0}, {-1, -1, 0, 0}, {-1, -1, -1, 0}, {-1, -1, -1, -1}};
+    const __m128 isLink = _mm_load_ps(reinterpret_cast<const float*>(LINK_LANES[std::clamp(links, 0, 4)]));
+    const __m128 moves =
+        _mm_and_ps(_mm_cmpneq_ps(d, _mm_setzero_ps()), _mm_or_ps(isLink, _mm_cmplt_ps(d, target)));
     const __m128 k = _mm_div_ps(_mm_mul_ps(_mm_sub_ps(d, target), _mm_set1_ps(0.5f)), d);
     const auto pick = [moves](__m128 moved, __m128 kept) {
         return _mm_or_ps(_mm_and_ps(moves, moved), _mm_andnot_ps(moves, kept));
     };
     const __m128 sx = _mm_mul_ps(dx, k), sy = _mm_mul_ps(dy, k), sz = _mm_mul_ps(dz, k);
-    alignas(16) float xi[4], yi[4], zi[4], xj[4], yj[4], zj[4];
-    _mm_store_ps(xi, pick(_mm_sub_ps(ax, sx), ax));
-    _mm_store_ps(yi, pick(_mm_sub_ps(ay, sy), ay));
-    _mm_store_ps(zi, pick(_mm_sub_ps(az, sz), az));
-    _mm_store_ps(xj, pick(_mm_add_ps(bx, sx), bx));
-    _mm_store_ps(yj, pick(_mm_add_ps(by, sy), by));
-    _mm_store_ps(zj, pick(_mm_add_ps(bz, sz), bz));
-    for (int32_t l = 0; l < lanes; ++l) {
-        p[steps[l].i] = PVRTVec3(xi[l], yi[l], zi[l]);
-        p[steps[l].j] = PVRTVec3(xj[l], yj[l], zj[l]);
-    }
+    const int32_t is[4] = {s0.i, s1.i, s2.i, s3.i};
+    const int32_t js[4] = {s0.j, s1.j, s2.j, s3.j};
+    storeLanes(p, is, lanes, pick(_mm_sub_ps(ax, sx), ax), pick(_mm_sub_ps(ay, sy), ay),
+               pick(_mm_sub_ps(az, sz), az));
+    storeLanes(p, js, lanes, pick(_mm_add_ps(bx, sx), bx), pick(_mm_add_ps(by, sy), by),
+               pick(_mm_add_ps(bz, sz), bz));
 }
 
-template <ConstraintKind KIND> void satisfyPairs(PVRTVec3* p, const auto* steps, int32_t count) {
+// A run of links followed by distances.
+template <class Step> void satisfyPairs(PVRTVec3* p, const Step* steps, int32_t count, int32_t links) {
     for (int32_t k = 0; k < count; k += 4) {
-        satisfyFour<KIND>(p, steps + k, std::min(count - k, 4));
+        satisfyFour(p, steps + k, std::min(count - k, 4), links - k);
     }
 }
 
 #else
 
-template <ConstraintKind KIND> void satisfyPairs(PVRTVec3* p, const auto* steps, int32_t count) {
+template <class Step> void satisfyPairs(PVRTVec3* p, const Step* steps, int32_t count, int32_t links) {
     for (int32_t k = 0; k < count; ++k) {
-        if constexpr (KIND == ConstraintKind::Link) {
+        if (k < links) {
             detail::link(p, steps[k].i, steps[k].j, steps[k].length);
         } else {
             detail::keepApart(p, steps[k].i, steps[k].j, steps[k].length);
@@ -207,20 +231,38 @@ void ConstraintSchedule::plan(Constraint* const* table, const ConstraintKind* ki
     for (int32_t n = 0; n < int32_t(entries.size()); ++n) {
         sorted[size_t(bucketStart[bucket(entries[size_t(n)])]++)] = n;
     }
-    size_t lastBucket = SIZE_MAX;
+    int32_t lastWaveSeen = -1;
     for (const int32_t n : sorted) {
         const Entry& e = entries[size_t(n)];
-        if (bucket(e) != lastBucket) {
-            lastBucket = bucket(e);
-            const int32_t begin = e.kind == ConstraintKind::Bound ? int32_t(boundSteps.size())
-                                  : e.kind == ConstraintKind::Link || e.kind == ConstraintKind::Distance
-                                      ? int32_t(pairSteps.size())
-                                      : int32_t(calls.size());
-            runs.push_back({e.kind, begin, begin});
+        const RunKind kind = runKindOf(e.kind);
+        if (e.wave != lastWaveSeen || kind != runs.back().kind) {
+            lastWaveSeen = e.wave;
+            const int32_t begin = kind == RunKind::Pairs    ? int32_t(pairSteps.size())
+                                  : kind == RunKind::Bounds ? int32_t(boundSteps.size())
+                                                            : int32_t(calls.size());
+            runs.push_back({kind, begin, begin, 0});
         }
         addStep(table[e.source], e.kind);
         runs.back().end += 1;
+        runs.back().links += e.kind == ConstraintKind::Link ? 1 : 0;
     }
+}
+
+// A wave's links and distances make one run, links first: the kinds sort
+// in that order.
+ConstraintSchedule::RunKind ConstraintSchedule::runKindOf(ConstraintKind kind) {
+    switch (kind) {
+    case ConstraintKind::Link:
+    case ConstraintKind::Distance:
+        return RunKind::Pairs;
+    case ConstraintKind::Bound:
+        return RunKind::Bounds;
+    case ConstraintKind::Fix:
+        return RunKind::Fixes;
+    case ConstraintKind::Other:
+        break;
+    }
+    return RunKind::Calls;
 }
 
 void ConstraintSchedule::addStep(Constraint* constraint, ConstraintKind kind) {
@@ -250,24 +292,21 @@ void ConstraintSchedule::addStep(Constraint* constraint, ConstraintKind kind) {
 void ConstraintSchedule::run(PVRTVec3* positions, int32_t particleCount) const {
     for (const Run& r : runs) {
         switch (r.kind) {
-        case ConstraintKind::Link:
-            satisfyPairs<ConstraintKind::Link>(positions, pairSteps.data() + r.begin, r.end - r.begin);
+        case RunKind::Pairs:
+            satisfyPairs(positions, pairSteps.data() + r.begin, r.end - r.begin, r.links);
             break;
-        case ConstraintKind::Distance:
-            satisfyPairs<ConstraintKind::Distance>(positions, pairSteps.data() + r.begin, r.end - r.begin);
-            break;
-        case ConstraintKind::Bound:
+        case RunKind::Bounds:
             for (int32_t k = r.begin; k < r.end; ++k) {
                 const BoundStep& s = boundSteps[size_t(k)];
                 detail::clampInto(positions[s.i], s.lo, s.hi);
             }
             break;
-        case ConstraintKind::Fix:
+        case RunKind::Fixes:
             for (int32_t k = r.begin; k < r.end; ++k) {
                 static_cast<FixConstraint*>(calls[size_t(k)])->satisfy(positions, particleCount);
             }
             break;
-        case ConstraintKind::Other:
+        case RunKind::Calls:
             for (int32_t k = r.begin; k < r.end; ++k) {
                 calls[size_t(k)]->satisfy(positions, particleCount);
             }

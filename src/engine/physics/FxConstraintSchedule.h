@@ -54,11 +54,16 @@ private:
         int32_t source; // index into the table
         ConstraintKind kind;
     };
+    enum class RunKind : uint8_t { Pairs, Bounds, Fixes, Calls };
+    static RunKind runKindOf(ConstraintKind kind);
+
     // Consecutive steps of one kind in one wave: no two share a particle.
+    // Pairs are the wave's links, then its distances.
     struct Run {
-        ConstraintKind kind;
+        RunKind kind;
         int32_t begin; // into the steps of its kind
         int32_t end;
+        int32_t links;
     };
     struct PairStep {
         int32_t i;
