@@ -75,53 +75,85 @@ inline void storeLanes(PVRTVec3* p, const int32_t* index, int32_t lanes, __m128 
     }
 }
 
-// Four links or distances that share no particle, as one. Every lane does
-// what detail::link or detail::keepApart does, operation for operation: SSE
-// arithmetic rounds exactly as scalar arithmetic does, and the lanes that
-// must not move take back their old values, so the floats are the same.
-// The first `links` lanes are links, the rest distances. The lanes are
+// Four links or distances that share no particle, worked as one. Every lane
+// does what detail::link or detail::keepApart does, operation for operation:
+// SSE arithmetic rounds exactly as scalar arithmetic does, and the lanes that
+// must not move keep their old values, so the floats are the same.
+struct Four {
+    int32_t lanes;
+    int32_t i[4];
+    int32_t j[4];
+    __m128 ax, ay, az; // particles i
+    __m128 bx, by, bz; // particles j
+    __m128 target;
+    __m128 isLink;
+};
+
+// The first `links` steps are links, the rest distances. The lanes are
 // gathered one float at a time: a vector load from where narrower stores
 // just wrote cannot take their values on the way and would wait for them to
 // reach the cache. Spare lanes repeat the last step and are never stored.
-template <class Step> void satisfyFour(PVRTVec3* p, const Step* steps, int32_t lanes, int32_t links) {
+template <class Step> Four gatherFour(const PVRTVec3* p, const Step* steps, int32_t lanes, int32_t links) {
+    alignas(16) static constexpr int32_t LINK_LANES[5][4] = {
+        {0, 0, 0, 0}, {-1, 0, 0, 0}, {-1, -1, 0, 0}, {-1, -1, -1, 0}, {-1, -1, -1, -1}};
     const Step& s0 = steps[0];
     const Step& s1 = steps[std::min(1, lanes - 1)];
     const Step& s2 = steps[std::min(2, lanes - 1)];
     const Step& s3 = steps[std::min(3, lanes - 1)];
-    const __m128 ax = _mm_setr_ps(p[s0.i].x, p[s1.i].x, p[s2.i].x, p[s3.i].x);
-    const __m128 ay = _mm_setr_ps(p[s0.i].y, p[s1.i].y, p[s2.i].y, p[s3.i].y);
-    const __m128 az = _mm_setr_ps(p[s0.i].z, p[s1.i].z, p[s2.i].z, p[s3.i].z);
-    const __m128 bx = _mm_setr_ps(p[s0.j].x, p[s1.j].x, p[s2.j].x, p[s3.j].x);
-    const __m128 by = _mm_setr_ps(p[s0.j].y, p[s1.j].y, p[s2.j].y, p[s3.j].y);
-    const __m128 bz = _mm_setr_ps(p[s0.j].z, p[s1.j].z, p[s2.j].z, p[s3.j].z);
-    const __m128 target = _mm_setr_ps(s0.length, s1.length, s2.length, s3.length);
+    return {lanes,
+            {s0.i, s1.i, s2.i, s3.i},
+            {s0.j, s1.j, s2.j, s3.j},
+            _mm_setr_ps(p[s0.i].x, p[s1.i].x, p[s2.i].x, p[s3.i].x),
+            _mm_setr_ps(p[s0.i].y, p[s1.i].y, p[s2.i].y, p[s3.i].y),
+            _mm_setr_ps(p[s0.i].z, p[s1.i].z, p[s2.i].z, p[s3.i].z),
+            _mm_setr_ps(p[s0.j].x, p[s1.j].x, p[s2.j].x, p[s3.j].x),
+            _mm_setr_ps(p[s0.j].y, p[s1.j].y, p[s2.j].y, p[s3.j].y),
+            _mm_setr_ps(p[s0.j].z, p[s1.j].z, p[s2.j].z, p[s3.j].z),
+            _mm_setr_ps(s0.length, s1.length, s2.length, s3.length),
+            _mm_load_ps(reinterpret_cast<const float*>(LINK_LANES[std::clamp(links, 0, 4)]))};
+}
 
-    const __m128 dx = _mm_sub_ps(ax, bx), dy = _mm_sub_ps(ay, by), dz = _mm_sub_ps(az, bz);
+// A link moves unless coincident; a distance only when also too close.
+inline void solveFour(Four& f) {
+    const __m128 dx = _mm_sub_ps(f.ax, f.bx), dy = _mm_sub_ps(f.ay, f.by), dz = _mm_sub_ps(f.az, f.bz);
     const __m128 d =
         _mm_sqrt_ps(_mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz)));
-    // A link moves unless coincident; a distance only when also too close.
-    alignas(16) static constexpr int32_t LINK_LANES[5][4] = {
-        {0, 0, 0, 0}, {-1, 0, 0, 0}, {-1, -1, 0, 0}, {-1, -1, -1, 0}, {-1, -1, -1, -1}};
-    const __m128 isLink = _mm_load_ps(reinterpret_cast<const float*>(LINK_LANES[std::clamp(links, 0, 4)]));
     const __m128 moves =
-        _mm_and_ps(_mm_cmpneq_ps(d, _mm_setzero_ps()), _mm_or_ps(isLink, _mm_cmplt_ps(d, target)));
-    const __m128 k = _mm_div_ps(_mm_mul_ps(_mm_sub_ps(d, target), _mm_set1_ps(0.5f)), d);
+        _mm_and_ps(_mm_cmpneq_ps(d, _mm_setzero_ps()), _mm_or_ps(f.isLink, _mm_cmplt_ps(d, f.target)));
+    const __m128 k = _mm_div_ps(_mm_mul_ps(_mm_sub_ps(d, f.target), _mm_set1_ps(0.5f)), d);
     const auto pick = [moves](__m128 moved, __m128 kept) {
         return _mm_or_ps(_mm_and_ps(moves, moved), _mm_andnot_ps(moves, kept));
     };
     const __m128 sx = _mm_mul_ps(dx, k), sy = _mm_mul_ps(dy, k), sz = _mm_mul_ps(dz, k);
-    const int32_t is[4] = {s0.i, s1.i, s2.i, s3.i};
-    const int32_t js[4] = {s0.j, s1.j, s2.j, s3.j};
-    storeLanes(p, is, lanes, pick(_mm_sub_ps(ax, sx), ax), pick(_mm_sub_ps(ay, sy), ay),
-               pick(_mm_sub_ps(az, sz), az));
-    storeLanes(p, js, lanes, pick(_mm_add_ps(bx, sx), bx), pick(_mm_add_ps(by, sy), by),
-               pick(_mm_add_ps(bz, sz), bz));
+    f.ax = pick(_mm_sub_ps(f.ax, sx), f.ax);
+    f.ay = pick(_mm_sub_ps(f.ay, sy), f.ay);
+    f.az = pick(_mm_sub_ps(f.az, sz), f.az);
+    f.bx = pick(_mm_add_ps(f.bx, sx), f.bx);
+    f.by = pick(_mm_add_ps(f.by, sy), f.by);
+    f.bz = pick(_mm_add_ps(f.bz, sz), f.bz);
 }
 
-// A run of links followed by distances.
+inline void scatterFour(PVRTVec3* p, const Four& f) {
+    storeLanes(p, f.i, f.lanes, f.ax, f.ay, f.az);
+    storeLanes(p, f.j, f.lanes, f.bx, f.by, f.bz);
+}
+
+// A run of links followed by distances, eight at a time: the square roots
+// and divisions of two fours overlap.
 template <class Step> void satisfyPairs(PVRTVec3* p, const Step* steps, int32_t count, int32_t links) {
-    for (int32_t k = 0; k < count; k += 4) {
-        satisfyFour(p, steps + k, std::min(count - k, 4), links - k);
+    int32_t k = 0;
+    for (; k + 4 < count; k += 8) {
+        Four first = gatherFour(p, steps + k, 4, links - k);
+        Four second = gatherFour(p, steps + k + 4, std::min(count - k - 4, 4), links - k - 4);
+        solveFour(first);
+        solveFour(second);
+        scatterFour(p, first);
+        scatterFour(p, second);
+    }
+    if (k < count) {
+        Four last = gatherFour(p, steps + k, count - k, links - k);
+        solveFour(last);
+        scatterFour(p, last);
     }
 }
 
