@@ -93,7 +93,9 @@ struct Four {
 // gathered one float at a time: a vector load from where narrower stores
 // just wrote cannot take their values on the way and would wait for them to
 // reach the cache. Spare lanes repeat the last step and are never stored.
-template <class Step> Four gatherFour(const PVRTVec3* p, const Step* steps, int32_t lanes, int32_t links) {
+template <class Step>
+[[gnu::always_inline]] inline Four gatherFour(const PVRTVec3* p, const Step* steps, int32_t lanes,
+                                              int32_t links) {
     alignas(16) static constexpr int32_t LINK_LANES[5][4] = {
         {0, 0, 0, 0}, {-1, 0, 0, 0}, {-1, -1, 0, 0}, {-1, -1, -1, 0}, {-1, -1, -1, -1}};
     const Step& s0 = steps[0];
