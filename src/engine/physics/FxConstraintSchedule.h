@@ -18,7 +18,7 @@ void satisfyInOrder(Constraint* const* table, const ConstraintKind* kinds, int32
                     int32_t particleCount);
 
 // Repeated in-order passes over a constraint table, rearranged so that the
-// processor can overlap them, with bit-identical results.
+// processor can overlap them, with the same floats as a result.
 //
 // Along a cord, every link and distance correction reads what the one before
 // it wrote, so in table order the passes are one long chain of square roots
@@ -28,7 +28,11 @@ void satisfyInOrder(Constraint* const* table, const ConstraintKind* kinds, int32
 // the order in which the passes touch it, and lays the corrections out in
 // waves of mutually independent ones: the other strings of the cord, and the
 // next pass a few particles behind the last, fill the wait of one chain. The
-// links and distances of a wave then run four at a time.
+// links and distances of a wave then run eight at a time in vector lanes.
+//
+// "The same floats" holds for every number. A coordinate that is NaN may
+// come out as another NaN: which of two NaN operands an operation returns
+// depends on the order the compiler put them in, and nothing reads it.
 //
 // A constraint of a kind it does not know may touch any particle: it is a
 // barrier, run after everything before it and before everything after it.
