@@ -14,25 +14,6 @@ namespace {
 
 constexpr float kNearPlane = 1.5f;
 
-// The scene sits with its bottom-left screen corner at the origin; the camera
-// looks at the screen centre from one screen height away.
-PVRTMat4 sceneOffset(float w, float h) {
-    return PVRTMat4::translation(-w / 2.0f, -h / 2.0f, -h);
-}
-
-PVRTMat4 perspective(float w, float h) {
-    const float s = std::tan(gFieldOfView / 2.0f);
-    const float n = kNearPlane;
-    const float f = 3.0f * h;
-    PVRTMat4 p;
-    p.f[0] = h / (w * s);
-    p.f[5] = 1.0f / s;
-    p.f[10] = (f + n) / (n - f);
-    p.f[11] = -1.0f;
-    p.f[14] = 9.0f * h / (n - f); // 2 f n with f = 3H, n = 1.5
-    return p;
-}
-
 PVRTMat4 orthographic(float w, float h) {
     const float n = kNearPlane;
     const float f = 3.0f * h;
@@ -61,11 +42,28 @@ void normalizeInPlace(PVRTQuaternion& q) {
 
 } // namespace
 
+PVRTMat4 sceneCentring(float w, float h) {
+    return PVRTMat4::translation(-w / 2.0f, -h / 2.0f, -h);
+}
+
+PVRTMat4 scenePerspective(float w, float h) {
+    const float s = std::tan(gFieldOfView / 2.0f);
+    const float n = kNearPlane;
+    const float f = 3.0f * h;
+    PVRTMat4 p;
+    p.f[0] = h / (w * s);
+    p.f[5] = 1.0f / s;
+    p.f[10] = (f + n) / (n - f);
+    p.f[11] = -1.0f;
+    p.f[14] = 9.0f * h / (n - f); // 2 f n with f = 3H, n = 1.5
+    return p;
+}
+
 PVRTVec2 projectPoint(const PVRTMat4& view, const PVRTVec3& p, bool ortho) {
     const float w = gGlobals.screenSize.x;
     const float h = gGlobals.screenSize.y;
-    const PVRTMat4 proj = ortho ? orthographic(w, h) : perspective(w, h);
-    const PVRTMat4 r = proj * view * sceneOffset(w, h);
+    const PVRTMat4 proj = ortho ? orthographic(w, h) : scenePerspective(w, h);
+    const PVRTMat4 r = proj * view * sceneCentring(w, h);
     const PVRTVec4 clip = r * PVRTVec4(p, 1.0f);
     return {clip.x / clip.w, clip.y / clip.w};
 }
@@ -73,7 +71,7 @@ PVRTVec2 projectPoint(const PVRTMat4& view, const PVRTVec3& p, bool ortho) {
 PVRTVec3 unprojectPoint(PVRTMat4 view, float x, float y, float depth) {
     const float w = gGlobals.screenSize.x;
     const float h = gGlobals.screenSize.y;
-    const PVRTMat4 r = perspective(w, h) * view * sceneOffset(w, h);
+    const PVRTMat4 r = scenePerspective(w, h) * view * sceneCentring(w, h);
     PVRTMat4 inv;
     inverseMatrix4x4(inv, r);
     const PVRTVec4 v = inv * PVRTVec4(2.0f * x / w - 1.0f, 2.0f * y / h - 1.0f, depth, 1.0f);

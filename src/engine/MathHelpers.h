@@ -14,6 +14,14 @@ inline constexpr float kPi = 3.1415927f;
 inline constexpr float kTwoPi = 6.2831855f;
 inline constexpr float kHalfPi = 1.5707964f;
 
+// The scene camera for a W x H screen, shared by projection and the render
+// programs. The centring puts the screen's bottom-left corner at the origin,
+// looked at from one screen height away: a translation by (-W/2, -H/2, -H).
+// The perspective has the vertical field of view ZQ::gFieldOfView, aspect
+// W/H, near plane 1.5 and far plane 3H.
+PVRTMat4 sceneCentring(float w, float h);
+PVRTMat4 scenePerspective(float w, float h);
+
 // Normalised device coordinates of the world point p seen through `view`:
 // the point is first offset by (-W/2, -H/2, -H), W x H being the engine
 // globals' screenSize, then viewed, then projected with the camera's

@@ -1,12 +1,10 @@
 #include "render/RenderProgram.h"
 
-#include "constants/VectorConstants.h"
 #include "engine/Assert.h"
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
 #include "render/ShaderProgram.h"
 
-#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -44,23 +42,6 @@ void RenderProgram::setModelMatrix(const float m[16]) {
 
 PVRTMat4 RenderProgram::defaultView() {
     return PVRTMat4::translation(0.0f, 0.0f, -1.0f);
-}
-
-PVRTMat4 RenderProgram::perspective(float width, float height, float fieldOfView) {
-    const float t = std::tan(fieldOfView / 2.0f);
-    const float nearPlane = 1.5f;
-    const float farPlane = 3.0f * height;
-    PVRTMat4 p;
-    p.f[0] = height / (width * t);
-    p.f[5] = 1.0f / t;
-    p.f[10] = (farPlane + nearPlane) / (nearPlane - farPlane);
-    p.f[11] = -1.0f;
-    p.f[14] = 2.0f * farPlane * nearPlane / (nearPlane - farPlane);
-    return p;
-}
-
-PVRTMat4 RenderProgram::centring(float width, float height) {
-    return PVRTMat4::translation(-width / 2.0f, -height / 2.0f, -height);
 }
 
 void RenderProgram::normalMatrix(float out[9], const PVRTMat4& modelView) {
@@ -102,8 +83,8 @@ void RenderProgram::fillMatrices() {
     const float width = gGlobals.screenSize.x;
     const float height = gGlobals.screenSize.y;
     viewMatrix = defaultView();
-    projectionMatrix = perspective(width, height, gFieldOfView);
-    centringMatrix = centring(width, height);
+    projectionMatrix = scenePerspective(width, height);
+    centringMatrix = sceneCentring(width, height);
     cameraMatrix = projectionMatrix * viewMatrix * centringMatrix;
 }
 

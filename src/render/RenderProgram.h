@@ -53,10 +53,9 @@ public:
     // Disables the attribute arrays.
     virtual void unuse() {}
 
-    // The matrices of the default camera for a W x H screen.
-    static PVRTMat4 defaultView();                                             // translation (0, 0, -1)
-    static PVRTMat4 perspective(float width, float height, float fieldOfView); // near 1.5, far 3H
-    static PVRTMat4 centring(float width, float height);                       // translation (-W/2, -H/2, -H)
+    // The view of the default camera: a translation by (0, 0, -1). Its
+    // perspective and centring are the scene's (MathHelpers).
+    static PVRTMat4 defaultView();
 
     // Upper-left 3x3 of the inverse transpose of an affine model-view matrix,
     // column-major for glUniformMatrix3fv. A singular matrix (scale 0 while an
