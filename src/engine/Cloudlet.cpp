@@ -1,7 +1,7 @@
 #include "engine/Cloudlet.h"
 
 #include "engine/Action.h"
-#include "platform/SoundGateway.h"
+#include "engine/SoundGateway.h"
 
 namespace ZQ {
 

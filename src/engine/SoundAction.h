@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/Action.h"
-#include "platform/SoundGateway.h"
+#include "engine/SoundGateway.h"
 
 namespace ZQ {
 

@@ -1,7 +1,7 @@
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/PlatformLog.h"
-#include "platform/SoundGateway.h"
+#include "engine/SoundGateway.h"
 #include "platform/ZQEGLContext.h"
 #include "render/Render.h"
 #include "render/RenderTargets.h"

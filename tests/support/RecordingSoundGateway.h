@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SoundGateway.h"
+#include "engine/SoundGateway.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/SoundGateway.h"
+#include "engine/SoundGateway.h"
 
 namespace ZQ {
 
