@@ -26,11 +26,12 @@ public:
         ZQ::gGlobals.levelModel = &catalogue;
         ZQ::gGlobals.cordModel = &cord;
         ZQ::gGlobals.cameraModel = &camera;
+        ZQ::gGlobals.sceneCamera = &camera;
         catalogue.setUp();
         catalogue.level = level;
         camera.setUp();
         cord.setUp();
-        cord.loadCord(*catalogue.currentLevel().cord);
+        cord.loadCord(*catalogue.currentLevel().cord, catalogue.currentLevel().cordSettings());
         cord.measureEnergies();
     }
     ~CordStage() {

@@ -1,13 +1,13 @@
 #include "cords/Cord.h"
 #include "cords/CordModel.h"
 #include "cords/GraspModel.h"
+#include "cords/GridModel.h"
 #include "cords/HeadModel.h"
 #include "engine/Globals.h"
 #include "engine/Random.h"
 #include "engine/physics/FxParticleSystem.h"
 #include "levels/LevelModel.h"
 #include "stage/CameraModel.h"
-#include "stage/GridModel.h"
 
 #include <benchmark/benchmark.h>
 
@@ -47,6 +47,7 @@ struct HeadScene {
         ZQ::gGlobals.particleSystem1 = &world;
         ZQ::gGlobals.graspModel = &grasps;
         ZQ::gGlobals.cameraModel = &camera;
+        ZQ::gGlobals.sceneCamera = &camera;
         ZQ::gGlobals.cordModel = &cord;
         ZQ::gGlobals.headModel = &heads;
         ZQ::gGlobals.gridModel = &grid;
@@ -66,7 +67,7 @@ struct HeadScene {
             }
         }
         catalogue.level = heaviest;
-        cord.loadCord(*catalogue.levels[heaviest].cord);
+        cord.loadCord(*catalogue.levels[heaviest].cord, catalogue.levels[heaviest].cordSettings());
         cord.measureEnergies();
         stepCord();
         grid.doStep();

@@ -39,6 +39,7 @@ struct CordScene {
         ZQ::gGlobals.setScreenSize(750.0f, 1334.0f);
         ZQ::gGlobals.particleSystem1 = &world;
         ZQ::gGlobals.cameraModel = &camera;
+        ZQ::gGlobals.sceneCamera = &camera;
         ZQ::gGlobals.cordModel = &cord;
         world.setUp();
         camera.setUp();
@@ -60,7 +61,7 @@ struct CordScene {
                 heaviest = &level;
             }
         }
-        cord.loadCord(*heaviest->cord);
+        cord.loadCord(*heaviest->cord, heaviest->cordSettings());
         world.doStep();
         camera.doStep();
         cord.doStep();

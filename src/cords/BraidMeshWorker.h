@@ -2,8 +2,8 @@
 
 #include "cords/CordModel.h"
 #include "cords/TubeMeshJob.h"
+#include "engine/MeshArrays.h"
 #include "engine/PVRTVector.h"
-#include "stage/MeshArrays.h"
 
 #include <GLES2/gl2.h>
 

@@ -21,7 +21,7 @@ Fx::ParticleSystem& braidWorld() {
 
 } // namespace
 
-BraidInstance::BraidInstance(const CordModel::Segment& aSegment, const LevelModel::Material& aMaterial)
+BraidInstance::BraidInstance(const CordModel::Segment& aSegment, const Material& aMaterial)
     : segment(aSegment), material(aMaterial) {}
 
 BraidModel::BraidModel() : mesh(new BraidMeshBuffer()) {}
@@ -58,7 +58,7 @@ void BraidModel::getCloudlets(std::vector<Cloudlet*>& out) {
     out.insert(out.end(), braids.begin(), braids.end());
 }
 
-BraidInstance* BraidModel::addBraid(const PVRTVec3& head, const LevelModel::Material& material) {
+BraidInstance* BraidModel::addBraid(const PVRTVec3& head, const Material& material) {
     Fx::ParticleSystem& world = braidWorld();
     const int32_t first = world.getParticleCount();
     for (int32_t i = 0; i < kParticlesPerBraid; ++i) {

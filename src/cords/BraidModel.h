@@ -1,11 +1,11 @@
 #pragma once
 
+#include "constants/Material.h"
 #include "cords/CordModel.h"
 #include "engine/Cloudlet.h"
 #include "engine/CloudletContainer.h"
 #include "engine/Model.h"
 #include "engine/PVRTVector.h"
-#include "levels/LevelModel.h"
 
 #include <cstdint>
 #include <list>
@@ -20,10 +20,10 @@ struct BraidMeshBuffer;
 // it is drawn in. Its layout alpha is the braid's opacity.
 class BraidInstance : public Cloudlet {
 public:
-    BraidInstance(const CordModel::Segment& segment, const LevelModel::Material& material);
+    BraidInstance(const CordModel::Segment& segment, const Material& material);
 
     CordModel::Segment segment; // braid-world particles; index = its place in the braid model
-    LevelModel::Material material;
+    Material material;
 };
 
 // The braids of the moment: a solved cord's strings flying off, or the menu's
@@ -62,7 +62,7 @@ public:
     // world holds, linked at rest length 2, and a braid over them whose index
     // is the number of braids before it. The caller binds its tree, and calls
     // prepareWorkers once after the last braid of a batch.
-    BraidInstance* addBraid(const PVRTVec3& head, const LevelModel::Material& material);
+    BraidInstance* addBraid(const PVRTVec3& head, const Material& material);
     // One mesh job per braid, runs following one another, and the shared
     // arrays sized for all of them. Replaces earlier jobs and arrays, so a
     // batch added while others still fly is meshed together with them.

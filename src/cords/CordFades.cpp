@@ -8,11 +8,10 @@
 #include "engine/EasingPresets.h"
 #include "engine/Globals.h"
 #include "engine/LeafActions.h"
+#include "engine/SceneCamera.h"
 #include "engine/SoundAction.h"
 #include "engine/TweenActions.h"
 #include "engine/physics/FxParticleSystem.h"
-#include "levels/LevelModel.h"
-#include "stage/CameraModel.h"
 
 #include <algorithm>
 
@@ -100,8 +99,8 @@ void CordModel::fadeIn() {
             new Sequence({
                 new WaitAction(kGrowDelay),
                 new LambdaAction([](Cloudlet*) {
-                    ZQ_ASSERT(gGlobals.cameraModel != nullptr);
-                    gGlobals.cameraModel->spotPopIn();
+                    ZQ_ASSERT(gGlobals.sceneCamera != nullptr);
+                    gGlobals.sceneCamera->spotPopIn();
                 }),
                 new CordFadeInAction(),
             }),
@@ -131,11 +130,10 @@ void CordModel::fadeOut() {
 }
 
 void convertStringsToBraids() {
-    ZQ_ASSERT(gGlobals.cordModel != nullptr && gGlobals.braidModel != nullptr &&
-              gGlobals.levelModel != nullptr);
+    ZQ_ASSERT(gGlobals.cordModel != nullptr && gGlobals.braidModel != nullptr);
     ZQ_ASSERT(gGlobals.particleSystem1 != nullptr);
     const std::vector<CordModel::Segment> strings = gGlobals.cordModel->segments;
-    const std::vector<LevelModel::Material> materials = gGlobals.levelModel->currentLevel().cordMaterials;
+    const std::vector<Material> materials = gGlobals.cordModel->settings.materials;
     ZQ_ASSERT(materials.size() >= strings.size());
     BraidModel& braids = *gGlobals.braidModel;
     const float height = gGlobals.worldSize.y;

@@ -1,8 +1,8 @@
 #include "cords/CordMeshWorker.h"
 
+#include "cords/MeshBuffer.h"
 #include "engine/Assert.h"
 #include "engine/Globals.h"
-#include "stage/MeshBuffer.h"
 
 #include <cmath>
 

@@ -4,9 +4,9 @@
 #include "engine/Assert.h"
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
+#include "engine/SceneCamera.h"
 #include "engine/physics/FxConstraint.h"
 #include "engine/physics/FxParticleSystem.h"
-#include "stage/CameraModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,8 +102,15 @@ void CordModel::setUp() {
     instance->layout.alpha = 0.0f;
 }
 
-void CordModel::loadCord(Cord& cord) {
+void CordModel::loadCord(Cord& cord, const CordSettings& cordSettings) {
     Fx::ParticleSystem& world = mainWorld();
+    settings = cordSettings;
+    for (Fx::ParticleSystem* each :
+         {gGlobals.particleSystem1, gGlobals.particleSystem2, gGlobals.particleSystem3}) {
+        if (each != nullptr) {
+            each->setFrictionCoefficient(settings.friction);
+        }
+    }
     ZQ_ASSERT(cord.strings >= 1 && cord.strings <= MAX_CORD_STRINGS);
     const Fx::BoundConstraint::Corners box = cordBox();
 
@@ -197,8 +204,8 @@ void CordModel::mirrorParticles() {
     if (count == 0) {
         return;
     }
-    ZQ_ASSERT(gGlobals.cameraModel != nullptr);
-    const PVRTMat4 view = gGlobals.cameraModel->viewMatrix();
+    ZQ_ASSERT(gGlobals.sceneCamera != nullptr);
+    const PVRTMat4 view = gGlobals.sceneCamera->viewMatrix();
     const PVRTVec2& screen = gGlobals.screenSize;
     for (int32_t i = 0; i < count; ++i) {
         const PVRTVec2 ndc = projectPoint(view, positions[i], false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "constants/Material.h"
 #include "engine/Cloudlet.h"
 #include "engine/Model.h"
 #include "engine/PVRTVector.h"
@@ -18,6 +19,18 @@ class Cord;
 class CordInstance : public Cloudlet {
 public:
     float radius = 0.0f;
+};
+
+// What a cord takes from its level when it is laid: the colours of its
+// strings, the friction its world rubs with, and the coefficients its grasps
+// push with. The defaults are the base record's, for cords laid without a
+// level (tools, tests of the cord alone).
+struct CordSettings {
+    std::vector<Material> materials; // material k belongs to string k
+    float friction = 158.0f;
+    float slide = 42.0f;
+    float drag = 42.0f;
+    float rotate = 100.0f;
 };
 
 // The playing cords: a knot laid into the main particle world (cords and
@@ -70,8 +83,10 @@ public:
     // Lays the cord's particles, bounds, links and distances into the main
     // particle world after whatever it already holds, cuts them into the
     // cord's strings and, when the cord asks for it, lets them settle.
-    // Energies start at 2.7 and stay there until measureEnergies.
-    void loadCord(Cord& cord);
+    // Energies start at 2.7 and stay there until measureEnergies. The
+    // settings stay until the next load; their friction goes to every
+    // particle world there is, since braids and letters rub like the cord.
+    void loadCord(Cord& cord, const CordSettings& settings = CordSettings());
     // Empties the main particle world and forgets the strings and energies.
     void unload();
 
@@ -129,6 +144,7 @@ public:
     PVRTVec3 positions[kMaxParticles];
     PVRTVec2 screenPositions[kMaxParticles]; // pixels, origin bottom left
     int32_t count = 0;
+    CordSettings settings; // of the cord laid last
 
 private:
     void mirrorParticles();

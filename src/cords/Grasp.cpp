@@ -4,10 +4,9 @@
 #include "engine/Assert.h"
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
+#include "engine/SceneCamera.h"
 #include "engine/physics/FxForce.h"
 #include "engine/physics/FxParticleSystem.h"
-#include "levels/LevelModel.h"
-#include "stage/CameraModel.h"
 
 #include <utility>
 
@@ -20,9 +19,9 @@ const CordModel& cordModel() {
     return *gGlobals.cordModel;
 }
 
-const LevelModel::Level& currentLevel() {
-    ZQ_ASSERT(gGlobals.levelModel != nullptr);
-    return gGlobals.levelModel->currentLevel();
+// The coefficients of the level whose cord is laid.
+const CordSettings& cordSettings() {
+    return cordModel().settings;
 }
 
 // The world owns the force and deletes it after its next step.
@@ -40,8 +39,8 @@ void pushAlong(const CordModel& cord, int a, int b, float coefficient) {
 } // namespace
 
 PVRTMat4 currentView() {
-    ZQ_ASSERT(gGlobals.cameraModel != nullptr);
-    return gGlobals.cameraModel->viewMatrix();
+    ZQ_ASSERT(gGlobals.sceneCamera != nullptr);
+    return gGlobals.sceneCamera->viewMatrix();
 }
 
 PVRTVec2 screenProjection(const PVRTMat4& view, const PVRTVec3& p) {
@@ -67,7 +66,7 @@ SlideGrasp::SlideGrasp(int32_t anchor, int32_t pathSign, const PVRTVec2& strokeD
 
 void SlideGrasp::update() {
     const CordModel& cord = cordModel();
-    const float ks = currentLevel().slide;
+    const float ks = cordSettings().slide;
     const size_t k = static_cast<size_t>(cursor);
     pushAlong(cord, path[k + 2], path[k + 1], ks);
     pushAlong(cord, path[k + 1], path[k], ks);
@@ -95,7 +94,7 @@ void DragGrasp::update() {
     // camera's right axis points down world -x (its view mirrors x).
     const PVRTVec3 right(view(0, 0), view(0, 1), view(0, 2));
     const PVRTVec3 up(view(1, 0), view(1, 1), view(1, 2));
-    const PVRTVec3 force = (right * d.x + up * d.y) * currentLevel().drag;
+    const PVRTVec3 force = (right * d.x + up * d.y) * cordSettings().drag;
     for (int i : particles) {
         push(i, force);
     }
@@ -110,7 +109,7 @@ void RotateGrasp::update() {
         PVRTMat4::translation(m.x, m.y, m.z) * rotation * PVRTMat4::translation(-m.x, -m.y, -m.z);
     // The level's coefficient at the first update, easing to exactly 1 at the
     // last (life -1).
-    const float kr = currentLevel().rotate;
+    const float kr = cordSettings().rotate;
     const float elapsed = static_cast<float>(initialLife - life) / static_cast<float>(initialLife + 1);
     const float s = 1.0f + (kr - 1.0f) * (1.0f - elapsed);
     for (int i = 0; i < cord.count; ++i) {

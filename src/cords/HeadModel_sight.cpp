@@ -1,9 +1,9 @@
 #include "cords/CordModel.h"
+#include "cords/GridModel.h"
 #include "cords/HeadInstance.h"
 #include "cords/HeadModel.h"
 #include "engine/Assert.h"
 #include "engine/Globals.h"
-#include "stage/GridModel.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,8 +4,8 @@
 #include "cords/Cord.h"
 #include "cords/TubeMeshJob.h"
 #include "engine/Assert.h"
+#include "engine/GLMeshBuffers.h"
 #include "engine/Globals.h"
-#include "stage/GLMeshBuffers.h"
 
 #include <algorithm>
 #include <cmath>

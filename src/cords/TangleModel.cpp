@@ -9,7 +9,6 @@
 #include "engine/Globals.h"
 #include "engine/LeafActions.h"
 #include "engine/RotateActions.h"
-#include "levels/LevelModel.h"
 
 #include <algorithm>
 
@@ -137,18 +136,15 @@ void TangleModel::addTangle(TangleInstance* tangle) {
     tangles.push_back(tangle);
 }
 
-TangleInstance* TangleModel::showAwardTangle(int32_t materialIndex, const std::vector<bool>& reverse,
-                                             Revealed revealed) {
-    ZQ_ASSERT(gGlobals.levelModel != nullptr);
+TangleInstance* TangleModel::showAwardTangle(const Cord& levelCord, int32_t materialIndex,
+                                             const std::vector<bool>& reverse, Revealed revealed) {
     const float w = gGlobals.screenSize.x;
     const float h = gGlobals.screenSize.y;
-    const LevelModel::Level& level = gGlobals.levelModel->currentLevel();
-    ZQ_ASSERT(level.cord != nullptr);
 
     // The level's own knot shape at award size. The level keeps its
     // generator: the cord borrows it to build and lets go before anything
     // could delete it.
-    Cord* cord = new Cord(0.25f * w, PVRTVec3(), 4, true, level.cord->generator);
+    Cord* cord = new Cord(0.25f * w, PVRTVec3(), 4, true, levelCord.generator);
     cord->build();
     cord->generator = nullptr;
 

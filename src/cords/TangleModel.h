@@ -12,6 +12,7 @@
 
 namespace ZQ {
 
+class Cord;
 class TangleMesh;
 
 // One award tangle: the knot just solved as a metal tube that is revealed
@@ -91,13 +92,13 @@ public:
     void doStep() override;
     void getCloudlets(std::vector<Cloudlet*>& out) override;
 
-    // Shows the current level's knot as a tangle of metal `materialIndex`,
-    // revealed in reverse.size() runs over 60 frames while it turns once,
-    // then turning slowly for ever. `revealed` (the award screen's share
-    // snapshot request) is called once when the reveal ends; null for none.
-    // Needs the level catalogue in the engine globals.
-    TangleInstance* showAwardTangle(int32_t materialIndex, const std::vector<bool>& reverse,
-                                    Revealed revealed = nullptr);
+    // Shows the knot of `levelCord` (the level just solved) as a tangle of
+    // metal `materialIndex`, revealed in reverse.size() runs over 60 frames
+    // while it turns once, then turning slowly for ever. `revealed` (the award
+    // screen's share snapshot request) is called once when the reveal ends;
+    // null for none.
+    TangleInstance* showAwardTangle(const Cord& levelCord, int32_t materialIndex,
+                                    const std::vector<bool>& reverse, Revealed revealed = nullptr);
 
     // Takes ownership.
     void addTangle(TangleInstance* tangle);

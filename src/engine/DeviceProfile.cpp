@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <iterator>
 
-#include "platform/DeviceIdentification.h"
+#include "engine/DeviceIdentification.h"
 
 namespace ZQ {
 
@@ -69,6 +69,15 @@ const DeviceProfile& DeviceProfile::get() {
     // initialiser that is.
     static const DeviceProfile& profile = forPlatformType(DeviceIdentification::platformType());
     return profile;
+}
+
+float fieldOfViewRadians(float degrees) {
+    return static_cast<float>(degrees * 0.017453292519943295);
+}
+
+const float& fieldOfView() {
+    static const float radians = fieldOfViewRadians(DeviceProfile::get().fovDegrees);
+    return radians;
 }
 
 } // namespace ZQ

@@ -34,4 +34,15 @@ struct DeviceProfile {
     static const DeviceProfile& forPlatformType(uint32_t platformType);
 };
 
+// Degrees to radians, the product formed in double and stored as a float.
+float fieldOfViewRadians(float degrees);
+
+// The profile's field of view in radians, computed on the first call.
+const float& fieldOfView();
+
+// The camera's vertical field of view in radians. A reference bound before any
+// later static in every file that includes this header, and the value behind
+// it is computed on first use, so no static initialiser can read it unset.
+inline const float& gFieldOfView = fieldOfView();
+
 } // namespace ZQ

@@ -9,6 +9,7 @@
 namespace ZQ {
 
 class Model;
+class SceneCamera;
 class Controller;
 class InitProtocol;
 class Render;
@@ -76,6 +77,7 @@ struct Globals {
     FlowModel* flowModel = nullptr;
     CaptionModel* captionModel = nullptr;
     CameraModel* cameraModel = nullptr;
+    SceneCamera* sceneCamera = nullptr; // the camera model, as the cords see it
     LightModel* lightModel = nullptr;
     CordModel* cordModel = nullptr;
     ConeModel* coneModel = nullptr;

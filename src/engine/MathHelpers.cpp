@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
-#include "constants/VectorConstants.h"
 #include "engine/Assert.h"
+#include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 
 namespace ZQ {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EventListener.h"
+#include "levels/TipFactory.h"
 
 #include <string>
 #include <vector>
@@ -59,5 +60,10 @@ class TPRotate : public TipNode {
 public:
     explicit TPRotate(const std::string& name);
 };
+
+// Makes the classes above for the level catalogue; registered (see
+// registerTipFactory) before the catalogue is built. It lives as long as the
+// process.
+TipFactory& tipNodeFactory();
 
 } // namespace ZQ

@@ -1,7 +1,6 @@
 #include "constants/VectorConstants.h"
 #include "cords/Cord.h"
 #include "cords/KnotGenerator.h"
-#include "game/TipNode.h"
 #include "levels/LevelCatalogueTables.h"
 #include "levels/LevelModel.h"
 #include "levels/PatternFunctions.h"

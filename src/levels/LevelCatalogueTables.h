@@ -2,6 +2,7 @@
 
 #include "engine/Assert.h"
 #include "levels/LevelModel.h"
+#include "levels/TipFactory.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -73,7 +74,7 @@ struct StringRow {
 
 struct TipRow {
     int32_t level;
-    TipNode* (*make)(const std::string& name);
+    TipClass tipClass;
     const std::string* name;
 };
 

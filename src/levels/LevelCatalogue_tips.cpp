@@ -1,5 +1,4 @@
 #include "constants/ResourceNames.h"
-#include "game/TipNode.h"
 #include "levels/LevelCatalogueTables.h"
 
 #include <iterator>
@@ -12,28 +11,24 @@ namespace {
 
 using namespace ResourceNames;
 
-template <class Tip> TipNode* tip(const std::string& name) {
-    return new Tip(name);
-}
-
 // The levels that carry an in-level tip; the name selects its caption texts.
 // clang-format off
 constexpr TipRow kTipRows[] = {
-    {2,  tip<TPTooltip>, &tips_TPCone_},
-    {3,  tip<TPTooltip>, &tips_TPStretch_},
-    {4,  tip<TPTooltip>, &tips_TPHold_},
-    {5,  tip<TPRotate>,  &tips_TPRotate_},
-    {6,  tip<TPTooltip>, &tips_TPStretch_},
-    {7,  tip<TPTooltip>, &tips_TPRaged_},
-    {9,  tip<TPTooltip>, &tips_TPRaged_},
-    {10, tip<TPIdle>,    &tips_TPIdle_},
-    {11, tip<TPTooltip>, &tips_TPStretch_},
-    {12, tip<TPIdle>,    &tips_TPIdle_},
-    {14, tip<TPTooltip>, &tips_TPRaged_},
-    {15, tip<TPIdle>,    &tips_TPIdle_},
-    {16, tip<TPTooltip>, &tips_TPCone_},
-    {26, tip<TPTooltip>, &tips_TPHands_},
-    {39, tip<TPTooltip>, &tips_TPHands_},
+    {2,  TipClass::Tooltip, &tips_TPCone_},
+    {3,  TipClass::Tooltip, &tips_TPStretch_},
+    {4,  TipClass::Tooltip, &tips_TPHold_},
+    {5,  TipClass::Rotate,  &tips_TPRotate_},
+    {6,  TipClass::Tooltip, &tips_TPStretch_},
+    {7,  TipClass::Tooltip, &tips_TPRaged_},
+    {9,  TipClass::Tooltip, &tips_TPRaged_},
+    {10, TipClass::Idle,    &tips_TPIdle_},
+    {11, TipClass::Tooltip, &tips_TPStretch_},
+    {12, TipClass::Idle,    &tips_TPIdle_},
+    {14, TipClass::Tooltip, &tips_TPRaged_},
+    {15, TipClass::Idle,    &tips_TPIdle_},
+    {16, TipClass::Tooltip, &tips_TPCone_},
+    {26, TipClass::Tooltip, &tips_TPHands_},
+    {39, TipClass::Tooltip, &tips_TPHands_},
 };
 // clang-format on
 static_assert(std::size(kTipRows) == 15);
@@ -68,9 +63,13 @@ Coefficients coefficients(int32_t level) {
 }
 
 TipNode* makeTip(int32_t level) {
+    TipFactory* factory = registeredTipFactory();
+    if (factory == nullptr) {
+        return nullptr;
+    }
     for (const TipRow& row : kTipRows) {
         if (row.level == level) {
-            return row.make(*row.name);
+            return factory->makeTip(row.tipClass, *row.name);
         }
     }
     return nullptr;

@@ -1,8 +1,9 @@
 #include "levels/LevelModel.h"
 
 #include "cords/Cord.h"
+#include "cords/CordModel.h"
 #include "engine/Assert.h"
-#include "game/TipNode.h"
+#include "levels/TipFactory.h"
 
 #include <unordered_set>
 
@@ -36,8 +37,12 @@ LevelModel::Level::Level(const std::string& name, PatternGenerator generator,
     cord->build();
 }
 
+CordSettings LevelModel::Level::cordSettings() const {
+    return CordSettings{cordMaterials, friction, slide, drag, rotate};
+}
+
 LevelModel::LevelModel(std::vector<Level> levels, Level ground)
-    : levels(std::move(levels)), ground(std::move(ground)) {}
+    : levels(std::move(levels)), ground(std::move(ground)), tipFactory(registeredTipFactory()) {}
 
 LevelModel::~LevelModel() {
     // Records share their cord and tip with every copy, so each pointer is
@@ -46,7 +51,8 @@ LevelModel::~LevelModel() {
     std::unordered_set<Cord*> cords;
     auto release = [&](const Level& record) {
         if (record.tip != nullptr && tips.insert(record.tip).second) {
-            delete record.tip;
+            ZQ_ASSERT(tipFactory != nullptr);
+            tipFactory->deleteTip(record.tip);
         }
         if (record.cord != nullptr && cords.insert(record.cord).second) {
             delete record.cord;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "constants/Palette.h"
+#include "constants/Material.h"
 #include "engine/Model.h"
 #include "engine/PVRTVector.h"
 #include "levels/PatternGraph.h"
@@ -14,6 +14,8 @@
 namespace ZQ {
 
 class Cord;
+struct CordSettings;
+class TipFactory;
 class TipNode;
 
 // The level catalogue: every level record in play order, the base record
@@ -22,29 +24,7 @@ class TipNode;
 // advances and the saved state copies in and out.
 class LevelModel : public Model {
 public:
-    // Colours and shininess of one material. Each shader uploads its own subset
-    // of the fields, so unused ones stay zero.
-    struct Material {
-        PVRTVec3 ambient;
-        PVRTVec3 diffuse;
-        PVRTVec3 specular;
-        float shininess = 0.0f;
-        float refractiveIndex = 0.0f; // read only by the metals of the award knot
-        PVRTVec3 warm;                // two-tone shading, warm end
-        PVRTVec3 cool;                // two-tone shading, cool end
-
-        // The wallpaper shape: black ambient, a near-black diffuse (ivoryBlack,
-        // or lampBlack for the rooms that want it) and the distinguishing
-        // specular colour.
-        static constexpr Material room(const PVRTVec3& specular, float shininess,
-                                       const PVRTVec3& diffuse = Palette::ivoryBlack) {
-            return {Palette::black, diffuse, specular, shininess, 0.0f, PVRTVec3(), PVRTVec3()};
-        }
-        // The string shape: only the two-tone colours tell strings apart.
-        static constexpr Material cord(const PVRTVec3& warm, const PVRTVec3& cool) {
-            return {Palette::black, PVRTVec3(), Palette::black, 2.8f, 0.0f, warm, cool};
-        }
-    };
+    using Material = ZQ::Material;
 
     // One level. Copies share the cord and the tip (plain pointers); a record
     // deletes neither, the catalogue that holds it does.
@@ -70,6 +50,9 @@ public:
         float slide = 0.0f;
         float drag = 0.0f;
         float rotate = 0.0f;
+
+        // What the cord model takes of this level when its cord is laid.
+        CordSettings cordSettings() const;
     };
 
     // Everything the saved state stores of the cursor, as one value.
@@ -140,6 +123,9 @@ public:
     int32_t timerForlevel[kLevelSlots] = {};
     // Keys are difficulties; only the last key is read, as the difficulty cap.
     std::vector<std::pair<float, int>> difficultyTable{{0.0f, 31}, {1.0f, 21}, {2.0f, 11}};
+
+private:
+    TipFactory* tipFactory; // made the tips, and deletes them
 };
 
 } // namespace ZQ

@@ -1,12 +1,12 @@
 #include "stage/CameraModel.h"
 
 #include "engine/Assert.h"
-#include "engine/CameraActions.h"
 #include "engine/Cloudlet.h"
 #include "engine/EasingPresets.h"
 #include "engine/Globals.h"
 #include "engine/Spot.h"
 #include "engine/SpotAction.h"
+#include "stage/CameraActions.h"
 
 namespace ZQ {
 

@@ -4,6 +4,7 @@
 #include "engine/Model.h"
 #include "engine/PVRTMatrix.h"
 #include "engine/PVRTVector.h"
+#include "engine/SceneCamera.h"
 
 #include <vector>
 
@@ -20,7 +21,7 @@ class Spot;
 // follows the knot softly within fixed bounds.
 //
 // Positions are pixels. The model owns its four items from setUp to tearDown.
-class CameraModel : public Model, public CloudletContainer {
+class CameraModel : public Model, public CloudletContainer, public SceneCamera {
 public:
     CameraModel() = default;
     ~CameraModel() override;
@@ -37,7 +38,7 @@ public:
     void getCloudlets(std::vector<Cloudlet*>& out) override;
 
     // The view matrix of the eye, target and up items (see lookAt).
-    PVRTMat4 viewMatrix() const;
+    PVRTMat4 viewMatrix() const override;
 
     // The look-at view used by the camera and the light, column-major: rows r,
     // u, f with f = normalize(eye - target), r = normalize(f x up) and
@@ -52,7 +53,7 @@ public:
     // Eases the spot's values to (1.0, 0.8) and 0.5 over 7 frames (the room
     // dimmed, while paused).
     static void spotPopOut(Spot* spot);
-    void spotPopIn() { spotPopIn(spot); }
+    void spotPopIn() override { spotPopIn(spot); }
     void spotPopOut() { spotPopOut(spot); }
 
     Cloudlet* eye = nullptr;

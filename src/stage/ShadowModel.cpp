@@ -1,9 +1,9 @@
 #include "stage/ShadowModel.h"
 
 #include "cords/CordMeshWorker.h"
+#include "cords/MeshBuffer.h"
 #include "engine/Assert.h"
 #include "engine/DeviceProfile.h"
-#include "stage/MeshBuffer.h"
 
 #include <cmath>
 

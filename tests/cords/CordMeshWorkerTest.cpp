@@ -1,8 +1,8 @@
 #include "cords/CordMeshWorker.h"
 
 #include "CordModelFixture.h"
+#include "cords/MeshBuffer.h"
 #include "levels/LevelModel.h"
-#include "stage/MeshBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -329,7 +329,8 @@ TEST_F(CordMeshCatalogueTest, EveryLevelsCordMeetsTheCountInvariants) {
     ASSERT_GT(catalogue.levelCount(), 0);
     for (int32_t level = 0; level < catalogue.levelCount(); ++level) {
         SCOPED_TRACE(level);
-        cord->loadCord(*catalogue.levels[static_cast<size_t>(level)].cord);
+        cord->loadCord(*catalogue.levels[static_cast<size_t>(level)].cord,
+                       catalogue.levels[static_cast<size_t>(level)].cordSettings());
         frame();
         cord->instance->radius = 1.0f / ZQ::gGlobals.worldScale;
         ASSERT_GT(cord->count, 0);

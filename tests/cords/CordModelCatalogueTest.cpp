@@ -21,7 +21,7 @@ protected:
 TEST_P(CordModelCatalogueTest, ThreeHundredFramesStayFinite) {
     ZQ::Cord* knot = catalogue->currentLevel().cord;
     ASSERT_NE(knot, nullptr);
-    cord->loadCord(*knot);
+    cord->loadCord(*knot, catalogue->currentLevel().cordSettings());
     ASSERT_GT(cord->count, 0);
     ASSERT_EQ(cord->stringCount(), knot->strings);
     cord->measureEnergies();

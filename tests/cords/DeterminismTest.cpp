@@ -1,8 +1,8 @@
 #include "HeadFixture.h"
 #include "cords/GraspFactoryDriver.h"
+#include "cords/MeshBuffer.h"
+#include "engine/DeviceIdentification.h"
 #include "engine/DeviceProfile.h"
-#include "platform/DeviceIdentification.h"
-#include "stage/MeshBuffer.h"
 #include "stage/ShadowModel.h"
 #include "support/CatalogueSuite.h"
 #include "support/SeededRandom.h"
@@ -104,7 +104,7 @@ protected:
         ZQ::seedRandom(kTestSeed);
         ZQ::Cord* knot = catalogue->currentLevel().cord;
         EXPECT_EQ(knot->strings, GetParam().strings);
-        cord->loadCord(*knot);
+        cord->loadCord(*knot, catalogue->currentLevel().cordSettings());
         cord->measureEnergies();
         cord->instance->radius = 1.0f / ZQ::gGlobals.worldScale; // the tube at full size
         ZQ::ShadowModel mesh(meshThreads);

@@ -60,7 +60,7 @@ protected:
     void load(int strings, int level) {
         catalogue->level = level;
         knot = nearlyStraightCord(strings);
-        cord->loadCord(*knot);
+        cord->loadCord(*knot, catalogue->currentLevel().cordSettings());
         cord->instance->layout.position = PVRTVec3(7.0f, 8.0f, 9.0f);
     }
     // Faded in and live.
@@ -217,7 +217,7 @@ protected:
 };
 
 TEST_F(BraidConversionTest, BraidsStartAtTwiceTheStringHeadsAndAimAtTheRoomsCorners) {
-    catalogue->level = 5; // three cord materials
+    cord->settings = catalogue->levels[5].cordSettings(); // three cord materials
     placeStrings({PVRTVec3(-3.0f, 1.0f, 2.0f), PVRTVec3(4.0f, -2.0f, 0.0f), PVRTVec3(0.0f, 0.0f, -1.0f)});
     ZQ::convertStringsToBraids();
     ASSERT_EQ(braids->getBraids().size(), 3u);
@@ -246,7 +246,7 @@ TEST_F(BraidConversionTest, BraidsStartAtTwiceTheStringHeadsAndAimAtTheRoomsCorn
 }
 
 TEST_F(BraidConversionTest, ASecondSolvedCordWhileBraidsStillFlyAddsItsOwnParticles) {
-    catalogue->level = 1;
+    cord->settings = catalogue->levels[1].cordSettings();
     placeStrings({PVRTVec3(-3.0f, 1.0f, 2.0f), PVRTVec3(4.0f, -2.0f, 0.0f)});
     ZQ::convertStringsToBraids();
     frame();

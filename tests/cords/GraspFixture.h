@@ -7,33 +7,29 @@
 #include "levels/LevelModel.h"
 #include "support/CatalogueSuite.h"
 
-#include <array>
 #include <vector>
 
 // The cord fixture plus the grasp model and the level catalogue (level 0 is
-// current), stepped in the engine's model order: grasps, world, camera, cord.
-// The camera is only stepped by frame(), so between frames every projection
-// is fixed and particles can be put where the screen should show them.
+// current; the cord starts with the base record's coefficients), stepped in the engine's model order: grasps,
+// world, camera, cord. The camera is only stepped by frame(), so between frames every projection is fixed and
+// particles can be put where the screen should show them.
 class GraspFixture : public CatalogueSuite<CordModelFixture> {
 protected:
     void SetUp() override {
         CatalogueSuite::SetUp();
-        const ZQ::LevelModel::Level& level = catalogue->levels[0];
-        savedCoefficients = {level.slide, level.drag, level.rotate};
         ZQ::gGlobals.graspModel = &grasps;
     }
 
     void TearDown() override {
         grasps.tearDown();
-        setCoefficients(savedCoefficients[0], savedCoefficients[1], savedCoefficients[2]);
         CatalogueSuite::TearDown();
     }
 
-    static void setCoefficients(float slide, float drag, float rotate) {
-        ZQ::LevelModel::Level& level = catalogue->levels[0];
-        level.slide = slide;
-        level.drag = drag;
-        level.rotate = rotate;
+    // The grasp coefficients of the cord laid (as a level would hand them over).
+    void setCoefficients(float slide, float drag, float rotate) {
+        cord->settings.slide = slide;
+        cord->settings.drag = drag;
+        cord->settings.rotate = rotate;
     }
 
     void frame() {
@@ -64,6 +60,5 @@ protected:
         cord->doStep();
     }
 
-    std::array<float, 3> savedCoefficients{};
     ZQ::GraspModel grasps;
 };

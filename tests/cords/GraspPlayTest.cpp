@@ -20,7 +20,7 @@ protected:
         GraspFixture::SetUp();
         ZQ::Cord* knot = catalogue->currentLevel().cord;
         ASSERT_NE(knot, nullptr);
-        cord->loadCord(*knot);
+        cord->loadCord(*knot, catalogue->currentLevel().cordSettings());
         cord->measureEnergies();
         driver.setUp();
         for (int i = 0; i < 30; ++i) {

@@ -28,7 +28,7 @@ protected:
         ZQ::Cord* knot = catalogue->currentLevel().cord;
         ASSERT_NE(knot, nullptr);
         ASSERT_EQ(knot->strings, 4);
-        cord->loadCord(*knot);
+        cord->loadCord(*knot, catalogue->currentLevel().cordSettings());
         cord->measureEnergies();
         frame();
         heads.createHeads();

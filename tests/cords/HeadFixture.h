@@ -3,10 +3,10 @@
 #include "CordModelFixture.h"
 #include "cords/Grasp.h"
 #include "cords/GraspModel.h"
+#include "cords/GridModel.h"
 #include "cords/HeadInstance.h"
 #include "cords/HeadModel.h"
 #include "engine/Action.h"
-#include "stage/GridModel.h"
 
 #include <set>
 #include <vector>

@@ -162,7 +162,8 @@ TEST_F(AwardTangleTest, TheCurrentKnotIsUploadedRevealedWhileTurningOnceThenTumb
     catalogue->level = 76 + 5; // the cursor wraps
     ZQ::KnotGenerator* generator = catalogue->levels[5].cord->generator;
     TangleModel model;
-    TangleInstance* tangle = model.showAwardTangle(3, {true, false}, &countReveal);
+    TangleInstance* tangle =
+        model.showAwardTangle(*catalogue->currentLevel().cord, 3, {true, false}, &countReveal);
     ASSERT_EQ(model.getTangles().size(), 1u);
     EXPECT_EQ(catalogue->levels[5].cord->generator, generator) << "the level keeps its generator";
     EXPECT_EQ(tangle->mesh->cord->generator, nullptr);

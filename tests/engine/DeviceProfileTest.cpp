@@ -1,11 +1,16 @@
 #include <cstdint>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
+#include "engine/DeviceIdentification.h"
 #include "engine/DeviceProfile.h"
-#include "platform/DeviceIdentification.h"
 
 namespace {
+
+// Read by this file's static initialiser, before main: the value must already
+// be there whichever file the linker initialises first.
+const float gFieldOfViewAtStartUp = ZQ::gFieldOfView;
 
 using ZQ::DeviceProfile;
 
@@ -93,6 +98,23 @@ TEST(DeviceProfileTest, TheProcessRecordIsThisDevicesRowAndNeverChanges) {
     // Start-up fixed the record; the row it came from is the identified one
     // as long as the identifier has not been changed since.
     EXPECT_EQ(&p, &DeviceProfile::forPlatformType(ZQ::DeviceIdentification::platformType()));
+}
+
+TEST(FieldOfViewTest, FieldOfViewIsTheProfilesAngleInRadians) {
+    EXPECT_NEAR(ZQ::fieldOfViewRadians(65.0f), 1.134464f, 1e-6f);
+    EXPECT_NEAR(ZQ::fieldOfViewRadians(85.0f), 1.483530f, 1e-6f);
+    // Formed in double: exactly the rounded double product.
+    EXPECT_EQ(ZQ::fieldOfViewRadians(65.0f), static_cast<float>(65.0 * 3.14159265358979323846 / 180.0));
+
+    EXPECT_EQ(ZQ::gFieldOfView, ZQ::fieldOfViewRadians(ZQ::DeviceProfile::get().fovDegrees));
+    EXPECT_EQ(gFieldOfViewAtStartUp, ZQ::gFieldOfView);
+}
+
+TEST(FieldOfViewTest, TheDefaultDeviceSeesSixtyFiveDegrees) {
+    if (std::getenv("VELMORA_DEVICE") != nullptr) {
+        GTEST_SKIP() << "VELMORA_DEVICE picks another device profile";
+    }
+    EXPECT_NEAR(ZQ::gFieldOfView, 1.134464f, 1e-6f);
 }
 
 } // namespace

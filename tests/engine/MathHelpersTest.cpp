@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "constants/VectorConstants.h"
+#include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
 #include "engine/Random.h"

@@ -1,6 +1,5 @@
 #include "constants/Palette.h"
 #include "cords/Cord.h"
-#include "game/TipNode.h"
 #include "levels/LevelModel.h"
 #include "levels/PatternGenerators.h"
 
@@ -189,22 +188,6 @@ TEST_F(CatalogueTest, EveryCordFitsTheParticleWorld) {
         EXPECT_GE(particles / cord.strings, 3) << i;
         EXPECT_EQ(cord.centre, PVRTVec3(0.0f, 0.0f, 0.0f)) << i;
     }
-}
-
-TEST_F(CatalogueTest, FifteenLevelsCarryATipLaidOutOnTwoRows) {
-    int tips = 0;
-    for (const LevelModel::Level& record : catalogue->levels) {
-        if (record.tip == nullptr) {
-            continue;
-        }
-        ++tips;
-        EXPECT_EQ(record.tip->rows, (std::vector<float>{0.115f, 0.085f})) << record.name;
-        EXPECT_EQ(record.tip->name().rfind("tips_TP", 0), 0u) << record.name;
-    }
-    EXPECT_EQ(tips, 15);
-    EXPECT_NE(dynamic_cast<ZQ::TPRotate*>(catalogue->levels[5].tip), nullptr);
-    EXPECT_NE(dynamic_cast<ZQ::TPIdle*>(catalogue->levels[10].tip), nullptr);
-    EXPECT_NE(dynamic_cast<ZQ::TPTooltip*>(catalogue->levels[39].tip), nullptr);
 }
 
 TEST_F(CatalogueTest, CoefficientsAndSettlingFollowTheDefaultsWithTheirExceptions) {

@@ -1,5 +1,5 @@
 #include "render/RenderProgram.h"
-#include "constants/VectorConstants.h"
+#include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"

@@ -1,10 +1,10 @@
 #include "stage/CameraModel.h"
 #include "cords/CordModel.h"
 #include "engine/Action.h"
-#include "engine/CameraActions.h"
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
 #include "engine/Spot.h"
+#include "stage/CameraActions.h"
 #include "support/BareCordTest.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +23,7 @@ protected:
     void SetUp() override {
         BareCordTest::SetUp();
         ZQ::gGlobals.cameraModel = &camera;
+        ZQ::gGlobals.sceneCamera = &camera;
     }
     void TearDown() override {
         camera.tearDown();

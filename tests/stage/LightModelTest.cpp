@@ -19,6 +19,7 @@ protected:
     void SetUp() override {
         BareCordTest::SetUp();
         ZQ::gGlobals.cameraModel = &camera;
+        ZQ::gGlobals.sceneCamera = &camera;
         ZQ::gGlobals.lightModel = &light;
         camera.setUp();
         light.setUp();

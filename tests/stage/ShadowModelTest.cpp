@@ -1,8 +1,8 @@
 #include "stage/ShadowModel.h"
 
 #include "cords/CordMeshWorker.h"
+#include "cords/MeshBuffer.h"
 #include "engine/Globals.h"
-#include "stage/MeshBuffer.h"
 #include "support/GlobalsTest.h"
 #include "support/HeadlessGL.h"
 

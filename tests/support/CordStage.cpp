@@ -10,6 +10,7 @@ void CordStage::setUpStage() {
     ZQ::gGlobals.particleSystem1 = world.get();
     ZQ::gGlobals.cordModel = cord.get();
     ZQ::gGlobals.cameraModel = &camera;
+    ZQ::gGlobals.sceneCamera = &camera;
     // The camera's set-up steps its target onto the cord model's centre, so
     // the cord model is installed before it.
     camera.setUp();

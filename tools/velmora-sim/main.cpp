@@ -113,6 +113,7 @@ struct Stage {
         ZQ::gGlobals.particleSystem1 = &world;
         ZQ::gGlobals.levelModel = &catalogue;
         ZQ::gGlobals.cameraModel = &camera;
+        ZQ::gGlobals.sceneCamera = &camera;
         ZQ::gGlobals.lightModel = &light;
         ZQ::gGlobals.cordModel = &cord;
         ZQ::gGlobals.models = {&grasps, &world, &catalogue, &camera, &light, &cord};
@@ -185,7 +186,7 @@ int run(const SimOptions& options) {
     stage.grasps.addListener(&graspReport);
 
     const auto laidAt = std::chrono::steady_clock::now();
-    stage.cord.loadCord(*level.cord);
+    stage.cord.loadCord(*level.cord, level.cordSettings());
     stage.cord.measureEnergies();
     const double layMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - laidAt).count();

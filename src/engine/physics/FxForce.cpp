@@ -1,12 +1,9 @@
 #include "engine/physics/FxForce.h"
 
-#include "engine/physics/FxFriction.h"
-
 namespace ZQ::Fx {
 
-// The coefficient is read at every call: the level may change between steps.
 void FrictionForce::apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) {
-    accelerations[i] = accelerations[i] + drag(positions[i] - oldPositions[i], currentFrictionCoefficient());
+    accelerations[i] = accelerations[i] + drag(positions[i] - oldPositions[i], mu);
 }
 
 void ConstantForce::apply(PVRTVec3* /*positions*/, PVRTVec3* /*oldPositions*/, PVRTVec3* accelerations) {

@@ -31,11 +31,11 @@ public:
 };
 
 // Drags particle i against its last displacement, capped at unit length,
-// scaled by the current level's friction coefficient. Made by the particle
-// system's pair test only, one per particle of a touching pair.
+// scaled by the friction coefficient mu of the world that made it. Made by the
+// particle system's pair test only, one per particle of a touching pair.
 class FrictionForce final : public Force {
 public:
-    explicit FrictionForce(int32_t ai) : i(ai) {}
+    FrictionForce(int32_t ai, float aMu) : i(ai), mu(aMu) {}
     void apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) override;
 
     // The acceleration change for a particle that moved by `moved` in its last
@@ -44,6 +44,7 @@ public:
     static PVRTVec3 drag(const PVRTVec3& moved, float mu);
 
     const int32_t i;
+    const float mu;
 };
 
 // A fixed push on particle i: grasps, creatures, braids and letters move

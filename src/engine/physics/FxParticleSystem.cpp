@@ -91,7 +91,8 @@ void ParticleSystem::dropTemporaryForces() {
 
 void ParticleSystem::addContact(int32_t i, int32_t j) {
     Contact* const contact = new (&contactSlots[contactCount++])
-        Contact{CollisionForce(i, j, CONTACT_DISTANCE), FrictionForce(i), FrictionForce(j)};
+        Contact{CollisionForce(i, j, CONTACT_DISTANCE), FrictionForce(i, frictionCoefficient),
+                FrictionForce(j, frictionCoefficient)};
     addTmpForce(&contact->collision);
     addTmpForce(&contact->frictionI);
     addTmpForce(&contact->frictionJ);

@@ -102,6 +102,12 @@ public:
     // The world's worker; the flow model waits on it before rebuilding.
     Worker* getWorker() const { return worker; }
 
+    // The coefficient the world's contacts rub with: the level's friction,
+    // handed over by the cord model when a level's cord is laid. A world that
+    // never got one (tools, tests of the physics alone) rubs like most levels.
+    void setFrictionCoefficient(float mu) { frictionCoefficient = mu; }
+    float getFrictionCoefficient() const { return frictionCoefficient; }
+
     void setPairSearch(PairSearch search) { pairSearch = search; }
     void setPassOrder(PassOrder order) { passOrder = order; }
 
@@ -113,6 +119,7 @@ public:
     static constexpr float INERTIA = 0.995f;
     static constexpr float MAX_DISPLACEMENT = 0.25f;
     static constexpr int32_t CONSTRAINT_PASSES = 4;
+    static constexpr float BASE_FRICTION = 158.0f; // the base record's coefficient
 
 private:
     // The pair test's forces live in a world-owned arena instead of the heap:
@@ -181,6 +188,7 @@ private:
     int32_t substeps;
     float clampDisplacement;
     bool selfCollision;
+    float frictionCoefficient = BASE_FRICTION;
     Worker* worker = nullptr; // owned
 
     PairSearch pairSearch = PairSearch::Grid;

@@ -1,7 +1,5 @@
 #include "engine/physics/FxParticleSystem.h"
 
-#include "engine/physics/FxFriction.h"
-
 namespace ZQ::Fx {
 
 // The order inside a substep matters: pair forces see the positions the last
@@ -47,8 +45,8 @@ void ParticleSystem::addCollisionForces() {
     }
 }
 
-// In table order, as virtual calls would run them. The level cannot change
-// inside a substep, so its friction coefficient is read once. A particle's
+// In table order, as virtual calls would run them. Every contact of a
+// substep rubs with the same coefficient, the world's. A particle's
 // friction drag depends only on its own last move, so every contact it is in
 // adds the same drag: it is worked out once per particle, not per contact.
 void ParticleSystem::applyTemporaryForces() {
@@ -56,7 +54,7 @@ void ParticleSystem::applyTemporaryForces() {
     PVRTVec3* const o = oldPositions;
     PVRTVec3* const acc = accelerations;
     if (contactCount > 0) {
-        const float mu = currentFrictionCoefficient();
+        const float mu = frictionCoefficient;
         for (int32_t n = 0; n < p_count; ++n) {
             drags[n] = FrictionForce::drag(p[n] - o[n], mu);
         }

@@ -1,5 +1,4 @@
 #include "engine/physics/FxForce.h"
-#include "engine/physics/FxFriction.h"
 
 #include <gtest/gtest.h>
 
@@ -55,13 +54,12 @@ TEST(FrictionForceTest, DragIsCappedAtUnitDisplacement) {
     EXPECT_FLOAT_EQ(slow.z, -0.2f);
 }
 
-TEST(FrictionForceTest, ApplyDragsAgainstTheLastDisplacementWithTheLevelCoefficient) {
-    const float mu = ZQ::Fx::currentFrictionCoefficient();
-    ASSERT_GT(mu, 0.0f);
+TEST(FrictionForceTest, ApplyDragsAgainstTheLastDisplacementWithItsCoefficient) {
+    const float mu = 152.0f;
     PVRTVec3 p[2] = {{0, 0, 0}, {4, 1, 4}};
     PVRTVec3 o[2] = {{0, 0, 0}, {1, 1, 0}}; // moved (3, 0, 4)
     PVRTVec3 a[2] = {{0, 0, 0}, {0, 7, 0}};
-    FrictionForce(1).apply(p, o, a);
+    FrictionForce(1, mu).apply(p, o, a);
     EXPECT_FLOAT_EQ(a[1].x, -0.6f * mu);
     EXPECT_FLOAT_EQ(a[1].y, 7.0f);
     EXPECT_FLOAT_EQ(a[1].z, -0.8f * mu);

@@ -53,6 +53,31 @@ TEST(ParticleSystemTest, IndexNeighboursNeverTouchButTwoApartDo) {
     EXPECT_EQ(collision->rest, 2.0f);
     EXPECT_EQ(frictionI->i, 0);
     EXPECT_EQ(frictionJ->i, 2);
+    EXPECT_EQ(frictionI->mu, ParticleSystem::BASE_FRICTION);
+}
+
+// A contact rubs with its world's coefficient: two particles pressed
+// together while pushed along y end up elsewhere under another one.
+TEST(ParticleSystemTest, ContactsRubWithTheWorldsFrictionCoefficient) {
+    auto run = [](float mu) {
+        TestWorld world(MAIN_WORLD);
+        world.setFrictionCoefficient(mu);
+        world.addParticle(PVRTVec3(0, 0, 0));
+        world.addParticle(PVRTVec3(9, 0, 0)); // keeps 0 and 2 from being index neighbours
+        world.addParticle(PVRTVec3(1.5f, 0, 0));
+        world.addForce(new ConstantForce(0, PVRTVec3(200, 300, 0)));
+        world.addForce(new ConstantForce(2, PVRTVec3(-200, 300, 0)));
+        world.addCollisionForces();
+        const auto* friction = dynamic_cast<const FrictionForce*>(world.getTmpForce(2));
+        EXPECT_NE(friction, nullptr);
+        EXPECT_EQ(friction != nullptr ? friction->mu : 0.0f, mu);
+        for (int frame = 0; frame < 10; ++frame) {
+            world.doStep();
+        }
+        return world.getPosition(2).y;
+    };
+    EXPECT_EQ(run(158.0f), run(158.0f));
+    EXPECT_NE(run(140.0f), run(158.0f)) << "the coefficient reaches the contacts";
 }
 
 // The pair test's forces and forces made by callers share the temporary

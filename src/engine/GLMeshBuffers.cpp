@@ -1,4 +1,4 @@
-#include "stage/GLMeshBuffers.h"
+#include "engine/GLMeshBuffers.h"
 
 namespace ZQ {
 

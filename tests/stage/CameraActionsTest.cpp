@@ -1,4 +1,4 @@
-#include "engine/CameraActions.h"
+#include "stage/CameraActions.h"
 #include "cords/CordModel.h"
 #include "engine/Cloudlet.h"
 #include "engine/EasingPresets.h"

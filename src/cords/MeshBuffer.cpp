@@ -1,4 +1,4 @@
-#include "stage/MeshBuffer.h"
+#include "cords/MeshBuffer.h"
 
 #include "cords/CordMeshWorker.h"
 

@@ -1,4 +1,4 @@
-#include "engine/RoomColorAction.h"
+#include "stage/RoomColorAction.h"
 
 #include "constants/Palette.h"
 #include "engine/Assert.h"
@@ -10,8 +10,6 @@
 namespace ZQ {
 
 namespace {
-
-using Material = LevelModel::Material;
 
 ColourTableItem& tableOf(Cloudlet* target) {
     ColourTableItem* item = dynamic_cast<ColourTableItem*>(target);

@@ -1,4 +1,4 @@
-#include "engine/RoomColorAction.h"
+#include "stage/RoomColorAction.h"
 #include "constants/Palette.h"
 #include "engine/Cloudlet.h"
 #include "engine/EasingPresets.h"
@@ -8,7 +8,7 @@
 namespace {
 
 using ZQ::Action;
-using Material = ZQ::LevelModel::Material;
+using ZQ::Material;
 
 // A room item of our own: the room model is not needed to fade a table.
 class TableItem : public ZQ::Cloudlet, public ZQ::ColourTableItem {

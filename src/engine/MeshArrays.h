@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/Assert.h"
-#include "stage/GLMeshBuffers.h"
+#include "engine/GLMeshBuffers.h"
 
 #include <GLES2/gl2.h>
 

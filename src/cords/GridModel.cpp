@@ -1,4 +1,4 @@
-#include "stage/GridModel.h"
+#include "cords/GridModel.h"
 
 #include "cords/CordModel.h"
 #include "engine/Assert.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "stage/MeshArrays.h"
+#include "engine/MeshArrays.h"
 
 #include <GLES2/gl2.h>
 

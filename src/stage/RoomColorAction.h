@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/TweenActions.h"
-#include "levels/LevelModel.h"
+#include "constants/Material.h"
 
 #include <vector>
 
@@ -11,7 +11,7 @@ namespace ZQ {
 // may blend (the room: one record per wallpaper pattern value).
 class ColourTableItem {
 public:
-    virtual std::vector<LevelModel::Material>& colourTable() = 0;
+    virtual std::vector<Material>& colourTable() = 0;
 
 protected:
     ~ColourTableItem() = default;
@@ -29,11 +29,11 @@ public:
     State run() override;
 
     // The four records the room fades to.
-    static std::vector<LevelModel::Material> darkScheme();
+    static std::vector<Material> darkScheme();
 
 private:
-    std::vector<LevelModel::Material> from;
-    std::vector<LevelModel::Material> to;
+    std::vector<Material> from;
+    std::vector<Material> to;
 };
 
 } // namespace ZQ

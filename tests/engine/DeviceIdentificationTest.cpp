@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/DeviceIdentification.h"
+#include "engine/DeviceIdentification.h"
 
 namespace {
 

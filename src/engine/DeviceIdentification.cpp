@@ -1,4 +1,4 @@
-#include "platform/DeviceIdentification.h"
+#include "engine/DeviceIdentification.h"
 
 #include <cstdlib>
 

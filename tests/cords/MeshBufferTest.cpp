@@ -1,7 +1,7 @@
-#include "stage/MeshBuffer.h"
+#include "cords/MeshBuffer.h"
 
 #include "cords/CordMeshWorker.h"
-#include "stage/GLMeshBuffers.h"
+#include "engine/GLMeshBuffers.h"
 #include "support/HeadlessGL.h"
 
 #include <gtest/gtest.h>
