@@ -41,7 +41,7 @@ public:
     }
 
     ZQ::Globals saved;
-    ZQ::Fx::ParticleSystem world{ZQ::Fx::MAIN_WORLD};
+    ZQ::Fx::ParticleSystem world{ZQ::Fx::kMainWorld};
     ZQ::LevelModel catalogue;
     ZQ::CameraModel camera;
     ZQ::CordModel cord;

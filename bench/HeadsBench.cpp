@@ -33,7 +33,7 @@ using Clock = std::chrono::steady_clock;
 struct HeadScene {
     ZQ::Globals saved = ZQ::gGlobals;
     ZQ::LevelModel catalogue;
-    ZQ::Fx::ParticleSystem world{ZQ::Fx::MAIN_WORLD};
+    ZQ::Fx::ParticleSystem world{ZQ::Fx::kMainWorld};
     ZQ::GraspModel grasps;
     ZQ::CameraModel camera;
     ZQ::CordModel cord;

@@ -31,7 +31,7 @@ void reportBudget(benchmark::State& state) {
 // The models a laid cord needs, on a 750 x 1334 screen.
 struct CordScene {
     ZQ::Globals saved = ZQ::gGlobals;
-    ZQ::Fx::ParticleSystem world{ZQ::Fx::MAIN_WORLD};
+    ZQ::Fx::ParticleSystem world{ZQ::Fx::kMainWorld};
     ZQ::CameraModel camera;
     ZQ::CordModel cord;
 

@@ -96,7 +96,7 @@ int64_t countPairs(const ParticleSystem& world) {
 // ratio is measured under the same load on the machine.
 template <size_t JOBS> class SideBySide {
 public:
-    explicit SideBySide(int32_t aRepeats = 1) : repeats(aRepeats) {}
+    explicit SideBySide(int32_t repeats = 1) : repeats(repeats) {}
 
     // Runs the job `repeats` times in a row: long enough to warm the caches
     // for it, as when it is measured alone.
@@ -125,7 +125,7 @@ double budgetPercent(double microseconds) {
 // the grid side by side: what a substep pays to find its contacts, without
 // making the forces.
 void BM_Physics_PairTest(benchmark::State& state) {
-    ParticleSystem world(MAIN_WORLD);
+    ParticleSystem world(kMainWorld);
     world.setUp();
     layTightWorld(world);
     const std::vector<PVRTVec3> p(world.getPositions(), world.getPositions() + world.getParticleCount());
@@ -158,7 +158,7 @@ void BM_Physics_PairTest(benchmark::State& state) {
     state.counters["plain_us"] = plain;
     state.counters["grid_us"] = fast;
     state.counters["ratio"] = plain / fast;
-    state.counters["grid_budget_%"] = budgetPercent(fast * MAIN_WORLD.substeps);
+    state.counters["grid_budget_%"] = budgetPercent(fast * kMainWorld.substeps);
     state.counters["pairs"] = double(countPairs(world));
     world.tearDown();
 }
@@ -171,9 +171,9 @@ BENCHMARK(BM_Physics_PairTest)->Unit(benchmark::kMicrosecond);
 // plain pair loop with planned passes, and the world the game runs, ten
 // frames at a time. They must end bit for bit equal.
 void BM_Physics_TightMainFrame(benchmark::State& state) {
-    ParticleSystem reference(MAIN_WORLD);
-    ParticleSystem plainLoop(MAIN_WORLD);
-    ParticleSystem fast(MAIN_WORLD);
+    ParticleSystem reference(kMainWorld);
+    ParticleSystem plainLoop(kMainWorld);
+    ParticleSystem fast(kMainWorld);
     for (ParticleSystem* world : {&reference, &plainLoop, &fast}) {
         world->setUp();
         layTightWorld(*world);
@@ -209,7 +209,7 @@ BENCHMARK(BM_Physics_TightMainFrame)->Iterations(30)->Unit(benchmark::kMicroseco
 // The heaviest catalogue cord: four strings, 122 particles, laid as four
 // intertwined helices and pulled by one grasp each frame.
 void BM_Physics_CordFrame(benchmark::State& state) {
-    ParticleSystem world(MAIN_WORLD);
+    ParticleSystem world(kMainWorld);
     world.setPairSearch(searchOf(state));
     world.setPassOrder(orderOf(state));
     world.setUp();
@@ -251,7 +251,7 @@ BENCHMARK(BM_Physics_CordFrame)->Apply(worldVariants<3000>);
 // 1024 flowing letters: 64 words of 16 letters, each letter with gravity and a
 // link of 1.0 to its predecessor, each word held by its first letter.
 void BM_Physics_FlowFrame(benchmark::State& state) {
-    ParticleSystem world(FLOW_WORLD);
+    ParticleSystem world(kFlowWorld);
     world.setPairSearch(searchOf(state));
     world.setPassOrder(orderOf(state));
     world.setUp();

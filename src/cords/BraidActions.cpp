@@ -16,7 +16,7 @@ constexpr float kArrival = 2.0f;
 
 } // namespace
 
-BraidMoveAction::BraidMoveAction(const PVRTVec3& aTarget) : target(aTarget) {}
+BraidMoveAction::BraidMoveAction(const PVRTVec3& target) : target(target) {}
 
 Action::State BraidMoveAction::run() {
     auto* braid = dynamic_cast<BraidInstance*>(getCloudlet());

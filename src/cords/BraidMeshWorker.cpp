@@ -31,9 +31,9 @@ void BraidMeshBuffer::release() {
     indexCount = 0;
 }
 
-BraidMeshWorker::BraidMeshWorker(const CordModel::Segment& aSegment, BraidMeshBuffer& aMesh,
+BraidMeshWorker::BraidMeshWorker(const CordModel::Segment& segment, BraidMeshBuffer& mesh,
                                  int32_t firstVertex, int32_t firstIndex)
-    : TubeMeshJob(firstVertex, firstIndex), segment(aSegment), mesh(&aMesh) {
+    : TubeMeshJob(firstVertex, firstIndex), segment(segment), mesh(&mesh) {
     ZQ_ASSERT(segment.first >= 0 && segment.last > segment.first && segment.index >= 0);
     sizeRuns(vertexCountFor(segment), indexCountFor(segment),
              splineSampleCount(segment.first, segment.last, kSamplesPerInterval));
@@ -54,23 +54,23 @@ int32_t BraidMeshWorker::indexCountFor(const CordModel::Segment& s) {
 void BraidMeshWorker::process(const PVRTVec3* positions, int32_t count, float radius) {
     ZQ_ASSERT(lastVertexNumber < mesh->vertexCount && lastIndexPosition < mesh->indexCount);
     ZQ_ASSERT(static_cast<size_t>(segment.index) < mesh->ranges.size());
-    vertexCursor = m_firstVertex;
-    indexCursor = m_firstIndex;
+    vertexCursor = firstVertex_;
+    indexCursor = firstIndex_;
     GenerateVertices(positions, count, radius);
 
     addIndices(mesh->indices);
-    mesh->ranges[static_cast<size_t>(segment.index)] = {m_firstIndex, lastIndexPosition - m_firstIndex + 1};
+    mesh->ranges[static_cast<size_t>(segment.index)] = {firstIndex_, lastIndexPosition - firstIndex_ + 1};
 
     const int32_t vLen = vertexCursor;
     const int32_t iLen = indexCursor;
     // clang-format off
-    ZQ_ASSERT((vLen-m_firstVertex) == GetVertexCount());
-    ZQ_ASSERT((iLen-m_firstIndex) == GetTriangleIndexCount());
+    ZQ_ASSERT((vLen-firstVertex_) == GetVertexCount());
+    ZQ_ASSERT((iLen-firstIndex_) == GetTriangleIndexCount());
     // clang-format on
 }
 
 void BraidMeshWorker::GenerateVertices(const PVRTVec3* positions, int32_t count, float radius) {
-    ZQ_ASSERT(count);
+    ZQ_ASSERT(count > 0);
     ZQ_ASSERT(segment.last < count);
     splineSamples(positions, segment.first, segment.last, kSamplesPerInterval, samples.data());
     buildFrames();

@@ -21,8 +21,8 @@ Fx::ParticleSystem& braidWorld() {
 
 } // namespace
 
-BraidInstance::BraidInstance(const CordModel::Segment& aSegment, const Material& aMaterial)
-    : segment(aSegment), material(aMaterial) {}
+BraidInstance::BraidInstance(const CordModel::Segment& segment, const Material& material)
+    : segment(segment), material(material) {}
 
 BraidModel::BraidModel() : mesh(new BraidMeshBuffer()) {}
 

@@ -2,7 +2,7 @@
 
 #include "cords/KnotGenerator.h"
 #include "engine/Assert.h"
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 
 #include <algorithm>
 #include <utility>

@@ -87,24 +87,24 @@ void CordMeshWorker::process(const PVRTVec3* positions, int32_t count, float rad
               static_cast<size_t>(lastIndexPosition) < mesh->indexCount());
     ZQ_ASSERT(static_cast<size_t>(segment->index) < mesh->ranges.size());
 
-    vertexCursor = m_firstVertex;
-    indexCursor = m_firstIndex;
+    vertexCursor = firstVertex_;
+    indexCursor = firstIndex_;
     GenerateVertices(positions, count, radius);
     frame += 1.0f;
     // Every ring joins the next in write order (start dome, tube, end dome).
     addIndices(mesh->indices);
-    mesh->ranges[static_cast<size_t>(segment->index)] = {m_firstIndex, lastIndexPosition - m_firstIndex + 1};
+    mesh->ranges[static_cast<size_t>(segment->index)] = {firstIndex_, lastIndexPosition - firstIndex_ + 1};
 
     const int32_t vLen = vertexCursor;
     const int32_t iLen = indexCursor;
     // clang-format off
-    ZQ_ASSERT((vLen-m_firstVertex) == GetVertexCount());
-    ZQ_ASSERT((iLen-m_firstIndex) == GetTriangleIndexCount());
+    ZQ_ASSERT((vLen-firstVertex_) == GetVertexCount());
+    ZQ_ASSERT((iLen-firstIndex_) == GetTriangleIndexCount());
     // clang-format on
 }
 
 void CordMeshWorker::GenerateVertices(const PVRTVec3* positions, int32_t count, float radius) {
-    ZQ_ASSERT(count);
+    ZQ_ASSERT(count > 0);
     ZQ_ASSERT(segment->first >= 0 && segment->last < count);
     splineSamples(positions, segment->first, segment->last, kSamplesPerInterval, samples.data());
     buildFrames();

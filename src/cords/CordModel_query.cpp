@@ -1,7 +1,7 @@
 #include "cords/CordModel.h"
 
 #include "engine/Assert.h"
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 
 #include <algorithm>
 #include <cmath>

@@ -23,9 +23,9 @@ void copy4(float (&to)[4], const float (&from)[4]) {
 
 } // namespace
 
-GrainScoreEmitAction::GrainScoreEmitAction(int32_t aTotal, float aSize, const Easing* aEasing,
-                                           int32_t aFrames)
-    : total(aTotal), size(aSize), easing(aEasing), frames(aFrames) {
+GrainScoreEmitAction::GrainScoreEmitAction(int32_t total, float size, const Easing* easing,
+                                           int32_t frames)
+    : total(total), size(size), easing(easing), frames(frames) {
     ZQ_ASSERT(easing != nullptr);
 }
 
@@ -48,10 +48,10 @@ Action::State GrainScoreEmitAction::run() {
     return t >= 1.0f ? Success : Running;
 }
 
-GrainsUpdateAction::GrainsUpdateAction(int32_t aFrames, float aRadius, const PVRTVec3& aCentre,
-                                       float aDurationA, float aDurationB, float aSpin, const Easing* aEasing)
-    : frames(aFrames), radius(aRadius), centre(aCentre), durationA(aDurationA), durationB(aDurationB),
-      spinAngle(aSpin), easing(aEasing) {
+GrainsUpdateAction::GrainsUpdateAction(int32_t frames, float radius, const PVRTVec3& centre,
+                                       float durationA, float durationB, float spin, const Easing* easing)
+    : frames(frames), radius(radius), centre(centre), durationA(durationA), durationB(durationB),
+      spinAngle(spin), easing(easing) {
     ZQ_ASSERT(easing != nullptr);
 }
 

@@ -7,7 +7,7 @@
 #include "engine/Composite.h"
 #include "engine/EasingPresets.h"
 #include "engine/Globals.h"
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,8 +8,8 @@
 
 namespace ZQ {
 
-GraspFactoryDriver::GraspFactoryDriver(GraspModel& model, Client* aClient)
-    : graspModel(model), client(aClient) {}
+GraspFactoryDriver::GraspFactoryDriver(GraspModel& model, Client* client)
+    : graspModel(model), client(client) {}
 
 GraspFactoryDriver::~GraspFactoryDriver() {
     release();

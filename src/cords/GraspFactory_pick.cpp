@@ -1,6 +1,6 @@
 #include "cords/CordModel.h"
 #include "engine/Globals.h"
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 
 #include <cmath>
 #include <vector>

@@ -3,7 +3,7 @@
 #include "cords/CordModel.h"
 #include "engine/Assert.h"
 #include "engine/Globals.h"
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 
 #include <cmath>
 

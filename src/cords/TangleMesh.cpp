@@ -63,7 +63,7 @@ void put3(float (&out)[3], const PVRTVec3& v) {
 
 } // namespace
 
-TangleMesh::TangleMesh(int32_t aSides, Cord* aCord) : sides(aSides), cord(aCord) {
+TangleMesh::TangleMesh(int32_t sides, Cord* cord) : sides(sides), cord(cord) {
     ZQ_ASSERT(sides >= 2 && cord != nullptr);
 }
 

@@ -25,8 +25,8 @@ constexpr float kIdleSpin = 0.041887902f;  // 2 pi/150 per frame
 
 } // namespace
 
-TangleInstance::TangleInstance(TangleMesh* aMesh, int32_t aMaterialIndex, const PVRTVec3& aScale)
-    : mesh(aMesh), materialIndex(aMaterialIndex), scale(aScale) {
+TangleInstance::TangleInstance(TangleMesh* mesh, int32_t materialIndex, const PVRTVec3& scale)
+    : mesh(mesh), materialIndex(materialIndex), scale(scale) {
     ZQ_ASSERT(mesh != nullptr);
 }
 
@@ -42,8 +42,8 @@ void TangleInstance::tearDown() {
     mesh->tearDown();
 }
 
-TangleSegmentsAction::TangleSegmentsAction(int32_t aFrames, const std::vector<bool>& flags)
-    : frames(aFrames), n(static_cast<int32_t>(flags.size())), reverse(flags) {
+TangleSegmentsAction::TangleSegmentsAction(int32_t frames, const std::vector<bool>& flags)
+    : frames(frames), n(static_cast<int32_t>(flags.size())), reverse(flags) {
     ZQ_ASSERT(n >= 1 && frames >= 1);
 }
 

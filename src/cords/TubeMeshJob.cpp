@@ -17,7 +17,7 @@ constexpr float kMinHorizontal = 1.0e-6f;
 } // namespace
 
 TubeMeshJob::TubeMeshJob(int32_t firstVertex, int32_t firstIndex)
-    : m_firstIndex(firstIndex), m_firstVertex(firstVertex) {
+    : firstIndex_(firstIndex), firstVertex_(firstVertex) {
     // The last side repeats the first exactly (j modulo kSides - 1): a
     // texture seam needs two vertices at one place, without a crack.
     for (int32_t j = 0; j < kSides; ++j) {
@@ -31,8 +31,8 @@ void TubeMeshJob::sizeRuns(int32_t vertices, int32_t indices, size_t sampleCount
     ZQ_ASSERT(vertices % kSides == 0 && sampleCount > 0);
     vertexCount = vertices;
     indexCount = indices;
-    lastVertexNumber = m_firstVertex + vertexCount - 1;
-    lastIndexPosition = m_firstIndex + indexCount - 1;
+    lastVertexNumber = firstVertex_ + vertexCount - 1;
+    lastIndexPosition = firstIndex_ + indexCount - 1;
     samples.resize(sampleCount);
     tangents.resize(sampleCount);
     normals.resize(sampleCount);
@@ -41,7 +41,7 @@ void TubeMeshJob::sizeRuns(int32_t vertices, int32_t indices, size_t sampleCount
 
 void TubeMeshJob::addIndices(uint32_t* indices) {
     const int32_t strips = vertexCount / kSides - 1;
-    ringStripIndices(static_cast<uint32_t>(m_firstVertex), strips, indices + indexCursor);
+    ringStripIndices(static_cast<uint32_t>(firstVertex_), strips, indices + indexCursor);
     indexCursor += strips * 6 * kSides;
 }
 

@@ -20,9 +20,9 @@ public:
 
     int32_t GetVertexCount() const { return vertexCount; }
     int32_t GetTriangleIndexCount() const { return indexCount; }
-    int32_t firstVertex() const { return m_firstVertex; }
+    int32_t firstVertex() const { return firstVertex_; }
     int32_t lastVertex() const { return lastVertexNumber; }
-    int32_t firstIndex() const { return m_firstIndex; }
+    int32_t firstIndex() const { return firstIndex_; }
     int32_t lastIndex() const { return lastIndexPosition; }
     float getFrame() const { return frame; }
 
@@ -60,9 +60,9 @@ protected:
     // `indices` at the index cursor, and moves the cursor past them.
     void addIndices(uint32_t* indices);
 
-    int32_t m_firstIndex;
+    int32_t firstIndex_;
     int32_t lastIndexPosition = 0;
-    int32_t m_firstVertex;
+    int32_t firstVertex_;
     int32_t lastVertexNumber = 0;
     int32_t vertexCount = 0;
     int32_t indexCount = 0;

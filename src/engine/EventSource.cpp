@@ -1,6 +1,6 @@
 #include "engine/EventSource.h"
 
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 
 namespace ZQ {
 

@@ -24,7 +24,8 @@ Action::State Loop::run() {
         if (result == Running || result == Failure) {
             return result;
         }
-        ZQ_ASSERT(false);
+        // Every other answer is a result; NotStarted is a broken child.
+        ZQ_ASSERT(result != NotStarted);
     }
 }
 

@@ -34,7 +34,7 @@ template <typename Vertex> struct MeshArrays {
     MeshArrays& operator=(const MeshArrays&) = delete;
 
 protected:
-    explicit MeshArrays(GLenum aUsage) : usage(aUsage) {}
+    explicit MeshArrays(GLenum usage) : usage(usage) {}
     ~MeshArrays() { releaseArrays(); }
 
     // Frees any earlier arrays (a new batch must never leak one still in

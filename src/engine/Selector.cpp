@@ -20,7 +20,8 @@ Action::State Selector::run() {
         if (result == Running || result == Success) {
             return result;
         }
-        ZQ_ASSERT(false);
+        // Every other answer is a result; NotStarted is a broken child.
+        ZQ_ASSERT(result != NotStarted);
     }
 }
 

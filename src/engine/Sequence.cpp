@@ -21,7 +21,8 @@ Action::State Sequence::run() {
         if (result == Running || result == Failure) {
             return result;
         }
-        ZQ_ASSERT(false);
+        // Every other answer is a result; NotStarted is a broken child.
+        ZQ_ASSERT(result != NotStarted);
     }
 }
 

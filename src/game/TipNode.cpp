@@ -2,7 +2,7 @@
 
 namespace ZQ {
 
-TipNode::TipNode(const std::string& name) : m_name(name) {}
+TipNode::TipNode(const std::string& name) : name_(name) {}
 
 void TipNode::start() {
     clear();

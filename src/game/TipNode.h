@@ -24,7 +24,7 @@ public:
     TipNode(const TipNode&) = delete;
     TipNode& operator=(const TipNode&) = delete;
 
-    virtual std::string name() const { return m_name; }
+    virtual std::string name() const { return name_; }
     // Re-arms the tip: no lines, may show again.
     virtual void start();
     // Forgets the lines on screen; called once they have started to leave.
@@ -40,7 +40,7 @@ protected:
     void setTwoRows();
 
 private:
-    std::string m_name;
+    std::string name_;
 };
 
 // Shows when the player has been idle; the first grasp closes it for good.

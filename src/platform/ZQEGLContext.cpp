@@ -1,6 +1,6 @@
 #include "platform/ZQEGLContext.h"
 
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 #include "platform/ZQEGLBackend.h"
 #include "platform/ZQWindowCopy.h"
 

@@ -1,6 +1,6 @@
 #include "platform/ZQWindowCopy.h"
 
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "shaders/WindowCopy_frag.h"

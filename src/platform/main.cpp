@@ -1,6 +1,6 @@
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 #include "engine/SoundGateway.h"
 #include "platform/ZQEGLContext.h"
 #include "render/Render.h"

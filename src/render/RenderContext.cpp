@@ -4,7 +4,7 @@
 // after multisampleAvailable() said the current context has them.
 #include <GLES3/gl3.h>
 
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 
 #include <cstdio>
 #include <set>

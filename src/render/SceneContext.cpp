@@ -1,6 +1,6 @@
 #include "render/SceneContext.h"
 
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 
 namespace ZQ {
 

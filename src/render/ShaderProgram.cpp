@@ -2,7 +2,7 @@
 
 #include "engine/Assert.h"
 #include "engine/DeviceProfile.h"
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 
 #include <cstdlib>
 #include <utility>

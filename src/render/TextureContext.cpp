@@ -1,6 +1,6 @@
 #include "render/TextureContext.h"
 
-#include "engine/PlatformLog.h"
+#include "engine/Log.h"
 
 namespace ZQ {
 

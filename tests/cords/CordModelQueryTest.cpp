@@ -94,9 +94,9 @@ TEST_F(CordModelQueryTest, AOneParticleStringHasNoDirectionButAPlace) {
 using CordModelQueryDeathTest = CordModelQueryTest;
 
 TEST_F(CordModelQueryDeathTest, OutOfRangeIndicesStopTheProgram) {
-    EXPECT_DEATH(cord->getParticlePos(9), "\\(i>=0 && i<count\\).*CordModel_query");
-    EXPECT_DEATH(cord->getParticleRef(-1), "\\(i>=0 && i<count\\).*CordModel_query");
-    EXPECT_DEATH(cord->getSegmentForParticle(9), "\\(p_index>=0 && p_index<count\\).*CordModel_query");
+    EXPECT_DEATH(cord->getParticlePos(9), "check failed: i>=0 && i<count");
+    EXPECT_DEATH(cord->getParticleRef(-1), "check failed: i>=0 && i<count");
+    EXPECT_DEATH(cord->getSegmentForParticle(9), "check failed: p_index>=0 && p_index<count");
     EXPECT_DEATH(cord->getParticleDir(-1), "p_index>=0 && p_index<count");
     EXPECT_DEATH(cord->getSegmentPercentualeForParticle(100), "p_index>=0 && p_index<count");
 }

@@ -21,7 +21,7 @@ protected:
     void SetUp() override {
         CatalogueSuite::SetUp();
         setUpStage();
-        braidWorld = std::make_unique<ZQ::Fx::ParticleSystem>(ZQ::Fx::BRAID_WORLD);
+        braidWorld = std::make_unique<ZQ::Fx::ParticleSystem>(ZQ::Fx::kBraidWorld);
         braids = std::make_unique<ZQ::BraidModel>();
         ZQ::gGlobals.particleSystem3 = braidWorld.get();
         ZQ::gGlobals.braidModel = braids.get();

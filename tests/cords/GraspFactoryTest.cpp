@@ -95,7 +95,7 @@ protected:
     void launch(float speed) {
         // One substep of acceleration a moves a particle by a dt², and the
         // next two substeps keep 0.995 and 0.995² of it.
-        const float dt = ZQ::Fx::MAIN_WORLD.dt;
+        const float dt = ZQ::Fx::kMainWorld.dt;
         const float a = speed / (dt * dt * 0.995f * 0.995f);
         world->addTmpForce(new ZQ::Fx::ConstantForce(0, PVRTVec3(a, 0.0f, 0.0f)));
         world->doStep();

@@ -32,7 +32,7 @@ TangleInstance* plainTangle() {
 // Counts its own ticks and deletion.
 class CountingAction : public ZQ::Action {
 public:
-    CountingAction(int* aTicks, int* aDeleted) : ticks(aTicks), deleted(aDeleted) {}
+    CountingAction(int* ticks, int* deleted) : ticks(ticks), deleted(deleted) {}
     ~CountingAction() override { ++*deleted; }
     State start() override { return finishAtStart ? Success : Running; }
     State run() override {

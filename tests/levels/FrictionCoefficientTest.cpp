@@ -17,9 +17,9 @@ class FrictionCoefficientTest : public GlobalsTest {};
 
 TEST_F(FrictionCoefficientTest, LayingALevelsCordHandsItsFrictionToEveryWorld) {
     std::unique_ptr<ZQ::Fx::ParticleSystem> worlds[] = {
-        std::make_unique<ZQ::Fx::ParticleSystem>(ZQ::Fx::MAIN_WORLD),
-        std::make_unique<ZQ::Fx::ParticleSystem>(ZQ::Fx::FLOW_WORLD),
-        std::make_unique<ZQ::Fx::ParticleSystem>(ZQ::Fx::BRAID_WORLD)};
+        std::make_unique<ZQ::Fx::ParticleSystem>(ZQ::Fx::kMainWorld),
+        std::make_unique<ZQ::Fx::ParticleSystem>(ZQ::Fx::kFlowWorld),
+        std::make_unique<ZQ::Fx::ParticleSystem>(ZQ::Fx::kBraidWorld)};
     for (auto& world : worlds) {
         world->setUp();
         EXPECT_EQ(world->getFrictionCoefficient(), 158.0f) << "before any level, the base record's";

@@ -240,14 +240,14 @@ TEST_F(ShadowModelDeathTest, SteppingFromAnotherThreadStopsTheProgram) {
             std::thread other([&model] { model.meshJobs(); });
             other.join();
         },
-        "function meshJobs, file ShadowModel\\.cpp");
+        "check failed: std::this_thread::get_id\\(\\) == owner\n    in meshJobs");
     EXPECT_DEATH(
         {
             auto* model = new ShadowModel(2);
             std::thread other([model] { delete model; });
             other.join();
         },
-        "function ~ShadowModel, file ShadowModel\\.cpp");
+        "check failed: std::this_thread::get_id\\(\\) == owner\n    in ~ShadowModel");
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 void CordStage::setUpStage() {
     ZQ::gGlobals.parallax = PVRTVec3();
-    world = std::make_unique<ZQ::Fx::ParticleSystem>(ZQ::Fx::MAIN_WORLD);
+    world = std::make_unique<ZQ::Fx::ParticleSystem>(ZQ::Fx::kMainWorld);
     world->setUp();
     cord = std::make_unique<ZQ::CordModel>();
     ZQ::gGlobals.particleSystem1 = world.get();

@@ -100,7 +100,7 @@ private:
 // The models a cord needs, in the engine's model-list order.
 struct Stage {
     ZQ::GraspModel grasps;
-    ZQ::Fx::ParticleSystem world{ZQ::Fx::MAIN_WORLD};
+    ZQ::Fx::ParticleSystem world{ZQ::Fx::kMainWorld};
     ZQ::LevelModel catalogue;
     ZQ::CameraModel camera;
     ZQ::LightModel light;

@@ -19,7 +19,7 @@ public:
 // Keeps particles i and j at least `minimum` apart; never pulls them together.
 class DistanceConstraint final : public Constraint {
 public:
-    DistanceConstraint(int32_t ai, int32_t aj, float aMinimum) : i(ai), j(aj), minimum(aMinimum) {}
+    DistanceConstraint(int32_t i, int32_t j, float minimum) : i(i), j(j), minimum(minimum) {}
     void satisfy(PVRTVec3* positions, int count) override;
 
     const int32_t i;
@@ -30,7 +30,7 @@ public:
 // Holds particles i and j at `rest` apart, each taking half of the error.
 class LinkConstraint final : public Constraint {
 public:
-    LinkConstraint(int32_t ai, int32_t aj, float aRest) : i(ai), j(aj), rest(aRest) {}
+    LinkConstraint(int32_t i, int32_t j, float rest) : i(i), j(j), rest(rest) {}
     void satisfy(PVRTVec3* positions, int count) override;
 
     const int32_t i;
@@ -41,7 +41,7 @@ public:
 // Pins particle i to a point.
 class FixConstraint final : public Constraint {
 public:
-    FixConstraint(int32_t ai, const PVRTVec3& aPosition) : i(ai), position(aPosition) {}
+    FixConstraint(int32_t i, const PVRTVec3& position) : i(i), position(position) {}
     void satisfy(PVRTVec3* positions, int count) override;
 
     const int32_t i;
@@ -55,7 +55,7 @@ class BoundConstraint final : public Constraint {
 public:
     using Corners = std::array<PVRTVec3, 8>;
 
-    BoundConstraint(int32_t ai, const Corners& aCorners) : i(ai), corners(aCorners) {}
+    BoundConstraint(int32_t i, const Corners& corners) : i(i), corners(corners) {}
     void satisfy(PVRTVec3* positions, int count) override;
 
     // Corner k takes x from hi when bit 2 of k is set, y when bit 1 is, z when
@@ -66,7 +66,7 @@ public:
     PVRTVec3 insetLow() const;
     PVRTVec3 insetHigh() const;
 
-    static constexpr float MARGIN = 1.5f;
+    static constexpr float kMargin = 1.5f;
 
     const int32_t i;
     const Corners corners;
@@ -140,11 +140,11 @@ inline void FixConstraint::satisfy(PVRTVec3* positions, int /*count*/) {
 }
 
 inline PVRTVec3 BoundConstraint::insetLow() const {
-    return {corners[0].x + MARGIN, corners[0].y + MARGIN, corners[0].z + MARGIN};
+    return {corners[0].x + kMargin, corners[0].y + kMargin, corners[0].z + kMargin};
 }
 
 inline PVRTVec3 BoundConstraint::insetHigh() const {
-    return {corners[7].x - MARGIN, corners[7].y - MARGIN, corners[7].z - MARGIN};
+    return {corners[7].x - kMargin, corners[7].y - kMargin, corners[7].z - kMargin};
 }
 
 inline void BoundConstraint::satisfy(PVRTVec3* positions, int /*count*/) {

@@ -13,7 +13,7 @@ namespace ZQ::Fx {
 
 namespace {
 
-constexpr int32_t KIND_COUNT = 5;
+constexpr int32_t kKindCount = 5;
 
 struct Particles {
     int32_t i;
@@ -96,7 +96,7 @@ struct Four {
 template <class Step>
 [[gnu::always_inline]] inline Four gatherFour(const PVRTVec3* p, const Step* steps, int32_t lanes,
                                               int32_t links) {
-    alignas(16) static constexpr int32_t LINK_LANES[5][4] = {
+    alignas(16) static constexpr int32_t kLinkLanes[5][4] = {
         {0, 0, 0, 0}, {-1, 0, 0, 0}, {-1, -1, 0, 0}, {-1, -1, -1, 0}, {-1, -1, -1, -1}};
     const Step& s0 = steps[0];
     const Step& s1 = steps[std::min(1, lanes - 1)];
@@ -112,7 +112,7 @@ template <class Step>
             _mm_setr_ps(p[s0.j].y, p[s1.j].y, p[s2.j].y, p[s3.j].y),
             _mm_setr_ps(p[s0.j].z, p[s1.j].z, p[s2.j].z, p[s3.j].z),
             _mm_setr_ps(s0.length, s1.length, s2.length, s3.length),
-            _mm_load_ps(reinterpret_cast<const float*>(LINK_LANES[std::clamp(links, 0, 4)]))};
+            _mm_load_ps(reinterpret_cast<const float*>(kLinkLanes[std::clamp(links, 0, 4)]))};
 }
 
 // A link moves unless coincident; a distance only when also too close.
@@ -253,8 +253,8 @@ void ConstraintSchedule::plan(Constraint* const* table, const ConstraintKind* ki
     }
 
     // A counting sort by (wave, kind) into buckets; each bucket is one run.
-    const auto bucket = [](const Entry& e) { return size_t(e.wave) * KIND_COUNT + size_t(e.kind); };
-    bucketStart.assign(size_t(waves + 1) * KIND_COUNT + 1, 0);
+    const auto bucket = [](const Entry& e) { return size_t(e.wave) * kKindCount + size_t(e.kind); };
+    bucketStart.assign(size_t(waves + 1) * kKindCount + 1, 0);
     for (const Entry& e : entries) {
         bucketStart[bucket(e) + 1] += 1;
     }

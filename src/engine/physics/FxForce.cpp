@@ -11,7 +11,7 @@ void ConstantForce::apply(PVRTVec3* /*positions*/, PVRTVec3* /*oldPositions*/, P
 }
 
 void GravityForce::apply(PVRTVec3* /*positions*/, PVRTVec3* /*oldPositions*/, PVRTVec3* accelerations) {
-    accelerations[i].y = accelerations[i].y - G;
+    accelerations[i].y = accelerations[i].y - kGravity;
 }
 
 } // namespace ZQ::Fx

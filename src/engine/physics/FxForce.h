@@ -20,10 +20,10 @@ public:
 // in one substep. Made by the particle system's pair test only.
 class CollisionForce final : public Force {
 public:
-    CollisionForce(int32_t ai, int32_t aj, float aRest) : i(ai), j(aj), rest(aRest) {}
+    CollisionForce(int32_t i, int32_t j, float rest) : i(i), j(j), rest(rest) {}
     void apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) override;
 
-    static constexpr float GAIN = 900.0f;
+    static constexpr float kGain = 900.0f;
 
     const int32_t i;
     const int32_t j;
@@ -35,7 +35,7 @@ public:
 // particle system's pair test only, one per particle of a touching pair.
 class FrictionForce final : public Force {
 public:
-    FrictionForce(int32_t ai, float aMu) : i(ai), mu(aMu) {}
+    FrictionForce(int32_t i, float mu) : i(i), mu(mu) {}
     void apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) override;
 
     // The acceleration change for a particle that moved by `moved` in its last
@@ -51,7 +51,7 @@ public:
 // through these.
 class ConstantForce final : public Force {
 public:
-    ConstantForce(int32_t ai, const PVRTVec3& aForce) : i(ai), force(aForce) {}
+    ConstantForce(int32_t i, const PVRTVec3& force) : i(i), force(force) {}
     void apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) override;
 
     const int32_t i;
@@ -61,10 +61,10 @@ public:
 // Pulls particle i down (-y) at 10 units/s².
 class GravityForce final : public Force {
 public:
-    explicit GravityForce(int32_t ai) : i(ai) {}
+    explicit GravityForce(int32_t i) : i(i) {}
     void apply(PVRTVec3* positions, PVRTVec3* oldPositions, PVRTVec3* accelerations) override;
 
-    static constexpr float G = 10.0f;
+    static constexpr float kGravity = 10.0f;
 
     const int32_t i;
 };
@@ -82,7 +82,7 @@ inline void CollisionForce::apply(PVRTVec3* positions, PVRTVec3* /*oldPositions*
     if (d == 0.0f) {
         return;
     }
-    const PVRTVec3 f = delta * ((d - rest) * 0.5f / d) * GAIN;
+    const PVRTVec3 f = delta * ((d - rest) * 0.5f / d) * kGain;
     accelerations[i] = accelerations[i] - f;
     accelerations[j] = accelerations[j] + f;
 }

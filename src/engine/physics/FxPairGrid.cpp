@@ -11,22 +11,22 @@ namespace ZQ::Fx {
 namespace {
 
 // Far beyond any room; keeps the float-to-int conversion defined.
-constexpr float CELL_LIMIT = 1048576.0f;
+constexpr float kCellLimit = 1048576.0f;
 // Marks a particle that is not in the grid; no clamped coordinate reaches it.
-constexpr int32_t OUTSIDE = INT32_MIN;
+constexpr int32_t kOutside = INT32_MIN;
 
 // |d| < 2 on the float difference, exactly as the pair test always wrote it.
 // The grid meets a pair in either order; a - b is exactly -(b - a) in IEEE
 // arithmetic, so the length does not depend on which comes first.
 bool touching(const PVRTVec3& a, const PVRTVec3& b) {
-    return (a - b).length() < CONTACT_DISTANCE;
+    return (a - b).length() < kContactDistance;
 }
 
 // The grid's own test, with no square root: for a float s, the correctly
 // rounded sqrt(s) is below 2 exactly when s is below 4, so this agrees with
 // touching() on every pair, not a number included.
 bool touchingSquared(const PVRTVec3& a, const PVRTVec3& b) {
-    return (a - b).lenSqr() < CONTACT_DISTANCE * CONTACT_DISTANCE;
+    return (a - b).lenSqr() < kContactDistance * kContactDistance;
 }
 
 // floor(v / 2), clamped. x * 0.5 is exact, so a float difference below 2 on
@@ -34,7 +34,7 @@ bool touchingSquared(const PVRTVec3& a, const PVRTVec3& b) {
 // every particle it touches. Truncation then a step down for negative
 // fractions is floor, without a library call per coordinate.
 int32_t cellCoordinate(float v) {
-    const float h = std::clamp(v * (1.0f / CONTACT_DISTANCE), -CELL_LIMIT, CELL_LIMIT);
+    const float h = std::clamp(v * (1.0f / kContactDistance), -kCellLimit, kCellLimit);
     const auto t = static_cast<int32_t>(h);
     return t - int32_t(static_cast<float>(t) > h);
 }
@@ -68,12 +68,12 @@ int32_t findClosePartnersPlain(const PVRTVec3* positions, int32_t count, int32_t
     return n;
 }
 
-PairGrid::PairGrid(int32_t aCapacity)
-    : capacity(aCapacity), cells(aCapacity), cellIndex(aCapacity),
-      cellStart(AXIS_CELLS * AXIS_CELLS * AXIS_CELLS + 1), sortedIndex(aCapacity), sortedCell(aCapacity),
-      sortedPosition(aCapacity), partnerStart(aCapacity + 1) {
-    found.resize(size_t(aCapacity) * 4);
-    partners.reserve(size_t(aCapacity) * 4);
+PairGrid::PairGrid(int32_t capacity)
+    : capacity(capacity), cells(capacity), cellIndex(capacity),
+      cellStart(kAxisCells * kAxisCells * kAxisCells + 1), sortedIndex(capacity), sortedCell(capacity),
+      sortedPosition(capacity), partnerStart(capacity + 1) {
+    found.resize(size_t(capacity) * 4);
+    partners.reserve(size_t(capacity) * 4);
 }
 
 void PairGrid::build(const PVRTVec3* positions, int32_t count) {
@@ -92,7 +92,7 @@ void PairGrid::sortIntoCells(const PVRTVec3* positions, int32_t count) {
     for (int32_t n = 0; n < count; ++n) {
         const PVRTVec3& p = positions[n];
         if (!(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z))) {
-            cells[n].x = OUTSIDE;
+            cells[n].x = kOutside;
             continue;
         }
         const Cell c{cellCoordinate(p.x), cellCoordinate(p.y), cellCoordinate(p.z)};
@@ -105,15 +105,15 @@ void PairGrid::sortIntoCells(const PVRTVec3* positions, int32_t count) {
         size[0] = size[1] = size[2] = 0;
         return;
     }
-    size[0] = std::min(hi.x - lo.x + 1, AXIS_CELLS);
-    size[1] = std::min(hi.y - lo.y + 1, AXIS_CELLS);
-    size[2] = std::min(hi.z - lo.z + 1, AXIS_CELLS);
+    size[0] = std::min(hi.x - lo.x + 1, kAxisCells);
+    size[1] = std::min(hi.y - lo.y + 1, kAxisCells);
+    size[2] = std::min(hi.z - lo.z + 1, kAxisCells);
     const int32_t cellCount = size[0] * size[1] * size[2];
     std::fill(cellStart.begin(), cellStart.begin() + cellCount + 1, 0);
 
     for (int32_t n = 0; n < count; ++n) {
         Cell& c = cells[n];
-        if (c.x == OUTSIDE) {
+        if (c.x == kOutside) {
             cellIndex[n] = -1;
             continue;
         }
@@ -151,7 +151,7 @@ void PairGrid::sortIntoCells(const PVRTVec3* positions, int32_t count) {
 void PairGrid::findPairs() {
     foundCount = 0;
     const auto row = [this](int32_t y, int32_t z) { return size[0] * (y + size[1] * z); };
-    constexpr int32_t ROWS[4][2] = {{1, 0}, {-1, 1}, {0, 1}, {1, 1}}; // (dy, dz)
+    constexpr int32_t kRows[4][2] = {{1, 0}, {-1, 1}, {0, 1}, {1, 1}}; // (dy, dz)
     for (int32_t a = 0; a < sortedCount; ++a) {
         const Cell c = sortedCell[a];
         int32_t ranges[5][2];
@@ -167,7 +167,7 @@ void PairGrid::findPairs() {
         addRange(a + 1, cellStart[own + (c.x + 1 < size[0] ? 2 : 1)]);
         const int32_t x0 = std::max(c.x - 1, 0);
         const int32_t x1 = std::min(c.x + 1, size[0] - 1);
-        for (const auto& d : ROWS) {
+        for (const auto& d : kRows) {
             const int32_t y = c.y + d[0];
             const int32_t z = c.z + d[1];
             if (y >= 0 && y < size[1] && z < size[2]) {

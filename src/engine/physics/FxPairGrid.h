@@ -10,10 +10,10 @@ namespace ZQ::Fx {
 
 // Two particles touch when closer than this. It is also the grid's cell size,
 // so touching particles always lie in the same or in adjacent cells.
-inline constexpr float CONTACT_DISTANCE = 2.0f;
+inline constexpr float kContactDistance = 2.0f;
 
 // The reference pair test: the partners j of particle i with j >= i + 2 and
-// |positions[i] - positions[j]| < CONTACT_DISTANCE, written to `partners` in
+// |positions[i] - positions[j]| < kContactDistance, written to `partners` in
 // ascending order. Returns how many. Index neighbours never touch: they are
 // held together by the cord's own links.
 int32_t findClosePartnersPlain(const PVRTVec3* positions, int32_t count, int32_t i, int32_t* partners);
@@ -25,7 +25,7 @@ int32_t findClosePartnersPlain(const PVRTVec3* positions, int32_t count, int32_t
 //
 // A particle with a coordinate that is not finite touches nothing (its
 // distances are never below 2), so it stays out of the grid. Each axis spans
-// at most AXIS_CELLS cells; particles beyond are clamped into the last one.
+// at most kAxisCells cells; particles beyond are clamped into the last one.
 // Clamping keeps touching particles in adjacent cells, it only crowds the
 // border cells of a world spread wider than 80 units.
 class PairGrid {
@@ -39,7 +39,7 @@ public:
         return {partners.data() + partnerStart[i], size_t(partnerStart[i + 1] - partnerStart[i])};
     }
 
-    static constexpr int32_t AXIS_CELLS = 40;
+    static constexpr int32_t kAxisCells = 40;
 
 private:
     struct Cell {

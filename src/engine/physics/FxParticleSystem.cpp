@@ -5,8 +5,8 @@
 
 namespace ZQ::Fx {
 
-ParticleSystem::ParticleSystem(float aDt, int32_t aSubsteps, float aClampDisplacement, bool aSelfCollision)
-    : dt(aDt), substeps(aSubsteps), clampDisplacement(aClampDisplacement), selfCollision(aSelfCollision),
+ParticleSystem::ParticleSystem(float dt, int32_t substeps, float clampDisplacement, bool selfCollision)
+    : dt(dt), substeps(substeps), clampDisplacement(clampDisplacement), selfCollision(selfCollision),
       grid(PARTICLE_ARRAY_SIZE), partners(PARTICLE_ARRAY_SIZE) {
     worker = new Worker(this);
     worker->setUp();
@@ -35,7 +35,7 @@ void ParticleSystem::setUp() {
     temporaryKinds = new ConstraintKind[CONSTRAINT_ARRAY_SIZE]();
     permanentForces = new Force*[FORCE_ARRAY_SIZE]();
     temporaryForces = new Force*[FORCE_ARRAY_SIZE]();
-    contactSlots = new ContactSlot[CONTACT_SLOTS];
+    contactSlots = new ContactSlot[kContactSlots];
 }
 
 void ParticleSystem::tearDown() {
@@ -91,7 +91,7 @@ void ParticleSystem::dropTemporaryForces() {
 
 void ParticleSystem::addContact(int32_t i, int32_t j) {
     Contact* const contact = new (&contactSlots[contactCount++])
-        Contact{CollisionForce(i, j, CONTACT_DISTANCE), FrictionForce(i, frictionCoefficient),
+        Contact{CollisionForce(i, j, kContactDistance), FrictionForce(i, frictionCoefficient),
                 FrictionForce(j, frictionCoefficient)};
     addTmpForce(&contact->collision);
     addTmpForce(&contact->frictionI);

@@ -28,11 +28,11 @@ struct WorldConfig {
 
 // Cords and heads: three substeps a frame with the displacement cap, so a
 // hard pull cannot tunnel a string through another.
-inline constexpr WorldConfig MAIN_WORLD = {1.0f / 30.0f, 3, 1.0f, true};
+inline constexpr WorldConfig kMainWorld = {1.0f / 30.0f, 3, 1.0f, true};
 // Flowing letters.
-inline constexpr WorldConfig FLOW_WORLD = {1.0f / 30.0f, 1, 0.0f, true};
+inline constexpr WorldConfig kFlowWorld = {1.0f / 30.0f, 1, 0.0f, true};
 // Braids.
-inline constexpr WorldConfig BRAID_WORLD = {1.0f / 30.0f, 1, 0.0f, true};
+inline constexpr WorldConfig kBraidWorld = {1.0f / 30.0f, 1, 0.0f, true};
 
 // Which pair test finds touching particles. Both give the same pairs in the
 // same order; Plain is the reference the grid is checked against.
@@ -116,10 +116,10 @@ public:
     // in ascending i, then j.
     void addCollisionForces();
 
-    static constexpr float INERTIA = 0.995f;
-    static constexpr float MAX_DISPLACEMENT = 0.25f;
-    static constexpr int32_t CONSTRAINT_PASSES = 4;
-    static constexpr float BASE_FRICTION = 158.0f; // the base record's coefficient
+    static constexpr float kInertia = 0.995f;
+    static constexpr float kMaxDisplacement = 0.25f;
+    static constexpr int32_t kConstraintPasses = 4;
+    static constexpr float kBaseFriction = 158.0f; // the base record's coefficient
 
 private:
     // The pair test's forces live in a world-owned arena instead of the heap:
@@ -136,7 +136,7 @@ private:
     struct alignas(Contact) ContactSlot {
         std::byte bytes[sizeof(Contact)];
     };
-    static constexpr int32_t CONTACT_SLOTS = FORCE_ARRAY_SIZE / 3 + 1;
+    static constexpr int32_t kContactSlots = FORCE_ARRAY_SIZE / 3 + 1;
 
     void addContact(int32_t i, int32_t j);
     Contact& contactAt(int32_t m) { return *std::launder(reinterpret_cast<Contact*>(&contactSlots[m])); }
@@ -188,7 +188,7 @@ private:
     int32_t substeps;
     float clampDisplacement;
     bool selfCollision;
-    float frictionCoefficient = BASE_FRICTION;
+    float frictionCoefficient = kBaseFriction;
     Worker* worker = nullptr; // owned
 
     PairSearch pairSearch = PairSearch::Grid;

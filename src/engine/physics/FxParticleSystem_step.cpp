@@ -84,11 +84,11 @@ void ParticleSystem::integrate(bool inertia) {
     PVRTVec3* const next = nextPositions;
     for (int32_t n = 0; n < p_count; ++n) {
         const PVRTVec3 a = acc[n] * dt2;
-        PVRTVec3 d = inertia ? (p[n] - o[n]) * INERTIA + a : a;
+        PVRTVec3 d = inertia ? (p[n] - o[n]) * kInertia + a : a;
         if (clamp) {
             const float l = d.length();
-            if (l > MAX_DISPLACEMENT) {
-                d = d * (MAX_DISPLACEMENT / l);
+            if (l > kMaxDisplacement) {
+                d = d * (kMaxDisplacement / l);
             }
         }
         disp[n] = d;
@@ -104,17 +104,17 @@ void ParticleSystem::integrate(bool inertia) {
 // The few temporary ones run as queued; the permanent passes run as planned,
 // which gives the same floats faster, unless the reference order is asked for.
 void ParticleSystem::satisfyConstraints() {
-    for (int32_t pass = 0; pass < CONSTRAINT_PASSES; ++pass) {
+    for (int32_t pass = 0; pass < kConstraintPasses; ++pass) {
         satisfyInOrder(temporaryConstraints, temporaryKinds, ct_count, positions, p_count);
     }
     if (passOrder == PassOrder::Table) {
-        for (int32_t pass = 0; pass < CONSTRAINT_PASSES; ++pass) {
+        for (int32_t pass = 0; pass < kConstraintPasses; ++pass) {
             satisfyInOrder(permanentConstraints, permanentKinds, cp_count, positions, p_count);
         }
         return;
     }
     if (!schedulePlanned) {
-        schedule.plan(permanentConstraints, permanentKinds, cp_count, CONSTRAINT_PASSES);
+        schedule.plan(permanentConstraints, permanentKinds, cp_count, kConstraintPasses);
         schedulePlanned = true;
     }
     schedule.run(positions, p_count);

@@ -5,7 +5,7 @@
 
 namespace ZQ::Fx {
 
-Worker::Worker(ParticleSystem* aSystem) : system(aSystem) {}
+Worker::Worker(ParticleSystem* system) : system(system) {}
 
 Worker::~Worker() {
     if (!thread.joinable()) {

@@ -94,7 +94,7 @@ TEST_F(PairSearchTest, FastAndReferenceWorldsStayBitIdenticalFrameAfterFrame) {
     std::vector<int32_t> partners(PARTICLE_ARRAY_SIZE);
     int64_t contacts = 0;
     for (int trial = 0; trial < 24; ++trial) {
-        const WorldConfig config = trial % 3 == 0 ? MAIN_WORLD : (trial % 3 == 1 ? FLOW_WORLD : BRAID_WORLD);
+        const WorldConfig config = trial % 3 == 0 ? kMainWorld : (trial % 3 == 1 ? kFlowWorld : kBraidWorld);
         ParticleSystem reference(config);
         ParticleSystem fast(config);
         reference.setPairSearch(PairSearch::Plain);

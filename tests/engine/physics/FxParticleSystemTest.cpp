@@ -19,7 +19,7 @@ struct TestWorld : ParticleSystem {
 constexpr float DT2 = (1.0f / 30.0f) * (1.0f / 30.0f);
 
 TEST(ParticleSystemTest, EmptyAndSingleParticleWorldsRunNoPairTestAndRestStays) {
-    TestWorld world(MAIN_WORLD);
+    TestWorld world(kMainWorld);
     world.addCollisionForces();
     EXPECT_EQ(world.getTmpForceCount(), 0);
     world.doStep();
@@ -35,7 +35,7 @@ TEST(ParticleSystemTest, EmptyAndSingleParticleWorldsRunNoPairTestAndRestStays) 
 }
 
 TEST(ParticleSystemTest, IndexNeighboursNeverTouchButTwoApartDo) {
-    TestWorld world(MAIN_WORLD);
+    TestWorld world(kMainWorld);
     world.addParticle(PVRTVec3(0, 0, 0));
     world.addParticle(PVRTVec3(0, 0, 0)); // coincident with its neighbours
     world.addParticle(PVRTVec3(1.9f, 0, 0));
@@ -53,14 +53,14 @@ TEST(ParticleSystemTest, IndexNeighboursNeverTouchButTwoApartDo) {
     EXPECT_EQ(collision->rest, 2.0f);
     EXPECT_EQ(frictionI->i, 0);
     EXPECT_EQ(frictionJ->i, 2);
-    EXPECT_EQ(frictionI->mu, ParticleSystem::BASE_FRICTION);
+    EXPECT_EQ(frictionI->mu, ParticleSystem::kBaseFriction);
 }
 
 // A contact rubs with its world's coefficient: two particles pressed
 // together while pushed along y end up elsewhere under another one.
 TEST(ParticleSystemTest, ContactsRubWithTheWorldsFrictionCoefficient) {
     auto run = [](float mu) {
-        TestWorld world(MAIN_WORLD);
+        TestWorld world(kMainWorld);
         world.setFrictionCoefficient(mu);
         world.addParticle(PVRTVec3(0, 0, 0));
         world.addParticle(PVRTVec3(9, 0, 0)); // keeps 0 and 2 from being index neighbours
@@ -84,7 +84,7 @@ TEST(ParticleSystemTest, ContactsRubWithTheWorldsFrictionCoefficient) {
 // table; each must be disposed of the way it was made (the sanitizer build
 // catches a mix-up).
 TEST(ParticleSystemTest, CallerAndPairForcesShareTheTemporaryTable) {
-    TestWorld world(FLOW_WORLD);
+    TestWorld world(kFlowWorld);
     world.addParticle(PVRTVec3(0, 0, 0));
     world.addParticle(PVRTVec3(0, 10, 0));
     world.addParticle(PVRTVec3(1, 0, 0));
@@ -104,7 +104,7 @@ TEST(ParticleSystemTest, CallerAndPairForcesShareTheTemporaryTable) {
 }
 
 TEST(ParticleSystemTest, PairForcesActInTheirSubstepOnly) {
-    TestWorld world(FLOW_WORLD);
+    TestWorld world(kFlowWorld);
     world.addParticle(PVRTVec3(0, 0, 0));
     world.addParticle(PVRTVec3(0, 10, 0));
     world.addParticle(PVRTVec3(1, 0, 0));
@@ -118,7 +118,7 @@ TEST(ParticleSystemTest, PairForcesActInTheirSubstepOnly) {
 
 TEST(ParticleSystemTest, ForcesThenConstraintsInTheirOrderAndTemporariesForOneSubstep) {
     FxLog log;
-    TestWorld world(MAIN_WORLD);
+    TestWorld world(kMainWorld);
     world.addParticle(PVRTVec3());
     world.addTmpForce(new RecordingForce(log, "tmp force"));
     world.addForce(new RecordingForce(log, "force"));
@@ -149,7 +149,7 @@ TEST(ParticleSystemTest, ForcesThenConstraintsInTheirOrderAndTemporariesForOneSu
 }
 
 TEST(ParticleSystemTest, TemporaryForceMovesOnlyInTheFirstSubstepThenInertiaCarriesIt) {
-    TestWorld world(MAIN_WORLD);
+    TestWorld world(kMainWorld);
     world.addParticle(PVRTVec3());
     world.addTmpForce(new ConstantForce(0, PVRTVec3(90, 0, 0)));
     world.doStep();
@@ -159,13 +159,13 @@ TEST(ParticleSystemTest, TemporaryForceMovesOnlyInTheFirstSubstepThenInertiaCarr
 }
 
 TEST(ParticleSystemTest, DisplacementIsCappedInTheMainWorldOnly) {
-    TestWorld main(MAIN_WORLD);
+    TestWorld main(kMainWorld);
     main.addParticle(PVRTVec3());
     main.addTmpForce(new ConstantForce(0, PVRTVec3(0, 0, 900)));
     main.doStep();
     EXPECT_NEAR(main.getPosition(0).z, 0.25f * (1.0f + 0.995f + 0.995f * 0.995f), 1e-6f);
 
-    for (const WorldConfig& config : {FLOW_WORLD, BRAID_WORLD}) {
+    for (const WorldConfig& config : {kFlowWorld, kBraidWorld}) {
         TestWorld world(config);
         world.addParticle(PVRTVec3());
         world.addTmpForce(new ConstantForce(0, PVRTVec3(0, 0, 900)));
@@ -176,7 +176,7 @@ TEST(ParticleSystemTest, DisplacementIsCappedInTheMainWorldOnly) {
 }
 
 TEST(ParticleSystemTest, InertiaCarriesLastMotionAndConstraintCorrections) {
-    TestWorld world(FLOW_WORLD);
+    TestWorld world(kFlowWorld);
     world.addParticle(PVRTVec3());
     world.addTmpConstaint(new FixConstraint(0, PVRTVec3(1, 0, 0)));
     world.step(true);
@@ -192,7 +192,7 @@ TEST(ParticleSystemTest, InertiaCarriesLastMotionAndConstraintCorrections) {
 }
 
 TEST(ParticleSystemTest, GravityAloneLowersAParticleAtRestByTenNinehundredths) {
-    TestWorld world(FLOW_WORLD);
+    TestWorld world(kFlowWorld);
     world.addParticle(PVRTVec3(0, 5, 0));
     world.addForce(new GravityForce(0));
     world.doStep();
@@ -201,7 +201,7 @@ TEST(ParticleSystemTest, GravityAloneLowersAParticleAtRestByTenNinehundredths) {
 
 TEST(ParticleSystemTest, PausedWorldKeepsTemporariesQueuedForTheFirstSubstepAfterResume) {
     FxLog log;
-    TestWorld world(MAIN_WORLD);
+    TestWorld world(kMainWorld);
     world.addParticle(PVRTVec3(0, 0, 0));
     world.addTmpForce(new ConstantForce(0, PVRTVec3(30, 0, 0)));
     world.doStep(); // moving now
@@ -227,7 +227,7 @@ TEST(ParticleSystemTest, PausedWorldKeepsTemporariesQueuedForTheFirstSubstepAfte
 
 TEST(ParticleSystemTest, SetUpEmptiesTheWorldButKeepsItPaused) {
     FxLog log;
-    TestWorld world(MAIN_WORLD);
+    TestWorld world(kMainWorld);
     world.addParticle(PVRTVec3());
     world.addForce(new RecordingForce(log, "force"));
     world.addTmpConstaint(new RecordingConstraint(log, "tmp"));
@@ -249,7 +249,7 @@ TEST(ParticleSystemTest, SetUpEmptiesTheWorldButKeepsItPaused) {
 }
 
 TEST(ParticleSystemTest, BulkReadersSeeTheCurrentBufferAfterEveryRotation) {
-    TestWorld world(MAIN_WORLD);
+    TestWorld world(kMainWorld);
     world.addParticle(PVRTVec3(0, 0, 0));
     world.addParticle(PVRTVec3(0, 0, 1));
     world.addTmpForce(new ConstantForce(1, PVRTVec3(0, 3, 0)));
@@ -267,7 +267,7 @@ TEST(ParticleSystemTest, BulkReadersSeeTheCurrentBufferAfterEveryRotation) {
 TEST(ParticleSystemTest, DestroyingASetUpWorldDeletesItsObjects) {
     FxLog log;
     {
-        TestWorld world(BRAID_WORLD);
+        TestWorld world(kBraidWorld);
         world.addParticle(PVRTVec3());
         world.addForce(new RecordingForce(log, "force"));
         world.addTmpForce(new RecordingForce(log, "tmp"));

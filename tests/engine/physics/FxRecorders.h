@@ -22,7 +22,7 @@ struct FxLog {
 
 class RecordingForce final : public ZQ::Fx::Force {
 public:
-    RecordingForce(FxLog& aLog, std::string aName) : log(aLog), name(std::move(aName)) {}
+    RecordingForce(FxLog& log, std::string name) : log(log), name(std::move(name)) {}
     ~RecordingForce() override { log.events.push_back("delete " + name); }
     void apply(PVRTVec3*, PVRTVec3*, PVRTVec3*) override { log.events.push_back(name); }
 
@@ -33,7 +33,7 @@ private:
 
 class RecordingConstraint final : public ZQ::Fx::Constraint {
 public:
-    RecordingConstraint(FxLog& aLog, std::string aName) : log(aLog), name(std::move(aName)) {}
+    RecordingConstraint(FxLog& log, std::string name) : log(log), name(std::move(name)) {}
     ~RecordingConstraint() override { log.events.push_back("delete " + name); }
     void satisfy(PVRTVec3*, int) override { log.events.push_back(name); }
 

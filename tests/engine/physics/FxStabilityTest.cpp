@@ -40,7 +40,7 @@ void layCord(ParticleSystem& world, int32_t count, const PVRTVec3& at) {
 // Before the zero-distance guard, a coincident pair turned into NaN, the
 // links spread it and the bounds snapped the whole cord into one corner.
 TEST(StabilityTest, CoincidentCordStaysFiniteAndUnfoldsOnceTouched) {
-    ParticleSystem world(MAIN_WORLD);
+    ParticleSystem world(kMainWorld);
     world.setUp();
     layCord(world, 12, PVRTVec3(1, 2, 3));
     for (int frame = 0; frame < 5; ++frame) {
@@ -64,7 +64,7 @@ TEST(StabilityTest, CoincidentCordStaysFiniteAndUnfoldsOnceTouched) {
 }
 
 TEST(StabilityTest, CoincidentCollisionPairStaysFinite) {
-    ParticleSystem world(FLOW_WORLD);
+    ParticleSystem world(kFlowWorld);
     world.setUp();
     world.addParticle(PVRTVec3(0, 0, 0));
     world.addParticle(PVRTVec3(5, 5, 5));
@@ -108,6 +108,6 @@ TEST_P(HangingChainTest, HundredParticleChainStaysFiniteFor300Frames) {
     EXPECT_LT(lowest, -10.0f);
 }
 
-INSTANTIATE_TEST_SUITE_P(Worlds, HangingChainTest, ::testing::Values(MAIN_WORLD, FLOW_WORLD));
+INSTANTIATE_TEST_SUITE_P(Worlds, HangingChainTest, ::testing::Values(kMainWorld, kFlowWorld));
 
 } // namespace

@@ -11,7 +11,7 @@ namespace {
 using namespace ZQ::Fx;
 
 TEST(WorkerTest, ARequestedStepRunsOnTheWorkerAndIsSeenAfterTheWait) {
-    ParticleSystem world(FLOW_WORLD);
+    ParticleSystem world(kFlowWorld);
     world.setUp();
     world.addParticle(PVRTVec3());
     world.addTmpForce(new ConstantForce(0, PVRTVec3(90, 0, 0)));
@@ -35,7 +35,7 @@ TEST(WorkerTest, DestroyingAWorldFinishesTheRequestedStep) {
         void apply(PVRTVec3*, PVRTVec3*, PVRTVec3*) override { flag = true; }
     };
     {
-        ParticleSystem world(MAIN_WORLD);
+        ParticleSystem world(kMainWorld);
         world.setUp();
         world.addTmpForce(new Probe(moved));
         world.getWorker()->doStep();
@@ -54,10 +54,10 @@ long threadCount() {
 TEST(WorkerTest, DestroyedWorldsLeaveNoThreadBehind) {
     // A sanitizer runtime may start a thread of its own with the first thread
     // the process makes: let one world come and go before counting.
-    delete new ParticleSystem(MAIN_WORLD);
+    delete new ParticleSystem(kMainWorld);
     const long before = threadCount();
     for (int n = 0; n < 16; ++n) {
-        ParticleSystem* world = new ParticleSystem(n % 2 ? MAIN_WORLD : BRAID_WORLD);
+        ParticleSystem* world = new ParticleSystem(n % 2 ? kMainWorld : kBraidWorld);
         world->setUp();
         EXPECT_EQ(threadCount(), before + 1);
         world->tearDown();
