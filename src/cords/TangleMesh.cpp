@@ -164,13 +164,13 @@ void TangleMesh::build(std::vector<TangleVertex>& vertices, std::vector<uint32_t
 
 void TangleMesh::setUp() {
     rings = kRings;
-    std::vector<TangleVertex> _v;
+    std::vector<TangleVertex> vertices;
     std::vector<uint32_t> indices;
-    build(_v, indices);
-    ZQ_ASSERT(_v.size());
+    build(vertices, indices);
+    ZQ_ASSERT(!vertices.empty());
 
     generateMeshBuffers(vertexBuffer, indexBuffer);
-    uploadMeshBuffers(vertexBuffer, _v.data(), _v.size() * sizeof(TangleVertex), indexBuffer, indices.data(),
+    uploadMeshBuffers(vertexBuffer, vertices.data(), vertices.size() * sizeof(TangleVertex), indexBuffer, indices.data(),
                       indices.size() * sizeof(uint32_t), GL_STATIC_DRAW);
 }
 
