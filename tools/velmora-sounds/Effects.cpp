@@ -16,8 +16,8 @@ namespace {
 // clang-format off
 const std::vector<EffectFamily> kFamilies = {
 //   family        wave         sec   att    decay  midi  step  glide second noise cutoff echo  heard
-    {"score",      Wave::Sine,  0.55f, 0.004f, 0.16f, 84.0f, 4.0f, 0.0f, 7.0f, 0.00f,    0.0f, 0.25f, "points counting: a bright two-note chime, higher for each"},
-    {"beep",       Wave::Sine,  0.14f, 0.003f, 0.06f, 93.0f, 0.0f, 0.0f, 0.0f, 0.00f,    0.0f, 0.00f, "a clean interface beep"},
+    {"score",      Wave::Sine,  0.55f, 0.010f, 0.16f, 84.0f, 4.0f, 0.0f, 7.0f, 0.00f,    0.0f, 0.25f, "points counting: a bright two-note chime, higher for each"},
+    {"beep",       Wave::Sine,  0.14f, 0.008f, 0.06f, 93.0f, 0.0f, 0.0f, 0.0f, 0.00f,    0.0f, 0.00f, "a clean interface beep"},
     {"stringIn",   Wave::Pluck, 0.90f, 0.080f, 0.40f, 52.0f, 0.0f, 12.0f,0.0f, 0.15f, 3500.0f, 0.20f, "a cord arriving: a pluck that rises an octave"},
     {"stringOut",  Wave::Pluck, 0.90f, 0.004f, 0.35f, 64.0f, 0.0f,-12.0f,0.0f, 0.15f, 3500.0f, 0.20f, "a cord leaving: a pluck that falls an octave"},
     {"ignition",   Wave::Saw,   0.70f, 0.050f, 0.25f, 55.0f, 0.5f, 14.0f,0.0f, 0.60f, 5000.0f, 0.15f, "a hologram igniting: a rising hiss with a tone inside"},
@@ -34,7 +34,7 @@ const std::vector<EffectFamily> kFamilies = {
     {"Drag2",      Wave::Saw,   0.60f, 0.080f, 0.25f, 48.0f, 1.5f, 5.0f, 0.0f, 0.35f, 1500.0f, 0.00f, "a heavier stretch, darker"},
     {"Drag3",      Wave::Square,0.50f, 0.050f, 0.20f, 60.0f, 1.5f, 8.0f, 0.0f, 0.20f, 3000.0f, 0.00f, "a hollow, reedy stretch"},
     {"Drag4",      Wave::Saw,   0.65f, 0.090f, 0.28f, 43.0f, 1.5f, 6.0f, 0.0f, 0.40f, 1200.0f, 0.00f, "a low rubbery stretch"},
-    {"confirm",    Wave::Sine,  0.60f, 0.003f, 0.10f, 79.0f, 0.0f, 0.0f, 5.0f, 0.00f,    0.0f, 0.45f, "the timer's tick: a wet two-note confirm"},
+    {"confirm",    Wave::Sine,  0.60f, 0.010f, 0.10f, 79.0f, 0.0f, 0.0f, 5.0f, 0.00f,    0.0f, 0.45f, "the timer's tick: a wet two-note confirm"},
 };
 // clang-format on
 

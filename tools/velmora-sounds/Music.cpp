@@ -63,7 +63,7 @@ public:
         float attack = 0.005f, decay = 0.3f, tail = 0.0f;
         switch (voice) {
         case Voice::Pad: attack = 0.8f; decay = 1e6f; tail = 1.2f; break;
-        case Voice::Bass: decay = 0.25f; break;
+        case Voice::Bass: decay = std::max(0.25f, static_cast<float>(seconds) * 0.4f); break; // held bass notes ring on
         case Voice::Bell: decay = 0.9f; tail = 2.5f; break;
         case Voice::Brass: attack = 0.03f; decay = 0.6f; tail = 0.3f; break;
         case Voice::Kick: decay = 0.12f; break;
