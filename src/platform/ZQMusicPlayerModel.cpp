@@ -80,7 +80,6 @@ bool ZQMusicPlayerModel::ensureSource() {
 }
 
 bool ZQMusicPlayerModel::fill(ALuint buffer) {
-    static thread_local std::vector<int16_t> scratch;
     scratch.resize(static_cast<size_t>(kBufferFrames * channels));
     const size_t slot = static_cast<size_t>(std::find(buffers.begin(), buffers.end(), buffer) - buffers.begin());
     bufferStart[slot] = readFrame;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct sf_private_tag;
 
@@ -76,6 +77,7 @@ private:
     int64_t frames = 0;     // the piece's length
     int64_t readFrame = 0;  // the next frame fill() reads
     int64_t heardFrame = 0; // where a stopped piece resumes
+    std::vector<int16_t> scratch; // one buffer's samples on their way to OpenAL
     std::string path;
     bool loop = false;
     float gain = 1.0f;

@@ -81,7 +81,15 @@ TEST_F(EffectsOnLoopback, ReleasedSourcesQueueBehindTheIdleOnes) {
     audio.render(LoopbackAudio::kRate / 2);
     fx.doStep();
     EXPECT_EQ(fx.idleSources().back(), first);
-    EXPECT_NE(fx.play("button_46", false, 1.0f, 0, 0, 0, nullptr, false), first);
+    ZQSoundSource* second = fx.play("button_46", false, 1.0f, 0, 0, 0, nullptr, false);
+    EXPECT_NE(second, first);
+    // Stopping by name frees the source at the next step.
+    EXPECT_TRUE(fx.stop("button_46"));
+    EXPECT_FALSE(fx.stop("button_46"));
+    EXPECT_FALSE(fx.isPlaying("button_46"));
+    fx.doStep();
+    EXPECT_EQ(fx.idleSources().back(), second);
+    EXPECT_EQ(fx.idleSources().size(), 16u);
 }
 
 TEST_F(EffectsOnLoopback, AMissingFileIsSilentAndItsSourceIsFreedAtTheNextStep) {
