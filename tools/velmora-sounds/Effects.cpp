@@ -10,7 +10,7 @@ namespace VelmoraSounds {
 
 namespace {
 
-// The strings are pulled: a pluck whose number climbs a pentatonic-ish ladder
+// The strings are pulled: a pluck whose number climbs a whole-tone ladder
 // (two semitones a step), each set with its own body. The drags are the same
 // cords stretched: a bowed, creaking saw that bends upward while held.
 // clang-format off
@@ -18,8 +18,8 @@ const std::vector<EffectFamily> kFamilies = {
 //   family        wave         sec   att    decay  midi  step  glide second noise cutoff echo  heard
     {"score",      Wave::Sine,  0.55f, 0.010f, 0.16f, 84.0f, 4.0f, 0.0f, 7.0f, 0.00f,    0.0f, 0.25f, "points counting: a bright two-note chime, higher for each"},
     {"beep",       Wave::Sine,  0.14f, 0.008f, 0.06f, 93.0f, 0.0f, 0.0f, 0.0f, 0.00f,    0.0f, 0.00f, "a clean interface beep"},
-    {"stringIn",   Wave::Pluck, 0.90f, 0.080f, 0.40f, 52.0f, 0.0f, 12.0f,0.0f, 0.15f, 3500.0f, 0.20f, "a cord arriving: a pluck that rises an octave"},
-    {"stringOut",  Wave::Pluck, 0.90f, 0.004f, 0.35f, 64.0f, 0.0f,-12.0f,0.0f, 0.15f, 3500.0f, 0.20f, "a cord leaving: a pluck that falls an octave"},
+    {"stringIn",   Wave::Pluck, 0.90f, 0.080f, 0.40f, 52.0f, 0.0f, 12.0f,0.0f, 0.05f, 3500.0f, 0.20f, "a cord arriving: a pluck that rises an octave"},
+    {"stringOut",  Wave::Pluck, 0.90f, 0.004f, 0.35f, 64.0f, 0.0f,-12.0f,0.0f, 0.05f, 3500.0f, 0.20f, "a cord leaving: a pluck that falls an octave"},
     {"ignition",   Wave::Saw,   0.70f, 0.050f, 0.25f, 55.0f, 0.5f, 14.0f,0.0f, 0.60f, 5000.0f, 0.15f, "a hologram igniting: a rising hiss with a tone inside"},
     {"button",     Wave::Square,0.12f, 0.002f, 0.035f,76.0f, 0.0f, 0.0f, 0.0f, 0.05f, 4000.0f, 0.00f, "a short button click"},
     {"swish18",    Wave::Sine,  0.45f, 0.150f, 0.15f, 86.0f, 0.0f,-10.0f,0.0f, 0.95f,    0.0f, 0.00f, "a falling swish of air"},
