@@ -13,10 +13,16 @@ void ZQGestureRecognizer::touchesBegan(const ZQTouchSet& touches) {
     }
 }
 
+// A finger the window system never reported down (it went down before the
+// window had the focus) is no part of any sequence here.
+bool ZQGestureRecognizer::isDown(int64_t id) const {
+    return std::find(down.begin(), down.end(), id) != down.end();
+}
+
 void ZQGestureRecognizer::touchesMoved(const ZQTouchSet& touches) {
     seen(touches);
     for (const ZQTouch& touch : touches) {
-        if (!done) {
+        if (!done && isDown(touch.id)) {
             moved(touch);
         }
     }
@@ -25,7 +31,7 @@ void ZQGestureRecognizer::touchesMoved(const ZQTouchSet& touches) {
 void ZQGestureRecognizer::touchesEnded(const ZQTouchSet& touches) {
     seen(touches);
     for (const ZQTouch& touch : touches) {
-        if (!done) {
+        if (!done && isDown(touch.id)) {
             ended(touch);
         }
         lift(touch);
@@ -43,8 +49,6 @@ void ZQGestureRecognizer::touchesCancelled(const ZQTouchSet& touches) {
 
 void ZQGestureRecognizer::lift(const ZQTouch& touch) {
     const auto it = std::find(down.begin(), down.end(), touch.id);
-    // A finger the window system never reported down (it went down before
-    // the window had focus) cannot end a sequence it was not part of.
     if (it == down.end()) {
         return;
     }

@@ -60,6 +60,7 @@ protected:
     bool done = false;
 
 private:
+    bool isDown(int64_t id) const;
     void lift(const ZQTouch& touch);
     std::vector<int64_t> down;
 };
