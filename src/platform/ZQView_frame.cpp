@@ -43,8 +43,9 @@ void ZQView::moveToForeground() {
 }
 
 void ZQView::runGc() {
-    // The caption textures no model shows are released here too once the
-    // caption box exists; until then the sound buffers are all there is.
+    // Once the caption box exists, the caption textures no model shows are
+    // released here too (releaseUnshownCaptions over the box's names and
+    // entries); until then the sound buffers are all there is.
     ZQ::SoundGateway::instance()->purge();
 }
 
