@@ -41,8 +41,8 @@ template <class Maker>
 void makeEngineModels(const ZQ::DeviceProfile& profile) {
     using namespace ZQ;
     Globals& g = gGlobals;
-    auto add = [&g](auto* model) {
-        g.models.push_back(model);
+    auto add = [](auto* model) {
+        gGlobals.models.push_back(model);
         return model;
     };
     g.graspModel = add(Maker::template make<GraspModel>());

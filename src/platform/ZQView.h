@@ -35,7 +35,7 @@ struct DeviceProfile;
 //
 // Threads: main thread only. The models' workers are started during the
 // construction and joined by the destruction.
-class ZQView : public ZQGestureTarget {
+class ZQView final : public ZQGestureTarget {
 public:
     // frame: the view's size in points; scale: pixels per point. Builds and
     // sets up the engine and draws one frame.

@@ -13,10 +13,16 @@ double seconds(uint32_t ticks) {
     return static_cast<double>(ticks) / 1000.0;
 }
 
+// The size of the window an event belongs to; a touch screen SDL has not
+// tied to a window (id 0) touches the focused one.
 PVRTVec2 windowSize(uint32_t windowID) {
     int width = 0;
     int height = 0;
-    if (SDL_Window* window = SDL_GetWindowFromID(windowID)) {
+    SDL_Window* window = SDL_GetWindowFromID(windowID);
+    if (window == nullptr) {
+        window = SDL_GetKeyboardFocus();
+    }
+    if (window != nullptr) {
         SDL_GetWindowSize(window, &width, &height);
     }
     return PVRTVec2(static_cast<float>(width), static_cast<float>(height));
