@@ -122,7 +122,7 @@ TEST_F(MotionParallaxTest, WithoutASensorOrWithTheEffectOffTheVectorIsZero) {
     EXPECT_EQ(ZQ::gGlobals.parallax, PVRTVec3());
 }
 
-TEST(WindowEventsTest, WindowPositionsMapThroughTheLetterboxToPoints) {
+TEST(WindowMappingTest, WindowPositionsMapThroughTheLetterboxToPoints) {
     const PVRTVec2 frame(375.0f, 667.0f);
     // A window of the frame's own aspect at half size.
     EXPECT_EQ(ZQWindowEvents::toPoints(PVRTVec2(0.0f, 0.0f), frame * 0.5f, frame), PVRTVec2(0.0f, 0.0f));
