@@ -138,7 +138,3 @@ void ZQEGLContext::presentRenderbuffer() {
     windowCopy->copy(drawableWidth(), drawableHeight());
     backend->swap();
 }
-
-bool ZQEGLContext::pumpEvents() {
-    return backend->pumpEvents();
-}

@@ -70,9 +70,6 @@ public:
     // window and swaps; GL bindings and switches are left as they were.
     // Headless: nothing.
     void presentRenderbuffer();
-    // Window: handles the window system's events; false once the player has
-    // closed the window. Headless: always true.
-    bool pumpEvents();
 
 private:
     ZQEGLContext(const Options& options, std::unique_ptr<ZQEGLBackend> backend);

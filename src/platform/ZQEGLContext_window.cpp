@@ -43,20 +43,9 @@ public:
 
     void swap() override { SDL_GL_SwapWindow(window); }
 
-    bool pumpEvents() override {
-        SDL_Event event;
-        while (SDL_PollEvent(&event) != 0) {
-            if (event.type == SDL_QUIT) {
-                open = false;
-            }
-        }
-        return open;
-    }
-
 private:
     SDL_Window* window;
     SDL_GLContext context;
-    bool open = true;
 };
 
 } // namespace
