@@ -14,6 +14,9 @@
 //
 // The thresholds are what a phone user expects of a swipe and a tap; all are
 // in points and seconds.
+//
+// Ownership: the view owns its recognisers; a recogniser refers to its
+// target and owns nothing. Threads: main thread only, between frames.
 
 // A swipe: one finger travelling fast along one axis.
 inline constexpr float kSwipeMinDistance = 50.0f; // travel along the direction

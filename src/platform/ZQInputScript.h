@@ -21,6 +21,8 @@ class ZQView;
 // one; touches of one kind on consecutive lines of one frame arrive together,
 // as fingers moving at once do. A touch's time is its frame's. '#' starts a
 // comment; frames never go back.
+//
+// Ownership: holds its events only. Threads: main thread, between frames.
 class ZQInputScript {
 public:
     struct Event {
