@@ -73,7 +73,8 @@ void BM_ViewStartToFirstFrame(benchmark::State& state) {
     }
     const ZQ::Globals saved = ZQ::gGlobals;
     for (auto _ : state) {
-        auto view = std::make_unique<ZQView>(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        auto view =
+            std::make_unique<ZQView>(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
         // The tear-down is not part of the start.
         state.PauseTiming();
         view.reset();

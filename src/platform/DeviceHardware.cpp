@@ -62,8 +62,8 @@ std::string getSysInfoByName(std::string_view name) {
     // never climb out of /proc/sys.
     bool afterDot = true;
     for (char c : name) {
-        const bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-                          c == '-';
+        const bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                          c == '_' || c == '-';
         if (!(word || (c == '.' && !afterDot))) {
             return {};
         }
@@ -90,7 +90,8 @@ uint32_t deviceFamily(std::string_view identifier) {
 uint32_t getSysInfo(unsigned selector) {
     struct sysinfo memory {};
     switch (selector) {
-    case kCpuCount: return saturated(static_cast<uint64_t>(std::max(0L, sysconf(_SC_NPROCESSORS_ONLN))));
+    case kCpuCount:
+        return saturated(static_cast<uint64_t>(std::max(0L, sysconf(_SC_NPROCESSORS_ONLN))));
     case kTotalMemory:
     case kUserMemory:
         if (sysinfo(&memory) != 0) {
@@ -105,18 +106,21 @@ uint32_t getSysInfo(unsigned selector) {
     }
     case kMaxSocketBufferSize:
         return saturated(std::strtoull(getSysInfoByName("net.core.rmem_max").c_str(), nullptr, 10));
-    default: return 0; // the bus frequency among them: Linux does not tell it
+    default:
+        return 0; // the bus frequency among them: Linux does not tell it
     }
 }
 
 std::optional<uint64_t> totalDiskSpace() {
     const auto info = homeFileSystem();
-    return info ? std::optional<uint64_t>(static_cast<uint64_t>(info->f_blocks) * info->f_frsize) : std::nullopt;
+    return info ? std::optional<uint64_t>(static_cast<uint64_t>(info->f_blocks) * info->f_frsize)
+                : std::nullopt;
 }
 
 std::optional<uint64_t> freeDiskSpace() {
     const auto info = homeFileSystem();
-    return info ? std::optional<uint64_t>(static_cast<uint64_t>(info->f_bavail) * info->f_frsize) : std::nullopt;
+    return info ? std::optional<uint64_t>(static_cast<uint64_t>(info->f_bavail) * info->f_frsize)
+                : std::nullopt;
 }
 
 bool hasRetinaDisplay(float screenScale) {

@@ -36,12 +36,24 @@ inline constexpr unsigned kBusFrequency = 14;
 inline constexpr unsigned kCpuFrequency = 15;
 uint32_t getSysInfo(unsigned selector);
 
-inline uint32_t cpuFrequency() { return getSysInfo(kCpuFrequency); }
-inline uint32_t busFrequency() { return getSysInfo(kBusFrequency); }
-inline uint32_t cpuCount() { return getSysInfo(kCpuCount); }
-inline uint32_t totalMemory() { return getSysInfo(kTotalMemory); }
-inline uint32_t userMemory() { return getSysInfo(kUserMemory); }
-inline uint32_t maxSocketBufferSize() { return getSysInfo(kMaxSocketBufferSize); }
+inline uint32_t cpuFrequency() {
+    return getSysInfo(kCpuFrequency);
+}
+inline uint32_t busFrequency() {
+    return getSysInfo(kBusFrequency);
+}
+inline uint32_t cpuCount() {
+    return getSysInfo(kCpuCount);
+}
+inline uint32_t totalMemory() {
+    return getSysInfo(kTotalMemory);
+}
+inline uint32_t userMemory() {
+    return getSysInfo(kUserMemory);
+}
+inline uint32_t maxSocketBufferSize() {
+    return getSysInfo(kMaxSocketBufferSize);
+}
 
 // Bytes of the file system holding the home directory; absent when it
 // cannot be asked.

@@ -140,24 +140,26 @@ int run(const ZQLaunch& launch) {
         // of every change after that.
         delegate.applicationDidBecomeActive();
         if (launch.headless) {
-            runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames, launch.realtime);
+            runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames,
+                            launch.realtime);
             if (!launch.screenshot.empty() && !writeScreenshot(view, launch.screenshot)) {
                 status = 1;
             }
         } else {
             ZQWindowEvents events(view, delegate, kFramePoints);
             const int32_t start = ZQ::gGlobals.frameCount - 1;
-            runWindowLoop(view, events,
-                          [&] { return launch.frames < 0 || ZQ::gGlobals.frameCount - start < launch.frames; });
+            runWindowLoop(view, events, [&] {
+                return launch.frames < 0 || ZQ::gGlobals.frameCount - start < launch.frames;
+            });
         }
         const PVRTVec2 size = view.screenSize();
         if (launch.headless) {
             std::printf("Velmora: %d frames drawn headless at %d x %d.\n", ZQ::gGlobals.frameCount,
                         static_cast<int>(size.x), static_cast<int>(size.y));
         } else {
-            std::printf("Velmora: %d frames drawn at %d x %d in a window of %d x %d.\n", ZQ::gGlobals.frameCount,
-                        static_cast<int>(size.x), static_cast<int>(size.y), context->drawableWidth(),
-                        context->drawableHeight());
+            std::printf("Velmora: %d frames drawn at %d x %d in a window of %d x %d.\n",
+                        ZQ::gGlobals.frameCount, static_cast<int>(size.x), static_cast<int>(size.y),
+                        context->drawableWidth(), context->drawableHeight());
         }
     }
     return status;

@@ -14,10 +14,10 @@ class ZQWindowEvents;
 // How the game was started (the command line).
 struct ZQLaunch {
     bool headless = false;
-    long frames = -1;        // stop once this many frames are drawn; -1: until the window closes
-    bool realtime = false;   // headless at the frame rate instead of as fast as it can
-    std::string screenshot;  // PNG of the last frame, when not empty
-    std::string input;       // touches and gestures to replay (headless), when not empty
+    long frames = -1;       // stop once this many frames are drawn; -1: until the window closes
+    bool realtime = false;  // headless at the frame rate instead of as fast as it can
+    std::string screenshot; // PNG of the last frame, when not empty
+    std::string input;      // touches and gestures to replay (headless), when not empty
 };
 
 // The application around the view: makes the GL context (a window, or none

@@ -16,8 +16,8 @@
 // grows the map nor leaves empty slots behind for the tear-down to trip over.
 // A released name's slot is erased.
 template <class Names, class Entries, class Release>
-void releaseUnshownCaptions(const Names& names, Entries& entries, const std::unordered_set<std::string>& shown,
-                            Release release) {
+void releaseUnshownCaptions(const Names& names, Entries& entries,
+                            const std::unordered_set<std::string>& shown, Release release) {
     for (const std::string& name : names) {
         const auto it = entries.find(name);
         if (it == entries.end() || it->second == nullptr || shown.count(name) != 0) {

@@ -3,8 +3,8 @@
 #include "engine/Assert.h"
 
 ZQDisplayLink::ZQDisplayLink(int frameInterval)
-    : framePeriod(std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(
-          std::chrono::seconds(1)) * frameInterval / kRefreshRate)) {
+    : framePeriod(std::chrono::duration_cast<Clock::duration>(
+          std::chrono::nanoseconds(std::chrono::seconds(1)) * frameInterval / kRefreshRate)) {
     ZQ_ASSERT(frameInterval > 0);
 }
 

@@ -83,9 +83,9 @@ std::unique_ptr<ZQEGLBackend> makeWindowBackend(const ZQEGLContext::Options& opt
     int width = options.width;
     int height = options.height;
     fitToDisplay(width, height);
-    SDL_Window* window =
-        SDL_CreateWindow(options.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                         SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+    SDL_Window* window = SDL_CreateWindow(
+        options.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+        SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (window == nullptr) {
         failure = sdlFailure("SDL_CreateWindow with OpenGL ES");
         SDL_QuitSubSystem(SDL_INIT_VIDEO);

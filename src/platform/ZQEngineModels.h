@@ -22,8 +22,7 @@
 // construction, set-up, steps and tear-down is seen through the objects' own
 // calls.
 struct ZQPlainMaker {
-    template <class T, class... Arguments>
-    static T* make(Arguments&&... arguments) {
+    template <class T, class... Arguments> static T* make(Arguments&&... arguments) {
         return new T(std::forward<Arguments>(arguments)...);
     }
 };
@@ -37,8 +36,7 @@ struct ZQPlainMaker {
 // and caption after the tangle, cone after the cord, cursor, balloon,
 // relief, room, hologram, tile and gauge after the cord mesh, the calm-strings
 // score last).
-template <class Maker>
-void makeEngineModels(const ZQ::DeviceProfile& profile) {
+template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     using namespace ZQ;
     Globals& g = gGlobals;
     auto add = [](auto* model) {

@@ -77,10 +77,18 @@ void ZQSwipeGestureRecognizer::moved(const ZQTouch& touch) {
     float along = 0.0f;
     float across = 0.0f;
     switch (swipeDirection) {
-    case kSwipeRight: along = d.x, across = d.y; break;
-    case kSwipeLeft: along = -d.x, across = d.y; break;
-    case kSwipeUp: along = -d.y, across = d.x; break; // y grows downwards
-    default: along = d.y, across = d.x; break;
+    case kSwipeRight:
+        along = d.x, across = d.y;
+        break;
+    case kSwipeLeft:
+        along = -d.x, across = d.y;
+        break;
+    case kSwipeUp:
+        along = -d.y, across = d.x;
+        break; // y grows downwards
+    default:
+        along = d.y, across = d.x;
+        break;
     }
     const double elapsed = touch.timestamp - startTime;
     if (along < kSwipeMinDistance) {

@@ -53,8 +53,7 @@ bool isTouch(Kind kind) {
     return kind == Kind::Began || kind == Kind::Moved || kind == Kind::Ended || kind == Kind::Cancelled;
 }
 
-template <class T>
-bool readNumber(const std::string& text, T& out) {
+template <class T> bool readNumber(const std::string& text, T& out) {
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, out);
     return !text.empty() && ec == std::errc() && ptr == end;
@@ -66,7 +65,8 @@ bool readSize(const std::string& text, float& out) {
 
 // One line's event; false with the reason.
 bool parseLine(const std::vector<std::string>& words, ZQInputScript::Event& event, std::string& why) {
-    if (words.size() < 2 || !readNumber(words[0], event.frame) || event.frame < 0 || event.frame > kMaxFrame) {
+    if (words.size() < 2 || !readNumber(words[0], event.frame) || event.frame < 0 ||
+        event.frame > kMaxFrame) {
         why = "expected a frame from 0 to 10000000 and an event";
         return false;
     }
@@ -183,7 +183,8 @@ void ZQInputScript::deliver(ZQView& view, int32_t framesDrawn, double secondsPer
             continue;
         }
         ZQTouchSet touches;
-        for (; next < list.size() && list[next].frame == first.frame && list[next].kind == first.kind; ++next) {
+        for (; next < list.size() && list[next].frame == first.frame && list[next].kind == first.kind;
+             ++next) {
             const Event& e = list[next];
             ZQTouch touch;
             touch.id = e.finger;
@@ -195,10 +196,18 @@ void ZQInputScript::deliver(ZQView& view, int32_t framesDrawn, double secondsPer
             touches.push_back(touch);
         }
         switch (first.kind) {
-        case Kind::Began: view.touchesBegan(touches); break;
-        case Kind::Moved: view.touchesMoved(touches); break;
-        case Kind::Ended: view.touchesEnded(touches); break;
-        default: view.touchesCancelled(touches); break;
+        case Kind::Began:
+            view.touchesBegan(touches);
+            break;
+        case Kind::Moved:
+            view.touchesMoved(touches);
+            break;
+        case Kind::Ended:
+            view.touchesEnded(touches);
+            break;
+        default:
+            view.touchesCancelled(touches);
+            break;
         }
     }
 }

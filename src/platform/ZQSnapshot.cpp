@@ -74,7 +74,8 @@ bool writePng(const std::string& path, const ZQImage& image, std::string& error)
         error = "there is no picture to write";
         return false;
     }
-    std::vector<uint8_t> rgb(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3);
+    std::vector<uint8_t> rgb(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) *
+                             3);
     for (std::size_t i = 0, n = rgb.size() / 3; i < n; ++i) {
         std::memcpy(&rgb[i * 3], &image.rgba[i * 4], 3);
     }

@@ -14,7 +14,8 @@ struct ZQImage {
     // The pixel at column x, row y from the top.
     const uint8_t* pixel(int x, int y) const {
         return &rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                      static_cast<std::size_t>(x)) * 4];
+                      static_cast<std::size_t>(x)) *
+                     4];
     }
 };
 

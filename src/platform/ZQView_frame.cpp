@@ -6,7 +6,6 @@
 #include "platform/ZQEGLContext.h"
 #include "render/Render.h"
 
-
 void ZQView::drawView() {
     // A desktop has no attitude sensor: the refresh holds the vector at zero.
     motionParallax.motionRefresh(std::nullopt, false);

@@ -44,14 +44,21 @@ PVRTVec2 ZQWindowEvents::toPoints(PVRTVec2 position, PVRTVec2 size, PVRTVec2 fra
 
 bool ZQWindowEvents::handle(const SDL_Event& event) {
     switch (event.type) {
-    case SDL_QUIT: return false;
+    case SDL_QUIT:
+        return false;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
-    case SDL_MOUSEMOTION: mouse(event); break;
+    case SDL_MOUSEMOTION:
+        mouse(event);
+        break;
     case SDL_FINGERDOWN:
     case SDL_FINGERMOTION:
-    case SDL_FINGERUP: finger(event); break;
-    case SDL_WINDOWEVENT: window(event); break;
+    case SDL_FINGERUP:
+        finger(event);
+        break;
+    case SDL_WINDOWEVENT:
+        window(event);
+        break;
     case SDL_KEYDOWN:
         if (event.key.keysym.sym == SDLK_F11 && event.key.repeat == 0) {
             if (SDL_Window* w = SDL_GetWindowFromID(event.key.windowID)) {
@@ -60,7 +67,8 @@ bool ZQWindowEvents::handle(const SDL_Event& event) {
             }
         }
         break;
-    default: break;
+    default:
+        break;
     }
     return true;
 }
@@ -80,8 +88,9 @@ void ZQWindowEvents::mouse(const SDL_Event& event) {
         if (it == held.end()) {
             return; // hovering, no button held
         }
-        touch.location = toPoints(PVRTVec2(static_cast<float>(event.motion.x), static_cast<float>(event.motion.y)),
-                                  windowSize(event.motion.windowID), frame);
+        touch.location =
+            toPoints(PVRTVec2(static_cast<float>(event.motion.x), static_cast<float>(event.motion.y)),
+                     windowSize(event.motion.windowID), frame);
         *it = touch;
         view.touchesMoved({touch});
         return;
@@ -89,11 +98,12 @@ void ZQWindowEvents::mouse(const SDL_Event& event) {
     if (event.button.button != SDL_BUTTON_LEFT) {
         return;
     }
-    touch.location = toPoints(PVRTVec2(static_cast<float>(event.button.x), static_cast<float>(event.button.y)),
-                              windowSize(event.button.windowID), frame);
+    touch.location =
+        toPoints(PVRTVec2(static_cast<float>(event.button.x), static_cast<float>(event.button.y)),
+                 windowSize(event.button.windowID), frame);
     if (event.type == SDL_MOUSEBUTTONDOWN) {
-        const bool onView = touch.location.x >= 0.0f && touch.location.y >= 0.0f && touch.location.x < frame.x &&
-                            touch.location.y < frame.y;
+        const bool onView = touch.location.x >= 0.0f && touch.location.y >= 0.0f &&
+                            touch.location.x < frame.x && touch.location.y < frame.y;
         if (it == held.end() && onView) {
             held.push_back(touch);
             view.touchesBegan({touch});
@@ -139,7 +149,9 @@ void ZQWindowEvents::window(const SDL_Event& event) {
         cancelHeld(timestamp);
         delegate.applicationWillResignActive();
         break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED: delegate.applicationDidBecomeActive(); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        delegate.applicationDidBecomeActive();
+        break;
     case SDL_WINDOWEVENT_MINIMIZED:
         minimised = true;
         delegate.applicationDidEnterBackground();
@@ -151,7 +163,8 @@ void ZQWindowEvents::window(const SDL_Event& event) {
             delegate.applicationWillEnterForeground();
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

@@ -7,22 +7,23 @@
 namespace {
 
 void printUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "usage: velmora [--frames N]\n"
-                 "       velmora --headless [--frames N] [--screenshot FILE.png] [--input FILE] [--realtime]\n"
-                 "  --headless         draw without a window or display (EGL surfaceless); %ld frames unless "
-                 "--frames\n"
-                 "  --frames N         stop once N frames are drawn (N >= 1)\n"
-                 "  --screenshot FILE  write the last frame as a PNG (headless)\n"
-                 "  --input FILE       replay timed touches and gestures (headless); one event a line:\n"
-                 "                       FRAME began|moved|ended|cancelled FINGER X Y [RADIUS [TOLERANCE]]\n"
-                 "                       FRAME swipe X Y right|left|up|down\n"
-                 "                       FRAME tap X Y [RADIUS]\n"
-                 "                       FRAME doubletap X Y\n"
-                 "                     in points from the top-left corner of the 375 x 667 point screen\n"
-                 "  --realtime         headless at 30 frames per second instead of as fast as it can\n"
-                 "In a window: the left mouse button is a finger, F11 switches to the full screen.\n",
-                 ZQApplication::kHeadlessFrames);
+    std::fprintf(
+        out,
+        "usage: velmora [--frames N]\n"
+        "       velmora --headless [--frames N] [--screenshot FILE.png] [--input FILE] [--realtime]\n"
+        "  --headless         draw without a window or display (EGL surfaceless); %ld frames unless "
+        "--frames\n"
+        "  --frames N         stop once N frames are drawn (N >= 1)\n"
+        "  --screenshot FILE  write the last frame as a PNG (headless)\n"
+        "  --input FILE       replay timed touches and gestures (headless); one event a line:\n"
+        "                       FRAME began|moved|ended|cancelled FINGER X Y [RADIUS [TOLERANCE]]\n"
+        "                       FRAME swipe X Y right|left|up|down\n"
+        "                       FRAME tap X Y [RADIUS]\n"
+        "                       FRAME doubletap X Y\n"
+        "                     in points from the top-left corner of the 375 x 667 point screen\n"
+        "  --realtime         headless at 30 frames per second instead of as fast as it can\n"
+        "In a window: the left mouse button is a finger, F11 switches to the full screen.\n",
+        ZQApplication::kHeadlessFrames);
 }
 
 // The value after option i, or null (with a message) when there is none.
@@ -51,7 +52,8 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             char* end = nullptr;
             launch.frames = std::strtol(value, &end, 10);
             if (*end != '\0' || launch.frames < 1) {
-                std::fprintf(stderr, "velmora: --frames needs a whole number of frames, 1 or more, not \"%s\"\n",
+                std::fprintf(stderr,
+                             "velmora: --frames needs a whole number of frames, 1 or more, not \"%s\"\n",
                              value);
                 return false;
             }

@@ -17,7 +17,7 @@ TEST(CaptionReleaseTest, UnshownCaptionsAreFreedAndTheMapNeverGrows) {
     // Names the box has heard of: two rendered and shown, two rendered and
     // not shown, two never rendered (no slot), one with an empty slot left
     // by older code.
-    const std::vector<std::string> names = {"menu_play", "timer_12", "score_3", "tip_drag",
+    const std::vector<std::string> names = {"menu_play", "timer_12", "score_3",   "tip_drag",
                                             "menu_map",  "story_1",  "award_gold"};
     std::map<std::string, Entry*> entries;
     for (const char* name : {"menu_play", "timer_12", "score_3", "tip_drag"}) {

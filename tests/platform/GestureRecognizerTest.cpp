@@ -49,16 +49,20 @@ protected:
     }
 
     void began(const ZQTouchSet& t) {
-        for (auto& r : recognizers) r->touchesBegan(t);
+        for (auto& r : recognizers)
+            r->touchesBegan(t);
     }
     void moved(const ZQTouchSet& t) {
-        for (auto& r : recognizers) r->touchesMoved(t);
+        for (auto& r : recognizers)
+            r->touchesMoved(t);
     }
     void ended(const ZQTouchSet& t) {
-        for (auto& r : recognizers) r->touchesEnded(t);
+        for (auto& r : recognizers)
+            r->touchesEnded(t);
     }
     void cancelled(const ZQTouchSet& t) {
-        for (auto& r : recognizers) r->touchesCancelled(t);
+        for (auto& r : recognizers)
+            r->touchesCancelled(t);
     }
 
     // One finger from `from` to `to` in `seconds`, reported in `steps` moves.

@@ -81,9 +81,9 @@ TEST_F(InputReplayTest, TouchesGoThroughTheRecognisersAndGesturesStraightToTheEn
     EXPECT_EQ(input.inputs, together);
     script.deliver(*view, 20, secondsPerFrame, 36.0f);
     EXPECT_TRUE(script.finished());
-    const std::vector<std::string> calls = {"touchBegan", "touchBegan", "touchMoved", "touchEnded", "touchEnded",
-                                            "touchBegan", "touchEnded", "tap",        "swipe",      "tap",
-                                            "doubleTap"};
+    const std::vector<std::string> calls = {"touchBegan", "touchBegan", "touchMoved", "touchEnded",
+                                            "touchEnded", "touchBegan", "touchEnded", "tap",
+                                            "swipe",      "tap",        "doubleTap"};
     EXPECT_EQ(input.calls(), calls) << "two fingers make no tap; the lone quick touch does";
     EXPECT_EQ(input.inputs[7].point, PVRTVec2(100.0f, 960.0f - 100.0f));
     EXPECT_EQ(input.inputs[8].value, 4.0f);

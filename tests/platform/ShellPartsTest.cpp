@@ -75,7 +75,8 @@ TEST(LanguageTest, TheFirstVariableNamingAGameLanguageWins) {
     EXPECT_EQ(languageWith({{"LANG", "it_IT.UTF-8"}, {"LC_MESSAGES", "ja_JP.UTF-8"}}), "ja");
     EXPECT_EQ(languageWith({{"LANG", "it_IT"}, {"LC_ALL", "de_DE@euro"}, {"LANGUAGE", "es:fr:en"}}), "fr");
     // Variables that name no language of the game are passed over.
-    EXPECT_EQ(languageWith({{"LANGUAGE", ""}, {"LC_ALL", "C"}, {"LC_MESSAGES", "es_ES"}, {"LANG", "de_AT"}}), "de");
+    EXPECT_EQ(languageWith({{"LANGUAGE", ""}, {"LC_ALL", "C"}, {"LC_MESSAGES", "es_ES"}, {"LANG", "de_AT"}}),
+              "de");
     EXPECT_EQ(languageWith({{"LANG", "POSIX"}}), "en");
     EXPECT_EQ(languageWith({{"LANG", "pt_BR.UTF-8"}}), "en");
     EXPECT_EQ(languageWith({{"LANG", "english"}}), "en") << "only exact codes match";
@@ -126,7 +127,8 @@ TEST(WindowMappingTest, WindowPositionsMapThroughTheLetterboxToPoints) {
     const PVRTVec2 frame(375.0f, 667.0f);
     // A window of the frame's own aspect at half size.
     EXPECT_EQ(ZQWindowEvents::toPoints(PVRTVec2(0.0f, 0.0f), frame * 0.5f, frame), PVRTVec2(0.0f, 0.0f));
-    EXPECT_EQ(ZQWindowEvents::toPoints(PVRTVec2(80.0f, 100.0f), frame * 0.5f, frame), PVRTVec2(160.0f, 200.0f));
+    EXPECT_EQ(ZQWindowEvents::toPoints(PVRTVec2(80.0f, 100.0f), frame * 0.5f, frame),
+              PVRTVec2(160.0f, 200.0f));
     // A landscape full screen: the view is centred between black bars.
     const PVRTVec2 screen(1920.0f, 1080.0f);
     const float fit = 1080.0f / 667.0f;

@@ -23,8 +23,7 @@ inline std::vector<ShellCall>& shellLog() {
 
 // A model that logs its construction, set-up, steps and tear-down and then
 // does what the model does.
-template <class T>
-class Recorded final : public T {
+template <class T> class Recorded final : public T {
 public:
     template <class... Arguments>
     explicit Recorded(Arguments&&... arguments) : T(std::forward<Arguments>(arguments)...) {
@@ -45,8 +44,7 @@ public:
 };
 
 struct RecordingMaker {
-    template <class T, class... Arguments>
-    static T* make(Arguments&&... arguments) {
+    template <class T, class... Arguments> static T* make(Arguments&&... arguments) {
         return new Recorded<T>(std::forward<Arguments>(arguments)...);
     }
 };

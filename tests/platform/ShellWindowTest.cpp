@@ -83,14 +83,15 @@ protected:
     // Runs the shell's window loop while `script` (sh) drives the window,
     // and a few frames more; false when it took longer than 20 s.
     bool play(const std::string& script) {
-        view = std::make_unique<ZQView>(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        view =
+            std::make_unique<ZQView>(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
         ZQ::gGlobals.masterController = &input;
         delegate = std::make_unique<RecordingDelegate>(*view);
         ZQWindowEvents events(*view, *delegate, ZQApplication::kFramePoints);
         delegate->applicationDidBecomeActive();
 
-        const std::string command = "W=$(xdotool search --sync --name '" + std::string(kTitle) + "' | head -1); " +
-                                    script;
+        const std::string command =
+            "W=$(xdotool search --sync --name '" + std::string(kTitle) + "' | head -1); " + script;
         const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
         pid_t pid = -1;
         if (posix_spawnp(&pid, "sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0) {

@@ -156,7 +156,8 @@ TEST(StartUpTest, AHeadlessRunReplaysAnInputFileAndRefusesABadOne) {
     std::ofstream(input.path) << "5 began 1 187\n";
     run = runGame("--headless --frames 20 --input '" + input.path + "'");
     EXPECT_EQ(run.status, 1) << run.output;
-    EXPECT_NE(run.output.find(input.path + ": line 1: expected X Y in points"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(input.path + ": line 1: expected X Y in points"), std::string::npos)
+        << run.output;
     EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
 }
 

@@ -109,10 +109,10 @@ TEST_F(WindowEventsTest, WindowStatesDriveTheLifeCycle) {
 }
 
 TEST_F(WindowEventsTest, TheLeftButtonIsOneFingerAndAHeldOneIsCancelledOnFocusLoss) {
-    motion(50, 50);                                       // hovering: nothing
-    button(SDL_MOUSEBUTTONDOWN, 10, 20, SDL_BUTTON_RIGHT); // not a finger
+    motion(50, 50);                                                          // hovering: nothing
+    button(SDL_MOUSEBUTTONDOWN, 10, 20, SDL_BUTTON_RIGHT);                   // not a finger
     button(SDL_MOUSEBUTTONDOWN, 10, 20, SDL_BUTTON_LEFT, SDL_TOUCH_MOUSEID); // a finger's echo
-    button(SDL_MOUSEBUTTONDOWN, 400, 20);                  // beside the view
+    button(SDL_MOUSEBUTTONDOWN, 400, 20);                                    // beside the view
     EXPECT_TRUE(input.inputs.empty());
 
     button(SDL_MOUSEBUTTONDOWN, 10, 20);
@@ -138,7 +138,8 @@ TEST_F(WindowEventsTest, FingersAreTouchesOfTheirOwnWithAPressureRadius) {
     finger(SDL_FINGERUP, 7, 1.0f);
     finger(SDL_FINGERUP, 7, 1.0f); // lifted twice: once is enough
     finger(SDL_FINGERUP, 9, 0.5f);
-    const std::vector<std::string> calls = {"touchBegan", "touchBegan", "touchMoved", "touchEnded", "touchEnded"};
+    const std::vector<std::string> calls = {"touchBegan", "touchBegan", "touchMoved", "touchEnded",
+                                            "touchEnded"};
     EXPECT_EQ(input.calls(), calls);
     EXPECT_EQ(input.inputs[0].value, 36.0f) << "full pressure: no measured size";
     EXPECT_EQ(input.inputs[1].value, 0.5f * ZQWindowEvents::kFullPressureRadius);

@@ -1,9 +1,9 @@
+#include "platform/ZQView.h"
 #include "engine/DeviceProfile.h"
 #include "engine/GameEngine.h"
 #include "engine/Globals.h"
 #include "engine/SoundGateway.h"
 #include "platform/ZQEGLContext.h"
-#include "platform/ZQView.h"
 #include "render/SceneContext.h"
 #include "render/TextureContext.h"
 #include "support/HeadlessGL.h"
@@ -89,12 +89,19 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
     const ZQ::Globals& g = gGlobals;
     // The model table of the game, for the models that exist.
     const std::vector<const void*> order = {
-        static_cast<ZQ::Model*>(g.graspModel),  g.particleSystem1, g.particleSystem2,
-        static_cast<ZQ::Model*>(g.levelModel),  static_cast<ZQ::Model*>(g.tangleModel),
-        static_cast<ZQ::Model*>(g.cameraModel), static_cast<ZQ::Model*>(g.lightModel),
-        static_cast<ZQ::Model*>(g.cordModel),   static_cast<ZQ::Model*>(g.headModel),
-        static_cast<ZQ::Model*>(g.gridModel),   static_cast<ZQ::Model*>(g.shadowModel),
-        static_cast<ZQ::Model*>(g.grainModel),  g.particleSystem3,
+        static_cast<ZQ::Model*>(g.graspModel),
+        g.particleSystem1,
+        g.particleSystem2,
+        static_cast<ZQ::Model*>(g.levelModel),
+        static_cast<ZQ::Model*>(g.tangleModel),
+        static_cast<ZQ::Model*>(g.cameraModel),
+        static_cast<ZQ::Model*>(g.lightModel),
+        static_cast<ZQ::Model*>(g.cordModel),
+        static_cast<ZQ::Model*>(g.headModel),
+        static_cast<ZQ::Model*>(g.gridModel),
+        static_cast<ZQ::Model*>(g.shadowModel),
+        static_cast<ZQ::Model*>(g.grainModel),
+        g.particleSystem3,
         static_cast<ZQ::Model*>(g.braidModel),
     };
     ASSERT_EQ(g.models.size(), order.size());
@@ -103,9 +110,9 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
     }
     // Made in order, set up after the sound, and one frame drawn inside the
     // start-up: one step of every model, then the sound's.
-    const std::vector<ShellCall> startUp = callsOf("make", order) + std::vector<ShellCall>{{"sound setUp", nullptr}} +
-                                           callsOf("setUp", order) + callsOf("doStep", order) +
-                                           std::vector<ShellCall>{{"sound doStep", nullptr}};
+    const std::vector<ShellCall> startUp =
+        callsOf("make", order) + std::vector<ShellCall>{{"sound setUp", nullptr}} + callsOf("setUp", order) +
+        callsOf("doStep", order) + std::vector<ShellCall>{{"sound doStep", nullptr}};
     EXPECT_EQ(shellLog(), startUp);
     EXPECT_EQ(g.frameCount, framesBefore + 1);
     EXPECT_FALSE(view->isAnimating()) << "the frames start when the application becomes active";
@@ -148,7 +155,8 @@ TEST_F(ZQViewTest, TheScreenSizeGivesTheWorldAndTheTargets) {
 TEST_F(ZQViewTest, TouchesArriveInPixelsWithTheirOwnRadiiAndYFlipped) {
     open(PVRTVec2(320.0f, 480.0f));
     // Two fingers in one callback: two calls, in the set's order.
-    view->touchesBegan({finger(1, 160.0f, 100.0f, 0.0), measured(finger(2, 10.0f, 470.0f, 0.0), 20.0f, 5.0f)});
+    view->touchesBegan(
+        {finger(1, 160.0f, 100.0f, 0.0), measured(finger(2, 10.0f, 470.0f, 0.0), 20.0f, 5.0f)});
     const std::vector<InputRecorder::Input> expected = {
         {"touchBegan", PVRTVec2(320.0f, 960.0f - 200.0f), 36.0f},
         {"touchBegan", PVRTVec2(20.0f, 960.0f - 940.0f), 20.0f},
