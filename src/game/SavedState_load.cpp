@@ -1,0 +1,129 @@
+#include "game/SavedState.h"
+
+#include <limits>
+
+namespace ZQ {
+
+namespace {
+
+// Reads the numbers of one stored dictionary, stopping at the first value
+// that is of the wrong kind, out of range or missing from an array; `why`
+// then names it. A missing number reads as 0, as every earlier version of
+// the record relied on.
+class StoredReader {
+public:
+    explicit StoredReader(const StoreValue::Dictionary& entries) : entries(entries) {}
+
+    bool number(const char* key, int32_t low, int32_t high, int32_t& out) {
+        const auto found = entries.find(key);
+        if (found == entries.end()) {
+            out = 0;
+            return inRange(key, 0, low, high);
+        }
+        const int64_t* value = found->second.asInteger();
+        if (value == nullptr) {
+            return fail(std::string(key) + " is a " + found->second.describe());
+        }
+        if (!inRange(key, *value, low, high)) {
+            return false;
+        }
+        out = static_cast<int32_t>(*value);
+        return true;
+    }
+
+    template <std::size_t N>
+    bool numbers(const char* key, int32_t low, int32_t high, std::array<int32_t, N>& out) {
+        const auto found = entries.find(key);
+        if (found == entries.end()) {
+            return fail(std::string(key) + " is missing");
+        }
+        const StoreValue::Array* items = found->second.asArray();
+        if (items == nullptr) {
+            return fail(std::string(key) + " is a " + found->second.describe());
+        }
+        if (items->size() < N) {
+            return fail(std::string(key) + " has " + std::to_string(items->size()) + " entries, not " +
+                        std::to_string(N));
+        }
+        for (std::size_t i = 0; i < N; ++i) {
+            const int64_t* value = (*items)[i].asInteger();
+            const std::string name = std::string(key) + "[" + std::to_string(i) + "]";
+            if (value == nullptr) {
+                return fail(name + " is a " + (*items)[i].describe());
+            }
+            if (!inRange(name.c_str(), *value, low, high)) {
+                return false;
+            }
+            out[i] = static_cast<int32_t>(*value);
+        }
+        return true;
+    }
+
+    bool text(const char* key, std::string& out) {
+        const auto found = entries.find(key);
+        if (found == entries.end()) {
+            out.clear();
+            return true;
+        }
+        const std::string* value = found->second.asString();
+        if (value == nullptr) {
+            return fail(std::string(key) + " is a " + found->second.describe());
+        }
+        out = *value;
+        return true;
+    }
+
+    std::string why;
+
+private:
+    bool inRange(const char* key, int64_t value, int32_t low, int32_t high) {
+        if (value >= low && value <= high) {
+            return true;
+        }
+        return fail(std::string(key) + " is " + std::to_string(value) + ", outside " + std::to_string(low) +
+                    ".." + std::to_string(high));
+    }
+    bool fail(std::string reason) {
+        why = "Saved state rejected: " + std::move(reason);
+        return false;
+    }
+
+    const StoreValue::Dictionary& entries;
+};
+
+constexpr int32_t kAny = std::numeric_limits<int32_t>::max();
+
+} // namespace
+
+std::optional<SavedState> SavedState::fromStored(const StoreValue& stored, int32_t levelCount, std::string& why) {
+    const StoreValue::Dictionary* entries = stored.asDictionary();
+    if (entries == nullptr) {
+        why = "Saved state rejected: it is a " + stored.describe();
+        return std::nullopt;
+    }
+    SavedState record(levelCount);
+    StoredReader read(*entries);
+    const int32_t lastLevel = levelCount - 1;
+    const int32_t lastGrade = kGradeCount - 1;
+    // A negative version would make the code cover nothing at all, so any
+    // level and points would pass: no record the game wrote has one.
+    bool ok = read.number("version", 0, kAny, record.version) && read.number("level", 0, lastLevel, record.level) &&
+              (record.version < 2 || read.number("max_level", 0, lastLevel, record.max_level)) &&
+              read.number("points", 0, kAny, record.points) && read.numbers("tangles", 0, kAny, record.tangles) &&
+              (record.version < 3 || read.numbers("tangleForlevel", 0, lastGrade, record.tangleForlevel)) &&
+              (record.version < 4 || (read.number("difficulty", 0, kMaxDifficulty, record.difficulty) &&
+                                      read.numbers("timerForlevel", 0, kAny, record.timerForlevel))) &&
+              read.text("auth_code", record.auth_code);
+    if (!ok) {
+        why = read.why;
+        return std::nullopt;
+    }
+    // Byte for byte, lengths included.
+    if (authCode(record) != record.auth_code) {
+        why = "(auth_code!=pState->auth_code)";
+        return std::nullopt;
+    }
+    return record;
+}
+
+} // namespace ZQ
