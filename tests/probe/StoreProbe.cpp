@@ -1,8 +1,10 @@
 // A process of its own for the store tests that need one.
 //
 //   velmora_store_probe save-loop DEFAULTS CLOUD
-//       Saves records with points 1, 2, 3... to both stores for ever and
-//       prints each number once its save has returned; the test kills it.
+//       Loads the saved record (points p, 0 when there is none), prints p,
+//       then saves records with points p + 1, p + 2... to both stores for
+//       ever, printing each number once its save has returned; the test
+//       kills it.
 //   velmora_store_probe shadows
 //       Prints the player's shadow switch and the shader switches it gives,
 //       flips the stored switch, and prints them again.
@@ -24,7 +26,10 @@ int saveLoop(const char* defaultsPath, const char* cloudPath) {
     ZQ::PlistFileStore defaults(defaultsPath);
     ZQ::PlistFileStore cloud(cloudPath);
     ZQ::SavedState state(kLevels);
-    for (int32_t points = 1;; ++points) {
+    state.load(defaults);
+    std::printf("%d\n", state.points);
+    std::fflush(stdout);
+    for (int32_t points = state.points + 1;; ++points) {
         // Every value moves, so a record torn between two saves could not
         // pass its code.
         state.points = points;
