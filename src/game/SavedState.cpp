@@ -1,28 +1,16 @@
 #include "game/SavedState.h"
 
 #include "engine/Assert.h"
-#include "engine/Globals.h"
 #include "engine/PlatformLog.h"
 #include "engine/Preferences.h"
-#include "game/GameServiceGateway.h"
-#include "levels/LevelModel.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace ZQ {
-
-static_assert(SavedState::kLevelSlots == LevelModel::kLevelSlots);
-static_assert(SavedState::kGradeCount == LevelModel::kGradeCount);
 
 namespace {
 
 constexpr int32_t kObsidian = SavedState::kGradeCount - 1;
-
-int32_t clampToInt32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
 
 } // namespace
 
@@ -62,43 +50,6 @@ bool SavedState::load(KeyValueStore& defaults) {
     return true;
 }
 
-void SavedState::capture(const LevelModel& cursor, const Scores& scores, int32_t elapsedFrames) {
-    ZQ_ASSERT(level >= 0 && level < levelCount);
-    ZQ_ASSERT(scores.grade >= 0 && scores.grade < kGradeCount);
-    version = kVersion;
-    // The level just left: the cursor already names the next one.
-    tangleForlevel[level] = scores.grade;
-    const int32_t seconds = elapsedFrames / kFramesPerSecond;
-    timerForlevel[level] = seconds >= 2 ? seconds : 1;
-    level = cursor.currentIndex();
-    difficulty = cursor.difficulty;
-    max_level = cursor.max_level;
-    points = scores.points;
-    tangles = scores.tangles;
-    auth_code = authCode(*this);
-}
-
-int32_t SavedState::apply(LevelModel& cursor, Scores& scores, Timer& timer) const {
-    LevelModel::Cursor stored;
-    stored.difficulty = difficulty;
-    stored.level = level;
-    stored.max_level = max_level;
-    stored.tangleForlevel = tangleForlevel;
-    stored.timerForlevel = timerForlevel;
-    // Every record here was checked on load or made by capture or reset.
-    const bool taken = cursor.loadCursor(stored);
-    ZQ_ASSERT(taken);
-    scores.points = points;
-    scores.tangles = tangles;
-    scores.grade = tangleForlevel[level];
-    const int32_t limit = cursor.timeLimit();
-    const int64_t used = timerForlevel[level];
-    // Stored seconds are only known not to be negative: work in 64 bits.
-    timer.remainingFrames = clampToInt32((limit - used) * kFramesPerSecond - kFramesPerSecond);
-    timer.elapsedFrames = clampToInt32(used * kFramesPerSecond);
-    return limit;
-}
-
 StoreValue SavedState::toStored() const {
     StoreValue::Dictionary entries;
     entries.emplace("level", StoreValue::integer(level));
@@ -122,15 +73,6 @@ void SavedState::save(KeyValueStore& defaults, KeyValueStore& cloud) const {
     // The cloud copy is a convenience; its store logs its own failures.
     cloud.setObject(Preferences::kStateKey, stored);
     cloud.synchronize();
-}
-
-void SavedState::reportScore(IGameServiceGateway& gateway) const {
-    if (!gGlobals.gameCenterAuthenticated) {
-        return;
-    }
-    gateway.reportScore(points, "velmora.points");
-    gateway.reportScore(level, "velmora.levels");
-    gateway.reportScore(tangles[0], "velmora.tangles.golden");
 }
 
 void SavedState::keepRejected(KeyValueStore& defaults, const StoreValue& stored) {
