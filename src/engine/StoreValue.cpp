@@ -23,21 +23,21 @@ const StoreValue* StoreValue::find(std::string_view key) const {
 std::string StoreValue::describe() const {
     switch (kind()) {
     case Kind::Boolean:
-        return *asBoolean() ? "boolean true" : "boolean false";
+        return *asBoolean() ? "a boolean (true)" : "a boolean (false)";
     case Kind::Integer:
-        return "integer " + std::to_string(*asInteger());
+        return "an integer (" + std::to_string(*asInteger()) + ")";
     case Kind::Real:
-        return "real " + std::to_string(*asReal());
+        return "a real (" + std::to_string(*asReal()) + ")";
     case Kind::String:
-        return "string of " + std::to_string(asString()->size()) + " bytes";
+        return "a string of " + std::to_string(asString()->size()) + " bytes";
     case Kind::Data:
         return "data of " + std::to_string(asData()->size()) + " bytes";
     case Kind::Array:
-        return "array of " + std::to_string(asArray()->size());
+        return "an array of " + std::to_string(asArray()->size());
     case Kind::Dictionary:
-        return "dictionary of " + std::to_string(asDictionary()->size());
+        return "a dictionary of " + std::to_string(asDictionary()->size());
     }
-    return "value";
+    return "a value";
 }
 
 } // namespace ZQ

@@ -59,7 +59,7 @@ public:
     // Same kind and same content; reals compare as numbers (NaN is unequal).
     friend bool operator==(const StoreValue& a, const StoreValue& b) { return a.storage == b.storage; }
 
-    // A short description for log lines ("integer 3", "array of 5").
+    // A short description for log lines ("an integer (3)", "an array of 5").
     std::string describe() const;
 
 private:

@@ -95,7 +95,7 @@ public:
         }
         const int64_t* value = found->second.asInteger();
         if (value == nullptr) {
-            return fail(std::string(key) + " is a " + found->second.describe());
+            return fail(std::string(key) + " is " + found->second.describe());
         }
         if (!inRange(key, *value, low, high)) {
             return false;
@@ -112,7 +112,7 @@ public:
         }
         const StoreValue::Array* items = found->second.asArray();
         if (items == nullptr) {
-            return fail(std::string(key) + " is a " + found->second.describe());
+            return fail(std::string(key) + " is " + found->second.describe());
         }
         if (items->size() < N) {
             return fail(std::string(key) + " has " + std::to_string(items->size()) + " entries, not " +
@@ -122,7 +122,7 @@ public:
             const int64_t* value = (*items)[i].asInteger();
             const std::string name = std::string(key) + "[" + std::to_string(i) + "]";
             if (value == nullptr) {
-                return fail(name + " is a " + (*items)[i].describe());
+                return fail(name + " is " + (*items)[i].describe());
             }
             if (!inRange(name.c_str(), *value, low, high)) {
                 return false;
@@ -140,7 +140,7 @@ public:
         }
         const std::string* value = found->second.asString();
         if (value == nullptr) {
-            return fail(std::string(key) + " is a " + found->second.describe());
+            return fail(std::string(key) + " is " + found->second.describe());
         }
         out = *value;
         return true;
@@ -171,7 +171,7 @@ constexpr int32_t kAny = std::numeric_limits<int32_t>::max();
 std::optional<SavedState> SavedState::fromStored(const StoreValue& stored, int32_t levelCount, std::string& why) {
     const StoreValue::Dictionary* entries = stored.asDictionary();
     if (entries == nullptr) {
-        why = "Saved state rejected: it is a " + stored.describe();
+        why = "Saved state rejected: it is " + stored.describe();
         return std::nullopt;
     }
     SavedState record(levelCount);
