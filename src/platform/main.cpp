@@ -2,6 +2,9 @@
 #include "engine/Globals.h"
 #include "engine/PlatformLog.h"
 #include "engine/SoundGateway.h"
+#include "engine/StoreLocations.h"
+#include "game/CloudMerge.h"
+#include "levels/LevelCatalogueTables.h"
 #include "platform/ZQEGLContext.h"
 #include "render/Render.h"
 #include "render/RenderTargets.h"
@@ -68,8 +71,10 @@ bool parse(int argc, char** argv, Launch& launch, int& status) {
     return true;
 }
 
-// One frame: game logic, sound, then drawing, then the picture on screen.
-void runFrame(ZQEGLContext& context, const ZQ::RenderTargets& targets) {
+// One frame: progress from the cloud folder, game logic, sound, then
+// drawing, then the picture on screen.
+void runFrame(ZQEGLContext& context, const ZQ::RenderTargets& targets, ZQ::CloudMerge& cloudMerge) {
+    cloudMerge.doStep();
     ZQ::gGlobals.stepFrame();
     ZQ::SoundGateway::instance()->doStep();
     ZQ::renderFrame(targets, {});
@@ -109,6 +114,10 @@ int main(int argc, char** argv) {
     ZQ::SoundGateway::instance()->setUp();
     targets.setUp();
     ZQ::setUpRenderPasses();
+    // Progress made on another machine comes in through the cloud folder:
+    // what is there now, then whatever arrives while the game runs.
+    ZQ::CloudMerge cloudMerge(ZQ::userDefaults(), ZQ::cloudStore(), ZQ::LevelCatalogue::kLevelCount);
+    cloudMerge.start();
 
     // 60 Hz display ticks per frame, as the display link counts them.
     const auto period = std::chrono::microseconds(1000000 * profile.frameInterval / 60);
@@ -117,7 +126,7 @@ int main(int argc, char** argv) {
         if (!context->pumpEvents()) {
             break;
         }
-        runFrame(*context, targets);
+        runFrame(*context, targets, cloudMerge);
         if (!launch.headless) {
             // A late frame moves the schedule rather than rushing the next ones.
             next = std::max(next + period, std::chrono::steady_clock::now());
