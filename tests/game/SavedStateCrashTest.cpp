@@ -44,13 +44,19 @@ int64_t saveThenKill(const std::string& defaults, const std::string& cloud, std:
         ::close(out[0]);
         return -2;
     }
+    // The delay counts from the probe's first line, once it has loaded and
+    // is about to save: a slow start (a sanitizer build) moves nothing.
+    std::string printed;
+    char buffer[4096];
+    ssize_t n = 0;
+    while (printed.find('\n') == std::string::npos && (n = ::read(out[0], buffer, sizeof buffer)) > 0) {
+        printed.append(buffer, static_cast<std::size_t>(n));
+    }
     std::this_thread::sleep_for(delay);
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
-    std::string printed;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+    while ((n = ::read(out[0], buffer, sizeof buffer)) > 0) {
         printed.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(out[0]);
@@ -69,8 +75,8 @@ TEST(SavedStateCrash, AProcessKilledWhileSavingLeavesTheOldRecordOrTheNew) {
     const std::string defaultsPath = folder.file("defaults.plist");
     const std::string cloudPath = folder.file("cloud/cloud.plist");
     std::mt19937 random(4242);
-    // Up to some tens of saves past the probe's start.
-    std::uniform_int_distribution<int> delay(0, 40000);
+    // Up to some tens of saves into the loop.
+    std::uniform_int_distribution<int> delay(0, 15000);
     int64_t known = 0; // points of the last record known to be complete
     int saves = 0;
     std::map<std::string, int64_t> lastSeen; // points each store held after the previous run
@@ -108,8 +114,10 @@ TEST(SavedStateCrash, AProcessKilledWhileSavingLeavesTheOldRecordOrTheNew) {
             ASSERT_EQ(name.find(".corrupt-"), std::string::npos) << name;
         }
     }
-    // Most kills must have hit a loop that was saving, not a start-up.
-    EXPECT_GT(saves, kKills);
+    // After its first line the probe does nothing but save, so every kill
+    // falls inside the loop; this only guards against a probe that stopped
+    // saving (a loaded machine gives well under one save a run).
+    EXPECT_GT(saves, kKills / 10);
 }
 
 } // namespace
