@@ -50,7 +50,9 @@ public:
     void setString(std::string_view key, std::string value) {
         setObject(key, StoreValue::string(std::move(value)));
     }
-    void setData(std::string_view key, StoreValue::Data value) { setObject(key, StoreValue::data(std::move(value))); }
+    void setData(std::string_view key, StoreValue::Data value) {
+        setObject(key, StoreValue::data(std::move(value)));
+    }
     void setArray(std::string_view key, StoreValue::Array value) {
         setObject(key, StoreValue::array(std::move(value)));
     }

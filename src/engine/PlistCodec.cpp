@@ -86,7 +86,8 @@ std::optional<StoreValue> Reader::value(plist_t node, int depth) {
         uint64_t length = 0;
         const char* bytes = plist_get_data_ptr(node, &length);
         const auto* begin = reinterpret_cast<const uint8_t*>(bytes);
-        return StoreValue::data(bytes != nullptr ? StoreValue::Data(begin, begin + length) : StoreValue::Data());
+        return StoreValue::data(bytes != nullptr ? StoreValue::Data(begin, begin + length)
+                                                 : StoreValue::Data());
     }
     case PLIST_ARRAY: {
         StoreValue::Array items;
@@ -149,7 +150,8 @@ plist_t toNode(const StoreValue& value) {
 
 } // namespace
 
-std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, std::size_t size, std::string& why) {
+std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, std::size_t size,
+                                                           std::string& why) {
     why.clear();
     if (size == 0) {
         why = "empty file";

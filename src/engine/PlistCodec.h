@@ -20,7 +20,8 @@ constexpr int kPlistMaxDepth = 32;
 // The root dictionary of `bytes`, or nothing when they are not a property
 // list whose root is a dictionary; `why` then says what was wrong. Entries of
 // kinds the stores never write (dates, UIDs) are left out and named in `why`.
-std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, std::size_t size, std::string& why);
+std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, std::size_t size,
+                                                           std::string& why);
 
 // The XML property list of `dictionary`.
 std::string writePlistDictionary(const StoreValue::Dictionary& dictionary);

@@ -79,7 +79,8 @@ void removeStaleTemporaries(const std::string& path) {
     for (const fs::directory_entry& entry : it) {
         const std::string name = entry.path().filename().string();
         struct stat info {};
-        if (name.rfind(prefix, 0) != 0 || ::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (name.rfind(prefix, 0) != 0 || ::lstat(entry.path().c_str(), &info) != 0 ||
+            !S_ISREG(info.st_mode)) {
             continue;
         }
         if (now - info.st_mtime > kStaleTemporarySeconds) {

@@ -73,7 +73,8 @@ public:
     StoreValue toStored() const;
     // The record in `stored` when it passes every check load makes, else
     // nothing and `why` says which check failed.
-    static std::optional<SavedState> fromStored(const StoreValue& stored, int32_t levelCount, std::string& why);
+    static std::optional<SavedState> fromStored(const StoreValue& stored, int32_t levelCount,
+                                                std::string& why);
     // Appends `stored` to the rejected records in `defaults` (unless it is the
     // newest there already) and synchronizes.
     static void keepRejected(KeyValueStore& defaults, const StoreValue& stored);

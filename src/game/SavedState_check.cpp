@@ -76,7 +76,6 @@ std::string SavedState::authCode(const SavedState& record) {
     return std::string(text, kCodeCharacters);
 }
 
-
 namespace {
 
 // Reads the numbers of one stored dictionary, stopping at the first value
@@ -168,7 +167,8 @@ constexpr int32_t kAny = std::numeric_limits<int32_t>::max();
 
 } // namespace
 
-std::optional<SavedState> SavedState::fromStored(const StoreValue& stored, int32_t levelCount, std::string& why) {
+std::optional<SavedState> SavedState::fromStored(const StoreValue& stored, int32_t levelCount,
+                                                 std::string& why) {
     const StoreValue::Dictionary* entries = stored.asDictionary();
     if (entries == nullptr) {
         why = "Saved state rejected: it is " + stored.describe();
@@ -180,13 +180,14 @@ std::optional<SavedState> SavedState::fromStored(const StoreValue& stored, int32
     const int32_t lastGrade = kGradeCount - 1;
     // A negative version would make the code cover nothing at all, so any
     // level and points would pass: no record the game wrote has one.
-    bool ok = read.number("version", 0, kAny, record.version) && read.number("level", 0, lastLevel, record.level) &&
-              (record.version < 2 || read.number("max_level", 0, lastLevel, record.max_level)) &&
-              read.number("points", 0, kAny, record.points) && read.numbers("tangles", 0, kAny, record.tangles) &&
-              (record.version < 3 || read.numbers("tangleForlevel", 0, lastGrade, record.tangleForlevel)) &&
-              (record.version < 4 || (read.number("difficulty", 0, kMaxDifficulty, record.difficulty) &&
-                                      read.numbers("timerForlevel", 0, kAny, record.timerForlevel))) &&
-              read.text("auth_code", record.auth_code);
+    bool ok =
+        read.number("version", 0, kAny, record.version) && read.number("level", 0, lastLevel, record.level) &&
+        (record.version < 2 || read.number("max_level", 0, lastLevel, record.max_level)) &&
+        read.number("points", 0, kAny, record.points) && read.numbers("tangles", 0, kAny, record.tangles) &&
+        (record.version < 3 || read.numbers("tangleForlevel", 0, lastGrade, record.tangleForlevel)) &&
+        (record.version < 4 || (read.number("difficulty", 0, kMaxDifficulty, record.difficulty) &&
+                                read.numbers("timerForlevel", 0, kAny, record.timerForlevel))) &&
+        read.text("auth_code", record.auth_code);
     if (!ok) {
         why = read.why;
         return std::nullopt;

@@ -1,5 +1,5 @@
-#include "engine/PlistCodec.h"
 #include "engine/PlistFileStore.h"
+#include "engine/PlistCodec.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -104,10 +104,10 @@ TEST_F(PlistFileStoreTest, AMissingFileIsAnEmptyStoreAndItsFolderIsMadeOnWrite) 
 
 TEST_F(PlistFileStoreTest, ABadFileIsKeptAsideByteForByteAndReadAsEmpty) {
     const std::vector<std::string> bad = {
-        "",                                               // empty
-        "not a property list at all",                     // garbage
+        "",                                                 // empty
+        "not a property list at all",                       // garbage
         "<?xml version=\"1.0\"?><plist><dict><key>a</key>", // cut short
-        "bplist00\x01\x02\x03",                           // a binary header and nothing behind it
+        "bplist00\x01\x02\x03",                             // a binary header and nothing behind it
         "<plist version=\"1.0\"><array><integer>1</integer></array></plist>", // root not a dictionary
     };
     for (const std::string& bytes : bad) {
@@ -169,7 +169,8 @@ TEST_F(PlistFileStoreTest, WritingLeavesNoTemporaryFilesAndClearsStaleOnes) {
     const std::string fresh = folder.file(".store.plist.tmp-new456");
     TempFolder::write(stale, "half a write");
     TempFolder::write(fresh, "a write in progress");
-    const std::filesystem::file_time_type old = std::filesystem::last_write_time(stale) - std::chrono::minutes(5);
+    const std::filesystem::file_time_type old =
+        std::filesystem::last_write_time(stale) - std::chrono::minutes(5);
     std::filesystem::last_write_time(stale, old);
     PlistFileStore store(path);
     EXPECT_FALSE(std::filesystem::exists(stale));

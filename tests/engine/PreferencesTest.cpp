@@ -1,5 +1,5 @@
-#include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
+#include "engine/PlistFileStore.h"
 #include "engine/StoreLocations.h"
 #include "support/TempFolder.h"
 
@@ -67,7 +67,8 @@ TEST_F(PreferencesTest, AStoredModeThatIsNotZeroOrOneIsArcadeAndLoggedOnce) {
 TEST_F(PreferencesTest, TheTutorialFlagGoesToBothStoresAndTheRatingOnlyToMemory) {
     preferences.setTutorialCompleted();
     EXPECT_TRUE(PlistFileStore(folder.file("defaults.plist")).boolForKey(Preferences::kTutorialCompletedKey));
-    EXPECT_TRUE(PlistFileStore(folder.file("cloud/cloud.plist")).boolForKey(Preferences::kTutorialCompletedKey));
+    EXPECT_TRUE(
+        PlistFileStore(folder.file("cloud/cloud.plist")).boolForKey(Preferences::kTutorialCompletedKey));
     preferences.setAppRated();
     EXPECT_TRUE(preferences.isAppRated());
     EXPECT_FALSE(PlistFileStore(folder.file("defaults.plist")).boolForKey(Preferences::kAppRatedKey));

@@ -1,6 +1,6 @@
+#include "game/CloudMerge.h"
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
-#include "game/CloudMerge.h"
 #include "game/SavedState.h"
 #include "support/TempFolder.h"
 
@@ -39,7 +39,9 @@ protected:
     void SetUp() override { ASSERT_TRUE(folder.ok()); }
 
     // A change to `keys` reported by the cloud store for `reason`.
-    void change(std::optional<int64_t> reason, std::vector<std::string> keys) { merge.storeDidChange(reason, keys); }
+    void change(std::optional<int64_t> reason, std::vector<std::string> keys) {
+        merge.storeDidChange(reason, keys);
+    }
 
     TempFolder folder;
     PlistFileStore defaults{folder.file("defaults.plist")};

@@ -130,8 +130,8 @@ TEST(SavedStateCode, ChangingAnyCoveredValueChangesTheCode) {
     std::mt19937 random(7);
     const SavedState base = randomRecord(random, 5);
     const std::string code = SavedState::authCode(base);
-    std::vector<int32_t SavedState::*> fields = {&SavedState::level, &SavedState::points, &SavedState::max_level,
-                                                 &SavedState::difficulty};
+    std::vector<int32_t SavedState::*> fields = {&SavedState::level, &SavedState::points,
+                                                 &SavedState::max_level, &SavedState::difficulty};
     for (auto field : fields) {
         SavedState changed = base;
         changed.*field += 1;

@@ -81,7 +81,8 @@ TEST(SavedStateCrash, AProcessKilledWhileSavingLeavesTheOldRecordOrTheNew) {
     int saves = 0;
     std::map<std::string, int64_t> lastSeen; // points each store held after the previous run
     for (int run = 0; run < kKills; ++run) {
-        const int64_t printed = saveThenKill(defaultsPath, cloudPath, std::chrono::microseconds(delay(random)));
+        const int64_t printed =
+            saveThenKill(defaultsPath, cloudPath, std::chrono::microseconds(delay(random)));
         ASSERT_NE(printed, -2) << "could not run " << VELMORA_STORE_PROBE;
         if (printed >= 0) {
             // It loaded what the last run left: the loop's own check.

@@ -161,7 +161,8 @@ TEST_F(SavedStateLoadTest, ChangedCodesAndValuesOutsideTheirRangesAreRefused) {
 TEST_F(SavedStateLoadTest, ValuesOfTheWrongKindAndShortArraysAreRefused) {
     expectRefused(storedWith([](auto& d) { d.at("level") = StoreValue::string("3"); }), "level is a string");
     expectRefused(storedWith([](auto& d) { d.at("points") = StoreValue::real(1.0); }), "points is a real");
-    expectRefused(storedWith([](auto& d) { d.at("version") = StoreValue::boolean(true); }), "version is a boolean");
+    expectRefused(storedWith([](auto& d) { d.at("version") = StoreValue::boolean(true); }),
+                  "version is a boolean");
     expectRefused(storedWith([](auto& d) { d.at("auth_code") = StoreValue::integer(1); }), "auth_code is a");
     expectRefused(storedWith([](auto& d) { d.at("tangles") = StoreValue::integer(1); }), "tangles is a");
     expectRefused(storedWith([](auto& d) {
@@ -179,7 +180,8 @@ TEST_F(SavedStateLoadTest, ValuesOfTheWrongKindAndShortArraysAreRefused) {
                   "timerForlevel[42] is a string");
     expectRefused(StoreValue::string("progress"), "it is a string");
     // Beyond 32 bits: not a number the record can hold.
-    expectRefused(storedWith([](auto& d) { d.at("points") = StoreValue::integer(1LL << 32); }), "points is 4294967296");
+    expectRefused(storedWith([](auto& d) { d.at("points") = StoreValue::integer(1LL << 32); }),
+                  "points is 4294967296");
 }
 
 TEST_F(SavedStateLoadTest, RejectedRecordsAreKeptOnceEachAndOnlyTheNewest) {
@@ -204,7 +206,8 @@ TEST_F(SavedStateLoadTest, RejectedRecordsAreKeptOnceEachAndOnlyTheNewest) {
     ASSERT_NE(reopened.arrayForKey(SavedState::kRejectedKey), nullptr);
     const StoreValue::Array& kept = *reopened.arrayForKey(SavedState::kRejectedKey);
     ASSERT_EQ(kept.size(), SavedState::kRejectedKept);
-    EXPECT_EQ(*kept.front().find("points")->asInteger(), 12 - static_cast<int64_t>(SavedState::kRejectedKept) + 1);
+    EXPECT_EQ(*kept.front().find("points")->asInteger(),
+              12 - static_cast<int64_t>(SavedState::kRejectedKept) + 1);
     EXPECT_EQ(*kept.back().find("points")->asInteger(), 12);
 }
 

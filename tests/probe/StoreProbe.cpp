@@ -54,7 +54,8 @@ void printShadows() {
 int shadows() {
     printShadows();
     ZQ::KeyValueStore& defaults = ZQ::userDefaults();
-    defaults.setBool(ZQ::Preferences::kDisableShadowKey, !defaults.boolForKey(ZQ::Preferences::kDisableShadowKey));
+    defaults.setBool(ZQ::Preferences::kDisableShadowKey,
+                     !defaults.boolForKey(ZQ::Preferences::kDisableShadowKey));
     if (!defaults.synchronize()) {
         return 1;
     }

@@ -12,7 +12,8 @@ namespace {
 // its two lines are the shadow switches before and after it flipped the
 // stored preference.
 std::string runProbe(const std::string& dataHome) {
-    const std::string command = "XDG_DATA_HOME='" + dataHome + "' '" VELMORA_STORE_PROBE "' shadows 2>/dev/null";
+    const std::string command =
+        "XDG_DATA_HOME='" + dataHome + "' '" VELMORA_STORE_PROBE "' shadows 2>/dev/null";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) {
         return "popen failed";
@@ -27,8 +28,8 @@ std::string runProbe(const std::string& dataHome) {
 }
 
 std::string line(bool disabled, bool cord, bool room) {
-    return "disabled=" + std::to_string(disabled) + " cord=" + std::to_string(cord) + " room=" + std::to_string(room) +
-           "\n";
+    return "disabled=" + std::to_string(disabled) + " cord=" + std::to_string(cord) +
+           " room=" + std::to_string(room) + "\n";
 }
 
 TEST(ShadowPreference, TakesEffectAtTheNextStartAndThenOverridesTheDeviceProfile) {

@@ -33,7 +33,8 @@ public:
     std::vector<std::string> entries(const std::string& sub = "") const {
         std::vector<std::string> names;
         std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(sub.empty() ? folder : file(sub), error)) {
+        for (const auto& entry :
+             std::filesystem::directory_iterator(sub.empty() ? folder : file(sub), error)) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());
