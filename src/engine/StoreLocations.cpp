@@ -24,7 +24,7 @@ std::string homeFolder(const char* home) {
 } // namespace
 
 std::string chooseDataFolder(const char* xdgDataHome, const char* home) {
-    // The base directory specification ignores relative paths.
+    // XDG base directories must be absolute; a relative one is ignored.
     if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
         return std::string(xdgDataHome) + "/velmora";
     }
