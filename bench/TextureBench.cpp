@@ -26,7 +26,8 @@ void BM_PvrtcDecode1024(benchmark::State& state) {
         benchmark::DoNotOptimize(rgba.data());
         benchmark::ClobberMemory();
     }
-    state.counters["Mpixel/s"] = benchmark::Counter(kEdge * kEdge / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["Mpixel/s"] =
+        benchmark::Counter(kEdge * kEdge / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_PvrtcDecode1024)->Arg(4)->Arg(2)->Unit(benchmark::kMillisecond);
 

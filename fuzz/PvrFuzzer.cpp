@@ -15,7 +15,8 @@
 namespace {
 
 [[noreturn]] void noContext(const char* step) {
-    std::fprintf(stderr, "fuzz_pvr: no headless GL context (%s failed, EGL error 0x%x)\n", step, eglGetError());
+    std::fprintf(stderr, "fuzz_pvr: no headless GL context (%s failed, EGL error 0x%x)\n", step,
+                 eglGetError());
     std::abort();
 }
 

@@ -186,7 +186,9 @@ void decodePadded(const uint8_t* blocks, bool twoBit, uint32_t width, uint32_t h
     const int32_t gridWidth = static_cast<int32_t>(width) / blockWidth;
     const int32_t gridHeight = static_cast<int32_t>(height) / kBlockHeight;
     const auto wrapX = [gridWidth](int32_t x) { return static_cast<uint32_t>((x + gridWidth) % gridWidth); };
-    const auto wrapY = [gridHeight](int32_t y) { return static_cast<uint32_t>((y + gridHeight) % gridHeight); };
+    const auto wrapY = [gridHeight](int32_t y) {
+        return static_cast<uint32_t>((y + gridHeight) % gridHeight);
+    };
     const uint32_t gw = static_cast<uint32_t>(gridWidth);
     const uint32_t gh = static_cast<uint32_t>(gridHeight);
 
@@ -211,13 +213,14 @@ void decodePadded(const uint8_t* blocks, bool twoBit, uint32_t width, uint32_t h
             grid.unpack(q, blockWidth, 0, twoBit);
             grid.unpack(r, 0, kBlockHeight, twoBit);
             grid.unpack(s, blockWidth, kBlockHeight, twoBit);
-            upscale(colourA(p.colour), colourA(q.colour), colourA(r.colour), colourA(s.colour), blockWidth, twoBit,
-                    upA);
-            upscale(colourB(p.colour), colourB(q.colour), colourB(r.colour), colourB(s.colour), blockWidth, twoBit,
-                    upB);
+            upscale(colourA(p.colour), colourA(q.colour), colourA(r.colour), colourA(s.colour), blockWidth,
+                    twoBit, upA);
+            upscale(colourB(p.colour), colourB(q.colour), colourB(r.colour), colourB(s.colour), blockWidth,
+                    twoBit, upB);
 
             for (int y = 0; y < kBlockHeight; ++y) {
-                const uint32_t row = (y0 * kBlockHeight + kBlockHeight / 2 + static_cast<uint32_t>(y)) % height;
+                const uint32_t row =
+                    (y0 * kBlockHeight + kBlockHeight / 2 + static_cast<uint32_t>(y)) % height;
                 for (int x = 0; x < blockWidth; ++x) {
                     int32_t m = grid.at(x + blockWidth / 2, y + kBlockHeight / 2);
                     const bool punchThrough = m > 10;
@@ -227,7 +230,8 @@ void decodePadded(const uint8_t* blocks, bool twoBit, uint32_t width, uint32_t h
                     const Colour& a = upA[y * blockWidth + x];
                     const Colour& b = upB[y * blockWidth + x];
                     const uint32_t column =
-                        (x0 * static_cast<uint32_t>(blockWidth) + static_cast<uint32_t>(blockWidth / 2 + x)) % width;
+                        (x0 * static_cast<uint32_t>(blockWidth) + static_cast<uint32_t>(blockWidth / 2 + x)) %
+                        width;
                     uint8_t* out = rgba + (static_cast<std::size_t>(row) * width + column) * 4;
                     out[0] = static_cast<uint8_t>((a.red * (8 - m) + b.red * m) / 8);
                     out[1] = static_cast<uint8_t>((a.green * (8 - m) + b.green * m) / 8);
@@ -253,7 +257,8 @@ uint32_t pvrtcTwiddle(uint32_t gridWidth, uint32_t gridHeight, uint32_t x, uint3
     return index | (rest << (2 * shift));
 }
 
-void PVRTDecompressPVRTC(const void* compressed, bool twoBitMode, uint32_t width, uint32_t height, uint8_t* rgba) {
+void PVRTDecompressPVRTC(const void* compressed, bool twoBitMode, uint32_t width, uint32_t height,
+                         uint8_t* rgba) {
     ZQ_ASSERT(isPowerOfTwo(width) && isPowerOfTwo(height));
     const uint32_t paddedWidth = std::max(width, twoBitMode ? 16u : 8u);
     const uint32_t paddedHeight = std::max(height, 8u);
@@ -267,7 +272,8 @@ void PVRTDecompressPVRTC(const void* compressed, bool twoBitMode, uint32_t width
     decodePadded(blocks, twoBitMode, paddedWidth, paddedHeight, padded.data());
     for (uint32_t row = 0; row < height; ++row) {
         std::memcpy(rgba + static_cast<std::size_t>(row) * width * 4,
-                    padded.data() + static_cast<std::size_t>(row) * paddedWidth * 4, static_cast<std::size_t>(width) * 4);
+                    padded.data() + static_cast<std::size_t>(row) * paddedWidth * 4,
+                    static_cast<std::size_t>(width) * 4);
     }
 }
 

@@ -13,7 +13,8 @@ namespace ZQ {
 // height must be powers of two (a programming error otherwise: the reader
 // refuses such files). `rgba` receives width x height pixels, four bytes
 // each (red, green, blue, alpha), rows in the order of the data.
-void PVRTDecompressPVRTC(const void* compressed, bool twoBitMode, uint32_t width, uint32_t height, uint8_t* rgba);
+void PVRTDecompressPVRTC(const void* compressed, bool twoBitMode, uint32_t width, uint32_t height,
+                         uint8_t* rgba);
 
 // Index of block (x, y) among the blocks of a gridWidth x gridHeight grid
 // (both powers of two): y's bit k goes to bit 2k and x's to bit 2k + 1 for

@@ -51,7 +51,9 @@ PVRTextureHeaderV3 readHeader(const uint8_t* bytes, bool swapped) {
 // short channel types, 4 for the int and float ones, single bytes as they are.
 std::vector<uint8_t> swapElements(const uint8_t* data, std::size_t size, uint32_t channelType) {
     std::vector<uint8_t> out(data, data + size);
-    const std::size_t element = channelType >= 4 && channelType <= 7 ? 2 : channelType >= 8 && channelType <= 12 ? 4 : 1;
+    const std::size_t element = channelType >= 4 && channelType <= 7    ? 2
+                                : channelType >= 8 && channelType <= 12 ? 4
+                                                                        : 1;
     for (std::size_t i = 0; i + element <= size && element > 1; i += element) {
         std::reverse(out.begin() + static_cast<std::ptrdiff_t>(i),
                      out.begin() + static_cast<std::ptrdiff_t>(i + element));
@@ -188,7 +190,8 @@ const char* parsePVRTexture(const void* file, std::size_t size, PVRTParsedTextur
     return nullptr;
 }
 
-bool PVRTTextureLoadFromPointer(const void* file, std::size_t size, GLuint* name, PVRTextureHeaderV3* loaded) {
+bool PVRTTextureLoadFromPointer(const void* file, std::size_t size, GLuint* name,
+                                PVRTextureHeaderV3* loaded) {
     drainGLErrors();
     PVRTParsedTexture parsed;
     if (const char* why = parsePVRTexture(file, size, parsed)) {
@@ -204,7 +207,8 @@ bool PVRTTextureLoadFromPointer(const void* file, std::size_t size, GLuint* name
     // file's own order, and upload those instead.
     std::unique_ptr<uint8_t[]> decoded;
     if (isPVRTCv1(gl.internalFormat) && !extensions.pvrtc) {
-        logToStderr("PVRTTextureLoadFromPointer warning: PVRTC not supported. Converting to RGBA8888 instead.\n");
+        logToStderr(
+            "PVRTTextureLoadFromPointer warning: PVRTC not supported. Converting to RGBA8888 instead.\n");
         const PVRTextureHeaderV3 compressed = header;
         const bool twoBit = gl.internalFormat == GL_COMPRESSED_RGB_PVRTC_2BPPV1_IMG ||
                             gl.internalFormat == GL_COMPRESSED_RGBA_PVRTC_2BPPV1_IMG;
@@ -213,7 +217,8 @@ bool PVRTTextureLoadFromPointer(const void* file, std::size_t size, GLuint* name
         header.channelType = kChannelUnsignedByteNorm;
         decoded.reset(new (std::nothrow) uint8_t[pvrTextureDataSize(header, kAllMipLevels, false, true)]);
         if (!decoded) {
-            return fail("PVRTTextureLoadFromPointer error: Unable to allocate memory to decompress texture.\n");
+            return fail(
+                "PVRTTextureLoadFromPointer error: Unable to allocate memory to decompress texture.\n");
         }
         const auto decodedSize = [&header](uint32_t level) {
             return pvrTextureDataSize(header, static_cast<int>(level), false, false);
@@ -223,15 +228,17 @@ bool PVRTTextureLoadFromPointer(const void* file, std::size_t size, GLuint* name
         };
         // Both walks visit the images in the same order.
         std::vector<uint64_t> sourceOffsets;
-        forEachImage(compressed, parsed.legacy, compressedSize, [&](uint32_t, uint32_t, uint32_t, uint32_t, uint64_t at) {
-            sourceOffsets.push_back(at);
-            return true;
-        });
+        forEachImage(compressed, parsed.legacy, compressedSize,
+                     [&](uint32_t, uint32_t, uint32_t, uint32_t, uint64_t at) {
+                         sourceOffsets.push_back(at);
+                         return true;
+                     });
         std::size_t image = 0;
-        forEachImage(header, parsed.legacy, decodedSize, [&](uint32_t, uint32_t, uint32_t w, uint32_t h, uint64_t at) {
-            PVRTDecompressPVRTC(data + sourceOffsets[image++], twoBit, w, h, decoded.get() + at);
-            return true;
-        });
+        forEachImage(header, parsed.legacy, decodedSize,
+                     [&](uint32_t, uint32_t, uint32_t w, uint32_t h, uint64_t at) {
+                         PVRTDecompressPVRTC(data + sourceOffsets[image++], twoBit, w, h, decoded.get() + at);
+                         return true;
+                     });
         data = decoded.get();
         gl = {GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE};
     }
@@ -250,8 +257,9 @@ bool PVRTTextureLoadFromPointer(const void* file, std::size_t size, GLuint* name
         gl.internalFormat = GL_BGRA_EXT;
     }
     if (gl.type == GL_HALF_FLOAT_OES && !extensions.halfFloat) {
-        logToStderr("PVRTTextureLoadFromPointer failed: Unable to load GL_HALF_FLOAT_OES texture as extension "
-                    "GL_OES_texture_half_float is unsupported.\n");
+        logToStderr(
+            "PVRTTextureLoadFromPointer failed: Unable to load GL_HALF_FLOAT_OES texture as extension "
+            "GL_OES_texture_half_float is unsupported.\n");
     }
     if (gl.type == GL_FLOAT && !extensions.floatTexture) {
         logToStderr("PVRTTextureLoadFromPointer failed: Unable to load GL_FLOAT texture as extension "
@@ -276,19 +284,21 @@ bool PVRTTextureLoadFromPointer(const void* file, std::size_t size, GLuint* name
     // GL is asked after each level (version 3) or each face (legacy).
     const uint32_t checkEvery = parsed.legacy ? header.mipMapCount : header.numFaces;
     uint32_t uploaded = 0;
-    const bool ok = forEachImage(header, parsed.legacy, levelSize,
-                                 [&](uint32_t level, uint32_t face, uint32_t w, uint32_t h, uint64_t at) {
-        const GLenum imageTarget = firstImageTarget + face;
-        const GLint lvl = static_cast<GLint>(level);
-        if (compressedUpload) {
-            glCompressedTexImage2D(imageTarget, lvl, gl.internalFormat, static_cast<GLsizei>(w),
-                                   static_cast<GLsizei>(h), 0, static_cast<GLsizei>(levelSize(level)), data + at);
-        } else {
-            glTexImage2D(imageTarget, lvl, static_cast<GLint>(gl.internalFormat), static_cast<GLsizei>(w),
-                         static_cast<GLsizei>(h), 0, gl.format, gl.type, data + at);
-        }
-        return ++uploaded % checkEvery != 0 || !drainGLErrors();
-    });
+    const bool ok = forEachImage(
+        header, parsed.legacy, levelSize,
+        [&](uint32_t level, uint32_t face, uint32_t w, uint32_t h, uint64_t at) {
+            const GLenum imageTarget = firstImageTarget + face;
+            const GLint lvl = static_cast<GLint>(level);
+            if (compressedUpload) {
+                glCompressedTexImage2D(imageTarget, lvl, gl.internalFormat, static_cast<GLsizei>(w),
+                                       static_cast<GLsizei>(h), 0, static_cast<GLsizei>(levelSize(level)),
+                                       data + at);
+            } else {
+                glTexImage2D(imageTarget, lvl, static_cast<GLint>(gl.internalFormat), static_cast<GLsizei>(w),
+                             static_cast<GLsizei>(h), 0, gl.format, gl.type, data + at);
+            }
+            return ++uploaded % checkEvery != 0 || !drainGLErrors();
+        });
     decoded.reset();
     if (!ok || drainGLErrors()) {
         return fail("PVRTTextureLoadFromPointer failed: glTexImage2D() failed.\n");
@@ -300,8 +310,8 @@ bool PVRTTextureLoadFromPointer(const void* file, std::size_t size, GLuint* name
                                      : (mipmapped ? GL_LINEAR_MIPMAP_NEAREST : GL_LINEAR);
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexParameteri(target, GL_TEXTURE_MAG_FILTER, floating ? GL_NEAREST : GL_LINEAR);
-    const GLint wrap = isPowerOfTwoOrZero(header.width) && isPowerOfTwoOrZero(header.height) ? GL_REPEAT
-                                                                                             : GL_CLAMP_TO_EDGE;
+    const GLint wrap =
+        isPowerOfTwoOrZero(header.width) && isPowerOfTwoOrZero(header.height) ? GL_REPEAT : GL_CLAMP_TO_EDGE;
     glTexParameteri(target, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(target, GL_TEXTURE_WRAP_T, wrap);
     if (drainGLErrors()) {

@@ -128,7 +128,8 @@ bool isCompressed(uint64_t pixelFormat) {
 
 CompressedBlock blockOf(uint64_t pixelFormat) {
     if (isCompressed(pixelFormat)) {
-        return pixelFormat < kCompressedBlocks.size() ? kCompressedBlocks[pixelFormat] : CompressedBlock{1, 1, 0};
+        return pixelFormat < kCompressedBlocks.size() ? kCompressedBlocks[pixelFormat]
+                                                      : CompressedBlock{1, 1, 0};
     }
     uint32_t bits = 0;
     for (int channel = 0; channel < 4; ++channel) {
@@ -221,7 +222,8 @@ const char* validatePVRTextureHeader(const PVRTextureHeaderV3& header) {
     if (header.numSurfaces > 1) {
         return "Texture arrays are not available in OGLES2.0";
     }
-    if (header.pixelFormat <= kPVRTC4bppRGBA && !(isPowerOfTwo(header.width) && isPowerOfTwo(header.height))) {
+    if (header.pixelFormat <= kPVRTC4bppRGBA &&
+        !(isPowerOfTwo(header.width) && isPowerOfTwo(header.height))) {
         return "PVRTC textures must be a power of two on each side";
     }
     return nullptr;

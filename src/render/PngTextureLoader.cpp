@@ -20,7 +20,8 @@ struct ImageCloser {
 
 } // namespace
 
-bool loadPngTexture(const std::string& path, bool originBottomLeft, PngTextureInfo& info, std::string& error) {
+bool loadPngTexture(const std::string& path, bool originBottomLeft, PngTextureInfo& info,
+                    std::string& error) {
     info = PngTextureInfo{};
     if (path.empty()) {
         error = "no such file in the bundle";
@@ -48,7 +49,8 @@ bool loadPngTexture(const std::string& path, bool originBottomLeft, PngTextureIn
     }
     // A negative stride makes libpng write the last picture row first, which
     // is GL's first row: the picture's bottom-left corner at texture (0, 0).
-    const png_int_32 rowStride = originBottomLeft ? -static_cast<png_int_32>(stride) : static_cast<png_int_32>(stride);
+    const png_int_32 rowStride =
+        originBottomLeft ? -static_cast<png_int_32>(stride) : static_cast<png_int_32>(stride);
     if (png_image_finish_read(&image, nullptr, pixels.get(), rowStride, nullptr) == 0) {
         error = path + ": " + image.message;
         return false;
@@ -60,8 +62,8 @@ bool loadPngTexture(const std::string& path, bool originBottomLeft, PngTextureIn
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(image.width), static_cast<GLsizei>(image.height), 0,
-                 GL_RGBA, GL_UNSIGNED_BYTE, pixels.get());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(image.width),
+                 static_cast<GLsizei>(image.height), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.get());
     glBindTexture(GL_TEXTURE_2D, 0);
     const GLenum status = glGetError();
     if (status != GL_NO_ERROR) {

@@ -46,7 +46,8 @@ protected:
 // after GL gave a name, that name half filled); the game goes on.
 class TextureFile : public Texture {
 public:
-    TextureFile(std::string resourceName, std::string extension, bool repeat, GLint magFilter, GLint minFilter);
+    TextureFile(std::string resourceName, std::string extension, bool repeat, GLint magFilter,
+                GLint minFilter);
     void setUp() override;
 
     std::string resourceName; // without extension; empty = no picture
@@ -62,7 +63,8 @@ private:
 // frees it. setUp runs once.
 class TextureRaw : public Texture {
 public:
-    TextureRaw(int32_t width, int32_t height, uint8_t* rawData, bool repeat, GLint magFilter, GLint minFilter);
+    TextureRaw(int32_t width, int32_t height, uint8_t* rawData, bool repeat, GLint magFilter,
+               GLint minFilter);
     ~TextureRaw() override;
     void setUp() override;
 

@@ -1,6 +1,6 @@
+#include "render/PVRTDecompress.h"
 #include "PvrWriter.h"
 #include "PvrtcReference.h"
-#include "render/PVRTDecompress.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,8 @@ std::vector<uint8_t> pixel(const std::vector<uint8_t>& rgba, uint32_t width, uin
 }
 
 // The top-left width x height pixels of a picture `fullWidth` wide.
-std::vector<uint8_t> corner(const std::vector<uint8_t>& rgba, uint32_t fullWidth, uint32_t width, uint32_t height) {
+std::vector<uint8_t> corner(const std::vector<uint8_t>& rgba, uint32_t fullWidth, uint32_t width,
+                            uint32_t height) {
     std::vector<uint8_t> out;
     for (uint32_t y = 0; y < height; ++y) {
         const auto row = rgba.begin() + static_cast<std::ptrdiff_t>(std::size_t{y} * fullWidth * 4);
@@ -117,12 +118,13 @@ TEST(PVRTDecompressTest, TranslucentColoursWidenTheirChannels) {
     std::vector<uint8_t> rgba = decode(blocks, false, 8, 8);
     // 4 -> 5 bits: v << 1 | v >> 3; 3 -> 5 bits: v << 2 | v >> 1; then 5 -> 8 bits as C*8 + C/4.
     const auto to8 = [](int c5) { return c5 * 8 + c5 / 4; };
-    EXPECT_EQ(pixel(rgba, 8, 3, 5), (std::vector<uint8_t>{static_cast<uint8_t>(to8(19)), static_cast<uint8_t>(to8(6)),
-                                                           static_cast<uint8_t>(to8(27)), 10 * 17}));
+    EXPECT_EQ(pixel(rgba, 8, 3, 5),
+              (std::vector<uint8_t>{static_cast<uint8_t>(to8(19)), static_cast<uint8_t>(to8(6)),
+                                    static_cast<uint8_t>(to8(27)), 10 * 17}));
     blocks.fill(0xFFFFFFFFu, colourA | colourB); // all colour B
     rgba = decode(blocks, false, 8, 8);
     EXPECT_EQ(pixel(rgba, 8, 6, 1), (std::vector<uint8_t>{static_cast<uint8_t>(to8(31)), 0,
-                                                           static_cast<uint8_t>(to8(21)), 2 * 17}));
+                                                          static_cast<uint8_t>(to8(21)), 2 * 17}));
 }
 
 // 2-bit mode over uniform blocks, red A and blue B: one bit a pixel, then
@@ -145,7 +147,8 @@ TEST(PVRTDecompressTest, TwoBitModesFillTheirPixelsAsTheBlockSays) {
 
     struct Fill {
         const char* name;
-        uint32_t modulation; // bit 0: one-way fill; bit 20: up-down (bit 21 is then the stored code's low bit)
+        uint32_t
+            modulation; // bit 0: one-way fill; bit 20: up-down (bit 21 is then the stored code's low bit)
         std::vector<uint8_t> evenRowGap;
         std::vector<uint8_t> oddRowGap;
     };
@@ -245,8 +248,8 @@ TEST(PVRTDecompressTest, RandomBlocksDecodeLikeThePerPixelReference) {
         uint32_t height;
         bool twoBit;
     };
-    const Shape shapes[] = {{8, 8, false},  {16, 16, false}, {32, 8, false},  {8, 32, false}, {64, 16, false},
-                            {16, 8, true},  {32, 32, true},  {64, 16, true},  {16, 64, true}, {128, 8, true}};
+    const Shape shapes[] = {{8, 8, false}, {16, 16, false}, {32, 8, false}, {8, 32, false}, {64, 16, false},
+                            {16, 8, true}, {32, 32, true},  {64, 16, true}, {16, 64, true}, {128, 8, true}};
     for (const Shape& shape : shapes) {
         for (int round = 0; round < 8; ++round) {
             Blocks blocks(shape.width / (shape.twoBit ? 8 : 4), shape.height / 4);
@@ -259,8 +262,8 @@ TEST(PVRTDecompressTest, RandomBlocksDecodeLikeThePerPixelReference) {
             ASSERT_EQ(decoded.size(), reference.size());
             const auto mismatch = std::mismatch(decoded.begin(), decoded.end(), reference.begin());
             ASSERT_TRUE(mismatch.first == decoded.end())
-                << shape.width << "x" << shape.height << (shape.twoBit ? " 2-bit" : " 4-bit") << " round " << round
-                << ": first difference at byte " << (mismatch.first - decoded.begin());
+                << shape.width << "x" << shape.height << (shape.twoBit ? " 2-bit" : " 4-bit") << " round "
+                << round << ": first difference at byte " << (mismatch.first - decoded.begin());
         }
     }
 }

@@ -105,24 +105,57 @@ std::vector<FormatCase> uncompressedCases() {
     // (1, 2, 3, 15); RGBA5551: (31, 1, 0, 1) and (2, 30, 16, 0).
     return {
         {"RGBA8888", kRGBA8888, 0, {10, 20, 30, 40, 250, 128, 0, 255}, {10, 20, 30, 40, 250, 128, 0, 255}},
-        {"RGB888", pixelFormat('r', 'g', 'b', 0, 8, 8, 8, 0), 0, {1, 2, 3, 200, 100, 50}, {1, 2, 3, 255, 200, 100, 50, 255}},
-        {"BGRA8888", pixelFormat('b', 'g', 'r', 'a', 8, 8, 8, 8), 0, {10, 20, 30, 40, 250, 128, 0, 255},
+        {"RGB888",
+         pixelFormat('r', 'g', 'b', 0, 8, 8, 8, 0),
+         0,
+         {1, 2, 3, 200, 100, 50},
+         {1, 2, 3, 255, 200, 100, 50, 255}},
+        {"BGRA8888",
+         pixelFormat('b', 'g', 'r', 'a', 8, 8, 8, 8),
+         0,
+         {10, 20, 30, 40, 250, 128, 0, 255},
          {30, 20, 10, 40, 0, 128, 250, 255}},
-        {"RGB565", PvrFixtures::kRGB565, 4, u16({31u << 11, 3u << 11 | 40u << 5 | 17u}),
+        {"RGB565",
+         PvrFixtures::kRGB565,
+         4,
+         u16({31u << 11, 3u << 11 | 40u << 5 | 17u}),
          {255, 0, 0, 255, widen(3, 5), widen(40, 6), widen(17, 5), 255}},
-        {"RGBA4444", pixelFormat('r', 'g', 'b', 'a', 4, 4, 4, 4), 4, u16({0xF094, 0x123F}),
+        {"RGBA4444",
+         pixelFormat('r', 'g', 'b', 'a', 4, 4, 4, 4),
+         4,
+         u16({0xF094, 0x123F}),
          {255, 0, widen(9, 4), widen(4, 4), widen(1, 4), widen(2, 4), widen(3, 4), 255}},
-        {"RGBA5551", pixelFormat('r', 'g', 'b', 'a', 5, 5, 5, 1), 4, u16({31u << 11 | 1u << 6 | 1u, 2u << 11 | 30u << 6 | 16u << 1}),
+        {"RGBA5551",
+         pixelFormat('r', 'g', 'b', 'a', 5, 5, 5, 1),
+         4,
+         u16({31u << 11 | 1u << 6 | 1u, 2u << 11 | 30u << 6 | 16u << 1}),
          {255, widen(1, 5), 0, 255, widen(2, 5), widen(30, 5), widen(16, 5), 0}},
         {"L8", pixelFormat('l', 0, 0, 0, 8, 0, 0, 0), 0, {77, 200}, {77, 77, 77, 255, 200, 200, 200, 255}},
-        {"LA88", pixelFormat('l', 'a', 0, 0, 8, 8, 0, 0), 0, {77, 10, 200, 255}, {77, 77, 77, 10, 200, 200, 200, 255}},
+        {"LA88",
+         pixelFormat('l', 'a', 0, 0, 8, 8, 0, 0),
+         0,
+         {77, 10, 200, 255},
+         {77, 77, 77, 10, 200, 200, 200, 255}},
         {"A8", pixelFormat('a', 0, 0, 0, 8, 0, 0, 0), 0, {33, 99}, {0, 0, 0, 33, 0, 0, 0, 99}},
-        {"RGBA16F", pixelFormat('r', 'g', 'b', 'a', 16, 16, 16, 16), 12, u16({hOne, h0, hHalf, hOne, h0, hOne, h0, hHalf}),
+        {"RGBA16F",
+         pixelFormat('r', 'g', 'b', 'a', 16, 16, 16, 16),
+         12,
+         u16({hOne, h0, hHalf, hOne, h0, hOne, h0, hHalf}),
          {255, 0, 128, 255, 0, 255, 0, 128}},
-        {"L16F", pixelFormat('l', 0, 0, 0, 16, 0, 0, 0), 12, u16({hHalf, hOne}), {128, 128, 128, 255, 255, 255, 255, 255}},
-        {"RGBA32F", pixelFormat('r', 'g', 'b', 'a', 32, 32, 32, 32), 12, f32({1, 0, 0.5f, 1, 0, 1, 0, 0.5f}),
+        {"L16F",
+         pixelFormat('l', 0, 0, 0, 16, 0, 0, 0),
+         12,
+         u16({hHalf, hOne}),
+         {128, 128, 128, 255, 255, 255, 255, 255}},
+        {"RGBA32F",
+         pixelFormat('r', 'g', 'b', 'a', 32, 32, 32, 32),
+         12,
+         f32({1, 0, 0.5f, 1, 0, 1, 0, 0.5f}),
          {255, 0, 128, 255, 0, 255, 0, 128}},
-        {"RGB32F", pixelFormat('r', 'g', 'b', 0, 32, 32, 32, 0), 12, f32({0, 0.5f, 1, 1, 1, 0}),
+        {"RGB32F",
+         pixelFormat('r', 'g', 'b', 0, 32, 32, 32, 0),
+         12,
+         f32({0, 0.5f, 1, 1, 1, 0}),
          {0, 128, 255, 255, 255, 255, 0, 255}},
     };
 }
@@ -134,7 +167,8 @@ TEST_F(PVRTTextureLoadTest, EveryUncompressedFormatReadsBackItsTexels) {
             const std::string what = std::string(c.name) + (order == ByteOrder::Big ? " big-endian" : "");
             GLuint name = 0;
             std::string log;
-            ASSERT_TRUE(load(PvrWriter::writeV3(v3(c.format, c.channelType, 2, 1), c.texels, order), name, &log))
+            ASSERT_TRUE(
+                load(PvrWriter::writeV3(v3(c.format, c.channelType, 2, 1), c.texels, order), name, &log))
                 << what << ": " << log;
             expectNear(probe.read2D(name, 2, 1), c.rgba, what);
             EXPECT_NO_GL_ERROR() << what;
@@ -172,14 +206,16 @@ TEST_F(PVRTTextureLoadTest, MipChainsAndCubeMapsUploadEveryLevelOfEveryFace) {
     // 2D: 8 x 4 with its four levels, each level its own colour.
     const std::vector<uint32_t> levelColours = {0xFF0000FF, 0x00FF00FF, 0x0000FFFF, 0x80808080};
     GLuint chain = 0;
-    ASSERT_TRUE(load(PvrWriter::writeV3(v3(kRGBA8888, 0, 8, 4, 4),
-                                        PvrFixtures::solidImages(8, 4, 4, 1, levelColours)),
-                     chain));
+    ASSERT_TRUE(load(
+        PvrWriter::writeV3(v3(kRGBA8888, 0, 8, 4, 4), PvrFixtures::solidImages(8, 4, 4, 1, levelColours)),
+        chain));
     for (int level = 0; level < 4; ++level) {
         const std::vector<uint8_t> rgba = probe.read2D(chain, 8, 4, level, true);
         const uint32_t c = levelColours[static_cast<std::size_t>(level)];
         for (std::size_t i = 0; i < rgba.size(); i += 4) {
-            ASSERT_EQ((uint32_t(rgba[i]) << 24 | uint32_t(rgba[i + 1]) << 16 | uint32_t(rgba[i + 2]) << 8 | rgba[i + 3]), c)
+            ASSERT_EQ((uint32_t(rgba[i]) << 24 | uint32_t(rgba[i + 1]) << 16 | uint32_t(rgba[i + 2]) << 8 |
+                       rgba[i + 3]),
+                      c)
                 << "level " << level;
         }
     }
@@ -191,8 +227,9 @@ TEST_F(PVRTTextureLoadTest, MipChainsAndCubeMapsUploadEveryLevelOfEveryFace) {
         cubeColours.push_back(0x10000000u * (i + 1) | 0x00100000u * (12 - i) | 0x0000FF00u | 0xFF);
     }
     GLuint version3 = 0;
-    ASSERT_TRUE(load(PvrWriter::writeV3(v3(kRGBA8888, 0, 2, 2, 2, 6), PvrFixtures::solidImages(2, 2, 2, 6, cubeColours)),
-                     version3));
+    ASSERT_TRUE(load(
+        PvrWriter::writeV3(v3(kRGBA8888, 0, 2, 2, 2, 6), PvrFixtures::solidImages(2, 2, 2, 6, cubeColours)),
+        version3));
     // The legacy layout of the same images: for each face, its two levels.
     std::vector<uint8_t> faceMajor;
     for (int face = 0; face < 6; ++face) {
@@ -216,7 +253,8 @@ TEST_F(PVRTTextureLoadTest, MipChainsAndCubeMapsUploadEveryLevelOfEveryFace) {
             for (int level = 0; level < 2; ++level) {
                 const uint32_t c = cubeColours[static_cast<std::size_t>(level * 6 + face)];
                 const std::vector<uint8_t> rgba = probe.readCubeFace(cube, 2, face, level, true);
-                ASSERT_EQ((uint32_t(rgba[0]) << 24 | uint32_t(rgba[1]) << 16 | uint32_t(rgba[2]) << 8 | rgba[3]), c)
+                ASSERT_EQ(
+                    (uint32_t(rgba[0]) << 24 | uint32_t(rgba[1]) << 16 | uint32_t(rgba[2]) << 8 | rgba[3]), c)
                     << (cube == legacy ? "legacy" : "version 3") << " face " << face << " level " << level;
             }
         }
@@ -247,7 +285,8 @@ TEST_F(PVRTTextureLoadTest, PvrtcTexturesUploadTheirDecodedLevels) {
             const std::vector<uint8_t> padded = PvrtcReference::decode(blocks, twoBit, pw, ph);
             std::vector<uint8_t> image;
             for (uint32_t y = 0; y < h; ++y) {
-                image.insert(image.end(), padded.begin() + static_cast<std::ptrdiff_t>(std::size_t{y} * pw * 4),
+                image.insert(image.end(),
+                             padded.begin() + static_cast<std::ptrdiff_t>(std::size_t{y} * pw * 4),
                              padded.begin() + static_cast<std::ptrdiff_t>((std::size_t{y} * pw + w) * 4));
             }
             expected.push_back(image);
@@ -257,7 +296,9 @@ TEST_F(PVRTTextureLoadTest, PvrtcTexturesUploadTheirDecodedLevels) {
         std::string log;
         const uint64_t format = twoBit ? PvrWriter::kPVRTC2bppRGBA : PvrWriter::kPVRTC4bppRGBA;
         ASSERT_TRUE(load(PvrWriter::writeV3(v3(format, 0, width, height, levels), data), name, &log)) << log;
-        EXPECT_EQ(log, "PVRTTextureLoadFromPointer warning: PVRTC not supported. Converting to RGBA8888 instead.\n");
+        EXPECT_EQ(
+            log,
+            "PVRTTextureLoadFromPointer warning: PVRTC not supported. Converting to RGBA8888 instead.\n");
         for (uint32_t level = 0; level < levels; ++level) {
             EXPECT_EQ(probe.read2D(name, width, height, static_cast<int>(level), true), expected[level])
                 << (twoBit ? "2-bit" : "4-bit") << " level " << level;
@@ -268,9 +309,11 @@ TEST_F(PVRTTextureLoadTest, PvrtcTexturesUploadTheirDecodedLevels) {
 TEST_F(PVRTTextureLoadTest, WrapIsRepeatOnlyForPowerOfTwoSizes) {
     GLuint npot = 0;
     GLuint pot = 0;
-    ASSERT_TRUE(load(PvrWriter::writeV3(v3(kRGBA8888, 0, 100, 64), std::vector<uint8_t>(100 * 64 * 4)), npot));
-    ASSERT_TRUE(load(PvrWriter::writeV3(v3(kRGBA8888, 0, 128, 64, 2), std::vector<uint8_t>((128 * 64 + 64 * 32) * 4)),
-                     pot));
+    ASSERT_TRUE(
+        load(PvrWriter::writeV3(v3(kRGBA8888, 0, 100, 64), std::vector<uint8_t>(100 * 64 * 4)), npot));
+    ASSERT_TRUE(
+        load(PvrWriter::writeV3(v3(kRGBA8888, 0, 128, 64, 2), std::vector<uint8_t>((128 * 64 + 64 * 32) * 4)),
+             pot));
     EXPECT_EQ(parameter(GL_TEXTURE_2D, npot, GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
     EXPECT_EQ(parameter(GL_TEXTURE_2D, npot, GL_TEXTURE_WRAP_T), GL_CLAMP_TO_EDGE);
     EXPECT_EQ(parameter(GL_TEXTURE_2D, npot, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
@@ -300,7 +343,8 @@ TEST_F(PVRTTextureLoadTest, TruncatedFilesFailCleanly) {
         }
         cuts.push_back(file->size() - 1);
         for (std::size_t cut : cuts) {
-            const std::vector<uint8_t> shorter(file->begin(), file->begin() + static_cast<std::ptrdiff_t>(cut));
+            const std::vector<uint8_t> shorter(file->begin(),
+                                               file->begin() + static_cast<std::ptrdiff_t>(cut));
             GLuint name = 0;
             std::string log;
             EXPECT_FALSE(load(shorter, name, &log)) << "cut at " << cut;
@@ -318,7 +362,8 @@ TEST_F(PVRTTextureLoadTest, FormatsWithoutAGLFormatAreRefusedByName) {
     GLuint name = 0;
     std::string log;
     // 'a','r','g','b' has no GL format here.
-    EXPECT_FALSE(load(PvrWriter::writeV3(v3(pixelFormat('a', 'r', 'g', 'b', 8, 8, 8, 8), 0, 1, 1), ramp(4)), name, &log));
+    EXPECT_FALSE(load(PvrWriter::writeV3(v3(pixelFormat('a', 'r', 'g', 'b', 8, 8, 8, 8), 0, 1, 1), ramp(4)),
+                      name, &log));
     EXPECT_EQ(log, "PVRTTextureLoadFromPointer failed: pixel type not supported.\n");
     EXPECT_EQ(name, 0u);
     // Neither has PVRTC-II without its extension.

@@ -101,7 +101,8 @@ TEST(PVRTTextureParseTest, HeadersWithImpossibleCountsAreRefused) {
         EXPECT_NE(parsePrefix(bytes, bytes.size(), parsed), nullptr) << c.what;
     }
     // The largest chain the size allows is fine: 8 x 4 has four levels.
-    const std::vector<uint8_t> full = PvrWriter::writeV3(v3(kRGBA8888, 0, 8, 4, 4), std::vector<uint8_t>(4096));
+    const std::vector<uint8_t> full =
+        PvrWriter::writeV3(v3(kRGBA8888, 0, 8, 4, 4), std::vector<uint8_t>(4096));
     ZQ::PVRTParsedTexture parsed;
     EXPECT_EQ(parsePrefix(full, full.size(), parsed), nullptr);
 }
@@ -171,7 +172,8 @@ TEST(PVRTTextureParseTest, ABigEndianFileReadsLikeItsLittleEndianTwin) {
     ASSERT_EQ(ZQ::parsePVRTexture(little.data(), little.size(), a), nullptr);
     ASSERT_EQ(ZQ::parsePVRTexture(big.data(), big.size(), b), nullptr);
     EXPECT_EQ(0, std::memcmp(&a.header, &b.header, sizeof a.header));
-    EXPECT_EQ(std::vector<uint8_t>(a.data, a.data + data.size()), std::vector<uint8_t>(b.data, b.data + data.size()));
+    EXPECT_EQ(std::vector<uint8_t>(a.data, a.data + data.size()),
+              std::vector<uint8_t>(b.data, b.data + data.size()));
     // The data follows the metadata.
     EXPECT_EQ(a.data, little.data() + 52 + 9);
 }

@@ -104,7 +104,8 @@ int weight(const Image& im, uint32_t x, uint32_t y) {
 
 } // namespace
 
-std::vector<uint8_t> decode(const std::vector<uint8_t>& blocks, bool twoBit, uint32_t width, uint32_t height) {
+std::vector<uint8_t> decode(const std::vector<uint8_t>& blocks, bool twoBit, uint32_t width,
+                            uint32_t height) {
     const Image im{blocks, twoBit, width, height};
     const uint32_t bw = im.blockWidth();
     std::vector<uint8_t> out(std::size_t{width} * height * 4);

@@ -1,5 +1,4 @@
 #include "render/PVRTResourceFile.h"
-#include "render/SourceStream.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +24,8 @@ protected:
 
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
         const fs::path path = folder / name;
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return path.string();
     }
 
@@ -50,7 +49,8 @@ TEST_F(ResourceFileTest, WhatCannotBeReadWholeGivesAClosedFile) {
     // A directory opens for reading on Linux and reports a size of LONG_MAX:
     // it must not become an allocation of that size.
     const std::string directory = folder.string();
-    for (const char* path : {empty.c_str(), directory.c_str(), "/no/such/velmora/file", static_cast<const char*>(nullptr)}) {
+    for (const char* path :
+         {empty.c_str(), directory.c_str(), "/no/such/velmora/file", static_cast<const char*>(nullptr)}) {
         const CPVRTResourceFile file(path);
         EXPECT_FALSE(file.isOpen()) << (path ? path : "null");
         EXPECT_EQ(file.getSize(), 0u);

@@ -101,8 +101,8 @@ std::vector<uint8_t> TextureProbe::readCubeFace(GLuint name, int size, int face,
     return draw(programCube, GL_TEXTURE_CUBE_MAP, name, size, size, level, mipmapped, face);
 }
 
-std::vector<uint8_t> TextureProbe::draw(GLuint program, GLenum target, GLuint name, int width, int height, int level,
-                                        bool mipmapped, int face) {
+std::vector<uint8_t> TextureProbe::draw(GLuint program, GLenum target, GLuint name, int width, int height,
+                                        int level, bool mipmapped, int face) {
     const int w = std::max(1, width >> level);
     const int h = std::max(1, height >> level);
     // Drawn at the level's own size the texture is minified by 2^level, which

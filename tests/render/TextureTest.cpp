@@ -1,8 +1,8 @@
+#include "render/Texture.h"
 #include "PngWriter.h"
 #include "PvrFixtures.h"
 #include "TextureProbe.h"
 #include "engine/Bundle.h"
-#include "render/Texture.h"
 #include "support/HeadlessGL.h"
 
 #include <gtest/gtest.h>
@@ -41,8 +41,8 @@ protected:
 
     // A 3 x 2 picture: top row red, green, blue; bottom row white, black, grey.
     std::string putPng(const std::string& name, const std::string& ext) {
-        const std::vector<uint8_t> rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,
-                                           255, 255, 255, 255, 0, 0, 0, 255, 128, 128, 128, 255};
+        const std::vector<uint8_t> rgba = {255, 0,   0,   255, 0, 255, 0, 255, 0,   0,   255, 255,
+                                           255, 255, 255, 255, 0, 0,   0, 255, 128, 128, 128, 255};
         EXPECT_TRUE(PngWriter::writePng((folder / (name + "." + ext)).string(), 3, 2, rgba));
         return folderName + "/" + name;
     }
@@ -77,7 +77,8 @@ protected:
 
 TEST_F(TextureTest, APvrFileLoadsWithTheCreatorsWrapAndFilters) {
     const std::vector<uint8_t> texels = PvrFixtures::ramp(100 * 64 * 4);
-    const std::string name = put("normals", "pvr", PvrWriter::writeV3(PvrFixtures::v3(PvrFixtures::kRGBA8888, 0, 100, 64), texels));
+    const std::string name = put(
+        "normals", "pvr", PvrWriter::writeV3(PvrFixtures::v3(PvrFixtures::kRGBA8888, 0, 100, 64), texels));
     // The reader would clamp a 100 x 64 picture; the creator asks for repeat.
     ZQ::TextureFile texture(name, "pvr", true, GL_NEAREST, GL_NEAREST);
     EXPECT_EQ(setUpLogged(texture), "");
@@ -103,15 +104,16 @@ TEST_F(TextureTest, APngLoadsUprightWithItsSize) {
     expectLeftUnbound();
     EXPECT_EQ(parameter(upright.name, GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
     // First GL row = bottom of the picture.
-    const std::vector<uint8_t> bottomFirst = {255, 255, 255, 255, 0, 0, 0, 255, 128, 128, 128, 255,
-                                              255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255};
+    const std::vector<uint8_t> bottomFirst = {255, 255, 255, 255, 0, 0,   0, 255, 128, 128, 128, 255,
+                                              255, 0,   0,   255, 0, 255, 0, 255, 0,   0,   255, 255};
     EXPECT_EQ(probe.read2D(upright.name, 3, 2), bottomFirst);
 
     // Any other extension takes the loader's own order: top row first.
     ZQ::TextureFile topFirst(putPng("shouting", "PNG"), "PNG", false, GL_LINEAR, GL_LINEAR);
     EXPECT_EQ(setUpLogged(topFirst), "");
     const std::vector<uint8_t> rows = probe.read2D(topFirst.name, 3, 2);
-    EXPECT_EQ(std::vector<uint8_t>(rows.begin(), rows.begin() + 12), std::vector<uint8_t>(bottomFirst.begin() + 12, bottomFirst.end()));
+    EXPECT_EQ(std::vector<uint8_t>(rows.begin(), rows.begin() + 12),
+              std::vector<uint8_t>(bottomFirst.begin() + 12, bottomFirst.end()));
 }
 
 TEST_F(TextureTest, MissingResourcesLogAndLeaveAnEmptyTexture) {
@@ -133,18 +135,20 @@ TEST_F(TextureTest, MissingResourcesLogAndLeaveAnEmptyTexture) {
 }
 
 TEST_F(TextureTest, ABrokenPvrFileLogsOnceAndTheGameGoesOn) {
-    std::vector<uint8_t> file = PvrWriter::writeV3(PvrFixtures::v3(PvrFixtures::kRGBA8888, 0, 8, 8), PvrFixtures::ramp(256));
+    std::vector<uint8_t> file =
+        PvrWriter::writeV3(PvrFixtures::v3(PvrFixtures::kRGBA8888, 0, 8, 8), PvrFixtures::ramp(256));
     file.resize(file.size() - 1);
     ZQ::TextureFile texture(put("cut", "pvr", file), "pvr", false, GL_LINEAR, GL_LINEAR);
     const std::string log = setUpLogged(texture);
-    EXPECT_EQ(log, "PVRTTextureLoadFromPointer failed: the file is shorter than the data its header promises.\n"
-                   "EPVRTError: 1\n");
+    EXPECT_EQ(log,
+              "PVRTTextureLoadFromPointer failed: the file is shorter than the data its header promises.\n"
+              "EPVRTError: 1\n");
     EXPECT_EQ(texture.name, 0u);
 }
 
 TEST_F(TextureTest, OnlyTheLowerCasePvrExtensionTakesThePvrPath) {
-    const std::string name =
-        put("upper", "PVR", PvrWriter::writeV3(PvrFixtures::v3(PvrFixtures::kRGBA8888, 0, 1, 1), {1, 2, 3, 4}));
+    const std::string name = put(
+        "upper", "PVR", PvrWriter::writeV3(PvrFixtures::v3(PvrFixtures::kRGBA8888, 0, 1, 1), {1, 2, 3, 4}));
     ZQ::TextureFile texture(name, "PVR", false, GL_LINEAR, GL_LINEAR);
     const std::string log = setUpLogged(texture);
     // The picture loader cannot read a PVR file.
@@ -178,7 +182,8 @@ TEST_F(TextureTest, ASecondRawSetUpIsAProgrammingError) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(
         {
-            ZQ::TextureRaw texture(1, 1, static_cast<uint8_t*>(std::calloc(4, 1)), false, GL_LINEAR, GL_LINEAR);
+            ZQ::TextureRaw texture(1, 1, static_cast<uint8_t*>(std::calloc(4, 1)), false, GL_LINEAR,
+                                   GL_LINEAR);
             texture.setUp();
             texture.setUp();
         },
@@ -189,7 +194,8 @@ TEST_F(TextureTest, ASecondRawSetUpIsAProgrammingError) {
 // deleting the object: the destructor must then leave GL alone, even when GL
 // has handed the same number to a newer texture.
 TEST_F(TextureTest, DestroyingATextureWhoseNameWasDeletedTouchesNoOtherTexture) {
-    auto* old = new ZQ::TextureRaw(1, 1, static_cast<uint8_t*>(std::calloc(4, 1)), false, GL_LINEAR, GL_LINEAR);
+    auto* old =
+        new ZQ::TextureRaw(1, 1, static_cast<uint8_t*>(std::calloc(4, 1)), false, GL_LINEAR, GL_LINEAR);
     old->setUp();
     glDeleteTextures(1, &old->name);
     old->name = 0;

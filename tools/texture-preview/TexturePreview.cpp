@@ -83,8 +83,8 @@ std::vector<uint8_t> drawBack(GLuint name, uint32_t width, uint32_t height, floa
     GLuint framebuffer = 0;
     glGenTextures(1, &target);
     glBindTexture(GL_TEXTURE_2D, target);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
+                 GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
@@ -157,22 +157,29 @@ int main(int argc, char** argv) {
     };
     std::vector<Sample> samples;
     d.pixelFormat = PvrWriter::kPVRTC4bppRGBA;
-    samples.push_back({"pvrtc4", PvrWriter::writeV3(d, PvrtcEncoder::encode(translucent, kEdge, kEdge, false)), 1});
+    samples.push_back(
+        {"pvrtc4", PvrWriter::writeV3(d, PvrtcEncoder::encode(translucent, kEdge, kEdge, false)), 1});
     samples.push_back({"pvrtc4-tiled", samples.back().file, 2});
     d.pixelFormat = PvrWriter::kPVRTC2bppRGB;
     samples.push_back({"pvrtc2", PvrWriter::writeV3(d, PvrtcEncoder::encode(opaque, kEdge, kEdge, true)), 1});
     d.pixelFormat = PvrWriter::pixelFormat('r', 'g', 'b', 0, 5, 6, 5, 0);
     d.channelType = PvrWriter::kUnsignedShortNorm;
-    const auto rgb565 = [](const uint8_t* p) { return uint32_t(p[0] >> 3) << 11 | uint32_t(p[1] >> 2) << 5 | uint32_t(p[2] >> 3); };
-    samples.push_back({"rgb565-big-endian", PvrWriter::writeV3(d, convert(opaque, 2, rgb565), PvrWriter::ByteOrder::Big), 1});
+    const auto rgb565 = [](const uint8_t* p) {
+        return uint32_t(p[0] >> 3) << 11 | uint32_t(p[1] >> 2) << 5 | uint32_t(p[2] >> 3);
+    };
+    samples.push_back({"rgb565-big-endian",
+                       PvrWriter::writeV3(d, convert(opaque, 2, rgb565), PvrWriter::ByteOrder::Big), 1});
     d.pixelFormat = PvrWriter::pixelFormat('r', 'g', 'b', 'a', 4, 4, 4, 4);
     const auto rgba4444 = [](const uint8_t* p) {
-        return uint32_t(p[0] >> 4) << 12 | uint32_t(p[1] >> 4) << 8 | uint32_t(p[2] >> 4) << 4 | uint32_t(p[3] >> 4);
+        return uint32_t(p[0] >> 4) << 12 | uint32_t(p[1] >> 4) << 8 | uint32_t(p[2] >> 4) << 4 |
+               uint32_t(p[3] >> 4);
     };
     samples.push_back({"rgba4444", PvrWriter::writeV3(d, convert(translucent, 2, rgba4444)), 1});
     d.pixelFormat = PvrWriter::pixelFormat('l', 'a', 0, 0, 8, 8, 0, 0);
     d.channelType = PvrWriter::kUnsignedByteNorm;
-    const auto la88 = [](const uint8_t* p) { return uint32_t((2 * p[0] + 5 * p[1] + p[2]) / 8) | uint32_t(p[3]) << 8; };
+    const auto la88 = [](const uint8_t* p) {
+        return uint32_t((2 * p[0] + 5 * p[1] + p[2]) / 8) | uint32_t(p[3]) << 8;
+    };
     samples.push_back({"la88", PvrWriter::writeV3(d, convert(translucent, 2, la88)), 1});
     PvrWriter::LegacyDescription legacy;
     legacy.headerSize = 44;

@@ -18,7 +18,8 @@ bool writePng(const std::string& path, uint32_t width, uint32_t height, const st
     image.height = height;
     image.format = PNG_FORMAT_RGBA;
     const png_int_32 stride = static_cast<png_int_32>(width * 4);
-    return png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), bottomUp ? -stride : stride, nullptr) != 0;
+    return png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), bottomUp ? -stride : stride,
+                                   nullptr) != 0;
 }
 
 } // namespace PngWriter

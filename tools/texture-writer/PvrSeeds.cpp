@@ -27,8 +27,8 @@ std::vector<uint8_t> noise(std::size_t count, uint32_t seed) {
 
 // Bytes of a chain of `levels` levels of width x height, `bitsPerPixel`
 // each, padded to blocks of blockW x blockH, times `faces`.
-std::size_t chainBytes(uint32_t width, uint32_t height, uint32_t levels, uint32_t bitsPerPixel, uint32_t faces,
-                       uint32_t blockW = 1, uint32_t blockH = 1) {
+std::size_t chainBytes(uint32_t width, uint32_t height, uint32_t levels, uint32_t bitsPerPixel,
+                       uint32_t faces, uint32_t blockW = 1, uint32_t blockH = 1) {
     std::size_t bits = 0;
     for (uint32_t l = 0; l < levels; ++l) {
         const std::size_t w = std::max<uint32_t>(1, width >> l);
@@ -89,19 +89,26 @@ int main(int argc, char** argv) {
     legacyPvrtc.bitCount = 4;
 
     const std::vector<Seed> seeds = {
-        {"rgba8888-mips", writeV3(v3(rgba8888, kUnsignedByteNorm, 4, 4, 3), noise(chainBytes(4, 4, 3, 32, 1), 1))},
+        {"rgba8888-mips",
+         writeV3(v3(rgba8888, kUnsignedByteNorm, 4, 4, 3), noise(chainBytes(4, 4, 3, 32, 1), 1))},
         {"rgb565-big-endian", writeV3(v3(rgb565, kUnsignedShortNorm, 8, 8), noise(128, 2), ByteOrder::Big)},
         {"rgba4444-metadata", writeV3(withMetadata, noise(32, 4))},
-        {"rgba5551", writeV3(v3(pixelFormat('r', 'g', 'b', 'a', 5, 5, 5, 1), kUnsignedShortNorm, 4, 2), noise(16, 5))},
-        {"l8-npot", writeV3(v3(pixelFormat('l', 0, 0, 0, 8, 0, 0, 0), kUnsignedByteNorm, 3, 5), noise(15, 6))},
+        {"rgba5551",
+         writeV3(v3(pixelFormat('r', 'g', 'b', 'a', 5, 5, 5, 1), kUnsignedShortNorm, 4, 2), noise(16, 5))},
+        {"l8-npot",
+         writeV3(v3(pixelFormat('l', 0, 0, 0, 8, 0, 0, 0), kUnsignedByteNorm, 3, 5), noise(15, 6))},
         {"la88", writeV3(v3(pixelFormat('l', 'a', 0, 0, 8, 8, 0, 0), kUnsignedByteNorm, 2, 2), noise(8, 7))},
         {"a8", writeV3(v3(pixelFormat('a', 0, 0, 0, 8, 0, 0, 0), kUnsignedByteNorm, 4, 1), noise(4, 8))},
-        {"rgb888", writeV3(v3(pixelFormat('r', 'g', 'b', 0, 8, 8, 8, 0), kUnsignedByteNorm, 2, 2), noise(12, 9))},
-        {"bgra8888", writeV3(v3(pixelFormat('b', 'g', 'r', 'a', 8, 8, 8, 8), kUnsignedByteNorm, 2, 2), noise(16, 10))},
+        {"rgb888",
+         writeV3(v3(pixelFormat('r', 'g', 'b', 0, 8, 8, 8, 0), kUnsignedByteNorm, 2, 2), noise(12, 9))},
+        {"bgra8888",
+         writeV3(v3(pixelFormat('b', 'g', 'r', 'a', 8, 8, 8, 8), kUnsignedByteNorm, 2, 2), noise(16, 10))},
         {"rgba16f-big-endian", writeV3(v3(rgba16f, kFloat, 2, 2), noise(32, 11), ByteOrder::Big)},
         {"rgb32f", writeV3(v3(pixelFormat('r', 'g', 'b', 0, 32, 32, 32, 0), kFloat, 1, 1), noise(12, 12))},
-        {"cube-rgba8888", writeV3(v3(rgba8888, kUnsignedByteNorm, 2, 2, 2, 6), noise(chainBytes(2, 2, 2, 32, 6), 13))},
-        {"pvrtc4-mips", writeV3(v3(kPVRTC4bppRGBA, 0, 16, 16, 5), noise(chainBytes(16, 16, 5, 4, 1, 8, 8), 14))},
+        {"cube-rgba8888",
+         writeV3(v3(rgba8888, kUnsignedByteNorm, 2, 2, 2, 6), noise(chainBytes(2, 2, 2, 32, 6), 13))},
+        {"pvrtc4-mips",
+         writeV3(v3(kPVRTC4bppRGBA, 0, 16, 16, 5), noise(chainBytes(16, 16, 5, 4, 1, 8, 8), 14))},
         {"pvrtc2", writeV3(v3(kPVRTC2bppRGBA, 0, 32, 8), noise(chainBytes(32, 8, 1, 2, 1, 16, 8), 15))},
         {"pvrtc2-small", writeV3(v3(kPVRTC2bppRGB, 0, 8, 4), noise(chainBytes(8, 4, 1, 2, 1, 16, 8), 16))},
         {"legacy44-l8", writeLegacy(legacy44, noise(16, 17))},

@@ -35,8 +35,8 @@ std::vector<uint8_t> writeV3(const V3Description& d, const std::vector<uint8_t>&
     putU32(out, 0x03525650, order);
     putU32(out, d.flags, order);
     putU64(out, d.pixelFormat, order);
-    for (uint32_t word : {d.colourSpace, d.channelType, d.height, d.width, d.depth, d.surfaces, d.faces, d.mipLevels,
-                          static_cast<uint32_t>(d.metadata.size())}) {
+    for (uint32_t word : {d.colourSpace, d.channelType, d.height, d.width, d.depth, d.surfaces, d.faces,
+                          d.mipLevels, static_cast<uint32_t>(d.metadata.size())}) {
         putU32(out, word, order);
     }
     out.insert(out.end(), d.metadata.begin(), d.metadata.end());
@@ -61,9 +61,19 @@ std::vector<uint8_t> writeLegacy(const LegacyDescription& d, const std::vector<u
         flags |= 0x1000;
     }
     std::vector<uint8_t> out;
-    const uint32_t words[] = {d.headerSize, d.height, d.width, d.mipLevelsBelowBase, flags,
-                              static_cast<uint32_t>(data.size()), d.bitCount, 0, 0, 0, 0,
-                              0x21525650 /* 'PVR!' */, d.surfaceWord};
+    const uint32_t words[] = {d.headerSize,
+                              d.height,
+                              d.width,
+                              d.mipLevelsBelowBase,
+                              flags,
+                              static_cast<uint32_t>(data.size()),
+                              d.bitCount,
+                              0,
+                              0,
+                              0,
+                              0,
+                              0x21525650 /* 'PVR!' */,
+                              d.surfaceWord};
     for (std::size_t i = 0; i < d.headerSize / 4 && i < std::size(words); ++i) {
         putU32(out, words[i], ByteOrder::Little);
     }
@@ -88,8 +98,8 @@ std::size_t pvrtcBlockOffset(uint32_t gridWidth, uint32_t gridHeight, uint32_t x
     return index * 8;
 }
 
-void putPvrtcBlock(std::vector<uint8_t>& data, uint32_t gridWidth, uint32_t gridHeight, uint32_t x, uint32_t y,
-                   uint32_t modulation, uint32_t colour) {
+void putPvrtcBlock(std::vector<uint8_t>& data, uint32_t gridWidth, uint32_t gridHeight, uint32_t x,
+                   uint32_t y, uint32_t modulation, uint32_t colour) {
     const std::size_t at = pvrtcBlockOffset(gridWidth, gridHeight, x, y);
     if (data.size() < at + 8) {
         data.resize(at + 8);

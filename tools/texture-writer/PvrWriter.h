@@ -11,7 +11,8 @@
 namespace PvrWriter {
 
 // Channel names and bits of an uncompressed format ('r','g','b','a','l', 0).
-constexpr uint64_t pixelFormat(char c0, char c1, char c2, char c3, uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
+constexpr uint64_t pixelFormat(char c0, char c1, char c2, char c3, uint8_t b0, uint8_t b1, uint8_t b2,
+                               uint8_t b3) {
     return uint64_t(uint8_t(c0)) | uint64_t(uint8_t(c1)) << 8 | uint64_t(uint8_t(c2)) << 16 |
            uint64_t(uint8_t(c3)) << 24 | uint64_t(b0) << 32 | uint64_t(b1) << 40 | uint64_t(b2) << 48 |
            uint64_t(b3) << 56;
@@ -53,7 +54,7 @@ std::vector<uint8_t> writeV3(const V3Description& description, const std::vector
                              ByteOrder order = ByteOrder::Little);
 
 struct LegacyDescription {
-    uint32_t headerSize = 52; // 52, or 44 for the oldest layout (no tag, no surface count)
+    uint32_t headerSize = 52;  // 52, or 44 for the oldest layout (no tag, no surface count)
     uint32_t pixelType = 0x12; // the legacy code (0x12 = RGBA8888)
     uint32_t width = 1;
     uint32_t height = 1;
@@ -72,8 +73,8 @@ std::vector<uint8_t> writeLegacy(const LegacyDescription& description, const std
 // the odd ones, the longer side's extra bits on top).
 std::size_t pvrtcBlockOffset(uint32_t gridWidth, uint32_t gridHeight, uint32_t x, uint32_t y);
 // Writes one block: its modulation word, then its colour word.
-void putPvrtcBlock(std::vector<uint8_t>& data, uint32_t gridWidth, uint32_t gridHeight, uint32_t x, uint32_t y,
-                   uint32_t modulation, uint32_t colour);
+void putPvrtcBlock(std::vector<uint8_t>& data, uint32_t gridWidth, uint32_t gridHeight, uint32_t x,
+                   uint32_t y, uint32_t modulation, uint32_t colour);
 
 // Writes `bytes` to `path`; false when the file cannot be written.
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes);

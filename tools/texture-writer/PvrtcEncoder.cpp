@@ -29,20 +29,28 @@ Pair quantise(const uint8_t* dark, const uint8_t* bright, bool translucent) {
     const auto to4 = [](int v) { return v >> 4; };
     const auto to3 = [](int v) { return v >> 5; };
     const auto back5 = [](int v) { return v << 3 | v >> 2; };
-    const auto back4 = [](int v) { const int five = v << 1 | v >> 3; return five << 3 | five >> 2; };
-    const auto back3 = [](int v) { const int five = v << 2 | v >> 1; return five << 3 | five >> 2; };
+    const auto back4 = [](int v) {
+        const int five = v << 1 | v >> 3;
+        return five << 3 | five >> 2;
+    };
+    const auto back3 = [](int v) {
+        const int five = v << 2 | v >> 1;
+        return five << 3 | five >> 2;
+    };
     if (!translucent) {
-        const uint32_t a = 0x8000u | uint32_t(to5(dark[0])) << 10 | uint32_t(to5(dark[1])) << 5 | uint32_t(to4(dark[2])) << 1;
-        const uint32_t b = 0x8000u | uint32_t(to5(bright[0])) << 10 | uint32_t(to5(bright[1])) << 5 | uint32_t(to5(bright[2]));
+        const uint32_t a = 0x8000u | uint32_t(to5(dark[0])) << 10 | uint32_t(to5(dark[1])) << 5 |
+                           uint32_t(to4(dark[2])) << 1;
+        const uint32_t b = 0x8000u | uint32_t(to5(bright[0])) << 10 | uint32_t(to5(bright[1])) << 5 |
+                           uint32_t(to5(bright[2]));
         pair.word = a | b << 16;
         pair.a = {back5(to5(dark[0])), back5(to5(dark[1])), back4(to4(dark[2])), 255};
         pair.b = {back5(to5(bright[0])), back5(to5(bright[1])), back5(to5(bright[2])), 255};
         return pair;
     }
-    const uint32_t a = uint32_t(to3(dark[3])) << 12 | uint32_t(to4(dark[0])) << 8 | uint32_t(to4(dark[1])) << 4 |
-                       uint32_t(to3(dark[2])) << 1;
-    const uint32_t b = uint32_t(to3(bright[3])) << 12 | uint32_t(to4(bright[0])) << 8 | uint32_t(to4(bright[1])) << 4 |
-                       uint32_t(to4(bright[2]));
+    const uint32_t a = uint32_t(to3(dark[3])) << 12 | uint32_t(to4(dark[0])) << 8 |
+                       uint32_t(to4(dark[1])) << 4 | uint32_t(to3(dark[2])) << 1;
+    const uint32_t b = uint32_t(to3(bright[3])) << 12 | uint32_t(to4(bright[0])) << 8 |
+                       uint32_t(to4(bright[1])) << 4 | uint32_t(to4(bright[2]));
     pair.word = a | b << 16;
     const auto alpha = [](int v3) { return (v3 << 1) * 17; };
     pair.a = {back4(to4(dark[0])), back4(to4(dark[1])), back3(to3(dark[2])), alpha(to3(dark[3]))};
@@ -85,7 +93,10 @@ std::vector<uint8_t> encode(const std::vector<uint8_t>& rgba, uint32_t width, ui
                         const int m = twoBit ? code * 8 : kWeights[code];
                         long error = 0;
                         for (int c = 0; c < 4; ++c) {
-                            const long d = (pair.a[static_cast<std::size_t>(c)] * (8 - m) + pair.b[static_cast<std::size_t>(c)] * m) / 8 - p[c];
+                            const long d = (pair.a[static_cast<std::size_t>(c)] * (8 - m) +
+                                            pair.b[static_cast<std::size_t>(c)] * m) /
+                                               8 -
+                                           p[c];
                             error += d * d;
                         }
                         if (bestError < 0 || error < bestError) {
