@@ -21,14 +21,14 @@ Texture::~Texture() {
     }
 }
 
-void Texture::applySampling() const {
+void Texture::applySampling(GLenum target) const {
     const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE;
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    glBindTexture(target, name);
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, wrap);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, minFilter);
 }
 
 TextureRaw::TextureRaw(int32_t width, int32_t height, uint8_t* rawData, bool repeat, GLint magFilter,
@@ -72,9 +72,11 @@ void TextureFile::setUp() {
     } else {
         loadOther(path);
     }
-    // The caller's wrap and filters replace whatever the loader chose.
-    applySampling();
-    glBindTexture(GL_TEXTURE_2D, 0);
+    // The caller's wrap and filters replace whatever the loader chose, on the
+    // target the texture has: binding a cube map to GL_TEXTURE_2D would fail
+    // and leave its GL error to whoever asks next.
+    applySampling(target);
+    glBindTexture(target, 0);
 }
 
 void TextureFile::loadPVR(const std::string& path) {
@@ -87,6 +89,7 @@ void TextureFile::loadPVR(const std::string& path) {
     // A loaded picture knows its size, whichever loader read it.
     width = static_cast<int32_t>(header.width);
     height = static_cast<int32_t>(header.height);
+    target = header.numFaces > 1 ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
 }
 
 void TextureFile::loadOther(const std::string& path) {

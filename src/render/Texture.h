@@ -35,8 +35,8 @@ public:
 
 protected:
     Texture(bool repeat, GLint magFilter, GLint minFilter);
-    // Binds `name` to GL_TEXTURE_2D on unit 0 and sets the wrap and filters.
-    void applySampling() const;
+    // Binds `name` to `target` on unit 0 and sets the wrap and filters.
+    void applySampling(GLenum target = GL_TEXTURE_2D) const;
 };
 
 // A picture from the bundle: "pvr" files through the PVR reader, any other
@@ -55,6 +55,8 @@ public:
 
 private:
     void loadPVR(const std::string& path);
+
+    GLenum target = GL_TEXTURE_2D; // a PVR file may hold a cube map
     void loadOther(const std::string& path);
 };
 

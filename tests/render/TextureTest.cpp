@@ -94,6 +94,24 @@ TEST_F(TextureTest, APvrFileLoadsWithTheCreatorsWrapAndFilters) {
     EXPECT_EQ(probe.read2D(texture.name, 100, 64), texels);
 }
 
+// The creator's sampling goes on the target the file made: a cube map
+// bound to GL_TEXTURE_2D would fail and leave its error to the next caller.
+TEST_F(TextureTest, ACubeMapFileTakesTheCreatorsSamplingWithoutAGLError) {
+    const std::string name = put("sky", "pvr",
+                                 PvrWriter::writeV3(PvrFixtures::v3(PvrFixtures::kRGBA8888, 0, 2, 2, 1, 6),
+                                                    PvrFixtures::ramp(6 * 16)));
+    ZQ::TextureFile texture(name, "pvr", false, GL_NEAREST, GL_NEAREST);
+    EXPECT_EQ(setUpLogged(texture), "");
+    ASSERT_NE(texture.name, 0u);
+    EXPECT_NO_GL_ERROR();
+    GLint wrap = 0;
+    glBindTexture(GL_TEXTURE_CUBE_MAP, texture.name);
+    glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, &wrap);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    EXPECT_EQ(wrap, GL_CLAMP_TO_EDGE); // the reader chose repeat for 2 x 2
+    expectLeftUnbound();
+}
+
 TEST_F(TextureTest, APngLoadsUprightWithItsSize) {
     TextureProbe probe;
     ZQ::TextureFile upright(putPng("picture", "png"), "png", false, GL_LINEAR, GL_LINEAR);
