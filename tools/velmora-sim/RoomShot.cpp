@@ -168,6 +168,7 @@ Picture RoomShot::draw(int32_t level) {
     // The camera and the light follow the knot: lay the level's cord and let
     // them settle on it, as they have a moment after the level starts.
     const ZQ::LevelModel::Level& record = s.catalogue.currentLevel();
+    s.cord.unload();
     s.cord.loadCord(*record.cord, record.cordSettings());
     s.cord.measureEnergies();
     for (int frame = 0; frame < kSettleFrames; ++frame) {
