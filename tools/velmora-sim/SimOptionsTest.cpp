@@ -43,9 +43,10 @@ TEST(SimOptionsTest, PicturesOfTheRoom) {
     SimOptions sheet;
     ASSERT_TRUE(parse({"--contact-sheet", "rooms.png", "--screen", "320x568"}, sheet, error)) << error;
     EXPECT_EQ(sheet.contactSheet, "rooms.png");
-    EXPECT_FALSE(parse({"--screenshot", "room.png"}, sheet, error));
+    SimOptions shot;
+    EXPECT_FALSE(parse({"--screenshot", "room.png"}, shot, error));
     EXPECT_EQ(error, "--level is required");
-    EXPECT_FALSE(parse({"--level", "1", "--screenshot", ""}, sheet, error));
+    EXPECT_FALSE(parse({"--level", "1", "--screenshot", ""}, shot, error));
     EXPECT_NE(error.find("--screenshot expects a file name"), std::string::npos) << error;
 }
 
