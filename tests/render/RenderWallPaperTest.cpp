@@ -1,10 +1,10 @@
 #include "render/RenderWallPaper.h"
 
+#include "WallPaperFixture.h"
 #include "render/WallPaperProgram.h"
 #include "stage/MandalaMesher.h"
 #include "stage/MandalaModel.h"
 #include "stage/RoomModel.h"
-#include "WallPaperFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -43,8 +43,8 @@ protected:
     void addRelief(const std::vector<Band>& bands) {
         auto* mesh = new ZQ::MandalaMesh();
         for (const Band& b : bands) {
-            const PVRTVec3 corners[4] = {{b.left, -4.0f, b.z}, {b.right, -4.0f, b.z}, {b.right, 4.0f, b.z},
-                                         {b.left, 4.0f, b.z}};
+            const PVRTVec3 corners[4] = {
+                {b.left, -4.0f, b.z}, {b.right, -4.0f, b.z}, {b.right, 4.0f, b.z}, {b.left, 4.0f, b.z}};
             for (int i : {0, 1, 2, 0, 2, 3}) {
                 mesh->vertices.push_back(MandalaVertex{corners[i], b.normal, PVRTVec2(), b.value});
             }
@@ -120,7 +120,8 @@ TEST_F(RenderWallPaperTest, AnotherTargetSizeKeepsThePatternInPlace) {
     // The projection and the centring follow t together: the pattern origin
     // lands on the texture's centre whatever t is.
     for (float t : {64.0f, 256.0f, 1024.0f}) {
-        const PVRTMat4 m = ZQ::WallPaperProgram::targetProjection(t) * ZQ::WallPaperProgram::targetCentring(t) *
+        const PVRTMat4 m = ZQ::WallPaperProgram::targetProjection(t) *
+                           ZQ::WallPaperProgram::targetCentring(t) *
                            PVRTMat4::translation(0.5f * t, 0.5f * t, 1.5f * t);
         for (float z : {-0.05f, 0.0f, 0.05f}) {
             const PVRTVec4 clip = m * PVRTVec4(0.0f, 0.0f, z, 1.0f);

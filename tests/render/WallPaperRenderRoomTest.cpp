@@ -1,5 +1,6 @@
 #include "render/WallPaperRenderRoom.h"
 
+#include "WallPaperFixture.h"
 #include "levels/LevelModel.h"
 #include "levels/LevelTestRecords.h"
 #include "render/ShaderNames.h"
@@ -8,7 +9,6 @@
 #include "stage/LightModel.h"
 #include "stage/RoomModel.h"
 #include "support/CordStage.h"
-#include "WallPaperFixture.h"
 
 #include <gtest/gtest.h>
 
