@@ -44,6 +44,7 @@ void ZQView::buildEngine(ZQModelFactory makeModels) {
     // storage below; nothing made in between binds another one.
     targets.create(screenPixels.x, screenPixels.y, profile);
     makeModels(profile);
+    makeRenderPasses<ZQPlainMaker>();
 }
 
 void ZQView::setUpEngine() {
@@ -100,6 +101,7 @@ ZQView::~ZQView() {
         delete *it;
     }
     forgetEngineModels();
+    deleteRenderPasses();
 }
 
 float ZQView::getRadius(const ZQTouch& touch) const {
