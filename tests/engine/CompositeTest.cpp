@@ -169,12 +169,13 @@ TEST(LoopTest, AnInstantPassEndsTheTickAndTheLoopGoesOnNextTick) {
     EXPECT_EQ(a + b, 6); // the next tick goes on with b
     EXPECT_EQ(a, 3);
 
-    // A single instant child runs twice a tick; a zero wait is as instant.
+    // A single instant child runs twice a tick (start, run and reset, twice);
+    // a zero wait is as instant.
     Journal journal;
     ZQ::Loop single({probe(journal, "c")});
     for (int tick = 1; tick <= 3; ++tick) {
         ASSERT_EQ(single.tick(), Action::Running) << "tick " << tick;
-        ASSERT_EQ(journal.size(), 6u * static_cast<size_t>(tick)) << "tick " << tick; // start, run, reset; twice
+        ASSERT_EQ(journal.size(), 6u * static_cast<size_t>(tick)) << "tick " << tick;
     }
     int calls = 0;
     ZQ::Loop zeroWait({new ZQ::WaitAction(0), new ZQ::LambdaAction([&](ZQ::Cloudlet*) { ++calls; })});
