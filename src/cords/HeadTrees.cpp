@@ -20,12 +20,11 @@ Action::State HeadCollection::fear(Cloudlet* head) {
 // loop can be instant: the loop then ends the tick and picks again next frame.
 Action* HeadCollection::roamingTree() {
     return new Selector({
-        new Conditional(
-            new Invert(new HeadCheckFear()),
-            new Parallel({
-                new Limit(90, new Loop({new HeadChooseDestination(), new HeadHelixAction()})),
-                new Loop({new HeadStuckCheck()}),
-            })),
+        new Conditional(new Invert(new HeadCheckFear()),
+                        new Parallel({
+                            new Limit(90, new Loop({new HeadChooseDestination(), new HeadHelixAction()})),
+                            new Loop({new HeadStuckCheck()}),
+                        })),
         new Conditional(new HeadCheckFear(),
                         new Conditional(new LambdaCondition(fear),
                                         new Sequence({new HeadChooseParticle(), new HeadGripAction()}))),

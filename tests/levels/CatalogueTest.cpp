@@ -159,8 +159,9 @@ TEST_F(CatalogueTest, EveryWallpaperTileSelectsAnExistingRoomMaterialAtAFinitePl
         ASSERT_NE(record->generator, nullptr) << record->name;
         EXPECT_EQ(record->width, std::floor(record->width)) << record->name;
         EXPECT_EQ(record->height, std::floor(record->height)) << record->name;
-        const std::unique_ptr<ZQ::PatternGraph> graph(builds.build(
-            record->generator, static_cast<int>(record->width), static_cast<int>(record->height), record->patterns));
+        const std::unique_ptr<ZQ::PatternGraph> graph(
+            builds.build(record->generator, static_cast<int>(record->width), static_cast<int>(record->height),
+                         record->patterns));
         ASSERT_FALSE(graph->tiles.empty()) << record->name;
         const auto materials = static_cast<int32_t>(record->roomMaterials.size());
         std::set<int32_t> used;
