@@ -13,6 +13,9 @@
 #include "game/TipNode.h"
 #include "levels/LevelModel.h"
 #include "levels/TipFactory.h"
+#include "render/RenderGoochMultiKnot.h"
+#include "render/RenderShadowMap.h"
+#include "render/RenderTangle.h"
 #include "render/RenderWallPaper.h"
 #include "render/WallPaperRenderRoom.h"
 #include "stage/CameraModel.h"
@@ -110,6 +113,9 @@ template <class Maker> void makeRenderPasses() {
         gGlobals.renderPasses.push_back(pass);
         return pass;
     };
+    g.renderShadowMap = add(Maker::template make<RenderShadowMap>());
+    g.renderGoochMultiKnot = add(Maker::template make<RenderGoochMultiKnot>());
+    g.renderTangle = add(Maker::template make<RenderTangle>());
     g.renderWallPaper = add(Maker::template make<RenderWallPaper>());
     g.wallPaperRenderRoom = add(Maker::template make<WallPaperRenderRoom>());
 }
@@ -122,6 +128,9 @@ inline void deleteRenderPasses() {
         delete *it;
     }
     g.renderPasses.clear();
+    g.renderShadowMap = nullptr;
+    g.renderGoochMultiKnot = nullptr;
+    g.renderTangle = nullptr;
     g.renderWallPaper = nullptr;
     g.wallPaperRenderRoom = nullptr;
 }

@@ -41,6 +41,17 @@ inline constexpr char u_scaleTex[]                  = "u_scaleTex";
 inline constexpr char a_cindex[]                    = "a_cindex";
 inline constexpr char a_tex[]                       = "a_tex";
 
+// The shadow map, cord and tangle passes.
+inline constexpr char aShadowPosition[]   = "aShadowPosition";
+inline constexpr char u_normalMap[]       = "u_normalMap";
+inline constexpr char u_biasMinMax[]      = "u_biasMinMax";
+inline constexpr char u_cameraPos[]       = "u_cameraPos";
+inline constexpr char u_metalAmbient[]    = "u_material.ambient";
+inline constexpr char u_metalDiffuse[]    = "u_material.diffuse";
+inline constexpr char u_metalSpecular[]   = "u_material.specular";
+inline constexpr char u_metalF[]          = "u_material.u_F";
+inline constexpr char a_matindex[]        = "a_matindex";
+
 // The window's copy of the finished frame (ZQEGLContext).
 inline constexpr char u_screen[] = "u_screen";
 // clang-format on
