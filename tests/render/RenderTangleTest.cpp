@@ -38,7 +38,7 @@ TEST(RenderTangleMetals, TheModelMatrixTurnsAboutZThenXThenYAndScalesByTheTangle
     const float c1 = std::cos(0.3f), s1 = std::sin(0.3f);
     const float c2 = std::cos(-0.7f), s2 = std::sin(-0.7f);
     const float c3 = std::cos(1.1f), s3 = std::sin(1.1f);
-    const PVRTVec3 ry(c2, 0.0f, s2);                                       // Ry · x
+    const PVRTVec3 ry(c2, 0.0f, s2);                                        // Ry · x
     const PVRTVec3 rx(ry.x, c1 * ry.y + s1 * ry.z, -s1 * ry.y + c1 * ry.z); // Rx · (Ry · x)
     const PVRTVec3 rz(c3 * rx.x + s3 * rx.y, -s3 * rx.x + c3 * rx.y, rx.z); // Rz · (...)
     const PVRTVec4 x = m * PVRTVec4(1.0f, 0.0f, 0.0f, 1.0f);
