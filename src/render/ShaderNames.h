@@ -25,6 +25,10 @@ inline constexpr char u_alpha[]                     = "u_alpha";
 inline constexpr char a_position[] = "a_position";
 inline constexpr char a_normal[]   = "a_normal";
 
+// Captions and flowing letters (CaptionProgram).
+inline constexpr char u_captionTex[] = "u_captionTex";
+inline constexpr char a_tex[]        = "a_tex";
+
 // The window's copy of the finished frame (ZQEGLContext).
 inline constexpr char u_screen[] = "u_screen";
 // clang-format on
