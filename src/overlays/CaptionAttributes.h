@@ -20,7 +20,9 @@ struct CaptionValue {
     static CaptionValue ofNumber(double value) { return {Kind::Number, value, {}, {}}; }
     static CaptionValue ofBoolean(bool value) { return {Kind::Boolean, value ? 1.0 : 0.0, {}, {}}; }
     static CaptionValue ofText(std::string value) { return {Kind::Text, 0.0, std::move(value), {}}; }
-    static CaptionValue ofList(std::vector<double> values) { return {Kind::List, 0.0, {}, std::move(values)}; }
+    static CaptionValue ofList(std::vector<double> values) {
+        return {Kind::List, 0.0, {}, std::move(values)};
+    }
 
     // A boolean or a number as a truth value (any non-zero number is true).
     bool isTrue() const { return number != 0.0; }

@@ -32,8 +32,8 @@ CaptionModel& model() {
 CaptionInstance* showNumber(const std::string& name, float y) {
     CaptionInstance* caption = model().addCaption(name, new NopAction());
     const int32_t textureWidth = caption->entry->texture->width;
-    caption->layout.position = PVRTVec3(0.1f * gGlobals.screenSize.x + static_cast<float>(textureWidth / 2), y,
-                                        DeviceProfile::get().hudDepth);
+    caption->layout.position = PVRTVec3(0.1f * gGlobals.screenSize.x + static_cast<float>(textureWidth / 2),
+                                        y, DeviceProfile::get().hudDepth);
     caption->layout.alpha = kNumberAlpha;
     return caption;
 }

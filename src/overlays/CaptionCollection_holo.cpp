@@ -130,14 +130,16 @@ void updateHoloName(int32_t level) {
     const LevelModel* levels = gGlobals.levelModel;
     ZQ_ASSERT(levels != nullptr && level >= 0 && level < levels->levelCount());
 
-    refreshLine(ResourceNames::knots_name, holoMoveTo25(),
-                [level](Cloudlet*) {
-                    setKnotNameText(gGlobals.levelModel->levels[static_cast<std::size_t>(level)].name);
-                },
-                holoHoldAt25());
-    refreshLine(ResourceNames::holo_level, holoMoveTo20(),
-                [level](Cloudlet*) { setHoloLevelText(level + 1, gGlobals.levelModel->levelCount()); },
-                holoHoldAt20());
+    refreshLine(
+        ResourceNames::knots_name, holoMoveTo25(),
+        [level](Cloudlet*) {
+            setKnotNameText(gGlobals.levelModel->levels[static_cast<std::size_t>(level)].name);
+        },
+        holoHoldAt25());
+    refreshLine(
+        ResourceNames::holo_level, holoMoveTo20(),
+        [level](Cloudlet*) { setHoloLevelText(level + 1, gGlobals.levelModel->levelCount()); },
+        holoHoldAt20());
 
     const int32_t grade = levels->tangleForlevel[level];
     const std::string own = ResourceNames::small_ + *ResourceNames::tanglesByGrade.at(grade);
@@ -156,9 +158,9 @@ void updateHoloName(int32_t level) {
         showHoloLine(own);
     }
 
-    refreshLine(ResourceNames::holo_timer, holoMoveTo12(),
-                [level](Cloudlet*) { setHoloTimerText(gGlobals.levelModel->timerForlevel[level]); },
-                holoEnterAt12());
+    refreshLine(
+        ResourceNames::holo_timer, holoMoveTo12(),
+        [level](Cloudlet*) { setHoloTimerText(gGlobals.levelModel->timerForlevel[level]); }, holoEnterAt12());
 }
 
 } // namespace ZQ::CaptionCollection

@@ -60,9 +60,11 @@ void RenderFlow::tearDown() {
     vertexBuffer = 0;
 }
 
-void RenderFlow::letterMatrix(float out[16], const float position[3], float w, float h, const float angles[3]) {
-    const PVRTMat4 m = PVRTMat4::translation(position[0], position[1], position[2]) * PVRTMat4::scale(w, h, w) *
-                       rotationY(angles[1]) * rotationX(angles[0]) * rotationZ(angles[2]);
+void RenderFlow::letterMatrix(float out[16], const float position[3], float w, float h,
+                              const float angles[3]) {
+    const PVRTMat4 m = PVRTMat4::translation(position[0], position[1], position[2]) *
+                       PVRTMat4::scale(w, h, w) * rotationY(angles[1]) * rotationX(angles[0]) *
+                       rotationZ(angles[2]);
     for (int i = 0; i < 16; ++i) {
         out[i] = m.f[i];
     }

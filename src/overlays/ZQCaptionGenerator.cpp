@@ -51,8 +51,8 @@ bool readValue(plist_t node, CaptionValue& out) {
         std::vector<double> values;
         for (uint32_t i = 0; i < plist_array_get_size(node); ++i) {
             CaptionValue element;
-            if (readValue(plist_array_get_item(node, i), element) && element.kind != CaptionValue::Kind::Text &&
-                element.kind != CaptionValue::Kind::List) {
+            if (readValue(plist_array_get_item(node, i), element) &&
+                element.kind != CaptionValue::Kind::Text && element.kind != CaptionValue::Kind::List) {
                 values.push_back(element.number);
             }
         }
@@ -147,8 +147,9 @@ void ZQCaptionGenerator::load(const std::string& path) {
     }
     if (root == nullptr || plist_get_node_type(root) != PLIST_DICT) {
         logToStderr("Error reading plist: %s", path.empty() ? (filename + ".plist not in the bundle").c_str()
-                                               : data.empty() ? ("cannot read " + path).c_str()
-                                                              : ("not a dictionary of captions: " + path).c_str());
+                                               : data.empty()
+                                                   ? ("cannot read " + path).c_str()
+                                                   : ("not a dictionary of captions: " + path).c_str());
         if (root != nullptr) {
             plist_free(root);
         }

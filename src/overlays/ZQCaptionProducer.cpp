@@ -35,6 +35,9 @@ constexpr FontFace kFonts[] = {
 static_assert(std::size(kFonts) == 5, "three DejaVu faces, its bold condensed face and VL Gothic");
 
 const char* fontDescription(const std::string& name) {
+    if (name.empty()) {
+        return kFonts[0].description;
+    }
     for (const FontFace& face : kFonts) {
         if (name == face.name) {
             return face.description;
@@ -49,13 +52,14 @@ const char* fontDescription(const std::string& name) {
 
 double number(const CaptionAttributes& attributes, const char* key, double fallback) {
     const auto it = attributes.find(key);
-    return it == attributes.end() || it->second.kind == CaptionValue::Kind::Text ? fallback : it->second.number;
+    return it == attributes.end() || it->second.kind == CaptionValue::Kind::Text ? fallback
+                                                                                 : it->second.number;
 }
 
 std::string text(const CaptionAttributes& attributes, const char* key) {
     const auto it = attributes.find(key);
     return it == attributes.end() || it->second.kind != CaptionValue::Kind::Text ? std::string()
-                                                                                  : it->second.text;
+                                                                                 : it->second.text;
 }
 
 void colour(const CaptionAttributes& attributes, const char* key, std::array<double, 4>& out) {
@@ -181,7 +185,8 @@ void ZQCaptionProducer::setAttributes(const CaptionAttributes& attributes, const
 }
 
 void ZQCaptionProducer::setUp() {
-    surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height));
+    surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height));
     cr = cairo_create(surface);
     // Every drawing replaces what lies below it rather than blending.
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -232,7 +237,8 @@ void ZQCaptionProducer::draw(CaptionFit* fit) {
         pango_attr_list_insert(attributes, pango_attr_font_features_new("dlig 1"));
     }
     if (kerningPresent) {
-        pango_attr_list_insert(attributes, pango_attr_letter_spacing_new(static_cast<int>(kerning * PANGO_SCALE)));
+        pango_attr_list_insert(attributes,
+                               pango_attr_letter_spacing_new(static_cast<int>(kerning * PANGO_SCALE)));
     }
     pango_layout_set_attributes(layout, attributes);
     pango_attr_list_unref(attributes);
@@ -243,7 +249,8 @@ void ZQCaptionProducer::draw(CaptionFit* fit) {
     // it sits lower by the font's descent.
     const double centre = y != 0.0 ? y : height * 0.5;
     const double blockHeight = (ascent + fontDescent) * rows;
-    const double top = static_cast<float>((height - centre) - 0.5 * blockHeight + (descent ? 0.0 : fontDescent));
+    const double top =
+        static_cast<float>((height - centre) - 0.5 * blockHeight + (descent ? 0.0 : fontDescent));
 
     cairo_move_to(cr, x, top);
     pango_cairo_layout_path(cr, layout);
@@ -317,14 +324,16 @@ void ZQCaptionProducer::doMetrics(double left) {
 uint8_t* ZQCaptionProducer::getRawData() const {
     const int w = static_cast<int>(width);
     const int h = static_cast<int>(height);
-    auto* out = static_cast<uint8_t*>(std::calloc(static_cast<std::size_t>(w) * 4 * static_cast<std::size_t>(h), 1));
+    auto* out =
+        static_cast<uint8_t*>(std::calloc(static_cast<std::size_t>(w) * 4 * static_cast<std::size_t>(h), 1));
     ZQ_ASSERT(out != nullptr);
     const unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     // Cairo keeps premultiplied ARGB in native words, top row first; GL takes
     // R, G, B, A bytes with the bottom row first.
     for (int row = 0; row < h; ++row) {
-        const auto* source = reinterpret_cast<const uint32_t*>(data + static_cast<std::ptrdiff_t>(row) * stride);
+        const auto* source =
+            reinterpret_cast<const uint32_t*>(data + static_cast<std::ptrdiff_t>(row) * stride);
         uint8_t* target = out + static_cast<std::size_t>(h - 1 - row) * static_cast<std::size_t>(w) * 4;
         for (int column = 0; column < w; ++column) {
             const uint32_t pixel = source[column];

@@ -48,7 +48,8 @@ public:
 
     // Every step in order: attributes, surface, clear, draw, bitmap. `key`
     // names the caption in log lines.
-    CaptionBitmap render(const CaptionAttributes& attributes, const std::string& key, CaptionFit* fit = nullptr);
+    CaptionBitmap render(const CaptionAttributes& attributes, const std::string& key,
+                         CaptionFit* fit = nullptr);
 
     // A transparent 1 x 1 caption: what a missing key or a bad size gives.
     static CaptionBitmap emptyBitmap();

@@ -27,7 +27,8 @@ plist_t toPlist(const CaptionSource::Node& node) {
     case Kind::Text:
         return plist_new_string(node.text.c_str());
     case Kind::Integer:
-        return node.number >= 0 ? plist_new_uint(static_cast<uint64_t>(node.number)) : plist_new_real(node.number);
+        return node.number >= 0 ? plist_new_uint(static_cast<uint64_t>(node.number))
+                                : plist_new_real(node.number);
     case Kind::Real:
         return plist_new_real(node.number);
     case Kind::Boolean:

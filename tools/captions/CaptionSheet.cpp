@@ -24,7 +24,8 @@ namespace {
 bool naturalLess(const std::string& a, const std::string& b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        if (std::isdigit(static_cast<unsigned char>(a[i])) && std::isdigit(static_cast<unsigned char>(b[j]))) {
+        if (std::isdigit(static_cast<unsigned char>(a[i])) &&
+            std::isdigit(static_cast<unsigned char>(b[j]))) {
             const long x = std::strtol(a.c_str() + i, nullptr, 10);
             const long y = std::strtol(b.c_str() + j, nullptr, 10);
             if (x != y) {
@@ -59,7 +60,8 @@ cairo_surface_t* toSurface(const ZQ::CaptionBitmap& bitmap) {
     unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     for (int row = 0; row < bitmap.height; ++row) {
-        const uint8_t* source = bitmap.pixels + static_cast<std::size_t>(bitmap.height - 1 - row) * bitmap.width * 4;
+        const uint8_t* source =
+            bitmap.pixels + static_cast<std::size_t>(bitmap.height - 1 - row) * bitmap.width * 4;
         auto* target = reinterpret_cast<uint32_t*>(data + static_cast<std::ptrdiff_t>(row) * stride);
         for (int x = 0; x < bitmap.width; ++x) {
             const uint8_t* p = source + 4 * x;
@@ -74,7 +76,8 @@ cairo_surface_t* toSurface(const ZQ::CaptionBitmap& bitmap) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH]\n");
+        std::fprintf(stderr,
+                     "usage: caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH]\n");
         return 2;
     }
     const std::string language = argv[1];
@@ -113,7 +116,11 @@ int main(int argc, char** argv) {
         ZQ::CaptionFit fit;
         Cell cell{key.substr(language.size() + 1), generator.make(key, "", &fit), true};
         cell.fits = fit.fits(cell.bitmap.width, cell.bitmap.height);
-        overflowing += cell.fits ? 0 : 1;
+        if (!cell.fits) {
+            ++overflowing;
+            std::fprintf(stderr, "caption-sheet: %s does not fit its %d x %d box\n", key.c_str(),
+                         cell.bitmap.width, cell.bitmap.height);
+        }
         cells.push_back(std::move(cell));
     }
 
@@ -164,7 +171,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "caption-sheet: cannot write %s\n", out.c_str());
         return 1;
     }
-    std::printf("%zu captions of %s, %d not fitting their box: %s\n", cells.size(), language.c_str(), overflowing,
-                out.c_str());
+    std::printf("%zu captions of %s, %d not fitting their box: %s\n", cells.size(), language.c_str(),
+                overflowing, out.c_str());
     return 0;
 }

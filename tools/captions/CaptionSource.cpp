@@ -76,8 +76,8 @@ bool parseScalar(const std::string& value, Node& node) {
         std::size_t start = 0;
         while (start < inner.size()) {
             std::size_t comma = inner.find(',', start);
-            const std::string item = trim(inner.substr(start, comma == std::string::npos ? std::string::npos
-                                                                                          : comma - start));
+            const std::string item =
+                trim(inner.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
             if (!std::regex_match(item, integer) && !std::regex_match(item, real)) {
                 return false;
             }
