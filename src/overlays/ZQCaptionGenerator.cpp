@@ -122,8 +122,8 @@ void explore(plist_t dict, const std::string& prefix, const CaptionAttributes& i
 
 } // namespace
 
-ZQCaptionGenerator::ZQCaptionGenerator(std::string filename, int32_t scale)
-    : filename(std::move(filename)), scale_(scale) {
+ZQCaptionGenerator::ZQCaptionGenerator(std::string filename, int32_t scale, std::string path)
+    : filename(std::move(filename)), scale_(scale), path(std::move(path)) {
     ZQ_ASSERT(scale >= 1);
 }
 
@@ -134,22 +134,22 @@ ZQCaptionGenerator::~ZQCaptionGenerator() {
 }
 
 void ZQCaptionGenerator::setUp() {
-    load(pathForResource(filename, "plist"));
+    load(path.empty() ? pathForResource(filename, "plist") : path);
 }
 
-void ZQCaptionGenerator::load(const std::string& path) {
+void ZQCaptionGenerator::load(const std::string& file) {
     captionAttrs_.clear();
-    std::ifstream file(path, std::ios::binary);
-    const std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::ifstream stream(file, std::ios::binary);
+    const std::string data((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
     plist_t root = nullptr;
     if (!data.empty()) {
         plist_from_memory(data.data(), static_cast<uint32_t>(data.size()), &root);
     }
     if (root == nullptr || plist_get_node_type(root) != PLIST_DICT) {
-        logToStderr("Error reading plist: %s", path.empty() ? (filename + ".plist not in the bundle").c_str()
-                                               : data.empty()
-                                                   ? ("cannot read " + path).c_str()
-                                                   : ("not a dictionary of captions: " + path).c_str());
+        logToStderr("Error reading plist: %s",
+                    file.empty()   ? (filename + ".plist is not in the bundle").c_str()
+                    : data.empty() ? ("cannot read " + file).c_str()
+                                   : ("not a dictionary of captions: " + file).c_str());
         if (root != nullptr) {
             plist_free(root);
         }

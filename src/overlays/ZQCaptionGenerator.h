@@ -27,8 +27,9 @@ struct CaptionFit;
 class ZQCaptionGenerator : public CaptionGenerator {
 public:
     // `filename` is the list's name in the bundle ("captions", type plist);
-    // `scale` the device's caption scale, which multiplies every size.
-    ZQCaptionGenerator(std::string filename, int32_t scale);
+    // `scale` the device's caption scale, which multiplies every size; a
+    // `path` reads that file instead of the bundle's.
+    ZQCaptionGenerator(std::string filename, int32_t scale, std::string path = std::string());
     ~ZQCaptionGenerator() override;
     ZQCaptionGenerator(const ZQCaptionGenerator&) = delete;
     ZQCaptionGenerator& operator=(const ZQCaptionGenerator&) = delete;
@@ -38,8 +39,8 @@ public:
     // The same, also saying how the text sits in its box (the fit test).
     CaptionBitmap make(const std::string& key, const std::string& label, CaptionFit* fit);
 
-    // Reads and flattens the list at `path` (setUp reads the bundle's).
-    void load(const std::string& path);
+    // Reads and flattens the list at `file`.
+    void load(const std::string& file);
 
     // The flattened table: full key to attributes, text under "label".
     const std::unordered_map<std::string, CaptionAttributes>& captionAttrs() const { return captionAttrs_; }
@@ -48,6 +49,7 @@ public:
 private:
     std::string filename;
     int32_t scale_;
+    std::string path;
     std::unordered_map<std::string, CaptionAttributes> captionAttrs_;
     std::set<std::string> loggedKeys; // missing keys already logged
     PangoContext* context = nullptr;

@@ -27,8 +27,8 @@ public:
     CaptionListFile& operator=(const CaptionListFile&) = delete;
 
     std::unique_ptr<ZQ::ZQCaptionGenerator> generator(int scale) const {
-        auto made = std::make_unique<ZQ::ZQCaptionGenerator>("captions", scale);
-        made->load(path);
+        auto made = std::make_unique<ZQ::ZQCaptionGenerator>("captions", scale, path);
+        made->setUp();
         return made;
     }
 

@@ -244,8 +244,8 @@ TEST(CaptionGeneratorTest, KerningSpreadsTheLetters) {
     ASSERT_EQ(a.bitmap.metrics.size(), 5u);
     ASSERT_EQ(b.bitmap.metrics.size(), 5u);
     // The spacing goes between letters: three gaps of 3 pixels.
-    EXPECT_NEAR((b.bitmap.metrics[4] - b.bitmap.metrics[0]) - (a.bitmap.metrics[4] - a.bitmap.metrics[0]), 9.0,
-                0.5);
+    EXPECT_NEAR((b.bitmap.metrics[4] - b.bitmap.metrics[0]) - (a.bitmap.metrics[4] - a.bitmap.metrics[0]),
+                9.0, 0.5);
 }
 
 } // namespace
