@@ -12,8 +12,13 @@ SoundGateway* builtInGateway() {
 }
 
 ISoundGateway* gCurrent = nullptr;
+bool gMusicMuted = false;
 
 } // namespace
+
+bool isMusicMuted() { return gMusicMuted; }
+
+void setMusicMuted(bool muted) { gMusicMuted = muted; }
 
 ISoundGateway* SoundGateway::instance() {
     if (gCurrent == nullptr) {

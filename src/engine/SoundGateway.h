@@ -66,6 +66,14 @@ protected:
 // (x, y, z) -> source handle.
 using PositionedSound = int64_t (ISoundGateway::*)(float x, float y, float z);
 
+// The player's music switch, the one place it is kept: true when the player
+// asked for no music (the main menu's mute tile), or when other audio was
+// already playing as the game started. The music player reads it at every
+// play; the menu flips it and then calls musicOff or musicOn. It lasts for
+// the run and is not saved: the game starts with music on. Main thread.
+bool isMusicMuted();
+void setMusicMuted(bool muted);
+
 // The process-wide gateway. Until the effects and music players exist it
 // is silent: every operation does nothing and every effect answers handle 0
 // ("no source was free"), which callers already handle.

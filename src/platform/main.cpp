@@ -2,6 +2,7 @@
 #include "engine/Globals.h"
 #include "engine/Log.h"
 #include "engine/SoundGateway.h"
+#include "platform/OpenALSoundGateway.h"
 #include "platform/ZQEGLContext.h"
 #include "render/Render.h"
 #include "render/RenderTargets.h"
@@ -106,6 +107,7 @@ int main(int argc, char** argv) {
     ZQ::RenderTargets targets;
     targets.create(static_cast<float>(width), static_cast<float>(height), profile);
     context->setUpLayer();
+    ZQ::OpenALSoundGateway::install();
     ZQ::SoundGateway::instance()->setUp();
     targets.setUp();
     ZQ::setUpRenderPasses();
