@@ -12,9 +12,12 @@ CaptionInstance::CaptionInstance(CaptionEntry* entry) : entry(entry) {
 
 PVRTVec2 CaptionInstance::getSize() {
     const CaptionTexture* texture = entry != nullptr ? entry->texture : nullptr;
-    if (texture != cachedTexture) {
+    const int32_t width = texture != nullptr ? texture->width : 0;
+    const int32_t height = texture != nullptr ? texture->height : 0;
+    if (width != cachedWidth || height != cachedHeight) {
         sizeCache.clear();
-        cachedTexture = texture;
+        cachedWidth = width;
+        cachedHeight = height;
     }
     const float s = baseLayout.scale * layout.scale;
     const int key = static_cast<int>(s * 100000.0f);

@@ -3,6 +3,7 @@
 #include "engine/Cloudlet.h"
 #include "engine/PVRTVector.h"
 
+#include <cstdint>
 #include <map>
 
 namespace ZQ {
@@ -32,9 +33,11 @@ public:
 
 private:
     std::map<int, PVRTVec2> sizeCache;
-    // The texture the cache was filled for: a text swapped in by setCaption
-    // may change the aspect, so the cache must not outlive it.
-    const CaptionTexture* cachedTexture = nullptr;
+    // The texture size the cache was filled for: another texture swapped
+    // into the entry may have another aspect, and the size must follow what
+    // the pass draws.
+    int32_t cachedWidth = 0;
+    int32_t cachedHeight = 0;
 };
 
 } // namespace ZQ
