@@ -249,3 +249,36 @@ TEST(CaptionGeneratorTest, KerningSpreadsTheLetters) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CaptionGeneratorTest, FitCatchesTextsTooWideOrTooTallForTheirBox) {
+    const CaptionListFile wide(englishGroup("g", 40, 20, 10, leaf("a", "A sentence far too long")));
+    const CaptionListFile tall(englishGroup("g", 200, 6, 20, leaf("a", "Hg")));
+    ZQ::CaptionFit wrapped;
+    std::free(wide.generator(1)->make("en_g_a", "", &wrapped).pixels);
+    EXPECT_GT(wrapped.lines, wrapped.rows);
+    EXPECT_FALSE(wrapped.fits(40, 20));
+    ZQ::CaptionFit clipped;
+    std::free(tall.generator(1)->make("en_g_a", "", &clipped).pixels);
+    EXPECT_EQ(clipped.lines, clipped.rows);
+    EXPECT_LT(clipped.inkTop, 0.0);
+    EXPECT_FALSE(clipped.fits(200, 6));
+    ZQ::CaptionFit short_;
+    std::free(wide.generator(1)->make("en_g_a", "Ab", &short_).pixels);
+    EXPECT_TRUE(short_.fits(40, 20));
+}
+
+TEST(CaptionGeneratorTest, AnUnknownFontFallsBackWithOneLogLine) {
+    std::string body = englishGroup("g", 100, 20, 10, leaf("a", "x") + leaf("b", "y"));
+    body.replace(body.find("DejaVuSans"), 10, "NoSuchFace");
+    const CaptionListFile list(body);
+    const auto generator = list.generator(1);
+    testing::internal::CaptureStderr();
+    std::free(generator->make("en_g_a", "").pixels);
+    std::free(generator->make("en_g_b", "").pixels);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Caption font \"NoSuchFace\" unknown; drawn with DejaVu Sans\n");
+}
+
+} // namespace
