@@ -31,7 +31,7 @@ struct CaptionEntry {
 // entry lives from its first getCaption until tearDown or runGc releases it,
 // and its address never changes meanwhile. Threads: main thread only; every
 // call that renders or releases makes GL calls.
-class CaptionBox : public InitProtocol {
+class CaptionBox final : public InitProtocol {
 public:
     // `generator` (owned) renders the texts; null makes the captions list of
     // the bundle at the device's caption scale when the box is set up.

@@ -19,8 +19,8 @@ plist_t toPlist(const CaptionSource::Node& node) {
     switch (node.kind) {
     case Kind::Group: {
         plist_t dict = plist_new_dict();
-        for (const auto& [key, child] : node.children) {
-            plist_dict_set_item(dict, key.c_str(), toPlist(child));
+        for (const CaptionSource::Node& child : node.children) {
+            plist_dict_set_item(dict, child.key.c_str(), toPlist(child));
         }
         return dict;
     }
@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "caption-plist: %s: %s\n", argv[i], error.c_str());
             return 1;
         }
-        root.children.emplace_back(std::filesystem::path(argv[i]).stem().string(), std::move(merged));
+        merged.key = std::filesystem::path(argv[i]).stem().string();
+        root.children.push_back(std::move(merged));
     }
     plist_t list = toPlist(root);
     char* xml = nullptr;

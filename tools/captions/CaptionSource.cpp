@@ -2,11 +2,47 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 
 namespace CaptionSource {
 
 namespace {
+
+bool allDigits(const std::string& s, std::size_t from, std::size_t to) {
+    if (from >= to) {
+        return false;
+    }
+    for (std::size_t i = from; i < to; ++i) {
+        if (s[i] < '0' || s[i] > '9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// -?[0-9]+
+bool isInteger(const std::string& s) {
+    const std::size_t sign = !s.empty() && s[0] == '-' ? 1 : 0;
+    return allDigits(s, sign, s.size());
+}
+
+// -?[0-9]*.[0-9]+
+bool isReal(const std::string& s) {
+    const std::size_t sign = !s.empty() && s[0] == '-' ? 1 : 0;
+    const std::size_t dot = s.find('.', sign);
+    return dot != std::string::npos && (dot == sign || allDigits(s, sign, dot)) &&
+           allDigits(s, dot + 1, s.size());
+}
+
+// A..B with A and B numbers.
+bool isRange(const std::string& s, int& first, int& last) {
+    const std::size_t dots = s.find("..");
+    if (dots == std::string::npos || !allDigits(s, 0, dots) || !allDigits(s, dots + 2, s.size())) {
+        return false;
+    }
+    first = std::atoi(s.substr(0, dots).c_str());
+    last = std::atoi(s.substr(dots + 2).c_str());
+    return true;
+}
 
 std::string trim(const std::string& s) {
     const auto first = s.find_first_not_of(" \t");
@@ -46,18 +82,16 @@ bool unquote(const std::string& s, std::string& out) {
 }
 
 bool parseScalar(const std::string& value, Node& node) {
-    static const std::regex integer(R"(-?[0-9]+)");
-    static const std::regex real(R"(-?[0-9]*\.[0-9]+)");
     if (value.front() == '"') {
         node.kind = Node::Kind::Text;
         return unquote(value, node.text);
     }
-    if (std::regex_match(value, integer)) {
+    if (isInteger(value)) {
         node.kind = Node::Kind::Integer;
         node.number = std::strtod(value.c_str(), nullptr);
         return true;
     }
-    if (std::regex_match(value, real)) {
+    if (isReal(value)) {
         node.kind = Node::Kind::Real;
         node.number = std::strtod(value.c_str(), nullptr);
         return true;
@@ -78,7 +112,7 @@ bool parseScalar(const std::string& value, Node& node) {
             std::size_t comma = inner.find(',', start);
             const std::string item =
                 trim(inner.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-            if (!std::regex_match(item, integer) && !std::regex_match(item, real)) {
+            if (!isInteger(item) && !isReal(item)) {
                 return false;
             }
             node.list.push_back(std::strtod(item.c_str(), nullptr));
@@ -97,8 +131,8 @@ bool parseScalar(const std::string& value, Node& node) {
 } // namespace
 
 Node* Node::find(const std::string& key) {
-    for (auto& [name, child] : children) {
-        if (name == key) {
+    for (Node& child : children) {
+        if (child.key == key) {
             return &child;
         }
     }
@@ -161,13 +195,14 @@ bool parseFile(const std::string& path, Node& out, std::string& error) {
         }
         const std::string value = trim(content.substr(colon + 1));
         Node node;
+        node.key = key;
         if (!value.empty() && !parseScalar(value, node)) {
             error = where() + "cannot read the value " + value;
             return false;
         }
-        open.back().first->children.emplace_back(key, std::move(node));
+        open.back().first->children.push_back(std::move(node));
         if (value.empty()) {
-            open.emplace_back(&open.back().first->children.back().second, indent + 1);
+            open.emplace_back(&open.back().first->children.back(), indent + 1);
             expectDeeper = true;
         }
     }
@@ -175,43 +210,42 @@ bool parseFile(const std::string& path, Node& out, std::string& error) {
 }
 
 void merge(Node& base, const Node& over) {
-    for (const auto& [key, node] : over.children) {
-        Node* existing = base.find(key);
+    for (const Node& node : over.children) {
+        Node* existing = base.find(node.key);
         if (existing != nullptr && existing->kind == Node::Kind::Group && node.kind == Node::Kind::Group) {
             merge(*existing, node);
         } else if (existing != nullptr) {
             *existing = node;
         } else {
-            base.children.emplace_back(key, node);
+            base.children.push_back(node);
         }
     }
 }
 
 bool expandRanges(Node& node, std::string& error) {
-    static const std::regex range(R"(([0-9]+)\.\.([0-9]+))");
-    std::vector<std::pair<std::string, Node>> expanded;
-    for (auto& [key, child] : node.children) {
-        std::smatch match;
-        if (!std::regex_match(key, match, range)) {
+    std::vector<Node> expanded;
+    for (Node& child : node.children) {
+        int first = 0;
+        int last = 0;
+        if (!isRange(child.key, first, last)) {
             if (child.kind == Node::Kind::Group && !expandRanges(child, error)) {
                 return false;
             }
-            expanded.emplace_back(key, std::move(child));
+            expanded.push_back(std::move(child));
             continue;
         }
         if (child.kind != Node::Kind::Text) {
-            error = "range " + key + " needs a text";
+            error = "range " + child.key + " needs a text";
             return false;
         }
-        const int first = std::atoi(match[1].str().c_str());
-        const int last = std::atoi(match[2].str().c_str());
         for (int n = first; n <= last; ++n) {
             Node leaf = child;
             const std::string value = std::to_string(n);
             for (std::size_t at; (at = leaf.text.find("{n}")) != std::string::npos;) {
                 leaf.text.replace(at, 3, value);
             }
-            expanded.emplace_back(value, std::move(leaf));
+            leaf.key = value;
+            expanded.push_back(std::move(leaf));
         }
     }
     node.children = std::move(expanded);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
 // The readable source of the captions list: an indented "key: value" tree
@@ -15,11 +14,12 @@ namespace CaptionSource {
 struct Node {
     enum class Kind { Group, Text, Integer, Real, Boolean, List };
 
+    std::string key; // its name in the group that holds it
     Kind kind = Kind::Group;
     std::string text;
     double number = 0.0;
     std::vector<double> list;
-    std::vector<std::pair<std::string, Node>> children; // a group's entries, in file order
+    std::vector<Node> children; // a group's entries, in file order
 
     Node* find(const std::string& key);
 };
