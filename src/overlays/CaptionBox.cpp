@@ -4,6 +4,7 @@
 #include "engine/Assert.h"
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
+#include "engine/Model.h"
 #include "overlays/CaptionTexture.h"
 #include "overlays/ZQCaptionGenerator.h"
 
@@ -80,6 +81,17 @@ void CaptionBox::runGc(const std::unordered_set<std::string>& inUse) {
         destroy(found->second);
         entries.erase(found);
     }
+}
+
+void releaseUnusedCaptions() {
+    if (gGlobals.captionBox == nullptr) {
+        return;
+    }
+    std::unordered_set<std::string> inUse;
+    for (Model* model : gGlobals.models) {
+        model->collectCaptions(inUse);
+    }
+    gGlobals.captionBox->runGc(inUse);
 }
 
 const CaptionEntry* CaptionBox::findCaption(const std::string& name) const {

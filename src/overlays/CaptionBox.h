@@ -80,4 +80,9 @@ private:
 // them, in the order the box lists them.
 std::vector<std::string> collectableCaptionNames();
 
+// What the view does on a memory warning or in the background: gathers the
+// captions every model of the engine globals still shows and has the caption
+// box release the other text captions. Nothing without a box.
+void releaseUnusedCaptions();
+
 } // namespace ZQ

@@ -1,4 +1,5 @@
 #include "overlays/CaptionBox.h"
+#include "engine/LeafActions.h"
 #include "overlays/CaptionCollection.h"
 #include "overlays/CaptionGLFixture.h"
 #include "overlays/CaptionInstance.h"
@@ -80,6 +81,16 @@ TEST_F(CaptionGLTest, RunGcReleasesUnusedTextCaptionsAndLeavesNoEmptySlot) {
     const ZQ::CaptionEntry* again = box->getCaption("timer_1");
     EXPECT_EQ(again->texture->metrics.size(), 4u);
     EXPECT_EQ(label("timer_1"), "one");
+}
+
+TEST_F(CaptionGLTest, ReleasingKeepsWhatTheModelsShow) {
+    model.addCaption("timer_1", new ZQ::NopAction());
+    box->getCaption("timer_2");
+    ZQ::gGlobals.models = {&model};
+    ZQ::releaseUnusedCaptions();
+    EXPECT_NE(box->findCaption("timer_1"), nullptr);
+    EXPECT_EQ(box->findCaption("timer_2"), nullptr);
+    EXPECT_EQ(box->entryCount(), 1u);
 }
 
 TEST_F(CaptionGLTest, SettersWriteTheirTexts) {
