@@ -7,7 +7,7 @@ namespace ZQ {
 // The input object: the platform view hands it every touch and gesture in
 // pixels with a top-left origin; it flips y to a bottom-left origin and
 // passes them on to the master game controller. No state of its own.
-class GameEngine : public TouchResponder, public GestureResponder {
+class GameEngine final : public TouchResponder, public GestureResponder {
 public:
     void touchBegan(PVRTVec2 point, float radius) override;
     void touchMoved(PVRTVec2 point, float radius) override;

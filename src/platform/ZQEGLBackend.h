@@ -13,7 +13,6 @@ public:
     virtual bool makeCurrent() = 0;
     virtual void drawableSize(int& width, int& height) const = 0;
     virtual void swap() = 0;
-    virtual bool pumpEvents() = 0;
 };
 
 // Each returns a backend with its context current, or null with the reason.

@@ -81,13 +81,13 @@ std::unique_ptr<ZQEGLContext> ZQEGLContext::make(const Options& options, std::st
             std::string("the context is not OpenGL ES 2.0 or later: ") + (version ? version : "no version");
         return nullptr;
     }
-    std::unique_ptr<ZQEGLContext> context(new ZQEGLContext(options.surface, std::move(backend)));
+    std::unique_ptr<ZQEGLContext> context(new ZQEGLContext(options, std::move(backend)));
     ZQ::platformLog("Using OpenGL ES 2.0");
     return context;
 }
 
-ZQEGLContext::ZQEGLContext(Surface kind, std::unique_ptr<ZQEGLBackend> backend)
-    : kind(kind), backend(std::move(backend)) {}
+ZQEGLContext::ZQEGLContext(const Options& options, std::unique_ptr<ZQEGLBackend> backend)
+    : kind(options.surface), screenSize{options.width, options.height}, backend(std::move(backend)) {}
 
 ZQEGLContext::~ZQEGLContext() {
     // The copy's GL objects belong to this context.
@@ -111,13 +111,17 @@ int ZQEGLContext::drawableHeight() const {
 }
 
 void ZQEGLContext::setUpLayer() {
+    setUpLayer(screenWidth(), screenHeight());
+}
+
+void ZQEGLContext::setUpLayer(int width, int height) {
     // RGBA8 is core from ES 3.0 and an extension in ES 2.0.
     GLenum format = GL_RGBA8_OES;
     if (esMajorVersion() < 3 && !hasExtension("GL_OES_rgb8_rgba8")) {
         ZQ::platformLog("No RGBA8 renderbuffers (GL_OES_rgb8_rgba8); the screen uses RGBA4");
         format = GL_RGBA4;
     }
-    glRenderbufferStorage(GL_RENDERBUFFER, format, drawableWidth(), drawableHeight());
+    glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
 }
 
 bool ZQEGLContext::setCurrentContext() {
@@ -133,8 +137,4 @@ void ZQEGLContext::presentRenderbuffer() {
     }
     windowCopy->copy(drawableWidth(), drawableHeight());
     backend->swap();
-}
-
-bool ZQEGLContext::pumpEvents() {
-    return backend->pumpEvents();
 }

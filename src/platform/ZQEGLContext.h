@@ -24,9 +24,10 @@ public:
 
     struct Options {
         Surface surface = Surface::Window;
-        // The drawable in pixels. A window larger than the display's usable
-        // area is shrunk to fit, keeping this aspect; the drawable size then
-        // tells what it became.
+        // The screen target in pixels. A window larger than the display's
+        // usable area is shrunk to fit, keeping this aspect; the drawable size
+        // then tells what it became, while the screen target keeps this size
+        // and is scaled into the window when presented.
         int width = 750;
         int height = 1334;
         const char* title = "Velmora";
@@ -52,26 +53,30 @@ public:
     // 2 for OpenGL ES 2.0 (or a later version, which runs ES 2.0 code).
     uint64_t api() const { return apiVersion; }
     Surface surface() const { return kind; }
+    // The window's drawable (headless: the screen target) in pixels.
     int drawableWidth() const;
     int drawableHeight() const;
+    // The screen target in pixels, as configured, whatever the window became.
+    int screenWidth() const { return screenSize[0]; }
+    int screenHeight() const { return screenSize[1]; }
 
     // Gives the bound GL_RENDERBUFFER (the screen's colour renderbuffer) RGBA8
-    // storage at the drawable size. The caller binds it first.
+    // storage at the screen target's size, or at the view's own size. The
+    // caller binds it first.
     void setUpLayer();
+    void setUpLayer(int width, int height);
     bool setCurrentContext();
     // Shows the bound framebuffer's colour (the resolved screen target) on the
     // window and swaps; GL bindings and switches are left as they were.
     // Headless: nothing.
     void presentRenderbuffer();
-    // Window: handles the window system's events; false once the player has
-    // closed the window. Headless: always true.
-    bool pumpEvents();
 
 private:
-    ZQEGLContext(Surface kind, std::unique_ptr<ZQEGLBackend> backend);
+    ZQEGLContext(const Options& options, std::unique_ptr<ZQEGLBackend> backend);
     static std::unique_ptr<ZQEGLContext> make(const Options& options, std::string& failure);
 
     Surface kind;
+    int screenSize[2];
     uint64_t apiVersion = 2;
     std::unique_ptr<ZQEGLBackend> backend;
     std::unique_ptr<ZQWindowCopy> windowCopy; // made on the first present

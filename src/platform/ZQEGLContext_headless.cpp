@@ -55,7 +55,6 @@ public:
     }
 
     void swap() override {}
-    bool pumpEvents() override { return true; }
 
 private:
     EGLDisplay display;

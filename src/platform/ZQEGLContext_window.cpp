@@ -43,20 +43,9 @@ public:
 
     void swap() override { SDL_GL_SwapWindow(window); }
 
-    bool pumpEvents() override {
-        SDL_Event event;
-        while (SDL_PollEvent(&event) != 0) {
-            if (event.type == SDL_QUIT) {
-                open = false;
-            }
-        }
-        return open;
-    }
-
 private:
     SDL_Window* window;
     SDL_GLContext context;
-    bool open = true;
 };
 
 } // namespace
@@ -94,9 +83,9 @@ std::unique_ptr<ZQEGLBackend> makeWindowBackend(const ZQEGLContext::Options& opt
     int width = options.width;
     int height = options.height;
     fitToDisplay(width, height);
-    SDL_Window* window =
-        SDL_CreateWindow(options.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                         SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_SHOWN);
+    SDL_Window* window = SDL_CreateWindow(
+        options.title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+        SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
     if (window == nullptr) {
         failure = sdlFailure("SDL_CreateWindow with OpenGL ES");
         SDL_QuitSubSystem(SDL_INIT_VIDEO);

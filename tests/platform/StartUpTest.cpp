@@ -3,10 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ZQSnapshot.h"
+
+#include <png.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
+
+extern char** environ;
 
 namespace {
 
@@ -32,6 +43,36 @@ GameRun runGame(const std::string& arguments) {
     return run;
 }
 
+// A file name in a fresh temporary directory, removed with it.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const char* name) {
+        char pattern[] = "/tmp/velmora-startup-XXXXXX";
+        directory = mkdtemp(pattern) != nullptr ? pattern : "/tmp";
+        path = directory + "/" + name;
+    }
+    ~TemporaryFile() {
+        std::remove(path.c_str());
+        rmdir(directory.c_str());
+    }
+    std::string directory;
+    std::string path;
+};
+
+// Reads a PNG as 8-bit RGBA, rows from the top.
+bool readPng(const std::string& path, ZQImage& out) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
+        return false;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    out.rgba.resize(PNG_IMAGE_SIZE(image));
+    return png_image_finish_read(&image, nullptr, out.rgba.data(), 0, nullptr) != 0;
+}
+
 TEST(StartUpTest, HeadlessRunsTheFramesItIsAskedFor) {
     const GameRun run = runGame("--headless --frames 3");
     EXPECT_EQ(run.status, 0) << run.output;
@@ -49,6 +90,74 @@ TEST(StartUpTest, WithoutAContextTheGameStopsBeforeBuildingAnything) {
     EXPECT_NE(run.output.find("No OpenGL ES 2.0 context, so the game cannot start: no display"),
               std::string::npos)
         << run.output;
+    EXPECT_NE(run.output.find("run velmora --headless"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
+}
+
+TEST(StartUpTest, AHeadlessRunWritesItsLastFrameAsAPortraitScreenshot) {
+    TemporaryFile shot("last.png");
+    const GameRun run = runGame("--headless --frames 300 --screenshot '" + shot.path + "'");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("300 frames drawn headless at 750 x 1334"), std::string::npos) << run.output;
+    ZQImage image;
+    ASSERT_TRUE(readPng(shot.path, image));
+    EXPECT_EQ(image.width, 750);
+    EXPECT_EQ(image.height, 1334);
+
+    const GameRun refused = runGame("--headless --frames 2 --screenshot /nonexistent-dir/shot.png");
+    EXPECT_EQ(refused.status, 1) << refused.output;
+    EXPECT_NE(refused.output.find("cannot write '/nonexistent-dir/shot.png'"), std::string::npos)
+        << refused.output;
+}
+
+TEST(StartUpTest, APngKeepsThePicturesRowsAndColours) {
+    // Top half red, bottom half blue, one green pixel in the top-left corner.
+    ZQImage picture;
+    picture.width = 5;
+    picture.height = 4;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const uint8_t alpha = static_cast<uint8_t>(x * 60); // dropped: windows show no alpha
+            if (x == 0 && y == 0) {
+                picture.rgba.insert(picture.rgba.end(), {0, 255, 0, alpha});
+            } else if (y < 2) {
+                picture.rgba.insert(picture.rgba.end(), {255, 0, 0, alpha});
+            } else {
+                picture.rgba.insert(picture.rgba.end(), {0, 0, 255, alpha});
+            }
+        }
+    }
+    TemporaryFile file("rows.png");
+    std::string error;
+    ASSERT_TRUE(writePng(file.path, picture, error)) << error;
+    ZQImage back;
+    ASSERT_TRUE(readPng(file.path, back));
+    ASSERT_EQ(back.width, 5);
+    ASSERT_EQ(back.height, 4);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_EQ(back.pixel(x, y)[c], picture.pixel(x, y)[c]) << x << ", " << y;
+            }
+            EXPECT_EQ(back.pixel(x, y)[3], 255);
+        }
+    }
+    EXPECT_FALSE(writePng(file.path, ZQImage{}, error));
+}
+
+TEST(StartUpTest, AHeadlessRunReplaysAnInputFileAndRefusesABadOne) {
+    TemporaryFile input("input.txt");
+    std::ofstream(input.path) << "# a drag, a tap and a swipe\n"
+                                 "5 began 1 187 333\n6 moved 1 187 350\n8 ended 1 187 350\n"
+                                 "10 tap 100 100\n12 swipe 180 600 right\n";
+    GameRun run = runGame("--headless --frames 20 --input '" + input.path + "'");
+    EXPECT_EQ(run.status, 0) << run.output;
+
+    std::ofstream(input.path) << "5 began 1 187\n";
+    run = runGame("--headless --frames 20 --input '" + input.path + "'");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(input.path + ": line 1: expected X Y in points"), std::string::npos)
+        << run.output;
     EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
 }
 
@@ -58,9 +167,13 @@ TEST(StartUpTest, ABadCommandLineIsRefusedWithUsage) {
     EXPECT_NE(run.output.find("unknown option \"--fast\""), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("usage: velmora"), std::string::npos) << run.output;
 
-    run = runGame("--headless --frames many");
+    for (const char* line : {"--headless --frames many", "--headless --frames 0", "--headless --frames"}) {
+        run = runGame(line);
+        EXPECT_EQ(run.status, 2) << line << run.output;
+    }
+    run = runGame("--screenshot a.png");
     EXPECT_EQ(run.status, 2) << run.output;
-    EXPECT_NE(run.output.find("--frames needs a whole number"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("go with --headless"), std::string::npos) << run.output;
 }
 
 TEST(StartUpTest, AWindowedRunPresentsFramesOnADisplay) {
@@ -76,8 +189,41 @@ TEST(StartUpTest, AWindowedRunPresentsFramesOnADisplay) {
     environment.set("SDL_VIDEODRIVER", "x11");
     const GameRun run = runGame("--frames 4");
     EXPECT_EQ(run.status, 0) << run.output;
-    // 750 x 1334 shrunk to fit 90% of a 768-pixel-high screen.
-    EXPECT_NE(run.output.find("4 frames drawn in a window at 388 x 691"), std::string::npos) << run.output;
+    // The screen keeps its pixels in a window of 750 x 1334 shrunk to fit
+    // 90% of a 768-pixel-high display.
+    EXPECT_NE(run.output.find("4 frames drawn at 750 x 1334 in a window of 388 x 691"), std::string::npos)
+        << run.output;
+}
+
+TEST(StartUpTest, AWindowAskedToCloseEndsTheGameWithStatusZero) {
+    if (!XvfbDisplay::installed() || std::system("command -v xdotool >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (apt-get install xvfb xdotool)";
+    }
+    XvfbDisplay xvfb;
+    std::string failure;
+    ASSERT_TRUE(xvfb.start(1024, 768, failure)) << failure;
+    ScopedEnvironment environment;
+    environment.set("DISPLAY", xvfb.name());
+    environment.unset("WAYLAND_DISPLAY");
+    environment.set("SDL_VIDEODRIVER", "x11");
+    TemporaryFile log("game.log");
+    // The game runs until the window is closed; the quit request is the
+    // signal SDL turns into the same quit event as the close button.
+    const std::string command = std::string("exec '") + VELMORA_EXECUTABLE + "' >'" + log.path + "' 2>&1";
+    const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+    pid_t game = -1;
+    ASSERT_EQ(posix_spawnp(&game, "sh", nullptr, nullptr, const_cast<char* const*>(argv), environ), 0);
+    const int found = std::system("timeout 20 xdotool search --sync --name '^Velmora$' >/dev/null");
+    EXPECT_EQ(found, 0) << "the window did not appear";
+    usleep(300000);
+    kill(game, SIGTERM);
+    int status = 0;
+    waitpid(game, &status, 0);
+    std::ifstream in(log.path);
+    const std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_TRUE(WIFEXITED(status)) << output;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    EXPECT_NE(output.find("frames drawn at 750 x 1334"), std::string::npos) << output;
 }
 
 } // namespace

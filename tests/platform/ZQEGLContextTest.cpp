@@ -27,7 +27,6 @@ TEST_F(ZQEGLContextTest, TheSharedContextIsMadeOnceAndRunsOpenGLES2) {
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     ASSERT_NE(version, nullptr);
     EXPECT_EQ(std::strncmp(version, "OpenGL ES ", 10), 0) << version;
-    EXPECT_TRUE(first->pumpEvents()) << "a headless context is never closed";
 }
 
 TEST_F(ZQEGLContextTest, MakingAContextLogsTheVersionItUses) {

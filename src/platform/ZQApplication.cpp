@@ -1,0 +1,172 @@
+#include "platform/ZQApplication.h"
+
+#include "engine/DeviceProfile.h"
+#include "engine/Globals.h"
+#include "engine/Log.h"
+#include "platform/OpenALSoundGateway.h"
+#include "platform/ZQAppDelegate.h"
+#include "platform/ZQEGLContext.h"
+#include "platform/ZQInputScript.h"
+#include "platform/ZQView.h"
+#include "platform/ZQWindowEvents.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+void ZQAppDelegate::applicationWillResignActive() {
+    view.moveToInactive();
+}
+
+void ZQAppDelegate::applicationDidBecomeActive() {
+    view.moveToActive();
+}
+
+void ZQAppDelegate::applicationDidEnterBackground() {
+    view.runGc();
+}
+
+void ZQAppDelegate::applicationWillEnterForeground() {
+    view.moveToForeground();
+}
+
+namespace ZQApplication {
+
+namespace {
+
+using Clock = ZQDisplayLink::Clock;
+
+// While inactive nothing is drawn; the loop still wakes now and then to see
+// whether it should stop.
+constexpr int kIdleWaitMilliseconds = 100;
+
+// Milliseconds until `due`, rounded up so that a wait never ends early and
+// turns into polling.
+int millisecondsUntil(Clock::time_point due, Clock::time_point now) {
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - now).count();
+    return static_cast<int>(std::max<long long>(wait, 1));
+}
+
+bool writeScreenshot(const ZQView& view, const std::string& path) {
+    std::string error;
+    if (view.snapshotImage() == nullptr || !writePng(path, *view.snapshotImage(), error)) {
+        std::fprintf(stderr, "velmora: no screenshot: %s\n",
+                     view.snapshotImage() == nullptr ? "no frame was drawn" : error.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<bool()>& keepGoing) {
+    ZQDisplayLink& link = view.displayLink();
+    SDL_Event event;
+    for (bool open = true; open;) {
+        const Clock::time_point now = Clock::now();
+        if (view.isAnimating() && now >= link.due()) {
+            if (!keepGoing()) {
+                return;
+            }
+            view.drawView();
+            link.fired(Clock::now());
+            while (open && SDL_PollEvent(&event) != 0) {
+                open = events.handle(event);
+            }
+            continue;
+        }
+        if (!view.isAnimating() && !keepGoing()) {
+            return;
+        }
+        const int wait = view.isAnimating() ? millisecondsUntil(link.due(), now) : kIdleWaitMilliseconds;
+        if (SDL_WaitEventTimeout(&event, wait) != 0) {
+            open = events.handle(event);
+        }
+    }
+}
+
+void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime) {
+    ZQDisplayLink& link = view.displayLink();
+    const double secondsPerFrame = std::chrono::duration<double>(link.period()).count();
+    const float touchRadius = view.deviceProfile().touchRadius;
+    // The view drew the first frame while it was built.
+    for (long drawn = 1; drawn < frames; ++drawn) {
+        input.deliver(view, static_cast<int32_t>(drawn), secondsPerFrame, touchRadius);
+        if (drawn + 1 == frames) {
+            view.takeSnapshot();
+        }
+        if (realtime && view.isAnimating()) {
+            std::this_thread::sleep_until(link.due());
+        }
+        view.drawView();
+        link.fired(Clock::now());
+    }
+}
+
+int run(const ZQLaunch& launch) {
+    const ZQ::DeviceProfile& profile = ZQ::DeviceProfile::get();
+    const float scale = profile.contentScale;
+    ZQInputScript input;
+    std::string error;
+    if (!launch.input.empty() && !input.load(launch.input, error)) {
+        std::fprintf(stderr, "velmora: %s\n", error.c_str());
+        return 1;
+    }
+
+    // Without an OpenGL ES 2.0 context there is nothing to draw with: stop
+    // before anything of the engine is built.
+    ZQEGLContext::Options options;
+    options.surface = launch.headless ? ZQEGLContext::Surface::Headless : ZQEGLContext::Surface::Window;
+    options.width = static_cast<int>(kFramePoints.x * scale);
+    options.height = static_cast<int>(kFramePoints.y * scale);
+    ZQEGLContext::configure(options);
+    ZQEGLContext* context = ZQEGLContext::sharedEGLContext();
+    if (context == nullptr) {
+        ZQ::platformLog("No OpenGL ES 2.0 context, so the game cannot start: %s",
+                        ZQEGLContext::sharedFailure().c_str());
+        if (!launch.headless) {
+            std::fprintf(stderr, "velmora: to play without a display, run velmora --headless\n");
+        }
+        return 1;
+    }
+
+    // The game plays through OpenAL; without a sound device the gateway runs
+    // silent, so this never stops the game.
+    ZQ::OpenALSoundGateway::install();
+    int status = 0;
+    {
+        ZQView view(*context, kFramePoints, scale, profile);
+        ZQAppDelegate delegate(view);
+        // The application is active once launched; the window system tells
+        // of every change after that.
+        delegate.applicationDidBecomeActive();
+        if (launch.headless) {
+            runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames,
+                            launch.realtime);
+            if (!launch.screenshot.empty() && !writeScreenshot(view, launch.screenshot)) {
+                status = 1;
+            }
+        } else {
+            ZQWindowEvents events(view, delegate, kFramePoints);
+            const int32_t start = ZQ::gGlobals.frameCount - 1;
+            runWindowLoop(view, events, [&] {
+                return launch.frames < 0 || ZQ::gGlobals.frameCount - start < launch.frames;
+            });
+        }
+        const PVRTVec2 size = view.screenSize();
+        if (launch.headless) {
+            std::printf("Velmora: %d frames drawn headless at %d x %d.\n", ZQ::gGlobals.frameCount,
+                        static_cast<int>(size.x), static_cast<int>(size.y));
+        } else {
+            std::printf("Velmora: %d frames drawn at %d x %d in a window of %d x %d.\n",
+                        ZQ::gGlobals.frameCount, static_cast<int>(size.x), static_cast<int>(size.y),
+                        context->drawableWidth(), context->drawableHeight());
+        }
+    }
+    return status;
+}
+
+} // namespace ZQApplication

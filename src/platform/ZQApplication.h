@@ -1,0 +1,50 @@
+#pragma once
+
+#include "engine/PVRTVector.h"
+
+#include <functional>
+#include <string>
+
+class ZQAppDelegate;
+class ZQEGLContext;
+class ZQInputScript;
+class ZQView;
+class ZQWindowEvents;
+
+// How the game was started (the command line).
+struct ZQLaunch {
+    bool headless = false;
+    long frames = -1;       // stop once this many frames are drawn; -1: until the window closes
+    bool realtime = false;  // headless at the frame rate instead of as fast as it can
+    std::string screenshot; // PNG of the last frame, when not empty
+    std::string input;      // touches and gestures to replay (headless), when not empty
+};
+
+// The application around the view: makes the GL context (a window, or none
+// with --headless), builds the view, runs the frames and ends with the
+// engine torn down. Returns the process's exit status: 0 after a normal end,
+// 1 when the game cannot start (no OpenGL ES 2.0, no display, an input file
+// it cannot read, a screenshot it cannot write).
+namespace ZQApplication {
+
+// The phone screen the game is laid out for, in points; the device
+// profile's content scale gives its pixels (750 x 1334 by default).
+inline constexpr PVRTVec2 kFramePoints(375.0f, 667.0f);
+// A headless run has no window to close: it stops after this many frames
+// unless told otherwise.
+inline constexpr long kHeadlessFrames = 300;
+
+int run(const ZQLaunch& launch);
+
+// The window's loop: one frame per display-link tick while the view is
+// active, and in between (or while inactive) it waits for events, never
+// spinning. Stops when the window is closed or `keepGoing` answers false
+// before a frame.
+void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<bool()>& keepGoing);
+
+// The headless loop: delivers the input file's events due after each frame
+// and draws, as fast as it can or (realtime) at the display link's ticks,
+// until `frames` frames are drawn; the last one is kept as the snapshot.
+void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime);
+
+} // namespace ZQApplication

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "cords/BraidModel.h"
+#include "cords/CordModel.h"
+#include "cords/GrainModel.h"
+#include "cords/GraspModel.h"
+#include "cords/HeadModel.h"
+#include "cords/TangleModel.h"
+#include "engine/DeviceProfile.h"
+#include "engine/Globals.h"
+#include "engine/physics/FxParticleSystem.h"
+#include "levels/LevelModel.h"
+#include "stage/CameraModel.h"
+#include "cords/GridModel.h"
+#include "stage/LightModel.h"
+#include "stage/ShadowModel.h"
+
+#include <utility>
+
+// How the view makes each engine object: with new. A test hands the view a
+// maker of its own that makes recording subclasses, so the order of
+// construction, set-up, steps and tear-down is seen through the objects' own
+// calls.
+struct ZQPlainMaker {
+    template <class T, class... Arguments> static T* make(Arguments&&... arguments) {
+        return new T(std::forward<Arguments>(arguments)...);
+    }
+};
+
+// The models in stepping order, each stored in its engine-globals pointer
+// and appended to the model list as it is made. The order is the game's
+// stepping order: grasps before the worlds they push, the camera and light
+// before the cord whose centre they follow, the heads before the grid they
+// read a frame late. A model that the game does not have yet joins at its
+// place in this order when it arrives (timer, score and points first, flow
+// and caption after the tangle, cone after the cord, cursor, balloon,
+// relief, room, hologram, tile and gauge after the cord mesh, the calm-strings
+// score last).
+template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
+    using namespace ZQ;
+    Globals& g = gGlobals;
+    auto add = [](auto* model) {
+        gGlobals.models.push_back(model);
+        return model;
+    };
+    g.graspModel = add(Maker::template make<GraspModel>());
+    // Each world starts its worker thread as it is made.
+    g.particleSystem1 = add(Maker::template make<Fx::ParticleSystem>(Fx::kMainWorld));
+    g.particleSystem2 = add(Maker::template make<Fx::ParticleSystem>(Fx::kFlowWorld));
+    g.levelModel = add(Maker::template make<LevelModel>());
+    g.tangleModel = add(Maker::template make<TangleModel>());
+    g.cameraModel = add(Maker::template make<CameraModel>());
+    g.lightModel = add(Maker::template make<LightModel>());
+    g.cordModel = add(Maker::template make<CordModel>());
+    g.headModel = add(Maker::template make<HeadModel>());
+    g.gridModel = add(Maker::template make<GridModel>());
+    // Takes its mutex on this (the main) thread and starts the mesh worker.
+    g.shadowModel = add(Maker::template make<ShadowModel>(profile.meshThreads));
+    g.grainModel = add(Maker::template make<GrainModel>());
+    g.particleSystem3 = add(Maker::template make<Fx::ParticleSystem>(Fx::kBraidWorld));
+    g.braidModel = add(Maker::template make<BraidModel>());
+}
+
+// Clears the model list and every model pointer that makeEngineModels set,
+// once the models are gone.
+inline void forgetEngineModels() {
+    using namespace ZQ;
+    Globals& g = gGlobals;
+    g.models.clear();
+    g.graspModel = nullptr;
+    g.particleSystem1 = nullptr;
+    g.particleSystem2 = nullptr;
+    g.levelModel = nullptr;
+    g.tangleModel = nullptr;
+    g.cameraModel = nullptr;
+    g.lightModel = nullptr;
+    g.cordModel = nullptr;
+    g.headModel = nullptr;
+    g.gridModel = nullptr;
+    g.shadowModel = nullptr;
+    g.grainModel = nullptr;
+    g.particleSystem3 = nullptr;
+    g.braidModel = nullptr;
+}
+
+// The signature the view calls; makeEngineModels<ZQPlainMaker> by default.
+using ZQModelFactory = void (*)(const ZQ::DeviceProfile& profile);

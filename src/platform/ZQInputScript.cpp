@@ -1,0 +1,213 @@
+#include "platform/ZQInputScript.h"
+
+#include "platform/ZQGestureRecognizer.h"
+#include "platform/ZQView.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+using Kind = ZQInputScript::Event::Kind;
+
+constexpr int32_t kMaxFrame = 10'000'000;
+constexpr float kMaxCoordinate = 1e5f;
+constexpr float kMaxRadius = 1e4f;
+
+struct KindName {
+    const char* name;
+    Kind kind;
+};
+
+// clang-format off
+constexpr KindName kKinds[] = {
+    {"began",     Kind::Began},
+    {"moved",     Kind::Moved},
+    {"ended",     Kind::Ended},
+    {"cancelled", Kind::Cancelled},
+    {"swipe",     Kind::Swipe},
+    {"tap",       Kind::Tap},
+    {"doubletap", Kind::DoubleTap},
+};
+static_assert(std::size(kKinds) == 7, "four touch phases and three gestures");
+
+struct DirectionName {
+    const char* name;
+    int direction;
+};
+
+constexpr DirectionName kDirections[] = {
+    {"right", kSwipeRight},
+    {"left",  kSwipeLeft},
+    {"up",    kSwipeUp},
+    {"down",  kSwipeDown},
+};
+static_assert(std::size(kDirections) == 4, "four swipe directions");
+// clang-format on
+
+bool isTouch(Kind kind) {
+    return kind == Kind::Began || kind == Kind::Moved || kind == Kind::Ended || kind == Kind::Cancelled;
+}
+
+template <class T> bool readNumber(const std::string& text, T& out) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, out);
+    return !text.empty() && ec == std::errc() && ptr == end;
+}
+
+bool readSize(const std::string& text, float& out) {
+    return readNumber(text, out) && std::isfinite(out) && out >= 0.0f && out <= kMaxRadius;
+}
+
+// One line's event; false with the reason.
+bool parseLine(const std::vector<std::string>& words, ZQInputScript::Event& event, std::string& why) {
+    if (words.size() < 2 || !readNumber(words[0], event.frame) || event.frame < 0 ||
+        event.frame > kMaxFrame) {
+        why = "expected a frame from 0 to 10000000 and an event";
+        return false;
+    }
+    bool known = false;
+    for (const KindName& k : kKinds) {
+        if (words[1] == k.name) {
+            event.kind = k.kind;
+            known = true;
+        }
+    }
+    if (!known) {
+        why = "unknown event '" + words[1] + "' (began, moved, ended, cancelled, swipe, tap or doubletap)";
+        return false;
+    }
+    std::size_t at = 2;
+    if (isTouch(event.kind) && (words.size() <= at || !readNumber(words[at++], event.finger))) {
+        why = "a touch needs a whole finger number after the event";
+        return false;
+    }
+    if (words.size() < at + 2 || !readNumber(words[at], event.location.x) ||
+        !readNumber(words[at + 1], event.location.y) || !(std::fabs(event.location.x) <= kMaxCoordinate) ||
+        !(std::fabs(event.location.y) <= kMaxCoordinate)) {
+        why = "expected X Y in points";
+        return false;
+    }
+    at += 2;
+    const std::size_t left = words.size() - at;
+    if (event.kind == Kind::Swipe) {
+        for (const DirectionName& d : kDirections) {
+            if (left == 1 && words[at] == d.name) {
+                event.direction = d.direction;
+            }
+        }
+        if (event.direction == 0) {
+            why = "a swipe needs one direction after X Y (right, left, up or down)";
+            return false;
+        }
+        return true;
+    }
+    const std::size_t sizes = isTouch(event.kind) ? 2 : event.kind == Kind::Tap ? 1 : 0;
+    if (left > sizes) {
+        why = "unexpected '" + words[at + sizes] + "'";
+        return false;
+    }
+    if (left >= 1) {
+        event.hasRadius = true;
+        if (!readSize(words[at], event.radius) || (left == 2 && !readSize(words[at + 1], event.tolerance))) {
+            why = "a radius or tolerance must be a number of points from 0 to 10000";
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool ZQInputScript::parse(std::istream& in, std::string& error) {
+    std::string text;
+    int32_t line = 0;
+    int32_t lastFrame = 0;
+    while (std::getline(in, text)) {
+        ++line;
+        text.erase(std::min(text.find('#'), text.size()));
+        std::istringstream split(text);
+        std::vector<std::string> words;
+        for (std::string word; split >> word;) {
+            words.push_back(word);
+        }
+        if (words.empty()) {
+            continue;
+        }
+        Event event;
+        std::string why;
+        if (!parseLine(words, event, why)) {
+            error = "line " + std::to_string(line) + ": " + why;
+            return false;
+        }
+        if (event.frame < lastFrame) {
+            error = "line " + std::to_string(line) + ": frame " + std::to_string(event.frame) +
+                    " comes after frame " + std::to_string(lastFrame);
+            return false;
+        }
+        lastFrame = event.frame;
+        list.push_back(event);
+    }
+    return true;
+}
+
+bool ZQInputScript::load(const std::string& path, std::string& error) {
+    std::ifstream file(path);
+    if (!file) {
+        error = "cannot read input file '" + path + "'";
+        return false;
+    }
+    if (!parse(file, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+void ZQInputScript::deliver(ZQView& view, int32_t framesDrawn, double secondsPerFrame, float touchRadius) {
+    while (next < list.size() && list[next].frame <= framesDrawn) {
+        const Event& first = list[next];
+        if (!isTouch(first.kind)) {
+            ++next;
+            if (first.kind == Kind::Swipe) {
+                view.handleSwipe(first.location, first.direction);
+            } else if (first.kind == Kind::Tap) {
+                view.handleTap(first.location, first.hasRadius ? first.radius : touchRadius);
+            } else {
+                view.handleDoubleTap(first.location);
+            }
+            continue;
+        }
+        ZQTouchSet touches;
+        for (; next < list.size() && list[next].frame == first.frame && list[next].kind == first.kind;
+             ++next) {
+            const Event& e = list[next];
+            ZQTouch touch;
+            touch.id = e.finger;
+            touch.location = e.location;
+            touch.timestamp = e.frame * secondsPerFrame;
+            touch.hasMajorRadius = e.hasRadius;
+            touch.majorRadius = e.radius;
+            touch.majorRadiusTolerance = e.tolerance;
+            touches.push_back(touch);
+        }
+        switch (first.kind) {
+        case Kind::Began:
+            view.touchesBegan(touches);
+            break;
+        case Kind::Moved:
+            view.touchesMoved(touches);
+            break;
+        case Kind::Ended:
+            view.touchesEnded(touches);
+            break;
+        default:
+            view.touchesCancelled(touches);
+            break;
+        }
+    }
+}

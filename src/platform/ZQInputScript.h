@@ -1,0 +1,56 @@
+#pragma once
+
+#include "engine/PVRTVector.h"
+#include "platform/ZQTouch.h"
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+class ZQView;
+
+// A file of timed touches and gestures that a headless run replays through
+// the view's own delivery (touches through the recognisers too), one event a
+// line, in points from the view's top-left corner:
+//   FRAME began|moved|ended|cancelled FINGER X Y [RADIUS [TOLERANCE]]
+//   FRAME swipe X Y right|left|up|down
+//   FRAME tap X Y [RADIUS]
+//   FRAME doubletap X Y
+// An event is delivered once FRAME frames have been drawn, before the next
+// one; touches of one kind on consecutive lines of one frame arrive together,
+// as fingers moving at once do. A touch's time is its frame's. '#' starts a
+// comment; frames never go back.
+//
+// Ownership: holds its events only. Threads: main thread, between frames.
+class ZQInputScript {
+public:
+    struct Event {
+        enum class Kind { Began, Moved, Ended, Cancelled, Swipe, Tap, DoubleTap };
+        int32_t frame = 0;
+        Kind kind = Kind::Began;
+        int64_t finger = 0;
+        PVRTVec2 location;
+        bool hasRadius = false;
+        float radius = 0.0f;
+        float tolerance = 0.0f;
+        int direction = 0;
+    };
+
+    // False with "line N: ..." in `error` at the first line it cannot use.
+    bool parse(std::istream& in, std::string& error);
+    // parse on a file; a file that cannot be read is an error naming it.
+    bool load(const std::string& path, std::string& error);
+
+    // Delivers every event due after `framesDrawn` frames. `secondsPerFrame`
+    // times the touches for the recognisers; a tap without a radius gets
+    // `touchRadius`.
+    void deliver(ZQView& view, int32_t framesDrawn, double secondsPerFrame, float touchRadius);
+
+    const std::vector<Event>& events() const { return list; }
+    bool finished() const { return next >= list.size(); }
+
+private:
+    std::vector<Event> list;
+    std::size_t next = 0;
+};

@@ -1,0 +1,107 @@
+#include "platform/ZQView.h"
+
+#include "engine/GameEngine.h"
+#include "engine/Globals.h"
+#include "engine/SoundGateway.h"
+#include "platform/ZQEGLContext.h"
+#include "render/Render.h"
+
+void ZQView::drawView() {
+    // A desktop has no attitude sensor: the refresh holds the vector at zero.
+    motionParallax.motionRefresh(std::nullopt, false);
+    ZQ::gGlobals.stepFrame();
+    ZQ::SoundGateway::instance()->doStep();
+    // The wallpaper relief is not built yet, so nothing asks for a repaint.
+    ZQ::renderFrame(targets, {});
+    if (take_snapshot) {
+        // After the resolve: the finished frame, before it is presented.
+        snapshot_image = std::make_unique<ZQImage>(readSnapshot());
+        take_snapshot = false;
+    }
+    egl_context.presentRenderbuffer();
+}
+
+void ZQView::moveToInactive() {
+    if (animating) {
+        link.stop();
+        animating = false;
+    }
+}
+
+void ZQView::moveToActive() {
+    // Once the master controller exists, a level running at this point is
+    // paused here, before the frames start again.
+    if (!animating) {
+        link.start(ZQDisplayLink::Clock::now());
+        animating = true;
+    }
+}
+
+void ZQView::moveToForeground() {
+    // The game service's login is renewed here once there is a game service.
+}
+
+void ZQView::runGc() {
+    // Once the caption box exists, the caption textures no model shows are
+    // released here too (releaseUnshownCaptions over the box's names and
+    // entries); until then the sound buffers are all there is.
+    ZQ::SoundGateway::instance()->purge();
+}
+
+void ZQView::takeSnapshot() {
+    snapshot_image.reset();
+    take_snapshot = true;
+}
+
+void ZQView::clearSnapshot() {
+    take_snapshot = false;
+    snapshot_image.reset();
+}
+
+void ZQView::touchesBegan(const ZQTouchSet& touches) {
+    for (const ZQTouch& touch : touches) {
+        gameEngine->touchBegan(pointInView(touch.location), getRadius(touch));
+    }
+    for (auto& recognizer : recognizers) {
+        recognizer->touchesBegan(touches);
+    }
+}
+
+void ZQView::touchesMoved(const ZQTouchSet& touches) {
+    for (const ZQTouch& touch : touches) {
+        gameEngine->touchMoved(pointInView(touch.location), getRadius(touch));
+    }
+    for (auto& recognizer : recognizers) {
+        recognizer->touchesMoved(touches);
+    }
+}
+
+void ZQView::touchesEnded(const ZQTouchSet& touches) {
+    for (const ZQTouch& touch : touches) {
+        gameEngine->touchEnded(pointInView(touch.location), getRadius(touch));
+    }
+    for (auto& recognizer : recognizers) {
+        recognizer->touchesEnded(touches);
+    }
+}
+
+void ZQView::touchesCancelled(const ZQTouchSet& touches) {
+    for (const ZQTouch& touch : touches) {
+        gameEngine->touchCancelled(pointInView(touch.location), getRadius(touch));
+    }
+    for (auto& recognizer : recognizers) {
+        recognizer->touchesCancelled(touches);
+    }
+}
+
+void ZQView::handleSwipe(PVRTVec2 location, int direction) {
+    gameEngine->swipe(pointInView(location), direction);
+}
+
+void ZQView::handleTap(PVRTVec2 location, float radius) {
+    gameEngine->tap(pointInView(location), radius);
+}
+
+void ZQView::handleDoubleTap(PVRTVec2 location) {
+    gameEngine->doubleTap(pointInView(location));
+}

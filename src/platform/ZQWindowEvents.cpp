@@ -1,0 +1,181 @@
+#include "platform/ZQWindowEvents.h"
+
+#include "platform/ZQAppDelegate.h"
+#include "platform/ZQView.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+
+namespace {
+
+double seconds(uint32_t ticks) {
+    return static_cast<double>(ticks) / 1000.0;
+}
+
+// The size of the window an event belongs to; a touch screen SDL has not
+// tied to a window (id 0) touches the focused one.
+PVRTVec2 windowSize(uint32_t windowID) {
+    int width = 0;
+    int height = 0;
+    SDL_Window* window = SDL_GetWindowFromID(windowID);
+    if (window == nullptr) {
+        window = SDL_GetKeyboardFocus();
+    }
+    if (window != nullptr) {
+        SDL_GetWindowSize(window, &width, &height);
+    }
+    return PVRTVec2(static_cast<float>(width), static_cast<float>(height));
+}
+
+} // namespace
+
+ZQWindowEvents::ZQWindowEvents(ZQView& view, ZQAppDelegate& delegate, PVRTVec2 frame)
+    : view(view), delegate(delegate), frame(frame) {}
+
+PVRTVec2 ZQWindowEvents::toPoints(PVRTVec2 position, PVRTVec2 size, PVRTVec2 frame) {
+    const float fit = std::min(size.x / frame.x, size.y / frame.y);
+    if (!(fit > 0.0f)) {
+        return position;
+    }
+    const PVRTVec2 offset((size.x - frame.x * fit) * 0.5f, (size.y - frame.y * fit) * 0.5f);
+    return (position - offset) / fit;
+}
+
+bool ZQWindowEvents::handle(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT:
+        return false;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEMOTION:
+        mouse(event);
+        break;
+    case SDL_FINGERDOWN:
+    case SDL_FINGERMOTION:
+    case SDL_FINGERUP:
+        finger(event);
+        break;
+    case SDL_WINDOWEVENT:
+        window(event);
+        break;
+    case SDL_KEYDOWN:
+        if (event.key.keysym.sym == SDLK_F11 && event.key.repeat == 0) {
+            if (SDL_Window* w = SDL_GetWindowFromID(event.key.windowID)) {
+                const bool full = (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+                SDL_SetWindowFullscreen(w, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void ZQWindowEvents::mouse(const SDL_Event& event) {
+    // SDL also reports every finger as a mouse; the finger events carry it.
+    const bool fromTouch = event.type == SDL_MOUSEMOTION ? event.motion.which == SDL_TOUCH_MOUSEID
+                                                         : event.button.which == SDL_TOUCH_MOUSEID;
+    if (fromTouch) {
+        return;
+    }
+    auto it = std::find_if(held.begin(), held.end(), [](const ZQTouch& t) { return t.id == kMouseFinger; });
+    ZQTouch touch;
+    touch.id = kMouseFinger;
+    touch.timestamp = seconds(event.common.timestamp);
+    if (event.type == SDL_MOUSEMOTION) {
+        if (it == held.end()) {
+            return; // hovering, no button held
+        }
+        touch.location =
+            toPoints(PVRTVec2(static_cast<float>(event.motion.x), static_cast<float>(event.motion.y)),
+                     windowSize(event.motion.windowID), frame);
+        *it = touch;
+        view.touchesMoved({touch});
+        return;
+    }
+    if (event.button.button != SDL_BUTTON_LEFT) {
+        return;
+    }
+    touch.location =
+        toPoints(PVRTVec2(static_cast<float>(event.button.x), static_cast<float>(event.button.y)),
+                 windowSize(event.button.windowID), frame);
+    if (event.type == SDL_MOUSEBUTTONDOWN) {
+        const bool onView = touch.location.x >= 0.0f && touch.location.y >= 0.0f &&
+                            touch.location.x < frame.x && touch.location.y < frame.y;
+        if (it == held.end() && onView) {
+            held.push_back(touch);
+            view.touchesBegan({touch});
+        }
+    } else if (it != held.end()) {
+        held.erase(it);
+        view.touchesEnded({touch});
+    }
+}
+
+void ZQWindowEvents::finger(const SDL_Event& event) {
+    const SDL_TouchFingerEvent& f = event.tfinger;
+    ZQTouch touch;
+    touch.id = static_cast<int64_t>(f.fingerId);
+    touch.timestamp = seconds(f.timestamp);
+    const PVRTVec2 size = windowSize(f.windowID);
+    touch.location = toPoints(PVRTVec2(f.x * size.x, f.y * size.y), size, frame);
+    if (f.pressure > 0.0f && f.pressure < 1.0f) {
+        touch.hasMajorRadius = true;
+        touch.majorRadius = f.pressure * kFullPressureRadius;
+    }
+    auto it = std::find_if(held.begin(), held.end(), [&](const ZQTouch& t) { return t.id == touch.id; });
+    if (event.type == SDL_FINGERDOWN) {
+        if (it == held.end()) {
+            held.push_back(touch);
+            view.touchesBegan({touch});
+        }
+    } else if (it != held.end()) {
+        if (event.type == SDL_FINGERMOTION) {
+            *it = touch;
+            view.touchesMoved({touch});
+        } else {
+            held.erase(it);
+            view.touchesEnded({touch});
+        }
+    }
+}
+
+void ZQWindowEvents::window(const SDL_Event& event) {
+    const double timestamp = seconds(event.window.timestamp);
+    switch (event.window.event) {
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        cancelHeld(timestamp);
+        delegate.applicationWillResignActive();
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        delegate.applicationDidBecomeActive();
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        minimised = true;
+        delegate.applicationDidEnterBackground();
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+        // Also sent when a maximised window goes back to its size.
+        if (minimised) {
+            minimised = false;
+            delegate.applicationWillEnterForeground();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void ZQWindowEvents::cancelHeld(double timestamp) {
+    if (held.empty()) {
+        return;
+    }
+    ZQTouchSet touches = std::move(held);
+    held.clear();
+    for (ZQTouch& touch : touches) {
+        touch.timestamp = timestamp;
+    }
+    view.touchesCancelled(touches);
+}

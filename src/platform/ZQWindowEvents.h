@@ -1,0 +1,54 @@
+#pragma once
+
+#include "engine/PVRTVector.h"
+#include "platform/ZQTouch.h"
+
+#include <cstdint>
+#include <vector>
+
+union SDL_Event;
+class ZQAppDelegate;
+class ZQView;
+
+// Turns the window's SDL events into the view's touches and the
+// application's life cycle. The left mouse button is one finger; SDL's
+// finger events are real multi-touch, each finger with its own id (the
+// mouse events SDL makes up from touches are ignored, so a finger is never
+// delivered twice). Positions are mapped from the window, where the screen
+// is letterboxed to keep its aspect, to points of the view. F11 switches
+// between a window and the full screen.
+//
+// Ownership: refers to the view and the delegate. Threads: main thread only.
+class ZQWindowEvents {
+public:
+    // A finger of a touch screen whose pressure is reported (strictly between
+    // 0 and 1) counts as a contact of pressure x this radius; SDL gives no
+    // contact size, and a pressure of exactly 0 or 1 means the device
+    // measures none.
+    static constexpr float kFullPressureRadius = 44.0f;
+    static constexpr int64_t kMouseFinger = -1;
+
+    // frame: the view's size in points.
+    ZQWindowEvents(ZQView& view, ZQAppDelegate& delegate, PVRTVec2 frame);
+
+    // Handles one event; false once the window has been closed.
+    bool handle(const SDL_Event& event);
+
+    // Where a window position falls on the view, in points: the view fills
+    // the largest rectangle of its aspect centred in the window.
+    static PVRTVec2 toPoints(PVRTVec2 windowPosition, PVRTVec2 windowSize, PVRTVec2 frame);
+
+private:
+    void mouse(const SDL_Event& event);
+    void finger(const SDL_Event& event);
+    void window(const SDL_Event& event);
+    // Fingers held when the window loses the focus are cancelled: their
+    // lifts will go elsewhere.
+    void cancelHeld(double timestamp);
+
+    ZQView& view;
+    ZQAppDelegate& delegate;
+    const PVRTVec2 frame;
+    std::vector<ZQTouch> held; // fingers down, mouse included, as last delivered
+    bool minimised = false;
+};

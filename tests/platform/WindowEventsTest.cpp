@@ -1,0 +1,148 @@
+#include "engine/DeviceProfile.h"
+#include "engine/Globals.h"
+#include "platform/ZQAppDelegate.h"
+#include "platform/ZQView.h"
+#include "platform/ZQWindowEvents.h"
+#include "support/HeadlessGL.h"
+
+#include "ShellRecorders.h"
+
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordingDelegate : public ZQAppDelegate {
+public:
+    using ZQAppDelegate::ZQAppDelegate;
+    void applicationWillResignActive() override {
+        calls.push_back("resignActive");
+        ZQAppDelegate::applicationWillResignActive();
+    }
+    void applicationDidBecomeActive() override {
+        calls.push_back("becomeActive");
+        ZQAppDelegate::applicationDidBecomeActive();
+    }
+    void applicationDidEnterBackground() override {
+        calls.push_back("background");
+        ZQAppDelegate::applicationDidEnterBackground();
+    }
+    void applicationWillEnterForeground() override {
+        calls.push_back("foreground");
+        ZQAppDelegate::applicationWillEnterForeground();
+    }
+    std::vector<std::string> calls;
+};
+
+// SDL events made by hand, for a window SDL does not know: positions then
+// count as points of the view as they are.
+class WindowEventsTest : public HeadlessGLTest {
+protected:
+    void SetUp() override {
+        HeadlessGLTest::SetUp();
+        view = std::make_unique<ZQView>(*HeadlessGL::context(), PVRTVec2(320.0f, 480.0f), 2.0f,
+                                        ZQ::DeviceProfile::forPlatformType(3));
+        ZQ::gGlobals.masterController = &input;
+        delegate = std::make_unique<RecordingDelegate>(*view);
+        events = std::make_unique<ZQWindowEvents>(*view, *delegate, PVRTVec2(320.0f, 480.0f));
+    }
+    void TearDown() override {
+        events.reset();
+        delegate.reset();
+        view.reset();
+        HeadlessGLTest::TearDown();
+    }
+
+    bool window(uint8_t what) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = what;
+        return events->handle(e);
+    }
+    void button(uint32_t type, int x, int y, uint8_t which = SDL_BUTTON_LEFT, uint32_t mouse = 0) {
+        SDL_Event e{};
+        e.type = type;
+        e.button.button = which;
+        e.button.which = mouse;
+        e.button.x = x;
+        e.button.y = y;
+        events->handle(e);
+    }
+    void motion(int x, int y, uint32_t mouse = 0) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.which = mouse;
+        e.motion.x = x;
+        e.motion.y = y;
+        events->handle(e);
+    }
+    void finger(uint32_t type, SDL_FingerID id, float pressure) {
+        SDL_Event e{};
+        e.type = type;
+        e.tfinger.fingerId = id;
+        e.tfinger.pressure = pressure;
+        events->handle(e);
+    }
+
+    std::unique_ptr<ZQView> view;
+    std::unique_ptr<RecordingDelegate> delegate;
+    std::unique_ptr<ZQWindowEvents> events;
+    InputRecorder input;
+};
+
+TEST_F(WindowEventsTest, WindowStatesDriveTheLifeCycle) {
+    delegate->applicationDidBecomeActive();
+    EXPECT_TRUE(window(SDL_WINDOWEVENT_FOCUS_LOST));
+    EXPECT_FALSE(view->isAnimating());
+    window(SDL_WINDOWEVENT_MINIMIZED);
+    window(SDL_WINDOWEVENT_RESTORED);
+    window(SDL_WINDOWEVENT_RESTORED); // a maximised window back to its size: no return from the background
+    window(SDL_WINDOWEVENT_FOCUS_GAINED);
+    window(SDL_WINDOWEVENT_FOCUS_GAINED);
+    EXPECT_TRUE(view->isAnimating());
+    const std::vector<std::string> calls = {"becomeActive", "resignActive", "background",
+                                            "foreground",   "becomeActive", "becomeActive"};
+    EXPECT_EQ(delegate->calls, calls);
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    EXPECT_FALSE(events->handle(quit)) << "closing the window ends the loop";
+}
+
+TEST_F(WindowEventsTest, TheLeftButtonIsOneFingerAndAHeldOneIsCancelledOnFocusLoss) {
+    motion(50, 50);                                                          // hovering: nothing
+    button(SDL_MOUSEBUTTONDOWN, 10, 20, SDL_BUTTON_RIGHT);                   // not a finger
+    button(SDL_MOUSEBUTTONDOWN, 10, 20, SDL_BUTTON_LEFT, SDL_TOUCH_MOUSEID); // a finger's echo
+    button(SDL_MOUSEBUTTONDOWN, 400, 20);                                    // beside the view
+    EXPECT_TRUE(input.inputs.empty());
+
+    button(SDL_MOUSEBUTTONDOWN, 10, 20);
+    motion(30, 20);
+    button(SDL_MOUSEBUTTONUP, 30, 20);
+    button(SDL_MOUSEBUTTONDOWN, 100, 200);
+    window(SDL_WINDOWEVENT_FOCUS_LOST);
+    button(SDL_MOUSEBUTTONUP, 100, 200); // the lift after the cancel is no touch of ours
+    const std::vector<InputRecorder::Input> expected = {
+        {"touchBegan", PVRTVec2(20.0f, 960.0f - 40.0f), 36.0f},
+        {"touchMoved", PVRTVec2(60.0f, 960.0f - 40.0f), 36.0f},
+        {"touchEnded", PVRTVec2(60.0f, 960.0f - 40.0f), 36.0f},
+        {"touchBegan", PVRTVec2(200.0f, 960.0f - 400.0f), 36.0f},
+        {"touchCancelled", PVRTVec2(200.0f, 960.0f - 400.0f), 36.0f},
+    };
+    EXPECT_EQ(input.inputs, expected);
+}
+
+TEST_F(WindowEventsTest, FingersAreTouchesOfTheirOwnWithAPressureRadius) {
+    finger(SDL_FINGERDOWN, 7, 1.0f);
+    finger(SDL_FINGERDOWN, 9, 0.5f);
+    finger(SDL_FINGERMOTION, 9, 0.5f);
+    finger(SDL_FINGERUP, 7, 1.0f);
+    finger(SDL_FINGERUP, 7, 1.0f); // lifted twice: once is enough
+    finger(SDL_FINGERUP, 9, 0.5f);
+    const std::vector<std::string> calls = {"touchBegan", "touchBegan", "touchMoved", "touchEnded",
+                                            "touchEnded"};
+    EXPECT_EQ(input.calls(), calls);
+    EXPECT_EQ(input.inputs[0].value, 36.0f) << "full pressure: no measured size";
+    EXPECT_EQ(input.inputs[1].value, 0.5f * ZQWindowEvents::kFullPressureRadius);
+}
+
+} // namespace
