@@ -282,3 +282,23 @@ TEST(CaptionGeneratorTest, AnUnknownFontFallsBackWithOneLogLine) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CaptionGeneratorTest, WithoutDescentTheBlockSitsLowerByTheFontsDescent) {
+    const std::string body = englishGroup("g", 100, 60, 20, leaf("a", "HHH"));
+    std::string lowered = body;
+    lowered.insert(lowered.find("</dict>"), "<key>descent</key><false/>");
+    const CaptionListFile with(body);
+    const CaptionListFile without(lowered);
+    const Owned a(with.generator(1)->make("en_g_a", ""));
+    const Owned b(without.generator(1)->make("en_g_a", ""));
+    const auto [lowA, highA] = a.inkRows();
+    const auto [lowB, highB] = b.inkRows();
+    // DejaVu's descent is about a quarter of the size: 4 to 6 pixels at 20.
+    EXPECT_EQ(highA - lowA, highB - lowB);
+    EXPECT_GE(lowA - lowB, 4);
+    EXPECT_LE(lowA - lowB, 6);
+}
+
+} // namespace
