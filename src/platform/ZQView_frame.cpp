@@ -3,6 +3,7 @@
 #include "engine/GameEngine.h"
 #include "engine/Globals.h"
 #include "engine/SoundGateway.h"
+#include "game/CloudMerge.h"
 #include "overlays/CaptionBox.h"
 #include "platform/ZQEGLContext.h"
 #include "render/Render.h"
@@ -10,6 +11,9 @@
 void ZQView::drawView() {
     // A desktop has no attitude sensor: the refresh holds the vector at zero.
     motionParallax.motionRefresh(std::nullopt, false);
+    if (cloudMerge != nullptr) {
+        cloudMerge->doStep();
+    }
     ZQ::gGlobals.stepFrame();
     ZQ::SoundGateway::instance()->doStep();
     // The wallpaper relief is not built yet, so nothing asks for a repaint.
