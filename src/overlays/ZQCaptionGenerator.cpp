@@ -3,6 +3,7 @@
 #include "engine/Assert.h"
 #include "engine/Bundle.h"
 #include "engine/Log.h"
+#include "engine/PlistCodec.h"
 #include "overlays/ZQCaptionProducer.h"
 
 #include <pango/pangocairo.h>
@@ -67,7 +68,11 @@ bool readValue(plist_t node, CaptionValue& out) {
 // One level of the flattening: `dict` under the full key `prefix` (empty at
 // the root), with the attributes inherited from above.
 void explore(plist_t dict, const std::string& prefix, const CaptionAttributes& inherited,
-             std::unordered_map<std::string, CaptionAttributes>& table) {
+             std::unordered_map<std::string, CaptionAttributes>& table, int depth) {
+    if (depth > kPlistMaxDepth) {
+        logToStderr("Captions under %s nest deeper than %d groups; left out", prefix.c_str(), kPlistMaxDepth);
+        return;
+    }
     CaptionAttributes merged = inherited;
     if (plist_t attributes = plist_dict_get_item(dict, kAttributes.c_str());
         attributes != nullptr && plist_get_node_type(attributes) == PLIST_DICT) {
@@ -105,7 +110,7 @@ void explore(plist_t dict, const std::string& prefix, const CaptionAttributes& i
         }
         const std::string full = prefix.empty() ? key : prefix + "_" + key;
         if (plist_get_node_type(value) == PLIST_DICT) {
-            explore(value, full, merged, table);
+            explore(value, full, merged, table, depth + 1);
             continue;
         }
         CaptionValue text;
@@ -142,20 +147,21 @@ void ZQCaptionGenerator::load(const std::string& file) {
     std::ifstream stream(file, std::ios::binary);
     const std::string data((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
     plist_t root = nullptr;
-    if (!data.empty()) {
+    if (!data.empty() && data.size() <= kPlistMaxBytes) {
         plist_from_memory(data.data(), static_cast<uint32_t>(data.size()), &root);
     }
     if (root == nullptr || plist_get_node_type(root) != PLIST_DICT) {
         logToStderr("Error reading plist: %s",
-                    file.empty()   ? (filename + ".plist is not in the bundle").c_str()
-                    : data.empty() ? ("cannot read " + file).c_str()
-                                   : ("not a dictionary of captions: " + file).c_str());
+                    file.empty()                   ? (filename + ".plist is not in the bundle").c_str()
+                    : data.empty()                 ? ("cannot read " + file).c_str()
+                    : data.size() > kPlistMaxBytes ? ("too large to be the captions: " + file).c_str()
+                                                   : ("not a dictionary of captions: " + file).c_str());
         if (root != nullptr) {
             plist_free(root);
         }
         return;
     }
-    explore(root, "", {}, captionAttrs_);
+    explore(root, "", {}, captionAttrs_, 0);
     plist_free(root);
 }
 

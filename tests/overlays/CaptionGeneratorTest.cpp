@@ -302,3 +302,24 @@ TEST(CaptionGeneratorTest, WithoutDescentTheBlockSitsLowerByTheFontsDescent) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CaptionGeneratorTest, GroupsNestedTooDeepAreLeftOutWithALog) {
+    std::string deep = "<key>en</key>";
+    for (int i = 0; i < 40; ++i) {
+        deep += "<dict><key>g</key>";
+    }
+    deep += "<string>deep</string>";
+    for (int i = 0; i < 40; ++i) {
+        deep += "</dict>";
+    }
+    const CaptionListFile list("<key>it</key><dict><key>a</key><string>shallow</string></dict>" + deep);
+    testing::internal::CaptureStderr();
+    const auto generator = list.generator(1);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(), testing::HasSubstr("nest deeper than"));
+    EXPECT_EQ(generator->captionAttrs().size(), 1u);
+    EXPECT_EQ(generator->captionAttrs().count("it_a"), 1u);
+}
+
+} // namespace
