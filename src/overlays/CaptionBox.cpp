@@ -5,8 +5,8 @@
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/Model.h"
-#include "overlays/CaptionTexture.h"
 #include "overlays/ZQCaptionGenerator.h"
+#include "render/Texture.h"
 
 namespace ZQ {
 
@@ -34,6 +34,36 @@ void CaptionBox::setUp() {
         generator = std::make_unique<ZQCaptionGenerator>(kCaptionsList, DeviceProfile::get().captionScale);
     }
     generator->setUp();
+    loadPictures();
+}
+
+void CaptionBox::loadPictures() {
+    using namespace ResourceNames;
+    const std::string scale = "@" + std::to_string(DeviceProfile::get().captionScale);
+    auto add = [this](const std::string& name, const std::string& file, const char* extension) {
+        if (entries.count(name) == 0) {
+            entries.emplace(
+                name, new CaptionEntry{name, new TextureFile(file, extension, false, GL_LINEAR, GL_LINEAR)});
+        }
+    };
+    for (const std::string* name : {&hourglass, &ring, &zr_title, &zen}) {
+        add(*name, *name + scale, "png");
+    }
+    for (const std::string* name :
+         {&ui_play, &ui_map, &ui_continue, &ui_leaderboards, &ui_pause, &ui_share, &ui_story, &ui_stop,
+          &ui_tutorial, &ui_restart, &ui_zen, &ui_arcade, &ui_mute_on, &ui_mute_off}) {
+        add(*name, *name, "pvr");
+    }
+    for (const std::string* name : {&story_bg_1px, &tile_bg_1px}) {
+        add(*name, *name, "png");
+    }
+    // In key order, as the map holds them; a missing file logs and leaves
+    // its entry with an empty texture.
+    for (auto& [name, entry] : entries) {
+        if (entry->texture->name == 0) {
+            entry->texture->setUp();
+        }
+    }
 }
 
 void CaptionBox::tearDown() {
@@ -52,7 +82,7 @@ CaptionEntry* CaptionBox::getCaption(const std::string& name) {
     if (const auto found = entries.find(name); found != entries.end()) {
         return found->second;
     }
-    CaptionTexture* texture = makeCaption(captionKey(name), std::string());
+    TextureMetrics* texture = makeCaption(captionKey(name), std::string());
     auto* entry = new CaptionEntry{name, texture};
     entries.emplace(name, entry);
     texture->setUp();
@@ -60,16 +90,20 @@ CaptionEntry* CaptionBox::getCaption(const std::string& name) {
 }
 
 void CaptionBox::setCaption(const std::string& name, const std::string& text) {
-    CaptionTexture* texture = makeCaption(captionKey(name), text);
+    TextureMetrics* texture = makeCaption(captionKey(name), text);
     CaptionEntry* entry = getCaption(name);
     delete entry->texture;
     entry->texture = texture;
     texture->setUp();
 }
 
-CaptionTexture* CaptionBox::makeCaption(const std::string& key, const std::string& label) {
+TextureMetrics* CaptionBox::makeCaption(const std::string& key, const std::string& label) {
     ZQ_ASSERT(generator != nullptr);
-    return new CaptionTexture(generator->make(key, label));
+    CaptionBitmap bitmap = generator->make(key, label);
+    // The generator never makes a caption of no pixels: no empty upload.
+    ZQ_ASSERT(bitmap.width >= 1 && bitmap.height >= 1 && bitmap.pixels != nullptr);
+    return new TextureMetrics(bitmap.width, bitmap.height, bitmap.pixels, std::move(bitmap.metrics), false,
+                              GL_LINEAR, GL_LINEAR);
 }
 
 void CaptionBox::runGc(const std::unordered_set<std::string>& inUse) {

@@ -12,20 +12,22 @@
 namespace ZQ {
 
 class CaptionGenerator;
-class CaptionTexture;
+class Texture;
+class TextureMetrics;
 
 // One caption of the box: its bare name and its texture. Quads, letters and
 // tiles point at the entry, never at the texture, so a new text swapped into
 // the entry shows under all of them from the next frame on.
 struct CaptionEntry {
     std::string name;
-    CaptionTexture* texture = nullptr; // owned
+    Texture* texture = nullptr; // owned: a TextureMetrics for a text, a TextureFile for a picture
 };
 
 // Every text and small picture the interface draws as a quad: textures by
-// bare name ("timer_12", "knots_name"), text captions rendered from the
-// captions list in the current language on first use and cached, and
-// re-rendered with a new text on request.
+// bare name ("timer_12", "knots_name", "ring"), text captions rendered from
+// the captions list in the current language on first use and cached, and
+// re-rendered with a new text on request; the pictures are loaded from the
+// bundle once, at set-up.
 //
 // Ownership: owns the generator, every entry and every entry's texture; an
 // entry lives from its first getCaption until tearDown or runGc releases it,
@@ -41,7 +43,8 @@ public:
     CaptionBox& operator=(const CaptionBox&) = delete;
 
     // Takes the language of the engine globals (English when none is set),
-    // lists the collectable names and reads the captions list.
+    // lists the collectable names, reads the captions list and loads the
+    // pictures (GL context current).
     void setUp() override;
     // Deletes every entry and its texture.
     void tearDown() override;
@@ -56,7 +59,7 @@ public:
     void setCaption(const std::string& name, const std::string& text);
     // A new texture for `key`, not yet uploaded; an empty label keeps the
     // list's text.
-    CaptionTexture* makeCaption(const std::string& key, const std::string& label);
+    TextureMetrics* makeCaption(const std::string& key, const std::string& label);
 
     // Releases the textures of the text captions that may go and that no
     // name in `inUse` keeps (what the models' collectCaptions gathered);
@@ -71,6 +74,8 @@ public:
     std::string language;
 
 private:
+    void loadPictures();
+
     std::unique_ptr<CaptionGenerator> generator;
     std::map<std::string, CaptionEntry*> entries; // by bare name
     std::vector<std::string> collectable;

@@ -12,7 +12,7 @@
 #include "overlays/CaptionBox.h"
 #include "overlays/CaptionInstance.h"
 #include "overlays/CaptionModel.h"
-#include "overlays/CaptionTexture.h"
+#include "render/Texture.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 #include "overlays/CaptionInstance.h"
 
 #include "overlays/CaptionBox.h"
-#include "overlays/CaptionTexture.h"
+#include "render/Texture.h"
 
 namespace ZQ {
 
@@ -11,7 +11,7 @@ CaptionInstance::CaptionInstance(CaptionEntry* entry) : entry(entry) {
 }
 
 PVRTVec2 CaptionInstance::getSize() {
-    const CaptionTexture* texture = entry != nullptr ? entry->texture : nullptr;
+    const Texture* texture = entry != nullptr ? entry->texture : nullptr;
     const int32_t width = texture != nullptr ? texture->width : 0;
     const int32_t height = texture != nullptr ? texture->height : 0;
     if (width != cachedWidth || height != cachedHeight) {
@@ -24,8 +24,11 @@ PVRTVec2 CaptionInstance::getSize() {
     if (const auto found = sizeCache.find(key); found != sizeCache.end()) {
         return found->second;
     }
-    const float aspect =
-        texture != nullptr ? static_cast<float>(texture->height) / static_cast<float>(texture->width) : 1.0f;
+    // A picture whose file was missing has no pixels: no height, not NaN.
+    const float aspect = texture == nullptr ? 1.0f
+                         : texture->width > 0
+                             ? static_cast<float>(texture->height) / static_cast<float>(texture->width)
+                             : 0.0f;
     const PVRTVec2 size(s, s * aspect);
     sizeCache.emplace(key, size);
     return size;

@@ -9,7 +9,6 @@
 namespace ZQ {
 
 struct CaptionEntry;
-class CaptionTexture;
 
 // A caption on screen: a quad of the caption pass centred on its layout
 // position (pixels, bottom-left origin), as wide as the base size times the

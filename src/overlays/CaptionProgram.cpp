@@ -1,9 +1,9 @@
 #include "overlays/CaptionProgram.h"
 
 #include "engine/Globals.h"
-#include "overlays/CaptionTexture.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
+#include "render/Texture.h"
 #include "shaders/Caption_frag.h"
 #include "shaders/Caption_vert.h"
 
@@ -68,7 +68,7 @@ void CaptionProgram::setModelMatrix(const float m[16]) {
     glUniformMatrix4fv(shader->uniform(ShaderNames::u_modelViewProjectionMatrix), 1, GL_FALSE, mvp.f);
 }
 
-void CaptionProgram::bindCaption(const CaptionTexture* texture, float alpha) {
+void CaptionProgram::bindCaption(const Texture* texture, float alpha) {
     glUniform1f(shader->uniform(ShaderNames::u_alpha), alpha);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture->name);

@@ -4,7 +4,7 @@
 
 namespace ZQ {
 
-class CaptionTexture;
+class Texture;
 
 // The program of the caption and letter quads: an orthographic projection
 // that lands a point (x, y, z) in pixels, bottom-left origin, on that very
@@ -23,7 +23,7 @@ public:
     void unuse() override;
 
     // The opacity and the texture of the next draw.
-    void bindCaption(const CaptionTexture* texture, float alpha);
+    void bindCaption(const Texture* texture, float alpha);
 
     // The orthographic projection for a screen of w x h pixels.
     static PVRTMat4 projection(float w, float h);

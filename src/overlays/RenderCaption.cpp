@@ -5,7 +5,7 @@
 #include "overlays/CaptionBox.h"
 #include "overlays/CaptionInstance.h"
 #include "overlays/CaptionProgram.h"
-#include "overlays/CaptionTexture.h"
+#include "render/Texture.h"
 
 #include <vector>
 
@@ -64,7 +64,10 @@ void RenderCaption::render() {
             continue;
         }
         const auto* caption = static_cast<const CaptionInstance*>(item);
-        const CaptionTexture* texture = caption->entry->texture;
+        const Texture* texture = caption->entry->texture;
+        if (texture->width <= 0) {
+            continue; // a picture whose file was missing
+        }
         const float w = item->layout.scale * item->baseLayout.scale;
         const float h = w * static_cast<float>(texture->height) / static_cast<float>(texture->width);
         float m[16];

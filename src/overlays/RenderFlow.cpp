@@ -4,8 +4,8 @@
 #include "engine/CloudletContainer.h"
 #include "overlays/CaptionBox.h"
 #include "overlays/CaptionProgram.h"
-#include "overlays/CaptionTexture.h"
 #include "overlays/FlowInstance.h"
+#include "render/Texture.h"
 
 #include <cmath>
 #include <vector>
@@ -77,7 +77,9 @@ void RenderFlow::render() {
     flows->getCloudlets(letters);
     for (Cloudlet* item : letters) {
         const auto* letter = static_cast<const FlowInstance*>(item);
-        const CaptionTexture* texture = letter->entry->texture;
+        // Letters are cut from text captions only, which carry their metrics.
+        const auto* texture = dynamic_cast<const TextureMetrics*>(letter->entry->texture);
+        ZQ_ASSERT(texture != nullptr);
         const std::vector<double>& metrics = texture->metrics;
         const auto i = static_cast<std::size_t>(letter->letter);
         ZQ_ASSERT(letter->letter >= 0 && i + 1 < metrics.size());

@@ -1,9 +1,10 @@
 #include "overlays/CaptionBox.h"
+#include "engine/DeviceProfile.h"
 #include "engine/LeafActions.h"
 #include "overlays/CaptionCollection.h"
 #include "overlays/CaptionGLFixture.h"
 #include "overlays/CaptionInstance.h"
-#include "overlays/CaptionTexture.h"
+#include "render/Texture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,19 +16,19 @@ namespace {
 using namespace ZQ::CaptionCollection;
 
 TEST_F(CaptionGLTest, GetCaptionRendersOnceAndKeepsItsEntry) {
-    EXPECT_EQ(box->entryCount(), 0u); // nothing is rendered at set-up
+    EXPECT_EQ(box->entryCount(), pictures); // no text is rendered at set-up
     EXPECT_EQ(box->captionKey("timer_5"), "en_timer_5");
     ZQ::CaptionEntry* entry = box->getCaption("a");
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->name, "a");
-    const ZQ::CaptionTexture* texture = entry->texture;
+    const ZQ::Texture* texture = entry->texture;
     EXPECT_NE(texture->name, 0u);
     EXPECT_EQ(texture->width, 200);
     EXPECT_EQ(texture->height, 50);
-    EXPECT_EQ(texture->metrics.size(), std::string("text of a").size() + 1);
+    EXPECT_EQ(metricsOf(entry).size(), std::string("text of a").size() + 1);
     EXPECT_EQ(box->getCaption("a"), entry);
     EXPECT_EQ(entry->texture, texture);
-    EXPECT_EQ(box->entryCount(), 1u);
+    EXPECT_EQ(box->entryCount(), pictures + 1);
 
     // A name the list lacks: an empty 1 x 1 texture, uploaded like any other.
     testing::internal::CaptureStderr();
@@ -38,12 +39,30 @@ TEST_F(CaptionGLTest, GetCaptionRendersOnceAndKeepsItsEntry) {
     EXPECT_NE(missing->texture->name, 0u);
 }
 
+TEST_F(CaptionGLTest, PicturesAreFilesOfTheBundleLoadedAtSetUp) {
+    // Pictures look nothing up in the captions list: the round ones are
+    // drawn at the caption scale, the buttons are PVR files.
+    EXPECT_EQ(pictures, 20u);
+    const auto* ring = dynamic_cast<const ZQ::TextureFile*>(box->findCaption("ring")->texture);
+    ASSERT_NE(ring, nullptr);
+    EXPECT_EQ(ring->resourceName, "ring@" + std::to_string(ZQ::DeviceProfile::get().captionScale));
+    EXPECT_EQ(ring->extension, "png");
+    const auto* button = dynamic_cast<const ZQ::TextureFile*>(box->findCaption("ui_mute_off")->texture);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->resourceName, "ui_mute_off");
+    EXPECT_EQ(button->extension, "pvr");
+    EXPECT_NE(box->findCaption("tile_bg_1px"), nullptr);
+    EXPECT_EQ(box->getCaption("zen"), box->findCaption("zen"));
+    box->runGc({});
+    EXPECT_EQ(box->entryCount(), pictures);
+}
+
 TEST_F(CaptionGLTest, SetCaptionSwapsTheTextureUnderEveryInstance) {
     ZQ::CaptionEntry* entry = box->getCaption("a");
     ZQ::CaptionInstance first(entry);
     ZQ::CaptionInstance second(entry);
     const GLuint oldName = entry->texture->name;
-    const ZQ::CaptionTexture* oldTexture = entry->texture;
+    const ZQ::Texture* oldTexture = entry->texture;
 
     box->setCaption("a", "Gamma");
     EXPECT_EQ(box->getCaption("a"), entry);
@@ -51,35 +70,36 @@ TEST_F(CaptionGLTest, SetCaptionSwapsTheTextureUnderEveryInstance) {
     EXPECT_EQ(first.entry->texture, entry->texture);
     EXPECT_EQ(second.entry->texture, entry->texture);
     EXPECT_EQ(glIsTexture(oldName), GL_FALSE);
-    EXPECT_EQ(entry->texture->metrics.size(), 6u);
+    EXPECT_EQ(metricsOf(entry).size(), 6u);
     EXPECT_EQ(label("a"), "Gamma");
 
     // Never shown before: rendered, then replaced; one entry, one texture.
     box->setCaption("b", "Delta");
     EXPECT_EQ(label("b"), "Delta");
-    EXPECT_EQ(box->findCaption("b")->texture->metrics.size(), 6u);
-    EXPECT_EQ(box->entryCount(), 2u);
+    EXPECT_EQ(metricsOf(box->findCaption("b")).size(), 6u);
+    EXPECT_EQ(box->entryCount(), pictures + 2);
 }
 
 TEST_F(CaptionGLTest, RunGcReleasesUnusedTextCaptionsAndLeavesNoEmptySlot) {
     box->getCaption("timer_1");
     box->getCaption("timer_2");
     box->getCaption("a"); // not collectable
-    ASSERT_EQ(box->entryCount(), 3u);
+    ASSERT_EQ(box->entryCount(), pictures + 3);
 
     box->runGc({"timer_1"});
     EXPECT_NE(box->findCaption("timer_1"), nullptr);
     EXPECT_EQ(box->findCaption("timer_2"), nullptr);
     EXPECT_NE(box->findCaption("a"), nullptr);
-    // Hundreds of collectable names were never rendered: none left a slot.
-    EXPECT_EQ(box->entryCount(), 2u);
+    // Hundreds of collectable names were never rendered: none left a slot;
+    // pictures are never released.
+    EXPECT_EQ(box->entryCount(), pictures + 2);
 
     // A released caption comes back on demand, with the last text it was set to.
     box->setCaption("timer_1", "one");
     box->runGc({});
-    EXPECT_EQ(box->entryCount(), 1u);
+    EXPECT_EQ(box->entryCount(), pictures + 1);
     const ZQ::CaptionEntry* again = box->getCaption("timer_1");
-    EXPECT_EQ(again->texture->metrics.size(), 4u);
+    EXPECT_EQ(metricsOf(again).size(), 4u);
     EXPECT_EQ(label("timer_1"), "one");
 }
 
@@ -90,7 +110,7 @@ TEST_F(CaptionGLTest, ReleasingKeepsWhatTheModelsShow) {
     ZQ::releaseUnusedCaptions();
     EXPECT_NE(box->findCaption("timer_1"), nullptr);
     EXPECT_EQ(box->findCaption("timer_2"), nullptr);
-    EXPECT_EQ(box->entryCount(), 1u);
+    EXPECT_EQ(box->entryCount(), pictures + 1);
 }
 
 TEST_F(CaptionGLTest, SettersWriteTheirTexts) {
@@ -125,7 +145,7 @@ TEST_F(CaptionGLTest, SettersWriteTheirTexts) {
 
     // The same name twice renders once.
     setKnotNameText("Ourosa");
-    const ZQ::CaptionTexture* texture = box->findCaption("knots_name")->texture;
+    const ZQ::Texture* texture = box->findCaption("knots_name")->texture;
     setKnotNameText("Ourosa");
     EXPECT_EQ(box->findCaption("knots_name")->texture, texture);
     EXPECT_EQ(label("knots_name"), "Ourosa");

@@ -5,7 +5,6 @@
 #include "levels/LevelModel.h"
 #include "overlays/CaptionGLFixture.h"
 #include "overlays/CaptionInstance.h"
-#include "overlays/CaptionTexture.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "engine/TweenActions.h"
 #include "overlays/CaptionGLFixture.h"
 #include "overlays/CaptionInstance.h"
-#include "overlays/CaptionTexture.h"
+#include "render/Texture.h"
 
 #include <gtest/gtest.h>
 
@@ -89,12 +89,9 @@ TEST_F(CaptionGLTest, SizeFollowsScaleAndTextureAndContainsItsEdges) {
 
     // A texture of another aspect swapped into the entry: the size follows it
     // at a scale already seen, as the pass draws it.
-    ZQ::CaptionBitmap square;
-    square.width = 10;
-    square.height = 10;
-    square.pixels = static_cast<uint8_t*>(std::calloc(400, 1));
     delete caption->entry->texture;
-    caption->entry->texture = new ZQ::CaptionTexture(square);
+    caption->entry->texture = new ZQ::TextureMetrics(10, 10, static_cast<uint8_t*>(std::calloc(400, 1)), {},
+                                                     false, GL_LINEAR, GL_LINEAR);
     caption->entry->texture->setUp();
     EXPECT_EQ(caption->getSize(), PVRTVec2(100.0f, 100.0f));
 }

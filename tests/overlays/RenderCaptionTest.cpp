@@ -4,12 +4,13 @@
 #include "engine/Globals.h"
 #include "engine/LeafActions.h"
 #include "overlays/CaptionBox.h"
+#include "overlays/CaptionGenerator.h"
 #include "overlays/CaptionInstance.h"
-#include "overlays/CaptionTexture.h"
 #include "overlays/FlowInstance.h"
 #include "overlays/RenderFlow.h"
 #include "render/Render.h"
 #include "render/RenderTargets.h"
+#include "render/Texture.h"
 #include "support/HeadlessGL.h"
 
 #include <GLES2/gl2ext.h>
@@ -98,7 +99,9 @@ protected:
     }
 
     ZQ::CaptionEntry* entry(ZQ::CaptionBitmap bitmap) {
-        auto* made = new ZQ::CaptionEntry{"test", new ZQ::CaptionTexture(std::move(bitmap))};
+        auto* made = new ZQ::CaptionEntry{
+            "test", new ZQ::TextureMetrics(bitmap.width, bitmap.height, bitmap.pixels,
+                                           std::move(bitmap.metrics), false, GL_LINEAR, GL_LINEAR)};
         made->texture->setUp();
         entries.push_back(made);
         return made;
@@ -167,6 +170,18 @@ TEST_F(RenderCaptionTest, DepthOutsideTheOverlayRangeAndAPausedModelDrawNothing)
     captions.paused = true;
     frame();
     EXPECT_EQ(HeadlessGL::readPixel(300, 100), kClear);
+}
+
+TEST_F(RenderCaptionTest, APictureWhoseFileIsMissingDrawsNothing) {
+    auto* missing = new ZQ::CaptionEntry{
+        "ring", new ZQ::TextureFile("no-such-picture@2", "png", false, GL_LINEAR, GL_LINEAR)};
+    missing->texture->setUp();
+    entries.push_back(missing);
+    ZQ::CaptionInstance* caption = add(new ZQ::CaptionInstance(missing), captions, 100.0f, 100.0f, 1.0f);
+    EXPECT_EQ(caption->getSize(), PVRTVec2(0.0f, 0.0f));
+    caption->baseLayout.scale = 40.0f; // as if the picture had been 40 pixels wide
+    frame();
+    EXPECT_EQ(HeadlessGL::readPixel(100, 100), kClear);
 }
 
 TEST_F(RenderCaptionTest, ALetterShowsItsSliceOfTheCaptionAroundItsParticle) {
