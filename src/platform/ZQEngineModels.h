@@ -4,15 +4,21 @@
 #include "cords/CordModel.h"
 #include "cords/GrainModel.h"
 #include "cords/GraspModel.h"
+#include "cords/GridModel.h"
 #include "cords/HeadModel.h"
 #include "cords/TangleModel.h"
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/physics/FxParticleSystem.h"
+#include "game/TipNode.h"
 #include "levels/LevelModel.h"
+#include "levels/TipFactory.h"
+#include "render/RenderWallPaper.h"
+#include "render/WallPaperRenderRoom.h"
 #include "stage/CameraModel.h"
-#include "cords/GridModel.h"
 #include "stage/LightModel.h"
+#include "stage/MandalaModel.h"
+#include "stage/RoomModel.h"
 #include "stage/ShadowModel.h"
 
 #include <utility>
@@ -47,15 +53,21 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     // Each world starts its worker thread as it is made.
     g.particleSystem1 = add(Maker::template make<Fx::ParticleSystem>(Fx::kMainWorld));
     g.particleSystem2 = add(Maker::template make<Fx::ParticleSystem>(Fx::kFlowWorld));
+    // The catalogue asks the game's tip factory for the levels' tips.
+    registerTipFactory(&tipNodeFactory());
     g.levelModel = add(Maker::template make<LevelModel>());
     g.tangleModel = add(Maker::template make<TangleModel>());
     g.cameraModel = add(Maker::template make<CameraModel>());
+    g.sceneCamera = g.cameraModel;
     g.lightModel = add(Maker::template make<LightModel>());
     g.cordModel = add(Maker::template make<CordModel>());
     g.headModel = add(Maker::template make<HeadModel>());
     g.gridModel = add(Maker::template make<GridModel>());
     // Takes its mutex on this (the main) thread and starts the mesh worker.
     g.shadowModel = add(Maker::template make<ShadowModel>(profile.meshThreads));
+    // Starts the relief worker, at the lowest priority the system allows.
+    g.mandalaModel = add(Maker::template make<MandalaModel>());
+    g.roomModel = add(Maker::template make<RoomModel>());
     g.grainModel = add(Maker::template make<GrainModel>());
     g.particleSystem3 = add(Maker::template make<Fx::ParticleSystem>(Fx::kBraidWorld));
     g.braidModel = add(Maker::template make<BraidModel>());
@@ -73,14 +85,45 @@ inline void forgetEngineModels() {
     g.levelModel = nullptr;
     g.tangleModel = nullptr;
     g.cameraModel = nullptr;
+    g.sceneCamera = nullptr;
     g.lightModel = nullptr;
     g.cordModel = nullptr;
     g.headModel = nullptr;
     g.gridModel = nullptr;
     g.shadowModel = nullptr;
+    g.mandalaModel = nullptr;
+    g.roomModel = nullptr;
     g.grainModel = nullptr;
     g.particleSystem3 = nullptr;
     g.braidModel = nullptr;
+}
+
+// The render passes in the game's order, which is also their drawing list's
+// order; each owns the program it makes. A pass the game does not have yet
+// joins at its place when it arrives (flow, balloon, shadow map, cord,
+// hologram, cone, tangle and bounding boxes, caption and mesh before the
+// wallpaper; tile, gauge, braid and grain after the room).
+template <class Maker> void makeRenderPasses() {
+    using namespace ZQ;
+    Globals& g = gGlobals;
+    auto add = [](Render* pass) {
+        gGlobals.renderPasses.push_back(pass);
+        return pass;
+    };
+    g.renderWallPaper = add(Maker::template make<RenderWallPaper>());
+    g.wallPaperRenderRoom = add(Maker::template make<WallPaperRenderRoom>());
+}
+
+// Deletes the passes (after their tear-down) and clears their pointers.
+inline void deleteRenderPasses() {
+    using namespace ZQ;
+    Globals& g = gGlobals;
+    for (auto it = g.renderPasses.rbegin(); it != g.renderPasses.rend(); ++it) {
+        delete *it;
+    }
+    g.renderPasses.clear();
+    g.renderWallPaper = nullptr;
+    g.wallPaperRenderRoom = nullptr;
 }
 
 // The signature the view calls; makeEngineModels<ZQPlainMaker> by default.

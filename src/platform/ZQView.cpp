@@ -4,8 +4,8 @@
 #include "engine/DeviceProfile.h"
 #include "engine/GameEngine.h"
 #include "engine/Globals.h"
-#include "engine/Model.h"
 #include "engine/Log.h"
+#include "engine/Model.h"
 #include "engine/SoundGateway.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQLanguage.h"
@@ -44,6 +44,7 @@ void ZQView::buildEngine(ZQModelFactory makeModels) {
     // storage below; nothing made in between binds another one.
     targets.create(screenPixels.x, screenPixels.y, profile);
     makeModels(profile);
+    makeRenderPasses<ZQPlainMaker>();
 }
 
 void ZQView::setUpEngine() {
@@ -100,6 +101,7 @@ ZQView::~ZQView() {
         delete *it;
     }
     forgetEngineModels();
+    deleteRenderPasses();
 }
 
 float ZQView::getRadius(const ZQTouch& touch) const {

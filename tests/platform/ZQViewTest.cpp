@@ -100,6 +100,8 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
         static_cast<ZQ::Model*>(g.headModel),
         static_cast<ZQ::Model*>(g.gridModel),
         static_cast<ZQ::Model*>(g.shadowModel),
+        static_cast<ZQ::Model*>(g.mandalaModel),
+        static_cast<ZQ::Model*>(g.roomModel),
         static_cast<ZQ::Model*>(g.grainModel),
         g.particleSystem3,
         static_cast<ZQ::Model*>(g.braidModel),
