@@ -52,6 +52,9 @@ inline constexpr char u_metalSpecular[]   = "u_material.specular";
 inline constexpr char u_metalF[]          = "u_material.u_F";
 inline constexpr char a_matindex[]        = "a_matindex";
 
+// Captions and flowing letters (CaptionProgram); they also read a_tex.
+inline constexpr char u_captionTex[] = "u_captionTex";
+
 // The window's copy of the finished frame (ZQEGLContext).
 inline constexpr char u_screen[] = "u_screen";
 // clang-format on
