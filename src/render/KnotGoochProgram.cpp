@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 
 namespace ZQ {
 
@@ -63,6 +64,14 @@ KnotGoochProgram::KnotGoochProgram() : KnotGoochProgram(ShaderProgram::processSh
 
 KnotGoochProgram::KnotGoochProgram(bool cordShadows) : cordShadows(cordShadows) {}
 
+KnotGoochProgram::~KnotGoochProgram() {
+    // A program destroyed without tearDown still owns its textures.
+    for (Texture* map : normalMaps) {
+        delete map;
+    }
+    delete flatNormalMap;
+}
+
 void KnotGoochProgram::setUp() {
     using namespace ShaderNames;
     // A second setUp without tearDown would orphan the first GL program.
@@ -99,6 +108,16 @@ void KnotGoochProgram::setUp() {
     }
     fillMatrices();
 
+    // One texel of the normal (0, 0, 1).
+    auto* flat = static_cast<uint8_t*>(std::malloc(4));
+    ZQ_ASSERT(flat != nullptr);
+    flat[0] = 128;
+    flat[1] = 128;
+    flat[2] = 255;
+    flat[3] = 255;
+    flatNormalMap = new TextureRaw(1, 1, flat, true, GL_NEAREST, GL_NEAREST);
+    flatNormalMap->setUp();
+
     normalMaps.clear();
     for (const char* name : kNormalMapNames) {
         auto* map = new TextureFile(name, "pvr", true, GL_NEAREST, GL_NEAREST);
@@ -114,6 +133,8 @@ void KnotGoochProgram::tearDown() {
         delete map;
     }
     normalMaps.clear();
+    delete flatNormalMap;
+    flatNormalMap = nullptr;
     for (ElementNames* names : {&warmNames, &ambientNames, &specularNames, &shininessNames, &coolNames}) {
         *names = ElementNames();
     }
@@ -195,7 +216,8 @@ void KnotGoochProgram::bindNormalMap(int32_t index) {
     ZQ_ASSERT(index >= 0 && index < kNormalMapCount);
     glActiveTexture(GL_TEXTURE0);
     const std::size_t at = static_cast<std::size_t>(index);
-    glBindTexture(GL_TEXTURE_2D, at < normalMaps.size() ? normalMaps[at]->name : 0);
+    const GLuint map = at < normalMaps.size() ? normalMaps[at]->name : 0;
+    glBindTexture(GL_TEXTURE_2D, map != 0 ? map : flatNormalMap->name);
     glUniform1i(shader->uniform(ShaderNames::u_normalMap), 0);
 }
 

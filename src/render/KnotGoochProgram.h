@@ -16,9 +16,9 @@ struct Material;
 // at construction: the shadow uniforms exist only in a program built with
 // them.
 //
-// Ownership: owns the eight normal maps from setUp to tearDown (a test may
-// put textures of its own in their place after setUp; they are deleted the
-// same way). Vertex input: the 36-byte cord vertex. Main thread only.
+// Ownership: owns the eight normal maps and the flat stand-in from setUp to
+// tearDown (a test may put textures of its own in the maps' place after
+// setUp; they are deleted the same way). Vertex input: the 36-byte cord vertex. Main thread only.
 class KnotGoochProgram : public RenderProgram {
 public:
     static constexpr int32_t kNormalMapCount = 8;
@@ -32,6 +32,8 @@ public:
     KnotGoochProgram();
     explicit KnotGoochProgram(bool cordShadows);
 
+    ~KnotGoochProgram() override;
+
     void setUp() override;
     void tearDown() override;
     void use() override;
@@ -42,11 +44,14 @@ public:
 
     // One slot's material: ambient, warm, specular, shininess, cool.
     void uploadMaterial(int32_t slot, const Material& material);
-    // Binds normal map `index` (0..7) to unit 0.
+    // Binds normal map `index` (0..7) to unit 0; a map that failed to load
+    // (its load logged) binds a flat one, so the cord keeps its plain shading
+    // instead of a grain bent away from the light.
     void bindNormalMap(int32_t index);
 
     const bool cordShadows;
     std::vector<Texture*> normalMaps;
+    Texture* flatNormalMap = nullptr;
 
 private:
     ElementNames warmNames;

@@ -190,6 +190,24 @@ TEST_F(RenderGoochMultiKnotTest, ACordAtAlphaZeroLeavesTheTargetUnchangedAndNoPa
     EXPECT_NO_GL_ERROR();
 }
 
+// A missing normal map (its load fails and logs) shades like a flat one, not
+// like the black texel an empty texture samples as.
+TEST_F(RenderGoochMultiKnotTest, AMissingNormalMapShadesLikeAFlatOne) {
+    layLevel(10);
+    auto pass = makePass(false);
+    const std::vector<uint8_t> flat = draw(*pass);
+    auto& program = *static_cast<KnotGoochProgram*>(pass->program);
+    for (ZQ::Texture*& map : program.normalMaps) {
+        delete map;
+        map = new ZQ::TextureFile("no_such_normal_map", "pvr", true, GL_NEAREST, GL_NEAREST);
+        map->setUp();
+        ASSERT_EQ(map->name, 0u);
+    }
+    EXPECT_EQ(draw(*pass), flat);
+    pass->tearDown();
+    EXPECT_NO_GL_ERROR();
+}
+
 // A knot's crossings put stretches of cord behind others as seen from the
 // light: those read darker, but never below the shadow factor's 0.73, and a
 // program without cord shadows ignores whatever the map holds.
