@@ -40,7 +40,7 @@ void TangleProgram::setUp() {
     setUpShader("TangleProgram", true, Shaders::Tangle_vert, Shaders::Tangle_frag,
                 {u_modelViewProjectionMatrix, u_MVMatrix, u_NMatrix, u_lightPos, u_cameraPos, u_metalDiffuse,
                  u_metalAmbient, u_metalSpecular, u_metalF},
-                {a_position, a_normal, a_tex});
+                {a_position, a_normal});
 }
 
 void TangleProgram::use() {
@@ -49,12 +49,11 @@ void TangleProgram::use() {
     glUseProgram(shader->program);
     enable(*shader, a_position, 3, 0);
     enable(*shader, a_normal, 3, 12);
-    enable(*shader, a_tex, 2, 36);
 }
 
 void TangleProgram::unuse() {
     using namespace ShaderNames;
-    for (const char* name : {a_position, a_normal, a_tex}) {
+    for (const char* name : {a_position, a_normal}) {
         disable(*shader, name);
     }
 }

@@ -9,8 +9,8 @@ struct Material;
 // Lights the award tangle as metal with a Cook-Torrance model under the fixed
 // default camera (a translation by (0, 0, -1)), not the room camera.
 //
-// Vertex input: the 52-byte tangle vertex (position, normal, texture
-// coordinates; its colour fields are not bound). Main thread only.
+// Vertex input: the 52-byte tangle vertex, of which the metal reads the
+// position and the normal only. Main thread only.
 class TangleProgram : public RenderProgram {
 public:
     void setUp() override;

@@ -14,7 +14,6 @@ uniform Metal u_material;
 varying highpvec3 v_normal;
 varying highpvec3 v_lightVec;
 varying highpvec3 v_viewVec;
-varying highpvec2 v_tex;
 
 const highpfloat kPi = 3.14159265;
 const highpfloat kRoughness = 0.2;

@@ -7,12 +7,10 @@ uniform vec4 u_cameraPos;
 
 attribute vec4 a_position;
 attribute vec4 a_normal;
-attribute vec2 a_tex;
 
 varying vec3 v_normal;
 varying vec3 v_lightVec;
 varying vec3 v_viewVec;
-varying vec2 v_tex;
 
 void main() {
     gl_Position = u_modelViewProjectionMatrix * a_position;
@@ -20,5 +18,4 @@ void main() {
     v_normal = u_NMatrix * a_normal.xyz;
     v_lightVec = (u_lightPos - e).xyz;
     v_viewVec = u_cameraPos.xyz - e.xyz;
-    v_tex = a_tex;
 }
