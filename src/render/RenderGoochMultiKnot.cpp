@@ -51,6 +51,9 @@ void RenderGoochMultiKnot::render() {
     }
     auto& p = *static_cast<KnotGoochProgram*>(program);
     const MeshBuffer& buffer = meshes->getBuffer();
+    if (buffer.vbo == 0 || buffer.ibo == 0) {
+        return; // never uploaded: a draw would read client memory at the offsets
+    }
     glBindBuffer(GL_ARRAY_BUFFER, buffer.vbo);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer.ibo);
     p.use();

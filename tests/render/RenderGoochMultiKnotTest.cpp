@@ -190,6 +190,26 @@ TEST_F(RenderGoochMultiKnotTest, ACordAtAlphaZeroLeavesTheTargetUnchangedAndNoPa
     EXPECT_NO_GL_ERROR();
 }
 
+// Meshed but never uploaded, the strings have ranges but the buffers no names: neither pass may draw (GL
+// would read the index offsets as addresses in client memory).
+TEST_F(RenderGoochMultiKnotTest, NeitherPassDrawsBeforeTheMeshesAreFirstUploaded) {
+    layLevel(73, 0);
+    meshes->meshJobs(); // meshed, not uploaded
+    ASSERT_EQ(meshes->getBuffer().vbo, 0u);
+    ASSERT_GT(meshes->getBuffer().ranges.front().indexCount, 0);
+    auto pass = makePass(true);
+    castShadows(true);
+    targets->shadowContext->bind();
+    for (uint8_t channel : HeadlessGL::readPixels(0, 0, 16, 16)) {
+        ASSERT_EQ(channel, 255);
+    }
+    for (uint8_t channel : draw(*pass)) {
+        ASSERT_EQ(channel, 0);
+    }
+    pass->tearDown();
+    EXPECT_NO_GL_ERROR();
+}
+
 // A missing normal map (its load fails and logs) shades like a flat one, not
 // like the black texel an empty texture samples as.
 TEST_F(RenderGoochMultiKnotTest, AMissingNormalMapShadesLikeAFlatOne) {
