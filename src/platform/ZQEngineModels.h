@@ -10,7 +10,9 @@
 #include "engine/Globals.h"
 #include "engine/physics/FxParticleSystem.h"
 #include "levels/LevelModel.h"
+#include "stage/BalloonModel.h"
 #include "stage/CameraModel.h"
+#include "stage/ConeModel.h"
 #include "cords/GridModel.h"
 #include "stage/LightModel.h"
 #include "stage/ShadowModel.h"
@@ -33,9 +35,10 @@ struct ZQPlainMaker {
 // before the cord whose centre they follow, the heads before the grid they
 // read a frame late. A model that the game does not have yet joins at its
 // place in this order when it arrives (timer, score and points first, flow
-// and caption after the tangle, cone after the cord, cursor, balloon,
-// relief, room, hologram, tile and gauge after the cord mesh, the calm-strings
-// score last).
+// and caption after the tangle, the cursor between the cord mesh and the
+// balloons, relief, room, hologram, tile and gauge after the balloons, the
+// calm-strings score last). The cones step after the cord, whose fresh
+// positions they sit on.
 template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -52,10 +55,12 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     g.cameraModel = add(Maker::template make<CameraModel>());
     g.lightModel = add(Maker::template make<LightModel>());
     g.cordModel = add(Maker::template make<CordModel>());
+    g.coneModel = add(Maker::template make<ConeModel>());
     g.headModel = add(Maker::template make<HeadModel>());
     g.gridModel = add(Maker::template make<GridModel>());
     // Takes its mutex on this (the main) thread and starts the mesh worker.
     g.shadowModel = add(Maker::template make<ShadowModel>(profile.meshThreads));
+    g.balloonModel = add(Maker::template make<BalloonModel>());
     g.grainModel = add(Maker::template make<GrainModel>());
     g.particleSystem3 = add(Maker::template make<Fx::ParticleSystem>(Fx::kBraidWorld));
     g.braidModel = add(Maker::template make<BraidModel>());
@@ -75,9 +80,11 @@ inline void forgetEngineModels() {
     g.cameraModel = nullptr;
     g.lightModel = nullptr;
     g.cordModel = nullptr;
+    g.coneModel = nullptr;
     g.headModel = nullptr;
     g.gridModel = nullptr;
     g.shadowModel = nullptr;
+    g.balloonModel = nullptr;
     g.grainModel = nullptr;
     g.particleSystem3 = nullptr;
     g.braidModel = nullptr;

@@ -9,6 +9,7 @@
 #include "engine/SoundGateway.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQLanguage.h"
+#include "platform/ZQRenderPasses.h"
 #include "render/Render.h"
 
 #include <algorithm>
@@ -44,6 +45,7 @@ void ZQView::buildEngine(ZQModelFactory makeModels) {
     // storage below; nothing made in between binds another one.
     targets.create(screenPixels.x, screenPixels.y, profile);
     makeModels(profile);
+    makeRenderPasses();
 }
 
 void ZQView::setUpEngine() {
@@ -81,6 +83,7 @@ void ZQView::registerWithTouchDispatcher() {
 ZQView::~ZQView() {
     ZQ::Globals& g = ZQ::gGlobals;
     ZQ::tearDownRenderPasses();
+    deleteRenderPasses();
     for (ZQ::Model* model : g.models) {
         model->tearDown();
     }
