@@ -4,6 +4,9 @@
 #include "engine/Globals.h"
 #include "engine/Log.h"
 #include "platform/OpenALSoundGateway.h"
+#include "engine/StoreLocations.h"
+#include "game/CloudMerge.h"
+#include "levels/LevelCatalogueTables.h"
 #include "platform/ZQAppDelegate.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQInputScript.h"
@@ -136,9 +139,14 @@ int run(const ZQLaunch& launch) {
     // The game plays through OpenAL; without a sound device the gateway runs
     // silent, so this never stops the game.
     ZQ::OpenALSoundGateway::install();
+    // Progress made on another machine comes in through the cloud folder:
+    // merged once now, then checked every few seconds of play.
+    ZQ::CloudMerge cloudMerge(ZQ::userDefaults(), ZQ::cloudStore(), ZQ::LevelCatalogue::kLevelCount);
+    cloudMerge.start();
     int status = 0;
     {
         ZQView view(*context, kFramePoints, scale, profile);
+        view.setCloudMerge(&cloudMerge);
         ZQAppDelegate delegate(view);
         // The application is active once launched; the window system tells
         // of every change after that.

@@ -16,6 +16,7 @@
 class ZQEGLContext;
 
 namespace ZQ {
+class CloudMerge;
 class GameEngine;
 struct DeviceProfile;
 } // namespace ZQ
@@ -86,6 +87,9 @@ public:
     const ZQ::DeviceProfile& deviceProfile() const { return profile; }
     PVRTVec2 screenSize() const { return screenPixels; }
     const ZQ::RenderTargets& renderTargets() const { return targets; }
+    // Progress from the cloud folder is merged at the start of every frame
+    // from now on; null stops it. The merge stays the caller's.
+    void setCloudMerge(ZQ::CloudMerge* merge) { cloudMerge = merge; }
     ZQ::GameEngine* engine() const { return gameEngine; }
 
 private:
@@ -102,6 +106,7 @@ private:
     bool take_snapshot = false;
     bool animating = false;
     std::unique_ptr<ZQImage> snapshot_image;
+    ZQ::CloudMerge* cloudMerge = nullptr;
     ZQDisplayLink link;
     ZQMotionParallax motionParallax;
     // Swipes left, right, up and down, the single tap, the double tap.

@@ -3,12 +3,16 @@
 #include "engine/GameEngine.h"
 #include "engine/Globals.h"
 #include "engine/SoundGateway.h"
+#include "game/CloudMerge.h"
 #include "platform/ZQEGLContext.h"
 #include "render/Render.h"
 
 void ZQView::drawView() {
     // A desktop has no attitude sensor: the refresh holds the vector at zero.
     motionParallax.motionRefresh(std::nullopt, false);
+    if (cloudMerge != nullptr) {
+        cloudMerge->doStep();
+    }
     ZQ::gGlobals.stepFrame();
     ZQ::SoundGateway::instance()->doStep();
     // The wallpaper relief is not built yet, so nothing asks for a repaint.

@@ -3,6 +3,7 @@
 #include "engine/Assert.h"
 #include "engine/DeviceProfile.h"
 #include "engine/Log.h"
+#include "engine/Preferences.h"
 
 #include <cstdlib>
 #include <utility>
@@ -45,7 +46,8 @@ ShaderProgram::~ShaderProgram() {
 ShadowSwitches ShaderProgram::processShadowSwitches() {
     static const ShadowSwitches switches = [] {
         const DeviceProfile& profile = DeviceProfile::get();
-        return ShadowSwitches{profile.cordShadow, profile.roomShadow};
+        const bool allowed = !Preferences::isShadowDisabled();
+        return ShadowSwitches{profile.cordShadow && allowed, profile.roomShadow && allowed};
     }();
     return switches;
 }

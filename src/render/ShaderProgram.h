@@ -44,7 +44,7 @@ public:
     ShaderProgram& operator=(const ShaderProgram&) = delete;
 
     // The switches every program of this process compiles with: the device
-    // profile's, read once.
+    // profile's, both off when the player disabled shadows; read once.
     static ShadowSwitches processShadowSwitches();
 
     // The text handed to the compiler: the shadow defines (cord first), then the

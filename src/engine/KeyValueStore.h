@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/StoreValue.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ZQ {
+
+// A per-user key-value store: the game's user defaults and its cloud copy
+// share this interface. Values live in memory; synchronize makes them
+// durable. A store never fails a read: an absent key, or a value of another
+// kind, reads as the typed getter's default.
+//
+// Ownership: the store owns its values; object() hands out a pointer that
+// stays valid until the next change to that key (set, remove or an external
+// change pulled in). Threads: main thread only.
+class KeyValueStore {
+public:
+    virtual ~KeyValueStore() = default;
+
+    // The value under `key`, or null when there is none.
+    virtual const StoreValue* object(std::string_view key) const = 0;
+    virtual void setObject(std::string_view key, StoreValue value) = 0;
+    virtual void remove(std::string_view key) = 0;
+    // Makes every change so far durable. False when that failed (logged);
+    // the values stay in memory and the next synchronize tries again.
+    virtual bool synchronize() = 0;
+    // Keys whose values another writer changed since the store last read or
+    // wrote them, now taken into memory; empty when nothing changed. Keys set
+    // here and not yet synchronized keep their local values.
+    virtual std::vector<std::string> pullExternalChanges() = 0;
+    // Every key with its value, ordered by key.
+    virtual const StoreValue::Dictionary& contents() const = 0;
+
+    // Typed reads: a boolean reads an integer as (value != 0), as the
+    // platform stores did; anything else of another kind reads as the default.
+    bool boolForKey(std::string_view key) const;
+    int64_t integerForKey(std::string_view key) const;
+    std::string stringForKey(std::string_view key) const;
+    StoreValue::Data dataForKey(std::string_view key) const;
+    // Null when absent or of another kind.
+    const StoreValue::Array* arrayForKey(std::string_view key) const;
+    const StoreValue::Dictionary* dictionaryForKey(std::string_view key) const;
+
+    void setBool(std::string_view key, bool value) { setObject(key, StoreValue::boolean(value)); }
+    void setInteger(std::string_view key, int64_t value) { setObject(key, StoreValue::integer(value)); }
+    void setString(std::string_view key, std::string value) {
+        setObject(key, StoreValue::string(std::move(value)));
+    }
+    void setData(std::string_view key, StoreValue::Data value) {
+        setObject(key, StoreValue::data(std::move(value)));
+    }
+    void setArray(std::string_view key, StoreValue::Array value) {
+        setObject(key, StoreValue::array(std::move(value)));
+    }
+    void setDictionary(std::string_view key, StoreValue::Dictionary value) {
+        setObject(key, StoreValue::dictionary(std::move(value)));
+    }
+};
+
+} // namespace ZQ

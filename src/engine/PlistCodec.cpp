@@ -1,0 +1,199 @@
+#include "engine/PlistCodec.h"
+
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace ZQ {
+
+namespace {
+
+struct PlistFree {
+    void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using PlistNode = std::unique_ptr<void, PlistFree>;
+
+// Reading walks the tree once. A fault that makes the whole list unusable
+// (nesting too deep) sets `fatal`; entries of kinds the stores never write
+// are only left out and counted.
+struct Reader {
+    std::string fatal;
+    int skipped = 0;
+
+    std::optional<StoreValue> value(plist_t node, int depth);
+    std::optional<StoreValue::Dictionary> dictionary(plist_t node, int depth);
+};
+
+std::optional<StoreValue::Dictionary> Reader::dictionary(plist_t node, int depth) {
+    StoreValue::Dictionary entries;
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(node, &it);
+    for (;;) {
+        char* key = nullptr;
+        plist_t item = nullptr;
+        plist_dict_next_item(node, it, &key, &item);
+        if (item == nullptr) {
+            std::free(key);
+            break;
+        }
+        std::string name = key != nullptr ? key : "";
+        std::free(key);
+        std::optional<StoreValue> entry = value(item, depth + 1);
+        if (!fatal.empty()) {
+            break;
+        }
+        if (entry) {
+            entries.insert_or_assign(std::move(name), std::move(*entry));
+        }
+    }
+    std::free(it);
+    if (!fatal.empty()) {
+        return std::nullopt;
+    }
+    return entries;
+}
+
+std::optional<StoreValue> Reader::value(plist_t node, int depth) {
+    if (depth > kPlistMaxDepth) {
+        fatal = "nested deeper than " + std::to_string(kPlistMaxDepth);
+        return std::nullopt;
+    }
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t b = 0;
+        plist_get_bool_val(node, &b);
+        return StoreValue::boolean(b != 0);
+    }
+    case PLIST_UINT: {
+        // libplist keeps every integer as 64 bits; values written from
+        // negative numbers come back as their two's complement.
+        uint64_t i = 0;
+        plist_get_uint_val(node, &i);
+        return StoreValue::integer(static_cast<int64_t>(i));
+    }
+    case PLIST_REAL: {
+        double r = 0.0;
+        plist_get_real_val(node, &r);
+        return StoreValue::real(r);
+    }
+    case PLIST_STRING: {
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        return StoreValue::string(text != nullptr ? std::string(text, length) : std::string());
+    }
+    case PLIST_DATA: {
+        uint64_t length = 0;
+        const char* bytes = plist_get_data_ptr(node, &length);
+        const auto* begin = reinterpret_cast<const uint8_t*>(bytes);
+        return StoreValue::data(bytes != nullptr ? StoreValue::Data(begin, begin + length)
+                                                 : StoreValue::Data());
+    }
+    case PLIST_ARRAY: {
+        StoreValue::Array items;
+        const uint32_t count = plist_array_get_size(node);
+        for (uint32_t i = 0; i < count && fatal.empty(); ++i) {
+            if (std::optional<StoreValue> item = value(plist_array_get_item(node, i), depth + 1)) {
+                items.push_back(std::move(*item));
+            }
+        }
+        if (!fatal.empty()) {
+            return std::nullopt;
+        }
+        return StoreValue::array(std::move(items));
+    }
+    case PLIST_DICT: {
+        std::optional<StoreValue::Dictionary> entries = dictionary(node, depth);
+        if (!entries) {
+            return std::nullopt;
+        }
+        return StoreValue::dictionary(std::move(*entries));
+    }
+    default:
+        // Dates, UIDs and keys out of place: nothing the game stores.
+        ++skipped;
+        return std::nullopt;
+    }
+}
+
+plist_t toNode(const StoreValue& value) {
+    switch (value.kind()) {
+    case StoreValue::Kind::Boolean:
+        return plist_new_bool(*value.asBoolean() ? 1 : 0);
+    case StoreValue::Kind::Integer:
+        return plist_new_uint(static_cast<uint64_t>(*value.asInteger()));
+    case StoreValue::Kind::Real:
+        return plist_new_real(*value.asReal());
+    case StoreValue::Kind::String:
+        return plist_new_string(value.asString()->c_str());
+    case StoreValue::Kind::Data: {
+        const StoreValue::Data& bytes = *value.asData();
+        return plist_new_data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    case StoreValue::Kind::Array: {
+        plist_t node = plist_new_array();
+        for (const StoreValue& item : *value.asArray()) {
+            plist_array_append_item(node, toNode(item));
+        }
+        return node;
+    }
+    case StoreValue::Kind::Dictionary: {
+        plist_t node = plist_new_dict();
+        for (const auto& [key, item] : *value.asDictionary()) {
+            plist_dict_set_item(node, key.c_str(), toNode(item));
+        }
+        return node;
+    }
+    }
+    return plist_new_bool(0);
+}
+
+} // namespace
+
+std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, std::size_t size,
+                                                           std::string& why) {
+    why.clear();
+    if (size == 0) {
+        why = "empty file";
+        return std::nullopt;
+    }
+    if (size > kPlistMaxBytes) {
+        why = "larger than " + std::to_string(kPlistMaxBytes) + " bytes";
+        return std::nullopt;
+    }
+    plist_t root = nullptr;
+    plist_from_memory(bytes, static_cast<uint32_t>(size), &root);
+    const PlistNode owner(root);
+    if (root == nullptr) {
+        why = "not a property list";
+        return std::nullopt;
+    }
+    if (plist_get_node_type(root) != PLIST_DICT) {
+        why = "the root is not a dictionary";
+        return std::nullopt;
+    }
+    Reader reader;
+    std::optional<StoreValue::Dictionary> entries = reader.dictionary(root, 0);
+    if (!entries) {
+        why = reader.fatal;
+    } else if (reader.skipped > 0) {
+        why = std::to_string(reader.skipped) + " entries of unsupported kinds left out";
+    }
+    return entries;
+}
+
+std::string writePlistDictionary(const StoreValue::Dictionary& dictionary) {
+    plist_t root = plist_new_dict();
+    const PlistNode owner(root);
+    for (const auto& [key, item] : dictionary) {
+        plist_dict_set_item(root, key.c_str(), toNode(item));
+    }
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(root, &xml, &length);
+    std::string text = xml != nullptr ? std::string(xml, length) : std::string();
+    plist_to_xml_free(xml);
+    return text;
+}
+
+} // namespace ZQ

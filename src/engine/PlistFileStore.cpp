@@ -1,0 +1,339 @@
+#include "engine/PlistFileStore.h"
+
+#include "engine/Log.h"
+#include "engine/PlistCodec.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+
+namespace ZQ {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A crashed write leaves its temporary file behind; one this old belongs to
+// no write still running.
+constexpr int64_t kStaleTemporarySeconds = 60;
+
+std::string folderOf(const std::string& path) {
+    const fs::path parent = fs::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+std::string temporaryPrefix(const std::string& path) {
+    return "." + fs::path(path).filename().string() + ".tmp-";
+}
+
+std::string utcStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    gmtime_r(&now, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
+    return text;
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Makes the folder's entry for a renamed file durable.
+bool syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+void removeStaleTemporaries(const std::string& path) {
+    const std::string prefix = temporaryPrefix(path);
+    std::error_code error;
+    fs::directory_iterator it(folderOf(path), error);
+    if (error) {
+        return;
+    }
+    const std::time_t now = std::time(nullptr);
+    for (const fs::directory_entry& entry : it) {
+        const std::string name = entry.path().filename().string();
+        struct stat info {};
+        if (name.rfind(prefix, 0) != 0 || ::lstat(entry.path().c_str(), &info) != 0 ||
+            !S_ISREG(info.st_mode)) {
+            continue;
+        }
+        if (now - info.st_mtime > kStaleTemporarySeconds) {
+            fs::remove(entry.path(), error);
+        }
+    }
+}
+
+} // namespace
+
+PlistFileStore::PlistFileStore(std::string path) : filePath(std::move(path)) {
+    removeStaleTemporaries(filePath);
+    std::string bytes;
+    FileStamp stamp;
+    switch (readFile(bytes, stamp)) {
+    case ReadResult::Missing:
+        return;
+    case ReadResult::Bad:
+        keepAside("cannot be read");
+        return;
+    case ReadResult::Read:
+        break;
+    }
+    std::string why;
+    std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
+    if (!parsed) {
+        keepAside(why);
+        return;
+    }
+    if (!why.empty()) {
+        platformLog("Store %s: %s", filePath.c_str(), why.c_str());
+    }
+    values = std::move(*parsed);
+    knownStamp = stamp;
+    knownBytes = std::move(bytes);
+}
+
+const StoreValue* PlistFileStore::object(std::string_view key) const {
+    const auto found = values.find(key);
+    return found != values.end() ? &found->second : nullptr;
+}
+
+void PlistFileStore::setObject(std::string_view key, StoreValue value) {
+    values.insert_or_assign(std::string(key), std::move(value));
+    pendingKeys.emplace(key);
+    dirty = true;
+}
+
+void PlistFileStore::remove(std::string_view key) {
+    // Pending even when absent here: the file may still hold the key from a
+    // change not yet pulled in, and it must not come back.
+    const auto found = values.find(key);
+    if (found != values.end()) {
+        values.erase(found);
+    }
+    pendingKeys.emplace(key);
+    dirty = true;
+}
+
+bool PlistFileStore::synchronize() {
+    // Another writer's keys must survive our write, and be reported.
+    takeExternalChanges();
+    if (!dirty) {
+        return true;
+    }
+    if (blocked) {
+        platformLog("Store %s: not written: its unreadable file could not be kept aside", filePath.c_str());
+        return false;
+    }
+    std::string bytes = writePlistDictionary(values);
+    if (!writeFile(bytes)) {
+        return false;
+    }
+    dirty = false;
+    pendingKeys.clear();
+    knownBytes = std::move(bytes);
+    knownStamp = currentStamp();
+    return true;
+}
+
+std::vector<std::string> PlistFileStore::pullExternalChanges() {
+    takeExternalChanges();
+    std::vector<std::string> keys(externalKeys.begin(), externalKeys.end());
+    externalKeys.clear();
+    return keys;
+}
+
+PlistFileStore::FileStamp PlistFileStore::currentStamp() const {
+    struct stat info {};
+    if (::stat(filePath.c_str(), &info) != 0) {
+        return {};
+    }
+    return {true, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+            static_cast<int64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStamp& stamp) const {
+    bytes.clear();
+    const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Bad;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return ReadResult::Bad;
+    }
+    stamp = {true, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+             static_cast<int64_t>(info.st_size),
+             static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    // One byte past the limit is enough for the parser to refuse the file.
+    char buffer[65536];
+    while (bytes.size() <= kPlistMaxBytes) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            ::close(fd);
+            return ReadResult::Bad;
+        }
+        if (n == 0) {
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ReadResult::Read;
+}
+
+bool PlistFileStore::keepAside(const std::string& why) {
+    const std::string base = filePath + ".corrupt-" + utcStamp();
+    std::string aside = base;
+    for (int n = 1; n <= 100; ++n) {
+        if (::renameat2(AT_FDCWD, filePath.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            platformLog("Store %s: %s; kept aside as %s, read as empty", filePath.c_str(), why.c_str(),
+                        aside.c_str());
+            syncFolder(folderOf(filePath));
+            knownStamp = {};
+            knownBytes.clear();
+            return true;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+        aside = base + "-" + std::to_string(n);
+    }
+    platformLog("Store %s: %s; could not keep it aside (%s), so it will not be overwritten", filePath.c_str(),
+                why.c_str(), std::strerror(errno));
+    blocked = true;
+    return false;
+}
+
+void PlistFileStore::takeExternalChanges() {
+    if (blocked) {
+        return;
+    }
+    if (currentStamp() == knownStamp) {
+        return;
+    }
+    std::string bytes;
+    FileStamp stamp;
+    StoreValue::Dictionary incoming;
+    switch (readFile(bytes, stamp)) {
+    case ReadResult::Missing:
+        // Removed by another writer: every key it held is gone.
+        break;
+    case ReadResult::Bad:
+        // Memory keeps what it had and the next synchronize writes a good file.
+        keepAside("cannot be read");
+        dirty = true;
+        return;
+    case ReadResult::Read: {
+        if (bytes == knownBytes) {
+            knownStamp = stamp; // touched, not changed
+            return;
+        }
+        std::string why;
+        std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
+        if (!parsed) {
+            keepAside(why);
+            dirty = true;
+            return;
+        }
+        incoming = std::move(*parsed);
+        break;
+    }
+    }
+    // Keys changed here and not yet written keep their local values.
+    std::set<std::string, std::less<>> keys;
+    for (const auto& entry : values) {
+        keys.insert(entry.first);
+    }
+    for (const auto& entry : incoming) {
+        keys.insert(entry.first);
+    }
+    for (const std::string& key : keys) {
+        if (pendingKeys.count(key) != 0) {
+            continue;
+        }
+        const auto mine = values.find(key);
+        const auto theirs = incoming.find(key);
+        if (theirs == incoming.end()) {
+            values.erase(mine);
+        } else if (mine == values.end()) {
+            values.emplace(key, theirs->second);
+        } else if (mine->second == theirs->second) {
+            continue;
+        } else {
+            mine->second = theirs->second;
+        }
+        externalKeys.insert(key);
+    }
+    knownStamp = stamp;
+    knownBytes = std::move(bytes);
+}
+
+bool PlistFileStore::writeFile(const std::string& bytes) {
+    const std::string folder = folderOf(filePath);
+    std::error_code error;
+    fs::create_directories(folder, error);
+    std::string temporary = folder + "/" + temporaryPrefix(filePath) + "XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        platformLog("Store %s: could not write: %s", filePath.c_str(), std::strerror(errno));
+        return false;
+    }
+    const char* step = "write";
+    int failure = writeAll(fd, bytes) ? 0 : errno;
+    if (failure == 0) {
+        step = "fsync";
+        failure = ::fsync(fd) == 0 ? 0 : errno;
+    }
+    if (::close(fd) != 0 && failure == 0) {
+        step = "close";
+        failure = errno;
+    }
+    if (failure == 0) {
+        step = "rename";
+        failure = ::rename(temporary.c_str(), filePath.c_str()) == 0 ? 0 : errno;
+    }
+    if (failure != 0) {
+        platformLog("Store %s: could not write (%s): %s", filePath.c_str(), step, std::strerror(failure));
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // Without it a crash could undo the rename after we reported success.
+    if (!syncFolder(folder)) {
+        platformLog("Store %s: could not sync its folder: %s", filePath.c_str(), std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+} // namespace ZQ

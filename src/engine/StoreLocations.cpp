@@ -1,0 +1,61 @@
+#include "engine/StoreLocations.h"
+
+#include "engine/PlistFileStore.h"
+
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace ZQ {
+
+namespace {
+
+std::string homeFolder(const char* home) {
+    if (home != nullptr && home[0] != '\0') {
+        return home;
+    }
+    // Services and sandboxes may run without HOME.
+    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+        return entry->pw_dir;
+    }
+    return "/tmp";
+}
+
+} // namespace
+
+std::string chooseDataFolder(const char* xdgDataHome, const char* home) {
+    // XDG base directories must be absolute; a relative one is ignored.
+    if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
+        return std::string(xdgDataHome) + "/velmora";
+    }
+    return homeFolder(home) + "/.local/share/velmora";
+}
+
+std::string chooseCloudFolder(const char* cloudDir, const std::string& dataFolder) {
+    if (cloudDir != nullptr && cloudDir[0] != '\0') {
+        return cloudDir;
+    }
+    return dataFolder + "/cloud";
+}
+
+const std::string& dataFolder() {
+    static const std::string folder = chooseDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    return folder;
+}
+
+const std::string& cloudFolder() {
+    static const std::string folder = chooseCloudFolder(std::getenv("VELMORA_CLOUD_DIR"), dataFolder());
+    return folder;
+}
+
+KeyValueStore& userDefaults() {
+    static PlistFileStore store(dataFolder() + "/defaults.plist");
+    return store;
+}
+
+KeyValueStore& cloudStore() {
+    static PlistFileStore store(cloudFolder() + "/cloud.plist");
+    return store;
+}
+
+} // namespace ZQ

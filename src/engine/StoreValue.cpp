@@ -1,0 +1,43 @@
+#include "engine/StoreValue.h"
+
+namespace ZQ {
+
+StoreValue StoreValue::integers(const int32_t* values, std::size_t count) {
+    Array items;
+    items.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        items.push_back(integer(values[i]));
+    }
+    return array(std::move(items));
+}
+
+const StoreValue* StoreValue::find(std::string_view key) const {
+    const Dictionary* entries = asDictionary();
+    if (entries == nullptr) {
+        return nullptr;
+    }
+    const auto found = entries->find(key);
+    return found != entries->end() ? &found->second : nullptr;
+}
+
+std::string StoreValue::describe() const {
+    switch (kind()) {
+    case Kind::Boolean:
+        return *asBoolean() ? "a boolean (true)" : "a boolean (false)";
+    case Kind::Integer:
+        return "an integer (" + std::to_string(*asInteger()) + ")";
+    case Kind::Real:
+        return "a real (" + std::to_string(*asReal()) + ")";
+    case Kind::String:
+        return "a string of " + std::to_string(asString()->size()) + " bytes";
+    case Kind::Data:
+        return "data of " + std::to_string(asData()->size()) + " bytes";
+    case Kind::Array:
+        return "an array of " + std::to_string(asArray()->size());
+    case Kind::Dictionary:
+        return "a dictionary of " + std::to_string(asDictionary()->size());
+    }
+    return "a value";
+}
+
+} // namespace ZQ

@@ -1,0 +1,91 @@
+#include "game/CloudMerge.h"
+
+#include "engine/Log.h"
+#include "engine/Preferences.h"
+#include "game/SavedState.h"
+
+#include <algorithm>
+
+namespace ZQ {
+
+namespace {
+
+bool contains(const std::vector<std::string>& keys, const char* key) {
+    return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
+} // namespace
+
+void CloudMerge::start() {
+    // Changes found before the start are part of the initial sync.
+    cloud.pullExternalChanges();
+    std::vector<std::string> keys;
+    for (const auto& entry : cloud.contents()) {
+        keys.push_back(entry.first);
+    }
+    storeDidChange(InitialSyncChange, keys);
+}
+
+void CloudMerge::checkForChanges() {
+    const std::vector<std::string> keys = cloud.pullExternalChanges();
+    if (!keys.empty()) {
+        storeDidChange(ServerChange, keys);
+    }
+}
+
+void CloudMerge::doStep() {
+    if (++framesSinceCheck >= kPollFrames) {
+        framesSinceCheck = 0;
+        checkForChanges();
+    }
+}
+
+void CloudMerge::storeDidChange(std::optional<int64_t> reason, const std::vector<std::string>& changedKeys) {
+    // Quota violations and account changes say nothing about progress.
+    if (!reason || static_cast<uint64_t>(*reason) > InitialSyncChange) {
+        return;
+    }
+    if (contains(changedKeys, Preferences::kTutorialCompletedKey)) {
+        mergeTutorialFlag();
+    }
+    if (contains(changedKeys, Preferences::kStateKey)) {
+        mergeSavedState();
+    }
+}
+
+void CloudMerge::mergeTutorialFlag() {
+    const bool local = defaults.boolForKey(Preferences::kTutorialCompletedKey);
+    const bool remote = cloud.boolForKey(Preferences::kTutorialCompletedKey);
+    defaults.setBool(Preferences::kTutorialCompletedKey, local || remote);
+    defaults.synchronize();
+}
+
+void CloudMerge::mergeSavedState() {
+    const StoreValue* remoteStored = cloud.object(Preferences::kStateKey);
+    if (remoteStored == nullptr) {
+        // Nothing to bring in; a local record stays as it is.
+        return;
+    }
+    std::string why;
+    const std::optional<SavedState> remote = SavedState::fromStored(*remoteStored, levelCount, why);
+    if (!remote) {
+        platformLog("Cloud saved state not taken: %s", why.c_str());
+        return;
+    }
+    // Copies: keeping a record aside changes the store under any pointer.
+    const StoreValue incoming = *remoteStored;
+    if (const StoreValue* localStored = defaults.object(Preferences::kStateKey)) {
+        const std::optional<SavedState> local = SavedState::fromStored(*localStored, levelCount, why);
+        if (local && local->max_level >= remote->max_level) {
+            return;
+        }
+        if (!local) {
+            const StoreValue rejected = *localStored;
+            SavedState::keepRejected(defaults, rejected);
+        }
+    }
+    defaults.setObject(Preferences::kStateKey, incoming);
+    defaults.synchronize();
+}
+
+} // namespace ZQ

@@ -1,0 +1,98 @@
+#include "game/SavedState.h"
+
+#include "engine/Assert.h"
+#include "engine/Log.h"
+#include "engine/Preferences.h"
+
+#include <algorithm>
+
+namespace ZQ {
+
+namespace {
+
+constexpr int32_t kObsidian = SavedState::kGradeCount - 1;
+
+} // namespace
+
+SavedState::SavedState(int32_t levelCount) : levelCount(levelCount) {
+    ZQ_ASSERT(levelCount > 0 && levelCount <= kLevelSlots);
+    reset();
+}
+
+void SavedState::reset() {
+    version = kVersion;
+    level = 0;
+    points = 0;
+    max_level = 0;
+    difficulty = 0;
+    tangles.fill(0);
+    tangleForlevel.fill(kObsidian);
+    timerForlevel.fill(0);
+    auth_code.clear();
+}
+
+bool SavedState::load(KeyValueStore& defaults) {
+    reset();
+    const StoreValue* stored = defaults.object(Preferences::kStateKey);
+    if (stored == nullptr) {
+        platformLog("Error on load state");
+        return false;
+    }
+    std::string why;
+    std::optional<SavedState> checked = fromStored(*stored, levelCount, why);
+    if (!checked) {
+        platformLog("%s; the saved state is kept under %s", why.c_str(), kRejectedKey);
+        const StoreValue rejected = *stored; // keepRejected changes the store under the pointer
+        keepRejected(defaults, rejected);
+        return false;
+    }
+    *this = *checked;
+    return true;
+}
+
+StoreValue SavedState::toStored() const {
+    StoreValue::Dictionary entries;
+    entries.emplace("level", StoreValue::integer(level));
+    entries.emplace("max_level", StoreValue::integer(max_level));
+    entries.emplace("auth_code", StoreValue::string(auth_code));
+    entries.emplace("points", StoreValue::integer(points));
+    entries.emplace("tangles", StoreValue::integers(tangles.data(), tangles.size()));
+    entries.emplace("tangleForlevel", StoreValue::integers(tangleForlevel.data(), tangleForlevel.size()));
+    entries.emplace("timerForlevel", StoreValue::integers(timerForlevel.data(), timerForlevel.size()));
+    entries.emplace("difficulty", StoreValue::integer(difficulty));
+    entries.emplace("version", StoreValue::integer(version));
+    return StoreValue::dictionary(std::move(entries));
+}
+
+void SavedState::save(KeyValueStore& defaults, KeyValueStore& cloud) const {
+    const StoreValue stored = toStored();
+    defaults.setObject(Preferences::kStateKey, stored);
+    if (!defaults.synchronize()) {
+        platformLog("Error on save state");
+    }
+    // The cloud copy is a convenience; its store logs its own failures.
+    cloud.setObject(Preferences::kStateKey, stored);
+    cloud.synchronize();
+}
+
+void SavedState::keepRejected(KeyValueStore& defaults, const StoreValue& stored) {
+    StoreValue::Array kept;
+    if (const StoreValue* earlier = defaults.object(kRejectedKey)) {
+        if (const StoreValue::Array* list = earlier->asArray()) {
+            kept = *list;
+        } else {
+            kept.push_back(*earlier); // hand-made: keep it as the oldest entry
+        }
+    }
+    if (!kept.empty() && kept.back() == stored) {
+        return;
+    }
+    kept.push_back(stored);
+    if (kept.size() > kRejectedKept) {
+        kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(kRejectedKept));
+    }
+    defaults.setArray(kRejectedKey, std::move(kept));
+    defaults.synchronize();
+}
+
+} // namespace ZQ

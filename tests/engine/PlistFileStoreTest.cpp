@@ -1,0 +1,269 @@
+#include "engine/PlistFileStore.h"
+#include "engine/PlistCodec.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+using ZQ::PlistFileStore;
+using ZQ::StoreValue;
+
+// One value of every kind, nested, with the awkward cases: negative and
+// extreme integers, a zero byte in data, text beyond ASCII and XML's own
+// special characters.
+StoreValue::Dictionary everyKind() {
+    StoreValue::Dictionary inner;
+    inner.emplace("flag", StoreValue::boolean(false));
+    inner.emplace("list", StoreValue::array({StoreValue::integer(-1), StoreValue::string("a<b&c>")}));
+    StoreValue::Dictionary all;
+    all.emplace("yes", StoreValue::boolean(true));
+    all.emplace("small", StoreValue::integer(-42));
+    all.emplace("big", StoreValue::integer(INT64_MAX));
+    all.emplace("least", StoreValue::integer(INT64_MIN));
+    all.emplace("half", StoreValue::real(0.5));
+    all.emplace("text", StoreValue::string("n\xc3\xa6ve \xe6\x97\xa5\xe6\x9c\xac"));
+    all.emplace("bytes", StoreValue::data({0, 1, 0xff, 0}));
+    all.emplace("empty", StoreValue::array({}));
+    all.emplace("inner", StoreValue::dictionary(inner));
+    return all;
+}
+
+std::vector<std::string> asideFiles(const TempFolder& folder, const std::string& name) {
+    std::vector<std::string> found;
+    for (const std::string& entry : folder.entries()) {
+        if (entry.rfind(name + ".corrupt-", 0) == 0) {
+            found.push_back(entry);
+        }
+    }
+    return found;
+}
+
+class PlistFileStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(folder.ok()); }
+
+    TempFolder folder;
+    std::string path = folder.file("store.plist");
+};
+
+TEST_F(PlistFileStoreTest, EveryKindSurvivesSynchronizeAndReopening) {
+    PlistFileStore store(path);
+    for (const auto& [key, value] : everyKind()) {
+        store.setObject(key, value);
+    }
+    ASSERT_TRUE(store.synchronize());
+    EXPECT_EQ(PlistFileStore(path).contents(), everyKind());
+    // The file is the XML a player can read.
+    EXPECT_EQ(TempFolder::read(path).rfind("<?xml", 0), 0u);
+}
+
+TEST_F(PlistFileStoreTest, TypedReadsGiveDefaultsForAbsentKeysAndOtherKinds) {
+    PlistFileStore store(path);
+    store.setString("name", "x");
+    store.setInteger("one", 1);
+    store.setInteger("zero", 0);
+    EXPECT_FALSE(store.boolForKey("absent"));
+    EXPECT_FALSE(store.boolForKey("name"));
+    EXPECT_TRUE(store.boolForKey("one")); // hand-edited files say 1 for yes
+    EXPECT_FALSE(store.boolForKey("zero"));
+    EXPECT_EQ(store.integerForKey("name"), 0);
+    EXPECT_EQ(store.stringForKey("one"), "");
+    EXPECT_EQ(store.arrayForKey("name"), nullptr);
+    EXPECT_EQ(store.dictionaryForKey("absent"), nullptr);
+    EXPECT_TRUE(store.dataForKey("one").empty());
+}
+
+TEST_F(PlistFileStoreTest, RemovedKeysStayRemovedAfterReopening) {
+    PlistFileStore store(path);
+    store.setInteger("a", 1);
+    store.setInteger("b", 2);
+    ASSERT_TRUE(store.synchronize());
+    store.remove("a");
+    ASSERT_TRUE(store.synchronize());
+    PlistFileStore reopened(path);
+    EXPECT_EQ(reopened.object("a"), nullptr);
+    EXPECT_EQ(reopened.integerForKey("b"), 2);
+}
+
+TEST_F(PlistFileStoreTest, AMissingFileIsAnEmptyStoreAndItsFolderIsMadeOnWrite) {
+    const std::string deep = folder.file("a/b/store.plist");
+    PlistFileStore store(deep);
+    EXPECT_TRUE(store.contents().empty());
+    store.setBool("k", true);
+    ASSERT_TRUE(store.synchronize());
+    EXPECT_TRUE(PlistFileStore(deep).boolForKey("k"));
+    EXPECT_TRUE(asideFiles(folder, "store.plist").empty());
+}
+
+TEST_F(PlistFileStoreTest, ABadFileIsKeptAsideByteForByteAndReadAsEmpty) {
+    const std::vector<std::string> bad = {
+        "",                                                 // empty
+        "not a property list at all",                       // garbage
+        "<?xml version=\"1.0\"?><plist><dict><key>a</key>", // cut short
+        "bplist00\x01\x02\x03",                             // a binary header and nothing behind it
+        "<plist version=\"1.0\"><array><integer>1</integer></array></plist>", // root not a dictionary
+    };
+    for (const std::string& bytes : bad) {
+        TempFolder::write(path, bytes);
+        testing::internal::CaptureStderr();
+        PlistFileStore store(path);
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(store.contents().empty());
+        EXPECT_NE(log.find("kept aside"), std::string::npos) << log;
+        EXPECT_FALSE(std::filesystem::exists(path));
+        const std::vector<std::string> aside = asideFiles(folder, "store.plist");
+        ASSERT_EQ(aside.size(), 1u) << bytes;
+        EXPECT_EQ(TempFolder::read(folder.file(aside[0])), bytes);
+        // A write afterwards leaves the copy alone.
+        store.setInteger("k", 7);
+        ASSERT_TRUE(store.synchronize());
+        EXPECT_EQ(TempFolder::read(folder.file(aside[0])), bytes);
+        EXPECT_EQ(PlistFileStore(path).integerForKey("k"), 7);
+        std::filesystem::remove(folder.file(aside[0]));
+    }
+}
+
+TEST_F(PlistFileStoreTest, AnUnreadablePathIsMovedAsideToo) {
+    std::filesystem::create_directory(path); // a folder where the file belongs
+    testing::internal::CaptureStderr();
+    PlistFileStore store(path);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(asideFiles(folder, "store.plist").size(), 1u);
+    store.setInteger("k", 1);
+    EXPECT_TRUE(store.synchronize());
+}
+
+TEST_F(PlistFileStoreTest, ABadFileThatCannotBeMovedAsideIsNeverOverwritten) {
+    // Every name the store would move it to is taken, in this second and the next.
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t = now; t <= now + 1; ++t) {
+        std::tm parts{};
+        gmtime_r(&t, &parts);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &parts);
+        const std::string base = path + ".corrupt-" + stamp;
+        TempFolder::write(base, "taken");
+        for (int n = 1; n <= 100; ++n) {
+            TempFolder::write(base + "-" + std::to_string(n), "taken");
+        }
+    }
+    TempFolder::write(path, "garbage");
+    testing::internal::CaptureStderr();
+    PlistFileStore store(path);
+    store.setInteger("k", 1);
+    EXPECT_FALSE(store.synchronize());
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("will not be overwritten"), std::string::npos) << log;
+    EXPECT_EQ(TempFolder::read(path), "garbage");
+}
+
+TEST_F(PlistFileStoreTest, WritingLeavesNoTemporaryFilesAndClearsStaleOnes) {
+    const std::string stale = folder.file(".store.plist.tmp-old123");
+    const std::string fresh = folder.file(".store.plist.tmp-new456");
+    TempFolder::write(stale, "half a write");
+    TempFolder::write(fresh, "a write in progress");
+    const std::filesystem::file_time_type old =
+        std::filesystem::last_write_time(stale) - std::chrono::minutes(5);
+    std::filesystem::last_write_time(stale, old);
+    PlistFileStore store(path);
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_TRUE(std::filesystem::exists(fresh)); // may belong to another process still writing
+    std::filesystem::remove(fresh);
+    for (int i = 0; i < 5; ++i) {
+        store.setInteger("k", i);
+        ASSERT_TRUE(store.synchronize());
+    }
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
+}
+
+TEST_F(PlistFileStoreTest, AnotherWritersChangesArePulledInOnceWithTheirKeys) {
+    PlistFileStore mine(path);
+    PlistFileStore theirs(path);
+    EXPECT_TRUE(mine.pullExternalChanges().empty());
+    theirs.setInteger("level", 3);
+    theirs.setBool("flag", true);
+    ASSERT_TRUE(theirs.synchronize());
+    EXPECT_EQ(mine.pullExternalChanges(), (std::vector<std::string>{"flag", "level"}));
+    EXPECT_EQ(mine.integerForKey("level"), 3);
+    EXPECT_TRUE(mine.pullExternalChanges().empty());
+
+    // A value changed and a key removed.
+    theirs.setInteger("level", 4);
+    theirs.remove("flag");
+    ASSERT_TRUE(theirs.synchronize());
+    EXPECT_EQ(mine.pullExternalChanges(), (std::vector<std::string>{"flag", "level"}));
+    EXPECT_EQ(mine.object("flag"), nullptr);
+
+    // The same bytes written again (a sync tool touching the file) are no change.
+    const std::string bytes = TempFolder::read(path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TempFolder::write(path, bytes);
+    EXPECT_TRUE(mine.pullExternalChanges().empty());
+
+    // The file removed: its keys are gone.
+    std::filesystem::remove(path);
+    EXPECT_EQ(mine.pullExternalChanges(), std::vector<std::string>{"level"});
+    EXPECT_TRUE(mine.contents().empty());
+}
+
+TEST_F(PlistFileStoreTest, LocalChangesNotYetWrittenWinAndBothSurviveTheNextWrite) {
+    PlistFileStore mine(path);
+    PlistFileStore theirs(path);
+    mine.setInteger("mode", 1); // not synchronized yet
+    theirs.setInteger("mode", 0);
+    theirs.setInteger("level", 9);
+    ASSERT_TRUE(theirs.synchronize());
+    // Synchronizing takes their change in before writing.
+    ASSERT_TRUE(mine.synchronize());
+    PlistFileStore reopened(path);
+    EXPECT_EQ(reopened.integerForKey("mode"), 1);
+    EXPECT_EQ(reopened.integerForKey("level"), 9);
+    // And it is still reported.
+    EXPECT_EQ(mine.pullExternalChanges(), std::vector<std::string>{"level"});
+}
+
+TEST_F(PlistFileStoreTest, ADamagedExternalFileIsKeptAsideAndMemoryWrittenBack) {
+    PlistFileStore mine(path);
+    mine.setInteger("level", 5);
+    ASSERT_TRUE(mine.synchronize());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TempFolder::write(path, "<plist><dict><key>level</key><integer>6"); // a torn copy
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(mine.pullExternalChanges().empty());
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(mine.integerForKey("level"), 5);
+    EXPECT_EQ(asideFiles(folder, "store.plist").size(), 1u);
+    ASSERT_TRUE(mine.synchronize());
+    EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 5);
+}
+
+TEST(PlistCodec, RefusesDeepNestingAndLeavesOutDates) {
+    std::string deep = "<plist><dict><key>k</key>";
+    for (int i = 0; i < ZQ::kPlistMaxDepth + 2; ++i) {
+        deep += "<array>";
+    }
+    for (int i = 0; i < ZQ::kPlistMaxDepth + 2; ++i) {
+        deep += "</array>";
+    }
+    deep += "</dict></plist>";
+    std::string why;
+    EXPECT_FALSE(ZQ::parsePlistDictionary(deep.data(), deep.size(), why));
+    EXPECT_NE(why.find("nested"), std::string::npos);
+
+    const std::string dated = "<plist><dict><key>d</key><date>2020-01-01T00:00:00Z</date>"
+                              "<key>n</key><integer>2</integer></dict></plist>";
+    const auto parsed = ZQ::parsePlistDictionary(dated.data(), dated.size(), why);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->size(), 1u);
+    EXPECT_EQ(parsed->count("n"), 1u);
+    EXPECT_NE(why.find("left out"), std::string::npos);
+}
+
+} // namespace
