@@ -1,5 +1,5 @@
 #include "GLRecorder.h"
-#include "SceneFixture.h"
+#include "support/SceneFixture.h"
 #include "engine/EasingPresets.h"
 #include "engine/TweenActions.h"
 #include "render/Balloon.h"

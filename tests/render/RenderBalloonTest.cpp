@@ -1,7 +1,7 @@
 #include "render/RenderBalloon.h"
 
 #include "GLRecorder.h"
-#include "SceneFixture.h"
+#include "support/SceneFixture.h"
 #include "engine/LeafActions.h"
 #include "render/BalloonProgram.h"
 #include "render/ShaderNames.h"

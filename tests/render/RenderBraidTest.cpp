@@ -1,10 +1,11 @@
 #include "render/RenderBraid.h"
 
 #include "GLRecorder.h"
-#include "SceneFixture.h"
+#include "support/SceneFixture.h"
 #include "constants/Material.h"
 #include "cords/BraidMeshWorker.h"
 #include "engine/LeafActions.h"
+#include "engine/MathHelpers.h"
 #include "render/BraidProgram.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
@@ -98,6 +99,32 @@ TEST_F(RenderBraidTest, MoreThanFourBraidsFillOnlyTheFourSlots) {
     }
     EXPECT_EQ(materialUploads, 4 * 5);
     EXPECT_NO_GL_ERROR();
+}
+
+TEST_F(RenderBraidTest, BraidsShowTheirLitOutsideThroughTheMirroringCamera) {
+    // Warm red where the surface faces the light, cool blue where it faces
+    // away: the light sits in front of the scene, so the side the camera
+    // sees is red, unless the far inner wall is what shows.
+    const ZQ::Material redBlue = ZQ::Material::cord(PVRTVec3(1, 0, 0), PVRTVec3(0, 0, 1));
+    addBraid(0.0f, redBlue, 1.0f);
+    braids->prepareWorkers();
+    frame();
+    const PVRTVec2 ndc = ZQ::projectPoint(camera.viewMatrix(), braids->positions[1], false);
+    const int x = static_cast<int>((ndc.x * 0.5f + 0.5f) * kW);
+    const int y = static_cast<int>((ndc.y * 0.5f + 0.5f) * kH);
+    clearTarget();
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    pass.render();
+    const auto pixel = HeadlessGL::readPixel(x, y);
+    EXPECT_EQ(pixel[3], 255) << "the braid covers its middle particle";
+    EXPECT_GT(pixel[0], pixel[2]) << "red outside, not the blue inner wall";
+    GLint front = 0;
+    glGetIntegerv(GL_FRONT_FACE, &front);
+    EXPECT_EQ(front, GL_CCW) << "the frame's front faces are given back";
 }
 
 // The program alone, on a screen-filling pair of triangles whose material

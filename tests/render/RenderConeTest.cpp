@@ -1,7 +1,7 @@
 #include "render/RenderCone.h"
 
 #include "GLRecorder.h"
-#include "SceneFixture.h"
+#include "support/SceneFixture.h"
 #include "cords/CordModel.h"
 #include "render/ConeProgram.h"
 #include "render/ShaderNames.h"

@@ -1,7 +1,7 @@
 #include "render/RenderGrain.h"
 
 #include "GLRecorder.h"
-#include "SceneFixture.h"
+#include "support/SceneFixture.h"
 #include "cords/GrainEmitter.h"
 #include "engine/LeafActions.h"
 #include "render/GrainMesh.h"

@@ -1,7 +1,7 @@
 #include "render/RenderParticlesBB.h"
 
 #include "GLRecorder.h"
-#include "SceneFixture.h"
+#include "support/SceneFixture.h"
 #include "engine/physics/FxForce.h"
 #include "stage/CameraModel.h"
 

@@ -1,4 +1,4 @@
-#include "SceneFixture.h"
+#include "support/SceneFixture.h"
 
 #include "cords/Cord.h"
 #include "levels/LevelModel.h"
