@@ -11,12 +11,12 @@
 #include "platform/ZQApplication.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQView.h"
-#include "stage/CameraModel.h"
 #include "render/GrainMesh.h"
 #include "render/Render.h"
 #include "render/RenderTargets.h"
 #include "render/SceneContext.h"
 #include "stage/BalloonModel.h"
+#include "stage/CameraModel.h"
 #include "stage/ConeModel.h"
 
 #include <GLES2/gl2.h>

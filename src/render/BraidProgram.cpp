@@ -38,7 +38,8 @@ void BraidProgram::setUp() {
                 {u_modelViewProjectionMatrix, u_NMatrix, u_MVMatrix, u_lightPos, u_eye, u_alpha},
                 {a_position, a_normal, a_matindex});
     for (int32_t i = 0; i < kMaterials; ++i) {
-        for (const ElementNames* names : {&warmNames, &ambientNames, &specularNames, &shininessNames, &coolNames}) {
+        for (const ElementNames* names :
+             {&warmNames, &ambientNames, &specularNames, &shininessNames, &coolNames}) {
             shader->registerUniform((*names)[i]);
         }
     }

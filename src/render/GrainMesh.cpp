@@ -142,8 +142,7 @@ int32_t GrainMesh::shapeIndexCount(int32_t shape) {
     }
 }
 
-GrainMesh::GrainMesh()
-    : vertices(new Vertex[MAX_ELEMENTS]()), indices(new uint16_t[MAX_ELEMENTS]) {
+GrainMesh::GrainMesh() : vertices(new Vertex[MAX_ELEMENTS]()), indices(new uint16_t[MAX_ELEMENTS]) {
     glGenBuffers(1, &vertexBuffer);
     glGenBuffers(1, &indexBuffer);
 }

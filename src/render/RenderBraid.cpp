@@ -51,7 +51,8 @@ void RenderBraid::render() {
 
     const auto slots = std::min(braids.size(), static_cast<std::size_t>(BraidProgram::kMaterials));
     for (std::size_t i = 0; i < slots; ++i) {
-        braidProgram->setMaterial(static_cast<int32_t>(i), static_cast<const BraidInstance*>(braids[i])->material);
+        braidProgram->setMaterial(static_cast<int32_t>(i),
+                                  static_cast<const BraidInstance*>(braids[i])->material);
     }
     // The braid mesh is counter-clockwise seen from outside, but the scene
     // camera's view mirrors x: drawn with the frame's counter-clockwise

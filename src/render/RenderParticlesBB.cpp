@@ -76,8 +76,8 @@ void RenderParticlesBB::render() {
     }
     buildLines();
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(PVRTVec3)), vertices.data(),
-                 GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(PVRTVec3)),
+                 vertices.data(), GL_STREAM_DRAW);
     program->viewMatrix = gGlobals.cameraModel->viewMatrix();
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     program->use();

@@ -46,7 +46,8 @@ protected:
         }
     }
     void TearDown() override {
-        for (ZQ::Render* pass : std::initializer_list<ZQ::Render*>{&balloonPass, &conePass, &braidPass, &grainPass}) {
+        for (ZQ::Render* pass :
+             std::initializer_list<ZQ::Render*>{&balloonPass, &conePass, &braidPass, &grainPass}) {
             pass->tearDown();
         }
         targets.tearDown();
@@ -108,7 +109,8 @@ TEST_F(SceneShotTest, BraidsAndAGrainBurstShowInAWholeFrame) {
 
     for (const ZQ::BraidInstance* braid : braids->getBraids()) {
         const auto [x, y] = onScreen(braids->positions[braid->segment.first + 1]);
-        EXPECT_GT(drawnAround(image, x, y, 12), 20) << "braid " << braid->segment.index << " at " << x << ", " << y;
+        EXPECT_GT(drawnAround(image, x, y, 12), 20)
+            << "braid " << braid->segment.index << " at " << x << ", " << y;
     }
     int grainsShown = 0;
     for (int g = 0; g < burst->getCount(); ++g) {

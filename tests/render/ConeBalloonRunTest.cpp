@@ -1,5 +1,4 @@
 #include "GLRecorder.h"
-#include "support/SceneFixture.h"
 #include "engine/EasingPresets.h"
 #include "engine/TweenActions.h"
 #include "render/Balloon.h"
@@ -7,6 +6,7 @@
 #include "render/RenderCone.h"
 #include "stage/BalloonModel.h"
 #include "stage/ConeModel.h"
+#include "support/SceneFixture.h"
 
 #include <gtest/gtest.h>
 

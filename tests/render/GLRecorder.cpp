@@ -82,8 +82,8 @@ void recordGLCall(const char* name, std::vector<double> args) {
 }
 
 // The interposed entry points. Each records, then calls the driver's.
-#define VELMORA_FORWARD(name, type, ...)                                                                   \
-    static const auto real = next<type>(#name);                                                           \
+#define VELMORA_FORWARD(name, type, ...)                                                                     \
+    static const auto real = next<type>(#name);                                                              \
     real(__VA_ARGS__)
 
 extern "C" {
@@ -94,8 +94,10 @@ void glBindBuffer(GLenum target, GLuint buffer) {
 }
 
 void glBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage) {
-    recordGLCall("glBufferData", {static_cast<double>(target), static_cast<double>(size), static_cast<double>(usage)});
-    VELMORA_FORWARD(glBufferData, void (*)(GLenum, GLsizeiptr, const void*, GLenum), target, size, data, usage);
+    recordGLCall("glBufferData",
+                 {static_cast<double>(target), static_cast<double>(size), static_cast<double>(usage)});
+    VELMORA_FORWARD(glBufferData, void (*)(GLenum, GLsizeiptr, const void*, GLenum), target, size, data,
+                    usage);
 }
 
 void glUseProgram(GLuint program) {
@@ -118,8 +120,8 @@ void glVertexAttribPointer(GLuint index, GLint size, GLenum type, GLboolean norm
     recordGLCall("glVertexAttribPointer",
                  {static_cast<double>(index), static_cast<double>(size), static_cast<double>(stride),
                   static_cast<double>(reinterpret_cast<std::uintptr_t>(pointer))});
-    VELMORA_FORWARD(glVertexAttribPointer, void (*)(GLuint, GLint, GLenum, GLboolean, GLsizei, const void*), index,
-                    size, type, normalized, stride, pointer);
+    VELMORA_FORWARD(glVertexAttribPointer, void (*)(GLuint, GLint, GLenum, GLboolean, GLsizei, const void*),
+                    index, size, type, normalized, stride, pointer);
 }
 
 void glUniform1f(GLint location, GLfloat v0) {
@@ -161,12 +163,15 @@ void glUniformMatrix4fv(GLint location, GLsizei count, GLboolean transpose, cons
 }
 
 void glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices) {
-    recordGLCall("glDrawElements", {static_cast<double>(mode), static_cast<double>(count), static_cast<double>(type)});
-    VELMORA_FORWARD(glDrawElements, void (*)(GLenum, GLsizei, GLenum, const void*), mode, count, type, indices);
+    recordGLCall("glDrawElements",
+                 {static_cast<double>(mode), static_cast<double>(count), static_cast<double>(type)});
+    VELMORA_FORWARD(glDrawElements, void (*)(GLenum, GLsizei, GLenum, const void*), mode, count, type,
+                    indices);
 }
 
 void glDrawArrays(GLenum mode, GLint first, GLsizei count) {
-    recordGLCall("glDrawArrays", {static_cast<double>(mode), static_cast<double>(first), static_cast<double>(count)});
+    recordGLCall("glDrawArrays",
+                 {static_cast<double>(mode), static_cast<double>(first), static_cast<double>(count)});
     VELMORA_FORWARD(glDrawArrays, void (*)(GLenum, GLint, GLsizei), mode, first, count);
 }
 

@@ -1,13 +1,13 @@
 #include "render/RenderBalloon.h"
 
 #include "GLRecorder.h"
-#include "support/SceneFixture.h"
 #include "engine/LeafActions.h"
 #include "render/BalloonProgram.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "stage/BalloonModel.h"
 #include "stage/CameraModel.h"
+#include "support/SceneFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -112,11 +112,10 @@ TEST_F(RenderBalloonTest, TheMeshIsATeardropWithFiniteOutwardNormals) {
 TEST_F(RenderBalloonTest, WithoutBalloonsThePassStillBindsUsesAndUnbinds) {
     GLRecorder gl;
     pass.render();
-    EXPECT_EQ(gl.names(), (std::vector<std::string>{"glBindBuffer", "glBindBuffer", "glUseProgram",
-                                                    "glEnableVertexAttribArray", "glVertexAttribPointer",
-                                                    "glEnableVertexAttribArray", "glVertexAttribPointer",
-                                                    "glDisableVertexAttribArray", "glDisableVertexAttribArray",
-                                                    "glBindBuffer"}));
+    EXPECT_EQ(gl.names(), (std::vector<std::string>{
+                              "glBindBuffer", "glBindBuffer", "glUseProgram", "glEnableVertexAttribArray",
+                              "glVertexAttribPointer", "glEnableVertexAttribArray", "glVertexAttribPointer",
+                              "glDisableVertexAttribArray", "glDisableVertexAttribArray", "glBindBuffer"}));
     EXPECT_EQ(gl.all("glBindBuffer").back().args, (std::vector<double>{GL_ARRAY_BUFFER, 0}));
 }
 

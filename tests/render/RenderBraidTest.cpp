@@ -1,7 +1,6 @@
 #include "render/RenderBraid.h"
 
 #include "GLRecorder.h"
-#include "support/SceneFixture.h"
 #include "constants/Material.h"
 #include "cords/BraidMeshWorker.h"
 #include "engine/LeafActions.h"
@@ -10,6 +9,7 @@
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "stage/CameraModel.h"
+#include "support/SceneFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -82,9 +82,9 @@ TEST_F(RenderBraidTest, MoreThanFourBraidsFillOnlyTheFourSlots) {
     frame();
     std::set<GLint> slots;
     for (int i = 0; i < BraidProgram::kMaterials; ++i) {
-        for (const ZQ::ElementNames* names : {&program().warmNames, &program().ambientNames,
-                                              &program().specularNames, &program().shininessNames,
-                                              &program().coolNames}) {
+        for (const ZQ::ElementNames* names :
+             {&program().warmNames, &program().ambientNames, &program().specularNames,
+              &program().shininessNames, &program().coolNames}) {
             slots.insert(program().shader->uniform((*names)[i]));
         }
     }

@@ -1,12 +1,12 @@
 #include "render/RenderCone.h"
 
 #include "GLRecorder.h"
-#include "support/SceneFixture.h"
 #include "cords/CordModel.h"
 #include "render/ConeProgram.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "stage/ConeModel.h"
+#include "support/SceneFixture.h"
 
 #include <gtest/gtest.h>
 

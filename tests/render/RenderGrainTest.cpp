@@ -1,13 +1,13 @@
 #include "render/RenderGrain.h"
 
 #include "GLRecorder.h"
-#include "support/SceneFixture.h"
 #include "cords/GrainEmitter.h"
 #include "engine/LeafActions.h"
 #include "render/GrainMesh.h"
 #include "render/GrainProgram.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
+#include "support/SceneFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -105,7 +105,8 @@ TEST_F(RenderGrainTest, BothShapesAreClosedSolidsWithFlatOutwardFacets) {
             const PVRTVec3 normal(stored[0], stored[1], stored[2]);
             EXPECT_NEAR(normal.length(), 1.0f, 2e-3f) << "shape " << shape << " triangle " << t / 3;
             // The stored normal is the facet's own, and the winding agrees with it.
-            EXPECT_NEAR(n.normalized().dot(normal), 1.0f, 2e-3f) << "shape " << shape << " triangle " << t / 3;
+            EXPECT_NEAR(n.normalized().dot(normal), 1.0f, 2e-3f)
+                << "shape " << shape << " triangle " << t / 3;
             volume += a.dot(b.cross(c)) / 6.0f;
         }
         EXPECT_GT(volume, 0.0f) << "counter-clockwise outside: a positive volume";

@@ -1,9 +1,9 @@
 #include "render/RenderParticlesBB.h"
 
 #include "GLRecorder.h"
-#include "support/SceneFixture.h"
 #include "engine/physics/FxForce.h"
 #include "stage/CameraModel.h"
+#include "support/SceneFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -36,7 +36,8 @@ protected:
                 // Each string a zig-zag in its own plane, so its ends point
                 // different ways.
                 cord.positions[k * perString + i] =
-                    PVRTVec3(10.0f * static_cast<float>(i), 30.0f * static_cast<float>(k) + 5.0f * static_cast<float>(i % 2),
+                    PVRTVec3(10.0f * static_cast<float>(i),
+                             30.0f * static_cast<float>(k) + 5.0f * static_cast<float>(i % 2),
                              -4.0f * static_cast<float>(i * k));
             }
         }
@@ -138,7 +139,8 @@ TEST_F(ConeModelTest, EachConeSitsBeyondItsEndParticleAlongTheLastLink) {
         EXPECT_NEAR(offset.length(), 0.3f * radius, 1e-4f);
         EXPECT_NEAR(offset.normalized().dot(outward), 1.0f, 1e-5f);
         // The angles turn the mesh axis onto the same direction.
-        EXPECT_NEAR(axis(*cone).dot(outward), 1.0f, 1e-5f) << "string " << cone->cordIndex << " side " << cone->side;
+        EXPECT_NEAR(axis(*cone).dot(outward), 1.0f, 1e-5f)
+            << "string " << cone->cordIndex << " side " << cone->side;
         EXPECT_EQ(cone->layout.angles.x, cone->layout.angles.y);
         EXPECT_EQ(cone->layout.scale, 1.0f);
         EXPECT_EQ(cone->layout.alpha, 1.0f);
