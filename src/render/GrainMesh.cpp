@@ -35,8 +35,8 @@ constexpr Corner kSide0 { 0.5f,  0.866f, 0.0f};
 constexpr Corner kSide1 { 1.0f,  0.0f,   0.0f};
 constexpr Corner kSide2 { 0.5f, -0.866f, 0.0f};
 constexpr Corner kSide3 {-0.5f, -0.866f, 0.0f};
-constexpr Corner kSide5 {-0.5f,  0.866f, 0.0f};
 constexpr Corner kSide4 {-1.0f,  0.0f,   0.0f};
+constexpr Corner kSide5 {-0.5f,  0.866f, 0.0f};
 constexpr Corner kTop   { 0.0f,  0.0f,   1.0f};
 constexpr Corner kBottom{ 0.0f,  0.0f,  -1.0f};
 
