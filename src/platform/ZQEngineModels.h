@@ -10,11 +10,22 @@
 #include "engine/Globals.h"
 #include "engine/physics/FxParticleSystem.h"
 #include "levels/LevelModel.h"
+#include "game/TipNode.h"
+#include "levels/TipFactory.h"
+#include "render/RenderBalloon.h"
+#include "render/RenderBraid.h"
+#include "render/RenderCone.h"
+#include "render/RenderGrain.h"
+#include "render/RenderParticlesBB.h"
+#include "render/RenderWallPaper.h"
+#include "render/WallPaperRenderRoom.h"
 #include "stage/BalloonModel.h"
 #include "stage/CameraModel.h"
 #include "stage/ConeModel.h"
 #include "cords/GridModel.h"
 #include "stage/LightModel.h"
+#include "stage/MandalaModel.h"
+#include "stage/RoomModel.h"
 #include "stage/ShadowModel.h"
 
 #include <utility>
@@ -36,9 +47,8 @@ struct ZQPlainMaker {
 // read a frame late. A model that the game does not have yet joins at its
 // place in this order when it arrives (timer, score and points first, flow
 // and caption after the tangle, the cursor between the cord mesh and the
-// balloons, relief, room, hologram, tile and gauge after the balloons, the
-// calm-strings score last). The cones step after the cord, whose fresh
-// positions they sit on.
+// balloons, hologram, tile and gauge after the room, the calm-strings score
+// last). The cones step after the cord, whose fresh positions they sit on.
 template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -50,9 +60,12 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     // Each world starts its worker thread as it is made.
     g.particleSystem1 = add(Maker::template make<Fx::ParticleSystem>(Fx::kMainWorld));
     g.particleSystem2 = add(Maker::template make<Fx::ParticleSystem>(Fx::kFlowWorld));
+    // The catalogue asks the game's tip factory for the levels' tips.
+    registerTipFactory(&tipNodeFactory());
     g.levelModel = add(Maker::template make<LevelModel>());
     g.tangleModel = add(Maker::template make<TangleModel>());
     g.cameraModel = add(Maker::template make<CameraModel>());
+    g.sceneCamera = g.cameraModel;
     g.lightModel = add(Maker::template make<LightModel>());
     g.cordModel = add(Maker::template make<CordModel>());
     g.coneModel = add(Maker::template make<ConeModel>());
@@ -61,6 +74,9 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     // Takes its mutex on this (the main) thread and starts the mesh worker.
     g.shadowModel = add(Maker::template make<ShadowModel>(profile.meshThreads));
     g.balloonModel = add(Maker::template make<BalloonModel>());
+    // Starts the relief worker, at the lowest priority the system allows.
+    g.mandalaModel = add(Maker::template make<MandalaModel>());
+    g.roomModel = add(Maker::template make<RoomModel>());
     g.grainModel = add(Maker::template make<GrainModel>());
     g.particleSystem3 = add(Maker::template make<Fx::ParticleSystem>(Fx::kBraidWorld));
     g.braidModel = add(Maker::template make<BraidModel>());
@@ -78,6 +94,7 @@ inline void forgetEngineModels() {
     g.levelModel = nullptr;
     g.tangleModel = nullptr;
     g.cameraModel = nullptr;
+    g.sceneCamera = nullptr;
     g.lightModel = nullptr;
     g.cordModel = nullptr;
     g.coneModel = nullptr;
@@ -85,9 +102,50 @@ inline void forgetEngineModels() {
     g.gridModel = nullptr;
     g.shadowModel = nullptr;
     g.balloonModel = nullptr;
+    g.mandalaModel = nullptr;
+    g.roomModel = nullptr;
     g.grainModel = nullptr;
     g.particleSystem3 = nullptr;
     g.braidModel = nullptr;
+}
+
+// The render passes in the game's order, which is also their drawing list's
+// order; each owns the program it makes. A pass the game does not have yet
+// joins at its place when it arrives (flow first; shadow map, cord and
+// hologram between the balloon and the cone; tangle between the cone and the
+// bounding boxes; caption and mesh before the wallpaper; tile and gauge
+// between the room and the braid).
+template <class Maker> void makeRenderPasses() {
+    using namespace ZQ;
+    Globals& g = gGlobals;
+    auto add = [](Render* pass) {
+        gGlobals.renderPasses.push_back(pass);
+        return pass;
+    };
+    g.renderBalloon = add(Maker::template make<RenderBalloon>());
+    g.renderCone = add(Maker::template make<RenderCone>());
+    g.renderParticlesBB = add(Maker::template make<RenderParticlesBB>());
+    g.renderWallPaper = add(Maker::template make<RenderWallPaper>());
+    g.wallPaperRenderRoom = add(Maker::template make<WallPaperRenderRoom>());
+    g.renderBraid = add(Maker::template make<RenderBraid>());
+    g.renderGrain = add(Maker::template make<RenderGrain>());
+}
+
+// Deletes the passes (after their tear-down) and clears their pointers.
+inline void deleteRenderPasses() {
+    using namespace ZQ;
+    Globals& g = gGlobals;
+    for (auto it = g.renderPasses.rbegin(); it != g.renderPasses.rend(); ++it) {
+        delete *it;
+    }
+    g.renderPasses.clear();
+    g.renderBalloon = nullptr;
+    g.renderCone = nullptr;
+    g.renderParticlesBB = nullptr;
+    g.renderWallPaper = nullptr;
+    g.wallPaperRenderRoom = nullptr;
+    g.renderBraid = nullptr;
+    g.renderGrain = nullptr;
 }
 
 // The signature the view calls; makeEngineModels<ZQPlainMaker> by default.

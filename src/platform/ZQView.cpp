@@ -9,7 +9,6 @@
 #include "engine/SoundGateway.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQLanguage.h"
-#include "platform/ZQRenderPasses.h"
 #include "render/Render.h"
 
 #include <algorithm>
@@ -45,7 +44,7 @@ void ZQView::buildEngine(ZQModelFactory makeModels) {
     // storage below; nothing made in between binds another one.
     targets.create(screenPixels.x, screenPixels.y, profile);
     makeModels(profile);
-    makeRenderPasses();
+    makeRenderPasses<ZQPlainMaker>();
 }
 
 void ZQView::setUpEngine() {
@@ -83,7 +82,6 @@ void ZQView::registerWithTouchDispatcher() {
 ZQView::~ZQView() {
     ZQ::Globals& g = ZQ::gGlobals;
     ZQ::tearDownRenderPasses();
-    deleteRenderPasses();
     for (ZQ::Model* model : g.models) {
         model->tearDown();
     }
@@ -103,6 +101,7 @@ ZQView::~ZQView() {
         delete *it;
     }
     forgetEngineModels();
+    deleteRenderPasses();
 }
 
 float ZQView::getRadius(const ZQTouch& touch) const {

@@ -6,6 +6,7 @@
 #include "game/CloudMerge.h"
 #include "platform/ZQEGLContext.h"
 #include "render/Render.h"
+#include "render/RenderWallPaper.h"
 
 void ZQView::drawView() {
     // A desktop has no attitude sensor: the refresh holds the vector at zero.
@@ -15,8 +16,7 @@ void ZQView::drawView() {
     }
     ZQ::gGlobals.stepFrame();
     ZQ::SoundGateway::instance()->doStep();
-    // The wallpaper relief is not built yet, so nothing asks for a repaint.
-    ZQ::renderFrame(targets, {});
+    ZQ::renderFrame(targets, ZQ::wallPaperRepaint());
     if (take_snapshot) {
         // After the resolve: the finished frame, before it is presented.
         snapshot_image = std::make_unique<ZQImage>(readSnapshot());

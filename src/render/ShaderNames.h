@@ -25,6 +25,22 @@ inline constexpr char u_alpha[]                     = "u_alpha";
 inline constexpr char a_position[] = "a_position";
 inline constexpr char a_normal[]   = "a_normal";
 
+// The wallpaper pre-pass and the room pass.
+inline constexpr char u_drawHeight[]                = "u_drawHeight";
+inline constexpr char u_zHeight[]                   = "u_zHeight";
+inline constexpr char u_modelLightViewProjMatrix[]  = "u_modelLightViewProjMatrix";
+inline constexpr char u_modelView[]                 = "u_modelView";
+inline constexpr char u_Kd[]                        = "u_Kd";
+inline constexpr char u_Ks[]                        = "u_Ks";
+inline constexpr char u_shadowMap[]                 = "u_shadowMap";
+inline constexpr char u_shadowMapStep[]             = "u_shadowMapStep";
+inline constexpr char u_PCFRadius[]                 = "u_PCFRadius";
+inline constexpr char u_wallpaper[]                 = "u_wallpaper";
+inline constexpr char u_wallpaperHeight[]           = "u_wallpaperHeight";
+inline constexpr char u_scaleTex[]                  = "u_scaleTex";
+inline constexpr char a_cindex[]                    = "a_cindex";
+inline constexpr char a_tex[]                       = "a_tex";
+
 // The cone, balloon, braid, grain and particle-box programs.
 inline constexpr char a_alpha[]              = "a_alpha";
 inline constexpr char a_matindex[]           = "a_matindex";

@@ -5,9 +5,59 @@
 #include "engine/Assert.h"
 #include "engine/DeviceProfile.h"
 
+#include <chrono>
 #include <cmath>
+#include <sched.h>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace ZQ {
+
+namespace {
+
+// A blocked owner pays a futex wake and a scheduler round trip once the
+// worker is done, which costs more than the worker's whole share of a light
+// cord; so once its own jobs are done the owner polls instead, for at most
+// about the worker's share of the heaviest cord the world holds, but only
+// while the poll can pay: while the worker has started and runs on another
+// core. A worker not yet started, or sharing the owner's core, is queued
+// behind other threads, and polling would only hold it off. The owner would
+// be idle anyway, and the poll ends with the frame's meshing: nothing spins
+// between frames.
+constexpr std::chrono::microseconds kFinishPoll{300};
+
+void relaxCpu() {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
+
+// Polls `done` while `worthIt` holds, for at most `limit`.
+template <typename Done, typename WorthIt>
+void pollUntil(Done done, WorthIt worthIt, std::chrono::microseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (worthIt()) {
+        for (int i = 0; i < 32; ++i) {
+            if (done()) {
+                return;
+            }
+            relaxCpu();
+        }
+        if (std::chrono::steady_clock::now() >= end) {
+            return;
+        }
+    }
+}
+
+int32_t currentCore() {
+    return static_cast<int32_t>(sched_getcpu());
+}
+
+} // namespace
 
 ShadowModel::ShadowModel(int32_t meshThreads)
     : buffer(new MeshBuffer(GL_DYNAMIC_DRAW)), meshThreads(meshThreads), owner(std::this_thread::get_id()),
@@ -17,8 +67,10 @@ ShadowModel::~ShadowModel() {
     // Only the thread that holds the mutex may release it to the worker.
     ZQ_ASSERT(std::this_thread::get_id() == owner);
     stopping = true;
-    condition.notify_all();
     ownerLock.unlock();
+    // A wake with nothing handed: the worker finds the stop under the mutex.
+    handOvers.fetch_add(1, std::memory_order_release);
+    handOvers.notify_one();
     thread.join();
     unloadJobs();
     buffer->deleteNames();
@@ -65,11 +117,20 @@ void ShadowModel::meshJobs() {
     } else {
         const int32_t k = workerShare(n);
         handedJobs.assign(jobs.begin(), jobs.begin() + k);
-        condition.notify_one();
+        // Unlock before waking the worker, so that it finds the mutex free
+        // instead of blocking on it a second time.
         ownerLock.unlock();
+        const uint32_t handOver = handOvers.fetch_add(1, std::memory_order_release) + 1;
+        handOvers.notify_one();
         for (int32_t i = k; i < n; ++i) {
             jobs[static_cast<size_t>(i)]->process();
         }
+        pollUntil([this, handOver] { return completions.load(std::memory_order_acquire) == handOver; },
+                  [this, handOver] {
+                      return starts.load(std::memory_order_relaxed) == handOver &&
+                             workerCore.load(std::memory_order_relaxed) != currentCore();
+                  },
+                  kFinishPoll);
         ownerLock.lock();
         // Once the worker has emptied its list both arrays are complete.
         condition.wait(ownerLock, [this] { return handedJobs.empty(); });
@@ -77,17 +138,32 @@ void ShadowModel::meshJobs() {
 }
 
 void ShadowModel::workerLoop() {
-    std::unique_lock<std::mutex> lock(mutex);
+    uint32_t seen = 0;
     for (;;) {
-        condition.wait(lock, [this] { return stopping || !handedJobs.empty(); });
+        // The worker sleeps on the hand-over count rather than on the mutex,
+        // which the owner holds between frames: it is woken once a frame,
+        // after the owner has let go of the mutex, and never contends with
+        // the owner for it.
+        handOvers.wait(seen, std::memory_order_acquire);
+        seen = handOvers.load(std::memory_order_acquire);
+        workerCore.store(currentCore(), std::memory_order_relaxed);
+        starts.store(seen, std::memory_order_relaxed);
+        std::unique_lock<std::mutex> lock(mutex);
         if (stopping) {
             return;
         }
+        // The list is set before the count moves and emptied only here, so a
+        // wake always finds this frame's jobs.
         for (CordMeshWorker* job : handedJobs) {
             job->process();
+            workerCore.store(currentCore(), std::memory_order_relaxed);
         }
         workerJobCount += static_cast<int64_t>(handedJobs.size());
         handedJobs.clear();
+        lock.unlock();
+        // Stored after the unlock, so that an owner that sees it takes the
+        // mutex without a wait.
+        completions.store(seen, std::memory_order_release);
         condition.notify_one();
     }
 }

@@ -3,6 +3,7 @@
 #include "cords/CordModel.h"
 #include "engine/Model.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -25,7 +26,10 @@ struct MeshBuffer;
 // meshJobs (doStep's meshing) between handing the worker its jobs and waiting
 // for them. The worker only ever runs jobs it was handed under that mutex and
 // never calls GL. The handed list doubles as the pending flag: non-empty means
-// work is pending; one condition variable serves both directions.
+// work is pending. The hand-over is kept cheap: the worker sleeps on an atomic
+// hand-over count (a futex) rather than on the mutex, and the owner polls the
+// worker's start and completion counts for a bounded while before it blocks
+// on the condition variable, which serves the worker-to-owner direction.
 class ShadowModel : public Model {
 public:
     // Takes the mutex for the calling thread and starts the worker. No GL
@@ -69,6 +73,15 @@ private:
     std::condition_variable condition;
     std::unique_lock<std::mutex> ownerLock; // the owner's hold on the mutex between frames
     std::vector<CordMeshWorker*> handedJobs;
+    // Hand-overs so far (one a frame, one more to stop), which the worker
+    // sleeps on, and the last ones the worker has started and finished, which
+    // the owner polls before it blocks. Hints only: the list under the mutex
+    // decides.
+    std::atomic<uint32_t> handOvers{0};
+    std::atomic<uint32_t> starts{0};
+    std::atomic<uint32_t> completions{0};
+    // The core the worker last ran on, seen at its start and after each job.
+    std::atomic<int32_t> workerCore{-1};
     bool stopping = false;
     int64_t workerJobCount = 0;
     std::thread thread; // last: starts once everything above exists

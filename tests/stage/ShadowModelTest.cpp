@@ -160,6 +160,38 @@ TEST_F(ShadowModelTest, TwoThreadsGiveTheBytesOfOneOverAHundredFrames) {
     }
 }
 
+// Frames handed over back to back with the other side early or late: a
+// short cord of two strings leaves the owner nothing of its own, so it polls
+// at once and the next hand-over follows the worker's last closely; a full
+// cord keeps the worker busy for longer than the owner polls, so the owner
+// blocks. No frame may be lost, run twice or read half-written.
+TEST_F(ShadowModelTest, HandOversHoldWhicheverSideIsLate) {
+    struct Case {
+        int particles;
+        int strings;
+        int frames;
+    };
+    for (const Case& c : {Case{8, 2, 2000}, Case{13, 3, 1000}, Case{ZQ::CordModel::kMaxParticles, 4, 12}}) {
+        SCOPED_TRACE(testing::Message() << c.particles << " particles, " << c.strings << " strings");
+        layCord(c.particles, c.strings);
+        ShadowModel single(1);
+        ShadowModel threaded(2);
+        single.loadJobs(cord.segments);
+        threaded.loadJobs(cord.segments);
+        for (int frame = 0; frame < c.frames; ++frame) {
+            moveCord(frame);
+            single.meshJobs();
+            threaded.meshJobs();
+            ASSERT_TRUE(sameArrays(single.getBuffer(), threaded.getBuffer())) << "frame " << frame;
+        }
+        const int64_t share = std::lround(static_cast<float>(c.strings) * 0.5f + 0.5f);
+        EXPECT_EQ(threaded.getWorkerJobCount(), share * c.frames);
+        for (const CordMeshWorker* job : threaded.getJobs()) {
+            EXPECT_EQ(job->getFrame(), static_cast<float>(c.frames));
+        }
+    }
+}
+
 TEST_F(ShadowModelTest, TheWorkerTakesItsShareOnlyWhenAllowedAndWorthIt) {
     struct Case {
         int meshThreads;

@@ -38,6 +38,8 @@ bool readScreen(const std::string& text, SimOptions& options) {
 
 const char* usageText() {
     return "usage: velmora-sim --level N [--frames F] [--every K] [--screen WxH] [--script FILE]\n"
+           "       velmora-sim --level N --screenshot FILE.png [--screen WxH]\n"
+           "       velmora-sim --contact-sheet FILE.png [--screen WxH]\n"
            "  --level N      catalogue level in play order, 0 = the first\n"
            "  --frames F     frames to step after laying and settling the cord (default 300)\n"
            "  --every K      print the energies and the centre every K frames (default 30)\n"
@@ -45,6 +47,9 @@ const char* usageText() {
            "  --script FILE  touches and swipes to play, one a line (pixels, origin bottom left):\n"
            "                   FRAME began|moved|ended|cancelled X Y [RADIUS]\n"
            "                   FRAME swipe X Y right|left|up|down\n"
+           "  --screenshot FILE     draw the level's room headless and write it as a PNG\n"
+           "  --contact-sheet FILE  the rooms of every level as thumbnails in one PNG,\n"
+           "                        ten a row in play order from the top left\n"
            "  --help         this text\n";
 }
 
@@ -57,7 +62,7 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
             return true;
         }
         if (name != "--level" && name != "--frames" && name != "--every" && name != "--screen" &&
-            name != "--script") {
+            name != "--script" && name != "--screenshot" && name != "--contact-sheet") {
             error = "unknown argument '" + name + "'";
             return false;
         }
@@ -78,6 +83,12 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
         } else if (name == "--script") {
             options.script = value;
             ok = !value.empty();
+        } else if (name == "--screenshot") {
+            options.screenshot = value;
+            ok = !value.empty();
+        } else if (name == "--contact-sheet") {
+            options.contactSheet = value;
+            ok = !value.empty();
         } else {
             ok = readScreen(value, options);
         }
@@ -85,13 +96,15 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
             const char* expected = name == "--level"    ? "a level index of 0 or more"
                                    : name == "--frames" ? "a frame count from 0 to 10000000"
                                    : name == "--every"  ? "a frame count from 1 to 10000000"
-                                   : name == "--script" ? "a file name"
-                                                        : "WIDTHxHEIGHT, each from 16 to 16384";
+                                   : name == "--script" || name == "--screenshot" || name == "--contact-sheet"
+                                       ? "a file name"
+                                       : "WIDTHxHEIGHT, each from 16 to 16384";
             error = name + " expects " + expected + ", not '" + value + "'";
             return false;
         }
     }
-    if (!haveLevel) {
+    // The contact sheet draws every level.
+    if (!haveLevel && options.contactSheet.empty()) {
         error = "--level is required";
         return false;
     }

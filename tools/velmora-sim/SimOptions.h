@@ -13,7 +13,9 @@ struct SimOptions {
     int32_t every = 30;   // report every this many frames
     int32_t width = 640;  // screen in pixels: sets the world scale and the camera
     int32_t height = 1136;
-    std::string script; // scripted touches and swipes; empty for none
+    std::string script;       // scripted touches and swipes; empty for none
+    std::string screenshot;   // PNG of the level's room; empty for none
+    std::string contactSheet; // PNG of every level's room as thumbnails; empty for none
     bool help = false;
 };
 

@@ -33,6 +33,23 @@ TEST(SimOptionsTest, DefaultsNeedOnlyTheLevel) {
     EXPECT_EQ(o.height, 1136);
 }
 
+TEST(SimOptionsTest, PicturesOfTheRoom) {
+    SimOptions o;
+    std::string error;
+    ASSERT_TRUE(parse({"--level", "3", "--screenshot", "room.png"}, o, error));
+    EXPECT_EQ(o.screenshot, "room.png");
+    EXPECT_TRUE(o.contactSheet.empty());
+    // The sheet draws every level, so it needs none.
+    SimOptions sheet;
+    ASSERT_TRUE(parse({"--contact-sheet", "rooms.png", "--screen", "320x568"}, sheet, error)) << error;
+    EXPECT_EQ(sheet.contactSheet, "rooms.png");
+    SimOptions shot;
+    EXPECT_FALSE(parse({"--screenshot", "room.png"}, shot, error));
+    EXPECT_EQ(error, "--level is required");
+    EXPECT_FALSE(parse({"--level", "1", "--screenshot", ""}, shot, error));
+    EXPECT_NE(error.find("--screenshot expects a file name"), std::string::npos) << error;
+}
+
 TEST(SimOptionsTest, HelpNeedsNothingElse) {
     SimOptions o;
     std::string error;

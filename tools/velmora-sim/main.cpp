@@ -4,7 +4,9 @@
 // energies, the centre the camera follows, the almost-solved and solved
 // events, and the time a frame takes. With a script it also plays touches and
 // swipes through the grasp factories, as the game controller does, and
-// reports every grasp they make.
+// reports every grasp they make. With --screenshot it draws the level's room
+// into a PNG instead, and with --contact-sheet the rooms of every level.
+#include "RoomShot.h"
 #include "SimOptions.h"
 #include "SimScript.h"
 
@@ -21,6 +23,7 @@
 #include "stage/CameraModel.h"
 #include "stage/LightModel.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -236,6 +239,56 @@ int run(const SimOptions& options) {
     return 0;
 }
 
+// The level's room, or every level's room as ten thumbnails a row.
+int pictures(const SimOptions& options) {
+    velmora_sim::RoomShot shot(options.width, options.height);
+    if (!shot.ready()) {
+        std::fprintf(stderr, "velmora-sim: %s\n", shot.failure().c_str());
+        return 1;
+    }
+    std::string error;
+    if (!options.screenshot.empty()) {
+        if (options.level >= shot.levelCount()) {
+            std::fprintf(stderr, "velmora-sim: --level %d is past the last level (%d)\n", options.level,
+                         shot.levelCount() - 1);
+            return 2;
+        }
+        if (!velmora_sim::writePng(options.screenshot, shot.draw(options.level), error)) {
+            std::fprintf(stderr, "velmora-sim: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("level %d: room written to %s\n", options.level, options.screenshot.c_str());
+    }
+    if (!options.contactSheet.empty()) {
+        constexpr int kColumns = 10;
+        constexpr int kShrink = 4;
+        constexpr int kGap = 4;
+        const int count = shot.levelCount();
+        const int rows = (count + kColumns - 1) / kColumns;
+        const int thumbWidth = options.width / kShrink;
+        const int thumbHeight = options.height / kShrink;
+        velmora_sim::Picture sheet;
+        sheet.width = kColumns * (thumbWidth + kGap) + kGap;
+        sheet.height = rows * (thumbHeight + kGap) + kGap;
+        sheet.rgba.assign(static_cast<size_t>(sheet.width) * sheet.height * 4, 255);
+        for (int level = 0; level < count; ++level) {
+            const velmora_sim::Picture thumb = velmora_sim::shrink(shot.draw(level), kShrink);
+            const int left = kGap + (level % kColumns) * (thumbWidth + kGap);
+            const int top = kGap + (level / kColumns) * (thumbHeight + kGap);
+            for (int y = 0; y < thumb.height; ++y) {
+                std::copy_n(thumb.rgba.data() + static_cast<size_t>(y) * thumb.width * 4, thumb.width * 4,
+                            sheet.rgba.data() + (static_cast<size_t>(top + y) * sheet.width + left) * 4);
+            }
+        }
+        if (!velmora_sim::writePng(options.contactSheet, sheet, error)) {
+            std::fprintf(stderr, "velmora-sim: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("%d rooms written to %s\n", count, options.contactSheet.c_str());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -249,6 +302,9 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::fputs(velmora_sim::usageText(), stdout);
         return 0;
+    }
+    if (!options.screenshot.empty() || !options.contactSheet.empty()) {
+        return pictures(options);
     }
     return run(options);
 }

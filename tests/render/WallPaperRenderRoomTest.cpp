@@ -1,0 +1,178 @@
+#include "render/WallPaperRenderRoom.h"
+
+#include "WallPaperFixture.h"
+#include "levels/LevelModel.h"
+#include "levels/LevelTestRecords.h"
+#include "render/ShaderNames.h"
+#include "render/ShaderProgram.h"
+#include "render/WallPaperRoomProgram.h"
+#include "stage/LightModel.h"
+#include "stage/RoomModel.h"
+#include "support/CordStage.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using ZQ::Material;
+using ZQ::WallPaperRoomProgram;
+
+// The room under the start-up camera and light, its wallpaper textures
+// filled with one texel each so every fragment of the back wall reads the
+// same relief and material slot.
+class WallPaperRenderRoomTest : public WallPaperFixture, public CordStage {
+protected:
+    void SetUp() override {
+        WallPaperFixture::SetUp();
+        catalogue = std::make_unique<ZQ::LevelModel>(LevelTestRecords::records(76),
+                                                     LevelTestRecords::record("Ground"));
+        ZQ::gGlobals.levelModel = catalogue.get();
+        setUpStage();
+        light.setUp();
+        ZQ::gGlobals.lightModel = &light;
+        room.setUp();
+        ZQ::gGlobals.roomModel = &room;
+        // Slot k lights in one colour of its own, without highlights.
+        const PVRTVec3 diffuse[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 0}};
+        room.current->colours.clear();
+        for (const PVRTVec3& d : diffuse) {
+            room.current->colours.push_back(Material{PVRTVec3(), d, PVRTVec3(), 1.0f, 0.0f, {}, {}});
+        }
+        fill(ZQ::gGlobals.wallPaperHeightTextures[0], 64, 64, {128, 128, 128, 255});
+    }
+    void TearDown() override {
+        room.tearDown();
+        light.tearDown();
+        tearDownStage();
+        WallPaperFixture::TearDown();
+    }
+
+    // The room pass alone into the screen target, as the frame calls it; the
+    // pixel at the middle of the screen, which shows the back wall.
+    std::array<uint8_t, 4> drawRoom(ZQ::WallPaperRenderRoom& pass) {
+        targets.sceneContext->bind();
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LESS);
+        pass.render();
+        glDisable(GL_DEPTH_TEST);
+        return HeadlessGL::readPixel(static_cast<int>(kWidth) / 2, static_cast<int>(kHeight) / 2);
+    }
+
+    std::unique_ptr<ZQ::LevelModel> catalogue;
+    ZQ::LightModel light;
+    ZQ::RoomModel room;
+};
+
+TEST_F(WallPaperRenderRoomTest, TheColourAlphaPicksTheMaterialSlot) {
+    ZQ::WallPaperRenderRoom pass(new WallPaperRoomProgram(false));
+    pass.setUp();
+    // alpha v/4 as the pre-pass writes it, for v = 0..3.
+    const uint8_t alphas[] = {0, 64, 128, 191};
+    for (int slot = 0; slot < 4; ++slot) {
+        fill(ZQ::gGlobals.wallPaperColourTextures[0], 64, 64, {128, 128, 255, alphas[slot]});
+        const std::array<uint8_t, 4> p = drawRoom(pass);
+        const PVRTVec3& d = room.current->colours[static_cast<std::size_t>(slot)].diffuse;
+        const float wanted[3] = {d.x, d.y, d.z};
+        for (int c = 0; c < 3; ++c) {
+            if (wanted[c] > 0.0f) {
+                EXPECT_GT(p[c], 20) << "slot " << slot << " channel " << c;
+            } else {
+                EXPECT_EQ(p[c], 0) << "slot " << slot << " channel " << c;
+            }
+        }
+    }
+    pass.tearDown();
+}
+
+TEST_F(WallPaperRenderRoomTest, AFullyShadowedWallKeepsSeventyThreeHundredths) {
+    ZQ::WallPaperRenderRoom pass(new WallPaperRoomProgram(true));
+    pass.setUp();
+    for (Material& m : room.current->colours) {
+        m.diffuse = PVRTVec3(1.0f, 1.0f, 1.0f);
+    }
+    fill(ZQ::gGlobals.wallPaperColourTextures[0], 64, 64, {128, 128, 255, 0});
+    const PVRTVec2 shadow = ZQ::RenderTargets::shadowSize(kWidth, kHeight, kTarget);
+    const int sw = static_cast<int>(shadow.x);
+    const int sh = static_cast<int>(shadow.y);
+    // Depth packs as r/256^3 + g/256^2 + b/256 + a: white lies beyond
+    // everything, black in front of everything.
+    fill(ZQ::gGlobals.shadowMapTexture, sw, sh, {255, 255, 255, 255});
+    const std::array<uint8_t, 4> lit = drawRoom(pass);
+    fill(ZQ::gGlobals.shadowMapTexture, sw, sh, {0, 0, 0, 0});
+    const std::array<uint8_t, 4> shadowed = drawRoom(pass);
+    ASSERT_GT(lit[0], 80) << "the wall must be lit well enough to measure";
+    EXPECT_NEAR(static_cast<float>(shadowed[0]) / static_cast<float>(lit[0]), 0.73f, 0.015f)
+        << int(shadowed[0]) << " of " << int(lit[0]);
+    pass.tearDown();
+}
+
+TEST_F(WallPaperRenderRoomTest, ShadowUniformsExistOnlyWithRoomShadows) {
+    using namespace ZQ::ShaderNames;
+    for (bool shadows : {false, true}) {
+        WallPaperRoomProgram program(shadows);
+        program.setUp();
+        ASSERT_TRUE(program.shader->linked);
+        const auto& uniforms = program.shader->uniformLocations;
+        for (const char* name : {u_shadowMap, u_shadowMapStep, u_PCFRadius}) {
+            EXPECT_EQ(uniforms.count(name), shadows ? 1u : 0u) << name;
+            if (shadows) {
+                EXPECT_GE(uniforms.at(name), 0) << name;
+            }
+        }
+        EXPECT_GE(uniforms.at(u_wallpaper), 0);
+        program.tearDown();
+    }
+}
+
+TEST(WallPaperRoomProgramTest, EachFaceSpansTheTextureWithItsLongerSide) {
+    // A 1024 x 768 screen, 20 world units across: the margin is 307.2 pixels.
+    const float worldScale = 20.0f / 1024.0f;
+    const auto scale = [&](int32_t face) {
+        return WallPaperRoomProgram::textureScale(WallPaperRoomProgram::faceKindOf(face), 1024.0f, 768.0f,
+                                                  worldScale);
+    };
+    EXPECT_FLOAT_EQ(scale(0).x, 1.0f); // back wall
+    EXPECT_FLOAT_EQ(scale(0).y, 1382.4f / 3379.2f);
+    for (int32_t side : {1, 2}) {
+        EXPECT_FLOAT_EQ(scale(side).x, 1152.0f / 1382.4f);
+        EXPECT_FLOAT_EQ(scale(side).y, 1.0f);
+    }
+    for (int32_t flat : {3, 4}) { // ceiling and floor
+        EXPECT_FLOAT_EQ(scale(flat).x, 1.0f);
+        EXPECT_FLOAT_EQ(scale(flat).y, 1152.0f / 3379.2f);
+    }
+}
+
+TEST(WallPaperRoomProgramTest, TheModelMatrixTurnsAndScalesTheUnitBox) {
+    ZQ::Layout pose;
+    pose.position = PVRTVec3(10.0f, 20.0f, 30.0f);
+    pose.angles = PVRTVec3(0.3f, -1.1f, 0.7f);
+    pose.scale = 2.0f;
+    const PVRTVec3 box(300.0f, 140.0f, 110.0f);
+    const PVRTMat4 m = ZQ::WallPaperRenderRoom::roomModelMatrix(pose, box);
+    const PVRTMat4 n = ZQ::WallPaperRenderRoom::roomScaleMatrix(pose, box);
+    // Worked out by hand: scale, then z, x and y turns, each the transpose of
+    // the usual counter-clockwise one, then the translation.
+    const PVRTVec3 p(0.5f, -0.5f, 0.25f);
+    PVRTVec3 q(p.x * box.x * 2.0f, p.y * box.y * 2.0f, p.z * box.z * 2.0f);
+    const float cz = std::cos(0.7f), sz = std::sin(0.7f);
+    q = PVRTVec3(cz * q.x + sz * q.y, -sz * q.x + cz * q.y, q.z);
+    const float cx = std::cos(0.3f), sx = std::sin(0.3f);
+    q = PVRTVec3(q.x, cx * q.y + sx * q.z, -sx * q.y + cx * q.z);
+    const float cy = std::cos(-1.1f), sy = std::sin(-1.1f);
+    q = PVRTVec3(cy * q.x - sy * q.z, q.y, sy * q.x + cy * q.z);
+    const PVRTVec4 got = m * PVRTVec4(p.x, p.y, p.z, 1.0f);
+    EXPECT_NEAR(got.x, q.x + 10.0f, 1e-3f);
+    EXPECT_NEAR(got.y, q.y + 20.0f, 1e-3f);
+    EXPECT_NEAR(got.z, q.z + 30.0f, 1e-3f);
+    // Without turns: the scale applied twice, as the normal matrix takes it.
+    const PVRTVec4 scaled = n * PVRTVec4(p.x, p.y, p.z, 1.0f);
+    EXPECT_NEAR(scaled.x, p.x * box.x * 4.0f + 10.0f, 1e-3f);
+    EXPECT_NEAR(scaled.z, p.z * box.z * 4.0f + 30.0f, 1e-3f);
+}
+
+} // namespace

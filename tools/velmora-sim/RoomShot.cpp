@@ -1,0 +1,198 @@
+#include "RoomShot.h"
+
+#include "cords/CordModel.h"
+#include "engine/DeviceProfile.h"
+#include "engine/Globals.h"
+#include "engine/physics/FxParticleSystem.h"
+#include "levels/LevelModel.h"
+#include "platform/ZQEGLContext.h"
+#include "render/Render.h"
+#include "render/RenderTargets.h"
+#include "render/RenderWallPaper.h"
+#include "render/SceneContext.h"
+#include "render/WallPaperRenderRoom.h"
+#include "stage/CameraModel.h"
+#include "stage/LightModel.h"
+#include "stage/MandalaModel.h"
+#include "stage/RoomModel.h"
+
+#include <GLES2/gl2.h>
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace velmora_sim {
+
+namespace {
+
+// Frames the camera's spring takes to come to rest on the knot.
+constexpr int kSettleFrames = 90;
+
+} // namespace
+
+bool writePng(const std::string& path, const Picture& picture, std::string& error) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        error = path + ": could not encode the PNG";
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height),
+                 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < picture.height; ++y) {
+        png_write_row(png, picture.rgba.data() + static_cast<std::size_t>(y) * picture.width * 4);
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (std::fclose(file) != 0) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+Picture shrink(const Picture& picture, int factor) {
+    Picture out;
+    out.width = picture.width / factor;
+    out.height = picture.height / factor;
+    out.rgba.resize(static_cast<std::size_t>(out.width) * out.height * 4);
+    for (int y = 0; y < out.height; ++y) {
+        for (int x = 0; x < out.width; ++x) {
+            for (int c = 0; c < 4; ++c) {
+                int sum = 0;
+                for (int dy = 0; dy < factor; ++dy) {
+                    for (int dx = 0; dx < factor; ++dx) {
+                        const std::size_t at =
+                            (static_cast<std::size_t>(y * factor + dy) * picture.width + (x * factor + dx)) *
+                            4;
+                        sum += picture.rgba[at + c];
+                    }
+                }
+                out.rgba[(static_cast<std::size_t>(y) * out.width + x) * 4 + c] =
+                    static_cast<uint8_t>(sum / (factor * factor));
+            }
+        }
+    }
+    return out;
+}
+
+// The models and passes a room needs, in the engine's order.
+struct RoomShot::Scene {
+    ZQ::RenderTargets targets;
+    ZQ::Fx::ParticleSystem world{ZQ::Fx::kMainWorld};
+    ZQ::LevelModel catalogue;
+    ZQ::CameraModel camera;
+    ZQ::CordModel cord;
+    ZQ::LightModel light;
+    ZQ::MandalaModel mandala;
+    ZQ::RoomModel room;
+    ZQ::RenderWallPaper wallPaper;
+    ZQ::WallPaperRenderRoom roomPass;
+};
+
+RoomShot::RoomShot(int width, int height) {
+    ZQEGLContext::Options options;
+    options.surface = ZQEGLContext::Surface::Headless;
+    options.width = width;
+    options.height = height;
+    ZQEGLContext::configure(options);
+    ZQEGLContext* context = ZQEGLContext::sharedEGLContext();
+    if (context == nullptr) {
+        failure_ = "no OpenGL ES 2.0: " + ZQEGLContext::sharedFailure();
+        return;
+    }
+    ZQ::gGlobals.setScreenSize(static_cast<float>(width), static_cast<float>(height));
+    scene = new Scene();
+    scene->targets.create(static_cast<float>(width), static_cast<float>(height), ZQ::DeviceProfile::get());
+    context->setUpLayer();
+    scene->targets.setUp();
+
+    ZQ::gGlobals.particleSystem1 = &scene->world;
+    ZQ::gGlobals.cordModel = &scene->cord;
+    ZQ::gGlobals.levelModel = &scene->catalogue;
+    ZQ::gGlobals.cameraModel = &scene->camera;
+    ZQ::gGlobals.sceneCamera = &scene->camera;
+    ZQ::gGlobals.lightModel = &scene->light;
+    ZQ::gGlobals.mandalaModel = &scene->mandala;
+    ZQ::gGlobals.roomModel = &scene->room;
+    ZQ::gGlobals.models = {&scene->world, &scene->catalogue, &scene->camera, &scene->light,
+                           &scene->cord,  &scene->mandala,   &scene->room};
+    for (ZQ::Model* model : ZQ::gGlobals.models) {
+        model->setUp();
+    }
+    ZQ::gGlobals.renderWallPaper = &scene->wallPaper;
+    ZQ::gGlobals.wallPaperRenderRoom = &scene->roomPass;
+    ZQ::gGlobals.renderPasses = {&scene->wallPaper, &scene->roomPass};
+    ZQ::setUpRenderPasses();
+    ready_ = true;
+}
+
+RoomShot::~RoomShot() {
+    if (scene == nullptr) {
+        return;
+    }
+    ZQ::tearDownRenderPasses();
+    for (ZQ::Model* model : ZQ::gGlobals.models) {
+        model->tearDown();
+    }
+    scene->targets.tearDown();
+    ZQ::gGlobals = ZQ::Globals();
+    delete scene;
+}
+
+int32_t RoomShot::levelCount() const {
+    return scene != nullptr ? scene->catalogue.levelCount() : 0;
+}
+
+Picture RoomShot::draw(int32_t level) {
+    Scene& s = *scene;
+    s.catalogue.level = level;
+    ZQ::RoomModel::assignLevel(*s.room.current, s.catalogue, level);
+    ZQ::RoomModel::assignLevel(*s.room.next, s.catalogue, level + 1);
+    s.mandala.clearInstances();
+    s.mandala.build(0);
+    s.mandala.collect();
+
+    // The camera and the light follow the knot: lay the level's cord and let
+    // them settle on it, as they have a moment after the level starts.
+    const ZQ::LevelModel::Level& record = s.catalogue.currentLevel();
+    s.cord.unload();
+    s.cord.loadCord(*record.cord, record.cordSettings());
+    s.cord.measureEnergies();
+    for (int frame = 0; frame < kSettleFrames; ++frame) {
+        s.camera.doStep();
+        s.light.doStep();
+    }
+
+    ZQ::renderFrame(s.targets, ZQ::wallPaperRepaint());
+
+    Picture picture;
+    picture.width = static_cast<int>(ZQ::gGlobals.screenSize.x);
+    picture.height = static_cast<int>(ZQ::gGlobals.screenSize.y);
+    std::vector<uint8_t> bottomUp(static_cast<std::size_t>(picture.width) * picture.height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, picture.width, picture.height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    picture.rgba.resize(bottomUp.size());
+    const std::size_t row = static_cast<std::size_t>(picture.width) * 4;
+    for (int y = 0; y < picture.height; ++y) {
+        std::memcpy(picture.rgba.data() + y * row, bottomUp.data() + (picture.height - 1 - y) * row, row);
+    }
+    for (std::size_t i = 3; i < picture.rgba.size(); i += 4) {
+        picture.rgba[i] = 255;
+    }
+    return picture;
+}
+
+} // namespace velmora_sim

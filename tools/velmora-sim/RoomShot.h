@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora_sim {
+
+// An RGBA picture, rows from the top.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba;
+};
+
+// Writes the picture as an 8-bit RGBA PNG. False, with one line in `error`,
+// when the file cannot be written.
+bool writePng(const std::string& path, const Picture& picture, std::string& error);
+
+// The picture shrunk by a whole factor, each output pixel the mean of its
+// factor x factor block.
+Picture shrink(const Picture& picture, int factor);
+
+// Draws the rooms of catalogue levels headless, as the game shows a level
+// when it starts: the relief of the level built, collected and painted into
+// the room textures, then the room pass under the start-up camera and light.
+// Owns the GL context's targets, the models and the two passes from
+// construction to destruction. Main thread only.
+class RoomShot {
+public:
+    // False from ready() (and a message in failure()) without OpenGL ES.
+    RoomShot(int width, int height);
+    ~RoomShot();
+    RoomShot(const RoomShot&) = delete;
+    RoomShot& operator=(const RoomShot&) = delete;
+
+    bool ready() const { return ready_; }
+    const std::string& failure() const { return failure_; }
+    int32_t levelCount() const;
+
+    // The room of `level` as the screen shows it.
+    Picture draw(int32_t level);
+
+private:
+    struct Scene;
+    Scene* scene = nullptr;
+    bool ready_ = false;
+    std::string failure_;
+};
+
+} // namespace velmora_sim
