@@ -1,7 +1,7 @@
+#include "cords/CordModel.h"
 #include "engine/Bundle.h"
 #include "engine/Globals.h"
 #include "platform/OpenALSoundGateway.h"
-#include "cords/CordModel.h"
 #include "stage/CameraModel.h"
 
 #include <AL/alc.h>
@@ -13,7 +13,8 @@ namespace {
 // The effects player's device for a benchmark: a loopback device, so no
 // mixer thread competes for the cores and no sound card is needed.
 bool attachLoopback(ZQSoundEffectsModel& fx) {
-    auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
     ALCdevice* device = open != nullptr ? open(nullptr) : nullptr;
     if (device == nullptr) {
         return false;

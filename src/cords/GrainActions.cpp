@@ -23,8 +23,7 @@ void copy4(float (&to)[4], const float (&from)[4]) {
 
 } // namespace
 
-GrainScoreEmitAction::GrainScoreEmitAction(int32_t total, float size, const Easing* easing,
-                                           int32_t frames)
+GrainScoreEmitAction::GrainScoreEmitAction(int32_t total, float size, const Easing* easing, int32_t frames)
     : total(total), size(size), easing(easing), frames(frames) {
     ZQ_ASSERT(easing != nullptr);
 }
@@ -48,8 +47,8 @@ Action::State GrainScoreEmitAction::run() {
     return t >= 1.0f ? Success : Running;
 }
 
-GrainsUpdateAction::GrainsUpdateAction(int32_t frames, float radius, const PVRTVec3& centre,
-                                       float durationA, float durationB, float spin, const Easing* easing)
+GrainsUpdateAction::GrainsUpdateAction(int32_t frames, float radius, const PVRTVec3& centre, float durationA,
+                                       float durationB, float spin, const Easing* easing)
     : frames(frames), radius(radius), centre(centre), durationA(durationA), durationB(durationB),
       spinAngle(spin), easing(easing) {
     ZQ_ASSERT(easing != nullptr);

@@ -1,34 +1,13 @@
-#include "cords/HeadTrees.h"
-
 #include "cords/HeadCollection.h"
 #include "cords/HeadConditions.h"
 #include "cords/HeadHelix.h"
 #include "cords/HeadInstance.h"
 #include "cords/HeadMoves.h"
+#include "engine/Composite.h"
 #include "engine/Decorators.h"
 #include "engine/LeafActions.h"
 
 namespace ZQ {
-
-Action::State HeadRoamLoop::run() {
-    ZQ_ASSERT(!children.empty());
-    const uint32_t count = static_cast<uint32_t>(children.size());
-    uint32_t successes = 0;
-    for (;;) {
-        const State result = children[current]->tick();
-        if (result != Success) {
-            return result;
-        }
-        ++successes;
-        state = Running;
-        current = static_cast<int32_t>((static_cast<uint32_t>(current) + 1) % count);
-        children[current]->reset();
-        // Every child has now had a whole fresh life within this tick.
-        if (successes > count) {
-            return Running;
-        }
-    }
-}
 
 Action::State HeadCollection::fear(Cloudlet* head) {
     ZQ_ASSERT(head != nullptr);
@@ -36,15 +15,16 @@ Action::State HeadCollection::fear(Cloudlet* head) {
 }
 
 // Flee along helices while afraid until stuck, then grip a particle of the
-// cord; without fear the tree succeeds at once.
+// cord; without fear the tree succeeds at once. A destination picked within
+// 4 units of the head ends its helix at once, so a whole pass of the roaming
+// loop can be instant: the loop then ends the tick and picks again next frame.
 Action* HeadCollection::roamingTree() {
     return new Selector({
-        new Conditional(
-            new Invert(new HeadCheckFear()),
-            new Parallel({
-                new Limit(90, new HeadRoamLoop({new HeadChooseDestination(), new HeadHelixAction()})),
-                new Loop({new HeadStuckCheck()}),
-            })),
+        new Conditional(new Invert(new HeadCheckFear()),
+                        new Parallel({
+                            new Limit(90, new Loop({new HeadChooseDestination(), new HeadHelixAction()})),
+                            new Loop({new HeadStuckCheck()}),
+                        })),
         new Conditional(new HeadCheckFear(),
                         new Conditional(new LambdaCondition(fear),
                                         new Sequence({new HeadChooseParticle(), new HeadGripAction()}))),

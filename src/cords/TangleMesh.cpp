@@ -170,8 +170,8 @@ void TangleMesh::setUp() {
     ZQ_ASSERT(!vertices.empty());
 
     generateMeshBuffers(vertexBuffer, indexBuffer);
-    uploadMeshBuffers(vertexBuffer, vertices.data(), vertices.size() * sizeof(TangleVertex), indexBuffer, indices.data(),
-                      indices.size() * sizeof(uint32_t), GL_STATIC_DRAW);
+    uploadMeshBuffers(vertexBuffer, vertices.data(), vertices.size() * sizeof(TangleVertex), indexBuffer,
+                      indices.data(), indices.size() * sizeof(uint32_t), GL_STATIC_DRAW);
 }
 
 void TangleMesh::tearDown() {

@@ -54,9 +54,9 @@ public:
 };
 
 // A sequence that starts over with the first child after the last, for ever;
-// it ends only when a child fails. At least one child must keep running for
-// a frame in every pass, otherwise one tick would never end: such a loop
-// stops the program.
+// it ends only when a child fails. A tick ends when a child keeps running,
+// or once every child has finished a whole fresh life within it: a pass in
+// which nothing waits would otherwise repeat within the one tick for ever.
 class Loop : public Sequence {
 public:
     using Sequence::Sequence;

@@ -5,7 +5,16 @@
 
 namespace ZQ {
 
+// gcc checks the promise of the header (constant-initialised, so no static
+// initialiser can see it half-built). clang 14 cannot evaluate libstdc++ 12's
+// std::string constructor at compile time, so there the object is zeroed
+// statically and its constructor writes the same empty state again among the
+// dynamic initialisers; no static initialiser reads the globals.
+#if defined(__clang__)
+Globals gGlobals;
+#else
 constinit Globals gGlobals;
+#endif
 
 void Globals::setScreenSize(float width, float height) {
     screenSize = PVRTVec2(width, height);

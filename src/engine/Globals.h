@@ -47,9 +47,10 @@ class BraidModel;
 class StringScoreModel;
 
 // The one process-wide engine object. It is constant-initialised (all zero,
-// empty, null) before any code runs, is filled once while the engine is
-// built, and owns nothing it points to: whoever builds the engine deletes the
-// objects. Main thread only.
+// empty, null) before any code runs (a clang build zeroes it then and runs
+// its constructor among the static initialisers, none of which reads it),
+// is filled once while the engine is built, and owns nothing it points to:
+// whoever builds the engine deletes the objects. Main thread only.
 struct Globals {
     PVRTVec2 screenSize; // pixels
     PVRTVec2 worldSize;  // world units: (20, 20 h / w)

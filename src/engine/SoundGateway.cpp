@@ -16,9 +16,13 @@ bool gMusicMuted = false;
 
 } // namespace
 
-bool isMusicMuted() { return gMusicMuted; }
+bool isMusicMuted() {
+    return gMusicMuted;
+}
 
-void setMusicMuted(bool muted) { gMusicMuted = muted; }
+void setMusicMuted(bool muted) {
+    gMusicMuted = muted;
+}
 
 ISoundGateway* SoundGateway::instance() {
     if (gCurrent == nullptr) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace ZQ {
 
@@ -46,16 +47,20 @@ int gray(int x) {
 
 template <int V> constexpr auto k = [](int, int) { return V; };
 
-// Ignores its cell and counts its own calls for the life of the process, so
-// its colours follow the order in which the generator asks and carry on from
-// one build of the room to the next. The count is kept modulo three, which
-// gives the same values as an ever-growing count and cannot overflow.
-int cycleOfThree(int, int) {
-    static int count = 0;
-    const int value = count;
-    count = (count + 1) % 3;
-    return value;
-}
+// Level 72's counter: ignores its cell and answers the number of calls so
+// far, modulo three. The count is that of the build state the copy in hand
+// was bound to (PatternBuildState::build); the catalogue's own copy is bound
+// to none.
+struct CycleOfThree {
+    int* boundCount = nullptr;
+
+    int operator()(int, int) const {
+        ZQ_ASSERT(boundCount != nullptr);
+        const int value = *boundCount;
+        *boundCount = (value + 1) % 3;
+        return value;
+    }
+};
 
 // The triangle walls of the base record, also stored unused by level 33.
 std::vector<PatternFunction> groundRows() {
@@ -188,7 +193,7 @@ std::vector<std::vector<PatternFunction>> buildLevelTable() {
         /* 71 */ {[](int i, int j) { return (i + j % 2) % 3; }, k<2>, k<1>,
                   // read by no generator
                   k<3>},
-        /* 72 */ {cycleOfThree, k<3>},
+        /* 72 */ {CycleOfThree{}, k<3>},
         /* 73 */ {k<0>, k<1>, k<2>, k<0>, k<2>, k<0>},
         /* 74 */ {[](int i, int j) { return (i ^ j) % 4; }},
         /* 75 */ {[](int i, int j) { return (i | j) % 3; }},
@@ -213,6 +218,18 @@ std::vector<PatternFunction> groundPatternFunctions() {
 std::vector<PatternFunction> levelPatternFunctions(int level) {
     ZQ_ASSERT(level >= 0 && level < kLevelCount);
     return levelTable()[static_cast<std::size_t>(level)];
+}
+
+PatternGraph* PatternBuildState::build(PatternGenerator generator, int width, int height,
+                                       const std::vector<PatternFunction>& functions) {
+    ZQ_ASSERT(generator != nullptr);
+    std::vector<PatternFunction> bound = functions;
+    for (PatternFunction& function : bound) {
+        if (auto* counter = function.target<CycleOfThree>()) {
+            counter->boundCount = &counterCalls;
+        }
+    }
+    return generator(width, height, std::move(bound));
 }
 
 } // namespace ZQ

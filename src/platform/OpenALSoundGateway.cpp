@@ -1,8 +1,8 @@
 #include "platform/OpenALSoundGateway.h"
 
+#include "constants/VectorConstants.h"
 #include "engine/Globals.h"
 #include "engine/Random.h"
-#include "constants/VectorConstants.h"
 #include "levels/LevelModel.h"
 
 #include <array>
@@ -11,7 +11,9 @@ namespace ZQ {
 
 namespace {
 
-int32_t arcadeUntilPreferences() { return kArcadeThemes; }
+int32_t arcadeUntilPreferences() {
+    return kArcadeThemes;
+}
 
 constexpr std::array<const char*, 8> kSwish17 = {"swish17-1", "swish17-2", "swish17-3", "swish17-4",
                                                  "swish17-5", "swish17-6", "swish17-7", "swish17-8"};
@@ -22,7 +24,9 @@ constexpr std::array<const char*, 8> kSwish16 = {"swish16-09", "swish16-01", "sw
 
 OpenALSoundGateway::OpenALSoundGateway() : audioSession(&music, &fx), readGameMode(&arcadeUntilPreferences) {}
 
-OpenALSoundGateway::~OpenALSoundGateway() { tearDown(); }
+OpenALSoundGateway::~OpenALSoundGateway() {
+    tearDown();
+}
 
 OpenALSoundGateway* OpenALSoundGateway::install() {
     // Never destroyed: sound may be asked for while statics are torn down.
@@ -36,7 +40,9 @@ SoundTheme OpenALSoundGateway::currentTheme() const {
     return soundThemeFor(readGameMode(), level);
 }
 
-int64_t OpenALSoundGateway::handleOf(const ZQSoundSource* source) { return reinterpret_cast<int64_t>(source); }
+int64_t OpenALSoundGateway::handleOf(const ZQSoundSource* source) {
+    return reinterpret_cast<int64_t>(source);
+}
 
 int64_t OpenALSoundGateway::effect(const std::string& name, float gain, float x, float y, float z,
                                    const PVRTVec3* reference, bool ortho) {
@@ -65,24 +71,46 @@ void OpenALSoundGateway::doStep() {
     music.doStep();
 }
 
-void OpenALSoundGateway::playIntroMusic() { music.play("atmon-04", true, 1.0f); }
+void OpenALSoundGateway::playIntroMusic() {
+    music.play("atmon-04", true, 1.0f);
+}
 
 void OpenALSoundGateway::playThemeMusic() {
     const SoundTheme theme = currentTheme();
     music.play(theme.music, true, theme.musicVolume);
 }
 
-void OpenALSoundGateway::playMenuMusic() { music.play("menu", true, 0.6f); }
-void OpenALSoundGateway::playLevelCompleteMusic() { music.play("LevelCompletev3Full", false, 0.3f); }
-void OpenALSoundGateway::playAwardMusic() { music.play("Award LOOP", true, 0.6f); }
-void OpenALSoundGateway::playLevelFailMusic() { music.play("LevelFailv2", false, 0.3f); }
-void OpenALSoundGateway::playMapMusic() { music.play("rhythmic_resonance", true, 1.0f); }
+void OpenALSoundGateway::playMenuMusic() {
+    music.play("menu", true, 0.6f);
+}
+void OpenALSoundGateway::playLevelCompleteMusic() {
+    music.play("LevelCompletev3Full", false, 0.3f);
+}
+void OpenALSoundGateway::playAwardMusic() {
+    music.play("Award LOOP", true, 0.6f);
+}
+void OpenALSoundGateway::playLevelFailMusic() {
+    music.play("LevelFailv2", false, 0.3f);
+}
+void OpenALSoundGateway::playMapMusic() {
+    music.play("rhythmic_resonance", true, 1.0f);
+}
 
-int64_t OpenALSoundGateway::playBeep() { return atOrigin("uibeep_single_clean", 1.0f); }
-int64_t OpenALSoundGateway::playScore1(float, float, float) { return atOrigin("ScoresNEW-1", 1.0f); }
-int64_t OpenALSoundGateway::playScore2(float, float, float) { return atOrigin("ScoresNEW-2", 1.0f); }
-int64_t OpenALSoundGateway::playScore3(float, float, float) { return atOrigin("ScoresNEW-3", 1.0f); }
-int64_t OpenALSoundGateway::playNothing() { return 0; }
+int64_t OpenALSoundGateway::playBeep() {
+    return atOrigin("uibeep_single_clean", 1.0f);
+}
+int64_t OpenALSoundGateway::playScore1(float, float, float) {
+    return atOrigin("ScoresNEW-1", 1.0f);
+}
+int64_t OpenALSoundGateway::playScore2(float, float, float) {
+    return atOrigin("ScoresNEW-2", 1.0f);
+}
+int64_t OpenALSoundGateway::playScore3(float, float, float) {
+    return atOrigin("ScoresNEW-3", 1.0f);
+}
+int64_t OpenALSoundGateway::playNothing() {
+    return 0;
+}
 
 int64_t OpenALSoundGateway::playStringEffect(const PVRTVec3* position, int32_t, float t) {
     const SoundTheme theme = currentTheme();
@@ -120,22 +148,42 @@ int64_t OpenALSoundGateway::playRotateRoom(float x, float y, float z) {
     return effect("Rotate Room", 1.0f, x, y, z, nullptr, false);
 }
 
-int64_t OpenALSoundGateway::playIgnition01() { return atOrigin("ignition_01", 1.0f); }
-int64_t OpenALSoundGateway::playButton() { return atOrigin("button_46", 1.0f); }
-int64_t OpenALSoundGateway::playIgnition17() { return atOrigin("ignition_17", 1.0f); }
-int64_t OpenALSoundGateway::playIgnition16() { return atOrigin("ignition_16", 1.0f); }
+int64_t OpenALSoundGateway::playIgnition01() {
+    return atOrigin("ignition_01", 1.0f);
+}
+int64_t OpenALSoundGateway::playButton() {
+    return atOrigin("button_46", 1.0f);
+}
+int64_t OpenALSoundGateway::playIgnition17() {
+    return atOrigin("ignition_17", 1.0f);
+}
+int64_t OpenALSoundGateway::playIgnition16() {
+    return atOrigin("ignition_16", 1.0f);
+}
 
-void OpenALSoundGateway::pauseMusic() { music.pause(); }
+void OpenALSoundGateway::pauseMusic() {
+    music.pause();
+}
 
-void OpenALSoundGateway::stopSource(int64_t handle) { fx.stopSource(fx.sourceForHandle(handle)); }
+void OpenALSoundGateway::stopSource(int64_t handle) {
+    fx.stopSource(fx.sourceForHandle(handle));
+}
 
 void OpenALSoundGateway::moveSource(int64_t handle, float x, float y, float z) {
     fx.moveSource(fx.sourceForHandle(handle), x, y, z);
 }
 
-int64_t OpenALSoundGateway::playConfirm() { return atOrigin("ui_scifi_confirm_wet", 0.5f); }
-void OpenALSoundGateway::purge() { fx.purge(); }
-void OpenALSoundGateway::musicOff() { music.turnOff(); }
-void OpenALSoundGateway::musicOn() { music.turnOn(); }
+int64_t OpenALSoundGateway::playConfirm() {
+    return atOrigin("ui_scifi_confirm_wet", 0.5f);
+}
+void OpenALSoundGateway::purge() {
+    fx.purge();
+}
+void OpenALSoundGateway::musicOff() {
+    music.turnOff();
+}
+void OpenALSoundGateway::musicOn() {
+    music.turnOn();
+}
 
 } // namespace ZQ

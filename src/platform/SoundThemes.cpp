@@ -70,8 +70,8 @@ std::vector<SoundEffectSet> buildSets() {
     for (size_t i = 0; i < kEffectSets.size(); ++i) {
         const EffectSetRow& row = kEffectSets[i];
         const int set = static_cast<int>(i) + 1;
-        sets.push_back({palindrome("String", set, row.strings), palindrome("Drag", set, row.drags), row.stringGain,
-                        row.dragGain});
+        sets.push_back({palindrome("String", set, row.strings), palindrome("Drag", set, row.drags),
+                        row.stringGain, row.dragGain});
     }
     return sets;
 }

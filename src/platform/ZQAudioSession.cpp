@@ -6,7 +6,9 @@
 
 ZQAudioSession::ZQAudioSession(ZQMusicPlayerModel* music, ZQSoundEffectsModel* fx) : fx(fx), music(music) {}
 
-void ZQAudioSession::setUp() { initAudioSession(); }
+void ZQAudioSession::setUp() {
+    initAudioSession();
+}
 
 void ZQAudioSession::tearDown() {}
 

@@ -10,9 +10,13 @@
 #include <algorithm>
 #include <vector>
 
-ZQMusicPlayerModel::~ZQMusicPlayerModel() { tearDown(); }
+ZQMusicPlayerModel::~ZQMusicPlayerModel() {
+    tearDown();
+}
 
-bool ZQMusicPlayerModel::isMuteMusic() const { return ZQ::isMusicMuted(); }
+bool ZQMusicPlayerModel::isMuteMusic() const {
+    return ZQ::isMusicMuted();
+}
 
 void ZQMusicPlayerModel::play(const std::string& name, bool loop, float volume) {
     const std::string found = ZQ::pathForResource(name, "caf");
@@ -81,7 +85,8 @@ bool ZQMusicPlayerModel::ensureSource() {
 
 bool ZQMusicPlayerModel::fill(ALuint buffer) {
     scratch.resize(static_cast<size_t>(kBufferFrames * channels));
-    const size_t slot = static_cast<size_t>(std::find(buffers.begin(), buffers.end(), buffer) - buffers.begin());
+    const size_t slot =
+        static_cast<size_t>(std::find(buffers.begin(), buffers.end(), buffer) - buffers.begin());
     bufferStart[slot] = readFrame;
     sf_count_t got = 0;
     while (got < kBufferFrames) {
@@ -149,7 +154,8 @@ void ZQMusicPlayerModel::doStep() {
     for (ALint i = 0; i < processed; ++i) {
         ALuint buffer = 0;
         alSourceUnqueueBuffers(source, 1, &buffer);
-        const size_t slot = static_cast<size_t>(std::find(buffers.begin(), buffers.end(), buffer) - buffers.begin());
+        const size_t slot =
+            static_cast<size_t>(std::find(buffers.begin(), buffers.end(), buffer) - buffers.begin());
         heardFrame = (bufferStart[slot] + bufferFrames[slot]) % frames;
         if (fill(buffer)) {
             alSourceQueueBuffers(source, 1, &buffer);

@@ -74,14 +74,14 @@ private:
     sf_private_tag* file = nullptr;
     int channels = 0;
     int sampleRate = 0;
-    int64_t frames = 0;     // the piece's length
-    int64_t readFrame = 0;  // the next frame fill() reads
-    int64_t heardFrame = 0; // where a stopped piece resumes
+    int64_t frames = 0;           // the piece's length
+    int64_t readFrame = 0;        // the next frame fill() reads
+    int64_t heardFrame = 0;       // where a stopped piece resumes
     std::vector<int16_t> scratch; // one buffer's samples on their way to OpenAL
     std::string path;
     bool loop = false;
     float gain = 1.0f;
-    bool queued = false;  // buffers are queued on the source
-    bool paused = false;  // paused by pause(), resumed by play()
+    bool queued = false; // buffers are queued on the source
+    bool paused = false; // paused by pause(), resumed by play()
     bool finished = false;
 };

@@ -8,11 +8,15 @@
 #include <limits>
 #include <memory>
 
-ZQSoundBuffer::ZQSoundBuffer(std::string name, std::string ext) : name(std::move(name)), ext(std::move(ext)) {}
+ZQSoundBuffer::ZQSoundBuffer(std::string name, std::string ext)
+    : name(std::move(name)), ext(std::move(ext)) {}
 
-ZQSoundBuffer::~ZQSoundBuffer() { tearDown(); }
+ZQSoundBuffer::~ZQSoundBuffer() {
+    tearDown();
+}
 
-bool ZQSoundBuffer::decode(const std::string& path, std::vector<int16_t>& pcm, int& channels, int& sampleRate) {
+bool ZQSoundBuffer::decode(const std::string& path, std::vector<int16_t>& pcm, int& channels,
+                           int& sampleRate) {
     SF_INFO info{};
     const std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(
         path.empty() ? nullptr : sf_open(path.c_str(), SFM_READ, &info), &sf_close);
@@ -23,23 +27,25 @@ bool ZQSoundBuffer::decode(const std::string& path, std::vector<int16_t>& pcm, i
         return false;
     }
     if (info.channels > 2 || info.channels < 1) {
-        ZQ::platformLog("MyGetExtAudioFileRef: Unsupported Format, channel count (=%d) is greater than stereo: %s",
-                        info.channels, path.c_str());
+        ZQ::platformLog(
+            "MyGetExtAudioFileRef: Unsupported Format, channel count (=%d) is greater than stereo: %s",
+            info.channels, path.c_str());
         return false;
     }
     // A length that would not fit the byte count OpenAL takes is damage, not sound.
     const sf_count_t limit = std::numeric_limits<int32_t>::max() / (2 * info.channels);
     if (info.frames < 0 || info.frames > limit || info.samplerate <= 0) {
-        ZQ::platformLog("MyGetOpenALAudioDataAll: ExtAudioFileGetProperty(kExtAudioFileProperty_FileLengthFrames) "
-                        "failed, Error = %d: %s",
-                        SF_ERR_MALFORMED_FILE, path.c_str());
+        ZQ::platformLog(
+            "MyGetOpenALAudioDataAll: ExtAudioFileGetProperty(kExtAudioFileProperty_FileLengthFrames) "
+            "failed, Error = %d: %s",
+            SF_ERR_MALFORMED_FILE, path.c_str());
         return false;
     }
     pcm.assign(static_cast<size_t>(info.frames * info.channels), 0);
     const sf_count_t read = sf_readf_short(file.get(), pcm.data(), info.frames);
     if (read < 0 || sf_error(file.get()) != SF_ERR_NO_ERROR) {
-        ZQ::platformLog("MyGetDataFromExtAudioRef: ExtAudioFileRead failed, Error = %d: %s", sf_error(file.get()),
-                        path.c_str());
+        ZQ::platformLog("MyGetDataFromExtAudioRef: ExtAudioFileRead failed, Error = %d: %s",
+                        sf_error(file.get()), path.c_str());
         pcm.clear();
         return false;
     }

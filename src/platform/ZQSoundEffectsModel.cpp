@@ -19,9 +19,9 @@ std::vector<std::string> numbered(const char* pattern, int first, int last) {
 }
 
 std::vector<std::string> buildSoundList() {
-    std::vector<std::string> list = {"ScoresNEW-1", "ScoresNEW-2", "ScoresNEW-3",  "uibeep_single_clean",
+    std::vector<std::string> list = {"ScoresNEW-1",  "ScoresNEW-2",   "ScoresNEW-3", "uibeep_single_clean",
                                      "String IN v2", "String OUT v2", "ignition_01", "ignition_16",
-                                     "button_46",   "ignition_17", "swish18-05",   "Rotate Room"};
+                                     "button_46",    "ignition_17",   "swish18-05",  "Rotate Room"};
     const auto append = [&list](std::vector<std::string> names) {
         list.insert(list.end(), names.begin(), names.end());
     };
@@ -73,7 +73,8 @@ void ZQSoundEffectsModel::initOpenAL() {
     }
     // The mixer runs at 44100 Hz unless the device is told otherwise; the
     // attributes say so for a loopback device.
-    openALContext = alcCreateContext(openALDevice, contextAttributes.empty() ? nullptr : contextAttributes.data());
+    openALContext =
+        alcCreateContext(openALDevice, contextAttributes.empty() ? nullptr : contextAttributes.data());
     if (openALContext == nullptr) {
         ZQ::platformLog("Error, could not create audio context.");
         return;

@@ -5,7 +5,9 @@
 #include "platform/ZQSoundBuffer.h"
 #include "stage/CameraModel.h"
 
-void ZQSoundSource::setUp() { alGenSources(1, &sourceId); }
+void ZQSoundSource::setUp() {
+    alGenSources(1, &sourceId);
+}
 
 void ZQSoundSource::tearDown() {
     if (sourceId != 0) {
@@ -42,7 +44,9 @@ void ZQSoundSource::stop() {
     alSourcei(sourceId, AL_BUFFER, 0);
 }
 
-void ZQSoundSource::movePosition(float x, float y, float z) { position = PVRTVec3(x, y, z); }
+void ZQSoundSource::movePosition(float x, float y, float z) {
+    position = PVRTVec3(x, y, z);
+}
 
 PVRTVec2 ZQSoundSource::screenPlace(const PVRTVec3& world, bool orthographic) {
     const ZQ::Globals& g = ZQ::gGlobals;

@@ -24,8 +24,8 @@ public:
     void tearDown();
     bool isBusy() const { return soundBuffer != nullptr; }
 
-    void play(ZQSoundBuffer* buffer, bool loop, float gain, float x, float y, float z, const PVRTVec3* reference,
-              bool orthographic);
+    void play(ZQSoundBuffer* buffer, bool loop, float gain, float x, float y, float z,
+              const PVRTVec3* reference, bool orthographic);
     void stop();
     void movePosition(float x, float y, float z);
     // Hands gain, looping, pitch and the projected position to OpenAL; stops

@@ -75,8 +75,8 @@ void MandalaModel::build(int32_t offset) {
     const LevelModel::Level& record = catalogue.levels[static_cast<std::size_t>(index)];
     PatternGraph* graph = nullptr;
     if (record.generator != nullptr) {
-        graph = record.generator(static_cast<int>(record.width), static_cast<int>(record.height),
-                                 record.patterns);
+        graph = patterns.build(record.generator, static_cast<int>(record.width),
+                               static_cast<int>(record.height), record.patterns);
     } else {
         platformLog("Level %d has no wallpaper pattern; its walls stay plain", index);
         graph = new PatternGraph();

@@ -3,6 +3,7 @@
 #include "engine/Cloudlet.h"
 #include "engine/CloudletContainer.h"
 #include "engine/Model.h"
+#include "levels/PatternFunctions.h"
 
 #include <pthread.h>
 
@@ -97,6 +98,10 @@ public:
 
 private:
     static void workerLoop(MandalaJob* job);
+
+    // The patterns are laid here, on the thread that calls build; level 72's
+    // counter carries on from one build to the next, as the game's does.
+    PatternBuildState patterns;
 };
 
 } // namespace ZQ

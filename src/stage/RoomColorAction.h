@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/TweenActions.h"
 #include "constants/Material.h"
+#include "engine/TweenActions.h"
 
 #include <vector>
 

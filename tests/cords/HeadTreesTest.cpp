@@ -1,4 +1,3 @@
-#include "cords/HeadTrees.h"
 #include "HeadFixture.h"
 #include "cords/HeadCollection.h"
 #include "engine/LeafActions.h"
@@ -106,24 +105,6 @@ TEST_F(HeadTreesTest, ARoamingHeadOnATinyCordPicksAgainEachFrameInsteadOfSpinnin
         previous = h.destination.position;
     }
     EXPECT_EQ(pushesOn(0), 0);
-}
-
-TEST_F(HeadTreesTest, TheRoamLoopEndsATickOnceEveryChildFinishedInIt) {
-    int a = 0;
-    int b = 0;
-    ZQ::HeadRoamLoop loop({new ZQ::LambdaAction([&](ZQ::Cloudlet*) { ++a; }),
-                           new ZQ::LambdaAction([&](ZQ::Cloudlet*) { ++b; })});
-    EXPECT_EQ(loop.tick(), Action::Running);
-    EXPECT_EQ(a + b, 3); // a, b and a again: every child had a fresh life
-    EXPECT_EQ(loop.tick(), Action::Running);
-    EXPECT_EQ(a + b, 6);
-    EXPECT_EQ(a, 3);
-    // A waiting child still ends the tick as in a plain loop.
-    int c = 0;
-    ZQ::HeadRoamLoop waiting({new ZQ::LambdaAction([&](ZQ::Cloudlet*) { ++c; }), new ZQ::WaitAction(1)});
-    EXPECT_EQ(waiting.tick(), Action::Running);
-    EXPECT_EQ(waiting.tick(), Action::Running); // the wait ends, c runs, the next wait starts
-    EXPECT_EQ(c, 2);
 }
 
 TEST_F(HeadTreesTest, AHuntingHeadThatSeesNobodyEndsAfterBothScans) {

@@ -33,7 +33,7 @@ TEST(TauActionTest, FixedResultsInTheFirstTick) {
 }
 
 TEST(TauActionDeathTest, NotStartedWouldRestartForEver) {
-    EXPECT_DEATH(ZQ::TauAction(Action::NotStarted), "value != NotStarted");
+    EXPECT_DEATH(ZQ::TauAction{Action::NotStarted}, "value != NotStarted");
 }
 
 TEST(NopActionTest, NeverFinishes) {

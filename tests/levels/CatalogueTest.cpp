@@ -1,6 +1,7 @@
 #include "constants/Palette.h"
 #include "cords/Cord.h"
 #include "levels/LevelModel.h"
+#include "levels/PatternFunctions.h"
 #include "levels/PatternGenerators.h"
 
 #include <gtest/gtest.h>
@@ -152,12 +153,14 @@ TEST_F(CatalogueTest, EveryWallpaperTileSelectsAnExistingRoomMaterialAtAFinitePl
     for (const LevelModel::Level& record : catalogue->levels) {
         records.push_back(&record);
     }
+    ZQ::PatternBuildState builds;
     for (const LevelModel::Level* record : records) {
         ASSERT_NE(record->generator, nullptr) << record->name;
         EXPECT_EQ(record->width, std::floor(record->width)) << record->name;
         EXPECT_EQ(record->height, std::floor(record->height)) << record->name;
-        const std::unique_ptr<ZQ::PatternGraph> graph(record->generator(
-            static_cast<int>(record->width), static_cast<int>(record->height), record->patterns));
+        const std::unique_ptr<ZQ::PatternGraph> graph(
+            builds.build(record->generator, static_cast<int>(record->width), static_cast<int>(record->height),
+                         record->patterns));
         ASSERT_FALSE(graph->tiles.empty()) << record->name;
         const auto materials = static_cast<int32_t>(record->roomMaterials.size());
         std::set<int32_t> used;

@@ -11,8 +11,10 @@
 #include <cstdlib>
 
 LoopbackAudio::LoopbackAudio(int channels) : channels(channels) {
-    auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
-    renderSamples = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
+    auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    renderSamples =
+        reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(nullptr, "alcRenderSamplesSOFT"));
     if (open == nullptr || renderSamples == nullptr) {
         ADD_FAILURE() << "OpenAL has no ALC_SOFT_loopback";
         return;
@@ -79,4 +81,6 @@ double rmsOf(const std::vector<float>& samples, size_t from, size_t to) {
     return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0.0;
 }
 
-void useNullAudioDriver() { setenv("ALSOFT_DRIVERS", "null", 0); }
+void useNullAudioDriver() {
+    setenv("ALSOFT_DRIVERS", "null", 0);
+}

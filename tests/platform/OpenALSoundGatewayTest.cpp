@@ -144,7 +144,8 @@ TEST_F(GatewayTest, RandomSwishesComeFromTheirListsOrthographically) {
     using Placed = int64_t (OpenALSoundGateway::*)(float, float, float);
     const std::pair<Placed, std::set<std::string>> lists[] = {
         {&OpenALSoundGateway::playRandomSwish17,
-         {"swish17-1", "swish17-2", "swish17-3", "swish17-4", "swish17-5", "swish17-6", "swish17-7", "swish17-8"}},
+         {"swish17-1", "swish17-2", "swish17-3", "swish17-4", "swish17-5", "swish17-6", "swish17-7",
+          "swish17-8"}},
         {&OpenALSoundGateway::playRandomSwish16,
          {"swish16-09", "swish16-01", "swish16-02", "swish16-03", "swish16-04", "swish16-05", "swish16-06",
           "swish16-07"}},
@@ -233,7 +234,8 @@ TEST_F(GatewayTest, WithEverySourceBusyEffectsAnswerZeroAndMusicGoesOn) {
 // No sound device: the gateway answers every operation silently.
 TEST(GatewayWithoutDevice, EveryOperationIsANoOp) {
     OpenALSoundGateway gateway;
-    auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
     gateway.fx.useDevice(open(nullptr), {}); // a context cannot be made on it
     ::testing::internal::CaptureStderr();
     gateway.setUp();
@@ -249,8 +251,9 @@ TEST(GatewayWithoutDevice, EveryOperationIsANoOp) {
     gateway.playMapMusic();
     handles |= gateway.playBeep() | gateway.playScore1(0, 0, 0) | gateway.playScore2(0, 0, 0) |
                gateway.playScore3(0, 0, 0) | gateway.playNothing() | gateway.playStringEffect(&p, 0, 0.5f) |
-               gateway.playDragEffect(&p, 0, 0.5f) | gateway.playSwish(0, 0, 0) | gateway.playRandomSwish17(0, 0, 0) |
-               gateway.playRandomSwish16(0, 0, 0) | gateway.playStringIn(0, 0, 0) | gateway.playStringOut(0, 0, 0) |
+               gateway.playDragEffect(&p, 0, 0.5f) | gateway.playSwish(0, 0, 0) |
+               gateway.playRandomSwish17(0, 0, 0) | gateway.playRandomSwish16(0, 0, 0) |
+               gateway.playStringIn(0, 0, 0) | gateway.playStringOut(0, 0, 0) |
                gateway.playRotateRoom(0, 0, 0) | gateway.playIgnition01() | gateway.playButton() |
                gateway.playIgnition17() | gateway.playIgnition16() | gateway.playConfirm();
     EXPECT_EQ(handles, 0);

@@ -1,5 +1,5 @@
-#include "engine/Bundle.h"
 #include "platform/SoundThemes.h"
+#include "engine/Bundle.h"
 #include "platform/ZQSoundBuffer.h"
 #include "platform/ZQSoundEffectsModel.h"
 
@@ -28,7 +28,8 @@ TEST(SoundThemes, ArcadeLevelsHaveTheirMusicAndEffectSets) {
     // A few cells of each row of the level table.
     const struct {
         int level, music, set;
-    } cells[] = {{0, 4, 3}, {2, 1, 1}, {13, 3, 1}, {26, 4, 4}, {37, 4, 3}, {44, 2, 4}, {59, 1, 3}, {65, 4, 4}, {75, 2, 4}};
+    } cells[] = {{0, 4, 3},  {2, 1, 1},  {13, 3, 1}, {26, 4, 4}, {37, 4, 3},
+                 {44, 2, 4}, {59, 1, 3}, {65, 4, 4}, {75, 2, 4}};
     for (const auto& c : cells) {
         const ZQ::SoundTheme& theme = soundThemeFor(kArcadeThemes, c.level);
         EXPECT_EQ(theme.music, "piece_" + std::to_string(c.music)) << c.level;
@@ -112,9 +113,11 @@ TEST(BundleSounds, EverySoundLoadsAndIsWithinItsLoudness) {
             }
         }
     }
-    const std::set<std::string> music = {"atmon-04", "menu",    "LevelCompletev3Full", "Award LOOP", "LevelFailv2",
-                                         "rhythmic_resonance", "piece_1", "piece_2", "piece_3", "piece_4",
-                                         "zen_1", "zen_2", "zen_3", "zen_4"};
+    const std::set<std::string> music = {"atmon-04",   "menu",        "LevelCompletev3Full",
+                                         "Award LOOP", "LevelFailv2", "rhythmic_resonance",
+                                         "piece_1",    "piece_2",     "piece_3",
+                                         "piece_4",    "zen_1",       "zen_2",
+                                         "zen_3",      "zen_4"};
     const double ceiling = 32768.0 * std::pow(10.0, -1.0 / 20.0);
     for (const std::set<std::string>* group : {&names, &music}) {
         const bool isMusic = group == &music;

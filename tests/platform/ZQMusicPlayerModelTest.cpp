@@ -135,7 +135,8 @@ TEST_F(MusicOnLoopback, AMissingPieceIsLoggedAndStopsTheOldOne) {
     ::testing::internal::CaptureStderr();
     music.play("no such music", true, 1.0f);
     const std::string log = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("Error loading music file: no \"no such music.caf\" in the bundle"), std::string::npos) << log;
+    EXPECT_NE(log.find("Error loading music file: no \"no such music.caf\" in the bundle"), std::string::npos)
+        << log;
     EXPECT_FALSE(music.isPlaying());
     EXPECT_EQ(rmsOf(audio.render(4410, music)), 0.0);
 }

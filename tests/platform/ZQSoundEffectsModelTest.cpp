@@ -155,7 +155,8 @@ TEST_F(EffectsOnLoopback, ASuspendedContextMixesNothingUntilResumed) {
 TEST(EffectsWithoutContext, EveryOperationIsSilent) {
     ZQSoundEffectsModel fx;
     LoopbackAudio audio;
-    auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
+    auto open = reinterpret_cast<LPALCLOOPBACKOPENDEVICESOFT>(
+        alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT"));
     fx.useDevice(open(nullptr), {});
     ::testing::internal::CaptureStderr();
     fx.setUp();

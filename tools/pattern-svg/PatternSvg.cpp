@@ -9,6 +9,7 @@
 // its pattern value selects, the colour that tells the room's materials apart.
 
 #include "levels/LevelModel.h"
+#include "levels/PatternFunctions.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -41,9 +42,11 @@ std::string hexColour(const PVRTVec3& c) {
     return text;
 }
 
+// Each room is drawn as the game's first build of it.
 void writeSvg(const ZQ::LevelModel::Level& record, std::ostream& out) {
-    const std::unique_ptr<ZQ::PatternGraph> graph(
-        record.generator(static_cast<int>(record.width), static_cast<int>(record.height), record.patterns));
+    ZQ::PatternBuildState builds;
+    const std::unique_ptr<ZQ::PatternGraph> graph(builds.build(
+        record.generator, static_cast<int>(record.width), static_cast<int>(record.height), record.patterns));
     float minX = 0.0f, minY = 0.0f, maxX = 0.0f, maxY = 0.0f;
     for (const ZQ::PatternTile* tile : graph->tiles) {
         for (const PVRTVec2& p : tile->points) {

@@ -127,7 +127,9 @@ void pluck(std::vector<float>& out, const EffectFamily& f, double midi0, Noise& 
 
 } // namespace
 
-const std::vector<EffectFamily>& effectFamilies() { return kFamilies; }
+const std::vector<EffectFamily>& effectFamilies() {
+    return kFamilies;
+}
 
 const std::vector<EffectSound>& effectSounds() {
     static const std::vector<EffectSound> sounds = buildSounds();
@@ -146,7 +148,9 @@ std::vector<float> renderEffect(const EffectSound& sound) {
         pluck(tone, f, midi0, noise);
     }
     const WaveTables& tables = WaveTables::get();
-    const Table table = f.wave == Wave::Saw ? Table::SoftSaw : f.wave == Wave::Square ? Table::SoftSquare : Table::Sine;
+    const Table table = f.wave == Wave::Saw      ? Table::SoftSaw
+                        : f.wave == Wave::Square ? Table::SoftSquare
+                                                 : Table::Sine;
     const int secondStart = static_cast<int>(0.09 * rate);
     uint32_t phase = 0, phase2 = 0;
     Svf band, low;
@@ -170,7 +174,8 @@ std::vector<float> renderEffect(const EffectSound& sound) {
             v = tables.read(table, phase);
         }
         band.run(noise.bipolar());
-        v = (1.0f - f.noise) * v * env[static_cast<size_t>(i)] + f.noise * 2.0f * band.band * env[static_cast<size_t>(i)];
+        v = (1.0f - f.noise) * v * env[static_cast<size_t>(i)] +
+            f.noise * 2.0f * band.band * env[static_cast<size_t>(i)];
         if (f.second != 0.0f && i >= secondStart) {
             phase2 += phaseStep(noteHz(midi + f.second), rate);
             const float s = f.wave == Wave::Pluck ? 0.35f : 0.8f;

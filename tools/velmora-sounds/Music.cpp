@@ -62,12 +62,30 @@ public:
         const double hz = noteHz(midi);
         float attack = 0.005f, decay = 0.3f, tail = 0.0f;
         switch (voice) {
-        case Voice::Pad: attack = 0.8f; decay = 1e6f; tail = 1.2f; break;
-        case Voice::Bass: decay = std::max(0.25f, static_cast<float>(seconds) * 0.4f); break; // held bass notes ring on
-        case Voice::Bell: decay = 0.9f; tail = 2.5f; break;
-        case Voice::Brass: attack = 0.03f; decay = 0.6f; tail = 0.3f; break;
-        case Voice::Kick: decay = 0.12f; break;
-        case Voice::Hat: attack = 0.001f; decay = 0.025f; break;
+        case Voice::Pad:
+            attack = 0.8f;
+            decay = 1e6f;
+            tail = 1.2f;
+            break;
+        case Voice::Bass:
+            decay = std::max(0.25f, static_cast<float>(seconds) * 0.4f);
+            break; // held bass notes ring on
+        case Voice::Bell:
+            decay = 0.9f;
+            tail = 2.5f;
+            break;
+        case Voice::Brass:
+            attack = 0.03f;
+            decay = 0.6f;
+            tail = 0.3f;
+            break;
+        case Voice::Kick:
+            decay = 0.12f;
+            break;
+        case Voice::Hat:
+            attack = 0.001f;
+            decay = 0.025f;
+            break;
         }
         const int frames = static_cast<int>((seconds + tail) * rate);
         const std::vector<float> env = envelope(frames, rate, attack, decay);
@@ -80,7 +98,8 @@ public:
         const uint32_t s2 = phaseStep(hz * 1.0035, rate); // detuned twin
         const uint32_t s3 = phaseStep(hz * (voice == Voice::Bell ? 2.76 : 2.0), rate);
         Svf filter;
-        filter.tune(voice == Voice::Hat ? 6000.0f : static_cast<float>(std::min(hz * 4.0, 3000.0)), 0.8f, rate);
+        filter.tune(voice == Voice::Hat ? 6000.0f : static_cast<float>(std::min(hz * 4.0, 3000.0)), 0.8f,
+                    rate);
         double kickPhase = 0.0;
         for (int i = 0; i < frames; ++i) {
             float v = 0.0f;
@@ -96,7 +115,8 @@ public:
                 v = tables.read(Table::Sine, p1) + 0.3f * tables.read(Table::Sine, p3);
                 break;
             case Voice::Bell:
-                v = tables.read(Table::Sine, p1) + 0.25f * tables.read(Table::Sine, p3) * env[static_cast<size_t>(i)];
+                v = tables.read(Table::Sine, p1) +
+                    0.25f * tables.read(Table::Sine, p3) * env[static_cast<size_t>(i)];
                 break;
             case Voice::Brass:
                 filter.run(tables.read(Table::SoftSaw, p1) + 0.5f * tables.read(Table::SoftSquare, p2));
@@ -160,7 +180,8 @@ void chordLayers(const MusicPiece& p, Loop& loop, Noise& noise) {
         case Style::Drone:
             loop.note(Voice::Bass, t0, 4 * beat, p.root - 12, 0.25f, noise);
             if (noise.unit() < 0.5f) {
-                loop.note(Voice::Bell, t0 + beat * (1 + noise.next() % 3), beat, triad[noise.next() % 3] + 24, 0.12f, noise);
+                loop.note(Voice::Bell, t0 + beat * (1 + noise.next() % 3), beat, triad[noise.next() % 3] + 24,
+                          0.12f, noise);
             }
             break;
         case Style::Calm:
@@ -186,7 +207,8 @@ void chordLayers(const MusicPiece& p, Loop& loop, Noise& noise) {
                 // The call: the triad rising in eighths to the octave.
                 const int call[5] = {triad[0], triad[1], triad[2], triad[0] + 12, triad[2] + 12};
                 for (int k = 0; k < 5; ++k) {
-                    loop.note(Voice::Brass, t0 + k * 0.5 * beat, k == 4 ? 2.0 * beat : 0.45 * beat, call[k], 0.16f, noise);
+                    loop.note(Voice::Brass, t0 + k * 0.5 * beat, k == 4 ? 2.0 * beat : 0.45 * beat, call[k],
+                              0.16f, noise);
                 }
             }
             [[fallthrough]];
@@ -195,7 +217,8 @@ void chordLayers(const MusicPiece& p, Loop& loop, Noise& noise) {
                 const double t = t0 + e * 0.5 * beat;
                 loop.note(Voice::Bass, t, 0.45 * beat, triad[0] - 12 + (e % 4 == 3 ? 7 : 0), 0.22f, noise);
                 const int arp[4] = {0, 1, 2, 1};
-                loop.note(Voice::Bell, t, 0.5 * beat, triad[arp[e % 4]] + 12 + (e >= 4 ? 12 : 0), 0.07f, noise);
+                loop.note(Voice::Bell, t, 0.5 * beat, triad[arp[e % 4]] + 12 + (e >= 4 ? 12 : 0), 0.07f,
+                          noise);
                 loop.note(Voice::Hat, t, 0.05, 0.0, e % 2 == 0 ? 0.10f : 0.06f, noise);
                 if (e % 4 == 0) {
                     loop.note(Voice::Kick, t, 0.3, 0.0, 0.45f, noise);
@@ -208,9 +231,13 @@ void chordLayers(const MusicPiece& p, Loop& loop, Noise& noise) {
 
 } // namespace
 
-const std::vector<MusicPiece>& musicPieces() { return kPieces; }
+const std::vector<MusicPiece>& musicPieces() {
+    return kPieces;
+}
 
-double pieceSeconds(const MusicPiece& piece) { return piece.bars * 4 * 60.0 / piece.bpm; }
+double pieceSeconds(const MusicPiece& piece) {
+    return piece.bars * 4 * 60.0 / piece.bpm;
+}
 
 std::vector<float> renderPiece(const MusicPiece& piece) {
     Loop loop(static_cast<int>(pieceSeconds(piece) * kMusicRate));

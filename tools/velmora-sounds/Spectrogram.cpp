@@ -32,7 +32,8 @@ void fft(std::vector<std::complex<float>>& a) {
         }
     }
     for (int len = 2; len <= n; len <<= 1) {
-        const float wr = static_cast<float>(std::cos(-kTau / len)), wi = static_cast<float>(std::sin(-kTau / len));
+        const float wr = static_cast<float>(std::cos(-kTau / len)),
+                    wi = static_cast<float>(std::sin(-kTau / len));
         for (int i = 0; i < n; i += len) {
             float kr = 1.0f, ki = 0.0f;
             for (int k = 0; k < len / 2; ++k) {
@@ -52,7 +53,8 @@ void fft(std::vector<std::complex<float>>& a) {
 
 // Black, blue, red, yellow, white over 0..1.
 void colour(float v, uint8_t* out) {
-    static const float stops[5][3] = {{0, 0, 0}, {0.1f, 0.1f, 0.6f}, {0.8f, 0.1f, 0.2f}, {1, 0.85f, 0.1f}, {1, 1, 1}};
+    static const float stops[5][3] = {
+        {0, 0, 0}, {0.1f, 0.1f, 0.6f}, {0.8f, 0.1f, 0.2f}, {1, 0.85f, 0.1f}, {1, 1, 1}};
     v = std::clamp(v, 0.0f, 1.0f) * 4.0f;
     const int i = std::min(static_cast<int>(v), 3);
     const float f = v - static_cast<float>(i);
@@ -63,7 +65,8 @@ void colour(float v, uint8_t* out) {
 
 } // namespace
 
-void paintSpectrogram(Picture& picture, int x, int y, int w, int h, const std::vector<float>& samples, int rate) {
+void paintSpectrogram(Picture& picture, int x, int y, int w, int h, const std::vector<float>& samples,
+                      int rate) {
     std::vector<float> hann(kWindow);
     for (int i = 0; i < kWindow; ++i) {
         hann[static_cast<size_t>(i)] = static_cast<float>(0.5 - 0.5 * std::cos(kTau * i / kWindow));
@@ -79,7 +82,8 @@ void paintSpectrogram(Picture& picture, int x, int y, int w, int h, const std::v
         const double f0 = lowHz * std::pow(highHz / lowHz, static_cast<double>(h - 1 - row) / h);
         const double f1 = lowHz * std::pow(highHz / lowHz, static_cast<double>(h - row) / h);
         const int b0 = std::clamp(static_cast<int>(f0 / rate * kWindow), 1, kWindow / 2 - 1);
-        rowBins[static_cast<size_t>(row)] = {b0, std::clamp(static_cast<int>(f1 / rate * kWindow), b0, kWindow / 2 - 1)};
+        rowBins[static_cast<size_t>(row)] = {
+            b0, std::clamp(static_cast<int>(f1 / rate * kWindow), b0, kWindow / 2 - 1)};
     }
     for (int col = 0; col < w; ++col) {
         const int centre = static_cast<int>(static_cast<long long>(col) * n / w);
@@ -118,8 +122,9 @@ bool writePng(const std::string& path, const Picture& picture, std::string& erro
         return false;
     }
     png_init_io(png, file.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height),
+                 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int row = 0; row < picture.height; ++row) {
         png_write_row(png, &picture.rgb[static_cast<size_t>(row * picture.width * 3)]);

@@ -96,6 +96,8 @@ private:
 std::vector<float> envelope(int frames, int rate, float attack, float decay);
 
 // Equal-tempered frequency of a MIDI note number.
-inline double noteHz(double midi) { return 440.0 * std::pow(2.0, (midi - 69.0) / 12.0); }
+inline double noteHz(double midi) {
+    return 440.0 * std::pow(2.0, (midi - 69.0) / 12.0);
+}
 
 } // namespace VelmoraSounds

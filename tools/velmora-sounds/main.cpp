@@ -43,7 +43,9 @@ struct Written {
     const char* recipe = "";
 };
 
-float toDb(double v) { return static_cast<float>(20.0 * std::log10(std::max(v, 1e-9))); }
+float toDb(double v) {
+    return static_cast<float>(20.0 * std::log10(std::max(v, 1e-9)));
+}
 
 // Scales to the RMS target and rounds the few peaks that would then pass
 // -6 dBFS softly toward the ceiling (a plucked string's first milliseconds
@@ -61,7 +63,8 @@ std::vector<int16_t> level(std::vector<float> x, float rmsDb) {
         const double gain = rms > 0.0 ? std::pow(10.0, rmsDb / 20.0) / rms : 0.0;
         for (float& v : x) {
             const double a = std::fabs(v * gain);
-            const double shaped = a <= knee ? a : knee + (ceiling - knee) * std::tanh((a - knee) / (ceiling - knee));
+            const double shaped =
+                a <= knee ? a : knee + (ceiling - knee) * std::tanh((a - knee) / (ceiling - knee));
             v = static_cast<float>(std::copysign(shaped, static_cast<double>(v)));
         }
     }
@@ -110,8 +113,7 @@ using Families = std::map<std::string, std::vector<const Written*>>;
 
 // Runs paint(family, members) for every family, each on a thread of its
 // own; true when every one succeeded.
-template <typename Paint>
-bool forEachFamily(const Families& families, Paint paint) {
+template <typename Paint> bool forEachFamily(const Families& families, Paint paint) {
     std::vector<std::thread> workers;
     std::vector<char> ok(families.size(), 0);
     size_t i = 0;
@@ -141,14 +143,16 @@ bool paintEffects(const std::string& dir, const std::vector<Written>& effects) {
         families[w.family].push_back(&w);
     }
     constexpr int kTileW = 200, kTileH = 120, kGap = 4, kColumns = 5;
-    return forEachFamily(families, [&](const std::string& family, const std::vector<const Written*>& members) {
+    return forEachFamily(families, [&](const std::string& family,
+                                       const std::vector<const Written*>& members) {
         const int n = static_cast<int>(members.size());
         const int cols = std::min(n, kColumns);
         const int rows = (n + kColumns - 1) / kColumns;
         Picture picture(cols * (kTileW + kGap) + kGap, rows * (kTileH + kGap) + kGap);
         for (int i = 0; i < n; ++i) {
-            paintSpectrogram(picture, kGap + (i % kColumns) * (kTileW + kGap), kGap + (i / kColumns) * (kTileH + kGap),
-                             kTileW, kTileH, members[static_cast<size_t>(i)]->heard, members[static_cast<size_t>(i)]->rate);
+            paintSpectrogram(picture, kGap + (i % kColumns) * (kTileW + kGap),
+                             kGap + (i / kColumns) * (kTileH + kGap), kTileW, kTileH,
+                             members[static_cast<size_t>(i)]->heard, members[static_cast<size_t>(i)]->rate);
         }
         return writePicture(dir + "/effects-" + family + ".png", picture);
     });
@@ -163,37 +167,38 @@ bool paintMusic(const std::string& dir, const std::vector<Written>& music) {
     }
     constexpr double kPixelsPerSecond = 12.0;
     constexpr int kStripH = 140, kGap = 4;
-    return forEachFamily(families, [&](const std::string& family, const std::vector<const Written*>& members) {
-        double longest = 0.0;
-        for (const Written* w : members) {
-            longest = std::max(longest, w->seconds);
-        }
-        Picture picture(static_cast<int>(longest * kPixelsPerSecond) + 2 * kGap,
-                        static_cast<int>(members.size()) * (kStripH + kGap) + kGap);
-        for (size_t i = 0; i < members.size(); ++i) {
-            paintSpectrogram(picture, kGap, kGap + static_cast<int>(i) * (kStripH + kGap),
-                             static_cast<int>(members[i]->seconds * kPixelsPerSecond), kStripH, members[i]->heard,
-                             members[i]->rate);
-        }
-        return writePicture(dir + "/music-" + family + ".png", picture);
-    });
+    return forEachFamily(
+        families, [&](const std::string& family, const std::vector<const Written*>& members) {
+            double longest = 0.0;
+            for (const Written* w : members) {
+                longest = std::max(longest, w->seconds);
+            }
+            Picture picture(static_cast<int>(longest * kPixelsPerSecond) + 2 * kGap,
+                            static_cast<int>(members.size()) * (kStripH + kGap) + kGap);
+            for (size_t i = 0; i < members.size(); ++i) {
+                paintSpectrogram(picture, kGap, kGap + static_cast<int>(i) * (kStripH + kGap),
+                                 static_cast<int>(members[i]->seconds * kPixelsPerSecond), kStripH,
+                                 members[i]->heard, members[i]->rate);
+            }
+            return writePicture(dir + "/music-" + family + ".png", picture);
+        });
 }
 
 void writeListing(std::ostream& out, const std::vector<Written>& effects, const std::vector<Written>& music) {
     char line[512];
     out << "Velmora sounds: contact listing\n"
-        << "Levels in dBFS (0 = full scale). Effects aim at RMS " << kEffectRmsDb << ", music at " << kMusicRmsDb
-        << "; peaks stay at or below " << kPeakCeilingDb << ".\n\n";
-    std::snprintf(line, sizeof line, "%-22s %-10s %7s %7s %7s  %s\n", "effect", "family", "seconds", "peak", "rms",
-                  "meant to sound like");
+        << "Levels in dBFS (0 = full scale). Effects aim at RMS " << kEffectRmsDb << ", music at "
+        << kMusicRmsDb << "; peaks stay at or below " << kPeakCeilingDb << ".\n\n";
+    std::snprintf(line, sizeof line, "%-22s %-10s %7s %7s %7s  %s\n", "effect", "family", "seconds", "peak",
+                  "rms", "meant to sound like");
     out << line;
     for (const Written& w : effects) {
-        std::snprintf(line, sizeof line, "%-22s %-10s %7.3f %7.1f %7.1f  %s\n", w.name.c_str(), w.family.c_str(),
-                      w.seconds, w.peakDb, w.rmsDb, w.recipe);
+        std::snprintf(line, sizeof line, "%-22s %-10s %7.3f %7.1f %7.1f  %s\n", w.name.c_str(),
+                      w.family.c_str(), w.seconds, w.peakDb, w.rmsDb, w.recipe);
         out << line;
     }
-    std::snprintf(line, sizeof line, "\n%-22s %-8s %7s %7s %7s %6s %6s  %s\n", "music", "family", "seconds", "peak",
-                  "rms", "seam", "step", "meant to sound like");
+    std::snprintf(line, sizeof line, "\n%-22s %-8s %7s %7s %7s %6s %6s  %s\n", "music", "family", "seconds",
+                  "peak", "rms", "seam", "step", "meant to sound like");
     out << line;
     for (const Written& w : music) {
         std::snprintf(line, sizeof line, "%-22s %-8s %7.2f %7.1f %7.1f %6.4f %6.4f  %s\n", w.name.c_str(),
@@ -201,7 +206,8 @@ void writeListing(std::ostream& out, const std::vector<Written>& effects, const 
         out << line;
     }
     out << "\nseam: the jump from the last sample to the first when the piece loops; step: the largest jump\n"
-           "between neighbouring samples inside the piece (full scale 1). A seam no larger than the steps is\n"
+           "between neighbouring samples inside the piece (full scale 1). A seam no larger than the steps "
+           "is\n"
            "not heard.\n";
 }
 

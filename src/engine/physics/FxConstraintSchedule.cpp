@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <cstdint>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(VELMORA_NO_SIMD)
+#define VELMORA_SSE2_KERNELS
 #include <emmintrin.h>
 #endif
 
 namespace ZQ::Fx {
+#if defined(VELMORA_NO_SIMD)
+inline namespace scalar {
+#endif
 
 namespace {
 
@@ -47,7 +51,7 @@ Particles particlesOf(const Constraint* constraint, ConstraintKind kind) {
     return {0, 0};
 }
 
-#if defined(__SSE2__)
+#if defined(VELMORA_SSE2_KERNELS)
 
 // Writes lanes 0 .. lanes - 1 of (x, y, z) back to the particles, x and y of
 // each as one 8-byte store and z as one 4-byte store.
@@ -349,4 +353,7 @@ void ConstraintSchedule::run(PVRTVec3* positions, int32_t particleCount) const {
     }
 }
 
+#if defined(VELMORA_NO_SIMD)
+} // namespace scalar
+#endif
 } // namespace ZQ::Fx

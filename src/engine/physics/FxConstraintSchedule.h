@@ -7,6 +7,13 @@
 
 namespace ZQ::Fx {
 
+// VELMORA_NO_SIMD compiles the plain kernels that a processor without SSE2
+// gets. A test links such a copy beside the usual one, under names of its
+// own, to check that both give the same floats.
+#if defined(VELMORA_NO_SIMD)
+inline namespace scalar {
+#endif
+
 // The constraint classes a pass runs directly, inlined; anything else goes
 // through the virtual call.
 enum class ConstraintKind : uint8_t { Link, Distance, Bound, Fix, Other };
@@ -91,5 +98,9 @@ private:
     std::vector<Constraint*> calls; // fixes and barriers
     int32_t waves = 0;
 };
+
+#if defined(VELMORA_NO_SIMD)
+} // namespace scalar
+#endif
 
 } // namespace ZQ::Fx

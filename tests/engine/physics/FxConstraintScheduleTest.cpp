@@ -2,6 +2,7 @@
 #include "support/VectorChecks.h"
 
 #include "engine/physics/FxConstraintSchedule.h"
+#include "scalar/ScheduleWithoutSimd.h"
 
 #include <gtest/gtest.h>
 
@@ -122,6 +123,28 @@ TEST_F(ConstraintScheduleTest, PlannedPassesGiveTheFloatsOfTablePasses) {
         schedule.run(planned.data(), particles);
 
         ASSERT_TRUE(sameFloats(planned.data(), inOrder.data(), start.size()))
+            << "trial " << trial << ": " << table.size() << " constraints over " << particles
+            << " particles, " << passes << " passes";
+    }
+}
+
+// The plain kernels of a processor without SSE2 against the vector lanes
+// this one runs: the same plans, so the same floats.
+TEST_F(ConstraintScheduleTest, KernelsWithoutSimdGiveTheFloatsOfTheSimdKernels) {
+    ConstraintSchedule schedule(CAPACITY);
+    for (int trial = 0; trial < 400; ++trial) {
+        const int32_t particles = 1 + anyOf(CAPACITY);
+        const int32_t passes = 1 + anyOf(4);
+        const Table table = randomTable(particles, anyOf(3 * particles + 2), trial % 4 == 3);
+        const std::vector<PVRTVec3> start = randomPositions(particles);
+
+        schedule.plan(table.constraints.data(), table.kinds.data(), table.size(), passes);
+        std::vector<PVRTVec3> simd = start;
+        schedule.run(simd.data(), particles);
+        std::vector<PVRTVec3> plain = start;
+        runScheduleWithoutSimd(table.constraints.data(), table.size(), passes, plain.data(), particles);
+
+        ASSERT_TRUE(sameFloats(plain.data(), simd.data(), start.size()))
             << "trial " << trial << ": " << table.size() << " constraints over " << particles
             << " particles, " << passes << " passes";
     }
