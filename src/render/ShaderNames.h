@@ -41,6 +41,9 @@ inline constexpr char u_scaleTex[]                  = "u_scaleTex";
 inline constexpr char a_cindex[]                    = "a_cindex";
 inline constexpr char a_tex[]                       = "a_tex";
 
+// Captions and flowing letters (CaptionProgram); they also read a_tex.
+inline constexpr char u_captionTex[] = "u_captionTex";
+
 // The cone, balloon, braid, grain and particle-box programs.
 inline constexpr char a_alpha[]              = "a_alpha";
 inline constexpr char a_matindex[]           = "a_matindex";
