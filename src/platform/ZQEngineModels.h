@@ -16,8 +16,11 @@
 #include "render/RenderBalloon.h"
 #include "render/RenderBraid.h"
 #include "render/RenderCone.h"
+#include "render/RenderGoochMultiKnot.h"
 #include "render/RenderGrain.h"
 #include "render/RenderParticlesBB.h"
+#include "render/RenderShadowMap.h"
+#include "render/RenderTangle.h"
 #include "render/RenderWallPaper.h"
 #include "render/WallPaperRenderRoom.h"
 #include "stage/BalloonModel.h"
@@ -111,9 +114,8 @@ inline void forgetEngineModels() {
 
 // The render passes in the game's order, which is also their drawing list's
 // order; each owns the program it makes. A pass the game does not have yet
-// joins at its place when it arrives (flow first; shadow map, cord and
-// hologram between the balloon and the cone; tangle between the cone and the
-// bounding boxes; caption and mesh before the wallpaper; tile and gauge
+// joins at its place when it arrives (flow first; the hologram between the
+// cord and the cone; caption and mesh before the wallpaper; tile and gauge
 // between the room and the braid).
 template <class Maker> void makeRenderPasses() {
     using namespace ZQ;
@@ -123,7 +125,10 @@ template <class Maker> void makeRenderPasses() {
         return pass;
     };
     g.renderBalloon = add(Maker::template make<RenderBalloon>());
+    g.renderShadowMap = add(Maker::template make<RenderShadowMap>());
+    g.renderGoochMultiKnot = add(Maker::template make<RenderGoochMultiKnot>());
     g.renderCone = add(Maker::template make<RenderCone>());
+    g.renderTangle = add(Maker::template make<RenderTangle>());
     g.renderParticlesBB = add(Maker::template make<RenderParticlesBB>());
     g.renderWallPaper = add(Maker::template make<RenderWallPaper>());
     g.wallPaperRenderRoom = add(Maker::template make<WallPaperRenderRoom>());
@@ -140,7 +145,10 @@ inline void deleteRenderPasses() {
     }
     g.renderPasses.clear();
     g.renderBalloon = nullptr;
+    g.renderShadowMap = nullptr;
+    g.renderGoochMultiKnot = nullptr;
     g.renderCone = nullptr;
+    g.renderTangle = nullptr;
     g.renderParticlesBB = nullptr;
     g.renderWallPaper = nullptr;
     g.wallPaperRenderRoom = nullptr;

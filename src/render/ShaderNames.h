@@ -41,6 +41,16 @@ inline constexpr char u_scaleTex[]                  = "u_scaleTex";
 inline constexpr char a_cindex[]                    = "a_cindex";
 inline constexpr char a_tex[]                       = "a_tex";
 
+// The shadow map, cord and tangle passes.
+inline constexpr char aShadowPosition[]   = "aShadowPosition";
+inline constexpr char u_normalMap[]       = "u_normalMap";
+inline constexpr char u_biasMinMax[]      = "u_biasMinMax";
+inline constexpr char u_cameraPos[]       = "u_cameraPos";
+inline constexpr char u_metalAmbient[]    = "u_material.ambient";
+inline constexpr char u_metalDiffuse[]    = "u_material.diffuse";
+inline constexpr char u_metalSpecular[]   = "u_material.specular";
+inline constexpr char u_metalF[]          = "u_material.u_F";
+
 // Captions and flowing letters (CaptionProgram); they also read a_tex.
 inline constexpr char u_captionTex[] = "u_captionTex";
 

@@ -7,6 +7,8 @@
 #include "levels/LevelModel.h"
 #include "platform/ZQEGLContext.h"
 #include "render/Render.h"
+#include "render/RenderGoochMultiKnot.h"
+#include "render/RenderShadowMap.h"
 #include "render/RenderTargets.h"
 #include "render/RenderWallPaper.h"
 #include "render/SceneContext.h"
@@ -15,6 +17,7 @@
 #include "stage/LightModel.h"
 #include "stage/MandalaModel.h"
 #include "stage/RoomModel.h"
+#include "stage/ShadowModel.h"
 
 #include <GLES2/gl2.h>
 #include <png.h>
@@ -97,7 +100,10 @@ struct RoomShot::Scene {
     ZQ::CordModel cord;
     ZQ::LightModel light;
     ZQ::MandalaModel mandala;
+    ZQ::ShadowModel meshes{1};
     ZQ::RoomModel room;
+    ZQ::RenderShadowMap shadowPass;
+    ZQ::RenderGoochMultiKnot knotPass;
     ZQ::RenderWallPaper wallPaper;
     ZQ::WallPaperRenderRoom roomPass;
 };
@@ -127,14 +133,17 @@ RoomShot::RoomShot(int width, int height) {
     ZQ::gGlobals.lightModel = &scene->light;
     ZQ::gGlobals.mandalaModel = &scene->mandala;
     ZQ::gGlobals.roomModel = &scene->room;
-    ZQ::gGlobals.models = {&scene->world, &scene->catalogue, &scene->camera, &scene->light,
-                           &scene->cord,  &scene->mandala,   &scene->room};
+    ZQ::gGlobals.shadowModel = &scene->meshes;
+    ZQ::gGlobals.models = {&scene->world, &scene->catalogue, &scene->camera,  &scene->light,
+                           &scene->cord,  &scene->meshes,    &scene->mandala, &scene->room};
     for (ZQ::Model* model : ZQ::gGlobals.models) {
         model->setUp();
     }
     ZQ::gGlobals.renderWallPaper = &scene->wallPaper;
     ZQ::gGlobals.wallPaperRenderRoom = &scene->roomPass;
-    ZQ::gGlobals.renderPasses = {&scene->wallPaper, &scene->roomPass};
+    ZQ::gGlobals.renderShadowMap = &scene->shadowPass;
+    ZQ::gGlobals.renderGoochMultiKnot = &scene->knotPass;
+    ZQ::gGlobals.renderPasses = {&scene->shadowPass, &scene->knotPass, &scene->wallPaper, &scene->roomPass};
     ZQ::setUpRenderPasses();
     ready_ = true;
 }
@@ -156,7 +165,7 @@ int32_t RoomShot::levelCount() const {
     return scene != nullptr ? scene->catalogue.levelCount() : 0;
 }
 
-Picture RoomShot::draw(int32_t level) {
+Picture RoomShot::draw(int32_t level, int32_t frames) {
     Scene& s = *scene;
     s.catalogue.level = level;
     ZQ::RoomModel::assignLevel(*s.room.current, s.catalogue, level);
@@ -168,6 +177,7 @@ Picture RoomShot::draw(int32_t level) {
     // The camera and the light follow the knot: lay the level's cord and let
     // them settle on it, as they have a moment after the level starts.
     const ZQ::LevelModel::Level& record = s.catalogue.currentLevel();
+    s.meshes.unloadJobs();
     s.cord.unload();
     s.cord.loadCord(*record.cord, record.cordSettings());
     s.cord.measureEnergies();
@@ -175,6 +185,20 @@ Picture RoomShot::draw(int32_t level) {
         s.camera.doStep();
         s.light.doStep();
     }
+
+    // The cord as its fade-in leaves it, then played for `frames` frames in
+    // the models' order.
+    s.cord.instance->radius = 1.0f / ZQ::gGlobals.worldScale;
+    s.cord.instance->layout.alpha = 1.0f;
+    s.meshes.loadJobs(s.cord.segments);
+    for (int32_t frame = 0; frame < frames; ++frame) {
+        s.world.doStep();
+        s.camera.doStep();
+        s.light.doStep();
+        s.cord.doStep();
+        s.meshes.doStep();
+    }
+    s.meshes.doStep();
 
     ZQ::renderFrame(s.targets, ZQ::wallPaperRepaint());
 

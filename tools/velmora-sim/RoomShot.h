@@ -21,9 +21,10 @@ bool writePng(const std::string& path, const Picture& picture, std::string& erro
 // factor x factor block.
 Picture shrink(const Picture& picture, int factor);
 
-// Draws the rooms of catalogue levels headless, as the game shows a level
-// when it starts: the relief of the level built, collected and painted into
-// the room textures, then the room pass under the start-up camera and light.
+// Draws the rooms of catalogue levels headless with their knots, as the game
+// shows a level when it starts: the relief of the level built, collected and
+// painted into the room textures, the cord laid, played and meshed, then the
+// shadow map, the room and the cord under the camera and light that follow it.
 // Owns the GL context's targets, the models and the two passes from
 // construction to destruction. Main thread only.
 class RoomShot {
@@ -38,8 +39,9 @@ public:
     const std::string& failure() const { return failure_; }
     int32_t levelCount() const;
 
-    // The room of `level` as the screen shows it.
-    Picture draw(int32_t level);
+    // The room of `level` with its knot as the screen shows it after the
+    // cord has played `frames` frames.
+    Picture draw(int32_t level, int32_t frames = 0);
 
 private:
     struct Scene;

@@ -38,7 +38,7 @@ bool readScreen(const std::string& text, SimOptions& options) {
 
 const char* usageText() {
     return "usage: velmora-sim --level N [--frames F] [--every K] [--screen WxH] [--script FILE]\n"
-           "       velmora-sim --level N --screenshot FILE.png [--screen WxH]\n"
+           "       velmora-sim --level N --screenshot FILE.png [--frames F] [--screen WxH]\n"
            "       velmora-sim --contact-sheet FILE.png [--screen WxH]\n"
            "  --level N      catalogue level in play order, 0 = the first\n"
            "  --frames F     frames to step after laying and settling the cord (default 300)\n"
@@ -47,7 +47,8 @@ const char* usageText() {
            "  --script FILE  touches and swipes to play, one a line (pixels, origin bottom left):\n"
            "                   FRAME began|moved|ended|cancelled X Y [RADIUS]\n"
            "                   FRAME swipe X Y right|left|up|down\n"
-           "  --screenshot FILE     draw the level's room headless and write it as a PNG\n"
+           "  --screenshot FILE     draw the level's room and knot headless after F frames\n"
+           "                        and write it as a PNG\n"
            "  --contact-sheet FILE  the rooms of every level as thumbnails in one PNG,\n"
            "                        ten a row in play order from the top left\n"
            "  --help         this text\n";

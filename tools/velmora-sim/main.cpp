@@ -253,11 +253,12 @@ int pictures(const SimOptions& options) {
                          shot.levelCount() - 1);
             return 2;
         }
-        if (!velmora_sim::writePng(options.screenshot, shot.draw(options.level), error)) {
+        if (!velmora_sim::writePng(options.screenshot, shot.draw(options.level, options.frames), error)) {
             std::fprintf(stderr, "velmora-sim: %s\n", error.c_str());
             return 1;
         }
-        std::printf("level %d: room written to %s\n", options.level, options.screenshot.c_str());
+        std::printf("level %d after %d frames: room and knot written to %s\n", options.level, options.frames,
+                    options.screenshot.c_str());
     }
     if (!options.contactSheet.empty()) {
         constexpr int kColumns = 10;
