@@ -24,11 +24,11 @@ uint32_t keyCount(const SPODScene& scene) {
 }
 
 // Animated keys need one key a frame, through the index table when there is
-// one; static data needs one key.
+// one; static data needs one key. Without keys the table is never read.
 bool keysFit(const std::vector<float>& keys, const std::vector<uint32_t>& table, bool animated,
              uint32_t frames, KeyShape shape) {
     if (keys.empty()) {
-        return table.empty() && !animated;
+        return !animated;
     }
     if (!animated) {
         return keys.size() >= shape.width;

@@ -58,9 +58,9 @@ Scene sampleScene() {
     Scene scene;
     scene.background = {0.1f, 0.2f, 0.3f};
     scene.ambient = {0.4f, 0.5f, 0.6f};
-    scene.cameras.push_back({3, 0.8f, 500, 2, {0.8f, 0.9f, 1.0f}});
+    scene.cameras.push_back({2, 0.8f, 500, 2, {0.8f, 0.9f, 1.0f}});
     scene.cameras.push_back({-1, 1.1f, 90, 0.5f, {}});
-    scene.lights.push_back({4, {1, 0.9f, 0.8f}, 1, 1.5f, 0.25f, 0.125f, 0.7f, 2});
+    scene.lights.push_back({1, {1, 0.9f, 0.8f}, 1, 1.5f, 0.25f, 0.125f, 0.7f, 2});
     scene.lights.push_back({-1, {0.1f, 0.2f, 0.3f}, 2, 1, 0, 0, 0, 0});
     scene.meshes.push_back(separateStreamsMesh());
     scene.meshes.push_back(interleavedStripMesh());
@@ -87,7 +87,7 @@ Scene sampleScene() {
     cameraNode.name = "camera";
     cameraNode.animationFlags = 0x08;
     cameraNode.matrix = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 10, 1};
-    cameraNode.matrixIndex = {0};
+    cameraNode.matrixIndex = {0, 0};
     cameraNode.positionIndex = {0, 3};
     cameraNode.rotationIndex = {0, 4};
     cameraNode.scaleIndex = {0, 7};

@@ -1,6 +1,6 @@
 // Writes a small corpus of valid POD files for the fuzzer to mutate: the
-// sample scene with every block kind, and single-mesh models in both stream
-// layouts.
+// sample scene with every block kind, single-mesh models and a file with a
+// foreign block.
 //   pod-seeds OUTPUT_FOLDER
 #include "PodWriter.h"
 
@@ -36,12 +36,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    Scene withoutEnd = meshScene({disc(3)}, "open");
-    BlockWriter open;
-    writeVersion(open);
-    writeScene(open, withoutEnd);
-    std::vector<uint8_t> openBytes = open.data();
-    openBytes.resize(openBytes.size() - 8); // no end marker for the scene
+    // A foreign block before the version, as some exporters write a
+    // history, and a file-level end marker after the scene.
+    BlockWriter history;
+    history.string(4242, "exported by hand");
+    writeVersion(history);
+    writeScene(history, meshScene({disc(3)}, "history"));
+    history.end(1001);
 
     const struct {
         const char* name;
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
         {"sample.pod", write(sampleScene())},
         {"disc.pod", write(meshScene({disc(6)}, "disc"))},
         {"two-discs.pod", write(meshScene({disc(3), disc(4)}, "discs"))},
-        {"open-scene.pod", openBytes},
+        {"history.pod", history.data()},
     };
     for (const auto& seed : seeds) {
         if (!writeFile(folder + "/" + seed.name, seed.bytes)) {
