@@ -62,14 +62,17 @@ bool validatePODScene(const SPODScene& scene) {
     if (scene.numMeshNode > scene.numNode) {
         return false;
     }
+    // Every parent first: the cycle walk below follows later nodes' parents.
+    for (const SPODNode& node : scene.nodes) {
+        if (!optionalIndexIn(node.parentIndex, scene.numNode)) {
+            return false;
+        }
+    }
     const uint32_t frames = keyCount(scene);
     for (uint32_t i = 0; i < scene.numNode; ++i) {
         const SPODNode& node = scene.nodes[i];
         if (i < scene.numMeshNode && (!indexIn(node.index, scene.numMesh) ||
                                       !optionalIndexIn(node.materialIndex, scene.numMaterial))) {
-            return false;
-        }
-        if (!optionalIndexIn(node.parentIndex, scene.numNode)) {
             return false;
         }
         const uint32_t flags = node.animationFlags;

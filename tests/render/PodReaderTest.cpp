@@ -295,6 +295,11 @@ TEST(PodReaderTest, InconsistentScenesAreRefused) {
         {"a mesh node places a mesh that does not exist", [](Scene& s) { s.nodes[0].index = 2; }},
         {"a parent beyond the nodes", [](Scene& s) { s.nodes[1].parentIndex = 3; }},
         {"a parent cycle", [](Scene& s) { s.nodes[0].parentIndex = 1; }},
+        {"a parent whose own parent lies beyond the nodes",
+         [](Scene& s) {
+             s.nodes[0].parentIndex = 2;
+             s.nodes[2].parentIndex = 1000;
+         }},
         {"a node is its own parent", [](Scene& s) { s.nodes[2].parentIndex = 2; }},
         {"more mesh nodes than nodes", [](Scene& s) { s.meshNodeCount = 4; }},
         {"a material beyond the materials", [](Scene& s) { s.nodes[0].materialIndex = 2; }},
