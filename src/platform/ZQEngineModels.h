@@ -18,6 +18,7 @@
 #include "render/RenderCone.h"
 #include "render/RenderGoochMultiKnot.h"
 #include "render/RenderGrain.h"
+#include "render/RenderMesh.h"
 #include "render/RenderParticlesBB.h"
 #include "render/RenderShadowMap.h"
 #include "render/RenderTangle.h"
@@ -130,6 +131,9 @@ template <class Maker> void makeRenderPasses() {
     g.renderCone = add(Maker::template make<RenderCone>());
     g.renderTangle = add(Maker::template make<RenderTangle>());
     g.renderParticlesBB = add(Maker::template make<RenderParticlesBB>());
+    // Draws the cursor's discs; the cursor model hands its instances over
+    // when it is made.
+    g.renderMesh = add(Maker::template make<RenderMesh>());
     g.renderWallPaper = add(Maker::template make<RenderWallPaper>());
     g.wallPaperRenderRoom = add(Maker::template make<WallPaperRenderRoom>());
     g.renderBraid = add(Maker::template make<RenderBraid>());
@@ -150,6 +154,7 @@ inline void deleteRenderPasses() {
     g.renderCone = nullptr;
     g.renderTangle = nullptr;
     g.renderParticlesBB = nullptr;
+    g.renderMesh = nullptr;
     g.renderWallPaper = nullptr;
     g.wallPaperRenderRoom = nullptr;
     g.renderBraid = nullptr;

@@ -123,10 +123,10 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
     EXPECT_EQ(g.frameCount, framesBefore + 1);
     EXPECT_FALSE(view->isAnimating()) << "the frames start when the application becomes active";
     // The passes of the game that exist, in the render-pass list's order.
-    EXPECT_EQ(g.renderPasses,
-              (std::vector<ZQ::Render*>{g.renderBalloon, g.renderShadowMap, g.renderGoochMultiKnot,
-                                        g.renderCone, g.renderTangle, g.renderParticlesBB, g.renderWallPaper,
-                                        g.wallPaperRenderRoom, g.renderBraid, g.renderGrain}));
+    EXPECT_EQ(g.renderPasses, (std::vector<ZQ::Render*>{
+                                  g.renderBalloon, g.renderShadowMap, g.renderGoochMultiKnot, g.renderCone,
+                                  g.renderTangle, g.renderParticlesBB, g.renderMesh, g.renderWallPaper,
+                                  g.wallPaperRenderRoom, g.renderBraid, g.renderGrain}));
     for (ZQ::Render* pass : g.renderPasses) {
         ASSERT_NE(pass, nullptr);
         EXPECT_NE(pass->program->shader, nullptr) << "set up";
