@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Models.h"
+
+#include <GLES2/gl2.h>
+
+namespace VelmoraBundle {
+
+// Draws one model into the bound framebuffer's viewport under a perspective
+// camera, with the GL state of the game's mesh pass: back faces culled,
+// counter-clockwise fronts, depth test on. The model is scaled to fit the
+// viewport and turned by `yaw` about y, then tipped by `pitch` about x.
+//
+// Ownership: owns its program and buffers. Threads: the thread whose GL
+// context is current.
+class ModelView {
+public:
+    enum class Shading {
+        Gooch,  // the mesh pass's warm-to-cool light with cursor material 0
+        Facing, // green where the eye-space normal faces the eye, red where it faces away
+    };
+
+    ModelView();
+    ~ModelView();
+    ModelView(const ModelView&) = delete;
+    ModelView& operator=(const ModelView&) = delete;
+
+    void draw(const ModelMesh& mesh, float yaw, float pitch, Shading shading, float aspect = 1.0f);
+
+private:
+    GLuint program = 0;
+    GLuint vertexBuffer = 0;
+    GLuint indexBuffer = 0;
+};
+
+} // namespace VelmoraBundle
