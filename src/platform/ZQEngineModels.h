@@ -13,6 +13,7 @@
 #include "game/TipNode.h"
 #include "levels/LevelModel.h"
 #include "levels/TipFactory.h"
+#include "render/RenderMesh.h"
 #include "render/RenderWallPaper.h"
 #include "render/WallPaperRenderRoom.h"
 #include "stage/CameraModel.h"
@@ -110,6 +111,9 @@ template <class Maker> void makeRenderPasses() {
         gGlobals.renderPasses.push_back(pass);
         return pass;
     };
+    // Draws the cursor's discs; the cursor model hands its instances over
+    // when it is made.
+    g.renderMesh = add(Maker::template make<RenderMesh>());
     g.renderWallPaper = add(Maker::template make<RenderWallPaper>());
     g.wallPaperRenderRoom = add(Maker::template make<WallPaperRenderRoom>());
 }
@@ -122,6 +126,7 @@ inline void deleteRenderPasses() {
         delete *it;
     }
     g.renderPasses.clear();
+    g.renderMesh = nullptr;
     g.renderWallPaper = nullptr;
     g.wallPaperRenderRoom = nullptr;
 }

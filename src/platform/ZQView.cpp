@@ -9,9 +9,11 @@
 #include "engine/SoundGateway.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQLanguage.h"
+#include "render/PodBox.h"
 #include "render/Render.h"
 
 #include <algorithm>
+#include <vector>
 
 ZQView::ZQView(ZQEGLContext& context, PVRTVec2 frame, float scale, const ZQ::DeviceProfile& profile,
                ZQModelFactory makeModels)
@@ -43,6 +45,9 @@ void ZQView::buildEngine(ZQModelFactory makeModels) {
     // The screen target leaves its colour renderbuffer bound for the layer's
     // storage below; nothing made in between binds another one.
     targets.create(screenPixels.x, screenPixels.y, profile);
+    // The boxes are set up before the models, which build on their contents.
+    g.podBox = new ZQ::PodBox();
+    g.boxes.push_back(g.podBox);
     makeModels(profile);
     makeRenderPasses<ZQPlainMaker>();
 }
@@ -102,6 +107,9 @@ ZQView::~ZQView() {
     }
     forgetEngineModels();
     deleteRenderPasses();
+    std::erase(g.boxes, static_cast<ZQ::InitProtocol*>(g.podBox));
+    delete g.podBox;
+    g.podBox = nullptr;
 }
 
 float ZQView::getRadius(const ZQTouch& touch) const {

@@ -44,6 +44,9 @@ public:
     virtual bool read(void* out, uint32_t bytes) = 0;
     // Moves past `bytes` bytes; false, and no move, when fewer remain.
     virtual bool skip(uint32_t bytes) = 0;
+    // Bytes left to read: a reader checks a length it was told against this
+    // before it allocates for it.
+    virtual std::size_t remaining() const = 0;
 };
 
 // CSource over a resource file read whole.
@@ -61,6 +64,7 @@ public:
 
     bool read(void* out, uint32_t bytes) override;
     bool skip(uint32_t bytes) override;
+    std::size_t remaining() const override { return file->getSize() - offset; }
 
 private:
     // True when `bytes` more lie between the position and the end; written

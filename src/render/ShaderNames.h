@@ -41,6 +41,13 @@ inline constexpr char u_scaleTex[]                  = "u_scaleTex";
 inline constexpr char a_cindex[]                    = "a_cindex";
 inline constexpr char a_tex[]                       = "a_tex";
 
+// The mesh pass.
+inline constexpr char u_ambient[]     = "u_ambient";
+inline constexpr char u_specular[]    = "u_specular";
+inline constexpr char u_cool[]        = "u_cool";
+inline constexpr char u_warm[]        = "u_warm";
+inline constexpr char u_sunPosition[] = "u_sunPosition";
+
 // The window's copy of the finished frame (ZQEGLContext).
 inline constexpr char u_screen[] = "u_screen";
 // clang-format on
