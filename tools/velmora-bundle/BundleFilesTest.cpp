@@ -1,9 +1,12 @@
 // The built bundle/ as the game sees it: every generated texture and picture
 // loads through the game's own readers, and every name the game asks for is
 // there at every caption scale its device profiles use.
+#include "ModelView.h"
+#include "Models.h"
 #include "constants/ResourceNames.h"
 #include "engine/Bundle.h"
 #include "engine/DeviceProfile.h"
+#include "render/PodBox.h"
 #include "render/Texture.h"
 #include "support/HeadlessGL.h"
 
@@ -87,6 +90,48 @@ TEST_F(BundleFilesTest, EveryPictureTheGameNamesIsThereAtEveryScale) {
         EXPECT_EQ(picture.height, 1) << *fill;
     }
     EXPECT_EQ(filesWithExtension("png").size(), 4 * scales.size() + 2);
+    EXPECT_NO_GL_ERROR();
+}
+
+// The size of the box along x (0), y (1) or z (2).
+float extent(const ZQ::PodModel::Corners& corners, int axis) {
+    const PVRTVec3 size = corners[7] - corners[0];
+    return axis == 0 ? size.x : axis == 1 ? size.y : size.z;
+}
+
+// The seven models load into the game's model box with one drawable mesh
+// each, holding what the generator made, at the sizes their callers need.
+TEST_F(BundleFilesTest, EveryModelLoadsIntoTheModelBox) {
+    EXPECT_EQ(filesWithExtension("pod").size(), 7u);
+    ZQ::PodBox box;
+    box.setUp();
+    for (int32_t id = 0; id < ZQ::PodBox::kModelCount; ++id) {
+        const ZQ::PodModel* model = box.model(id);
+        ASSERT_NE(model, nullptr);
+        ASSERT_EQ(model->meshCount(), 1u) << ZQ::PodBox::modelName(id);
+        EXPECT_TRUE(model->drawable(0)) << ZQ::PodBox::modelName(id);
+        // The file holds exactly the generator's mesh: the writer and the
+        // game's reader agree on every float and index.
+        const VelmoraBundle::ModelMesh read = VelmoraBundle::meshOfPod(model->scene->meshes[0]);
+        const VelmoraBundle::ModelMesh made = VelmoraBundle::makeModel(id);
+        EXPECT_EQ(read.vertices, made.vertices) << ZQ::PodBox::modelName(id);
+        EXPECT_EQ(read.indices, made.indices) << ZQ::PodBox::modelName(id);
+    }
+    // The level map puts the smallest disc wider than a hologram under it,
+    // trying the small one first: each must be wider than the one before.
+    const auto width = [&](int32_t id) { return extent(box.model(id)->bounds[0], 0); };
+    EXPECT_LT(width(ZQ::PodBox::kDiscSmall), width(ZQ::PodBox::kDiscMedium));
+    EXPECT_LT(width(ZQ::PodBox::kDiscMedium), width(ZQ::PodBox::kDisc));
+    // The discs lie flat under the holograms (thin in y); the cursor ring
+    // faces the camera round the z axis (thin in z).
+    for (int32_t id : {ZQ::PodBox::kDisc, ZQ::PodBox::kDiscMedium, ZQ::PodBox::kDiscSmall}) {
+        const ZQ::PodModel::Corners& b = box.model(id)->bounds[0];
+        EXPECT_LT(extent(b, 1) * 4, extent(b, 0)) << ZQ::PodBox::modelName(id);
+        EXPECT_FLOAT_EQ(extent(b, 0), extent(b, 2)) << ZQ::PodBox::modelName(id);
+    }
+    const ZQ::PodModel::Corners& ring = box.model(ZQ::PodBox::kTorus)->bounds[0];
+    EXPECT_LT(extent(ring, 2) * 4, extent(ring, 0));
+    box.tearDown();
     EXPECT_NO_GL_ERROR();
 }
 

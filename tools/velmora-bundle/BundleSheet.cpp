@@ -16,6 +16,7 @@
 #include "Reliefs.h"
 #include "SheetCanvas.h"
 #include "platform/ZQEGLContext.h"
+#include "render/PodBox.h"
 #include "render/Texture.h"
 
 #include <cairo.h>
@@ -177,15 +178,23 @@ int main(int argc, char** argv) {
         canvas.draw(item);
     }
     {
+        ZQ::PodBox box;
+        box.setUp();
         ModelView view;
         for (int id = 0; id < kModelCount; ++id) {
-            const ModelMesh mesh = makeModel(id);
+            const ZQ::PodModel* model = box.model(id);
+            if (model == nullptr || model->meshCount() == 0) {
+                failures.push_back(std::string(modelName(id)) + ".pod");
+                continue;
+            }
+            const ModelMesh mesh = meshOfPod(model->scene->meshes[0]);
             const int x = kGap + id * (kModelCell + kGap);
             canvas.bindCell(x, modelTop + kLabel, kModelCell, kModelCell);
             view.draw(mesh, 0.5f, 0.45f, ModelView::Shading::Gooch);
             canvas.bindCell(x, modelTop + kLabel + kModelCell + kGap / 2, kModelCell, kModelCell);
             view.draw(mesh, 3.4f, -0.6f, ModelView::Shading::Gooch);
         }
+        box.tearDown();
     }
     std::vector<uint8_t> rgba = canvas.read();
     drawLabels(rgba, kSheetWidth, height, labels);
@@ -196,6 +205,6 @@ int main(int argc, char** argv) {
     for (const std::string& failure : failures) {
         std::fprintf(stderr, "bundle-sheet: %s did not load\n", failure.c_str());
     }
-    std::printf("bundle-sheet: %zu files drawn into %s\n", items.size(), argv[1]);
+    std::printf("bundle-sheet: %zu files drawn into %s\n", items.size() + kModelCount, argv[1]);
     return failures.empty() ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace VelmoraBundle {
 
@@ -81,6 +82,23 @@ GLuint compile(GLenum kind, const char* source) {
 }
 
 } // namespace
+
+ModelMesh meshOfPod(const SPODMesh& mesh) {
+    ModelMesh out;
+    for (uint32_t v = 0; v < mesh.numVertex; ++v) {
+        float position[3];
+        float normal[3];
+        std::memcpy(position, &mesh.interleaved[mesh.vertex.offset + std::size_t(v) * mesh.vertex.stride],
+                    12);
+        std::memcpy(normal, &mesh.interleaved[mesh.normals.offset + std::size_t(v) * mesh.normals.stride],
+                    12);
+        out.vertices.insert(out.vertices.end(),
+                            {position[0], position[1], position[2], normal[0], normal[1], normal[2]});
+    }
+    out.indices.resize(mesh.faces.data.size() / 2);
+    std::memcpy(out.indices.data(), mesh.faces.data.data(), out.indices.size() * 2);
+    return out;
+}
 
 ModelView::ModelView() {
     program = glCreateProgram();

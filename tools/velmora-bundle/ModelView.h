@@ -1,10 +1,15 @@
 #pragma once
 
 #include "Models.h"
+#include "render/PVRTModelPOD.h"
 
 #include <GLES2/gl2.h>
 
 namespace VelmoraBundle {
+
+// The positions, normals and triangle indices of a mesh the game's reader
+// read: its interleaved block at the streams' own offsets and stride.
+ModelMesh meshOfPod(const SPODMesh& mesh);
 
 // Draws one model into the bound framebuffer's viewport under a perspective
 // camera, with the GL state of the game's mesh pass: back faces culled,

@@ -9,9 +9,11 @@
 // with its size. The same program always writes the same bytes: nothing
 // depends on the clock, the host's random source or the order of a hash map.
 
+#include "Models.h"
 #include "NormalMaps.h"
 #include "Pictures.h"
 #include "PngWriter.h"
+#include "PodWriter.h"
 #include "PvrWriter.h"
 #include "Reliefs.h"
 
@@ -67,6 +69,24 @@ int main(int argc, char** argv) {
             listing.ok = false;
         }
         listing.add(file, std::to_string(picture.width) + "x" + std::to_string(picture.height) + " RGBA");
+    }
+    for (int id = 0; id < kModelCount; ++id) {
+        const ModelMesh model = makeModel(id);
+        std::vector<float> positions;
+        std::vector<float> normals;
+        for (std::size_t i = 0; i < model.vertices.size(); i += 6) {
+            positions.insert(positions.end(), &model.vertices[i], &model.vertices[i + 3]);
+            normals.insert(normals.end(), &model.vertices[i + 3], &model.vertices[i + 6]);
+        }
+        const std::string file = std::string(modelName(id)) + ".pod";
+        const PodWriter::Scene scene = PodWriter::meshScene(
+            {PodWriter::interleavedMesh(positions, normals, model.indices)}, modelName(id));
+        if (!PodWriter::writeFile(folder + "/" + file, PodWriter::write(scene))) {
+            std::fprintf(stderr, "velmora-bundle: cannot write %s/%s\n", folder.c_str(), file.c_str());
+            listing.ok = false;
+        }
+        listing.add(file, std::to_string(model.vertexCount()) + " vertices, " +
+                              std::to_string(model.indices.size() / 3) + " triangles");
     }
     if (argc == 3) {
         std::ofstream out(argv[2]);
