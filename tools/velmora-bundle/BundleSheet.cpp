@@ -190,9 +190,9 @@ int main(int argc, char** argv) {
             const ModelMesh mesh = meshOfPod(model->scene->meshes[0]);
             const int x = kGap + id * (kModelCell + kGap);
             canvas.bindCell(x, modelTop + kLabel, kModelCell, kModelCell);
-            view.draw(mesh, 0.5f, 0.45f, ModelView::Shading::Gooch);
+            view.draw(mesh, 0.5f, 0.45f);
             canvas.bindCell(x, modelTop + kLabel + kModelCell + kGap / 2, kModelCell, kModelCell);
-            view.draw(mesh, 3.4f, -0.6f, ModelView::Shading::Gooch);
+            view.draw(mesh, 3.4f, -0.6f);
         }
         box.tearDown();
     }

@@ -28,15 +28,10 @@ void main() {
 // Gooch: the mesh pass's formula, the sun above, left and in front.
 const char* const kFragment = R"(
 precision highp float;
-uniform int u_mode;
 varying vec3 v_normal;
 varying vec3 v_eye;
 void main() {
     vec3 n = normalize(v_normal);
-    if (u_mode == 1) {
-        gl_FragColor = dot(n, normalize(v_eye)) > 0.0 ? vec4(0.0, 1.0, 0.0, 1.0) : vec4(1.0, 0.0, 0.0, 1.0);
-        return;
-    }
     vec3 l = normalize(vec3(-0.4, 0.8, 0.6) * 100.0 + v_eye);
     vec3 v = normalize(v_eye);
     vec3 h = normalize(l + v);
@@ -121,7 +116,7 @@ ModelView::~ModelView() {
     glDeleteProgram(program);
 }
 
-void ModelView::draw(const ModelMesh& mesh, float yaw, float pitch, Shading shading, float aspect) {
+void ModelView::draw(const ModelMesh& mesh, float yaw, float pitch) {
     // Fit: the largest distance of a vertex from the origin becomes 1.
     float radius = 0.0f;
     for (std::size_t i = 0; i < mesh.vertices.size(); i += 6) {
@@ -138,7 +133,7 @@ void ModelView::draw(const ModelMesh& mesh, float yaw, float pitch, Shading shad
     const float f = 1.0f / std::tan(0.5f * 0.698f);
     const float n = 1.0f, fa = 10.0f;
     const Matrix projection{
-        f / aspect, 0, 0, 0, 0, f, 0, 0, 0, 0, (fa + n) / (n - fa), -1, 0, 0, 2.0f * fa * n / (n - fa), 0};
+        f, 0, 0, 0, 0, f, 0, 0, 0, 0, (fa + n) / (n - fa), -1, 0, 0, 2.0f * fa * n / (n - fa), 0};
 
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
@@ -149,7 +144,6 @@ void ModelView::draw(const ModelMesh& mesh, float yaw, float pitch, Shading shad
     glUseProgram(program);
     glUniformMatrix4fv(glGetUniformLocation(program, "u_modelView"), 1, GL_FALSE, modelView.data());
     glUniformMatrix4fv(glGetUniformLocation(program, "u_projection"), 1, GL_FALSE, projection.data());
-    glUniform1i(glGetUniformLocation(program, "u_mode"), shading == Shading::Facing ? 1 : 0);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.vertices.size() * sizeof(float)),
                  mesh.vertices.data(), GL_STATIC_DRAW);

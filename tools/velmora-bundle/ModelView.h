@@ -20,17 +20,13 @@ ModelMesh meshOfPod(const SPODMesh& mesh);
 // context is current.
 class ModelView {
 public:
-    enum class Shading {
-        Gooch,  // the mesh pass's warm-to-cool light with cursor material 0
-        Facing, // green where the eye-space normal faces the eye, red where it faces away
-    };
-
     ModelView();
     ~ModelView();
     ModelView(const ModelView&) = delete;
     ModelView& operator=(const ModelView&) = delete;
 
-    void draw(const ModelMesh& mesh, float yaw, float pitch, Shading shading, float aspect = 1.0f);
+    // Lit warm to cool as the mesh pass lights the cursor, material 0.
+    void draw(const ModelMesh& mesh, float yaw, float pitch);
 
 private:
     GLuint program = 0;
