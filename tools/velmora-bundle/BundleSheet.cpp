@@ -1,14 +1,16 @@
-// bundle-sheet: draws every texture and picture of the bundle, as the game
-// loads them, into one contact sheet for a person to look at.
+// bundle-sheet: draws every model, texture and picture of the bundle, as the
+// game loads them, into one contact sheet for a person to look at.
 //
 //   bundle-sheet OUT.png
 //
-// Each file is read by the game's own loaders from the bundle folder the
-// game would use, on a headless GL context. Normal maps are lit the way the
-// cord pass lights them and drawn 2 x 2 so a seam would show as a line
-// through the middle of the cell; reliefs are lit as the tile pass lights a
-// gold button; pictures are drawn at 1:1 over a dark and a light band so
-// their alpha shows.
+// Each file is read by the game's own loaders (the model box, the texture
+// reader) from the bundle folder the game would use, on a headless GL
+// context. Models are lit as the mesh pass lights the cursor, seen from two
+// sides; normal maps are lit the way the cord pass lights them and drawn
+// 2 x 2 so a seam would show as a line through the middle of the cell;
+// reliefs are lit as the tile pass lights a gold button; pictures are drawn
+// at 1:1 over a dark and a light band so their alpha shows. Exits non-zero
+// when a file did not load.
 #include "ModelView.h"
 #include "Models.h"
 #include "NormalMaps.h"

@@ -72,7 +72,7 @@ GLuint compile(GLenum kind, const char* source) {
 
 } // namespace
 
-SheetCanvas::SheetCanvas(int width, int height) : width_(width), height_(height) {
+SheetCanvas::SheetCanvas(int width, int height) : sheetWidth(width), sheetHeight(height) {
     glGenTextures(1, &colour);
     glBindTexture(GL_TEXTURE_2D, colour);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
@@ -105,18 +105,18 @@ SheetCanvas::~SheetCanvas() {
 
 void SheetCanvas::bindCell(int x, int y, int width, int height) const {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glViewport(x, height_ - y - height, width, height);
+    glViewport(x, sheetHeight - y - height, width, height);
 }
 
 void SheetCanvas::quad(int x, int y, int width, int height, int mode, float repeats, const float* rgba) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glViewport(0, 0, width_, height_);
+    glViewport(0, 0, sheetWidth, sheetHeight);
     glUseProgram(program);
     // Pixels from the top-left to clip space, whose y runs up.
-    const float x0 = 2.0f * static_cast<float>(x) / static_cast<float>(width_) - 1.0f;
-    const float x1 = 2.0f * static_cast<float>(x + width) / static_cast<float>(width_) - 1.0f;
-    const float y0 = 1.0f - 2.0f * static_cast<float>(y + height) / static_cast<float>(height_);
-    const float y1 = 1.0f - 2.0f * static_cast<float>(y) / static_cast<float>(height_);
+    const float x0 = 2.0f * static_cast<float>(x) / static_cast<float>(sheetWidth) - 1.0f;
+    const float x1 = 2.0f * static_cast<float>(x + width) / static_cast<float>(sheetWidth) - 1.0f;
+    const float y0 = 1.0f - 2.0f * static_cast<float>(y + height) / static_cast<float>(sheetHeight);
+    const float y1 = 1.0f - 2.0f * static_cast<float>(y) / static_cast<float>(sheetHeight);
     glUniform4f(glGetUniformLocation(program, "rect"), x0, y0, x1, y1);
     glUniform1f(glGetUniformLocation(program, "repeats"), repeats);
     glUniform1i(glGetUniformLocation(program, "mode"), mode);
@@ -153,13 +153,13 @@ void SheetCanvas::draw(const Item& item) {
 
 std::vector<uint8_t> SheetCanvas::read() const {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    std::vector<uint8_t> bottomUp(std::size_t(width_) * height_ * 4);
+    std::vector<uint8_t> bottomUp(std::size_t(sheetWidth) * sheetHeight * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    glReadPixels(0, 0, sheetWidth, sheetHeight, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
     std::vector<uint8_t> rgba(bottomUp.size());
-    const std::size_t row = std::size_t(width_) * 4;
-    for (int y = 0; y < height_; ++y) {
-        std::copy_n(&bottomUp[std::size_t(height_ - 1 - y) * row], row, &rgba[std::size_t(y) * row]);
+    const std::size_t row = std::size_t(sheetWidth) * 4;
+    for (int y = 0; y < sheetHeight; ++y) {
+        std::copy_n(&bottomUp[std::size_t(sheetHeight - 1 - y) * row], row, &rgba[std::size_t(y) * row]);
     }
     return rgba;
 }

@@ -39,16 +39,14 @@ public:
     // The sheet, top row first, RGBA.
     std::vector<uint8_t> read() const;
 
-    int width() const { return width_; }
-    int height() const { return height_; }
     // Binds the sheet's framebuffer and sets the viewport to the given cell.
     void bindCell(int x, int y, int width, int height) const;
 
 private:
     void quad(int x, int y, int width, int height, int mode, float repeats, const float* colour);
 
-    int width_;
-    int height_;
+    int sheetWidth;
+    int sheetHeight;
     GLuint framebuffer = 0;
     GLuint colour = 0;
     GLuint depth = 0;
