@@ -78,8 +78,8 @@ void ring(cairo_t* cr) {
 // An open brush stroke round a calm dot: the calm strings of Zen mode. The
 // stroke is drawn twice, a wider dark rim first.
 void brushCircle(cairo_t* cr, double widen) {
-    for (int k = 0; k < 40; ++k) {
-        const double t = k / 39.0;
+    for (int k = 0; k < 120; ++k) {
+        const double t = k / 119.0;
         const double a = (-0.4 + 1.75 * t) * kPi;
         const double r = 1.2 + 2.4 * std::sin(kPi * t) + widen;
         cairo_arc(cr, 16 + 10.5 * std::cos(a), 16 + 10.5 * std::sin(a), r, 0, 2 * kPi);

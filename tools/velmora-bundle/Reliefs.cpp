@@ -153,8 +153,9 @@ void restart(cairo_t* cr) {
 
 // An open brush circle with a calm dot inside.
 void zen(cairo_t* cr) {
-    for (int k = 0; k < 24; ++k) {
-        const double t = k / 23.0;
+    // Enough overlapping dabs that the stroke's edge reads as one line.
+    for (int k = 0; k < 160; ++k) {
+        const double t = k / 159.0;
         const double a = (-0.4 + 1.75 * t) * kPi;
         cairo_arc(cr, kC + 72 * std::cos(a), kC + 72 * std::sin(a), 6 + 10 * std::sin(kPi * t), 0, 2 * kPi);
         cairo_fill(cr);
@@ -238,7 +239,12 @@ static_assert(std::size(kReliefs) == kReliefCount);
 // Slope applied to the blurred heights: the steepest flank of an icon leans
 // by about 50 degrees, which the gold tile shows as a clear bevel.
 constexpr float kSlope = 8.0f;
-constexpr int kBlurPasses = 12;
+// A narrow blur rounds the icon's edge into a bevel; a wide one, multiplied
+// in, swells its broad parts into a cushion, so an icon reads as a raised
+// solid and not only as an outline.
+constexpr int kBevelPasses = 12;
+constexpr int kCushionPasses = 60;
+constexpr float kCushion = 1.2f;
 
 HeightField iconField(int index) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, kReliefEdge, kReliefEdge);
@@ -258,7 +264,12 @@ HeightField iconField(int index) {
         }
     }
     cairo_surface_destroy(surface);
-    blur(field, kBlurPasses);
+    HeightField cushion = field;
+    blur(field, kBevelPasses);
+    blur(cushion, kCushionPasses);
+    for (std::size_t i = 0; i < field.h.size(); ++i) {
+        field.h[i] *= 0.5f + kCushion * cushion.h[i];
+    }
     return field;
 }
 
