@@ -22,6 +22,7 @@
 #include "render/Texture.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <cstdio>
 #include <memory>
@@ -85,6 +86,9 @@ void drawLabels(std::vector<uint8_t>& rgba, int width, int height, const std::ve
         }
     }
     cairo_surface_destroy(surface);
+    // The labels' font came through fontconfig: free both libraries' caches.
+    cairo_debug_reset_static_data();
+    FcFini();
 }
 
 } // namespace
