@@ -4,6 +4,7 @@
 #include "engine/Globals.h"
 #include "engine/SoundGateway.h"
 #include "game/CloudMerge.h"
+#include "overlays/CaptionBox.h"
 #include "platform/ZQEGLContext.h"
 #include "render/Render.h"
 #include "render/RenderWallPaper.h"
@@ -46,9 +47,9 @@ void ZQView::moveToForeground() {
 }
 
 void ZQView::runGc() {
-    // Once the caption box exists, the caption textures no model shows are
-    // released here too (releaseUnshownCaptions over the box's names and
-    // entries); until then the sound buffers are all there is.
+    // The caption textures no model shows (nothing while the engine has no
+    // caption box), then the sound buffers.
+    ZQ::releaseUnusedCaptions();
     ZQ::SoundGateway::instance()->purge();
 }
 

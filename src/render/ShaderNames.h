@@ -41,6 +41,9 @@ inline constexpr char u_scaleTex[]                  = "u_scaleTex";
 inline constexpr char a_cindex[]                    = "a_cindex";
 inline constexpr char a_tex[]                       = "a_tex";
 
+// Captions and flowing letters (CaptionProgram); they also read a_tex.
+inline constexpr char u_captionTex[] = "u_captionTex";
+
 // The mesh pass.
 inline constexpr char u_ambient[]     = "u_ambient";
 inline constexpr char u_specular[]    = "u_specular";
