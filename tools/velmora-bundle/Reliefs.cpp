@@ -14,7 +14,7 @@ namespace {
 constexpr double kPi = 3.14159265358979;
 // Icons are drawn in a 256-unit square, y down, inside [40, 216]: the blur
 // spreads them by about ten texels and must stay clear of the flat border.
-constexpr double kC = 128.0;
+constexpr double kCentre = 128.0;
 
 using Draw = void (*)(cairo_t* cr);
 
@@ -27,7 +27,7 @@ void roundStroke(cairo_t* cr, double width) {
 
 void play(cairo_t* cr) {
     cairo_move_to(cr, 84, 52);
-    cairo_line_to(cr, 200, kC);
+    cairo_line_to(cr, 200, kCentre);
     cairo_line_to(cr, 84, 204);
     cairo_close_path(cr);
     cairo_fill(cr);
@@ -56,11 +56,11 @@ void map(cairo_t* cr) {
 
 // An arrow to the right.
 void next(cairo_t* cr) {
-    cairo_move_to(cr, 52, kC);
-    cairo_line_to(cr, 190, kC);
+    cairo_move_to(cr, 52, kCentre);
+    cairo_line_to(cr, 190, kCentre);
     roundStroke(cr, 26);
     cairo_move_to(cr, 140, 70);
-    cairo_line_to(cr, 200, kC);
+    cairo_line_to(cr, 200, kCentre);
     cairo_line_to(cr, 140, 186);
     roundStroke(cr, 26);
 }
@@ -82,12 +82,12 @@ void pause(cairo_t* cr) {
 // Three nodes joined: the usual share mark.
 void share(cairo_t* cr) {
     cairo_move_to(cr, 176, 72);
-    cairo_line_to(cr, 80, kC);
+    cairo_line_to(cr, 80, kCentre);
     cairo_line_to(cr, 176, 184);
     roundStroke(cr, 12);
     cairo_arc(cr, 176, 72, 26, 0, 2 * kPi);
     cairo_fill(cr);
-    cairo_arc(cr, 80, kC, 26, 0, 2 * kPi);
+    cairo_arc(cr, 80, kCentre, 26, 0, 2 * kPi);
     cairo_fill(cr);
     cairo_arc(cr, 176, 184, 26, 0, 2 * kPi);
     cairo_fill(cr);
@@ -97,16 +97,16 @@ void share(cairo_t* cr) {
 void story(cairo_t* cr) {
     for (int side = -1; side <= 1; side += 2) {
         const double s = side;
-        cairo_move_to(cr, kC, 76);
-        cairo_curve_to(cr, kC + s * 30, 60, kC + s * 60, 60, kC + s * 84, 70);
-        cairo_line_to(cr, kC + s * 84, 186);
-        cairo_curve_to(cr, kC + s * 60, 176, kC + s * 30, 176, kC, 192);
+        cairo_move_to(cr, kCentre, 76);
+        cairo_curve_to(cr, kCentre + s * 30, 60, kCentre + s * 60, 60, kCentre + s * 84, 70);
+        cairo_line_to(cr, kCentre + s * 84, 186);
+        cairo_curve_to(cr, kCentre + s * 60, 176, kCentre + s * 30, 176, kCentre, 192);
         cairo_close_path(cr);
         roundStroke(cr, 10);
         for (int line = 0; line < 3; ++line) {
             const double y = 100 + 28 * line;
-            cairo_move_to(cr, kC + s * 22, y);
-            cairo_line_to(cr, kC + s * 64, y - 4);
+            cairo_move_to(cr, kCentre + s * 22, y);
+            cairo_line_to(cr, kCentre + s * 64, y - 4);
             roundStroke(cr, 6);
         }
     }
@@ -119,9 +119,9 @@ void stop(cairo_t* cr) {
 
 // A mortarboard: the tutorial teaches.
 void tutorial(cairo_t* cr) {
-    cairo_move_to(cr, kC, 60);
+    cairo_move_to(cr, kCentre, 60);
     cairo_line_to(cr, 214, 104);
-    cairo_line_to(cr, kC, 148);
+    cairo_line_to(cr, kCentre, 148);
     cairo_line_to(cr, 42, 104);
     cairo_close_path(cr);
     cairo_fill(cr);
@@ -139,11 +139,11 @@ void tutorial(cairo_t* cr) {
 
 // A circular arrow.
 void restart(cairo_t* cr) {
-    cairo_arc(cr, kC, kC, 70, -0.35 * kPi, 1.45 * kPi);
+    cairo_arc(cr, kCentre, kCentre, 70, -0.35 * kPi, 1.45 * kPi);
     roundStroke(cr, 22);
     const double a = -0.35 * kPi;
-    const double x = kC + 70 * std::cos(a);
-    const double y = kC + 70 * std::sin(a);
+    const double x = kCentre + 70 * std::cos(a);
+    const double y = kCentre + 70 * std::sin(a);
     cairo_move_to(cr, x + 34, y - 10);
     cairo_line_to(cr, x - 8, y - 30);
     cairo_line_to(cr, x - 2, y + 22);
@@ -157,25 +157,26 @@ void zen(cairo_t* cr) {
     for (int k = 0; k < 160; ++k) {
         const double t = k / 159.0;
         const double a = (-0.4 + 1.75 * t) * kPi;
-        cairo_arc(cr, kC + 72 * std::cos(a), kC + 72 * std::sin(a), 6 + 10 * std::sin(kPi * t), 0, 2 * kPi);
+        cairo_arc(cr, kCentre + 72 * std::cos(a), kCentre + 72 * std::sin(a), 6 + 10 * std::sin(kPi * t), 0,
+                  2 * kPi);
         cairo_fill(cr);
     }
-    cairo_arc(cr, kC, kC, 16, 0, 2 * kPi);
+    cairo_arc(cr, kCentre, kCentre, 16, 0, 2 * kPi);
     cairo_fill(cr);
 }
 
 // A stopwatch: arcade play runs against the clock.
 void arcade(cairo_t* cr) {
-    cairo_arc(cr, kC, 140, 68, 0, 2 * kPi);
+    cairo_arc(cr, kCentre, 140, 68, 0, 2 * kPi);
     roundStroke(cr, 14);
     cairo_rectangle(cr, 112, 50, 32, 18);
     cairo_fill(cr);
-    cairo_move_to(cr, kC, 70);
-    cairo_line_to(cr, kC, 76);
+    cairo_move_to(cr, kCentre, 70);
+    cairo_line_to(cr, kCentre, 76);
     roundStroke(cr, 14);
-    cairo_move_to(cr, kC, 140);
-    cairo_line_to(cr, kC, 96);
-    cairo_move_to(cr, kC, 140);
+    cairo_move_to(cr, kCentre, 140);
+    cairo_line_to(cr, kCentre, 96);
+    cairo_move_to(cr, kCentre, 140);
     cairo_line_to(cr, 160, 156);
     roundStroke(cr, 10);
 }
@@ -204,10 +205,10 @@ void muteOn(cairo_t* cr) {
 // Mute off: the speaker with its sound waves.
 void muteOff(cairo_t* cr) {
     speaker(cr);
-    cairo_arc(cr, 128, kC, 36, -0.3 * kPi, 0.3 * kPi);
+    cairo_arc(cr, 128, kCentre, 36, -0.3 * kPi, 0.3 * kPi);
     roundStroke(cr, 12);
     cairo_new_path(cr);
-    cairo_arc(cr, 128, kC, 70, -0.3 * kPi, 0.3 * kPi);
+    cairo_arc(cr, 128, kCentre, 70, -0.3 * kPi, 0.3 * kPi);
     roundStroke(cr, 12);
 }
 
