@@ -167,13 +167,14 @@ int main(int argc, char** argv) {
             y += kLabel + rowHeight + kGap;
         }
     }
-    // The one-pixel fills, stretched into swatches.
-    int x = kGap;
+    // The one-pixel fills, stretched into swatches straddling the two halves:
+    // the outro's dark backdrop shows against the light one.
+    int x = kSheetWidth / 2 - 80;
     for (const char* name : {"story_bg_1px", "tile_bg_1px"}) {
         textures.push_back(load(name, "png", false, failures));
         labels.push_back({x, y + kLabel - 5, std::string(name) + " (stretched)"});
         items.push_back({SheetCanvas::Shading::Picture, textures.back()->name, x, y + kLabel, 160, 48, 1.0f});
-        x += 160 + 8 * kGap;
+        x += 160 + 12 * kGap;
     }
     y += kLabel + 48 + kGap;
     const int height = y;
