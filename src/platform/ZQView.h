@@ -41,7 +41,8 @@ public:
     // frame: the view's size in points; scale: pixels per point. Builds and
     // sets up the engine and draws one frame.
     ZQView(ZQEGLContext& context, PVRTVec2 frame, float scale, const ZQ::DeviceProfile& profile,
-           ZQModelFactory makeModels = &makeEngineModels<ZQPlainMaker>);
+           ZQModelFactory makeModels = &makeEngineModels<ZQPlainMaker>,
+           ZQPassFactory makePasses = &makeRenderPasses<ZQPlainMaker>);
     ~ZQView();
     ZQView(const ZQView&) = delete;
     ZQView& operator=(const ZQView&) = delete;
@@ -93,7 +94,7 @@ public:
     ZQ::GameEngine* engine() const { return gameEngine; }
 
 private:
-    void buildEngine(ZQModelFactory makeModels);
+    void buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses);
     void setUpEngine();
     void registerWithTouchDispatcher();
 
