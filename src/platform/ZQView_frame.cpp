@@ -5,6 +5,7 @@
 #include "engine/SoundGateway.h"
 #include "game/CloudMerge.h"
 #include "platform/ZQEGLContext.h"
+#include "platform/ZQGameCenterGateway.h"
 #include "render/Render.h"
 #include "render/RenderWallPaper.h"
 
@@ -42,7 +43,16 @@ void ZQView::moveToActive() {
 }
 
 void ZQView::moveToForeground() {
-    // The game service's login is renewed here once there is a game service.
+    if (gameCenter != nullptr) {
+        gameCenter->authenticateLocalPlayer();
+    }
+}
+
+void ZQView::setGameCenter(ZQGameCenterGateway* gateway) {
+    gameCenter = gateway;
+    if (gameCenter != nullptr) {
+        gameCenter->authenticateLocalPlayer();
+    }
 }
 
 void ZQView::runGc() {

@@ -1,0 +1,124 @@
+#include "platform/ZQShareFolder.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ZQShareFolder {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kMaxNameTries = 1000;
+constexpr std::size_t kMaxStem = 48;
+
+bool syncPath(const std::string& path, int flags) {
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+std::string failure(const std::string& what, const std::string& path, int error) {
+    return what + " " + path + ": " + std::strerror(error);
+}
+
+} // namespace
+
+std::string choose(const char* picturesDir, const std::string& dataFolder) {
+    // XDG folders must be absolute; a relative one is ignored.
+    if (picturesDir != nullptr && picturesDir[0] == '/') {
+        return std::string(picturesDir) + "/Velmora";
+    }
+    return dataFolder + "/shares";
+}
+
+std::string chooseDocuments(const char* documentsDir, const std::string& dataFolder) {
+    if (documentsDir != nullptr && documentsDir[0] == '/') {
+        return documentsDir;
+    }
+    return dataFolder;
+}
+
+bool isWritable(const std::string& folder) {
+    fs::path path(folder);
+    for (;;) {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0) {
+            return S_ISDIR(info.st_mode) && ::access(path.c_str(), W_OK | X_OK) == 0;
+        }
+        // Only a missing entry may be made; anything else (a file in the
+        // way, no permission to look) means no.
+        if (errno != ENOENT || !path.has_relative_path()) {
+            return false;
+        }
+        path = path.parent_path();
+    }
+}
+
+std::string saveNew(const std::string& folder, const std::function<std::string(int attempt)>& nameFor,
+                    const std::function<bool(const std::string& path, std::string& error)>& write,
+                    std::string& error) {
+    std::error_code made;
+    fs::create_directories(folder, made);
+    if (made) {
+        error = "cannot make " + folder + ": " + made.message();
+        return {};
+    }
+    std::string temporary = folder + "/.share.tmp-XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = failure("cannot write in", folder, errno);
+        return {};
+    }
+    ::close(fd);
+    if (!write(temporary, error)) {
+        ::unlink(temporary.c_str());
+        return {};
+    }
+    // The bytes reach the disk before the name does: a crash leaves no
+    // named file half written.
+    if (!syncPath(temporary, O_RDONLY)) {
+        error = failure("cannot sync", temporary, errno);
+        ::unlink(temporary.c_str());
+        return {};
+    }
+    for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
+        const std::string path = folder + "/" + nameFor(attempt);
+        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+            syncPath(folder, O_RDONLY | O_DIRECTORY);
+            return path;
+        }
+        if (errno != EEXIST) {
+            error = failure("cannot name", path, errno);
+            ::unlink(temporary.c_str());
+            return {};
+        }
+    }
+    error = "every name in " + folder + " is taken";
+    ::unlink(temporary.c_str());
+    return {};
+}
+
+std::string fileStem(const std::string& text) {
+    std::string stem;
+    for (const char c : text) {
+        if (stem.size() == kMaxStem) {
+            break;
+        }
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           c == '-' || c == '_';
+        stem += plain ? c : '_';
+    }
+    return stem.empty() ? "knot" : stem;
+}
+
+} // namespace ZQShareFolder
