@@ -73,8 +73,18 @@ std::string saveNew(const std::string& folder, const std::function<std::string(i
         error = "cannot make " + folder + ": " + made.message();
         return {};
     }
-    std::string temporary = folder + "/.share.tmp-XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    // Made with open, not mkstemp, so that the player's umask gives the
+    // file its mode (mkstemp's 0600 would hide the picture from a viewer
+    // running as another user).
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < kMaxNameTries; ++attempt) {
+        temporary = folder + "/.share.tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
     if (fd < 0) {
         error = failure("cannot write in", folder, errno);
         return {};

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -286,6 +287,12 @@ TEST_F(SocialGatewayTest, StoredSnapshotsTakeTheNextFreeNumberAndNeverReplaceAFi
     EXPECT_EQ(TempFolder::read(folder.file("docs/0")), "an earlier run's");
     EXPECT_EQ(TempFolder::read(folder.file("docs/1")), "another");
     EXPECT_EQ(pngSize(folder.file("docs/3")), std::make_pair(640, 1136));
+    // Files as any program of the player's makes them: the umask decides.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.file("docs/3").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
     // Whole files only: no temporary is left behind.
     EXPECT_EQ(folder.entries("docs"), (std::vector<std::string>{"0", "1", "2", "3"}));
 }
