@@ -4,6 +4,7 @@
 #include "engine/Globals.h"
 #include "engine/SoundGateway.h"
 #include "game/CloudMerge.h"
+#include "overlays/CaptionBox.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQGameCenterGateway.h"
 #include "render/Render.h"
@@ -56,9 +57,9 @@ void ZQView::setGameCenter(ZQGameCenterGateway* gateway) {
 }
 
 void ZQView::runGc() {
-    // Once the caption box exists, the caption textures no model shows are
-    // released here too (releaseUnshownCaptions over the box's names and
-    // entries); until then the sound buffers are all there is.
+    // The caption textures no model shows (nothing while the engine has no
+    // caption box), then the sound buffers.
+    ZQ::releaseUnusedCaptions();
     ZQ::SoundGateway::instance()->purge();
 }
 

@@ -31,6 +31,9 @@ struct PVRTextureHeaderV3 {
     uint32_t numFaces = 1;
     uint32_t mipMapCount = 1; // 1 = base level only
     uint32_t metaDataSize = 0;
+
+    // Field by field: the struct has tail padding, so its bytes may differ.
+    bool operator==(const PVRTextureHeaderV3&) const = default;
 };
 
 // Compressed-format codes this reader can place.

@@ -41,6 +41,9 @@ inline constexpr char u_scaleTex[]                  = "u_scaleTex";
 inline constexpr char a_cindex[]                    = "a_cindex";
 inline constexpr char a_tex[]                       = "a_tex";
 
+// Captions and flowing letters (CaptionProgram); they also read a_tex.
+inline constexpr char u_captionTex[] = "u_captionTex";
+
 // The window's copy of the finished frame (ZQEGLContext).
 inline constexpr char u_screen[] = "u_screen";
 // clang-format on

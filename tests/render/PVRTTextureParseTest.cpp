@@ -171,7 +171,7 @@ TEST(PVRTTextureParseTest, ABigEndianFileReadsLikeItsLittleEndianTwin) {
     ZQ::PVRTParsedTexture b;
     ASSERT_EQ(ZQ::parsePVRTexture(little.data(), little.size(), a), nullptr);
     ASSERT_EQ(ZQ::parsePVRTexture(big.data(), big.size(), b), nullptr);
-    EXPECT_EQ(0, std::memcmp(&a.header, &b.header, sizeof a.header));
+    EXPECT_TRUE(a.header == b.header);
     EXPECT_EQ(std::vector<uint8_t>(a.data, a.data + data.size()),
               std::vector<uint8_t>(b.data, b.data + data.size()));
     // The data follows the metadata.

@@ -1,0 +1,177 @@
+// caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH]
+//
+// A contact sheet of every caption of one language, as the game draws them:
+// each caption's bitmap on a dark ground inside a grey frame of its box
+// (red when its text does not fit), with its name under it.
+#include "overlays/ZQCaptionGenerator.h"
+#include "overlays/ZQCaptionProducer.h"
+
+#include "engine/Bundle.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Keys in reading order: numbers inside keys compare by value (timer_9
+// before timer_10).
+bool naturalLess(const std::string& a, const std::string& b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (std::isdigit(static_cast<unsigned char>(a[i])) &&
+            std::isdigit(static_cast<unsigned char>(b[j]))) {
+            const long x = std::strtol(a.c_str() + i, nullptr, 10);
+            const long y = std::strtol(b.c_str() + j, nullptr, 10);
+            if (x != y) {
+                return x < y;
+            }
+            while (i < a.size() && std::isdigit(static_cast<unsigned char>(a[i]))) {
+                ++i;
+            }
+            while (j < b.size() && std::isdigit(static_cast<unsigned char>(b[j]))) {
+                ++j;
+            }
+            continue;
+        }
+        if (a[i] != b[j]) {
+            return a[i] < b[j];
+        }
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+struct Cell {
+    std::string name;
+    ZQ::CaptionBitmap bitmap;
+    bool fits = true;
+};
+
+// The bitmap (premultiplied RGBA, rows bottom-up) as a Cairo surface.
+cairo_surface_t* toSurface(const ZQ::CaptionBitmap& bitmap) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, bitmap.width, bitmap.height);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int row = 0; row < bitmap.height; ++row) {
+        const uint8_t* source =
+            bitmap.pixels + static_cast<std::size_t>(bitmap.height - 1 - row) * bitmap.width * 4;
+        auto* target = reinterpret_cast<uint32_t*>(data + static_cast<std::ptrdiff_t>(row) * stride);
+        for (int x = 0; x < bitmap.width; ++x) {
+            const uint8_t* p = source + 4 * x;
+            target[x] = uint32_t{p[3]} << 24 | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr,
+                     "usage: caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH]\n");
+        return 2;
+    }
+    const std::string language = argv[1];
+    const std::string out = argv[2];
+    int scale = 2;
+    std::string only;
+    std::string plist = ZQ::pathForResource("captions", "plist");
+    for (int i = 3; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--scale") == 0) {
+            scale = std::max(1, std::atoi(argv[i + 1]));
+        } else if (std::strcmp(argv[i], "--only") == 0) {
+            only = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--plist") == 0) {
+            plist = argv[i + 1];
+        }
+    }
+
+    ZQ::ZQCaptionGenerator generator("captions", scale);
+    generator.load(plist);
+    const std::string prefix = language + "_" + only;
+    std::vector<std::string> keys;
+    for (const auto& [key, attributes] : generator.captionAttrs()) {
+        if (key.compare(0, prefix.size(), prefix) == 0) {
+            keys.push_back(key);
+        }
+    }
+    std::sort(keys.begin(), keys.end(), naturalLess);
+    if (keys.empty()) {
+        std::fprintf(stderr, "caption-sheet: no caption starts with %s\n", prefix.c_str());
+        return 1;
+    }
+
+    std::vector<Cell> cells;
+    int overflowing = 0;
+    for (const std::string& key : keys) {
+        ZQ::CaptionFit fit;
+        Cell cell{key.substr(language.size() + 1), generator.make(key, "", &fit), true};
+        cell.fits = fit.fits(cell.bitmap.width, cell.bitmap.height);
+        if (!cell.fits) {
+            ++overflowing;
+            std::fprintf(stderr, "caption-sheet: %s does not fit its %d x %d box\n", key.c_str(),
+                         cell.bitmap.width, cell.bitmap.height);
+        }
+        cells.push_back(std::move(cell));
+    }
+
+    // Shelf packing, row after row.
+    constexpr int kSheetWidth = 1600;
+    constexpr int kGap = 12;
+    constexpr int kLabel = 16;
+    std::vector<std::pair<int, int>> places;
+    int x = kGap, y = kGap, shelf = 0;
+    for (const Cell& cell : cells) {
+        if (x + cell.bitmap.width + kGap > kSheetWidth && x > kGap) {
+            x = kGap;
+            y += shelf + kLabel + kGap;
+            shelf = 0;
+        }
+        places.emplace_back(x, y);
+        x += std::max(cell.bitmap.width, 90) + kGap;
+        shelf = std::max(shelf, cell.bitmap.height);
+    }
+    const int height = y + shelf + kLabel + kGap;
+
+    cairo_surface_t* sheet = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSheetWidth, height);
+    cairo_t* cr = cairo_create(sheet);
+    cairo_set_source_rgb(cr, 0.16, 0.2, 0.26);
+    cairo_paint(cr);
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, 11);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const Cell& cell = cells[i];
+        const auto [cx, cy] = places[i];
+        cairo_surface_t* caption = toSurface(cell.bitmap);
+        cairo_set_source_surface(cr, caption, cx, cy);
+        cairo_paint(cr);
+        cairo_surface_destroy(caption);
+        cairo_rectangle(cr, cx - 0.5, cy - 0.5, cell.bitmap.width + 1, cell.bitmap.height + 1);
+        cell.fits ? cairo_set_source_rgb(cr, 0.45, 0.5, 0.55) : cairo_set_source_rgb(cr, 1, 0.1, 0.1);
+        cairo_set_line_width(cr, cell.fits ? 1 : 3);
+        cairo_stroke(cr);
+        cairo_move_to(cr, cx, cy + cell.bitmap.height + 12);
+        cairo_set_source_rgb(cr, 0.7, 0.75, 0.8);
+        cairo_show_text(cr, cell.name.c_str());
+        std::free(cell.bitmap.pixels);
+    }
+    cairo_destroy(cr);
+    const cairo_status_t status = cairo_surface_write_to_png(sheet, out.c_str());
+    cairo_surface_destroy(sheet);
+    if (status != CAIRO_STATUS_SUCCESS) {
+        std::fprintf(stderr, "caption-sheet: cannot write %s\n", out.c_str());
+        return 1;
+    }
+    std::printf("%zu captions of %s, %d not fitting their box: %s\n", cells.size(), language.c_str(),
+                overflowing, out.c_str());
+    return 0;
+}
