@@ -12,6 +12,9 @@ void logDialog(const ZQDialog& dialog) {
     ZQ::logMessage(ZQ::LogLevel::Info, "%s", dialog.title.c_str());
     std::istringstream lines(dialog.message);
     for (std::string line; std::getline(lines, line);) {
+        if (line.empty()) {
+            continue; // the log has no use for a blank separator
+        }
         ZQ::logMessage(ZQ::LogLevel::Info, "  %s", line.c_str());
     }
 }

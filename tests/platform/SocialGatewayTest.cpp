@@ -178,6 +178,15 @@ TEST(ShareTexts, EveryPostAndMailTextTakesTheKnotNameInEveryLanguage) {
     EXPECT_EQ(ZQShareTexts::fill("[%@|%@]", "%@ %s %n"), "[%@ %s %n|%@ %s %n]");
 }
 
+TEST(DialogPresenter, HeadlessDialogsGoToTheLogALineAtATimeAndAreDismissedAtOnce) {
+    ZQLogPresenter presenter;
+    int dismissed = 0;
+    testing::internal::CaptureStderr();
+    presenter.present({"Leaderboards", "Points\n  Best: 3\n\nLevel"}, [&] { ++dismissed; });
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Leaderboards\n  Points\n    Best: 3\n  Level\n");
+    EXPECT_EQ(dismissed, 1);
+}
+
 TEST_F(SocialGatewayTest, AShareFromThePauseScreenSavesPictureAndTextAndStopsTheFramesWhileItShows) {
     std::unique_ptr<ZQSocialGateway> gateway = gatewayIn("Pictures/Velmora");
     // The room is ready: the game asks for a snapshot, the next frame keeps it.
