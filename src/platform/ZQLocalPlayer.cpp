@@ -6,16 +6,15 @@
 #include <pwd.h>
 #include <unistd.h>
 
-void ZQLocalPlayer::setAuthenticateHandler(AuthenticateHandler handler) {
-    authenticateHandler = std::move(handler);
+void ZQLocalPlayer::setAuthenticateHandler(const AuthenticateHandler& handler) {
     authenticated = store.signIn(name);
     if (authenticated) {
-        authenticateHandler(nullptr);
+        handler(nullptr);
         return;
     }
     const ZQServiceError error{kErrorDomain, "The leaderboard file cannot be written",
                                "no write to " + store.path() + " succeeded"};
-    authenticateHandler(&error);
+    handler(&error);
 }
 
 std::string ZQLocalPlayer::operatingSystemUser() {

@@ -28,9 +28,10 @@ public:
 
     ZQLocalPlayer(ZQLeaderboardStore& store, std::string name) : store(store), name(std::move(name)) {}
 
-    // A login request: replaces the handler and calls it at once with the
-    // outcome, as a service that knows its player without asking would.
-    void setAuthenticateHandler(AuthenticateHandler handler);
+    // A login request: calls `handler` at once with the outcome, as a
+    // service that knows its player without asking would. Nothing changes
+    // the state afterwards, so the handler is not kept.
+    void setAuthenticateHandler(const AuthenticateHandler& handler);
     bool isAuthenticated() const { return authenticated; }
     // The player's identifier: the user name.
     const std::string& playerID() const { return name; }
@@ -42,6 +43,5 @@ public:
 private:
     ZQLeaderboardStore& store;
     std::string name;
-    AuthenticateHandler authenticateHandler;
     bool authenticated = false;
 };
