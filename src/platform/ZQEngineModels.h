@@ -126,5 +126,11 @@ inline void deleteRenderPasses() {
     g.wallPaperRenderRoom = nullptr;
 }
 
-// The signature the view calls; makeEngineModels<ZQPlainMaker> by default.
+// The signatures the view calls; makeEngineModels<ZQPlainMaker> and
+// makeRenderPasses<ZQPlainMaker> by default.
 using ZQModelFactory = void (*)(const ZQ::DeviceProfile& profile);
+using ZQPassFactory = void (*)();
+
+// No passes: for tests of input and the life cycle, whose frames need not
+// draw (a software GL driver draws the room slowly).
+inline void makeNoRenderPasses() {}

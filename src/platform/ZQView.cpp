@@ -14,13 +14,13 @@
 #include <algorithm>
 
 ZQView::ZQView(ZQEGLContext& context, PVRTVec2 frame, float scale, const ZQ::DeviceProfile& profile,
-               ZQModelFactory makeModels)
+               ZQModelFactory makeModels, ZQPassFactory makePasses)
     : egl_context(context), profile(profile), contentScale(scale),
       // Worked out in double, as the window system does, then kept as floats.
       screenPixels(static_cast<float>(static_cast<double>(frame.x) * static_cast<double>(scale)),
                    static_cast<float>(static_cast<double>(frame.y) * static_cast<double>(scale))),
       link(profile.frameInterval) {
-    buildEngine(makeModels);
+    buildEngine(makeModels, makePasses);
     setUpEngine();
     registerWithTouchDispatcher();
     // The first frame is drawn at once, before the display link runs: the
@@ -30,7 +30,7 @@ ZQView::ZQView(ZQEGLContext& context, PVRTVec2 frame, float scale, const ZQ::Dev
 
 // Everything is made before anything is set up: models reach each other
 // through the engine globals in their set-up, so all of them must exist.
-void ZQView::buildEngine(ZQModelFactory makeModels) {
+void ZQView::buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses) {
     ZQ::Globals& g = ZQ::gGlobals;
     const std::string language = ZQLanguage::selectLanguage();
 
@@ -44,7 +44,7 @@ void ZQView::buildEngine(ZQModelFactory makeModels) {
     // storage below; nothing made in between binds another one.
     targets.create(screenPixels.x, screenPixels.y, profile);
     makeModels(profile);
-    makeRenderPasses<ZQPlainMaker>();
+    makePasses();
 }
 
 void ZQView::setUpEngine() {

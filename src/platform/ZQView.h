@@ -42,7 +42,8 @@ public:
     // frame: the view's size in points; scale: pixels per point. Builds and
     // sets up the engine and draws one frame.
     ZQView(ZQEGLContext& context, PVRTVec2 frame, float scale, const ZQ::DeviceProfile& profile,
-           ZQModelFactory makeModels = &makeEngineModels<ZQPlainMaker>);
+           ZQModelFactory makeModels = &makeEngineModels<ZQPlainMaker>,
+           ZQPassFactory makePasses = &makeRenderPasses<ZQPlainMaker>);
     ~ZQView();
     ZQView(const ZQView&) = delete;
     ZQView& operator=(const ZQView&) = delete;
@@ -99,7 +100,7 @@ public:
     void setGameCenter(ZQGameCenterGateway* gateway);
 
 private:
-    void buildEngine(ZQModelFactory makeModels);
+    void buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses);
     void setUpEngine();
     void registerWithTouchDispatcher();
 

@@ -83,8 +83,8 @@ protected:
     // Runs the shell's window loop while `script` (sh) drives the window,
     // and a few frames more; false when it took longer than 20 s.
     bool play(const std::string& script) {
-        view =
-            std::make_unique<ZQView>(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        view = std::make_unique<ZQView>(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
+                                        &makeEngineModels<ZQPlainMaker>, &makeNoRenderPasses);
         ZQ::gGlobals.masterController = &input;
         delegate = std::make_unique<RecordingDelegate>(*view);
         ZQWindowEvents events(*view, *delegate, ZQApplication::kFramePoints);

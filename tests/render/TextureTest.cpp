@@ -24,7 +24,8 @@ class TextureTest : public HeadlessGLTest {
 protected:
     void SetUp() override {
         HeadlessGLTest::SetUp();
-        folderName = "texture-test-" + std::to_string(getpid());
+        removeFoldersOfEndedRuns();
+        folderName = kPrefix + std::to_string(getpid());
         folder = fs::path(ZQ::bundleFolder()) / folderName;
         fs::create_directories(folder);
     }
@@ -32,6 +33,20 @@ protected:
         fs::remove_all(folder);
         HeadlessGLTest::TearDown();
     }
+
+    // A run that never reached its tear-down (a death test's child, a killed
+    // run) leaves its folder behind; no such folder may stay in the bundle.
+    static void removeFoldersOfEndedRuns() {
+        std::error_code error;
+        for (const fs::directory_entry& entry : fs::directory_iterator(ZQ::bundleFolder(), error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind(kPrefix, 0) == 0 && !fs::exists("/proc/" + name.substr(kPrefix.size()), error)) {
+                fs::remove_all(entry.path(), error);
+            }
+        }
+    }
+
+    static inline const std::string kPrefix = "texture-test-";
 
     // The resource name of `file` written as <name>.<ext>.
     std::string put(const std::string& name, const std::string& ext, const std::vector<uint8_t>& file) {
