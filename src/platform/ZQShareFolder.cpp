@@ -5,6 +5,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,18 +29,54 @@ bool syncPath(const std::string& path, int flags) {
     return synced;
 }
 
+std::string withoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
 std::string failure(const std::string& what, const std::string& path, int error) {
     return what + " " + path + ": " + std::strerror(error);
 }
 
 } // namespace
 
-std::string choose(const char* picturesDir, const std::string& dataFolder) {
+std::string picturesFolder(const char* picturesDir, const std::string& userDirsFile,
+                           const std::string& home) {
     // XDG folders must be absolute; a relative one is ignored.
     if (picturesDir != nullptr && picturesDir[0] == '/') {
-        return std::string(picturesDir) + "/Velmora";
+        return picturesDir;
     }
-    return dataFolder + "/shares";
+    std::ifstream in(userDirsFile);
+    static constexpr std::string_view kKey = "XDG_PICTURES_DIR=\"";
+    static constexpr std::string_view kHome = "$HOME";
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(kKey, 0) != 0 || line.size() < kKey.size() + 1 || line.back() != '"') {
+            continue;
+        }
+        std::string value = line.substr(kKey.size(), line.size() - kKey.size() - 1);
+        if (value.rfind(kHome, 0) == 0) {
+            value = home + value.substr(kHome.size());
+        }
+        if (value.empty() || value[0] != '/' ||
+            withoutTrailingSlashes(value) == withoutTrailingSlashes(home)) {
+            return {};
+        }
+        return value;
+    }
+    return {};
+}
+
+std::string userDirsFile(const char* configHome, const std::string& home) {
+    if (configHome != nullptr && configHome[0] == '/') {
+        return std::string(configHome) + "/user-dirs.dirs";
+    }
+    return home + "/.config/user-dirs.dirs";
+}
+
+std::string choose(const std::string& picturesFolder, const std::string& dataFolder) {
+    return picturesFolder.empty() ? dataFolder + "/shares" : picturesFolder + "/Velmora";
 }
 
 std::string chooseDocuments(const char* documentsDir, const std::string& dataFolder) {

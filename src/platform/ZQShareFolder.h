@@ -8,10 +8,18 @@
 // ever replacing a file already there.
 namespace ZQShareFolder {
 
-// $XDG_PICTURES_DIR/Velmora when the variable holds an absolute folder
-// (`picturesDir` is its value, null when unset), else the "shares" folder of
-// the game's data folder.
-std::string choose(const char* picturesDir, const std::string& dataFolder);
+// The desktop's pictures folder: $XDG_PICTURES_DIR when it holds an absolute
+// folder (`picturesDir` is its value, null when unset), else the
+// XDG_PICTURES_DIR line of the desktop's `userDirsFile` (user-dirs.dirs:
+// "$HOME/..." or an absolute path; `home` stands for $HOME), else empty. A
+// folder that is the home folder itself means none, as the desktop reads it.
+std::string picturesFolder(const char* picturesDir, const std::string& userDirsFile, const std::string& home);
+// The desktop's user-dirs.dirs: in $XDG_CONFIG_HOME, else ~/.config.
+std::string userDirsFile(const char* configHome, const std::string& home);
+
+// `picturesFolder`/Velmora, or the "shares" folder of the game's data
+// folder when there is no pictures folder.
+std::string choose(const std::string& picturesFolder, const std::string& dataFolder);
 // $XDG_DOCUMENTS_DIR when absolute, else the data folder.
 std::string chooseDocuments(const char* documentsDir, const std::string& dataFolder);
 

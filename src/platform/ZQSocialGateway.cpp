@@ -49,9 +49,15 @@ std::string withSuffix(const std::string& stem, int attempt, const char* extensi
 
 ZQSocialGateway* ZQSocialGateway::sharedInstance() {
     // Never deleted: a tile may still ask while statics are torn down.
-    static ZQSocialGateway* const gateway = new ZQSocialGateway(
-        {ZQShareFolder::choose(std::getenv("XDG_PICTURES_DIR"), ZQ::dataFolder()),
-         ZQShareFolder::chooseDocuments(std::getenv("XDG_DOCUMENTS_DIR"), ZQ::dataFolder())});
+    static ZQSocialGateway* const gateway = [] {
+        const std::string home = ZQ::homeFolder(std::getenv("HOME"));
+        const std::string pictures = ZQShareFolder::picturesFolder(
+            std::getenv("XDG_PICTURES_DIR"),
+            ZQShareFolder::userDirsFile(std::getenv("XDG_CONFIG_HOME"), home), home);
+        return new ZQSocialGateway(
+            {ZQShareFolder::choose(pictures, ZQ::dataFolder()),
+             ZQShareFolder::chooseDocuments(std::getenv("XDG_DOCUMENTS_DIR"), ZQ::dataFolder())});
+    }();
     return gateway;
 }
 

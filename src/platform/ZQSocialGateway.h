@@ -27,9 +27,9 @@ public:
         std::string documents; // stored snapshots
     };
 
-    // The process's gateway: shares in $XDG_PICTURES_DIR/Velmora (else the
-    // data folder's "shares"), snapshots in $XDG_DOCUMENTS_DIR (else the data
-    // folder); made at the first call.
+    // The process's gateway: shares in Velmora of the desktop's pictures
+    // folder (else the data folder's "shares"), snapshots in
+    // $XDG_DOCUMENTS_DIR (else the data folder); made at the first call.
     static ZQSocialGateway* sharedInstance();
 
     explicit ZQSocialGateway(Folders folders) : folders(std::move(folders)) {}

@@ -6,6 +6,7 @@
 #include "platform/ZQGameCenterGateway.h"
 #include "platform/ZQKnotPicture.h"
 #include "platform/ZQRootController.h"
+#include "platform/ZQShareFolder.h"
 #include "platform/ZQShareTexts.h"
 #include "platform/ZQSocialGateway.h"
 #include "platform/ZQView.h"
@@ -176,6 +177,33 @@ TEST(ShareTexts, EveryPostAndMailTextTakesTheKnotNameInEveryLanguage) {
     EXPECT_TRUE(ZQShareTexts::format("myspace.share.knot", "en").empty());
     // A name is plain text, never a format of its own.
     EXPECT_EQ(ZQShareTexts::fill("[%@|%@]", "%@ %s %n"), "[%@ %s %n|%@ %s %n]");
+}
+
+TEST(ShareFolder, SharesGoWhereTheDesktopKeepsPicturesElseIntoTheDataFolder) {
+    TempFolder config;
+    ASSERT_TRUE(config.ok());
+    const std::string dirs = config.file("user-dirs.dirs");
+    const std::string home = "/home/ada";
+    // Nothing named anywhere: the data folder.
+    EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, home), "");
+    EXPECT_EQ(ZQShareFolder::choose("", "/data/velmora"), "/data/velmora/shares");
+    // The desktop's file, as its tool writes it, with $HOME for the home.
+    TempFolder::write(dirs, "# written by the desktop\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+                            "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
+    EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, home), "/home/ada/Bilder");
+    EXPECT_EQ(ZQShareFolder::choose("/home/ada/Bilder", "/data/velmora"), "/home/ada/Bilder/Velmora");
+    // The variable wins when absolute; a relative one is ignored.
+    EXPECT_EQ(ZQShareFolder::picturesFolder("/srv/pics", dirs, home), "/srv/pics");
+    EXPECT_EQ(ZQShareFolder::picturesFolder("pics", dirs, home), "/home/ada/Bilder");
+    // The home folder itself means no pictures folder; so does a relative path.
+    TempFolder::write(dirs, "XDG_PICTURES_DIR=\"$HOME/\"\n");
+    EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, home), "");
+    TempFolder::write(dirs, "XDG_PICTURES_DIR=\"Pictures\"\n");
+    EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, home), "");
+    TempFolder::write(dirs, "XDG_PICTURES_DIR=\"/media/photos\"\n");
+    EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, home), "/media/photos");
+    EXPECT_EQ(ZQShareFolder::userDirsFile(nullptr, home), "/home/ada/.config/user-dirs.dirs");
+    EXPECT_EQ(ZQShareFolder::userDirsFile("/etc/ada", home), "/etc/ada/user-dirs.dirs");
 }
 
 TEST(DialogPresenter, HeadlessDialogsGoToTheLogALineAtATimeAndAreDismissedAtOnce) {
