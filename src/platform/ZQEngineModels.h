@@ -13,9 +13,16 @@
 #include "game/TipNode.h"
 #include "levels/LevelModel.h"
 #include "levels/TipFactory.h"
+#include "render/RenderBalloon.h"
+#include "render/RenderBraid.h"
+#include "render/RenderCone.h"
+#include "render/RenderGrain.h"
+#include "render/RenderParticlesBB.h"
 #include "render/RenderWallPaper.h"
 #include "render/WallPaperRenderRoom.h"
+#include "stage/BalloonModel.h"
 #include "stage/CameraModel.h"
+#include "stage/ConeModel.h"
 #include "stage/LightModel.h"
 #include "stage/MandalaModel.h"
 #include "stage/RoomModel.h"
@@ -39,9 +46,9 @@ struct ZQPlainMaker {
 // before the cord whose centre they follow, the heads before the grid they
 // read a frame late. A model that the game does not have yet joins at its
 // place in this order when it arrives (timer, score and points first, flow
-// and caption after the tangle, cone after the cord, cursor, balloon,
-// relief, room, hologram, tile and gauge after the cord mesh, the calm-strings
-// score last).
+// and caption after the tangle, the cursor between the cord mesh and the
+// balloons, hologram, tile and gauge after the room, the calm-strings score
+// last). The cones step after the cord, whose fresh positions they sit on.
 template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -61,10 +68,12 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     g.sceneCamera = g.cameraModel;
     g.lightModel = add(Maker::template make<LightModel>());
     g.cordModel = add(Maker::template make<CordModel>());
+    g.coneModel = add(Maker::template make<ConeModel>());
     g.headModel = add(Maker::template make<HeadModel>());
     g.gridModel = add(Maker::template make<GridModel>());
     // Takes its mutex on this (the main) thread and starts the mesh worker.
     g.shadowModel = add(Maker::template make<ShadowModel>(profile.meshThreads));
+    g.balloonModel = add(Maker::template make<BalloonModel>());
     // Starts the relief worker, at the lowest priority the system allows.
     g.mandalaModel = add(Maker::template make<MandalaModel>());
     g.roomModel = add(Maker::template make<RoomModel>());
@@ -88,9 +97,11 @@ inline void forgetEngineModels() {
     g.sceneCamera = nullptr;
     g.lightModel = nullptr;
     g.cordModel = nullptr;
+    g.coneModel = nullptr;
     g.headModel = nullptr;
     g.gridModel = nullptr;
     g.shadowModel = nullptr;
+    g.balloonModel = nullptr;
     g.mandalaModel = nullptr;
     g.roomModel = nullptr;
     g.grainModel = nullptr;
@@ -100,9 +111,10 @@ inline void forgetEngineModels() {
 
 // The render passes in the game's order, which is also their drawing list's
 // order; each owns the program it makes. A pass the game does not have yet
-// joins at its place when it arrives (flow, balloon, shadow map, cord,
-// hologram, cone, tangle and bounding boxes, caption and mesh before the
-// wallpaper; tile, gauge, braid and grain after the room).
+// joins at its place when it arrives (flow first; shadow map, cord and
+// hologram between the balloon and the cone; tangle between the cone and the
+// bounding boxes; caption and mesh before the wallpaper; tile and gauge
+// between the room and the braid).
 template <class Maker> void makeRenderPasses() {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -110,8 +122,13 @@ template <class Maker> void makeRenderPasses() {
         gGlobals.renderPasses.push_back(pass);
         return pass;
     };
+    g.renderBalloon = add(Maker::template make<RenderBalloon>());
+    g.renderCone = add(Maker::template make<RenderCone>());
+    g.renderParticlesBB = add(Maker::template make<RenderParticlesBB>());
     g.renderWallPaper = add(Maker::template make<RenderWallPaper>());
     g.wallPaperRenderRoom = add(Maker::template make<WallPaperRenderRoom>());
+    g.renderBraid = add(Maker::template make<RenderBraid>());
+    g.renderGrain = add(Maker::template make<RenderGrain>());
 }
 
 // Deletes the passes (after their tear-down) and clears their pointers.
@@ -122,8 +139,13 @@ inline void deleteRenderPasses() {
         delete *it;
     }
     g.renderPasses.clear();
+    g.renderBalloon = nullptr;
+    g.renderCone = nullptr;
+    g.renderParticlesBB = nullptr;
     g.renderWallPaper = nullptr;
     g.wallPaperRenderRoom = nullptr;
+    g.renderBraid = nullptr;
+    g.renderGrain = nullptr;
 }
 
 // The signatures the view calls; makeEngineModels<ZQPlainMaker> and

@@ -44,6 +44,21 @@ inline constexpr char a_tex[]                       = "a_tex";
 // Captions and flowing letters (CaptionProgram); they also read a_tex.
 inline constexpr char u_captionTex[] = "u_captionTex";
 
+// The cone, balloon, braid, grain and particle-box programs.
+inline constexpr char a_alpha[]              = "a_alpha";
+inline constexpr char a_matindex[]           = "a_matindex";
+inline constexpr char a_index[]              = "a_index";
+inline constexpr char u_color[]              = "u_color";
+inline constexpr char u_scale[]              = "u_scale";
+inline constexpr char u_orientations[]       = "u_orientations";
+inline constexpr char u_positionsAlpha[]     = "u_positionsAlpha";
+inline constexpr char u_indexMaterials[]     = "u_indexMaterials";
+inline constexpr char u_materialsAmbient[]   = "u_materials.ambient";
+inline constexpr char u_materialsWarm[]      = "u_materials.warm";
+inline constexpr char u_materialsCool[]      = "u_materials.cool";
+inline constexpr char u_materialsSpecular[]  = "u_materials.specular";
+inline constexpr char u_materialsShininess[] = "u_materials.shininess";
+
 // The window's copy of the finished frame (ZQEGLContext).
 inline constexpr char u_screen[] = "u_screen";
 // clang-format on

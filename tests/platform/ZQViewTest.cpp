@@ -4,6 +4,8 @@
 #include "engine/Globals.h"
 #include "engine/SoundGateway.h"
 #include "platform/ZQEGLContext.h"
+#include "render/Render.h"
+#include "render/RenderProgram.h"
 #include "render/SceneContext.h"
 #include "render/TextureContext.h"
 #include "support/HeadlessGL.h"
@@ -97,9 +99,11 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
         static_cast<ZQ::Model*>(g.cameraModel),
         static_cast<ZQ::Model*>(g.lightModel),
         static_cast<ZQ::Model*>(g.cordModel),
+        static_cast<ZQ::Model*>(g.coneModel),
         static_cast<ZQ::Model*>(g.headModel),
         static_cast<ZQ::Model*>(g.gridModel),
         static_cast<ZQ::Model*>(g.shadowModel),
+        static_cast<ZQ::Model*>(g.balloonModel),
         static_cast<ZQ::Model*>(g.mandalaModel),
         static_cast<ZQ::Model*>(g.roomModel),
         static_cast<ZQ::Model*>(g.grainModel),
@@ -118,6 +122,14 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
     EXPECT_EQ(shellLog(), startUp);
     EXPECT_EQ(g.frameCount, framesBefore + 1);
     EXPECT_FALSE(view->isAnimating()) << "the frames start when the application becomes active";
+    // The passes of the game that exist, in the render-pass list's order.
+    EXPECT_EQ(g.renderPasses,
+              (std::vector<ZQ::Render*>{g.renderBalloon, g.renderCone, g.renderParticlesBB, g.renderWallPaper,
+                                        g.wallPaperRenderRoom, g.renderBraid, g.renderGrain}));
+    for (ZQ::Render* pass : g.renderPasses) {
+        ASSERT_NE(pass, nullptr);
+        EXPECT_NE(pass->program->shader, nullptr) << "set up";
+    }
 
     shellLog().clear();
     view.reset();
@@ -125,6 +137,8 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
         callsOf("tearDown", order) + std::vector<ShellCall>{{"sound tearDown", nullptr}};
     EXPECT_EQ(shellLog(), tearDown);
     EXPECT_TRUE(g.models.empty());
+    EXPECT_TRUE(g.renderPasses.empty());
+    EXPECT_EQ(g.renderCone, nullptr);
     EXPECT_EQ(g.cordModel, nullptr);
     EXPECT_EQ(g.particleSystem3, nullptr);
 }

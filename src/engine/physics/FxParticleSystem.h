@@ -92,6 +92,9 @@ public:
     // (the three position buffers trade roles every substep).
     int32_t getParticleCount() const { return p_count; }
     const PVRTVec3* getPositions() const { return positions; }
+    // Each particle's acceleration as the last substep left it (the debugging
+    // boxes draw it).
+    const PVRTVec3* getAccelerations() const { return accelerations; }
 
     int32_t getConstraintCount() const { return cp_count; }
     int32_t getTmpConstraintCount() const { return ct_count; }
