@@ -182,7 +182,9 @@ PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStam
     bytes.clear();
     const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        return errno == ENOENT ? ReadResult::Missing : ReadResult::Bad;
+        // A folder on the way that is missing, or is a file, means no file:
+        // nothing to keep aside, and the next write says why it fails.
+        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Bad;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

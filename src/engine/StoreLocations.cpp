@@ -8,8 +8,6 @@
 
 namespace ZQ {
 
-namespace {
-
 std::string homeFolder(const char* home) {
     if (home != nullptr && home[0] != '\0') {
         return home;
@@ -20,8 +18,6 @@ std::string homeFolder(const char* home) {
     }
     return "/tmp";
 }
-
-} // namespace
 
 std::string chooseDataFolder(const char* xdgDataHome, const char* home) {
     // XDG base directories must be absolute; a relative one is ignored.

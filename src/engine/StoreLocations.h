@@ -17,6 +17,10 @@ namespace ZQ {
 // any file-sync tool. The environment is read once, at the first call.
 // Threads: the folders from any thread; the stores on the main thread only.
 
+// The player's home folder: `home` ($HOME, null when unset) when not empty,
+// else the account's, else /tmp.
+std::string homeFolder(const char* home);
+
 // The data folder rule: `xdgDataHome` and `home` are the variables' values
 // (null when unset).
 std::string chooseDataFolder(const char* xdgDataHome, const char* home);

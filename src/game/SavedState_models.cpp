@@ -65,9 +65,12 @@ void SavedState::reportScore(IGameServiceGateway& gateway) const {
     if (!gGlobals.gameCenterAuthenticated) {
         return;
     }
-    gateway.reportScore(points, "velmora.points");
-    gateway.reportScore(level, "velmora.levels");
-    gateway.reportScore(tangles[0], "velmora.tangles.golden");
+    const LeaderboardScore scores[] = {
+        {"velmora.points", points},
+        {"velmora.levels", level},
+        {"velmora.tangles.golden", tangles[0]},
+    };
+    gateway.reportScores(scores);
 }
 
 } // namespace ZQ

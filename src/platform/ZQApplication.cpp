@@ -3,13 +3,19 @@
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/Log.h"
+#include "engine/SocialGateway.h"
 #include "engine/StoreLocations.h"
 #include "game/CloudMerge.h"
+#include "game/GameServiceGateway.h"
 #include "levels/LevelCatalogueTables.h"
 #include "platform/OpenALSoundGateway.h"
 #include "platform/ZQAppDelegate.h"
+#include "platform/ZQDialogPresenter.h"
 #include "platform/ZQEGLContext.h"
+#include "platform/ZQGameCenterGateway.h"
 #include "platform/ZQInputScript.h"
+#include "platform/ZQRootController.h"
+#include "platform/ZQSocialGateway.h"
 #include "platform/ZQView.h"
 #include "platform/ZQWindowEvents.h"
 
@@ -147,6 +153,15 @@ int run(const ZQLaunch& launch) {
     {
         ZQView view(*context, kFramePoints, scale, profile);
         view.setCloudMerge(&cloudMerge);
+        // Dialogs over the game: message boxes in the window, the log headless.
+        ZQMessageBoxPresenter messageBoxes;
+        ZQLogPresenter logLines;
+        ZQRootController root(view,
+                              launch.headless ? static_cast<ZQDialogPresenter&>(logLines) : messageBoxes);
+        ZQRootController::setCurrent(&root);
+        ZQ::GameServiceGateway::setInstance(ZQGameCenterGateway::sharedInstance());
+        ZQ::SocialGateway::setInstance(ZQSocialGateway::sharedInstance());
+        view.setGameCenter(ZQGameCenterGateway::sharedInstance());
         ZQAppDelegate delegate(view);
         // The application is active once launched; the window system tells
         // of every change after that.
@@ -173,6 +188,11 @@ int run(const ZQLaunch& launch) {
                         ZQ::gGlobals.frameCount, static_cast<int>(size.x), static_cast<int>(size.y),
                         context->drawableWidth(), context->drawableHeight());
         }
+        // The window goes: nothing may present over it or snapshot it now.
+        view.setGameCenter(nullptr);
+        ZQ::SocialGateway::setInstance(nullptr);
+        ZQ::GameServiceGateway::setInstance(nullptr);
+        ZQRootController::setCurrent(nullptr);
     }
     return status;
 }

@@ -14,6 +14,7 @@
 #include <optional>
 
 class ZQEGLContext;
+class ZQGameCenterGateway;
 
 namespace ZQ {
 class CloudMerge;
@@ -66,6 +67,8 @@ public:
     void clearSnapshot();
     bool snapshotTaken() const { return snapshot_image != nullptr; }
     const ZQImage* snapshotImage() const { return snapshot_image.get(); }
+    // Pixels a point, the snapshot's scale.
+    float contentScaleFactor() const { return contentScale; }
 
     // Touches of one window-system callback, in order: each goes to the game
     // engine, then all of them to the gesture recognisers.
@@ -92,6 +95,9 @@ public:
     // from now on; null stops it. The merge stays the caller's.
     void setCloudMerge(ZQ::CloudMerge* merge) { cloudMerge = merge; }
     ZQ::GameEngine* engine() const { return gameEngine; }
+    // The game service: the player is logged in at once and again at every
+    // return to the foreground; null stops it. The gateway stays the caller's.
+    void setGameCenter(ZQGameCenterGateway* gateway);
 
 private:
     void buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses);
@@ -108,6 +114,7 @@ private:
     bool animating = false;
     std::unique_ptr<ZQImage> snapshot_image;
     ZQ::CloudMerge* cloudMerge = nullptr;
+    ZQGameCenterGateway* gameCenter = nullptr;
     ZQDisplayLink link;
     ZQMotionParallax motionParallax;
     // Swipes left, right, up and down, the single tap, the double tap.

@@ -6,6 +6,7 @@
 #include "game/CloudMerge.h"
 #include "overlays/CaptionBox.h"
 #include "platform/ZQEGLContext.h"
+#include "platform/ZQGameCenterGateway.h"
 #include "render/Render.h"
 #include "render/RenderWallPaper.h"
 
@@ -43,7 +44,16 @@ void ZQView::moveToActive() {
 }
 
 void ZQView::moveToForeground() {
-    // The game service's login is renewed here once there is a game service.
+    if (gameCenter != nullptr) {
+        gameCenter->authenticateLocalPlayer();
+    }
+}
+
+void ZQView::setGameCenter(ZQGameCenterGateway* gateway) {
+    gameCenter = gateway;
+    if (gameCenter != nullptr) {
+        gameCenter->authenticateLocalPlayer();
+    }
 }
 
 void ZQView::runGc() {

@@ -102,6 +102,27 @@ TEST_F(PlistFileStoreTest, AMissingFileIsAnEmptyStoreAndItsFolderIsMadeOnWrite) 
     EXPECT_TRUE(asideFiles(folder, "store.plist").empty());
 }
 
+TEST_F(PlistFileStoreTest, AFileWhereItsFolderShouldBeFailsWritesUntilItGoesAndBlocksNothing) {
+    const std::string path = folder.file("a/store.plist");
+    PlistFileStore store(path);
+    store.setInteger("n", 1);
+    ASSERT_TRUE(store.synchronize());
+    // The folder is replaced by a file: there is no store file to keep
+    // aside, and writing fails, logged.
+    std::filesystem::remove_all(folder.file("a"));
+    TempFolder::write(folder.file("a"), "in the way");
+    store.setInteger("n", 2);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.synchronize());
+    EXPECT_NE(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(TempFolder::read(folder.file("a")), "in the way");
+    // Once the file is gone the same store writes again.
+    std::filesystem::remove(folder.file("a"));
+    ASSERT_TRUE(store.synchronize());
+    EXPECT_EQ(PlistFileStore(path).integerForKey("n"), 2);
+    EXPECT_TRUE(asideFiles(folder, "a").empty());
+}
+
 TEST_F(PlistFileStoreTest, ABadFileIsKeptAsideByteForByteAndReadAsEmpty) {
     const std::vector<std::string> bad = {
         "",                                                 // empty

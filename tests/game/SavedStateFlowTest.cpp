@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -17,10 +19,15 @@ constexpr int32_t kLevels = 76;
 
 class RecordingGateway : public ZQ::IGameServiceGateway {
 public:
-    void reportScore(int64_t value, const std::string& leaderboard) override {
-        reports.emplace_back(leaderboard, value);
+    using Report = std::vector<std::pair<std::string, int64_t>>;
+    void reportScores(std::span<const ZQ::LeaderboardScore> scores) override {
+        Report& report = reports.emplace_back();
+        for (const ZQ::LeaderboardScore& score : scores) {
+            report.emplace_back(score.leaderboard, score.value);
+        }
     }
-    std::vector<std::pair<std::string, int64_t>> reports;
+    void showLeaderboards() override {}
+    std::vector<Report> reports;
 };
 
 class SavedStateFlowTest : public GlobalsTest {
@@ -133,8 +140,9 @@ TEST_F(SavedStateFlowTest, ScoresAreReportedOnlyWhileAPlayerIsLoggedIn) {
     EXPECT_TRUE(gateway.reports.empty());
     ZQ::gGlobals.gameCenterAuthenticated = true;
     state.reportScore(gateway);
-    const std::vector<std::pair<std::string, int64_t>> expected = {
-        {"velmora.points", 4321}, {"velmora.levels", 12}, {"velmora.tangles.golden", 7}};
+    // The three boards in one report: a service keeps all or none.
+    const std::vector<RecordingGateway::Report> expected = {
+        {{"velmora.points", 4321}, {"velmora.levels", 12}, {"velmora.tangles.golden", 7}}};
     EXPECT_EQ(gateway.reports, expected);
 }
 

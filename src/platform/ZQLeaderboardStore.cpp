@@ -1,0 +1,175 @@
+#include "platform/ZQLeaderboardStore.h"
+
+#include "engine/Log.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <iterator>
+
+namespace {
+
+using ZQ::StoreValue;
+
+struct BoardTitle {
+    const char* identifier;
+    const char* title;
+};
+
+// The boards the game reports to, as the leaderboard screen lists them.
+// clang-format off
+constexpr BoardTitle kBoards[] = {
+    {"velmora.points",         "Points"},       // 0
+    {"velmora.levels",         "Level"},        // 1
+    {"velmora.tangles.golden", "Golden knots"}, // 2
+};
+// clang-format on
+static_assert(std::size(kBoards) == 3);
+
+// How many of a board's reports the screen lists.
+constexpr std::size_t kRecentShown = 5;
+
+std::optional<ZQLeaderboardStore::Entry> readEntry(const StoreValue* value, const StoreValue* date) {
+    if (value == nullptr || date == nullptr || value->asInteger() == nullptr || date->asString() == nullptr) {
+        return std::nullopt;
+    }
+    return ZQLeaderboardStore::Entry{*value->asInteger(), *date->asString()};
+}
+
+// The board in `stored`, or nothing when its shape is not ours.
+std::optional<ZQLeaderboardStore::Board> readBoard(const StoreValue& stored) {
+    ZQLeaderboardStore::Board board;
+    if (stored.asDictionary() == nullptr) {
+        return std::nullopt;
+    }
+    if (stored.find("best") != nullptr) {
+        board.best = readEntry(stored.find("best"), stored.find("bestDate"));
+        if (!board.best) {
+            return std::nullopt;
+        }
+    }
+    if (const StoreValue* recent = stored.find("recent")) {
+        if (recent->asArray() == nullptr) {
+            return std::nullopt;
+        }
+        for (const StoreValue& report : *recent->asArray()) {
+            std::optional<ZQLeaderboardStore::Entry> entry =
+                readEntry(report.find("value"), report.find("date"));
+            if (!entry) {
+                return std::nullopt;
+            }
+            board.recent.push_back(std::move(*entry));
+        }
+    }
+    return board;
+}
+
+StoreValue entryValue(const ZQLeaderboardStore::Entry& entry) {
+    StoreValue::Dictionary fields;
+    fields.emplace("value", StoreValue::integer(entry.value));
+    fields.emplace("date", StoreValue::string(entry.date));
+    return StoreValue::dictionary(std::move(fields));
+}
+
+StoreValue boardValue(const ZQLeaderboardStore::Board& board) {
+    StoreValue::Dictionary fields;
+    if (board.best) {
+        fields.emplace("best", StoreValue::integer(board.best->value));
+        fields.emplace("bestDate", StoreValue::string(board.best->date));
+    }
+    StoreValue::Array recent;
+    for (const ZQLeaderboardStore::Entry& entry : board.recent) {
+        recent.push_back(entryValue(entry));
+    }
+    fields.emplace("recent", StoreValue::array(std::move(recent)));
+    return StoreValue::dictionary(std::move(fields));
+}
+
+// "2026-12-07T13:56:00Z" as "2026-12-07 13:56 UTC"; other text as it is.
+std::string shortDate(const std::string& date) {
+    if (date.size() == 20 && date[10] == 'T' && date[19] == 'Z') {
+        return date.substr(0, 10) + " " + date.substr(11, 5) + " UTC";
+    }
+    return date;
+}
+
+} // namespace
+
+ZQLeaderboardStore::ZQLeaderboardStore(std::string path) : store(std::move(path)) {}
+
+bool ZQLeaderboardStore::signIn(const std::string& player) {
+    store.setString(kPlayerKey, player);
+    return store.synchronize();
+}
+
+bool ZQLeaderboardStore::report(std::span<const ZQ::LeaderboardScore> scores, const std::string& date) {
+    for (const ZQ::LeaderboardScore& score : scores) {
+        Board board;
+        if (const StoreValue* stored = store.object(score.leaderboard)) {
+            std::optional<Board> read = readBoard(*stored);
+            if (read) {
+                board = std::move(*read);
+            } else {
+                ZQ::platformLog("Leaderboard %s in %s is %s, not a board; it starts afresh",
+                                score.leaderboard, store.path().c_str(), stored->describe().c_str());
+            }
+        }
+        // Higher is better on every board; an equal value keeps the date it
+        // was first reached.
+        if (!board.best || score.value > board.best->value) {
+            board.best = Entry{score.value, date};
+        }
+        board.recent.push_back(Entry{score.value, date});
+        if (board.recent.size() > kRecentKept) {
+            board.recent.erase(board.recent.begin(),
+                               board.recent.end() - static_cast<std::ptrdiff_t>(kRecentKept));
+        }
+        store.setObject(score.leaderboard, boardValue(board));
+    }
+    return store.synchronize();
+}
+
+ZQLeaderboardStore::Board ZQLeaderboardStore::board(std::string_view identifier) const {
+    const StoreValue* stored = store.object(identifier);
+    if (stored == nullptr) {
+        return {};
+    }
+    return readBoard(*stored).value_or(Board{});
+}
+
+std::string ZQLeaderboardStore::summary() const {
+    std::string text;
+    char line[160];
+    for (const BoardTitle& entry : kBoards) {
+        const Board shown = board(entry.identifier);
+        if (!text.empty()) {
+            text += "\n";
+        }
+        text += entry.title;
+        text += "\n";
+        if (!shown.best) {
+            text += "  No score yet\n";
+            continue;
+        }
+        std::snprintf(line, sizeof line, "  Best: %" PRId64 " (%s)\n", shown.best->value,
+                      shortDate(shown.best->date).c_str());
+        text += line;
+        const std::size_t count = std::min(kRecentShown, shown.recent.size());
+        text += "  Latest:\n";
+        for (std::size_t i = 0; i < count; ++i) {
+            const Entry& report = shown.recent[shown.recent.size() - 1 - i];
+            std::snprintf(line, sizeof line, "    %" PRId64 " (%s)\n", report.value,
+                          shortDate(report.date).c_str());
+            text += line;
+        }
+    }
+    return text;
+}
+
+std::string ZQLeaderboardStore::utcDate(std::time_t when) {
+    std::tm parts{};
+    gmtime_r(&when, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "engine/PlistFileStore.h"
+#include "game/GameServiceGateway.h"
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The local game service's leaderboards: one property-list file in the
+// game's data folder, "leaderboards.plist", written atomically by the
+// preference stores' file store. Each board is a dictionary under its
+// identifier:
+//
+//   best      integer  the highest value ever reported (never lowered)
+//   bestDate  string   when it was first reported, "YYYY-MM-DDTHH:MM:SSZ"
+//   recent    array    the last 100 reports, oldest first, each a
+//                      dictionary of value (integer) and date (string)
+//
+// and "player" holds the operating-system user who last logged in. A board
+// this game did not write (a value of another kind) is logged and starts
+// afresh at the next report; the other boards keep theirs.
+//
+// Ownership: owns its file store. Threads: main thread only.
+class ZQLeaderboardStore {
+public:
+    static constexpr std::size_t kRecentKept = 100;
+    static constexpr const char* kPlayerKey = "player";
+
+    struct Entry {
+        int64_t value = 0;
+        std::string date;
+        bool operator==(const Entry&) const = default;
+    };
+    struct Board {
+        std::optional<Entry> best;
+        std::vector<Entry> recent; // oldest first
+    };
+
+    explicit ZQLeaderboardStore(std::string path);
+
+    const std::string& path() const { return store.path(); }
+
+    // Records who plays; true when the file took it (the file is usable).
+    bool signIn(const std::string& player);
+    // Adds the scores, every board in one write; false (logged by the file
+    // store) when the file could not be written. The scores stay in memory
+    // and go out with the next write that succeeds.
+    bool report(std::span<const ZQ::LeaderboardScore> scores, const std::string& date);
+
+    // The board under `identifier` as the file holds it (empty when absent
+    // or not one this game wrote).
+    Board board(std::string_view identifier) const;
+    // The boards' text for the leaderboard screen: each board's title, its
+    // best with its date and its newest reports, newest first.
+    std::string summary() const;
+
+    // `when` as the boards' dates write it.
+    static std::string utcDate(std::time_t when);
+
+private:
+    ZQ::PlistFileStore store;
+};

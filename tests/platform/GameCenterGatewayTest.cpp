@@ -1,0 +1,173 @@
+#include "engine/Globals.h"
+#include "game/SavedState.h"
+#include "platform/ZQGameCenterGateway.h"
+#include "support/GlobalsTest.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ZQ::gGlobals;
+
+constexpr int32_t kLevels = 76;
+const char* const kBoards[] = {"velmora.points", "velmora.levels", "velmora.tangles.golden"};
+
+class GameCenterGatewayTest : public GlobalsTest {
+protected:
+    void SetUp() override {
+        GlobalsTest::SetUp();
+        ASSERT_TRUE(folder.ok());
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(GameCenterGatewayTest, ALoginSucceedsAtOnceWhileTheFileTakesThePlayerAndFailsLoudlyWhenItCannot) {
+    ZQGameCenterGateway gateway(folder.file("velmora/leaderboards.plist"), "ada");
+    gGlobals.gameCenterAuthenticated = false;
+    testing::internal::CaptureStderr();
+    gateway.authenticateLocalPlayer();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(gGlobals.gameCenterAuthenticated);
+    EXPECT_EQ(gateway.localPlayerId(), "ada");
+    EXPECT_FALSE(gateway.lastError().has_value());
+    EXPECT_EQ(ZQ::PlistFileStore(gateway.leaderboards().path()).stringForKey("player"), "ada");
+
+    // The folder turns into a file: the next login (a return to the
+    // foreground) can no longer write, so the player is logged out and the
+    // leaderboard tile, which reads the flag, turns off.
+    std::filesystem::remove_all(folder.file("velmora"));
+    TempFolder::write(folder.file("velmora"), "in the way");
+    testing::internal::CaptureStderr();
+    gateway.authenticateLocalPlayer();
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(gGlobals.gameCenterAuthenticated);
+    ASSERT_TRUE(gateway.lastError().has_value());
+    const std::string expected = "ZQZorezGateway ERROR - domain: " + gateway.lastError()->domain +
+                                 ", desc: " + gateway.lastError()->description +
+                                 ", debugDesc: " + gateway.lastError()->debugDescription + "\n";
+    EXPECT_NE(log.find(expected), std::string::npos) << log;
+    EXPECT_NE(gateway.lastError()->debugDescription.find(gateway.leaderboards().path()), std::string::npos);
+
+    // And back: the error is cleared by a call that carries none.
+    std::filesystem::remove(folder.file("velmora"));
+    gateway.authenticateLocalPlayer();
+    EXPECT_TRUE(gGlobals.gameCenterAuthenticated);
+    EXPECT_FALSE(gateway.lastError().has_value());
+}
+
+TEST_F(GameCenterGatewayTest, ScoresReachTheBoardsTogetherAndOnlyForALoggedInPlayer) {
+    ZQGameCenterGateway gateway(folder.file("leaderboards.plist"), "ada");
+    ZQ::SavedState state(kLevels);
+    state.points = 900;
+    state.level = 7;
+    state.tangles = {3, 1, 0, 0, 2};
+
+    // The saved state asks only while the flag says a player is logged in,
+    // and the gateway itself refuses reports before any login.
+    gGlobals.gameCenterAuthenticated = false;
+    state.reportScore(gateway);
+    gGlobals.gameCenterAuthenticated = true;
+    state.reportScore(gateway);
+    for (const char* board : kBoards) {
+        EXPECT_FALSE(gateway.leaderboards().board(board).best.has_value()) << board;
+    }
+
+    gateway.authenticateLocalPlayer();
+    ASSERT_TRUE(gGlobals.gameCenterAuthenticated);
+    state.reportScore(gateway);
+    // Read back from the file by a store of its own.
+    ZQLeaderboardStore reread(gateway.leaderboards().path());
+    const int64_t expected[] = {900, 7, 3};
+    for (std::size_t i = 0; i < std::size(kBoards); ++i) {
+        const ZQLeaderboardStore::Board board = reread.board(kBoards[i]);
+        ASSERT_TRUE(board.best.has_value()) << kBoards[i];
+        EXPECT_EQ(board.best->value, expected[i]);
+        ASSERT_EQ(board.recent.size(), 1u);
+        EXPECT_EQ(board.recent[0].value, expected[i]);
+        // One report: the same moment on every board.
+        EXPECT_EQ(board.recent[0].date, reread.board(kBoards[0]).recent[0].date);
+    }
+}
+
+TEST_F(GameCenterGatewayTest, ABestIsNeverLoweredAndTheLastHundredReportsAreKeptInOrder) {
+    const std::string path = folder.file("leaderboards.plist");
+    std::mt19937 random(34);
+    std::uniform_int_distribution<int64_t> value(-50, 400);
+    std::vector<ZQLeaderboardStore::Entry> sent;
+    {
+        ZQLeaderboardStore store(path);
+        for (int i = 0; i < 260; ++i) {
+            const ZQ::LeaderboardScore score{"velmora.points", value(random)};
+            const std::string date = "report " + std::to_string(i);
+            ASSERT_TRUE(store.report({&score, 1}, date));
+            sent.push_back({score.value, date});
+        }
+    }
+    // The reference: the first report of the highest value, and the tail.
+    const auto best = std::max_element(sent.begin(), sent.end(),
+                                       [](const auto& a, const auto& b) { return a.value < b.value; });
+    const std::vector<ZQLeaderboardStore::Entry> tail(sent.end() - 100, sent.end());
+
+    const ZQLeaderboardStore::Board board = ZQLeaderboardStore(path).board("velmora.points");
+    ASSERT_TRUE(board.best.has_value());
+    EXPECT_EQ(*board.best, *best);
+    EXPECT_EQ(board.recent, tail);
+}
+
+TEST_F(GameCenterGatewayTest, ABoardThisGameDidNotWriteStartsAfreshAndTheOthersKeepTheirs) {
+    const std::string path = folder.file("leaderboards.plist");
+    {
+        ZQLeaderboardStore store(path);
+        const ZQ::LeaderboardScore first[] = {{"velmora.points", 50}, {"velmora.levels", 4}};
+        ASSERT_TRUE(store.report(first, "then"));
+    }
+    {
+        ZQ::PlistFileStore raw(path);
+        raw.setString("velmora.points", "a hundred");
+        ASSERT_TRUE(raw.synchronize());
+    }
+    ZQLeaderboardStore store(path);
+    EXPECT_FALSE(store.board("velmora.points").best.has_value());
+    const ZQ::LeaderboardScore next[] = {{"velmora.points", 20}, {"velmora.levels", 2}};
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(store.report(next, "now"));
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("velmora.points"), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+
+    const ZQLeaderboardStore::Board points = ZQLeaderboardStore(path).board("velmora.points");
+    EXPECT_EQ(points.best, (ZQLeaderboardStore::Entry{20, "now"}));
+    EXPECT_EQ(points.recent.size(), 1u);
+    const ZQLeaderboardStore::Board levels = ZQLeaderboardStore(path).board("velmora.levels");
+    EXPECT_EQ(levels.best, (ZQLeaderboardStore::Entry{4, "then"}));
+    EXPECT_EQ(levels.recent.size(), 2u);
+}
+
+TEST_F(GameCenterGatewayTest, TheLeaderboardTextListsEveryBoardWithItsBestAndNewestReports) {
+    ZQLeaderboardStore store(folder.file("leaderboards.plist"));
+    const std::string empty = store.summary();
+    EXPECT_EQ(std::count(empty.begin(), empty.end(), '\n'), 3 * 2 + 2) << empty;
+    for (int64_t points : {30, 1200, 75}) {
+        const ZQ::LeaderboardScore score{"velmora.points", points};
+        ASSERT_TRUE(store.report({&score, 1}, ZQLeaderboardStore::utcDate(1796651760 + points)));
+    }
+    const std::string text = store.summary();
+    // The best with its date, then the reports newest first.
+    const std::size_t best = text.find("Best: 1200 (2026-12-07 ");
+    const std::size_t newest = text.find("75 (");
+    const std::size_t oldest = text.find("30 (");
+    EXPECT_NE(best, std::string::npos) << text;
+    EXPECT_LT(best, newest) << text;
+    EXPECT_LT(newest, oldest) << text;
+    EXPECT_EQ(ZQLeaderboardStore::utcDate(1796651760), "2026-12-07T13:56:00Z");
+}
+
+} // namespace
