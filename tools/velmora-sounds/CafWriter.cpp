@@ -23,7 +23,13 @@ public:
         u32(static_cast<uint32_t>(v >> 32));
         u32(static_cast<uint32_t>(v));
     }
-    void tag(const char (&fourCc)[5]) { bytes.insert(bytes.end(), fourCc, fourCc + 4); }
+    // Byte by byte: g++ 12 with ThreadSanitizer misreads a four-byte range
+    // insert into a growing vector as an overflow (-Wstringop-overflow).
+    void tag(const char (&fourCc)[5]) {
+        for (int k = 0; k < 4; ++k) {
+            bytes.push_back(static_cast<uint8_t>(fourCc[k]));
+        }
+    }
     void f64(double v) {
         uint64_t bits = 0;
         std::memcpy(&bits, &v, sizeof bits);

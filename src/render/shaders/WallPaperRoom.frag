@@ -39,7 +39,11 @@ float unpackDepth(vec4 rgba) {
 
 float visibility(vec4 sc, float bias) {
     vec3 s = (sc.xyz / sc.w + 1.0) / 2.0;
-    float rnd = fract(sin(dot(floor(gl_FragCoord.xyz * 30.0), vec3(53.1215, 21.1352, 9.1322))) * 2105.2354);
+    // gl_FragCoord is mediump, and the hash's sum runs to some 10^5, past
+    // what half floats hold (drivers that compute mediump in 16 bits give
+    // Inf, then NaN, and every sample misses): the sum is taken in highp.
+    highp vec3 cell = floor(gl_FragCoord.xyz * 30.0);
+    highp float rnd = fract(sin(dot(cell, vec3(53.1215, 21.1352, 9.1322))) * 2105.2354);
     float a = rnd * 6.283285;
     float c = cos(a);
     float sn = sin(a);
