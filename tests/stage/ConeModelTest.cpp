@@ -157,8 +157,9 @@ TEST_F(ConeModelTest, AnglesFollowRandomLinksAndStayFinite) {
         // Links along the axes and at random, the hard cases included.
         PVRTVec3 d(unit(random), unit(random), unit(random));
         if (trial < 6) {
-            d = PVRTVec3(0, 0, 0);
-            (&d.x)[trial % 3] = trial < 3 ? 1.0f : -1.0f;
+            const float sign = trial < 3 ? 1.0f : -1.0f;
+            const PVRTVec3 axes[3] = {PVRTVec3(sign, 0, 0), PVRTVec3(0, sign, 0), PVRTVec3(0, 0, sign)};
+            d = axes[trial % 3];
         }
         cord.positions[0] = cord.positions[1] + d * 7.0f;
         cones.doLayout();
