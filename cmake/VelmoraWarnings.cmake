@@ -14,7 +14,7 @@ endif()
 
 # The same inlining at -O3 makes g++ 12 see std::vector's growth path
 # (insert and copy into freshly allocated storage) write into "a region of
-# size 0" (-Wstringop-overflow, GCC bug 106199); the tests that build byte
+# size 0" (-Wstringop-overflow, a false positive of that release); the tests that build byte
 # buffers trip it in the Release build only.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12
    AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
