@@ -213,4 +213,31 @@ void quaternionMultiply(PVRTQuaternion& out, const PVRTQuaternion& a, const PVRT
     out = r;
 }
 
+PVRTMat4 rotationX(float a) {
+    PVRTMat4 m = PVRTMat4::identity();
+    m.f[5] = std::cos(a);
+    m.f[6] = -std::sin(a);
+    m.f[9] = std::sin(a);
+    m.f[10] = std::cos(a);
+    return m;
+}
+
+PVRTMat4 rotationY(float a) {
+    PVRTMat4 m = PVRTMat4::identity();
+    m.f[0] = std::cos(a);
+    m.f[2] = std::sin(a);
+    m.f[8] = -std::sin(a);
+    m.f[10] = std::cos(a);
+    return m;
+}
+
+PVRTMat4 rotationZ(float a) {
+    PVRTMat4 m = PVRTMat4::identity();
+    m.f[0] = std::cos(a);
+    m.f[1] = -std::sin(a);
+    m.f[4] = std::sin(a);
+    m.f[5] = std::cos(a);
+    return m;
+}
+
 } // namespace ZQ

@@ -57,6 +57,12 @@ void inverseMatrix4x4(PVRTMat4& out, const PVRTMat4& in);
 // normalised. A t outside [0, 1] gives the identity rather than extrapolating.
 void quaternionSlerp(PVRTQuaternion& out, const PVRTQuaternion& q0, PVRTQuaternion q1, float t);
 
+// Rotations by angle a as the scene items' layouts turn, by columns: about x
+// (1, 0, 0), (0, cos a, -sin a), (0, sin a, cos a); likewise about y and z.
+PVRTMat4 rotationX(float a);
+PVRTMat4 rotationY(float a);
+PVRTMat4 rotationZ(float a);
+
 // Hamilton product a * b, normalised (unless it has zero length).
 void quaternionMultiply(PVRTQuaternion& out, const PVRTQuaternion& a, const PVRTQuaternion& b);
 

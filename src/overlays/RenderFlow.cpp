@@ -2,46 +2,15 @@
 
 #include "engine/Assert.h"
 #include "engine/CloudletContainer.h"
+#include "engine/MathHelpers.h"
 #include "overlays/CaptionBox.h"
 #include "overlays/CaptionProgram.h"
 #include "overlays/FlowInstance.h"
 #include "render/Texture.h"
 
-#include <cmath>
 #include <vector>
 
 namespace ZQ {
-
-namespace {
-
-PVRTMat4 rotationX(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m.f[5] = std::cos(a);
-    m.f[6] = -std::sin(a);
-    m.f[9] = std::sin(a);
-    m.f[10] = std::cos(a);
-    return m;
-}
-
-PVRTMat4 rotationY(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m.f[0] = std::cos(a);
-    m.f[2] = std::sin(a);
-    m.f[8] = -std::sin(a);
-    m.f[10] = std::cos(a);
-    return m;
-}
-
-PVRTMat4 rotationZ(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m.f[0] = std::cos(a);
-    m.f[1] = -std::sin(a);
-    m.f[4] = std::sin(a);
-    m.f[5] = std::cos(a);
-    return m;
-}
-
-} // namespace
 
 RenderFlow::RenderFlow(CloudletContainer* flows) : Render(new CaptionProgram()), flows(flows) {}
 

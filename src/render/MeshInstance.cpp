@@ -1,41 +1,8 @@
 #include "render/MeshInstance.h"
 
-#include <cmath>
+#include "engine/MathHelpers.h"
 
 namespace ZQ {
-
-namespace {
-
-// Rotations by angle a as the layouts turn, by columns: about x (1, 0, 0),
-// (0, cos a, -sin a), (0, sin a, cos a); likewise about y and z.
-PVRTMat4 aboutX(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m.f[5] = std::cos(a);
-    m.f[6] = -std::sin(a);
-    m.f[9] = std::sin(a);
-    m.f[10] = std::cos(a);
-    return m;
-}
-
-PVRTMat4 aboutY(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m.f[0] = std::cos(a);
-    m.f[2] = std::sin(a);
-    m.f[8] = -std::sin(a);
-    m.f[10] = std::cos(a);
-    return m;
-}
-
-PVRTMat4 aboutZ(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m.f[0] = std::cos(a);
-    m.f[1] = -std::sin(a);
-    m.f[4] = std::sin(a);
-    m.f[5] = std::cos(a);
-    return m;
-}
-
-} // namespace
 
 MeshInstance::MeshInstance(PodModel* model, int32_t materialIndex)
     : mesh(std::make_unique<MeshReference>(MeshReference{model, 0})), materialIndex(materialIndex) {}
@@ -67,7 +34,7 @@ const PVRTMat4& MeshInstance::getModelMatrix() {
         const PVRTVec3& a = layout.angles;
         const float s = layout.scale * baseLayout.scale;
         modelMatrix = PVRTMat4::translation(p.x, p.y, p.z) * podRotationMatrix(layout.orientation) *
-                      aboutY(a.y) * aboutX(a.x) * aboutZ(a.z) * PVRTMat4::scale(s, s, s);
+                      rotationY(a.y) * rotationX(a.x) * rotationZ(a.z) * PVRTMat4::scale(s, s, s);
         if (meshIndex() >= 0) {
             modelMatrix = modelMatrix * mesh->model->scene->nodeMatrix(static_cast<uint32_t>(mesh->node));
         }

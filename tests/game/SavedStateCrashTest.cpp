@@ -1,72 +1,23 @@
 #include "engine/PlistFileStore.h"
 #include "game/SavedState.h"
+#include "support/KillProbe.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
 #include <map>
 #include <random>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 constexpr int32_t kLevels = 76;
 constexpr int kKills = 300;
 
-// Runs the probe's save loop for `delay`, kills it with SIGKILL and returns
-// the last number it printed: the points of the last save known complete
-// (or those it loaded at start). -1 when it printed nothing at all.
+// Runs the probe's save loop and kills it (see runThenKill): the points of
+// the last save known complete, or those it loaded at start.
 int64_t saveThenKill(const std::string& defaults, const std::string& cloud, std::chrono::microseconds delay) {
-    int out[2];
-    if (::pipe(out) != 0) {
-        return -2;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {VELMORA_STORE_PROBE, "save-loop", defaults.c_str(), cloud.c_str(), nullptr};
-    pid_t child = 0;
-    const int spawned =
-        posix_spawn(&child, VELMORA_STORE_PROBE, &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    if (spawned != 0) {
-        ::close(out[0]);
-        return -2;
-    }
-    // The delay counts from the probe's first line, once it has loaded and
-    // is about to save: a slow start (a sanitizer build) moves nothing.
-    std::string printed;
-    char buffer[4096];
-    ssize_t n = 0;
-    while (printed.find('\n') == std::string::npos && (n = ::read(out[0], buffer, sizeof buffer)) > 0) {
-        printed.append(buffer, static_cast<std::size_t>(n));
-    }
-    std::this_thread::sleep_for(delay);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    while ((n = ::read(out[0], buffer, sizeof buffer)) > 0) {
-        printed.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(out[0]);
-    // Only whole lines count: the last one may have been cut by the kill.
-    const std::size_t end = printed.rfind('\n');
-    if (end == std::string::npos) {
-        return -1;
-    }
-    const std::size_t begin = printed.rfind('\n', end - 1);
-    return std::stoll(printed.substr(begin == std::string::npos ? 0 : begin + 1, end));
+    return runThenKill({VELMORA_STORE_PROBE, "save-loop", defaults, cloud}, delay);
 }
 
 TEST(SavedStateCrash, AProcessKilledWhileSavingLeavesTheOldRecordOrTheNew) {

@@ -1,66 +1,20 @@
 #include "platform/ZQLeaderboardStore.h"
+#include "support/KillProbe.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
-#include <fcntl.h>
 #include <random>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 constexpr int kKills = 120;
 
-// Runs the probe's report loop for `delay` after its first line, kills it
-// and returns the last whole number it printed: the last report known to
-// be complete. -1 when it printed nothing, -2 when it could not run.
+// Runs the probe's report loop and kills it (see runThenKill): the last
+// report known to be complete.
 int64_t reportThenKill(const std::string& path, std::chrono::microseconds delay) {
-    int out[2];
-    if (::pipe(out) != 0) {
-        return -2;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    const char* argv[] = {VELMORA_STORE_PROBE, "report-loop", path.c_str(), nullptr};
-    pid_t child = 0;
-    const int spawned =
-        posix_spawn(&child, VELMORA_STORE_PROBE, &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    if (spawned != 0) {
-        ::close(out[0]);
-        return -2;
-    }
-    std::string printed;
-    char buffer[4096];
-    ssize_t n = 0;
-    while (printed.find('\n') == std::string::npos && (n = ::read(out[0], buffer, sizeof buffer)) > 0) {
-        printed.append(buffer, static_cast<std::size_t>(n));
-    }
-    std::this_thread::sleep_for(delay);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    while ((n = ::read(out[0], buffer, sizeof buffer)) > 0) {
-        printed.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(out[0]);
-    const std::size_t end = printed.rfind('\n');
-    if (end == std::string::npos) {
-        return -1;
-    }
-    const std::size_t begin = printed.rfind('\n', end - 1);
-    return std::stoll(printed.substr(begin == std::string::npos ? 0 : begin + 1, end));
+    return runThenKill({VELMORA_STORE_PROBE, "report-loop", path}, delay);
 }
 
 TEST(LeaderboardCrash, AProcessKilledWhileReportingLeavesWholeReportsOnEveryBoard) {

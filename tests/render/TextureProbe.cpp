@@ -25,8 +25,8 @@ void main() {
 }
 )";
 
-// The direction through texel (s, t) of each face, from the cube-map face
-// selection table of the GL specification.
+// The direction through texel (s, t) of each face, as GL picks a cube-map
+// face: the major axis names the face, the other two give s and t.
 const char* const kFragmentCube = R"(
 precision highp float;
 uniform samplerCube picture;

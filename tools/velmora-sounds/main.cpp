@@ -12,8 +12,8 @@
 
 #include "CafWriter.h"
 #include "Effects.h"
+#include "FrequencyPicture.h"
 #include "Music.h"
-#include "Spectrogram.h"
 
 #include <algorithm>
 #include <cmath>

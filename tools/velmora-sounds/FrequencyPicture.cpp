@@ -1,4 +1,4 @@
-#include "Spectrogram.h"
+#include "FrequencyPicture.h"
 
 #include "Synth.h"
 
