@@ -98,7 +98,8 @@ void HoloModel::changeAction(HoloModel* model) {
         ZQ_ASSERT(h != nullptr);
         Action* rotate = new HoloRotateCenterAction(h->orbitAngle, slotAngle(j + 2), kEnterFrames);
         Action* tree = new Sequence({
-            new Parallel({rotate, new Limit(kEnterFrames, new Parallel({glitch(kChangeGlitchMax), scannerAction()}))}),
+            new Parallel(
+                {rotate, new Limit(kEnterFrames, new Parallel({glitch(kChangeGlitchMax), scannerAction()}))}),
             j == 0 ? idleAction() : scanOnly(),
         });
         h->setAction(tree);

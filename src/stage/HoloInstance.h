@@ -31,7 +31,7 @@ public:
     // The knot's box in model space (pixels): corner k takes the maximum x
     // when bit 2 of k is set, y by bit 1, z by bit 0.
     PVRTVec3 corners[8];
-    PVRTVec3 noise;           // glitch displacement, zero when calm
+    PVRTVec3 noise;            // glitch displacement, zero when calm
     float scannerPhase = 0.0f; // the scan line's height, a fraction of the box's
     int32_t scannerDirection = 1;
     float orbitAngle = 0.0f; // radians on the ring

@@ -61,7 +61,7 @@ protected:
             if (h == nullptr) {
                 continue;
             }
-            h->setAction(j == 0 ? ZQ::HoloModel::idleAction()
+            h->setAction(j == 0                ? ZQ::HoloModel::idleAction()
                          : (j == -1 || j == 1) ? ZQ::HoloModel::fadeInAction(j + 2)
                                                : ZQ::HoloModel::scannerAction());
         }
