@@ -18,6 +18,7 @@
 #include "render/RenderCone.h"
 #include "render/RenderGoochMultiKnot.h"
 #include "render/RenderGrain.h"
+#include "render/RenderHolo.h"
 #include "render/RenderMesh.h"
 #include "render/RenderParticlesBB.h"
 #include "render/RenderShadowMap.h"
@@ -27,6 +28,7 @@
 #include "stage/BalloonModel.h"
 #include "stage/CameraModel.h"
 #include "stage/ConeModel.h"
+#include "stage/HoloModel.h"
 #include "stage/LightModel.h"
 #include "stage/MandalaModel.h"
 #include "stage/RoomModel.h"
@@ -51,7 +53,7 @@ struct ZQPlainMaker {
 // read a frame late. A model that the game does not have yet joins at its
 // place in this order when it arrives (timer, score and points first, flow
 // and caption after the tangle, the cursor between the cord mesh and the
-// balloons, hologram, tile and gauge after the room, the calm-strings score
+// balloons, tile and gauge after the hologram, the calm-strings score
 // last). The cones step after the cord, whose fresh positions they sit on.
 template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     using namespace ZQ;
@@ -81,6 +83,7 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     // Starts the relief worker, at the lowest priority the system allows.
     g.mandalaModel = add(Maker::template make<MandalaModel>());
     g.roomModel = add(Maker::template make<RoomModel>());
+    g.holoModel = add(Maker::template make<HoloModel>());
     g.grainModel = add(Maker::template make<GrainModel>());
     g.particleSystem3 = add(Maker::template make<Fx::ParticleSystem>(Fx::kBraidWorld));
     g.braidModel = add(Maker::template make<BraidModel>());
@@ -108,6 +111,7 @@ inline void forgetEngineModels() {
     g.balloonModel = nullptr;
     g.mandalaModel = nullptr;
     g.roomModel = nullptr;
+    g.holoModel = nullptr;
     g.grainModel = nullptr;
     g.particleSystem3 = nullptr;
     g.braidModel = nullptr;
@@ -115,9 +119,8 @@ inline void forgetEngineModels() {
 
 // The render passes in the game's order, which is also their drawing list's
 // order; each owns the program it makes. A pass the game does not have yet
-// joins at its place when it arrives (flow first; the hologram between the
-// cord and the cone; caption and mesh before the wallpaper; tile and gauge
-// between the room and the braid).
+// joins at its place when it arrives (flow first; caption and mesh before
+// the wallpaper; tile and gauge between the room and the braid).
 template <class Maker> void makeRenderPasses() {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -128,6 +131,7 @@ template <class Maker> void makeRenderPasses() {
     g.renderBalloon = add(Maker::template make<RenderBalloon>());
     g.renderShadowMap = add(Maker::template make<RenderShadowMap>());
     g.renderGoochMultiKnot = add(Maker::template make<RenderGoochMultiKnot>());
+    g.renderHolo = add(Maker::template make<RenderHolo>());
     g.renderCone = add(Maker::template make<RenderCone>());
     g.renderTangle = add(Maker::template make<RenderTangle>());
     g.renderParticlesBB = add(Maker::template make<RenderParticlesBB>());
@@ -151,6 +155,7 @@ inline void deleteRenderPasses() {
     g.renderBalloon = nullptr;
     g.renderShadowMap = nullptr;
     g.renderGoochMultiKnot = nullptr;
+    g.renderHolo = nullptr;
     g.renderCone = nullptr;
     g.renderTangle = nullptr;
     g.renderParticlesBB = nullptr;
