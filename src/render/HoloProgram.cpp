@@ -28,7 +28,7 @@ void uniform3(GLint location, const PVRTVec3& v) {
 
 void HoloProgram::setUp() {
     setUpShader("HoloProgram", false, Shaders::Holo_vert, Shaders::Holo_frag,
-                {u_modelViewProjectionMatrix, u_NMatrix, u_MVMatrix, u_MMatrix, u_lightPos, u_eye, u_alpha,
+                {u_modelViewProjectionMatrix, u_NMatrix, u_MVMatrix, u_MMatrix, u_lightPos, u_alpha,
                  u_bbox_max, u_bbox_min, u_noise, u_scanner_phase, u_color, u_scancolor},
                 {a_position, a_normal});
 }
@@ -86,10 +86,6 @@ void HoloProgram::setModelMatrix(const float m[16]) {
     const PVRTVec4 lightPos = viewCentring * PVRTVec4(light.x, light.y, light.z, 1.0f);
     const float lightPosition[4] = {lightPos.x, lightPos.y, lightPos.z, lightPos.w};
     glUniform4fv(shader->uniform(u_lightPos), 1, lightPosition);
-    const PVRTVec3 eye = gGlobals.cameraModel->eye->getPosition();
-    const PVRTVec4 eyePos = viewCentring * PVRTVec4(eye.x, eye.y, eye.z, 1.0f);
-    const float eyePosition[3] = {eyePos.x, eyePos.y, eyePos.z};
-    glUniform3fv(shader->uniform(u_eye), 1, eyePosition);
 }
 
 void HoloProgram::setString(float alpha, const PVRTVec3& colour, const PVRTVec3& scanColour) const {

@@ -7,7 +7,9 @@ namespace ZQ {
 // The holograms' program: the knot's tube lit by a soft wrap-around term in
 // one colour per string, the scan band added, the alpha falling toward the
 // back of the knot's world box, vertices displaced by the glitch noise. Reads
-// the 36-byte cord vertex (position and normal only).
+// the 36-byte cord vertex (position and normal only). The light has no
+// highlight, so the eye plays no part: no eye uniform is kept, which a
+// compiler would drop from the program anyway.
 //
 // Owned by its pass; created zero-filled, setUp with a current context. The
 // pass writes the box, noise and scanner phase before each setModelMatrix.
@@ -20,7 +22,7 @@ public:
     void use() override;
     // Recomputes V from the camera and P, C from the screen, then uploads
     // every per-hologram uniform for model matrix m: the matrices, the box,
-    // the noise, the scanner phase, the light and the eye.
+    // the noise, the scanner phase and the light.
     void setModelMatrix(const float m[16]) override;
     void unuse() override;
 

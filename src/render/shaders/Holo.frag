@@ -23,7 +23,6 @@ uniform vec3 u_scancolor;
 uniform float u_alpha;
 
 varying vec3 v_L;
-varying vec3 v_V;
 varying vec3 v_normal;
 varying float v_scanner_value;
 varying float v_depth;

@@ -9,7 +9,6 @@ uniform mat4 u_MVMatrix;
 uniform mat4 u_MMatrix;
 uniform mat3 u_NMatrix;
 uniform vec4 u_lightPos;
-uniform vec3 u_eye;
 uniform vec3 u_bbox_min;
 uniform vec3 u_bbox_max;
 uniform vec3 u_noise;
@@ -19,7 +18,6 @@ attribute vec3 a_position;
 attribute vec3 a_normal;
 
 varying vec3 v_L;
-varying vec3 v_V;
 varying vec3 v_normal;
 varying float v_scanner_value;
 varying float v_depth;
@@ -48,5 +46,4 @@ void main() {
     vec4 q = u_MVMatrix * vec4(a_position, 1.0);
     v_normal = u_NMatrix * a_normal;
     v_L = u_lightPos.xyz - q.xyz;
-    v_V = u_eye - q.xyz;
 }

@@ -1,0 +1,121 @@
+#include "cords/Cord.h"
+#include "cords/MeshBuffer.h"
+#include "engine/DeviceProfile.h"
+#include "engine/Globals.h"
+#include "levels/LevelModel.h"
+#include "platform/ZQApplication.h"
+#include "platform/ZQEGLContext.h"
+#include "platform/ZQView.h"
+#include "stage/HoloInstance.h"
+#include "stage/HoloModel.h"
+
+#include <GLES2/gl2.h>
+#include <benchmark/benchmark.h>
+
+// The level map on the headless context at 750 x 1334: building one
+// hologram's mesh (the knot laid and settled on the mesher's own world,
+// tubes for every string, one upload), and whole map frames (every model
+// steps, every pass draws, glFinish) with the five holograms of a ring
+// around level 5 of 11, against the same frame without them.
+
+namespace {
+
+ZQEGLContext* headlessContext() {
+    static ZQEGLContext* const context = [] {
+        ZQEGLContext::Options options;
+        options.surface = ZQEGLContext::Surface::Headless;
+        options.width = 750;
+        options.height = 1334;
+        ZQEGLContext::configure(options);
+        return ZQEGLContext::sharedEGLContext();
+    }();
+    return context;
+}
+
+// The level whose knot has the most particles: one every 2 world units of
+// its length.
+int32_t heaviestLevel(const ZQ::LevelModel& levels) {
+    int32_t best = 0;
+    for (int32_t k = 1; k < levels.levelCount(); ++k) {
+        if (levels.levels[static_cast<std::size_t>(k)].cord->totalLength >
+            levels.levels[static_cast<std::size_t>(best)].cord->totalLength) {
+            best = k;
+        }
+    }
+    return best;
+}
+
+void BM_HoloMeshBuild(benchmark::State& state) {
+    ZQEGLContext* context = headlessContext();
+    if (context == nullptr) {
+        state.SkipWithError("no headless OpenGL ES 2.0 context");
+        return;
+    }
+    const ZQ::Globals saved = ZQ::gGlobals;
+    {
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        ZQ::Globals& g = ZQ::gGlobals;
+        const int32_t level = heaviestLevel(*g.levelModel);
+        std::size_t indices = 0;
+        for (auto _ : state) {
+            ZQ::HoloInstance* h = g.holoModel->buildMesh(level);
+            glFinish();
+            indices = 0;
+            for (const auto& range : h->mesh->ranges) {
+                indices += static_cast<std::size_t>(range.indexCount);
+            }
+            delete h;
+        }
+        state.counters["level"] = level;
+        state.counters["strings"] = g.levelModel->levels[static_cast<std::size_t>(level)].cord->strings;
+        state.counters["indices"] = static_cast<double>(indices);
+    }
+    ZQ::gGlobals = saved;
+}
+BENCHMARK(BM_HoloMeshBuild)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+
+// Argument 1: the ring of five holograms about level 5 (the map with
+// max_level 10), the front one idling, the others scanning; 0: the same
+// frame with no hologram.
+void BM_MapFrame(benchmark::State& state) {
+    ZQEGLContext* context = headlessContext();
+    if (context == nullptr) {
+        state.SkipWithError("no headless OpenGL ES 2.0 context");
+        return;
+    }
+    const ZQ::Globals saved = ZQ::gGlobals;
+    {
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        ZQ::Globals& g = ZQ::gGlobals;
+        g.sceneCamera = g.cameraModel;
+        ZQ::HoloModel& holo = *g.holoModel;
+        if (state.range(0) == 1) {
+            holo.current = 5;
+            holo.count = 11;
+            holo.createInstance(true);
+            for (int32_t j = -2; j <= 2; ++j) {
+                ZQ::HoloInstance* h = holo.instances[static_cast<std::size_t>(5 + j)];
+                h->setAction(j == 0 ? ZQ::HoloModel::idleAction() : ZQ::HoloModel::scannerAction());
+            }
+        }
+        for (int f = 0; f < 10; ++f) {
+            view.drawView();
+        }
+        for (auto _ : state) {
+            view.drawView();
+            glFinish();
+        }
+        std::vector<ZQ::Cloudlet*> drawn;
+        holo.getCloudlets(drawn);
+        int made = 0;
+        for (const ZQ::HoloInstance* h : holo.instances) {
+            made += h != nullptr ? 1 : 0;
+        }
+        state.counters["holograms"] = made;
+        state.counters["drawn"] = static_cast<double>(drawn.size());
+    }
+    ZQ::gGlobals = saved;
+}
+BENCHMARK(BM_MapFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+} // namespace
