@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
+#include <algorithm>
 #include <numbers>
 
 namespace {
@@ -72,8 +72,10 @@ struct CordSnapshot {
 
     bool operator==(const CordSnapshot& o) const {
         return positions == o.positions && screen == o.screen && corners == o.corners &&
-               segments.size() == o.segments.size() &&
-               std::memcmp(segments.data(), o.segments.data(), segments.size() * sizeof segments[0]) == 0 &&
+               std::equal(segments.begin(), segments.end(), o.segments.begin(), o.segments.end(),
+                          [](const auto& a, const auto& b) {
+                              return a.first == b.first && a.last == b.last && a.index == b.index;
+                          }) &&
                energy == o.energy && startEnergy == o.startEnergy && energyFlag == o.energyFlag &&
                solved == o.solved && centre == o.centre && count == o.count && radius == o.radius &&
                alpha == o.alpha && world == o.world && particles == o.particles &&
