@@ -6,6 +6,7 @@
 #include "engine/EasingPresets.h"
 #include "engine/Globals.h"
 #include "engine/LeafActions.h"
+#include "engine/MathHelpers.h"
 #include "engine/TweenActions.h"
 #include "render/MeshInstance.h"
 #include "render/PodBox.h"
@@ -18,7 +19,6 @@ namespace ZQ {
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
 constexpr int32_t kDropFrames = 10;
 constexpr int32_t kSpinFrames = 30;
 // The map's discs, smallest first.

@@ -130,8 +130,8 @@ void FlowModel::addFlow(CaptionEntry* entry, int32_t* flowIdOut, int32_t* letter
     if (count > Fx::PARTICLE_ARRAY_SIZE - flowWorld.getParticleCount() ||
         count > Fx::FORCE_ARRAY_SIZE - flowWorld.getForceCount() ||
         count - 1 > Fx::CONSTRAINT_ARRAY_SIZE - flowWorld.getConstraintCount()) {
-        logMessage(LogLevel::Warning, "Flow of \"%s\" refused: %d letters, %d particles free", entry->name.c_str(),
-                   count, Fx::PARTICLE_ARRAY_SIZE - flowWorld.getParticleCount());
+        logMessage(LogLevel::Warning, "Flow of \"%s\" refused: %d letters, %d particles free",
+                   entry->name.c_str(), count, Fx::PARTICLE_ARRAY_SIZE - flowWorld.getParticleCount());
         *letterCountOut = 0;
         return;
     }
@@ -255,10 +255,9 @@ void FlowModel::exitFlow() {
         for (int32_t i = 0; i < n; ++i) {
             batch->push_back(new FlowAnim(id, i, new WaitAction(0)));
         }
-        batch->push_back(new FlowAnim(
-            id, pivot,
-            new Sequence({new SoundAction(&ISoundGateway::playRandomSwish16),
-                          new FlowMoveAction(kExitFrames, target, easeSmooth())})));
+        batch->push_back(new FlowAnim(id, pivot,
+                                      new Sequence({new SoundAction(&ISoundGateway::playRandomSwish16),
+                                                    new FlowMoveAction(kExitFrames, target, easeSmooth())})));
         flowsToRemove.insert(id);
     }
     addSteps({batch});
@@ -285,8 +284,8 @@ void FlowModel::showExtraTime() {
                       new FlowMoveAction(15, PVRTVec3(1.1f * w, 0.9f * h, 0.0f), easeOutCirc())})));
     batch->push_back(new FlowAnim(
         id, last >> 1,
-        new Sequence({new WaitAction(30),
-                      new FlowMoveAction(30, PVRTVec3(0.8f * w, 0.5f * h, 0.0f), easeSmooth())})));
+        new Sequence(
+            {new WaitAction(30), new FlowMoveAction(30, PVRTVec3(0.8f * w, 0.5f * h, 0.0f), easeSmooth())})));
     batch->push_back(new FlowAnim(
         id, last,
         new Sequence({new FlowMoveAction(30, PVRTVec3(0.8f * w, 0.1f * h, 0.0f), easeSmooth()),

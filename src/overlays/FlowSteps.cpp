@@ -28,7 +28,8 @@ void pin(int32_t particle, const PVRTVec3& worldPosition) {
 
 } // namespace
 
-FlowAnim::FlowAnim(int32_t flow, int32_t letter, Action* action) : flow(flow), letter(letter), action(action) {}
+FlowAnim::FlowAnim(int32_t flow, int32_t letter, Action* action)
+    : flow(flow), letter(letter), action(action) {}
 
 FlowAnim::~FlowAnim() {
     delete action;
@@ -37,7 +38,8 @@ FlowAnim::~FlowAnim() {
 void FlowAnim::doAnim(FlowModel* model) {
     FlowInstance* instance = model->findLetter(flow, letter);
     if (instance == nullptr) {
-        logMessage(LogLevel::Warning, "Flow step for letter %d of flow %d dropped: no such letter", letter, flow);
+        logMessage(LogLevel::Warning, "Flow step for letter %d of flow %d dropped: no such letter", letter,
+                   flow);
         return;
     }
     instance->setAction(action);
@@ -101,8 +103,8 @@ Action::State FlowSnakeAction::run() {
     } else {
         const PVRTVec3 at = flowWorld().getPosition(particle);
         flowWorld().addTmpForce(new Fx::ConstantForce(
-            particle, PVRTVec3(270.0f * (p.x - at.x), 270.0f * (p.y - at.y + amplitude * static_cast<float>(sign)),
-                               0.0f)));
+            particle, PVRTVec3(270.0f * (p.x - at.x),
+                               270.0f * (p.y - at.y + amplitude * static_cast<float>(sign)), 0.0f)));
     }
     if (t >= 1.0f) {
         return Success;

@@ -102,8 +102,8 @@ private:
     float step = 0.0f;
     int32_t frames;
     int32_t sign;
-    PVRTVec3 to;   // pixels
-    PVRTVec3 from; // pixels
+    PVRTVec3 to;            // pixels
+    PVRTVec3 from;          // pixels
     float amplitude = 0.0f; // world units
     int32_t period;
 };

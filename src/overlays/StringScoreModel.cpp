@@ -27,8 +27,8 @@ void StringScoreModel::setUp() {
 void StringScoreModel::show() {
     ZQ_ASSERT(gGlobals.captionModel != nullptr);
     CaptionInstance* picture = gGlobals.captionModel->addCaption(ResourceNames::zen, new NopAction());
-    picture->layout.position = PVRTVec3(0.1f * gGlobals.screenSize.x, 0.97f * gGlobals.screenSize.y,
-                                        DeviceProfile::get().hudDepth);
+    picture->layout.position =
+        PVRTVec3(0.1f * gGlobals.screenSize.x, 0.97f * gGlobals.screenSize.y, DeviceProfile::get().hudDepth);
     picture->layout.alpha = kHudAlpha;
     count = 0;
     caption = CaptionCollection::showStringScore(0);

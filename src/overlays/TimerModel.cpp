@@ -47,8 +47,8 @@ void TimerModel::show() {
     }
     ZQ_ASSERT(gGlobals.captionModel != nullptr && gGlobals.levelModel != nullptr);
     CaptionInstance* hourglass = gGlobals.captionModel->addCaption(ResourceNames::hourglass, new NopAction());
-    hourglass->layout.position = PVRTVec3(0.1f * gGlobals.screenSize.x, 0.97f * gGlobals.screenSize.y,
-                                          DeviceProfile::get().hudDepth);
+    hourglass->layout.position =
+        PVRTVec3(0.1f * gGlobals.screenSize.x, 0.97f * gGlobals.screenSize.y, DeviceProfile::get().hudDepth);
     hourglass->layout.alpha = kHudAlpha;
     // A level of 31 seconds starts on 30: the first second is the level's
     // entrance.

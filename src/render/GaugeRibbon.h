@@ -36,8 +36,9 @@ struct GaugeRibbon {
     // rings past the fill zero) and the triangles into `indices`; returns
     // the ring count. `width` is the ribbon's half width in pixels and
     // `size` the helix's radius in pixels.
-    static int32_t build(float depth, float fill, const std::vector<std::pair<float, float>>& bands, float width,
-                         float size, std::vector<Vertex>& vertices, std::vector<uint32_t>& indices);
+    static int32_t build(float depth, float fill, const std::vector<std::pair<float, float>>& bands,
+                         float width, float size, std::vector<Vertex>& vertices,
+                         std::vector<uint32_t>& indices);
 };
 static_assert(sizeof(GaugeRibbon::Vertex) == 28);
 

@@ -50,11 +50,12 @@ void RenderGauge::render() {
         // buffers keep what they last held.
         const GaugeInstance* shown = model != nullptr ? model->showing() : gauge;
         if (shown != nullptr) {
-            ringCount = GaugeRibbon::build(gauge->depth, shown->fill, shown->bands,
-                                           kHalfWidth / gGlobals.worldScale, kSizeOfWidth * gGlobals.screenSize.x,
-                                           vertices, indices);
+            ringCount =
+                GaugeRibbon::build(gauge->depth, shown->fill, shown->bands, kHalfWidth / gGlobals.worldScale,
+                                   kSizeOfWidth * gGlobals.screenSize.x, vertices, indices);
             indexCount = static_cast<int32_t>(indices.size());
-            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(GaugeRibbon::Vertex)),
+            glBufferData(GL_ARRAY_BUFFER,
+                         static_cast<GLsizeiptr>(vertices.size() * sizeof(GaugeRibbon::Vertex)),
                          vertices.data(), GL_DYNAMIC_DRAW);
             glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(uint32_t)),
                          indices.data(), GL_DYNAMIC_DRAW);

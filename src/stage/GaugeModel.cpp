@@ -128,7 +128,8 @@ Action::State GaugeDepthAction::run() {
     return Running;
 }
 
-GaugeSpiralRangeAction::GaugeSpiralRangeAction(int32_t frames, const Easing* easing, const GaugePoints* points)
+GaugeSpiralRangeAction::GaugeSpiralRangeAction(int32_t frames, const Easing* easing,
+                                               const GaugePoints* points)
     : points(points), easing(easing), frames(frames) {
     ZQ_ASSERT(points != nullptr);
 }
