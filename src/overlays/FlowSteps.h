@@ -63,6 +63,8 @@ public:
     State start() override;
     State run() override;
 
+    const Easing* getEasing() const { return easing; }
+
 private:
     const Easing* easing;
     float t = 0.0f;
@@ -95,6 +97,8 @@ public:
 
     State start() override;
     State run() override;
+
+    const Easing* getEasing() const { return easing; }
 
 private:
     const Easing* easing;

@@ -159,6 +159,31 @@ TEST_F(FlowTest, MovesPinAndStopsHoldForTheirFrames) {
         ASSERT_LT(running, 20);
     }
     EXPECT_EQ(running, 6) << "7 holding frames, the 7th succeeding";
+
+    // The snake pulls with a force while t is at most 0.9, then pins; it
+    // runs frames + 1 times.
+    auto* snake = new ZQ::FlowSnakeAction(10, 1, PVRTVec3(400.0f, 400.0f, 0.0f), 3, ZQ::easeSmooth());
+    letter->setAction(snake);
+    flowWorld.doStep();
+    int ticks = 0;
+    int pulls = 0;
+    int pins = 0;
+    while (ticks < 30) {
+        const int32_t forces = flowWorld.getTmpForceCount();
+        const int32_t fixes = flowWorld.getTmpConstraintCount();
+        const ZQ::Action::State state = snake->tick();
+        ++ticks;
+        pulls += flowWorld.getTmpForceCount() - forces;
+        pins += flowWorld.getTmpConstraintCount() - fixes;
+        if (state != ZQ::Action::Running) {
+            break;
+        }
+    }
+    EXPECT_EQ(ticks, 11);
+    EXPECT_EQ(pulls + pins, 11);
+    EXPECT_GE(pins, 1);
+    EXPECT_GE(pulls, 9);
+    EXPECT_EQ(snake->getEasing(), ZQ::easeSmooth()) << "carried for the builders";
     (void)n;
 }
 

@@ -104,6 +104,29 @@ TEST_F(PointsTest, AShowOf816PointsThrowsItsGrainsAndCountsUpTo816) {
     EXPECT_TRUE(grains.getEmitters().empty());
 }
 
+TEST_F(PointsTest, BurstsOfMorePointsThanTheBaseStayWithin128Grains) {
+    // Three times the base points in time: the time burst's bands alone ask
+    // for several hundred grains.
+    points.basePoints = catalogue.basePoints();
+    points.scorePoints = 0;
+    points.timePoints = 3 * points.basePoints;
+    points.levelPoints = points.timePoints;
+    points.done = 0;
+    points.animPoints(0);
+    int32_t largest = 0;
+    for (int frames = 0; points.done == 0; ++frames) {
+        step();
+        ASSERT_LT(frames, 1000);
+        for (const ZQ::GrainEmitter* emitter : grains.getEmitters()) {
+            ASSERT_LE(emitter->getMaxCount(), PointsModel::kMaxGrains);
+            ASSERT_LE(emitter->getCount(), emitter->getMaxCount());
+            largest = std::max(largest, emitter->getMaxCount());
+        }
+    }
+    EXPECT_EQ(largest, PointsModel::kMaxGrains);
+    EXPECT_EQ(gauges.gauges.front()->fill, 3.0f) << "the gauge is not clamped";
+}
+
 TEST_F(PointsTest, AShowOfAOneLetterWordStillFinishes) {
     // A word whose first letter is also its middle and last one.
     box->setCaption("points_value", "8");
