@@ -3,10 +3,10 @@
 #include "engine/DeviceProfile.h"
 #include "engine/EasingPresets.h"
 #include "engine/LeafActions.h"
+#include "engine/Random.h"
 #include "overlays/FlowInstance.h"
 #include "overlays/FlowSteps.h"
 #include "overlays/HudFixture.h"
-#include "engine/Random.h"
 #include "render/Texture.h"
 
 #include <gtest/gtest.h>
