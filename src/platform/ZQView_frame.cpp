@@ -57,10 +57,9 @@ void ZQView::setGameCenter(ZQGameCenterGateway* gateway) {
 }
 
 void ZQView::runGc() {
-    // The caption textures no model shows (nothing while the engine has no
-    // caption box), then the sound buffers.
-    ZQ::releaseUnusedCaptions();
+    // The sound buffers, then the caption textures no model shows.
     ZQ::SoundGateway::instance()->purge();
+    ZQ::releaseUnusedCaptions();
 }
 
 void ZQView::takeSnapshot() {
