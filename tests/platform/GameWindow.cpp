@@ -73,13 +73,21 @@ bool GameWindow::start(const std::string& arguments, std::string& failure, int w
         failure = "the game's window did not appear within 30 s";
         return false;
     }
+    // The window is placed (centred) after it first shows: a pointer moved
+    // before then misses it. Wait until its place and size hold still.
+    std::string geometry;
+    std::string previous;
+    for (int tries = 0; tries < 40 && (geometry.empty() || geometry != previous); ++tries) {
+        previous = geometry;
+        rest(std::chrono::milliseconds(250));
+        geometry = outputOf("xdotool getwindowgeometry --shell " + windowId);
+    }
     int w = 0;
     int h = 0;
-    const std::string geometry = outputOf("xdotool getwindowgeometry --shell " + windowId);
     const std::size_t at = geometry.find("WIDTH=");
-    if (at == std::string::npos || std::sscanf(geometry.c_str() + at, "WIDTH=%d\nHEIGHT=%d", &w, &h) != 2 ||
-        w <= 0 || h <= 0) {
-        failure = "cannot read the window's size: " + geometry;
+    if (geometry != previous || at == std::string::npos ||
+        std::sscanf(geometry.c_str() + at, "WIDTH=%d\nHEIGHT=%d", &w, &h) != 2 || w <= 0 || h <= 0) {
+        failure = "the window's place and size did not settle: " + geometry;
         return false;
     }
     window = PVRTVec2(static_cast<float>(w), static_cast<float>(h));
@@ -150,6 +158,20 @@ bool GameWindow::drag(PVRTVec2 from, PVRTVec2 to, int steps) {
         }
     }
     return release();
+}
+
+bool GameWindow::leaveWindow() {
+    // The root window stands for the desktop.
+    const std::string root = outputOf("xdotool search --maxdepth 0 '' 2>/dev/null");
+    const bool done = !root.empty() && xdotool("windowfocus " + root.substr(0, root.find('\n')));
+    rest(stepPause);
+    return done;
+}
+
+bool GameWindow::returnToWindow() {
+    const bool done = xdotool("windowfocus --sync " + windowId);
+    rest(stepPause);
+    return done;
 }
 
 bool GameWindow::running() {

@@ -48,6 +48,10 @@ public:
     // Press at `from`, `steps` moves along the line to `to`, release there.
     bool drag(PVRTVec2 from, PVRTVec2 to, int steps);
     void rest(std::chrono::milliseconds pause) const;
+    // The window loses the focus to the desktop (the game becomes inactive
+    // and its frames stop), then gets it back (active again).
+    bool leaveWindow();
+    bool returnToWindow();
 
     // Where a point of the game's screen is in the window, in window pixels
     // (the screen is letterboxed to keep its aspect, centred).

@@ -40,6 +40,9 @@ TEST(GameWindowTest, AHandsTapsAndDragsReachTheGameInItsWindow) {
 
     ASSERT_TRUE(game.tap(PVRTVec2(187.0f, 333.0f)));
     ASSERT_TRUE(game.drag(PVRTVec2(100.0f, 300.0f), PVRTVec2(260.0f, 420.0f), 5));
+    // Away to the desktop and back: the game goes on taking the hand's input.
+    ASSERT_TRUE(game.leaveWindow());
+    ASSERT_TRUE(game.returnToWindow());
     ASSERT_TRUE(game.tap(PVRTVec2(300.0f, 100.0f)));
 
     // What the window shows, kept beside the test for a look. (Until a
@@ -58,7 +61,7 @@ TEST(GameWindowTest, AHandsTapsAndDragsReachTheGameInItsWindow) {
     EXPECT_GE(framesDrawn(run.output), 10) << run.output;
     InputReport input;
     ASSERT_TRUE(readInputReport(run.output, input)) << run.output;
-    EXPECT_EQ(input.began, 3);
+    EXPECT_EQ(input.began, 3) << run.output;
     EXPECT_EQ(input.ended, 3);
     EXPECT_EQ(input.cancelled, 0);
     EXPECT_GE(input.moved, 5);
