@@ -46,7 +46,8 @@ void ZQView::buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses) {
     // The screen target leaves its colour renderbuffer bound for the layer's
     // storage below; nothing made in between binds another one.
     targets.create(screenPixels.x, screenPixels.y, profile);
-    // The boxes are set up before the models, which build on their contents.
+    // The boxes are set up before the models, which build on their contents:
+    // the captions and pictures, then the models of the scenes.
     g.captionBox = new ZQ::CaptionBox();
     g.boxes.push_back(g.captionBox);
     g.podBox = new ZQ::PodBox();
