@@ -16,6 +16,7 @@
 #include "overlays/CaptionModel.h"
 #include "overlays/CursorModel.h"
 #include "overlays/FlowModel.h"
+#include "overlays/MapOverlays.h"
 #include "overlays/PointsModel.h"
 #include "overlays/RenderCaption.h"
 #include "overlays/RenderFlow.h"
@@ -101,6 +102,8 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     g.mandalaModel = add(Maker::template make<MandalaModel>());
     g.roomModel = add(Maker::template make<RoomModel>());
     g.holoModel = add(Maker::template make<HoloModel>());
+    // The follow cursors and the map's text lines live in the overlays.
+    g.holoModel->overlays = &mapOverlays();
     g.gaugeModel = add(Maker::template make<GaugeModel>());
     g.grainModel = add(Maker::template make<GrainModel>());
     g.particleSystem3 = add(Maker::template make<Fx::ParticleSystem>(Fx::kBraidWorld));
