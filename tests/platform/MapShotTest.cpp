@@ -2,7 +2,10 @@
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
 #include "engine/SoundGateway.h"
+#include "game/MapController.h"
 #include "levels/LevelModel.h"
+#include "overlays/CursorModel.h"
+#include "overlays/PointsModel.h"
 #include "platform/ZQApplication.h"
 #include "platform/ZQSnapshot.h"
 #include "platform/ZQView.h"
@@ -66,33 +69,41 @@ protected:
     std::unique_ptr<ZQView> view;
 };
 
-TEST_F(MapShotTest, TheRingAroundLevelFiveShowsThreeHologramsInFront) {
+TEST_F(MapShotTest, TheRingAroundLevelFiveShowsThreeHologramsTheTotalsAndTheLevelLines) {
     ZQ::Globals& g = ZQ::gGlobals;
     g.levelModel->max_level = 10;
     g.levelModel->level = 5;
-    ZQ::HoloModel& holo = *g.holoModel;
-    holo.current = 5;
-    holo.count = 11;
-    holo.createInstance(true);
-    for (int32_t j = -2; j <= 2; ++j) {
-        ZQ::HoloInstance* h = holo.instances[static_cast<std::size_t>(5 + j)];
-        ASSERT_NE(h, nullptr);
-        h->setAction(j == 0                ? ZQ::HoloModel::idleAction()
-                     : (j == -1 || j == 1) ? ZQ::HoloModel::fadeInAction(j + 2)
-                                           : ZQ::HoloModel::scannerAction());
-    }
-    for (int f = 0; f < 45; ++f) {
+    g.levelModel->timerForlevel[5] = 37;
+    g.levelModel->tangleForlevel[5] = 1;
+    g.pointsModel->points = 23456;
+    ZQ::MapController map;
+    map.setUp();
+    g.masterController = &map;
+    // Past the totals' wait and fade.
+    for (int f = 0; f < 100; ++f) {
         view->drawView();
     }
     view->takeSnapshot();
     view->drawView();
     ASSERT_TRUE(view->snapshotTaken());
     const ZQImage& image = *view->snapshotImage();
+    ASSERT_EQ(map.getState(), ZQ::MapController::Choosing);
 
+    const ZQ::HoloModel& holo = *g.holoModel;
     for (int32_t level = 4; level <= 6; ++level) {
         const auto [x, y] = onScreen(holo.instances[static_cast<std::size_t>(level)]->layout.position);
         EXPECT_GT(litAround(image, x, y, 40), 100) << "level " << level << " at " << x << ", " << y;
     }
+    EXPECT_EQ(g.cursorModel->discs.size(), 5u) << "a disc under each hologram";
+    // The totals above the ring and the level lines below it.
+    const int w = image.width;
+    const int h = image.height;
+    EXPECT_GT(litAround(image, w / 2, static_cast<int>(0.15f * h), 30), 50) << "total points";
+    EXPECT_GT(litAround(image, w / 2, static_cast<int>(0.75f * h), 20), 50) << "knot name";
+    EXPECT_GT(litAround(image, w / 2, static_cast<int>(0.88f * h), 20), 50) << "level time";
+    g.masterController = nullptr;
+    map.tearDown();
+
     TempFolder folder;
     ASSERT_TRUE(folder.ok());
     std::string error;
