@@ -2,6 +2,7 @@
 #include "cords/MeshBuffer.h"
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
+#include "game/MapController.h"
 #include "levels/LevelModel.h"
 #include "platform/ZQApplication.h"
 #include "platform/ZQEGLContext.h"
@@ -16,7 +17,8 @@
 // hologram's mesh (the knot laid and settled on the mesher's own world,
 // tubes for every string, one upload), and whole map frames (every model
 // steps, every pass draws, glFinish) with the five holograms of a ring
-// around level 5 of 11, against the same frame without them.
+// around level 5 of 11 and the map's captions, against the same frame
+// without the map.
 
 namespace {
 
@@ -74,9 +76,10 @@ void BM_HoloMeshBuild(benchmark::State& state) {
 }
 BENCHMARK(BM_HoloMeshBuild)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 
-// Argument 1: the ring of five holograms about level 5 (the map with
-// max_level 10), the front one idling, the others scanning; 0: the same
-// frame with no hologram.
+// Argument 1: the map with max_level 10 on level 5, run by its controller:
+// five holograms about level 5 (three drawn, the two at the back
+// transparent), their discs, the totals and the level lines; 0: the same
+// engine's frame with no map.
 void BM_MapFrame(benchmark::State& state) {
     ZQEGLContext* context = headlessContext();
     if (context == nullptr) {
@@ -89,16 +92,16 @@ void BM_MapFrame(benchmark::State& state) {
         ZQ::Globals& g = ZQ::gGlobals;
         g.sceneCamera = g.cameraModel;
         ZQ::HoloModel& holo = *g.holoModel;
+        ZQ::MapController map;
         if (state.range(0) == 1) {
-            holo.current = 5;
-            holo.count = 11;
-            holo.createInstance(true);
-            for (int32_t j = -2; j <= 2; ++j) {
-                ZQ::HoloInstance* h = holo.instances[static_cast<std::size_t>(5 + j)];
-                h->setAction(j == 0 ? ZQ::HoloModel::idleAction() : ZQ::HoloModel::scannerAction());
-            }
+            g.levelModel->max_level = 10;
+            g.levelModel->level = 5;
+            g.levelModel->timerForlevel[5] = 37;
+            map.setUp();
+            g.masterController = &map;
         }
-        for (int f = 0; f < 10; ++f) {
+        // Past the fade-ins and the totals' wait and fade.
+        for (int f = 0; f < 100; ++f) {
             view.drawView();
         }
         for (auto _ : state) {
@@ -113,6 +116,10 @@ void BM_MapFrame(benchmark::State& state) {
         }
         state.counters["holograms"] = made;
         state.counters["drawn"] = static_cast<double>(drawn.size());
+        if (g.masterController == &map) {
+            g.masterController = nullptr;
+            map.tearDown();
+        }
     }
     ZQ::gGlobals = saved;
 }
