@@ -23,6 +23,7 @@
 #include "stage/HoloModel.h"
 #include "stage/HoloOverlays.h"
 
+#include <iterator>
 #include <numbers>
 
 namespace ZQ {

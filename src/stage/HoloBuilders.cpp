@@ -14,6 +14,7 @@
 #include "stage/HoloInstance.h"
 #include "stage/HoloOverlays.h"
 
+#include <algorithm>
 #include <numbers>
 
 // The hologram animations, assembled from the action library and the

@@ -13,6 +13,7 @@
 #include "stage/HoloInstance.h"
 #include "stage/HoloOverlays.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
