@@ -13,6 +13,8 @@
 #include "game/TipNode.h"
 #include "levels/LevelModel.h"
 #include "levels/TipFactory.h"
+#include "overlays/RenderTile.h"
+#include "overlays/TileModel.h"
 #include "render/RenderBalloon.h"
 #include "render/RenderBraid.h"
 #include "render/RenderCone.h"
@@ -51,7 +53,7 @@ struct ZQPlainMaker {
 // read a frame late. A model that the game does not have yet joins at its
 // place in this order when it arrives (timer, score and points first, flow
 // and caption after the tangle, the cursor between the cord mesh and the
-// balloons, hologram, tile and gauge after the room, the calm-strings score
+// balloons, hologram and gauge around the tiles after the room, the calm-strings score
 // last). The cones step after the cord, whose fresh positions they sit on.
 template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     using namespace ZQ;
@@ -81,6 +83,7 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     // Starts the relief worker, at the lowest priority the system allows.
     g.mandalaModel = add(Maker::template make<MandalaModel>());
     g.roomModel = add(Maker::template make<RoomModel>());
+    g.tileModel = add(Maker::template make<TileModel>());
     g.grainModel = add(Maker::template make<GrainModel>());
     g.particleSystem3 = add(Maker::template make<Fx::ParticleSystem>(Fx::kBraidWorld));
     g.braidModel = add(Maker::template make<BraidModel>());
@@ -108,6 +111,7 @@ inline void forgetEngineModels() {
     g.balloonModel = nullptr;
     g.mandalaModel = nullptr;
     g.roomModel = nullptr;
+    g.tileModel = nullptr;
     g.grainModel = nullptr;
     g.particleSystem3 = nullptr;
     g.braidModel = nullptr;
@@ -116,8 +120,8 @@ inline void forgetEngineModels() {
 // The render passes in the game's order, which is also their drawing list's
 // order; each owns the program it makes. A pass the game does not have yet
 // joins at its place when it arrives (flow first; the hologram between the
-// cord and the cone; caption and mesh before the wallpaper; tile and gauge
-// between the room and the braid).
+// cord and the cone; caption and mesh before the wallpaper; the gauge after
+// the tile).
 template <class Maker> void makeRenderPasses() {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -136,6 +140,8 @@ template <class Maker> void makeRenderPasses() {
     g.renderMesh = add(Maker::template make<RenderMesh>());
     g.renderWallPaper = add(Maker::template make<RenderWallPaper>());
     g.wallPaperRenderRoom = add(Maker::template make<WallPaperRenderRoom>());
+    // Draws the tile model's tiles, made before the passes.
+    g.renderTile = add(Maker::template make<RenderTile>(g.tileModel));
     g.renderBraid = add(Maker::template make<RenderBraid>());
     g.renderGrain = add(Maker::template make<RenderGrain>());
 }
@@ -157,6 +163,7 @@ inline void deleteRenderPasses() {
     g.renderMesh = nullptr;
     g.renderWallPaper = nullptr;
     g.wallPaperRenderRoom = nullptr;
+    g.renderTile = nullptr;
     g.renderBraid = nullptr;
     g.renderGrain = nullptr;
 }

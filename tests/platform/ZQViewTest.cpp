@@ -106,6 +106,7 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
         static_cast<ZQ::Model*>(g.balloonModel),
         static_cast<ZQ::Model*>(g.mandalaModel),
         static_cast<ZQ::Model*>(g.roomModel),
+        static_cast<ZQ::Model*>(g.tileModel),
         static_cast<ZQ::Model*>(g.grainModel),
         g.particleSystem3,
         static_cast<ZQ::Model*>(g.braidModel),
@@ -126,7 +127,7 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
     EXPECT_EQ(g.renderPasses, (std::vector<ZQ::Render*>{
                                   g.renderBalloon, g.renderShadowMap, g.renderGoochMultiKnot, g.renderCone,
                                   g.renderTangle, g.renderParticlesBB, g.renderMesh, g.renderWallPaper,
-                                  g.wallPaperRenderRoom, g.renderBraid, g.renderGrain}));
+                                  g.wallPaperRenderRoom, g.renderTile, g.renderBraid, g.renderGrain}));
     for (ZQ::Render* pass : g.renderPasses) {
         ASSERT_NE(pass, nullptr);
         EXPECT_NE(pass->program->shader, nullptr) << "set up";
