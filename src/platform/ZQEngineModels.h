@@ -53,8 +53,8 @@ struct ZQPlainMaker {
 // read a frame late. A model that the game does not have yet joins at its
 // place in this order when it arrives (timer, score and points first, flow
 // and caption after the tangle, the cursor between the cord mesh and the
-// balloons, hologram and gauge around the tiles after the room, the calm-strings score
-// last). The cones step after the cord, whose fresh positions they sit on.
+// balloons, the hologram between the room and the tiles, the gauge after
+// the tiles, the calm-strings score last). The cones step after the cord, whose fresh positions they sit on.
 template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     using namespace ZQ;
     Globals& g = gGlobals;
