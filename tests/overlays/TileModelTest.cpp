@@ -198,3 +198,17 @@ TEST_F(TileModelTest, TheHidingTreeIsDrawnUntilItHasGoneButDoesNotHoldReadiness)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TileModelTest, HidingATreeThatHasNoHideFunctionStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TileCollection::showPauseUi();
+    tiles.show(tiles.current, nullptr);
+    EXPECT_DEATH(tiles.hideTile(), "tileHideFunc != nullptr");
+    tiles.show(nullptr, nullptr);
+    tiles.hideTile(); // nothing on screen: nothing to hide, no check
+    EXPECT_EQ(tiles.hiding, nullptr);
+}
+
+} // namespace
