@@ -77,6 +77,11 @@ inline constexpr char u_noise[]          = "u_noise";
 inline constexpr char u_scanner_phase[]  = "u_scanner_phase";
 inline constexpr char u_scancolor[]      = "u_scancolor";
 
+// The tile pass; it also reads u_specular, a_tex and the shared names.
+inline constexpr char u_diffuse[]   = "u_diffuse";
+inline constexpr char u_shininess[] = "u_shininess";
+inline constexpr char u_uitex[]     = "u_uitex";
+
 // The mesh pass.
 inline constexpr char u_ambient[]     = "u_ambient";
 inline constexpr char u_specular[]    = "u_specular";
