@@ -101,8 +101,9 @@ void DragGrasp::update() {
     const float det = sx.x * sy.y - sy.x * sx.y;
     // A camera edge-on to the plane would show no direction in it; the
     // finger on the particle asks for none.
-    const PVRTVec2 along = det != 0.0f ? PVRTVec2((sy.y * d.x - sy.x * d.y) / det, (sx.x * d.y - sx.y * d.x) / det)
-                                       : PVRTVec2(0.0f, 0.0f);
+    const PVRTVec2 along = det != 0.0f
+                               ? PVRTVec2((sy.y * d.x - sy.x * d.y) / det, (sx.x * d.y - sx.y * d.x) / det)
+                               : PVRTVec2(0.0f, 0.0f);
     const float length = along.length();
     const PVRTVec2 pull =
         length > 0.0f ? along * (d.length() / length * cordSettings().drag) : PVRTVec2(0.0f, 0.0f);

@@ -85,8 +85,8 @@ TEST_F(GraspTest, DragUnderALeaningCameraStaysInTheXYPlaneAndStillPullsTowardThe
     const PVRTVec2 s = cord->screenPositions[0];
     // Four directions on screen: each pull lies flat and each moves the
     // particle's screen point closer to the finger.
-    for (const PVRTVec2 offset : {PVRTVec2(60.0f, 0.0f), PVRTVec2(-60.0f, 0.0f), PVRTVec2(0.0f, 60.0f),
-                                  PVRTVec2(-40.0f, -45.0f)}) {
+    for (const PVRTVec2 offset :
+         {PVRTVec2(60.0f, 0.0f), PVRTVec2(-60.0f, 0.0f), PVRTVec2(0.0f, 60.0f), PVRTVec2(-40.0f, -45.0f)}) {
         const size_t before = queuedForces().size();
         DragGrasp grasp({0}, 0, 0, s + offset);
         grasp.update();
