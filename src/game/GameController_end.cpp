@@ -10,9 +10,11 @@
 #include "engine/EasingPresets.h"
 #include "engine/Globals.h"
 #include "engine/LeafActions.h"
+#include "engine/Preferences.h"
 #include "engine/SoundGateway.h"
 #include "engine/TweenActions.h"
 #include "engine/physics/FxParticleSystem.h"
+#include "game/LevelScore.h"
 #include "game/TipNode.h"
 #include "levels/LevelModel.h"
 #include "overlays/CaptionBox.h"
@@ -21,6 +23,7 @@
 #include "overlays/CursorModel.h"
 #include "overlays/FlowModel.h"
 #include "overlays/FlowSteps.h"
+#include "overlays/PointsModel.h"
 #include "overlays/ScoreModel.h"
 #include "overlays/StringScoreModel.h"
 #include "overlays/TimerModel.h"
@@ -30,6 +33,8 @@
 #include "stage/RoomColorAction.h"
 #include "stage/RoomModel.h"
 #include "stage/ShadowModel.h"
+
+#include <algorithm>
 
 namespace ZQ {
 
@@ -172,6 +177,47 @@ void GameController::quitLevel() {
     // The pause menu paused the level's models.
     resume();
     state = TipRemoval;
+}
+
+namespace {
+
+// The last scored solve still counts in the points model: a take-back
+// undoes it once, never twice.
+bool lastSolveCounted = false;
+
+} // namespace
+
+int32_t GameController::scoreLevel() {
+    ZQ_ASSERT(gGlobals.pointsModel != nullptr);
+    PointsModel& points = *gGlobals.pointsModel;
+    const LevelModel& levels = *gGlobals.levelModel;
+    const LevelScore s = LevelScore::score(levels.currentIndex(), gGlobals.scoreModel->count,
+                                           Preferences::shared().getGameMode(),
+                                           gGlobals.timerModel->remaining, levels.gradeTable());
+    points.basePoints = s.basePoints;
+    points.flowId = -1;
+    points.scorePoints = s.scorePoints;
+    points.timePoints = s.timePoints;
+    points.levelPoints = s.levelPoints;
+    points.previousPoints = points.points;
+    points.points = std::max(0, points.previousPoints + points.levelPoints);
+    points.grade = s.grade;
+    points.tangles[s.grade] += 1;
+    lastSolveCounted = true;
+    return s.grade;
+}
+
+void GameController::takeBackLevelScore() {
+    ZQ_ASSERT(gGlobals.pointsModel != nullptr);
+    if (!lastSolveCounted) {
+        return;
+    }
+    lastSolveCounted = false;
+    PointsModel& points = *gGlobals.pointsModel;
+    points.points = points.previousPoints;
+    // The solve counted one knot of its grade; the replay will count its own.
+    int32_t& counted = points.tangles[points.grade];
+    counted = std::max(0, counted - 1);
 }
 
 } // namespace ZQ
