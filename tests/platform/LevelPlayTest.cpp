@@ -1,6 +1,8 @@
 #include "LevelPlayFixture.h"
 
 #include "cords/GraspFactory.h"
+#include "cords/HeadModel.h"
+#include "game/TipNode.h"
 #include "overlays/CaptionModel.h"
 #include "overlays/CursorModel.h"
 #include "overlays/FlowModel.h"
@@ -177,6 +179,62 @@ TEST_F(LevelPlayTest, AQuitFromThePauseMenuBeforeTheFirstGraspEndsTheLevel) {
         TearDown();
         SetUp();
     }
+}
+
+// The level's tip hooked to the models by the controller: a tooltip shows
+// when the player idles and its lines go at the first grasp; a tip still
+// showing when the time runs out goes with the level. Neither leaves a flow
+// step without its letter.
+TEST_F(LevelPlayTest, TheLevelsTipComesAndGoesWithThePlayersEvents) {
+    start(ZQ::ArcadeMode, 2);
+    const ZQ::TipNode* tooltip = ZQ::gGlobals.levelModel->currentLevel().tip;
+    ASSERT_NE(tooltip, nullptr);
+    ASSERT_TRUE(runUntil(GameController::FirstGrasp, kIntroFrames));
+    EXPECT_FALSE(tooltip->closed);
+    // Five seconds idle.
+    for (int f = 0; f < 160; ++f) {
+        frame();
+    }
+    EXPECT_TRUE(tooltip->closed);
+    ASSERT_EQ(tooltip->groups.size(), 2u);
+    const std::vector<int> lines = tooltip->groups;
+    testing::internal::CaptureStderr();
+    hold(14, 3);
+    EXPECT_TRUE(tooltip->groups.empty());
+    for (int f = 0; f < 60; ++f) {
+        frame();
+    }
+    for (int line : lines) {
+        EXPECT_EQ(ZQ::gGlobals.flowModel->letterCount(line), 0) << "line " << line << " still shown";
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("dropped"), std::string::npos);
+
+    // Level 10's tip shows when a head calms down; the time runs out while
+    // its lines hold.
+    TearDown();
+    SetUp();
+    start(ZQ::ArcadeMode, 10);
+    const ZQ::TipNode* idle = ZQ::gGlobals.levelModel->currentLevel().tip;
+    ASSERT_NE(idle, nullptr);
+    ASSERT_TRUE(runUntil(GameController::FirstGrasp, kIntroFrames));
+    hold(0, 3);
+    for (int f = 0; f < 30; ++f) {
+        frame();
+    }
+    // A head calms down, as the head model reports it.
+    ZQ::HeadModel& heads = *ZQ::gGlobals.headModel;
+    ASSERT_FALSE(heads.heads.empty());
+    heads.notify(&ZQ::EventListener::onHeadReleased, heads.heads.front());
+    ASSERT_EQ(idle->groups.size(), 2u);
+    for (int f = 0; f < 50; ++f) {
+        frame();
+    }
+    ZQ::gGlobals.timerModel->remaining = 2;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(runUntil(GameController::LoadCords, 400));
+    EXPECT_TRUE(ZQ::gGlobals.flowModel->letters.empty() || ZQ::gGlobals.flowModel->isReady());
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("dropped"), std::string::npos);
+    EXPECT_FALSE(idle->closed) << "re-armed for the next attempt";
 }
 
 // The level is ended as solved by the cord's own event, with the move count
