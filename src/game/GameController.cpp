@@ -30,6 +30,8 @@
 #include "overlays/FlowSteps.h"
 #include "overlays/ScoreModel.h"
 #include "overlays/StringScoreModel.h"
+#include "overlays/TileCollection.h"
+#include "overlays/TileModel.h"
 #include "overlays/TimerModel.h"
 #include "stage/BalloonModel.h"
 #include "stage/CameraModel.h"
@@ -168,6 +170,7 @@ void GameController::roomReady() {
         return;
     }
     requestShareSnapshot();
+    TileCollection::showGameUi();
     gGlobals.scoreModel->count = 0;
     CaptionCollection::setKnotNameText(gGlobals.levelModel->currentLevel().name);
     showKnotName();
@@ -232,6 +235,13 @@ void GameController::showLevelNumber() {
                       new Sequence({new WaitAction(55), new FadeInAction(easeInQuart(), 30, 1.0f),
                                     new WaitAction(30), new FadeOutAction(easeInCubic(), 30)}));
     label->layout.alpha = 0.0f;
+}
+
+void GameController::hideTileScreen() {
+    TileModel& tiles = *gGlobals.tileModel;
+    if (!tiles.isEmpty()) {
+        tiles.hideTile();
+    }
 }
 
 void GameController::armTip() {

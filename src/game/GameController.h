@@ -109,6 +109,8 @@ private:
     void showKnotName();
     void showLevelNumber();
     void showGradeFlow(int32_t grade);
+    // The tile screen on show (the in-game buttons) goes.
+    void hideTileScreen();
     void armTip();
     void disarmTip();
     TipNode* tip() const;

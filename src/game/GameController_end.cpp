@@ -50,6 +50,7 @@ bool cordAndFlowsAtRest() {
 } // namespace
 
 void GameController::fail() {
+    hideTileScreen();
     gGlobals.headModel->clearHeads();
     gGlobals.scoreModel->hide();
     gGlobals.timerModel->hide();
@@ -100,6 +101,7 @@ void GameController::scoring() {
     if (!gGlobals.flowModel->isReady()) {
         return;
     }
+    hideTileScreen();
     gGlobals.timerModel->running = false;
     gGlobals.timerModel->idleCounting = false;
     SoundGateway::instance()->playLevelCompleteMusic();

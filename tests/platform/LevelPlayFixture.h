@@ -68,6 +68,9 @@ protected:
     void SetUp() override {
         HeadlessGLTest::SetUp();
         savedMode = ZQ::Preferences::shared().getGameMode();
+        savedTutorial = ZQ::Preferences::shared().isTutorialCompleted();
+        // A player past the tutorial, who has the in-game pause button.
+        ZQ::Preferences::shared().userDefaults().setBool(ZQ::Preferences::kTutorialCompletedKey, true);
         ZQ::seedRandom(20261207);
     }
 
@@ -79,6 +82,8 @@ protected:
         }
         view.reset();
         ZQ::Preferences::shared().setGameMode(savedMode);
+        ZQ::Preferences::shared().userDefaults().setBool(ZQ::Preferences::kTutorialCompletedKey,
+                                                         savedTutorial);
         HeadlessGLTest::TearDown();
     }
 
@@ -220,4 +225,5 @@ protected:
     int drawn = 0;
     bool drawing = false;
     ZQ::GameMode savedMode = ZQ::ArcadeMode;
+    bool savedTutorial = false;
 };

@@ -9,6 +9,7 @@
 #include "overlays/PointsModel.h"
 #include "overlays/ScoreModel.h"
 #include "overlays/StringScoreModel.h"
+#include "overlays/TileModel.h"
 #include "overlays/TimerModel.h"
 #include "platform/ZQSnapshot.h"
 #include "render/MeshInstance.h"
@@ -42,6 +43,7 @@ constexpr int kIntroFrames = 120;
 TEST_F(LevelPlayTest, ASolvedLevelRunsTheStatesOfTheTableAndIsScoredOnce) {
     start(ZQ::ArcadeMode);
     ASSERT_TRUE(runUntil(GameController::FirstGrasp, kIntroFrames));
+    EXPECT_FALSE(ZQ::gGlobals.tileModel->isEmpty()) << "the in-game buttons are shown with the room";
     // The state that waits for the grasp ignores the level's end events.
     controller->onSolved();
     controller->onTimeUp();
@@ -74,6 +76,7 @@ TEST_F(LevelPlayTest, ASolvedLevelRunsTheStatesOfTheTableAndIsScoredOnce) {
     EXPECT_EQ(points.tangles[points.grade], 1);
     // Everything of the level is gone once it is done.
     EXPECT_EQ(ZQ::gGlobals.cordModel->count, 0);
+    EXPECT_TRUE(ZQ::gGlobals.tileModel->isEmpty()) << "the scoring hid the in-game buttons";
     EXPECT_TRUE(ZQ::gGlobals.graspModel->grasps.empty());
     EXPECT_TRUE(controller->grasps().getDragFactories().empty());
 }
@@ -132,6 +135,7 @@ TEST_F(LevelPlayTest, TimeUpInTheTimedModeFailsAndLaysTheSameLevelAgain) {
     EXPECT_EQ(controller->state, GameController::Reload);
     EXPECT_NE(ZQ::gGlobals.captionModel->findCaption("messages_timeup"), nullptr);
     EXPECT_FALSE(ZQ::gGlobals.timerModel->running);
+    EXPECT_TRUE(ZQ::gGlobals.tileModel->isEmpty());
     // A finger that comes down while the level fails never pulls.
     const size_t before = grasps.kinds.size();
     hold(14, 12);
