@@ -1,0 +1,10 @@
+#include "game/MasterWiring.h"
+
+namespace ZQ {
+
+MasterWiring gameWiring() {
+    MasterWiring wiring;
+    return wiring;
+}
+
+} // namespace ZQ
