@@ -16,6 +16,9 @@ void RecordingController::setUp() {
 void RecordingController::tearDown() {
     log("tearDown");
     ++tearDowns;
+    if (!live) {
+        ++tearDownsWhileDown;
+    }
     live = false;
 }
 

@@ -55,6 +55,7 @@ public:
     bool live = false; // set up and not torn down
     int setUps = 0;
     int tearDowns = 0;
+    int tearDownsWhileDown = 0; // tear-downs of a controller not set up
     int steps = 0;
     int32_t awardState = -1;
     bool skipAllowed = false;
