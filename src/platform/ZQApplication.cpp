@@ -97,14 +97,26 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
     }
 }
 
-void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime) {
+bool runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
+                     const std::vector<ZQShot>& shots) {
     ZQDisplayLink& link = view.displayLink();
     const double secondsPerFrame = std::chrono::duration<double>(link.period()).count();
     const float touchRadius = view.deviceProfile().touchRadius;
+    auto shotsOf = [&shots](long frame) {
+        std::vector<const ZQShot*> due;
+        for (const ZQShot& shot : shots) {
+            if (shot.frame == frame) {
+                due.push_back(&shot);
+            }
+        }
+        return due;
+    };
+    bool written = true;
     // The view drew the first frame while it was built.
     for (long drawn = 1; drawn < frames; ++drawn) {
         input.deliver(view, static_cast<int32_t>(drawn), secondsPerFrame, touchRadius);
-        if (drawn + 1 == frames) {
+        const std::vector<const ZQShot*> due = shotsOf(drawn + 1);
+        if (drawn + 1 == frames || !due.empty()) {
             view.takeSnapshot();
         }
         if (realtime && view.isAnimating()) {
@@ -112,7 +124,11 @@ void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realt
         }
         view.drawView();
         link.fired(Clock::now());
+        for (const ZQShot* shot : due) {
+            written = writeScreenshot(view, shot->path) && written;
+        }
     }
+    return written;
 }
 
 int run(const ZQLaunch& launch) {
@@ -167,8 +183,10 @@ int run(const ZQLaunch& launch) {
         // of every change after that.
         delegate.applicationDidBecomeActive();
         if (launch.headless) {
-            runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames,
-                            launch.realtime);
+            if (!runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames,
+                                 launch.realtime, launch.shots)) {
+                status = 1;
+            }
             if (!launch.screenshot.empty() && !writeScreenshot(view, launch.screenshot)) {
                 status = 1;
             }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class ZQAppDelegate;
 class ZQEGLContext;
@@ -11,13 +12,21 @@ class ZQInputScript;
 class ZQView;
 class ZQWindowEvents;
 
+// One frame of a headless run kept as a PNG: the frame with this number
+// (the first frame drawn is 1).
+struct ZQShot {
+    long frame = 0;
+    std::string path;
+};
+
 // How the game was started (the command line).
 struct ZQLaunch {
     bool headless = false;
-    long frames = -1;       // stop once this many frames are drawn; -1: until the window closes
-    bool realtime = false;  // headless at the frame rate instead of as fast as it can
-    std::string screenshot; // PNG of the last frame, when not empty
-    std::string input;      // touches and gestures to replay (headless), when not empty
+    long frames = -1;          // stop once this many frames are drawn; -1: until the window closes
+    bool realtime = false;     // headless at the frame rate instead of as fast as it can
+    std::string screenshot;    // PNG of the last frame, when not empty
+    std::string input;         // touches and gestures to replay (headless), when not empty
+    std::vector<ZQShot> shots; // frames kept on the way (headless)
 };
 
 // The application around the view: makes the GL context (a window, or none
@@ -44,7 +53,10 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
 
 // The headless loop: delivers the input file's events due after each frame
 // and draws, as fast as it can or (realtime) at the display link's ticks,
-// until `frames` frames are drawn; the last one is kept as the snapshot.
-void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime);
+// until `frames` frames are drawn; the last one is kept as the snapshot and
+// each of `shots` is written as it is drawn. False when a shot could not be
+// written (said on standard error); the run goes on regardless.
+bool runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
+                     const std::vector<ZQShot>& shots = {});
 
 } // namespace ZQApplication
