@@ -15,6 +15,7 @@
 #include "render/Texture.h"
 
 #include <cstdlib>
+#include <limits>
 
 namespace ZQ::CaptionCollection {
 
@@ -142,8 +143,10 @@ void setKnotNameText(const std::string& name) {
     gGlobals.captionBox->setCaption(ResourceNames::knots_name, name);
 }
 
+// The setters skip a text already shown. Nothing is shown before the first
+// call, whatever its number: 0 included, which the list's own text is not.
 void setPointsValueText(int32_t n) {
-    static int32_t last = 0;
+    static int32_t last = std::numeric_limits<int32_t>::min();
     if (n == last) {
         return;
     }
@@ -152,7 +155,7 @@ void setPointsValueText(int32_t n) {
 }
 
 void setPartialsTotalText(int32_t n) {
-    static int32_t last = 0;
+    static int32_t last = std::numeric_limits<int32_t>::min();
     if (n == last) {
         return;
     }

@@ -40,10 +40,13 @@ void RenderFlow::letterMatrix(float out[16], const float position[3], float w, f
 }
 
 void RenderFlow::render() {
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
-    program->use();
     std::vector<Cloudlet*> letters;
     flows->getCloudlets(letters);
+    if (letters.empty()) {
+        return;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    program->use();
     for (Cloudlet* item : letters) {
         const auto* letter = static_cast<const FlowInstance*>(item);
         // Letters are cut from text captions only, which carry their metrics.
@@ -51,7 +54,12 @@ void RenderFlow::render() {
         ZQ_ASSERT(texture != nullptr);
         const std::vector<double>& metrics = texture->metrics;
         const auto i = static_cast<std::size_t>(letter->letter);
-        ZQ_ASSERT(letter->letter >= 0 && i + 1 < metrics.size());
+        ZQ_ASSERT(letter->letter >= 0);
+        // A new, shorter text swapped into the caption leaves the word's last
+        // letters without a slice: they are not drawn until it grows again.
+        if (i + 1 >= metrics.size()) {
+            continue;
+        }
         const double textureWidth = texture->width;
         // The letter's slice, one pixel in from either boundary.
         const auto u0 = static_cast<float>((metrics[i] + 1.0) / textureWidth);

@@ -97,26 +97,19 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
     }
 }
 
-bool runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
-                     const std::vector<ZQShot>& shots) {
+void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
+                     const std::function<void()>& afterFrame) {
     ZQDisplayLink& link = view.displayLink();
     const double secondsPerFrame = std::chrono::duration<double>(link.period()).count();
     const float touchRadius = view.deviceProfile().touchRadius;
-    auto shotsOf = [&shots](long frame) {
-        std::vector<const ZQShot*> due;
-        for (const ZQShot& shot : shots) {
-            if (shot.frame == frame) {
-                due.push_back(&shot);
-            }
-        }
-        return due;
-    };
-    bool written = true;
-    // The view drew the first frame while it was built.
+    // The view drew the first frame while it was built. Headless, presenting
+    // leaves it on the target: a run of that one frame reads it back there.
+    if (frames <= 1) {
+        view.snapshotDrawnFrame();
+    }
     for (long drawn = 1; drawn < frames; ++drawn) {
         input.deliver(view, static_cast<int32_t>(drawn), secondsPerFrame, touchRadius);
-        const std::vector<const ZQShot*> due = shotsOf(drawn + 1);
-        if (drawn + 1 == frames || !due.empty()) {
+        if (drawn + 1 == frames) {
             view.takeSnapshot();
         }
         if (realtime && view.isAnimating()) {
@@ -124,11 +117,10 @@ bool runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realt
         }
         view.drawView();
         link.fired(Clock::now());
-        for (const ZQShot* shot : due) {
-            written = writeScreenshot(view, shot->path) && written;
+        if (afterFrame) {
+            afterFrame();
         }
     }
-    return written;
 }
 
 int run(const ZQLaunch& launch) {
@@ -183,10 +175,39 @@ int run(const ZQLaunch& launch) {
         // of every change after that.
         delegate.applicationDidBecomeActive();
         if (launch.headless) {
-            if (!runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames,
-                                 launch.realtime, launch.shots)) {
-                status = 1;
-            }
+            // A test that stops the game at a frame reads these; flushed, as
+            // the process may end by a kill at any moment.
+            const auto printFrame = [&] {
+                if (launch.printFrames) {
+                    std::printf("%d\n", ZQ::gGlobals.frameCount);
+                    std::fflush(stdout);
+                }
+            };
+            // Each shot's frame is asked for before it is drawn and written
+            // once it is; a shot that cannot be written fails the run, which
+            // goes on regardless.
+            long drawn = 1;
+            const auto askForShot = [&] {
+                for (const ZQShot& shot : launch.shots) {
+                    if (shot.frame == drawn + 1) {
+                        view.takeSnapshot();
+                    }
+                }
+            };
+            const auto afterFrame = [&] {
+                printFrame();
+                ++drawn;
+                for (const ZQShot& shot : launch.shots) {
+                    if (shot.frame == drawn && !writeScreenshot(view, shot.path)) {
+                        status = 1;
+                    }
+                }
+                askForShot();
+            };
+            printFrame(); // the one drawn while the view was built
+            askForShot();
+            runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames, launch.realtime,
+                            afterFrame);
             if (!launch.screenshot.empty() && !writeScreenshot(view, launch.screenshot)) {
                 status = 1;
             }
@@ -205,6 +226,12 @@ int run(const ZQLaunch& launch) {
             std::printf("Velmora: %d frames drawn at %d x %d in a window of %d x %d.\n",
                         ZQ::gGlobals.frameCount, static_cast<int>(size.x), static_cast<int>(size.y),
                         context->drawableWidth(), context->drawableHeight());
+        }
+        if (launch.reportInput) {
+            const ZQView::InputTally& t = view.inputTally();
+            std::printf("Velmora: input handed to the game: %ld began, %ld moved, %ld ended, %ld cancelled, "
+                        "%ld taps, %ld double taps, %ld swipes.\n",
+                        t.began, t.moved, t.ended, t.cancelled, t.taps, t.doubleTaps, t.swipes);
         }
         // The window goes: nothing may present over it or snapshot it now.
         view.setGameCenter(nullptr);

@@ -26,7 +26,9 @@ struct ZQLaunch {
     bool realtime = false;     // headless at the frame rate instead of as fast as it can
     std::string screenshot;    // PNG of the last frame, when not empty
     std::string input;         // touches and gestures to replay (headless), when not empty
-    std::vector<ZQShot> shots; // frames kept on the way (headless)
+    bool reportInput = false;  // say at the end how many touches and gestures reached the game
+    bool printFrames = false;  // headless: each frame's number on a line of its own once drawn
+    std::vector<ZQShot> shots; // headless: frames kept as PNGs on the way
 };
 
 // The application around the view: makes the GL context (a window, or none
@@ -53,10 +55,9 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
 
 // The headless loop: delivers the input file's events due after each frame
 // and draws, as fast as it can or (realtime) at the display link's ticks,
-// until `frames` frames are drawn; the last one is kept as the snapshot and
-// each of `shots` is written as it is drawn. False when a shot could not be
-// written (said on standard error); the run goes on regardless.
-bool runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
-                     const std::vector<ZQShot>& shots = {});
+// until `frames` frames are drawn; the last one is kept as the snapshot.
+// `afterFrame`, when given, is called after each frame the loop draws.
+void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
+                     const std::function<void()>& afterFrame = {});
 
 } // namespace ZQApplication

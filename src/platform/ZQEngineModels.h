@@ -16,9 +16,19 @@
 #include "game/TipNode.h"
 #include "levels/LevelModel.h"
 #include "levels/TipFactory.h"
+#include "overlays/CaptionModel.h"
+#include "overlays/CursorModel.h"
+#include "overlays/FlowModel.h"
+#include "overlays/PointsModel.h"
+#include "overlays/RenderCaption.h"
+#include "overlays/RenderFlow.h"
+#include "overlays/ScoreModel.h"
+#include "overlays/StringScoreModel.h"
+#include "overlays/TimerModel.h"
 #include "render/RenderBalloon.h"
 #include "render/RenderBraid.h"
 #include "render/RenderCone.h"
+#include "render/RenderGauge.h"
 #include "render/RenderGoochMultiKnot.h"
 #include "render/RenderGrain.h"
 #include "render/RenderMesh.h"
@@ -30,6 +40,7 @@
 #include "stage/BalloonModel.h"
 #include "stage/CameraModel.h"
 #include "stage/ConeModel.h"
+#include "stage/GaugeModel.h"
 #include "stage/LightModel.h"
 #include "stage/MandalaModel.h"
 #include "stage/RoomModel.h"
@@ -52,10 +63,10 @@ struct ZQPlainMaker {
 // stepping order: grasps before the worlds they push, the camera and light
 // before the cord whose centre they follow, the heads before the grid they
 // read a frame late. A model that the game does not have yet joins at its
-// place in this order when it arrives (timer, score and points first, flow
-// and caption after the tangle, the cursor between the cord mesh and the
-// balloons, hologram, tile and gauge after the room, the calm-strings score
-// last). The cones step after the cord, whose fresh positions they sit on.
+// place in this order when it arrives (hologram and tile between the room
+// and the gauge). The timer counts first, before anything moves in the
+// frame; the flow model pins its letters after the flow world has stepped.
+// The cones step after the cord, whose fresh positions they sit on.
 template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -63,6 +74,9 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
         gGlobals.models.push_back(model);
         return model;
     };
+    g.timerModel = add(Maker::template make<TimerModel>());
+    g.scoreModel = add(Maker::template make<ScoreModel>());
+    g.pointsModel = add(Maker::template make<PointsModel>());
     g.graspModel = add(Maker::template make<GraspModel>());
     // Each world starts its worker thread as it is made.
     g.particleSystem1 = add(Maker::template make<Fx::ParticleSystem>(Fx::kMainWorld));
@@ -71,6 +85,8 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     registerTipFactory(&tipNodeFactory());
     g.levelModel = add(Maker::template make<LevelModel>());
     g.tangleModel = add(Maker::template make<TangleModel>());
+    g.flowModel = add(Maker::template make<FlowModel>());
+    g.captionModel = add(Maker::template make<CaptionModel>());
     g.cameraModel = add(Maker::template make<CameraModel>());
     g.sceneCamera = g.cameraModel;
     g.lightModel = add(Maker::template make<LightModel>());
@@ -80,13 +96,16 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     g.gridModel = add(Maker::template make<GridModel>());
     // Takes its mutex on this (the main) thread and starts the mesh worker.
     g.shadowModel = add(Maker::template make<ShadowModel>(profile.meshThreads));
+    g.cursorModel = add(Maker::template make<CursorModel>());
     g.balloonModel = add(Maker::template make<BalloonModel>());
     // Starts the relief worker, at the lowest priority the system allows.
     g.mandalaModel = add(Maker::template make<MandalaModel>());
     g.roomModel = add(Maker::template make<RoomModel>());
+    g.gaugeModel = add(Maker::template make<GaugeModel>());
     g.grainModel = add(Maker::template make<GrainModel>());
     g.particleSystem3 = add(Maker::template make<Fx::ParticleSystem>(Fx::kBraidWorld));
     g.braidModel = add(Maker::template make<BraidModel>());
+    g.stringScoreModel = add(Maker::template make<StringScoreModel>());
 }
 
 // Clears the model list and every model pointer that makeEngineModels set,
@@ -95,11 +114,16 @@ inline void forgetEngineModels() {
     using namespace ZQ;
     Globals& g = gGlobals;
     g.models.clear();
+    g.timerModel = nullptr;
+    g.scoreModel = nullptr;
+    g.pointsModel = nullptr;
     g.graspModel = nullptr;
     g.particleSystem1 = nullptr;
     g.particleSystem2 = nullptr;
     g.levelModel = nullptr;
     g.tangleModel = nullptr;
+    g.flowModel = nullptr;
+    g.captionModel = nullptr;
     g.cameraModel = nullptr;
     g.sceneCamera = nullptr;
     g.lightModel = nullptr;
@@ -108,19 +132,22 @@ inline void forgetEngineModels() {
     g.headModel = nullptr;
     g.gridModel = nullptr;
     g.shadowModel = nullptr;
+    g.cursorModel = nullptr;
     g.balloonModel = nullptr;
     g.mandalaModel = nullptr;
     g.roomModel = nullptr;
+    g.gaugeModel = nullptr;
     g.grainModel = nullptr;
     g.particleSystem3 = nullptr;
     g.braidModel = nullptr;
+    g.stringScoreModel = nullptr;
 }
 
 // The render passes in the game's order, which is also their drawing list's
 // order; each owns the program it makes. A pass the game does not have yet
-// joins at its place when it arrives (flow first; the hologram between the
-// cord and the cone; caption and mesh before the wallpaper; tile and gauge
-// between the room and the braid).
+// joins at its place when it arrives (the hologram between the cord and the
+// cone; the tile between the room and the gauge). The overlay passes are
+// handed the models they draw, which are made before them.
 template <class Maker> void makeRenderPasses() {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -128,17 +155,19 @@ template <class Maker> void makeRenderPasses() {
         gGlobals.renderPasses.push_back(pass);
         return pass;
     };
+    g.renderFlow = add(Maker::template make<RenderFlow>(g.flowModel));
     g.renderBalloon = add(Maker::template make<RenderBalloon>());
     g.renderShadowMap = add(Maker::template make<RenderShadowMap>());
     g.renderGoochMultiKnot = add(Maker::template make<RenderGoochMultiKnot>());
     g.renderCone = add(Maker::template make<RenderCone>());
     g.renderTangle = add(Maker::template make<RenderTangle>());
     g.renderParticlesBB = add(Maker::template make<RenderParticlesBB>());
-    // Draws the cursor's discs; the cursor model hands its instances over
-    // when it is made.
-    g.renderMesh = add(Maker::template make<RenderMesh>());
+    g.renderCaption = add(Maker::template make<RenderCaption>(g.captionModel));
+    // Draws the cursor's discs.
+    g.renderMesh = add(Maker::template make<RenderMesh>(g.cursorModel));
     g.renderWallPaper = add(Maker::template make<RenderWallPaper>());
     g.wallPaperRenderRoom = add(Maker::template make<WallPaperRenderRoom>());
+    g.renderGauge = add(Maker::template make<RenderGauge>(g.gaugeModel));
     g.renderBraid = add(Maker::template make<RenderBraid>());
     g.renderGrain = add(Maker::template make<RenderGrain>());
 }
@@ -151,15 +180,18 @@ inline void deleteRenderPasses() {
         delete *it;
     }
     g.renderPasses.clear();
+    g.renderFlow = nullptr;
     g.renderBalloon = nullptr;
     g.renderShadowMap = nullptr;
     g.renderGoochMultiKnot = nullptr;
     g.renderCone = nullptr;
     g.renderTangle = nullptr;
     g.renderParticlesBB = nullptr;
+    g.renderCaption = nullptr;
     g.renderMesh = nullptr;
     g.renderWallPaper = nullptr;
     g.wallPaperRenderRoom = nullptr;
+    g.renderGauge = nullptr;
     g.renderBraid = nullptr;
     g.renderGrain = nullptr;
 }

@@ -9,6 +9,7 @@
 #include "engine/SoundGateway.h"
 #include "game/SavedState.h"
 #include "levels/LevelModel.h"
+#include "overlays/CaptionBox.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQLanguage.h"
 #include "render/PodBox.h"
@@ -47,7 +48,10 @@ void ZQView::buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses, ZQ
     // The screen target leaves its colour renderbuffer bound for the layer's
     // storage below; nothing made in between binds another one.
     targets.create(screenPixels.x, screenPixels.y, profile);
-    // The boxes are set up before the models, which build on their contents.
+    // The boxes are set up before the models, which build on their contents:
+    // the captions and pictures, then the models of the scenes.
+    g.captionBox = new ZQ::CaptionBox();
+    g.boxes.push_back(g.captionBox);
     g.podBox = new ZQ::PodBox();
     g.boxes.push_back(g.podBox);
     makeModels(profile);
@@ -136,6 +140,9 @@ ZQView::~ZQView() {
     std::erase(g.boxes, static_cast<ZQ::InitProtocol*>(g.podBox));
     delete g.podBox;
     g.podBox = nullptr;
+    std::erase(g.boxes, static_cast<ZQ::InitProtocol*>(g.captionBox));
+    delete g.captionBox;
+    g.captionBox = nullptr;
 }
 
 float ZQView::getRadius(const ZQTouch& touch) const {

@@ -3,7 +3,9 @@
 #include "engine/GameEngine.h"
 #include "engine/Globals.h"
 #include "engine/SoundGateway.h"
+#include "overlays/CaptionBox.h"
 #include "platform/ZQEGLContext.h"
+#include "render/PodBox.h"
 #include "render/Render.h"
 #include "render/RenderProgram.h"
 #include "render/SceneContext.h"
@@ -91,11 +93,16 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
     const ZQ::Globals& g = gGlobals;
     // The model table of the game, for the models that exist.
     const std::vector<const void*> order = {
+        static_cast<ZQ::Model*>(g.timerModel),
+        static_cast<ZQ::Model*>(g.scoreModel),
+        static_cast<ZQ::Model*>(g.pointsModel),
         static_cast<ZQ::Model*>(g.graspModel),
         g.particleSystem1,
         g.particleSystem2,
         static_cast<ZQ::Model*>(g.levelModel),
         static_cast<ZQ::Model*>(g.tangleModel),
+        static_cast<ZQ::Model*>(g.flowModel),
+        static_cast<ZQ::Model*>(g.captionModel),
         static_cast<ZQ::Model*>(g.cameraModel),
         static_cast<ZQ::Model*>(g.lightModel),
         static_cast<ZQ::Model*>(g.cordModel),
@@ -103,12 +110,15 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
         static_cast<ZQ::Model*>(g.headModel),
         static_cast<ZQ::Model*>(g.gridModel),
         static_cast<ZQ::Model*>(g.shadowModel),
+        static_cast<ZQ::Model*>(g.cursorModel),
         static_cast<ZQ::Model*>(g.balloonModel),
         static_cast<ZQ::Model*>(g.mandalaModel),
         static_cast<ZQ::Model*>(g.roomModel),
+        static_cast<ZQ::Model*>(g.gaugeModel),
         static_cast<ZQ::Model*>(g.grainModel),
         g.particleSystem3,
         static_cast<ZQ::Model*>(g.braidModel),
+        static_cast<ZQ::Model*>(g.stringScoreModel),
     };
     ASSERT_EQ(g.models.size(), order.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
@@ -123,10 +133,14 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
     EXPECT_EQ(g.frameCount, framesBefore + 1);
     EXPECT_FALSE(view->isAnimating()) << "the frames start when the application becomes active";
     // The passes of the game that exist, in the render-pass list's order.
-    EXPECT_EQ(g.renderPasses, (std::vector<ZQ::Render*>{
-                                  g.renderBalloon, g.renderShadowMap, g.renderGoochMultiKnot, g.renderCone,
-                                  g.renderTangle, g.renderParticlesBB, g.renderMesh, g.renderWallPaper,
-                                  g.wallPaperRenderRoom, g.renderBraid, g.renderGrain}));
+    EXPECT_EQ(g.renderPasses,
+              (std::vector<ZQ::Render*>{g.renderFlow, g.renderBalloon, g.renderShadowMap,
+                                        g.renderGoochMultiKnot, g.renderCone, g.renderTangle,
+                                        g.renderParticlesBB, g.renderCaption, g.renderMesh, g.renderWallPaper,
+                                        g.wallPaperRenderRoom, g.renderGauge, g.renderBraid, g.renderGrain}));
+    // The caption box before the POD box; the displays draw from the first.
+    EXPECT_EQ(g.boxes, (std::vector<ZQ::InitProtocol*>{g.captionBox, g.podBox}));
+    EXPECT_FALSE(g.captionBox->collectableNames().empty()) << "set up";
     for (ZQ::Render* pass : g.renderPasses) {
         ASSERT_NE(pass, nullptr);
         EXPECT_NE(pass->program->shader, nullptr) << "set up";

@@ -1,5 +1,7 @@
 #include "RoomShot.h"
 
+#include "HudShot.h"
+
 #include "cords/CordModel.h"
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
@@ -25,6 +27,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace velmora_sim {
 
@@ -165,7 +168,7 @@ int32_t RoomShot::levelCount() const {
     return scene != nullptr ? scene->catalogue.levelCount() : 0;
 }
 
-Picture RoomShot::draw(int32_t level, int32_t frames) {
+Picture RoomShot::draw(int32_t level, int32_t frames, const std::string& hud) {
     Scene& s = *scene;
     s.catalogue.level = level;
     ZQ::RoomModel::assignLevel(*s.room.current, s.catalogue, level);
@@ -191,7 +194,15 @@ Picture RoomShot::draw(int32_t level, int32_t frames) {
     s.cord.instance->radius = 1.0f / ZQ::gGlobals.worldScale;
     s.cord.instance->layout.alpha = 1.0f;
     s.meshes.loadJobs(s.cord.segments);
+    std::unique_ptr<HudShot> displays;
+    if (!hud.empty()) {
+        displays = std::make_unique<HudShot>();
+        displays->show(hud);
+    }
     for (int32_t frame = 0; frame < frames; ++frame) {
+        if (displays != nullptr) {
+            displays->step();
+        }
         s.world.doStep();
         s.camera.doStep();
         s.light.doStep();

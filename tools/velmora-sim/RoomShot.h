@@ -40,8 +40,9 @@ public:
     int32_t levelCount() const;
 
     // The room of `level` with its knot as the screen shows it after the
-    // cord has played `frames` frames.
-    Picture draw(int32_t level, int32_t frames = 0);
+    // cord has played `frames` frames; with `hud` ("arcade" or "zen") the
+    // displays of that mode, shown as the level started, over it.
+    Picture draw(int32_t level, int32_t frames = 0, const std::string& hud = "");
 
 private:
     struct Scene;

@@ -38,7 +38,7 @@ bool readScreen(const std::string& text, SimOptions& options) {
 
 const char* usageText() {
     return "usage: velmora-sim --level N [--frames F] [--every K] [--screen WxH] [--script FILE]\n"
-           "       velmora-sim --level N --screenshot FILE.png [--frames F] [--screen WxH]\n"
+           "       velmora-sim --level N --screenshot FILE.png [--frames F] [--screen WxH] [--hud MODE]\n"
            "       velmora-sim --contact-sheet FILE.png [--screen WxH]\n"
            "  --level N      catalogue level in play order, 0 = the first\n"
            "  --frames F     frames to step after laying and settling the cord (default 300)\n"
@@ -49,6 +49,8 @@ const char* usageText() {
            "                   FRAME swipe X Y right|left|up|down\n"
            "  --screenshot FILE     draw the level's room and knot headless after F frames\n"
            "                        and write it as a PNG\n"
+           "  --hud MODE     with --screenshot: the level's displays in mode arcade or zen, or\n"
+           "                 points: the points show of a solve (816 points on level 0)\n"
            "  --contact-sheet FILE  the rooms of every level as thumbnails in one PNG,\n"
            "                        ten a row in play order from the top left\n"
            "  --help         this text\n";
@@ -63,7 +65,7 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
             return true;
         }
         if (name != "--level" && name != "--frames" && name != "--every" && name != "--screen" &&
-            name != "--script" && name != "--screenshot" && name != "--contact-sheet") {
+            name != "--script" && name != "--screenshot" && name != "--contact-sheet" && name != "--hud") {
             error = "unknown argument '" + name + "'";
             return false;
         }
@@ -90,6 +92,9 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
         } else if (name == "--contact-sheet") {
             options.contactSheet = value;
             ok = !value.empty();
+        } else if (name == "--hud") {
+            options.hud = value;
+            ok = value == "arcade" || value == "zen" || value == "points";
         } else {
             ok = readScreen(value, options);
         }
@@ -97,6 +102,7 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
             const char* expected = name == "--level"    ? "a level index of 0 or more"
                                    : name == "--frames" ? "a frame count from 0 to 10000000"
                                    : name == "--every"  ? "a frame count from 1 to 10000000"
+                                   : name == "--hud"    ? "arcade, zen or points"
                                    : name == "--script" || name == "--screenshot" || name == "--contact-sheet"
                                        ? "a file name"
                                        : "WIDTHxHEIGHT, each from 16 to 16384";

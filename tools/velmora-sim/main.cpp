@@ -253,7 +253,8 @@ int pictures(const SimOptions& options) {
                          shot.levelCount() - 1);
             return 2;
         }
-        if (!velmora_sim::writePng(options.screenshot, shot.draw(options.level, options.frames), error)) {
+        if (!velmora_sim::writePng(options.screenshot, shot.draw(options.level, options.frames, options.hud),
+                                   error)) {
             std::fprintf(stderr, "velmora-sim: %s\n", error.c_str());
             return 1;
         }

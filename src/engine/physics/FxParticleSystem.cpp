@@ -44,7 +44,12 @@ void ParticleSystem::tearDown() {
     Model::tearDown();
 }
 
-void ParticleSystem::release() {
+void ParticleSystem::clear() {
+    worker->waitUntilIdle();
+    deleteOwned();
+}
+
+void ParticleSystem::deleteOwned() {
     for (int32_t k = 0; k < cp_count; ++k) {
         delete permanentConstraints[k];
     }
@@ -56,7 +61,12 @@ void ParticleSystem::release() {
     }
     dropTemporaryForces();
     p_count = cp_count = ct_count = fp_count = 0;
+    schedule.clear();
+    schedulePlanned = false;
+}
 
+void ParticleSystem::release() {
+    deleteOwned();
     delete[] oldPositions;
     delete[] positions;
     delete[] nextPositions;
@@ -75,8 +85,6 @@ void ParticleSystem::release() {
     permanentKinds = temporaryKinds = nullptr;
     permanentForces = temporaryForces = nullptr;
     contactSlots = nullptr;
-    schedule.clear();
-    schedulePlanned = false;
 }
 
 // Contacts are the world's own: they end with the arena's turn, not by delete.

@@ -70,6 +70,9 @@ public:
     void setUp() override;
     // Waits for the worker, then deletes every owned object and frees the arrays.
     void tearDown() override;
+    // Waits for the worker, then deletes every particle, constraint and force
+    // and keeps the arrays: the next particle is particle 0 again.
+    void clear();
     // One step with inertia, unless paused.
     void doStep() override;
 
@@ -164,6 +167,7 @@ private:
     void dropTemporaryForces();
 
     void release();
+    void deleteOwned();
     void integrate(bool inertia);
     void satisfyConstraints();
     void deleteTemporaries();
