@@ -1,7 +1,12 @@
 #include "game/MasterWiring.h"
 
 #include "engine/Globals.h"
+#include "game/AwardController.h"
+#include "game/MenuController.h"
+#include "overlays/FlowModel.h"
 #include "overlays/PointsModel.h"
+#include "overlays/TileCollection.h"
+#include "overlays/TileModel.h"
 #include "overlays/TimerModel.h"
 
 #include <algorithm>
@@ -44,10 +49,32 @@ void setTimer(const SavedState::Timer& timer) {
     }
 }
 
+void hideTiles() {
+    if (TileModel* tiles = gGlobals.tileModel) {
+        tiles->hideTile();
+    }
+}
+
 } // namespace
 
-MasterWiring gameWiring() {
+MasterWiring gameWiring(Preferences& preferences) {
     MasterWiring wiring;
+    auto maker = [&wiring](ControllerRole role) -> MasterWiring::Maker& {
+        return wiring.makers[static_cast<std::size_t>(role)];
+    };
+    maker(ControllerRole::Menu) = [] { return new MenuController(gGlobals.flowModel, gGlobals.tileModel); };
+    maker(ControllerRole::Award) = [stores = &preferences] { return new AwardController(*stores); };
+    wiring.setAwardState = [](Controller& award, int32_t state) {
+        static_cast<AwardController&>(award).state = state;
+    };
+
+    wiring.tiles = []() -> EventSource* { return gGlobals.tileModel; };
+    wiring.showMainUi = &TileCollection::showMainUi;
+    wiring.hideMainMenu = &TileCollection::hideMainMenu;
+    wiring.hideTiles = &hideTiles;
+    wiring.showPauseUi = &TileCollection::showPauseUi;
+    wiring.showGameUi = &TileCollection::showGameUi;
+
     wiring.readScores = &pointsScores;
     wiring.writeScores = &setPointsScores;
     wiring.elapsedFrames = &timerElapsed;

@@ -10,6 +10,7 @@ namespace ZQ {
 
 class Controller;
 class EventSource;
+class Preferences;
 
 // The seven game-flow controllers the master game controller switches
 // between, by role; the values index MasterWiring::makers.
@@ -64,7 +65,8 @@ struct MasterWiring {
 };
 
 // The game's own wiring: the real game-flow controllers, tile screens,
-// points model and timer, as far as the game has them.
-MasterWiring gameWiring();
+// points model and timer, as far as the game has them; the controllers
+// that keep preferences keep these.
+MasterWiring gameWiring(Preferences& preferences);
 
 } // namespace ZQ

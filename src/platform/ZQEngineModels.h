@@ -205,7 +205,7 @@ inline void deleteRenderPasses() {
 // The master game controller with the game's own controllers, screens and
 // models, over the process's preference stores.
 inline ZQ::MasterGameController* makeGameMaster() {
-    return new ZQ::MasterGameController(ZQ::gameWiring(), ZQ::Preferences::shared());
+    return new ZQ::MasterGameController(ZQ::gameWiring(ZQ::Preferences::shared()), ZQ::Preferences::shared());
 }
 
 // No master: for tests that put a recorder in its place.
