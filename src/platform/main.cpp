@@ -9,7 +9,7 @@ namespace {
 void printUsage(std::FILE* out) {
     std::fprintf(
         out,
-        "usage: velmora [--frames N] [--report-input]\n"
+        "usage: velmora [--frames N] [--report-input] [--print-frames]\n"
         "       velmora --headless [--frames N] [--screenshot FILE.png] [--shot F:FILE.png]... [--input "
         "FILE]\n"
         "                          [--realtime] [--report-input] [--print-frames]\n"
@@ -27,7 +27,7 @@ void printUsage(std::FILE* out) {
         "                     in points from the top-left corner of the 375 x 667 point screen\n"
         "  --realtime         headless at 30 frames per second instead of as fast as it can\n"
         "  --report-input     at the end, count the touches and gestures that reached the game\n"
-        "  --print-frames     print each frame's number on a line of its own once drawn (headless)\n"
+        "  --print-frames     print each frame's number on a line of its own once drawn\n"
         "In a window: the left mouse button is a finger, F11 switches to the full screen.\n",
         ZQApplication::kHeadlessFrames);
 }
@@ -98,11 +98,9 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             return false;
         }
     }
-    if (!launch.headless && (!launch.screenshot.empty() || !launch.shots.empty() || !launch.input.empty() ||
-                             launch.realtime || launch.printFrames)) {
-        std::fprintf(
-            stderr,
-            "velmora: --screenshot, --shot, --input, --realtime and --print-frames go with --headless\n");
+    if (!launch.headless &&
+        (!launch.screenshot.empty() || !launch.shots.empty() || !launch.input.empty() || launch.realtime)) {
+        std::fprintf(stderr, "velmora: --screenshot, --shot, --input and --realtime go with --headless\n");
         return false;
     }
     return true;
