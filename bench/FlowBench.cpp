@@ -77,10 +77,7 @@ void BM_FlowingLetters(benchmark::State& state) {
     {
         ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
         ZQ::Globals& g = ZQ::gGlobals;
-        ZQ::CaptionBox box;
-        box.setUp();
-        g.captionBox = &box;
-        const int letters = fillWithWords(box);
+        const int letters = fillWithWords(*g.captionBox);
         // The letters take their places from their particles.
         g.particleSystem2->doStep();
         g.flowModel->doStep();
@@ -103,8 +100,6 @@ void BM_FlowingLetters(benchmark::State& state) {
         }
         state.counters["letters"] = static_cast<double>(letters);
         g.flowModel->tearDown();
-        box.tearDown();
-        g.captionBox = nullptr;
     }
     ZQ::gGlobals = saved;
 }

@@ -97,11 +97,16 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
     }
 }
 
-void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime) {
+void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
+                     const std::function<void()>& afterFrame) {
     ZQDisplayLink& link = view.displayLink();
     const double secondsPerFrame = std::chrono::duration<double>(link.period()).count();
     const float touchRadius = view.deviceProfile().touchRadius;
-    // The view drew the first frame while it was built.
+    // The view drew the first frame while it was built. Headless, presenting
+    // leaves it on the target: a run of that one frame reads it back there.
+    if (frames <= 1) {
+        view.snapshotDrawnFrame();
+    }
     for (long drawn = 1; drawn < frames; ++drawn) {
         input.deliver(view, static_cast<int32_t>(drawn), secondsPerFrame, touchRadius);
         if (drawn + 1 == frames) {
@@ -112,6 +117,9 @@ void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realt
         }
         view.drawView();
         link.fired(Clock::now());
+        if (afterFrame) {
+            afterFrame();
+        }
     }
 }
 
@@ -167,8 +175,17 @@ int run(const ZQLaunch& launch) {
         // of every change after that.
         delegate.applicationDidBecomeActive();
         if (launch.headless) {
-            runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames,
-                            launch.realtime);
+            // A test that stops the game at a frame reads these; flushed, as
+            // the process may end by a kill at any moment.
+            const auto printFrame = [&] {
+                if (launch.printFrames) {
+                    std::printf("%d\n", ZQ::gGlobals.frameCount);
+                    std::fflush(stdout);
+                }
+            };
+            printFrame(); // the one drawn while the view was built
+            runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames, launch.realtime,
+                            printFrame);
             if (!launch.screenshot.empty() && !writeScreenshot(view, launch.screenshot)) {
                 status = 1;
             }
@@ -187,6 +204,12 @@ int run(const ZQLaunch& launch) {
             std::printf("Velmora: %d frames drawn at %d x %d in a window of %d x %d.\n",
                         ZQ::gGlobals.frameCount, static_cast<int>(size.x), static_cast<int>(size.y),
                         context->drawableWidth(), context->drawableHeight());
+        }
+        if (launch.reportInput) {
+            const ZQView::InputTally& t = view.inputTally();
+            std::printf("Velmora: input handed to the game: %ld began, %ld moved, %ld ended, %ld cancelled, "
+                        "%ld taps, %ld double taps, %ld swipes.\n",
+                        t.began, t.moved, t.ended, t.cancelled, t.taps, t.doubleTaps, t.swipes);
         }
         // The window goes: nothing may present over it or snapshot it now.
         view.setGameCenter(nullptr);

@@ -14,10 +14,12 @@ class ZQWindowEvents;
 // How the game was started (the command line).
 struct ZQLaunch {
     bool headless = false;
-    long frames = -1;       // stop once this many frames are drawn; -1: until the window closes
-    bool realtime = false;  // headless at the frame rate instead of as fast as it can
-    std::string screenshot; // PNG of the last frame, when not empty
-    std::string input;      // touches and gestures to replay (headless), when not empty
+    long frames = -1;         // stop once this many frames are drawn; -1: until the window closes
+    bool realtime = false;    // headless at the frame rate instead of as fast as it can
+    std::string screenshot;   // PNG of the last frame, when not empty
+    std::string input;        // touches and gestures to replay (headless), when not empty
+    bool reportInput = false; // say at the end how many touches and gestures reached the game
+    bool printFrames = false; // headless: each frame's number on a line of its own once drawn
 };
 
 // The application around the view: makes the GL context (a window, or none
@@ -45,6 +47,8 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
 // The headless loop: delivers the input file's events due after each frame
 // and draws, as fast as it can or (realtime) at the display link's ticks,
 // until `frames` frames are drawn; the last one is kept as the snapshot.
-void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime);
+// `afterFrame`, when given, is called after each frame the loop draws.
+void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
+                     const std::function<void()>& afterFrame = {});
 
 } // namespace ZQApplication

@@ -7,6 +7,7 @@
 #include "engine/Log.h"
 #include "engine/Model.h"
 #include "engine/SoundGateway.h"
+#include "overlays/CaptionBox.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQLanguage.h"
 #include "render/PodBox.h"
@@ -45,7 +46,10 @@ void ZQView::buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses) {
     // The screen target leaves its colour renderbuffer bound for the layer's
     // storage below; nothing made in between binds another one.
     targets.create(screenPixels.x, screenPixels.y, profile);
-    // The boxes are set up before the models, which build on their contents.
+    // The boxes are set up before the models, which build on their contents:
+    // the captions and pictures, then the models of the scenes.
+    g.captionBox = new ZQ::CaptionBox();
+    g.boxes.push_back(g.captionBox);
     g.podBox = new ZQ::PodBox();
     g.boxes.push_back(g.podBox);
     makeModels(profile);
@@ -110,6 +114,9 @@ ZQView::~ZQView() {
     std::erase(g.boxes, static_cast<ZQ::InitProtocol*>(g.podBox));
     delete g.podBox;
     g.podBox = nullptr;
+    std::erase(g.boxes, static_cast<ZQ::InitProtocol*>(g.captionBox));
+    delete g.captionBox;
+    g.captionBox = nullptr;
 }
 
 float ZQView::getRadius(const ZQTouch& touch) const {

@@ -39,6 +39,18 @@ struct DeviceProfile;
 // construction and joined by the destruction.
 class ZQView final : public ZQGestureTarget {
 public:
+    // How many touches and gestures the view has handed to the game engine,
+    // by kind: what a window test reads to know that input reached the game.
+    struct InputTally {
+        long began = 0;
+        long moved = 0;
+        long ended = 0;
+        long cancelled = 0;
+        long taps = 0;
+        long doubleTaps = 0;
+        long swipes = 0;
+    };
+
     // frame: the view's size in points; scale: pixels per point. Builds and
     // sets up the engine and draws one frame.
     ZQView(ZQEGLContext& context, PVRTVec2 frame, float scale, const ZQ::DeviceProfile& profile,
@@ -65,6 +77,9 @@ public:
     // The picture of the next finished frame, taken before it is presented.
     void takeSnapshot();
     void clearSnapshot();
+    // The picture of the frame drawn last, read back now: only where
+    // presenting leaves the finished frame on the target (headless).
+    void snapshotDrawnFrame();
     bool snapshotTaken() const { return snapshot_image != nullptr; }
     const ZQImage* snapshotImage() const { return snapshot_image.get(); }
     // Pixels a point, the snapshot's scale.
@@ -86,6 +101,7 @@ public:
     void handleSwipe(PVRTVec2 location, int direction) override;
     void handleTap(PVRTVec2 location, float radius) override;
     void handleDoubleTap(PVRTVec2 location) override;
+    const InputTally& inputTally() const { return tally; }
 
     ZQMotionParallax& motion() { return motionParallax; }
     const ZQ::DeviceProfile& deviceProfile() const { return profile; }
@@ -117,6 +133,7 @@ private:
     ZQGameCenterGateway* gameCenter = nullptr;
     ZQDisplayLink link;
     ZQMotionParallax motionParallax;
+    InputTally tally;
     // Swipes left, right, up and down, the single tap, the double tap.
     std::array<std::unique_ptr<ZQGestureRecognizer>, 6> recognizers;
 };

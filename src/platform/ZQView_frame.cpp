@@ -57,15 +57,19 @@ void ZQView::setGameCenter(ZQGameCenterGateway* gateway) {
 }
 
 void ZQView::runGc() {
-    // The caption textures no model shows (nothing while the engine has no
-    // caption box), then the sound buffers.
-    ZQ::releaseUnusedCaptions();
+    // The sound buffers, then the caption textures no model shows.
     ZQ::SoundGateway::instance()->purge();
+    ZQ::releaseUnusedCaptions();
 }
 
 void ZQView::takeSnapshot() {
     snapshot_image.reset();
     take_snapshot = true;
+}
+
+void ZQView::snapshotDrawnFrame() {
+    snapshot_image = std::make_unique<ZQImage>(readSnapshot());
+    take_snapshot = false;
 }
 
 void ZQView::clearSnapshot() {
@@ -77,6 +81,7 @@ void ZQView::touchesBegan(const ZQTouchSet& touches) {
     for (const ZQTouch& touch : touches) {
         gameEngine->touchBegan(pointInView(touch.location), getRadius(touch));
     }
+    tally.began += static_cast<long>(touches.size());
     for (auto& recognizer : recognizers) {
         recognizer->touchesBegan(touches);
     }
@@ -86,6 +91,7 @@ void ZQView::touchesMoved(const ZQTouchSet& touches) {
     for (const ZQTouch& touch : touches) {
         gameEngine->touchMoved(pointInView(touch.location), getRadius(touch));
     }
+    tally.moved += static_cast<long>(touches.size());
     for (auto& recognizer : recognizers) {
         recognizer->touchesMoved(touches);
     }
@@ -95,6 +101,7 @@ void ZQView::touchesEnded(const ZQTouchSet& touches) {
     for (const ZQTouch& touch : touches) {
         gameEngine->touchEnded(pointInView(touch.location), getRadius(touch));
     }
+    tally.ended += static_cast<long>(touches.size());
     for (auto& recognizer : recognizers) {
         recognizer->touchesEnded(touches);
     }
@@ -104,19 +111,23 @@ void ZQView::touchesCancelled(const ZQTouchSet& touches) {
     for (const ZQTouch& touch : touches) {
         gameEngine->touchCancelled(pointInView(touch.location), getRadius(touch));
     }
+    tally.cancelled += static_cast<long>(touches.size());
     for (auto& recognizer : recognizers) {
         recognizer->touchesCancelled(touches);
     }
 }
 
 void ZQView::handleSwipe(PVRTVec2 location, int direction) {
+    ++tally.swipes;
     gameEngine->swipe(pointInView(location), direction);
 }
 
 void ZQView::handleTap(PVRTVec2 location, float radius) {
+    ++tally.taps;
     gameEngine->tap(pointInView(location), radius);
 }
 
 void ZQView::handleDoubleTap(PVRTVec2 location) {
+    ++tally.doubleTaps;
     gameEngine->doubleTap(pointInView(location));
 }

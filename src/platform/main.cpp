@@ -9,8 +9,9 @@ namespace {
 void printUsage(std::FILE* out) {
     std::fprintf(
         out,
-        "usage: velmora [--frames N]\n"
+        "usage: velmora [--frames N] [--report-input]\n"
         "       velmora --headless [--frames N] [--screenshot FILE.png] [--input FILE] [--realtime]\n"
+        "                          [--report-input] [--print-frames]\n"
         "  --headless         draw without a window or display (EGL surfaceless); %ld frames unless "
         "--frames\n"
         "  --frames N         stop once N frames are drawn (N >= 1)\n"
@@ -22,6 +23,8 @@ void printUsage(std::FILE* out) {
         "                       FRAME doubletap X Y\n"
         "                     in points from the top-left corner of the 375 x 667 point screen\n"
         "  --realtime         headless at 30 frames per second instead of as fast as it can\n"
+        "  --report-input     at the end, count the touches and gestures that reached the game\n"
+        "  --print-frames     print each frame's number on a line of its own once drawn (headless)\n"
         "In a window: the left mouse button is a finger, F11 switches to the full screen.\n",
         ZQApplication::kHeadlessFrames);
 }
@@ -44,6 +47,10 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             launch.headless = true;
         } else if (std::strcmp(option, "--realtime") == 0) {
             launch.realtime = true;
+        } else if (std::strcmp(option, "--report-input") == 0) {
+            launch.reportInput = true;
+        } else if (std::strcmp(option, "--print-frames") == 0) {
+            launch.printFrames = true;
         } else if (std::strcmp(option, "--frames") == 0) {
             const char* value = valueOf(argc, argv, i);
             if (value == nullptr) {
@@ -73,8 +80,10 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             return false;
         }
     }
-    if (!launch.headless && (!launch.screenshot.empty() || !launch.input.empty() || launch.realtime)) {
-        std::fprintf(stderr, "velmora: --screenshot, --input and --realtime go with --headless\n");
+    if (!launch.headless &&
+        (!launch.screenshot.empty() || !launch.input.empty() || launch.realtime || launch.printFrames)) {
+        std::fprintf(stderr,
+                     "velmora: --screenshot, --input, --realtime and --print-frames go with --headless\n");
         return false;
     }
     return true;

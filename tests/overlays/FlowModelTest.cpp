@@ -3,6 +3,7 @@
 #include "engine/DeviceProfile.h"
 #include "engine/EasingPresets.h"
 #include "engine/LeafActions.h"
+#include "engine/Random.h"
 #include "overlays/FlowInstance.h"
 #include "overlays/FlowSteps.h"
 #include "overlays/HudFixture.h"
@@ -275,6 +276,36 @@ TEST_F(FlowTest, APausedModelNeitherMovesNorAppliesAndShowsNothing) {
     step();
     EXPECT_TRUE(flows.queue.empty());
     (void)na;
+}
+
+TEST_F(FlowTest, ATipLeavesByItsFirstLastOrMiddleLetter) {
+    ZQ::seedRandom(27);
+    const float w = ZQ::gGlobals.screenSize.x;
+    const float h = ZQ::gGlobals.screenSize.y;
+    int seen[3] = {};
+    for (int k = 0; k < 300; ++k) {
+        int32_t pivot = -1;
+        PVRTVec2 target;
+        ZQ::FlowSupport::randomTipExit(&pivot, &target, 7, 0.4f * h);
+        if (target.x == -w) {
+            EXPECT_EQ(pivot, 0);
+            EXPECT_EQ(target.y, 0.4f * h);
+            ++seen[0];
+        } else if (target.x == 2.0f * w) {
+            EXPECT_EQ(pivot, 6);
+            EXPECT_EQ(target.y, 0.4f * h);
+            ++seen[1];
+        } else {
+            EXPECT_EQ(pivot, 3);
+            EXPECT_EQ(target.y, -0.2f * h);
+            EXPECT_GE(target.x, 0.0f);
+            EXPECT_LE(target.x, w);
+            ++seen[2];
+        }
+    }
+    for (const int n : seen) {
+        EXPECT_GT(n, 60) << "each way about a third of the time";
+    }
 }
 
 } // namespace

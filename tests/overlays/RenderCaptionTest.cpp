@@ -210,6 +210,21 @@ TEST_F(RenderCaptionTest, ALetterShowsItsSliceOfTheCaptionAroundItsParticle) {
     EXPECT_EQ(HeadlessGL::readPixel(300, 504), kClear);
 }
 
+TEST_F(RenderCaptionTest, ALetterPastAShorterNewTextIsLeftOut) {
+    // A word of three letters whose caption now has one: letters 1 and 2
+    // have no slice and are not drawn; letter 0 still is.
+    ZQ::CaptionBitmap bitmap = stripes({kRed}, 10, true, 2);
+    bitmap.metrics = {0.0, 10.0};
+    ZQ::CaptionEntry* e = entry(std::move(bitmap));
+    add(new ZQ::FlowInstance(e, 0, 0, 0), letters, 200.0f, 500.0f, 10.0f);
+    add(new ZQ::FlowInstance(e, 1, 0, 1), letters, 400.0f, 500.0f, 10.0f);
+    add(new ZQ::FlowInstance(e, 2, 0, 2), letters, 600.0f, 500.0f, 10.0f);
+    frame();
+    EXPECT_EQ(HeadlessGL::readPixel(200, 500), kRed);
+    EXPECT_EQ(HeadlessGL::readPixel(400, 500), kClear);
+    EXPECT_EQ(HeadlessGL::readPixel(600, 500), kClear);
+}
+
 TEST(RenderCaptionMatrixTest, LetterMatrixAppliesTheRotationsBeforeTheScale) {
     // A reference built element by element: T . S . Ry . Rx . Rz.
     const float position[3] = {5.0f, 6.0f, 7.0f};

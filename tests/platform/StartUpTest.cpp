@@ -1,11 +1,9 @@
+#include "GameProcess.h"
 #include "ScopedEnvironment.h"
 #include "XvfbDisplay.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/ZQSnapshot.h"
-
-#include <png.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -20,28 +18,6 @@
 extern char** environ;
 
 namespace {
-
-struct GameRun {
-    int status = -1;
-    std::string output; // standard output and error together
-};
-
-// Runs the game with `arguments` through the shell, in this process's environment.
-GameRun runGame(const std::string& arguments) {
-    GameRun run;
-    const std::string command = std::string("'") + VELMORA_EXECUTABLE + "' " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        run.output += buffer;
-    }
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 // A file name in a fresh temporary directory, removed with it.
 class TemporaryFile {
@@ -58,20 +34,6 @@ public:
     std::string directory;
     std::string path;
 };
-
-// Reads a PNG as 8-bit RGBA, rows from the top.
-bool readPng(const std::string& path, ZQImage& out) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
-        return false;
-    }
-    image.format = PNG_FORMAT_RGBA;
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
-    out.rgba.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, out.rgba.data(), 0, nullptr) != 0;
-}
 
 TEST(StartUpTest, HeadlessRunsTheFramesItIsAskedFor) {
     const GameRun run = runGame("--headless --frames 3");
@@ -103,6 +65,14 @@ TEST(StartUpTest, AHeadlessRunWritesItsLastFrameAsAPortraitScreenshot) {
     ASSERT_TRUE(readPng(shot.path, image));
     EXPECT_EQ(image.width, 750);
     EXPECT_EQ(image.height, 1334);
+
+    // A run of the start-up's frame alone still has a picture to write.
+    const GameRun one = runGame("--headless --frames 1 --screenshot '" + shot.path + "'");
+    ASSERT_EQ(one.status, 0) << one.output;
+    ZQImage first;
+    ASSERT_TRUE(readPng(shot.path, first));
+    EXPECT_EQ(first.width, 750);
+    EXPECT_EQ(first.height, 1334);
 
     const GameRun refused = runGame("--headless --frames 2 --screenshot /nonexistent-dir/shot.png");
     EXPECT_EQ(refused.status, 1) << refused.output;
@@ -150,8 +120,17 @@ TEST(StartUpTest, AHeadlessRunReplaysAnInputFileAndRefusesABadOne) {
     std::ofstream(input.path) << "# a drag, a tap and a swipe\n"
                                  "5 began 1 187 333\n6 moved 1 187 350\n8 ended 1 187 350\n"
                                  "10 tap 100 100\n12 swipe 180 600 right\n";
-    GameRun run = runGame("--headless --frames 20 --input '" + input.path + "'");
+    GameRun run = runGame("--headless --frames 20 --report-input --input '" + input.path + "'");
     EXPECT_EQ(run.status, 0) << run.output;
+    InputReport report;
+    ASSERT_TRUE(readInputReport(run.output, report)) << run.output;
+    EXPECT_EQ(report.began, 1);
+    EXPECT_EQ(report.moved, 1);
+    EXPECT_EQ(report.ended, 1);
+    EXPECT_EQ(report.cancelled, 0);
+    EXPECT_EQ(report.taps, 1);
+    EXPECT_EQ(report.doubleTaps, 0);
+    EXPECT_EQ(report.swipes, 1);
 
     std::ofstream(input.path) << "5 began 1 187\n";
     run = runGame("--headless --frames 20 --input '" + input.path + "'");

@@ -126,14 +126,14 @@ XvfbDisplay::~XvfbDisplay() {
     }
 }
 
-long XvfbDisplay::countPixels(std::array<uint8_t, 3> rgb) const {
+bool XvfbDisplay::readScreen(ZQImage& image) const {
     // The screen file is an XWD image: a header of big-endian 32-bit fields,
     // the colour map, then the pixel rows.
     std::ifstream in(screenDirectory + "/Xvfb_screen0", std::ios::binary);
     const std::vector<unsigned char> file((std::istreambuf_iterator<char>(in)),
                                           std::istreambuf_iterator<char>());
     if (file.size() < 100) {
-        return -1;
+        return false;
     }
     auto field = [&](int index) { return bigEndian(&file[static_cast<std::size_t>(index) * 4]); };
     const uint32_t headerSize = field(0);
@@ -146,19 +146,34 @@ long XvfbDisplay::countPixels(std::array<uint8_t, 3> rgb) const {
     const uint32_t colours = field(19);
     const std::size_t pixels = headerSize + static_cast<std::size_t>(colours) * 12;
     if (bitsPerPixel != 32 || pixels + static_cast<std::size_t>(bytesPerLine) * height > file.size()) {
-        return -1;
+        return false;
     }
-    long count = 0;
+    image.width = static_cast<int>(width);
+    image.height = static_cast<int>(height);
+    image.rgba.clear();
+    image.rgba.reserve(static_cast<std::size_t>(width) * height * 4);
     for (uint32_t y = 0; y < height; ++y) {
         for (uint32_t x = 0; x < width; ++x) {
             const unsigned char* p = &file[pixels + y * bytesPerLine + x * 4];
             const uint32_t value = lsbFirst ? (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) |
                                                   (uint32_t{p[1]} << 8) | uint32_t{p[0]}
                                             : bigEndian(p);
-            if (channel(value, masks[0]) == rgb[0] && channel(value, masks[1]) == rgb[1] &&
-                channel(value, masks[2]) == rgb[2]) {
-                ++count;
-            }
+            image.rgba.insert(image.rgba.end(), {channel(value, masks[0]), channel(value, masks[1]),
+                                                 channel(value, masks[2]), 255});
+        }
+    }
+    return true;
+}
+
+long XvfbDisplay::countPixels(std::array<uint8_t, 3> rgb) const {
+    ZQImage screen;
+    if (!readScreen(screen)) {
+        return -1;
+    }
+    long count = 0;
+    for (std::size_t i = 0; i < screen.rgba.size(); i += 4) {
+        if (screen.rgba[i] == rgb[0] && screen.rgba[i + 1] == rgb[1] && screen.rgba[i + 2] == rgb[2]) {
+            ++count;
         }
     }
     return count;

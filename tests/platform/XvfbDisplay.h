@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ZQSnapshot.h"
+
 #include <sys/types.h>
 
 #include <array>
@@ -25,6 +27,9 @@ public:
     // ":N", for DISPLAY.
     const std::string& name() const { return display; }
 
+    // The whole screen as it is now, alpha 255; false when the screen file
+    // cannot be read.
+    bool readScreen(ZQImage& image) const;
     // How many screen pixels have exactly this colour; -1 when the screen
     // file cannot be read.
     long countPixels(std::array<uint8_t, 3> rgb) const;

@@ -3,7 +3,9 @@
 #include "engine/GameEngine.h"
 #include "engine/Globals.h"
 #include "engine/SoundGateway.h"
+#include "overlays/CaptionBox.h"
 #include "platform/ZQEGLContext.h"
+#include "render/PodBox.h"
 #include "render/Render.h"
 #include "render/RenderProgram.h"
 #include "render/SceneContext.h"
@@ -136,6 +138,9 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
                                         g.renderGoochMultiKnot, g.renderCone, g.renderTangle,
                                         g.renderParticlesBB, g.renderCaption, g.renderMesh, g.renderWallPaper,
                                         g.wallPaperRenderRoom, g.renderGauge, g.renderBraid, g.renderGrain}));
+    // The caption box before the POD box; the displays draw from the first.
+    EXPECT_EQ(g.boxes, (std::vector<ZQ::InitProtocol*>{g.captionBox, g.podBox}));
+    EXPECT_FALSE(g.captionBox->collectableNames().empty()) << "set up";
     for (ZQ::Render* pass : g.renderPasses) {
         ASSERT_NE(pass, nullptr);
         EXPECT_NE(pass->program->shader, nullptr) << "set up";

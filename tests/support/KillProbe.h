@@ -3,7 +3,9 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -13,13 +15,32 @@
 
 extern char** environ;
 
-// Runs `command` (the program first), waits for its first line of output,
-// lets it run `delay` more, kills it with SIGKILL and returns the last whole
-// number it printed: for the store probe's loops, the last write known to be
-// complete. -1 when it printed no whole line, -2 when it could not run. The
-// delay counts from the first line, so a slow start (a sanitizer build)
-// moves nothing.
-inline int64_t runThenKill(const std::vector<std::string>& command, std::chrono::microseconds delay) {
+namespace killprobe {
+
+// The last whole line of `printed` that is a whole number, or -1. A line
+// cut by the kill is not whole, and other lines are not counts.
+inline int64_t lastNumber(const std::string& printed) {
+    std::size_t end = printed.rfind('\n');
+    while (end != std::string::npos) {
+        const std::size_t begin = end == 0 ? std::string::npos : printed.rfind('\n', end - 1);
+        const std::string line = printed.substr(begin == std::string::npos ? 0 : begin + 1,
+                                                end - (begin == std::string::npos ? 0 : begin + 1));
+        char* stop = nullptr;
+        const long long value = line.empty() ? 0 : std::strtoll(line.c_str(), &stop, 10);
+        if (!line.empty() && *stop == '\0') {
+            return value;
+        }
+        end = begin;
+    }
+    return -1;
+}
+
+// Runs `command` (the program first) with its standard output on a pipe
+// (its errors dropped), reads what it prints until `enough` says so or the
+// output ends, then kills it with SIGKILL and returns lastNumber of all it
+// printed; -2 when it could not run.
+inline int64_t runKilledWhen(const std::vector<std::string>& command,
+                             const std::function<bool(const std::string& printed)>& enough) {
     int out[2];
     if (::pipe(out) != 0) {
         return -2;
@@ -45,10 +66,9 @@ inline int64_t runThenKill(const std::vector<std::string>& command, std::chrono:
     std::string printed;
     char buffer[4096];
     ssize_t n = 0;
-    while (printed.find('\n') == std::string::npos && (n = ::read(out[0], buffer, sizeof buffer)) > 0) {
+    while (!enough(printed) && (n = ::read(out[0], buffer, sizeof buffer)) > 0) {
         printed.append(buffer, static_cast<std::size_t>(n));
     }
-    std::this_thread::sleep_for(delay);
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -56,11 +76,33 @@ inline int64_t runThenKill(const std::vector<std::string>& command, std::chrono:
         printed.append(buffer, static_cast<std::size_t>(n));
     }
     ::close(out[0]);
-    // Only whole lines count: the last one may have been cut by the kill.
-    const std::size_t end = printed.rfind('\n');
-    if (end == std::string::npos) {
-        return -1;
-    }
-    const std::size_t begin = printed.rfind('\n', end - 1);
-    return std::stoll(printed.substr(begin == std::string::npos ? 0 : begin + 1, end));
+    return lastNumber(printed);
+}
+
+} // namespace killprobe
+
+// Runs `command` (the program first), waits for its first line of output,
+// lets it run `delay` more, kills it with SIGKILL and returns the last whole
+// number it printed: for the store probe's loops, the last write known to be
+// complete. -1 when it printed no whole number, -2 when it could not run.
+// The delay counts from the first line, so a slow start (a sanitizer build)
+// moves nothing.
+inline int64_t runThenKill(const std::vector<std::string>& command, std::chrono::microseconds delay) {
+    return killprobe::runKilledWhen(command, [delay](const std::string& printed) {
+        if (printed.find('\n') == std::string::npos) {
+            return false;
+        }
+        std::this_thread::sleep_for(delay);
+        return true;
+    });
+}
+
+// Runs `command`, which prints a count on a line of its own at each step
+// (the game with --print-frames: each frame drawn), and kills it with
+// SIGKILL as soon as it has printed `count` or more. Returns the last count
+// it printed, which the kill may have let run a step or two past `count`;
+// -1 when it printed none, -2 when it could not run.
+inline int64_t runUntilThenKill(const std::vector<std::string>& command, int64_t count) {
+    return killprobe::runKilledWhen(
+        command, [count](const std::string& printed) { return killprobe::lastNumber(printed) >= count; });
 }

@@ -1,16 +1,22 @@
 #include "HudShot.h"
 
+#include "cords/GrainModel.h"
 #include "cords/HeadModel.h"
 #include "engine/Globals.h"
 #include "engine/physics/FxParticleSystem.h"
+#include "levels/LevelModel.h"
 #include "overlays/CaptionBox.h"
 #include "overlays/CaptionModel.h"
 #include "overlays/FlowModel.h"
+#include "overlays/PointsModel.h"
 #include "overlays/RenderCaption.h"
 #include "overlays/RenderFlow.h"
 #include "overlays/ScoreModel.h"
 #include "overlays/StringScoreModel.h"
 #include "overlays/TimerModel.h"
+#include "render/RenderGauge.h"
+#include "render/RenderGrain.h"
+#include "stage/GaugeModel.h"
 
 #include <vector>
 
@@ -21,15 +27,23 @@ struct HudShot::Parts {
     ZQ::Fx::ParticleSystem flowWorld{ZQ::Fx::kFlowWorld};
     ZQ::TimerModel timer;
     ZQ::ScoreModel score;
+    ZQ::PointsModel points;
     ZQ::FlowModel flows;
     ZQ::CaptionModel captions;
     ZQ::HeadModel heads;
+    ZQ::GaugeModel gauges;
+    ZQ::GrainModel grains;
     ZQ::StringScoreModel calm;
     ZQ::RenderCaption captionPass{&captions};
     ZQ::RenderFlow flowPass{&flows};
+    ZQ::RenderGauge gaugePass{&gauges};
+    ZQ::RenderGrain grainPass;
 
     // In the game's model order.
-    std::vector<ZQ::Model*> models() { return {&timer, &score, &flowWorld, &flows, &captions, &calm}; }
+    std::vector<ZQ::Model*> models() {
+        return {&timer, &score, &points, &flowWorld, &flows, &captions, &gauges, &grains, &calm};
+    }
+    std::vector<ZQ::Render*> passes() { return {&flowPass, &captionPass, &gaugePass, &grainPass}; }
 };
 
 HudShot::HudShot() : parts(new Parts()) {
@@ -43,19 +57,26 @@ HudShot::HudShot() : parts(new Parts()) {
     g.stringScoreModel = &parts->calm;
     // The calm strings count the heads; none are laid in a room shot.
     g.headModel = &parts->heads;
+    g.pointsModel = &parts->points;
+    g.gaugeModel = &parts->gauges;
+    g.grainModel = &parts->grains;
     g.renderCaption = &parts->captionPass;
     g.renderFlow = &parts->flowPass;
+    g.renderGauge = &parts->gaugePass;
+    g.renderGrain = &parts->grainPass;
     parts->box.setUp();
     for (ZQ::Model* model : parts->models()) {
         model->setUp();
     }
-    parts->captionPass.setUp();
-    parts->flowPass.setUp();
+    for (ZQ::Render* pass : parts->passes()) {
+        pass->setUp();
+    }
 }
 
 HudShot::~HudShot() {
-    parts->flowPass.tearDown();
-    parts->captionPass.tearDown();
+    for (ZQ::Render* pass : parts->passes()) {
+        pass->tearDown();
+    }
     for (ZQ::Model* model : parts->models()) {
         model->tearDown();
     }
@@ -69,8 +90,13 @@ HudShot::~HudShot() {
     g.scoreModel = nullptr;
     g.stringScoreModel = nullptr;
     g.headModel = nullptr;
+    g.pointsModel = nullptr;
+    g.gaugeModel = nullptr;
+    g.grainModel = nullptr;
     g.renderCaption = nullptr;
     g.renderFlow = nullptr;
+    g.renderGauge = nullptr;
+    g.renderGrain = nullptr;
     delete parts;
 }
 
@@ -84,6 +110,22 @@ bool HudShot::show(const std::string& mode) {
     if (mode == "zen") {
         parts->calm.show();
         parts->timer.idleCounting = true;
+        return true;
+    }
+    if (mode == "points") {
+        // A level solved with 10 moves and 600 frames left: 500 points of
+        // play and 316 of time, shown from the timed mode's displays.
+        ZQ::PointsModel& points = parts->points;
+        points.basePoints = ZQ::gGlobals.levelModel->basePoints();
+        points.scorePoints = 500;
+        points.timePoints = 316;
+        points.levelPoints = 816;
+        parts->score.count = 10;
+        parts->timer.show();
+        parts->score.show();
+        points.flowId = -1;
+        points.done = 0;
+        points.animPoints(0);
         return true;
     }
     return false;

@@ -16,7 +16,7 @@ struct SimOptions {
     std::string script;       // scripted touches and swipes; empty for none
     std::string screenshot;   // PNG of the level's room; empty for none
     std::string contactSheet; // PNG of every level's room as thumbnails; empty for none
-    std::string hud;          // displays over the screenshot: "arcade", "zen" or empty
+    std::string hud;          // displays over the screenshot: "arcade", "zen", "points" or empty
     bool help = false;
 };
 

@@ -1,0 +1,246 @@
+#include "BenchContext.h"
+
+#include "cords/CordModel.h"
+#include "engine/DeviceProfile.h"
+#include "engine/Globals.h"
+#include "engine/SoundGateway.h"
+#include "levels/LevelModel.h"
+#include "platform/ZQApplication.h"
+#include "platform/ZQSnapshot.h"
+#include "platform/ZQView.h"
+#include "render/Render.h"
+#include "render/RenderWallPaper.h"
+#include "stage/MandalaModel.h"
+#include "stage/RoomModel.h"
+#include "stage/ShadowModel.h"
+
+#include <GLES2/gl2.h>
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int32_t kLevel = 73;
+// Frames played before the measure: the camera and light settle on the knot
+// and the wallpaper relief is painted (its first frame repaints both textures).
+constexpr int kSettleFrames = 30;
+
+// Level 73 as a level start lays it in the game's engine: its room and the
+// next, the relief of its wallpaper, the cord with its shadow meshes.
+void layLevel(ZQView& view) {
+    ZQ::Globals& g = ZQ::gGlobals;
+    g.levelModel->level = kLevel;
+    ZQ::RoomModel::assignLevel(*g.roomModel->current, *g.levelModel, kLevel);
+    ZQ::RoomModel::assignLevel(*g.roomModel->next, *g.levelModel, kLevel + 1);
+    g.mandalaModel->clearInstances();
+    g.mandalaModel->build(0);
+    g.mandalaModel->collect();
+    const ZQ::LevelModel::Level& record = g.levelModel->currentLevel();
+    g.cordModel->loadCord(*record.cord, record.cordSettings());
+    g.cordModel->measureEnergies();
+    g.cordModel->instance->radius = 1.0f / g.worldScale;
+    g.cordModel->instance->layout.alpha = 1.0f;
+    g.shadowModel->loadJobs(g.cordModel->segments);
+    view.moveToActive();
+    for (int i = 0; i < kSettleFrames; ++i) {
+        view.drawView();
+    }
+    glFinish();
+}
+
+// False when the frame drawn last shows no room: a benchmark of an empty
+// screen would measure nothing. The picture is kept in
+// $VELMORA_BENCH_SHOT when that names a file, for a look.
+bool levelShows() {
+    const ZQImage frame = readSnapshot();
+    if (const char* path = std::getenv("VELMORA_BENCH_SHOT"); path != nullptr && path[0] != '\0') {
+        std::string error;
+        writePng(path, frame, error);
+    }
+    std::size_t drawn = 0;
+    for (std::size_t i = 3; i < frame.rgba.size(); i += 4) {
+        drawn += frame.rgba[i] != 0 ? 1 : 0;
+    }
+    // The room fills the screen.
+    return drawn * 4 * 2 > frame.rgba.size();
+}
+
+void unlayLevel() {
+    ZQ::Globals& g = ZQ::gGlobals;
+    g.shadowModel->unloadJobs();
+    g.cordModel->unload();
+    g.mandalaModel->clearInstances();
+}
+
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The shell's whole frame at 750 x 1334 (the default phone) on level 73
+// with shadows: every model stepped, every render pass the game has drawn,
+// finished on the GL side as a window's buffer swap would make it. Frames
+// per second are items per second.
+void BM_HeadlessFrameLevel73(benchmark::State& state) {
+    ZQEGLContext* context = headlessBenchContext();
+    if (context == nullptr) {
+        state.SkipWithError("no headless OpenGL ES 2.0 context");
+        return;
+    }
+    const ZQ::Globals saved = ZQ::gGlobals;
+    {
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        layLevel(view);
+        if (!levelShows()) {
+            state.SkipWithError("level 73's room does not show");
+        }
+        for (auto _ : state) {
+            view.drawView();
+            glFinish();
+        }
+        state.SetItemsProcessed(state.iterations());
+        state.counters["particles"] = static_cast<double>(ZQ::gGlobals.cordModel->count);
+        unlayLevel();
+    }
+    ZQ::gGlobals = saved;
+}
+BENCHMARK(BM_HeadlessFrameLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+// The same frame cut in two, as the view runs it: the game step (the master
+// controller and every model, waiting on their workers) and the drawing
+// (every pass, finished). Counters: milliseconds a frame of each, wall
+// clock and CPU of the whole process (the GL driver's threads included), and
+// the step's share of the frame.
+void BM_FrameStepAndDrawLevel73(benchmark::State& state) {
+    ZQEGLContext* context = headlessBenchContext();
+    if (context == nullptr) {
+        state.SkipWithError("no headless OpenGL ES 2.0 context");
+        return;
+    }
+    const ZQ::Globals saved = ZQ::gGlobals;
+    {
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        layLevel(view);
+        const ZQ::WallPaperRepaint repaint = ZQ::wallPaperRepaint();
+        double stepWall = 0.0, stepCpu = 0.0, drawWall = 0.0, drawCpu = 0.0;
+        for (auto _ : state) {
+            Clock::time_point start = Clock::now();
+            double cpu = processCpuSeconds();
+            ZQ::gGlobals.stepFrame();
+            ZQ::SoundGateway::instance()->doStep();
+            stepWall += secondsSince(start);
+            stepCpu += processCpuSeconds() - cpu;
+
+            start = Clock::now();
+            cpu = processCpuSeconds();
+            ZQ::renderFrame(view.renderTargets(), repaint);
+            glFinish();
+            drawWall += secondsSince(start);
+            drawCpu += processCpuSeconds() - cpu;
+        }
+        const double frames = static_cast<double>(state.iterations());
+        state.SetItemsProcessed(state.iterations());
+        state.counters["step_ms"] = stepWall * 1e3 / frames;
+        state.counters["draw_ms"] = drawWall * 1e3 / frames;
+        state.counters["step_cpu_ms"] = stepCpu * 1e3 / frames;
+        state.counters["draw_cpu_ms"] = drawCpu * 1e3 / frames;
+        state.counters["step_share"] = stepWall / (stepWall + drawWall);
+        unlayLevel();
+    }
+    ZQ::gGlobals = saved;
+}
+BENCHMARK(BM_FrameStepAndDrawLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+// Stands in a pass's slot of the engine globals and times the real pass,
+// which the frame draws through it with the state it set: the GL queue is
+// emptied before and after, so each pass is charged its own drawing.
+class TimedPass final : public ZQ::Render {
+public:
+    explicit TimedPass(ZQ::Render* pass) : pass(pass) {}
+    void render() override {
+        glFinish();
+        const Clock::time_point start = Clock::now();
+        pass->render();
+        glFinish();
+        seconds += secondsSince(start);
+    }
+    ZQ::Render* const pass;
+    double seconds = 0.0;
+};
+
+struct PassSlot {
+    const char* name;
+    ZQ::Render* ZQ::Globals::*slot;
+};
+constexpr std::array<PassSlot, 16> kPassSlots = {{
+    {"flow", &ZQ::Globals::renderFlow},
+    {"balloon", &ZQ::Globals::renderBalloon},
+    {"shadowMap", &ZQ::Globals::renderShadowMap},
+    {"gooch", &ZQ::Globals::renderGoochMultiKnot},
+    {"holo", &ZQ::Globals::renderHolo},
+    {"cone", &ZQ::Globals::renderCone},
+    {"tangle", &ZQ::Globals::renderTangle},
+    {"particlesBB", &ZQ::Globals::renderParticlesBB},
+    {"caption", &ZQ::Globals::renderCaption},
+    {"mesh", &ZQ::Globals::renderMesh},
+    {"wallPaper", &ZQ::Globals::renderWallPaper},
+    {"room", &ZQ::Globals::wallPaperRenderRoom},
+    {"tile", &ZQ::Globals::renderTile},
+    {"gauge", &ZQ::Globals::renderGauge},
+    {"braid", &ZQ::Globals::renderBraid},
+    {"grain", &ZQ::Globals::renderGrain},
+}};
+static_assert(kPassSlots.size() == 16, "one slot a render pass");
+
+// Milliseconds a frame of each render pass the engine has (the cone's two
+// draws together), level 73 as above. The extra waits make the frame slower
+// than BM_HeadlessFrameLevel73's; the split between passes is what counts.
+void BM_FramePassTimesLevel73(benchmark::State& state) {
+    ZQEGLContext* context = headlessBenchContext();
+    if (context == nullptr) {
+        state.SkipWithError("no headless OpenGL ES 2.0 context");
+        return;
+    }
+    const ZQ::Globals saved = ZQ::gGlobals;
+    {
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        layLevel(view);
+        std::vector<std::unique_ptr<TimedPass>> timed;
+        for (const PassSlot& p : kPassSlots) {
+            ZQ::Render*& slot = ZQ::gGlobals.*p.slot;
+            timed.push_back(slot != nullptr ? std::make_unique<TimedPass>(slot) : nullptr);
+            if (slot != nullptr) {
+                slot = timed.back().get();
+            }
+        }
+        for (auto _ : state) {
+            view.drawView();
+            glFinish();
+        }
+        for (std::size_t i = 0; i < kPassSlots.size(); ++i) {
+            if (timed[i] != nullptr) {
+                state.counters[std::string(kPassSlots[i].name) + "_ms"] =
+                    timed[i]->seconds * 1e3 / static_cast<double>(state.iterations());
+                ZQ::gGlobals.*kPassSlots[i].slot = timed[i]->pass;
+            }
+        }
+        state.SetItemsProcessed(state.iterations());
+        unlayLevel();
+    }
+    ZQ::gGlobals = saved;
+}
+BENCHMARK(BM_FramePassTimesLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+} // namespace

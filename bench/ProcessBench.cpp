@@ -1,0 +1,119 @@
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The game's process, headless, its standard output on a pipe.
+struct Game {
+    pid_t pid = -1;
+    int out = -1;
+
+    bool start(std::vector<const char*> arguments) {
+        int pipeEnds[2];
+        if (::pipe(pipeEnds) != 0) {
+            return false;
+        }
+        arguments.insert(arguments.begin(), VELMORA_EXECUTABLE);
+        arguments.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        const int spawned = posix_spawn(&pid, arguments[0], &actions, nullptr,
+                                        const_cast<char* const*>(arguments.data()), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(pipeEnds[1]);
+        out = pipeEnds[0];
+        return spawned == 0;
+    }
+
+    // Reads until `line` has been printed on a line of its own.
+    bool waitForLine(const std::string& line) {
+        std::string printed = "\n";
+        const std::string wanted = "\n" + line + "\n";
+        char buffer[256];
+        ssize_t n = 0;
+        while (printed.find(wanted) == std::string::npos && (n = ::read(out, buffer, sizeof buffer)) > 0) {
+            printed.append(buffer, static_cast<std::size_t>(n));
+        }
+        return printed.find(wanted) != std::string::npos;
+    }
+
+    // Waits for the end; true on a normal exit with status 0.
+    bool finish(rusage* usage = nullptr) {
+        char buffer[256];
+        while (::read(out, buffer, sizeof buffer) > 0) {
+        }
+        ::close(out);
+        int status = 0;
+        rusage ignored{};
+        ::wait4(pid, &status, 0, usage != nullptr ? usage : &ignored);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+};
+
+// A cold start: the game's process launched headless until its first frame
+// is drawn (exec, libraries, EGL, the engine built and set up, the first
+// frame). One run before the measure warms the disk cache for the bundle.
+// The time to the process's end is given beside it.
+void BM_ProcessStartToFirstFrame(benchmark::State& state) {
+    const std::vector<const char*> arguments = {"--headless", "--frames", "1", "--print-frames"};
+    Game warm;
+    if (!warm.start(arguments) || !warm.finish()) {
+        state.SkipWithError("the game did not start headless");
+        return;
+    }
+    double toExit = 0.0;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        Game game;
+        if (!game.start(arguments) || !game.waitForLine("1")) {
+            state.SkipWithError("the game drew no first frame");
+            break;
+        }
+        state.PauseTiming();
+        const bool ended = game.finish();
+        toExit += std::chrono::duration<double>(Clock::now() - start).count();
+        state.ResumeTiming();
+        if (!ended) {
+            state.SkipWithError("the game did not end well");
+            break;
+        }
+    }
+    state.counters["to_exit_ms"] = toExit * 1e3 / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_ProcessStartToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+// Peak resident memory of a headless run of 300 frames (ten seconds of
+// play), the child's ru_maxrss, in MiB.
+void BM_ProcessPeakResidentMemory(benchmark::State& state) {
+    double peak = 0.0;
+    for (auto _ : state) {
+        Game game;
+        rusage usage{};
+        if (!game.start({"--headless", "--frames", "300"}) || !game.finish(&usage)) {
+            state.SkipWithError("the game did not run headless");
+            break;
+        }
+        peak = std::max(peak, static_cast<double>(usage.ru_maxrss) / 1024.0);
+    }
+    state.counters["peak_rss_MiB"] = peak;
+}
+BENCHMARK(BM_ProcessPeakResidentMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+} // namespace

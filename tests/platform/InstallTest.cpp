@@ -1,0 +1,75 @@
+#include "GameProcess.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every regular file below `folder`, as paths relative to it, sorted.
+std::vector<std::string> filesBelow(const std::string& folder) {
+    std::vector<std::string> files;
+    std::error_code error;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, error)) {
+        if (entry.is_regular_file()) {
+            files.push_back(fs::relative(entry.path(), folder).string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string quoted(const std::string& word) {
+    return "'" + word + "'";
+}
+
+// The installed game run from `folder` (not the build tree), with no bundle
+// named in the environment: it must find its own.
+GameRun runInstalled(const std::string& prefix, const std::string& folder, const std::string& arguments) {
+    return runShell("cd " + quoted(folder) + " && env -u VELMORA_BUNDLE " + quoted(prefix + "/bin/velmora") +
+                    " " + arguments);
+}
+
+TEST(InstallTest, AnInstalledGameFindsItsBundleFromAnyFolder) {
+    TempFolder prefix;
+    TempFolder elsewhere;
+    ASSERT_TRUE(prefix.ok() && elsewhere.ok());
+    const GameRun install = runShell(quoted(VELMORA_CMAKE_COMMAND) + " --install " +
+                                     quoted(VELMORA_BUILD_DIR) + " --prefix " + quoted(prefix.path()));
+    ASSERT_EQ(install.status, 0) << install.output;
+
+    // What a player needs and nothing else: the game (no tools, no tests),
+    // the whole generated bundle and the desktop entry.
+    std::vector<std::string> expected = {"bin/velmora", "share/applications/velmora.desktop"};
+    const std::vector<std::string> bundle = filesBelow(std::string(VELMORA_BUILD_DIR) + "/bundle");
+    ASSERT_FALSE(bundle.empty());
+    for (const std::string& file : bundle) {
+        expected.push_back("share/velmora/" + file);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(filesBelow(prefix.path()), expected);
+
+    const GameRun run =
+        runInstalled(prefix.path(), elsewhere.path(), "--headless --frames 3 --screenshot x.png");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("3 frames drawn headless at 750 x 1334"), std::string::npos) << run.output;
+    EXPECT_EQ(missingResourceLine(run.output), "") << run.output;
+    ZQImage shot;
+    ASSERT_TRUE(readPng(elsewhere.file("x.png"), shot)) << "no screenshot in the folder it was run from";
+    EXPECT_EQ(shot.width, 750);
+    EXPECT_EQ(shot.height, 1334);
+
+    // The same install with its bundle gone: the check above would have seen it.
+    fs::rename(prefix.file("share/velmora"), prefix.file("share/elsewhere"));
+    const GameRun bare = runInstalled(prefix.path(), elsewhere.path(), "--headless --frames 3");
+    EXPECT_NE(missingResourceLine(bare.output), "") << bare.output;
+}
+
+} // namespace
