@@ -19,8 +19,10 @@
 #include "overlays/PointsModel.h"
 #include "overlays/RenderCaption.h"
 #include "overlays/RenderFlow.h"
+#include "overlays/RenderTile.h"
 #include "overlays/ScoreModel.h"
 #include "overlays/StringScoreModel.h"
+#include "overlays/TileModel.h"
 #include "overlays/TimerModel.h"
 #include "render/RenderBalloon.h"
 #include "render/RenderBraid.h"
@@ -60,10 +62,10 @@ struct ZQPlainMaker {
 // stepping order: grasps before the worlds they push, the camera and light
 // before the cord whose centre they follow, the heads before the grid they
 // read a frame late. A model that the game does not have yet joins at its
-// place in this order when it arrives (hologram and tile between the room
-// and the gauge). The timer counts first, before anything moves in the
-// frame; the flow model pins its letters after the flow world has stepped.
-// The cones step after the cord, whose fresh positions they sit on.
+// place in this order when it arrives (the hologram between the room and
+// the tiles). The timer counts first, before anything moves in the frame;
+// the flow model pins its letters after the flow world has stepped. The
+// cones step after the cord, whose fresh positions they sit on.
 template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -98,6 +100,7 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     // Starts the relief worker, at the lowest priority the system allows.
     g.mandalaModel = add(Maker::template make<MandalaModel>());
     g.roomModel = add(Maker::template make<RoomModel>());
+    g.tileModel = add(Maker::template make<TileModel>());
     g.gaugeModel = add(Maker::template make<GaugeModel>());
     g.grainModel = add(Maker::template make<GrainModel>());
     g.particleSystem3 = add(Maker::template make<Fx::ParticleSystem>(Fx::kBraidWorld));
@@ -133,6 +136,7 @@ inline void forgetEngineModels() {
     g.balloonModel = nullptr;
     g.mandalaModel = nullptr;
     g.roomModel = nullptr;
+    g.tileModel = nullptr;
     g.gaugeModel = nullptr;
     g.grainModel = nullptr;
     g.particleSystem3 = nullptr;
@@ -143,8 +147,8 @@ inline void forgetEngineModels() {
 // The render passes in the game's order, which is also their drawing list's
 // order; each owns the program it makes. A pass the game does not have yet
 // joins at its place when it arrives (the hologram between the cord and the
-// cone; the tile between the room and the gauge). The overlay passes are
-// handed the models they draw, which are made before them.
+// cone). The overlay passes are handed the models they draw, which are made
+// before them.
 template <class Maker> void makeRenderPasses() {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -164,6 +168,7 @@ template <class Maker> void makeRenderPasses() {
     g.renderMesh = add(Maker::template make<RenderMesh>(g.cursorModel));
     g.renderWallPaper = add(Maker::template make<RenderWallPaper>());
     g.wallPaperRenderRoom = add(Maker::template make<WallPaperRenderRoom>());
+    g.renderTile = add(Maker::template make<RenderTile>(g.tileModel));
     g.renderGauge = add(Maker::template make<RenderGauge>(g.gaugeModel));
     g.renderBraid = add(Maker::template make<RenderBraid>());
     g.renderGrain = add(Maker::template make<RenderGrain>());
@@ -188,6 +193,7 @@ inline void deleteRenderPasses() {
     g.renderMesh = nullptr;
     g.renderWallPaper = nullptr;
     g.wallPaperRenderRoom = nullptr;
+    g.renderTile = nullptr;
     g.renderGauge = nullptr;
     g.renderBraid = nullptr;
     g.renderGrain = nullptr;

@@ -69,6 +69,11 @@ inline constexpr char u_materialsCool[]      = "u_materials.cool";
 inline constexpr char u_materialsSpecular[]  = "u_materials.specular";
 inline constexpr char u_materialsShininess[] = "u_materials.shininess";
 
+// The tile pass; it also reads u_specular, a_tex and the shared names.
+inline constexpr char u_diffuse[]   = "u_diffuse";
+inline constexpr char u_shininess[] = "u_shininess";
+inline constexpr char u_uitex[]     = "u_uitex";
+
 // The mesh pass.
 inline constexpr char u_ambient[]     = "u_ambient";
 inline constexpr char u_specular[]    = "u_specular";
