@@ -14,6 +14,7 @@
 #include "overlays/FlowModel.h"
 #include "overlays/FlowSteps.h"
 
+#include <algorithm>
 #include <string>
 
 namespace ZQ {
@@ -55,7 +56,8 @@ void TutorialSceneCollection::showGroup(TutorialNode& node) {
             continue;
         }
         node.groups.push_back(flow);
-        const float half = static_cast<float>(letters) * kHalfLetter / s;
+        // A long line hangs between the pins rather than reach past the edges.
+        const float half = std::min(static_cast<float>(letters) * kHalfLetter / s, kMaxHalf * w);
         const float ends[2] = {0.5f * w - half, 0.5f * w + half};
         const int32_t letterOf[2] = {0, letters - 1};
         for (int end = 0; end < 2; ++end) {

@@ -26,8 +26,11 @@ public:
     static constexpr int32_t kKeepFrames = 122880;
     static constexpr int32_t kExitFrames = 30;
     static constexpr int32_t kTrailFrames = 15;
-    // Half the width of a pinned line, per letter, in world units.
+    // Half the width of a pinned line, per letter, in world units, up to
+    // kMaxHalf of the screen width: a line of more than about 17 letters
+    // would otherwise be pinned beyond the screen's edges, its ends unread.
     static constexpr float kHalfLetter = 0.5625f;
+    static constexpr float kMaxHalf = 0.45f;
 
     // Shows the step's rows as lines and records their flow ids in its
     // groups; nothing when the step is silent. A line whose caption has no

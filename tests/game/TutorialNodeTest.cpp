@@ -55,7 +55,7 @@ protected:
 };
 
 TEST_F(TutorialNodeTest, AStepWithoutGoalEventsLeavesWhenItsLinesHaveRunTheirHold) {
-    generator->texts["tutorial_TNSingleKnot_1"] = "This cord is tied";
+    generator->texts["tutorial_TNSingleKnot_1"] = "A knot here";
     generator->texts["tutorial_TNSingleKnot_2"] = "Part it";
     ZQ::TNSingleKnot node;
     EXPECT_FALSE(node.canDrag() || node.canSlide() || node.canRotate());
@@ -97,6 +97,28 @@ TEST_F(TutorialNodeTest, AStepWithoutGoalEventsLeavesWhenItsLinesHaveRunTheirHol
     framesUntil([&] { return flows.letters.empty(); }, 5, nullptr);
     EXPECT_TRUE(flows.letters.empty());
     EXPECT_TRUE(flows.queue.empty());
+}
+
+// A line of more letters than the screen holds at the pinned spacing is
+// pinned just inside the edges, so that both its ends can be read.
+TEST_F(TutorialNodeTest, ALongLineIsPinnedInsideTheScreen) {
+    generator->texts["tutorial_TNSingleKnot_1"] = "Part it until no strand touches another.";
+    generator->texts["tutorial_TNSingleKnot_2"] = "Short";
+    ZQ::TNSingleKnot node;
+    for (int i = 0; i < 64; ++i) {
+        play(node);
+    }
+    ASSERT_EQ(node.groups.size(), 2u);
+    const std::vector<ZQ::FlowInstance*> longLine = lettersOf(node.groups[0]);
+    ASSERT_GT(static_cast<float>(longLine.size()) * 0.5625f / ZQ::gGlobals.worldScale, 0.5f * w)
+        << "at the spacing alone it would reach past the edges";
+    EXPECT_NEAR(longLine.front()->layout.position.x, 0.05f * w, 0.06f * w);
+    EXPECT_NEAR(longLine.back()->layout.position.x, 0.95f * w, 0.06f * w);
+    // A short line stays about the centre, well inside.
+    const std::vector<ZQ::FlowInstance*> shortLine = lettersOf(node.groups[1]);
+    EXPECT_NEAR(0.5f * (shortLine.front()->layout.position.x + shortLine.back()->layout.position.x), 0.5f * w,
+                0.02f * w);
+    EXPECT_LT(shortLine.back()->layout.position.x - shortLine.front()->layout.position.x, 0.4f * w);
 }
 
 TEST_F(TutorialNodeTest, KeptLinesStayUntilTheGoalEventAndOnlyARunningStepTakesIt) {
