@@ -40,6 +40,17 @@ void SavedState::capture(const LevelModel& cursor, const Scores& scores, int32_t
     auth_code = authCode(*this);
 }
 
+void SavedState::captureChoice(const LevelModel& cursor, const Scores& scores) {
+    version = kVersion;
+    level = cursor.currentIndex();
+    ZQ_ASSERT(level >= 0 && level < levelCount);
+    difficulty = cursor.difficulty;
+    max_level = cursor.max_level;
+    points = scores.points;
+    tangles = scores.tangles;
+    auth_code = authCode(*this);
+}
+
 int32_t SavedState::apply(LevelModel& cursor, Scores& scores, Timer& timer) const {
     LevelModel::Cursor stored;
     stored.difficulty = difficulty;

@@ -71,7 +71,8 @@ bool writeScreenshot(const ZQView& view, const std::string& path) {
 
 } // namespace
 
-void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<bool()>& keepGoing) {
+void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<bool()>& keepGoing,
+                   const std::function<void()>& afterFrame) {
     ZQDisplayLink& link = view.displayLink();
     SDL_Event event;
     for (bool open = true; open;) {
@@ -82,6 +83,9 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
             }
             view.drawView();
             link.fired(Clock::now());
+            if (afterFrame) {
+                afterFrame();
+            }
             while (open && SDL_PollEvent(&event) != 0) {
                 open = events.handle(event);
             }
@@ -174,16 +178,17 @@ int run(const ZQLaunch& launch) {
         // The application is active once launched; the window system tells
         // of every change after that.
         delegate.applicationDidBecomeActive();
+        // A test that stops the game at a frame, or waits for the game to
+        // have handled what it sent, reads these; flushed, as the process
+        // may end by a kill at any moment.
+        const auto printFrame = [&] {
+            if (launch.printFrames) {
+                std::printf("%d\n", ZQ::gGlobals.frameCount);
+                std::fflush(stdout);
+            }
+        };
+        printFrame(); // the one drawn while the view was built
         if (launch.headless) {
-            // A test that stops the game at a frame reads these; flushed, as
-            // the process may end by a kill at any moment.
-            const auto printFrame = [&] {
-                if (launch.printFrames) {
-                    std::printf("%d\n", ZQ::gGlobals.frameCount);
-                    std::fflush(stdout);
-                }
-            };
-            printFrame(); // the one drawn while the view was built
             runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames, launch.realtime,
                             printFrame);
             if (!launch.screenshot.empty() && !writeScreenshot(view, launch.screenshot)) {
@@ -192,9 +197,10 @@ int run(const ZQLaunch& launch) {
         } else {
             ZQWindowEvents events(view, delegate, kFramePoints);
             const int32_t start = ZQ::gGlobals.frameCount - 1;
-            runWindowLoop(view, events, [&] {
-                return launch.frames < 0 || ZQ::gGlobals.frameCount - start < launch.frames;
-            });
+            runWindowLoop(
+                view, events,
+                [&] { return launch.frames < 0 || ZQ::gGlobals.frameCount - start < launch.frames; },
+                printFrame);
         }
         const PVRTVec2 size = view.screenSize();
         if (launch.headless) {

@@ -19,7 +19,7 @@ struct ZQLaunch {
     std::string screenshot;   // PNG of the last frame, when not empty
     std::string input;        // touches and gestures to replay (headless), when not empty
     bool reportInput = false; // say at the end how many touches and gestures reached the game
-    bool printFrames = false; // headless: each frame's number on a line of its own once drawn
+    bool printFrames = false; // each frame's number on a line of its own once drawn
 };
 
 // The application around the view: makes the GL context (a window, or none
@@ -41,8 +41,10 @@ int run(const ZQLaunch& launch);
 // The window's loop: one frame per display-link tick while the view is
 // active, and in between (or while inactive) it waits for events, never
 // spinning. Stops when the window is closed or `keepGoing` answers false
-// before a frame.
-void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<bool()>& keepGoing);
+// before a frame. `afterFrame`, when given, is called after each frame the
+// loop draws, before the events that came meanwhile are handled.
+void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<bool()>& keepGoing,
+                   const std::function<void()>& afterFrame = {});
 
 // The headless loop: delivers the input file's events due after each frame
 // and draws, as fast as it can or (realtime) at the display link's ticks,

@@ -4,6 +4,7 @@
 #include "platform/ZQView.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
 
 #include <algorithm>
 
@@ -31,7 +32,9 @@ PVRTVec2 windowSize(uint32_t windowID) {
 } // namespace
 
 ZQWindowEvents::ZQWindowEvents(ZQView& view, ZQAppDelegate& delegate, PVRTVec2 frame)
-    : view(view), delegate(delegate), frame(frame) {}
+    : view(view), delegate(delegate), frame(frame) {
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
 
 PVRTVec2 ZQWindowEvents::toPoints(PVRTVec2 position, PVRTVec2 size, PVRTVec2 frame) {
     const float fit = std::min(size.x / frame.x, size.y / frame.y);
@@ -59,6 +62,9 @@ bool ZQWindowEvents::handle(const SDL_Event& event) {
     case SDL_WINDOWEVENT:
         window(event);
         break;
+    case SDL_SYSWMEVENT:
+        system(event);
+        break;
     case SDL_KEYDOWN:
         if (event.key.keysym.sym == SDLK_F11 && event.key.repeat == 0) {
             if (SDL_Window* w = SDL_GetWindowFromID(event.key.windowID)) {
@@ -73,7 +79,46 @@ bool ZQWindowEvents::handle(const SDL_Event& event) {
     return true;
 }
 
+void ZQWindowEvents::system(const SDL_Event& event) {
+    hasServerTime = false;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    const SDL_SysWMmsg* message = event.syswm.msg;
+    if (message == nullptr || message->subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    const XEvent& x = message->msg.x11.event;
+    if (x.type == ButtonPress || x.type == ButtonRelease) {
+        serverTime = static_cast<uint32_t>(x.xbutton.time);
+    } else if (x.type == MotionNotify) {
+        serverTime = static_cast<uint32_t>(x.xmotion.time);
+    } else {
+        return;
+    }
+    hasServerTime = true;
+    // The quickest read bounds the offset between the two clocks best; the
+    // event SDL makes of this one is stamped now too.
+    const int64_t offset = static_cast<int64_t>(event.syswm.timestamp) - static_cast<int64_t>(serverTime);
+    if (!hasServerOffset || offset < serverOffset) {
+        serverOffset = offset;
+        hasServerOffset = true;
+    }
+#else
+    (void)event;
+#endif
+}
+
+double ZQWindowEvents::pointerTime(uint32_t ticks) {
+    if (!hasServerTime) {
+        return seconds(ticks);
+    }
+    hasServerTime = false;
+    const int64_t when = static_cast<int64_t>(serverTime) + serverOffset;
+    // Never later than SDL read it (the offset only shrinks).
+    return static_cast<double>(std::min<int64_t>(when, ticks)) / 1000.0;
+}
+
 void ZQWindowEvents::mouse(const SDL_Event& event) {
+    const double timestamp = pointerTime(event.common.timestamp);
     // SDL also reports every finger as a mouse; the finger events carry it.
     const bool fromTouch = event.type == SDL_MOUSEMOTION ? event.motion.which == SDL_TOUCH_MOUSEID
                                                          : event.button.which == SDL_TOUCH_MOUSEID;
@@ -83,7 +128,7 @@ void ZQWindowEvents::mouse(const SDL_Event& event) {
     auto it = std::find_if(held.begin(), held.end(), [](const ZQTouch& t) { return t.id == kMouseFinger; });
     ZQTouch touch;
     touch.id = kMouseFinger;
-    touch.timestamp = seconds(event.common.timestamp);
+    touch.timestamp = timestamp;
     if (event.type == SDL_MOUSEMOTION) {
         if (it == held.end()) {
             return; // hovering, no button held

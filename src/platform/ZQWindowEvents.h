@@ -18,6 +18,11 @@ class ZQView;
 // is letterboxed to keep its aspect, to points of the view. F11 switches
 // between a window and the full screen.
 //
+// SDL stamps an event when it reads it, and the game reads the window's
+// events once a frame: behind a slow frame a quick tap would look like a
+// hold. Where the window system says when the hand acted (X11's pointer
+// event times), the touches carry that time instead, on SDL's clock.
+//
 // Ownership: refers to the view and the delegate. Threads: main thread only.
 class ZQWindowEvents {
 public:
@@ -39,6 +44,10 @@ public:
     static PVRTVec2 toPoints(PVRTVec2 windowPosition, PVRTVec2 windowSize, PVRTVec2 frame);
 
 private:
+    // Notes the window system's time of the pointer event SDL hands over next.
+    void system(const SDL_Event& event);
+    // When the pointer event read at SDL's `ticks` happened, in seconds.
+    double pointerTime(uint32_t ticks);
     void mouse(const SDL_Event& event);
     void finger(const SDL_Event& event);
     void window(const SDL_Event& event);
@@ -51,4 +60,8 @@ private:
     const PVRTVec2 frame;
     std::vector<ZQTouch> held; // fingers down, mouse included, as last delivered
     bool minimised = false;
+    bool hasServerTime = false;
+    uint32_t serverTime = 0; // ms, the window system's clock
+    bool hasServerOffset = false;
+    int64_t serverOffset = 0; // SDL's ticks less the server's, at the quickest read seen
 };

@@ -9,7 +9,7 @@ namespace {
 void printUsage(std::FILE* out) {
     std::fprintf(
         out,
-        "usage: velmora [--frames N] [--report-input]\n"
+        "usage: velmora [--frames N] [--report-input] [--print-frames]\n"
         "       velmora --headless [--frames N] [--screenshot FILE.png] [--input FILE] [--realtime]\n"
         "                          [--report-input] [--print-frames]\n"
         "  --headless         draw without a window or display (EGL surfaceless); %ld frames unless "
@@ -24,7 +24,7 @@ void printUsage(std::FILE* out) {
         "                     in points from the top-left corner of the 375 x 667 point screen\n"
         "  --realtime         headless at 30 frames per second instead of as fast as it can\n"
         "  --report-input     at the end, count the touches and gestures that reached the game\n"
-        "  --print-frames     print each frame's number on a line of its own once drawn (headless)\n"
+        "  --print-frames     print each frame's number on a line of its own once drawn\n"
         "In a window: the left mouse button is a finger, F11 switches to the full screen.\n",
         ZQApplication::kHeadlessFrames);
 }
@@ -80,10 +80,8 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             return false;
         }
     }
-    if (!launch.headless &&
-        (!launch.screenshot.empty() || !launch.input.empty() || launch.realtime || launch.printFrames)) {
-        std::fprintf(stderr,
-                     "velmora: --screenshot, --input, --realtime and --print-frames go with --headless\n");
+    if (!launch.headless && (!launch.screenshot.empty() || !launch.input.empty() || launch.realtime)) {
+        std::fprintf(stderr, "velmora: --screenshot, --input and --realtime go with --headless\n");
         return false;
     }
     return true;

@@ -58,8 +58,9 @@ bool GameWindow::start(const std::string& arguments, std::string& failure, int w
     environment.set("DISPLAY", xvfb.name());
     environment.unset("WAYLAND_DISPLAY");
     environment.set("SDL_VIDEODRIVER", "x11");
-    const std::string command = std::string("exec '") + VELMORA_EXECUTABLE + "' --report-input " + arguments +
-                                " >'" + folder.file("game.log") + "' 2>&1";
+    const std::string command = std::string("exec '") + VELMORA_EXECUTABLE +
+                                "' --report-input --print-frames " + arguments + " >'" +
+                                folder.file("game.log") + "' 2>&1";
     const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
     if (posix_spawnp(&game, "sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0) {
         game = -1;
@@ -91,12 +92,49 @@ bool GameWindow::start(const std::string& arguments, std::string& failure, int w
         return false;
     }
     window = PVRTVec2(static_cast<float>(w), static_cast<float>(h));
-    if (!xdotool("windowfocus --sync " + windowId)) {
-        failure = "cannot give the game's window the focus";
+    // The window shows long before the game, still building its engine,
+    // reads its events: the frames after the focus say it has.
+    if (!step("windowfocus --sync " + windowId)) {
+        failure = "the game did not take the focus and draw: " + TempFolder::read(folder.file("game.log"));
         return false;
     }
-    rest(stepPause);
     return true;
+}
+
+long GameWindow::lastFrame() const {
+    // The game's log also holds its messages: the frames are the lines
+    // that are a number alone.
+    const std::string log = TempFolder::read(folder.file("game.log"));
+    long last = 0;
+    std::size_t line = 0;
+    while (line < log.size()) {
+        std::size_t end = log.find('\n', line);
+        if (end == std::string::npos) {
+            break; // a line still being written
+        }
+        const std::string text = log.substr(line, end - line);
+        if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) {
+            last = std::stol(text);
+        }
+        line = end + 1;
+    }
+    return last;
+}
+
+bool GameWindow::framesAfter(long frame) {
+    const auto deadline = std::chrono::steady_clock::now() + framePatience;
+    while (lastFrame() < frame + 2) {
+        if (!running() || std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        rest(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+bool GameWindow::step(const std::string& arguments) {
+    const long frame = lastFrame();
+    return xdotool(arguments) && framesAfter(frame);
 }
 
 PVRTVec2 GameWindow::windowPixel(PVRTVec2 point) const {
@@ -116,34 +154,20 @@ void GameWindow::rest(std::chrono::milliseconds pause) const {
 
 bool GameWindow::moveTo(PVRTVec2 point) {
     const PVRTVec2 at = windowPixel(point);
-    const bool done = xdotool("mousemove --window " + windowId + " " + pixel(at.x) + " " + pixel(at.y));
-    rest(stepPause);
-    return done;
+    return step("mousemove --window " + windowId + " " + pixel(at.x) + " " + pixel(at.y));
 }
 
 bool GameWindow::press(PVRTVec2 point) {
-    if (!moveTo(point)) {
-        return false;
-    }
-    const bool done = xdotool("mousedown 1");
-    rest(stepPause);
-    return done;
+    return moveTo(point) && step("mousedown 1");
 }
 
 bool GameWindow::release() {
-    const bool done = xdotool("mouseup 1");
-    rest(stepPause);
-    return done;
+    return step("mouseup 1");
 }
 
 bool GameWindow::tap(PVRTVec2 point) {
-    if (!moveTo(point)) {
-        return false;
-    }
     // Down and up within one frame or two: a tap, not a hold.
-    const bool done = xdotool("click 1");
-    rest(stepPause);
-    return done;
+    return moveTo(point) && step("click 1");
 }
 
 bool GameWindow::drag(PVRTVec2 from, PVRTVec2 to, int steps) {
@@ -161,17 +185,19 @@ bool GameWindow::drag(PVRTVec2 from, PVRTVec2 to, int steps) {
 }
 
 bool GameWindow::leaveWindow() {
-    // The root window stands for the desktop.
+    // The root window stands for the desktop. The game's frames stop once
+    // it reads the change, so there are none to wait for: the hand is away
+    // a moment, and the game may read both changes together when slow.
     const std::string root = outputOf("xdotool search --maxdepth 0 '' 2>/dev/null");
     const bool done = !root.empty() && xdotool("windowfocus " + root.substr(0, root.find('\n')));
-    rest(stepPause);
+    rest(std::chrono::milliseconds(400));
     return done;
 }
 
 bool GameWindow::returnToWindow() {
-    const bool done = xdotool("windowfocus --sync " + windowId);
-    rest(stepPause);
-    return done;
+    // Frames come only while the game is active, so the frames after this
+    // say it has read the focus coming back.
+    return step("windowfocus --sync " + windowId);
 }
 
 bool GameWindow::running() {

@@ -20,6 +20,14 @@
 // touches and gestures reached it (readInputReport); the display's screen
 // can be read at any moment to see what the window presents.
 //
+// The game reads the window's events once a frame, and on a busy machine a
+// software GL frame can take a second. So after each step the hand waits
+// for the frames the game prints (--print-frames) rather than for a fixed
+// time: two frames after a step, the game has read it. Clicking sooner is
+// not only early: SDL swallows a click it reads within 10 ms of a focus
+// change as the click that focused the window, and a focus change and a
+// click read in the same batch are that close.
+//
 // Ownership: owns the X server and the game's process; both are ended, by
 // their own process ids, when the object goes. Threads: the test's thread.
 class GameWindow {
@@ -34,13 +42,13 @@ public:
 
     // Starts a display of width x height and the game on it with
     // `arguments` (shell words, e.g. "--frames 600"), and waits until its
-    // window is mapped and has the focus. False with the reason on failure.
+    // window is mapped, has the focus and the game has read that. False
+    // with the reason on failure.
     bool start(const std::string& arguments, std::string& failure, int width = 1024, int height = 768);
 
-    // After each step the hand rests `stepPause`, longer than a slow frame
-    // of a software GL driver, so that each step reaches the game in a frame
-    // of its own as a hand's would.
-    void setStepPause(std::chrono::milliseconds pause) { stepPause = pause; }
+    // Each step reaches the game in a frame of its own, as a hand's would;
+    // a step fails when the game draws no frames after it within
+    // `framePatience` (the game stopped, or its window lost the focus).
     bool tap(PVRTVec2 point);
     bool press(PVRTVec2 point);
     bool moveTo(PVRTVec2 point);
@@ -49,9 +57,12 @@ public:
     bool drag(PVRTVec2 from, PVRTVec2 to, int steps);
     void rest(std::chrono::milliseconds pause) const;
     // The window loses the focus to the desktop (the game becomes inactive
-    // and its frames stop), then gets it back (active again).
+    // and its frames stop), then gets it back (active again: returns once
+    // its frames have come back).
     bool leaveWindow();
     bool returnToWindow();
+    // The number of the last frame the game has printed, 0 before any.
+    long lastFrame() const;
 
     // Where a point of the game's screen is in the window, in window pixels
     // (the screen is letterboxed to keep its aspect, centred).
@@ -69,6 +80,11 @@ public:
 
 private:
     bool xdotool(const std::string& arguments);
+    // Waits until the game has drawn two frames past `frame`: it has then
+    // read every event sent before the first of them was drawn.
+    bool framesAfter(long frame);
+    // One step of the hand: the xdotool command, then the frames after it.
+    bool step(const std::string& arguments);
 
     XvfbDisplay xvfb;
     ScopedEnvironment environment;
@@ -77,5 +93,5 @@ private:
     int exitStatus = -1;
     std::string windowId;
     PVRTVec2 window;
-    std::chrono::milliseconds stepPause{400};
+    std::chrono::seconds framePatience{30};
 };

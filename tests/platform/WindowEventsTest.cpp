@@ -8,6 +8,7 @@
 #include "ShellRecorders.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -64,6 +65,27 @@ protected:
         e.type = type;
         e.button.button = which;
         e.button.which = mouse;
+        e.button.x = x;
+        e.button.y = y;
+        events->handle(e);
+    }
+    // The button event SDL hands over after a window system's event
+    // stamped `serverTime` (ms), both read at SDL's `ticks`.
+    void timedButton(uint32_t type, int x, int y, uint32_t serverTime, uint32_t ticks) {
+        SDL_SysWMmsg message{};
+        SDL_VERSION(&message.version);
+        message.subsystem = SDL_SYSWM_X11;
+        message.msg.x11.event.type = type == SDL_MOUSEBUTTONDOWN ? ButtonPress : ButtonRelease;
+        message.msg.x11.event.xbutton.time = serverTime;
+        SDL_Event system{};
+        system.type = SDL_SYSWMEVENT;
+        system.syswm.timestamp = ticks;
+        system.syswm.msg = &message;
+        events->handle(system);
+        SDL_Event e{};
+        e.type = type;
+        e.button.timestamp = ticks;
+        e.button.button = SDL_BUTTON_LEFT;
         e.button.x = x;
         e.button.y = y;
         events->handle(e);
@@ -143,6 +165,37 @@ TEST_F(WindowEventsTest, FingersAreTouchesOfTheirOwnWithAPressureRadius) {
     EXPECT_EQ(input.calls(), calls);
     EXPECT_EQ(input.inputs[0].value, 36.0f) << "full pressure: no measured size";
     EXPECT_EQ(input.inputs[1].value, 0.5f * ZQWindowEvents::kFullPressureRadius);
+}
+
+// The game reads the window's events once a frame: a tap whose lift is
+// read after a slow frame is still a tap, timed by when the hand made it.
+TEST_F(WindowEventsTest, ATapReadLateIsTimedByTheWindowSystem) {
+    // Pressed at server time 10000 and read at once; lifted 80 ms later but
+    // read a second after the press, behind a slow frame.
+    timedButton(SDL_MOUSEBUTTONDOWN, 50, 60, 10000, 2000);
+    timedButton(SDL_MOUSEBUTTONUP, 50, 60, 10080, 3000);
+    EXPECT_EQ(view->inputTally().taps, 1);
+
+    // The same, stamped only when read: as long as a hold, not a tap.
+    SDL_Event e{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.x = 200;
+    e.button.y = 300;
+    e.button.timestamp = 6000;
+    events->handle(e);
+    e.type = SDL_MOUSEBUTTONUP;
+    e.button.timestamp = 7000;
+    events->handle(e);
+    EXPECT_EQ(view->inputTally().taps, 1) << "a press held a second is no tap";
+
+    // Read together 2.5 s late: the clocks' offset stays at the quickest
+    // read seen (the first press's), so the two keep their 50 ms apart.
+    timedButton(SDL_MOUSEBUTTONDOWN, 100, 100, 20000, 12500);
+    timedButton(SDL_MOUSEBUTTONUP, 100, 100, 20050, 12500);
+    EXPECT_EQ(view->inputTally().taps, 2);
+    EXPECT_EQ(view->inputTally().began, 3);
+    EXPECT_EQ(view->inputTally().ended, 3);
 }
 
 } // namespace
