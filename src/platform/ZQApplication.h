@@ -2,6 +2,7 @@
 
 #include "engine/PVRTVector.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ struct ZQLaunch {
     std::string input;         // touches and gestures to replay (headless), when not empty
     bool reportInput = false;  // say at the end how many touches and gestures reached the game
     bool printFrames = false;  // each frame's number on a line of its own once drawn
+    bool printStates = false;  // each change of the master game controller's state, with its frame
+    bool seeded = false;       // the random choices follow `seed` rather than the system's entropy
+    uint64_t seed = 0;
     std::vector<ZQShot> shots; // headless: frames kept as PNGs on the way
 };
 
