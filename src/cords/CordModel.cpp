@@ -93,6 +93,12 @@ PVRTVec3 blendCentre(const PVRTVec3& centre, const float* w, const PVRTVec3* pos
 
 CordModel::CordModel() : instance(new CordInstance()) {}
 
+CordModel::CordModel(Fx::ParticleSystem& world) : instance(new CordInstance()), ownWorld(&world) {}
+
+Fx::ParticleSystem& CordModel::world() const {
+    return ownWorld != nullptr ? *ownWorld : mainWorld();
+}
+
 CordModel::~CordModel() {
     delete instance;
 }
@@ -103,12 +109,16 @@ void CordModel::setUp() {
 }
 
 void CordModel::loadCord(Cord& cord, const CordSettings& cordSettings) {
-    Fx::ParticleSystem& world = mainWorld();
+    Fx::ParticleSystem& world = this->world();
     settings = cordSettings;
-    for (Fx::ParticleSystem* each :
-         {gGlobals.particleSystem1, gGlobals.particleSystem2, gGlobals.particleSystem3}) {
-        if (each != nullptr) {
-            each->setFrictionCoefficient(settings.friction);
+    if (ownWorld != nullptr) {
+        ownWorld->setFrictionCoefficient(settings.friction);
+    } else {
+        for (Fx::ParticleSystem* each :
+             {gGlobals.particleSystem1, gGlobals.particleSystem2, gGlobals.particleSystem3}) {
+            if (each != nullptr) {
+                each->setFrictionCoefficient(settings.friction);
+            }
         }
     }
     ZQ_ASSERT(cord.strings >= 1 && cord.strings <= MAX_CORD_STRINGS);
@@ -158,7 +168,7 @@ void CordModel::loadCord(Cord& cord, const CordSettings& cordSettings) {
 }
 
 void CordModel::unload() {
-    Fx::ParticleSystem& world = mainWorld();
+    Fx::ParticleSystem& world = this->world();
     world.tearDown();
     world.setUp();
     segments.clear();
@@ -192,7 +202,7 @@ void CordModel::doStep() {
 }
 
 void CordModel::mirrorParticles() {
-    const Fx::ParticleSystem& world = mainWorld();
+    const Fx::ParticleSystem& world = this->world();
     count = world.getParticleCount();
     ZQ_ASSERT(count <= kMaxParticles);
     const PVRTVec3* p = world.getPositions();
@@ -247,7 +257,7 @@ void CordModel::updateCentre() {
         centre = PVRTVec3(0.5f * screen.x, 0.5f * screen.y, 0.5f * screen.y);
         return;
     }
-    const PVRTVec3* p = mainWorld().getPositions();
+    const PVRTVec3* p = world().getPositions();
     float w[kMaxParticles] = {};
 
     if (n == 1) {
@@ -308,7 +318,7 @@ void CordModel::updateEnergies() {
     }
     const size_t n = segments.size();
     ZQ_ASSERT(energy.size() == n);
-    const PVRTVec3* p = mainWorld().getPositions();
+    const PVRTVec3* p = world().getPositions();
 
     if (n == 1) {
         // The mean over the string of how crowded each particle is by the

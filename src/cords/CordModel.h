@@ -12,6 +12,9 @@
 namespace ZQ {
 
 class Cord;
+namespace Fx {
+class ParticleSystem;
+}
 
 // The scene item that draws the cords. The tube meshes read its radius
 // (pixels); its layout alpha is the cords' opacity. Both grow and shrink with
@@ -67,8 +70,13 @@ public:
     // What a freshly laid string reports until its energies go live.
     static constexpr float kLoadEnergy = 2.7f;
 
-    // Makes the cord instance, which the model owns.
+    // Makes the cord instance, which the model owns. The cords are laid into
+    // the engine's main world.
     CordModel();
+    // A cord model apart from the game's, laying into `world` (which must
+    // outlive it) and handing its friction to that world alone: the hologram
+    // build meshes knots on one, so the playing cord is never touched.
+    explicit CordModel(Fx::ParticleSystem& world);
     ~CordModel() override;
     CordModel(const CordModel&) = delete;
     CordModel& operator=(const CordModel&) = delete;
@@ -147,10 +155,14 @@ public:
     CordSettings settings; // of the cord laid last
 
 private:
+    // The world the cords are laid into.
+    Fx::ParticleSystem& world() const;
     void mirrorParticles();
     void updateBoundingBox();
     void updateCentre();
     void applySolvedRules();
+
+    Fx::ParticleSystem* ownWorld = nullptr; // null: the engine's main world
 };
 
 } // namespace ZQ

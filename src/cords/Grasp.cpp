@@ -86,15 +86,28 @@ void DragGrasp::update() {
     }
     const CordModel& cord = cordModel();
     const PVRTMat4 view = currentView();
-    const PVRTVec2 d =
-        capAtUnit(touchPoint - screenProjection(view, cord.getParticlePos(*particles.begin())));
-    // The pull lies in the screen plane: screen x and y run along the view's
-    // first two rows, the camera's right and up axes. Taking the pixel delta
-    // as world x and y instead would pull away from the finger, because the
-    // camera's right axis points down world -x (its view mirrors x).
-    const PVRTVec3 right(view(0, 0), view(0, 1), view(0, 2));
-    const PVRTVec3 up(view(1, 0), view(1, 1), view(1, 2));
-    const PVRTVec3 force = (right * d.x + up * d.y) * cordSettings().drag;
+    const PVRTVec3 p = cord.getParticlePos(*particles.begin());
+    const PVRTVec2 at = screenProjection(view, p);
+    const PVRTVec2 d = capAtUnit(touchPoint - at);
+    // The pull lies in the world's x-y plane and has the length of the
+    // capped pixel delta, so it never pushes the cord toward or away from the
+    // viewer. Its direction is the one in that plane that the camera shows
+    // running toward the finger: the screen steps of a unit move along world
+    // x and y (the camera leans and its perspective skews them) form a 2 x 2
+    // map, solved for d. Taking d as world x and y instead would pull away
+    // from the finger, because the camera's view mirrors x.
+    const PVRTVec2 sx = screenProjection(view, p + PVRTVec3(1.0f, 0.0f, 0.0f)) - at;
+    const PVRTVec2 sy = screenProjection(view, p + PVRTVec3(0.0f, 1.0f, 0.0f)) - at;
+    const float det = sx.x * sy.y - sy.x * sx.y;
+    // A camera edge-on to the plane would show no direction in it; the
+    // finger on the particle asks for none.
+    const PVRTVec2 along = det != 0.0f
+                               ? PVRTVec2((sy.y * d.x - sy.x * d.y) / det, (sx.x * d.y - sx.y * d.x) / det)
+                               : PVRTVec2(0.0f, 0.0f);
+    const float length = along.length();
+    const PVRTVec2 pull =
+        length > 0.0f ? along * (d.length() / length * cordSettings().drag) : PVRTVec2(0.0f, 0.0f);
+    const PVRTVec3 force(pull.x, pull.y, 0.0f);
     for (int i : particles) {
         push(i, force);
     }

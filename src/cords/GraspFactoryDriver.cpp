@@ -24,6 +24,20 @@ void GraspFactoryDriver::tearDown() {
     release();
 }
 
+void GraspFactoryDriver::resetTouches() {
+    for (DragFactory* factory : dragFactories) {
+        if (client != nullptr) {
+            client->onDragEnd(*factory);
+        }
+        delete factory;
+    }
+    dragFactories.clear();
+    for (SlideFactory* factory : slideFactories) {
+        delete factory;
+    }
+    slideFactories.clear();
+}
+
 void GraspFactoryDriver::release() {
     for (DragFactory* factory : dragFactories) {
         delete factory;

@@ -53,8 +53,8 @@ public:
         virtual void onSlide(SlideFactory& /*factory*/, SlideGrasp& /*grasp*/) {}
         // A swipe admitted a rotation grasp.
         virtual void onRotate(RotateGrasp& /*grasp*/) {}
-        // A touch ended or was cancelled; its drag factory is deleted next.
-        // Hooks must not feed input back into the driver.
+        // A touch ended, was cancelled or was dropped; its drag factory is
+        // deleted next. Hooks must not feed input back into the driver.
         virtual void onDragEnd(DragFactory& /*factory*/) {}
     };
 
@@ -68,6 +68,10 @@ public:
     void setUp();
     // Deletes the rotate factory and every drag and slide factory.
     void tearDown();
+    // Drops every touch in progress (the level stopped taking them): each
+    // drag factory's end is reported to the client as a lifted touch's is,
+    // then every drag and slide factory goes. The rotate factory stays.
+    void resetTouches();
 
     // A new touch: its drag factory selects and, unless blocked (the level is
     // not being played), makes the first drag grasp, returned when admitted.

@@ -60,9 +60,11 @@ public:
     // After a level or the map: the grade and seconds of the level just left
     // (`elapsedFrames` of the timer), the cursor and the scores, and a new code.
     void capture(const LevelModel& cursor, const Scores& scores, int32_t elapsedFrames);
-    // When no level was finished (a level chosen on the map): the cursor and
-    // the scores and a new code; the per-level grades and seconds stay.
-    void captureCursor(const LevelModel& cursor, const Scores& scores);
+    // After the level map: the level chosen, the cursor and the scores, and a
+    // new code. No level was played, so no level's grade or seconds change:
+    // the points model then holds the grade the map showed, which capture
+    // would write into the slot of the level saved before the map.
+    void captureChoice(const LevelModel& cursor, const Scores& scores);
     // Copies the record into the cursor, the scores and the timer; returns the
     // current level's time limit in seconds.
     int32_t apply(LevelModel& cursor, Scores& scores, Timer& timer) const;

@@ -32,12 +32,18 @@ void SavedState::capture(const LevelModel& cursor, const Scores& scores, int32_t
     tangleForlevel[level] = scores.grade;
     const int32_t seconds = elapsedFrames / kFramesPerSecond;
     timerForlevel[level] = seconds >= 2 ? seconds : 1;
-    captureCursor(cursor, scores);
+    level = cursor.currentIndex();
+    difficulty = cursor.difficulty;
+    max_level = cursor.max_level;
+    points = scores.points;
+    tangles = scores.tangles;
+    auth_code = authCode(*this);
 }
 
-void SavedState::captureCursor(const LevelModel& cursor, const Scores& scores) {
+void SavedState::captureChoice(const LevelModel& cursor, const Scores& scores) {
     version = kVersion;
     level = cursor.currentIndex();
+    ZQ_ASSERT(level >= 0 && level < levelCount);
     difficulty = cursor.difficulty;
     max_level = cursor.max_level;
     points = scores.points;

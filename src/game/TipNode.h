@@ -14,9 +14,8 @@ namespace ZQ {
 // events when to show its lines. The class decides when, the name decides
 // what: line i shows the caption name + i.
 //
-// This file holds what the catalogue builds. The event handlers that show and
-// close the lines belong with the tip scenes that draw them and override the
-// EventListener operations here and in each tip class.
+// Every tip closes, taking its lines away, when the time runs out or the
+// cord is solved; it shows at most once per arming.
 class TipNode : public EventListener {
 public:
     explicit TipNode(const std::string& name);
@@ -29,6 +28,15 @@ public:
     virtual void start();
     // Forgets the lines on screen; called once they have started to leave.
     virtual void clear();
+
+    void onTimeUp() override;
+    void onSolved() override;
+    void onIdle() override;
+
+    // Shows the lines unless the tip is closed, then closes it.
+    void show();
+    // Closes the tip and flings its lines still on screen off it.
+    void close();
 
     std::vector<int> groups; // flow ids of the lines on screen
     std::vector<float> rows; // per line, its height as a fraction of the screen height
@@ -47,18 +55,22 @@ private:
 class TPTooltip : public TipNode {
 public:
     explicit TPTooltip(const std::string& name);
+    void onGrasp(Grasp* grasp) override;
+    void onIdle() override;
 };
 
 // Shows when a head calms down.
 class TPIdle : public TipNode {
 public:
     explicit TPIdle(const std::string& name);
+    void onHeadReleased(HeadInstance* head) override;
 };
 
 // Shows the rotate gesture when the cord is almost solved after an idle spell.
 class TPRotate : public TipNode {
 public:
     explicit TPRotate(const std::string& name);
+    void onAlmostSolved() override;
 };
 
 // Makes the classes above for the level catalogue; registered (see

@@ -19,6 +19,7 @@
 #include "overlays/CaptionModel.h"
 #include "overlays/CursorModel.h"
 #include "overlays/FlowModel.h"
+#include "overlays/MapOverlays.h"
 #include "overlays/PointsModel.h"
 #include "overlays/RenderCaption.h"
 #include "overlays/RenderFlow.h"
@@ -33,6 +34,7 @@
 #include "render/RenderGauge.h"
 #include "render/RenderGoochMultiKnot.h"
 #include "render/RenderGrain.h"
+#include "render/RenderHolo.h"
 #include "render/RenderMesh.h"
 #include "render/RenderParticlesBB.h"
 #include "render/RenderShadowMap.h"
@@ -43,6 +45,7 @@
 #include "stage/CameraModel.h"
 #include "stage/ConeModel.h"
 #include "stage/GaugeModel.h"
+#include "stage/HoloModel.h"
 #include "stage/LightModel.h"
 #include "stage/MandalaModel.h"
 #include "stage/RoomModel.h"
@@ -64,11 +67,9 @@ struct ZQPlainMaker {
 // and appended to the model list as it is made. The order is the game's
 // stepping order: grasps before the worlds they push, the camera and light
 // before the cord whose centre they follow, the heads before the grid they
-// read a frame late. A model that the game does not have yet joins at its
-// place in this order when it arrives (the hologram between the room and
-// the tiles). The timer counts first, before anything moves in the frame;
-// the flow model pins its letters after the flow world has stepped. The
-// cones step after the cord, whose fresh positions they sit on.
+// read a frame late. The timer counts first, before anything moves in the
+// frame; the flow model pins its letters after the flow world has stepped.
+// The cones step after the cord, whose fresh positions they sit on.
 template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -103,6 +104,9 @@ template <class Maker> void makeEngineModels(const ZQ::DeviceProfile& profile) {
     // Starts the relief worker, at the lowest priority the system allows.
     g.mandalaModel = add(Maker::template make<MandalaModel>());
     g.roomModel = add(Maker::template make<RoomModel>());
+    g.holoModel = add(Maker::template make<HoloModel>());
+    // The follow cursors and the map's text lines live in the overlays.
+    g.holoModel->overlays = &mapOverlays();
     g.tileModel = add(Maker::template make<TileModel>());
     g.gaugeModel = add(Maker::template make<GaugeModel>());
     g.grainModel = add(Maker::template make<GrainModel>());
@@ -139,6 +143,7 @@ inline void forgetEngineModels() {
     g.balloonModel = nullptr;
     g.mandalaModel = nullptr;
     g.roomModel = nullptr;
+    g.holoModel = nullptr;
     g.tileModel = nullptr;
     g.gaugeModel = nullptr;
     g.grainModel = nullptr;
@@ -148,10 +153,8 @@ inline void forgetEngineModels() {
 }
 
 // The render passes in the game's order, which is also their drawing list's
-// order; each owns the program it makes. A pass the game does not have yet
-// joins at its place when it arrives (the hologram between the cord and the
-// cone). The overlay passes are handed the models they draw, which are made
-// before them.
+// order; each owns the program it makes. The overlay passes are handed the
+// models they draw, which are made before them.
 template <class Maker> void makeRenderPasses() {
     using namespace ZQ;
     Globals& g = gGlobals;
@@ -163,6 +166,7 @@ template <class Maker> void makeRenderPasses() {
     g.renderBalloon = add(Maker::template make<RenderBalloon>());
     g.renderShadowMap = add(Maker::template make<RenderShadowMap>());
     g.renderGoochMultiKnot = add(Maker::template make<RenderGoochMultiKnot>());
+    g.renderHolo = add(Maker::template make<RenderHolo>());
     g.renderCone = add(Maker::template make<RenderCone>());
     g.renderTangle = add(Maker::template make<RenderTangle>());
     g.renderParticlesBB = add(Maker::template make<RenderParticlesBB>());
@@ -189,6 +193,7 @@ inline void deleteRenderPasses() {
     g.renderBalloon = nullptr;
     g.renderShadowMap = nullptr;
     g.renderGoochMultiKnot = nullptr;
+    g.renderHolo = nullptr;
     g.renderCone = nullptr;
     g.renderTangle = nullptr;
     g.renderParticlesBB = nullptr;

@@ -69,6 +69,14 @@ inline constexpr char u_materialsCool[]      = "u_materials.cool";
 inline constexpr char u_materialsSpecular[]  = "u_materials.specular";
 inline constexpr char u_materialsShininess[] = "u_materials.shininess";
 
+// The hologram pass; it also reads u_color.
+inline constexpr char u_MMatrix[]        = "u_MMatrix";
+inline constexpr char u_bbox_min[]       = "u_bbox_min";
+inline constexpr char u_bbox_max[]       = "u_bbox_max";
+inline constexpr char u_noise[]          = "u_noise";
+inline constexpr char u_scanner_phase[]  = "u_scanner_phase";
+inline constexpr char u_scancolor[]      = "u_scancolor";
+
 // The tile pass; it also reads u_specular, a_tex and the shared names.
 inline constexpr char u_diffuse[]   = "u_diffuse";
 inline constexpr char u_shininess[] = "u_shininess";

@@ -59,9 +59,9 @@ struct Golden {
 // clang-format off
 constexpr Golden kGolden[] = {
     // level strings positions               mesh
-    {0,     1,      0xf2dadee1255c2385ull, 0x7c5389e18ad8ca47ull},
-    {10,    4,      0xf106272ab79033c2ull, 0x89fd841afd949ca8ull},
-    {73,    4,      0x4923b6080bc9f811ull, 0x4c909dc351a1867eull},
+    {0,     1,      0xe7bf043dac6285f0ull, 0x2697df6dda093b3cull},
+    {10,    4,      0xa540726da5a43d1cull, 0x15da89055e6cb30full},
+    {73,    4,      0x991370176b306beeull, 0xc357554f28fd9cdfull},
 };
 // clang-format on
 static_assert(std::size(kGolden) == 3);

@@ -103,6 +103,23 @@ TEST_F(GraspFactoryDriverTest, TouchIdsAreTheSmallestFree) {
     EXPECT_EQ(driver.getSlideFactories().front()->id, 1);
 }
 
+TEST_F(GraspFactoryDriverTest, DroppedTouchesEndAsLiftedOnesDoAndTheRotationStays) {
+    driver.setUp();
+    driver.touchBegan({600.0f, 1000.0f}, kRadius, false);
+    driver.touchBegan({600.0f, 800.0f}, kRadius, true);
+    driver.resetTouches();
+    // Blocked or not, every dropped touch is reported, newest first.
+    EXPECT_EQ(client.endedIds, (std::vector<int32_t>{1, 0}));
+    EXPECT_TRUE(driver.getDragFactories().empty());
+    EXPECT_TRUE(driver.getSlideFactories().empty());
+    EXPECT_NE(driver.getRotateFactory(), nullptr);
+    // Their fingers lifting later find nothing to end.
+    EXPECT_EQ(driver.touchEnded({600.0f, 1000.0f}), nullptr);
+    EXPECT_EQ(client.endedIds.size(), 2u);
+    driver.resetTouches();
+    EXPECT_EQ(client.endedIds.size(), 2u);
+}
+
 TEST_F(GraspFactoryDriverTest, EventsWithoutFactoriesAreIgnored) {
     // A touch that began before the controller was set up ends or moves:
     // nothing to order, nothing happens.

@@ -1,4 +1,6 @@
 #include "GraspFixture.h"
+#include "engine/SceneCamera.h"
+#include "stage/CameraModel.h"
 
 #include <cmath>
 
@@ -61,6 +63,41 @@ TEST_F(GraspTest, DragPullsTowardTheFingerCappedAtUnitLength) {
     const PVRTVec2 farStep = screenStep(*cord, 0, forces[2].second);
     EXPECT_NEAR(farStep.x / farStep.length(), 0.6f, 1e-2f);
     EXPECT_NEAR(farStep.y / farStep.length(), -0.8f, 1e-2f);
+}
+
+// A camera that looks at the cord from above and to the side, as the room
+// camera does when it leans after the cord's centre or the parallax.
+class LeaningCamera final : public ZQ::SceneCamera {
+public:
+    PVRTMat4 viewMatrix() const override {
+        return ZQ::CameraModel::lookAt(PVRTVec3(400.0f, 300.0f, 1200.0f), PVRTVec3(0.0f, 0.0f, 0.0f),
+                                       PVRTVec3(0.0f, 1.0f, 0.0f));
+    }
+    void spotPopIn() override {}
+};
+
+TEST_F(GraspTest, DragUnderALeaningCameraStaysInTheXYPlaneAndStillPullsTowardTheFinger) {
+    LeaningCamera leaning;
+    ZQ::SceneCamera* room = ZQ::gGlobals.sceneCamera;
+    ZQ::gGlobals.sceneCamera = &leaning;
+    setCoefficients(42.0f, 42.0f, 100.0f);
+    placeRow(2);
+    const PVRTVec2 s = cord->screenPositions[0];
+    // Four directions on screen: each pull lies flat and each moves the
+    // particle's screen point closer to the finger.
+    for (const PVRTVec2 offset :
+         {PVRTVec2(60.0f, 0.0f), PVRTVec2(-60.0f, 0.0f), PVRTVec2(0.0f, 60.0f), PVRTVec2(-40.0f, -45.0f)}) {
+        const size_t before = queuedForces().size();
+        DragGrasp grasp({0}, 0, 0, s + offset);
+        grasp.update();
+        const auto forces = forcesSince(before);
+        ASSERT_EQ(forces.size(), 1u);
+        EXPECT_EQ(forces[0].second.z, 0.0f);
+        EXPECT_GT(forces[0].second.length(), 0.0f);
+        const PVRTVec2 step = screenStep(*cord, 0, forces[0].second);
+        EXPECT_GT(step.dot(offset), 0.0f) << offset.x << ", " << offset.y;
+    }
+    ZQ::gGlobals.sceneCamera = room;
 }
 
 TEST_F(GraspTest, DragPushesEveryHeldParticleAlongTheFirstOnesDelta) {

@@ -63,6 +63,33 @@ TEST_F(SavedStateFlowTest, CaptureRecordsTheLevelJustLeftAndTheCursorsNewPlace) 
     EXPECT_EQ(state.timerForlevel[5], 0);
 }
 
+TEST_F(SavedStateFlowTest, AChoiceOnTheMapChangesNoLevelsGradeOrTime) {
+    state.level = 4;
+    state.max_level = 9;
+    state.tangleForlevel[4] = 3;
+    state.timerForlevel[4] = 40;
+    state.tangleForlevel[7] = 0;
+    state.timerForlevel[7] = 12;
+    const SavedState before = state;
+    SavedState::Scores scores;
+    SavedState::Timer timer;
+    state.apply(cursor, scores, timer);
+    // Browsing showed level 7's grade; level 7 was chosen.
+    scores.grade = cursor.tangleForlevel[7];
+    ASSERT_TRUE(cursor.chooseLevel(7));
+    state.captureChoice(cursor, scores);
+    EXPECT_EQ(state.level, 7);
+    EXPECT_EQ(state.max_level, 9);
+    EXPECT_EQ(state.points, before.points);
+    EXPECT_EQ(state.tangleForlevel, before.tangleForlevel);
+    EXPECT_EQ(state.timerForlevel, before.timerForlevel);
+    EXPECT_EQ(state.auth_code, SavedState::authCode(state));
+    // What a level's capture would have done here: level 4's slots overwritten.
+    SavedState played = before;
+    played.capture(cursor, scores, 0);
+    EXPECT_NE(played.tangleForlevel, before.tangleForlevel);
+}
+
 TEST_F(SavedStateFlowTest, ALevelFinishedInUnderTwoSecondsStoresOneSecond) {
     SavedState::Scores scores;
     for (const auto& [frames, seconds] : std::vector<std::pair<int32_t, int32_t>>{

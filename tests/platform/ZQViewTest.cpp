@@ -114,6 +114,7 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
         static_cast<ZQ::Model*>(g.balloonModel),
         static_cast<ZQ::Model*>(g.mandalaModel),
         static_cast<ZQ::Model*>(g.roomModel),
+        static_cast<ZQ::Model*>(g.holoModel),
         static_cast<ZQ::Model*>(g.tileModel),
         static_cast<ZQ::Model*>(g.gaugeModel),
         static_cast<ZQ::Model*>(g.grainModel),
@@ -134,11 +135,11 @@ TEST_F(ZQViewTest, TheEngineIsMadeSetUpSteppedAndTornDownInTheGamesOrder) {
     EXPECT_EQ(g.frameCount, framesBefore + 1);
     EXPECT_FALSE(view->isAnimating()) << "the frames start when the application becomes active";
     // The passes of the game that exist, in the render-pass list's order.
-    EXPECT_EQ(g.renderPasses,
-              (std::vector<ZQ::Render*>{
-                  g.renderFlow, g.renderBalloon, g.renderShadowMap, g.renderGoochMultiKnot, g.renderCone,
-                  g.renderTangle, g.renderParticlesBB, g.renderCaption, g.renderMesh, g.renderWallPaper,
-                  g.wallPaperRenderRoom, g.renderTile, g.renderGauge, g.renderBraid, g.renderGrain}));
+    EXPECT_EQ(g.renderPasses, (std::vector<ZQ::Render*>{
+                                  g.renderFlow, g.renderBalloon, g.renderShadowMap, g.renderGoochMultiKnot,
+                                  g.renderHolo, g.renderCone, g.renderTangle, g.renderParticlesBB,
+                                  g.renderCaption, g.renderMesh, g.renderWallPaper, g.wallPaperRenderRoom,
+                                  g.renderTile, g.renderGauge, g.renderBraid, g.renderGrain}));
     // The caption box before the POD box; the displays draw from the first.
     EXPECT_EQ(g.boxes, (std::vector<ZQ::InitProtocol*>{g.captionBox, g.podBox}));
     EXPECT_FALSE(g.captionBox->collectableNames().empty()) << "set up";
