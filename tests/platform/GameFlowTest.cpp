@@ -67,8 +67,13 @@ protected:
         ZQ::KeyValueStore& defaults = ZQ::Preferences::shared().userDefaults();
         savedTutorial = defaults.boolForKey(ZQ::Preferences::kTutorialCompletedKey);
         savedMode = ZQ::Preferences::shared().getGameMode();
-        // A player past the tutorial with no progress saved, in the timed mode.
-        defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, true);
+    }
+
+    // The game started on a profile with no progress saved, in the timed
+    // mode, its tutorial done or not.
+    void openGame(bool tutorialCompleted) {
+        ZQ::KeyValueStore& defaults = ZQ::Preferences::shared().userDefaults();
+        defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, tutorialCompleted);
         defaults.remove(ZQ::Preferences::kStateKey);
         ZQ::Preferences::shared().setGameMode(ZQ::ArcadeMode);
         ZQ::seedRandom(20261207);
@@ -192,6 +197,7 @@ protected:
 };
 
 TEST_F(GameFlowTest, FromTheMenuALevelIsSolvedAndItsAwardLeadsToTheNextLevel) {
+    openGame(true);
     const float w = ZQ::gGlobals.screenSize.x;
     const float h = ZQ::gGlobals.screenSize.y;
     ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 200));
