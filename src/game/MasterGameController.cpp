@@ -316,7 +316,7 @@ void MasterGameController::runState() {
     case 25:
         if (!waiting) {
             state = 18;
-            captureCursor();
+            captureChoice();
             saveState(false);
         }
         break;
@@ -385,9 +385,9 @@ void MasterGameController::captureFinishedLevel() {
     gGlobals.savedState->capture(*gGlobals.levelModel, scores, frames);
 }
 
-void MasterGameController::captureCursor() {
+void MasterGameController::captureChoice() {
     const SavedState::Scores scores = wiring.readScores ? wiring.readScores() : SavedState::Scores();
-    gGlobals.savedState->captureCursor(*gGlobals.levelModel, scores);
+    gGlobals.savedState->captureChoice(*gGlobals.levelModel, scores);
 }
 
 void MasterGameController::saveState(bool report) {

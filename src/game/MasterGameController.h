@@ -103,7 +103,7 @@ private:
     void resetState();
     void applyState();
     void captureFinishedLevel();
-    void captureCursor();
+    void captureChoice();
     void saveState(bool report);
 
     void showScreen(const std::function<void()>& screen);

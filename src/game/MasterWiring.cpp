@@ -2,6 +2,8 @@
 
 #include "engine/Globals.h"
 #include "game/AwardController.h"
+#include "game/GameController.h"
+#include "game/MapController.h"
 #include "game/MenuController.h"
 #include "overlays/FlowModel.h"
 #include "overlays/PointsModel.h"
@@ -63,6 +65,8 @@ MasterWiring gameWiring(Preferences& preferences) {
         return wiring.makers[static_cast<std::size_t>(role)];
     };
     maker(ControllerRole::Menu) = [] { return new MenuController(gGlobals.flowModel, gGlobals.tileModel); };
+    maker(ControllerRole::Game) = [] { return new GameController(); };
+    maker(ControllerRole::Map) = [] { return new MapController(); };
     maker(ControllerRole::Award) = [stores = &preferences] { return new AwardController(*stores); };
     wiring.setAwardState = [](Controller& award, int32_t state) {
         static_cast<AwardController&>(award).state = state;

@@ -65,9 +65,6 @@ public:
     // the points model then holds the grade the map showed, which capture
     // would write into the slot of the level saved before the map.
     void captureChoice(const LevelModel& cursor, const Scores& scores);
-    // When no level was finished (a level chosen on the map): the cursor and
-    // the scores and a new code; the per-level grades and seconds stay.
-    void captureCursor(const LevelModel& cursor, const Scores& scores);
     // Copies the record into the cursor, the scores and the timer; returns the
     // current level's time limit in seconds.
     int32_t apply(LevelModel& cursor, Scores& scores, Timer& timer) const;

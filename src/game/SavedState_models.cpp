@@ -32,11 +32,6 @@ void SavedState::capture(const LevelModel& cursor, const Scores& scores, int32_t
     tangleForlevel[level] = scores.grade;
     const int32_t seconds = elapsedFrames / kFramesPerSecond;
     timerForlevel[level] = seconds >= 2 ? seconds : 1;
-    captureCursor(cursor, scores);
-}
-
-void SavedState::captureCursor(const LevelModel& cursor, const Scores& scores) {
-    version = kVersion;
     level = cursor.currentIndex();
     difficulty = cursor.difficulty;
     max_level = cursor.max_level;
