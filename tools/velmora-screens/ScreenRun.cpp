@@ -3,11 +3,15 @@
 #include "cords/CordModel.h"
 #include "engine/Globals.h"
 #include "engine/Preferences.h"
+#include "engine/SoundGateway.h"
 #include "game/OutroController.h"
 #include "game/StoryController.h"
 #include "game/TutorialController.h"
 #include "game/TutorialNode.h"
 #include "levels/LevelModel.h"
+#include "overlays/ScoreModel.h"
+#include "overlays/StringScoreModel.h"
+#include "overlays/TimerModel.h"
 #include "platform/ZQDisplayLink.h"
 #include "platform/ZQInputScript.h"
 #include "platform/ZQSnapshot.h"
@@ -109,8 +113,16 @@ void ScreenRun::doStep() {
         return;
     }
     controller->tearDown();
-    std::printf("frame %6d %s done\n", ZQ::gGlobals.frameCount, screenName(options.screen));
+    if (tutorial != nullptr) {
+        std::printf("frame %6d room %d done\n", ZQ::gGlobals.frameCount, room);
+    } else {
+        std::printf("frame %6d %s done\n", ZQ::gGlobals.frameCount, screenName(options.screen));
+    }
     if (tutorial != nullptr && room + 1 < ZQ::TutorialController::kStageLength) {
+        // The award screen between the rooms takes the displays away.
+        ZQ::gGlobals.timerModel->hide();
+        ZQ::gGlobals.scoreModel->hide();
+        ZQ::gGlobals.stringScoreModel->hide();
         room += 1;
         open();
         return;
@@ -193,7 +205,14 @@ bool ScreenRun::play(long frames) {
         if (shotPending) {
             view.takeSnapshot();
         }
-        view.drawView();
+        if (shotPending || !options.drawShotsOnly) {
+            view.drawView();
+        } else {
+            // The game's step without its picture: nothing of the game reads
+            // what the passes draw.
+            ZQ::gGlobals.stepFrame();
+            ZQ::SoundGateway::instance()->doStep();
+        }
         if (shotPending) {
             writeShot();
         }

@@ -20,9 +20,9 @@ enum class Screen { story, storyFromMenu, outro, tutorial };
 // One headless play of a screen of the game flow, standing in for the master
 // controller: it opens the story (at the first start, or from the menu with
 // its skip allowed), the outro, or the tutorial (the tutorial flag set, room
-// 0 then room 1 on the tutorial controller, without the points and award
-// screens between them), replays the input file through the view, reports
-// what happens and writes the pictures.
+// 0 then room 1 on the tutorial controller; of the points and award screens
+// between them only their taking the displays away), replays the input file
+// through the view, reports what happens and writes the pictures.
 //
 // Ownership: owns the controller it plays; the view and the input are the
 // caller's. Threads: main thread only.
@@ -30,11 +30,12 @@ class ScreenRun : public ZQ::Controller {
 public:
     struct Options {
         Screen screen = Screen::tutorial;
-        std::string shots;      // folder for the pictures; none when empty
-        long shotEvery = 0;     // story and outro: a picture every this many frames
-        long every = 0;         // tutorial: the cord's energies every this many frames
-        bool positions = false; // and where its particles are on the screen
-        int32_t room = 0;       // the tutorial's first room
+        std::string shots;          // folder for the pictures; none when empty
+        long shotEvery = 0;         // story and outro: a picture every this many frames
+        long every = 0;             // tutorial: the cord's energies every this many frames
+        bool positions = false;     // and where its particles are on the screen
+        int32_t room = 0;           // the tutorial's first room
+        bool drawShotsOnly = false; // draw only the frames pictured; step the others
     };
 
     // Takes the master controller's place in the engine globals.

@@ -28,7 +28,7 @@ namespace {
 const char* kUsage =
     "usage: velmora-screens --screen story|story-menu|outro|tutorial [--script FILE] [--shots DIR]\n"
     "                       [--shot-every N] [--frames N] [--room N] [--every K] [--positions] [--seed N]\n"
-    "                       [--no-draw]\n"
+    "                       [--no-draw] [--draw-shots]\n"
     "  --screen       the story as at the first start, or from the menu (skip allowed), the outro,\n"
     "                 or the tutorial's two rooms\n"
     "  --script FILE  touches and gestures, one a line, in points from the top-left corner of the\n"
@@ -40,7 +40,8 @@ const char* kUsage =
     "  --every K      the tutorial: print the cord's energies every K frames\n"
     "  --positions    with --every: also where every particle of the cord is, in points\n"
     "  --seed N       the random source's seed (default 1), so that a run can be repeated\n"
-    "  --no-draw      step the game without drawing it (no pictures), much faster\n";
+    "  --no-draw      step the game without drawing it (no pictures), much faster\n"
+    "  --draw-shots   draw only the frames pictured, stepping the others without drawing\n";
 
 struct Arguments {
     ScreenRun::Options run;
@@ -72,6 +73,10 @@ bool parse(int argc, char** argv, Arguments& arguments) {
         }
         if (option == "--no-draw") {
             arguments.draw = false;
+            continue;
+        }
+        if (option == "--draw-shots") {
+            arguments.run.drawShotsOnly = true;
             continue;
         }
         if (i + 1 >= argc) {
