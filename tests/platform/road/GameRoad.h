@@ -12,11 +12,12 @@
 // the headless game replays, with what must hold on the way written beside
 // the touches as lines the game skips as comments:
 //
-//   #@ run FRAMES           a process starts here (the first on a fresh data
+//   #@ run FRAMES seed N    a process starts here (the first on a fresh data
 //                           folder, each later one a restart on the same
-//                           folder) and draws FRAMES frames; the touches
-//                           below, up to the next run, are its, their frames
-//                           counted from its start
+//                           folder), its random choices from seed N, and
+//                           draws FRAMES frames; the touches below, up to the
+//                           next run, are its, their frames counted from its
+//                           start
 //   #@ state FRAME S        after frame FRAME the game's flow is in state S
 //   #@ shot FRAME NAME      frame FRAME is kept as NAME.png
 //   #@ saved none           after the run no progress is stored
@@ -37,6 +38,7 @@ struct RoadRun {
 
     int line = 0; // of its "#@ run" in the file
     long frames = 0;
+    uint64_t seed = 0;
     std::string input; // its touches, one event a line
     std::map<long, int32_t> states;
     std::map<long, std::string> shots;
@@ -75,7 +77,8 @@ RoadRunResult playRoadRun(const GameDataFolder& data, const RoadRun& run, const 
 // Marks the profile in `data` past the tutorial in both stores.
 void markTutorialDone(const GameDataFolder& data);
 
-// The game mode the user defaults in `data` hold, when they hold one.
+// The game mode the user defaults in `data` give the game (arcade when none
+// is stored yet); none when there are no defaults or the value is not a number.
 std::optional<int64_t> storedMode(const GameDataFolder& data);
 
 // Empty when `record` has every value `checks` name; otherwise what differs.

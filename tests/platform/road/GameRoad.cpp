@@ -10,9 +10,6 @@
 
 namespace {
 
-// The seed of every run of the road: two runs draw the same frames.
-constexpr const char* kRoadSeed = "35";
-
 bool readCheck(const std::string& word, RoadRun::FieldCheck& check) {
     const std::size_t at = word.find_first_of("=>");
     if (at == std::string::npos || at == 0 || at + 1 == word.size()) {
@@ -32,8 +29,13 @@ bool readDirective(std::istringstream& words, std::vector<RoadRun>& runs, int li
     if (name == "run") {
         RoadRun run;
         run.line = line;
+        std::string seedWord;
         if (!(words >> run.frames) || run.frames < 2) {
             why = "a run needs its frames, 2 or more";
+            return false;
+        }
+        if (!(words >> seedWord >> run.seed) || seedWord != "seed") {
+            why = "a run needs its seed: run FRAMES seed N";
             return false;
         }
         runs.push_back(run);
@@ -100,7 +102,7 @@ std::string quoted(const std::string& word) {
 } // namespace
 
 std::vector<std::string> RoadRun::arguments(const std::string& inputFile, const std::string& shotFolder) const {
-    std::vector<std::string> words = {"--seed", kRoadSeed, "--print-states", "--frames", std::to_string(frames),
+    std::vector<std::string> words = {"--seed", std::to_string(seed), "--print-states", "--frames", std::to_string(frames),
                                       "--input", inputFile};
     for (const auto& [frame, name] : shots) {
         words.push_back("--shot");
@@ -162,7 +164,10 @@ std::optional<int64_t> storedMode(const GameDataFolder& data) {
     }
     ZQ::PlistFileStore store(file);
     const ZQ::StoreValue* value = store.object(ZQ::Preferences::kGameModeKey);
-    if (value == nullptr || value->asInteger() == nullptr) {
+    if (value == nullptr) {
+        return ZQ::ArcadeMode; // what the game plays until the mode is switched
+    }
+    if (value->asInteger() == nullptr) {
         return std::nullopt;
     }
     return *value->asInteger();
