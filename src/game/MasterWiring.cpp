@@ -5,6 +5,9 @@
 #include "game/GameController.h"
 #include "game/MapController.h"
 #include "game/MenuController.h"
+#include "game/OutroController.h"
+#include "game/StoryController.h"
+#include "game/TutorialController.h"
 #include "overlays/FlowModel.h"
 #include "overlays/PointsModel.h"
 #include "overlays/TileCollection.h"
@@ -67,6 +70,12 @@ MasterWiring gameWiring(Preferences& preferences) {
     maker(ControllerRole::Menu) = [] { return new MenuController(gGlobals.flowModel, gGlobals.tileModel); };
     maker(ControllerRole::Game) = [] { return new GameController(); };
     maker(ControllerRole::Map) = [] { return new MapController(); };
+    maker(ControllerRole::Tutorial) = [] { return new TutorialController(); };
+    maker(ControllerRole::Story) = [] { return new StoryController(); };
+    maker(ControllerRole::Outro) = [] { return new OutroController(); };
+    wiring.allowStorySkip = [](Controller& story) {
+        static_cast<StoryController&>(story).skipAllowed = true;
+    };
     maker(ControllerRole::Award) = [stores = &preferences] { return new AwardController(*stores); };
     wiring.setAwardState = [](Controller& award, int32_t state) {
         static_cast<AwardController&>(award).state = state;

@@ -2,6 +2,7 @@
 
 #include "constants/VectorConstants.h"
 #include "engine/Globals.h"
+#include "engine/Preferences.h"
 #include "engine/Random.h"
 #include "levels/LevelModel.h"
 
@@ -11,8 +12,8 @@ namespace ZQ {
 
 namespace {
 
-int32_t arcadeUntilPreferences() {
-    return kArcadeThemes;
+int32_t preferredThemes() {
+    return Preferences::shared().getGameMode() == ZenMode ? kZenThemes : kArcadeThemes;
 }
 
 constexpr std::array<const char*, 8> kSwish17 = {"swish17-1", "swish17-2", "swish17-3", "swish17-4",
@@ -22,7 +23,7 @@ constexpr std::array<const char*, 8> kSwish16 = {"swish16-09", "swish16-01", "sw
 
 } // namespace
 
-OpenALSoundGateway::OpenALSoundGateway() : audioSession(&music, &fx), readGameMode(&arcadeUntilPreferences) {}
+OpenALSoundGateway::OpenALSoundGateway() : audioSession(&music, &fx), readGameMode(&preferredThemes) {}
 
 OpenALSoundGateway::~OpenALSoundGateway() {
     tearDown();

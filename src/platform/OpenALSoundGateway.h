@@ -23,8 +23,8 @@ namespace ZQ {
 class OpenALSoundGateway final : public ISoundGateway {
 public:
     // Where the theme tables read the game mode (kArcadeThemes or
-    // kZenThemes). The preference store is not wired in yet: until it is,
-    // readGameMode answers kArcadeThemes.
+    // kZenThemes): the player's preference, asked at every theme call;
+    // tests put a reader of their own in its place.
     using GameModeReader = int32_t (*)();
 
     OpenALSoundGateway();

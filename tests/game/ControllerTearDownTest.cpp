@@ -1,3 +1,4 @@
+#include "cords/CordModel.h"
 #include "cords/GraspModel.h"
 #include "engine/Controller.h"
 #include "engine/Model.h"
@@ -6,6 +7,7 @@
 #include "game/GameController.h"
 #include "game/MasterWiring.h"
 #include "overlays/TileModel.h"
+#include "overlays/TimerModel.h"
 #include "support/GlobalsTest.h"
 #include "support/TempFolder.h"
 
@@ -30,6 +32,8 @@ protected:
         ASSERT_TRUE(folder.ok());
         ZQ::gGlobals.graspModel = &grasps; // the game controller's grasps go there
         ZQ::gGlobals.tileModel = &tiles;   // the menu's
+        ZQ::gGlobals.cordModel = &cord;    // the tutorial's steps listen to these
+        ZQ::gGlobals.timerModel = &timer;
         ZQ::gGlobals.models = {&grasps, &tiles};
     }
 
@@ -39,6 +43,8 @@ protected:
     ZQ::Preferences preferences{defaults, cloud};
     ZQ::GraspModel grasps;
     ZQ::TileModel tiles;
+    ZQ::CordModel cord;
+    ZQ::TimerModel timer;
 };
 
 bool listensTo(const ZQ::Model& model, const ZQ::Controller* controller) {
@@ -68,7 +74,7 @@ TEST_F(ControllerTearDownTest, EachControllerOfTheGameTearsDownTwiceSafely) {
         std::unique_ptr<ZQ::Controller> fresh(make());
         fresh->tearDown();
     }
-    EXPECT_GE(made, 4) << "menu, game, award and map at least";
+    EXPECT_EQ(made, ZQ::kControllerRoleCount) << "the game has every role";
 }
 
 TEST_F(ControllerTearDownTest, TheGameControllersRotateFactoryIsFreedOnce) {

@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -247,6 +248,80 @@ TEST_F(GameFlowTest, FromTheMenuALevelIsSolvedAndItsAwardLeadsToTheNextLevel) {
     EXPECT_EQ(stored.tangleForlevel[0], points.grade);
     ASSERT_TRUE(frameUntil([&] { return game()->state == ZQ::GameController::FirstGrasp; }, 150));
     shoot("flow-5-level1");
+}
+
+TEST_F(GameFlowTest, AFreshProfileHearsTheStoryThenTakesTheTutorialsFirstRoom) {
+    openGame(false);
+    const float w = ZQ::gGlobals.screenSize.x;
+    const float h = ZQ::gGlobals.screenSize.y;
+    // The first frame, drawn by the view, started the story, which may not
+    // be skipped at the first start.
+    EXPECT_EQ(master->state, 26);
+    EXPECT_EQ(master->active, master->controller(ControllerRole::Story));
+    frameUntil([] { return false; }, 200);
+    shoot("fresh-1-story");
+    view->handleDoubleTap(PVRTVec2(187.0f, 333.0f));
+    EXPECT_EQ(master->state, 26);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 900));
+    shoot("fresh-2-first-menu");
+
+    // The first-run menu's one tile starts the tutorial in level 0's room.
+    tapAt(0.5f * w, 0.4f * h);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    EXPECT_TRUE(ZQ::gGlobals.tutorialActive);
+    EXPECT_EQ(master->active, master->controller(ControllerRole::Tutorial));
+    EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
+    frameUntil([] { return false; }, 240);
+    shoot("fresh-3-tutorial");
+}
+
+// The tutorial's own script for its first room (its frames counted from the
+// room's first frame), as the player would play it.
+std::string firstRoomScript() {
+    std::ifstream file(std::string(VELMORA_SOURCE_DIR) + "/tools/velmora-screens/scripts/tutorial.txt");
+    std::string lines;
+    std::string line;
+    while (std::getline(file, line) && line.rfind("# Room 1", 0) != 0) {
+        if (!line.empty() && line[0] != '#') {
+            lines += line + "\n";
+        }
+    }
+    return lines;
+}
+
+TEST_F(GameFlowTest, TheTutorialsFirstRoomPlayedToItsEndIsAwardedAsLevelZero) {
+    openGame(false);
+    const float w = ZQ::gGlobals.screenSize.x;
+    const float h = ZQ::gGlobals.screenSize.y;
+    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 900));
+    tapAt(0.5f * w, 0.4f * h);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    ASSERT_EQ(master->active, master->controller(ControllerRole::Tutorial));
+    // One frame drawn, as the game draws every frame: the room's wallpaper
+    // is painted from the relief collected for it.
+    view->drawView();
+    ++drawn;
+    // The script's frame 1 is the room's first frame, the one before.
+    const std::string script = firstRoomScript();
+    ASSERT_FALSE(script.empty());
+    ZQ::seedRandom(1);
+    drawn -= 2;
+    input(script);
+    drawn += 2;
+    ASSERT_TRUE(frameUntil([&] { return master->state == 3; }, 2400)) << "the first room was not finished";
+    auto* award = dynamic_cast<ZQ::AwardController*>(master->active);
+    ASSERT_NE(award, nullptr);
+    EXPECT_TRUE(ZQ::gGlobals.tutorialActive);
+    ASSERT_TRUE(frameUntil([&] { return award->state == 5; }, 900));
+    frameUntil([] { return false; }, 150);
+    EXPECT_EQ(ZQ::gGlobals.tangleModel->getTangles().size(), 1u);
+    shoot("fresh-4-award");
+    // Next: the tutorial's second room, nothing saved while it runs.
+    tapAt(0.5f * w + 0.7f * w / 3.0f, 0.1f * h);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    EXPECT_EQ(ZQ::gGlobals.levelModel->level, 1);
+    EXPECT_EQ(master->active, master->controller(ControllerRole::Tutorial));
+    EXPECT_EQ(ZQ::Preferences::shared().userDefaults().object(ZQ::Preferences::kStateKey), nullptr);
 }
 
 } // namespace

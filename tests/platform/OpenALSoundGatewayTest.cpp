@@ -1,5 +1,6 @@
 #include "LoopbackAudio.h"
 
+#include "engine/Preferences.h"
 #include "engine/Random.h"
 #include "levels/LevelModel.h"
 #include "levels/LevelTestRecords.h"
@@ -210,6 +211,26 @@ TEST_F(GatewayTest, TheGameModeChoosesTheZenThemes) {
     gateway.playThemeMusic();
     EXPECT_EQ(piece(), "zen_2.caf");
     EXPECT_EQ(gateway.music.volume(), 0.6f);
+}
+
+// Without a reader of its own the gateway follows the player's stored mode,
+// asked afresh at each call: a flip of the mode tile changes the next piece.
+TEST_F(GatewayTest, ThePlayersGameModePreferenceChoosesTheTable) {
+    ZQ::Preferences& preferences = ZQ::Preferences::shared();
+    const ZQ::GameMode saved = preferences.getGameMode();
+    OpenALSoundGateway plain;
+    levels.level = 17; // arcade record 17 and zen record 1 differ
+
+    preferences.setGameMode(ZQ::ZenMode);
+    const ZQ::SoundTheme zen = plain.currentTheme();
+    preferences.setGameMode(ZQ::ArcadeMode);
+    const ZQ::SoundTheme arcade = plain.currentTheme();
+    preferences.setGameMode(saved);
+
+    EXPECT_EQ(zen.music, ZQ::soundThemeFor(ZQ::kZenThemes, 17).music);
+    EXPECT_EQ(zen.music, "zen_2");
+    EXPECT_EQ(arcade.music, ZQ::soundThemeFor(ZQ::kArcadeThemes, 17).music);
+    EXPECT_NE(arcade.music, zen.music);
 }
 
 TEST_F(GatewayTest, WithEverySourceBusyEffectsAnswerZeroAndMusicGoesOn) {
