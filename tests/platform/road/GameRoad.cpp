@@ -101,9 +101,11 @@ std::string quoted(const std::string& word) {
 
 } // namespace
 
-std::vector<std::string> RoadRun::arguments(const std::string& inputFile, const std::string& shotFolder) const {
-    std::vector<std::string> words = {"--seed", std::to_string(seed), "--print-states", "--frames", std::to_string(frames),
-                                      "--input", inputFile};
+std::vector<std::string> RoadRun::arguments(const std::string& inputFile,
+                                            const std::string& shotFolder) const {
+    std::vector<std::string> words = {"--seed",   std::to_string(seed),   "--print-states",
+                                      "--frames", std::to_string(frames), "--input",
+                                      inputFile};
     for (const auto& [frame, name] : shots) {
         words.push_back("--shot");
         words.push_back(std::to_string(frame) + ":" + shotFolder + "/" + name + ".png");
@@ -150,7 +152,8 @@ int32_t RoadRunResult::stateAfter(long frame) const {
 
 void markTutorialDone(const GameDataFolder& data) {
     std::filesystem::create_directories(data.storeFolder() + "/cloud");
-    for (const std::string& file : {data.storeFolder() + "/defaults.plist", data.storeFolder() + "/cloud/cloud.plist"}) {
+    for (const std::string& file :
+         {data.storeFolder() + "/defaults.plist", data.storeFolder() + "/cloud/cloud.plist"}) {
         ZQ::PlistFileStore store(file);
         store.setBool(ZQ::Preferences::kTutorialCompletedKey, true);
         store.synchronize();
@@ -223,8 +226,8 @@ std::string checkRecord(const ZQ::SavedState& record, const std::vector<RoadRun:
             continue;
         }
         if (check.atLeast ? value <= check.value : value != check.value) {
-            differs += check.field + " is " + std::to_string(value) + (check.atLeast ? ", not above " : ", not ") +
-                       std::to_string(check.value) + "; ";
+            differs += check.field + " is " + std::to_string(value) +
+                       (check.atLeast ? ", not above " : ", not ") + std::to_string(check.value) + "; ";
         }
     }
     return differs;
@@ -233,7 +236,8 @@ std::string checkRecord(const ZQ::SavedState& record, const std::vector<RoadRun:
 std::string lostProgress(const ZQ::SavedState& before, const ZQ::SavedState& after) {
     std::string lost;
     if (after.max_level < before.max_level) {
-        lost += "max_level " + std::to_string(before.max_level) + " -> " + std::to_string(after.max_level) + "; ";
+        lost +=
+            "max_level " + std::to_string(before.max_level) + " -> " + std::to_string(after.max_level) + "; ";
     }
     if (after.points < before.points) {
         lost += "points " + std::to_string(before.points) + " -> " + std::to_string(after.points) + "; ";
@@ -242,8 +246,8 @@ std::string lostProgress(const ZQ::SavedState& before, const ZQ::SavedState& aft
         const std::size_t k = static_cast<std::size_t>(i);
         // A finished level's grade only gets better (a lower number).
         if (after.tangleForlevel[k] > before.tangleForlevel[k]) {
-            lost += "level " + std::to_string(i) + "'s grade " + std::to_string(before.tangleForlevel[k]) + " -> " +
-                    std::to_string(after.tangleForlevel[k]) + "; ";
+            lost += "level " + std::to_string(i) + "'s grade " + std::to_string(before.tangleForlevel[k]) +
+                    " -> " + std::to_string(after.tangleForlevel[k]) + "; ";
         }
     }
     return lost;
