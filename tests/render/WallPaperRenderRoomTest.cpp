@@ -12,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -62,6 +65,30 @@ protected:
         return HeadlessGL::readPixel(static_cast<int>(kWidth) / 2, static_cast<int>(kHeight) / 2);
     }
 
+    // The whole screen after the room pass alone.
+    std::vector<uint8_t> drawWholeRoom(ZQ::WallPaperRenderRoom& pass) {
+        drawRoom(pass);
+        return HeadlessGL::readPixels(0, 0, static_cast<int>(kWidth), static_cast<int>(kHeight));
+    }
+
+    // A texture of blocks of pseudo-random texels, block x block texels each,
+    // so filtering sees both flat runs and edges.
+    static void fillBlocks(GLuint texture, int width, int height, int block, uint32_t seed) {
+        std::vector<uint8_t> pixels(static_cast<std::size_t>(width * height * 4));
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                uint32_t h = seed ^ static_cast<uint32_t>((x / block) * 73856093 ^ (y / block) * 19349663);
+                for (int c = 0; c < 4; ++c) {
+                    h = h * 1664525u + 1013904223u;
+                    pixels[static_cast<std::size_t>((y * width + x) * 4 + c)] = static_cast<uint8_t>(h >> 24);
+                }
+            }
+        }
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+
     std::unique_ptr<ZQ::LevelModel> catalogue;
     ZQ::LightModel light;
     ZQ::RoomModel room;
@@ -108,6 +135,52 @@ TEST_F(WallPaperRenderRoomTest, AFullyShadowedWallKeepsSeventyThreeHundredths) {
     EXPECT_NEAR(static_cast<float>(shadowed[0]) / static_cast<float>(lit[0]), 0.73f, 0.015f)
         << int(shadowed[0]) << " of " << int(lit[0]);
     pass.tearDown();
+}
+
+// The fast shader against the reference one on a busy relief, height and
+// shadow map: the same picture but for float rounding. A rounding can tip one
+// of the nine shadow samples (some 8 levels on a lit wall), so a few pixels
+// may move that far; none further, and almost all by at most 2 levels.
+TEST_F(WallPaperRenderRoomTest, TheFastShaderDrawsTheReferencePicture) {
+    for (bool shadows : {false, true}) {
+        ZQ::WallPaperRenderRoom fast(new WallPaperRoomProgram(shadows));
+        ZQ::WallPaperRenderRoom reference(
+            new WallPaperRoomProgram(shadows, WallPaperRoomProgram::Shading::reference));
+        fast.setUp();
+        reference.setUp();
+        room.current->colours.clear();
+        const PVRTVec3 tints[] = {{0.9f, 0.3f, 0.2f}, {0.2f, 0.8f, 0.3f}, {0.3f, 0.4f, 0.9f}, {0.8f, 0.8f, 0.2f}};
+        for (int i = 0; i < 4; ++i) {
+            room.current->colours.push_back(Material{PVRTVec3(0.1f, 0.1f, 0.1f), tints[i], PVRTVec3(0.6f, 0.6f, 0.6f),
+                                                     4.0f + 10.0f * static_cast<float>(i), 0.0f, {}, {}});
+        }
+        fillBlocks(ZQ::gGlobals.wallPaperColourTextures[0], 64, 64, 3, 1u);
+        fillBlocks(ZQ::gGlobals.wallPaperHeightTextures[0], 64, 64, 5, 2u);
+        const PVRTVec2 shadow = ZQ::RenderTargets::shadowSize(kWidth, kHeight, kTarget);
+        fillBlocks(ZQ::gGlobals.shadowMapTexture, static_cast<int>(shadow.x), static_cast<int>(shadow.y), 4, 3u);
+
+        const std::vector<uint8_t> want = drawWholeRoom(reference);
+        const std::vector<uint8_t> got = drawWholeRoom(fast);
+        ASSERT_EQ(got.size(), want.size());
+        std::size_t lit = 0;
+        std::size_t loose = 0;
+        int worst = 0;
+        for (std::size_t i = 0; i < got.size(); i += 4) {
+            int d = 0;
+            for (std::size_t c = 0; c < 4; ++c) {
+                d = std::max(d, std::abs(static_cast<int>(got[i + c]) - static_cast<int>(want[i + c])));
+            }
+            worst = std::max(worst, d);
+            loose += d > 2 ? 1 : 0;
+            lit += want[i] + want[i + 1] + want[i + 2] > 60 ? 1 : 0;
+        }
+        const std::size_t pixels = got.size() / 4;
+        EXPECT_GT(lit * 4, pixels) << "the walls must be lit to compare anything";
+        EXPECT_LE(worst, 9) << "shadows " << shadows;
+        EXPECT_LE(loose * 200, pixels) << loose << " pixels off by more than 2, shadows " << shadows;
+        fast.tearDown();
+        reference.tearDown();
+    }
 }
 
 TEST_F(WallPaperRenderRoomTest, ShadowUniformsExistOnlyWithRoomShadows) {
