@@ -183,6 +183,28 @@ TEST_F(WallPaperRenderRoomTest, TheFastShaderDrawsTheReferencePicture) {
     }
 }
 
+// Under the start-up camera the next room lies behind the current room's back
+// wall: the pass leaves it out, and the picture is bit for bit the one
+// drawing it gives.
+TEST_F(WallPaperRenderRoomTest, LeavingOutTheHiddenRoomChangesNoPixel) {
+    ZQ::WallPaperRenderRoom pass(new WallPaperRoomProgram(true));
+    pass.setUp();
+    fillBlocks(ZQ::gGlobals.wallPaperColourTextures[0], 64, 64, 3, 4u);
+    fillBlocks(ZQ::gGlobals.wallPaperColourTextures[1], 64, 64, 2, 5u);
+    const std::vector<uint8_t> skipping = drawWholeRoom(pass);
+    auto& program = *static_cast<WallPaperRoomProgram*>(pass.program);
+    const PVRTVec3 d = room.corners[7] - room.corners[0];
+    const PVRTVec3 box(std::fabs(d.x), std::fabs(d.y), std::fabs(d.z));
+    EXPECT_TRUE(ZQ::WallPaperRenderRoom::hiddenBehindBackWall(
+        program.cameraMatrix, ZQ::WallPaperRenderRoom::roomModelMatrix(room.current->layout, box),
+        ZQ::WallPaperRenderRoom::roomModelMatrix(room.next->layout, box)))
+        << "the check must be put to work";
+    pass.skipHidden = false;
+    const std::vector<uint8_t> drawing = drawWholeRoom(pass);
+    EXPECT_TRUE(skipping == drawing);
+    pass.tearDown();
+}
+
 TEST_F(WallPaperRenderRoomTest, ShadowUniformsExistOnlyWithRoomShadows) {
     using namespace ZQ::ShaderNames;
     for (bool shadows : {false, true}) {
@@ -218,6 +240,36 @@ TEST(WallPaperRoomProgramTest, EachFaceSpansTheTextureWithItsLongerSide) {
         EXPECT_FLOAT_EQ(scale(flat).x, 1.0f);
         EXPECT_FLOAT_EQ(scale(flat).y, 1152.0f / 3379.2f);
     }
+}
+
+// A 90-degree camera at the origin looking down -z at a room whose back wall,
+// 8 x 6, stands at z = -15.
+TEST(WallPaperRoomProgramTest, OnlyABoxWhollyBehindTheBackWallIsHidden) {
+    const float nearZ = 1.0f;
+    const float farZ = 100.0f;
+    PVRTMat4 camera = PVRTMat4::identity();
+    camera.f[0] = 1.0f;
+    camera.f[5] = 1.0f;
+    camera.f[10] = (farZ + nearZ) / (nearZ - farZ);
+    camera.f[11] = -1.0f;
+    camera.f[14] = 2.0f * farZ * nearZ / (nearZ - farZ);
+    camera.f[15] = 0.0f;
+    const PVRTMat4 front = PVRTMat4::translation(0.0f, 0.0f, -10.0f) * PVRTMat4::scale(8.0f, 6.0f, 10.0f);
+    const auto hidden = [&](float x, float z, float size, float depth) {
+        const PVRTMat4 box = PVRTMat4::translation(x, 0.0f, z) * PVRTMat4::scale(size, size, depth);
+        return ZQ::WallPaperRenderRoom::hiddenBehindBackWall(camera, front, box);
+    };
+    EXPECT_TRUE(hidden(0.0f, -25.0f, 2.0f, 2.0f));
+    EXPECT_TRUE(hidden(2.0f, -40.0f, 4.0f, 10.0f));
+    EXPECT_FALSE(hidden(10.0f, -25.0f, 2.0f, 2.0f)) << "beside the wall's outline";
+    EXPECT_FALSE(hidden(0.0f, -25.0f, 30.0f, 2.0f)) << "wider than the wall as seen";
+    EXPECT_FALSE(hidden(0.0f, -8.0f, 1.0f, 1.0f)) << "between the eye and the wall";
+    EXPECT_FALSE(hidden(0.0f, -15.0f, 1.0f, 1.0f)) << "through the wall";
+    EXPECT_FALSE(hidden(0.0f, 5.0f, 1.0f, 1.0f)) << "behind the eye";
+    // A wall reaching before the near plane hides nothing.
+    const PVRTMat4 close = PVRTMat4::translation(0.0f, 0.0f, 0.0f) * PVRTMat4::scale(8.0f, 6.0f, 1.0f);
+    EXPECT_FALSE(ZQ::WallPaperRenderRoom::hiddenBehindBackWall(
+        camera, close, PVRTMat4::translation(0.0f, 0.0f, -25.0f) * PVRTMat4::scale(1.0f, 1.0f, 1.0f)));
 }
 
 TEST(WallPaperRoomProgramTest, TheModelMatrixTurnsAndScalesTheUnitBox) {
