@@ -149,15 +149,22 @@ TEST_F(WallPaperRenderRoomTest, TheFastShaderDrawsTheReferencePicture) {
         fast.setUp();
         reference.setUp();
         room.current->colours.clear();
-        const PVRTVec3 tints[] = {{0.9f, 0.3f, 0.2f}, {0.2f, 0.8f, 0.3f}, {0.3f, 0.4f, 0.9f}, {0.8f, 0.8f, 0.2f}};
+        const PVRTVec3 tints[] = {
+            {0.9f, 0.3f, 0.2f}, {0.2f, 0.8f, 0.3f}, {0.3f, 0.4f, 0.9f}, {0.8f, 0.8f, 0.2f}};
         for (int i = 0; i < 4; ++i) {
-            room.current->colours.push_back(Material{PVRTVec3(0.1f, 0.1f, 0.1f), tints[i], PVRTVec3(0.6f, 0.6f, 0.6f),
-                                                     4.0f + 10.0f * static_cast<float>(i), 0.0f, {}, {}});
+            room.current->colours.push_back(Material{PVRTVec3(0.1f, 0.1f, 0.1f),
+                                                     tints[i],
+                                                     PVRTVec3(0.6f, 0.6f, 0.6f),
+                                                     4.0f + 10.0f * static_cast<float>(i),
+                                                     0.0f,
+                                                     {},
+                                                     {}});
         }
         fillBlocks(ZQ::gGlobals.wallPaperColourTextures[0], 64, 64, 3, 1u);
         fillBlocks(ZQ::gGlobals.wallPaperHeightTextures[0], 64, 64, 5, 2u);
         const PVRTVec2 shadow = ZQ::RenderTargets::shadowSize(kWidth, kHeight, kTarget);
-        fillBlocks(ZQ::gGlobals.shadowMapTexture, static_cast<int>(shadow.x), static_cast<int>(shadow.y), 4, 3u);
+        fillBlocks(ZQ::gGlobals.shadowMapTexture, static_cast<int>(shadow.x), static_cast<int>(shadow.y), 4,
+                   3u);
 
         const std::vector<uint8_t> want = drawWholeRoom(reference);
         const std::vector<uint8_t> got = drawWholeRoom(fast);
