@@ -77,7 +77,9 @@ protected:
         std::vector<uint8_t> pixels(static_cast<std::size_t>(width * height * 4));
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
-                uint32_t h = seed ^ static_cast<uint32_t>((x / block) * 73856093 ^ (y / block) * 19349663);
+                const auto bx = static_cast<uint32_t>(x / block);
+                const auto by = static_cast<uint32_t>(y / block);
+                uint32_t h = seed ^ (bx * 73856093u) ^ (by * 19349663u);
                 for (int c = 0; c < 4; ++c) {
                     h = h * 1664525u + 1013904223u;
                     pixels[static_cast<std::size_t>((y * width + x) * 4 + c)] = static_cast<uint8_t>(h >> 24);
