@@ -189,8 +189,30 @@ int run(const ZQLaunch& launch) {
         };
         printFrame(); // the one drawn while the view was built
         if (launch.headless) {
+            // Each shot's frame is asked for before it is drawn and written
+            // once it is; a shot that cannot be written fails the run, which
+            // goes on regardless.
+            long drawn = 1;
+            const auto askForShot = [&] {
+                for (const ZQShot& shot : launch.shots) {
+                    if (shot.frame == drawn + 1) {
+                        view.takeSnapshot();
+                    }
+                }
+            };
+            const auto afterFrame = [&] {
+                printFrame();
+                ++drawn;
+                for (const ZQShot& shot : launch.shots) {
+                    if (shot.frame == drawn && !writeScreenshot(view, shot.path)) {
+                        status = 1;
+                    }
+                }
+                askForShot();
+            };
+            askForShot();
             runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames, launch.realtime,
-                            printFrame);
+                            afterFrame);
             if (!launch.screenshot.empty() && !writeScreenshot(view, launch.screenshot)) {
                 status = 1;
             }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class ZQAppDelegate;
 class ZQEGLContext;
@@ -11,15 +12,23 @@ class ZQInputScript;
 class ZQView;
 class ZQWindowEvents;
 
+// One frame of a headless run kept as a PNG: the frame with this number
+// (the first frame drawn is 1).
+struct ZQShot {
+    long frame = 0;
+    std::string path;
+};
+
 // How the game was started (the command line).
 struct ZQLaunch {
     bool headless = false;
-    long frames = -1;         // stop once this many frames are drawn; -1: until the window closes
-    bool realtime = false;    // headless at the frame rate instead of as fast as it can
-    std::string screenshot;   // PNG of the last frame, when not empty
-    std::string input;        // touches and gestures to replay (headless), when not empty
-    bool reportInput = false; // say at the end how many touches and gestures reached the game
-    bool printFrames = false; // each frame's number on a line of its own once drawn
+    long frames = -1;          // stop once this many frames are drawn; -1: until the window closes
+    bool realtime = false;     // headless at the frame rate instead of as fast as it can
+    std::string screenshot;    // PNG of the last frame, when not empty
+    std::string input;         // touches and gestures to replay (headless), when not empty
+    bool reportInput = false;  // say at the end how many touches and gestures reached the game
+    bool printFrames = false;  // each frame's number on a line of its own once drawn
+    std::vector<ZQShot> shots; // headless: frames kept as PNGs on the way
 };
 
 // The application around the view: makes the GL context (a window, or none

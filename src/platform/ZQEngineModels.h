@@ -9,7 +9,10 @@
 #include "cords/TangleModel.h"
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
+#include "engine/Preferences.h"
 #include "engine/physics/FxParticleSystem.h"
+#include "game/MasterGameController.h"
+#include "game/MasterWiring.h"
 #include "game/TipNode.h"
 #include "levels/LevelModel.h"
 #include "levels/TipFactory.h"
@@ -204,10 +207,22 @@ inline void deleteRenderPasses() {
     g.renderGrain = nullptr;
 }
 
-// The signatures the view calls; makeEngineModels<ZQPlainMaker> and
-// makeRenderPasses<ZQPlainMaker> by default.
+// The master game controller with the game's own controllers, screens and
+// models, over the process's preference stores.
+inline ZQ::MasterGameController* makeGameMaster() {
+    return new ZQ::MasterGameController(ZQ::gameWiring(ZQ::Preferences::shared()), ZQ::Preferences::shared());
+}
+
+// No master: for tests that put a recorder in its place.
+inline ZQ::MasterGameController* makeNoMaster() {
+    return nullptr;
+}
+
+// The signatures the view calls; makeEngineModels<ZQPlainMaker>,
+// makeRenderPasses<ZQPlainMaker> and makeGameMaster by default.
 using ZQModelFactory = void (*)(const ZQ::DeviceProfile& profile);
 using ZQPassFactory = void (*)();
+using ZQMasterFactory = ZQ::MasterGameController* (*)();
 
 // No passes: for tests of input and the life cycle, whose frames need not
 // draw (a software GL driver draws the room slowly).

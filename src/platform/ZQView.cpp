@@ -7,6 +7,8 @@
 #include "engine/Log.h"
 #include "engine/Model.h"
 #include "engine/SoundGateway.h"
+#include "game/SavedState.h"
+#include "levels/LevelModel.h"
 #include "overlays/CaptionBox.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQLanguage.h"
@@ -17,13 +19,13 @@
 #include <vector>
 
 ZQView::ZQView(ZQEGLContext& context, PVRTVec2 frame, float scale, const ZQ::DeviceProfile& profile,
-               ZQModelFactory makeModels, ZQPassFactory makePasses)
+               ZQModelFactory makeModels, ZQPassFactory makePasses, ZQMasterFactory makeMaster)
     : egl_context(context), profile(profile), contentScale(scale),
       // Worked out in double, as the window system does, then kept as floats.
       screenPixels(static_cast<float>(static_cast<double>(frame.x) * static_cast<double>(scale)),
                    static_cast<float>(static_cast<double>(frame.y) * static_cast<double>(scale))),
       link(profile.frameInterval) {
-    buildEngine(makeModels, makePasses);
+    buildEngine(makeModels, makePasses, makeMaster);
     setUpEngine();
     registerWithTouchDispatcher();
     // The first frame is drawn at once, before the display link runs: the
@@ -33,7 +35,7 @@ ZQView::ZQView(ZQEGLContext& context, PVRTVec2 frame, float scale, const ZQ::Dev
 
 // Everything is made before anything is set up: models reach each other
 // through the engine globals in their set-up, so all of them must exist.
-void ZQView::buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses) {
+void ZQView::buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses, ZQMasterFactory makeMaster) {
     ZQ::Globals& g = ZQ::gGlobals;
     const std::string language = ZQLanguage::selectLanguage();
 
@@ -53,7 +55,17 @@ void ZQView::buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses) {
     g.podBox = new ZQ::PodBox();
     g.boxes.push_back(g.podBox);
     makeModels(profile);
+    // The record starts at its defaults; the game flow loads the stored one
+    // when the player continues or opens the map.
+    if (g.levelModel != nullptr) {
+        savedState = new ZQ::SavedState(g.levelModel->levelCount());
+        g.savedState = savedState;
+    }
     makePasses();
+    master = makeMaster();
+    if (master != nullptr) {
+        g.masterController = master;
+    }
 }
 
 void ZQView::setUpEngine() {
@@ -68,8 +80,8 @@ void ZQView::setUpEngine() {
         model->setUp();
     }
     ZQ::setUpRenderPasses();
-    if (g.masterController != nullptr) {
-        g.masterController->setUp();
+    if (master != nullptr) {
+        master->setUp();
     }
     take_snapshot = false;
     snapshot_image.reset();
@@ -90,6 +102,15 @@ void ZQView::registerWithTouchDispatcher() {
 
 ZQView::~ZQView() {
     ZQ::Globals& g = ZQ::gGlobals;
+    // The controllers leave the models they listen to while those still exist.
+    if (master != nullptr) {
+        master->tearDown();
+        if (g.masterController == master) {
+            g.masterController = nullptr;
+        }
+        delete master;
+        master = nullptr;
+    }
     ZQ::tearDownRenderPasses();
     for (ZQ::Model* model : g.models) {
         model->tearDown();
@@ -111,6 +132,11 @@ ZQView::~ZQView() {
     }
     forgetEngineModels();
     deleteRenderPasses();
+    if (g.savedState == savedState) {
+        g.savedState = nullptr;
+    }
+    delete savedState;
+    savedState = nullptr;
     std::erase(g.boxes, static_cast<ZQ::InitProtocol*>(g.podBox));
     delete g.podBox;
     g.podBox = nullptr;

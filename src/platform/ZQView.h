@@ -19,6 +19,7 @@ class ZQGameCenterGateway;
 namespace ZQ {
 class CloudMerge;
 class GameEngine;
+class SavedState;
 struct DeviceProfile;
 } // namespace ZQ
 
@@ -28,9 +29,10 @@ struct DeviceProfile;
 // game engine's touch and gesture calls, and tears everything down when it
 // goes.
 //
-// Ownership: the view owns the game engine and the render targets, and the
-// models it made (through the engine globals' pointers, which it fills and
-// clears). Every object is torn down in the game's order first; the models
+// Ownership: the view owns the game engine and the render targets, the
+// saved state, the master game controller (which owns the game-flow
+// controllers) and the models it made (through the engine globals'
+// pointers, which it fills and clears). Every object is torn down in the game's order first; the models
 // are deleted afterwards, last made first, so their worker threads are
 // joined before the process ends. The GL context is the caller's and must be
 // current for the whole life of the view.
@@ -55,7 +57,8 @@ public:
     // sets up the engine and draws one frame.
     ZQView(ZQEGLContext& context, PVRTVec2 frame, float scale, const ZQ::DeviceProfile& profile,
            ZQModelFactory makeModels = &makeEngineModels<ZQPlainMaker>,
-           ZQPassFactory makePasses = &makeRenderPasses<ZQPlainMaker>);
+           ZQPassFactory makePasses = &makeRenderPasses<ZQPlainMaker>,
+           ZQMasterFactory makeMaster = &makeGameMaster);
     ~ZQView();
     ZQView(const ZQView&) = delete;
     ZQView& operator=(const ZQView&) = delete;
@@ -116,7 +119,7 @@ public:
     void setGameCenter(ZQGameCenterGateway* gateway);
 
 private:
-    void buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses);
+    void buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses, ZQMasterFactory makeMaster);
     void setUpEngine();
     void registerWithTouchDispatcher();
 
@@ -125,6 +128,8 @@ private:
     const float contentScale;
     const PVRTVec2 screenPixels;
     ZQ::GameEngine* gameEngine = nullptr;
+    ZQ::SavedState* savedState = nullptr;
+    ZQ::MasterGameController* master = nullptr; // with the controllers it made
     ZQ::RenderTargets targets;
     bool take_snapshot = false;
     bool animating = false;

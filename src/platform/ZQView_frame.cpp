@@ -35,8 +35,10 @@ void ZQView::moveToInactive() {
 }
 
 void ZQView::moveToActive() {
-    // Once the master controller exists, a level running at this point is
-    // paused here, before the frames start again.
+    // A level running at this point is paused, before the frames start again.
+    if (master != nullptr) {
+        master->pauseIfPlaying();
+    }
     if (!animating) {
         link.start(ZQDisplayLink::Clock::now());
         animating = true;

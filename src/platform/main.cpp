@@ -10,12 +10,15 @@ void printUsage(std::FILE* out) {
     std::fprintf(
         out,
         "usage: velmora [--frames N] [--report-input] [--print-frames]\n"
-        "       velmora --headless [--frames N] [--screenshot FILE.png] [--input FILE] [--realtime]\n"
-        "                          [--report-input] [--print-frames]\n"
+        "       velmora --headless [--frames N] [--screenshot FILE.png] [--shot F:FILE.png]... [--input "
+        "FILE]\n"
+        "                          [--realtime] [--report-input] [--print-frames]\n"
         "  --headless         draw without a window or display (EGL surfaceless); %ld frames unless "
         "--frames\n"
         "  --frames N         stop once N frames are drawn (N >= 1)\n"
         "  --screenshot FILE  write the last frame as a PNG (headless)\n"
+        "  --shot F:FILE      write frame F (the first drawn is 1; F >= 2) as a PNG on the way; may be\n"
+        "                     given again for more frames (headless)\n"
         "  --input FILE       replay timed touches and gestures (headless); one event a line:\n"
         "                       FRAME began|moved|ended|cancelled FINGER X Y [RADIUS [TOLERANCE]]\n"
         "                       FRAME swipe X Y right|left|up|down\n"
@@ -64,6 +67,21 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
                              value);
                 return false;
             }
+        } else if (std::strcmp(option, "--shot") == 0) {
+            const char* value = valueOf(argc, argv, i);
+            if (value == nullptr) {
+                return false;
+            }
+            char* end = nullptr;
+            ZQShot shot;
+            shot.frame = std::strtol(value, &end, 10);
+            if (end == value || *end != ':' || end[1] == '\0' || shot.frame < 2) {
+                std::fprintf(
+                    stderr, "velmora: --shot needs FRAME:FILE.png with FRAME 2 or more, not \"%s\"\n", value);
+                return false;
+            }
+            shot.path = end + 1;
+            launch.shots.push_back(shot);
         } else if (std::strcmp(option, "--screenshot") == 0 || std::strcmp(option, "--input") == 0) {
             const char* value = valueOf(argc, argv, i);
             if (value == nullptr) {
@@ -80,8 +98,9 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             return false;
         }
     }
-    if (!launch.headless && (!launch.screenshot.empty() || !launch.input.empty() || launch.realtime)) {
-        std::fprintf(stderr, "velmora: --screenshot, --input and --realtime go with --headless\n");
+    if (!launch.headless &&
+        (!launch.screenshot.empty() || !launch.shots.empty() || !launch.input.empty() || launch.realtime)) {
+        std::fprintf(stderr, "velmora: --screenshot, --shot, --input and --realtime go with --headless\n");
         return false;
     }
     return true;

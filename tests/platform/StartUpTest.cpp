@@ -80,6 +80,24 @@ TEST(StartUpTest, AHeadlessRunWritesItsLastFrameAsAPortraitScreenshot) {
         << refused.output;
 }
 
+TEST(StartUpTest, AHeadlessRunWritesTheFramesAskedForOnTheWay) {
+    TemporaryFile third("third.png");
+    TemporaryFile fifth("fifth.png");
+    const GameRun run =
+        runGame("--headless --frames 6 --shot '3:" + third.path + "' --shot '5:" + fifth.path + "'");
+    ASSERT_EQ(run.status, 0) << run.output;
+    for (const std::string& path : {third.path, fifth.path}) {
+        ZQImage image;
+        ASSERT_TRUE(readPng(path, image)) << path;
+        EXPECT_EQ(image.width, 750);
+        EXPECT_EQ(image.height, 1334);
+    }
+    const GameRun refused = runGame("--headless --frames 3 --shot 2:/nonexistent-dir/shot.png");
+    EXPECT_EQ(refused.status, 1) << refused.output;
+    EXPECT_NE(refused.output.find("3 frames drawn"), std::string::npos)
+        << "the run goes on" << refused.output;
+}
+
 TEST(StartUpTest, APngKeepsThePicturesRowsAndColours) {
     // Top half red, bottom half blue, one green pixel in the top-left corner.
     ZQImage picture;
@@ -150,6 +168,14 @@ TEST(StartUpTest, ABadCommandLineIsRefusedWithUsage) {
         run = runGame(line);
         EXPECT_EQ(run.status, 2) << line << run.output;
     }
+    for (const char* line : {"--headless --shot 1:a.png", "--headless --shot a.png",
+                             "--headless --shot 4:", "--headless --shot"}) {
+        run = runGame(line);
+        EXPECT_EQ(run.status, 2) << line << run.output;
+        EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << line << run.output;
+    }
+    run = runGame("--shot 4:a.png");
+    EXPECT_EQ(run.status, 2) << run.output;
     run = runGame("--screenshot a.png");
     EXPECT_EQ(run.status, 2) << run.output;
     EXPECT_NE(run.output.find("go with --headless"), std::string::npos) << run.output;

@@ -171,9 +171,11 @@ int main(int argc, char** argv) {
     ZQ::seedRandom(static_cast<uint64_t>(arguments.seed));
     int status = 0;
     {
+        // The run is the master controller here: the game's own master, which
+        // would start its own story in the first frame, is left out.
         ZQView view(*egl, ZQApplication::kFramePoints, profile.contentScale, profile,
                     &makeEngineModels<ZQPlainMaker>,
-                    arguments.draw ? &makeRenderPasses<ZQPlainMaker> : &makeNoRenderPasses);
+                    arguments.draw ? &makeRenderPasses<ZQPlainMaker> : &makeNoRenderPasses, &makeNoMaster);
         ScreenRun run(view, input, arguments.run);
         status = run.play(arguments.frames) ? 0 : 1;
     }

@@ -1,0 +1,400 @@
+#include "game/MasterGameController.h"
+
+#include "engine/Assert.h"
+#include "engine/EventSource.h"
+#include "engine/Globals.h"
+#include "engine/Preferences.h"
+#include "engine/SoundGateway.h"
+#include "engine/Spot.h"
+#include "game/GameServiceGateway.h"
+#include "levels/LevelModel.h"
+#include "stage/CameraModel.h"
+#include "stage/MandalaModel.h"
+#include "stage/RoomModel.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace ZQ {
+
+MasterGameController::MasterGameController(MasterWiring wiring, Preferences& preferences)
+    : wiring(std::move(wiring)), preferences(preferences) {
+    initial = &nop;
+    active = initial;
+    for (int32_t i = 0; i < kControllerRoleCount; ++i) {
+        const MasterWiring::Maker& make = this->wiring.makers[static_cast<std::size_t>(i)];
+        // A role the game lacks waits for ever, as the no-op controller does.
+        roles[static_cast<std::size_t>(i)] = make ? make() : new NopController();
+        ZQ_ASSERT(roles[static_cast<std::size_t>(i)] != nullptr);
+    }
+    controllers = {menu(),
+                   controller(ControllerRole::Game),
+                   controller(ControllerRole::Award),
+                   controller(ControllerRole::Outro),
+                   menu(),
+                   controller(ControllerRole::Map)};
+}
+
+MasterGameController::~MasterGameController() {
+    for (Controller* role : roles) {
+        delete role;
+    }
+}
+
+void MasterGameController::setUp() {
+    if (wiring.tiles) {
+        if (EventSource* tiles = wiring.tiles()) {
+            tiles->addListener(this);
+        }
+    }
+    active = initial;
+    suspended = nullptr;
+    tutorialOverRecord = false;
+    state = 0;
+}
+
+void MasterGameController::tearDown() {
+    // The game's list names the menu twice and controllers that may never
+    // have been set up (or that tore themselves down when they quit); each
+    // is torn down once, and only after a set-up of its own.
+    for (Controller* entry : controllers) {
+        tearDownController(entry);
+    }
+    for (Controller* role : roles) {
+        tearDownController(role);
+    }
+    if (wiring.tiles) {
+        if (EventSource* tiles = wiring.tiles()) {
+            tiles->removeListener(this);
+        }
+    }
+    active = initial;
+    suspended = nullptr;
+}
+
+void MasterGameController::doStep() {
+    runState();
+    active->doStep();
+}
+
+void MasterGameController::pauseIfPlaying() {
+    if (state == 2) {
+        state = 21;
+    }
+}
+
+void MasterGameController::setUpController(Controller* controller) {
+    controller->setUp();
+    if (std::find(setUpOnes.begin(), setUpOnes.end(), controller) == setUpOnes.end()) {
+        setUpOnes.push_back(controller);
+    }
+}
+
+void MasterGameController::tearDownController(Controller* controller) {
+    const auto it = std::find(setUpOnes.begin(), setUpOnes.end(), controller);
+    if (it == setUpOnes.end()) {
+        return;
+    }
+    setUpOnes.erase(it);
+    controller->tearDown();
+}
+
+void MasterGameController::switchTo(Controller* next) {
+    // The game only made the menu current over the story that had just ended
+    // (no tear-down), which left the story listening to every model; here
+    // every controller left behind is torn down, once, if it was set up.
+    tearDownController(active);
+    active = next;
+    setUpController(next);
+}
+
+void MasterGameController::showScreen(const std::function<void()>& screen) {
+    if (screen) {
+        screen();
+    }
+}
+
+void MasterGameController::runState() {
+    Globals& g = gGlobals;
+    const bool waiting = !active->isDone();
+    switch (state) {
+    case 0: {
+        MandalaModel* relief = g.mandalaModel;
+        ZQ_ASSERT(relief != nullptr);
+        relief->clearInstances();
+        relief->build(0);
+        relief->collect();
+        if (g.cameraModel != nullptr && g.cameraModel->spot != nullptr) {
+            g.cameraModel->spot->pair = PVRTVec2(1.0f, 0.8f);
+            g.cameraModel->spot->third = 0.5f;
+        }
+        if (preferences.isTutorialCompleted()) {
+            state = 27;
+        } else {
+            switchTo(controller(ControllerRole::Story));
+            SoundGateway::instance()->playIntroMusic();
+            state = 26;
+        }
+        break;
+    }
+    case 1:
+        if (!waiting) {
+            state = 17;
+        }
+        break;
+    case 2:
+        if (!waiting) {
+            switchTo(controller(ControllerRole::Award));
+            buildRelief(1);
+            state = 3;
+        }
+        break;
+    case 3:
+        if (!waiting) {
+            state = 14;
+        }
+        break;
+    case 4:
+        break;
+    case 5:
+        if (!waiting) {
+            loadState();
+            state = 18;
+        }
+        break;
+    case 6:
+        if (!waiting) {
+            // A stored record outlives the tutorial: the tutorial plays from
+            // a new game in memory and the stored record is picked up again
+            // when it ends.
+            std::string why;
+            const StoreValue* stored = preferences.userDefaults().object(Preferences::kStateKey);
+            tutorialOverRecord =
+                stored != nullptr && SavedState::fromStored(*stored, g.levelModel->levelCount(), why);
+            g.tutorialActive = true;
+            resetState();
+            state = 18;
+        }
+        break;
+    case 7:
+        if (!waiting) {
+            tutorialOverRecord = false;
+            resetState();
+            state = 18;
+        }
+        break;
+    case 8:
+        if (!waiting) {
+            state = 25;
+            loadState();
+            applyState();
+            switchTo(controller(ControllerRole::Map));
+        }
+        break;
+    case 9:
+        if (!waiting) {
+            state = 26;
+            Controller* story = controller(ControllerRole::Story);
+            switchTo(story);
+            if (wiring.allowStorySkip) {
+                wiring.allowStorySkip(*story);
+            }
+        }
+        break;
+    case 10:
+    case 11:
+    case 23:
+        showScreen(wiring.hideTiles);
+        if (suspended != nullptr) {
+            active = suspended;
+            suspended = nullptr;
+            active->quit();
+        }
+        state = state == 10 ? 13 : state == 11 ? 12 : 24;
+        break;
+    case 12:
+        if (!waiting) {
+            state = 8;
+        }
+        break;
+    case 13:
+        if (!waiting) {
+            state = 16;
+        }
+        break;
+    case 14:
+        if (!waiting) {
+            const int32_t count = g.levelModel->levelCount();
+            if ((g.levelModel->level + 1) % count != 0) {
+                state = 17;
+            } else {
+                switchTo(controller(ControllerRole::Outro));
+                SoundGateway::instance()->playIntroMusic();
+                state = 1;
+            }
+        }
+        break;
+    case 15:
+        if (!waiting) {
+            LevelModel& cursor = *g.levelModel;
+            cursor.max_level = std::max(cursor.max_level, (cursor.level + 1) % cursor.levelCount());
+            if (tutorialOverRecord) {
+                // The map loads the stored record, which the tutorial's
+                // rooms must not replace.
+                tutorialOverRecord = false;
+            } else {
+                captureFinishedLevel();
+                saveState(true);
+            }
+            state = 8;
+        }
+        break;
+    case 16:
+        prepareRoom();
+        buildRelief(0);
+        state = 19;
+        break;
+    case 17: {
+        LevelModel& cursor = *g.levelModel;
+        if (tutorialOverRecord && !g.tutorialActive) {
+            // The tutorial's last room is over: back to the stored record.
+            tutorialOverRecord = false;
+            loadState();
+            state = 18;
+            break;
+        }
+        cursor.level = (cursor.level + 1) % cursor.levelCount();
+        cursor.max_level = std::max(cursor.max_level, cursor.level);
+        if (!g.tutorialActive) {
+            captureFinishedLevel();
+            saveState(true);
+        }
+        prepareRoom();
+        state = 19;
+        break;
+    }
+    case 18:
+        applyState();
+        buildRelief(0);
+        prepareRoom();
+        state = 19;
+        break;
+    case 19:
+        collectRelief();
+        switchTo(controller(g.tutorialActive ? ControllerRole::Tutorial : ControllerRole::Game));
+        state = 2;
+        break;
+    case 21:
+        suspended = active;
+        showScreen(wiring.hideTiles);
+        showScreen(wiring.showPauseUi);
+        suspended->pause();
+        active = menu();
+        state = 4;
+        break;
+    case 22:
+        if (suspended != nullptr) {
+            suspended->resume();
+            showScreen(wiring.showGameUi);
+            active = suspended;
+            suspended = nullptr;
+            state = 2;
+        } else {
+            state = 4;
+        }
+        break;
+    case 24:
+        if (!waiting) {
+            switchTo(menu());
+            g.tutorialActive = false;
+            tutorialOverRecord = false;
+            showScreen(wiring.showMainUi);
+            SoundGateway::instance()->playMenuMusic();
+            state = 4;
+        }
+        break;
+    case 25:
+        if (!waiting) {
+            state = 18;
+            captureChoice();
+            saveState(false);
+        }
+        break;
+    case 26:
+        if (!waiting) {
+            state = 27;
+        }
+        break;
+    case 27:
+        SoundGateway::instance()->playMenuMusic();
+        switchTo(menu());
+        showScreen(wiring.showMainUi);
+        state = 4;
+        break;
+    default:
+        break;
+    }
+}
+
+void MasterGameController::prepareRoom() {
+    Globals& g = gGlobals;
+    RoomModel* room = g.roomModel;
+    ZQ_ASSERT(room != nullptr && room->current != nullptr);
+    room->swapRooms();
+    RoomModel::assignLevel(*room->current, *g.levelModel, g.levelModel->level);
+    // The wallpaper textures of the room now in front are painted again once
+    // its relief is collected, which raises the relief's repaint flag.
+}
+
+void MasterGameController::buildRelief(int32_t offset) {
+    MandalaModel* relief = gGlobals.mandalaModel;
+    ZQ_ASSERT(relief != nullptr);
+    relief->clearInstances();
+    relief->build(offset);
+}
+
+void MasterGameController::collectRelief() {
+    MandalaModel* relief = gGlobals.mandalaModel;
+    ZQ_ASSERT(relief != nullptr);
+    relief->collect();
+}
+
+bool MasterGameController::loadState() {
+    return gGlobals.savedState->load(preferences.userDefaults());
+}
+
+void MasterGameController::resetState() {
+    gGlobals.savedState->reset();
+}
+
+void MasterGameController::applyState() {
+    SavedState::Scores scores;
+    SavedState::Timer timer;
+    gGlobals.savedState->apply(*gGlobals.levelModel, scores, timer);
+    if (wiring.writeScores) {
+        wiring.writeScores(scores);
+    }
+    if (wiring.writeTimer) {
+        wiring.writeTimer(timer);
+    }
+}
+
+void MasterGameController::captureFinishedLevel() {
+    const SavedState::Scores scores = wiring.readScores ? wiring.readScores() : SavedState::Scores();
+    const int32_t frames = wiring.elapsedFrames ? wiring.elapsedFrames() : 0;
+    gGlobals.savedState->capture(*gGlobals.levelModel, scores, frames);
+}
+
+void MasterGameController::captureChoice() {
+    const SavedState::Scores scores = wiring.readScores ? wiring.readScores() : SavedState::Scores();
+    gGlobals.savedState->captureChoice(*gGlobals.levelModel, scores);
+}
+
+void MasterGameController::saveState(bool report) {
+    gGlobals.savedState->save(preferences.userDefaults(), preferences.cloudStore());
+    if (report && gGlobals.gameCenterAuthenticated) {
+        gGlobals.savedState->reportScore(*GameServiceGateway::instance());
+    }
+}
+
+} // namespace ZQ

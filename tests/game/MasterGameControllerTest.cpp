@@ -1,0 +1,462 @@
+#include "engine/Globals.h"
+#include "engine/SocialGateway.h"
+#include "engine/Spot.h"
+#include "game/GameServiceGateway.h"
+#include "game/MasterFixture.h"
+#include "levels/LevelModel.h"
+#include "stage/MandalaMesher.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <span>
+#include <string>
+
+namespace {
+
+using ::testing::ElementsAre;
+using ZQ::ControllerRole;
+
+// The vertex count of the relief of level `level`, built and collected by a
+// relief model of its own: the reference the master's relief is compared with.
+int32_t reliefVertexCount(int32_t level) {
+    ZQ::LevelModel& cursor = *ZQ::gGlobals.levelModel;
+    const int32_t kept = cursor.level;
+    cursor.level = level;
+    ZQ::MandalaModel model;
+    model.setUp();
+    model.build(0);
+    ZQ::MandalaInstance* instance = model.collect();
+    const int32_t count = instance != nullptr ? instance->mesh->count : -1;
+    model.tearDown();
+    cursor.level = kept;
+    return count;
+}
+
+int32_t collectedVertexCount() {
+    const std::vector<ZQ::MandalaInstance*>& instances = ZQ::gGlobals.mandalaModel->instances;
+    return instances.size() == 1 ? instances.front()->mesh->count : -1;
+}
+
+class MasterGameControllerTest : public MasterFixture {};
+
+TEST_F(MasterGameControllerTest, FirstStartTellsTheStoryUnskippableThenShowsTheMenu) {
+    makeMaster();
+    EXPECT_EQ(master->active, master->initial);
+    step();
+    EXPECT_EQ(state(), 26);
+    EXPECT_EQ(master->active, role(ControllerRole::Story));
+    EXPECT_FALSE(rec(ControllerRole::Story).skipAllowed);
+    EXPECT_EQ(sound.names(), std::vector<std::string>{"playIntroMusic"});
+    // The room of level 0 is lit dimmed and its relief collected at once.
+    EXPECT_EQ(camera->spot->pair, PVRTVec2(1.0f, 0.8f));
+    EXPECT_EQ(camera->spot->third, 0.5f);
+    EXPECT_EQ(collectedVertexCount(), reliefVertexCount(0));
+    EXPECT_EQ(rec(ControllerRole::Story).steps, 1)
+        << "a controller made current is stepped in the same frame";
+    step(5);
+    EXPECT_EQ(state(), 26) << "the story runs until it is done";
+    rec(ControllerRole::Story).done = true;
+    step();
+    EXPECT_EQ(state(), 27);
+    step();
+    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(master->active, role(ControllerRole::Menu));
+    EXPECT_THAT(take(), ElementsAre("story.setUp", "story.tearDown", "menu.setUp", "screen.showMainUi"));
+    EXPECT_EQ(sound.names().back(), "playMenuMusic");
+}
+
+TEST_F(MasterGameControllerTest, LaterStartsReachTheMenuInTwoFramesWithoutTheStory) {
+    defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
+    makeMaster();
+    step();
+    EXPECT_EQ(state(), 27);
+    EXPECT_EQ(master->active, master->initial);
+    step();
+    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(master->active, role(ControllerRole::Menu));
+    EXPECT_EQ(rec(ControllerRole::Story).setUps, 0);
+    EXPECT_EQ(sound.names(), std::vector<std::string>{"playMenuMusic"});
+}
+
+TEST_F(MasterGameControllerTest, MenuTilesStartTheGameTheTutorialOrTheStoredLevel) {
+    ZQ::SavedState stored(catalogue->levelCount());
+    stored.level = 5;
+    stored.max_level = 9;
+    stored.points = 4321;
+    stored.auth_code = ZQ::SavedState::authCode(stored);
+    storeRecord(stored);
+    startAtMenu();
+
+    // Continue (tile 0): the menu hides and, once done, the stored level plays.
+    tapTile(0);
+    EXPECT_THAT(take(), ElementsAre("menu.tap", "screen.hideMainMenu"));
+    EXPECT_EQ(state(), 5);
+    step(3);
+    EXPECT_EQ(state(), 5) << "the menu's leave animation is waited for";
+    rec(ControllerRole::Menu).done = true;
+    step();
+    EXPECT_EQ(state(), 18);
+    step(2);
+    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(master->active, role(ControllerRole::Game));
+    EXPECT_EQ(catalogue->level, 5);
+    EXPECT_EQ(catalogue->max_level, 9);
+    EXPECT_EQ(scores.points, 4321);
+    EXPECT_EQ(rooms->current->level, 5);
+    const std::vector<ZQ::Material> colours = ZQ::RoomModel::roomColours(*catalogue, 5);
+    ASSERT_EQ(rooms->current->colours.size(), colours.size());
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        EXPECT_EQ(rooms->current->colours[i].specular, colours[i].specular) << i;
+        EXPECT_EQ(rooms->current->colours[i].shininess, colours[i].shininess) << i;
+    }
+    EXPECT_EQ(collectedVertexCount(), reliefVertexCount(5));
+    EXPECT_THAT(take(), ElementsAre("menu.tearDown", "game.setUp"));
+
+    // Stop from the pause menu, then a new game (tile 2) from a reset record.
+    tapTile(8);
+    step();
+    tapTile(11);
+    ASSERT_TRUE(stepUntil(4));
+    take();
+    tapTile(2);
+    rec(ControllerRole::Menu).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(catalogue->level, 0);
+    EXPECT_EQ(scores.points, 0);
+    EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
+    EXPECT_EQ(master->active, role(ControllerRole::Game));
+
+    // The tutorial (tile 1) plays under the tutorial controller.
+    tapTile(8);
+    step();
+    tapTile(11);
+    ASSERT_TRUE(stepUntil(4));
+    tapTile(1);
+    EXPECT_EQ(state(), 6);
+    rec(ControllerRole::Menu).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_TRUE(ZQ::gGlobals.tutorialActive);
+    EXPECT_EQ(master->active, role(ControllerRole::Tutorial));
+    EXPECT_EQ(catalogue->level, 0);
+}
+
+TEST_F(MasterGameControllerTest, PauseKeepsTheSameLevelControllerAndResumesIt) {
+    startAtMenu();
+    continueToLevel();
+    take();
+    RecordingController& game = rec(ControllerRole::Game);
+    game.steps = 0;
+    tapTile(8);
+    EXPECT_EQ(state(), 21);
+    step();
+    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(master->active, role(ControllerRole::Menu));
+    EXPECT_EQ(master->suspended, role(ControllerRole::Game));
+    EXPECT_THAT(take(),
+                ElementsAre("menu.tap", "game.tap", "screen.hideTiles", "screen.showPauseUi", "game.pause"));
+    EXPECT_EQ(game.steps, 0) << "the paused level is not stepped";
+    // A tap on the pause screen reaches the menu once.
+    master->tap(PVRTVec2(300.0f, 500.0f), 20.0f);
+    EXPECT_THAT(take(), ElementsAre("menu.tap"));
+    step(10);
+    tapTile(9);
+    step();
+    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(master->active, &game);
+    EXPECT_EQ(master->suspended, nullptr);
+    EXPECT_THAT(take(), ElementsAre("menu.tap", "game.resume", "screen.showGameUi"));
+    EXPECT_EQ(game.setUps, 1);
+    EXPECT_EQ(game.tearDowns, 0);
+    // Pausing again shows the same screen again.
+    tapTile(8);
+    step();
+    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(master->suspended, &game);
+}
+
+TEST_F(MasterGameControllerTest, StopRestartAndMapFromThePauseMenu) {
+    startAtMenu();
+    continueToLevel();
+    RecordingController& game = rec(ControllerRole::Game);
+    RecordingController& menuRec = rec(ControllerRole::Menu);
+
+    // Stop (11): the level quits, the menu comes back with its music.
+    tapTile(8);
+    step();
+    take();
+    sound.calls.clear();
+    tapTile(11);
+    EXPECT_EQ(state(), 23);
+    step();
+    EXPECT_EQ(state(), 24);
+    step();
+    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(master->active, &menuRec);
+    EXPECT_THAT(take(), ElementsAre("menu.tap", "screen.hideTiles", "game.quit", "game.tearDown",
+                                    "menu.setUp", "screen.showMainUi"));
+    EXPECT_EQ(sound.names(), std::vector<std::string>{"playMenuMusic"});
+
+    // Restart (12): the same level again, nothing saved.
+    continueToLevel();
+    const int32_t level = catalogue->level;
+    tapTile(8);
+    step();
+    take();
+    tapTile(12);
+    EXPECT_EQ(state(), 10);
+    step();
+    EXPECT_EQ(state(), 13);
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(catalogue->level, level);
+    EXPECT_EQ(rooms->current->level, level);
+    EXPECT_THAT(take(), ElementsAre("menu.tap", "menu.quit", "screen.hideTiles", "game.quit", "game.tearDown",
+                                    "game.setUp"));
+    EXPECT_EQ(defaults->object(ZQ::Preferences::kStateKey), nullptr);
+
+    // Map (13): the level quits, the map opens over the loaded record.
+    tapTile(8);
+    step();
+    take();
+    tapTile(13);
+    EXPECT_EQ(state(), 11);
+    ASSERT_TRUE(stepUntil(25));
+    EXPECT_EQ(master->active, role(ControllerRole::Map));
+    EXPECT_THAT(take(), ElementsAre("menu.tap", "menu.quit", "screen.hideTiles", "game.quit", "game.tearDown",
+                                    "map.setUp"));
+    catalogue->level = 3; // the map's choice
+    rec(ControllerRole::Map).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(master->active, &game);
+    EXPECT_EQ(rooms->current->level, 3);
+    EXPECT_EQ(storedRecord().level, 3);
+}
+
+TEST_F(MasterGameControllerTest, ASolvedLevelShowsTheAwardWhileTheNextReliefIsBuilt) {
+    startAtMenu();
+    continueToLevel();
+    scores.grade = 1;
+    scores.points = 900;
+    scores.tangles = {0, 1, 0, 0, 0};
+    elapsedFrames = 12 * 30 + 7;
+    rec(ControllerRole::Game).done = true;
+    step();
+    EXPECT_EQ(state(), 3);
+    EXPECT_EQ(master->active, role(ControllerRole::Award));
+    EXPECT_THAT(take(), ElementsAre("game.tearDown", "award.setUp"));
+    EXPECT_TRUE(relief->instances.empty()) << "the relief in view was cleared for the next one";
+
+    // Next (16): the award leaves, the cursor advances, the state is saved
+    // and the next room starts with the relief built during the award.
+    tapTile(16);
+    EXPECT_EQ(state(), 14);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, 7);
+    step(3);
+    EXPECT_EQ(state(), 14) << "the award's exit animation is waited for";
+    rec(ControllerRole::Award).done = true;
+    step();
+    EXPECT_EQ(state(), 17);
+    step();
+    EXPECT_EQ(state(), 19);
+    EXPECT_EQ(catalogue->level, 1);
+    EXPECT_EQ(catalogue->max_level, 1);
+    step();
+    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(master->active, role(ControllerRole::Game));
+    EXPECT_EQ(rooms->current->level, 1);
+    EXPECT_EQ(collectedVertexCount(), reliefVertexCount(1));
+    const ZQ::SavedState saved = storedRecord();
+    EXPECT_EQ(saved.level, 1);
+    EXPECT_EQ(saved.points, 900);
+    EXPECT_EQ(saved.tangleForlevel[0], 1);
+    EXPECT_EQ(saved.timerForlevel[0], 12);
+}
+
+TEST_F(MasterGameControllerTest, RetryPlaysTheSameLevelAndMapSavesThenOpensTheMap) {
+    startAtMenu();
+    continueToLevel();
+    rec(ControllerRole::Game).done = true;
+    step();
+    take();
+    tapTile(17);
+    EXPECT_EQ(state(), 13);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, 6);
+    rec(ControllerRole::Award).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(catalogue->level, 0);
+    EXPECT_EQ(collectedVertexCount(), reliefVertexCount(0));
+    EXPECT_EQ(defaults->object(ZQ::Preferences::kStateKey), nullptr) << "a retry saves nothing";
+
+    scores.grade = 2;
+    elapsedFrames = 95;
+    rec(ControllerRole::Game).done = true;
+    step();
+    tapTile(18);
+    EXPECT_EQ(state(), 15);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, 7);
+    rec(ControllerRole::Award).done = true;
+    step();
+    EXPECT_EQ(state(), 8);
+    EXPECT_EQ(storedRecord().max_level, 1) << "the next level is reachable from the map";
+    EXPECT_EQ(storedRecord().tangleForlevel[0], 2);
+    EXPECT_EQ(storedRecord().timerForlevel[0], 3);
+    step();
+    EXPECT_EQ(state(), 25);
+    EXPECT_EQ(master->active, role(ControllerRole::Map));
+}
+
+TEST_F(MasterGameControllerTest, AfterTheLastLevelTheOutroRunsAndTheCursorWraps) {
+    ZQ::SavedState stored(catalogue->levelCount());
+    stored.level = catalogue->levelCount() - 1;
+    stored.max_level = stored.level;
+    stored.auth_code = ZQ::SavedState::authCode(stored);
+    storeRecord(stored);
+    startAtMenu();
+    continueToLevel();
+    ASSERT_EQ(catalogue->level, 75);
+    rec(ControllerRole::Game).done = true;
+    step();
+    tapTile(16);
+    rec(ControllerRole::Award).done = true;
+    sound.calls.clear();
+    step();
+    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(master->active, role(ControllerRole::Outro));
+    EXPECT_EQ(sound.names(), std::vector<std::string>{"playIntroMusic"});
+    EXPECT_EQ(catalogue->level, 75) << "the cursor wraps only once the outro is over";
+    rec(ControllerRole::Outro).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(catalogue->level, 0);
+    EXPECT_EQ(storedRecord().level, 0);
+    EXPECT_EQ(master->active, role(ControllerRole::Game));
+    EXPECT_EQ(rec(ControllerRole::Outro).tearDowns, 1);
+}
+
+TEST_F(MasterGameControllerTest, StoryFromTheMenuMaySkipAndReturnsToTheMenu) {
+    startAtMenu();
+    tapTile(7);
+    EXPECT_EQ(state(), 9);
+    rec(ControllerRole::Menu).done = true;
+    step();
+    EXPECT_EQ(state(), 26);
+    EXPECT_EQ(master->active, role(ControllerRole::Story));
+    EXPECT_TRUE(rec(ControllerRole::Story).skipAllowed);
+    rec(ControllerRole::Story).done = true;
+    ASSERT_TRUE(stepUntil(4));
+    EXPECT_EQ(master->active, role(ControllerRole::Menu));
+
+    // The map from the menu (tile 6).
+    tapTile(6);
+    EXPECT_EQ(state(), 8);
+    rec(ControllerRole::Menu).done = true;
+    step();
+    EXPECT_EQ(state(), 25);
+    EXPECT_EQ(master->active, role(ControllerRole::Map));
+}
+
+class RecordingServices : public ZQ::IGameServiceGateway, public ZQ::ISocialGateway {
+public:
+    void reportScores(std::span<const ZQ::LeaderboardScore> scores) override { reports += scores.size(); }
+    void showLeaderboards() override { calls.push_back("showLeaderboards"); }
+    bool isTwAvailable() override { return twitter; }
+    bool isFbAvailable() override { return false; }
+    bool isWeAvailable() override { return false; }
+    bool canSendEmail() override { return false; }
+    void takeSnapshot() override {}
+    bool isSnapshotTaken() override { return true; }
+    void clearSnapshot() override {}
+    void publishOnProfile(int32_t service, int32_t msgType, const char* knotName) override {
+        calls.push_back("publish " + std::to_string(service) + " " + std::to_string(msgType) + " " +
+                        knotName);
+    }
+    void sendEmail(int32_t, const char*) override { calls.push_back("mail"); }
+
+    bool twitter = true;
+    std::size_t reports = 0;
+    std::vector<std::string> calls;
+};
+
+TEST_F(MasterGameControllerTest, ServiceTilesMusicAndModeActInEveryPhase) {
+    RecordingServices services;
+    ZQ::IGameServiceGateway* previousGame = ZQ::GameServiceGateway::setInstance(&services);
+    ZQ::ISocialGateway* previousSocial = ZQ::SocialGateway::setInstance(&services);
+    startAtMenu();
+
+    tapTile(5);
+    EXPECT_TRUE(ZQ::isMusicMuted());
+    tapTile(5);
+    EXPECT_FALSE(ZQ::isMusicMuted());
+    EXPECT_EQ(sound.names(), (std::vector<std::string>{"musicOff", "musicOn"}));
+
+    EXPECT_EQ(preferences->getGameMode(), ZQ::ArcadeMode);
+    tapTile(4);
+    EXPECT_EQ(preferences->getGameMode(), ZQ::ZenMode);
+    EXPECT_EQ(
+        ZQ::PlistFileStore(folder.file("cloud/cloud.plist")).integerForKey(ZQ::Preferences::kGameModeKey), 1);
+    tapTile(4);
+    EXPECT_EQ(preferences->getGameMode(), ZQ::ArcadeMode);
+
+    tapTile(3);
+    continueToLevel();
+    catalogue->level = 4;
+    tapTile(10);
+    services.twitter = false;
+    tapTile(15); // no network open: logged, nothing posted
+    EXPECT_EQ(services.calls,
+              (std::vector<std::string>{"showLeaderboards", "publish 1 0 " + catalogue->levels[4].name}));
+
+    // Scores are reported after a save only while a player is logged in.
+    ZQ::gGlobals.gameCenterAuthenticated = true;
+    rec(ControllerRole::Game).done = true;
+    step();
+    tapTile(16);
+    rec(ControllerRole::Award).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(services.reports, 3u);
+    ZQ::GameServiceGateway::setInstance(previousGame);
+    ZQ::SocialGateway::setInstance(previousSocial);
+}
+
+TEST_F(MasterGameControllerTest, SkipAndUnknownTilesGoToTheCurrentControllerAndInputIsForwarded) {
+    startAtMenu();
+    continueToLevel();
+    take();
+    tiles.notify(&ZQ::EventListener::onTile, 14);
+    tiles.notify(&ZQ::EventListener::onTile, 19);
+    tiles.notify(&ZQ::EventListener::onTile, 40);
+    master->doubleTap(PVRTVec2(1.0f, 2.0f));
+    master->swipe(PVRTVec2(1.0f, 2.0f), 2);
+    master->touchBegan(PVRTVec2(1.0f, 2.0f), 3.0f);
+    master->touchMoved(PVRTVec2(1.0f, 2.0f), 3.0f);
+    master->touchEnded(PVRTVec2(1.0f, 2.0f), 3.0f);
+    master->touchCancelled(PVRTVec2(1.0f, 2.0f), 3.0f);
+    EXPECT_THAT(take(), ElementsAre("game.onTile 14", "game.onTile 19", "game.onTile 40", "game.doubleTap",
+                                    "game.swipe 2", "game.touchBegan", "game.touchMoved", "game.touchEnded",
+                                    "game.touchCancelled"));
+    // Buttons of screens that are not up change nothing.
+    for (int stale : {9, 11, 12, 13, 16, 17, 18}) {
+        tiles.notify(&ZQ::EventListener::onTile, stale);
+        EXPECT_EQ(state(), 2) << stale;
+    }
+    EXPECT_TRUE(take().empty());
+}
+
+TEST_F(MasterGameControllerTest, BecomingActivePausesOnlyARunningLevel) {
+    makeMaster();
+    step();
+    master->pauseIfPlaying();
+    EXPECT_EQ(state(), 26);
+    defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
+    rec(ControllerRole::Story).done = true;
+    ASSERT_TRUE(stepUntil(4));
+    master->pauseIfPlaying();
+    EXPECT_EQ(state(), 4);
+    continueToLevel();
+    master->pauseIfPlaying();
+    EXPECT_EQ(state(), 21);
+    step();
+    EXPECT_EQ(master->suspended, role(ControllerRole::Game));
+    EXPECT_EQ(master->active, role(ControllerRole::Menu));
+}
+
+} // namespace

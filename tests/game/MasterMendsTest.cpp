@@ -1,0 +1,214 @@
+#include "engine/Globals.h"
+#include "game/MasterFixture.h"
+#include "levels/LevelModel.h"
+
+#include <gtest/gtest.h>
+
+// Three faults of the game's master controller, each mended and held here:
+// a controller torn down twice, the map's save writing the slots of a level
+// nobody finished, and the tutorial replacing the stored progress.
+
+namespace {
+
+using ZQ::ControllerRole;
+
+class MasterMendsTest : public MasterFixture {
+protected:
+    // A stored record of someone well into the game.
+    ZQ::SavedState veteranRecord() const {
+        ZQ::SavedState record(catalogue->levelCount());
+        record.level = 30;
+        record.max_level = 31;
+        record.points = 52000;
+        record.difficulty = 1;
+        record.tangles = {7, 9, 5, 4, 5};
+        for (int32_t i = 0; i < 30; ++i) {
+            record.tangleForlevel[static_cast<std::size_t>(i)] = i % 5;
+            record.timerForlevel[static_cast<std::size_t>(i)] = 20 + i;
+        }
+        record.auth_code = ZQ::SavedState::authCode(record);
+        return record;
+    }
+
+    // The level current now is solved and the award's next button pressed.
+    void solveAndGoOn() {
+        rec(ControllerRole::Game).done = true;
+        rec(ControllerRole::Tutorial).done = true;
+        step();
+        ASSERT_EQ(state(), 3);
+        tapTile(16);
+        rec(ControllerRole::Award).done = true;
+    }
+};
+
+TEST_F(MasterMendsTest, NoControllerIsTornDownTwiceOrWithoutASetUp) {
+    makeMaster();
+    step();
+    rec(ControllerRole::Story).done = true;
+    ASSERT_TRUE(stepUntil(4));
+    // Play, pause and stop; the level quits and is left behind by the menu.
+    tapTile(2);
+    rec(ControllerRole::Menu).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    tapTile(8);
+    step();
+    tapTile(11);
+    ASSERT_TRUE(stepUntil(4));
+    // Play, restart from the pause menu, solve, retry, solve, map, choose.
+    tapTile(0);
+    rec(ControllerRole::Menu).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    tapTile(8);
+    step();
+    tapTile(12);
+    ASSERT_TRUE(stepUntil(2));
+    rec(ControllerRole::Game).done = true;
+    step();
+    tapTile(17);
+    rec(ControllerRole::Award).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    rec(ControllerRole::Game).done = true;
+    step();
+    tapTile(18);
+    rec(ControllerRole::Award).done = true;
+    ASSERT_TRUE(stepUntil(25));
+    rec(ControllerRole::Map).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    // The view goes while the level runs: the list names the menu twice and
+    // the outro was never set up.
+    master->tearDown();
+    for (int32_t i = 0; i < ZQ::kControllerRoleCount; ++i) {
+        const RecordingController& r = rec(static_cast<ControllerRole>(i));
+        EXPECT_EQ(r.tearDownsWhileDown, 0) << r.name;
+        EXPECT_EQ(r.tearDowns, r.setUps) << r.name;
+        EXPECT_FALSE(r.live) << r.name;
+    }
+    EXPECT_EQ(rec(ControllerRole::Outro).tearDowns, 0);
+    EXPECT_EQ(rec(ControllerRole::Game).setUps, 5);
+    // A second tear-down of the master tears nothing down again.
+    const std::size_t lines = journal.size();
+    master->tearDown();
+    EXPECT_EQ(journal.size(), lines);
+    master.reset();
+}
+
+TEST_F(MasterMendsTest, ChoosingOnTheMapKeepsEveryLevelsGradeAndTime) {
+    const ZQ::SavedState stored = veteranRecord();
+    storeRecord(stored);
+    startAtMenu();
+    continueToLevel();
+    ASSERT_EQ(catalogue->level, 30);
+    // Leave level 30 unfinished for the map and choose level 12 there.
+    tapTile(8);
+    step();
+    tapTile(13);
+    ASSERT_TRUE(stepUntil(25));
+    catalogue->level = 12;
+    rec(ControllerRole::Map).done = true;
+    step();
+    ASSERT_EQ(state(), 18);
+    ZQ::SavedState saved = storedRecord();
+    EXPECT_EQ(saved.level, 12);
+    EXPECT_EQ(saved.tangleForlevel, stored.tangleForlevel);
+    EXPECT_EQ(saved.timerForlevel, stored.timerForlevel);
+    EXPECT_EQ(saved.points, stored.points);
+    EXPECT_EQ(saved.tangles, stored.tangles);
+
+    // The same from the menu's map tile, choosing an unplayed level.
+    ASSERT_TRUE(stepUntil(2));
+    tapTile(8);
+    ASSERT_TRUE(stepUntil(4));
+    tapTile(11);
+    ASSERT_TRUE(stepUntil(4));
+    tapTile(6);
+    rec(ControllerRole::Menu).done = true;
+    ASSERT_TRUE(stepUntil(25));
+    catalogue->level = 31;
+    rec(ControllerRole::Map).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    saved = storedRecord();
+    EXPECT_EQ(saved.level, 31);
+    EXPECT_EQ(saved.tangleForlevel, stored.tangleForlevel);
+    EXPECT_EQ(saved.timerForlevel, stored.timerForlevel) << "an unplayed level keeps no time";
+}
+
+TEST_F(MasterMendsTest, ReplayingTheTutorialKeepsTheStoredRecordAndReturnsToIt) {
+    const ZQ::SavedState stored = veteranRecord();
+    storeRecord(stored);
+    startAtMenu();
+    tapTile(1);
+    rec(ControllerRole::Menu).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(ZQ::gGlobals.tutorialActive);
+    EXPECT_EQ(catalogue->level, 0);
+    scores.grade = 0;
+    scores.points = 800;
+    elapsedFrames = 300;
+
+    // Room 0: no save while the tutorial runs.
+    solveAndGoOn();
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(catalogue->level, 1);
+    EXPECT_EQ(master->active, role(ControllerRole::Tutorial));
+    EXPECT_EQ(storedRecord(), stored);
+
+    // Room 1 ends the tutorial (its last step clears the flag); the stored
+    // game then goes on where it was, untouched.
+    ZQ::gGlobals.tutorialActive = false;
+    solveAndGoOn();
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(storedRecord(), stored);
+    EXPECT_EQ(catalogue->level, 30);
+    EXPECT_EQ(catalogue->max_level, 31);
+    EXPECT_EQ(scores.points, 52000);
+    EXPECT_EQ(master->active, role(ControllerRole::Game));
+    EXPECT_EQ(rooms->current->level, 30);
+
+    // Its next finished level saves on from the stored game.
+    scores.points = 53000;
+    solveAndGoOn();
+    ASSERT_TRUE(stepUntil(2));
+    const ZQ::SavedState saved = storedRecord();
+    EXPECT_EQ(saved.level, 31);
+    EXPECT_EQ(saved.points, 53000);
+    EXPECT_EQ(saved.tangleForlevel[29], stored.tangleForlevel[29]);
+}
+
+TEST_F(MasterMendsTest, ReplayingTheTutorialAndLeavingByTheAwardMapKeepsTheRecord) {
+    const ZQ::SavedState stored = veteranRecord();
+    storeRecord(stored);
+    startAtMenu();
+    tapTile(1);
+    rec(ControllerRole::Menu).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    solveAndGoOn();
+    ASSERT_TRUE(stepUntil(2));
+    ZQ::gGlobals.tutorialActive = false;
+    rec(ControllerRole::Tutorial).done = true;
+    step();
+    tapTile(18);
+    rec(ControllerRole::Award).done = true;
+    ASSERT_TRUE(stepUntil(25));
+    EXPECT_EQ(storedRecord(), stored);
+    EXPECT_EQ(catalogue->level, 30) << "the map opens on the stored game";
+}
+
+TEST_F(MasterMendsTest, AFirstTutorialStillSavesLevelTwoWhenItEnds) {
+    makeMaster();
+    step();
+    rec(ControllerRole::Story).done = true;
+    ASSERT_TRUE(stepUntil(4));
+    tapTile(1);
+    rec(ControllerRole::Menu).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    solveAndGoOn();
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(defaults->object(ZQ::Preferences::kStateKey), nullptr);
+    ZQ::gGlobals.tutorialActive = false;
+    solveAndGoOn();
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(storedRecord().level, 2);
+    EXPECT_EQ(master->active, role(ControllerRole::Game));
+}
+
+} // namespace

@@ -1,0 +1,327 @@
+#include "engine/DeviceProfile.h"
+#include "engine/Globals.h"
+#include "engine/Preferences.h"
+#include "engine/Random.h"
+#include "engine/SoundGateway.h"
+#include "game/AwardController.h"
+#include "game/GameController.h"
+#include "game/MasterGameController.h"
+#include "game/SavedState.h"
+#include "levels/LevelModel.h"
+#include "overlays/PointsModel.h"
+#include "overlays/TileModel.h"
+#include "platform/ZQInputScript.h"
+#include "platform/ZQSnapshot.h"
+#include "platform/ZQView.h"
+#include "support/HeadlessGL.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+
+// The game as it is played: the view's own master game controller with the
+// game's controllers, from the menu through a level solved by the player's
+// drags to the award and on. Frames are stepped undrawn, as the view steps
+// them, and drawn only where a picture of the screen is kept: each is
+// written to $VELMORA_SHOT_DIR (when set) to be looked at.
+
+namespace {
+
+using ZQ::ControllerRole;
+
+// One drag: the finger comes down on a cord particle, travels `distance`
+// screen widths at `angle` over `moveFrames` frames, holds and lifts.
+struct Drag {
+    int particle;
+    float angle; // radians, 0 to the right, counterclockwise
+    float distance;
+    int moveFrames;
+    int holdFrames;
+};
+
+// Drags that untie level 0's knot (the level-play test's search found them).
+// clang-format off
+const Drag kLevelZeroDrags[] = {
+    // particle  angle   distance  move  hold
+    {19,         5.864f, 0.330f,   25,   45},
+    {1,          1.492f, 0.405f,   27,   34},
+    {18,         1.900f, 0.140f,   11,   43},
+    {20,         3.794f, 0.436f,   30,   59},
+    {17,         2.491f, 0.409f,   24,   32},
+};
+// clang-format on
+static_assert(std::size(kLevelZeroDrags) == 5);
+
+class GameFlowTest : public HeadlessGLTest {
+protected:
+    static constexpr float kScale = 2.0f;
+    static constexpr float kRadius = 36.0f; // points
+
+    void SetUp() override {
+        HeadlessGLTest::SetUp();
+        ZQ::KeyValueStore& defaults = ZQ::Preferences::shared().userDefaults();
+        savedTutorial = defaults.boolForKey(ZQ::Preferences::kTutorialCompletedKey);
+        savedMode = ZQ::Preferences::shared().getGameMode();
+    }
+
+    // The game started on a profile with no progress saved, in the timed
+    // mode, its tutorial done or not.
+    void openGame(bool tutorialCompleted) {
+        ZQ::KeyValueStore& defaults = ZQ::Preferences::shared().userDefaults();
+        defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, tutorialCompleted);
+        defaults.remove(ZQ::Preferences::kStateKey);
+        ZQ::Preferences::shared().setGameMode(ZQ::ArcadeMode);
+        ZQ::seedRandom(20261207);
+        view = std::make_unique<ZQView>(*HeadlessGL::context(), PVRTVec2(375.0f, 667.0f), kScale,
+                                        ZQ::DeviceProfile::get());
+        master = dynamic_cast<ZQ::MasterGameController*>(ZQ::gGlobals.masterController);
+        ASSERT_NE(master, nullptr);
+        ZQ::gGlobals.gameCenterAuthenticated = true;
+    }
+
+    void TearDown() override {
+        view.reset();
+        ZQ::KeyValueStore& defaults = ZQ::Preferences::shared().userDefaults();
+        defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, savedTutorial);
+        defaults.remove(ZQ::Preferences::kStateKey);
+        ZQ::Preferences::shared().setGameMode(savedMode);
+        HeadlessGLTest::TearDown();
+    }
+
+    // One frame as the view runs it, undrawn, then the touches due after it.
+    void frame() {
+        ZQ::gGlobals.stepFrame();
+        ZQ::SoundGateway::instance()->doStep();
+        ++drawn;
+        if (script) {
+            script->deliver(*view, drawn, 1.0 / 30.0, kRadius);
+        }
+    }
+
+    bool frameUntil(const std::function<bool()>& done, int limit) {
+        for (int f = 0; f < limit && !done(); ++f) {
+            frame();
+        }
+        return done();
+    }
+
+    // The screen now, drawn and kept as `name`.png in $VELMORA_SHOT_DIR.
+    void shoot(const std::string& name) {
+        view->takeSnapshot();
+        view->drawView();
+        ++drawn;
+        ASSERT_TRUE(view->snapshotTaken());
+        if (const char* dir = std::getenv("VELMORA_SHOT_DIR")) {
+            std::string error;
+            EXPECT_TRUE(writePng(std::string(dir) + "/" + name + ".png", *view->snapshotImage(), error))
+                << error;
+        }
+    }
+
+    // A tap at a point in pixels from the bottom-left corner, delivered as
+    // the window delivers taps.
+    void tapAt(float x, float y) {
+        view->handleTap(PVRTVec2(x / kScale, (ZQ::gGlobals.screenSize.y - y) / kScale), kRadius);
+    }
+
+    // Input lines (points, top-left origin) as from a replayed file, their
+    // frames counted from now.
+    void input(const std::string& lines) {
+        std::istringstream in(lines);
+        std::string line;
+        std::string shifted;
+        while (std::getline(in, line)) {
+            std::istringstream words(line);
+            int frameNumber = 0;
+            words >> frameNumber;
+            std::string rest;
+            std::getline(words, rest);
+            shifted += std::to_string(frameNumber + drawn) + rest + "\n";
+        }
+        script = std::make_unique<ZQInputScript>();
+        std::string error;
+        std::istringstream text(shifted);
+        ASSERT_TRUE(script->parse(text, error)) << error;
+    }
+
+    static std::string touch(int frameNumber, const char* kind, PVRTVec2 at) {
+        std::ostringstream line;
+        line << frameNumber << ' ' << kind << " 1 " << at.x << ' ' << at.y;
+        if (std::string(kind) != "ended") {
+            line << ' ' << kRadius;
+        }
+        return line.str() + "\n";
+    }
+
+    ZQ::GameController* game() const {
+        return static_cast<ZQ::GameController*>(master->controller(ControllerRole::Game));
+    }
+
+    bool inPlay() const {
+        const int s = game()->state;
+        return master->active == game() &&
+               (s == ZQ::GameController::FirstGrasp || s == ZQ::GameController::StartDisplays ||
+                s == ZQ::GameController::Play);
+    }
+
+    void drag(const Drag& d) {
+        const PVRTVec2 pixel = ZQ::gGlobals.cordModel->screenPositions[d.particle];
+        const PVRTVec2 from(pixel.x / kScale, (ZQ::gGlobals.screenSize.y - pixel.y) / kScale);
+        const float length = d.distance * ZQ::gGlobals.screenSize.x / kScale;
+        const PVRTVec2 step(std::cos(d.angle) * length / d.moveFrames,
+                            -std::sin(d.angle) * length / d.moveFrames);
+        std::string lines = touch(1, "began", from);
+        PVRTVec2 at = from;
+        for (int k = 1; k <= d.moveFrames; ++k) {
+            at += step;
+            lines += touch(1 + k, "moved", at);
+        }
+        lines += touch(1 + d.moveFrames + d.holdFrames, "ended", at);
+        input(lines);
+        for (int f = 0; f < d.moveFrames + d.holdFrames + 11 && inPlay(); ++f) {
+            frame();
+        }
+    }
+
+    std::unique_ptr<ZQView> view;
+    ZQ::MasterGameController* master = nullptr;
+    std::unique_ptr<ZQInputScript> script;
+    int drawn = 1;
+    bool savedTutorial = false;
+    ZQ::GameMode savedMode = ZQ::ArcadeMode;
+};
+
+TEST_F(GameFlowTest, FromTheMenuALevelIsSolvedAndItsAwardLeadsToTheNextLevel) {
+    openGame(true);
+    const float w = ZQ::gGlobals.screenSize.x;
+    const float h = ZQ::gGlobals.screenSize.y;
+    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 200));
+    shoot("flow-1-menu");
+
+    // New game: the right half of the menu's lower right cell.
+    tapAt(0.25f * w + 0.425f * w, 0.4f * h + 0.35f * w - 0.6667f * 0.7f * w);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    EXPECT_EQ(master->active, game());
+    EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
+    ASSERT_TRUE(frameUntil([&] { return game()->state == ZQ::GameController::FirstGrasp; }, 150));
+    shoot("flow-2-level0");
+
+    for (const Drag& d : kLevelZeroDrags) {
+        if (inPlay()) {
+            drag(d);
+        }
+    }
+    ASSERT_TRUE(frameUntil([&] { return master->active != game(); }, 900)) << "level 0 was not solved";
+    auto* award = dynamic_cast<ZQ::AwardController*>(master->active);
+    ASSERT_NE(award, nullptr);
+    EXPECT_EQ(master->state, 3);
+    const ZQ::PointsModel& points = *ZQ::gGlobals.pointsModel;
+    EXPECT_GT(points.levelPoints, 0);
+    EXPECT_EQ(points.tangles[points.grade], 1);
+    frameUntil([] { return false; }, 60);
+    shoot("flow-3-points");
+
+    // The points run to their end; the award then hangs the grade's name and
+    // reveals the knot in the metal of the grade.
+    ASSERT_TRUE(frameUntil([&] { return award->state == 5; }, 900));
+    frameUntil([] { return false; }, 150);
+    ASSERT_EQ(ZQ::gGlobals.tangleModel->getTangles().size(), 1u);
+    EXPECT_EQ(ZQ::gGlobals.tangleModel->getTangles().front()->materialIndex, 4 - points.grade);
+    shoot("flow-4-award");
+
+    // Next: the level after, its state saved.
+    tapAt(0.5f * w + 0.7f * w / 3.0f, 0.1f * h);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    EXPECT_EQ(ZQ::gGlobals.levelModel->level, 1);
+    EXPECT_EQ(master->active, game());
+    ZQ::SavedState stored(ZQ::gGlobals.levelModel->levelCount());
+    ASSERT_TRUE(stored.load(ZQ::Preferences::shared().userDefaults()));
+    EXPECT_EQ(stored.level, 1);
+    EXPECT_EQ(stored.max_level, 1);
+    EXPECT_EQ(stored.points, points.points);
+    EXPECT_EQ(stored.tangleForlevel[0], points.grade);
+    ASSERT_TRUE(frameUntil([&] { return game()->state == ZQ::GameController::FirstGrasp; }, 150));
+    shoot("flow-5-level1");
+}
+
+TEST_F(GameFlowTest, AFreshProfileHearsTheStoryThenTakesTheTutorialsFirstRoom) {
+    openGame(false);
+    const float w = ZQ::gGlobals.screenSize.x;
+    const float h = ZQ::gGlobals.screenSize.y;
+    // The first frame, drawn by the view, started the story, which may not
+    // be skipped at the first start.
+    EXPECT_EQ(master->state, 26);
+    EXPECT_EQ(master->active, master->controller(ControllerRole::Story));
+    frameUntil([] { return false; }, 200);
+    shoot("fresh-1-story");
+    view->handleDoubleTap(PVRTVec2(187.0f, 333.0f));
+    EXPECT_EQ(master->state, 26);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 900));
+    shoot("fresh-2-first-menu");
+
+    // The first-run menu's one tile starts the tutorial in level 0's room.
+    tapAt(0.5f * w, 0.4f * h);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    EXPECT_TRUE(ZQ::gGlobals.tutorialActive);
+    EXPECT_EQ(master->active, master->controller(ControllerRole::Tutorial));
+    EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
+    frameUntil([] { return false; }, 240);
+    shoot("fresh-3-tutorial");
+}
+
+// The tutorial's own script for its first room (its frames counted from the
+// room's first frame), as the player would play it.
+std::string firstRoomScript() {
+    std::ifstream file(std::string(VELMORA_SOURCE_DIR) + "/tools/velmora-screens/scripts/tutorial.txt");
+    std::string lines;
+    std::string line;
+    while (std::getline(file, line) && line.rfind("# Room 1", 0) != 0) {
+        if (!line.empty() && line[0] != '#') {
+            lines += line + "\n";
+        }
+    }
+    return lines;
+}
+
+TEST_F(GameFlowTest, TheTutorialsFirstRoomPlayedToItsEndIsAwardedAsLevelZero) {
+    openGame(false);
+    const float w = ZQ::gGlobals.screenSize.x;
+    const float h = ZQ::gGlobals.screenSize.y;
+    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 900));
+    tapAt(0.5f * w, 0.4f * h);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    ASSERT_EQ(master->active, master->controller(ControllerRole::Tutorial));
+    // One frame drawn, as the game draws every frame: the room's wallpaper
+    // is painted from the relief collected for it.
+    view->drawView();
+    ++drawn;
+    // The script's frame 1 is the room's first frame, the one before.
+    const std::string script = firstRoomScript();
+    ASSERT_FALSE(script.empty());
+    ZQ::seedRandom(1);
+    drawn -= 2;
+    input(script);
+    drawn += 2;
+    ASSERT_TRUE(frameUntil([&] { return master->state == 3; }, 2400)) << "the first room was not finished";
+    auto* award = dynamic_cast<ZQ::AwardController*>(master->active);
+    ASSERT_NE(award, nullptr);
+    EXPECT_TRUE(ZQ::gGlobals.tutorialActive);
+    ASSERT_TRUE(frameUntil([&] { return award->state == 5; }, 900));
+    frameUntil([] { return false; }, 150);
+    EXPECT_EQ(ZQ::gGlobals.tangleModel->getTangles().size(), 1u);
+    shoot("fresh-4-award");
+    // Next: the tutorial's second room, nothing saved while it runs.
+    tapAt(0.5f * w + 0.7f * w / 3.0f, 0.1f * h);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    EXPECT_EQ(ZQ::gGlobals.levelModel->level, 1);
+    EXPECT_EQ(master->active, master->controller(ControllerRole::Tutorial));
+    EXPECT_EQ(ZQ::Preferences::shared().userDefaults().object(ZQ::Preferences::kStateKey), nullptr);
+}
+
+} // namespace
