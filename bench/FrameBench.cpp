@@ -10,6 +10,8 @@
 #include "platform/ZQView.h"
 #include "render/Render.h"
 #include "render/RenderWallPaper.h"
+#include "render/WallPaperRenderRoom.h"
+#include "render/WallPaperRoomProgram.h"
 #include "stage/MandalaModel.h"
 #include "stage/RoomModel.h"
 #include "stage/ShadowModel.h"
@@ -242,5 +244,46 @@ void BM_FramePassTimesLevel73(benchmark::State& state) {
     ZQ::gGlobals = saved;
 }
 BENCHMARK(BM_FramePassTimesLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+
+// The room pass as it is and as first written (the reference shader, every
+// room drawn, hidden or not), frame about, level 73 as above: both under the
+// same load, so their ratio holds where the milliseconds drift. Counters:
+// milliseconds a frame of each, fast/reference.
+void BM_RoomShadingLevel73(benchmark::State& state) {
+    ZQEGLContext* context = headlessBenchContext();
+    if (context == nullptr) {
+        state.SkipWithError("no headless OpenGL ES 2.0 context");
+        return;
+    }
+    const ZQ::Globals saved = ZQ::gGlobals;
+    {
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        layLevel(view);
+        ZQ::Render* const live = ZQ::gGlobals.wallPaperRenderRoom;
+        const bool shadows = static_cast<const ZQ::WallPaperRoomProgram*>(live->program)->roomShadows;
+        ZQ::WallPaperRenderRoom reference(
+            new ZQ::WallPaperRoomProgram(shadows, ZQ::WallPaperRoomProgram::Shading::reference));
+        reference.setUp();
+        reference.skipHidden = false;
+        TimedPass fast(live);
+        TimedPass slow(&reference);
+        bool odd = false;
+        for (auto _ : state) {
+            ZQ::gGlobals.wallPaperRenderRoom = odd ? static_cast<ZQ::Render*>(&slow) : &fast;
+            odd = !odd;
+            view.drawView();
+            glFinish();
+        }
+        ZQ::gGlobals.wallPaperRenderRoom = live;
+        reference.tearDown();
+        const double frames = static_cast<double>(state.iterations()) / 2.0;
+        state.counters["fast_ms"] = fast.seconds * 1e3 / frames;
+        state.counters["reference_ms"] = slow.seconds * 1e3 / frames;
+        state.counters["ratio"] = fast.seconds / slow.seconds;
+        unlayLevel();
+    }
+    ZQ::gGlobals = saved;
+}
+BENCHMARK(BM_RoomShadingLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(4.0);
 
 } // namespace

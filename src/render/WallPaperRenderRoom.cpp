@@ -44,7 +44,74 @@ PVRTMat4 turnZ(float a) {
     return m;
 }
 
+// Clip-space sight lines go along z once divided by w. The outline margin, a
+// thousandth of the screen, is many times the rasteriser's snapping of
+// vertices to a 256th of a pixel. In depth a strict order suffices: the depth
+// buffer's rounding never reverses it, and a LESS test rejects ties. The
+// margin (some sixteen float steps near the far plane) covers the
+// interpolation's rounding; far rooms lie only a few millionths apart there.
+constexpr float kOutlineMargin = 1e-3f;
+constexpr float kDepthMargin = 2e-6f;
+constexpr float kNearW = 1e-4f;
+
+// The point under m in normalised device coordinates; false when it lies
+// behind the eye or before the near plane.
+bool project(const PVRTMat4& m, const PVRTVec3& p, PVRTVec3& out) {
+    const PVRTVec4 c = m * PVRTVec4(p.x, p.y, p.z, 1.0f);
+    if (c.w <= kNearW || c.z <= -c.w) {
+        return false;
+    }
+    out = PVRTVec3(c.x / c.w, c.y / c.w, c.z / c.w);
+    return true;
+}
+
+float cross2(const PVRTVec3& a, const PVRTVec3& b, const PVRTVec3& p) {
+    return (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+}
+
 } // namespace
+
+bool WallPaperRenderRoom::hiddenBehindBackWall(const PVRTMat4& camera, const PVRTMat4& front,
+                                               const PVRTMat4& behind) {
+    // The back wall's corners in turn around its outline.
+    const PVRTVec3 wallCorners[4] = {
+        {-0.5f, -0.5f, -0.5f}, {0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, -0.5f}, {-0.5f, 0.5f, -0.5f}};
+    const PVRTMat4 wallClip = camera * front;
+    PVRTVec3 wall[4];
+    for (int i = 0; i < 4; ++i) {
+        if (!project(wallClip, wallCorners[i], wall[i])) {
+            return false;
+        }
+    }
+    // The wall's plane in device coordinates: depth is affine in x and y.
+    const PVRTVec3 n = (wall[1] - wall[0]).cross(wall[3] - wall[0]);
+    if (std::fabs(n.z) < 1e-6f) {
+        return false;
+    }
+    const float turn = cross2(wall[0], wall[1], wall[2]) > 0.0f ? 1.0f : -1.0f;
+    const PVRTMat4 boxClip = camera * behind;
+    for (int i = 0; i < 8; ++i) {
+        const PVRTVec3 corner((i & 1) != 0 ? 0.5f : -0.5f, (i & 2) != 0 ? 0.5f : -0.5f,
+                              (i & 4) != 0 ? 0.5f : -0.5f);
+        PVRTVec3 q;
+        if (!project(boxClip, corner, q)) {
+            return false;
+        }
+        for (int e = 0; e < 4; ++e) {
+            const PVRTVec3& a = wall[e];
+            const PVRTVec3& b = wall[(e + 1) % 4];
+            const float length = std::hypot(b.x - a.x, b.y - a.y);
+            if (turn * cross2(a, b, q) < kOutlineMargin * length) {
+                return false;
+            }
+        }
+        const float wallDepth = wall[0].z - (n.x * (q.x - wall[0].x) + n.y * (q.y - wall[0].y)) / n.z;
+        if (q.z < wallDepth + kDepthMargin) {
+            return false;
+        }
+    }
+    return true;
+}
 
 WallPaperRenderRoom::WallPaperRenderRoom() : Render(new WallPaperRoomProgram()) {}
 
@@ -79,10 +146,18 @@ void WallPaperRenderRoom::render() {
     const PVRTVec3 box(std::fabs(d.x), std::fabs(d.y), std::fabs(d.z));
     std::vector<Cloudlet*> rooms;
     room->getCloudlets(rooms);
-    for (Cloudlet* item : rooms) {
-        const auto& instance = *static_cast<const RoomInstance*>(item);
+    PVRTMat4 first;
+    for (std::size_t k = 0; k < rooms.size(); ++k) {
+        const auto& instance = *static_cast<const RoomInstance*>(rooms[k]);
+        const PVRTMat4 model = roomModelMatrix(instance.layout, box);
+        // The camera matrix is the program's from the first room on.
+        if (k == 0) {
+            first = model;
+        } else if (skipHidden && hiddenBehindBackWall(p.cameraMatrix, first, model)) {
+            continue;
+        }
         p.roomMatrix = roomScaleMatrix(instance.layout, box);
-        p.setModelMatrix(roomModelMatrix(instance.layout, box).f);
+        p.setModelMatrix(model.f);
         for (int32_t face = 0; face < kFaces; ++face) {
             p.bindWallpaper(instance, face);
             glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT,

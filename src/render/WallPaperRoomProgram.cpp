@@ -7,6 +7,7 @@
 #include "engine/Spot.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
+#include "shaders/WallPaperRoomReference_frag.h"
 #include "shaders/WallPaperRoom_frag.h"
 #include "shaders/WallPaperRoom_vert.h"
 #include "stage/CameraModel.h"
@@ -59,7 +60,8 @@ PVRTVec3 eyeSpace(const PVRTMat4& m, const PVRTVec3& p) {
 WallPaperRoomProgram::WallPaperRoomProgram()
     : WallPaperRoomProgram(ShaderProgram::processShadowSwitches().room) {}
 
-WallPaperRoomProgram::WallPaperRoomProgram(bool roomShadows) : roomShadows(roomShadows) {}
+WallPaperRoomProgram::WallPaperRoomProgram(bool roomShadows, Shading shading)
+    : roomShadows(roomShadows), shading(shading) {}
 
 void WallPaperRoomProgram::setUp() {
     using namespace ShaderNames;
@@ -68,7 +70,9 @@ void WallPaperRoomProgram::setUp() {
     shader = new ShaderProgram("WallPaperRoomProgram", true);
     ShadowSwitches switches = ShaderProgram::processShadowSwitches();
     switches.room = roomShadows;
-    shader->build(Shaders::WallPaperRoom_vert, Shaders::WallPaperRoom_frag, switches);
+    const char* fragment =
+        shading == Shading::reference ? Shaders::WallPaperRoomReference_frag : Shaders::WallPaperRoom_frag;
+    shader->build(Shaders::WallPaperRoom_vert, fragment, switches);
     for (const char* name :
          {u_modelViewProjectionMatrix, u_normalMatrix, u_modelLightViewProjMatrix, u_modelView, u_Kd, u_Ks}) {
         shader->registerUniform(name);
@@ -92,7 +96,7 @@ void WallPaperRoomProgram::setUp() {
             shader->registerUniform((*names)[i]);
         }
     }
-    for (const char* name : {a_position, a_normal, a_tex}) {
+    for (const char* name : {a_position, a_tex}) {
         shader->registerAttribute(name);
     }
     fillMatrices();
@@ -109,14 +113,12 @@ void WallPaperRoomProgram::use() {
     using namespace ShaderNames;
     glUseProgram(shader->program);
     enable(*shader, a_position, 3, 0);
-    enable(*shader, a_normal, 3, 28);
     enable(*shader, a_tex, 2, 40);
 }
 
 void WallPaperRoomProgram::unuse() {
     using namespace ShaderNames;
     disable(*shader, a_position);
-    disable(*shader, a_normal);
     disable(*shader, a_tex);
 }
 

@@ -14,17 +14,22 @@ class RoomInstance;
 // shadows are on. Whether they are is fixed at construction: the shadow
 // uniforms exist only in a program built with them.
 //
-// Vertex input: the 64-byte room box vertex (position, normal, texture
-// coordinates). Main thread only.
+// Vertex input: the 64-byte room box vertex, of which the position and the
+// texture coordinates are read (the relief gives the normal). Main thread
+// only.
 class WallPaperRoomProgram : public RenderProgram {
 public:
     static constexpr int32_t kSlots = 4;
     static constexpr float kZHeight = 0.05f;
     static constexpr float kPCFRadius = 10.0f;
 
+    // The shader in use; the reference one is the lighting spelled out step
+    // by step, kept to check the fast one against.
+    enum class Shading { fast, reference };
+
     // By default room shadows follow the device profile.
     WallPaperRoomProgram();
-    explicit WallPaperRoomProgram(bool roomShadows);
+    explicit WallPaperRoomProgram(bool roomShadows, Shading shading = Shading::fast);
 
     void setUp() override;
     void tearDown() override;
@@ -46,6 +51,7 @@ public:
     static int32_t faceKindOf(int32_t face);
 
     const bool roomShadows;
+    const Shading shading;
     int32_t face = 0;
     int32_t faceKind = 0;
     PVRTMat4 roomMatrix;

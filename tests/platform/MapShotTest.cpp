@@ -34,8 +34,11 @@ protected:
     void SetUp() override {
         HeadlessGLTest::SetUp();
         ZQ::seedRandom(kTestSeed);
+        // The map is the current controller here: the game's own master,
+        // which would start with the story and its disc, is left out.
         view = std::make_unique<ZQView>(*HeadlessGL::context(), ZQApplication::kFramePoints, 2.0f,
-                                        ZQ::DeviceProfile::get());
+                                        ZQ::DeviceProfile::get(), &makeEngineModels<ZQPlainMaker>,
+                                        &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
         ZQ::gGlobals.sceneCamera = ZQ::gGlobals.cameraModel;
     }
     void TearDown() override {

@@ -26,12 +26,17 @@ protected:
         ZQ::seedRandom(kTestSeed);
         wasMuted = ZQ::isMusicMuted();
         ZQ::setMusicMuted(false);
+        // The themes follow the stored game mode, which other tests of this
+        // binary flip: these expect the arcade tables unless they say.
+        wasMode = ZQ::Preferences::shared().getGameMode();
+        ZQ::Preferences::shared().setGameMode(ZQ::ArcadeMode);
         ZQ::gGlobals.levelModel = &levels;
         gateway.setUp();
         ASSERT_TRUE(gateway.fx.hasContext());
     }
     void TearDown() override {
         gateway.tearDown();
+        ZQ::Preferences::shared().setGameMode(wasMode);
         ZQ::setMusicMuted(wasMuted);
         GlobalsTest::TearDown();
     }
@@ -48,6 +53,7 @@ protected:
     }
 
     bool wasMuted = false;
+    int32_t wasMode = ZQ::ArcadeMode;
     ZQ::LevelModel levels{LevelTestRecords::records(1), LevelTestRecords::record("Ground")};
     OpenALSoundGateway gateway;
 };

@@ -12,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -60,6 +63,32 @@ protected:
         pass.render();
         glDisable(GL_DEPTH_TEST);
         return HeadlessGL::readPixel(static_cast<int>(kWidth) / 2, static_cast<int>(kHeight) / 2);
+    }
+
+    // The whole screen after the room pass alone.
+    std::vector<uint8_t> drawWholeRoom(ZQ::WallPaperRenderRoom& pass) {
+        drawRoom(pass);
+        return HeadlessGL::readPixels(0, 0, static_cast<int>(kWidth), static_cast<int>(kHeight));
+    }
+
+    // A texture of blocks of pseudo-random texels, block x block texels each,
+    // so filtering sees both flat runs and edges.
+    static void fillBlocks(GLuint texture, int width, int height, int block, uint32_t seed) {
+        std::vector<uint8_t> pixels(static_cast<std::size_t>(width * height * 4));
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const auto bx = static_cast<uint32_t>(x / block);
+                const auto by = static_cast<uint32_t>(y / block);
+                uint32_t h = seed ^ (bx * 73856093u) ^ (by * 19349663u);
+                for (int c = 0; c < 4; ++c) {
+                    h = h * 1664525u + 1013904223u;
+                    pixels[static_cast<std::size_t>((y * width + x) * 4 + c)] = static_cast<uint8_t>(h >> 24);
+                }
+            }
+        }
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
     }
 
     std::unique_ptr<ZQ::LevelModel> catalogue;
@@ -110,6 +139,81 @@ TEST_F(WallPaperRenderRoomTest, AFullyShadowedWallKeepsSeventyThreeHundredths) {
     pass.tearDown();
 }
 
+// The fast shader against the reference one on a busy relief, height and
+// shadow map: the same picture but for float rounding. A rounding can tip one
+// of the nine shadow samples (some 8 levels on a lit wall), so a few pixels
+// may move that far; none further, and almost all by at most 2 levels.
+TEST_F(WallPaperRenderRoomTest, TheFastShaderDrawsTheReferencePicture) {
+    for (bool shadows : {false, true}) {
+        ZQ::WallPaperRenderRoom fast(new WallPaperRoomProgram(shadows));
+        ZQ::WallPaperRenderRoom reference(
+            new WallPaperRoomProgram(shadows, WallPaperRoomProgram::Shading::reference));
+        fast.setUp();
+        reference.setUp();
+        room.current->colours.clear();
+        const PVRTVec3 tints[] = {
+            {0.9f, 0.3f, 0.2f}, {0.2f, 0.8f, 0.3f}, {0.3f, 0.4f, 0.9f}, {0.8f, 0.8f, 0.2f}};
+        for (int i = 0; i < 4; ++i) {
+            room.current->colours.push_back(Material{PVRTVec3(0.1f, 0.1f, 0.1f),
+                                                     tints[i],
+                                                     PVRTVec3(0.6f, 0.6f, 0.6f),
+                                                     4.0f + 10.0f * static_cast<float>(i),
+                                                     0.0f,
+                                                     {},
+                                                     {}});
+        }
+        fillBlocks(ZQ::gGlobals.wallPaperColourTextures[0], 64, 64, 3, 1u);
+        fillBlocks(ZQ::gGlobals.wallPaperHeightTextures[0], 64, 64, 5, 2u);
+        const PVRTVec2 shadow = ZQ::RenderTargets::shadowSize(kWidth, kHeight, kTarget);
+        fillBlocks(ZQ::gGlobals.shadowMapTexture, static_cast<int>(shadow.x), static_cast<int>(shadow.y), 4,
+                   3u);
+
+        const std::vector<uint8_t> want = drawWholeRoom(reference);
+        const std::vector<uint8_t> got = drawWholeRoom(fast);
+        ASSERT_EQ(got.size(), want.size());
+        std::size_t lit = 0;
+        std::size_t loose = 0;
+        int worst = 0;
+        for (std::size_t i = 0; i < got.size(); i += 4) {
+            int d = 0;
+            for (std::size_t c = 0; c < 4; ++c) {
+                d = std::max(d, std::abs(static_cast<int>(got[i + c]) - static_cast<int>(want[i + c])));
+            }
+            worst = std::max(worst, d);
+            loose += d > 2 ? 1 : 0;
+            lit += want[i] + want[i + 1] + want[i + 2] > 60 ? 1 : 0;
+        }
+        const std::size_t pixels = got.size() / 4;
+        EXPECT_GT(lit * 4, pixels) << "the walls must be lit to compare anything";
+        EXPECT_LE(worst, 9) << "shadows " << shadows;
+        EXPECT_LE(loose * 200, pixels) << loose << " pixels off by more than 2, shadows " << shadows;
+        fast.tearDown();
+        reference.tearDown();
+    }
+}
+
+// Under the start-up camera the next room lies behind the current room's back
+// wall: the pass leaves it out, and the picture is bit for bit the one
+// drawing it gives.
+TEST_F(WallPaperRenderRoomTest, LeavingOutTheHiddenRoomChangesNoPixel) {
+    ZQ::WallPaperRenderRoom pass(new WallPaperRoomProgram(true));
+    pass.setUp();
+    fillBlocks(ZQ::gGlobals.wallPaperColourTextures[0], 64, 64, 3, 4u);
+    fillBlocks(ZQ::gGlobals.wallPaperColourTextures[1], 64, 64, 2, 5u);
+    const std::vector<uint8_t> skipping = drawWholeRoom(pass);
+    auto& program = *static_cast<WallPaperRoomProgram*>(pass.program);
+    const PVRTVec3 d = room.corners[7] - room.corners[0];
+    const PVRTVec3 box(std::fabs(d.x), std::fabs(d.y), std::fabs(d.z));
+    EXPECT_TRUE(ZQ::WallPaperRenderRoom::hiddenBehindBackWall(
+        program.cameraMatrix, ZQ::WallPaperRenderRoom::roomModelMatrix(room.current->layout, box),
+        ZQ::WallPaperRenderRoom::roomModelMatrix(room.next->layout, box)))
+        << "the check must be put to work";
+    pass.skipHidden = false;
+    const std::vector<uint8_t> drawing = drawWholeRoom(pass);
+    EXPECT_TRUE(skipping == drawing);
+    pass.tearDown();
+}
+
 TEST_F(WallPaperRenderRoomTest, ShadowUniformsExistOnlyWithRoomShadows) {
     using namespace ZQ::ShaderNames;
     for (bool shadows : {false, true}) {
@@ -145,6 +249,36 @@ TEST(WallPaperRoomProgramTest, EachFaceSpansTheTextureWithItsLongerSide) {
         EXPECT_FLOAT_EQ(scale(flat).x, 1.0f);
         EXPECT_FLOAT_EQ(scale(flat).y, 1152.0f / 3379.2f);
     }
+}
+
+// A 90-degree camera at the origin looking down -z at a room whose back wall,
+// 8 x 6, stands at z = -15.
+TEST(WallPaperRoomProgramTest, OnlyABoxWhollyBehindTheBackWallIsHidden) {
+    const float nearZ = 1.0f;
+    const float farZ = 100.0f;
+    PVRTMat4 camera = PVRTMat4::identity();
+    camera.f[0] = 1.0f;
+    camera.f[5] = 1.0f;
+    camera.f[10] = (farZ + nearZ) / (nearZ - farZ);
+    camera.f[11] = -1.0f;
+    camera.f[14] = 2.0f * farZ * nearZ / (nearZ - farZ);
+    camera.f[15] = 0.0f;
+    const PVRTMat4 front = PVRTMat4::translation(0.0f, 0.0f, -10.0f) * PVRTMat4::scale(8.0f, 6.0f, 10.0f);
+    const auto hidden = [&](float x, float z, float size, float depth) {
+        const PVRTMat4 box = PVRTMat4::translation(x, 0.0f, z) * PVRTMat4::scale(size, size, depth);
+        return ZQ::WallPaperRenderRoom::hiddenBehindBackWall(camera, front, box);
+    };
+    EXPECT_TRUE(hidden(0.0f, -25.0f, 2.0f, 2.0f));
+    EXPECT_TRUE(hidden(2.0f, -40.0f, 4.0f, 10.0f));
+    EXPECT_FALSE(hidden(10.0f, -25.0f, 2.0f, 2.0f)) << "beside the wall's outline";
+    EXPECT_FALSE(hidden(0.0f, -25.0f, 30.0f, 2.0f)) << "wider than the wall as seen";
+    EXPECT_FALSE(hidden(0.0f, -8.0f, 1.0f, 1.0f)) << "between the eye and the wall";
+    EXPECT_FALSE(hidden(0.0f, -15.0f, 1.0f, 1.0f)) << "through the wall";
+    EXPECT_FALSE(hidden(0.0f, 5.0f, 1.0f, 1.0f)) << "behind the eye";
+    // A wall reaching before the near plane hides nothing.
+    const PVRTMat4 close = PVRTMat4::translation(0.0f, 0.0f, 0.0f) * PVRTMat4::scale(8.0f, 6.0f, 1.0f);
+    EXPECT_FALSE(ZQ::WallPaperRenderRoom::hiddenBehindBackWall(
+        camera, close, PVRTMat4::translation(0.0f, 0.0f, -25.0f) * PVRTMat4::scale(1.0f, 1.0f, 1.0f)));
 }
 
 TEST(WallPaperRoomProgramTest, TheModelMatrixTurnsAndScalesTheUnitBox) {

@@ -4,16 +4,13 @@ uniform mat4 u_modelViewProjectionMatrix;
 uniform vec2 u_scaleTex;
 
 attribute vec3 a_position;
-attribute vec3 a_normal;
 attribute vec2 a_tex;
 
 varying vec2 v_tex;
-varying vec3 v_normal;
 varying vec3 v_position;
 
 void main() {
     v_tex = a_tex * u_scaleTex;
-    v_normal = a_normal;
     v_position = a_position;
     gl_Position = u_modelViewProjectionMatrix * vec4(a_position, 1.0);
 }
