@@ -3,10 +3,12 @@
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/Log.h"
+#include "engine/Random.h"
 #include "engine/SocialGateway.h"
 #include "engine/StoreLocations.h"
 #include "game/CloudMerge.h"
 #include "game/GameServiceGateway.h"
+#include "game/MasterGameController.h"
 #include "levels/LevelCatalogueTables.h"
 #include "platform/OpenALSoundGateway.h"
 #include "platform/ZQAppDelegate.h"
@@ -157,6 +159,9 @@ int run(const ZQLaunch& launch) {
     // The game plays through OpenAL; without a sound device the gateway runs
     // silent, so this never stops the game.
     ZQ::OpenALSoundGateway::install();
+    if (launch.seeded) {
+        ZQ::seedRandom(launch.seed);
+    }
     // Progress made on another machine comes in through the cloud folder:
     // merged once now, then checked every few seconds of play.
     ZQ::CloudMerge cloudMerge(ZQ::userDefaults(), ZQ::cloudStore(), ZQ::LevelCatalogue::kLevelCount);
@@ -178,10 +183,20 @@ int run(const ZQLaunch& launch) {
         // The application is active once launched; the window system tells
         // of every change after that.
         delegate.applicationDidBecomeActive();
-        // A test that stops the game at a frame, or waits for the game to
-        // have handled what it sent, reads these; flushed, as the process
-        // may end by a kill at any moment.
+        // A test that stops the game at a frame, waits for the game to have
+        // handled what it sent, or follows the game's flow reads these;
+        // flushed, as the process may end by a kill at any moment.
+        int32_t shownState = -1;
+        const auto printState = [&] {
+            const auto* master = dynamic_cast<const ZQ::MasterGameController*>(ZQ::gGlobals.masterController);
+            if (launch.printStates && master != nullptr && master->state != shownState) {
+                shownState = master->state;
+                std::printf("state %d at frame %d\n", shownState, ZQ::gGlobals.frameCount);
+                std::fflush(stdout);
+            }
+        };
         const auto printFrame = [&] {
+            printState();
             if (launch.printFrames) {
                 std::printf("%d\n", ZQ::gGlobals.frameCount);
                 std::fflush(stdout);

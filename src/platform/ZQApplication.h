@@ -2,6 +2,7 @@
 
 #include "engine/PVRTVector.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,12 +23,15 @@ struct ZQShot {
 // How the game was started (the command line).
 struct ZQLaunch {
     bool headless = false;
-    long frames = -1;          // stop once this many frames are drawn; -1: until the window closes
-    bool realtime = false;     // headless at the frame rate instead of as fast as it can
-    std::string screenshot;    // PNG of the last frame, when not empty
-    std::string input;         // touches and gestures to replay (headless), when not empty
-    bool reportInput = false;  // say at the end how many touches and gestures reached the game
-    bool printFrames = false;  // each frame's number on a line of its own once drawn
+    long frames = -1;         // stop once this many frames are drawn; -1: until the window closes
+    bool realtime = false;    // headless at the frame rate instead of as fast as it can
+    std::string screenshot;   // PNG of the last frame, when not empty
+    std::string input;        // touches and gestures to replay (headless), when not empty
+    bool reportInput = false; // say at the end how many touches and gestures reached the game
+    bool printFrames = false; // each frame's number on a line of its own once drawn
+    bool printStates = false; // each change of the master game controller's state, with its frame
+    bool seeded = false;      // the random choices follow `seed` rather than the system's entropy
+    uint64_t seed = 0;
     std::vector<ZQShot> shots; // headless: frames kept as PNGs on the way
 };
 

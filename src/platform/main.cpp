@@ -1,5 +1,6 @@
 #include "platform/ZQApplication.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,10 +10,11 @@ namespace {
 void printUsage(std::FILE* out) {
     std::fprintf(
         out,
-        "usage: velmora [--frames N] [--report-input] [--print-frames]\n"
+        "usage: velmora [--frames N] [--report-input] [--print-frames] [--print-states] [--seed N]\n"
         "       velmora --headless [--frames N] [--screenshot FILE.png] [--shot F:FILE.png]... [--input "
         "FILE]\n"
-        "                          [--realtime] [--report-input] [--print-frames]\n"
+        "                          [--realtime] [--report-input] [--print-frames] [--print-states]\n"
+        "                          [--seed N]\n"
         "  --headless         draw without a window or display (EGL surfaceless); %ld frames unless "
         "--frames\n"
         "  --frames N         stop once N frames are drawn (N >= 1)\n"
@@ -28,6 +30,9 @@ void printUsage(std::FILE* out) {
         "  --realtime         headless at 30 frames per second instead of as fast as it can\n"
         "  --report-input     at the end, count the touches and gestures that reached the game\n"
         "  --print-frames     print each frame's number on a line of its own once drawn\n"
+        "  --print-states     print \"state S at frame F\" whenever the game's flow changes state\n"
+        "  --seed N           make the game's random choices from seed N, so that two runs with the\n"
+        "                     same input draw the same frames\n"
         "In a window: the left mouse button is a finger, F11 switches to the full screen.\n",
         ZQApplication::kHeadlessFrames);
 }
@@ -54,6 +59,21 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             launch.reportInput = true;
         } else if (std::strcmp(option, "--print-frames") == 0) {
             launch.printFrames = true;
+        } else if (std::strcmp(option, "--print-states") == 0) {
+            launch.printStates = true;
+        } else if (std::strcmp(option, "--seed") == 0) {
+            const char* value = valueOf(argc, argv, i);
+            if (value == nullptr) {
+                return false;
+            }
+            char* end = nullptr;
+            errno = 0;
+            launch.seed = std::strtoull(value, &end, 10);
+            if (end == value || *end != '\0' || errno != 0 || value[0] == '-') {
+                std::fprintf(stderr, "velmora: --seed needs a whole number, 0 or more, not \"%s\"\n", value);
+                return false;
+            }
+            launch.seeded = true;
         } else if (std::strcmp(option, "--frames") == 0) {
             const char* value = valueOf(argc, argv, i);
             if (value == nullptr) {

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "GameDataFolder.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The road a player takes through the game, written as one input file that
+// the headless game replays, with what must hold on the way written beside
+// the touches as lines the game skips as comments:
+//
+//   #@ run FRAMES seed N    a process starts here (the first on a fresh data
+//                           folder, each later one a restart on the same
+//                           folder), its random choices from seed N, and
+//                           draws FRAMES frames; the touches below, up to the
+//                           next run, are its, their frames counted from its
+//                           start
+//   #@ state FRAME S        after frame FRAME the game's flow is in state S
+//   #@ shot FRAME NAME      frame FRAME is kept as NAME.png
+//   #@ saved none           after the run no progress is stored
+//   #@ saved FIELD=N ...    after the run the stored record has these values
+//                           (level, max_level, points, difficulty, gradeK:
+//                           the grade of level K); FIELD>N for at least N+1
+//   #@ mode zen|arcade      after the run this game mode is stored
+//   #@ tutorial-done        before this run the profile is past the tutorial,
+//                           as the tutorial's last step leaves it
+//
+// Ownership: plain values. Threads: the test's thread.
+struct RoadRun {
+    struct FieldCheck {
+        std::string field;
+        bool atLeast = false; // FIELD>N rather than FIELD=N
+        int64_t value = 0;
+    };
+
+    int line = 0; // of its "#@ run" in the file
+    long frames = 0;
+    uint64_t seed = 0;
+    std::string input; // its touches, one event a line
+    std::map<long, int32_t> states;
+    std::map<long, std::string> shots;
+    bool nothingSaved = false;
+    std::vector<FieldCheck> saved;
+    std::optional<int64_t> mode;
+    bool tutorialDone = false;
+
+    // The game's command line for this run: seeded, printing its states,
+    // replaying `inputFile`, its shots written into `shotFolder`.
+    std::vector<std::string> arguments(const std::string& inputFile, const std::string& shotFolder) const;
+};
+
+// Reads a road file; false with "FILE:LINE: ..." in `error` at the first
+// line it cannot use.
+bool readRoad(const std::string& path, std::vector<RoadRun>& runs, std::string& error);
+
+// What one run of the road left.
+struct RoadRunResult {
+    GameRun run;
+    // Each change of the flow's state: frame -> state entered after it.
+    std::map<long, int32_t> trail;
+    GameDataFolder::Saved saved;
+    std::optional<int64_t> mode; // the game mode stored, when one is
+
+    // The flow's state after `frame`, or -1 when none was printed by then.
+    int32_t stateAfter(long frame) const;
+};
+
+// Plays run `run` of the road on `data` (marking the tutorial done first
+// when the run asks), writing its input into `scratch` and its shots into
+// `shotFolder`, and reads back what it left.
+RoadRunResult playRoadRun(const GameDataFolder& data, const RoadRun& run, const std::string& scratch,
+                          const std::string& shotFolder);
+
+// Marks the profile in `data` past the tutorial in both stores.
+void markTutorialDone(const GameDataFolder& data);
+
+// The game mode the user defaults in `data` give the game (arcade when none
+// is stored yet); none when there are no defaults or the value is not a number.
+std::optional<int64_t> storedMode(const GameDataFolder& data);
+
+// Empty when `record` has every value `checks` name; otherwise what differs.
+std::string checkRecord(const ZQ::SavedState& record, const std::vector<RoadRun::FieldCheck>& checks);
+
+// Empty when `after` keeps everything `before` had finished: the levels
+// reached, each finished level's grade (which only gets better) and the
+// points; otherwise what was lost.
+std::string lostProgress(const ZQ::SavedState& before, const ZQ::SavedState& after);

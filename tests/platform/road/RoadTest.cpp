@@ -1,0 +1,168 @@
+#include "GameRoad.h"
+
+#include "GameProcess.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <iterator>
+#include <random>
+
+// The whole road a player takes (road.txt beside this file), played by the
+// real game headless, one process a run, on a fresh data folder: the flow's
+// states, the pictures and the stores at each step; the same road twice
+// gives the same records and pictures; a kill at a random frame of it loses
+// nothing finished.
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<RoadRun> road() {
+    std::vector<RoadRun> runs;
+    std::string error;
+    EXPECT_TRUE(readRoad(VELMORA_ROAD_FILE, runs, error)) << error;
+    return runs;
+}
+
+std::string where(const RoadRun& run) {
+    return std::string(VELMORA_ROAD_FILE) + ":" + std::to_string(run.line);
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Everything the road file says of a run, checked against what it left.
+void expectRunAsWritten(const RoadRun& run, const RoadRunResult& result, const std::string& shotFolder) {
+    SCOPED_TRACE(where(run));
+    ASSERT_EQ(result.run.status, 0) << result.run.output;
+    EXPECT_EQ(missingResourceLine(result.run.output), "");
+    for (const auto& [frame, state] : run.states) {
+        EXPECT_EQ(result.stateAfter(frame), state) << "after frame " << frame;
+    }
+    for (const auto& [frame, name] : run.shots) {
+        ZQImage image;
+        ASSERT_TRUE(readPng(shotFolder + "/" + name + ".png", image)) << name << " (frame " << frame << ")";
+        EXPECT_EQ(image.width, 750);
+        EXPECT_EQ(image.height, 1334);
+    }
+    ASSERT_EQ(result.saved.problem, "");
+    if (run.nothingSaved) {
+        EXPECT_FALSE(result.saved.record.has_value()) << "progress was stored";
+    }
+    if (!run.saved.empty()) {
+        ASSERT_TRUE(result.saved.record.has_value()) << "no progress was stored";
+        EXPECT_EQ(checkRecord(*result.saved.record, run.saved), "");
+        // The cloud copy holds the same progress.
+        ASSERT_TRUE(result.saved.cloudRecord.has_value());
+        EXPECT_EQ(*result.saved.cloudRecord, *result.saved.record);
+    }
+    if (run.mode) {
+        EXPECT_EQ(result.mode, run.mode);
+    }
+}
+
+// The road is played twice side by side, each game on a fresh data folder of
+// its own: the first is checked against everything the road file says and
+// keeps its pictures in the build's road-shots folder; the second must leave
+// the same records and the same pictures.
+TEST(RoadTest, TheRoadFromAFreshProfileGoesAsWrittenAndTheSameTwice) {
+    const std::vector<RoadRun> runs = road();
+    ASSERT_FALSE(runs.empty());
+    GameDataFolder first;
+    GameDataFolder second;
+    TempFolder scratch;
+    ASSERT_TRUE(first.ok() && second.ok() && scratch.ok());
+    const std::string shots = VELMORA_ROAD_SHOTS;
+    fs::create_directories(shots);
+    fs::create_directories(scratch.file("second"));
+    for (const RoadRun& run : runs) {
+        SCOPED_TRACE(where(run));
+        for (const auto& [frame, name] : run.shots) {
+            fs::remove(shots + "/" + name + ".png");
+        }
+        // The two games at once, each in its own process and folders.
+        auto other = std::async(std::launch::async, [&] {
+            return playRoadRun(second, run, scratch.file("second"), scratch.file("second"));
+        });
+        const RoadRunResult a = playRoadRun(first, run, scratch.path(), shots);
+        const RoadRunResult b = other.get();
+        expectRunAsWritten(run, a, shots);
+        if (HasFatalFailure()) {
+            return;
+        }
+        ASSERT_EQ(b.run.status, 0) << b.run.output;
+        EXPECT_EQ(a.trail, b.trail);
+        EXPECT_EQ(a.saved.record, b.saved.record);
+        EXPECT_EQ(a.saved.cloudRecord, b.saved.cloudRecord);
+        EXPECT_EQ(a.mode, b.mode);
+        for (const auto& [frame, name] : run.shots) {
+            EXPECT_TRUE(fileBytes(shots + "/" + name + ".png") ==
+                        fileBytes(scratch.file("second/" + name + ".png")))
+                << name << " (frame " << frame << ") differs between the two runs";
+        }
+    }
+}
+
+TEST(RoadTest, AKillAtARandomFrameOfTheRoadLosesNothingFinished) {
+    const std::vector<RoadRun> runs = road();
+    ASSERT_FALSE(runs.empty());
+    // A random frame of the whole road; its seed is in the failure message.
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("kill seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    long total = 0;
+    for (const RoadRun& run : runs) {
+        total += run.frames - 1;
+    }
+    long at = std::uniform_int_distribution<long>(1, total)(random);
+    std::size_t killed = 0;
+    while (at > runs[killed].frames - 1) {
+        at -= runs[killed].frames - 1;
+        ++killed;
+    }
+
+    GameDataFolder data;
+    TempFolder scratch;
+    ASSERT_TRUE(data.ok() && scratch.ok());
+    std::optional<ZQ::SavedState> known;
+    for (std::size_t i = 0; i < killed; ++i) {
+        const RoadRunResult result = playRoadRun(data, runs[i], scratch.path(), scratch.path());
+        ASSERT_EQ(result.run.status, 0) << result.run.output;
+        known = result.saved.record;
+    }
+    const RoadRun& run = runs[killed];
+    SCOPED_TRACE(where(run) + ", killed after frame " + std::to_string(at));
+    if (run.tutorialDone) {
+        markTutorialDone(data);
+    }
+    const std::string input = scratch.file("killed.txt");
+    std::ofstream(input) << run.input;
+    const int64_t reached = data.runThenKillAt(run.arguments(input, scratch.path()), at);
+    ASSERT_GE(reached, at) << "the game stopped before the kill";
+
+    auto expectNothingLost = [&](const std::string& when) {
+        const GameDataFolder::Saved saved = data.read();
+        ASSERT_EQ(saved.problem, "") << when;
+        if (known) {
+            ASSERT_TRUE(saved.record.has_value()) << when << ": the stored progress is gone";
+            EXPECT_EQ(lostProgress(*known, *saved.record), "") << when;
+        }
+    };
+    expectNothingLost("after the kill");
+    // The restart replays the killed run from its start and goes on.
+    const RoadRunResult restart = playRoadRun(data, run, scratch.path(), scratch.path());
+    ASSERT_EQ(restart.run.status, 0) << restart.run.output;
+    EXPECT_EQ(restart.run.output.find("zr_state_rejected"), std::string::npos) << restart.run.output;
+    for (const auto& [frame, state] : run.states) {
+        EXPECT_EQ(restart.stateAfter(frame), state) << "after frame " << frame << " of the restart";
+    }
+    expectNothingLost("after the restart");
+}
+
+} // namespace
