@@ -260,6 +260,17 @@ void PointsModel::showGauge() {
     gGlobals.gaugeModel->addGauge(gauge);
 }
 
+PointsModel::Bands PointsModel::gradeBands() const {
+    ZQ_ASSERT(gGlobals.levelModel != nullptr);
+    Bands bands;
+    bands.table = gGlobals.levelModel->gradeTable();
+    const float base = static_cast<float>(std::max(basePoints, 1));
+    bands.a = static_cast<float>(scorePoints) / base;
+    bands.b = static_cast<float>(scorePoints + timePoints) / base;
+    findGradeBands(bands.table, &bands.fromBand, &bands.toBand, bands.a, bands.b);
+    return bands;
+}
+
 void PointsModel::scoreBurst() {
     if (gGlobals.scoreModel != nullptr) {
         gGlobals.scoreModel->hide();
@@ -271,19 +282,13 @@ void PointsModel::scoreBurst() {
             new RotateAction(PVRTVec3(0.0f, 0.0f, -kPi / 3000.0f)),
         }));
     }
-    ZQ_ASSERT(gGlobals.levelModel != nullptr);
-    const std::vector<std::pair<float, float>> table = gGlobals.levelModel->gradeTable();
-    const float base = static_cast<float>(std::max(basePoints, 1));
-    const float a = static_cast<float>(scorePoints) / base;
-    const float b = static_cast<float>(scorePoints + timePoints) / base;
-    int32_t fromBand = 0;
-    int32_t toBand = 0;
-    findGradeBands(table, &fromBand, &toBand, a, b);
-    const auto n = static_cast<int32_t>(table.size());
+    const Bands bands = gradeBands();
+    const auto n = static_cast<int32_t>(bands.table.size());
     const Texture* ring = gGlobals.captionBox->getCaption(ResourceNames::ring)->texture;
     const float ringHeight = ring != nullptr ? static_cast<float>(ring->height) : 0.0f;
-    emitBurst(burstCurve(scoreShares(table, fromBand, a), n, 1), 0.1f * gGlobals.screenSize.x,
-              0.97f * gGlobals.screenSize.y - ringHeight, 30, 27.000002f, 45.0f);
+    emitBurst(burstCurve(scoreShares(bands.table, bands.fromBand, bands.a), n, 1),
+              0.1f * gGlobals.screenSize.x, 0.97f * gGlobals.screenSize.y - ringHeight, 30, 27.000002f,
+              45.0f);
 }
 
 void PointsModel::timeBurst() {
@@ -300,17 +305,10 @@ void PointsModel::timeBurst() {
             new RotateAction(PVRTVec3(0.0f, 0.0f, -kPi / 12000.0f)),
         }));
     }
-    ZQ_ASSERT(gGlobals.levelModel != nullptr);
-    const std::vector<std::pair<float, float>> table = gGlobals.levelModel->gradeTable();
-    const float base = static_cast<float>(std::max(basePoints, 1));
-    const float a = static_cast<float>(scorePoints) / base;
-    const float b = static_cast<float>(scorePoints + timePoints) / base;
-    int32_t fromBand = 0;
-    int32_t toBand = 0;
-    findGradeBands(table, &fromBand, &toBand, a, b);
-    const auto n = static_cast<int32_t>(table.size());
-    emitBurst(burstCurve(timeShares(table, fromBand, toBand, a, b), n, 2), 0.1f * gGlobals.screenSize.x,
-              0.97f * gGlobals.screenSize.y, 15, 18.0f, 30.0f);
+    const Bands bands = gradeBands();
+    const auto n = static_cast<int32_t>(bands.table.size());
+    emitBurst(burstCurve(timeShares(bands.table, bands.fromBand, bands.toBand, bands.a, bands.b), n, 2),
+              0.1f * gGlobals.screenSize.x, 0.97f * gGlobals.screenSize.y, 15, 18.0f, 30.0f);
 }
 
 void PointsModel::finish() {

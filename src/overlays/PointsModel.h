@@ -68,6 +68,16 @@ public:
     int32_t flowId = -1;
 
 private:
+    // Where this show's points fall in the current level's grade table:
+    // a = score points, b = score and time points, both over the base points.
+    struct Bands {
+        std::vector<std::pair<float, float>> table;
+        float a = 0.0f;
+        float b = 0.0f;
+        int32_t fromBand = 0;
+        int32_t toBand = 0;
+    };
+    Bands gradeBands() const;
     void showGauge();
     void scoreBurst();
     void timeBurst();
