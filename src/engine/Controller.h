@@ -1,7 +1,9 @@
 #pragma once
 
 #include "engine/EventListener.h"
+#include "engine/Globals.h"
 #include "engine/InitProtocol.h"
+#include "engine/Model.h"
 #include "engine/Responders.h"
 
 namespace ZQ {
@@ -30,6 +32,20 @@ public:
     virtual void pause() {}
     virtual void resume() {}
     virtual void quit() {}
+
+protected:
+    // A controller hears every model's events between its set-up and its
+    // tear-down.
+    void listenToModels() {
+        for (Model* model : gGlobals.models) {
+            model->addListener(this);
+        }
+    }
+    void stopListeningToModels() {
+        for (Model* model : gGlobals.models) {
+            model->removeListener(this);
+        }
+    }
 };
 
 // The controller that is current before the game flow starts: it ignores all

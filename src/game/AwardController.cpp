@@ -99,9 +99,7 @@ int32_t AwardController::metalForGrade(int32_t grade) {
 
 void AwardController::setUp() {
     if (!listening) {
-        for (Model* model : gGlobals.models) {
-            model->addListener(this);
-        }
+        listenToModels();
         listening = true;
     }
     state = 0;
@@ -112,9 +110,7 @@ void AwardController::tearDown() {
     if (!listening) {
         return;
     }
-    for (Model* model : gGlobals.models) {
-        model->removeListener(this);
-    }
+    stopListeningToModels();
     listening = false;
 }
 

@@ -76,17 +76,13 @@ TipNode* GameController::tip() const {
 }
 
 void GameController::setUp() {
-    for (Model* model : gGlobals.models) {
-        model->addListener(this);
-    }
+    listenToModels();
     state = LoadCords;
     driver.setUp();
 }
 
 void GameController::tearDown() {
-    for (Model* model : gGlobals.models) {
-        model->removeListener(this);
-    }
+    stopListeningToModels();
     resetGrasps();
     driver.tearDown();
 }

@@ -104,16 +104,12 @@ Action* frontEntry() {
 } // namespace
 
 void MapController::setUp() {
-    for (Model* model : gGlobals.models) {
-        model->addListener(this);
-    }
+    listenToModels();
     state = Start;
 }
 
 void MapController::tearDown() {
-    for (Model* model : gGlobals.models) {
-        model->removeListener(this);
-    }
+    stopListeningToModels();
 }
 
 void MapController::doStep() {

@@ -62,16 +62,12 @@ float lineHeight(int32_t line) {
 } // namespace
 
 void OutroController::setUp() {
-    for (Model* model : gGlobals.models) {
-        model->addListener(this);
-    }
+    listenToModels();
     state = kStart;
 }
 
 void OutroController::tearDown() {
-    for (Model* model : gGlobals.models) {
-        model->removeListener(this);
-    }
+    stopListeningToModels();
 }
 
 void OutroController::doStep() {

@@ -48,17 +48,13 @@ Layout layoutAt(PVRTVec3 position, PVRTVec3 angles, float scale, float alpha) {
 } // namespace
 
 void StoryController::setUp() {
-    for (Model* model : gGlobals.models) {
-        model->addListener(this);
-    }
+    listenToModels();
     state = kStart;
     skipAllowed = false;
 }
 
 void StoryController::tearDown() {
-    for (Model* model : gGlobals.models) {
-        model->removeListener(this);
-    }
+    stopListeningToModels();
 }
 
 void StoryController::doStep() {
