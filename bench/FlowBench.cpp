@@ -75,7 +75,8 @@ void BM_FlowingLetters(benchmark::State& state) {
     const int which = static_cast<int>(state.range(0));
     const ZQ::Globals saved = ZQ::gGlobals;
     {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
+                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
         ZQ::Globals& g = ZQ::gGlobals;
         const int letters = fillWithWords(*g.captionBox);
         // The letters take their places from their particles.

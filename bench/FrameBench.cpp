@@ -103,7 +103,8 @@ void BM_HeadlessFrameLevel73(benchmark::State& state) {
     }
     const ZQ::Globals saved = ZQ::gGlobals;
     {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
+                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
         layLevel(view);
         if (!levelShows()) {
             state.SkipWithError("level 73's room does not show");
@@ -133,7 +134,8 @@ void BM_FrameStepAndDrawLevel73(benchmark::State& state) {
     }
     const ZQ::Globals saved = ZQ::gGlobals;
     {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
+                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
         layLevel(view);
         const ZQ::WallPaperRepaint repaint = ZQ::wallPaperRepaint();
         double stepWall = 0.0, stepCpu = 0.0, drawWall = 0.0, drawCpu = 0.0;
@@ -217,7 +219,8 @@ void BM_FramePassTimesLevel73(benchmark::State& state) {
     }
     const ZQ::Globals saved = ZQ::gGlobals;
     {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
+                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
         layLevel(view);
         std::vector<std::unique_ptr<TimedPass>> timed;
         for (const PassSlot& p : kPassSlots) {
@@ -257,7 +260,8 @@ void BM_RoomShadingLevel73(benchmark::State& state) {
     }
     const ZQ::Globals saved = ZQ::gGlobals;
     {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
+                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
         layLevel(view);
         ZQ::Render* const live = ZQ::gGlobals.wallPaperRenderRoom;
         const bool shadows = static_cast<const ZQ::WallPaperRoomProgram*>(live->program)->roomShadows;

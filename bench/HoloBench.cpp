@@ -55,7 +55,8 @@ void BM_HoloMeshBuild(benchmark::State& state) {
     }
     const ZQ::Globals saved = ZQ::gGlobals;
     {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
+                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
         ZQ::Globals& g = ZQ::gGlobals;
         const int32_t level = heaviestLevel(*g.levelModel);
         std::size_t indices = 0;
@@ -88,7 +89,8 @@ void BM_MapFrame(benchmark::State& state) {
     }
     const ZQ::Globals saved = ZQ::gGlobals;
     {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
+                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
         ZQ::Globals& g = ZQ::gGlobals;
         g.sceneCamera = g.cameraModel;
         ZQ::HoloModel& holo = *g.holoModel;
