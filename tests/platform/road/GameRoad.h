@@ -68,7 +68,7 @@ struct RoadRunResult {
     // Each change of the flow's state: frame -> state entered after it.
     std::map<long, int32_t> trail;
     GameDataFolder::Saved saved;
-    std::optional<int64_t> mode; // the game mode stored, when one is
+    std::optional<int64_t> mode;    // the game mode stored, when one is
     bool tutorialCompleted = false; // in both stores
 
     // The flow's state after `frame`, or -1 when none was printed by then.
