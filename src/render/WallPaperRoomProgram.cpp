@@ -143,7 +143,8 @@ void WallPaperRoomProgram::setModelMatrix(const float m[16]) {
     matrixInverseAffine(inverseView, view);
     const PVRTMat4 light =
         gGlobals.lightModel != nullptr ? gGlobals.lightModel->lightMatrix() : PVRTMat4::identity();
-    glUniformMatrix4fv(shader->uniform(u_modelLightViewProjMatrix), 1, GL_FALSE, (light * inverseView).f);
+    const PVRTMat4 lightFromEye = light * inverseView;
+    glUniformMatrix4fv(shader->uniform(u_modelLightViewProjMatrix), 1, GL_FALSE, lightFromEye.f);
 
     const PVRTMat4 modelView = viewCentring * modelMatrix;
     glUniformMatrix4fv(shader->uniform(u_modelView), 1, GL_FALSE, modelView.f);
@@ -165,17 +166,25 @@ void WallPaperRoomProgram::setModelMatrix(const float m[16]) {
         camera != nullptr && camera->eye != nullptr ? camera->eye->getPosition() : PVRTVec3();
     const PVRTVec3 e = eyeSpace(viewCentring, eyePos);
     glUniform4f(shader->uniform(u_eye), e.x, e.y, e.z, 1.0f);
+    // The fragment's shadow coordinate is that matrix applied to its
+    // eye-space point less the eye: affine in the box point.
+    shadowMatrix = lightFromEye * PVRTMat4::translation(-e.x, -e.y, -e.z) * modelView;
     const bool spot = camera != nullptr && camera->spot != nullptr;
     glUniform1f(shader->uniform(u_Kd), spot ? camera->spot->pair.y : 1.0f);
     glUniform1f(shader->uniform(u_Ks), spot ? camera->spot->third : 1.0f);
 
     if (roomShadows) {
-        const float w = gGlobals.screenSize.x;
-        const float h = gGlobals.screenSize.y;
-        const float target = std::min(DeviceProfile::get().targetSize, h);
-        glUniform2f(shader->uniform(u_shadowMapStep), h / (w * target), 1.0f / target);
+        const PVRTVec2 step = shadowMapStep();
+        glUniform2f(shader->uniform(u_shadowMapStep), step.x, step.y);
         glUniform1f(shader->uniform(u_PCFRadius), kPCFRadius);
     }
+}
+
+PVRTVec2 WallPaperRoomProgram::shadowMapStep() {
+    const float w = gGlobals.screenSize.x;
+    const float h = gGlobals.screenSize.y;
+    const float target = std::min(DeviceProfile::get().targetSize, h);
+    return PVRTVec2(h / (w * target), 1.0f / target);
 }
 
 int32_t WallPaperRoomProgram::faceKindOf(int32_t face) {

@@ -49,12 +49,17 @@ public:
     static PVRTVec2 textureScale(int32_t faceKind, float width, float height, float worldScale);
     // The face kind of each drawn face: back, left, right, ceiling, floor.
     static int32_t faceKindOf(int32_t face);
+    // One texel of the shadow map in texture coordinates, as the filter steps.
+    static PVRTVec2 shadowMapStep();
 
     const bool roomShadows;
     const Shading shading;
     int32_t face = 0;
     int32_t faceKind = 0;
     PVRTMat4 roomMatrix;
+    // Set by setModelMatrix: the unit box point (before its relief) to the
+    // shadow coordinate the fragment shader looks the map up with.
+    PVRTMat4 shadowMatrix;
 
 private:
     ElementNames ambientNames;
