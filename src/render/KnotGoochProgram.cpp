@@ -9,6 +9,7 @@
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "render/Texture.h"
+#include "shaders/KnotGoochReference_frag.h"
 #include "shaders/KnotGooch_frag.h"
 #include "shaders/KnotGooch_vert.h"
 #include "stage/CameraModel.h"
@@ -62,7 +63,8 @@ static_assert(sizeof KnotGoochProgram::kNormalMapNames / sizeof KnotGoochProgram
 
 KnotGoochProgram::KnotGoochProgram() : KnotGoochProgram(ShaderProgram::processShadowSwitches().cord) {}
 
-KnotGoochProgram::KnotGoochProgram(bool cordShadows) : cordShadows(cordShadows) {}
+KnotGoochProgram::KnotGoochProgram(bool cordShadows, Shading shading)
+    : cordShadows(cordShadows), shading(shading) {}
 
 KnotGoochProgram::~KnotGoochProgram() {
     // A program destroyed without tearDown still owns its textures.
@@ -79,7 +81,9 @@ void KnotGoochProgram::setUp() {
     shader = new ShaderProgram("KnotGoochProgram", false);
     ShadowSwitches switches = ShaderProgram::processShadowSwitches();
     switches.cord = cordShadows;
-    shader->build(Shaders::KnotGooch_vert, Shaders::KnotGooch_frag, switches);
+    shader->build(Shaders::KnotGooch_vert,
+                  shading == Shading::reference ? Shaders::KnotGoochReference_frag : Shaders::KnotGooch_frag,
+                  switches);
     for (const char* name : {u_modelViewProjectionMatrix, u_NMatrix, u_MVMatrix, u_normalMap}) {
         shader->registerUniform(name);
     }

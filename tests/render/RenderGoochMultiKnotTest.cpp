@@ -42,7 +42,9 @@ protected:
     // The pass with flat normal maps (the grain adds the view's z), without
     // or with cord shadows.
     std::unique_ptr<RenderGoochMultiKnot> makePass(bool shadows) {
-        auto* program = new KnotGoochProgram(shadows);
+        return makePass(new KnotGoochProgram(shadows));
+    }
+    std::unique_ptr<RenderGoochMultiKnot> makePass(KnotGoochProgram* program) {
         auto pass = std::make_unique<RenderGoochMultiKnot>(program);
         pass->setUp();
         for (ZQ::Texture*& map : program->normalMaps) {
@@ -263,6 +265,67 @@ TEST_F(RenderGoochMultiKnotTest, ShadowsDarkenStretchesBehindOthersByNoMoreThanT
     shadowed->tearDown();
     plain->tearDown();
     EXPECT_NO_GL_ERROR();
+}
+
+// The fast shader against the reference one on level 73's knot, with and
+// without its shadows: the same picture but for float rounding. A rounding
+// can tip one of the nine shadow samples (some 8 levels on a lit cord), so a
+// few pixels may move that far; none further, and almost all by at most 2.
+TEST_F(RenderGoochMultiKnotTest, TheFastShaderDrawsTheReferencePicture) {
+    layLevel(73);
+    castShadows(true);
+    for (bool shadows : {false, true}) {
+        auto fast = makePass(new KnotGoochProgram(shadows));
+        auto reference = makePass(new KnotGoochProgram(shadows, KnotGoochProgram::Shading::reference));
+        fast->skipOpaqueBlend = false;
+        reference->skipOpaqueBlend = false;
+        const std::vector<uint8_t> want = draw(*reference);
+        const std::vector<uint8_t> got = draw(*fast);
+        ASSERT_EQ(got.size(), want.size());
+        std::size_t drawn = 0;
+        std::size_t loose = 0;
+        int worst = 0;
+        for (std::size_t i = 0; i < got.size(); i += 4) {
+            int d = 0;
+            for (std::size_t c = 0; c < 4; ++c) {
+                d = std::max(d, std::abs(static_cast<int>(got[i + c]) - static_cast<int>(want[i + c])));
+            }
+            worst = std::max(worst, d);
+            loose += d > 2 ? 1 : 0;
+            drawn += want[i + 3] != 0 ? 1 : 0;
+        }
+        EXPECT_GT(drawn, 500u) << "the cord must show to compare anything";
+        EXPECT_LE(worst, 9) << "shadows " << shadows;
+        EXPECT_LE(loose * 200, drawn) << loose << " pixels off by more than 2, shadows " << shadows;
+        fast->tearDown();
+        reference->tearDown();
+    }
+}
+
+// An opaque cord over a coloured, half transparent background: drawn with
+// blending off, bit for bit the picture blending gives, and the frame's
+// blending is on again afterwards.
+TEST_F(RenderGoochMultiKnotTest, AnOpaqueCordDrawsTheSamePixelsUnblended) {
+    layLevel(73);
+    castShadows(true);
+    auto pass = makePass(true);
+    const std::array<float, 4> background = {0.2f, 0.5f, 0.7f, 0.3f};
+    pass->skipOpaqueBlend = false;
+    const std::vector<uint8_t> blended = draw(*pass, background);
+    pass->skipOpaqueBlend = true;
+    targets->sceneContext->bind();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    pass->render();
+    EXPECT_EQ(glIsEnabled(GL_BLEND), GL_TRUE);
+    const std::vector<uint8_t> unblended = draw(*pass, background);
+    std::size_t drawn = 0;
+    for (std::size_t i = 0; i < blended.size(); i += 4) {
+        drawn += blended[i + 3] == 255 ? 1 : 0;
+    }
+    EXPECT_GT(drawn, 500u);
+    EXPECT_TRUE(blended == unblended);
+    pass->tearDown();
 }
 
 } // namespace
