@@ -1,6 +1,7 @@
 #include "BenchContext.h"
 
 #include "cords/CordModel.h"
+#include "cords/MeshBuffer.h"
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/SoundGateway.h"
@@ -11,7 +12,9 @@
 #include "render/KnotGoochProgram.h"
 #include "render/Render.h"
 #include "render/RenderGoochMultiKnot.h"
+#include "render/RenderShadowMap.h"
 #include "render/RenderWallPaper.h"
+#include "render/ShadowProgram.h"
 #include "render/WallPaperRenderRoom.h"
 #include "render/WallPaperRoomProgram.h"
 #include "stage/MandalaModel.h"
@@ -293,6 +296,45 @@ void BM_RoomShadingLevel73(benchmark::State& state) {
     ZQ::gGlobals = saved;
 }
 BENCHMARK(BM_RoomShadingLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(4.0);
+
+// The shadow-map pass's note of where its casters lie, level 73 as above:
+// the cord mesh projected and its triangles' cells marked, on the main
+// thread, once a frame. Counters: the mesh's vertices and triangles.
+void BM_ShadowCasterGridLevel73(benchmark::State& state) {
+    ZQEGLContext* context = headlessBenchContext();
+    if (context == nullptr) {
+        state.SkipWithError("no headless OpenGL ES 2.0 context");
+        return;
+    }
+    const ZQ::Globals saved = ZQ::gGlobals;
+    {
+        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
+                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
+        layLevel(view);
+        auto* shadow = static_cast<ZQ::RenderShadowMap*>(ZQ::gGlobals.renderShadowMap);
+        const ZQ::MeshBuffer& mesh = ZQ::gGlobals.shadowModel->getBuffer();
+        const PVRTMat4 caster =
+            static_cast<const ZQ::ShadowProgram*>(shadow->program)->casterMatrix(PVRTMat4::identity());
+        ZQ::ShadowCasterGrid grid;
+        std::size_t triangles = 0;
+        for (auto _ : state) {
+            grid.reset(shadow->casters.width, shadow->casters.height, 0);
+            grid.project(caster, mesh.vertices, mesh.vertexCount());
+            triangles = 0;
+            for (const ZQ::MeshBuffer::Range& range : mesh.ranges) {
+                grid.addTriangles(mesh.indices + range.firstIndex,
+                                  static_cast<std::size_t>(range.indexCount));
+                triangles += static_cast<std::size_t>(range.indexCount) / 3;
+            }
+            benchmark::DoNotOptimize(grid.clear(0, 0, 1, 1));
+        }
+        state.counters["vertices"] = static_cast<double>(mesh.vertexCount());
+        state.counters["triangles"] = static_cast<double>(triangles);
+        unlayLevel();
+    }
+    ZQ::gGlobals = saved;
+}
+BENCHMARK(BM_ShadowCasterGridLevel73)->Unit(benchmark::kMicrosecond);
 
 // Whole frames, level 73 as above, alternately as the game draws them and
 // with the room's shadow filter over every pixel and the cord's reference

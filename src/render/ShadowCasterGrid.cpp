@@ -32,46 +32,45 @@ void ShadowCasterGrid::reset(int32_t width, int32_t height, int32_t frame) {
 
 void ShadowCasterGrid::markAll() {
     std::fill(marks.begin(), marks.end(), uint8_t{1});
-    sum();
 }
 
 void ShadowCasterGrid::project(const PVRTMat4& casterMatrix, const CordVertex* vertices,
                                std::size_t vertexCount) {
-    clip.resize(vertexCount);
+    ZQ_ASSERT(columns > 0);
+    texels.resize(vertexCount);
+    const float halfWidth = 0.5f * static_cast<float>(width);
+    const float halfHeight = 0.5f * static_cast<float>(height);
     for (std::size_t i = 0; i < vertexCount; ++i) {
         const float* p = vertices[i].position;
-        clip[i] = casterMatrix * PVRTVec4(p[0], p[1], p[2], 1.0f);
+        const PVRTVec4 c = casterMatrix * PVRTVec4(p[0], p[1], p[2], 1.0f);
+        // Not a number marks a vertex without a place on the map.
+        texels[i] = c.w > kNearW ? PVRTVec2((c.x / c.w + 1.0f) * halfWidth, (c.y / c.w + 1.0f) * halfHeight)
+                                 : PVRTVec2(NAN, NAN);
     }
 }
 
 void ShadowCasterGrid::addTriangles(const uint32_t* indices, std::size_t count) {
     ZQ_ASSERT(columns > 0);
-    const std::size_t vertexCount = clip.size();
     for (std::size_t t = 0; t + 2 < count; t += 3) {
-        float x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
-        for (std::size_t k = 0; k < 3; ++k) {
-            const uint32_t index = indices[t + k];
-            ZQ_ASSERT(index < vertexCount);
-            const PVRTVec4& c = clip[index];
-            if (!(c.w > kNearW)) {
-                markAll();
-                return;
-            }
-            const float x = (c.x / c.w + 1.0f) * 0.5f * static_cast<float>(width);
-            const float y = (c.y / c.w + 1.0f) * 0.5f * static_cast<float>(height);
-            x0 = std::min(x0, x);
-            x1 = std::max(x1, x);
-            y0 = std::min(y0, y);
-            y1 = std::max(y1, y);
+        ZQ_ASSERT(indices[t] < texels.size() && indices[t + 1] < texels.size() &&
+                  indices[t + 2] < texels.size());
+        const PVRTVec2& a = texels[indices[t]];
+        const PVRTVec2& b = texels[indices[t + 1]];
+        const PVRTVec2& c = texels[indices[t + 2]];
+        if (std::isnan(a.x + b.x + c.x)) {
+            markAll(); // a corner behind the light
+            break;
         }
-        markTexels(x0, y0, x1, y1);
+        markTexels(std::min({a.x, b.x, c.x}), std::min({a.y, b.y, c.y}), std::max({a.x, b.x, c.x}),
+                   std::max({a.y, b.y, c.y}));
     }
     sum();
 }
 
 void ShadowCasterGrid::markTexels(float x0, float y0, float x1, float y1) {
-    if (!(x0 <= x1 && y0 <= y1)) {
-        markAll(); // not finite
+    // Bounds running to both infinities have no extent to mark by.
+    if (!(x0 <= x1 && y0 <= y1) || std::isnan(x0 + x1 + y0 + y1)) {
+        markAll();
         return;
     }
     const float limitX = static_cast<float>(width - 1);
@@ -80,15 +79,18 @@ void ShadowCasterGrid::markTexels(float x0, float y0, float x1, float y1) {
         y0 - kOutlineTexels > limitY + 1.0f) {
         return; // wholly off the map: it covers no texel
     }
+    // Clamped first, the texel is not negative, and truncation floors it.
     const auto cell = [](float texel, float limit) {
-        return static_cast<int32_t>(std::clamp(std::floor(texel), 0.0f, limit)) / kCell;
+        return static_cast<int32_t>(std::clamp(texel, 0.0f, limit)) / kCell;
     };
     const int32_t cx0 = cell(x0 - kOutlineTexels, limitX);
     const int32_t cx1 = cell(x1 + kOutlineTexels, limitX);
     const int32_t cy0 = cell(y0 - kOutlineTexels, limitY);
     const int32_t cy1 = cell(y1 + kOutlineTexels, limitY);
     for (int32_t cy = cy0; cy <= cy1; ++cy) {
-        std::fill(marks.begin() + cy * columns + cx0, marks.begin() + cy * columns + cx1 + 1, uint8_t{1});
+        for (int32_t cx = cx0; cx <= cx1; ++cx) {
+            marks[static_cast<std::size_t>(cy * columns + cx)] = 1;
+        }
     }
 }
 

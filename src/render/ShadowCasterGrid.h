@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/PVRTMatrix.h"
+#include "engine/PVRTVector.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,9 +26,6 @@ public:
 
     // A grid over a width x height map drawn in frame `frame`, nothing cast yet.
     void reset(int32_t width, int32_t height, int32_t frame);
-    // Casters anywhere: a triangle that crosses the light's eye plane has no
-    // bounded outline on the map.
-    void markAll();
     // The mesh whose triangles follow, seen through `casterMatrix` (the
     // shadow program's light matrix).
     void project(const PVRTMat4& casterMatrix, const CordVertex* vertices, std::size_t vertexCount);
@@ -43,6 +41,9 @@ public:
     int32_t frame = -1; // the frame whose map this describes; -1 none
 
 private:
+    // Casters anywhere: a triangle that crosses the light's eye plane has no
+    // bounded outline on the map.
+    void markAll();
     void markTexels(float x0, float y0, float x1, float y1);
     // Marked cells at or before cell (cx, cy), both inclusive.
     int32_t marksUpTo(int32_t cx, int32_t cy) const;
@@ -51,8 +52,8 @@ private:
     int32_t columns = 0;
     int32_t rows = 0;
     std::vector<uint8_t> marks;
-    std::vector<int32_t> sums;  // (columns + 1) x (rows + 1) prefix sums of marks
-    std::vector<PVRTVec4> clip; // the projected mesh
+    std::vector<int32_t> sums;    // (columns + 1) x (rows + 1) prefix sums of marks
+    std::vector<PVRTVec2> texels; // the projected mesh, in map texels
 };
 
 } // namespace ZQ
