@@ -176,19 +176,26 @@ BENCHMARK(BM_FrameStepAndDrawLevel73)->Unit(benchmark::kMillisecond)->UseRealTim
 
 // Stands in a pass's slot of the engine globals and times the real pass,
 // which the frame draws through it with the state it set: the GL queue is
-// emptied before and after, so each pass is charged its own drawing.
+// emptied before and after, so each pass is charged its own drawing. With a
+// reference pass given, frames with `referenceFrame` set draw and time that
+// one instead, apart.
 class TimedPass final : public ZQ::Render {
 public:
-    explicit TimedPass(ZQ::Render* pass) : pass(pass) {}
+    explicit TimedPass(ZQ::Render* pass, ZQ::Render* reference = nullptr)
+        : pass(pass), reference(reference) {}
     void render() override {
+        const bool asReference = referenceFrame != nullptr && *referenceFrame;
         glFinish();
         const Clock::time_point start = Clock::now();
-        pass->render();
+        (asReference && reference != nullptr ? reference : pass)->render();
         glFinish();
-        seconds += secondsSince(start);
+        (asReference ? referenceSeconds : seconds) += secondsSince(start);
     }
     ZQ::Render* const pass;
+    ZQ::Render* const reference;
+    const bool* referenceFrame = nullptr;
     double seconds = 0.0;
+    double referenceSeconds = 0.0;
 };
 
 struct PassSlot {
@@ -216,8 +223,11 @@ constexpr std::array<PassSlot, 16> kPassSlots = {{
 static_assert(kPassSlots.size() == 16, "one slot a render pass");
 
 // Milliseconds a frame of each render pass the engine has (the cone's two
-// draws together), level 73 as above. The extra waits make the frame slower
-// than BM_HeadlessFrameLevel73's; the split between passes is what counts.
+// draws together), level 73 as above, in frames as the game draws them
+// (`<pass>_ms`) and, alternately, in reference frames (`<pass>_ref_ms`: the
+// room's shadow filter over every pixel and the cord's reference shader,
+// blended; the same picture). The extra waits make the frame slower than
+// BM_HeadlessFrameLevel73's; the split between passes is what counts.
 void BM_FramePassTimesLevel73(benchmark::State& state) {
     ZQEGLContext* context = headlessBenchContext();
     if (context == nullptr) {
@@ -229,25 +239,42 @@ void BM_FramePassTimesLevel73(benchmark::State& state) {
         ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
                     &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
         layLevel(view);
+        auto* room = static_cast<ZQ::WallPaperRenderRoom*>(ZQ::gGlobals.wallPaperRenderRoom);
+        ZQ::Render* const knot = ZQ::gGlobals.renderGoochMultiKnot;
+        ZQ::RenderGoochMultiKnot referenceKnot(
+            new ZQ::KnotGoochProgram(static_cast<const ZQ::KnotGoochProgram*>(knot->program)->cordShadows,
+                                     ZQ::KnotGoochProgram::Shading::reference));
+        referenceKnot.setUp();
+        referenceKnot.skipOpaqueBlend = false;
+        bool referenceFrame = false;
         std::vector<std::unique_ptr<TimedPass>> timed;
         for (const PassSlot& p : kPassSlots) {
             ZQ::Render*& slot = ZQ::gGlobals.*p.slot;
-            timed.push_back(slot != nullptr ? std::make_unique<TimedPass>(slot) : nullptr);
+            timed.push_back(slot != nullptr
+                                ? std::make_unique<TimedPass>(slot, slot == knot ? &referenceKnot : nullptr)
+                                : nullptr);
             if (slot != nullptr) {
+                timed.back()->referenceFrame = &referenceFrame;
                 slot = timed.back().get();
             }
         }
         for (auto _ : state) {
+            referenceFrame = !referenceFrame;
+            room->tileShadows = !referenceFrame;
             view.drawView();
             glFinish();
         }
+        room->tileShadows = true;
+        const double frames = static_cast<double>(state.iterations()) / 2.0;
         for (std::size_t i = 0; i < kPassSlots.size(); ++i) {
             if (timed[i] != nullptr) {
-                state.counters[std::string(kPassSlots[i].name) + "_ms"] =
-                    timed[i]->seconds * 1e3 / static_cast<double>(state.iterations());
+                const std::string name = kPassSlots[i].name;
+                state.counters[name + "_ms"] = timed[i]->seconds * 1e3 / frames;
+                state.counters[name + "_ref_ms"] = timed[i]->referenceSeconds * 1e3 / frames;
                 ZQ::gGlobals.*kPassSlots[i].slot = timed[i]->pass;
             }
         }
+        referenceKnot.tearDown();
         state.SetItemsProcessed(state.iterations());
         unlayLevel();
     }
