@@ -120,7 +120,7 @@ WallPaperRenderRoom::WallPaperRenderRoom() : WallPaperRenderRoom(new WallPaperRo
 
 WallPaperRenderRoom::WallPaperRenderRoom(WallPaperRoomProgram* program) : Render(program) {
     if (program->roomShadows && program->shading == WallPaperRoomProgram::Shading::fast) {
-        litProgram = new WallPaperRoomProgram(false);
+        litProgram = new WallPaperRoomProgram(false, WallPaperRoomProgram::Shading::unfiltered);
     }
 }
 

@@ -61,7 +61,9 @@ WallPaperRoomProgram::WallPaperRoomProgram()
     : WallPaperRoomProgram(ShaderProgram::processShadowSwitches().room) {}
 
 WallPaperRoomProgram::WallPaperRoomProgram(bool roomShadows, Shading shading)
-    : roomShadows(roomShadows), shading(shading) {}
+    : roomShadows(roomShadows), shading(shading) {
+    ZQ_ASSERT(shading != Shading::unfiltered || !roomShadows);
+}
 
 void WallPaperRoomProgram::setUp() {
     using namespace ShaderNames;
@@ -75,7 +77,9 @@ void WallPaperRoomProgram::setUp() {
     shader->build(Shaders::WallPaperRoom_vert, fragment, switches);
     for (const char* name :
          {u_modelViewProjectionMatrix, u_normalMatrix, u_modelLightViewProjMatrix, u_modelView, u_Kd, u_Ks}) {
-        shader->registerUniform(name);
+        if (name != u_modelLightViewProjMatrix || shading != Shading::unfiltered) {
+            shader->registerUniform(name);
+        }
     }
     if (roomShadows) {
         for (const char* name : {u_shadowMapStep, u_PCFRadius, u_shadowMap}) {
@@ -144,7 +148,9 @@ void WallPaperRoomProgram::setModelMatrix(const float m[16]) {
     const PVRTMat4 light =
         gGlobals.lightModel != nullptr ? gGlobals.lightModel->lightMatrix() : PVRTMat4::identity();
     const PVRTMat4 lightFromEye = light * inverseView;
-    glUniformMatrix4fv(shader->uniform(u_modelLightViewProjMatrix), 1, GL_FALSE, lightFromEye.f);
+    if (shading != Shading::unfiltered) {
+        glUniformMatrix4fv(shader->uniform(u_modelLightViewProjMatrix), 1, GL_FALSE, lightFromEye.f);
+    }
 
     const PVRTMat4 modelView = viewCentring * modelMatrix;
     glUniformMatrix4fv(shader->uniform(u_modelView), 1, GL_FALSE, modelView.f);

@@ -24,8 +24,10 @@ public:
     static constexpr float kPCFRadius = 10.0f;
 
     // The shader in use; the reference one is the lighting spelled out step
-    // by step, kept to check the fast one against.
-    enum class Shading { fast, reference };
+    // by step, kept to check the fast one against. The unfiltered one is the
+    // fast one without shadows for the screen squares no caster reaches: it
+    // has no shadow coordinate, so it neither looks up nor sets its matrix.
+    enum class Shading { fast, reference, unfiltered };
 
     // By default room shadows follow the device profile.
     WallPaperRoomProgram();
