@@ -19,15 +19,6 @@ namespace ZQ {
 
 using namespace ShaderNames;
 
-namespace {
-
-void uniform3(GLint location, const PVRTVec3& v) {
-    const float values[3] = {v.x, v.y, v.z};
-    glUniform3fv(location, 1, values);
-}
-
-} // namespace
-
 void BraidProgram::setUp() {
     ambientNames.build("u_materials", "ambient", kMaterials);
     warmNames.build("u_materials", "warm", kMaterials);
