@@ -1,11 +1,9 @@
-#include "BenchContext.h"
+#include "BenchSupport.h"
 
 #include "cords/CordModel.h"
-#include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/SoundGateway.h"
 #include "levels/LevelModel.h"
-#include "platform/ZQApplication.h"
 #include "platform/ZQSnapshot.h"
 #include "platform/ZQView.h"
 #include "render/Render.h"
@@ -81,6 +79,24 @@ void unlayLevel() {
     g.mandalaModel->clearInstances();
 }
 
+// The engine with level 73 laid and settled, taken up again before the
+// engine goes.
+class LaidLevel : public BenchEngine {
+public:
+    explicit LaidLevel(benchmark::State& state) : BenchEngine(state) {
+        if (ready()) {
+            layLevel(view());
+        }
+    }
+    ~LaidLevel() {
+        if (ready()) {
+            unlayLevel();
+        }
+    }
+    LaidLevel(const LaidLevel&) = delete;
+    LaidLevel& operator=(const LaidLevel&) = delete;
+};
+
 double processCpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -96,28 +112,20 @@ double secondsSince(Clock::time_point start) {
 // finished on the GL side as a window's buffer swap would make it. Frames
 // per second are items per second.
 void BM_HeadlessFrameLevel73(benchmark::State& state) {
-    ZQEGLContext* context = headlessBenchContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const LaidLevel engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        layLevel(view);
-        if (!levelShows()) {
-            state.SkipWithError("level 73's room does not show");
-        }
-        for (auto _ : state) {
-            view.drawView();
-            glFinish();
-        }
-        state.SetItemsProcessed(state.iterations());
-        state.counters["particles"] = static_cast<double>(ZQ::gGlobals.cordModel->count);
-        unlayLevel();
+    ZQView& view = engine.view();
+    if (!levelShows()) {
+        state.SkipWithError("level 73's room does not show");
     }
-    ZQ::gGlobals = saved;
+    for (auto _ : state) {
+        view.drawView();
+        glFinish();
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["particles"] = static_cast<double>(ZQ::gGlobals.cordModel->count);
 }
 BENCHMARK(BM_HeadlessFrameLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
@@ -127,43 +135,35 @@ BENCHMARK(BM_HeadlessFrameLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()
 // clock and CPU of the whole process (the GL driver's threads included), and
 // the step's share of the frame.
 void BM_FrameStepAndDrawLevel73(benchmark::State& state) {
-    ZQEGLContext* context = headlessBenchContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const LaidLevel engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        layLevel(view);
-        const ZQ::WallPaperRepaint repaint = ZQ::wallPaperRepaint();
-        double stepWall = 0.0, stepCpu = 0.0, drawWall = 0.0, drawCpu = 0.0;
-        for (auto _ : state) {
-            Clock::time_point start = Clock::now();
-            double cpu = processCpuSeconds();
-            ZQ::gGlobals.stepFrame();
-            ZQ::SoundGateway::instance()->doStep();
-            stepWall += secondsSince(start);
-            stepCpu += processCpuSeconds() - cpu;
+    ZQView& view = engine.view();
+    const ZQ::WallPaperRepaint repaint = ZQ::wallPaperRepaint();
+    double stepWall = 0.0, stepCpu = 0.0, drawWall = 0.0, drawCpu = 0.0;
+    for (auto _ : state) {
+        Clock::time_point start = Clock::now();
+        double cpu = processCpuSeconds();
+        ZQ::gGlobals.stepFrame();
+        ZQ::SoundGateway::instance()->doStep();
+        stepWall += secondsSince(start);
+        stepCpu += processCpuSeconds() - cpu;
 
-            start = Clock::now();
-            cpu = processCpuSeconds();
-            ZQ::renderFrame(view.renderTargets(), repaint);
-            glFinish();
-            drawWall += secondsSince(start);
-            drawCpu += processCpuSeconds() - cpu;
-        }
-        const double frames = static_cast<double>(state.iterations());
-        state.SetItemsProcessed(state.iterations());
-        state.counters["step_ms"] = stepWall * 1e3 / frames;
-        state.counters["draw_ms"] = drawWall * 1e3 / frames;
-        state.counters["step_cpu_ms"] = stepCpu * 1e3 / frames;
-        state.counters["draw_cpu_ms"] = drawCpu * 1e3 / frames;
-        state.counters["step_share"] = stepWall / (stepWall + drawWall);
-        unlayLevel();
+        start = Clock::now();
+        cpu = processCpuSeconds();
+        ZQ::renderFrame(view.renderTargets(), repaint);
+        glFinish();
+        drawWall += secondsSince(start);
+        drawCpu += processCpuSeconds() - cpu;
     }
-    ZQ::gGlobals = saved;
+    const double frames = static_cast<double>(state.iterations());
+    state.SetItemsProcessed(state.iterations());
+    state.counters["step_ms"] = stepWall * 1e3 / frames;
+    state.counters["draw_ms"] = drawWall * 1e3 / frames;
+    state.counters["step_cpu_ms"] = stepCpu * 1e3 / frames;
+    state.counters["draw_cpu_ms"] = drawCpu * 1e3 / frames;
+    state.counters["step_share"] = stepWall / (stepWall + drawWall);
 }
 BENCHMARK(BM_FrameStepAndDrawLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
@@ -212,39 +212,31 @@ static_assert(kPassSlots.size() == 16, "one slot a render pass");
 // draws together), level 73 as above. The extra waits make the frame slower
 // than BM_HeadlessFrameLevel73's; the split between passes is what counts.
 void BM_FramePassTimesLevel73(benchmark::State& state) {
-    ZQEGLContext* context = headlessBenchContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const LaidLevel engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        layLevel(view);
-        std::vector<std::unique_ptr<TimedPass>> timed;
-        for (const PassSlot& p : kPassSlots) {
-            ZQ::Render*& slot = ZQ::gGlobals.*p.slot;
-            timed.push_back(slot != nullptr ? std::make_unique<TimedPass>(slot) : nullptr);
-            if (slot != nullptr) {
-                slot = timed.back().get();
-            }
+    ZQView& view = engine.view();
+    std::vector<std::unique_ptr<TimedPass>> timed;
+    for (const PassSlot& p : kPassSlots) {
+        ZQ::Render*& slot = ZQ::gGlobals.*p.slot;
+        timed.push_back(slot != nullptr ? std::make_unique<TimedPass>(slot) : nullptr);
+        if (slot != nullptr) {
+            slot = timed.back().get();
         }
-        for (auto _ : state) {
-            view.drawView();
-            glFinish();
-        }
-        for (std::size_t i = 0; i < kPassSlots.size(); ++i) {
-            if (timed[i] != nullptr) {
-                state.counters[std::string(kPassSlots[i].name) + "_ms"] =
-                    timed[i]->seconds * 1e3 / static_cast<double>(state.iterations());
-                ZQ::gGlobals.*kPassSlots[i].slot = timed[i]->pass;
-            }
-        }
-        state.SetItemsProcessed(state.iterations());
-        unlayLevel();
     }
-    ZQ::gGlobals = saved;
+    for (auto _ : state) {
+        view.drawView();
+        glFinish();
+    }
+    for (std::size_t i = 0; i < kPassSlots.size(); ++i) {
+        if (timed[i] != nullptr) {
+            state.counters[std::string(kPassSlots[i].name) + "_ms"] =
+                timed[i]->seconds * 1e3 / static_cast<double>(state.iterations());
+            ZQ::gGlobals.*kPassSlots[i].slot = timed[i]->pass;
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FramePassTimesLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
@@ -253,40 +245,32 @@ BENCHMARK(BM_FramePassTimesLevel73)->Unit(benchmark::kMillisecond)->UseRealTime(
 // same load, so their ratio holds where the milliseconds drift. Counters:
 // milliseconds a frame of each, fast/reference.
 void BM_RoomShadingLevel73(benchmark::State& state) {
-    ZQEGLContext* context = headlessBenchContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const LaidLevel engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        layLevel(view);
-        ZQ::Render* const live = ZQ::gGlobals.wallPaperRenderRoom;
-        const bool shadows = static_cast<const ZQ::WallPaperRoomProgram*>(live->program)->roomShadows;
-        ZQ::WallPaperRenderRoom reference(
-            new ZQ::WallPaperRoomProgram(shadows, ZQ::WallPaperRoomProgram::Shading::reference));
-        reference.setUp();
-        reference.skipHidden = false;
-        TimedPass fast(live);
-        TimedPass slow(&reference);
-        bool odd = false;
-        for (auto _ : state) {
-            ZQ::gGlobals.wallPaperRenderRoom = odd ? static_cast<ZQ::Render*>(&slow) : &fast;
-            odd = !odd;
-            view.drawView();
-            glFinish();
-        }
-        ZQ::gGlobals.wallPaperRenderRoom = live;
-        reference.tearDown();
-        const double frames = static_cast<double>(state.iterations()) / 2.0;
-        state.counters["fast_ms"] = fast.seconds * 1e3 / frames;
-        state.counters["reference_ms"] = slow.seconds * 1e3 / frames;
-        state.counters["ratio"] = fast.seconds / slow.seconds;
-        unlayLevel();
+    ZQView& view = engine.view();
+    ZQ::Render* const live = ZQ::gGlobals.wallPaperRenderRoom;
+    const bool shadows = static_cast<const ZQ::WallPaperRoomProgram*>(live->program)->roomShadows;
+    ZQ::WallPaperRenderRoom reference(
+        new ZQ::WallPaperRoomProgram(shadows, ZQ::WallPaperRoomProgram::Shading::reference));
+    reference.setUp();
+    reference.skipHidden = false;
+    TimedPass fast(live);
+    TimedPass slow(&reference);
+    bool odd = false;
+    for (auto _ : state) {
+        ZQ::gGlobals.wallPaperRenderRoom = odd ? static_cast<ZQ::Render*>(&slow) : &fast;
+        odd = !odd;
+        view.drawView();
+        glFinish();
     }
-    ZQ::gGlobals = saved;
+    ZQ::gGlobals.wallPaperRenderRoom = live;
+    reference.tearDown();
+    const double frames = static_cast<double>(state.iterations()) / 2.0;
+    state.counters["fast_ms"] = fast.seconds * 1e3 / frames;
+    state.counters["reference_ms"] = slow.seconds * 1e3 / frames;
+    state.counters["ratio"] = fast.seconds / slow.seconds;
 }
 BENCHMARK(BM_RoomShadingLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(4.0);
 
