@@ -4,12 +4,10 @@
 #include "platform/ZQEGLBackend.h"
 #include "platform/ZQWindowCopy.h"
 
-#include <EGL/egl.h>
 #include <GLES2/gl2.h>
 #include <GLES2/gl2ext.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -46,24 +44,6 @@ bool hasExtension(const char* name) {
     return false;
 }
 
-// The shared context ends with the process, before the process's last
-// moments: the driver's threads stop with it (headless, with its display
-// too), so none of them still runs while the process exits, where they have
-// crashed the leak checker's scan of every thread. Registered once the context
-// exists, so everything made after it that holds GL objects is gone first.
-void releaseShared() {
-    const bool headless = gShared->surface() == ZQEGLContext::Surface::Headless;
-    gShared->setCurrentContext();
-    const EGLDisplay display = eglGetCurrentDisplay();
-    delete gShared;
-    gShared = nullptr;
-    // A window's display belongs to SDL, which lets it go itself.
-    if (headless && display != EGL_NO_DISPLAY) {
-        eglTerminate(display);
-    }
-    eglReleaseThread();
-}
-
 } // namespace
 
 void ZQEGLContext::configure(const Options& options) {
@@ -72,11 +52,8 @@ void ZQEGLContext::configure(const Options& options) {
 
 ZQEGLContext* ZQEGLContext::sharedEGLContext() {
     std::call_once(gSharedOnce, [] {
-        // Current on the main thread until the process ends.
+        // Lives until the process ends, current on the main thread.
         gShared = make(gSharedOptions, gSharedFailure).release();
-        if (gShared != nullptr) {
-            std::atexit(releaseShared);
-        }
     });
     return gShared;
 }
