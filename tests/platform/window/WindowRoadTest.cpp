@@ -37,6 +37,11 @@ const PVRTVec2 kHoldAt(185.0f, 385.0f);
 // radius (36 points) and a swipe when it travels 50 points or more: 45
 // points is a stroke alone, however fast the hand.
 constexpr int kFlickMoves = 2;
+// A swipe to the right along the bottom edge, where swipes turn the knot:
+// 50 points of travel make it one when fast enough.
+const PVRTVec2 kSwipeFrom(127.0f, 650.0f);
+const PVRTVec2 kSwipeTo(247.0f, 650.0f);
+constexpr int kSwipeMoves = 4;
 // The tiles take a few dozen frames to come in and settle; a tap on a tile
 // still moving is lost, so the hand waits like a player who reads the
 // screen first.
@@ -129,7 +134,7 @@ TEST(WindowRoadTest, TheFirstMinuteFromAFreshProfilePlayedWithTheMouse) {
     std::string failure;
     ASSERT_TRUE(game.start("--print-states --seed 35", failure)) << failure;
     long taps = 0;
-    long strokes = 0; // presses that moved: flicks
+    long strokes = 0; // flicks along the string
     long holds = 0;   // presses that stayed put
 
     // The first start's story, presented as it plays: two moments of it
@@ -192,10 +197,28 @@ TEST(WindowRoadTest, TheFirstMinuteFromAFreshProfilePlayedWithTheMouse) {
         dragged = game.waitForLine("step TNDrag 4", 30);
     }
     ASSERT_GT(dragged, 0) << game.output();
+
+    // The rotation lesson: a swipe along the bottom edge. Whether a stroke
+    // is a swipe depends on its speed, which a machine too busy to read
+    // the moves in time can spoil: a stroke that missed is made again.
     ASSERT_GT(game.waitForLine("step TNRotate 2", 200), dragged) << game.output();
     ASSERT_TRUE(game.waitFrames(kReadingFrames));
     const ZQImage rotateLesson = keepWindow(game, "window-5-rotate-lesson");
     EXPECT_GT(litShare(rotateLesson), 0.5);
+    EXPECT_GT(changedShare(slideLesson, rotateLesson), 0.05);
+    long turned = -1;
+    long swipeStrokes = 0;
+    for (int attempt = 0; attempt < 3 && turned < 0; ++attempt) {
+        ASSERT_TRUE(game.flick(kSwipeFrom, kSwipeTo, kSwipeMoves));
+        ++swipeStrokes;
+        turned = game.waitForLine("step TNRotate 4", 30);
+    }
+    ASSERT_GT(turned, 0) << game.output();
+
+    // The player's own try, the knot to untie with the timer running.
+    ASSERT_GT(game.waitForLine("step TNTry 2", 300), turned) << game.output();
+    ASSERT_TRUE(game.waitFrames(kReadingFrames));
+    EXPECT_GT(litShare(keepWindow(game, "window-6-try")), 0.5);
 
     ASSERT_TRUE(game.running()) << "the game ended by itself";
     const long seen = game.lastFrame();
@@ -205,17 +228,21 @@ TEST(WindowRoadTest, TheFirstMinuteFromAFreshProfilePlayedWithTheMouse) {
     // the tutorial loaded, its first room started and running.
     EXPECT_EQ(stateTrail(run.output), (std::vector<int>{26, 27, 4, 6, 18, 19, 2})) << run.output;
     EXPECT_GE(framesDrawn(run.output), seen);
-    // Every press and lift reached the game, each flick's moves with it; no
-    // flick was taken for a swipe and no hold for a tap.
+    // Every press and lift reached the game, each stroke's moves with it;
+    // no flick along the string was taken for a swipe, no hold for a tap.
     InputReport input;
     ASSERT_TRUE(readInputReport(run.output, input)) << run.output;
-    EXPECT_EQ(input.began, taps + strokes + holds) << run.output;
-    EXPECT_EQ(input.ended, taps + strokes + holds);
+    const long presses = taps + strokes + holds + swipeStrokes;
+    EXPECT_EQ(input.began, presses) << run.output;
+    EXPECT_EQ(input.ended, presses);
     EXPECT_EQ(input.cancelled, 0);
-    EXPECT_EQ(input.moved, strokes * kFlickMoves);
+    EXPECT_EQ(input.moved, strokes * kFlickMoves + swipeStrokes * kSwipeMoves);
     EXPECT_EQ(input.taps, taps);
     EXPECT_EQ(input.doubleTaps, 0);
-    EXPECT_EQ(input.swipes, 0);
+    // The last swipe stroke turned the knot; one before it may have been
+    // read too slowly to be a swipe.
+    EXPECT_GE(input.swipes, 1);
+    EXPECT_LE(input.swipes, swipeStrokes);
 }
 
 } // namespace
