@@ -196,11 +196,11 @@ int run(const ZQLaunch& launch) {
             if (!launch.printStates || master == nullptr) {
                 return;
             }
-            const std::string before = shownStep;
-            const int32_t stateBefore = shownState;
+            bool printed = false;
             if (master->state != shownState) {
                 shownState = master->state;
                 std::printf("state %d at frame %d\n", shownState, ZQ::gGlobals.frameCount);
+                printed = true;
             }
             // The tutorial's lessons wait for their gesture: a hand that
             // plays them waits for the step to run before it makes it.
@@ -213,9 +213,10 @@ int run(const ZQLaunch& launch) {
                 shownStep = step;
                 if (!step.empty()) {
                     std::printf("step %s at frame %d\n", step.c_str(), ZQ::gGlobals.frameCount);
+                    printed = true;
                 }
             }
-            if (shownStep != before || shownState != stateBefore) {
+            if (printed) {
                 std::fflush(stdout);
             }
         };
