@@ -1,12 +1,10 @@
-#include "BenchContext.h"
+#include "BenchSupport.h"
 
 #include "cords/CordModel.h"
 #include "cords/MeshBuffer.h"
-#include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/SoundGateway.h"
 #include "levels/LevelModel.h"
-#include "platform/ZQApplication.h"
 #include "platform/ZQSnapshot.h"
 #include "platform/ZQView.h"
 #include "render/KnotGoochProgram.h"
@@ -88,6 +86,24 @@ void unlayLevel() {
     g.mandalaModel->clearInstances();
 }
 
+// The engine with level 73 laid and settled, taken up again before the
+// engine goes.
+class LaidLevel : public BenchEngine {
+public:
+    explicit LaidLevel(benchmark::State& state) : BenchEngine(state) {
+        if (ready()) {
+            layLevel(view());
+        }
+    }
+    ~LaidLevel() {
+        if (ready()) {
+            unlayLevel();
+        }
+    }
+    LaidLevel(const LaidLevel&) = delete;
+    LaidLevel& operator=(const LaidLevel&) = delete;
+};
+
 double processCpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -103,28 +119,20 @@ double secondsSince(Clock::time_point start) {
 // finished on the GL side as a window's buffer swap would make it. Frames
 // per second are items per second.
 void BM_HeadlessFrameLevel73(benchmark::State& state) {
-    ZQEGLContext* context = headlessBenchContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const LaidLevel engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        layLevel(view);
-        if (!levelShows()) {
-            state.SkipWithError("level 73's room does not show");
-        }
-        for (auto _ : state) {
-            view.drawView();
-            glFinish();
-        }
-        state.SetItemsProcessed(state.iterations());
-        state.counters["particles"] = static_cast<double>(ZQ::gGlobals.cordModel->count);
-        unlayLevel();
+    ZQView& view = engine.view();
+    if (!levelShows()) {
+        state.SkipWithError("level 73's room does not show");
     }
-    ZQ::gGlobals = saved;
+    for (auto _ : state) {
+        view.drawView();
+        glFinish();
+    }
+    state.SetItemsProcessed(state.iterations());
+    state.counters["particles"] = static_cast<double>(ZQ::gGlobals.cordModel->count);
 }
 BENCHMARK(BM_HeadlessFrameLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
@@ -134,43 +142,35 @@ BENCHMARK(BM_HeadlessFrameLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()
 // clock and CPU of the whole process (the GL driver's threads included), and
 // the step's share of the frame.
 void BM_FrameStepAndDrawLevel73(benchmark::State& state) {
-    ZQEGLContext* context = headlessBenchContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const LaidLevel engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        layLevel(view);
-        const ZQ::WallPaperRepaint repaint = ZQ::wallPaperRepaint();
-        double stepWall = 0.0, stepCpu = 0.0, drawWall = 0.0, drawCpu = 0.0;
-        for (auto _ : state) {
-            Clock::time_point start = Clock::now();
-            double cpu = processCpuSeconds();
-            ZQ::gGlobals.stepFrame();
-            ZQ::SoundGateway::instance()->doStep();
-            stepWall += secondsSince(start);
-            stepCpu += processCpuSeconds() - cpu;
+    ZQView& view = engine.view();
+    const ZQ::WallPaperRepaint repaint = ZQ::wallPaperRepaint();
+    double stepWall = 0.0, stepCpu = 0.0, drawWall = 0.0, drawCpu = 0.0;
+    for (auto _ : state) {
+        Clock::time_point start = Clock::now();
+        double cpu = processCpuSeconds();
+        ZQ::gGlobals.stepFrame();
+        ZQ::SoundGateway::instance()->doStep();
+        stepWall += secondsSince(start);
+        stepCpu += processCpuSeconds() - cpu;
 
-            start = Clock::now();
-            cpu = processCpuSeconds();
-            ZQ::renderFrame(view.renderTargets(), repaint);
-            glFinish();
-            drawWall += secondsSince(start);
-            drawCpu += processCpuSeconds() - cpu;
-        }
-        const double frames = static_cast<double>(state.iterations());
-        state.SetItemsProcessed(state.iterations());
-        state.counters["step_ms"] = stepWall * 1e3 / frames;
-        state.counters["draw_ms"] = drawWall * 1e3 / frames;
-        state.counters["step_cpu_ms"] = stepCpu * 1e3 / frames;
-        state.counters["draw_cpu_ms"] = drawCpu * 1e3 / frames;
-        state.counters["step_share"] = stepWall / (stepWall + drawWall);
-        unlayLevel();
+        start = Clock::now();
+        cpu = processCpuSeconds();
+        ZQ::renderFrame(view.renderTargets(), repaint);
+        glFinish();
+        drawWall += secondsSince(start);
+        drawCpu += processCpuSeconds() - cpu;
     }
-    ZQ::gGlobals = saved;
+    const double frames = static_cast<double>(state.iterations());
+    state.SetItemsProcessed(state.iterations());
+    state.counters["step_ms"] = stepWall * 1e3 / frames;
+    state.counters["draw_ms"] = drawWall * 1e3 / frames;
+    state.counters["step_cpu_ms"] = stepCpu * 1e3 / frames;
+    state.counters["draw_cpu_ms"] = drawCpu * 1e3 / frames;
+    state.counters["step_share"] = stepWall / (stepWall + drawWall);
 }
 BENCHMARK(BM_FrameStepAndDrawLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
@@ -222,6 +222,18 @@ constexpr std::array<PassSlot, 16> kPassSlots = {{
 }};
 static_assert(kPassSlots.size() == 16, "one slot a render pass");
 
+// The cord pass as the reference frames draw it: the reference shader,
+// blended whatever the alpha.
+std::unique_ptr<ZQ::RenderGoochMultiKnot> referenceKnot() {
+    const bool shadows =
+        static_cast<const ZQ::KnotGoochProgram*>(ZQ::gGlobals.renderGoochMultiKnot->program)->cordShadows;
+    auto knot = std::make_unique<ZQ::RenderGoochMultiKnot>(
+        new ZQ::KnotGoochProgram(shadows, ZQ::KnotGoochProgram::Shading::reference));
+    knot->setUp();
+    knot->skipOpaqueBlend = false;
+    return knot;
+}
+
 // Milliseconds a frame of each render pass the engine has (the cone's two
 // draws together), level 73 as above, in frames as the game draws them
 // (`<pass>_ms`) and, alternately, in reference frames (`<pass>_ref_ms`: the
@@ -229,56 +241,44 @@ static_assert(kPassSlots.size() == 16, "one slot a render pass");
 // blended; the same picture). The extra waits make the frame slower than
 // BM_HeadlessFrameLevel73's; the split between passes is what counts.
 void BM_FramePassTimesLevel73(benchmark::State& state) {
-    ZQEGLContext* context = headlessBenchContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const LaidLevel engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        layLevel(view);
-        auto* room = static_cast<ZQ::WallPaperRenderRoom*>(ZQ::gGlobals.wallPaperRenderRoom);
-        ZQ::Render* const knot = ZQ::gGlobals.renderGoochMultiKnot;
-        ZQ::RenderGoochMultiKnot referenceKnot(
-            new ZQ::KnotGoochProgram(static_cast<const ZQ::KnotGoochProgram*>(knot->program)->cordShadows,
-                                     ZQ::KnotGoochProgram::Shading::reference));
-        referenceKnot.setUp();
-        referenceKnot.skipOpaqueBlend = false;
-        bool referenceFrame = false;
-        std::vector<std::unique_ptr<TimedPass>> timed;
-        for (const PassSlot& p : kPassSlots) {
-            ZQ::Render*& slot = ZQ::gGlobals.*p.slot;
-            timed.push_back(slot != nullptr
-                                ? std::make_unique<TimedPass>(slot, slot == knot ? &referenceKnot : nullptr)
-                                : nullptr);
-            if (slot != nullptr) {
-                timed.back()->referenceFrame = &referenceFrame;
-                slot = timed.back().get();
-            }
+    ZQView& view = engine.view();
+    auto* room = static_cast<ZQ::WallPaperRenderRoom*>(ZQ::gGlobals.wallPaperRenderRoom);
+    ZQ::Render* const knot = ZQ::gGlobals.renderGoochMultiKnot;
+    const std::unique_ptr<ZQ::RenderGoochMultiKnot> slowKnot = referenceKnot();
+    bool referenceFrame = false;
+    std::vector<std::unique_ptr<TimedPass>> timed;
+    for (const PassSlot& p : kPassSlots) {
+        ZQ::Render*& slot = ZQ::gGlobals.*p.slot;
+        timed.push_back(slot != nullptr
+                            ? std::make_unique<TimedPass>(slot, slot == knot ? slowKnot.get() : nullptr)
+                            : nullptr);
+        if (slot != nullptr) {
+            timed.back()->referenceFrame = &referenceFrame;
+            slot = timed.back().get();
         }
-        for (auto _ : state) {
-            referenceFrame = !referenceFrame;
-            room->tileShadows = !referenceFrame;
-            view.drawView();
-            glFinish();
-        }
-        room->tileShadows = true;
-        const double frames = static_cast<double>(state.iterations()) / 2.0;
-        for (std::size_t i = 0; i < kPassSlots.size(); ++i) {
-            if (timed[i] != nullptr) {
-                const std::string name = kPassSlots[i].name;
-                state.counters[name + "_ms"] = timed[i]->seconds * 1e3 / frames;
-                state.counters[name + "_ref_ms"] = timed[i]->referenceSeconds * 1e3 / frames;
-                ZQ::gGlobals.*kPassSlots[i].slot = timed[i]->pass;
-            }
-        }
-        referenceKnot.tearDown();
-        state.SetItemsProcessed(state.iterations());
-        unlayLevel();
     }
-    ZQ::gGlobals = saved;
+    for (auto _ : state) {
+        referenceFrame = !referenceFrame;
+        room->tileShadows = !referenceFrame;
+        view.drawView();
+        glFinish();
+    }
+    room->tileShadows = true;
+    const double frames = static_cast<double>(state.iterations()) / 2.0;
+    for (std::size_t i = 0; i < kPassSlots.size(); ++i) {
+        if (timed[i] != nullptr) {
+            const std::string name = kPassSlots[i].name;
+            state.counters[name + "_ms"] = timed[i]->seconds * 1e3 / frames;
+            state.counters[name + "_ref_ms"] = timed[i]->referenceSeconds * 1e3 / frames;
+            ZQ::gGlobals.*kPassSlots[i].slot = timed[i]->pass;
+        }
+    }
+    slowKnot->tearDown();
+    state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FramePassTimesLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
@@ -287,40 +287,32 @@ BENCHMARK(BM_FramePassTimesLevel73)->Unit(benchmark::kMillisecond)->UseRealTime(
 // same load, so their ratio holds where the milliseconds drift. Counters:
 // milliseconds a frame of each, fast/reference.
 void BM_RoomShadingLevel73(benchmark::State& state) {
-    ZQEGLContext* context = headlessBenchContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const LaidLevel engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        layLevel(view);
-        ZQ::Render* const live = ZQ::gGlobals.wallPaperRenderRoom;
-        const bool shadows = static_cast<const ZQ::WallPaperRoomProgram*>(live->program)->roomShadows;
-        ZQ::WallPaperRenderRoom reference(
-            new ZQ::WallPaperRoomProgram(shadows, ZQ::WallPaperRoomProgram::Shading::reference));
-        reference.setUp();
-        reference.skipHidden = false;
-        TimedPass fast(live);
-        TimedPass slow(&reference);
-        bool odd = false;
-        for (auto _ : state) {
-            ZQ::gGlobals.wallPaperRenderRoom = odd ? static_cast<ZQ::Render*>(&slow) : &fast;
-            odd = !odd;
-            view.drawView();
-            glFinish();
-        }
-        ZQ::gGlobals.wallPaperRenderRoom = live;
-        reference.tearDown();
-        const double frames = static_cast<double>(state.iterations()) / 2.0;
-        state.counters["fast_ms"] = fast.seconds * 1e3 / frames;
-        state.counters["reference_ms"] = slow.seconds * 1e3 / frames;
-        state.counters["ratio"] = fast.seconds / slow.seconds;
-        unlayLevel();
+    ZQView& view = engine.view();
+    ZQ::Render* const live = ZQ::gGlobals.wallPaperRenderRoom;
+    const bool shadows = static_cast<const ZQ::WallPaperRoomProgram*>(live->program)->roomShadows;
+    ZQ::WallPaperRenderRoom reference(
+        new ZQ::WallPaperRoomProgram(shadows, ZQ::WallPaperRoomProgram::Shading::reference));
+    reference.setUp();
+    reference.skipHidden = false;
+    TimedPass fast(live);
+    TimedPass slow(&reference);
+    bool odd = false;
+    for (auto _ : state) {
+        ZQ::gGlobals.wallPaperRenderRoom = odd ? static_cast<ZQ::Render*>(&slow) : &fast;
+        odd = !odd;
+        view.drawView();
+        glFinish();
     }
-    ZQ::gGlobals = saved;
+    ZQ::gGlobals.wallPaperRenderRoom = live;
+    reference.tearDown();
+    const double frames = static_cast<double>(state.iterations()) / 2.0;
+    state.counters["fast_ms"] = fast.seconds * 1e3 / frames;
+    state.counters["reference_ms"] = slow.seconds * 1e3 / frames;
+    state.counters["ratio"] = fast.seconds / slow.seconds;
 }
 BENCHMARK(BM_RoomShadingLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(4.0);
 
@@ -328,38 +320,28 @@ BENCHMARK(BM_RoomShadingLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->
 // the cord mesh projected and its triangles' cells marked, on the main
 // thread, once a frame. Counters: the mesh's vertices and triangles.
 void BM_ShadowCasterGridLevel73(benchmark::State& state) {
-    ZQEGLContext* context = headlessBenchContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const LaidLevel engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        layLevel(view);
-        auto* shadow = static_cast<ZQ::RenderShadowMap*>(ZQ::gGlobals.renderShadowMap);
-        const ZQ::MeshBuffer& mesh = ZQ::gGlobals.shadowModel->getBuffer();
-        const PVRTMat4 caster =
-            static_cast<const ZQ::ShadowProgram*>(shadow->program)->casterMatrix(PVRTMat4::identity());
-        ZQ::ShadowCasterGrid grid;
-        std::size_t triangles = 0;
-        for (auto _ : state) {
-            grid.reset(shadow->casters.width, shadow->casters.height, 0);
-            grid.project(caster, mesh.vertices, mesh.vertexCount());
-            triangles = 0;
-            for (const ZQ::MeshBuffer::Range& range : mesh.ranges) {
-                grid.addTriangles(mesh.indices + range.firstIndex,
-                                  static_cast<std::size_t>(range.indexCount));
-                triangles += static_cast<std::size_t>(range.indexCount) / 3;
-            }
-            benchmark::DoNotOptimize(grid.clear(0, 0, 1, 1));
+    auto* shadow = static_cast<ZQ::RenderShadowMap*>(ZQ::gGlobals.renderShadowMap);
+    const ZQ::MeshBuffer& mesh = ZQ::gGlobals.shadowModel->getBuffer();
+    const PVRTMat4 caster =
+        static_cast<const ZQ::ShadowProgram*>(shadow->program)->casterMatrix(PVRTMat4::identity());
+    ZQ::ShadowCasterGrid grid;
+    std::size_t triangles = 0;
+    for (auto _ : state) {
+        grid.reset(shadow->casters.width, shadow->casters.height, 0);
+        grid.project(caster, mesh.vertices, mesh.vertexCount());
+        triangles = 0;
+        for (const ZQ::MeshBuffer::Range& range : mesh.ranges) {
+            grid.addTriangles(mesh.indices + range.firstIndex, static_cast<std::size_t>(range.indexCount));
+            triangles += static_cast<std::size_t>(range.indexCount) / 3;
         }
-        state.counters["vertices"] = static_cast<double>(mesh.vertexCount());
-        state.counters["triangles"] = static_cast<double>(triangles);
-        unlayLevel();
+        benchmark::DoNotOptimize(grid.clear(0, 0, 1, 1));
     }
-    ZQ::gGlobals = saved;
+    state.counters["vertices"] = static_cast<double>(mesh.vertexCount());
+    state.counters["triangles"] = static_cast<double>(triangles);
 }
 BENCHMARK(BM_ShadowCasterGridLevel73)->Unit(benchmark::kMicrosecond);
 
@@ -371,58 +353,46 @@ BENCHMARK(BM_ShadowCasterGridLevel73)->Unit(benchmark::kMicrosecond);
 // clock and CPU of the whole process (the driver's threads included), the
 // share of the room's squares drawn unfiltered and its rectangles (a frame's).
 void BM_FrameFastAndReferenceLevel73(benchmark::State& state) {
-    ZQEGLContext* context = headlessBenchContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const LaidLevel engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        layLevel(view);
-        auto* room = static_cast<ZQ::WallPaperRenderRoom*>(ZQ::gGlobals.wallPaperRenderRoom);
-        ZQ::Render* const knot = ZQ::gGlobals.renderGoochMultiKnot;
-        const bool shadows = static_cast<const ZQ::KnotGoochProgram*>(knot->program)->cordShadows;
-        ZQ::RenderGoochMultiKnot referenceKnot(
-            new ZQ::KnotGoochProgram(shadows, ZQ::KnotGoochProgram::Shading::reference));
-        referenceKnot.setUp();
-        referenceKnot.skipOpaqueBlend = false;
-        std::array<std::vector<double>, 2> wall;
-        std::array<std::vector<double>, 2> cpu;
-        bool fast = false;
-        for (auto _ : state) {
-            fast = !fast;
-            room->tileShadows = fast;
-            ZQ::gGlobals.renderGoochMultiKnot = fast ? knot : &referenceKnot;
-            const Clock::time_point start = Clock::now();
-            const double cpuStart = processCpuSeconds();
-            view.drawView();
-            glFinish();
-            cpu[fast ? 1 : 0].push_back(processCpuSeconds() - cpuStart);
-            wall[fast ? 1 : 0].push_back(secondsSince(start));
-        }
-        room->tileShadows = true;
-        ZQ::gGlobals.renderGoochMultiKnot = knot;
-        referenceKnot.tearDown();
-        const auto median = [](std::vector<double>& v) {
-            std::sort(v.begin(), v.end());
-            return v.empty() ? 0.0 : v[v.size() / 2] * 1e3;
-        };
-        state.counters["fast_ms"] = median(wall[1]);
-        state.counters["reference_ms"] = median(wall[0]);
-        state.counters["fast_cpu_ms"] = median(cpu[1]);
-        state.counters["reference_cpu_ms"] = median(cpu[0]);
-        state.counters["ratio"] = median(wall[1]) / median(wall[0]);
-        state.counters["cpu_ratio"] = median(cpu[1]) / median(cpu[0]);
-        const ZQ::RoomShadowTiles& tiles = room->tiles;
-        state.counters["unfiltered_share"] =
-            static_cast<double>(tiles.litTiles) / std::max(1, tiles.litTiles + tiles.filteredTiles);
-        state.counters["rects"] = static_cast<double>(tiles.rects.size());
-        state.SetItemsProcessed(state.iterations());
-        unlayLevel();
+    ZQView& view = engine.view();
+    auto* room = static_cast<ZQ::WallPaperRenderRoom*>(ZQ::gGlobals.wallPaperRenderRoom);
+    ZQ::Render* const knot = ZQ::gGlobals.renderGoochMultiKnot;
+    const std::unique_ptr<ZQ::RenderGoochMultiKnot> slowKnot = referenceKnot();
+    std::array<std::vector<double>, 2> wall;
+    std::array<std::vector<double>, 2> cpu;
+    bool fast = false;
+    for (auto _ : state) {
+        fast = !fast;
+        room->tileShadows = fast;
+        ZQ::gGlobals.renderGoochMultiKnot = fast ? knot : slowKnot.get();
+        const Clock::time_point start = Clock::now();
+        const double cpuStart = processCpuSeconds();
+        view.drawView();
+        glFinish();
+        cpu[fast ? 1 : 0].push_back(processCpuSeconds() - cpuStart);
+        wall[fast ? 1 : 0].push_back(secondsSince(start));
     }
-    ZQ::gGlobals = saved;
+    room->tileShadows = true;
+    ZQ::gGlobals.renderGoochMultiKnot = knot;
+    slowKnot->tearDown();
+    const auto median = [](std::vector<double>& v) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0.0 : v[v.size() / 2] * 1e3;
+    };
+    state.counters["fast_ms"] = median(wall[1]);
+    state.counters["reference_ms"] = median(wall[0]);
+    state.counters["fast_cpu_ms"] = median(cpu[1]);
+    state.counters["reference_cpu_ms"] = median(cpu[0]);
+    state.counters["ratio"] = median(wall[1]) / median(wall[0]);
+    state.counters["cpu_ratio"] = median(cpu[1]) / median(cpu[0]);
+    const ZQ::RoomShadowTiles& tiles = room->tiles;
+    state.counters["unfiltered_share"] =
+        static_cast<double>(tiles.litTiles) / std::max(1, tiles.litTiles + tiles.filteredTiles);
+    state.counters["rects"] = static_cast<double>(tiles.rects.size());
+    state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FrameFastAndReferenceLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(6.0);
 
