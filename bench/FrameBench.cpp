@@ -222,13 +222,10 @@ constexpr std::array<PassSlot, 16> kPassSlots = {{
 }};
 static_assert(kPassSlots.size() == 16, "one slot a render pass");
 
-// The cord pass as the reference frames draw it: the reference shader,
-// blended whatever the alpha.
+// The cord pass as the reference frames draw it: blended whatever the alpha.
 std::unique_ptr<ZQ::RenderGoochMultiKnot> referenceKnot() {
-    const bool shadows =
-        static_cast<const ZQ::KnotGoochProgram*>(ZQ::gGlobals.renderGoochMultiKnot->program)->cordShadows;
-    auto knot = std::make_unique<ZQ::RenderGoochMultiKnot>(
-        new ZQ::KnotGoochProgram(shadows, ZQ::KnotGoochProgram::Shading::reference));
+    auto knot = std::make_unique<ZQ::RenderGoochMultiKnot>(new ZQ::KnotGoochProgram(
+        static_cast<const ZQ::KnotGoochProgram*>(ZQ::gGlobals.renderGoochMultiKnot->program)->cordShadows));
     knot->setUp();
     knot->skipOpaqueBlend = false;
     return knot;
@@ -237,8 +234,8 @@ std::unique_ptr<ZQ::RenderGoochMultiKnot> referenceKnot() {
 // Milliseconds a frame of each render pass the engine has (the cone's two
 // draws together), level 73 as above, in frames as the game draws them
 // (`<pass>_ms`) and, alternately, in reference frames (`<pass>_ref_ms`: the
-// room's shadow filter over every pixel and the cord's reference shader,
-// blended; the same picture). The extra waits make the frame slower than
+// room's shadow filter over every pixel and the cord blended whatever its
+// alpha; the same picture). The extra waits make the frame slower than
 // BM_HeadlessFrameLevel73's; the split between passes is what counts.
 void BM_FramePassTimesLevel73(benchmark::State& state) {
     const LaidLevel engine(state);
@@ -346,12 +343,14 @@ void BM_ShadowCasterGridLevel73(benchmark::State& state) {
 BENCHMARK(BM_ShadowCasterGridLevel73)->Unit(benchmark::kMicrosecond);
 
 // Whole frames, level 73 as above, alternately as the game draws them and
-// with the room's shadow filter over every pixel and the cord's reference
-// shader, blended (the frame as it was before the shortcuts; the picture is
-// the same): both under the same load, so their ratio holds where the
+// with the room's shadow filter over every pixel and the cord blended
+// whatever its alpha (the frame as it was before the shortcuts; the picture
+// is the same): both under the same load, so their ratio holds where the
 // milliseconds drift. Counters: median milliseconds a frame of each, wall
 // clock and CPU of the whole process (the driver's threads included), the
-// share of the room's squares drawn unfiltered and its rectangles (a frame's).
+// share of the room's squares drawn unfiltered and its rectangles (a frame's),
+// and the pixels of one frame's state drawn both ways that differ, and by
+// how many levels at most.
 void BM_FrameFastAndReferenceLevel73(benchmark::State& state) {
     const LaidLevel engine(state);
     if (!engine.ready()) {
@@ -375,6 +374,29 @@ void BM_FrameFastAndReferenceLevel73(benchmark::State& state) {
         cpu[fast ? 1 : 0].push_back(processCpuSeconds() - cpuStart);
         wall[fast ? 1 : 0].push_back(secondsSince(start));
     }
+    // The same state drawn both ways, unstepped: what the shortcuts change.
+    const ZQ::WallPaperRepaint repaint = ZQ::wallPaperRepaint();
+    std::array<ZQImage, 2> shots;
+    for (int kind = 0; kind < 2; ++kind) {
+        room->tileShadows = kind == 1;
+        ZQ::gGlobals.renderGoochMultiKnot = kind == 1 ? knot : slowKnot.get();
+        ZQ::renderFrame(view.renderTargets(), repaint);
+        shots[static_cast<std::size_t>(kind)] = readSnapshot();
+    }
+    std::size_t off = 0;
+    int worst = 0;
+    for (std::size_t i = 0; i + 3 < shots[0].rgba.size() && shots[0].rgba.size() == shots[1].rgba.size();
+         i += 4) {
+        int d = 0;
+        for (std::size_t c = 0; c < 4; ++c) {
+            d = std::max(
+                d, std::abs(static_cast<int>(shots[0].rgba[i + c]) - static_cast<int>(shots[1].rgba[i + c])));
+        }
+        off += d > 0 ? 1 : 0;
+        worst = std::max(worst, d);
+    }
+    state.counters["pixels_off"] = static_cast<double>(off);
+    state.counters["worst_off"] = static_cast<double>(worst);
     room->tileShadows = true;
     ZQ::gGlobals.renderGoochMultiKnot = knot;
     slowKnot->tearDown();

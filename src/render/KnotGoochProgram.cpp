@@ -9,7 +9,6 @@
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "render/Texture.h"
-#include "shaders/KnotGoochReference_frag.h"
 #include "shaders/KnotGooch_frag.h"
 #include "shaders/KnotGooch_vert.h"
 #include "stage/CameraModel.h"
@@ -63,8 +62,7 @@ static_assert(sizeof KnotGoochProgram::kNormalMapNames / sizeof KnotGoochProgram
 
 KnotGoochProgram::KnotGoochProgram() : KnotGoochProgram(ShaderProgram::processShadowSwitches().cord) {}
 
-KnotGoochProgram::KnotGoochProgram(bool cordShadows, Shading shading)
-    : cordShadows(cordShadows), shading(shading) {}
+KnotGoochProgram::KnotGoochProgram(bool cordShadows) : cordShadows(cordShadows) {}
 
 KnotGoochProgram::~KnotGoochProgram() {
     // A program destroyed without tearDown still owns its textures.
@@ -81,9 +79,7 @@ void KnotGoochProgram::setUp() {
     shader = new ShaderProgram("KnotGoochProgram", false);
     ShadowSwitches switches = ShaderProgram::processShadowSwitches();
     switches.cord = cordShadows;
-    shader->build(Shaders::KnotGooch_vert,
-                  shading == Shading::reference ? Shaders::KnotGoochReference_frag : Shaders::KnotGooch_frag,
-                  switches);
+    shader->build(Shaders::KnotGooch_vert, Shaders::KnotGooch_frag, switches);
     for (const char* name : {u_modelViewProjectionMatrix, u_NMatrix, u_MVMatrix, u_normalMap}) {
         shader->registerUniform(name);
     }

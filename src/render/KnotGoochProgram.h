@@ -28,13 +28,9 @@ public:
     // The normal-map resource names, by the index a level record holds.
     static const char* const kNormalMapNames[kNormalMapCount];
 
-    // The shader in use; the reference one is the shading spelled out step
-    // by step, kept to check the fast one against.
-    enum class Shading { fast, reference };
-
     // By default cord shadows follow the device profile and the player.
     KnotGoochProgram();
-    explicit KnotGoochProgram(bool cordShadows, Shading shading = Shading::fast);
+    explicit KnotGoochProgram(bool cordShadows);
 
     ~KnotGoochProgram() override;
 
@@ -54,7 +50,6 @@ public:
     void bindNormalMap(int32_t index);
 
     const bool cordShadows;
-    const Shading shading;
     std::vector<Texture*> normalMaps;
     Texture* flatNormalMap = nullptr;
 

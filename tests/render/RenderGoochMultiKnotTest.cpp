@@ -267,41 +267,6 @@ TEST_F(RenderGoochMultiKnotTest, ShadowsDarkenStretchesBehindOthersByNoMoreThanT
     EXPECT_NO_GL_ERROR();
 }
 
-// The fast shader against the reference one on level 73's knot, with and
-// without its shadows: the same picture but for float rounding. A rounding
-// can tip one of the nine shadow samples (some 8 levels on a lit cord), so a
-// few pixels may move that far; none further, and almost all by at most 2.
-TEST_F(RenderGoochMultiKnotTest, TheFastShaderDrawsTheReferencePicture) {
-    layLevel(73);
-    castShadows(true);
-    for (bool shadows : {false, true}) {
-        auto fast = makePass(new KnotGoochProgram(shadows));
-        auto reference = makePass(new KnotGoochProgram(shadows, KnotGoochProgram::Shading::reference));
-        fast->skipOpaqueBlend = false;
-        reference->skipOpaqueBlend = false;
-        const std::vector<uint8_t> want = draw(*reference);
-        const std::vector<uint8_t> got = draw(*fast);
-        ASSERT_EQ(got.size(), want.size());
-        std::size_t drawn = 0;
-        std::size_t loose = 0;
-        int worst = 0;
-        for (std::size_t i = 0; i < got.size(); i += 4) {
-            int d = 0;
-            for (std::size_t c = 0; c < 4; ++c) {
-                d = std::max(d, std::abs(static_cast<int>(got[i + c]) - static_cast<int>(want[i + c])));
-            }
-            worst = std::max(worst, d);
-            loose += d > 2 ? 1 : 0;
-            drawn += want[i + 3] != 0 ? 1 : 0;
-        }
-        EXPECT_GT(drawn, 500u) << "the cord must show to compare anything";
-        EXPECT_LE(worst, 9) << "shadows " << shadows;
-        EXPECT_LE(loose * 200, drawn) << loose << " pixels off by more than 2, shadows " << shadows;
-        fast->tearDown();
-        reference->tearDown();
-    }
-}
-
 // An opaque cord over a coloured, half transparent background: drawn with
 // blending off, bit for bit the picture blending gives, and the frame's
 // blending is on again afterwards.

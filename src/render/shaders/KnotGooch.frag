@@ -59,11 +59,7 @@ float visibility(vec4 sc, float bias) {
     float a = rnd * 6.283285;
     float c = cos(a);
     float s = sin(a);
-    // The kernel's turn and the filter's scale in one matrix: one product a
-    // sample instead of a turn, then a scale.
     vec2 scale = u_shadowMapStep * u_PCFRadius;
-    mat2 turn = mat2(c * scale.x, -s * scale.y, s * scale.x, c * scale.y);
-    float edge = p.z - bias;
     vec2 kernel[9];
     kernel[0] = vec2(0.95581, -0.18159);
     kernel[1] = vec2(0.50147, -0.35807);
@@ -76,7 +72,9 @@ float visibility(vec4 sc, float bias) {
     kernel[8] = vec2(-0.60380, -0.41527);
     float v = 1.0;
     for (int i = 0; i < 9; ++i) {
-        if (unpackDepth(texture2D(u_shadowMap, p.xy + turn * kernel[i])) < edge) {
+        vec2 k = kernel[i];
+        vec2 offset = vec2(k.x * c + k.y * s, -k.x * s + k.y * c) * scale;
+        if (unpackDepth(texture2D(u_shadowMap, p.xy + offset)) < p.z - bias) {
             v -= 0.1;
         }
     }
@@ -106,10 +104,8 @@ void main() {
     float factor = 1.0;
 #ifdef SHADOW_CORD_ON
     if (vShadowCoord.w > 0.0) {
-        // n is not unit length, so nDotL may leave [-1, 1]. tan(acos(x))
-        // without the two transcendentals: sin over cos.
-        float x = clamp(nDotL, -1.0, 1.0);
-        float bias = clamp(-u_biasMinMax.y * sqrt(max(1.0 - x * x, 0.0)) / x, u_biasMinMax.x, u_biasMinMax.y);
+        // n is not unit length, so nDotL may leave [-1, 1].
+        float bias = clamp(-u_biasMinMax.y * tan(acos(clamp(nDotL, -1.0, 1.0))), u_biasMinMax.x, u_biasMinMax.y);
         factor = visibility(vShadowCoord, bias) * 0.3 + 0.7;
     }
 #endif
