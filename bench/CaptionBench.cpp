@@ -1,7 +1,8 @@
+#include "BenchSupport.h"
+
 #include "constants/ResourceNames.h"
 #include "engine/Globals.h"
 #include "overlays/CaptionBox.h"
-#include "platform/ZQEGLContext.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,27 +13,10 @@ namespace {
 
 const char* const kLanguages[] = {"en", "it", "fr", "de", "ja"};
 
-// Captions upload textures: a headless context, made once.
-bool haveGL(benchmark::State& state) {
-    static ZQEGLContext* const context = [] {
-        ZQEGLContext::Options options;
-        options.surface = ZQEGLContext::Surface::Headless;
-        options.width = 750;
-        options.height = 1334;
-        ZQEGLContext::configure(options);
-        return ZQEGLContext::sharedEGLContext();
-    }();
-    if (context == nullptr) {
-        state.SkipWithError("no OpenGL ES 2.0 context");
-        return false;
-    }
-    return true;
-}
-
 // Every caption of one language from nothing: the list read and flattened,
 // each of the 319 captions laid out, rasterised and uploaded, then released.
 void BM_CaptionsOfOneLanguageCold(benchmark::State& state) {
-    if (!haveGL(state)) {
+    if (headlessBenchContext(state) == nullptr) {
         return;
     }
     ZQ::gGlobals.language = kLanguages[state.range(0)];
@@ -54,7 +38,7 @@ BENCHMARK(BM_CaptionsOfOneLanguageCold)->DenseRange(0, 4)->Unit(benchmark::kMill
 // One caption given a new text, as the map does with the knot's name at
 // every step: rendered again and swapped under its entry.
 void BM_SetCaption(benchmark::State& state) {
-    if (!haveGL(state)) {
+    if (headlessBenchContext(state) == nullptr) {
         return;
     }
     ZQ::gGlobals.language = kLanguages[state.range(0)];

@@ -1,12 +1,11 @@
+#include "BenchSupport.h"
+
 #include "constants/ResourceNames.h"
-#include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/physics/FxParticleSystem.h"
 #include "overlays/CaptionBox.h"
 #include "overlays/FlowModel.h"
 #include "overlays/FlowSteps.h"
-#include "platform/ZQApplication.h"
-#include "platform/ZQEGLContext.h"
 #include "platform/ZQView.h"
 #include "render/Render.h"
 #include "render/RenderTargets.h"
@@ -25,18 +24,6 @@
 // blending of their quads.
 
 namespace {
-
-ZQEGLContext* headlessContext() {
-    static ZQEGLContext* const context = [] {
-        ZQEGLContext::Options options;
-        options.surface = ZQEGLContext::Surface::Headless;
-        options.width = 750;
-        options.height = 1334;
-        ZQEGLContext::configure(options);
-        return ZQEGLContext::sharedEGLContext();
-    }();
-    return context;
-}
 
 // Lays words down the screen until the flow world is full, every letter held
 // where it was laid; the number of letters.
@@ -67,42 +54,36 @@ int fillWithWords(ZQ::CaptionBox& box) {
 }
 
 void BM_FlowingLetters(benchmark::State& state) {
-    ZQEGLContext* context = headlessContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const BenchEngine engine(state);
+    if (!engine.ready()) {
         return;
     }
     const int which = static_cast<int>(state.range(0));
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        ZQ::Globals& g = ZQ::gGlobals;
-        const int letters = fillWithWords(*g.captionBox);
-        // The letters take their places from their particles.
-        g.particleSystem2->doStep();
-        g.flowModel->doStep();
-        view.renderTargets().sceneContext->bind();
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_DEPTH_TEST);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        for (auto _ : state) {
-            if (which != 2) {
-                g.particleSystem2->doStep();
-                g.flowModel->doStep();
-            }
-            if (which != 1) {
-                glClear(GL_COLOR_BUFFER_BIT);
-                g.renderFlow->render();
-                g.renderCaption->render();
-                glFinish();
-            }
+    ZQView& view = engine.view();
+    ZQ::Globals& g = ZQ::gGlobals;
+    const int letters = fillWithWords(*g.captionBox);
+    // The letters take their places from their particles.
+    g.particleSystem2->doStep();
+    g.flowModel->doStep();
+    view.renderTargets().sceneContext->bind();
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    for (auto _ : state) {
+        if (which != 2) {
+            g.particleSystem2->doStep();
+            g.flowModel->doStep();
         }
-        state.counters["letters"] = static_cast<double>(letters);
-        g.flowModel->tearDown();
+        if (which != 1) {
+            glClear(GL_COLOR_BUFFER_BIT);
+            g.renderFlow->render();
+            g.renderCaption->render();
+            glFinish();
+        }
     }
-    ZQ::gGlobals = saved;
+    state.counters["letters"] = static_cast<double>(letters);
+    g.flowModel->tearDown();
 }
 BENCHMARK(BM_FlowingLetters)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 

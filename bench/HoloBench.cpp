@@ -1,11 +1,10 @@
+#include "BenchSupport.h"
+
 #include "cords/Cord.h"
 #include "cords/MeshBuffer.h"
-#include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "game/MapController.h"
 #include "levels/LevelModel.h"
-#include "platform/ZQApplication.h"
-#include "platform/ZQEGLContext.h"
 #include "platform/ZQView.h"
 #include "stage/HoloInstance.h"
 #include "stage/HoloModel.h"
@@ -22,18 +21,6 @@
 
 namespace {
 
-ZQEGLContext* headlessContext() {
-    static ZQEGLContext* const context = [] {
-        ZQEGLContext::Options options;
-        options.surface = ZQEGLContext::Surface::Headless;
-        options.width = 750;
-        options.height = 1334;
-        ZQEGLContext::configure(options);
-        return ZQEGLContext::sharedEGLContext();
-    }();
-    return context;
-}
-
 // The level whose knot has the most particles: one every 2 world units of
 // its length.
 int32_t heaviestLevel(const ZQ::LevelModel& levels) {
@@ -48,32 +35,25 @@ int32_t heaviestLevel(const ZQ::LevelModel& levels) {
 }
 
 void BM_HoloMeshBuild(benchmark::State& state) {
-    ZQEGLContext* context = headlessContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const BenchEngine engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        ZQ::Globals& g = ZQ::gGlobals;
-        const int32_t level = heaviestLevel(*g.levelModel);
-        std::size_t indices = 0;
-        for (auto _ : state) {
-            ZQ::HoloInstance* h = g.holoModel->buildMesh(level);
-            glFinish();
-            indices = 0;
-            for (const auto& range : h->mesh->ranges) {
-                indices += static_cast<std::size_t>(range.indexCount);
-            }
-            delete h;
+    ZQ::Globals& g = ZQ::gGlobals;
+    const int32_t level = heaviestLevel(*g.levelModel);
+    std::size_t indices = 0;
+    for (auto _ : state) {
+        ZQ::HoloInstance* h = g.holoModel->buildMesh(level);
+        glFinish();
+        indices = 0;
+        for (const auto& range : h->mesh->ranges) {
+            indices += static_cast<std::size_t>(range.indexCount);
         }
-        state.counters["level"] = level;
-        state.counters["strings"] = g.levelModel->levels[static_cast<std::size_t>(level)].cord->strings;
-        state.counters["indices"] = static_cast<double>(indices);
+        delete h;
     }
-    ZQ::gGlobals = saved;
+    state.counters["level"] = level;
+    state.counters["strings"] = g.levelModel->levels[static_cast<std::size_t>(level)].cord->strings;
+    state.counters["indices"] = static_cast<double>(indices);
 }
 BENCHMARK(BM_HoloMeshBuild)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 
@@ -82,48 +62,42 @@ BENCHMARK(BM_HoloMeshBuild)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTi
 // transparent), their discs, the totals and the level lines; 0: the same
 // engine's frame with no map.
 void BM_MapFrame(benchmark::State& state) {
-    ZQEGLContext* context = headlessContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const BenchEngine engine(state);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
-                    &makeEngineModels<ZQPlainMaker>, &makeRenderPasses<ZQPlainMaker>, &makeNoMaster);
-        ZQ::Globals& g = ZQ::gGlobals;
-        g.sceneCamera = g.cameraModel;
-        ZQ::HoloModel& holo = *g.holoModel;
-        ZQ::MapController map;
-        if (state.range(0) == 1) {
-            g.levelModel->max_level = 10;
-            g.levelModel->level = 5;
-            g.levelModel->timerForlevel[5] = 37;
-            map.setUp();
-            g.masterController = &map;
-        }
-        // Past the fade-ins and the totals' wait and fade.
-        for (int f = 0; f < 100; ++f) {
-            view.drawView();
-        }
-        for (auto _ : state) {
-            view.drawView();
-            glFinish();
-        }
-        std::vector<ZQ::Cloudlet*> drawn;
-        holo.getCloudlets(drawn);
-        int made = 0;
-        for (const ZQ::HoloInstance* h : holo.instances) {
-            made += h != nullptr ? 1 : 0;
-        }
-        state.counters["holograms"] = made;
-        state.counters["drawn"] = static_cast<double>(drawn.size());
-        if (g.masterController == &map) {
-            g.masterController = nullptr;
-            map.tearDown();
-        }
+    ZQView& view = engine.view();
+    ZQ::Globals& g = ZQ::gGlobals;
+    g.sceneCamera = g.cameraModel;
+    ZQ::HoloModel& holo = *g.holoModel;
+    ZQ::MapController map;
+    if (state.range(0) == 1) {
+        g.levelModel->max_level = 10;
+        g.levelModel->level = 5;
+        g.levelModel->timerForlevel[5] = 37;
+        map.setUp();
+        g.masterController = &map;
     }
-    ZQ::gGlobals = saved;
+    // Past the fade-ins and the totals' wait and fade.
+    for (int f = 0; f < 100; ++f) {
+        view.drawView();
+    }
+    for (auto _ : state) {
+        view.drawView();
+        glFinish();
+    }
+    std::vector<ZQ::Cloudlet*> drawn;
+    holo.getCloudlets(drawn);
+    int made = 0;
+    for (const ZQ::HoloInstance* h : holo.instances) {
+        made += h != nullptr ? 1 : 0;
+    }
+    state.counters["holograms"] = made;
+    state.counters["drawn"] = static_cast<double>(drawn.size());
+    if (g.masterController == &map) {
+        g.masterController = nullptr;
+        map.tearDown();
+    }
 }
 BENCHMARK(BM_MapFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 

@@ -1,3 +1,5 @@
+#include "BenchSupport.h"
+
 #include "cords/CordModel.h"
 #include "cords/MeshBuffer.h"
 #include "cords/TangleModel.h"
@@ -5,7 +7,6 @@
 #include "engine/Globals.h"
 #include "engine/physics/FxParticleSystem.h"
 #include "levels/LevelModel.h"
-#include "platform/ZQEGLContext.h"
 #include "render/KnotGoochProgram.h"
 #include "render/RenderGoochMultiKnot.h"
 #include "render/RenderShadowMap.h"
@@ -30,8 +31,6 @@
 
 namespace {
 
-constexpr int kWidth = 750;
-constexpr int kHeight = 1334;
 constexpr int32_t kLevel = 73;
 
 // The models and passes, built once for every benchmark of this file; null
@@ -52,18 +51,13 @@ struct KnotStage {
 
     static KnotStage* get() {
         static KnotStage* stage = []() -> KnotStage* {
-            ZQEGLContext::Options options;
-            options.surface = ZQEGLContext::Surface::Headless;
-            options.width = kWidth;
-            options.height = kHeight;
-            ZQEGLContext::configure(options);
-            ZQEGLContext* context = ZQEGLContext::sharedEGLContext();
+            ZQEGLContext* context = headlessBenchContext();
             if (context == nullptr) {
                 return nullptr;
             }
-            ZQ::gGlobals.setScreenSize(static_cast<float>(kWidth), static_cast<float>(kHeight));
+            ZQ::gGlobals.setScreenSize(static_cast<float>(kBenchWidth), static_cast<float>(kBenchHeight));
             auto* s = new KnotStage();
-            s->targets.create(kWidth, kHeight, ZQ::DeviceProfile::get());
+            s->targets.create(kBenchWidth, kBenchHeight, ZQ::DeviceProfile::get());
             context->setUpLayer();
             s->targets.setUp();
             ZQ::gGlobals.particleSystem1 = &s->world;
@@ -151,7 +145,7 @@ struct KnotStage {
 #define KNOT_STAGE_OR_SKIP(s)                                                                                \
     KnotStage* s = KnotStage::get();                                                                         \
     if (s == nullptr) {                                                                                      \
-        state.SkipWithError("no OpenGL ES context");                                                         \
+        state.SkipWithError("no headless OpenGL ES 2.0 context");                                            \
         return;                                                                                              \
     }
 

@@ -1,15 +1,14 @@
+#include "BenchSupport.h"
+
 #include "cords/BraidModel.h"
 #include "cords/Cord.h"
 #include "cords/CordFades.h"
 #include "cords/CordModel.h"
 #include "cords/GrainEmitter.h"
 #include "cords/GrainModel.h"
-#include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/LeafActions.h"
 #include "levels/LevelModel.h"
-#include "platform/ZQApplication.h"
-#include "platform/ZQEGLContext.h"
 #include "platform/ZQView.h"
 #include "render/GrainMesh.h"
 #include "render/Render.h"
@@ -32,18 +31,6 @@
 // 3 grains, 4 particle boxes, 5 all of them in frame order.
 
 namespace {
-
-ZQEGLContext* headlessContext() {
-    static ZQEGLContext* const context = [] {
-        ZQEGLContext::Options options;
-        options.surface = ZQEGLContext::Surface::Headless;
-        options.width = 750;
-        options.height = 1334;
-        ZQEGLContext::configure(options);
-        return ZQEGLContext::sharedEGLContext();
-    }();
-    return context;
-}
 
 // Lays the first four-string cord with its colours, its cones and its
 // braids, throws a full burst and floats three balloons, then lets the
@@ -120,52 +107,42 @@ void drawPass(int which) {
 }
 
 void BM_ScenePasses(benchmark::State& state) {
-    ZQEGLContext* context = headlessContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const BenchEngine engine(state, &makeGameMaster);
+    if (!engine.ready()) {
         return;
     }
     const int which = static_cast<int>(state.range(0));
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
-        buildScene(view, 12);
-        ZQ::Globals& g = ZQ::gGlobals;
-        view.renderTargets().sceneContext->bind();
-        for (auto _ : state) {
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            drawPass(which);
-            glFinish();
-        }
-        state.counters["braids"] = static_cast<double>(g.braidModel->getBraids().size());
-        state.counters["grains"] = g.grainModel->getEmitters().empty()
-                                       ? 0.0
-                                       : static_cast<double>(g.grainModel->getEmitters().front()->getCount());
-        state.counters["cones"] = static_cast<double>(g.coneModel->getCones().size());
-        g.coneModel->removeCones();
-        g.cordModel->unload();
+    ZQView& view = engine.view();
+    buildScene(view, 12);
+    ZQ::Globals& g = ZQ::gGlobals;
+    view.renderTargets().sceneContext->bind();
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        drawPass(which);
+        glFinish();
     }
-    ZQ::gGlobals = saved;
+    state.counters["braids"] = static_cast<double>(g.braidModel->getBraids().size());
+    state.counters["grains"] = g.grainModel->getEmitters().empty()
+                                   ? 0.0
+                                   : static_cast<double>(g.grainModel->getEmitters().front()->getCount());
+    state.counters["cones"] = static_cast<double>(g.coneModel->getCones().size());
+    g.coneModel->removeCones();
+    g.cordModel->unload();
 }
 BENCHMARK(BM_ScenePasses)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 
 // The clear and glFinish alone, to subtract from the figures above.
 void BM_ScenePassesBaseline(benchmark::State& state) {
-    ZQEGLContext* context = headlessContext();
-    if (context == nullptr) {
-        state.SkipWithError("no headless OpenGL ES 2.0 context");
+    const BenchEngine engine(state, &makeGameMaster);
+    if (!engine.ready()) {
         return;
     }
-    const ZQ::Globals saved = ZQ::gGlobals;
-    {
-        ZQView view(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get());
-        view.renderTargets().sceneContext->bind();
-        for (auto _ : state) {
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            glFinish();
-        }
+    ZQView& view = engine.view();
+    view.renderTargets().sceneContext->bind();
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glFinish();
     }
-    ZQ::gGlobals = saved;
 }
 BENCHMARK(BM_ScenePassesBaseline)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 

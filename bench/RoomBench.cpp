@@ -1,9 +1,10 @@
+#include "BenchSupport.h"
+
 #include "cords/CordModel.h"
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/physics/FxParticleSystem.h"
 #include "levels/LevelModel.h"
-#include "platform/ZQEGLContext.h"
 #include "render/RenderTargets.h"
 #include "render/RenderWallPaper.h"
 #include "render/SceneContext.h"
@@ -32,9 +33,6 @@
 
 namespace {
 
-constexpr int kWidth = 750;
-constexpr int kHeight = 1334;
-
 // The models and passes the room needs, built once for every benchmark of
 // this file; null without OpenGL ES.
 struct RoomStage {
@@ -52,18 +50,13 @@ struct RoomStage {
 
     static RoomStage* get() {
         static RoomStage* stage = []() -> RoomStage* {
-            ZQEGLContext::Options options;
-            options.surface = ZQEGLContext::Surface::Headless;
-            options.width = kWidth;
-            options.height = kHeight;
-            ZQEGLContext::configure(options);
-            ZQEGLContext* context = ZQEGLContext::sharedEGLContext();
+            ZQEGLContext* context = headlessBenchContext();
             if (context == nullptr) {
                 return nullptr;
             }
-            ZQ::gGlobals.setScreenSize(static_cast<float>(kWidth), static_cast<float>(kHeight));
+            ZQ::gGlobals.setScreenSize(static_cast<float>(kBenchWidth), static_cast<float>(kBenchHeight));
             auto* s = new RoomStage();
-            s->targets.create(kWidth, kHeight, ZQ::DeviceProfile::get());
+            s->targets.create(kBenchWidth, kBenchHeight, ZQ::DeviceProfile::get());
             context->setUpLayer();
             s->targets.setUp();
             ZQ::gGlobals.particleSystem1 = &s->world;
@@ -98,7 +91,7 @@ struct RoomStage {
 void BM_ReliefBuildEveryLevel(benchmark::State& state) {
     RoomStage* s = RoomStage::get();
     if (s == nullptr) {
-        state.SkipWithError("no OpenGL ES context");
+        state.SkipWithError("no headless OpenGL ES 2.0 context");
         return;
     }
     const int32_t count = s->catalogue.levelCount();
@@ -127,7 +120,7 @@ void BM_ReliefBuildEveryLevel(benchmark::State& state) {
 void BM_WallPaperPrePass(benchmark::State& state) {
     RoomStage* s = RoomStage::get();
     if (s == nullptr) {
-        state.SkipWithError("no OpenGL ES context");
+        state.SkipWithError("no headless OpenGL ES 2.0 context");
         return;
     }
     s->relief.clearInstances();
@@ -160,7 +153,7 @@ void BM_WallPaperPrePass(benchmark::State& state) {
 void BM_RoomPass(benchmark::State& state) {
     RoomStage* s = RoomStage::get();
     if (s == nullptr) {
-        state.SkipWithError("no OpenGL ES context");
+        state.SkipWithError("no headless OpenGL ES 2.0 context");
         return;
     }
     glEnable(GL_DEPTH_TEST);

@@ -1,9 +1,10 @@
+#include "BenchSupport.h"
+
 #include "engine/Globals.h"
 #include "overlays/CaptionBox.h"
 #include "overlays/RenderTile.h"
 #include "overlays/TileCollection.h"
 #include "overlays/TileModel.h"
-#include "platform/ZQEGLContext.h"
 
 #include <GLES2/gl2.h>
 #include <benchmark/benchmark.h>
@@ -15,12 +16,7 @@ namespace {
 class PauseMenu {
 public:
     PauseMenu() {
-        ZQEGLContext::Options options;
-        options.surface = ZQEGLContext::Surface::Headless;
-        options.width = 750;
-        options.height = 1334;
-        ZQEGLContext::configure(options);
-        ready = ZQEGLContext::sharedEGLContext() != nullptr;
+        ready = headlessBenchContext() != nullptr;
         if (!ready) {
             return;
         }

@@ -3,49 +3,16 @@
 // box's mesh checks and bounds and the node transforms at a few frames.
 // Any read past the input, overflow or leak is a finding; a refused file is
 // not. Built by scripts/fuzz only.
+#include "MemorySource.h"
 #include "render/PVRTModelPOD.h"
 #include "render/PVRTResourceFile.h"
 #include "render/PodBox.h"
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
-namespace {
-
-// The bytes as the stream hands them out, from a heap copy of exactly their
-// size, so a read past them is caught.
-class FuzzSource : public CSource {
-public:
-    FuzzSource(const uint8_t* data, std::size_t size) : bytes(data, data + size) {}
-    bool read(void* out, uint32_t count) override {
-        if (count > remaining()) {
-            return false;
-        }
-        if (count != 0) {
-            std::memcpy(out, bytes.data() + offset, count);
-        }
-        offset += count;
-        return true;
-    }
-    bool skip(uint32_t count) override {
-        if (count > remaining()) {
-            return false;
-        }
-        offset += count;
-        return true;
-    }
-    std::size_t remaining() const override { return bytes.size() - offset; }
-
-private:
-    std::vector<uint8_t> bytes;
-    std::size_t offset = 0;
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    FuzzSource source(data, size);
+    MemorySource source(std::vector<uint8_t>(data, data + size));
     SPODScene scene;
     if (!readPOD(source, scene)) {
         return 0;

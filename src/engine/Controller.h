@@ -48,6 +48,26 @@ protected:
     }
 };
 
+// A controller that stands over another and hands it every touch and
+// gesture as it comes: the master controller over the current phase, and the
+// tools that stand in for the master over the screen they play.
+class RelayController : public Controller {
+public:
+    void tap(PVRTVec2 point, float radius) override { relayTarget()->tap(point, radius); }
+    void doubleTap(PVRTVec2 point) override { relayTarget()->doubleTap(point); }
+    void swipe(PVRTVec2 point, int direction) override { relayTarget()->swipe(point, direction); }
+    void touchBegan(PVRTVec2 point, float radius) override { relayTarget()->touchBegan(point, radius); }
+    void touchMoved(PVRTVec2 point, float radius) override { relayTarget()->touchMoved(point, radius); }
+    void touchEnded(PVRTVec2 point, float radius) override { relayTarget()->touchEnded(point, radius); }
+    void touchCancelled(PVRTVec2 point, float radius) override {
+        relayTarget()->touchCancelled(point, radius);
+    }
+
+protected:
+    // The controller the input goes to now; never null while input comes.
+    virtual Controller* relayTarget() const = 0;
+};
+
 // The controller that is current before the game flow starts: it ignores all
 // input and is never done.
 class NopController final : public Controller {};

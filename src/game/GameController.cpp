@@ -159,10 +159,14 @@ void GameController::intro() {
     state = RoomReady;
 }
 
-void GameController::roomReady() {
+bool GameController::roomInPlace() {
     const RoomModel& rooms = *gGlobals.roomModel;
     const Action* turn = rooms.current->getAction();
-    if (rooms.turning && turn != nullptr && !turn->isFinished()) {
+    return !rooms.turning || turn == nullptr || turn->isFinished();
+}
+
+void GameController::roomReady() {
+    if (!roomInPlace()) {
         return;
     }
     requestShareSnapshot();

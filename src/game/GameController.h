@@ -92,6 +92,10 @@ public:
     int32_t state = LoadCords;
     GraspFactoryDriver& grasps() { return driver; }
 
+    // Whether the room has turned into place (or was never turning): the
+    // level's displays wait for it, in the game and in the tutorial.
+    static bool roomInPlace();
+
 private:
     void loadCords();
     void intro();

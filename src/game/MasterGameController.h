@@ -43,7 +43,7 @@ class Preferences;
 // through the engine globals and owns none of them.
 //
 // Threads: main thread only.
-class MasterGameController final : public Controller {
+class MasterGameController final : public RelayController {
 public:
     MasterGameController(MasterWiring wiring, Preferences& preferences);
     ~MasterGameController() override;
@@ -59,14 +59,9 @@ public:
     void doStep() override;
 
     // Taps reach the menu controller first (it hands them to the tiles),
-    // then the current controller unless that is the menu itself.
+    // then the current controller unless that is the menu itself; every
+    // other touch and gesture goes to the current controller alone.
     void tap(PVRTVec2 point, float radius) override;
-    void doubleTap(PVRTVec2 point) override;
-    void swipe(PVRTVec2 point, int direction) override;
-    void touchBegan(PVRTVec2 point, float radius) override;
-    void touchMoved(PVRTVec2 point, float radius) override;
-    void touchEnded(PVRTVec2 point, float radius) override;
-    void touchCancelled(PVRTVec2 point, float radius) override;
 
     // The tile commands.
     void onTile(int tileId) override;
@@ -84,6 +79,9 @@ public:
     Controller* active = nullptr;    // never null
     Controller* suspended = nullptr; // the level kept while paused, restarted or quit
     Controller* initial = nullptr;   // the no-op controller
+
+protected:
+    Controller* relayTarget() const override { return active; }
 
 private:
     void runState();

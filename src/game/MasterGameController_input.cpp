@@ -56,30 +56,6 @@ void MasterGameController::tap(PVRTVec2 point, float radius) {
     active->tap(point, radius);
 }
 
-void MasterGameController::doubleTap(PVRTVec2 point) {
-    active->doubleTap(point);
-}
-
-void MasterGameController::swipe(PVRTVec2 point, int direction) {
-    active->swipe(point, direction);
-}
-
-void MasterGameController::touchBegan(PVRTVec2 point, float radius) {
-    active->touchBegan(point, radius);
-}
-
-void MasterGameController::touchMoved(PVRTVec2 point, float radius) {
-    active->touchMoved(point, radius);
-}
-
-void MasterGameController::touchEnded(PVRTVec2 point, float radius) {
-    active->touchEnded(point, radius);
-}
-
-void MasterGameController::touchCancelled(PVRTVec2 point, float radius) {
-    active->touchCancelled(point, radius);
-}
-
 void MasterGameController::onTile(int tileId) {
     switch (tileId) {
     case kContinue:

@@ -6,12 +6,11 @@
 #include "engine/EasingPresets.h"
 #include "engine/Globals.h"
 #include "engine/LeafActions.h"
-#include "engine/Log.h"
 #include "engine/Model.h"
 #include "engine/Random.h"
 #include "engine/TweenActions.h"
+#include "game/StoryText.h"
 #include "levels/LevelModel.h"
-#include "overlays/CaptionBox.h"
 #include "overlays/CaptionInstance.h"
 #include "overlays/CaptionModel.h"
 #include "overlays/FlowModel.h"
@@ -19,7 +18,6 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 namespace ZQ {
 
@@ -46,14 +44,6 @@ constexpr int32_t kHoldFrames = 300;
 constexpr int32_t kLineStagger = 3;
 constexpr int32_t kExitFrames = 90;
 constexpr int32_t kAnchorFrames = 30;
-
-Layout layoutAt(PVRTVec3 position, float scale, float alpha) {
-    Layout layout;
-    layout.position = position;
-    layout.scale = scale;
-    layout.alpha = alpha;
-    return layout;
-}
 
 float lineHeight(int32_t line) {
     return (0.8f - 0.08f * static_cast<float>(line)) * gGlobals.screenSize.y;
@@ -96,8 +86,8 @@ void OutroController::build() {
 void OutroController::showBackground() {
     const float w = gGlobals.screenSize.x;
     const float h = gGlobals.screenSize.y;
-    const Layout hidden =
-        layoutAt(PVRTVec3(0.5f * w, 0.5f * h, DeviceProfile::get().hudDepth - 1.0f), std::max(w, h), 0.0f);
+    const Layout hidden = layoutAt(PVRTVec3(0.5f * w, 0.5f * h, DeviceProfile::get().hudDepth - 1.0f),
+                                   PVRTVec3(), std::max(w, h), 0.0f);
     Layout shown = hidden;
     shown.alpha = 1.0f;
     // One pixel stretched over the whole screen, just behind the overlays. Its
@@ -110,17 +100,7 @@ void OutroController::showBackground() {
 }
 
 void OutroController::showEpilogue() {
-    const float w = gGlobals.screenSize.x;
-    const float h = gGlobals.screenSize.y;
-    const Layout hidden = layoutAt(PVRTVec3(0.8f * w, 0.025f * h, DeviceProfile::get().hudDepth), 1.0f, 0.0f);
-    Layout shown = hidden;
-    shown.alpha = 1.0f;
-    gGlobals.captionModel->addCaption(
-        "small_epilogue",
-        new Sequence({new WaitAction(kEpilogueDelayFrames),
-                      new EasingStaticAction(hidden, shown, easeOutCubic(), kEpilogueFadeFrames),
-                      new WaitAction(kEpilogueHoldFrames),
-                      new EasingAction(hidden, easeInCubic(), kEpilogueFadeFrames)}));
+    showCornerCaption("small_epilogue", kEpilogueDelayFrames, kEpilogueFadeFrames, kEpilogueHoldFrames);
 }
 
 float OutroController::exitOffset(uint32_t draw) {
@@ -159,27 +139,20 @@ Action* OutroController::letterSequence(int32_t line, bool first, float exitY) {
 void OutroController::showLines() {
     const float w = gGlobals.screenSize.x;
     const float h = gGlobals.screenSize.y;
-    auto* enter = new std::vector<FlowStep*>();
-    auto* remove = new std::vector<FlowStep*>();
+    LineSwing swing;
     for (int32_t line = 0; line < kLineCount; ++line) {
-        const std::string name = "outro_" + std::to_string(line + 1);
         const float y = lineHeight(line);
-        int32_t flow = 0;
-        int32_t letters = 0;
-        gGlobals.flowModel->addFlow(gGlobals.captionBox->getCaption(name), &flow, &letters,
-                                    line % 2 == 0 ? -w : 2.0f * w, 0.1f * y, 0.0f);
+        const int32_t letters =
+            swing.lay("outro", "outro_" + std::to_string(line + 1), line % 2 == 0 ? -w : 2.0f * w, 0.1f * y);
         // One draw a line, whether or not the line shows, so the others leave
         // as they would with it.
         const float exitY = y + exitOffset(arc4random()) * h;
-        if (letters < 1) {
-            platformLog("outro line %s has no letters", name.c_str());
-            continue;
+        if (letters > 0) {
+            swing.pull(0, letterSequence(line, true, exitY));
+            swing.pull(letters - 1, letterSequence(line, false, exitY));
         }
-        enter->push_back(new FlowAnim(flow, 0, letterSequence(line, true, exitY)));
-        enter->push_back(new FlowAnim(flow, letters - 1, letterSequence(line, false, exitY)));
-        remove->push_back(new FlowRemove(flow));
     }
-    gGlobals.flowModel->addSteps({enter, remove});
+    swing.start();
 }
 
 } // namespace ZQ

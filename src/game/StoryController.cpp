@@ -1,26 +1,22 @@
 #include "game/StoryController.h"
 
 #include "engine/Composite.h"
-#include "engine/DeviceProfile.h"
 #include "engine/EasingPresets.h"
 #include "engine/Globals.h"
 #include "engine/LeafActions.h"
-#include "engine/Log.h"
 #include "engine/MathHelpers.h"
 #include "engine/Model.h"
 #include "engine/TweenActions.h"
-#include "overlays/CaptionBox.h"
+#include "game/StoryText.h"
 #include "overlays/CaptionInstance.h"
 #include "overlays/CaptionModel.h"
 #include "overlays/CursorModel.h"
 #include "overlays/FlowModel.h"
-#include "overlays/FlowSteps.h"
 #include "render/MeshInstance.h"
 #include "render/PodBox.h"
 
 #include <cmath>
 #include <string>
-#include <vector>
 
 namespace ZQ {
 
@@ -35,15 +31,6 @@ constexpr int32_t kCursorGrowFrames = 60;
 constexpr int32_t kCursorTurnFrames = 60;
 constexpr int32_t kCursorShrinkFrames = 30;
 constexpr int32_t kCursorMaterial = 4;
-
-Layout layoutAt(PVRTVec3 position, PVRTVec3 angles, float scale, float alpha) {
-    Layout layout;
-    layout.position = position;
-    layout.angles = angles;
-    layout.scale = scale;
-    layout.alpha = alpha;
-    return layout;
-}
 
 } // namespace
 
@@ -97,16 +84,7 @@ void StoryController::build() {
 }
 
 void StoryController::showPrologue() {
-    const float w = gGlobals.screenSize.x;
-    const float h = gGlobals.screenSize.y;
-    const PVRTVec3 corner(0.8f * w, 0.025f * h, DeviceProfile::get().hudDepth);
-    const Layout hidden = layoutAt(corner, PVRTVec3(), 1.0f, 0.0f);
-    const Layout shown = layoutAt(corner, PVRTVec3(), 1.0f, 1.0f);
-    gGlobals.captionModel->addCaption(
-        "small_prologue",
-        new Sequence({new EasingStaticAction(hidden, shown, easeOutCubic(), kPrologueFadeFrames),
-                      new WaitAction(kPrologueHoldFrames),
-                      new EasingAction(hidden, easeInCubic(), kPrologueFadeFrames)}));
+    showCornerCaption("small_prologue", 0, kPrologueFadeFrames, kPrologueHoldFrames);
 }
 
 void StoryController::showStoryCursor() {
@@ -124,27 +102,19 @@ void StoryController::showStoryCursor() {
 void StoryController::showLines() {
     const float w = gGlobals.screenSize.x;
     const float h = gGlobals.screenSize.y;
-    auto* enter = new std::vector<FlowStep*>();
-    auto* remove = new std::vector<FlowStep*>();
+    LineSwing swing;
     for (int32_t line = 0; line < kLineCount; ++line) {
-        const std::string name = "story_" + std::to_string(line + 1);
         const bool even = line % 2 == 0;
         const float y = (0.9f - 0.08f * static_cast<float>(line)) * h;
-        int32_t flow = 0;
-        int32_t letters = 0;
-        gGlobals.flowModel->addFlow(gGlobals.captionBox->getCaption(name), &flow, &letters,
-                                    even ? 2.0f * w : -w, y, 0.0f);
-        if (letters < 1) {
-            // A text left empty in some language: the other lines play on.
-            platformLog("story line %s has no letters", name.c_str());
-            continue;
+        const int32_t letters =
+            swing.lay("story", "story_" + std::to_string(line + 1), even ? 2.0f * w : -w, y);
+        if (letters > 0) {
+            const int32_t last = letters - 1;
+            swing.pull(even ? 0 : last, letterSequence(line, true));
+            swing.pull(even ? last : 0, letterSequence(line, false));
         }
-        const int32_t last = letters - 1;
-        enter->push_back(new FlowAnim(flow, even ? 0 : last, letterSequence(line, true)));
-        enter->push_back(new FlowAnim(flow, even ? last : 0, letterSequence(line, false)));
-        remove->push_back(new FlowRemove(flow));
     }
-    gGlobals.flowModel->addSteps({enter, remove});
+    swing.start();
 }
 
 void StoryController::hideStoryCursor() {

@@ -2,7 +2,6 @@
 
 #include "cords/CordModel.h"
 #include "cords/GraspModel.h"
-#include "engine/Action.h"
 #include "engine/Assert.h"
 #include "engine/Globals.h"
 #include "engine/Log.h"
@@ -15,7 +14,6 @@
 #include "overlays/TileCollection.h"
 #include "overlays/TimerModel.h"
 #include "stage/BalloonModel.h"
-#include "stage/RoomModel.h"
 
 namespace ZQ {
 
@@ -79,9 +77,7 @@ void TutorialController::doStep() {
 }
 
 void TutorialController::roomReady() {
-    const RoomModel& rooms = *gGlobals.roomModel;
-    const Action* turn = rooms.current->getAction();
-    if (rooms.turning && turn != nullptr && !turn->isFinished()) {
+    if (!roomInPlace()) {
         return;
     }
     requestShareSnapshot();

@@ -9,6 +9,8 @@
 #include "game/CloudMerge.h"
 #include "game/GameServiceGateway.h"
 #include "game/MasterGameController.h"
+#include "game/TutorialController.h"
+#include "game/TutorialNode.h"
 #include "levels/LevelCatalogueTables.h"
 #include "platform/OpenALSoundGateway.h"
 #include "platform/ZQAppDelegate.h"
@@ -26,6 +28,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
 #include <thread>
 
 void ZQAppDelegate::applicationWillResignActive() {
@@ -187,11 +190,33 @@ int run(const ZQLaunch& launch) {
         // handled what it sent, or follows the game's flow reads these;
         // flushed, as the process may end by a kill at any moment.
         int32_t shownState = -1;
+        std::string shownStep;
         const auto printState = [&] {
             const auto* master = dynamic_cast<const ZQ::MasterGameController*>(ZQ::gGlobals.masterController);
-            if (launch.printStates && master != nullptr && master->state != shownState) {
+            if (!launch.printStates || master == nullptr) {
+                return;
+            }
+            bool printed = false;
+            if (master->state != shownState) {
                 shownState = master->state;
                 std::printf("state %d at frame %d\n", shownState, ZQ::gGlobals.frameCount);
+                printed = true;
+            }
+            // The tutorial's lessons wait for their gesture: a hand that
+            // plays them waits for the step to run before it makes it.
+            const auto* tutorial =
+                dynamic_cast<const ZQ::TutorialController*>(master->controller(ZQ::ControllerRole::Tutorial));
+            const ZQ::TutorialNode* node = tutorial != nullptr ? tutorial->currentNode : nullptr;
+            const std::string step =
+                node != nullptr ? node->name() + " " + std::to_string(node->status) : std::string();
+            if (step != shownStep) {
+                shownStep = step;
+                if (!step.empty()) {
+                    std::printf("step %s at frame %d\n", step.c_str(), ZQ::gGlobals.frameCount);
+                    printed = true;
+                }
+            }
+            if (printed) {
                 std::fflush(stdout);
             }
         };

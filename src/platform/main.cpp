@@ -30,7 +30,8 @@ void printUsage(std::FILE* out) {
         "  --realtime         headless at 30 frames per second instead of as fast as it can\n"
         "  --report-input     at the end, count the touches and gestures that reached the game\n"
         "  --print-frames     print each frame's number on a line of its own once drawn\n"
-        "  --print-states     print \"state S at frame F\" whenever the game's flow changes state\n"
+        "  --print-states     print \"state S at frame F\" whenever the game's flow changes state, and\n"
+        "                     \"step NAME STATUS at frame F\" whenever a tutorial step starts or moves on\n"
         "  --seed N           make the game's random choices from seed N, so that two runs with the\n"
         "                     same input draw the same frames\n"
         "In a window: the left mouse button is a finger, F11 switches to the full screen.\n",

@@ -4,29 +4,16 @@
 #include "engine/Assert.h"
 #include "engine/Cloudlet.h"
 #include "engine/Globals.h"
-#include "engine/MathHelpers.h"
 #include "render/AttributeArrays.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "shaders/Braid_frag.h"
 #include "shaders/Braid_vert.h"
 #include "stage/CameraModel.h"
-#include "stage/LightModel.h"
-
-#include <cmath>
 
 namespace ZQ {
 
 using namespace ShaderNames;
-
-namespace {
-
-void uniform3(GLint location, const PVRTVec3& v) {
-    const float values[3] = {v.x, v.y, v.z};
-    glUniform3fv(location, 1, values);
-}
-
-} // namespace
 
 void BraidProgram::setUp() {
     ambientNames.build("u_materials", "ambient", kMaterials);
@@ -63,24 +50,9 @@ void BraidProgram::unuse() {
 
 void BraidProgram::setFrameUniforms(float alpha) const {
     glUniform1f(shader->uniform(u_alpha), alpha);
-    const PVRTMat4 mvp = cameraMatrix * modelMatrix;
-    glUniformMatrix4fv(shader->uniform(u_modelViewProjectionMatrix), 1, GL_FALSE, mvp.f);
-    const PVRTMat4 viewCentring = viewMatrix * centringMatrix;
-    const PVRTMat4 mv = viewCentring * modelMatrix;
-    glUniformMatrix4fv(shader->uniform(u_MVMatrix), 1, GL_FALSE, mv.f);
-    PVRTMat4 inverse;
-    inverseMatrix4x4(inverse, mv);
-    float normal[9];
-    for (int c = 0; c < 3; ++c) {
-        for (int r = 0; r < 3; ++r) {
-            normal[3 * c + r] = inverse(c, r);
-        }
-    }
-    glUniformMatrix3fv(shader->uniform(u_NMatrix), 1, GL_FALSE, normal);
-    const PVRTVec3 light = gGlobals.lightModel->eye->getPosition();
-    const PVRTVec4 lightPos = viewCentring * PVRTVec4(light, 1.0f);
-    const float lightPosition[4] = {lightPos.x, lightPos.y, lightPos.z, lightPos.w};
-    glUniform4fv(shader->uniform(u_lightPos), 1, lightPosition);
+    // The braids are drawn with the identity model matrix: the camera's
+    // view always has an inverse, so the base's guard never steps in.
+    const PVRTMat4 viewCentring = uploadLitModel();
     const PVRTVec4 eye = viewCentring * PVRTVec4(gGlobals.cameraModel->eye->getPosition(), 1.0f);
     uniform3(shader->uniform(u_eye), PVRTVec3(eye.x, eye.y, eye.z));
 }

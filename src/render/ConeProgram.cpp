@@ -3,29 +3,16 @@
 #include "constants/Material.h"
 #include "engine/Cloudlet.h"
 #include "engine/Globals.h"
-#include "engine/MathHelpers.h"
 #include "render/AttributeArrays.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "shaders/Cone_frag.h"
 #include "shaders/Cone_vert.h"
 #include "stage/CameraModel.h"
-#include "stage/LightModel.h"
-
-#include <cmath>
 
 namespace ZQ {
 
 using namespace ShaderNames;
-
-namespace {
-
-void uniform3(GLint location, const PVRTVec3& v) {
-    const float values[3] = {v.x, v.y, v.z};
-    glUniform3fv(location, 1, values);
-}
-
-} // namespace
 
 void ConeProgram::setUp() {
     setUpShader("ConeProgram", false, Shaders::Cone_vert, Shaders::Cone_frag,
@@ -49,39 +36,9 @@ void ConeProgram::use() {
 
 void ConeProgram::setModelMatrix(const float m[16]) {
     RenderProgram::setModelMatrix(m);
-    viewMatrix = gGlobals.cameraModel->viewMatrix();
-    projectionMatrix = scenePerspective(gGlobals.screenSize.x, gGlobals.screenSize.y);
-    centringMatrix = sceneCentring(gGlobals.screenSize.x, gGlobals.screenSize.y);
-    cameraMatrix = projectionMatrix * viewMatrix * centringMatrix;
+    followSceneCamera();
 
-    const PVRTMat4 mvp = cameraMatrix * modelMatrix;
-    glUniformMatrix4fv(shader->uniform(u_modelViewProjectionMatrix), 1, GL_FALSE, mvp.f);
-    const PVRTMat4 viewCentring = viewMatrix * centringMatrix;
-    const PVRTMat4 mv = viewCentring * modelMatrix;
-    glUniformMatrix4fv(shader->uniform(u_MVMatrix), 1, GL_FALSE, mv.f);
-
-    // A cone of zero size (before the fade-in) has no inverse; it covers no
-    // pixel then, but the identity keeps NaN out of the upload.
-    PVRTMat4 inverse;
-    inverseMatrix4x4(inverse, mv);
-    for (float value : inverse.f) {
-        if (!std::isfinite(value)) {
-            inverse = PVRTMat4::identity();
-            break;
-        }
-    }
-    float normal[9];
-    for (int c = 0; c < 3; ++c) {
-        for (int r = 0; r < 3; ++r) {
-            normal[3 * c + r] = inverse(c, r);
-        }
-    }
-    glUniformMatrix3fv(shader->uniform(u_NMatrix), 1, GL_FALSE, normal);
-
-    const PVRTVec3 light = gGlobals.lightModel->eye->getPosition();
-    const PVRTVec4 lightPos = viewCentring * PVRTVec4(light.x, light.y, light.z, 1.0f);
-    const float lightPosition[4] = {lightPos.x, lightPos.y, lightPos.z, lightPos.w};
-    glUniform4fv(shader->uniform(u_lightPos), 1, lightPosition);
+    const PVRTMat4 viewCentring = uploadLitModel();
     const PVRTVec3 eye = gGlobals.cameraModel->eye->getPosition();
     const PVRTVec4 eyePos = viewCentring * PVRTVec4(eye.x, eye.y, eye.z, 1.0f);
     const float eyePosition[3] = {eyePos.x, eyePos.y, eyePos.z};

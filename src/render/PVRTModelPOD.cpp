@@ -129,6 +129,23 @@ public:
         return true;
     }
 
+    // Reads the chunks of one block up to its end marker `end`, each through
+    // `chunk(tag, length)`, which reads or skips it and answers whether it
+    // was sound; false for a bad chunk, or a file that ends first.
+    template <typename Chunk> bool block(uint32_t end, Chunk chunk) {
+        uint32_t tag = 0;
+        uint32_t length = 0;
+        while (marker(tag, length)) {
+            if (tag == end) {
+                return true;
+            }
+            if (!chunk(tag, length)) {
+                return false;
+            }
+        }
+        return false;
+    }
+
     bool data(uint32_t tag, CPODData& stream, bool asOffset);
     bool camera(SPODCamera& camera);
     bool light(SPODLight& light);
@@ -144,111 +161,67 @@ private:
 
 bool Reader::data(uint32_t tag, CPODData& stream, bool asOffset) {
     stream = CPODData();
-    uint32_t sub = 0;
-    uint32_t length = 0;
-    while (marker(sub, length)) {
-        bool ok = true;
+    const bool read = block(tag | kEnd, [&](uint32_t sub, uint32_t length) {
         switch (sub) {
         case 9000:
-            ok = u32(length, stream.type);
-            break;
+            return u32(length, stream.type);
         case 9001:
-            ok = u32(length, stream.components);
-            break;
+            return u32(length, stream.components);
         case 9002:
-            ok = u32(length, stream.stride);
-            break;
+            return u32(length, stream.stride);
         case 9003:
-            ok = asOffset ? u32(length, stream.offset) : bytes(length, stream.data);
-            break;
+            return asOffset ? u32(length, stream.offset) : bytes(length, stream.data);
         default:
-            if (sub == (tag | kEnd)) {
-                // The data must be whole elements of a type the format knows.
-                const uint32_t width = podElementWidth(stream.type);
-                return stream.data.empty() || (width != 0 && stream.data.size() % width == 0);
-            }
-            ok = skip(length);
+            return skip(length);
         }
-        if (!ok) {
-            return false;
-        }
-    }
-    return false;
+    });
+    // The data must be whole elements of a type the format knows.
+    const uint32_t width = podElementWidth(stream.type);
+    return read && (stream.data.empty() || (width != 0 && stream.data.size() % width == 0));
 }
 
 bool Reader::camera(SPODCamera& camera) {
-    uint32_t tag = 0;
-    uint32_t length = 0;
-    while (marker(tag, length)) {
-        bool ok = true;
+    return block(2010 | kEnd, [&](uint32_t tag, uint32_t length) {
         switch (tag) {
-        case 2010 | kEnd:
-            return true;
         case 8000:
-            ok = i32(length, camera.targetIndex);
-            break;
+            return i32(length, camera.targetIndex);
         case 8001:
-            ok = f32(length, camera.fov);
-            break;
+            return f32(length, camera.fov);
         case 8002:
-            ok = f32(length, camera.farPlane);
-            break;
+            return f32(length, camera.farPlane);
         case 8003:
-            ok = f32(length, camera.nearPlane);
-            break;
+            return f32(length, camera.nearPlane);
         case 8004:
-            ok = array(length, camera.fovAnimation);
-            break;
+            return array(length, camera.fovAnimation);
         default:
-            ok = skip(length);
+            return skip(length);
         }
-        if (!ok) {
-            return false;
-        }
-    }
-    return false;
+    });
 }
 
 bool Reader::light(SPODLight& light) {
-    uint32_t tag = 0;
-    uint32_t length = 0;
-    while (marker(tag, length)) {
-        bool ok = true;
+    return block(2011 | kEnd, [&](uint32_t tag, uint32_t length) {
         switch (tag) {
-        case 2011 | kEnd:
-            return true;
         case 7000:
-            ok = i32(length, light.targetIndex);
-            break;
+            return i32(length, light.targetIndex);
         case 7001:
-            ok = vec3(length, light.colour);
-            break;
+            return vec3(length, light.colour);
         case 7002:
-            ok = u32(length, light.type);
-            break;
+            return u32(length, light.type);
         case 7003:
-            ok = f32(length, light.constantAttenuation);
-            break;
+            return f32(length, light.constantAttenuation);
         case 7004:
-            ok = f32(length, light.linearAttenuation);
-            break;
+            return f32(length, light.linearAttenuation);
         case 7005:
-            ok = f32(length, light.quadraticAttenuation);
-            break;
+            return f32(length, light.quadraticAttenuation);
         case 7006:
-            ok = f32(length, light.falloffAngle);
-            break;
+            return f32(length, light.falloffAngle);
         case 7007:
-            ok = f32(length, light.falloffExponent);
-            break;
+            return f32(length, light.falloffExponent);
         default:
-            ok = skip(length);
+            return skip(length);
         }
-        if (!ok) {
-            return false;
-        }
-    }
-    return false;
+    });
 }
 
 bool Reader::mesh(SPODMesh& mesh) {
@@ -257,89 +230,61 @@ bool Reader::mesh(SPODMesh& mesh) {
     // it; the faces always carry their own indices.
     bool interleaved = false;
     uint32_t channels = 0;
-    uint32_t tag = 0;
-    uint32_t length = 0;
-    while (marker(tag, length)) {
-        bool ok = true;
+    const bool read = block(2012 | kEnd, [&](uint32_t tag, uint32_t length) {
         switch (tag) {
-        case 2012 | kEnd:
-            return channels == mesh.numUVW;
         case 6000:
-            ok = u32(length, mesh.numVertex);
-            break;
+            return u32(length, mesh.numVertex);
         case 6001:
-            ok = u32(length, mesh.numFaces);
-            break;
+            return u32(length, mesh.numFaces);
         case 6002:
-            ok = channels == 0 && u32(length, mesh.numUVW) &&
-                 uint64_t(mesh.numUVW) * kSmallestRecord <= remaining();
-            if (ok) {
-                mesh.uvw.assign(mesh.numUVW, CPODData());
+            if (channels != 0 || !u32(length, mesh.numUVW) ||
+                uint64_t(mesh.numUVW) * kSmallestRecord > remaining()) {
+                return false;
             }
-            break;
+            mesh.uvw.assign(mesh.numUVW, CPODData());
+            return true;
         case 6003:
-            ok = data(tag, mesh.faces, false);
-            break;
+            return data(tag, mesh.faces, false);
         case 6004:
-            ok = array(length, mesh.stripLength);
-            break;
+            return array(length, mesh.stripLength);
         case 6005:
-            ok = u32(length, mesh.numStrips);
-            break;
+            return u32(length, mesh.numStrips);
         case 6006:
-            ok = data(tag, mesh.vertex, interleaved);
-            break;
+            return data(tag, mesh.vertex, interleaved);
         case 6007:
-            ok = data(tag, mesh.normals, interleaved);
-            break;
+            return data(tag, mesh.normals, interleaved);
         case 6008:
-            ok = data(tag, mesh.tangents, interleaved);
-            break;
+            return data(tag, mesh.tangents, interleaved);
         case 6009:
-            ok = data(tag, mesh.binormals, interleaved);
-            break;
+            return data(tag, mesh.binormals, interleaved);
         case 6010:
-            ok = channels < mesh.uvw.size() && data(tag, mesh.uvw[channels++], interleaved);
-            break;
+            return channels < mesh.uvw.size() && data(tag, mesh.uvw[channels++], interleaved);
         case 6011:
-            ok = data(tag, mesh.vtxColours, interleaved);
-            break;
+            return data(tag, mesh.vtxColours, interleaved);
         case 6012:
-            ok = data(tag, mesh.boneIdx, interleaved);
-            break;
+            return data(tag, mesh.boneIdx, interleaved);
         case 6013:
-            ok = data(tag, mesh.boneWeight, interleaved);
-            break;
+            return data(tag, mesh.boneWeight, interleaved);
         case 6014:
-            ok = bytes(length, mesh.interleaved);
             interleaved = true;
-            break;
+            return bytes(length, mesh.interleaved);
         case 6015:
-            ok = array(length, mesh.boneBatches);
-            break;
+            return array(length, mesh.boneBatches);
         case 6016:
-            ok = array(length, mesh.boneBatchBoneCounts);
-            break;
+            return array(length, mesh.boneBatchBoneCounts);
         case 6017:
-            ok = array(length, mesh.boneBatchOffsets);
-            break;
+            return array(length, mesh.boneBatchOffsets);
         case 6018:
-            ok = u32(length, mesh.boneBatchBoneMax);
-            break;
+            return u32(length, mesh.boneBatchBoneMax);
         case 6019:
-            ok = u32(length, mesh.boneBatchCount);
-            break;
+            return u32(length, mesh.boneBatchCount);
         case 6020:
-            ok = floats(length, mesh.unpackMatrix.f, 16);
-            break;
+            return floats(length, mesh.unpackMatrix.f, 16);
         default:
-            ok = skip(length);
+            return skip(length);
         }
-        if (!ok) {
-            return false;
-        }
-    }
-    return false;
+    });
+    return read && channels == mesh.numUVW;
 }
 
 bool Reader::node(SPODNode& node) {
@@ -347,219 +292,150 @@ bool Reader::node(SPODNode& node) {
     float rotation[4] = {0, 0, 0, 1};
     float scale[7] = {1, 1, 1, 0, 0, 0, 0};
     bool hasStatic = false;
-    uint32_t tag = 0;
-    uint32_t length = 0;
-    while (marker(tag, length)) {
-        bool ok = true;
+    const bool read = block(2013 | kEnd, [&](uint32_t tag, uint32_t length) {
         switch (tag) {
-        case 2013 | kEnd:
-            // Static values become one-key arrays unless the file also gave
-            // keys, which then count as animation.
-            if (hasStatic) {
-                if (node.animPosition.empty()) {
-                    node.animPosition.assign(position, position + 3);
-                } else {
-                    node.animationFlags |= kPODHasPositionAnimation;
-                }
-                if (node.animRotation.empty()) {
-                    node.animRotation.assign(rotation, rotation + 4);
-                } else {
-                    node.animationFlags |= kPODHasRotationAnimation;
-                }
-                if (node.animScale.empty()) {
-                    node.animScale.assign(scale, scale + 7);
-                } else {
-                    node.animationFlags |= kPODHasScaleAnimation;
-                }
-            }
-            return true;
         case 5000:
-            ok = i32(length, node.index);
-            break;
+            return i32(length, node.index);
         case 5001:
-            ok = string(length, node.name);
-            break;
+            return string(length, node.name);
         case 5002:
-            ok = i32(length, node.materialIndex);
-            break;
+            return i32(length, node.materialIndex);
         case 5003:
-            ok = i32(length, node.parentIndex);
-            break;
+            return i32(length, node.parentIndex);
         case 5004:
-            ok = floats(length, position, 3);
             hasStatic = true;
-            break;
+            return floats(length, position, 3);
         case 5005:
-            ok = floats(length, rotation, 4);
             hasStatic = true;
-            break;
+            return floats(length, rotation, 4);
         case 5006:
-            ok = floats(length, scale, 3);
             hasStatic = true;
-            break;
+            return floats(length, scale, 3);
         case 5007:
-            ok = array(length, node.animPosition);
-            break;
+            return array(length, node.animPosition);
         case 5008:
-            ok = array(length, node.animRotation);
-            break;
+            return array(length, node.animRotation);
         case 5009:
-            ok = array(length, node.animScale);
-            break;
+            return array(length, node.animScale);
         case 5011:
-            ok = array(length, node.animMatrix);
-            break;
+            return array(length, node.animMatrix);
         case 5012:
-            ok = u32(length, node.animationFlags);
-            break;
+            return u32(length, node.animationFlags);
         case 5013:
-            ok = array(length, node.animPositionIdx);
-            break;
+            return array(length, node.animPositionIdx);
         case 5014:
-            ok = array(length, node.animRotationIdx);
-            break;
+            return array(length, node.animRotationIdx);
         case 5015:
-            ok = array(length, node.animScaleIdx);
-            break;
+            return array(length, node.animScaleIdx);
         case 5016:
-            ok = array(length, node.animMatrixIdx);
-            break;
+            return array(length, node.animMatrixIdx);
         case 5017:
-            ok = bytes(length, node.userData);
-            break;
+            return bytes(length, node.userData);
         default:
-            ok = skip(length); // the static matrix (5010) among them
+            return skip(length); // the static matrix (5010) among them
         }
-        if (!ok) {
-            return false;
+    });
+    if (!read) {
+        return false;
+    }
+    // Static values become one-key arrays unless the file also gave
+    // keys, which then count as animation.
+    if (hasStatic) {
+        if (node.animPosition.empty()) {
+            node.animPosition.assign(position, position + 3);
+        } else {
+            node.animationFlags |= kPODHasPositionAnimation;
+        }
+        if (node.animRotation.empty()) {
+            node.animRotation.assign(rotation, rotation + 4);
+        } else {
+            node.animationFlags |= kPODHasRotationAnimation;
+        }
+        if (node.animScale.empty()) {
+            node.animScale.assign(scale, scale + 7);
+        } else {
+            node.animationFlags |= kPODHasScaleAnimation;
         }
     }
-    return false;
+    return true;
 }
 
 bool Reader::texture(SPODTexture& texture) {
-    uint32_t tag = 0;
-    uint32_t length = 0;
-    while (marker(tag, length)) {
-        bool ok = true;
+    return block(2014 | kEnd, [&](uint32_t tag, uint32_t length) {
         switch (tag) {
-        case 2014 | kEnd:
-            return true;
         case 4000:
-            ok = string(length, texture.name);
-            break;
+            return string(length, texture.name);
         default:
-            ok = skip(length);
+            return skip(length);
         }
-        if (!ok) {
-            return false;
-        }
-    }
-    return false;
+    });
 }
 
 bool Reader::material(SPODMaterial& material) {
     material = SPODMaterial();
-    uint32_t tag = 0;
-    uint32_t length = 0;
-    while (marker(tag, length)) {
-        bool ok = true;
-        SPODMaterial& m = material;
+    SPODMaterial& m = material;
+    return block(2015 | kEnd, [&](uint32_t tag, uint32_t length) {
         switch (tag) {
-        case 2015 | kEnd:
-            return true;
         case 3000:
-            ok = string(length, m.name);
-            break;
+            return string(length, m.name);
         case 3001:
-            ok = i32(length, m.idxTexDiffuse);
-            break;
+            return i32(length, m.idxTexDiffuse);
         case 3002:
-            ok = f32(length, m.opacity);
-            break;
+            return f32(length, m.opacity);
         case 3003:
-            ok = vec3(length, m.ambient);
-            break;
+            return vec3(length, m.ambient);
         case 3004:
-            ok = vec3(length, m.diffuse);
-            break;
+            return vec3(length, m.diffuse);
         case 3005:
-            ok = vec3(length, m.specular);
-            break;
+            return vec3(length, m.specular);
         case 3006:
-            ok = f32(length, m.shininess);
-            break;
+            return f32(length, m.shininess);
         case 3007:
-            ok = string(length, m.effectFile);
-            break;
+            return string(length, m.effectFile);
         case 3008:
-            ok = string(length, m.effectName);
-            break;
+            return string(length, m.effectName);
         case 3009:
-            ok = i32(length, m.idxTexAmbient);
-            break;
+            return i32(length, m.idxTexAmbient);
         case 3010:
-            ok = i32(length, m.idxTexSpecularColour);
-            break;
+            return i32(length, m.idxTexSpecularColour);
         case 3011:
-            ok = i32(length, m.idxTexSpecularLevel);
-            break;
+            return i32(length, m.idxTexSpecularLevel);
         case 3012:
-            ok = i32(length, m.idxTexBump);
-            break;
+            return i32(length, m.idxTexBump);
         case 3013:
-            ok = i32(length, m.idxTexEmissive);
-            break;
+            return i32(length, m.idxTexEmissive);
         case 3014:
-            ok = i32(length, m.idxTexGlossiness);
-            break;
+            return i32(length, m.idxTexGlossiness);
         case 3015:
-            ok = i32(length, m.idxTexOpacity);
-            break;
+            return i32(length, m.idxTexOpacity);
         case 3016:
-            ok = i32(length, m.idxTexReflection);
-            break;
+            return i32(length, m.idxTexReflection);
         case 3017:
-            ok = i32(length, m.idxTexRefraction);
-            break;
+            return i32(length, m.idxTexRefraction);
         case 3018:
-            ok = u32(length, m.blendSrcRGB);
-            break;
+            return u32(length, m.blendSrcRGB);
         case 3019:
-            ok = u32(length, m.blendSrcA);
-            break;
+            return u32(length, m.blendSrcA);
         case 3020:
-            ok = u32(length, m.blendDstRGB);
-            break;
+            return u32(length, m.blendDstRGB);
         case 3021:
-            ok = u32(length, m.blendDstA);
-            break;
+            return u32(length, m.blendDstA);
         case 3022:
-            ok = u32(length, m.blendOpRGB);
-            break;
+            return u32(length, m.blendOpRGB);
         case 3023:
-            ok = u32(length, m.blendOpA);
-            break;
+            return u32(length, m.blendOpA);
         case 3024:
-            ok = vec4(length, m.blendColour);
-            break;
+            return vec4(length, m.blendColour);
         case 3025:
-            ok = vec4(length, m.blendFactor);
-            break;
+            return vec4(length, m.blendFactor);
         case 3026:
-            ok = u32(length, m.flags);
-            break;
+            return u32(length, m.flags);
         case 3027:
-            ok = bytes(length, m.userData);
-            break;
+            return bytes(length, m.userData);
         default:
-            ok = skip(length);
+            return skip(length);
         }
-        if (!ok) {
-            return false;
-        }
-    }
-    return false;
+    });
 }
 
 // Allocates `count` records of a kind, refusing a count whose records could
@@ -583,79 +459,52 @@ template <typename T, typename Read> bool next(std::vector<T>& records, uint32_t
 bool Reader::scene(SPODScene& s) {
     s.fps = 30;
     uint32_t cameras = 0, lights = 0, meshes = 0, nodes = 0, textures = 0, materials = 0;
-    uint32_t tag = 0;
-    uint32_t length = 0;
-    while (marker(tag, length)) {
-        bool ok = true;
+    const bool read = block(kTagScene | kEnd, [&](uint32_t tag, uint32_t length) {
         switch (tag) {
-        case kTagScene | kEnd:
-            return cameras == s.numCamera && lights == s.numLight && meshes == s.numMesh &&
-                   nodes == s.numNode && textures == s.numTexture && materials == s.numMaterial;
         case 2000:
-            ok = vec3(length, s.colourBackground);
-            break;
+            return vec3(length, s.colourBackground);
         case 2001:
-            ok = vec3(length, s.colourAmbient);
-            break;
+            return vec3(length, s.colourAmbient);
         case 2002:
-            ok = allocate(*this, length, s.numCamera, s.cameras, cameras);
-            break;
+            return allocate(*this, length, s.numCamera, s.cameras, cameras);
         case 2003:
-            ok = allocate(*this, length, s.numLight, s.lights, lights);
-            break;
+            return allocate(*this, length, s.numLight, s.lights, lights);
         case 2004:
-            ok = allocate(*this, length, s.numMesh, s.meshes, meshes);
-            break;
+            return allocate(*this, length, s.numMesh, s.meshes, meshes);
         case 2005:
-            ok = allocate(*this, length, s.numNode, s.nodes, nodes);
-            break;
+            return allocate(*this, length, s.numNode, s.nodes, nodes);
         case 2006:
-            ok = u32(length, s.numMeshNode);
-            break;
+            return u32(length, s.numMeshNode);
         case 2007:
-            ok = allocate(*this, length, s.numTexture, s.textures, textures);
-            break;
+            return allocate(*this, length, s.numTexture, s.textures, textures);
         case 2008:
-            ok = allocate(*this, length, s.numMaterial, s.materials, materials);
-            break;
+            return allocate(*this, length, s.numMaterial, s.materials, materials);
         case 2009:
-            ok = u32(length, s.numFrame);
-            break;
+            return u32(length, s.numFrame);
         case 2010:
-            ok = next(s.cameras, cameras, [this](SPODCamera& r) { return camera(r); });
-            break;
+            return next(s.cameras, cameras, [this](SPODCamera& r) { return camera(r); });
         case 2011:
-            ok = next(s.lights, lights, [this](SPODLight& r) { return light(r); });
-            break;
+            return next(s.lights, lights, [this](SPODLight& r) { return light(r); });
         case 2012:
-            ok = next(s.meshes, meshes, [this](SPODMesh& r) { return mesh(r); });
-            break;
+            return next(s.meshes, meshes, [this](SPODMesh& r) { return mesh(r); });
         case 2013:
-            ok = next(s.nodes, nodes, [this](SPODNode& r) { return node(r); });
-            break;
+            return next(s.nodes, nodes, [this](SPODNode& r) { return node(r); });
         case 2014:
-            ok = next(s.textures, textures, [this](SPODTexture& r) { return texture(r); });
-            break;
+            return next(s.textures, textures, [this](SPODTexture& r) { return texture(r); });
         case 2015:
-            ok = next(s.materials, materials, [this](SPODMaterial& r) { return material(r); });
-            break;
+            return next(s.materials, materials, [this](SPODMaterial& r) { return material(r); });
         case 2016:
-            ok = u32(length, s.flags);
-            break;
+            return u32(length, s.flags);
         case 2017:
-            ok = u32(length, s.fps);
-            break;
+            return u32(length, s.fps);
         case 2018:
-            ok = bytes(length, s.userData);
-            break;
+            return bytes(length, s.userData);
         default:
-            ok = skip(length);
+            return skip(length);
         }
-        if (!ok) {
-            return false;
-        }
-    }
-    return false;
+    });
+    return read && cameras == s.numCamera && lights == s.numLight && meshes == s.numMesh &&
+           nodes == s.numNode && textures == s.numTexture && materials == s.numMaterial;
 }
 
 // The end of a file with both its version and its scene: fixed-point data

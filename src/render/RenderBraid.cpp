@@ -3,9 +3,7 @@
 #include "cords/BraidMeshWorker.h"
 #include "cords/BraidModel.h"
 #include "engine/Globals.h"
-#include "engine/MathHelpers.h"
 #include "render/BraidProgram.h"
-#include "stage/CameraModel.h"
 
 #include <algorithm>
 
@@ -42,11 +40,7 @@ void RenderBraid::render() {
     braidProgram->use();
 
     braidProgram->modelMatrix = PVRTMat4::identity();
-    braidProgram->viewMatrix = gGlobals.cameraModel->viewMatrix();
-    braidProgram->projectionMatrix = scenePerspective(gGlobals.screenSize.x, gGlobals.screenSize.y);
-    braidProgram->centringMatrix = sceneCentring(gGlobals.screenSize.x, gGlobals.screenSize.y);
-    braidProgram->cameraMatrix =
-        braidProgram->projectionMatrix * braidProgram->viewMatrix * braidProgram->centringMatrix;
+    braidProgram->followSceneCamera();
     braidProgram->setFrameUniforms(braids.front()->layout.alpha);
 
     const auto slots = std::min(braids.size(), static_cast<std::size_t>(BraidProgram::kMaterials));

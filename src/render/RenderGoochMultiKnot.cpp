@@ -22,6 +22,23 @@ namespace {
 
 constexpr float kCapShininess = 2.8f;
 
+// True when blending is on as source alpha over one minus source alpha,
+// added, for colour and alpha alike: an alpha of 1 then writes the source as
+// it is (an 8-bit target scales by 255/255 and by 0 exactly).
+bool blendOnlyCopies() {
+    if (glIsEnabled(GL_BLEND) == GL_FALSE) {
+        return false;
+    }
+    GLint state[6] = {0, 0, 0, 0, 0, 0};
+    const GLenum names[6] = {GL_BLEND_SRC_RGB,   GL_BLEND_SRC_ALPHA,    GL_BLEND_DST_RGB,
+                             GL_BLEND_DST_ALPHA, GL_BLEND_EQUATION_RGB, GL_BLEND_EQUATION_ALPHA};
+    for (int i = 0; i < 6; ++i) {
+        glGetIntegerv(names[i], &state[i]);
+    }
+    return state[0] == GL_SRC_ALPHA && state[1] == GL_SRC_ALPHA && state[2] == GL_ONE_MINUS_SRC_ALPHA &&
+           state[3] == GL_ONE_MINUS_SRC_ALPHA && state[4] == GL_FUNC_ADD && state[5] == GL_FUNC_ADD;
+}
+
 } // namespace
 
 RenderGoochMultiKnot::RenderGoochMultiKnot() : Render(new KnotGoochProgram()) {}
@@ -64,6 +81,10 @@ void RenderGoochMultiKnot::render() {
         const LevelModel::Level& level = gGlobals.levelModel->currentLevel();
         const int32_t strings = cord->stringCount();
         const float alpha = cord->instance != nullptr ? cord->instance->layout.alpha : 1.0f;
+        const bool unblended = skipOpaqueBlend && alpha == 1.0f && blendOnlyCopies();
+        if (unblended) {
+            glDisable(GL_BLEND);
+        }
         for (std::size_t i = 0; i < buffer.ranges.size(); ++i) {
             // The catalogue gives every string a material and a normal map.
             ZQ_ASSERT(i < level.cordMaterials.size() && i < level.normalMaps.size());
@@ -77,6 +98,9 @@ void RenderGoochMultiKnot::render() {
             const MeshBuffer::Range& range = buffer.ranges[i];
             glDrawElements(GL_TRIANGLES, range.indexCount, GL_UNSIGNED_INT,
                            reinterpret_cast<const void*>(static_cast<std::size_t>(range.firstIndex) * 4));
+        }
+        if (unblended) {
+            glEnable(GL_BLEND);
         }
     }
     p.unuse();

@@ -13,6 +13,10 @@ namespace ZQ {
 // goldenrod at the start, fading to the string's own colours as its energy
 // falls to the solved threshold.
 //
+// An opaque cord is drawn with blending off when the frame's blending would
+// only copy it (source alpha over the rest, alpha 1): the same pixels,
+// without reading back what lies below.
+//
 // Owns its KnotGoochProgram. Main thread only.
 class RenderGoochMultiKnot : public Render {
 public:
@@ -29,6 +33,9 @@ public:
     // ambient and specular, warm from the string's towards yellow and cool
     // towards dark goldenrod by t.
     static Material capMaterial(const Material& cord, float t);
+
+    // False keeps the frame's blending whatever the alpha: the reference picture.
+    bool skipOpaqueBlend = true;
 };
 
 } // namespace ZQ

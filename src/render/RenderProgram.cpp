@@ -1,10 +1,15 @@
 #include "render/RenderProgram.h"
 
 #include "engine/Assert.h"
+#include "engine/Cloudlet.h"
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
+#include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
+#include "stage/CameraModel.h"
+#include "stage/LightModel.h"
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -54,6 +59,51 @@ void RenderProgram::normalMatrix(float out[9], const PVRTMat4& modelView) {
             out[3 * c + r] = inverse(c, r);
         }
     }
+}
+
+void RenderProgram::followSceneCamera() {
+    viewMatrix = gGlobals.cameraModel->viewMatrix();
+    projectionMatrix = scenePerspective(gGlobals.screenSize.x, gGlobals.screenSize.y);
+    centringMatrix = sceneCentring(gGlobals.screenSize.x, gGlobals.screenSize.y);
+    cameraMatrix = projectionMatrix * viewMatrix * centringMatrix;
+}
+
+PVRTMat4 RenderProgram::uploadLitModel() const {
+    using namespace ShaderNames;
+    const PVRTMat4 mvp = cameraMatrix * modelMatrix;
+    glUniformMatrix4fv(shader->uniform(u_modelViewProjectionMatrix), 1, GL_FALSE, mvp.f);
+    const PVRTMat4 viewCentring = viewMatrix * centringMatrix;
+    const PVRTMat4 mv = viewCentring * modelMatrix;
+    glUniformMatrix4fv(shader->uniform(u_MVMatrix), 1, GL_FALSE, mv.f);
+
+    // The full inverse, not normalMatrix's affine one: these models were
+    // drawn with it from the first, and their pictures stay bit for bit.
+    PVRTMat4 inverse;
+    inverseMatrix4x4(inverse, mv);
+    for (float value : inverse.f) {
+        if (!std::isfinite(value)) {
+            inverse = PVRTMat4::identity();
+            break;
+        }
+    }
+    float normal[9];
+    for (int c = 0; c < 3; ++c) {
+        for (int r = 0; r < 3; ++r) {
+            normal[3 * c + r] = inverse(c, r);
+        }
+    }
+    glUniformMatrix3fv(shader->uniform(u_NMatrix), 1, GL_FALSE, normal);
+
+    const PVRTVec3 light = gGlobals.lightModel->eye->getPosition();
+    const PVRTVec4 lightPos = viewCentring * PVRTVec4(light.x, light.y, light.z, 1.0f);
+    const float lightPosition[4] = {lightPos.x, lightPos.y, lightPos.z, lightPos.w};
+    glUniform4fv(shader->uniform(u_lightPos), 1, lightPosition);
+    return viewCentring;
+}
+
+void RenderProgram::uniform3(GLint location, const PVRTVec3& v) {
+    const float values[3] = {v.x, v.y, v.z};
+    glUniform3fv(location, 1, values);
 }
 
 void RenderProgram::setUpShader(const char* className, bool header, const char* vertexSource,

@@ -62,6 +62,11 @@ public:
     // item pops in) gives the identity rather than garbage.
     static void normalMatrix(float out[9], const PVRTMat4& modelView);
 
+    // The scene camera's matrices for this frame: V from the camera model, P
+    // and C from the screen, and cameraMatrix = P·V·C. The camera moves
+    // between frames, so a program drawing in the scene asks each time.
+    void followSceneCamera();
+
     ShaderProgram* shader = nullptr;
     PVRTMat4 viewMatrix;       // V
     PVRTMat4 projectionMatrix; // P
@@ -78,6 +83,16 @@ protected:
                      std::initializer_list<const char*> attributes);
     void registerElements(const ElementNames& names);
     void fillMatrices();
+
+    // The uniforms of a model lit by the scene's light, for the model matrix
+    // set: u_modelViewProjectionMatrix, u_MVMatrix, u_NMatrix (the inverse of
+    // MV, transposed into the 3x3) and u_lightPos (the light in eye space).
+    // Returns V·C, the eye space the light was carried into. A model of
+    // scale 0 (popping in) has no inverse: it covers no pixel then, and the
+    // identity keeps NaN out of the upload.
+    PVRTMat4 uploadLitModel() const;
+
+    static void uniform3(GLint location, const PVRTVec3& v);
 };
 
 } // namespace ZQ

@@ -8,6 +8,7 @@
 
 #include <GLES2/gl2.h>
 
+#include <algorithm>
 #include <cstddef>
 
 namespace ZQ {
@@ -15,6 +16,9 @@ namespace ZQ {
 RenderShadowMap::RenderShadowMap() : Render(new ShadowProgram()) {}
 
 void RenderShadowMap::render() {
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    casters.reset(std::max(viewport[2], 1), std::max(viewport[3], 1), gGlobals.frameCount);
     const CordModel* cord = gGlobals.cordModel;
     const ShadowModel* meshes = gGlobals.shadowModel;
     if (cord == nullptr || meshes == nullptr || program == nullptr || cord->segments.empty()) {
@@ -33,8 +37,12 @@ void RenderShadowMap::render() {
     program->use();
     const PVRTMat4 identity = PVRTMat4::identity();
     program->setModelMatrix(identity.f);
+    casters.project(static_cast<const ShadowProgram*>(program)->casterMatrix(identity), buffer.vertices,
+                    buffer.vertexCount());
     for (const MeshBuffer::Range& range : buffer.ranges) {
         if (range.indexCount > 0) {
+            casters.addTriangles(buffer.indices + range.firstIndex,
+                                 static_cast<std::size_t>(range.indexCount));
             glDrawElements(GL_TRIANGLES, range.indexCount, GL_UNSIGNED_INT,
                            reinterpret_cast<const void*>(static_cast<std::size_t>(range.firstIndex) * 4));
         }

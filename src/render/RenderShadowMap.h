@@ -1,6 +1,7 @@
 #pragma once
 
 #include "render/Render.h"
+#include "render/ShadowCasterGrid.h"
 
 namespace ZQ {
 
@@ -9,6 +10,10 @@ namespace ZQ {
 // depth. A cord fading out (alpha below one half) casts nothing, and the
 // target keeps its white clear, which reads as farther than any surface.
 //
+// Each draw also notes which cells of the map its triangles reach
+// (`casters`, for the frame it was drawn in), so the room pass can tell the
+// walls no caster can darken. It relies on the frame's white clear before it.
+//
 // Owns its ShadowProgram. Main thread only.
 class RenderShadowMap : public Render {
 public:
@@ -16,6 +21,8 @@ public:
 
     RenderShadowMap();
     void render() override;
+
+    ShadowCasterGrid casters;
 };
 
 } // namespace ZQ

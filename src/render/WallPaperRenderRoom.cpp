@@ -2,9 +2,12 @@
 
 #include "engine/Globals.h"
 #include "engine/Layout.h"
+#include "render/RenderShadowMap.h"
+#include "render/ShadowCasterGrid.h"
 #include "render/WallPaperRoomProgram.h"
 #include "stage/RoomModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -113,9 +116,40 @@ bool WallPaperRenderRoom::hiddenBehindBackWall(const PVRTMat4& camera, const PVR
     return true;
 }
 
-WallPaperRenderRoom::WallPaperRenderRoom() : Render(new WallPaperRoomProgram()) {}
+WallPaperRenderRoom::WallPaperRenderRoom() : WallPaperRenderRoom(new WallPaperRoomProgram()) {}
 
-WallPaperRenderRoom::WallPaperRenderRoom(WallPaperRoomProgram* program) : Render(program) {}
+WallPaperRenderRoom::WallPaperRenderRoom(WallPaperRoomProgram* program) : Render(program) {
+    if (program->roomShadows && program->shading == WallPaperRoomProgram::Shading::fast) {
+        litProgram = new WallPaperRoomProgram(false, WallPaperRoomProgram::Shading::unfiltered);
+    }
+}
+
+WallPaperRenderRoom::~WallPaperRenderRoom() {
+    delete litProgram;
+}
+
+void WallPaperRenderRoom::setUp() {
+    Render::setUp();
+    if (litProgram != nullptr) {
+        litProgram->setUp();
+    }
+    if (casters == nullptr) {
+        for (Render* pass : gGlobals.renderPasses) {
+            if (const auto* shadow = dynamic_cast<const RenderShadowMap*>(pass)) {
+                casters = &shadow->casters;
+            }
+        }
+    }
+}
+
+void WallPaperRenderRoom::tearDown() {
+    Render::tearDown();
+    if (litProgram != nullptr) {
+        litProgram->tearDown();
+        delete litProgram;
+        litProgram = nullptr;
+    }
+}
 
 PVRTMat4 WallPaperRenderRoom::roomModelMatrix(const Layout& layout, const PVRTVec3& box) {
     const PVRTVec3& p = layout.position;
@@ -132,6 +166,34 @@ PVRTMat4 WallPaperRenderRoom::roomScaleMatrix(const Layout& layout, const PVRTVe
            PVRTMat4::scale(box.x * s, box.y * s, box.z * s);
 }
 
+void WallPaperRenderRoom::drawRoom(WallPaperRoomProgram& p, const RoomInstance& instance,
+                                   const PVRTMat4& model, const PVRTMat4& scale,
+                                   const std::vector<RoomShadowTiles::Rect>* rects, bool filtered) {
+    p.roomMatrix = scale;
+    p.setModelMatrix(model.f);
+    for (int32_t face = 0; face < kFaces; ++face) {
+        const auto shows = [&](const RoomShadowTiles::Rect& r) {
+            return r.filtered == filtered && (r.faces & (1u << face)) != 0;
+        };
+        if (rects != nullptr && std::none_of(rects->begin(), rects->end(), shows)) {
+            continue;
+        }
+        p.bindWallpaper(instance, face);
+        const void* first = reinterpret_cast<const void*>(static_cast<std::size_t>(face) * 12);
+        if (rects == nullptr) {
+            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, first);
+        } else {
+            for (const RoomShadowTiles::Rect& r : *rects) {
+                if (shows(r)) {
+                    glScissor(r.x, r.y, r.width, r.height);
+                    glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, first);
+                }
+            }
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+}
+
 void WallPaperRenderRoom::render() {
     RoomModel* room = gGlobals.roomModel;
     if (room == nullptr || room->current == nullptr || program == nullptr) {
@@ -141,6 +203,17 @@ void WallPaperRenderRoom::render() {
     glBindBuffer(GL_ARRAY_BUFFER, room->vbo);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, room->ibo);
     p.use();
+
+    const bool tiled =
+        tileShadows && litProgram != nullptr && casters != nullptr && casters->frame == gGlobals.frameCount;
+    GLint viewport[4] = {0, 0, 0, 0};
+    PVRTVec2 reach;
+    if (tiled) {
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        const PVRTVec2 step = WallPaperRoomProgram::shadowMapStep() * WallPaperRoomProgram::kPCFRadius;
+        reach = PVRTVec2(step.x * static_cast<float>(casters->width),
+                         step.y * static_cast<float>(casters->height));
+    }
 
     const PVRTVec3 d = room->corners[7] - room->corners[0];
     const PVRTVec3 box(std::fabs(d.x), std::fabs(d.y), std::fabs(d.z));
@@ -156,16 +229,24 @@ void WallPaperRenderRoom::render() {
         } else if (skipHidden && hiddenBehindBackWall(p.cameraMatrix, first, model)) {
             continue;
         }
-        p.roomMatrix = roomScaleMatrix(instance.layout, box);
-        p.setModelMatrix(model.f);
-        for (int32_t face = 0; face < kFaces; ++face) {
-            p.bindWallpaper(instance, face);
-            glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT,
-                           reinterpret_cast<const void*>(static_cast<std::size_t>(face) * 12));
-            glBindTexture(GL_TEXTURE_2D, 0);
+        const PVRTMat4 scale = roomScaleMatrix(instance.layout, box);
+        if (!tiled) {
+            drawRoom(p, instance, model, scale, nullptr, true);
+            continue;
         }
+        // The filtering program's matrices first: the squares are cut from them.
+        p.roomMatrix = scale;
+        p.setModelMatrix(model.f);
+        tiles.classify(p.cameraMatrix * model, p.shadowMatrix, viewport[2], viewport[3], reach, *casters);
+        glEnable(GL_SCISSOR_TEST);
+        drawRoom(p, instance, model, scale, &tiles.rects, true);
+        p.unuse();
+        litProgram->use();
+        drawRoom(*litProgram, instance, model, scale, &tiles.rects, false);
+        litProgram->unuse();
+        p.use();
+        glDisable(GL_SCISSOR_TEST);
     }
-
     // Later passes bind their textures on unit 0 and expect it active.
     for (GLenum unit : {GL_TEXTURE2, GL_TEXTURE1, GL_TEXTURE0}) {
         glActiveTexture(unit);

@@ -61,7 +61,9 @@ WallPaperRoomProgram::WallPaperRoomProgram()
     : WallPaperRoomProgram(ShaderProgram::processShadowSwitches().room) {}
 
 WallPaperRoomProgram::WallPaperRoomProgram(bool roomShadows, Shading shading)
-    : roomShadows(roomShadows), shading(shading) {}
+    : roomShadows(roomShadows), shading(shading) {
+    ZQ_ASSERT(shading != Shading::unfiltered || !roomShadows);
+}
 
 void WallPaperRoomProgram::setUp() {
     using namespace ShaderNames;
@@ -75,7 +77,9 @@ void WallPaperRoomProgram::setUp() {
     shader->build(Shaders::WallPaperRoom_vert, fragment, switches);
     for (const char* name :
          {u_modelViewProjectionMatrix, u_normalMatrix, u_modelLightViewProjMatrix, u_modelView, u_Kd, u_Ks}) {
-        shader->registerUniform(name);
+        if (name != u_modelLightViewProjMatrix || shading != Shading::unfiltered) {
+            shader->registerUniform(name);
+        }
     }
     if (roomShadows) {
         for (const char* name : {u_shadowMapStep, u_PCFRadius, u_shadowMap}) {
@@ -143,7 +147,10 @@ void WallPaperRoomProgram::setModelMatrix(const float m[16]) {
     matrixInverseAffine(inverseView, view);
     const PVRTMat4 light =
         gGlobals.lightModel != nullptr ? gGlobals.lightModel->lightMatrix() : PVRTMat4::identity();
-    glUniformMatrix4fv(shader->uniform(u_modelLightViewProjMatrix), 1, GL_FALSE, (light * inverseView).f);
+    const PVRTMat4 lightFromEye = light * inverseView;
+    if (shading != Shading::unfiltered) {
+        glUniformMatrix4fv(shader->uniform(u_modelLightViewProjMatrix), 1, GL_FALSE, lightFromEye.f);
+    }
 
     const PVRTMat4 modelView = viewCentring * modelMatrix;
     glUniformMatrix4fv(shader->uniform(u_modelView), 1, GL_FALSE, modelView.f);
@@ -165,17 +172,25 @@ void WallPaperRoomProgram::setModelMatrix(const float m[16]) {
         camera != nullptr && camera->eye != nullptr ? camera->eye->getPosition() : PVRTVec3();
     const PVRTVec3 e = eyeSpace(viewCentring, eyePos);
     glUniform4f(shader->uniform(u_eye), e.x, e.y, e.z, 1.0f);
+    // The fragment's shadow coordinate is that matrix applied to its
+    // eye-space point less the eye: affine in the box point.
+    shadowMatrix = lightFromEye * PVRTMat4::translation(-e.x, -e.y, -e.z) * modelView;
     const bool spot = camera != nullptr && camera->spot != nullptr;
     glUniform1f(shader->uniform(u_Kd), spot ? camera->spot->pair.y : 1.0f);
     glUniform1f(shader->uniform(u_Ks), spot ? camera->spot->third : 1.0f);
 
     if (roomShadows) {
-        const float w = gGlobals.screenSize.x;
-        const float h = gGlobals.screenSize.y;
-        const float target = std::min(DeviceProfile::get().targetSize, h);
-        glUniform2f(shader->uniform(u_shadowMapStep), h / (w * target), 1.0f / target);
+        const PVRTVec2 step = shadowMapStep();
+        glUniform2f(shader->uniform(u_shadowMapStep), step.x, step.y);
         glUniform1f(shader->uniform(u_PCFRadius), kPCFRadius);
     }
+}
+
+PVRTVec2 WallPaperRoomProgram::shadowMapStep() {
+    const float w = gGlobals.screenSize.x;
+    const float h = gGlobals.screenSize.y;
+    const float target = std::min(DeviceProfile::get().targetSize, h);
+    return PVRTVec2(h / (w * target), 1.0f / target);
 }
 
 int32_t WallPaperRoomProgram::faceKindOf(int32_t face) {

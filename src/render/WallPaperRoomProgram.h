@@ -24,8 +24,10 @@ public:
     static constexpr float kPCFRadius = 10.0f;
 
     // The shader in use; the reference one is the lighting spelled out step
-    // by step, kept to check the fast one against.
-    enum class Shading { fast, reference };
+    // by step, kept to check the fast one against. The unfiltered one is the
+    // fast one without shadows for the screen squares no caster reaches: it
+    // has no shadow coordinate, so it neither looks up nor sets its matrix.
+    enum class Shading { fast, reference, unfiltered };
 
     // By default room shadows follow the device profile.
     WallPaperRoomProgram();
@@ -49,12 +51,17 @@ public:
     static PVRTVec2 textureScale(int32_t faceKind, float width, float height, float worldScale);
     // The face kind of each drawn face: back, left, right, ceiling, floor.
     static int32_t faceKindOf(int32_t face);
+    // One texel of the shadow map in texture coordinates, as the filter steps.
+    static PVRTVec2 shadowMapStep();
 
     const bool roomShadows;
     const Shading shading;
     int32_t face = 0;
     int32_t faceKind = 0;
     PVRTMat4 roomMatrix;
+    // Set by setModelMatrix: the unit box point (before its relief) to the
+    // shadow coordinate the fragment shader looks the map up with.
+    PVRTMat4 shadowMatrix;
 
 private:
     ElementNames ambientNames;

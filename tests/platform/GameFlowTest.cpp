@@ -1,4 +1,5 @@
-#include "engine/DeviceProfile.h"
+#include "ViewPlayFixture.h"
+
 #include "engine/Globals.h"
 #include "engine/Preferences.h"
 #include "engine/Random.h"
@@ -10,19 +11,13 @@
 #include "levels/LevelModel.h"
 #include "overlays/PointsModel.h"
 #include "overlays/TileModel.h"
-#include "platform/ZQInputScript.h"
 #include "platform/ZQSnapshot.h"
-#include "platform/ZQView.h"
-#include "support/HeadlessGL.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <memory>
-#include <sstream>
 #include <string>
 
 // The game as it is played: the view's own master game controller with the
@@ -35,41 +30,8 @@ namespace {
 
 using ZQ::ControllerRole;
 
-// One drag: the finger comes down on a cord particle, travels `distance`
-// screen widths at `angle` over `moveFrames` frames, holds and lifts.
-struct Drag {
-    int particle;
-    float angle; // radians, 0 to the right, counterclockwise
-    float distance;
-    int moveFrames;
-    int holdFrames;
-};
-
-// Drags that untie level 0's knot (the level-play test's search found them).
-// clang-format off
-const Drag kLevelZeroDrags[] = {
-    // particle  angle   distance  move  hold
-    {19,         5.864f, 0.330f,   25,   45},
-    {1,          1.492f, 0.405f,   27,   34},
-    {18,         1.900f, 0.140f,   11,   43},
-    {20,         3.794f, 0.436f,   30,   59},
-    {17,         2.491f, 0.409f,   24,   32},
-};
-// clang-format on
-static_assert(std::size(kLevelZeroDrags) == 5);
-
-class GameFlowTest : public HeadlessGLTest {
+class GameFlowTest : public ViewPlayTest {
 protected:
-    static constexpr float kScale = 2.0f;
-    static constexpr float kRadius = 36.0f; // points
-
-    void SetUp() override {
-        HeadlessGLTest::SetUp();
-        ZQ::KeyValueStore& defaults = ZQ::Preferences::shared().userDefaults();
-        savedTutorial = defaults.boolForKey(ZQ::Preferences::kTutorialCompletedKey);
-        savedMode = ZQ::Preferences::shared().getGameMode();
-    }
-
     // The game started on a profile with no progress saved, in the timed
     // mode, its tutorial done or not.
     void openGame(bool tutorialCompleted) {
@@ -77,21 +39,19 @@ protected:
         defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, tutorialCompleted);
         defaults.remove(ZQ::Preferences::kStateKey);
         ZQ::Preferences::shared().setGameMode(ZQ::ArcadeMode);
-        ZQ::seedRandom(20261207);
-        view = std::make_unique<ZQView>(*HeadlessGL::context(), PVRTVec2(375.0f, 667.0f), kScale,
-                                        ZQ::DeviceProfile::get());
+        // The view draws the first frame as it is made.
+        drawn = 1;
+        makeView();
         master = dynamic_cast<ZQ::MasterGameController*>(ZQ::gGlobals.masterController);
         ASSERT_NE(master, nullptr);
         ZQ::gGlobals.gameCenterAuthenticated = true;
     }
 
     void TearDown() override {
+        // The engine saves the game as it goes: that too is taken away.
         view.reset();
-        ZQ::KeyValueStore& defaults = ZQ::Preferences::shared().userDefaults();
-        defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, savedTutorial);
-        defaults.remove(ZQ::Preferences::kStateKey);
-        ZQ::Preferences::shared().setGameMode(savedMode);
-        HeadlessGLTest::TearDown();
+        ZQ::Preferences::shared().userDefaults().remove(ZQ::Preferences::kStateKey);
+        ViewPlayTest::TearDown();
     }
 
     // One frame as the view runs it, undrawn, then the touches due after it.
@@ -99,9 +59,7 @@ protected:
         ZQ::gGlobals.stepFrame();
         ZQ::SoundGateway::instance()->doStep();
         ++drawn;
-        if (script) {
-            script->deliver(*view, drawn, 1.0 / 30.0, kRadius);
-        }
+        deliverInput();
     }
 
     bool frameUntil(const std::function<bool()>& done, int limit) {
@@ -130,35 +88,6 @@ protected:
         view->handleTap(PVRTVec2(x / kScale, (ZQ::gGlobals.screenSize.y - y) / kScale), kRadius);
     }
 
-    // Input lines (points, top-left origin) as from a replayed file, their
-    // frames counted from now.
-    void input(const std::string& lines) {
-        std::istringstream in(lines);
-        std::string line;
-        std::string shifted;
-        while (std::getline(in, line)) {
-            std::istringstream words(line);
-            int frameNumber = 0;
-            words >> frameNumber;
-            std::string rest;
-            std::getline(words, rest);
-            shifted += std::to_string(frameNumber + drawn) + rest + "\n";
-        }
-        script = std::make_unique<ZQInputScript>();
-        std::string error;
-        std::istringstream text(shifted);
-        ASSERT_TRUE(script->parse(text, error)) << error;
-    }
-
-    static std::string touch(int frameNumber, const char* kind, PVRTVec2 at) {
-        std::ostringstream line;
-        line << frameNumber << ' ' << kind << " 1 " << at.x << ' ' << at.y;
-        if (std::string(kind) != "ended") {
-            line << ' ' << kRadius;
-        }
-        return line.str() + "\n";
-    }
-
     ZQ::GameController* game() const {
         return static_cast<ZQ::GameController*>(master->controller(ControllerRole::Game));
     }
@@ -170,31 +99,14 @@ protected:
                 s == ZQ::GameController::Play);
     }
 
-    void drag(const Drag& d) {
-        const PVRTVec2 pixel = ZQ::gGlobals.cordModel->screenPositions[d.particle];
-        const PVRTVec2 from(pixel.x / kScale, (ZQ::gGlobals.screenSize.y - pixel.y) / kScale);
-        const float length = d.distance * ZQ::gGlobals.screenSize.x / kScale;
-        const PVRTVec2 step(std::cos(d.angle) * length / d.moveFrames,
-                            -std::sin(d.angle) * length / d.moveFrames);
-        std::string lines = touch(1, "began", from);
-        PVRTVec2 at = from;
-        for (int k = 1; k <= d.moveFrames; ++k) {
-            at += step;
-            lines += touch(1 + k, "moved", at);
-        }
-        lines += touch(1 + d.moveFrames + d.holdFrames, "ended", at);
-        input(lines);
+    void drag(const ScriptedDrag& d) {
+        input(dragLines(d));
         for (int f = 0; f < d.moveFrames + d.holdFrames + 11 && inPlay(); ++f) {
             frame();
         }
     }
 
-    std::unique_ptr<ZQView> view;
     ZQ::MasterGameController* master = nullptr;
-    std::unique_ptr<ZQInputScript> script;
-    int drawn = 1;
-    bool savedTutorial = false;
-    ZQ::GameMode savedMode = ZQ::ArcadeMode;
 };
 
 TEST_F(GameFlowTest, FromTheMenuALevelIsSolvedAndItsAwardLeadsToTheNextLevel) {
@@ -212,7 +124,7 @@ TEST_F(GameFlowTest, FromTheMenuALevelIsSolvedAndItsAwardLeadsToTheNextLevel) {
     ASSERT_TRUE(frameUntil([&] { return game()->state == ZQ::GameController::FirstGrasp; }, 150));
     shoot("flow-2-level0");
 
-    for (const Drag& d : kLevelZeroDrags) {
+    for (const ScriptedDrag& d : kLevelZeroSolution) {
         if (inPlay()) {
             drag(d);
         }

@@ -83,15 +83,19 @@ bool GameWindow::start(const std::string& arguments, std::string& failure, int w
         rest(std::chrono::milliseconds(250));
         geometry = outputOf("xdotool getwindowgeometry --shell " + windowId);
     }
+    int x = 0;
+    int y = 0;
     int w = 0;
     int h = 0;
-    const std::size_t at = geometry.find("WIDTH=");
+    const std::size_t at = geometry.find("\nX=");
     if (geometry != previous || at == std::string::npos ||
-        std::sscanf(geometry.c_str() + at, "WIDTH=%d\nHEIGHT=%d", &w, &h) != 2 || w <= 0 || h <= 0) {
+        std::sscanf(geometry.c_str() + at, "\nX=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &x, &y, &w, &h) != 4 ||
+        w <= 0 || h <= 0) {
         failure = "the window's place and size did not settle: " + geometry;
         return false;
     }
     window = PVRTVec2(static_cast<float>(w), static_cast<float>(h));
+    windowPlace = PVRTVec2(static_cast<float>(x), static_cast<float>(y));
     // The window shows long before the game, still building its engine,
     // reads its events: the frames after the focus say it has.
     if (!step("windowfocus --sync " + windowId)) {
@@ -121,15 +125,61 @@ long GameWindow::lastFrame() const {
     return last;
 }
 
-bool GameWindow::framesAfter(long frame) {
-    const auto deadline = std::chrono::steady_clock::now() + framePatience;
-    while (lastFrame() < frame + 2) {
+bool GameWindow::framesAfter(long frame, long count) {
+    // Patience for each frame, not for all of them: a slow machine draws
+    // slowly, a stopped game not at all.
+    auto deadline = std::chrono::steady_clock::now() + framePatience;
+    for (long seen = lastFrame(); seen < frame + count;) {
         if (!running() || std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
         rest(std::chrono::milliseconds(10));
+        const long now = lastFrame();
+        if (now > seen) {
+            seen = now;
+            deadline = std::chrono::steady_clock::now() + framePatience;
+        }
     }
     return true;
+}
+
+bool GameWindow::waitFrames(long count) {
+    return framesAfter(lastFrame(), count);
+}
+
+std::string GameWindow::output() const {
+    return TempFolder::read(folder.file("game.log"));
+}
+
+long GameWindow::frameOfLine(const std::string& text) const {
+    const std::string log = "\n" + output();
+    const std::string wanted = "\n" + text + " at frame ";
+    const std::size_t at = log.find(wanted);
+    // A line still being written has no end yet, and maybe not all its digits.
+    if (at == std::string::npos || log.find('\n', at + 1) == std::string::npos) {
+        return -1;
+    }
+    return std::strtol(log.c_str() + at + wanted.size(), nullptr, 10);
+}
+
+long GameWindow::waitForLine(const std::string& text, long frames) {
+    const long last = lastFrame() + frames;
+    auto deadline = std::chrono::steady_clock::now() + framePatience;
+    for (long seen = lastFrame();;) {
+        const long found = frameOfLine(text);
+        if (found >= 0) {
+            return found;
+        }
+        if (seen >= last || !running() || std::chrono::steady_clock::now() >= deadline) {
+            return -1;
+        }
+        rest(std::chrono::milliseconds(10));
+        const long now = lastFrame();
+        if (now > seen) {
+            seen = now;
+            deadline = std::chrono::steady_clock::now() + framePatience;
+        }
+    }
 }
 
 bool GameWindow::step(const std::string& arguments) {
@@ -182,6 +232,41 @@ bool GameWindow::drag(PVRTVec2 from, PVRTVec2 to, int steps) {
         }
     }
     return release();
+}
+
+bool GameWindow::flick(PVRTVec2 from, PVRTVec2 to, int steps) {
+    if (!moveTo(from)) {
+        return false;
+    }
+    std::string stroke = "mousedown 1";
+    for (int i = 1; i <= steps; ++i) {
+        const float t = static_cast<float>(i) / static_cast<float>(steps);
+        const PVRTVec2 at = windowPixel(from + (to - from) * t);
+        stroke += " sleep 0.02 mousemove --window " + windowId + " " + pixel(at.x) + " " + pixel(at.y);
+    }
+    return step(stroke + " sleep 0.02 mouseup 1");
+}
+
+bool GameWindow::readWindow(ZQImage& image) const {
+    ZQImage screen;
+    if (!readScreen(screen)) {
+        return false;
+    }
+    const int left = static_cast<int>(windowPlace.x);
+    const int top = static_cast<int>(windowPlace.y);
+    const int width = static_cast<int>(window.x);
+    const int height = static_cast<int>(window.y);
+    if (left < 0 || top < 0 || left + width > screen.width || top + height > screen.height) {
+        return false;
+    }
+    image.width = width;
+    image.height = height;
+    image.rgba.clear();
+    for (int y = top; y < top + height; ++y) {
+        const auto row = screen.rgba.begin() + (static_cast<std::ptrdiff_t>(y) * screen.width + left) * 4;
+        image.rgba.insert(image.rgba.end(), row, row + static_cast<std::ptrdiff_t>(width) * 4);
+    }
+    return true;
 }
 
 bool GameWindow::leaveWindow() {

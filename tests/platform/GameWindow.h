@@ -55,6 +55,10 @@ public:
     bool release();
     // Press at `from`, `steps` moves along the line to `to`, release there.
     bool drag(PVRTVec2 from, PVRTVec2 to, int steps);
+    // The same stroke as a flick: the press, the moves and the lift in one
+    // go, 20 ms apart, without waiting for frames between them (a stroke
+    // the game takes for a flick must end within a few frames of its start).
+    bool flick(PVRTVec2 from, PVRTVec2 to, int steps);
     void rest(std::chrono::milliseconds pause) const;
     // The window loses the focus to the desktop (the game becomes inactive
     // and its frames stop), then gets it back (active again: returns once
@@ -63,6 +67,14 @@ public:
     bool returnToWindow();
     // The number of the last frame the game has printed, 0 before any.
     long lastFrame() const;
+    // Waits until the game has drawn `count` frames more.
+    bool waitFrames(long count);
+    // Waits for the line "`text` at frame F" the game prints (e.g. "state 4"
+    // with --print-states) and returns F; -1 when `frames` more frames came
+    // first or the game stopped drawing. A line printed earlier counts.
+    long waitForLine(const std::string& text, long frames);
+    // Everything the game has printed so far.
+    std::string output() const;
 
     // Where a point of the game's screen is in the window, in window pixels
     // (the screen is letterboxed to keep its aspect, centred).
@@ -70,6 +82,8 @@ public:
     PVRTVec2 windowSize() const { return window; }
     // The display's whole screen as it is now.
     bool readScreen(ZQImage& image) const { return xvfb.readScreen(image); }
+    // The window's part of the screen as it is now.
+    bool readWindow(ZQImage& image) const;
     // True while the game's process runs.
     bool running();
 
@@ -80,9 +94,11 @@ public:
 
 private:
     bool xdotool(const std::string& arguments);
-    // Waits until the game has drawn two frames past `frame`: it has then
-    // read every event sent before the first of them was drawn.
-    bool framesAfter(long frame);
+    // Waits until the game has drawn `count` frames past `frame`; with two,
+    // it has read every event sent before the first of them was drawn.
+    bool framesAfter(long frame, long count = 2);
+    // The frame of the line "`text` at frame F" in the game's output, or -1.
+    long frameOfLine(const std::string& text) const;
     // One step of the hand: the xdotool command, then the frames after it.
     bool step(const std::string& arguments);
 
@@ -93,5 +109,6 @@ private:
     int exitStatus = -1;
     std::string windowId;
     PVRTVec2 window;
+    PVRTVec2 windowPlace; // its top-left corner on the screen
     std::chrono::seconds framePatience{30};
 };

@@ -1,5 +1,6 @@
 #include "LevelPlayFixture.h"
 
+#include "cords/CordModel.h"
 #include "cords/GraspFactory.h"
 #include "cords/HeadModel.h"
 #include "game/TipNode.h"
@@ -21,20 +22,6 @@
 namespace {
 
 using ZQ::GameController;
-
-// Found by a search over random drags and kept: five drags that untie level
-// 0's knot in the timed mode well within its time.
-// clang-format off
-const ScriptedDrag kLevelZeroSolution[] = {
-    // particle  angle   distance  move  hold
-    {19,         5.864f, 0.330f,   25,   45},
-    {1,          1.492f, 0.405f,   27,   34},
-    {18,         1.900f, 0.140f,   11,   43},
-    {20,         3.794f, 0.436f,   30,   59},
-    {17,         2.491f, 0.409f,   24,   32},
-};
-// clang-format on
-static_assert(std::size(kLevelZeroSolution) == 5);
 
 // The frames from the load to the first grasp's wait: the room turn and the
 // cord's fade-in take a second and a half.

@@ -2,6 +2,7 @@
 
 #include "engine/Controller.h"
 #include "engine/Model.h"
+#include "platform/ZQAppDelegate.h"
 #include "support/RecordingSoundGateway.h"
 
 #include <string>
@@ -96,4 +97,27 @@ public:
     }
 
     std::vector<Input> inputs;
+};
+
+// Records the life-cycle calls, then lets the view act on them.
+class RecordingDelegate : public ZQAppDelegate {
+public:
+    using ZQAppDelegate::ZQAppDelegate;
+    void applicationWillResignActive() override {
+        calls.push_back("resignActive");
+        ZQAppDelegate::applicationWillResignActive();
+    }
+    void applicationDidBecomeActive() override {
+        calls.push_back("becomeActive");
+        ZQAppDelegate::applicationDidBecomeActive();
+    }
+    void applicationDidEnterBackground() override {
+        calls.push_back("background");
+        ZQAppDelegate::applicationDidEnterBackground();
+    }
+    void applicationWillEnterForeground() override {
+        calls.push_back("foreground");
+        ZQAppDelegate::applicationWillEnterForeground();
+    }
+    std::vector<std::string> calls;
 };

@@ -26,29 +26,6 @@ namespace {
 
 constexpr const char* kTitle = "Velmora shell test";
 
-// Records the life-cycle calls, then lets the view act on them.
-class RecordingDelegate : public ZQAppDelegate {
-public:
-    using ZQAppDelegate::ZQAppDelegate;
-    void applicationWillResignActive() override {
-        calls.push_back("resignActive");
-        ZQAppDelegate::applicationWillResignActive();
-    }
-    void applicationDidBecomeActive() override {
-        calls.push_back("becomeActive");
-        ZQAppDelegate::applicationDidBecomeActive();
-    }
-    void applicationDidEnterBackground() override {
-        calls.push_back("background");
-        ZQAppDelegate::applicationDidEnterBackground();
-    }
-    void applicationWillEnterForeground() override {
-        calls.push_back("foreground");
-        ZQAppDelegate::applicationWillEnterForeground();
-    }
-    std::vector<std::string> calls;
-};
-
 // The game's window on a private X server, driven by xdotool as a player
 // would drive it: the shell's own loop runs until the script is done.
 class ShellWindowTest : public HeadlessGLTest {

@@ -1,28 +1,23 @@
+#include "ViewPlayFixture.h"
+
 #include "cords/CordModel.h"
 #include "cords/Grasp.h"
 #include "cords/GraspModel.h"
 #include "cords/HeadModel.h"
-#include "engine/DeviceProfile.h"
 #include "engine/EventListener.h"
 #include "engine/Globals.h"
 #include "engine/Preferences.h"
-#include "engine/Random.h"
 #include "game/TutorialController.h"
 #include "game/TutorialHints.h"
 #include "game/TutorialNode.h"
 #include "levels/LevelModel.h"
 #include "overlays/TimerModel.h"
-#include "platform/ZQEngineModels.h"
-#include "platform/ZQInputScript.h"
-#include "platform/ZQView.h"
 #include "stage/BalloonModel.h"
-#include "support/HeadlessGL.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,24 +34,16 @@ public:
     int kinds[4] = {};
 };
 
-// The tutorial as the shell runs it headless, without drawing: the view
-// builds the engine at the phone's 375 x 667 points, the tutorial controller
-// is the master controller (the tutorial flag set, as the menu's tutorial
-// tile does), and touches and swipes go in through the view's own delivery,
-// as from a replayed input file.
-class TutorialPlayTest : public HeadlessGLTest {
+// The tutorial as the shell runs it headless (ViewPlayTest), without
+// drawing: the tutorial controller is the master controller (the tutorial
+// flag set, as the menu's tutorial tile does), and touches and swipes go in
+// through the view's own delivery.
+class TutorialPlayTest : public ViewPlayTest {
 protected:
-    static constexpr float kScale = 2.0f;
-    static constexpr float kRadius = 36.0f; // points
-
     void SetUp() override {
-        HeadlessGLTest::SetUp();
-        savedMode = ZQ::Preferences::shared().getGameMode();
+        ViewPlayTest::SetUp();
         ZQ::Preferences::shared().setGameMode(ZQ::ArcadeMode);
-        ZQ::seedRandom(20261207);
-        view = std::make_unique<ZQView>(*HeadlessGL::context(), PVRTVec2(375.0f, 667.0f), kScale,
-                                        ZQ::DeviceProfile::get(), &makeEngineModels<ZQPlainMaker>,
-                                        &makeNoRenderPasses);
+        makeView(&makeNoRenderPasses);
         tutorial = std::make_unique<TutorialController>();
         ZQ::gGlobals.masterController = tutorial.get();
         ZQ::gGlobals.graspModel->addListener(&grasps);
@@ -66,9 +53,7 @@ protected:
         tutorial->tearDown();
         ZQ::gGlobals.masterController = nullptr;
         tutorial.reset();
-        view.reset();
-        ZQ::Preferences::shared().setGameMode(savedMode);
-        HeadlessGLTest::TearDown();
+        ViewPlayTest::TearDown();
     }
 
     void startRoom(int room) {
@@ -85,9 +70,7 @@ protected:
         if (node != nullptr && (steps.empty() || steps.back() != node->name())) {
             steps.push_back(node->name());
         }
-        if (script) {
-            script->deliver(*view, drawn, 1.0 / 30.0, kRadius);
-        }
+        deliverInput();
     }
     void frames(int n) {
         for (int i = 0; i < n; ++i) {
@@ -113,39 +96,8 @@ protected:
         return tutorial->state == state;
     }
 
-    // Input lines (points, top-left origin, frames counted from now).
-    void input(const std::string& lines) {
-        std::istringstream in(lines);
-        std::string line;
-        std::string shifted;
-        while (std::getline(in, line)) {
-            std::istringstream words(line);
-            int frameNumber = 0;
-            words >> frameNumber;
-            std::string rest;
-            std::getline(words, rest);
-            shifted += std::to_string(frameNumber + drawn) + rest + "\n";
-        }
-        script = std::make_unique<ZQInputScript>();
-        std::string error;
-        std::istringstream text(shifted);
-        ASSERT_TRUE(script->parse(text, error)) << error;
-    }
-
     // Where the middle particle of the cord is now, in points from the top left.
-    PVRTVec2 onCord() const {
-        const ZQ::CordModel& cord = *ZQ::gGlobals.cordModel;
-        const PVRTVec2 pixel = cord.screenPositions[cord.count / 2];
-        return PVRTVec2(pixel.x / kScale, (ZQ::gGlobals.screenSize.y - pixel.y) / kScale);
-    }
-    static std::string touch(int f, const char* kind, PVRTVec2 at) {
-        std::ostringstream line;
-        line << f << ' ' << kind << " 1 " << at.x << ' ' << at.y;
-        if (std::string(kind) != "ended") {
-            line << ' ' << kRadius;
-        }
-        return line.str() + "\n";
-    }
+    static PVRTVec2 onCord() { return pointOf(ZQ::gGlobals.cordModel->count / 2); }
     // A finger held still on the cord for `n` frames.
     void hold(int n) {
         const PVRTVec2 at = onCord();
@@ -189,13 +141,9 @@ protected:
         return *list.front();
     }
 
-    std::unique_ptr<ZQView> view;
     std::unique_ptr<TutorialController> tutorial;
-    std::unique_ptr<ZQInputScript> script;
     GraspCount grasps;
     std::vector<std::string> steps;
-    int drawn = 0;
-    ZQ::GameMode savedMode = ZQ::ArcadeMode;
 };
 
 TEST_F(TutorialPlayTest, RoomZeroTeachesEachGestureAloneAndEndsOnTheSolve) {

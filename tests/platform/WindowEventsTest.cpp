@@ -13,28 +13,6 @@
 
 namespace {
 
-class RecordingDelegate : public ZQAppDelegate {
-public:
-    using ZQAppDelegate::ZQAppDelegate;
-    void applicationWillResignActive() override {
-        calls.push_back("resignActive");
-        ZQAppDelegate::applicationWillResignActive();
-    }
-    void applicationDidBecomeActive() override {
-        calls.push_back("becomeActive");
-        ZQAppDelegate::applicationDidBecomeActive();
-    }
-    void applicationDidEnterBackground() override {
-        calls.push_back("background");
-        ZQAppDelegate::applicationDidEnterBackground();
-    }
-    void applicationWillEnterForeground() override {
-        calls.push_back("foreground");
-        ZQAppDelegate::applicationWillEnterForeground();
-    }
-    std::vector<std::string> calls;
-};
-
 // SDL events made by hand, for a window SDL does not know: positions then
 // count as points of the view as they are.
 class WindowEventsTest : public HeadlessGLTest {

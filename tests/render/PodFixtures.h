@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MemorySource.h"
 #include "PodWriter.h"
 #include "render/PVRTModelPOD.h"
 #include "render/PVRTResourceFile.h"
@@ -12,34 +13,6 @@
 // POD files for the reader, box and pass tests, written with the asset
 // writer, and a byte source over them.
 namespace PodFixtures {
-
-// CSource over bytes in memory, with the stream's own rules.
-class MemorySource : public CSource {
-public:
-    explicit MemorySource(std::vector<uint8_t> bytes) : bytes(std::move(bytes)) {}
-    bool read(void* out, uint32_t count) override {
-        if (count > remaining()) {
-            return false;
-        }
-        if (count != 0) {
-            std::memcpy(out, bytes.data() + offset, count);
-        }
-        offset += count;
-        return true;
-    }
-    bool skip(uint32_t count) override {
-        if (count > remaining()) {
-            return false;
-        }
-        offset += count;
-        return true;
-    }
-    std::size_t remaining() const override { return bytes.size() - offset; }
-
-private:
-    std::vector<uint8_t> bytes;
-    std::size_t offset = 0;
-};
 
 inline bool read(const std::vector<uint8_t>& bytes, SPODScene& scene) {
     MemorySource source(bytes);

@@ -42,7 +42,9 @@ protected:
     // The pass with flat normal maps (the grain adds the view's z), without
     // or with cord shadows.
     std::unique_ptr<RenderGoochMultiKnot> makePass(bool shadows) {
-        auto* program = new KnotGoochProgram(shadows);
+        return makePass(new KnotGoochProgram(shadows));
+    }
+    std::unique_ptr<RenderGoochMultiKnot> makePass(KnotGoochProgram* program) {
         auto pass = std::make_unique<RenderGoochMultiKnot>(program);
         pass->setUp();
         for (ZQ::Texture*& map : program->normalMaps) {
@@ -263,6 +265,32 @@ TEST_F(RenderGoochMultiKnotTest, ShadowsDarkenStretchesBehindOthersByNoMoreThanT
     shadowed->tearDown();
     plain->tearDown();
     EXPECT_NO_GL_ERROR();
+}
+
+// An opaque cord over a coloured, half transparent background: drawn with
+// blending off, bit for bit the picture blending gives, and the frame's
+// blending is on again afterwards.
+TEST_F(RenderGoochMultiKnotTest, AnOpaqueCordDrawsTheSamePixelsUnblended) {
+    layLevel(73);
+    castShadows(true);
+    auto pass = makePass(true);
+    const std::array<float, 4> background = {0.2f, 0.5f, 0.7f, 0.3f};
+    pass->skipOpaqueBlend = false;
+    const std::vector<uint8_t> blended = draw(*pass, background);
+    pass->skipOpaqueBlend = true;
+    targets->sceneContext->bind();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    pass->render();
+    EXPECT_EQ(glIsEnabled(GL_BLEND), GL_TRUE);
+    const std::vector<uint8_t> unblended = draw(*pass, background);
+    std::size_t drawn = 0;
+    for (std::size_t i = 0; i < blended.size(); i += 4) {
+        drawn += blended[i + 3] == 255 ? 1 : 0;
+    }
+    EXPECT_GT(drawn, 500u);
+    EXPECT_TRUE(blended == unblended);
+    pass->tearDown();
 }
 
 } // namespace

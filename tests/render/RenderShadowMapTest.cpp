@@ -163,4 +163,47 @@ TEST_F(RenderShadowMapTest, OnATallScreenEveryStringCastsWhereTheReceiversLookIt
     EXPECT_NO_GL_ERROR();
 }
 
+// The pass's note of its casters against what it drew, on level 73's knot:
+// every texel off the white clear lies in a marked cell, and much of the map
+// is known clear. A map drawn while the cord fades notes nothing cast.
+TEST_F(RenderShadowMapTest, TheCasterGridCoversEveryTexelTheCordCovers) {
+    layLevel(73);
+    RenderShadowMap pass;
+    pass.setUp();
+    bindShadowTarget();
+    pass.render();
+    restoreState();
+    const ZQ::ShadowCasterGrid& grid = pass.casters;
+    EXPECT_EQ(grid.frame, ZQ::gGlobals.frameCount);
+    const ZQ::TextureContext& map = *targets->shadowContext;
+    ASSERT_EQ(grid.width, static_cast<int32_t>(map.width));
+    ASSERT_EQ(grid.height, static_cast<int32_t>(map.height));
+    glBindFramebuffer(GL_FRAMEBUFFER, map.framebuffer);
+    const std::vector<uint8_t> texels = HeadlessGL::readPixels(0, 0, grid.width, grid.height);
+    int cast = 0;
+    int clear = 0;
+    for (int32_t y = 0; y < grid.height; ++y) {
+        for (int32_t x = 0; x < grid.width; ++x) {
+            const std::size_t i = static_cast<std::size_t>((y * grid.width + x) * 4);
+            const bool white =
+                texels[i] == 255 && texels[i + 1] == 255 && texels[i + 2] == 255 && texels[i + 3] == 255;
+            const bool known = grid.clear(x, y, x, y);
+            cast += white ? 0 : 1;
+            clear += known ? 1 : 0;
+            if (!white) {
+                EXPECT_FALSE(known) << "texel " << x << ", " << y;
+            }
+        }
+    }
+    EXPECT_GT(cast, 1000);
+    EXPECT_GT(clear, grid.width * grid.height / 4);
+
+    cord->instance->layout.alpha = 0.4f;
+    bindShadowTarget();
+    pass.render();
+    restoreState();
+    EXPECT_TRUE(pass.casters.clear(0, 0, grid.width - 1, grid.height - 1));
+    pass.tearDown();
+}
+
 } // namespace

@@ -1,10 +1,12 @@
 #include "render/WallPaperRenderRoom.h"
 
 #include "WallPaperFixture.h"
+#include "cords/CordMeshWorker.h"
 #include "levels/LevelModel.h"
 #include "levels/LevelTestRecords.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
+#include "render/ShadowCasterGrid.h"
 #include "render/WallPaperRoomProgram.h"
 #include "stage/LightModel.h"
 #include "stage/RoomModel.h"
@@ -190,6 +192,83 @@ TEST_F(WallPaperRenderRoomTest, TheFastShaderDrawsTheReferencePicture) {
         fast.tearDown();
         reference.tearDown();
     }
+}
+
+// The squares drawn without the filter against the filter everywhere, with
+// casters (random depths, in front of the walls) in one corner of the map and
+// the white clear elsewhere: bit for bit the same picture, both programs at
+// work. A grid that hides the casters must show in the picture, or the
+// comparison could not catch a wrong proof.
+TEST_F(WallPaperRenderRoomTest, TheUnfilteredSquaresChangeNoPixel) {
+    ZQ::WallPaperRenderRoom pass(new WallPaperRoomProgram(true));
+    pass.setUp();
+    pass.tiles.tileSize = 8;
+    room.current->colours.clear();
+    const PVRTVec3 tints[] = {{0.9f, 0.3f, 0.2f}, {0.2f, 0.8f, 0.3f}, {0.3f, 0.4f, 0.9f}, {0.8f, 0.8f, 0.2f}};
+    for (int i = 0; i < 4; ++i) {
+        room.current->colours.push_back(Material{PVRTVec3(0.1f, 0.1f, 0.1f),
+                                                 tints[i],
+                                                 PVRTVec3(0.6f, 0.6f, 0.6f),
+                                                 4.0f + 10.0f * static_cast<float>(i),
+                                                 0.0f,
+                                                 {},
+                                                 {}});
+    }
+    fillBlocks(ZQ::gGlobals.wallPaperColourTextures[0], 64, 64, 3, 6u);
+    fillBlocks(ZQ::gGlobals.wallPaperHeightTextures[0], 64, 64, 5, 7u);
+    const PVRTVec2 shadow = ZQ::RenderTargets::shadowSize(kWidth, kHeight, kTarget);
+    const int sw = static_cast<int>(shadow.x);
+    const int sh = static_cast<int>(shadow.y);
+    // Casters over texels [kX0, kX0 + 9) x [kY0, kY0 + 12), where the back
+    // wall looks: depths of at most 1/4 after the alpha channel, nearer the
+    // light than any wall.
+    const int kX0 = sw / 2 - 4;
+    const int kY0 = sh / 2 - 6;
+    std::vector<uint8_t> map(static_cast<std::size_t>(sw * sh * 4), 255);
+    uint32_t h = 11u;
+    for (int y = 0; y < 12; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            for (int c = 0; c < 4; ++c) {
+                h = h * 1664525u + 1013904223u;
+                const auto v = static_cast<uint8_t>(h >> 24);
+                map[static_cast<std::size_t>(((kY0 + y) * sw + kX0 + x) * 4 + c)] = c == 3 ? v / 4 : v;
+            }
+        }
+    }
+    glBindTexture(GL_TEXTURE_2D, ZQ::gGlobals.shadowMapTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, sw, sh, 0, GL_RGBA, GL_UNSIGNED_BYTE, map.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    // Two triangles over the same texels, given straight in device coordinates.
+    const auto ndc = [](float texel, int size) { return texel / static_cast<float>(size) * 2.0f - 1.0f; };
+    const float x0 = ndc(static_cast<float>(kX0), sw), y0 = ndc(static_cast<float>(kY0), sh);
+    const float x1 = ndc(static_cast<float>(kX0 + 9), sw), y1 = ndc(static_cast<float>(kY0 + 12), sh);
+    const ZQ::CordVertex corners[4] = {{{x0, y0, 0.0f}, {}, {}, 0.0f},
+                                       {{x1, y0, 0.0f}, {}, {}, 0.0f},
+                                       {{x1, y1, 0.0f}, {}, {}, 0.0f},
+                                       {{x0, y1, 0.0f}, {}, {}, 0.0f}};
+    const uint32_t quad[6] = {0, 1, 2, 0, 2, 3};
+    ZQ::ShadowCasterGrid grid;
+    grid.reset(sw, sh, ZQ::gGlobals.frameCount);
+    grid.project(PVRTMat4::identity(), corners, 4);
+    grid.addTriangles(quad, 6);
+    pass.casters = &grid;
+
+    pass.tileShadows = false;
+    const std::vector<uint8_t> want = drawWholeRoom(pass);
+    pass.tileShadows = true;
+    const std::vector<uint8_t> got = drawWholeRoom(pass);
+    EXPECT_GT(pass.tiles.litTiles, 0);
+    EXPECT_GT(pass.tiles.filteredTiles, 0);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        differing += got[i] != want[i] ? 1 : 0;
+    }
+    EXPECT_EQ(differing, 0u);
+
+    grid.reset(sw, sh, ZQ::gGlobals.frameCount);
+    EXPECT_FALSE(drawWholeRoom(pass) == want) << "hiding the casters must change the picture";
+    EXPECT_EQ(pass.tiles.filteredTiles, 0);
+    pass.tearDown();
 }
 
 // Under the start-up camera the next room lies behind the current room's back

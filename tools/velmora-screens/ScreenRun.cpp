@@ -260,25 +260,3 @@ bool ScreenRun::report() const {
                 g.tutorialActive ? "set" : "clear");
     return finished && completed && !g.tutorialActive;
 }
-
-void ScreenRun::tap(PVRTVec2 point, float radius) {
-    controller->tap(point, radius);
-}
-void ScreenRun::doubleTap(PVRTVec2 point) {
-    controller->doubleTap(point);
-}
-void ScreenRun::swipe(PVRTVec2 point, int direction) {
-    controller->swipe(point, direction);
-}
-void ScreenRun::touchBegan(PVRTVec2 point, float radius) {
-    controller->touchBegan(point, radius);
-}
-void ScreenRun::touchMoved(PVRTVec2 point, float radius) {
-    controller->touchMoved(point, radius);
-}
-void ScreenRun::touchEnded(PVRTVec2 point, float radius) {
-    controller->touchEnded(point, radius);
-}
-void ScreenRun::touchCancelled(PVRTVec2 point, float radius) {
-    controller->touchCancelled(point, radius);
-}

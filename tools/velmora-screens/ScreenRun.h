@@ -26,7 +26,7 @@ enum class Screen { story, storyFromMenu, outro, tutorial };
 //
 // Ownership: owns the controller it plays; the view and the input are the
 // caller's. Threads: main thread only.
-class ScreenRun : public ZQ::Controller {
+class ScreenRun : public ZQ::RelayController {
 public:
     struct Options {
         Screen screen = Screen::tutorial;
@@ -51,13 +51,9 @@ public:
     static void removeTemporaryStores(const std::string& folder);
 
     void doStep() override;
-    void tap(PVRTVec2 point, float radius) override;
-    void doubleTap(PVRTVec2 point) override;
-    void swipe(PVRTVec2 point, int direction) override;
-    void touchBegan(PVRTVec2 point, float radius) override;
-    void touchMoved(PVRTVec2 point, float radius) override;
-    void touchEnded(PVRTVec2 point, float radius) override;
-    void touchCancelled(PVRTVec2 point, float radius) override;
+
+protected:
+    ZQ::Controller* relayTarget() const override { return controller.get(); }
 
 private:
     void open();
