@@ -46,16 +46,33 @@ bool readDirective(std::istringstream& words, std::vector<RoadRun>& runs, int li
         return false;
     }
     RoadRun& run = runs.back();
-    if (name == "state" || name == "shot") {
+    if (name == "state") {
+        RoadRun::StateCheck check;
+        std::string frames;
+        char dash = 0;
+        words >> frames >> check.state;
+        std::istringstream span(frames);
+        span >> check.from;
+        check.to = check.from;
+        if (span >> dash) {
+            span >> check.to;
+        }
+        if (!words || !span.eof() || (dash != 0 && dash != '-') || check.from < 1 || check.to < check.from ||
+            check.to > run.frames) {
+            why = "state needs a frame of the run (or FROM-TO) and a state";
+            return false;
+        }
+        run.states.push_back(check);
+        return true;
+    }
+    if (name == "shot") {
         long frame = 0;
         std::string value;
         if (!(words >> frame >> value) || frame < 1 || frame > run.frames) {
             why = name + " needs a frame of the run and a value";
             return false;
         }
-        if (name == "state") {
-            run.states[frame] = std::stoi(value);
-        } else if (frame < 2) {
+        if (frame < 2) {
             why = "the first frame a shot can keep is 2";
             return false;
         } else {
@@ -87,8 +104,13 @@ bool readDirective(std::istringstream& words, std::vector<RoadRun>& runs, int li
         run.mode = mode == "zen" ? ZQ::ZenMode : ZQ::ArcadeMode;
         return true;
     }
-    if (name == "tutorial-done") {
-        run.tutorialDone = true;
+    if (name == "tutorial") {
+        std::string word;
+        if (!(words >> word) || word != "completed") {
+            why = "the tutorial check reads: tutorial completed";
+            return false;
+        }
+        run.tutorialCompleted = true;
         return true;
     }
     why = "unknown directive \"" + name + "\"";
@@ -150,14 +172,28 @@ int32_t RoadRunResult::stateAfter(long frame) const {
     return next == trail.begin() ? -1 : std::prev(next)->second;
 }
 
-void markTutorialDone(const GameDataFolder& data) {
-    std::filesystem::create_directories(data.storeFolder() + "/cloud");
+std::string RoadRunResult::stateMismatch(const RoadRun::StateCheck& check) const {
+    const int32_t first = stateAfter(check.from);
+    if (first != check.state) {
+        return "after frame " + std::to_string(check.from) + " the state is " + std::to_string(first);
+    }
+    const auto change = trail.upper_bound(check.from);
+    if (change != trail.end() && change->first <= check.to) {
+        return "state " + std::to_string(change->second) + " at frame " + std::to_string(change->first);
+    }
+    return "";
+}
+
+bool tutorialCompletedIn(const GameDataFolder& data) {
     for (const std::string& file :
          {data.storeFolder() + "/defaults.plist", data.storeFolder() + "/cloud/cloud.plist"}) {
-        ZQ::PlistFileStore store(file);
-        store.setBool(ZQ::Preferences::kTutorialCompletedKey, true);
-        store.synchronize();
+        // A store not there yet must not be made by reading it.
+        if (!std::filesystem::exists(file) ||
+            !ZQ::PlistFileStore(file).boolForKey(ZQ::Preferences::kTutorialCompletedKey)) {
+            return false;
+        }
     }
+    return true;
 }
 
 std::optional<int64_t> storedMode(const GameDataFolder& data) {
@@ -178,9 +214,6 @@ std::optional<int64_t> storedMode(const GameDataFolder& data) {
 
 RoadRunResult playRoadRun(const GameDataFolder& data, const RoadRun& run, const std::string& scratch,
                           const std::string& shotFolder) {
-    if (run.tutorialDone) {
-        markTutorialDone(data);
-    }
     const std::string inputFile = scratch + "/road-" + std::to_string(run.line) + ".txt";
     std::ofstream(inputFile) << run.input;
     std::string command;
@@ -199,6 +232,7 @@ RoadRunResult playRoadRun(const GameDataFolder& data, const RoadRun& run, const 
     }
     result.saved = data.read();
     result.mode = storedMode(data);
+    result.tutorialCompleted = tutorialCompletedIn(data);
     return result;
 }
 

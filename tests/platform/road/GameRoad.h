@@ -19,17 +19,23 @@
 //                           next run, are its, their frames counted from its
 //                           start
 //   #@ state FRAME S        after frame FRAME the game's flow is in state S
+//   #@ state FROM-TO S      ... and stays in it through frame TO
 //   #@ shot FRAME NAME      frame FRAME is kept as NAME.png
 //   #@ saved none           after the run no progress is stored
 //   #@ saved FIELD=N ...    after the run the stored record has these values
 //                           (level, max_level, points, difficulty, gradeK:
 //                           the grade of level K); FIELD>N for at least N+1
 //   #@ mode zen|arcade      after the run this game mode is stored
-//   #@ tutorial-done        before this run the profile is past the tutorial,
-//                           as the tutorial's last step leaves it
+//   #@ tutorial completed   after the run both stores mark the tutorial
+//                           completed
 //
 // Ownership: plain values. Threads: the test's thread.
 struct RoadRun {
+    struct StateCheck {
+        long from = 0;
+        long to = 0; // from itself for a single frame
+        int32_t state = 0;
+    };
     struct FieldCheck {
         std::string field;
         bool atLeast = false; // FIELD>N rather than FIELD=N
@@ -40,12 +46,12 @@ struct RoadRun {
     long frames = 0;
     uint64_t seed = 0;
     std::string input; // its touches, one event a line
-    std::map<long, int32_t> states;
+    std::vector<StateCheck> states;
     std::map<long, std::string> shots;
     bool nothingSaved = false;
     std::vector<FieldCheck> saved;
     std::optional<int64_t> mode;
-    bool tutorialDone = false;
+    bool tutorialCompleted = false;
 
     // The game's command line for this run: seeded, printing its states,
     // replaying `inputFile`, its shots written into `shotFolder`.
@@ -62,20 +68,23 @@ struct RoadRunResult {
     // Each change of the flow's state: frame -> state entered after it.
     std::map<long, int32_t> trail;
     GameDataFolder::Saved saved;
-    std::optional<int64_t> mode; // the game mode stored, when one is
+    std::optional<int64_t> mode;    // the game mode stored, when one is
+    bool tutorialCompleted = false; // in both stores
 
     // The flow's state after `frame`, or -1 when none was printed by then.
     int32_t stateAfter(long frame) const;
+    // Empty when the flow is in the state `check` names after each of its
+    // frames; otherwise what it was in.
+    std::string stateMismatch(const RoadRun::StateCheck& check) const;
 };
 
-// Plays run `run` of the road on `data` (marking the tutorial done first
-// when the run asks), writing its input into `scratch` and its shots into
-// `shotFolder`, and reads back what it left.
+// Plays run `run` of the road on `data`, writing its input into `scratch`
+// and its shots into `shotFolder`, and reads back what it left.
 RoadRunResult playRoadRun(const GameDataFolder& data, const RoadRun& run, const std::string& scratch,
                           const std::string& shotFolder);
 
-// Marks the profile in `data` past the tutorial in both stores.
-void markTutorialDone(const GameDataFolder& data);
+// Whether both stores in `data` mark the tutorial completed.
+bool tutorialCompletedIn(const GameDataFolder& data);
 
 // The game mode the user defaults in `data` give the game (arcade when none
 // is stored yet); none when there are no defaults or the value is not a number.

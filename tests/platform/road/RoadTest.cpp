@@ -10,6 +10,7 @@
 #include <future>
 #include <iterator>
 #include <random>
+#include <tuple>
 
 // The whole road a player takes (road.txt beside this file), played by the
 // real game headless, one process a run, on a fresh data folder: the flow's
@@ -42,8 +43,8 @@ void expectRunAsWritten(const RoadRun& run, const RoadRunResult& result, const s
     SCOPED_TRACE(where(run));
     ASSERT_EQ(result.run.status, 0) << result.run.output;
     EXPECT_EQ(missingResourceLine(result.run.output), "");
-    for (const auto& [frame, state] : run.states) {
-        EXPECT_EQ(result.stateAfter(frame), state) << "after frame " << frame;
+    for (const RoadRun::StateCheck& check : run.states) {
+        EXPECT_EQ(result.stateMismatch(check), "") << "state " << check.state << " expected";
     }
     for (const auto& [frame, name] : run.shots) {
         ZQImage image;
@@ -64,6 +65,9 @@ void expectRunAsWritten(const RoadRun& run, const RoadRunResult& result, const s
     }
     if (run.mode) {
         EXPECT_EQ(result.mode, run.mode);
+    }
+    if (run.tutorialCompleted) {
+        EXPECT_TRUE(result.tutorialCompleted) << "the tutorial is not marked completed in both stores";
     }
 }
 
@@ -101,6 +105,7 @@ TEST(RoadTest, TheRoadFromAFreshProfileGoesAsWrittenAndTheSameTwice) {
         EXPECT_EQ(a.saved.record, b.saved.record);
         EXPECT_EQ(a.saved.cloudRecord, b.saved.cloudRecord);
         EXPECT_EQ(a.mode, b.mode);
+        EXPECT_EQ(a.tutorialCompleted, b.tutorialCompleted);
         for (const auto& [frame, name] : run.shots) {
             EXPECT_TRUE(fileBytes(shots + "/" + name + ".png") ==
                         fileBytes(scratch.file("second/" + name + ".png")))
@@ -131,16 +136,19 @@ TEST(RoadTest, AKillAtARandomFrameOfTheRoadLosesNothingFinished) {
     TempFolder scratch;
     ASSERT_TRUE(data.ok() && scratch.ok());
     std::optional<ZQ::SavedState> known;
+    bool tutorialDone = false;
     for (std::size_t i = 0; i < killed; ++i) {
         const RoadRunResult result = playRoadRun(data, runs[i], scratch.path(), scratch.path());
         ASSERT_EQ(result.run.status, 0) << result.run.output;
         known = result.saved.record;
+        tutorialDone = result.tutorialCompleted;
     }
     const RoadRun& run = runs[killed];
     SCOPED_TRACE(where(run) + ", killed after frame " + std::to_string(at));
-    if (run.tutorialDone) {
-        markTutorialDone(data);
-    }
+    const auto profile = [&] {
+        return std::make_tuple(data.read().record, tutorialCompletedIn(data), storedMode(data));
+    };
+    const auto before = profile();
     const std::string input = scratch.file("killed.txt");
     std::ofstream(input) << run.input;
     const int64_t reached = data.runThenKillAt(run.arguments(input, scratch.path()), at);
@@ -153,14 +161,21 @@ TEST(RoadTest, AKillAtARandomFrameOfTheRoadLosesNothingFinished) {
             ASSERT_TRUE(saved.record.has_value()) << when << ": the stored progress is gone";
             EXPECT_EQ(lostProgress(*known, *saved.record), "") << when;
         }
+        if (tutorialDone) {
+            EXPECT_TRUE(tutorialCompletedIn(data)) << when << ": the tutorial is no longer marked completed";
+        }
     };
     expectNothingLost("after the kill");
-    // The restart replays the killed run from its start and goes on.
+    // The restart replays the killed run from its start and goes on. When
+    // the killed game had stored nothing yet, the replay must go as written;
+    // what it stored may send the replay another way (past the tutorial the
+    // story no longer opens a start), which only must lose nothing.
+    const bool untouched = profile() == before;
     const RoadRunResult restart = playRoadRun(data, run, scratch.path(), scratch.path());
     ASSERT_EQ(restart.run.status, 0) << restart.run.output;
     EXPECT_EQ(restart.run.output.find("zr_state_rejected"), std::string::npos) << restart.run.output;
-    for (const auto& [frame, state] : run.states) {
-        EXPECT_EQ(restart.stateAfter(frame), state) << "after frame " << frame << " of the restart";
+    for (const RoadRun::StateCheck& check : untouched ? run.states : std::vector<RoadRun::StateCheck>()) {
+        EXPECT_EQ(restart.stateMismatch(check), "") << "state " << check.state << " expected in the restart";
     }
     expectNothingLost("after the restart");
 }
