@@ -268,6 +268,11 @@ void MasterGameController::runState() {
         if (!g.tutorialActive) {
             captureFinishedLevel();
             saveState(true);
+        } else {
+            // A room of the tutorial records no result, but the record
+            // follows the cursor: the room that ends the tutorial saves its
+            // result as its own level's, not as the first room's.
+            captureChoice();
         }
         prepareRoom();
         state = 19;

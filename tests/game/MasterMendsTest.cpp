@@ -4,9 +4,10 @@
 
 #include <gtest/gtest.h>
 
-// Three faults of the game's master controller, each mended and held here:
-// a controller torn down twice, the map's save writing the slots of a level
-// nobody finished, and the tutorial replacing the stored progress.
+// Faults of the game's master controller, each mended and held here: a
+// controller torn down twice, the map's save writing the slots of a level
+// nobody finished, the tutorial replacing the stored progress, and a first
+// tutorial's last room saved in its first room's slots.
 
 namespace {
 
@@ -205,10 +206,20 @@ TEST_F(MasterMendsTest, AFirstTutorialStillSavesLevelTwoWhenItEnds) {
     ASSERT_TRUE(stepUntil(2));
     EXPECT_EQ(defaults->object(ZQ::Preferences::kStateKey), nullptr);
     ZQ::gGlobals.tutorialActive = false;
+    scores.grade = 1;
+    elapsedFrames = 12 * 30;
     solveAndGoOn();
     ASSERT_TRUE(stepUntil(2));
-    EXPECT_EQ(storedRecord().level, 2);
+    const ZQ::SavedState saved = storedRecord();
+    EXPECT_EQ(saved.level, 2);
     EXPECT_EQ(master->active, role(ControllerRole::Game));
+    // Room 1's result is level 1's; room 0 recorded nothing, so level 0
+    // stays as a fresh record has it.
+    const ZQ::SavedState fresh(catalogue->levelCount());
+    EXPECT_EQ(saved.tangleForlevel[1], 1);
+    EXPECT_EQ(saved.timerForlevel[1], 12);
+    EXPECT_EQ(saved.tangleForlevel[0], fresh.tangleForlevel[0]);
+    EXPECT_EQ(saved.timerForlevel[0], fresh.timerForlevel[0]);
 }
 
 } // namespace
