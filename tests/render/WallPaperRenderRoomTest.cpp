@@ -24,6 +24,23 @@ namespace {
 using ZQ::Material;
 using ZQ::WallPaperRoomProgram;
 
+// Four material slots apart in colour and shininess, so a pixel shaded with
+// the wrong slot shows.
+std::vector<Material> fourTints() {
+    const PVRTVec3 tints[] = {{0.9f, 0.3f, 0.2f}, {0.2f, 0.8f, 0.3f}, {0.3f, 0.4f, 0.9f}, {0.8f, 0.8f, 0.2f}};
+    std::vector<Material> materials;
+    for (int i = 0; i < 4; ++i) {
+        materials.push_back(Material{PVRTVec3(0.1f, 0.1f, 0.1f),
+                                     tints[i],
+                                     PVRTVec3(0.6f, 0.6f, 0.6f),
+                                     4.0f + 10.0f * static_cast<float>(i),
+                                     0.0f,
+                                     {},
+                                     {}});
+    }
+    return materials;
+}
+
 // The room under the start-up camera and light, its wallpaper textures
 // filled with one texel each so every fragment of the back wall reads the
 // same relief and material slot.
@@ -152,18 +169,7 @@ TEST_F(WallPaperRenderRoomTest, TheFastShaderDrawsTheReferencePicture) {
             new WallPaperRoomProgram(shadows, WallPaperRoomProgram::Shading::reference));
         fast.setUp();
         reference.setUp();
-        room.current->colours.clear();
-        const PVRTVec3 tints[] = {
-            {0.9f, 0.3f, 0.2f}, {0.2f, 0.8f, 0.3f}, {0.3f, 0.4f, 0.9f}, {0.8f, 0.8f, 0.2f}};
-        for (int i = 0; i < 4; ++i) {
-            room.current->colours.push_back(Material{PVRTVec3(0.1f, 0.1f, 0.1f),
-                                                     tints[i],
-                                                     PVRTVec3(0.6f, 0.6f, 0.6f),
-                                                     4.0f + 10.0f * static_cast<float>(i),
-                                                     0.0f,
-                                                     {},
-                                                     {}});
-        }
+        room.current->colours = fourTints();
         fillBlocks(ZQ::gGlobals.wallPaperColourTextures[0], 64, 64, 3, 1u);
         fillBlocks(ZQ::gGlobals.wallPaperHeightTextures[0], 64, 64, 5, 2u);
         const PVRTVec2 shadow = ZQ::RenderTargets::shadowSize(kWidth, kHeight, kTarget);
@@ -203,17 +209,7 @@ TEST_F(WallPaperRenderRoomTest, TheUnfilteredSquaresChangeNoPixel) {
     ZQ::WallPaperRenderRoom pass(new WallPaperRoomProgram(true));
     pass.setUp();
     pass.tiles.tileSize = 8;
-    room.current->colours.clear();
-    const PVRTVec3 tints[] = {{0.9f, 0.3f, 0.2f}, {0.2f, 0.8f, 0.3f}, {0.3f, 0.4f, 0.9f}, {0.8f, 0.8f, 0.2f}};
-    for (int i = 0; i < 4; ++i) {
-        room.current->colours.push_back(Material{PVRTVec3(0.1f, 0.1f, 0.1f),
-                                                 tints[i],
-                                                 PVRTVec3(0.6f, 0.6f, 0.6f),
-                                                 4.0f + 10.0f * static_cast<float>(i),
-                                                 0.0f,
-                                                 {},
-                                                 {}});
-    }
+    room.current->colours = fourTints();
     fillBlocks(ZQ::gGlobals.wallPaperColourTextures[0], 64, 64, 3, 6u);
     fillBlocks(ZQ::gGlobals.wallPaperHeightTextures[0], 64, 64, 5, 7u);
     const PVRTVec2 shadow = ZQ::RenderTargets::shadowSize(kWidth, kHeight, kTarget);
