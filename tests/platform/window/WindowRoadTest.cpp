@@ -118,6 +118,25 @@ ZQImage keepWindow(const GameWindow& game, const std::string& name) {
     return image;
 }
 
+// A gesture made until the game prints `line` within `frames` frames, at
+// most three times: a tap lost to a busy moment, or a stroke read too slowly
+// to count, is made again, as a player would. Each gesture made is counted
+// in `made`. The frame of the line, or -1 when no try took or a gesture
+// could not be sent.
+template <typename Gesture>
+long madeUntil(GameWindow& game, const char* line, int frames, long& made, Gesture gesture) {
+    long at = -1;
+    for (int attempt = 0; attempt < 3 && at < 0; ++attempt) {
+        if (!gesture()) {
+            ADD_FAILURE() << "a gesture waiting for \"" << line << "\" could not be sent";
+            return -1;
+        }
+        ++made;
+        at = game.waitForLine(line, frames);
+    }
+    return at;
+}
+
 TEST(WindowRoadTest, TheFirstMinuteFromAFreshProfilePlayedWithTheMouse) {
     const std::string missing = GameWindow::missingTools();
     if (!missing.empty()) {
@@ -156,18 +175,13 @@ TEST(WindowRoadTest, TheFirstMinuteFromAFreshProfilePlayedWithTheMouse) {
     EXPECT_GT(storyEnd - tapped, 200);
 
     // The first-run menu: the tutorial tile alone. A tap on it starts the
-    // tutorial (a tap lost to a busy moment is made again, as a player would).
+    // tutorial.
     ASSERT_GT(game.waitForLine("state 4", 30), 0) << game.output();
     ASSERT_TRUE(game.waitFrames(kMenuSettleFrames));
     const ZQImage menu = keepWindow(game, "window-3-first-menu");
     EXPECT_GT(litShare(menu), 0.5);
     EXPECT_GT(changedShare(storyLater, menu), 0.2);
-    long tutorial = -1;
-    for (int attempt = 0; attempt < 3 && tutorial < 0; ++attempt) {
-        ASSERT_TRUE(game.tap(kTutorialTile));
-        ++taps;
-        tutorial = game.waitForLine("state 6", 60);
-    }
+    const long tutorial = madeUntil(game, "state 6", 60, taps, [&] { return game.tap(kTutorialTile); });
     ASSERT_GT(tutorial, 0) << game.output();
     ASSERT_GT(game.waitForLine("state 2", 60), tutorial) << game.output();
 
@@ -177,42 +191,32 @@ TEST(WindowRoadTest, TheFirstMinuteFromAFreshProfilePlayedWithTheMouse) {
     const ZQImage slideLesson = keepWindow(game, "window-4-slide-lesson");
     EXPECT_GT(litShare(slideLesson), 0.5);
     EXPECT_GT(changedShare(menu, slideLesson), 0.2);
-    long slid = -1;
-    for (int attempt = 0; attempt < 3 && slid < 0; ++attempt) {
-        ASSERT_TRUE(game.flick(kFlickFrom, kFlickTo, kFlickMoves));
-        ++strokes;
-        slid = game.waitForLine("step TNSlide 4", 30);
-    }
+    const long slid = madeUntil(game, "step TNSlide 4", 30, strokes,
+                                [&] { return game.flick(kFlickFrom, kFlickTo, kFlickMoves); });
     ASSERT_GT(slid, 0) << game.output();
 
     // The drag lesson: a finger held on the string.
     ASSERT_GT(game.waitForLine("step TNDrag 2", 200), slid) << game.output();
-    long dragged = -1;
-    for (int attempt = 0; attempt < 3 && dragged < 0; ++attempt) {
-        ASSERT_TRUE(game.press(kHoldAt));
-        ASSERT_TRUE(game.waitFrames(8));
+    const long dragged = madeUntil(game, "step TNDrag 4", 30, holds, [&] {
+        if (!game.press(kHoldAt) || !game.waitFrames(8)) {
+            return false;
+        }
         game.rest(kHoldTime);
-        ASSERT_TRUE(game.release());
-        ++holds;
-        dragged = game.waitForLine("step TNDrag 4", 30);
-    }
+        return game.release();
+    });
     ASSERT_GT(dragged, 0) << game.output();
 
     // The rotation lesson: a swipe along the bottom edge. Whether a stroke
     // is a swipe depends on its speed, which a machine too busy to read
-    // the moves in time can spoil: a stroke that missed is made again.
+    // the moves in time can spoil.
     ASSERT_GT(game.waitForLine("step TNRotate 2", 200), dragged) << game.output();
     ASSERT_TRUE(game.waitFrames(kReadingFrames));
     const ZQImage rotateLesson = keepWindow(game, "window-5-rotate-lesson");
     EXPECT_GT(litShare(rotateLesson), 0.5);
     EXPECT_GT(changedShare(slideLesson, rotateLesson), 0.05);
-    long turned = -1;
     long swipeStrokes = 0;
-    for (int attempt = 0; attempt < 3 && turned < 0; ++attempt) {
-        ASSERT_TRUE(game.flick(kSwipeFrom, kSwipeTo, kSwipeMoves));
-        ++swipeStrokes;
-        turned = game.waitForLine("step TNRotate 4", 30);
-    }
+    const long turned = madeUntil(game, "step TNRotate 4", 30, swipeStrokes,
+                                  [&] { return game.flick(kSwipeFrom, kSwipeTo, kSwipeMoves); });
     ASSERT_GT(turned, 0) << game.output();
 
     // The player's own try, the knot to untie with the timer running.
