@@ -1,5 +1,9 @@
 #include "ViewPlayFixture.h"
 
+#include "cords/CordModel.h"
+#include "cords/Grasp.h"
+#include "cords/GraspModel.h"
+#include "engine/EventListener.h"
 #include "engine/Globals.h"
 #include "engine/Preferences.h"
 #include "engine/Random.h"
@@ -8,6 +12,8 @@
 #include "game/GameController.h"
 #include "game/MasterGameController.h"
 #include "game/SavedState.h"
+#include "game/TutorialController.h"
+#include "game/TutorialNode.h"
 #include "levels/LevelModel.h"
 #include "overlays/PointsModel.h"
 #include "overlays/TileModel.h"
@@ -234,6 +240,76 @@ TEST_F(GameFlowTest, TheTutorialsFirstRoomPlayedToItsEndIsAwardedAsLevelZero) {
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 1);
     EXPECT_EQ(master->active, master->controller(ControllerRole::Tutorial));
     EXPECT_EQ(ZQ::Preferences::shared().userDefaults().object(ZQ::Preferences::kStateKey), nullptr);
+}
+
+// Counts the drag grasps the grasp model admits.
+class DragCount : public ZQ::EventListener {
+public:
+    void onGrasp(ZQ::Grasp* grasp) override { drags += grasp->getType() == ZQ::Grasp::Drag ? 1 : 0; }
+    int drags = 0;
+};
+
+// A tutorial step's gesture limits last as long as its room: the game losing
+// and regaining focus pauses the room with the step's limits kept, and the
+// pause menu's way back to the main menu lets go of the step, so the game
+// played next takes every gesture.
+TEST_F(GameFlowTest, LeavingTheTutorialForTheMenuLeavesNoGestureSwitchedOff) {
+    // The ids of the tiles the master acts on: the menu's tutorial and new
+    // game, the pause menu's resume and stop.
+    constexpr int kTutorialTile = 1;
+    constexpr int kNewGameTile = 2;
+    constexpr int kResumeTile = 9;
+    constexpr int kStopTile = 11;
+    openGame(true);
+    DragCount grasps;
+    ZQ::gGlobals.graspModel->addListener(&grasps);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 200));
+    master->onTile(kTutorialTile);
+    auto* tutorial = dynamic_cast<ZQ::TutorialController*>(master->controller(ControllerRole::Tutorial));
+    ASSERT_NE(tutorial, nullptr);
+    const auto inKnotStep = [&] {
+        const ZQ::TutorialNode* node = tutorial->currentNode;
+        return master->active == tutorial && node != nullptr && node->name() == "TNSingleKnot" &&
+               node->status == ZQ::TutorialNode::kRunning;
+    };
+    ASSERT_TRUE(frameUntil(inKnotStep, 400));
+    // A finger held on the cord, long enough for a drag's grasps.
+    const auto holdOnCord = [&] {
+        const PVRTVec2 at = pointOf(ZQ::gGlobals.cordModel->count / 2);
+        input(touch(1, "began", at) + touch(16, "ended", at));
+        frameUntil([] { return false; }, 18);
+    };
+
+    // Focus lost and back: the room is paused and resumed with its step.
+    view->moveToInactive();
+    view->moveToActive();
+    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && master->suspended == tutorial; }, 30));
+    master->onTile(kResumeTile);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2 && master->active == tutorial; }, 30));
+    ASSERT_TRUE(inKnotStep());
+    holdOnCord();
+    EXPECT_EQ(grasps.drags, 0) << "the step still forbids every gesture";
+
+    // Paused again and left for the main menu.
+    view->moveToInactive();
+    view->moveToActive();
+    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && master->suspended == tutorial; }, 30));
+    master->onTile(kStopTile);
+    ASSERT_TRUE(frameUntil(
+        [&] { return master->state == 4 && master->active == master->controller(ControllerRole::Menu); },
+        600));
+    EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
+    EXPECT_EQ(tutorial->currentNode, nullptr);
+
+    // A new game takes the drag the tutorial's step refused.
+    master->onTile(kNewGameTile);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    ASSERT_EQ(master->active, game());
+    ASSERT_TRUE(frameUntil([&] { return game()->state == ZQ::GameController::FirstGrasp; }, 150));
+    holdOnCord();
+    EXPECT_GT(grasps.drags, 0);
+    EXPECT_NE(game()->state, ZQ::GameController::FirstGrasp);
+    ZQ::gGlobals.graspModel->removeListener(&grasps);
 }
 
 } // namespace
