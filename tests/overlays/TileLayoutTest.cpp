@@ -299,6 +299,69 @@ TEST_F(TileLayoutTest, TheMainMenuReplacesTheScreenOnItAtOnce) {
     EXPECT_EQ(drawn.size(), 7u) << "only the main menu's tiles";
 }
 
+TEST_F(TileLayoutTest, EachScreenHidesItsTilesItsOwnWay) {
+    openEverything();
+    using Pose = ZQ::Layout;
+    struct Case {
+        const char* name;
+        void (*show)();
+        int frames;                        // of the tile of index 0
+        int stride;                        // frames more (or fewer) per index
+        PVRTVec3 (*position)(const Pose&); // where it goes from its pose
+        PVRTVec3 (*angles)(const Pose&);
+    };
+    const Case cases[] = {
+        {"main menu", TileCollection::showMainUi, 45, -7,
+         [](const Pose& p) { return PVRTVec3(0.0f, p.position.y, p.position.x); },
+         [](const Pose& p) { return PVRTVec3(p.angles.x, ZQ::kPi, p.angles.z); }},
+        {"pause menu", TileCollection::showPauseUi, 45, -7,
+         [](const Pose& p) { return PVRTVec3(0.0f, p.position.y, p.position.x); },
+         [](const Pose& p) { return PVRTVec3(p.angles.x, ZQ::kPi, p.angles.z); }},
+        {"pause button", TileCollection::showGameUi, 15, 0,
+         [](const Pose& p) { return p.position + PVRTVec3(0.0f, 0.1f * 1334.0f, 0.0f); },
+         [](const Pose& p) { return PVRTVec3(0.0f, p.angles.y, p.angles.z); }},
+        {"points", TileCollection::showPointsUi, 30, 0,
+         [](const Pose& p) { return p.position - PVRTVec3(0.0f, 0.1f * 1334.0f, 0.0f); },
+         [](const Pose& p) { return PVRTVec3(p.angles.x, -ZQ::kPi, p.angles.z); }},
+        {"award", TileCollection::showAwardUi, 30, 10,
+         [](const Pose& p) { return PVRTVec3(p.position.x, 0.1f * 1334.0f, p.position.z); },
+         [](const Pose& p) { return PVRTVec3(-ZQ::kHalfPi, p.angles.y, p.angles.z); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.show();
+        ASSERT_LT(settle(), 400);
+        const std::vector<TileInstance*> shown = leaves();
+        std::vector<Pose> poses;
+        for (const TileInstance* tile : shown) {
+            poses.push_back(tile->layout);
+        }
+        tiles.hideTile();
+        std::vector<int> hidden(shown.size(), -1);
+        for (int frame = 1; frame <= 100 && tiles.hiding != nullptr; ++frame) {
+            step();
+            for (std::size_t i = 0; i < shown.size(); ++i) {
+                if (hidden[i] < 0 && shown[i]->getAction()->isFinished()) {
+                    hidden[i] = frame;
+                }
+            }
+        }
+        EXPECT_EQ(tiles.hiding, nullptr) << "dropped once every tile has gone";
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            SCOPED_TRACE("tile " + std::to_string(shown[i]->id));
+            // The tween's float clock may end one frame late.
+            const int frames = c.frames + c.stride * shown[i]->index;
+            EXPECT_GE(hidden[i], frames);
+            EXPECT_LE(hidden[i], frames + 1);
+            const Pose& end = shown[i]->layout;
+            EXPECT_EQ(end.position, c.position(poses[i]));
+            EXPECT_EQ(end.angles, c.angles(poses[i]));
+            EXPECT_EQ(end.alpha, 0.0f);
+            EXPECT_EQ(end.scale, poses[i].scale);
+        }
+    }
+}
+
 TEST_F(TileLayoutTest, TheMapAndShareTilesWaitUntilTheyCanBeUsed) {
     TileCollection::showAwardUi();
     EXPECT_EQ(settle(200), 200) << "max_level is 0, no snapshot";
@@ -313,6 +376,11 @@ TEST_F(TileLayoutTest, TheMapAndShareTilesWaitUntilTheyCanBeUsed) {
     EXPECT_NEAR(leaves()[0]->layout.angles.y, 0.0f, 1e-5f) << "the map tile has turned to the front";
     social.open = true;
     EXPECT_LT(settle(), 100);
+}
+
+TEST_F(TileLayoutTest, ATileWithoutACaptionNameStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(TileInstance(1, "", ZQ::Material(), TileInstance::alwaysTrue(), 1.0f), "captionKey.length");
 }
 
 } // namespace
