@@ -250,7 +250,8 @@ TEST_F(FlowTest, AFullWorldRefusesAFlowAndMissingLettersAreDropped) {
     testing::internal::CaptureStderr();
     const auto [big, nb] = lay("messages_extratime", 10.0f, 10.0f);
     EXPECT_EQ(nb, 0);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("refused"), std::string::npos) << "one line says why";
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("refused"), std::string::npos)
+        << "one line says why";
     const auto [small, ns] = lay("a", 10.0f, 10.0f);
     EXPECT_EQ(ns, 2) << "a word that fits is still laid";
     EXPECT_EQ(small, big + 1) << "the refused flow used its id up";
@@ -259,7 +260,8 @@ TEST_F(FlowTest, AFullWorldRefusesAFlowAndMissingLettersAreDropped) {
     testing::internal::CaptureStderr();
     flows.addSteps({batch({wait(small + 7, 0, 3), wait(small, 5, 3), wait(small, 1, 3)})});
     const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("letter 0 of flow " + std::to_string(small + 7) + " dropped"), std::string::npos) << log;
+    EXPECT_NE(log.find("letter 0 of flow " + std::to_string(small + 7) + " dropped"), std::string::npos)
+        << log;
     EXPECT_NE(log.find("letter 5 of flow " + std::to_string(small) + " dropped"), std::string::npos) << log;
     EXPECT_TRUE(busy(small, 1));
     // A picture has no letters: no flow.

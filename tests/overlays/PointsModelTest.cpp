@@ -101,7 +101,8 @@ TEST_F(PointsTest, AShowOf816PointsThrowsItsGrainsAndCountsUpTo816) {
         if (texts.empty() || texts.back() != label("points_value")) {
             texts.push_back(label("points_value"));
         }
-        const std::vector<const ZQ::GrainEmitter*> now(grains.getEmitters().begin(), grains.getEmitters().end());
+        const std::vector<const ZQ::GrainEmitter*> now(grains.getEmitters().begin(),
+                                                       grains.getEmitters().end());
         for (const ZQ::GrainEmitter* emitter : now) {
             ASSERT_LE(emitter->getMaxCount(), PointsModel::kMaxGrains);
             if (std::find(flying.begin(), flying.end(), emitter) == flying.end()) {

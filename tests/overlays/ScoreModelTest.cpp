@@ -1,9 +1,9 @@
 #include "overlays/ScoreModel.h"
 #include "cords/HeadInstance.h"
 #include "engine/DeviceProfile.h"
-#include "render/Texture.h"
 #include "overlays/HudFixture.h"
 #include "overlays/StringScoreModel.h"
+#include "render/Texture.h"
 
 #include <gtest/gtest.h>
 
