@@ -20,9 +20,6 @@ namespace ZQ {
 
 namespace {
 
-// A released word hangs as a chain of one world unit per letter, whatever
-// its letters' widths were.
-constexpr float kLinkLength = 1.0f;
 constexpr int32_t kExitFrames = 30;
 
 // A uniform value in [0, 1], as the exits draw their heights.

@@ -36,6 +36,10 @@ class FlowModel : public Model, public CloudletContainer {
 public:
     using Batch = std::vector<FlowStep*>;
 
+    // A released word hangs as a chain of one world unit per letter, whatever
+    // its letters' widths were.
+    static constexpr float kLinkLength = 1.0f;
+
     FlowModel() = default;
     ~FlowModel() override;
     FlowModel(const FlowModel&) = delete;

@@ -327,4 +327,77 @@ TEST_F(TutorialNodeTest, HintsStartWhereTheyPointAndTheRotateHintSitsInTheSwipeB
     EXPECT_TRUE(balloons.getBalloons().empty());
 }
 
+// Each hint loops its stroke: it shows where it starts, moves to the point
+// it shows the finger going to, fades there and starts again. Watched from
+// the outside: the point furthest from its start is the figure's end point,
+// and it is back at its start once a loop. A keyframe takes its frames, but
+// each shares its first tick with the end of the one before.
+TEST_F(TutorialNodeTest, EachHintLoopsItsStrokeToWhereItPoints) {
+    struct Case {
+        const char* name;
+        void (*show)();
+        std::vector<PVRTVec2> ends; // one a balloon, pixels
+        std::vector<int> keys;      // the frames of each keyframe
+    };
+    const float yr = ZQ::TutorialHints::rotateHeight();
+    const Case cases[] = {
+        {"slide", &ZQ::TutorialHints::showSlide, {{0.51f * w, 0.48f * h}}, {1, 7, 10, 15}},
+        {"drag", &ZQ::TutorialHints::showDrag, {{0.4f * w, 0.5f * h}}, {1, 7, 15, 15, 15}},
+        {"rotate", &ZQ::TutorialHints::showRotate, {{0.6f * w, yr}}, {1, 7, 15, 15}},
+        {"attractor",
+         &ZQ::TutorialHints::showAttractor,
+         {{0.6f * w, 0.6f * h}, {0.4f * w, 0.4f * h}},
+         {1, 7, 30, 15}},
+    };
+    for (const Case& c : cases) {
+        c.show();
+        const std::vector<ZQ::BalloonInstance*> list(balloons.getBalloons().begin(),
+                                                     balloons.getBalloons().end());
+        ASSERT_EQ(list.size(), c.ends.size()) << c.name;
+        int loop = 0;
+        for (int keyFrames : c.keys) {
+            loop += keyFrames - 1;
+        }
+        struct Track {
+            PVRTVec3 start;
+            PVRTVec3 furthest;
+            float brightest = 0.0f;
+            bool away = false;
+            std::vector<int> backAt;
+        };
+        std::vector<Track> tracks(list.size());
+        for (std::size_t b = 0; b < list.size(); ++b) {
+            tracks[b].start = list[b]->layout.position;
+            tracks[b].furthest = tracks[b].start;
+        }
+        for (int f = 0; f < 60 + 3 * loop; ++f) {
+            frame();
+            for (std::size_t b = 0; b < list.size(); ++b) {
+                Track& t = tracks[b];
+                const PVRTVec3 at = list[b]->layout.position;
+                t.brightest = std::max(t.brightest, list[b]->layout.alpha);
+                if ((at - t.start).length() > (t.furthest - t.start).length()) {
+                    t.furthest = at;
+                }
+                if (at == t.start && t.away) {
+                    t.backAt.push_back(f);
+                }
+                t.away = !(at == t.start);
+            }
+        }
+        for (std::size_t b = 0; b < list.size(); ++b) {
+            const Track& t = tracks[b];
+            EXPECT_NEAR(t.furthest.x, c.ends[b].x, 1e-2f) << c.name << " " << b;
+            EXPECT_NEAR(t.furthest.y, c.ends[b].y, 1e-2f) << c.name << " " << b;
+            EXPECT_NEAR(t.furthest.z, 0.45f * h, 1e-2f) << c.name << " " << b;
+            EXPECT_FLOAT_EQ(t.brightest, 0.9f) << c.name << " " << b;
+            ASSERT_GE(t.backAt.size(), 2u) << c.name << " " << b;
+            EXPECT_EQ(t.backAt[1] - t.backAt[0], loop) << c.name << " " << b;
+        }
+        balloons.easeAll();
+        framesUntil([&] { return balloons.getBalloons().empty(); }, 30, nullptr);
+        ASSERT_TRUE(balloons.getBalloons().empty()) << c.name;
+    }
+}
+
 } // namespace

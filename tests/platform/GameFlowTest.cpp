@@ -1,5 +1,9 @@
 #include "ViewPlayFixture.h"
 
+#include "cords/CordModel.h"
+#include "cords/Grasp.h"
+#include "cords/GraspModel.h"
+#include "engine/EventListener.h"
 #include "engine/Globals.h"
 #include "engine/Preferences.h"
 #include "engine/Random.h"
@@ -8,6 +12,8 @@
 #include "game/GameController.h"
 #include "game/MasterGameController.h"
 #include "game/SavedState.h"
+#include "game/TutorialController.h"
+#include "game/TutorialNode.h"
 #include "levels/LevelModel.h"
 #include "overlays/PointsModel.h"
 #include "overlays/TileCollection.h"
@@ -16,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -345,6 +352,62 @@ TEST_F(GameFlowTest, TheTutorialsFirstRoomPlayedToItsEndIsAwardedAsLevelZero) {
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 1);
     EXPECT_EQ(master->active, master->controller(ControllerRole::Tutorial));
     EXPECT_EQ(ZQ::Preferences::shared().userDefaults().object(ZQ::Preferences::kStateKey), nullptr);
+}
+
+// Counts the drag grasps the grasp model admits.
+class DragCount : public ZQ::EventListener {
+public:
+    void onGrasp(ZQ::Grasp* grasp) override { drags += grasp->getType() == ZQ::Grasp::Drag ? 1 : 0; }
+    int drags = 0;
+};
+
+// A tutorial step's gesture limits last exactly as long as its room: the
+// game losing and regaining focus pauses the room with the step's limits
+// kept, and stopping it from the pause menu lets go of the step (the game
+// played next takes every gesture: ATutorialLeftUnfinished... plays one).
+TEST_F(GameFlowTest, ATutorialStepKeepsItsGestureLimitsThroughAFocusLossUntilItsRoomIsLeft) {
+    openGame(false);
+    DragCount grasps;
+    ZQ::gGlobals.graspModel->addListener(&grasps);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 900));
+    ZQ::gGlobals.tileModel->notify(&ZQ::EventListener::onTile, ZQ::TileCollection::kTutorial);
+    auto* tutorial = dynamic_cast<ZQ::TutorialController*>(master->controller(ControllerRole::Tutorial));
+    ASSERT_NE(tutorial, nullptr);
+    const auto inKnotStep = [&] {
+        const ZQ::TutorialNode* node = tutorial->currentNode;
+        return master->active == tutorial && node != nullptr && node->name() == "TNSingleKnot" &&
+               node->status == ZQ::TutorialNode::kRunning;
+    };
+    ASSERT_TRUE(frameUntil(inKnotStep, 400));
+    const auto focusLostAndBack = [&] {
+        view->moveToInactive();
+        view->moveToActive();
+        return frameUntil([&] { return master->state == 4 && master->suspended == tutorial; }, 30);
+    };
+
+    ASSERT_TRUE(focusLostAndBack());
+    ZQ::gGlobals.tileModel->notify(&ZQ::EventListener::onTile, ZQ::TileCollection::kResume);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2 && master->active == tutorial; }, 30));
+    ASSERT_TRUE(inKnotStep());
+    // A finger held on the cord, long enough for a drag's grasps.
+    const PVRTVec2 at = pointOf(ZQ::gGlobals.cordModel->count / 2);
+    input(touch(1, "began", at) + touch(16, "ended", at));
+    frameUntil([] { return false; }, 18);
+    EXPECT_EQ(grasps.drags, 0) << "the step still forbids every gesture";
+
+    ASSERT_TRUE(focusLostAndBack());
+    ZQ::TutorialNode* step = tutorial->currentNode;
+    ZQ::gGlobals.tileModel->notify(&ZQ::EventListener::onTile, ZQ::TileCollection::kStop);
+    ASSERT_TRUE(frameUntil(
+        [&] { return master->state == 4 && master->active == master->controller(ControllerRole::Menu); },
+        600));
+    EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
+    EXPECT_EQ(tutorial->currentNode, nullptr);
+    for (const ZQ::Model* source : tutorial->nodeSources) {
+        const auto& listeners = source->getListeners();
+        EXPECT_EQ(std::count(listeners.begin(), listeners.end(), step), 0);
+    }
+    ZQ::gGlobals.graspModel->removeListener(&grasps);
 }
 
 } // namespace

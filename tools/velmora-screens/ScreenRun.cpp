@@ -16,6 +16,8 @@
 #include "platform/ZQInputScript.h"
 #include "platform/ZQSnapshot.h"
 #include "platform/ZQView.h"
+#include "stage/MandalaModel.h"
+#include "stage/RoomModel.h"
 
 #include <chrono>
 #include <cstdio>
@@ -92,12 +94,25 @@ void ScreenRun::open() {
         // As the main menu's tutorial tile does: the flag, then the room.
         g.tutorialActive = true;
         g.levelModel->level = room;
+        prepareRoom();
         std::printf("frame %6d room %d\n", g.frameCount, room);
     }
     controller->setUp();
     if (options.screen == Screen::storyFromMenu) {
         static_cast<ZQ::StoryController&>(*controller).skipAllowed = true;
     }
+}
+
+void ScreenRun::prepareRoom() {
+    // As the master controller readies a level's room: the room in front
+    // takes the level's colours and its wallpaper relief is built and
+    // collected, so the pictures show the room the tutorial is played in.
+    ZQ::Globals& g = ZQ::gGlobals;
+    g.roomModel->swapRooms();
+    ZQ::RoomModel::assignLevel(*g.roomModel->current, *g.levelModel, g.levelModel->level);
+    g.mandalaModel->clearInstances();
+    g.mandalaModel->build(0);
+    g.mandalaModel->collect();
 }
 
 void ScreenRun::doStep() {

@@ -57,6 +57,8 @@ protected:
 
 private:
     void open();
+    // The tutorial: the current level's room, made ready to be seen.
+    void prepareRoom();
     // The tutorial: reports the running step's changes; true when its
     // picture is due.
     bool watchStep();

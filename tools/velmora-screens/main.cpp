@@ -14,6 +14,7 @@
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/Random.h"
+#include "game/TutorialController.h"
 #include "platform/ZQApplication.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQInputScript.h"
@@ -67,6 +68,10 @@ bool parse(int argc, char** argv, Arguments& arguments) {
     arguments.run.shotEvery = 60;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
+        if (option == "--help") {
+            std::printf("%s", kUsage);
+            std::exit(0);
+        }
         if (option == "--positions") {
             arguments.run.positions = true;
             continue;
@@ -113,6 +118,12 @@ bool parse(int argc, char** argv, Arguments& arguments) {
         } else if (option == "--room") {
             long room = 0;
             if (value != "0" && !readCount(option, value, room)) {
+                return false;
+            }
+            // Any other room would stop the tutorial controller at its check.
+            if (room >= ZQ::TutorialController::kStageLength) {
+                std::fprintf(stderr, "velmora-screens: --room is 0 to %d, not %ld\n",
+                             ZQ::TutorialController::kStageLength - 1, room);
                 return false;
             }
             arguments.run.room = static_cast<int32_t>(room);
