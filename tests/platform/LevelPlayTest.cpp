@@ -3,6 +3,7 @@
 #include "cords/CordModel.h"
 #include "cords/GraspFactory.h"
 #include "cords/HeadModel.h"
+#include "game/MasterWiring.h"
 #include "game/TipNode.h"
 #include "overlays/CaptionModel.h"
 #include "overlays/CursorModel.h"
@@ -155,6 +156,7 @@ TEST_F(LevelPlayTest, AQuitFromThePauseMenuBeforeTheFirstGraspEndsTheLevel) {
         ASSERT_TRUE(runUntil(quitAt, kIntroFrames));
         states.clear();
         ASSERT_TRUE(controller->isPausable());
+        EXPECT_TRUE(ZQ::gameWiring(ZQ::Preferences::shared()).levelPausable(*controller));
         controller->pause();
         EXPECT_TRUE(ZQ::gGlobals.timerModel->isPaused());
         controller->quit();
@@ -258,15 +260,16 @@ TEST_F(LevelScoreThroughControllerTest, TenMovesWithTwentySecondsLeftScore816And
     EXPECT_EQ(points.levelPoints, 816);
     EXPECT_EQ(points.grade, 0);
     EXPECT_EQ(points.tangles[0], 1);
-    // A pause now would lose the result: none comes.
+    // A pause now would lose the result: none comes, and the game's master
+    // is told the level may not pause, so it shows no pause menu either.
     controller->pause();
     EXPECT_FALSE(ZQ::gGlobals.timerModel->isPaused());
     EXPECT_FALSE(ZQ::gGlobals.particleSystem1->isPaused());
+    EXPECT_FALSE(ZQ::gameWiring(ZQ::Preferences::shared()).levelPausable(*controller));
     ASSERT_TRUE(runUntil(GameController::Done, 400));
 
     // A retry from the award screen takes the solve back; the replay's own
     // solve then counts once.
-    GameController::takeBackLevelScore();
     GameController::takeBackLevelScore();
     EXPECT_EQ(points.points, 0);
     EXPECT_EQ(points.tangles[0], 0);
