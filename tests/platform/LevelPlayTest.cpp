@@ -230,6 +230,33 @@ TEST_F(LevelPlayTest, TheLevelsTipComesAndGoesWithThePlayersEvents) {
     EXPECT_FALSE(idle->closed) << "re-armed for the next attempt";
 }
 
+// Level 5's tip shows when the cord is almost solved after an idle spell;
+// the solve comes while its lines hold, and they go with the level without
+// a flow step missing its letter.
+TEST_F(LevelPlayTest, ATipShowingAtTheSolveGoesWithTheLevel) {
+    start(ZQ::ArcadeMode, 5);
+    const ZQ::TipNode* rotate = ZQ::gGlobals.levelModel->currentLevel().tip;
+    ASSERT_NE(rotate, nullptr);
+    ASSERT_TRUE(runUntil(GameController::FirstGrasp, kIntroFrames));
+    ZQ::gGlobals.timerModel->notify(&ZQ::EventListener::onIdle);
+    hold(0, 3);
+    ASSERT_TRUE(runUntil(GameController::Play, 5));
+    ZQ::CordModel& cord = *ZQ::gGlobals.cordModel;
+    cord.notify(&ZQ::EventListener::onAlmostSolved);
+    ASSERT_EQ(rotate->groups.size(), 2u);
+    for (int f = 0; f < 50; ++f) {
+        frame();
+    }
+    testing::internal::CaptureStderr();
+    cord.notify(&ZQ::EventListener::onSolved);
+    EXPECT_EQ(controller->state, GameController::Scoring);
+    EXPECT_TRUE(rotate->groups.empty());
+    ASSERT_TRUE(runUntil(GameController::Done, 600));
+    EXPECT_TRUE(ZQ::gGlobals.flowModel->letters.empty());
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("dropped"), std::string::npos);
+    EXPECT_FALSE(rotate->closed) << "re-armed when taken off the models";
+}
+
 // The level is ended as solved by the cord's own event, with the move count
 // and the time left of the worked example.
 class LevelScoreThroughControllerTest : public LevelPlayTest {
