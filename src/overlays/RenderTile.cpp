@@ -158,11 +158,10 @@ void RenderTile::render() {
     if (program == nullptr || program->shader == nullptr || tiles == nullptr) {
         return;
     }
+    // No early return without tiles: the frame's later passes find both
+    // buffer targets unbound whatever the tiles were.
     std::vector<Cloudlet*> items;
     tiles->getCloudlets(items);
-    if (items.empty()) {
-        return;
-    }
     const ShaderProgram& shader = *program->shader;
     const float width = gGlobals.screenSize.x;
     const float height = gGlobals.screenSize.y;

@@ -183,10 +183,13 @@ void HoloModel::createInstance(bool replace) {
     }
 }
 
+// The scene camera mirrors x (its right row is the view direction crossed
+// with up), so the ring is laid mirrored as well: the lower levels then stand
+// on the player's left, where the map's taps and swipes that step to them land.
 void HoloModel::placeOnOrbit(Layout& out, float angle) {
     const float r = gGlobals.screenSize.x * 0.5f;
-    out.position = PVRTVec3(r * std::cos(angle), 0.0f, -r * std::sin(angle));
-    out.angles = PVRTVec3(0.0f, static_cast<float>(3.0 * kPi / 2.0 - static_cast<double>(angle)), 0.0f);
+    out.position = PVRTVec3(-r * std::cos(angle), 0.0f, -r * std::sin(angle));
+    out.angles = PVRTVec3(0.0f, static_cast<float>(static_cast<double>(angle) - 3.0 * kPi / 2.0), 0.0f);
     out.scale = 1.0f;
     out.alpha = KeyCurve::evaluate(ringAlphaKeys(), -std::sin(angle));
     out.orientation = PVRTQuaternion();

@@ -2,6 +2,7 @@
 #include "engine/SocialGateway.h"
 #include "engine/Spot.h"
 #include "game/GameServiceGateway.h"
+#include "game/MapController.h"
 #include "game/MasterFixture.h"
 #include "levels/LevelModel.h"
 #include "stage/MandalaMesher.h"
@@ -9,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <span>
 #include <string>
 #include <vector>
@@ -234,6 +236,51 @@ TEST_F(MasterGameControllerTest, StopRestartAndMapFromThePauseMenu) {
     EXPECT_EQ(master->active, &game);
     EXPECT_EQ(rooms->current->level, 3);
     EXPECT_EQ(storedRecord().level, 3);
+}
+
+// The game's own map over a record where only the first level is reached:
+// it ends in its first frame and level 0 is played again at once, the record
+// as it was.
+TEST_F(MasterGameControllerTest, TheMapWithOnlyTheFirstLevelReachedStartsLevelZeroAtOnce) {
+    ZQ::SavedState stored(catalogue->levelCount());
+    stored.points = 321;
+    stored.tangleForlevel[0] = 3;
+    stored.timerForlevel[0] = 44;
+    stored.auth_code = ZQ::SavedState::authCode(stored);
+    storeRecord(stored);
+    defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
+    ZQ::MasterWiring wiring = recordingWiring();
+    ZQ::MapController* map = nullptr;
+    wiring.makers[static_cast<std::size_t>(ControllerRole::Map)] = [&map] {
+        map = new ZQ::MapController();
+        return map;
+    };
+    makeMaster(std::move(wiring));
+    ASSERT_TRUE(stepUntil(4));
+    continueToLevel();
+    ASSERT_EQ(catalogue->level, 0);
+    ASSERT_EQ(catalogue->max_level, 0);
+
+    tapTile(8);
+    step();
+    take();
+    sound.calls.clear();
+    tapTile(13);
+    ASSERT_TRUE(stepUntil(25));
+    ASSERT_NE(map, nullptr);
+    EXPECT_TRUE(map->isDone()) << "done in the frame it was made current";
+    ASSERT_TRUE(stepUntil(2, 4));
+    EXPECT_EQ(master->active, role(ControllerRole::Game));
+    EXPECT_EQ(catalogue->level, 0);
+    EXPECT_EQ(rooms->current->level, 0);
+    const std::vector<std::string> sounds = sound.names();
+    EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "playMapMusic"), 0) << "the map showed nothing";
+    const ZQ::SavedState saved = storedRecord();
+    EXPECT_EQ(saved.level, 0);
+    EXPECT_EQ(saved.max_level, 0);
+    EXPECT_EQ(saved.tangleForlevel, stored.tangleForlevel);
+    EXPECT_EQ(saved.timerForlevel, stored.timerForlevel);
+    EXPECT_EQ(saved.points, stored.points);
 }
 
 TEST_F(MasterGameControllerTest, ASolvedLevelShowsTheAwardWhileTheNextReliefIsBuilt) {

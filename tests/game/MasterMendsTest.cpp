@@ -194,6 +194,34 @@ TEST_F(MasterMendsTest, ReplayingTheTutorialAndLeavingByTheAwardMapKeepsTheRecor
     EXPECT_EQ(catalogue->level, 30) << "the map opens on the stored game";
 }
 
+TEST_F(MasterMendsTest, ReplayingTheTutorialAndStoppingItKeepsTheRecordToContinue) {
+    const ZQ::SavedState stored = veteranRecord();
+    storeRecord(stored);
+    startAtMenu();
+    tapTile(1);
+    rec(ControllerRole::Menu).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    scores.points = 800;
+    // Pause and stop in the tutorial's first room: 21, 4, 23, 24, 4.
+    tapTile(8);
+    step();
+    tapTile(11);
+    ASSERT_TRUE(stepUntil(4));
+    EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
+    EXPECT_EQ(storedRecord(), stored);
+    // Continue plays the stored game on, not the tutorial's reset one.
+    tapTile(0);
+    rec(ControllerRole::Menu).done = true;
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(master->active, role(ControllerRole::Game));
+    EXPECT_EQ(catalogue->level, 30);
+    EXPECT_EQ(scores.points, 52000);
+    solveAndGoOn();
+    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(storedRecord().level, 31);
+    EXPECT_EQ(storedRecord().tangleForlevel[29], stored.tangleForlevel[29]);
+}
+
 TEST_F(MasterMendsTest, AFirstTutorialStillSavesLevelTwoWhenItEnds) {
     makeMaster();
     step();

@@ -221,16 +221,17 @@ TEST_F(FlowTest, ExtraTimeIsShownAndAppliedOnceEvenBehindAnotherBatch) {
     // for its own batch and still plays it.
     const auto [a, na] = lay("a", 100.0f, 900.0f);
     flows.addSteps({batch({wait(a, 0, 20)}), batch({wait(a, 1, 1)})});
+    sound.calls.clear();
     flows.showExtraTime();
     const int32_t extra = flows.nextFlowId - 1;
     ASSERT_EQ(flows.letterCount(extra), 10);
     step(25);
     ASSERT_EQ(flows.letterCount(extra), 10) << "not removed before its batch ran";
     EXPECT_NE(flows.findLetter(extra, 0)->getAction(), nullptr);
-    sound.calls.clear();
+    EXPECT_EQ(sound.count("playRandomSwish17"), 1u) << "its batch has begun";
     step(200);
     EXPECT_EQ(flows.letterCount(extra), 0);
-    EXPECT_EQ(sound.count("playRandomSwish17"), 0u) << "played once, before the clear";
+    EXPECT_EQ(sound.count("playRandomSwish17"), 1u) << "applied once";
     (void)na;
 }
 
@@ -246,10 +247,22 @@ TEST_F(FlowTest, AFullWorldRefusesAFlowAndMissingLettersAreDropped) {
     }
     EXPECT_EQ(laid, 1020);
     EXPECT_EQ(flowWorld.getParticleCount(), 1020);
+    testing::internal::CaptureStderr();
+    const auto [big, nb] = lay("messages_extratime", 10.0f, 10.0f);
+    EXPECT_EQ(nb, 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("refused"), std::string::npos)
+        << "one line says why";
     const auto [small, ns] = lay("a", 10.0f, 10.0f);
     EXPECT_EQ(ns, 2) << "a word that fits is still laid";
-    // Steps for a flow that has gone, or a letter past its word, are dropped.
+    EXPECT_EQ(small, big + 1) << "the refused flow used its id up";
+    // Steps for a flow that has gone, or a letter past its word, are dropped
+    // with a line each.
+    testing::internal::CaptureStderr();
     flows.addSteps({batch({wait(small + 7, 0, 3), wait(small, 5, 3), wait(small, 1, 3)})});
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("letter 0 of flow " + std::to_string(small + 7) + " dropped"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("letter 5 of flow " + std::to_string(small) + " dropped"), std::string::npos) << log;
     EXPECT_TRUE(busy(small, 1));
     // A picture has no letters: no flow.
     const auto [picture, np] = lay("hourglass", 0.0f, 0.0f);

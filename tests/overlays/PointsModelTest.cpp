@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -56,6 +57,23 @@ TEST(GradeBandsTest, BurstsCoverTheirBandsWithTheirMinimumGrains) {
 
 class PointsTest : public HudTest {};
 
+// A burst's material curve worked out from the grade table directly: each
+// band in `bands` gets 128 grains per unit of its overlap with (lo, hi], at
+// least `minimum`, in the metal of its grade.
+std::vector<PVRTVec2> expectedCurve(const std::vector<std::pair<float, float>>& table,
+                                    const std::vector<int32_t>& bands, float lo, float hi, int32_t minimum) {
+    std::vector<PVRTVec2> curve;
+    float total = 0.0f;
+    for (const int32_t k : bands) {
+        const float lower = k == 0 ? 0.0f : table[static_cast<std::size_t>(k) - 1].first;
+        const float upper = table[static_cast<std::size_t>(k)].first;
+        const float overlap = std::min(upper, hi) - std::max(lower, lo);
+        total += static_cast<float>(std::max(minimum, static_cast<int32_t>(overlap * 128.0f)));
+        curve.emplace_back(total, table[static_cast<std::size_t>(k)].second);
+    }
+    return curve;
+}
+
 TEST_F(PointsTest, AShowOf816PointsThrowsItsGrainsAndCountsUpTo816) {
     catalogue.level = 0;
     points.basePoints = catalogue.basePoints();
@@ -72,7 +90,9 @@ TEST_F(PointsTest, AShowOf816PointsThrowsItsGrainsAndCountsUpTo816) {
     step();
     EXPECT_EQ(gauges.gauges.size(), 1u) << "the first batch shows the gauge";
     std::vector<std::string> texts;
-    std::size_t bursts = 0;
+    // Each burst as it is thrown: its size and its material curve.
+    std::vector<std::pair<int32_t, std::vector<PVRTVec2>>> bursts;
+    std::vector<const ZQ::GrainEmitter*> flying;
     int frames = 0;
     while (points.done == 0) {
         step();
@@ -81,16 +101,33 @@ TEST_F(PointsTest, AShowOf816PointsThrowsItsGrainsAndCountsUpTo816) {
         if (texts.empty() || texts.back() != label("points_value")) {
             texts.push_back(label("points_value"));
         }
-        bursts = std::max(bursts, grains.getEmitters().size());
-        for (const ZQ::GrainEmitter* emitter : grains.getEmitters()) {
+        const std::vector<const ZQ::GrainEmitter*> now(grains.getEmitters().begin(),
+                                                       grains.getEmitters().end());
+        for (const ZQ::GrainEmitter* emitter : now) {
             ASSERT_LE(emitter->getMaxCount(), PointsModel::kMaxGrains);
+            if (std::find(flying.begin(), flying.end(), emitter) == flying.end()) {
+                bursts.emplace_back(emitter->getMaxCount(), *emitter->getMaterialCurve());
+            }
         }
+        flying = now;
     }
     // From the value passed in, to the play's part, to the level's points.
-    ASSERT_GE(texts.size(), 2u);
-    EXPECT_EQ(texts[texts.size() - 2], ZQ::CaptionCollection::pointsValueText(500));
-    EXPECT_EQ(texts.back(), ZQ::CaptionCollection::pointsValueText(816));
-    EXPECT_GE(bursts, 1u);
+    const std::vector<std::string> expectedTexts = {ZQ::CaptionCollection::pointsValueText(0),
+                                                    ZQ::CaptionCollection::pointsValueText(500),
+                                                    ZQ::CaptionCollection::pointsValueText(816)};
+    EXPECT_EQ(texts, expectedTexts);
+    // Level 0's two bands: Silver up to 0.7, Golden to 1. The play's part
+    // (500 / 1100) throws the grains of every band above it, the time's part
+    // those between it and 816 / 1100.
+    const std::vector<std::pair<float, float>> table = catalogue.gradeTable();
+    ASSERT_EQ(table.size(), 2u);
+    const float a = 500.0f / 1100.0f;
+    const float b = 816.0f / 1100.0f;
+    ASSERT_EQ(bursts.size(), 2u) << "a burst for the play's points and one for the time's";
+    EXPECT_EQ(bursts[0].second, expectedCurve(table, {1, 0}, a, 1.0f, 1));
+    EXPECT_EQ(bursts[0].first, static_cast<int32_t>(bursts[0].second.back().x));
+    EXPECT_EQ(bursts[1].second, expectedCurve(table, {0, 1}, a, b, 2));
+    EXPECT_EQ(bursts[1].first, static_cast<int32_t>(bursts[1].second.back().x));
     EXPECT_GE(sound.count("playScore1"), 1u);
     EXPECT_GE(sound.count("playScore3"), 1u);
     EXPECT_FALSE(timer.running) << "the time part hides the clock";

@@ -110,6 +110,41 @@ TEST_F(RenderTileTest, SetUpUploadsOneSlabAndNoTilesDrawNothing) {
     ZQ::renderFrame(targets, {});
     EXPECT_EQ(pixelAt(PVRTVec2(375, 533)), (std::array<uint8_t, 4>{0, 0, 0, 0}));
     EXPECT_NO_GL_ERROR();
+
+    // Without tiles the pass still leaves both buffer targets unbound.
+    glBindBuffer(GL_ARRAY_BUFFER, pass.getBuffers().vertexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, pass.getBuffers().indexBuffer);
+    pass.render();
+    GLint bound = -1;
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &bound);
+    EXPECT_EQ(bound, 0);
+}
+
+TEST_F(RenderTileTest, AToggleIsDrawnWithTheFaceItsSelectorPicks) {
+    ZQ::gGlobals.gameCenterAuthenticated = true;
+    ZQ::TileCollection::showMainUi();
+    ASSERT_LT(settle(), 400);
+    const ZQ::TileInstance* music = nullptr;
+    for (const ZQ::TileInstance* tile : leaves()) {
+        music = tile->id == ZQ::TileCollection::kMusic ? tile : music;
+    }
+    ASSERT_NE(music, nullptr);
+    // The label's middle: the icon's relief, where the two faces differ.
+    const PVRTVec2 centre = onScreen(music);
+    auto label = [&] {
+        ZQ::renderFrame(targets, {});
+        return HeadlessGL::readPixels(static_cast<int>(centre.x) - 24, static_cast<int>(centre.y) - 24, 48,
+                                      48);
+    };
+    const std::vector<uint8_t> soundOn = label();
+    ZQ::setMusicMuted(true);
+    const std::vector<uint8_t> muted = label();
+    EXPECT_TRUE(muted != soundOn) << "the muted face replaces the other";
+    ZQ::setMusicMuted(false);
+    EXPECT_TRUE(label() == soundOn) << "and gives way to it again";
+    EXPECT_NO_GL_ERROR();
 }
 
 TEST_F(RenderTileTest, TilesAreDrawnWhereTheyAreTappedAndNowhereElse) {

@@ -1,11 +1,48 @@
 #include "overlays/ScoreModel.h"
 #include "cords/HeadInstance.h"
+#include "engine/DeviceProfile.h"
 #include "overlays/HudFixture.h"
 #include "overlays/StringScoreModel.h"
+#include "render/Texture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// The three pictures share the top-left corner at a tenth of the width: the
+// hourglass and the calm picture on the top row, the ring a ring's height
+// below; each holds still, three-quarters opaque, while its display shows.
+TEST_F(HudTest, ThePicturesSitInTheTopLeftCornerAndHoldStill) {
+    const float w = ZQ::gGlobals.screenSize.x;
+    const float h = ZQ::gGlobals.screenSize.y;
+    const float depth = ZQ::DeviceProfile::get().hudDepth;
+    timer.show();
+    score.show();
+    calm.show();
+    const ZQ::CaptionInstance* hourglass = captions.findCaption("hourglass");
+    const ZQ::CaptionInstance* ring = captions.findCaption("ring");
+    const ZQ::CaptionInstance* zen = captions.findCaption("zen");
+    ASSERT_TRUE(hourglass != nullptr && ring != nullptr && zen != nullptr);
+    ASSERT_NE(ring->entry->texture, nullptr);
+    const float ringHeight = static_cast<float>(ring->entry->texture->height);
+    ASSERT_GT(ringHeight, 0.0f);
+    EXPECT_EQ(hourglass->layout.position, PVRTVec3(0.1f * w, 0.97f * h, depth));
+    EXPECT_EQ(ring->layout.position, PVRTVec3(0.1f * w, 0.97f * h - ringHeight, depth));
+    EXPECT_EQ(zen->layout.position, PVRTVec3(0.1f * w, 0.97f * h, depth));
+    // The numbers beside them on the same rows.
+    EXPECT_EQ(timer.timerCaption->layout.position.y, hourglass->layout.position.y);
+    EXPECT_EQ(score.caption->layout.position.y, ring->layout.position.y);
+    EXPECT_EQ(calm.caption->layout.position.y, zen->layout.position.y);
+    const ZQ::Layout still = hourglass->layout;
+    step(300); // ten seconds of countdown
+    for (const ZQ::CaptionInstance* picture : {hourglass, ring, zen}) {
+        EXPECT_EQ(picture->layout.alpha, 0.75f) << picture->entry->name;
+        EXPECT_EQ(countOf(picture->entry->name), 1u) << picture->entry->name;
+    }
+    EXPECT_EQ(hourglass->layout.position, still.position);
+    EXPECT_EQ(hourglass->layout.angles, still.angles);
+    EXPECT_EQ(hourglass->layout.scale, still.scale);
+}
 
 TEST_F(HudTest, TheScorePopsEachOldNumberAndSaturatesAt150) {
     score.count = 149;

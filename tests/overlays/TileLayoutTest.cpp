@@ -1,8 +1,10 @@
+#include "overlays/CaptionInstance.h"
 #include "overlays/TileCollection.h"
 #include "overlays/TileInstance.h"
 #include "overlays/TileSupport.h"
 
 #include "TileFixture.h"
+#include "support/SeededRandom.h"
 
 #include <gtest/gtest.h>
 
@@ -217,15 +219,168 @@ TEST_F(TileLayoutTest, MenuTilesEnterStaggeredAndDisabledOnesWaitTurnedAway) {
     EXPECT_NEAR(std::fmod(leaderboards->layout.angles.y, ZQ::kTwoPi), 0.0f, 1e-5f);
 }
 
-TEST_F(TileLayoutTest, TheMapTilesWaitDuringTheTutorialAndBeforeTheFirstLevelIsPassed) {
-    social.open = true;
+TEST_F(TileLayoutTest, TheMainMenuBringsItsTitleMakerAndBraidsAndTakesThemAway) {
+    ZQ::seedRandom(kTestSeed);
+    const float W = 750.0f;
+    const float H = 1334.0f;
+    const float depth = ZQ::DeviceProfile::get().hudDepth;
+    TileCollection::showMainUi();
+
+    // One to three braids of three linked particles each, heads in a row
+    // across the top of the braid world, six to sixteen units apart.
+    const std::size_t braidCount = braids.getBraids().size();
+    ASSERT_GE(braidCount, 1u);
+    ASSERT_LE(braidCount, 3u);
+    ASSERT_EQ(braidWorld->getParticleCount(), static_cast<int>(3 * braidCount));
+    EXPECT_EQ(braidWorld->getConstraintCount(), static_cast<int>(2 * braidCount));
+    const PVRTVec2 world = ZQ::gGlobals.worldSize;
+    float previousHead = 0.0f;
+    for (int b = 0; b < static_cast<int>(braidCount); ++b) {
+        const PVRTVec3 head = braidWorld->getPosition(3 * b);
+        EXPECT_FLOAT_EQ(head.y, 0.9f * world.y);
+        EXPECT_FLOAT_EQ(braidWorld->getPosition(3 * b + 2).x - head.x, 4.0f);
+        if (b == 0) {
+            EXPECT_GE(head.x, -world.x);
+            EXPECT_LT(head.x, world.x);
+        } else {
+            EXPECT_GE(head.x - previousHead, 6.0f);
+            EXPECT_LT(head.x - previousHead, 16.0f);
+        }
+        previousHead = head.x;
+    }
+
+    // The title slides down from the top edge in 90 frames, fading in, and
+    // stays; the maker's line is there at once.
+    ZQ::CaptionInstance* title = captions.findCaption("zr_title");
+    ZQ::CaptionInstance* maker = captions.findCaption("company_name");
+    ASSERT_NE(title, nullptr);
+    ASSERT_NE(maker, nullptr);
+    EXPECT_EQ(maker->layout.position, PVRTVec3(0.5f * W, 0.025f * H, depth));
+    EXPECT_EQ(maker->layout.alpha, 1.0f);
+    step();
+    EXPECT_NEAR(title->layout.position.y, H, 0.5f);
+    EXPECT_LT(title->layout.alpha, 0.1f);
+    for (int frame = 0; frame < 120; ++frame) {
+        step();
+    }
+    ASSERT_EQ(captions.findCaption("zr_title"), title) << "the title's action never ends";
+    EXPECT_EQ(title->layout.position, PVRTVec3(0.5f * W, 0.9f * H, depth));
+    EXPECT_EQ(title->layout.alpha, 1.0f);
+
+    // Hidden: the title rises and fades, the maker's line fades, the tiles
+    // hide and the braids fade out, after which their world is empty.
+    TileCollection::hideMainMenu();
+    EXPECT_TRUE(tiles.isEmpty());
+    EXPECT_NE(tiles.hiding, nullptr);
+    for (int frame = 0; frame < 15; ++frame) {
+        step();
+    }
+    EXPECT_GT(title->layout.position.y, 0.9f * H);
+    EXPECT_LT(title->layout.alpha, 1.0f);
+    for (int frame = 0; frame < 30; ++frame) {
+        step();
+        braidWorld->doStep();
+        braids.doStep();
+    }
+    EXPECT_EQ(captions.findCaption("zr_title"), nullptr);
+    EXPECT_EQ(captions.findCaption("company_name"), nullptr);
+    EXPECT_TRUE(braids.getBraids().empty());
+    EXPECT_EQ(braidWorld->getParticleCount(), 0);
+}
+
+TEST_F(TileLayoutTest, TheMainMenuReplacesTheScreenOnItAtOnce) {
+    openEverything();
+    TileCollection::showPauseUi();
+    ASSERT_LT(settle(), 400);
+    TileCollection::showMainUi();
+    EXPECT_EQ(tiles.hiding, nullptr) << "no hide animation for the pause menu";
+    std::vector<ZQ::Cloudlet*> drawn;
+    tiles.getCloudlets(drawn);
+    EXPECT_EQ(drawn.size(), 7u) << "only the main menu's tiles";
+}
+
+TEST_F(TileLayoutTest, EachScreenHidesItsTilesItsOwnWay) {
+    openEverything();
+    using Pose = ZQ::Layout;
+    struct Case {
+        const char* name;
+        void (*show)();
+        int frames;                        // of the tile of index 0
+        int stride;                        // frames more (or fewer) per index
+        PVRTVec3 (*position)(const Pose&); // where it goes from its pose
+        PVRTVec3 (*angles)(const Pose&);
+    };
+    const Case cases[] = {
+        {"main menu", TileCollection::showMainUi, 45, -7,
+         [](const Pose& p) { return PVRTVec3(0.0f, p.position.y, p.position.x); },
+         [](const Pose& p) { return PVRTVec3(p.angles.x, ZQ::kPi, p.angles.z); }},
+        {"pause menu", TileCollection::showPauseUi, 45, -7,
+         [](const Pose& p) { return PVRTVec3(0.0f, p.position.y, p.position.x); },
+         [](const Pose& p) { return PVRTVec3(p.angles.x, ZQ::kPi, p.angles.z); }},
+        {"pause button", TileCollection::showGameUi, 15, 0,
+         [](const Pose& p) { return p.position + PVRTVec3(0.0f, 0.1f * 1334.0f, 0.0f); },
+         [](const Pose& p) { return PVRTVec3(0.0f, p.angles.y, p.angles.z); }},
+        {"points", TileCollection::showPointsUi, 30, 0,
+         [](const Pose& p) { return p.position - PVRTVec3(0.0f, 0.1f * 1334.0f, 0.0f); },
+         [](const Pose& p) { return PVRTVec3(p.angles.x, -ZQ::kPi, p.angles.z); }},
+        {"award", TileCollection::showAwardUi, 30, 10,
+         [](const Pose& p) { return PVRTVec3(p.position.x, 0.1f * 1334.0f, p.position.z); },
+         [](const Pose& p) { return PVRTVec3(-ZQ::kHalfPi, p.angles.y, p.angles.z); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.show();
+        ASSERT_LT(settle(), 400);
+        const std::vector<TileInstance*> shown = leaves();
+        std::vector<Pose> poses;
+        for (const TileInstance* tile : shown) {
+            poses.push_back(tile->layout);
+        }
+        tiles.hideTile();
+        std::vector<int> hidden(shown.size(), -1);
+        for (int frame = 1; frame <= 100 && tiles.hiding != nullptr; ++frame) {
+            step();
+            for (std::size_t i = 0; i < shown.size(); ++i) {
+                if (hidden[i] < 0 && shown[i]->getAction()->isFinished()) {
+                    hidden[i] = frame;
+                }
+            }
+        }
+        EXPECT_EQ(tiles.hiding, nullptr) << "dropped once every tile has gone";
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            SCOPED_TRACE("tile " + std::to_string(shown[i]->id));
+            // The tween's float clock may end one frame late.
+            const int frames = c.frames + c.stride * shown[i]->index;
+            EXPECT_GE(hidden[i], frames);
+            EXPECT_LE(hidden[i], frames + 1);
+            const Pose& end = shown[i]->layout;
+            EXPECT_EQ(end.position, c.position(poses[i]));
+            EXPECT_EQ(end.angles, c.angles(poses[i]));
+            EXPECT_EQ(end.alpha, 0.0f);
+            EXPECT_EQ(end.scale, poses[i].scale);
+        }
+    }
+}
+
+TEST_F(TileLayoutTest, TheMapAndShareTilesWaitUntilTheyCanBeUsed) {
     TileCollection::showAwardUi();
-    EXPECT_EQ(settle(200), 200) << "max_level is 0";
+    EXPECT_EQ(settle(200), 200) << "max_level is 0, no snapshot";
     levels->max_level = 1;
     ZQ::gGlobals.tutorialActive = true;
     EXPECT_EQ(settle(100), 100) << "the tutorial runs";
     ZQ::gGlobals.tutorialActive = false;
+    EXPECT_EQ(settle(100), 100) << "no snapshot to share";
+    const TileInstance* share = leaves()[1];
+    ASSERT_EQ(share->id, TileCollection::kShareAward);
+    EXPECT_NEAR(std::fabs(share->layout.angles.y), ZQ::kPi, 1e-5f) << "the share tile rests turned away";
+    EXPECT_NEAR(leaves()[0]->layout.angles.y, 0.0f, 1e-5f) << "the map tile has turned to the front";
+    social.open = true;
     EXPECT_LT(settle(), 100);
+}
+
+TEST_F(TileLayoutTest, ATileWithoutACaptionNameStopsTheProgram) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(TileInstance(1, "", ZQ::Material(), TileInstance::alwaysTrue(), 1.0f), "captionKey.length");
 }
 
 } // namespace

@@ -102,6 +102,21 @@ TEST_F(TileModelTest, TapsBetweenTilesOrTooSmallFireNothingAndEqualOverlapsGoToT
     EXPECT_EQ(tiles.pending, nullptr);
     EXPECT_EQ(sound.count("playBeep"), 0u);
 
+    // Pressed in to 0.8 of their cells, the tiles leave gaps: a tap in the
+    // gap between stop and restart hits neither.
+    for (TileInstance* leaf : leaves()) {
+        leaf->layout.scale = 0.8f;
+    }
+    const PVRTVec2 stop = onScreen(tile(TileCollection::kStop));
+    const PVRTVec2 restart = onScreen(tile(TileCollection::kRestartLevel));
+    tiles.tap(PVRTVec2(0.5f * (stop.x + restart.x), stop.y), 5.0f);
+    EXPECT_EQ(tiles.pending, nullptr) << "between two tiles";
+    EXPECT_EQ(sound.count("playBeep"), 0u);
+    // The screens' trees live for the process, and a layout keeps its scale.
+    for (TileInstance* leaf : leaves()) {
+        leaf->layout.scale = 1.0f;
+    }
+
     // Stop moved onto restart: equal overlaps, and restart comes later.
     tile(TileCollection::kStop)->layout = tile(TileCollection::kRestartLevel)->layout;
     tiles.tap(onScreen(tile(TileCollection::kRestartLevel)), 10.0f);

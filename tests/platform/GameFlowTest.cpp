@@ -10,12 +10,14 @@
 #include "game/SavedState.h"
 #include "levels/LevelModel.h"
 #include "overlays/PointsModel.h"
+#include "overlays/TileCollection.h"
 #include "overlays/TileModel.h"
 #include "platform/ZQSnapshot.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -24,7 +26,8 @@
 // game's controllers, from the menu through a level solved by the player's
 // drags to the award and on. Frames are stepped undrawn, as the view steps
 // them, and drawn only where a picture of the screen is kept: each is
-// written to $VELMORA_SHOT_DIR (when set) to be looked at.
+// written to $VELMORA_SHOT_DIR, or else to flow-shots in the build folder,
+// to be looked at.
 
 namespace {
 
@@ -69,23 +72,35 @@ protected:
         return done();
     }
 
-    // The screen now, drawn and kept as `name`.png in $VELMORA_SHOT_DIR.
+    // The screen now, drawn and kept as `name`.png.
     void shoot(const std::string& name) {
         view->takeSnapshot();
         view->drawView();
         ++drawn;
         ASSERT_TRUE(view->snapshotTaken());
-        if (const char* dir = std::getenv("VELMORA_SHOT_DIR")) {
-            std::string error;
-            EXPECT_TRUE(writePng(std::string(dir) + "/" + name + ".png", *view->snapshotImage(), error))
-                << error;
-        }
+        const char* chosen = std::getenv("VELMORA_SHOT_DIR");
+        const std::filesystem::path dir = chosen != nullptr
+                                              ? std::filesystem::path(chosen)
+                                              : std::filesystem::path(VELMORA_BUILD_DIR) / "flow-shots";
+        std::filesystem::create_directories(dir);
+        std::string error;
+        EXPECT_TRUE(writePng((dir / (name + ".png")).string(), *view->snapshotImage(), error)) << error;
     }
 
     // A tap at a point in pixels from the bottom-left corner, delivered as
     // the window delivers taps.
     void tapAt(float x, float y) {
         view->handleTap(PVRTVec2(x / kScale, (ZQ::gGlobals.screenSize.y - y) / kScale), kRadius);
+    }
+
+    // A tap on tile `id` of the screen up now, where it is drawn.
+    void tapTile(int32_t id) {
+        const PVRTVec2 at = tileCentre(id);
+        tapAt(at.x, at.y);
+    }
+
+    bool tilesSettle(const std::vector<int32_t>& ids, int limit) {
+        return frameUntil([&] { return tilesShown() == ids && ZQ::gGlobals.tileModel->isReady(); }, limit);
     }
 
     ZQ::GameController* game() const {
@@ -185,6 +200,102 @@ TEST_F(GameFlowTest, AFreshProfileHearsTheStoryThenTakesTheTutorialsFirstRoom) {
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
     frameUntil([] { return false; }, 240);
     shoot("fresh-3-tutorial");
+}
+
+// A first-time player who leaves the tutorial unfinished: the story, the
+// first-run menu, the tutorial's first room, the pause menu (the tutorial
+// shows no pause button: coming back to the game pauses it), stop; the
+// first-run menu again, nothing recorded as done; then a new game whose
+// level 0 is solved and awarded.
+TEST_F(GameFlowTest, ATutorialLeftUnfinishedIsNotMarkedDoneAndLevelZeroIsThenAwarded) {
+    openGame(false);
+    ZQ::KeyValueStore& defaults = ZQ::Preferences::shared().userDefaults();
+    EXPECT_EQ(master->state, 26);
+    frameUntil([] { return false; }, 200);
+    shoot("left-1-story");
+    ASSERT_TRUE(frameUntil([&] { return master->state == 4; }, 900));
+    ASSERT_TRUE(tilesSettle({ZQ::TileCollection::kTutorial}, 200));
+    shoot("left-2-first-menu");
+
+    tapTile(ZQ::TileCollection::kTutorial);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    ZQ::Controller* tutorial = master->controller(ControllerRole::Tutorial);
+    ASSERT_EQ(master->active, tutorial);
+    frameUntil([] { return false; }, 240);
+    EXPECT_TRUE(tilesShown().empty()) << "no pause button before the tutorial is done";
+    shoot("left-3-tutorial");
+
+    // Back in the game while the room runs: 21, then the pause menu over
+    // the suspended tutorial.
+    view->moveToActive();
+    view->moveToInactive();
+    EXPECT_EQ(master->state, 21);
+    frame();
+    EXPECT_EQ(master->state, 4);
+    EXPECT_EQ(master->suspended, tutorial);
+    EXPECT_EQ(tilesShown(),
+              (std::vector<int32_t>{ZQ::TileCollection::kShareKnot, ZQ::TileCollection::kPauseMap,
+                                    ZQ::TileCollection::kResume, ZQ::TileCollection::kStop,
+                                    ZQ::TileCollection::kRestartLevel}));
+    // Share and map stay turned away (no network, the tutorial runs), so
+    // the screen never settles as a whole: the last of its buttons has
+    // turned in after 55 frames.
+    frameUntil([] { return false; }, 90);
+    shoot("left-4-pause");
+
+    // Stop: 23, 24, then the menu.
+    std::vector<int32_t> states;
+    tapTile(ZQ::TileCollection::kStop);
+    ASSERT_TRUE(frameUntil(
+        [&] {
+            if (states.empty() || states.back() != master->state) {
+                states.push_back(master->state);
+            }
+            return master->state == 4 && states.size() > 1;
+        },
+        300))
+        << ::testing::PrintToString(states);
+    EXPECT_EQ(states, (std::vector<int32_t>{4, 23, 24, 4}));
+    EXPECT_EQ(master->active, master->controller(ControllerRole::Menu));
+    EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
+    EXPECT_FALSE(ZQ::Preferences::shared().isTutorialCompleted());
+    EXPECT_EQ(defaults.object(ZQ::Preferences::kStateKey), nullptr) << "an unfinished tutorial saves nothing";
+    // Not done, so the menu is the first-run one again, with the tutorial alone.
+    ASSERT_TRUE(tilesSettle({ZQ::TileCollection::kTutorial}, 200));
+    shoot("left-5-menu-again");
+
+    // That menu has no new-game tile: the new game is posted as the main
+    // menu's tile would post it.
+    ZQ::gGlobals.tileModel->notify(&ZQ::EventListener::onTile, ZQ::TileCollection::kNewGame);
+    EXPECT_EQ(master->state, 7);
+    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    EXPECT_EQ(master->active, game());
+    EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
+    EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
+    ASSERT_TRUE(frameUntil([&] { return game()->state == ZQ::GameController::FirstGrasp; }, 150));
+    shoot("left-6-level0");
+
+    for (const ScriptedDrag& d : kLevelZeroSolution) {
+        if (inPlay()) {
+            drag(d);
+        }
+    }
+    ASSERT_TRUE(frameUntil([&] { return master->active != game(); }, 900)) << "level 0 was not solved";
+    auto* award = dynamic_cast<ZQ::AwardController*>(master->active);
+    ASSERT_NE(award, nullptr);
+    EXPECT_EQ(master->state, 3);
+    ASSERT_TRUE(tilesSettle({ZQ::TileCollection::kContinue}, 120));
+    shoot("left-7-points");
+
+    // The points skipped with their continue tile: the award at once.
+    tapTile(ZQ::TileCollection::kContinue);
+    ASSERT_TRUE(frameUntil([&] { return award->state == 5; }, 60));
+    const ZQ::PointsModel& points = *ZQ::gGlobals.pointsModel;
+    ASSERT_EQ(ZQ::gGlobals.tangleModel->getTangles().size(), 1u);
+    EXPECT_EQ(ZQ::gGlobals.tangleModel->getTangles().front()->materialIndex, 4 - points.grade);
+    frameUntil([] { return false; }, 150);
+    shoot("left-8-award");
+    EXPECT_FALSE(ZQ::Preferences::shared().isTutorialCompleted()) << "a level solved is not the tutorial";
 }
 
 // The tutorial's own script for its first room (its frames counted from the

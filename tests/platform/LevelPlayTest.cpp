@@ -2,9 +2,12 @@
 
 #include "cords/CordModel.h"
 #include "cords/GraspFactory.h"
+#include "cords/HeadInstance.h"
 #include "cords/HeadModel.h"
 #include "game/MasterWiring.h"
 #include "game/TipNode.h"
+#include "overlays/CaptionBox.h"
+#include "overlays/CaptionInstance.h"
 #include "overlays/CaptionModel.h"
 #include "overlays/CursorModel.h"
 #include "overlays/FlowModel.h"
@@ -17,6 +20,7 @@
 #include "render/MeshInstance.h"
 #include "support/TempFolder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 
@@ -147,6 +151,56 @@ TEST_F(LevelPlayTest, TheCalmModeHasNoTimeUp) {
         frame();
     }
     EXPECT_EQ(controller->state, GameController::Play);
+}
+
+// Level 0 solved in the calm mode: as each string's energy comes down its
+// heads calm, and the calm-strings number follows them; the solve hides a
+// clock that never ran.
+TEST_F(LevelPlayTest, TheCalmStringsFollowTheStringsDownToACalmSolve) {
+    start(ZQ::ZenMode);
+    ASSERT_TRUE(runUntil(GameController::FirstGrasp, kIntroFrames));
+    const ZQ::StringScoreModel& calm = *ZQ::gGlobals.stringScoreModel;
+    const ZQ::HeadModel& heads = *ZQ::gGlobals.headModel;
+    int32_t most = 0;
+    for (const ScriptedDrag& d : kLevelZeroSolution) {
+        if (!inPlay()) {
+            break;
+        }
+        drag(d);
+        EXPECT_FALSE(ZQ::gGlobals.timerModel->running);
+        EXPECT_EQ(ZQ::gGlobals.timerModel->timerCaption, nullptr);
+        if (controller->state != GameController::Play) {
+            continue;
+        }
+        int32_t calmHeads = 0;
+        for (const ZQ::HeadInstance* head : heads.heads) {
+            calmHeads += head->calm ? 1 : 0;
+        }
+        EXPECT_EQ(calm.count, calmHeads / 2);
+        ASSERT_NE(calm.caption, nullptr);
+        EXPECT_EQ(calm.caption->entry->name, "timer_" + std::to_string(calm.count));
+        most = std::max(most, calm.count);
+    }
+    ASSERT_TRUE(runUntil(GameController::Done, 600)) << "the drags did not solve level 0";
+    EXPECT_GE(std::max(most, calm.count), 1) << "no string was counted calm on the way to the solve";
+
+    // The points show's time part takes the displays down: the calm number
+    // and picture, and the clock the calm mode never showed.
+    ZQ::PointsModel& points = *ZQ::gGlobals.pointsModel;
+    points.flowId = -1;
+    points.done = 0;
+    points.animPoints(points.levelPoints);
+    for (int f = 0; f < 1000 && points.done == 0; ++f) {
+        frame();
+    }
+    ASSERT_EQ(points.done, 1);
+    for (int f = 0; f < 11; ++f) {
+        frame();
+    }
+    EXPECT_EQ(calm.caption, nullptr);
+    EXPECT_EQ(ZQ::gGlobals.captionModel->findCaption("zen"), nullptr);
+    EXPECT_EQ(ZQ::gGlobals.captionModel->findCaption("hourglass"), nullptr);
+    EXPECT_EQ(ZQ::gGlobals.captionModel->findCaption("timer_" + std::to_string(calm.count)), nullptr);
 }
 
 TEST_F(LevelPlayTest, AQuitFromThePauseMenuBeforeTheFirstGraspEndsTheLevel) {

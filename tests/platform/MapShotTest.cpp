@@ -116,4 +116,44 @@ TEST_F(MapShotTest, TheRingAroundLevelFiveShowsThreeHologramsTheTotalsAndTheLeve
     }
 }
 
+// The camera mirrors x, and the ring with it, so the level a tap at the left
+// edge steps to is the one the player sees there: lower levels on the left.
+TEST_F(MapShotTest, ATapOnTheHologramAtEitherEdgeBringsThatVeryHologramToTheFront) {
+    ZQ::Globals& g = ZQ::gGlobals;
+    g.levelModel->max_level = 10;
+    g.levelModel->level = 5;
+    ZQ::MapController map;
+    map.setUp();
+    g.masterController = &map;
+    const ZQ::HoloModel& holo = *g.holoModel;
+    const auto settle = [&] {
+        for (int f = 0; f < 60; ++f) {
+            view->drawView();
+        }
+        ASSERT_EQ(map.getState(), ZQ::MapController::Choosing);
+    };
+    settle();
+    const auto screenX = [&](int32_t level) {
+        return onScreen(holo.instances[static_cast<std::size_t>(level)]->layout.position).first;
+    };
+    EXPECT_LT(screenX(4), screenX(5));
+    EXPECT_LT(screenX(5), screenX(6));
+
+    // Tap the hologram drawn left of the front one, then the one drawn right
+    // of the new front: each must come to the front itself.
+    const float h = g.screenSize.y;
+    const auto tapOn = [&](int32_t level) {
+        const auto [x, y] = onScreen(holo.instances[static_cast<std::size_t>(level)]->layout.position);
+        map.tap(PVRTVec2(static_cast<float>(x), h - static_cast<float>(y)), 20.0f);
+        settle();
+    };
+    tapOn(4);
+    EXPECT_EQ(holo.current, 4) << "the left-hand hologram";
+    EXPECT_LT(screenX(3), screenX(4));
+    tapOn(5);
+    EXPECT_EQ(holo.current, 5) << "the right-hand hologram";
+    g.masterController = nullptr;
+    map.tearDown();
+}
+
 } // namespace

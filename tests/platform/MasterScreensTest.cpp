@@ -1,3 +1,5 @@
+#include "ViewPlayFixture.h"
+
 #include "cords/TangleModel.h"
 #include "engine/Controller.h"
 #include "engine/DeviceProfile.h"
@@ -10,7 +12,6 @@
 #include "levels/LevelModel.h"
 #include "overlays/FlowModel.h"
 #include "overlays/PointsModel.h"
-#include "overlays/TileInstance.h"
 #include "overlays/TileModel.h"
 #include "platform/ZQSnapshot.h"
 #include "platform/ZQView.h"
@@ -132,23 +133,6 @@ protected:
     void tapAt(float x, float y) {
         const float h = ZQ::gGlobals.screenSize.y;
         view->handleTap(PVRTVec2(x / kScale, (h - y) / kScale), ZQ::DeviceProfile::get().touchRadius);
-    }
-
-    std::vector<int32_t> tilesShown() const {
-        std::vector<int32_t> ids;
-        collect(ZQ::gGlobals.tileModel->current, ids);
-        return ids;
-    }
-    static void collect(const ZQ::TileInstance* tile, std::vector<int32_t>& ids) {
-        if (tile == nullptr) {
-            return;
-        }
-        if (tile->children.empty()) {
-            ids.push_back(tile->id);
-        }
-        for (const ZQ::TileInstance* child : tile->children) {
-            collect(child, ids);
-        }
     }
 
     // The next frame written to `path` (in the test's working folder, for a

@@ -4,9 +4,41 @@
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/Random.h"
+#include "overlays/TileInstance.h"
+#include "overlays/TileModel.h"
+#include "overlays/TileSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <sstream>
+
+std::vector<int32_t> tilesShown() {
+    std::vector<int32_t> ids;
+    if (ZQ::gGlobals.tileModel->current == nullptr) {
+        return ids;
+    }
+    ZQ::TileSupport::visit(ZQ::gGlobals.tileModel->current,
+                           [&ids](ZQ::TileInstance* leaf) { ids.push_back(leaf->id); });
+    return ids;
+}
+
+PVRTVec2 tileCentre(int32_t id) {
+    PVRTVec2 centre(-1.0f, -1.0f);
+    if (ZQ::gGlobals.tileModel->current == nullptr) {
+        ADD_FAILURE() << "no tiles on screen";
+        return centre;
+    }
+    ZQ::TileSupport::visit(ZQ::gGlobals.tileModel->current, [&](ZQ::TileInstance* leaf) {
+        if (leaf->id == id) {
+            const PVRTMat4 clip =
+                ZQ::TileSupport::overlayCamera() * ZQ::TileSupport::tileModelMatrix(leaf->layout);
+            centre = ZQ::TileSupport::toScreen(clip, PVRTVec3(0.0f, 0.0f, 0.0f));
+        }
+    });
+    EXPECT_GE(centre.x, 0.0f) << "tile " << id << " is not on screen";
+    return centre;
+}
 
 void ViewPlayTest::SetUp() {
     HeadlessGLTest::SetUp();

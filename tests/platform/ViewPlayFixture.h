@@ -6,9 +6,11 @@
 #include "platform/ZQView.h"
 #include "support/HeadlessGL.h"
 
+#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 // One drag as the player's finger makes it: down on a particle of the cord,
 // `distance` screen widths at `angle` over `moveFrames` frames, held
@@ -34,6 +36,14 @@ inline constexpr ScriptedDrag kLevelZeroSolution[] = {
 };
 // clang-format on
 static_assert(std::size(kLevelZeroSolution) == 5);
+
+// The ids of the tiles on screen now (the tile model's current tree), leaves
+// in visiting order.
+std::vector<int32_t> tilesShown();
+
+// Where tile `id` of the current tree is drawn now, in pixels from the
+// bottom-left corner; asserts that it is on screen.
+PVRTVec2 tileCentre(int32_t id);
 
 // Base of the tests that play the game as the shell runs it headless: the
 // view builds the engine in the game's order on the headless context at the

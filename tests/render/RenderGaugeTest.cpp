@@ -115,8 +115,6 @@ TEST_F(RenderGaugeTest, TheFullGaugeIsACoilOfGoldAroundItsCentre) {
     draw();
     EXPECT_EQ(pass.ringCount, 501);
     EXPECT_EQ(pass.indexCount, 12012);
-    // The flattened helix is a ring of 0.25 W x 1.5 round the centre; its
-    // last rings are Golden.
     // The flattened helix is a ring round the centre, as wide to the left as
     // to the right; its last rings, in front, are Golden.
     const std::vector<uint8_t> row = HeadlessGL::readPixels(0, kH / 2, kW, 1);

@@ -132,6 +132,29 @@ TEST_F(RenderHoloTest, WithoutListedHologramsThePassMakesNoGLCall) {
     EXPECT_TRUE(gl.calls().empty()) << "alpha 0 is not drawn at all";
 }
 
+// A level without a knot: its hologram gets buffers but no strings and a
+// box shrunk to a point; it is listed and set up, and draws nothing.
+TEST_F(RenderHoloTest, AHologramWithoutStringsIsSetUpButDrawsNothing) {
+    ZQ::LevelModel::Level& record = catalogue->levels[4];
+    ZQ::Cord* knot = record.cord;
+    record.cord = nullptr;
+    HoloInstance* h = show(4);
+    record.cord = knot;
+    ASSERT_NE(h->mesh, nullptr);
+    EXPECT_TRUE(h->mesh->ranges.empty());
+    EXPECT_EQ(h->boxHeight(), 0.0f);
+    h->scannerPhase = 0.5f;
+    GLRecorder gl;
+    pass.render();
+    EXPECT_EQ(gl.count("glUseProgram"), 1);
+    EXPECT_EQ(gl.count("glDrawElements"), 0);
+    const auto lo = gl.uniformValues(location(ZQ::ShaderNames::u_bbox_min));
+    const auto hi = gl.uniformValues(location(ZQ::ShaderNames::u_bbox_max));
+    ASSERT_EQ(lo.size(), 1u);
+    EXPECT_EQ(lo[0], hi[0]) << "a box of no extent";
+    EXPECT_NO_GL_ERROR();
+}
+
 TEST_F(RenderHoloTest, StringKOfLevelLWearsColourEntryLPlusKModFour) {
     const int32_t four = levelWith(4);
     ASSERT_GE(four, 0);

@@ -115,7 +115,7 @@ TEST_F(HoloModelTest, TheRingPutsFiveSlotsOnACircleWithTheBackOnesTransparent) {
         EXPECT_EQ(pose.scale, 1.0f);
         EXPECT_EQ(pose.angles.x, 0.0f);
         EXPECT_EQ(pose.angles.z, 0.0f);
-        EXPECT_NEAR(pose.angles.y, 1.5f * kPi - a, 1e-5f);
+        EXPECT_NEAR(pose.angles.y, a - 1.5f * kPi, 1e-5f);
         EXPECT_EQ(pose.alpha, (k == 0 || k == 4) ? 0.0f : 1.0f) << "slot " << k;
         // Mirror slots stand mirrored about the x = 0 plane.
         ZQ::Layout mirror;
