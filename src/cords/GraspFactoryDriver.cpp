@@ -128,7 +128,10 @@ SlideGrasp* GraspFactoryDriver::touchEnded(const PVRTVec2& point) {
     if (slideIt != slideFactories.end()) {
         SlideFactory* factory = *slideIt;
         const float travel = (point - factory->startPoint).length();
-        // A touch held past the counter limit was a drag, not a stroke.
+        // A touch held past the counter limit was a drag, not a stroke. The
+        // count read is the lifted touch's own: the touch at the front of the
+        // list is the newest or the last moved, often another finger, which
+        // would make a held drag a slide or lose a flick made beside a drag.
         const bool quick = drag == dragFactories.end() || (*drag)->counter <= kSlideCounterLimit;
         if (factory->radius < travel && travel < kSlideTravelRadii * factory->radius && quick) {
             grasp = slide(*factory, point);

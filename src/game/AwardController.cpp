@@ -18,6 +18,7 @@
 #include "engine/SoundAction.h"
 #include "engine/SoundGateway.h"
 #include "engine/TweenActions.h"
+#include "game/GameController.h"
 #include "game/Sharing.h"
 #include "levels/LevelModel.h"
 #include "overlays/CaptionBox.h"
@@ -160,7 +161,9 @@ void AwardController::doStep() {
         requestReview();
         break;
     case kRetry:
-        points.points = points.previousPoints;
+        // The level is played again: its points and its knot go back, and
+        // only the replay's solve counts.
+        GameController::takeBackLevelScore();
         state = kExit;
         break;
     case kExit:

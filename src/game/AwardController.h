@@ -19,8 +19,8 @@ class Preferences;
 // States: 0 clear the share picture; 1 show the points; 2 wait for the
 // points and their grains; 3 skip them; 4 show the award; 5 idle until a
 // button (the master sets 6 or 7) or a tap in the middle (7); 6 retry: the
-// level's points are taken back; 7 exit animation; 8 wait for the points;
-// 9 done.
+// level's points and its knot are taken back; 7 exit animation; 8 wait for
+// the points; 9 done.
 //
 // Ownership: owns nothing; the captions, flows, grains, gauge and tangle it
 // shows belong to their models. Threads: main thread only.

@@ -85,8 +85,9 @@ public:
     // Writes the solved level's points and grade into the points model and
     // returns the grade.
     static int32_t scoreLevel();
-    // Takes the last scored level's points and its grade count back (a retry
-    // from the award screen), so the solve that follows counts it once.
+    // Takes the last scored level's points and its knot of its grade back:
+    // the award screen's retry plays the level again, and only the replay's
+    // solve counts. Called once per scored solve.
     static void takeBackLevelScore();
 
     int32_t state = LoadCords;

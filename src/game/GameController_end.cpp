@@ -181,14 +181,6 @@ void GameController::quitLevel() {
     state = TipRemoval;
 }
 
-namespace {
-
-// The last scored solve still counts in the points model: a take-back
-// undoes it once, never twice.
-bool lastSolveCounted = false;
-
-} // namespace
-
 int32_t GameController::scoreLevel() {
     ZQ_ASSERT(gGlobals.pointsModel != nullptr);
     PointsModel& points = *gGlobals.pointsModel;
@@ -205,19 +197,14 @@ int32_t GameController::scoreLevel() {
     points.points = std::max(0, points.previousPoints + points.levelPoints);
     points.grade = s.grade;
     points.tangles[s.grade] += 1;
-    lastSolveCounted = true;
     return s.grade;
 }
 
 void GameController::takeBackLevelScore() {
     ZQ_ASSERT(gGlobals.pointsModel != nullptr);
-    if (!lastSolveCounted) {
-        return;
-    }
-    lastSolveCounted = false;
     PointsModel& points = *gGlobals.pointsModel;
     points.points = points.previousPoints;
-    // The solve counted one knot of its grade; the replay will count its own.
+    // The solve counted one knot of its grade; the replay counts its own.
     int32_t& counted = points.tangles[points.grade];
     counted = std::max(0, counted - 1);
 }

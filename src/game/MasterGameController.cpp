@@ -78,9 +78,13 @@ void MasterGameController::doStep() {
 }
 
 void MasterGameController::pauseIfPlaying() {
-    if (state == 2) {
+    if (levelPausable()) {
         state = 21;
     }
+}
+
+bool MasterGameController::levelPausable() const {
+    return state == 2 && (!wiring.levelPausable || wiring.levelPausable(*active));
 }
 
 void MasterGameController::setUpController(Controller* controller) {

@@ -67,7 +67,8 @@ public:
     void onTile(int tileId) override;
 
     // The application became active again: a running level is paused
-    // (shown the pause menu) before the frames start again.
+    // (shown the pause menu) before the frames start again, unless it is
+    // being scored or has ended.
     void pauseIfPlaying();
 
     Controller* controller(ControllerRole role) const { return roles[static_cast<int32_t>(role)]; }
@@ -85,6 +86,8 @@ protected:
 
 private:
     void runState();
+    // A level runs and may be paused now.
+    bool levelPausable() const;
     // Tears the current controller down (at most once per set-up, and only
     // when this controller set it up), makes `next` current and sets it up.
     void switchTo(Controller* next);

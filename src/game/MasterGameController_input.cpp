@@ -87,7 +87,7 @@ void MasterGameController::onTile(int tileId) {
     case kPause:
         // Only a running level pauses: a press that lands as the level
         // ends would keep a finished controller as the level.
-        if (state == 2) {
+        if (levelPausable()) {
             state = 21;
         }
         break;

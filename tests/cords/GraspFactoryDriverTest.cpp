@@ -239,6 +239,38 @@ TEST_F(GraspFactoryDriverTest, ALiftedTouchIsJudgedWithItsOwnStartPoint) {
     EXPECT_EQ(driver.getDragFactories().front()->id, 1);
 }
 
+// Whether a lifted stroke was quick is its own touch's count, not that of
+// the touch at the front of the list: the newest touch, or the one that
+// moved last, may be another finger.
+TEST_F(GraspFactoryDriverTest, ALiftedTouchIsJudgedByItsOwnCounter) {
+    const PVRTVec2 held{301.0f, 502.0f}; // on particle 10
+    const PVRTVec2 along = held + PVRTVec2(50.0f, 0.0f);
+    driver.touchBegan(held, kRadius, false);
+    for (int i = 0; i < 20; ++i) {
+        driver.step();
+    }
+    // A flick while the held finger moved last: still a slide.
+    driver.touchBegan(kStart, kRadius, false);
+    driver.touchMoved(kStart + PVRTVec2(20.0f, 0.0f), kRadius);
+    driver.touchMoved(held + PVRTVec2(0.0f, 10.0f), kRadius);
+    driver.step();
+    EXPECT_NE(driver.touchEnded(kStart + PVRTVec2(50.0f, 0.0f)), nullptr);
+
+    // The held finger strokes along the cord and lifts while a newer touch
+    // is down: a drag, no slide.
+    driver.touchBegan({600.0f, 1000.0f}, kRadius, false);
+    driver.step();
+    EXPECT_EQ(driver.touchEnded(along), nullptr);
+    EXPECT_EQ(client.endedIds, (std::vector<int32_t>{1, 0}));
+    driver.touchEnded({600.0f, 1000.0f});
+
+    // The same stroke made quickly is a slide.
+    driver.touchBegan(held, kRadius, false);
+    driver.step();
+    EXPECT_NE(driver.touchEnded(along), nullptr);
+    EXPECT_EQ(slidesAdmitted(), 2);
+}
+
 TEST_F(GraspFactoryDriverTest, SwipesTurnTheCordOnlyFromTheBottomNinth) {
     const float band = ZQ::gGlobals.screenSize.y * GraspFactoryDriver::kSwipeBand;
     ZQ::gGlobals.frameCount = 77;

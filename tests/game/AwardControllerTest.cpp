@@ -2,12 +2,15 @@
 #include "cords/TangleMesh.h"
 #include "engine/LeafActions.h"
 #include "game/AwardFixture.h"
+#include "game/GameController.h"
 #include "overlays/FlowInstance.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <numeric>
 
 namespace {
 
@@ -180,7 +183,41 @@ TEST_F(AwardControllerTest, ACentreTapSkipsThePointsAndRetryTakesTheLevelsPoints
     award.state = AwardController::kRetry;
     ASSERT_TRUE(stepUntil(AwardController::kDone, 5));
     EXPECT_EQ(points.points, 1200);
+    EXPECT_EQ(points.tangles[4], 0) << "the retried solve's knot still counts";
     award.tearDown();
+}
+
+// One level solved, retried from the award and solved again counts one knot
+// and its points once, as the game controller scores them.
+TEST_F(AwardControllerTest, ARetriedSolveAndItsReplayCountOneKnot) {
+    const auto knots = [this] {
+        return std::accumulate(std::begin(points.tangles), std::end(points.tangles), 0);
+    };
+    catalogue->level = 0;
+    points.points = 500;
+    score.count = 10;
+    timer.remaining = 601;
+    const int32_t grade = ZQ::GameController::scoreLevel();
+    const int32_t scored = points.points;
+    EXPECT_GT(scored, 500);
+    EXPECT_EQ(knots(), 1);
+
+    award.setUp();
+    award.state = 3;
+    ASSERT_TRUE(stepUntil(5));
+    award.state = AwardController::kRetry;
+    ASSERT_TRUE(stepUntil(AwardController::kDone, 5));
+    award.tearDown();
+    EXPECT_EQ(points.points, 500);
+    EXPECT_EQ(knots(), 0);
+
+    // The replay plays as well as the first try.
+    score.count = 10;
+    timer.remaining = 601;
+    EXPECT_EQ(ZQ::GameController::scoreLevel(), grade);
+    EXPECT_EQ(points.points, scored);
+    EXPECT_EQ(knots(), 1);
+    EXPECT_EQ(points.tangles[grade], 1);
 }
 
 TEST_F(AwardControllerTest, TheReviewIsAskedForOnceFromTheFourthLevelOn) {

@@ -124,6 +124,7 @@ protected:
         points.previousPoints = 1200;
         points.points = 2016;
         points.grade = grade;
+        points.tangles[grade] += 1;
         timer.show();
         score.show();
     }

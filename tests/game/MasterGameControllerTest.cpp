@@ -13,10 +13,14 @@
 #include <algorithm>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace {
 
+using ::testing::Contains;
+using ::testing::Each;
 using ::testing::ElementsAre;
+using ::testing::Not;
 using ZQ::ControllerRole;
 
 // The vertex count of the relief of level `level`, built and collected by a
@@ -504,6 +508,41 @@ TEST_F(MasterGameControllerTest, BecomingActivePausesOnlyARunningLevel) {
     step();
     EXPECT_EQ(master->suspended, role(ControllerRole::Game));
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
+}
+
+// A level being scored or ended says it may not pause: neither the
+// application becoming active nor a pause press that lands then suspends it,
+// so the pause menu's buttons never drop its result.
+TEST_F(MasterGameControllerTest, ALevelThatMayNotPauseKeepsRunning) {
+    bool pausable = false;
+    std::vector<const ZQ::Controller*> asked;
+    ZQ::MasterWiring wiring = recordingWiring();
+    wiring.levelPausable = [&pausable, &asked](const ZQ::Controller& level) {
+        asked.push_back(&level);
+        return pausable;
+    };
+    defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
+    makeMaster(std::move(wiring));
+    ASSERT_TRUE(stepUntil(4));
+    continueToLevel();
+    RecordingController& game = rec(ControllerRole::Game);
+    master->pauseIfPlaying();
+    EXPECT_EQ(state(), 2);
+    tapTile(8);
+    EXPECT_EQ(state(), 2);
+    step();
+    EXPECT_EQ(master->active, &game);
+    EXPECT_EQ(master->suspended, nullptr);
+    EXPECT_THAT(take(), Not(Contains("game.pause")));
+    EXPECT_THAT(asked, Each(&game));
+    EXPECT_EQ(asked.size(), 2u);
+
+    // Once it may, the same press pauses it.
+    pausable = true;
+    tapTile(8);
+    EXPECT_EQ(state(), 21);
+    step();
+    EXPECT_EQ(master->suspended, &game);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "cords/GraspFactory.h"
 #include "cords/HeadInstance.h"
 #include "cords/HeadModel.h"
+#include "game/MasterWiring.h"
 #include "game/TipNode.h"
 #include "overlays/CaptionBox.h"
 #include "overlays/CaptionInstance.h"
@@ -209,6 +210,7 @@ TEST_F(LevelPlayTest, AQuitFromThePauseMenuBeforeTheFirstGraspEndsTheLevel) {
         ASSERT_TRUE(runUntil(quitAt, kIntroFrames));
         states.clear();
         ASSERT_TRUE(controller->isPausable());
+        EXPECT_TRUE(ZQ::gameWiring(ZQ::Preferences::shared()).levelPausable(*controller));
         controller->pause();
         EXPECT_TRUE(ZQ::gGlobals.timerModel->isPaused());
         controller->quit();
@@ -282,6 +284,33 @@ TEST_F(LevelPlayTest, TheLevelsTipComesAndGoesWithThePlayersEvents) {
     EXPECT_FALSE(idle->closed) << "re-armed for the next attempt";
 }
 
+// Level 5's tip shows when the cord is almost solved after an idle spell;
+// the solve comes while its lines hold, and they go with the level without
+// a flow step missing its letter.
+TEST_F(LevelPlayTest, ATipShowingAtTheSolveGoesWithTheLevel) {
+    start(ZQ::ArcadeMode, 5);
+    const ZQ::TipNode* rotate = ZQ::gGlobals.levelModel->currentLevel().tip;
+    ASSERT_NE(rotate, nullptr);
+    ASSERT_TRUE(runUntil(GameController::FirstGrasp, kIntroFrames));
+    ZQ::gGlobals.timerModel->notify(&ZQ::EventListener::onIdle);
+    hold(0, 3);
+    ASSERT_TRUE(runUntil(GameController::Play, 5));
+    ZQ::CordModel& cord = *ZQ::gGlobals.cordModel;
+    cord.notify(&ZQ::EventListener::onAlmostSolved);
+    ASSERT_EQ(rotate->groups.size(), 2u);
+    for (int f = 0; f < 50; ++f) {
+        frame();
+    }
+    testing::internal::CaptureStderr();
+    cord.notify(&ZQ::EventListener::onSolved);
+    EXPECT_EQ(controller->state, GameController::Scoring);
+    EXPECT_TRUE(rotate->groups.empty());
+    ASSERT_TRUE(runUntil(GameController::Done, 600));
+    EXPECT_TRUE(ZQ::gGlobals.flowModel->letters.empty());
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("dropped"), std::string::npos);
+    EXPECT_FALSE(rotate->closed) << "re-armed when taken off the models";
+}
+
 // The level is ended as solved by the cord's own event, with the move count
 // and the time left of the worked example.
 class LevelScoreThroughControllerTest : public LevelPlayTest {
@@ -312,15 +341,16 @@ TEST_F(LevelScoreThroughControllerTest, TenMovesWithTwentySecondsLeftScore816And
     EXPECT_EQ(points.levelPoints, 816);
     EXPECT_EQ(points.grade, 0);
     EXPECT_EQ(points.tangles[0], 1);
-    // A pause now would lose the result: none comes.
+    // A pause now would lose the result: none comes, and the game's master
+    // is told the level may not pause, so it shows no pause menu either.
     controller->pause();
     EXPECT_FALSE(ZQ::gGlobals.timerModel->isPaused());
     EXPECT_FALSE(ZQ::gGlobals.particleSystem1->isPaused());
+    EXPECT_FALSE(ZQ::gameWiring(ZQ::Preferences::shared()).levelPausable(*controller));
     ASSERT_TRUE(runUntil(GameController::Done, 400));
 
     // A retry from the award screen takes the solve back; the replay's own
     // solve then counts once.
-    GameController::takeBackLevelScore();
     GameController::takeBackLevelScore();
     EXPECT_EQ(points.points, 0);
     EXPECT_EQ(points.tangles[0], 0);
