@@ -28,7 +28,6 @@ constexpr int32_t kHoldFrames = 120; // a line's hold once in place
 constexpr int32_t kHoldEnds = 15;    // the ends that do not pull wait this long
 constexpr int32_t kExitFrames = 15;  // a line leaving by itself
 constexpr int32_t kFlingFrames = 30; // a line flung off by a close
-constexpr float kHalfWidthOfLetter = 0.5625f;
 
 FlowModel& flows() {
     ZQ_ASSERT(gGlobals.flowModel != nullptr);
@@ -142,7 +141,7 @@ void showGroup(TipNode& tip, std::vector<int>& groups, const std::vector<float>&
             continue; // a caption without letters shows nothing
         }
         lines.push_back({flow, letters});
-        const float half = static_cast<float>(letters) * kHalfWidthOfLetter / s;
+        const float half = static_cast<float>(letters) * TipSceneCollection::kHalfLetter / s;
         const int32_t wait = kLineDelay * static_cast<int32_t>(i);
         for (const auto& [letter, to] : {std::pair{0, x - half}, std::pair{letters - 1, x + half}}) {
             entry->push_back(new FlowAnim(

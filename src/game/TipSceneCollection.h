@@ -22,6 +22,10 @@ class TipNode;
 // Main thread only.
 namespace TipSceneCollection {
 
+// Half the width a line is pinned over, per letter, in world units. The
+// tips' texts keep to lines short enough that both ends stay on screen.
+inline constexpr float kHalfLetter = 0.5625f;
+
 // Shows one line per row, line i the caption name + (i + 1), and queues
 // their exits; `groups` gets the new flow ids. The lines' exit clears the
 // tip's groups once the first line has left, so a later close leaves them be.

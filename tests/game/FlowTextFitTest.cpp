@@ -2,6 +2,7 @@
 #include "engine/Globals.h"
 #include "game/OutroController.h"
 #include "game/StoryController.h"
+#include "game/TipSceneCollection.h"
 #include "game/TutorialSceneCollection.h"
 #include "overlays/FlowModel.h"
 #include "overlays/ZQCaptionGenerator.h"
@@ -11,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-// The lines the story, the outro and the tutorial swing in as flowing
+// The lines the story, the outro, the tutorial and the tips swing in as flowing
 // letters, in every language of the game's own captions list, fit the screen
 // the way those screens lay them out. A flow hangs as a chain of one link a
 // letter: a line longer than the span it is stretched over sags across the
@@ -35,11 +36,10 @@ TEST(FlowTextFitTest, EveryFlowingLineHangsTautAcrossTheScreen) {
     const auto stretchedFits = [&](int letters) {
         return static_cast<float>(letters - 1) * ZQ::FlowModel::kLinkLength <= world;
     };
-    // A tutorial line is pinned about the centre at its letter spacing; it
-    // must fit within the margin that keeps both its ends readable.
-    const auto pinnedFits = [&](int letters) {
-        return static_cast<float>(letters) * ZQ::TutorialSceneCollection::kHalfLetter <=
-               ZQ::TutorialSceneCollection::kMaxHalf * world;
+    // A tutorial or tip line is pinned about the centre at its letter
+    // spacing; it must fit within the margin that keeps both its ends readable.
+    const auto pinnedFits = [&](int letters, float halfLetter) {
+        return static_cast<float>(letters) * halfLetter <= ZQ::TutorialSceneCollection::kMaxHalf * world;
     };
 
     for (const char* language : kLanguages) {
@@ -49,11 +49,13 @@ TEST(FlowTextFitTest, EveryFlowingLineHangsTautAcrossTheScreen) {
         int story = 0;
         int outro = 0;
         int tutorial = 0;
+        int tips = 0;
         for (const auto& [key, attributes] : generator.captionAttrs()) {
             const bool isStory = startsWith(key, prefix + "story_");
             const bool isOutro = startsWith(key, prefix + "outro_");
             const bool isTutorial = startsWith(key, prefix + "tutorial_");
-            if (!isStory && !isOutro && !isTutorial) {
+            const bool isTip = startsWith(key, prefix + "tips_");
+            if (!isStory && !isOutro && !isTutorial && !isTip) {
                 continue;
             }
             ZQ::CaptionBitmap bitmap = generator.make(key, "", nullptr);
@@ -61,8 +63,11 @@ TEST(FlowTextFitTest, EveryFlowingLineHangsTautAcrossTheScreen) {
             ASSERT_GE(bitmap.metrics.size(), 2u) << key << " has no letters";
             const int letters = static_cast<int>(bitmap.metrics.size()) - 1;
             const std::string text = attributes.at("label").text;
-            if (isTutorial) {
-                EXPECT_TRUE(pinnedFits(letters)) << key << " \"" << text << "\": " << letters << " letters";
+            if (isTutorial || isTip) {
+                const float halfLetter =
+                    isTip ? ZQ::TipSceneCollection::kHalfLetter : ZQ::TutorialSceneCollection::kHalfLetter;
+                EXPECT_TRUE(pinnedFits(letters, halfLetter))
+                    << key << " \"" << text << "\": " << letters << " letters";
             } else {
                 EXPECT_TRUE(stretchedFits(letters))
                     << key << " \"" << text << "\": " << letters << " letters";
@@ -70,11 +75,14 @@ TEST(FlowTextFitTest, EveryFlowingLineHangsTautAcrossTheScreen) {
             story += isStory ? 1 : 0;
             outro += isOutro ? 1 : 0;
             tutorial += isTutorial ? 1 : 0;
+            tips += isTip ? 1 : 0;
         }
-        // Every line of the two screens was looked at, and the tutorial's.
+        // Every line of the two screens was looked at, and the tutorial's and
+        // the tips' (seven tips of two lines).
         EXPECT_EQ(story, ZQ::StoryController::kLineCount) << language;
         EXPECT_EQ(outro, ZQ::OutroController::kLineCount) << language;
         EXPECT_GT(tutorial, 0) << language;
+        EXPECT_EQ(tips, 14) << language;
     }
 }
 

@@ -10,6 +10,7 @@
 #include "overlays/CaptionInstance.h"
 #include "overlays/CaptionModel.h"
 #include "overlays/CursorModel.h"
+#include "overlays/FlowInstance.h"
 #include "overlays/FlowModel.h"
 #include "overlays/PointsModel.h"
 #include "overlays/ScoreModel.h"
@@ -109,6 +110,46 @@ TEST_F(LevelPlayTest, TheGradeOfASolvedLevelIsDrawnOverTheRoom) {
     EXPECT_TRUE(writePng(folder.file("grade.png"), image, error)) << error;
     if (const char* dir = std::getenv("VELMORA_SHOT_DIR")) {
         EXPECT_TRUE(writePng(std::string(dir) + "/level0-grade.png", image, error)) << error;
+    }
+}
+
+// A tip's lines hang pinned about the screen's centre: once both have swung
+// in, the first and last letters of each are on the screen, readable.
+TEST_F(LevelPlayTest, ATipsLinesHangWithBothEndsOnTheScreen) {
+    start(ZQ::ArcadeMode, 2, &makeRenderPasses<ZQPlainMaker>);
+    drawing = false;
+    const ZQ::TipNode* tooltip = ZQ::gGlobals.levelModel->currentLevel().tip;
+    ASSERT_NE(tooltip, nullptr);
+    ASSERT_TRUE(runUntil(GameController::FirstGrasp, kIntroFrames));
+    for (int f = 0; f < 200 && tooltip->groups.size() < 2; ++f) {
+        frame();
+    }
+    ASSERT_EQ(tooltip->groups.size(), 2u) << "the idle spell shows the tip";
+    // The second line waits 45 frames and swings in over 60; both then hold.
+    for (int f = 0; f < 120; ++f) {
+        frame();
+    }
+    const ZQ::FlowModel& flows = *ZQ::gGlobals.flowModel;
+    const float w = ZQ::gGlobals.screenSize.x;
+    for (const int line : tooltip->groups) {
+        const int32_t letters = flows.letterCount(line);
+        ASSERT_GT(letters, 1) << "line " << line;
+        for (const int32_t end : {0, letters - 1}) {
+            const ZQ::FlowInstance* letter = flows.findLetter(line, end);
+            ASSERT_NE(letter, nullptr);
+            const float x = letter->getPosition().x;
+            EXPECT_GT(x, 0.0f) << "line " << line << " letter " << end;
+            EXPECT_LT(x, w) << "line " << line << " letter " << end;
+        }
+    }
+    drawing = true;
+    frame();
+    view->takeSnapshot();
+    frame();
+    ASSERT_TRUE(view->snapshotTaken());
+    if (const char* dir = std::getenv("VELMORA_SHOT_DIR")) {
+        std::string error;
+        EXPECT_TRUE(writePng(std::string(dir) + "/level2-tip.png", *view->snapshotImage(), error)) << error;
     }
 }
 
