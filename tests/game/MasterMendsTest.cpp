@@ -31,6 +31,16 @@ protected:
         return record;
     }
 
+    // The veteran's record stored, then the tutorial chosen on the menu and
+    // its first room running.
+    void replayTutorialOverVeteran() {
+        storeRecord(veteranRecord());
+        startAtMenu();
+        tapTile(1);
+        rec(ControllerRole::Menu).done = true;
+        ASSERT_TRUE(stepUntil(2));
+    }
+
     // The level current now is solved and the award's next button pressed.
     void solveAndGoOn() {
         rec(ControllerRole::Game).done = true;
@@ -135,11 +145,7 @@ TEST_F(MasterMendsTest, ChoosingOnTheMapKeepsEveryLevelsGradeAndTime) {
 
 TEST_F(MasterMendsTest, ReplayingTheTutorialKeepsTheStoredRecordAndReturnsToIt) {
     const ZQ::SavedState stored = veteranRecord();
-    storeRecord(stored);
-    startAtMenu();
-    tapTile(1);
-    rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_NO_FATAL_FAILURE(replayTutorialOverVeteran());
     ASSERT_TRUE(ZQ::gGlobals.tutorialActive);
     EXPECT_EQ(catalogue->level, 0);
     scores.grade = 0;
@@ -177,11 +183,7 @@ TEST_F(MasterMendsTest, ReplayingTheTutorialKeepsTheStoredRecordAndReturnsToIt) 
 
 TEST_F(MasterMendsTest, ReplayingTheTutorialAndLeavingByTheAwardMapKeepsTheRecord) {
     const ZQ::SavedState stored = veteranRecord();
-    storeRecord(stored);
-    startAtMenu();
-    tapTile(1);
-    rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_NO_FATAL_FAILURE(replayTutorialOverVeteran());
     solveAndGoOn();
     ASSERT_TRUE(stepUntil(2));
     ZQ::gGlobals.tutorialActive = false;
@@ -196,11 +198,7 @@ TEST_F(MasterMendsTest, ReplayingTheTutorialAndLeavingByTheAwardMapKeepsTheRecor
 
 TEST_F(MasterMendsTest, ReplayingTheTutorialAndStoppingItKeepsTheRecordToContinue) {
     const ZQ::SavedState stored = veteranRecord();
-    storeRecord(stored);
-    startAtMenu();
-    tapTile(1);
-    rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_NO_FATAL_FAILURE(replayTutorialOverVeteran());
     scores.points = 800;
     // Pause and stop in the tutorial's first room: 21, 4, 23, 24, 4.
     tapTile(8);

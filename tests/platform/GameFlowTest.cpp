@@ -121,6 +121,24 @@ protected:
                 s == ZQ::GameController::Play);
     }
 
+    // Level 0 from its wait for the first grasp, kept as `shot`.png, solved
+    // by the kept drags; the award that follows, or null when none came.
+    ZQ::AwardController* solveLevelZero(const std::string& shot) {
+        if (!frameUntil([&] { return game()->state == ZQ::GameController::FirstGrasp; }, 150)) {
+            return nullptr;
+        }
+        shoot(shot);
+        for (const ScriptedDrag& d : kLevelZeroSolution) {
+            if (inPlay()) {
+                drag(d);
+            }
+        }
+        if (!frameUntil([&] { return master->active != game(); }, 900)) {
+            return nullptr;
+        }
+        return dynamic_cast<ZQ::AwardController*>(master->active);
+    }
+
     void drag(const ScriptedDrag& d) {
         input(dragLines(d));
         for (int f = 0; f < d.moveFrames + d.holdFrames + 11 && inPlay(); ++f) {
@@ -143,17 +161,8 @@ TEST_F(GameFlowTest, FromTheMenuALevelIsSolvedAndItsAwardLeadsToTheNextLevel) {
     ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
     EXPECT_EQ(master->active, game());
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
-    ASSERT_TRUE(frameUntil([&] { return game()->state == ZQ::GameController::FirstGrasp; }, 150));
-    shoot("flow-2-level0");
-
-    for (const ScriptedDrag& d : kLevelZeroSolution) {
-        if (inPlay()) {
-            drag(d);
-        }
-    }
-    ASSERT_TRUE(frameUntil([&] { return master->active != game(); }, 900)) << "level 0 was not solved";
-    auto* award = dynamic_cast<ZQ::AwardController*>(master->active);
-    ASSERT_NE(award, nullptr);
+    auto* award = solveLevelZero("flow-2-level0");
+    ASSERT_NE(award, nullptr) << "level 0 was not solved";
     EXPECT_EQ(master->state, 3);
     const ZQ::PointsModel& points = *ZQ::gGlobals.pointsModel;
     EXPECT_GT(points.levelPoints, 0);
@@ -279,17 +288,8 @@ TEST_F(GameFlowTest, ATutorialLeftUnfinishedIsNotMarkedDoneAndLevelZeroIsThenAwa
     EXPECT_EQ(master->active, game());
     EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
-    ASSERT_TRUE(frameUntil([&] { return game()->state == ZQ::GameController::FirstGrasp; }, 150));
-    shoot("left-6-level0");
-
-    for (const ScriptedDrag& d : kLevelZeroSolution) {
-        if (inPlay()) {
-            drag(d);
-        }
-    }
-    ASSERT_TRUE(frameUntil([&] { return master->active != game(); }, 900)) << "level 0 was not solved";
-    auto* award = dynamic_cast<ZQ::AwardController*>(master->active);
-    ASSERT_NE(award, nullptr);
+    auto* award = solveLevelZero("left-6-level0");
+    ASSERT_NE(award, nullptr) << "level 0 was not solved";
     EXPECT_EQ(master->state, 3);
     ASSERT_TRUE(tilesSettle({ZQ::TileCollection::kContinue}, 120));
     shoot("left-7-points");
