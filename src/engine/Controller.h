@@ -32,6 +32,9 @@ public:
     virtual void pause() {}
     virtual void resume() {}
     virtual void quit() {}
+    // Whether the pause menu may suspend it now. A level says no once it is
+    // being scored or has ended, when the menu's buttons would drop its result.
+    virtual bool isPausable() const { return true; }
 
 protected:
     // A controller hears every model's events between its set-up and its

@@ -67,9 +67,8 @@ public:
     void pause() override;
     void resume() override;
     void quit() override { state = Quit; }
-    // Whether the pause menu may come up now: not once the level is being
-    // scored or has ended, when a pause would lose the result.
-    bool isPausable() const;
+    // Not once the level is being scored or has ended.
+    bool isPausable() const override;
 
     void onTimeUp() override;
     void onSolved() override;

@@ -84,7 +84,7 @@ void MasterGameController::pauseIfPlaying() {
 }
 
 bool MasterGameController::levelPausable() const {
-    return state == 2 && (!wiring.levelPausable || wiring.levelPausable(*active));
+    return state == 2 && active->isPausable();
 }
 
 void MasterGameController::setUpController(Controller* controller) {

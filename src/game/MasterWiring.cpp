@@ -80,11 +80,6 @@ MasterWiring gameWiring(Preferences& preferences) {
     wiring.setAwardState = [](Controller& award, int32_t state) {
         static_cast<AwardController&>(award).state = state;
     };
-    wiring.levelPausable = [](const Controller& level) {
-        // The tutorial's rooms are game controllers too.
-        const auto* game = dynamic_cast<const GameController*>(&level);
-        return game == nullptr || game->isPausable();
-    };
 
     wiring.tiles = []() -> EventSource* { return gGlobals.tileModel; };
     wiring.showMainUi = &TileCollection::showMainUi;

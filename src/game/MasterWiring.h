@@ -37,17 +37,12 @@ struct MasterWiring {
     using Maker = std::function<Controller*()>;
     std::array<Maker, kControllerRoleCount> makers; // indexed by ControllerRole
 
-    // What the master asks of three controllers beyond the base interface:
+    // What the master asks of two controllers beyond the base interface:
     // the story's skip permission (the story chosen from the menu may be
-    // skipped, the one at first start may not), the award's own state (its
-    // exit 7 and retry 6, set by the award buttons) and the level's answer
-    // to a pause.
+    // skipped, the one at first start may not) and the award's own state
+    // (its exit 7 and retry 6, set by the award buttons).
     std::function<void(Controller& story)> allowStorySkip;
     std::function<void(Controller& award, int32_t state)> setAwardState;
-    // Whether the running level may be paused now: not while it is scored
-    // or has ended, when the pause menu's buttons would drop the result.
-    // Without it every running level pauses.
-    std::function<bool(const Controller& level)> levelPausable;
 
     // The tile model, whose onTile the master hears, and the screens it
     // shows: the main menu (or the first-run menu), the main menu's hide

@@ -46,6 +46,10 @@ public:
     // A quit level finishes at once, as the game controller does.
     void quit() override;
     void onTile(int tileId) override { log("onTile " + std::to_string(tileId)); }
+    bool isPausable() const override {
+        ++pausableAsked;
+        return pausable;
+    }
 
     void log(const std::string& what) { journal.push_back(name + "." + what); }
 
@@ -59,6 +63,8 @@ public:
     int steps = 0;
     int32_t awardState = -1;
     bool skipAllowed = false;
+    bool pausable = true;
+    mutable int pausableAsked = 0;
 };
 
 // The menu controller's part in a tap: the tile under the point, if any,

@@ -4,7 +4,6 @@
 #include "cords/GraspFactory.h"
 #include "cords/HeadInstance.h"
 #include "cords/HeadModel.h"
-#include "game/MasterWiring.h"
 #include "game/TipNode.h"
 #include "overlays/CaptionBox.h"
 #include "overlays/CaptionInstance.h"
@@ -251,7 +250,7 @@ TEST_F(LevelPlayTest, AQuitFromThePauseMenuBeforeTheFirstGraspEndsTheLevel) {
         ASSERT_TRUE(runUntil(quitAt, kIntroFrames));
         states.clear();
         ASSERT_TRUE(controller->isPausable());
-        EXPECT_TRUE(ZQ::gameWiring(ZQ::Preferences::shared()).levelPausable(*controller));
+        EXPECT_TRUE(static_cast<const ZQ::Controller&>(*controller).isPausable()) << "as the master asks";
         controller->pause();
         EXPECT_TRUE(ZQ::gGlobals.timerModel->isPaused());
         controller->quit();
@@ -387,7 +386,7 @@ TEST_F(LevelScoreThroughControllerTest, TenMovesWithTwentySecondsLeftScore816And
     controller->pause();
     EXPECT_FALSE(ZQ::gGlobals.timerModel->isPaused());
     EXPECT_FALSE(ZQ::gGlobals.particleSystem1->isPaused());
-    EXPECT_FALSE(ZQ::gameWiring(ZQ::Preferences::shared()).levelPausable(*controller));
+    EXPECT_FALSE(static_cast<const ZQ::Controller&>(*controller).isPausable());
     ASSERT_TRUE(runUntil(GameController::Done, 400));
 
     // A retry from the award screen takes the solve back; the replay's own
