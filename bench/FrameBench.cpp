@@ -222,14 +222,37 @@ constexpr std::array<PassSlot, 16> kPassSlots = {{
 }};
 static_assert(kPassSlots.size() == 16, "one slot a render pass");
 
-// The cord pass as the reference frames draw it: blended whatever the alpha.
-std::unique_ptr<ZQ::RenderGoochMultiKnot> referenceKnot() {
-    auto knot = std::make_unique<ZQ::RenderGoochMultiKnot>(new ZQ::KnotGoochProgram(
-        static_cast<const ZQ::KnotGoochProgram*>(ZQ::gGlobals.renderGoochMultiKnot->program)->cordShadows));
-    knot->setUp();
-    knot->skipOpaqueBlend = false;
-    return knot;
-}
+// The room and cord passes of the laid level, and beside them the cord pass
+// as the reference frames draw it (blended whatever the alpha). When it goes,
+// the frames are the game's again and the reference cord is torn down.
+class ReferencePasses {
+public:
+    ReferencePasses() : knot(ZQ::gGlobals.renderGoochMultiKnot) {
+        slowKnot = std::make_unique<ZQ::RenderGoochMultiKnot>(
+            new ZQ::KnotGoochProgram(static_cast<const ZQ::KnotGoochProgram*>(knot->program)->cordShadows));
+        slowKnot->setUp();
+        slowKnot->skipOpaqueBlend = false;
+    }
+    ~ReferencePasses() {
+        drawAs(false);
+        slowKnot->tearDown();
+    }
+    ReferencePasses(const ReferencePasses&) = delete;
+    ReferencePasses& operator=(const ReferencePasses&) = delete;
+
+    // The room with its shadow filter over every pixel, or the game's room.
+    void roomAs(bool reference) { room->tileShadows = !reference; }
+    // Both passes the reference's way, or both the game's.
+    void drawAs(bool reference) {
+        roomAs(reference);
+        ZQ::gGlobals.renderGoochMultiKnot = reference ? slowKnot.get() : knot;
+    }
+
+    ZQ::WallPaperRenderRoom* const room =
+        static_cast<ZQ::WallPaperRenderRoom*>(ZQ::gGlobals.wallPaperRenderRoom);
+    ZQ::Render* const knot;
+    std::unique_ptr<ZQ::RenderGoochMultiKnot> slowKnot;
+};
 
 // Milliseconds a frame of each render pass the engine has (the cone's two
 // draws together), level 73 as above, in frames as the game draws them
@@ -243,16 +266,14 @@ void BM_FramePassTimesLevel73(benchmark::State& state) {
         return;
     }
     ZQView& view = engine.view();
-    auto* room = static_cast<ZQ::WallPaperRenderRoom*>(ZQ::gGlobals.wallPaperRenderRoom);
-    ZQ::Render* const knot = ZQ::gGlobals.renderGoochMultiKnot;
-    const std::unique_ptr<ZQ::RenderGoochMultiKnot> slowKnot = referenceKnot();
+    ReferencePasses passes;
     bool referenceFrame = false;
     std::vector<std::unique_ptr<TimedPass>> timed;
     for (const PassSlot& p : kPassSlots) {
         ZQ::Render*& slot = ZQ::gGlobals.*p.slot;
-        timed.push_back(slot != nullptr
-                            ? std::make_unique<TimedPass>(slot, slot == knot ? slowKnot.get() : nullptr)
-                            : nullptr);
+        timed.push_back(slot != nullptr ? std::make_unique<TimedPass>(
+                                              slot, slot == passes.knot ? passes.slowKnot.get() : nullptr)
+                                        : nullptr);
         if (slot != nullptr) {
             timed.back()->referenceFrame = &referenceFrame;
             slot = timed.back().get();
@@ -260,11 +281,10 @@ void BM_FramePassTimesLevel73(benchmark::State& state) {
     }
     for (auto _ : state) {
         referenceFrame = !referenceFrame;
-        room->tileShadows = !referenceFrame;
+        passes.roomAs(referenceFrame);
         view.drawView();
         glFinish();
     }
-    room->tileShadows = true;
     const double frames = static_cast<double>(state.iterations()) / 2.0;
     for (std::size_t i = 0; i < kPassSlots.size(); ++i) {
         if (timed[i] != nullptr) {
@@ -274,7 +294,6 @@ void BM_FramePassTimesLevel73(benchmark::State& state) {
             ZQ::gGlobals.*kPassSlots[i].slot = timed[i]->pass;
         }
     }
-    slowKnot->tearDown();
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FramePassTimesLevel73)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
@@ -357,16 +376,13 @@ void BM_FrameFastAndReferenceLevel73(benchmark::State& state) {
         return;
     }
     ZQView& view = engine.view();
-    auto* room = static_cast<ZQ::WallPaperRenderRoom*>(ZQ::gGlobals.wallPaperRenderRoom);
-    ZQ::Render* const knot = ZQ::gGlobals.renderGoochMultiKnot;
-    const std::unique_ptr<ZQ::RenderGoochMultiKnot> slowKnot = referenceKnot();
+    ReferencePasses passes;
     std::array<std::vector<double>, 2> wall;
     std::array<std::vector<double>, 2> cpu;
     bool fast = false;
     for (auto _ : state) {
         fast = !fast;
-        room->tileShadows = fast;
-        ZQ::gGlobals.renderGoochMultiKnot = fast ? knot : slowKnot.get();
+        passes.drawAs(!fast);
         const Clock::time_point start = Clock::now();
         const double cpuStart = processCpuSeconds();
         view.drawView();
@@ -378,8 +394,7 @@ void BM_FrameFastAndReferenceLevel73(benchmark::State& state) {
     const ZQ::WallPaperRepaint repaint = ZQ::wallPaperRepaint();
     std::array<ZQImage, 2> shots;
     for (int kind = 0; kind < 2; ++kind) {
-        room->tileShadows = kind == 1;
-        ZQ::gGlobals.renderGoochMultiKnot = kind == 1 ? knot : slowKnot.get();
+        passes.drawAs(kind == 0);
         ZQ::renderFrame(view.renderTargets(), repaint);
         shots[static_cast<std::size_t>(kind)] = readSnapshot();
     }
@@ -397,9 +412,6 @@ void BM_FrameFastAndReferenceLevel73(benchmark::State& state) {
     }
     state.counters["pixels_off"] = static_cast<double>(off);
     state.counters["worst_off"] = static_cast<double>(worst);
-    room->tileShadows = true;
-    ZQ::gGlobals.renderGoochMultiKnot = knot;
-    slowKnot->tearDown();
     const auto median = [](std::vector<double>& v) {
         std::sort(v.begin(), v.end());
         return v.empty() ? 0.0 : v[v.size() / 2] * 1e3;
@@ -410,7 +422,7 @@ void BM_FrameFastAndReferenceLevel73(benchmark::State& state) {
     state.counters["reference_cpu_ms"] = median(cpu[0]);
     state.counters["ratio"] = median(wall[1]) / median(wall[0]);
     state.counters["cpu_ratio"] = median(cpu[1]) / median(cpu[0]);
-    const ZQ::RoomShadowTiles& tiles = room->tiles;
+    const ZQ::RoomShadowTiles& tiles = passes.room->tiles;
     state.counters["unfiltered_share"] =
         static_cast<double>(tiles.litTiles) / std::max(1, tiles.litTiles + tiles.filteredTiles);
     state.counters["rects"] = static_cast<double>(tiles.rects.size());
