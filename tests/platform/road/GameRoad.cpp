@@ -113,6 +113,15 @@ bool readDirective(std::istringstream& words, std::vector<RoadRun>& runs, int li
         run.tutorialCompleted = true;
         return true;
     }
+    if (name == "starts") {
+        std::string word;
+        if (!(words >> word) || word != "over") {
+            why = "a new game over the stored progress reads: starts over";
+            return false;
+        }
+        run.startsOver = true;
+        return true;
+    }
     why = "unknown directive \"" + name + "\"";
     return false;
 }

@@ -28,6 +28,8 @@
 //   #@ mode zen|arcade      after the run this game mode is stored
 //   #@ tutorial completed   after the run both stores mark the tutorial
 //                           completed
+//   #@ starts over          the run begins a new game over the stored
+//                           progress, which the player so gives up
 //
 // Ownership: plain values. Threads: the test's thread.
 struct RoadRun {
@@ -52,6 +54,7 @@ struct RoadRun {
     std::vector<FieldCheck> saved;
     std::optional<int64_t> mode;
     bool tutorialCompleted = false;
+    bool startsOver = false;
 
     // The game's command line for this run: seeded, printing its states,
     // replaying `inputFile`, its shots written into `shotFolder`.
