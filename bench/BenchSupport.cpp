@@ -5,15 +5,7 @@
 #include "platform/ZQView.h"
 
 ZQEGLContext* headlessBenchContext() {
-    static ZQEGLContext* const context = [] {
-        ZQEGLContext::Options options;
-        options.surface = ZQEGLContext::Surface::Headless;
-        options.width = kBenchWidth;
-        options.height = kBenchHeight;
-        ZQEGLContext::configure(options);
-        return ZQEGLContext::sharedEGLContext();
-    }();
-    return context;
+    return ZQEGLContext::sharedHeadless(kBenchWidth, kBenchHeight);
 }
 
 ZQEGLContext* headlessBenchContext(benchmark::State& state) {

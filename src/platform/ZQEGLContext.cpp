@@ -58,6 +58,15 @@ ZQEGLContext* ZQEGLContext::sharedEGLContext() {
     return gShared;
 }
 
+ZQEGLContext* ZQEGLContext::sharedHeadless(int width, int height) {
+    Options options;
+    options.surface = Surface::Headless;
+    options.width = width;
+    options.height = height;
+    configure(options);
+    return sharedEGLContext();
+}
+
 const std::string& ZQEGLContext::sharedFailure() {
     return gSharedFailure;
 }

@@ -41,6 +41,9 @@ public:
     // then on when no OpenGL ES 2.0 context could be had (sharedFailure says why).
     static ZQEGLContext* sharedEGLContext();
     static const std::string& sharedFailure();
+    // The shared context made headless with a screen target of that size,
+    // for the tools, tests and benchmarks; the first caller's size holds.
+    static ZQEGLContext* sharedHeadless(int width = 750, int height = 1334);
 
     // A context apart from the shared one (a test's window). It is left
     // current; make the shared one current again afterwards.

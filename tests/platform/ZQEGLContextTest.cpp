@@ -18,6 +18,10 @@ TEST_F(ZQEGLContextTest, TheSharedContextIsMadeOnceAndRunsOpenGLES2) {
     ZQEGLContext* second = ZQEGLContext::sharedEGLContext();
     ASSERT_NE(first, nullptr) << ZQEGLContext::sharedFailure();
     EXPECT_EQ(first, second);
+    // A later headless request gets the same context at the first size.
+    EXPECT_EQ(ZQEGLContext::sharedHeadless(16, 16), first);
+    EXPECT_EQ(first->screenWidth(), HeadlessGL::kWidth);
+    EXPECT_EQ(first->screenHeight(), HeadlessGL::kHeight);
     EXPECT_EQ(first, HeadlessGL::context());
     EXPECT_TRUE(ZQEGLContext::sharedFailure().empty());
     EXPECT_EQ(first->api(), 2u);

@@ -5,14 +5,7 @@
 namespace HeadlessGL {
 
 ZQEGLContext* context() {
-    static ZQEGLContext* const shared = [] {
-        ZQEGLContext::Options options;
-        options.surface = ZQEGLContext::Surface::Headless;
-        options.width = kWidth;
-        options.height = kHeight;
-        ZQEGLContext::configure(options);
-        return ZQEGLContext::sharedEGLContext();
-    }();
+    static ZQEGLContext* const shared = ZQEGLContext::sharedHeadless(kWidth, kHeight);
     // A test may have made a window context current in between.
     if (shared != nullptr) {
         shared->setCurrentContext();

@@ -134,10 +134,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    ZQEGLContext::Options options;
-    options.surface = ZQEGLContext::Surface::Headless;
-    ZQEGLContext::configure(options);
-    if (ZQEGLContext::sharedEGLContext() == nullptr) {
+    if (ZQEGLContext::sharedHeadless() == nullptr) {
         std::fprintf(stderr, "texture-preview: no GL: %s\n", ZQEGLContext::sharedFailure().c_str());
         return 1;
     }

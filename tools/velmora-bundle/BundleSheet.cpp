@@ -98,10 +98,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bundle-sheet OUT.png\n");
         return 2;
     }
-    ZQEGLContext::Options options;
-    options.surface = ZQEGLContext::Surface::Headless;
-    ZQEGLContext::configure(options);
-    if (ZQEGLContext::sharedEGLContext() == nullptr) {
+    if (ZQEGLContext::sharedHeadless() == nullptr) {
         std::fprintf(stderr, "bundle-sheet: no GL: %s\n", ZQEGLContext::sharedFailure().c_str());
         return 1;
     }

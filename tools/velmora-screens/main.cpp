@@ -168,12 +168,9 @@ int main(int argc, char** argv) {
     const std::string stores = ScreenRun::useTemporaryStores();
 
     const ZQ::DeviceProfile& profile = ZQ::DeviceProfile::get();
-    ZQEGLContext::Options context;
-    context.surface = ZQEGLContext::Surface::Headless;
-    context.width = static_cast<int>(ZQApplication::kFramePoints.x * profile.contentScale);
-    context.height = static_cast<int>(ZQApplication::kFramePoints.y * profile.contentScale);
-    ZQEGLContext::configure(context);
-    ZQEGLContext* egl = ZQEGLContext::sharedEGLContext();
+    ZQEGLContext* egl =
+        ZQEGLContext::sharedHeadless(static_cast<int>(ZQApplication::kFramePoints.x * profile.contentScale),
+                                     static_cast<int>(ZQApplication::kFramePoints.y * profile.contentScale));
     if (egl == nullptr) {
         std::fprintf(stderr, "velmora-screens: no OpenGL ES 2.0 context: %s\n",
                      ZQEGLContext::sharedFailure().c_str());

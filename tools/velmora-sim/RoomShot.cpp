@@ -112,12 +112,7 @@ struct RoomShot::Scene {
 };
 
 RoomShot::RoomShot(int width, int height) {
-    ZQEGLContext::Options options;
-    options.surface = ZQEGLContext::Surface::Headless;
-    options.width = width;
-    options.height = height;
-    ZQEGLContext::configure(options);
-    ZQEGLContext* context = ZQEGLContext::sharedEGLContext();
+    ZQEGLContext* context = ZQEGLContext::sharedHeadless(width, height);
     if (context == nullptr) {
         failure_ = "no OpenGL ES 2.0: " + ZQEGLContext::sharedFailure();
         return;
