@@ -21,6 +21,9 @@ class ZQWindowCopy;
 class ZQEGLContext {
 public:
     enum class Surface { Window, Headless };
+    // The screen target unless told otherwise: the tall phone's pixels.
+    static constexpr int kDefaultWidth = 750;
+    static constexpr int kDefaultHeight = 1334;
 
     struct Options {
         Surface surface = Surface::Window;
@@ -28,8 +31,8 @@ public:
         // usable area is shrunk to fit, keeping this aspect; the drawable size
         // then tells what it became, while the screen target keeps this size
         // and is scaled into the window when presented.
-        int width = 750;
-        int height = 1334;
+        int width = kDefaultWidth;
+        int height = kDefaultHeight;
         const char* title = "Velmora";
     };
 
@@ -43,7 +46,7 @@ public:
     static const std::string& sharedFailure();
     // The shared context made headless with a screen target of that size,
     // for the tools, tests and benchmarks; the first caller's size holds.
-    static ZQEGLContext* sharedHeadless(int width = 750, int height = 1334);
+    static ZQEGLContext* sharedHeadless(int width = kDefaultWidth, int height = kDefaultHeight);
 
     // A context apart from the shared one (a test's window). It is left
     // current; make the shared one current again afterwards.
