@@ -190,9 +190,8 @@ TEST(RoadTest, AKillAtARandomFrameOfTheRoadLosesNothingFinished) {
     }
     expectNothingLost("after the restart");
     if (run.startsOver) {
-        const GameDataFolder::Saved saved = data.read();
-        ASSERT_TRUE(saved.record.has_value()) << "the new game's progress is gone";
-        EXPECT_EQ(checkRecord(*saved.record, run.saved), "") << "after the restart";
+        ASSERT_TRUE(restart.saved.record.has_value()) << "the new game's progress is gone";
+        EXPECT_EQ(checkRecord(*restart.saved.record, run.saved), "") << "after the restart";
     }
 }
 
