@@ -107,7 +107,8 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
 }
 
 void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
-                     const std::function<void()>& afterFrame) {
+                     const std::function<void()>& afterFrame,
+                     const std::function<bool(long frame)>& renders) {
     ZQDisplayLink& link = view.displayLink();
     const double secondsPerFrame = std::chrono::duration<double>(link.period()).count();
     const float touchRadius = view.deviceProfile().touchRadius;
@@ -124,7 +125,11 @@ void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realt
         if (realtime && view.isAnimating()) {
             std::this_thread::sleep_until(link.due());
         }
-        view.drawView();
+        if (!renders || drawn + 1 == frames || renders(drawn + 1)) {
+            view.drawView();
+        } else {
+            view.stepView();
+        }
         link.fired(Clock::now());
         if (afterFrame) {
             afterFrame();
@@ -251,8 +256,12 @@ int run(const ZQLaunch& launch) {
                 askForShot();
             };
             askForShot();
+            const auto isShot = [&](long frame) {
+                return std::any_of(launch.shots.begin(), launch.shots.end(),
+                                   [frame](const ZQShot& shot) { return shot.frame == frame; });
+            };
             runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames, launch.realtime,
-                            afterFrame);
+                            afterFrame, launch.drawShotsOnly ? std::function<bool(long)>(isShot) : nullptr);
             if (!launch.screenshot.empty() && !writeScreenshot(view, launch.screenshot)) {
                 status = 1;
             }

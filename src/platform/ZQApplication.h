@@ -32,7 +32,8 @@ struct ZQLaunch {
     bool printStates = false; // each change of the master game controller's state, with its frame
     bool seeded = false;      // the random choices follow `seed` rather than the system's entropy
     uint64_t seed = 0;
-    std::vector<ZQShot> shots; // headless: frames kept as PNGs on the way
+    std::vector<ZQShot> shots;  // headless: frames kept as PNGs on the way
+    bool drawShotsOnly = false; // headless: render only the frames kept as PNGs, step the others
 };
 
 // The application around the view: makes the GL context (a window, or none
@@ -63,7 +64,10 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
 // and draws, as fast as it can or (realtime) at the display link's ticks,
 // until `frames` frames are drawn; the last one is kept as the snapshot.
 // `afterFrame`, when given, is called after each frame the loop draws.
+// `renders`, when given, says which frames (numbered from 1) go through the
+// render passes; the others are only stepped. The last always is.
 void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
-                     const std::function<void()>& afterFrame = {});
+                     const std::function<void()>& afterFrame = {},
+                     const std::function<bool(long frame)>& renders = {});
 
 } // namespace ZQApplication

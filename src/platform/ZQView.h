@@ -66,6 +66,10 @@ public:
     // One frame: the engine steps, sound, the render passes, the snapshot
     // when one was asked for, and the picture on screen.
     void drawView();
+    // The same frame without the render passes or the picture: the game goes
+    // on exactly as when drawn (nothing it decides reads what was drawn), for
+    // headless runs that keep only a few of their frames.
+    void stepView();
 
     // Life cycle. moveToInactive stops the frames; moveToActive starts them
     // (a second call in a row changes nothing); moveToForeground is the

@@ -10,7 +10,7 @@
 #include "render/Render.h"
 #include "render/RenderWallPaper.h"
 
-void ZQView::drawView() {
+void ZQView::stepView() {
     // A desktop has no attitude sensor: the refresh holds the vector at zero.
     motionParallax.motionRefresh(std::nullopt, false);
     if (cloudMerge != nullptr) {
@@ -18,6 +18,10 @@ void ZQView::drawView() {
     }
     ZQ::gGlobals.stepFrame();
     ZQ::SoundGateway::instance()->doStep();
+}
+
+void ZQView::drawView() {
+    stepView();
     ZQ::renderFrame(targets, ZQ::wallPaperRepaint());
     if (take_snapshot) {
         // After the resolve: the finished frame, before it is presented.

@@ -13,8 +13,8 @@ void printUsage(std::FILE* out) {
         "usage: velmora [--frames N] [--report-input] [--print-frames] [--print-states] [--seed N]\n"
         "       velmora --headless [--frames N] [--screenshot FILE.png] [--shot F:FILE.png]... [--input "
         "FILE]\n"
-        "                          [--realtime] [--report-input] [--print-frames] [--print-states]\n"
-        "                          [--seed N]\n"
+        "                          [--realtime] [--draw-shots-only] [--report-input] [--print-frames]\n"
+        "                          [--print-states] [--seed N]\n"
         "  --headless         draw without a window or display (EGL surfaceless); %ld frames unless "
         "--frames\n"
         "  --frames N         stop once N frames are drawn (N >= 1)\n"
@@ -28,6 +28,8 @@ void printUsage(std::FILE* out) {
         "                       FRAME doubletap X Y\n"
         "                     in points from the top-left corner of the 375 x 667 point screen\n"
         "  --realtime         headless at 30 frames per second instead of as fast as it can\n"
+        "  --draw-shots-only  headless: render only the frames written as PNGs and step the others,\n"
+        "                     which play exactly as when drawn; for runs that follow the flow and stores\n"
         "  --report-input     at the end, count the touches and gestures that reached the game\n"
         "  --print-frames     print each frame's number on a line of its own once drawn\n"
         "  --print-states     print \"state S at frame F\" whenever the game's flow changes state, and\n"
@@ -62,6 +64,8 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             launch.printFrames = true;
         } else if (std::strcmp(option, "--print-states") == 0) {
             launch.printStates = true;
+        } else if (std::strcmp(option, "--draw-shots-only") == 0) {
+            launch.drawShotsOnly = true;
         } else if (std::strcmp(option, "--seed") == 0) {
             const char* value = valueOf(argc, argv, i);
             if (value == nullptr) {
@@ -119,9 +123,11 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             return false;
         }
     }
-    if (!launch.headless &&
-        (!launch.screenshot.empty() || !launch.shots.empty() || !launch.input.empty() || launch.realtime)) {
-        std::fprintf(stderr, "velmora: --screenshot, --shot, --input and --realtime go with --headless\n");
+    if (!launch.headless && (!launch.screenshot.empty() || !launch.shots.empty() || !launch.input.empty() ||
+                             launch.realtime || launch.drawShotsOnly)) {
+        std::fprintf(
+            stderr,
+            "velmora: --screenshot, --shot, --input, --realtime and --draw-shots-only go with --headless\n");
         return false;
     }
     return true;
