@@ -4,6 +4,7 @@
 #include "engine/Preferences.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -137,11 +138,18 @@ std::vector<std::string> RoadRun::arguments(const std::string& inputFile,
     std::vector<std::string> words = {"--seed",   std::to_string(seed),   "--print-states",
                                       "--frames", std::to_string(frames), "--input",
                                       inputFile};
+    if (!roadRendersEveryFrame()) {
+        words.push_back("--draw-shots-only");
+    }
     for (const auto& [frame, name] : shots) {
         words.push_back("--shot");
         words.push_back(std::to_string(frame) + ":" + shotFolder + "/" + name + ".png");
     }
     return words;
+}
+
+bool roadRendersEveryFrame() {
+    return std::getenv("VELMORA_ROAD_EVERY_FRAME") != nullptr;
 }
 
 bool readRoad(const std::string& path, std::vector<RoadRun>& runs, std::string& error) {

@@ -75,8 +75,11 @@ void expectRunAsWritten(const RoadRun& run, const RoadRunResult& result, const s
 // The road is played twice side by side, each game on a fresh data folder of
 // its own: the first is checked against everything the road file says and
 // keeps its pictures in the build's road-shots folder; the second must leave
-// the same records and the same pictures.
+// the same records and the same pictures. A game that renders every frame
+// plays it once: that run is for the sanitizers, which watch the drawing,
+// and the two games' agreement is the plain build's to check.
 TEST(RoadTest, TheRoadFromAFreshProfileGoesAsWrittenAndTheSameTwice) {
+    const bool twice = !roadRendersEveryFrame();
     const std::vector<RoadRun> runs = road();
     ASSERT_FALSE(runs.empty());
     GameDataFolder first;
@@ -92,15 +95,18 @@ TEST(RoadTest, TheRoadFromAFreshProfileGoesAsWrittenAndTheSameTwice) {
             fs::remove(shots + "/" + name + ".png");
         }
         // The two games at once, each in its own process and folders.
-        auto other = std::async(std::launch::async, [&] {
+        auto other = std::async(twice ? std::launch::async : std::launch::deferred, [&] {
             return playRoadRun(second, run, scratch.file("second"), scratch.file("second"));
         });
         const RoadRunResult a = playRoadRun(first, run, scratch.path(), shots);
-        const RoadRunResult b = other.get();
         expectRunAsWritten(run, a, shots);
         if (HasFatalFailure()) {
             return;
         }
+        if (!twice) {
+            continue;
+        }
+        const RoadRunResult b = other.get();
         ASSERT_EQ(b.run.status, 0) << b.run.output;
         EXPECT_EQ(a.trail, b.trail);
         EXPECT_EQ(a.saved.record, b.saved.record);
