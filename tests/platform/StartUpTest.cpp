@@ -204,6 +204,30 @@ TEST(StartUpTest, AnOptionOrFileThatCannotBeUsedIsRefusedByName) {
     }
 }
 
+TEST(StartUpTest, TheBundleFolderIsNamedAndOneWithoutTheGamesFilesIsRefused) {
+    GameRun run = runGame("--headless --frames 1");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("Bundle folder: /"), std::string::npos) << run.output;
+
+    TemporaryFile empty("bundle");
+    ASSERT_EQ(mkdir(empty.path.c_str(), 0700), 0);
+    ScopedEnvironment environment;
+    environment.set("VELMORA_BUNDLE", empty.path);
+    run = runGame("--headless --frames 1");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("Bundle folder: " + empty.path + " (from VELMORA_BUNDLE)"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("velmora: the bundle folder " + empty.path + " lacks"), std::string::npos)
+        << run.output;
+
+    environment.set("VELMORA_BUNDLE", "/nonexistent");
+    run = runGame("--headless --frames 1");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("velmora: the bundle folder /nonexistent is not there"), std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
+}
+
 TEST(StartUpTest, AWindowedRunPresentsFramesOnADisplay) {
     if (!XvfbDisplay::installed()) {
         GTEST_SKIP() << "Xvfb is not installed, so no window can be opened here (apt-get install xvfb)";
