@@ -108,9 +108,7 @@ TEST_F(GraspFactoryDriverTest, TouchIdsAreTheSmallestFree) {
 
 TEST_F(GraspFactoryDriverTest, ManyTouchesInOneFrameGetTheIdsTheReferenceGives) {
     // Touches begin and end in a random order, each at a point of its own so
-    // that lifting there ends exactly it; every new id must be the smallest
-    // no held touch has. The plain search is cubic in the touches held, so
-    // it gets fewer of them.
+    // that lifting there ends exactly it. The plain search gets fewer: it is cubic.
     for (const auto& [search, touches] :
          {std::pair{ZQ::TouchIdSearch::Plain, 300}, std::pair{ZQ::TouchIdSearch::Marked, 2500}}) {
         GraspFactoryDriver hand{grasps};
