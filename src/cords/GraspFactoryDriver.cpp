@@ -55,13 +55,26 @@ bool GraspFactoryDriver::permits(Grasp::Type kind) const {
     return client == nullptr || client->permits(kind);
 }
 
-int32_t GraspFactoryDriver::freeTouchId() const {
-    int32_t id = 0;
-    while (std::any_of(dragFactories.begin(), dragFactories.end(),
-                       [id](const DragFactory* factory) { return factory->id == id; })) {
-        ++id;
+int32_t GraspFactoryDriver::freeTouchId() {
+    if (touchIdSearch == TouchIdSearch::Plain) {
+        int32_t id = 0;
+        while (std::any_of(dragFactories.begin(), dragFactories.end(),
+                           [id](const DragFactory* factory) { return factory->id == id; })) {
+            ++id;
+        }
+        return id;
     }
-    return id;
+    // n touches hold n ids at most, so one of 0..n is free: mark the held
+    // ones among them in one pass, then take the first unmarked.
+    const std::size_t count = dragFactories.size();
+    usedIds.assign(count + 1, false);
+    for (const DragFactory* factory : dragFactories) {
+        if (factory->id >= 0 && static_cast<std::size_t>(factory->id) <= count) {
+            usedIds[static_cast<std::size_t>(factory->id)] = true;
+        }
+    }
+    const auto free = std::find(usedIds.begin(), usedIds.end(), false);
+    return static_cast<int32_t>(free - usedIds.begin());
 }
 
 // The touch a moved or lifted point belongs to: the factory whose last point

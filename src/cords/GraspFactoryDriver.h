@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <list>
+#include <vector>
 
 namespace ZQ {
 
@@ -12,6 +13,12 @@ class DragFactory;
 class GraspModel;
 class RotateFactory;
 class SlideFactory;
+
+// How a new touch finds its id, the smallest no touch that is down holds.
+// Both give the same ids; Plain (a scan of the touches for every id tried,
+// cubic in the touches of one frame) is the reference Marked is checked
+// against.
+enum class TouchIdSearch { Plain, Marked };
 
 // The game controller's hand on the cord: its drag and slide factories (one
 // of each per touch that is down) and its one rotate factory, driven by
@@ -91,13 +98,15 @@ public:
     // pull again.
     void step();
 
+    void setTouchIdSearch(TouchIdSearch search) { touchIdSearch = search; }
+
     const std::list<DragFactory*>& getDragFactories() const { return dragFactories; }
     const std::list<SlideFactory*>& getSlideFactories() const { return slideFactories; }
     RotateFactory* getRotateFactory() const { return rotateFactory; }
 
 private:
     bool permits(Grasp::Type kind) const;
-    int32_t freeTouchId() const;
+    int32_t freeTouchId();
     std::list<DragFactory*>::iterator nearestDrag(const PVRTVec2& point);
     SlideGrasp* slide(SlideFactory& factory, const PVRTVec2& point);
     void release();
@@ -107,6 +116,8 @@ private:
     std::list<DragFactory*> dragFactories;   // owned, newest first
     std::list<SlideFactory*> slideFactories; // owned, newest first
     RotateFactory* rotateFactory = nullptr;  // owned while set up
+    TouchIdSearch touchIdSearch = TouchIdSearch::Marked;
+    std::vector<bool> usedIds; // Marked's scratch, kept to spare an allocation a touch
 };
 
 } // namespace ZQ

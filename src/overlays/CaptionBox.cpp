@@ -12,8 +12,6 @@ namespace ZQ {
 
 namespace {
 
-const std::string kCaptionsList = "captions";
-
 void destroy(CaptionEntry* entry) {
     delete entry->texture;
     delete entry;
@@ -37,25 +35,31 @@ void CaptionBox::setUp() {
     loadPictures();
 }
 
-void CaptionBox::loadPictures() {
+std::vector<CaptionPicture> CaptionBox::pictures(int32_t scale) {
     using namespace ResourceNames;
-    const std::string scale = "@" + std::to_string(DeviceProfile::get().captionScale);
-    auto add = [this](const std::string& name, const std::string& file, const char* extension) {
-        if (entries.count(name) == 0) {
-            entries.emplace(
-                name, new CaptionEntry{name, new TextureFile(file, extension, false, GL_LINEAR, GL_LINEAR)});
-        }
-    };
+    std::vector<CaptionPicture> list;
+    const std::string at = "@" + std::to_string(scale);
     for (const std::string* name : {&hourglass, &ring, &zr_title, &zen}) {
-        add(*name, *name + scale, "png");
+        list.push_back({*name, *name + at, "png"});
     }
     for (const std::string* name :
          {&ui_play, &ui_map, &ui_continue, &ui_leaderboards, &ui_pause, &ui_share, &ui_story, &ui_stop,
           &ui_tutorial, &ui_restart, &ui_zen, &ui_arcade, &ui_mute_on, &ui_mute_off}) {
-        add(*name, *name, "pvr");
+        list.push_back({*name, *name, "pvr"});
     }
     for (const std::string* name : {&story_bg_1px, &tile_bg_1px}) {
-        add(*name, *name, "png");
+        list.push_back({*name, *name, "png"});
+    }
+    return list;
+}
+
+void CaptionBox::loadPictures() {
+    for (const CaptionPicture& picture : pictures(DeviceProfile::get().captionScale)) {
+        if (entries.count(picture.name) == 0) {
+            entries.emplace(picture.name,
+                            new CaptionEntry{picture.name, new TextureFile(picture.file, picture.extension,
+                                                                           false, GL_LINEAR, GL_LINEAR)});
+        }
     }
     // In key order, as the map holds them; a missing file logs and leaves
     // its entry with an empty texture.

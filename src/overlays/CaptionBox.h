@@ -3,6 +3,7 @@
 #include "engine/InitProtocol.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -23,6 +24,13 @@ struct CaptionEntry {
     Texture* texture = nullptr; // owned: a TextureMetrics for a text, a TextureFile for a picture
 };
 
+// A picture of the bundle the box shows under a bare name.
+struct CaptionPicture {
+    std::string name;      // the entry's
+    std::string file;      // in the bundle, without the extension
+    const char* extension; // "png" or "pvr"
+};
+
 // Every text and small picture the interface draws as a quad: textures by
 // bare name ("timer_12", "knots_name", "ring"), text captions rendered from
 // the captions list in the current language on first use and cached, and
@@ -35,6 +43,11 @@ struct CaptionEntry {
 // call that renders or releases makes GL calls.
 class CaptionBox final : public InitProtocol {
 public:
+    // The bundle's captions list (a plist), which holds every text.
+    static constexpr const char* kCaptionsList = "captions";
+    // The pictures set-up loads, at the device's caption `scale`.
+    static std::vector<CaptionPicture> pictures(int32_t scale);
+
     // `generator` (owned) renders the texts; null makes the captions list of
     // the bundle at the device's caption scale when the box is set up.
     explicit CaptionBox(CaptionGenerator* generator = nullptr);

@@ -1,5 +1,6 @@
 #include "platform/ZQApplication.h"
 
+#include "engine/Bundle.h"
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/Log.h"
@@ -14,6 +15,7 @@
 #include "levels/LevelCatalogueTables.h"
 #include "platform/OpenALSoundGateway.h"
 #include "platform/ZQAppDelegate.h"
+#include "platform/ZQBundleCheck.h"
 #include "platform/ZQDialogPresenter.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQGameCenterGateway.h"
@@ -28,6 +30,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -140,6 +143,17 @@ void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realt
 int run(const ZQLaunch& launch) {
     const ZQ::DeviceProfile& profile = ZQ::DeviceProfile::get();
     const float scale = profile.contentScale;
+    // Which bundle is read, and whether it can be played from, before
+    // anything reads it.
+    const char* variable = std::getenv("VELMORA_BUNDLE");
+    const bool named = variable != nullptr && variable[0] != '\0';
+    ZQ::logMessage(ZQ::LogLevel::Info, "Bundle folder: %s%s", ZQ::bundleFolder().c_str(),
+                   named ? " (from VELMORA_BUNDLE)" : "");
+    std::string problem;
+    if (!ZQBundleCheck::check(ZQ::bundleFolder(), profile.captionScale, problem)) {
+        std::fprintf(stderr, "velmora: %s\n", problem.c_str());
+        return 1;
+    }
     ZQInputScript input;
     std::string error;
     if (!launch.input.empty() && !input.load(launch.input, error)) {

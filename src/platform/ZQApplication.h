@@ -39,8 +39,9 @@ struct ZQLaunch {
 // The application around the view: makes the GL context (a window, or none
 // with --headless), builds the view, runs the frames and ends with the
 // engine torn down. Returns the process's exit status: 0 after a normal end,
-// 1 when the game cannot start (no OpenGL ES 2.0, no display, an input file
-// it cannot read, a screenshot it cannot write).
+// 1 when the game cannot start (a bundle folder without the game's files,
+// no OpenGL ES 2.0, no display, an input file it cannot read, a screenshot
+// it cannot write).
 namespace ZQApplication {
 
 // The phone screen the game is laid out for, in points; the device

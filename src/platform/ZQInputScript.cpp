@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -15,6 +16,11 @@ namespace {
 using Kind = ZQInputScript::Event::Kind;
 
 constexpr int32_t kMaxFrame = 10'000'000;
+// The road's file is 15 KB; these bounds are far beyond any script written by
+// hand or a tool, and keep a device or a runaway file (/dev/zero, a log) from
+// filling the memory before it is refused.
+constexpr std::size_t kMaxLineBytes = 4096;
+constexpr std::size_t kMaxFileBytes = 16u << 20;
 constexpr float kMaxCoordinate = 1e5f;
 constexpr float kMaxRadius = 1e4f;
 
@@ -121,14 +127,50 @@ bool parseLine(const std::vector<std::string>& words, ZQInputScript::Event& even
     return true;
 }
 
+// The next line of `in` without its newline, read a byte at a time so that a
+// line is never held past kMaxLineBytes; false at the end of the input.
+// `tooLong` tells of a line cut there, `total` counts the bytes read.
+bool readLine(std::istream& in, std::string& text, bool& tooLong, std::size_t& total) {
+    text.clear();
+    tooLong = false;
+    std::streambuf* buffer = in.rdbuf();
+    for (;;) {
+        const int c = buffer->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            return !text.empty();
+        }
+        ++total;
+        if (c == '\n') {
+            return true;
+        }
+        if (text.size() == kMaxLineBytes) {
+            tooLong = true;
+            return true;
+        }
+        text.push_back(static_cast<char>(c));
+    }
+}
+
 } // namespace
 
 bool ZQInputScript::parse(std::istream& in, std::string& error) {
     std::string text;
     int32_t line = 0;
     int32_t lastFrame = 0;
-    while (std::getline(in, text)) {
+    bool tooLong = false;
+    std::size_t total = 0;
+    while (readLine(in, text, tooLong, total)) {
         ++line;
+        if (tooLong) {
+            error = "line " + std::to_string(line) + ": longer than " + std::to_string(kMaxLineBytes) +
+                    " characters";
+            return false;
+        }
+        if (total > kMaxFileBytes) {
+            error = "line " + std::to_string(line) + ": the file goes on past " +
+                    std::to_string(kMaxFileBytes >> 20) + " MB";
+            return false;
+        }
         text.erase(std::min(text.find('#'), text.size()));
         std::istringstream split(text);
         std::vector<std::string> words;
@@ -156,6 +198,12 @@ bool ZQInputScript::parse(std::istream& in, std::string& error) {
 }
 
 bool ZQInputScript::load(const std::string& path, std::string& error) {
+    // A folder opens as a stream that reads nothing: an empty script.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        error = "input file '" + path + "' is a folder";
+        return false;
+    }
     std::ifstream file(path);
     if (!file) {
         error = "cannot read input file '" + path + "'";

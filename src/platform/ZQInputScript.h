@@ -20,7 +20,8 @@ class ZQView;
 // An event is delivered once FRAME frames have been drawn, before the next
 // one; touches of one kind on consecutive lines of one frame arrive together,
 // as fingers moving at once do. A touch's time is its frame's. '#' starts a
-// comment; frames never go back.
+// comment; frames never go back. A line of more than 4096 characters or a
+// file of more than 16 MB is refused before it fills the memory.
 //
 // Ownership: holds its events only. Threads: main thread, between frames.
 class ZQInputScript {

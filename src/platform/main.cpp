@@ -1,6 +1,7 @@
 #include "platform/ZQApplication.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,16 +18,17 @@ void printUsage(std::FILE* out) {
         "                          [--print-states] [--seed N]\n"
         "  --headless         draw without a window or display (EGL surfaceless); %ld frames unless "
         "--frames\n"
-        "  --frames N         stop once N frames are drawn (N >= 1)\n"
+        "  --frames N         stop once N frames are drawn (1 <= N <= 2147483647)\n"
         "  --screenshot FILE  write the last frame as a PNG (headless)\n"
-        "  --shot F:FILE      write frame F (the first drawn is 1; F >= 2) as a PNG on the way; may be\n"
-        "                     given again for more frames (headless)\n"
+        "  --shot F:FILE      write frame F (the first drawn is 1; 2 <= F <= the frames drawn) as a PNG\n"
+        "                     on the way; may be given again for more frames (headless)\n"
         "  --input FILE       replay timed touches and gestures (headless); one event a line:\n"
         "                       FRAME began|moved|ended|cancelled FINGER X Y [RADIUS [TOLERANCE]]\n"
         "                       FRAME swipe X Y right|left|up|down\n"
         "                       FRAME tap X Y [RADIUS]\n"
         "                       FRAME doubletap X Y\n"
-        "                     in points from the top-left corner of the 375 x 667 point screen\n"
+        "                     in points from the top-left corner of the 375 x 667 point screen; lines\n"
+        "                     of up to 4096 characters, files of up to 16 MB\n"
         "  --realtime         headless at 30 frames per second instead of as fast as it can\n"
         "  --draw-shots-only  headless: render only the frames written as PNGs and step the others,\n"
         "                     which play exactly as when drawn; for runs that follow the flow and stores\n"
@@ -85,11 +87,14 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
                 return false;
             }
             char* end = nullptr;
+            errno = 0;
             launch.frames = std::strtol(value, &end, 10);
-            if (*end != '\0' || launch.frames < 1) {
+            // The game counts its frames in 32 bits.
+            if (end == value || *end != '\0' || errno != 0 || launch.frames < 1 ||
+                launch.frames > INT32_MAX) {
                 std::fprintf(stderr,
-                             "velmora: --frames needs a whole number of frames, 1 or more, not \"%s\"\n",
-                             value);
+                             "velmora: --frames needs a whole number of frames from 1 to %d, not \"%s\"\n",
+                             INT32_MAX, value);
                 return false;
             }
         } else if (std::strcmp(option, "--shot") == 0) {
@@ -99,8 +104,9 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             }
             char* end = nullptr;
             ZQShot shot;
+            errno = 0;
             shot.frame = std::strtol(value, &end, 10);
-            if (end == value || *end != ':' || end[1] == '\0' || shot.frame < 2) {
+            if (end == value || *end != ':' || end[1] == '\0' || errno != 0 || shot.frame < 2) {
                 std::fprintf(
                     stderr, "velmora: --shot needs FRAME:FILE.png with FRAME 2 or more, not \"%s\"\n", value);
                 return false;
@@ -110,6 +116,11 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
         } else if (std::strcmp(option, "--screenshot") == 0 || std::strcmp(option, "--input") == 0) {
             const char* value = valueOf(argc, argv, i);
             if (value == nullptr) {
+                return false;
+            }
+            // An empty name would quietly mean no file at all.
+            if (value[0] == '\0') {
+                std::fprintf(stderr, "velmora: %s needs a file name, not an empty one\n", option);
                 return false;
             }
             (option[2] == 's' ? launch.screenshot : launch.input) = value;
@@ -129,6 +140,15 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             stderr,
             "velmora: --screenshot, --shot, --input, --realtime and --draw-shots-only go with --headless\n");
         return false;
+    }
+    // A shot past the last frame would never be written.
+    const long frames = launch.frames < 0 ? ZQApplication::kHeadlessFrames : launch.frames;
+    for (const ZQShot& shot : launch.shots) {
+        if (shot.frame > frames) {
+            std::fprintf(stderr, "velmora: --shot %ld:%s comes after the last frame, %ld (--frames)\n",
+                         shot.frame, shot.path.c_str(), frames);
+            return false;
+        }
     }
     return true;
 }

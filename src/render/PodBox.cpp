@@ -140,7 +140,12 @@ void PodBox::load(PodModel& model) {
         read = stream.isOpen() && readPOD(stream, *model.scene);
     }
     if (!read) {
-        platformLog("res==PVR_FAIL");
+        if (path.empty()) {
+            platformLog("res==PVR_FAIL: no %s.pod in %s", model.name.c_str(),
+                        (folder.empty() ? bundleFolder() : folder).c_str());
+        } else {
+            platformLog("res==PVR_FAIL: %s is not a model the game can read", path.c_str());
+        }
         // Whatever a failed read left behind is not a model.
         model.scene = std::make_unique<SPODScene>();
         return;

@@ -83,7 +83,14 @@ void TextureFile::loadPVR(const std::string& path) {
     const CPVRTResourceFile file(path.c_str());
     PVRTextureHeaderV3 header;
     if (!file.isOpen() || !PVRTTextureLoadFromPointer(file.getData(), file.getSize(), &name, &header)) {
-        platformLog("EPVRTError: %d", 1);
+        // Which file, and whether it was there at all: a wrong bundle folder
+        // and a damaged texture call for different mends.
+        if (path.empty()) {
+            platformLog("EPVRTError: %d: no %s.%s in %s", 1, resourceName.c_str(), extension.c_str(),
+                        bundleFolder().c_str());
+        } else {
+            platformLog("EPVRTError: %d: %s is not a texture the game can read", 1, path.c_str());
+        }
         return;
     }
     // A loaded picture knows its size, whichever loader read it.

@@ -2,8 +2,11 @@
 #include "GraspFixture.h"
 #include "cords/GraspFactory.h"
 #include "engine/DeviceProfile.h"
+#include "support/SeededRandom.h"
 
 #include <algorithm>
+#include <random>
+#include <set>
 
 namespace {
 
@@ -101,6 +104,41 @@ TEST_F(GraspFactoryDriverTest, TouchIdsAreTheSmallestFree) {
     driver.touchBegan({300.0f, 300.0f}, kRadius, false);
     EXPECT_EQ(driver.getDragFactories().front()->id, 1);
     EXPECT_EQ(driver.getSlideFactories().front()->id, 1);
+}
+
+TEST_F(GraspFactoryDriverTest, ManyTouchesInOneFrameGetTheIdsTheReferenceGives) {
+    // Touches begin and end in a random order, each at a point of its own so
+    // that lifting there ends exactly it. The plain search gets fewer: it is cubic.
+    for (const auto& [search, touches] :
+         {std::pair{ZQ::TouchIdSearch::Plain, 300}, std::pair{ZQ::TouchIdSearch::Marked, 2500}}) {
+        GraspFactoryDriver hand{grasps};
+        hand.setTouchIdSearch(search);
+        std::mt19937 random(kTestSeed);
+        std::set<int32_t> held;
+        std::vector<std::pair<int32_t, PVRTVec2>> down; // id and point of each held touch
+        for (int began = 0; began < touches;) {
+            if (down.empty() || random() % 3 != 0) {
+                const PVRTVec2 point(static_cast<float>(began % 64) * 10.0f,
+                                     static_cast<float>(began / 64) * 10.0f);
+                int32_t expected = 0;
+                for (auto it = held.begin(); it != held.end() && *it == expected; ++it) {
+                    ++expected;
+                }
+                hand.touchBegan(point, kRadius, true);
+                ASSERT_EQ(hand.getDragFactories().front()->id, expected) << "touch " << began;
+                held.insert(expected);
+                down.emplace_back(expected, point);
+                ++began;
+            } else {
+                const std::size_t k = random() % down.size();
+                hand.touchEnded(down[k].second);
+                held.erase(down[k].first);
+                down[k] = down.back();
+                down.pop_back();
+            }
+        }
+        EXPECT_EQ(hand.getDragFactories().size(), held.size());
+    }
 }
 
 TEST_F(GraspFactoryDriverTest, DroppedTouchesEndAsLiftedOnesDoAndTheRotationStays) {

@@ -35,6 +35,16 @@ TEST(InputScriptTest, BadLinesAreRefusedNamingTheLine) {
         EXPECT_FALSE(parse(text, script, error)) << text;
         EXPECT_EQ(error.rfind(message, 0), 0u) << text << " gave: " << error;
     }
+    // Past 16 MB a file is refused, though each of its lines is allowed.
+    std::string comments;
+    for (int line = 0; line < 4097; ++line) {
+        comments += "#" + std::string(4094, ' ') + "\n";
+    }
+    ZQInputScript large;
+    std::string tooMuch;
+    EXPECT_FALSE(parse(comments, large, tooMuch));
+    EXPECT_EQ(tooMuch, "line 4097: the file goes on past 16 MB");
+
     ZQInputScript script;
     std::string error;
     EXPECT_FALSE(script.load("/nonexistent/velmora-input.txt", error));

@@ -66,10 +66,14 @@ TEST(InstallTest, AnInstalledGameFindsItsBundleFromAnyFolder) {
     EXPECT_EQ(shot.width, 750);
     EXPECT_EQ(shot.height, 1334);
 
-    // The same install with its bundle gone: the check above would have seen it.
+    // The same install with its bundle gone: the game names the folder it
+    // looked in and stops.
     fs::rename(prefix.file("share/velmora"), prefix.file("share/elsewhere"));
     const GameRun bare = runInstalled(prefix.path(), elsewhere.path(), "--headless --frames 3");
-    EXPECT_NE(missingResourceLine(bare.output), "") << bare.output;
+    EXPECT_EQ(bare.status, 1) << bare.output;
+    EXPECT_NE(bare.output.find("the bundle folder " + prefix.file("share/velmora") + " is not there"),
+              std::string::npos)
+        << bare.output;
 }
 
 } // namespace

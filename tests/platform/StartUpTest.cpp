@@ -6,6 +6,7 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -179,6 +180,48 @@ TEST(StartUpTest, ABadCommandLineIsRefusedWithUsage) {
     run = runGame("--screenshot a.png");
     EXPECT_EQ(run.status, 2) << run.output;
     EXPECT_NE(run.output.find("go with --headless"), std::string::npos) << run.output;
+}
+
+TEST(StartUpTest, AnOptionOrFileThatCannotBeUsedIsRefusedByName) {
+    TemporaryFile folder("input");
+    ASSERT_EQ(mkdir(folder.path.c_str(), 0700), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {"--frames 99999999999999999999", "--frames needs a whole number of frames from 1 to 2147483647"},
+        {"--frames 2147483648", "--frames needs a whole number of frames from 1 to 2147483647"},
+        {"--shot 99999999999999999999:a.png", "--shot needs FRAME:FILE.png"},
+        {"--screenshot ''", "--screenshot needs a file name"},
+        {"--input ''", "--input needs a file name"},
+        {"--shot 301:a.png", "--shot 301:a.png comes after the last frame, 300"},
+        {"--frames 8 --shot 9:a.png", "--shot 9:a.png comes after the last frame, 8"},
+        {"--input '" + folder.path + "'", "input file '" + folder.path + "' is a folder"},
+        {"--input /dev/zero", "/dev/zero: line 1: longer than 4096 characters"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        const GameRun run = runGame("--headless " + arguments);
+        EXPECT_NE(run.status, 0) << arguments << run.output;
+        EXPECT_NE(run.output.find("velmora: " + message), std::string::npos) << arguments << run.output;
+        EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << arguments << run.output;
+    }
+}
+
+TEST(StartUpTest, TheBundleFolderIsNamedAndOneWithoutTheGamesFilesIsRefused) {
+    TemporaryFile empty("bundle");
+    ASSERT_EQ(mkdir(empty.path.c_str(), 0700), 0);
+    ScopedEnvironment environment;
+    environment.set("VELMORA_BUNDLE", empty.path);
+    GameRun run = runGame("--headless --frames 1");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("Bundle folder: " + empty.path + " (from VELMORA_BUNDLE)"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("velmora: the bundle folder " + empty.path + " lacks"), std::string::npos)
+        << run.output;
+
+    environment.set("VELMORA_BUNDLE", "/nonexistent");
+    run = runGame("--headless --frames 1");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("velmora: the bundle folder /nonexistent is not there"), std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
 }
 
 TEST(StartUpTest, AWindowedRunPresentsFramesOnADisplay) {

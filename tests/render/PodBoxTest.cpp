@@ -77,7 +77,9 @@ TEST_F(PodBoxTest, AMissingOrBrokenFileLeavesThatModelEmptyAndTheOthersLoad) {
     ASSERT_TRUE(PodWriter::writeFile(folder.file("cube.pod"), cut));
     PodBox box(folder.path());
     const std::string log = setUpLogged(box);
-    EXPECT_EQ(log, "res==PVR_FAIL\nres==PVR_FAIL\n");
+    // Named in the box's order, the file that is missing and the one that is broken.
+    EXPECT_EQ(log, "res==PVR_FAIL: no sphere.pod in " + folder.path() +
+                       "\nres==PVR_FAIL: " + folder.file("cube.pod") + " is not a model the game can read\n");
     EXPECT_EQ(box.model(PodBox::kSphere)->meshCount(), 0u);
     EXPECT_EQ(box.model(PodBox::kCube)->meshCount(), 0u);
     EXPECT_EQ(box.model(PodBox::kCube)->scene->numMesh, 0u);

@@ -151,7 +151,8 @@ TEST_F(TextureTest, APngLoadsUprightWithItsSize) {
 
 TEST_F(TextureTest, MissingResourcesLogAndLeaveAnEmptyTexture) {
     ZQ::TextureFile pvr(folderName + "/absent", "pvr", true, GL_NEAREST, GL_NEAREST);
-    EXPECT_EQ(setUpLogged(pvr), "EPVRTError: 1\n");
+    EXPECT_EQ(setUpLogged(pvr),
+              "EPVRTError: 1: no " + folderName + "/absent.pvr in " + ZQ::bundleFolder() + "\n");
     EXPECT_EQ(pvr.name, 0u);
     EXPECT_EQ(pvr.width, 0);
     expectLeftUnbound();
@@ -175,7 +176,8 @@ TEST_F(TextureTest, ABrokenPvrFileLogsOnceAndTheGameGoesOn) {
     const std::string log = setUpLogged(texture);
     EXPECT_EQ(log,
               "PVRTTextureLoadFromPointer failed: the file is shorter than the data its header promises.\n"
-              "EPVRTError: 1\n");
+              "EPVRTError: 1: " +
+                  (folder / "cut.pvr").string() + " is not a texture the game can read\n");
     EXPECT_EQ(texture.name, 0u);
 }
 
