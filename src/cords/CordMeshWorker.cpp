@@ -168,13 +168,49 @@ void CordMeshWorker::addRings(float radius) {
         const float phase = 3.0f * (0.01f * frame + static_cast<float>(s) / static_cast<float>(n));
         const float r = r0 * (0.85f + 0.15f * std::fabs(std::sin(phase)));
         const float v = n > 1 ? static_cast<float>(s) * vStep : 0.0f;
+        const RingBounds bounds = ringBounds(s);
         for (int32_t j = 0; j < kSides; ++j) {
             const PVRTVec3 normal = normals[s] * ringCos[j] + binormals[s] * ringSin[j];
             const float u = uScale * static_cast<float>(j) / static_cast<float>(kSides - 1);
-            putVertex(*out++, samples[s] + normal * r, normal, u, v, 0.0f);
+            putVertex(*out++, samples[s] + normal * bounds.reach(normal, r), normal, u, v, 0.0f);
         }
     }
     vertexCursor += n * kSides;
+}
+
+CordMeshWorker::RingBounds CordMeshWorker::ringBounds(int32_t s) const {
+    // Ring s and the next one meet in the plane halfway between them, whose
+    // normal is the sum of their tangents; a ring vertex beyond it lies past
+    // the next ring's and turns the strip between them inside out. The plane
+    // is (x - S[s]) . N = D / 2 with D = (S[s+1] - S[s]) . N, and the plane
+    // towards the previous ring likewise. Samples that do not move along
+    // their tangents (D <= 0) bound nothing: there is no inside to keep.
+    const int32_t n = static_cast<int32_t>(samples.size());
+    RingBounds bounds;
+    if (s + 1 < n) {
+        bounds.ahead = tangents[s] + tangents[s + 1];
+        bounds.aheadLimit = 0.5f * (samples[s + 1] - samples[s]).dot(bounds.ahead);
+    }
+    if (s > 0) {
+        bounds.behind = tangents[s - 1] + tangents[s];
+        bounds.behindLimit = 0.5f * (samples[s] - samples[s - 1]).dot(bounds.behind);
+    }
+    return bounds;
+}
+
+float CordMeshWorker::RingBounds::reach(const PVRTVec3& normal, float radius) const {
+    // Shortened only where the full radius would cross a plane, so wherever
+    // the tube bends more gently than its radius the vertex stays where it was.
+    float r = radius;
+    const float forward = normal.dot(ahead);
+    if (aheadLimit > 0.0f && forward * r > aheadLimit) {
+        r = aheadLimit / forward;
+    }
+    const float backward = -normal.dot(behind);
+    if (behindLimit > 0.0f && backward * r > behindLimit) {
+        r = behindLimit / backward;
+    }
+    return r;
 }
 
 void CordMeshWorker::addCap(const PVRTVec3& centre, float radius) {

@@ -58,6 +58,23 @@ public:
     const CordModel::Segment& getSegment() const { return *segment; }
 
 private:
+    // Where a bend is tighter than the tube's radius, the full rings on its
+    // inner side would cross their neighbours and fold the tube inside out.
+    // The planes halfway to the neighbouring rings bound how far a vertex of
+    // a ring may reach from its sample: (x . ahead) <= aheadLimit and
+    // -(x . behind) <= behindLimit for its offset x; a limit of 0 bounds nothing.
+    struct RingBounds {
+        PVRTVec3 ahead;
+        float aheadLimit = 0.0f;
+        PVRTVec3 behind;
+        float behindLimit = 0.0f;
+
+        // The radius along `normal` that keeps the vertex within both
+        // planes: `radius` itself when it already lies within them.
+        float reach(const PVRTVec3& normal, float radius) const;
+    };
+
+    RingBounds ringBounds(int32_t s) const;
     void GenerateVertices(const PVRTVec3* positions, int32_t count, float radius);
     void buildFrames();
     void addRings(float radius);

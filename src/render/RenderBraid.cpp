@@ -4,23 +4,11 @@
 #include "cords/BraidModel.h"
 #include "engine/Globals.h"
 #include "render/BraidProgram.h"
+#include "render/OutsideWinding.h"
 
 #include <algorithm>
 
 namespace ZQ {
-
-namespace {
-
-// True when the matrix's upper 3x3 turns right-handed axes into left-handed
-// ones, which turns every triangle's winding round on the screen.
-bool mirrors(const PVRTMat4& m) {
-    const float det = m(0, 0) * (m(1, 1) * m(2, 2) - m(1, 2) * m(2, 1)) -
-                      m(0, 1) * (m(1, 0) * m(2, 2) - m(1, 2) * m(2, 0)) +
-                      m(0, 2) * (m(1, 0) * m(2, 1) - m(1, 1) * m(2, 0));
-    return det < 0.0f;
-}
-
-} // namespace
 
 RenderBraid::RenderBraid() : Render(new BraidProgram()) {}
 
@@ -48,18 +36,12 @@ void RenderBraid::render() {
         braidProgram->setMaterial(static_cast<int32_t>(i),
                                   static_cast<const BraidInstance*>(braids[i])->material);
     }
-    // The braid mesh is counter-clockwise seen from outside, but the scene
-    // camera's view mirrors x: drawn with the frame's counter-clockwise
-    // front faces, the outside would be culled and the braids show their
-    // far inner walls.
-    const bool mirrored = mirrors(braidProgram->viewMatrix);
-    if (mirrored) {
-        glFrontFace(GL_CW);
-    }
+    // Drawn with the frame's counter-clockwise front faces through the
+    // mirroring scene camera, the outside would be culled and the braids
+    // show their far inner walls.
+    glFrontFace(outsideWinding(braidProgram->viewMatrix));
     glDrawElements(GL_TRIANGLES, mesh.indexCount, GL_UNSIGNED_INT, nullptr);
-    if (mirrored) {
-        glFrontFace(GL_CCW);
-    }
+    glFrontFace(GL_CCW);
     braidProgram->unuse();
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);

@@ -7,6 +7,7 @@
 #include "engine/Globals.h"
 #include "levels/LevelModel.h"
 #include "render/KnotGoochProgram.h"
+#include "render/OutsideWinding.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "stage/ShadowModel.h"
@@ -85,6 +86,10 @@ void RenderGoochMultiKnot::render() {
         if (unblended) {
             glDisable(GL_BLEND);
         }
+        // With the frame's counter-clockwise front faces through the mirroring
+        // scene camera, the near, outer half of every tube would be culled and
+        // the cords would show their far inner walls.
+        glFrontFace(outsideWinding(p.viewMatrix));
         for (std::size_t i = 0; i < buffer.ranges.size(); ++i) {
             // The catalogue gives every string a material and a normal map.
             ZQ_ASSERT(i < level.cordMaterials.size() && i < level.normalMaps.size());
@@ -99,6 +104,7 @@ void RenderGoochMultiKnot::render() {
             glDrawElements(GL_TRIANGLES, range.indexCount, GL_UNSIGNED_INT,
                            reinterpret_cast<const void*>(static_cast<std::size_t>(range.firstIndex) * 4));
         }
+        glFrontFace(GL_CCW);
         if (unblended) {
             glEnable(GL_BLEND);
         }

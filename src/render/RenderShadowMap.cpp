@@ -3,7 +3,9 @@
 #include "cords/CordModel.h"
 #include "cords/MeshBuffer.h"
 #include "engine/Globals.h"
+#include "render/OutsideWinding.h"
 #include "render/ShadowProgram.h"
+#include "stage/LightModel.h"
 #include "stage/ShadowModel.h"
 
 #include <GLES2/gl2.h>
@@ -39,6 +41,13 @@ void RenderShadowMap::render() {
     program->setModelMatrix(identity.f);
     casters.project(static_cast<const ShadowProgram*>(program)->casterMatrix(identity), buffer.vertices,
                     buffer.vertexCount());
+    // The frame culls front faces here so the map holds the tubes' far sides
+    // as the light sees them; through the light's mirroring look-at the
+    // outside's windings are turned round, and without this the map would
+    // hold the lit sides and the cords would shadow themselves.
+    if (gGlobals.lightModel != nullptr) {
+        glFrontFace(outsideWinding(gGlobals.lightModel->viewMatrix()));
+    }
     for (const MeshBuffer::Range& range : buffer.ranges) {
         if (range.indexCount > 0) {
             casters.addTriangles(buffer.indices + range.firstIndex,
@@ -47,6 +56,7 @@ void RenderShadowMap::render() {
                            reinterpret_cast<const void*>(static_cast<std::size_t>(range.firstIndex) * 4));
         }
     }
+    glFrontFace(GL_CCW);
     program->unuse();
     glBindTexture(GL_TEXTURE_2D, 0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);

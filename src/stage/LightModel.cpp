@@ -70,10 +70,13 @@ PVRTMat4 LightModel::lightProjection() {
     return p;
 }
 
-PVRTMat4 LightModel::lightMatrix() const {
+PVRTMat4 LightModel::viewMatrix() const {
     ZQ_ASSERT(eye != nullptr);
-    return lightProjection() *
-           CameraModel::lookAt(eye->getPosition(), target->getPosition(), up->getPosition());
+    return CameraModel::lookAt(eye->getPosition(), target->getPosition(), up->getPosition());
+}
+
+PVRTMat4 LightModel::lightMatrix() const {
+    return lightProjection() * viewMatrix();
 }
 
 } // namespace ZQ

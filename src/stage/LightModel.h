@@ -35,6 +35,8 @@ public:
     // perspective with near plane 15 and far plane 3H. Callers map a world
     // point q with lightMatrix * C * q, C the centring translation.
     PVRTMat4 lightMatrix() const;
+    // Vl alone, the look-at of the eye, target and up items.
+    PVRTMat4 viewMatrix() const;
     static PVRTMat4 lightProjection();
 
     Cloudlet* eye = nullptr;

@@ -79,6 +79,36 @@ void MandalaMesh::destroy(MandalaMesh* mesh) {
     delete mesh;
 }
 
+std::vector<PatternTile*>& MandalaVertexMap::entryFor(const PVRTVec2& corner) {
+    const MandalaPointKey key(corner);
+    // The own bucket first, as a plain lookup: a mesh without corners split
+    // across cells welds exactly as before, entry for entry.
+    if (const auto found = points.find(key); found != points.end()) {
+        return found->second;
+    }
+    // Points closer than the tolerance round at most one cell apart on each
+    // axis. A probe at a neighbour cell's centre hashes as every point of
+    // that cell does; its bucket is scanned with the tolerance to `corner`.
+    const float cellX = std::round(corner.x * 10000.0f);
+    const float cellY = std::round(corner.y * 10000.0f);
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            if (dx == 0 && dy == 0) {
+                continue;
+            }
+            const MandalaPointKey probe(PVRTVec2((cellX + static_cast<float>(dx)) * kWeldTolerance,
+                                                 (cellY + static_cast<float>(dy)) * kWeldTolerance));
+            const std::size_t bucket = points.bucket(probe);
+            for (auto it = points.begin(bucket); it != points.end(bucket); ++it) {
+                if (it->first == key) {
+                    return it->second;
+                }
+            }
+        }
+    }
+    return points.emplace(key, std::vector<PatternTile*>()).first->second;
+}
+
 void addTileVertices(MandalaVertexMap& map, PatternTile* tile) {
     if (!tile->children.empty()) {
         for (PatternTile* child : tile->children) {
@@ -88,7 +118,7 @@ void addTileVertices(MandalaVertexMap& map, PatternTile* tile) {
     }
     map.tiles.push_back(tile);
     for (const PVRTVec2& corner : tile->points) {
-        map.points[MandalaPointKey(corner)].push_back(tile);
+        map.entryFor(corner).push_back(tile);
     }
 }
 

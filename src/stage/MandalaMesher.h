@@ -59,6 +59,13 @@ struct MandalaVertexMap {
 
     MandalaVertexMap() { points.max_load_factor(1.0f); }
 
+    // The tile list of the entry whose point lies within the tolerance of
+    // `corner`, made when there is none. The hash rounds to the 1e-4 grid, so
+    // two corners within the tolerance may hash into neighbouring cells; a
+    // lookup that finds nothing in the corner's own bucket looks in the
+    // buckets of the eight cells around it before it makes a new entry.
+    std::vector<PatternTile*>& entryFor(const PVRTVec2& corner);
+
     std::vector<PatternTile*> tiles;
     PointMap points;
 };

@@ -287,6 +287,59 @@ TEST(CordMeshWorkerTest, DomesTextureAndMaterialFollowTheConstructorParameters) 
     EXPECT_NEAR(cord.vertex(job, CordMeshWorker::kCapRings + last, 3).tex[1], 10.0f / 17.5f, 1e-5f);
 }
 
+// A flat arc of radius `bend` around the vertical axis, particles 0.3 rad apart.
+std::vector<PVRTVec3> arc(float bend) {
+    std::vector<PVRTVec3> p;
+    for (int i = 0; i < 25; ++i) {
+        const float a = 0.3f * static_cast<float>(i);
+        p.emplace_back(bend * std::cos(a), 2.0f, bend * std::sin(a));
+    }
+    return p;
+}
+
+// Where the string bends more tightly than the tube's radius, the rings'
+// inner sides would pass one another and turn the strip between them inside
+// out; they are pulled in instead, and only there.
+TEST(CordMeshWorkerTest, ATightBendPinchesItsInnerSideInsteadOfFolding) {
+    for (const float bend : {8.0f, 0.6f}) {
+        Cord cord;
+        cord.positions = arc(bend);
+        cord.segments = {{0, 24, 0}};
+        cord.makeJobs();
+        cord.processAll(1.0f);
+        const CordMeshWorker& job = *cord.jobs[0];
+        const int n = tubeRings(job);
+        int pinched = 0;
+        int inverted = 0;
+        for (int s = 0; s < n; ++s) {
+            const int ring = CordMeshWorker::kCapRings + s;
+            for (int j = 0; j < kSides; ++j) {
+                // Every third sample is a particle, the centre of its ring.
+                if (s % 3 == 0) {
+                    const PVRTVec3 particle = cord.positions[static_cast<std::size_t>(s / 3)];
+                    const float reach = (pos(cord.vertex(job, ring, j)) - particle).length();
+                    pinched += reach < taperedRadius(1.0f, s, n, 0.0f) - 1e-4f ? 1 : 0;
+                }
+                if (s + 1 == n) {
+                    continue;
+                }
+                // Each strip's triangles against their vertices' outward normals.
+                const CordVertex& a = cord.vertex(job, ring, j);
+                const CordVertex& b = cord.vertex(job, ring, (j + 1) % kSides);
+                const CordVertex& c = cord.vertex(job, ring + 1, j);
+                const PVRTVec3 face = (pos(b) - pos(a)).cross(pos(c) - pos(a));
+                inverted += face.dot(nrm(a) + nrm(b) + nrm(c)) < -1e-5f ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(inverted, 0) << "bend " << bend;
+        if (bend > 1.0f) {
+            EXPECT_EQ(pinched, 0);
+        } else {
+            EXPECT_GT(pinched, 0);
+        }
+    }
+}
+
 TEST(CordMeshWorkerTest, TheRippleTravelsFromFrameToFrame) {
     Cord cord;
     cord.positions = helix(30);

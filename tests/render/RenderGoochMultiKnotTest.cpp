@@ -55,11 +55,11 @@ protected:
     }
 
     // The scene group's state, the screen cleared to `clear`, the pass drawn.
-    std::vector<uint8_t> draw(ZQ::Render& pass, std::array<float, 4> clear = {0, 0, 0, 0}) {
+    std::vector<uint8_t> draw(ZQ::Render& pass, std::array<float, 4> clear = {0, 0, 0, 0}, bool cull = true) {
         targets->sceneContext->bind();
         glClearColor(clear[0], clear[1], clear[2], clear[3]);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glEnable(GL_CULL_FACE);
+        cull ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
         glCullFace(GL_BACK);
         glFrontFace(GL_CCW);
         glDepthMask(GL_TRUE);
@@ -75,15 +75,16 @@ protected:
         return screen();
     }
 
-    // The shadow pass into the shadow map, as the frame draws it.
-    void castShadows(bool cast) {
+    // The shadow pass into the shadow map, as the frame draws it (or with
+    // no face culled).
+    void castShadows(bool cast, bool cull = true) {
         targets->shadowContext->bind();
         glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         if (cast) {
             ZQ::RenderShadowMap shadow;
             shadow.setUp();
-            glEnable(GL_CULL_FACE);
+            cull ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
             glCullFace(GL_FRONT);
             glDepthFunc(GL_LEQUAL);
             glEnable(GL_DEPTH_TEST);
@@ -264,6 +265,54 @@ TEST_F(RenderGoochMultiKnotTest, ShadowsDarkenStretchesBehindOthersByNoMoreThanT
     EXPECT_GT(darker, drawn / 50) << darker << " of " << drawn;
     shadowed->tearDown();
     plain->tearDown();
+    EXPECT_NO_GL_ERROR();
+}
+
+// Both views mirror x, which turns the tubes' windings round on the target.
+// Drawn with the frame's culling the cord pass must show what it shows with
+// no face culled, the near outside of every tube, and the shadow map must
+// hold the far sides as the light sees them, deeper than the nearest surface.
+TEST_F(RenderGoochMultiKnotTest, CullingLeavesTheTubesOutsideToTheScreenAndTheirFarSidesToTheShadowMap) {
+    layLevel(61);
+    auto pass = makePass(false);
+    const std::vector<uint8_t> culled = draw(*pass);
+    const std::vector<uint8_t> whole = draw(*pass, {0, 0, 0, 0}, false);
+    std::size_t drawn = 0;
+    std::size_t off = 0;
+    for (std::size_t i = 0; i < culled.size(); i += 4) {
+        drawn += whole[i + 3] != 0 ? 1 : 0;
+        for (std::size_t c = 0; c < 3; ++c) {
+            off += std::abs(culled[i + c] - whole[i + c]) > 2 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(drawn, 500u);
+    EXPECT_LE(off * 200, drawn) << off << " channels differ of " << drawn << " pixels";
+
+    const auto map = [this](bool cull) {
+        castShadows(true, cull);
+        ZQ::FramebufferContext& target = *targets->shadowContext;
+        target.resolve();
+        glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+        return HeadlessGL::readPixels(0, 0, static_cast<int>(target.width), static_cast<int>(target.height));
+    };
+    const std::vector<uint8_t> farSides = map(true);
+    const std::vector<uint8_t> nearest = map(false);
+    // The packed depth, alpha its most significant part.
+    const auto depth = [](const uint8_t* texel) {
+        return ((texel[0] / 256.0 + texel[1]) / 256.0 + texel[2]) / 256.0 + texel[3];
+    };
+    std::size_t cast = 0;
+    std::size_t deeper = 0;
+    for (std::size_t i = 0; i < nearest.size(); i += 4) {
+        if (nearest[i + 3] == 255) {
+            continue; // the white clear: nothing cast here
+        }
+        ++cast;
+        deeper += depth(&farSides[i]) > depth(&nearest[i]) ? 1 : 0;
+    }
+    EXPECT_GT(cast, 500u);
+    EXPECT_GT(deeper * 10, cast * 9) << deeper << " of " << cast;
+    pass->tearDown();
     EXPECT_NO_GL_ERROR();
 }
 

@@ -77,6 +77,28 @@ TEST(MandalaMesherTest, AlmostEqualCornersWeldIntoOneEntryWithOneNormal) {
     EXPECT_EQ(apart.points.size(), 6u);
 }
 
+TEST(MandalaMesherTest, CornersWithinTheToleranceAcrossACellEdgeWeldToo) {
+    // 0.50005 and 0.30005 are cell edges of the 1e-4 grid: corners 4e-6 to
+    // either side round into neighbouring cells, on y alone and on both axes
+    // (and into different buckets of the map, so only the weld joins them).
+    const PVRTVec2 below(0.500048f, 0.300048f);
+    for (const PVRTVec2& above : {PVRTVec2(0.500048f, 0.300052f), PVRTVec2(0.500052f, 0.300052f)}) {
+        PatternGraph graph;
+        graph.tiles.push_back(new PatternTile(below, {1.0f, 0.0f}, {0.0f, 1.0f}));
+        graph.tiles.push_back(new PatternTile(above, {0.0f, -1.0f}, {1.5f, 0.5f}));
+        ZQ::MandalaVertexMap map;
+        for (PatternTile* tile : graph.tiles) {
+            ZQ::addTileVertices(map, tile);
+        }
+        EXPECT_EQ(map.points.size(), 5u) << above.x << ", " << above.y;
+
+        std::unique_ptr<MandalaMesh> mesh(ZQ::meshPattern(graph));
+        const MandalaVertex* v = mesh->vertices.data();
+        EXPECT_TRUE(sameBits(v[0].normal, v[3].normal)) << above.x << ", " << above.y;
+        EXPECT_NEAR(v[0].normal.dot((faceOf(v) + faceOf(v + 3)).normalized()), 1.0f, 1e-6f);
+    }
+}
+
 TEST(MandalaMesherTest, OnlyLeavesAreMeshedDepthFirst) {
     PatternTile tile({0.0f, 0.0f}, {1.0f, -0.5f}, {1.0f, 0.5f});
     tile.subdivide();
