@@ -26,19 +26,13 @@ std::string apartGroup(const std::string& font, const std::string& leaves) {
            leaves + "</dict></dict>";
 }
 
-// The alpha of a bitmap's column x, summed down the rows.
-double columnInk(const ZQ::CaptionBitmap& bitmap, int x) {
-    double sum = 0.0;
-    for (int row = 0; row < bitmap.height; ++row) {
-        sum += bitmap.pixels[(static_cast<std::size_t>(row) * bitmap.width + x) * 4 + 3];
-    }
-    return sum;
-}
-
+// The alpha of the columns from `from` to `to` (excluded), summed.
 double inkBetween(const ZQ::CaptionBitmap& bitmap, int from, int to) {
     double sum = 0.0;
     for (int x = std::max(from, 0); x < std::min(to, bitmap.width); ++x) {
-        sum += columnInk(bitmap, x);
+        for (int row = 0; row < bitmap.height; ++row) {
+            sum += bitmap.pixels[(static_cast<std::size_t>(row) * bitmap.width + x) * 4 + 3];
+        }
     }
     return sum;
 }
