@@ -17,7 +17,8 @@ namespace ZQ {
 namespace {
 
 // The font names the captions list uses, and the fontconfig face each one
-// draws with: DejaVu for the Latin languages, VL Gothic for Japanese.
+// draws with: DejaVu for the Latin languages, VL Gothic for Japanese (which
+// has no bold face: fontconfig emboldens its outlines).
 struct FontFace {
     const char* name;        // as the list writes it
     const char* description; // a Pango font description
@@ -30,9 +31,11 @@ constexpr FontFace kFonts[] = {
     {"DejaVuSansCondensed",      "DejaVu Sans Condensed"},      // 2
     {"DejaVuSansCondensed-Bold", "DejaVu Sans Condensed Bold"}, // 3
     {"VL-Gothic",                "VL Gothic"},                  // 4
+    {"VL-Gothic-Bold",           "VL Gothic Bold"},             // 5
 };
 // clang-format on
-static_assert(std::size(kFonts) == 5, "three DejaVu faces, its bold condensed face and VL Gothic");
+static_assert(std::size(kFonts) == 6,
+              "three DejaVu faces, its bold condensed face and VL Gothic, plain and bold");
 
 const char* fontDescription(const std::string& name) {
     if (name.empty()) {
@@ -173,6 +176,7 @@ void ZQCaptionProducer::setAttributes(const CaptionAttributes& attributes, const
     font = text(attributes, "font");
     label = text(attributes, "label");
     descent = attributes.count("descent") == 0 || attributes.at("descent").isTrue();
+    apart = attributes.count("apart") != 0 && attributes.at("apart").isTrue();
     ligature = static_cast<int32_t>(number(attributes, "ligature", 2.0));
     kerningPresent = attributes.count("kerning") != 0;
     kerning = number(attributes, "kerning", 0.0);
@@ -252,12 +256,20 @@ void ZQCaptionProducer::draw(CaptionFit* fit) {
     const double top =
         static_cast<float>((height - centre) - 0.5 * blockHeight + (descent ? 0.0 : fontDescent));
 
-    cairo_move_to(cr, x, top);
-    pango_cairo_layout_path(cr, layout);
     // The stroke width is a percentage of the font size: negative fills and
     // strokes, positive strokes only. The outline goes under the fill, so
     // only its outer half shows and small letters keep their strokes.
     const double lineWidth = std::fabs(strokeWidth) * size / 100.0;
+    const double halfStroke = strokeWidth != 0.0 ? lineWidth * 0.5 : 0.0;
+    if (apart) {
+        pathApart(top, halfStroke);
+    } else {
+        cairo_move_to(cr, x, top);
+        pango_cairo_layout_path(cr, layout);
+    }
+    // The ink is measured on the path as drawn, letters moved apart included.
+    double inkLeft = 0.0, inkTop = 0.0, inkRight = 0.0, inkBottom = 0.0;
+    cairo_path_extents(cr, &inkLeft, &inkTop, &inkRight, &inkBottom);
     if (strokeWidth != 0.0) {
         cairo_set_source_rgba(cr, strokecolor[0], strokecolor[1], strokecolor[2], strokecolor[3]);
         cairo_set_line_width(cr, lineWidth);
@@ -276,21 +288,18 @@ void ZQCaptionProducer::draw(CaptionFit* fit) {
         for (double value : bgMetrics) {
             metrics.push_back(static_cast<float>(value));
         }
-    } else {
+    } else if (!apart) {
         doMetrics(x);
     }
 
     if (fit != nullptr) {
-        PangoRectangle ink;
-        pango_layout_get_pixel_extents(layout, &ink, nullptr);
-        const double halfStroke = strokeWidth != 0.0 ? lineWidth * 0.5 : 0.0;
         fit->rows = rows;
         fit->lines = content.empty() ? 0 : pango_layout_get_line_count(layout);
-        if (ink.width > 0 && ink.height > 0) {
-            fit->inkLeft = x + ink.x - halfStroke;
-            fit->inkRight = x + ink.x + ink.width + halfStroke;
-            fit->inkTop = top + ink.y - halfStroke;
-            fit->inkBottom = top + ink.y + ink.height + halfStroke;
+        if (inkRight > inkLeft && inkBottom > inkTop) {
+            fit->inkLeft = inkLeft - halfStroke;
+            fit->inkRight = inkRight + halfStroke;
+            fit->inkTop = inkTop - halfStroke;
+            fit->inkBottom = inkBottom + halfStroke;
         }
     }
 }
@@ -319,6 +328,104 @@ void ZQCaptionProducer::doMetrics(double left) {
         }
     } while (pango_layout_iter_next_line(iter));
     pango_layout_iter_free(iter);
+}
+
+void ZQCaptionProducer::pathApart(double top, double reach) {
+    metrics.clear();
+    // The runs of the line at hand, where they are drawn, and for each run
+    // the letter of every glyph.
+    struct Run {
+        PangoGlyphItem* glyphs;
+        double x;
+        double baseline;
+        std::vector<std::size_t> letterOfGlyph;
+    };
+    std::vector<Run> runs;
+    std::vector<LetterCell> cells;
+    // Glyphs are measured on a path of their own, beside the text's.
+    cairo_t* measure = cairo_create(surface);
+    PangoLayoutIter* iter = pango_layout_get_iter(layout);
+    do {
+        PangoRectangle logical;
+        pango_layout_iter_get_run_extents(iter, nullptr, &logical);
+        const double runX = x + logical.x / double(PANGO_SCALE);
+        PangoLayoutRun* run = pango_layout_iter_get_run_readonly(iter);
+        if (run != nullptr) {
+            runs.push_back({run, runX, top + pango_layout_iter_get_baseline(iter) / double(PANGO_SCALE), {}});
+            addCells(measure, run, runX, reach, cells, runs.back().letterOfGlyph);
+            continue;
+        }
+        // The end of a line: cut its letters apart, draw them, and keep the
+        // boundaries; a line without letters has one, where it starts.
+        if (cells.empty()) {
+            metrics.push_back(runX);
+        }
+        const LetterCut cut = cutLetters(cells, kLetterClearance);
+        metrics.insert(metrics.end(), cut.boundaries.begin(), cut.boundaries.end());
+        for (const Run& placed : runs) {
+            PangoGlyphString* moved = pango_glyph_string_copy(placed.glyphs->glyphs);
+            for (int g = 0; g < moved->num_glyphs; ++g) {
+                moved->glyphs[g].geometry.x_offset +=
+                    static_cast<int>(std::lround(cut.shifts[placed.letterOfGlyph[g]] * PANGO_SCALE));
+            }
+            cairo_move_to(cr, placed.x, placed.baseline);
+            pango_cairo_glyph_string_path(cr, placed.glyphs->item->analysis.font, moved);
+            pango_glyph_string_free(moved);
+        }
+        runs.clear();
+        cells.clear();
+    } while (pango_layout_iter_next_run(iter));
+    pango_layout_iter_free(iter);
+    cairo_destroy(measure);
+}
+
+// The letters of one run: a cell for every character, at its advance and
+// with its glyphs' ink widened by the outline's reach. A character that
+// shares its glyphs with the one before (a combining mark) gets a blank cell
+// of no width, so every character still has its boundary.
+void ZQCaptionProducer::addCells(cairo_t* measure, const PangoGlyphItem* run, double runX, double reach,
+                                 std::vector<LetterCell>& cells,
+                                 std::vector<std::size_t>& letterOfGlyph) const {
+    const char* content = pango_layout_get_text(layout);
+    const PangoGlyphString* glyphs = run->glyphs;
+    const PangoItem* item = run->item;
+    letterOfGlyph.assign(static_cast<std::size_t>(glyphs->num_glyphs), 0);
+    PangoGlyphString* one = pango_glyph_string_new();
+    pango_glyph_string_set_size(one, 1);
+    one->log_clusters[0] = 0;
+    double advance = runX;
+    for (int g = 0; g < glyphs->num_glyphs;) {
+        const int start = glyphs->log_clusters[g];
+        LetterCell cell;
+        cell.left = advance;
+        const std::size_t letter = cells.size();
+        for (; g < glyphs->num_glyphs && glyphs->log_clusters[g] == start; ++g) {
+            const PangoGlyphInfo& glyph = glyphs->glyphs[g];
+            // The ink of the outline as it is filled: a font's own extents
+            // leave out the widening of an emboldened face.
+            one->glyphs[0] = glyph;
+            cairo_new_path(measure);
+            cairo_move_to(measure, advance, 0.0);
+            pango_cairo_glyph_string_path(measure, item->analysis.font, one);
+            double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
+            cairo_path_extents(measure, &left, &top, &right, &bottom);
+            if (right > left) {
+                cell.inkLeft = cell.inked ? std::min(cell.inkLeft, left - reach) : left - reach;
+                cell.inkRight = cell.inked ? std::max(cell.inkRight, right + reach) : right + reach;
+                cell.inked = true;
+            }
+            advance += glyph.geometry.width / double(PANGO_SCALE);
+            letterOfGlyph[static_cast<std::size_t>(g)] = letter;
+        }
+        cell.right = advance;
+        cells.push_back(cell);
+        const int end = g < glyphs->num_glyphs ? glyphs->log_clusters[g] : item->length;
+        const char* next = g_utf8_next_char(content + item->offset + start);
+        for (; next < content + item->offset + end; next = g_utf8_next_char(next)) {
+            cells.push_back({advance, advance, 0.0, 0.0, false});
+        }
+    }
+    pango_glyph_string_free(one);
 }
 
 uint8_t* ZQCaptionProducer::getRawData() const {

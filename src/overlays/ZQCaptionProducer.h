@@ -2,14 +2,17 @@
 
 #include "overlays/CaptionAttributes.h"
 #include "overlays/CaptionGenerator.h"
+#include "overlays/CaptionLetterCut.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 typedef struct _PangoContext PangoContext;
 typedef struct _PangoLayout PangoLayout;
+typedef struct _PangoGlyphItem PangoGlyphItem;
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
 
@@ -31,6 +34,9 @@ struct CaptionFit {
 // attributes (sizes in points times the caption scale), draws the background
 // picture and the text, centred line by line in a block centred on "y", with
 // the fill and stroke colours, and measures where every letter boundary lies.
+// With "apart" set (captions whose letters flow), each letter is drawn clear
+// of its neighbours and the boundaries fall between their inks, so the flow
+// pass cuts every letter out whole (see cutLetters).
 //
 // Ownership: owns its Cairo surface and Pango layout until it is destroyed;
 // the Pango context is the generator's. Threads: main thread only.
@@ -40,6 +46,13 @@ public:
     // is worth a caption, and a wrong number in the list must not allocate
     // gigabytes.
     static constexpr int32_t kMaxPixels = 4096;
+    // Pixels between a letter boundary and any ink of "apart" letters. The
+    // flow pass draws a letter from one pixel inside its boundaries, through
+    // a linear filter: every texel whose centre lies within a pixel of a
+    // boundary must be blank, or it is faded at the cut or read by the
+    // neighbour. Ink at 1.5 pixels from the boundary covers texels whose
+    // centres lie at least one pixel from it, wherever the boundary falls.
+    static constexpr double kLetterClearance = 1.5;
 
     ZQCaptionProducer(PangoContext* context, int32_t scale);
     ~ZQCaptionProducer();
@@ -66,6 +79,13 @@ private:
     void draw(CaptionFit* fit);
     void drawBgImage();
     void doMetrics(double left);
+    // Puts the text's path letter by letter, moved apart, and takes the
+    // boundaries between the letters' inks as the metrics; `reach` is how far
+    // the outline reaches beyond a glyph.
+    void pathApart(double top, double reach);
+    // The letters of one run, their ink measured on `measure`'s path.
+    void addCells(cairo_t* measure, const PangoGlyphItem* run, double runX, double reach,
+                  std::vector<LetterCell>& cells, std::vector<std::size_t>& letterOfGlyph) const;
     uint8_t* getRawData() const;
 
     PangoContext* context;
@@ -80,6 +100,7 @@ private:
     std::string font;
     std::string label;
     bool descent = true;
+    bool apart = false;
     std::vector<double> bgMetrics;
     bool bgMetricsPresent = false;
     int32_t ligature = 2;

@@ -1,8 +1,10 @@
-// caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH]
+// caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH] [--cut yes]
 //
 // A contact sheet of every caption of one language, as the game draws them:
 // each caption's bitmap on a dark ground inside a grey frame of its box
-// (red when its text does not fit), with its name under it.
+// (red when its text does not fit), with its name under it. With --cut, each
+// caption is drawn as the flow pass cuts it, its letters' strips set apart,
+// so a letter missing part of its ink or carrying a neighbour's shows.
 #include "overlays/ZQCaptionGenerator.h"
 #include "overlays/ZQCaptionProducer.h"
 
@@ -11,6 +13,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,12 +75,51 @@ cairo_surface_t* toSurface(const ZQ::CaptionBitmap& bitmap) {
     return surface;
 }
 
+// The caption as the flow pass draws its letters: letter i is the columns
+// from metrics[i] + 1 to metrics[i + 1] - 1, here set kCutGap pixels apart
+// (nearest columns, where the pass filters linearly). Frees the original.
+ZQ::CaptionBitmap cutApart(ZQ::CaptionBitmap bitmap) {
+    constexpr int kCutGap = 6;
+    const std::vector<double>& m = bitmap.metrics;
+    std::vector<std::pair<int, int>> strips;
+    int width = 0;
+    for (std::size_t i = 0; i + 1 < m.size(); ++i) {
+        if (m[i + 1] < m[i]) {
+            continue; // the next line starts again at the left
+        }
+        const int from = static_cast<int>(std::lround(m[i] + 1.0));
+        const int to = static_cast<int>(std::lround(m[i + 1] - 1.0));
+        strips.emplace_back(from, to);
+        width += std::max(0, to - from) + kCutGap;
+    }
+    ZQ::CaptionBitmap out;
+    out.width = std::max(1, width);
+    out.height = bitmap.height;
+    out.pixels = static_cast<uint8_t*>(std::calloc(static_cast<std::size_t>(out.width) * out.height * 4, 1));
+    int x = 0;
+    for (const auto& [from, to] : strips) {
+        for (int column = from; column < to; ++column, ++x) {
+            if (column < 0 || column >= bitmap.width) {
+                continue;
+            }
+            for (int row = 0; row < bitmap.height; ++row) {
+                std::memcpy(out.pixels + (static_cast<std::size_t>(row) * out.width + x) * 4,
+                            bitmap.pixels + (static_cast<std::size_t>(row) * bitmap.width + column) * 4, 4);
+            }
+        }
+        x += kCutGap;
+    }
+    std::free(bitmap.pixels);
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH]\n");
+                     "usage: caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH] "
+                     "[--cut yes]\n");
         return 2;
     }
     const std::string language = argv[1];
@@ -85,6 +127,7 @@ int main(int argc, char** argv) {
     int scale = 2;
     std::string only;
     std::string plist = ZQ::pathForResource("captions", "plist");
+    bool cut = false;
     for (int i = 3; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--scale") == 0) {
             scale = std::max(1, std::atoi(argv[i + 1]));
@@ -92,6 +135,8 @@ int main(int argc, char** argv) {
             only = argv[i + 1];
         } else if (std::strcmp(argv[i], "--plist") == 0) {
             plist = argv[i + 1];
+        } else if (std::strcmp(argv[i], "--cut") == 0) {
+            cut = std::strcmp(argv[i + 1], "yes") == 0;
         }
     }
 
@@ -120,6 +165,9 @@ int main(int argc, char** argv) {
             ++overflowing;
             std::fprintf(stderr, "caption-sheet: %s does not fit its %d x %d box\n", key.c_str(),
                          cell.bitmap.width, cell.bitmap.height);
+        }
+        if (cut) {
+            cell.bitmap = cutApart(cell.bitmap);
         }
         cells.push_back(std::move(cell));
     }

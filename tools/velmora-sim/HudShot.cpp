@@ -4,6 +4,8 @@
 #include "cords/HeadModel.h"
 #include "engine/Globals.h"
 #include "engine/physics/FxParticleSystem.h"
+#include "game/TutorialSceneCollection.h"
+#include "game/TutorialSteps.h"
 #include "levels/LevelModel.h"
 #include "overlays/CaptionBox.h"
 #include "overlays/CaptionModel.h"
@@ -34,6 +36,7 @@ struct HudShot::Parts {
     ZQ::GaugeModel gauges;
     ZQ::GrainModel grains;
     ZQ::StringScoreModel calm;
+    ZQ::TNSlide slide;
     ZQ::RenderCaption captionPass{&captions};
     ZQ::RenderFlow flowPass{&flows};
     ZQ::RenderGauge gaugePass{&gauges};
@@ -126,6 +129,14 @@ bool HudShot::show(const std::string& mode) {
         points.flowId = -1;
         points.done = 0;
         points.animPoints(0);
+        return true;
+    }
+    if (mode == "tutorial") {
+        // The slide lesson's two lines, pinned where the tutorial pins them;
+        // they are in place after its 60 frames of entry.
+        parts->slide.rows = {0.75f, 0.3f};
+        parts->slide.keep = true;
+        ZQ::TutorialSceneCollection::showGroup(parts->slide);
         return true;
     }
     return false;

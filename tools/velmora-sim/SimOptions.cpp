@@ -50,7 +50,8 @@ const char* usageText() {
            "  --screenshot FILE     draw the level's room and knot headless after F frames\n"
            "                        and write it as a PNG\n"
            "  --hud MODE     with --screenshot: the level's displays in mode arcade or zen, or\n"
-           "                 points: the points show of a solve (816 points on level 0)\n"
+           "                 points: the points show of a solve (816 points on level 0), or\n"
+           "                 tutorial: the slide lesson's lines\n"
            "  --contact-sheet FILE  the rooms of every level as thumbnails in one PNG,\n"
            "                        ten a row in play order from the top left\n"
            "  --help         this text\n";
@@ -94,7 +95,7 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
             ok = !value.empty();
         } else if (name == "--hud") {
             options.hud = value;
-            ok = value == "arcade" || value == "zen" || value == "points";
+            ok = value == "arcade" || value == "zen" || value == "points" || value == "tutorial";
         } else {
             ok = readScreen(value, options);
         }
@@ -102,7 +103,7 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
             const char* expected = name == "--level"    ? "a level index of 0 or more"
                                    : name == "--frames" ? "a frame count from 0 to 10000000"
                                    : name == "--every"  ? "a frame count from 1 to 10000000"
-                                   : name == "--hud"    ? "arcade, zen or points"
+                                   : name == "--hud"    ? "arcade, zen, points or tutorial"
                                    : name == "--script" || name == "--screenshot" || name == "--contact-sheet"
                                        ? "a file name"
                                        : "WIDTHxHEIGHT, each from 16 to 16384";
