@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -149,6 +150,22 @@ TEST_F(CaptionGLTest, SettersWriteTheirTexts) {
     setKnotNameText("Ourosa");
     EXPECT_EQ(box->findCaption("knots_name")->texture, texture);
     EXPECT_EQ(label("knots_name"), "Ourosa");
+}
+
+// The number setters remember the last value for the life of the process,
+// so the first calls are made in a process of their own.
+TEST_F(CaptionGLTest, AFirstZeroLeavesTheListsOwnText) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto firstCalls = [this] {
+        setPointsValueText(0);
+        setPartialsTotalText(0);
+        const bool kept = label("points_value") == "text of points_value" &&
+                          label("partials_total") == "text of partials_total";
+        setPointsValueText(5);
+        setPointsValueText(0);
+        std::_Exit(kept && label("points_value") == pointsValueText(0) ? 0 : 1);
+    };
+    EXPECT_EXIT(firstCalls(), testing::ExitedWithCode(0), "");
 }
 
 } // namespace
