@@ -61,7 +61,7 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
 
 // The headless loop: delivers the input file's events due after each frame
 // and draws, as fast as it can or (realtime) at the display link's ticks,
-// until `frames` frames are drawn; the last one is kept as the snapshot.
+// until `frames` frames are drawn; the last one stays on the target.
 // `afterFrame`, when given, is called after each frame the loop draws.
 void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
                      const std::function<void()>& afterFrame = {});
