@@ -15,7 +15,6 @@
 #include "render/Texture.h"
 
 #include <cstdlib>
-#include <limits>
 
 namespace ZQ::CaptionCollection {
 
@@ -143,10 +142,11 @@ void setKnotNameText(const std::string& name) {
     gGlobals.captionBox->setCaption(ResourceNames::knots_name, name);
 }
 
-// The setters skip a text already shown. Nothing is shown before the first
-// call, whatever its number: 0 included, which the list's own text is not.
+// The number setters skip a value already shown. Before the first call the
+// caption shows the property list's own text, which is the text of 0: a
+// first 0 leaves it as it stands.
 void setPointsValueText(int32_t n) {
-    static int32_t last = std::numeric_limits<int32_t>::min();
+    static int32_t last = 0;
     if (n == last) {
         return;
     }
@@ -155,7 +155,7 @@ void setPointsValueText(int32_t n) {
 }
 
 void setPartialsTotalText(int32_t n) {
-    static int32_t last = std::numeric_limits<int32_t>::min();
+    static int32_t last = 0;
     if (n == last) {
         return;
     }

@@ -13,6 +13,7 @@
 #include "overlays/CaptionBox.h"
 #include "overlays/CaptionInstance.h"
 #include "overlays/CaptionModel.h"
+#include "overlays/PointsModel.h"
 
 #include <functional>
 
@@ -141,7 +142,12 @@ void updateHoloName(int32_t level) {
         [level](Cloudlet*) { setHoloLevelText(level + 1, gGlobals.levelModel->levelCount()); },
         holoHoldAt20());
 
+    // The points model's grade follows the level in front, as its grade
+    // line does.
     const int32_t grade = levels->tangleForlevel[level];
+    if (PointsModel* points = gGlobals.pointsModel) {
+        points->grade = grade;
+    }
     const std::string own = ResourceNames::small_ + *ResourceNames::tanglesByGrade.at(grade);
     for (const auto& [other, name] : ResourceNames::tanglesByGrade) {
         if (other != grade) {

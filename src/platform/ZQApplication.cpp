@@ -21,6 +21,7 @@
 #include "platform/ZQGameCenterGateway.h"
 #include "platform/ZQInputScript.h"
 #include "platform/ZQRootController.h"
+#include "platform/ZQSnapshot.h"
 #include "platform/ZQSocialGateway.h"
 #include "platform/ZQView.h"
 #include "platform/ZQWindowEvents.h"
@@ -67,11 +68,15 @@ int millisecondsUntil(Clock::time_point due, Clock::time_point now) {
     return static_cast<int>(std::max<long long>(wait, 1));
 }
 
-bool writeScreenshot(const ZQView& view, const std::string& path) {
+// The frame drawn last, read back from the target where presenting leaves
+// it (headless). Never the game's own snapshot: the game takes and clears
+// that for its sharing, whatever frame a shot asks for.
+bool writeScreenshot(const std::string& path) {
+    const ZQImage image = readSnapshot();
     std::string error;
-    if (view.snapshotImage() == nullptr || !writePng(path, *view.snapshotImage(), error)) {
+    if (image.rgba.empty() || !writePng(path, image, error)) {
         std::fprintf(stderr, "velmora: no screenshot: %s\n",
-                     view.snapshotImage() == nullptr ? "no frame was drawn" : error.c_str());
+                     image.rgba.empty() ? "no frame was drawn" : error.c_str());
         return false;
     }
     return true;
@@ -115,16 +120,9 @@ void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realt
     ZQDisplayLink& link = view.displayLink();
     const double secondsPerFrame = std::chrono::duration<double>(link.period()).count();
     const float touchRadius = view.deviceProfile().touchRadius;
-    // The view drew the first frame while it was built. Headless, presenting
-    // leaves it on the target: a run of that one frame reads it back there.
-    if (frames <= 1) {
-        view.snapshotDrawnFrame();
-    }
+    // The view drew the first frame while it was built.
     for (long drawn = 1; drawn < frames; ++drawn) {
         input.deliver(view, static_cast<int32_t>(drawn), secondsPerFrame, touchRadius);
-        if (drawn + 1 == frames) {
-            view.takeSnapshot();
-        }
         if (realtime && view.isAnimating()) {
             std::this_thread::sleep_until(link.due());
         }
@@ -248,35 +246,25 @@ int run(const ZQLaunch& launch) {
         };
         printFrame(); // the one drawn while the view was built
         if (launch.headless) {
-            // Each shot's frame is asked for before it is drawn and written
-            // once it is; a shot that cannot be written fails the run, which
-            // goes on regardless.
+            // Each shot is written once its frame is drawn; a shot that
+            // cannot be written fails the run, which goes on regardless.
             long drawn = 1;
-            const auto askForShot = [&] {
-                for (const ZQShot& shot : launch.shots) {
-                    if (shot.frame == drawn + 1) {
-                        view.takeSnapshot();
-                    }
-                }
-            };
             const auto afterFrame = [&] {
                 printFrame();
                 ++drawn;
                 for (const ZQShot& shot : launch.shots) {
-                    if (shot.frame == drawn && !writeScreenshot(view, shot.path)) {
+                    if (shot.frame == drawn && !writeScreenshot(shot.path)) {
                         status = 1;
                     }
                 }
-                askForShot();
             };
-            askForShot();
             const auto isShot = [&](long frame) {
                 return std::any_of(launch.shots.begin(), launch.shots.end(),
                                    [frame](const ZQShot& shot) { return shot.frame == frame; });
             };
             runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames, launch.realtime,
                             afterFrame, launch.drawShotsOnly ? std::function<bool(long)>(isShot) : nullptr);
-            if (!launch.screenshot.empty() && !writeScreenshot(view, launch.screenshot)) {
+            if (!launch.screenshot.empty() && !writeScreenshot(launch.screenshot)) {
                 status = 1;
             }
         } else {

@@ -63,7 +63,7 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
 
 // The headless loop: delivers the input file's events due after each frame
 // and draws, as fast as it can or (realtime) at the display link's ticks,
-// until `frames` frames are drawn; the last one is kept as the snapshot.
+// until `frames` frames are drawn; the last one stays on the target.
 // `afterFrame`, when given, is called after each frame the loop draws.
 // `renders`, when given, says which frames (numbered from 1) go through the
 // render passes; the others are only stepped. The last always is.

@@ -6,6 +6,7 @@
 #include "engine/Globals.h"
 #include "engine/Log.h"
 #include "engine/Model.h"
+#include "engine/Preferences.h"
 #include "engine/SoundGateway.h"
 #include "game/SavedState.h"
 #include "levels/LevelModel.h"
@@ -28,6 +29,8 @@ ZQView::ZQView(ZQEGLContext& context, PVRTVec2 frame, float scale, const ZQ::Dev
     buildEngine(makeModels, makePasses, makeMaster);
     setUpEngine();
     registerWithTouchDispatcher();
+    // Held from the first refresh on: a change takes effect at the next start.
+    motionParallax.useDisableParallaxPreference(ZQ::Preferences::shared().isParallaxDisabled());
     // The first frame is drawn at once, before the display link runs: the
     // window never shows an unset screen.
     drawView();

@@ -84,9 +84,6 @@ public:
     // The picture of the next finished frame, taken before it is presented.
     void takeSnapshot();
     void clearSnapshot();
-    // The picture of the frame drawn last, read back now: only where
-    // presenting leaves the finished frame on the target (headless).
-    void snapshotDrawnFrame();
     bool snapshotTaken() const { return snapshot_image != nullptr; }
     const ZQImage* snapshotImage() const { return snapshot_image.get(); }
     // Pixels a point, the snapshot's scale.

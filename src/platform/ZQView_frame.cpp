@@ -73,11 +73,6 @@ void ZQView::takeSnapshot() {
     take_snapshot = true;
 }
 
-void ZQView::snapshotDrawnFrame() {
-    snapshot_image = std::make_unique<ZQImage>(readSnapshot());
-    take_snapshot = false;
-}
-
 void ZQView::clearSnapshot() {
     take_snapshot = false;
     snapshot_image.reset();

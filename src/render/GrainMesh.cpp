@@ -3,7 +3,6 @@
 #include "cords/GrainEmitter.h"
 #include "engine/Assert.h"
 #include "engine/Globals.h"
-#include "engine/Log.h"
 
 #include <cstring>
 
@@ -182,17 +181,14 @@ void GrainMesh::loadBuffers() {
 
 void GrainMesh::build(GrainEmitter& emitter) {
     ZQ_ASSERT(emitter.mesh == nullptr);
+    // The shape is the game's own choice, never read from content: one
+    // without a mesh is a programming error.
+    const int32_t shape = emitter.getShape();
+    ZQ_ASSERT(shapeIndexCount(shape) > 0);
     emitter.layout.scale = 0.5f / gGlobals.worldScale;
     auto* mesh = new GrainMesh();
     emitter.mesh = mesh;
     emitter.releaseMesh = &GrainMesh::release;
-    const int32_t shape = emitter.getShape();
-    if (shapeIndexCount(shape) == 0) {
-        // A shape that adds nothing leaves the buffers empty: the burst draws
-        // nothing rather than stopping at the upload.
-        platformLog("Grain shape %d has no mesh", shape);
-        return;
-    }
     mesh->indicesPerGrain = shapeIndexCount(shape);
     for (int32_t g = 0; g < emitter.getMaxCount(); ++g) {
         appendGrain(*mesh, shape, g);

@@ -86,11 +86,14 @@ void RenderMesh::draw(MeshInstance& instance, const PVRTMat4& view) {
     const PVRTVec3 sun = sunPosition(view, gGlobals.screenSize.x, gGlobals.screenSize.y);
     glUniform3f(shader.uniform(u_sunPosition), sun.x, sun.y, sun.z);
 
-    // The program's model matrix centres the scene as the camera expects;
-    // the eye-space matrix includes it too, so the shading sees the vertex
-    // where it is drawn.
-    const PVRTMat4 modelView = view * program->modelMatrix * instance.getModelMatrix();
-    const PVRTMat4 mvp = program->projectionMatrix * modelView;
+    // The program's model matrix centres the scene as the camera expects and
+    // places the mesh on screen. The shading's eye space leaves it out, as
+    // the sun does (the view's turn of a point 2H above the screen's middle):
+    // in that one frame the sun stands a screen height behind the eye, along
+    // the room's depth, wherever the camera goes.
+    const PVRTMat4& placed = instance.getModelMatrix();
+    const PVRTMat4 mvp = program->projectionMatrix * view * program->modelMatrix * placed;
+    const PVRTMat4 modelView = view * placed;
     glUniformMatrix4fv(shader.uniform(u_modelViewProjectionMatrix), 1, GL_FALSE, mvp.f);
     glUniformMatrix4fv(shader.uniform(u_modelViewMatrix), 1, GL_FALSE, modelView.f);
     float normal[9];

@@ -49,17 +49,27 @@ CameraOrientateAction::CameraOrientateAction(const Range& ax, const Range& ay, c
                                              float springDamping)
     : RangeAction(ax, ay, az), velocity(startVelocity), stiffness(springStiffness), damping(springDamping) {}
 
-void CameraOrientateAction::follow() {
+PVRTVec3 CameraOrientateAction::goal() const {
     const PVRTVec3& c = cordCentre();
     const float w = gGlobals.screenSize.x;
     const float h = gGlobals.screenSize.y;
-    const PVRTVec3 goal(clampInto(c.x, -1.2f * w, 1.2f * w), clampInto(c.y, -0.3f * h, 0.3f * h),
-                        clampInto(c.z, -0.55f * h, 0.4f * h) + h);
+    return PVRTVec3(clampInto(c.x, -1.2f * w, 1.2f * w), clampInto(c.y, -0.3f * h, 0.3f * h),
+                    clampInto(c.z, -0.55f * h, 0.4f * h) + h);
+}
+
+void CameraOrientateAction::follow() {
+    const PVRTVec3 g = goal();
     const PVRTVec3 p = target->getPosition();
     // Semi-implicit Euler: the new velocity moves the position.
-    const PVRTVec3 f = velocity * damping - (goal - p) * stiffness;
+    const PVRTVec3 f = velocity * damping - (g - p) * stiffness;
     velocity = velocity - f * kDt;
     target->layout.position = p + velocity * kDt;
+}
+
+void CameraOrientateAction::settle() {
+    ZQ_ASSERT(target != nullptr);
+    velocity = PVRTVec3();
+    target->layout.position = goal();
 }
 
 CameraRotateAction::CameraRotateAction(const Easing* easing, int32_t frameCount, const PVRTQuaternion& turn,

@@ -47,12 +47,17 @@ public:
                           float stiffness, float damping);
 
     void follow() override;
+    // Puts the item at rest on its goal at once: where the spring would
+    // bring it, with no velocity left.
+    void settle();
 
     const PVRTVec3& getVelocity() const { return velocity; }
 
     static constexpr float kDt = 0.033333335f; // one frame
 
 private:
+    PVRTVec3 goal() const;
+
     PVRTVec3 velocity;
     float stiffness = 0.0f;
     float damping = 0.0f;

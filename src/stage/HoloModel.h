@@ -61,9 +61,11 @@ public:
     // one, at its slot.
     void createInstance(bool replace);
 
-    // The pose on the ring at angle a: position (r cos a, 0, -r sin a) with
-    // r = W/2, turned by 3 pi/2 - a about y, scale 1, alpha from the ring's
-    // alpha curve (transparent at the back).
+    // The pose on the ring at angle a: position (-r cos a, 0, -r sin a) with
+    // r = W/2, turned by a - 3 pi/2 about y, scale 1, alpha from the ring's
+    // alpha curve (transparent at the back). The ring is laid mirrored in x
+    // because the scene camera mirrors x: lower levels then show on the
+    // player's left, where the map's taps and swipes that step to them land.
     static void placeOnOrbit(Layout& out, float angle);
     // The angle of ring slot k (0 .. 4).
     static float slotAngle(int32_t slot);

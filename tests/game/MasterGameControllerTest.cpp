@@ -71,6 +71,17 @@ TEST_F(MasterGameControllerTest, FirstStartTellsTheStoryUnskippableThenShowsTheM
     EXPECT_EQ(sound.names().back(), "playMenuMusic");
 }
 
+// The slate shows at once where it stays: the camera must not swing onto it.
+TEST_F(MasterGameControllerTest, AtTheFirstStartTheCameraRestsOnTheStoryFromTheFirstFrame) {
+    makeMaster();
+    step();
+    const PVRTVec3 first = camera->eye->layout.position;
+    for (int i = 0; i < 90; ++i) {
+        camera->doStep();
+    }
+    EXPECT_LT((camera->eye->layout.position - first).length(), 0.5f);
+}
+
 TEST_F(MasterGameControllerTest, LaterStartsReachTheMenuInTwoFramesWithoutTheStory) {
     defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
     makeMaster();

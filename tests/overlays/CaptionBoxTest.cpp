@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -149,6 +150,20 @@ TEST_F(CaptionGLTest, SettersWriteTheirTexts) {
     setKnotNameText("Ourosa");
     EXPECT_EQ(box->findCaption("knots_name")->texture, texture);
     EXPECT_EQ(label("knots_name"), "Ourosa");
+}
+
+// The setters remember their last value for the life of the process: a
+// process of its own makes the first calls.
+TEST_F(CaptionGLTest, AFirstZeroLeavesTheListsOwnText) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto firstCalls = [this] {
+        setPointsValueText(0);
+        setPartialsTotalText(0);
+        const bool kept = label("points_value") == "text of points_value" &&
+                          label("partials_total") == "text of partials_total";
+        std::_Exit(kept ? 0 : 1);
+    };
+    EXPECT_EXIT(firstCalls(), testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "levels/LevelModel.h"
 #include "overlays/CaptionGLFixture.h"
 #include "overlays/CaptionInstance.h"
+#include "overlays/PointsModel.h"
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,9 @@ TEST_F(CaptionGLTest, TotalsFadeAndGo) {
 TEST_F(CaptionGLTest, HoloLinesAppearOnceAndUpdateHidesEveryStaleGradeLine) {
     ZQ::LevelModel levels;
     ZQ::gGlobals.levelModel = &levels;
+    ZQ::PointsModel points;
+    points.grade = 4;
+    ZQ::gGlobals.pointsModel = &points;
     const std::string golden = "small_tangles_Golden";
     const std::string bronze = "small_tangles_Bronze";
 
@@ -99,6 +103,7 @@ TEST_F(CaptionGLTest, HoloLinesAppearOnceAndUpdateHidesEveryStaleGradeLine) {
     EXPECT_EQ(label("holo_level"), "6/" + std::to_string(levels.levelCount()));
     EXPECT_EQ(label("holo_timer"), " ");
     EXPECT_EQ(shown(model, "knots_name"), 1);
+    EXPECT_EQ(points.grade, 0) << "the grade of the level in front";
 
     // Level 6, played in 40 seconds to a bronze grade: exactly its line.
     levels.tangleForlevel[6] = 2;
@@ -109,6 +114,7 @@ TEST_F(CaptionGLTest, HoloLinesAppearOnceAndUpdateHidesEveryStaleGradeLine) {
     EXPECT_EQ(shown(model, golden), 0);
     EXPECT_EQ(shown(model, bronze), 1);
     EXPECT_EQ(label("holo_timer"), "40 seconds");
+    EXPECT_EQ(points.grade, 2);
     for (const ZQ::CaptionInstance* caption : model.captions) {
         EXPECT_EQ(caption->layout.alpha, 1.0f) << caption->entry->name;
     }
@@ -118,6 +124,7 @@ TEST_F(CaptionGLTest, HoloLinesAppearOnceAndUpdateHidesEveryStaleGradeLine) {
     steps(model, 60);
     EXPECT_EQ(shown(model, bronze), 1);
     ZQ::gGlobals.levelModel = nullptr;
+    ZQ::gGlobals.pointsModel = nullptr;
 }
 
 } // namespace

@@ -134,6 +134,23 @@ TEST_F(RenderGaugeTest, TheFullGaugeIsACoilOfGoldAroundItsCentre) {
     EXPECT_EQ(HeadlessGL::readPixel(kW / 2, kH / 2)[3], 0) << "the centre stays clear";
 }
 
+TEST_F(RenderGaugeTest, TheMetalChangesBetweenTwoRingsWithoutABlendOfTwo) {
+    // A primary colour a grade: a pixel of two primaries blends two metals.
+    ZQ::GaugeInstance* gauge = addGauge(1.0f);
+    for (std::size_t m = 0; m < 5; ++m) {
+        gauge->materials[m].diffuse =
+            PVRTVec3(m == 0 ? 1.0f : 0.0f, m == 1 ? 1.0f : 0.0f, m >= 2 ? 1.0f : 0.0f);
+    }
+    draw();
+    const std::vector<uint8_t> pixels = HeadlessGL::readPixels(0, 0, kW, kH);
+    int byPrimaries[4] = {}; // pixels by the number of primaries they show
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        ++byPrimaries[(pixels[i] > 8 ? 1 : 0) + (pixels[i + 1] > 8 ? 1 : 0) + (pixels[i + 2] > 8 ? 1 : 0)];
+    }
+    EXPECT_GT(byPrimaries[1], 1000);
+    EXPECT_EQ(byPrimaries[2] + byPrimaries[3], 0);
+}
+
 TEST_F(RenderGaugeTest, EveryGaugeShowsTheFillOfTheOneOnShow) {
     ZQ::GaugeInstance* shown = addGauge(0.002f);
     ZQ::GaugeInstance* other = addGauge(1.0f);

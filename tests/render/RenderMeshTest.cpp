@@ -193,9 +193,9 @@ TEST_F(RenderMeshTest, WithoutInstancesThePassOnlySwitchesItsProgram) {
     EXPECT_EQ(buffer, 0);
 }
 
-// The sun stands behind the eye, above the screen's top right: the faces of
-// the torus turned towards the eye are lit (cool), its outline, turned
-// sideways, half lit (halfway to warm).
+// The sun stands a screen height straight behind the eye: the faces of the
+// torus turned towards the eye are lit (cool), its outline, turned sideways,
+// half lit (halfway to warm).
 TEST_F(RenderMeshTest, EachMaterialShadesTheTorusCoolFacingTheSunAndWarmerAtItsOutline) {
     for (int32_t material = 0; material < ZQ::kMeshMaterialCount; ++material) {
         SCOPED_TRACE("material " + std::to_string(material));
@@ -218,10 +218,12 @@ TEST_F(RenderMeshTest, TheUnlitSideTakesTheWarmColourAndTheLitSideTheCool) {
     testing::internal::CaptureStderr();
     box->setUp();
     testing::internal::GetCapturedStderr();
-    // The middle pixel lies at eye-space (0, 0, -(H + 1)); the sun at
-    // (W/2, H/2, 2H): the direction to it, against normals (0, 0, +-1).
+    // The shading's eye space is the view times the instance's matrix, with
+    // no centring: the middle pixel's vertex lies at (W/2, H/2, -1) there and
+    // the sun at (W/2, H/2, 2H). The direction to it, against normals
+    // (0, 0, +-1).
     const float w = kWidth, h = kHeight;
-    const PVRTVec3 toSun = (PVRTVec3(w / 2, h / 2, 2 * h) - PVRTVec3(0, 0, -(h + 1))).normalized();
+    const PVRTVec3 toSun = (PVRTVec3(w / 2, h / 2, 2 * h) - PVRTVec3(w / 2, h / 2, -1)).normalized();
     for (int32_t material : {0, 4}) {
         const ZQ::Material& m = ZQ::meshMaterial(material);
         for (int32_t id : {ZQ::PodBox::kDisc, ZQ::PodBox::kCube}) {

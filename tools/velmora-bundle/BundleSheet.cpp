@@ -25,6 +25,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,8 +95,16 @@ void drawLabels(std::vector<uint8_t>& rgba, int width, int height, const std::ve
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: bundle-sheet OUT.png\n");
+    const char* usage = "usage: bundle-sheet OUT.png\n"
+                        "  draws every file of the built bundle through the game's own readers into\n"
+                        "  one contact sheet\n";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    // An option is never a file name: a mistyped one must not become a PNG.
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fputs(usage, stderr);
         return 2;
     }
     if (ZQEGLContext::sharedHeadless() == nullptr) {

@@ -47,6 +47,7 @@ const char* usageText() {
            "  --script FILE  touches and swipes to play, one a line (pixels, origin bottom left):\n"
            "                   FRAME began|moved|ended|cancelled X Y [RADIUS]\n"
            "                   FRAME swipe X Y right|left|up|down\n"
+           "                 (not with --screenshot or --contact-sheet)\n"
            "  --screenshot FILE     draw the level's room and knot headless after F frames\n"
            "                        and write it as a PNG\n"
            "  --hud MODE     with --screenshot: the level's displays in mode arcade or zen, or\n"
@@ -114,6 +115,12 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
     // The contact sheet draws every level.
     if (!haveLevel && options.contactSheet.empty()) {
         error = "--level is required";
+        return false;
+    }
+    // The pictures are drawn from the cord played on its own: a script's
+    // touches would not reach them.
+    if (!options.script.empty() && (!options.screenshot.empty() || !options.contactSheet.empty())) {
+        error = "--script plays a level for the report; it does not go with --screenshot or --contact-sheet";
         return false;
     }
     return true;
