@@ -6,6 +6,7 @@
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
 #include "render/HoloProgram.h"
+#include "render/OutsideWinding.h"
 #include "stage/HoloInstance.h"
 #include "stage/HoloModel.h"
 
@@ -71,6 +72,10 @@ void RenderHolo::render() {
         holo.noise = h.noise;
         holo.scannerPhase = h.scannerPhase;
         holo.setModelMatrix(world.f);
+        // The knot's tubes are the cord's; with the frame's counter-clockwise
+        // front faces through the mirroring scene camera, the near outside of
+        // every tube would be culled and the hologram show its far inner walls.
+        glFrontFace(outsideWinding(holo.viewMatrix));
 
         for (std::size_t k = 0; k < mesh.ranges.size(); ++k) {
             const auto entry = static_cast<std::size_t>(colourEntry(h.levelIndex, static_cast<int32_t>(k)));
@@ -80,6 +85,7 @@ void RenderHolo::render() {
             glDrawElements(GL_TRIANGLES, range.indexCount, GL_UNSIGNED_INT,
                            reinterpret_cast<const void*>(static_cast<std::size_t>(range.firstIndex) * 4));
         }
+        glFrontFace(GL_CCW);
         holo.unuse();
         glBindBuffer(GL_ARRAY_BUFFER, 0);
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);

@@ -15,7 +15,9 @@ class HoloInstance;
 // string k of the knot of level L in colour entry (L + k) mod 4 of both
 // tables, so neighbouring levels show their colours shifted by one. The
 // frame draws it among the translucent solids, after the cord; the pass sets
-// no blend, cull or depth state of its own.
+// no blend, cull or depth state of its own, only the front-face winding that
+// keeps the tubes' outside through the camera's view, counter-clockwise
+// again when done.
 //
 // Ownership: owns its program (a HoloProgram). Threads: main thread only.
 class RenderHolo : public Render {

@@ -6,6 +6,7 @@
 #include "engine/Log.h"
 #include "render/MeshInstance.h"
 #include "render/MeshProgram.h"
+#include "render/OutsideWinding.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "stage/CameraModel.h"
@@ -59,9 +60,14 @@ void RenderMesh::render() {
         const PVRTMat4 view = gGlobals.cameraModel != nullptr && gGlobals.cameraModel->eye != nullptr
                                   ? gGlobals.cameraModel->viewMatrix()
                                   : RenderProgram::defaultView();
+        // The models are wound counter-clockwise seen from outside; through
+        // the mirroring scene camera the frame's counter-clockwise front faces
+        // would cull a disc's near faces and show its far ones from inside.
+        glFrontFace(outsideWinding(view));
         for (Cloudlet* item : items) {
             draw(*static_cast<MeshInstance*>(item), view);
         }
+        glFrontFace(GL_CCW);
     }
     program->unuse();
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);

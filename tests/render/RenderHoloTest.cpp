@@ -68,10 +68,10 @@ protected:
     }
 
     // The frame's state for the translucent solids, blending off so the
-    // alpha the shader wrote can be read back.
-    std::vector<uint8_t> draw() {
+    // alpha the shader wrote can be read back (or with no face culled).
+    std::vector<uint8_t> draw(bool cull = true) {
         clearTarget();
-        glEnable(GL_CULL_FACE);
+        cull ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
         glCullFace(GL_BACK);
         glFrontFace(GL_CCW);
         glEnable(GL_DEPTH_TEST);
@@ -236,6 +236,34 @@ TEST_F(RenderHoloTest, AnOpaqueHologramStillFadesTowardItsBack) {
     }
     EXPECT_GT(highest, 200) << "the front is nearly opaque";
     EXPECT_LT(lowest, 100) << "the back nearly clear";
+    EXPECT_NO_GL_ERROR();
+}
+
+// The camera's view mirrors x, which turns the tubes' windings round on the
+// target. Drawn with the frame's culling the pass must show what it shows
+// with no face culled, where the depth test alone keeps the near outside of
+// every tube, and leave the frame's counter-clockwise front faces behind.
+TEST_F(RenderHoloTest, CullingLeavesTheTubesOutsideToTheScreen) {
+    show(3);
+    const std::vector<uint8_t> culled = draw();
+    GLint front = 0;
+    glGetIntegerv(GL_FRONT_FACE, &front);
+    EXPECT_EQ(front, GL_CCW);
+    const std::vector<uint8_t> whole = draw(false);
+    std::size_t covered = 0;
+    std::size_t off = 0;
+    for (std::size_t i = 0; i < culled.size(); i += 4) {
+        covered += drawn(&whole[i]) ? 1 : 0;
+        bool same = true;
+        for (std::size_t c = 0; c < 4; ++c) {
+            same = same && std::abs(culled[i + c] - whole[i + c]) <= 2;
+        }
+        off += same ? 0 : 1;
+    }
+    EXPECT_GT(covered, 500u);
+    // Only pixels on the outlines, where the far sides reach a little past
+    // the near ones, and at the tubes' open ends may differ.
+    EXPECT_LE(off * 25, covered) << off << " pixels differ of " << covered;
     EXPECT_NO_GL_ERROR();
 }
 

@@ -1,8 +1,10 @@
 // The models' winding through the game's own mesh pass: drawn with the GL
 // state the frame gives that pass (back faces culled, counter-clockwise
 // fronts, depth test LEQUAL), each model must look exactly as it does with
-// culling off, where the depth test alone keeps the nearest surface. A model
-// wound the other way loses its near side to culling and shows its far one.
+// culling off, where the depth test alone keeps the nearest surface, both
+// through the default view and through the scene camera, whose look-at
+// mirrors x. A model wound the other way loses its near side to culling and
+// shows its far one.
 #include "Models.h"
 #include "PodWriter.h"
 #include "engine/CloudletContainer.h"
@@ -10,6 +12,7 @@
 #include "render/MeshInstance.h"
 #include "render/PodBox.h"
 #include "render/RenderMesh.h"
+#include "support/CordStage.h"
 #include "support/HeadlessGL.h"
 #include "support/TempFolder.h"
 
@@ -32,7 +35,7 @@ public:
     ZQ::Cloudlet* instance = nullptr;
 };
 
-class MeshPassTest : public HeadlessGLTest {
+class MeshPassTest : public HeadlessGLTest, protected CordStage {
 protected:
     void SetUp() override {
         HeadlessGLTest::SetUp();
@@ -146,13 +149,19 @@ TEST_F(MeshPassTest, CullingKeepsTheNearSideOfEveryModel) {
     bundle.setUp();
     ZQ::PodBox reversed(reversedFolder.path());
     reversed.setUp();
-    for (int32_t id = 0; id < ZQ::PodBox::kModelCount; ++id) {
-        const auto [covered, differing] = compare(bundle.model(id));
-        EXPECT_GT(covered, 500) << ZQ::PodBox::modelName(id);
-        EXPECT_LT(differing * 100, covered) << ZQ::PodBox::modelName(id) << " shows its far side";
-        const auto [coveredReversed, differingReversed] = compare(reversed.model(id));
-        EXPECT_GT(differingReversed * 5, coveredReversed * 4) << ZQ::PodBox::modelName(id);
+    ZQ::gGlobals.cameraModel = nullptr;
+    for (const char* view : {"default view", "scene camera"}) {
+        for (int32_t id = 0; id < ZQ::PodBox::kModelCount; ++id) {
+            const char* name = ZQ::PodBox::modelName(id);
+            const auto [covered, differing] = compare(bundle.model(id));
+            EXPECT_GT(covered, 500) << name << ", " << view;
+            EXPECT_LT(differing * 100, covered) << name << " shows its far side, " << view;
+            const auto [coveredReversed, differingReversed] = compare(reversed.model(id));
+            EXPECT_GT(differingReversed * 5, coveredReversed * 4) << name << ", " << view;
+        }
+        setUpStage(); // the scene camera, at rest
     }
+    tearDownStage();
     bundle.tearDown();
     reversed.tearDown();
     EXPECT_NO_GL_ERROR();
