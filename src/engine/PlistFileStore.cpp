@@ -70,19 +70,23 @@ bool syncFolder(const std::string& folder) {
 
 // Where writes to `path` land: a symbolic link (a chain of them) is
 // followed to the file it names, existing or not, so a store kept elsewhere
-// through a link stays there and the link stays a link. A loop, or a chain
-// longer than the kernel follows, leaves the path as it is.
+// through a link stays there and the link stays a link. A link to anything
+// but a regular file (a device, a FIFO, a folder), a loop or a chain longer
+// than the kernel follows leaves the path itself: that is what is set aside
+// or replaced, never the thing it names.
 std::string linkTarget(const std::string& path) {
     constexpr int kMaxLinks = 40;
     fs::path current = path;
     for (int hop = 0; hop < kMaxLinks; ++hop) {
         std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(current, error))) {
-            return current.string();
+        const fs::file_status status = fs::symlink_status(current, error);
+        if (!fs::is_symlink(status)) {
+            const bool usable = fs::is_regular_file(status) || status.type() == fs::file_type::not_found;
+            return usable ? current.string() : path;
         }
         const fs::path target = fs::read_symlink(current, error);
         if (error) {
-            return current.string();
+            return path;
         }
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
@@ -208,8 +212,9 @@ PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStam
     if (fd < 0) {
         // A folder on the way that is missing, or is a file, means no file:
         // nothing to keep aside, and the next write says why it fails.
-        why = std::string("cannot be opened: ") + std::strerror(errno);
-        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Bad;
+        const int failure = errno;
+        why = std::string("cannot be opened: ") + std::strerror(failure);
+        return failure == ENOENT || failure == ENOTDIR ? ReadResult::Missing : ReadResult::Bad;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

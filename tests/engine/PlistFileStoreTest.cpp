@@ -173,6 +173,17 @@ TEST_F(PlistFileStoreTest, AFifoInTheFilesPlaceIsSetAsideWithoutWaitingForAWrite
     store.setInteger("k", 1);
     ASSERT_TRUE(store.synchronize());
     EXPECT_EQ(PlistFileStore(path).integerForKey("k"), 1);
+
+    // Behind a link, the link goes aside: never the FIFO (or device) it names.
+    const std::string fifo = folder.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string linked = folder.file("linked.plist");
+    std::filesystem::create_symlink(fifo, linked);
+    testing::internal::CaptureStderr();
+    PlistFileStore throughLink(linked);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(asideFiles(folder, "linked.plist").size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 TEST_F(PlistFileStoreTest, ALinkIsWrittenThroughAndItsDamagedTargetSetAsideBesideIt) {
