@@ -68,6 +68,31 @@ bool syncFolder(const std::string& folder) {
     return synced;
 }
 
+// Where writes to `path` land: a symbolic link (a chain of them) is
+// followed to the file it names, existing or not, so a store kept elsewhere
+// through a link stays there and the link stays a link. A link to anything
+// but a regular file (a device, a FIFO, a folder), a loop or a chain longer
+// than the kernel follows leaves the path itself: that is what is set aside
+// or replaced, never the thing it names.
+std::string linkTarget(const std::string& path) {
+    constexpr int kMaxLinks = 40;
+    fs::path current = path;
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(current, error);
+        if (!fs::is_symlink(status)) {
+            const bool usable = fs::is_regular_file(status) || status.type() == fs::file_type::not_found;
+            return usable ? current.string() : path;
+        }
+        const fs::path target = fs::read_symlink(current, error);
+        if (error) {
+            return path;
+        }
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return path;
+}
+
 void removeStaleTemporaries(const std::string& path) {
     const std::string prefix = temporaryPrefix(path);
     std::error_code error;
@@ -92,19 +117,19 @@ void removeStaleTemporaries(const std::string& path) {
 } // namespace
 
 PlistFileStore::PlistFileStore(std::string path) : filePath(std::move(path)) {
-    removeStaleTemporaries(filePath);
+    removeStaleTemporaries(linkTarget(filePath));
     std::string bytes;
     FileStamp stamp;
-    switch (readFile(bytes, stamp)) {
+    std::string why;
+    switch (readFile(bytes, stamp, why)) {
     case ReadResult::Missing:
         return;
     case ReadResult::Bad:
-        keepAside("cannot be read");
+        keepAside(why);
         return;
     case ReadResult::Read:
         break;
     }
-    std::string why;
     std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
     if (!parsed) {
         keepAside(why);
@@ -178,17 +203,23 @@ PlistFileStore::FileStamp PlistFileStore::currentStamp() const {
             static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
 }
 
-PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStamp& stamp) const {
+PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStamp& stamp,
+                                                    std::string& why) const {
     bytes.clear();
-    const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a FIFO in the file's place would hold the open
+    // until something wrote into it: the game would never start.
+    const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         // A folder on the way that is missing, or is a file, means no file:
         // nothing to keep aside, and the next write says why it fails.
-        return errno == ENOENT || errno == ENOTDIR ? ReadResult::Missing : ReadResult::Bad;
+        const int failure = errno;
+        why = std::string("cannot be opened: ") + std::strerror(failure);
+        return failure == ENOENT || failure == ENOTDIR ? ReadResult::Missing : ReadResult::Bad;
     }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
+        why = "is not a regular file";
         return ReadResult::Bad;
     }
     stamp = {true, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
@@ -202,6 +233,7 @@ PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStam
             continue;
         }
         if (n < 0) {
+            why = std::string("cannot be read: ") + std::strerror(errno);
             ::close(fd);
             return ReadResult::Bad;
         }
@@ -215,13 +247,16 @@ PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStam
 }
 
 bool PlistFileStore::keepAside(const std::string& why) {
-    const std::string base = filePath + ".corrupt-" + utcStamp();
+    // Behind a link the bad file is the target: it goes aside in its own
+    // folder and the link stays for the next write.
+    const std::string target = linkTarget(filePath);
+    const std::string base = target + ".corrupt-" + utcStamp();
     std::string aside = base;
     for (int n = 1; n <= 100; ++n) {
-        if (::renameat2(AT_FDCWD, filePath.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+        if (::renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
             platformLog("Store %s: %s; kept aside as %s, read as empty", filePath.c_str(), why.c_str(),
                         aside.c_str());
-            syncFolder(folderOf(filePath));
+            syncFolder(folderOf(target));
             knownStamp = {};
             knownBytes.clear();
             return true;
@@ -246,14 +281,15 @@ void PlistFileStore::takeExternalChanges() {
     }
     std::string bytes;
     FileStamp stamp;
+    std::string why;
     StoreValue::Dictionary incoming;
-    switch (readFile(bytes, stamp)) {
+    switch (readFile(bytes, stamp, why)) {
     case ReadResult::Missing:
         // Removed by another writer: every key it held is gone.
         break;
     case ReadResult::Bad:
         // Memory keeps what it had and the next synchronize writes a good file.
-        keepAside("cannot be read");
+        keepAside(why);
         dirty = true;
         return;
     case ReadResult::Read: {
@@ -261,7 +297,6 @@ void PlistFileStore::takeExternalChanges() {
             knownStamp = stamp; // touched, not changed
             return;
         }
-        std::string why;
         std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
         if (!parsed) {
             keepAside(why);
@@ -302,10 +337,13 @@ void PlistFileStore::takeExternalChanges() {
 }
 
 bool PlistFileStore::writeFile(const std::string& bytes) {
-    const std::string folder = folderOf(filePath);
+    // The rename replaces the link's target, in the target's folder, so the
+    // rename stays atomic and the link keeps pointing at the new file.
+    const std::string target = linkTarget(filePath);
+    const std::string folder = folderOf(target);
     std::error_code error;
     fs::create_directories(folder, error);
-    std::string temporary = folder + "/" + temporaryPrefix(filePath) + "XXXXXX";
+    std::string temporary = folder + "/" + temporaryPrefix(target) + "XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         platformLog("Store %s: could not write: %s", filePath.c_str(), std::strerror(errno));
@@ -323,7 +361,7 @@ bool PlistFileStore::writeFile(const std::string& bytes) {
     }
     if (failure == 0) {
         step = "rename";
-        failure = ::rename(temporary.c_str(), filePath.c_str()) == 0 ? 0 : errno;
+        failure = ::rename(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
     }
     if (failure != 0) {
         platformLog("Store %s: could not write (%s): %s", filePath.c_str(), step, std::strerror(failure));

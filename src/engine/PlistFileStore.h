@@ -12,14 +12,17 @@ namespace ZQ {
 // A key-value store kept in one property-list file: the game's user
 // defaults and its cloud copy are two of these.
 //
-// The file is read when the store is made. A file that cannot be read or is
+// The file is read when the store is made. A file that cannot be read, is
+// not a regular file (a FIFO is opened without waiting for a writer) or is
 // not a property list with a dictionary at its root is logged, renamed to
 // "<name>.corrupt-<UTC time>" beside itself and read as empty; when it cannot
 // be moved aside the store never writes over it.
 //
 // synchronize writes the whole dictionary atomically: a temporary file in
 // the same folder, fsync, rename over the old file, fsync of the folder. A
-// crash at any moment leaves the old file or the new one, never a mix.
+// crash at any moment leaves the old file or the new one, never a mix. When
+// the path is a symbolic link, all of that happens to the file it names, in
+// that file's folder: the link stays a link.
 //
 // Another writer (a file-sync tool bringing the cloud file from another
 // machine) is noticed by the file's identity, size and modification time,
@@ -52,9 +55,9 @@ private:
     enum class ReadResult { Missing, Read, Bad };
 
     FileStamp currentStamp() const;
-    // Reads the file's bytes and its stamp; Bad (logged) when it exists but
-    // cannot be read.
-    ReadResult readFile(std::string& bytes, FileStamp& stamp) const;
+    // Reads the file's bytes and its stamp; Bad, with `why`, when something
+    // is there but is not a regular file or cannot be read.
+    ReadResult readFile(std::string& bytes, FileStamp& stamp, std::string& why) const;
     // Logs `why` and moves the file aside; false (and writing blocked) when
     // it could not be moved.
     bool keepAside(const std::string& why);

@@ -3,6 +3,7 @@
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <plist/plist.h>
 
 #include <chrono>
 #include <ctime>
@@ -161,6 +162,58 @@ TEST_F(PlistFileStoreTest, AnUnreadablePathIsMovedAsideToo) {
     EXPECT_TRUE(store.synchronize());
 }
 
+TEST_F(PlistFileStoreTest, AFifoInTheFilesPlaceIsSetAsideWithoutWaitingForAWriter) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    testing::internal::CaptureStderr();
+    PlistFileStore store(path); // a blocking open would wait here for ever
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("is not a regular file"), std::string::npos) << log;
+    EXPECT_TRUE(store.contents().empty());
+    EXPECT_EQ(asideFiles(folder, "store.plist").size(), 1u);
+    store.setInteger("k", 1);
+    ASSERT_TRUE(store.synchronize());
+    EXPECT_EQ(PlistFileStore(path).integerForKey("k"), 1);
+
+    // Behind a link, the link goes aside: never the FIFO (or device) it names.
+    const std::string fifo = folder.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string linked = folder.file("linked.plist");
+    std::filesystem::create_symlink(fifo, linked);
+    testing::internal::CaptureStderr();
+    PlistFileStore throughLink(linked);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(asideFiles(folder, "linked.plist").size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
+TEST_F(PlistFileStoreTest, ALinkIsWrittenThroughAndItsDamagedTargetSetAsideBesideIt) {
+    // Relative, to the link's own folder, and naming no file yet.
+    std::filesystem::create_directory(folder.file("linked"));
+    std::filesystem::create_symlink("linked/real.plist", path);
+    const std::string target = folder.file("linked/real.plist");
+    PlistFileStore store(path);
+    for (int i = 1; i <= 2; ++i) {
+        store.setInteger("k", i);
+        ASSERT_TRUE(store.synchronize());
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(PlistFileStore(target).integerForKey("k"), 2);
+    EXPECT_EQ(folder.entries("linked"), std::vector<std::string>{"real.plist"});
+
+    TempFolder::write(target, "garbage");
+    testing::internal::CaptureStderr();
+    PlistFileStore reopened(path);
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    reopened.setInteger("k", 3);
+    ASSERT_TRUE(reopened.synchronize());
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(PlistFileStore(target).integerForKey("k"), 3);
+    const std::vector<std::string> linked = folder.entries("linked");
+    ASSERT_EQ(linked.size(), 2u);
+    EXPECT_EQ(TempFolder::read(folder.file("linked/" + linked[1])), "garbage");
+}
+
 TEST_F(PlistFileStoreTest, ABadFileThatCannotBeMovedAsideIsNeverOverwritten) {
     // Every name the store would move it to is taken, in this second and the next.
     const std::time_t now = std::time(nullptr);
@@ -266,17 +319,21 @@ TEST_F(PlistFileStoreTest, ADamagedExternalFileIsKeptAsideAndMemoryWrittenBack) 
 }
 
 TEST(PlistCodec, RefusesDeepNestingAndLeavesOutDates) {
-    std::string deep = "<plist><dict><key>k</key>";
-    for (int i = 0; i < ZQ::kPlistMaxDepth + 2; ++i) {
-        deep += "<array>";
-    }
-    for (int i = 0; i < ZQ::kPlistMaxDepth + 2; ++i) {
-        deep += "</array>";
-    }
-    deep += "</dict></plist>";
     std::string why;
-    EXPECT_FALSE(ZQ::parsePlistDictionary(deep.data(), deep.size(), why));
-    EXPECT_NE(why.find("nested"), std::string::npos);
+    // Just too deep, and deep enough to overflow the stack where libplist
+    // frees its tree.
+    for (const int levels : {ZQ::kPlistMaxDepth + 2, 200000}) {
+        std::string deep = "<plist><dict><key>k</key>";
+        for (int i = 0; i < levels; ++i) {
+            deep += "<array>";
+        }
+        for (int i = 0; i < levels; ++i) {
+            deep += "</array>";
+        }
+        deep += "</dict></plist>";
+        EXPECT_FALSE(ZQ::parsePlistDictionary(deep.data(), deep.size(), why));
+        EXPECT_NE(why.find("nested"), std::string::npos) << levels;
+    }
 
     const std::string dated = "<plist><dict><key>d</key><date>2020-01-01T00:00:00Z</date>"
                               "<key>n</key><integer>2</integer></dict></plist>";
@@ -285,6 +342,27 @@ TEST(PlistCodec, RefusesDeepNestingAndLeavesOutDates) {
     EXPECT_EQ(parsed->size(), 1u);
     EXPECT_EQ(parsed->count("n"), 1u);
     EXPECT_NE(why.find("left out"), std::string::npos);
+}
+
+TEST(PlistCodec, ReadsLibplistsBinaryListsAsTheSameValues) {
+    // Counts past the marker's four bits, UTF-16 with a surrogate pair.
+    StoreValue::Dictionary all = everyKind();
+    const int32_t many[20] = {1, -2, 300, -40000, 5000000};
+    all.emplace("many", StoreValue::integers(many, 20));
+    all.emplace("smile", StoreValue::string("\xf0\x9f\x98\x80 in a text longer than fifteen"));
+    const std::string xml = ZQ::writePlistDictionary(all);
+    plist_t root = nullptr;
+    plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &root);
+    ASSERT_NE(root, nullptr);
+    char* binary = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(root, &binary, &length);
+    plist_free(root);
+    std::string why;
+    const auto parsed = ZQ::parsePlistDictionary(binary, length, why);
+    plist_to_bin_free(binary);
+    ASSERT_TRUE(parsed) << why;
+    EXPECT_EQ(*parsed, all);
 }
 
 } // namespace
