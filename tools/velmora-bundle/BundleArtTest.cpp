@@ -2,6 +2,7 @@
 // PVR parser: the normal maps tile, the reliefs leave the tile's frame flat,
 // the heads-up pictures leave room for their numbers.
 #include "NormalMaps.h"
+#include "Raster.h"
 #include "Reliefs.h"
 #include "constants/ResourceNames.h"
 #include "engine/Bundle.h"
@@ -106,6 +107,10 @@ TEST(NormalMaps, TileWithoutSeamsAndAreMild) {
             << normalMapName(i) << " has a seam between left and right";
         EXPECT_TRUE(tilesAlong(t, true, t.height))
             << normalMapName(i) << " has a seam between bottom and top";
+        // The cord wraps only the left half round its tube on most screens:
+        // that half must meet itself too, or a seam runs along the cord.
+        EXPECT_TRUE(tilesAlong(t, false, t.width / 2))
+            << normalMapName(i) << " has a seam along the tube between its halves";
         // The check sees a seam where there is one: cut off-period at one of
         // a few widths, the map no longer meets itself. (A cut can land where
         // the pattern has an edge of its own, so not every width shows it.)
@@ -139,10 +144,26 @@ TEST(Reliefs, CornerTexelsBendNothingAndEveryIconStandsOut) {
     for (int i = 0; i < kReliefCount; ++i) {
         const Texels t = readPvr(reliefName(i));
         ASSERT_EQ(t.width, kReliefEdge) << reliefName(i);
-        for (const auto& [x, y] :
-             {std::pair{0, 0}, {t.width - 1, 0}, {0, t.height - 1}, {t.width - 1, t.height - 1}}) {
-            EXPECT_EQ(t.at(x, y)[3], 0) << reliefName(i) << " corner " << x << "," << y;
+        // The whole border band bends nothing, and the label meets it
+        // level: the first bent texels inside it are flat, so no step shows
+        // where the label's edge meets the tile's frame.
+        int bentBorder = 0;
+        int steps = 0;
+        for (int y = 0; y < t.height; ++y) {
+            for (int x = 0; x < t.width; ++x) {
+                const int depth = std::min({x, y, t.width - 1 - x, t.height - 1 - y});
+                const uint8_t* q = t.at(x, y);
+                if (depth < kReliefMargin) {
+                    bentBorder += q[3] != 0 ? 1 : 0;
+                } else if (depth == kReliefMargin) {
+                    const float a = q[3] / 255.0f;
+                    steps +=
+                        std::hypot(a * (q[0] / 127.5f - 1.0f), a * (q[1] / 127.5f - 1.0f)) > 0.05f ? 1 : 0;
+                }
+            }
         }
+        EXPECT_EQ(bentBorder, 0) << reliefName(i);
+        EXPECT_EQ(steps, 0) << reliefName(i) << " steps up from the frame";
         // The bent texels lean away from the raised icon, downhill: compare
         // with the slope of the icon's height field taken here.
         const std::vector<float> h = reliefHeights(i);
@@ -169,6 +190,39 @@ TEST(Reliefs, CornerTexelsBendNothingAndEveryIconStandsOut) {
         EXPECT_EQ(std::count(seen.begin(), seen.end(), t.rgba), 0)
             << reliefName(i) << " repeats another icon";
         seen.push_back(t.rgba);
+    }
+}
+
+// The distance under the buttons' bevels, against the nearest outside texel
+// found by trying every one, on a mask with round, straight and lone parts.
+TEST(Raster, InsideDistanceIsTheDistanceToTheNearestOutsideTexel) {
+    constexpr int w = 37;
+    constexpr int h = 23;
+    HeightField mask(w, h);
+    Dice dice(5);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const bool disc = std::hypot(x - 12.0f, y - 11.0f) < 9.0f;
+            const bool bar = x > 24 && x < 34 && y > 2 && y < 20;
+            mask.at(x, y) = (disc || bar || dice.unit() < 0.05f) && dice.unit() > 0.03f ? 1.0f : 0.0f;
+        }
+    }
+    const HeightField distance = insideDistance(mask);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            float nearest = 0.0f;
+            if (mask.at(x, y) >= 0.5f) {
+                nearest = 1.0e9f;
+                for (int v = 0; v < h; ++v) {
+                    for (int u = 0; u < w; ++u) {
+                        if (mask.at(u, v) < 0.5f) {
+                            nearest = std::min(nearest, std::hypot(float(u - x), float(v - y)));
+                        }
+                    }
+                }
+            }
+            EXPECT_NEAR(distance.at(x, y), nearest, 1e-4f) << x << "," << y;
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #include "Models.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -23,6 +24,34 @@ public:
     void quad(uint16_t a, uint16_t b, uint16_t c, uint16_t d) {
         triangle(a, b, c);
         triangle(c, d, a);
+    }
+    // A triangle wound so that it faces the way its vertex normals lean:
+    // the swept and height-field surfaces below are built without caring
+    // which way round their rows run. One of no area (two corners in one
+    // place, where a row closes to a point) is left out.
+    void facingTriangle(uint16_t a, uint16_t b, uint16_t c) {
+        const float* p = &mesh.vertices[std::size_t(a) * 6];
+        const float* q = &mesh.vertices[std::size_t(b) * 6];
+        const float* r = &mesh.vertices[std::size_t(c) * 6];
+        const float e[3] = {q[0] - p[0], q[1] - p[1], q[2] - p[2]};
+        const float f[3] = {r[0] - p[0], r[1] - p[1], r[2] - p[2]};
+        const float n[3] = {e[1] * f[2] - e[2] * f[1], e[2] * f[0] - e[0] * f[2], e[0] * f[1] - e[1] * f[0]};
+        if (std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) < 1e-9f) {
+            return;
+        }
+        float lean = 0.0f;
+        for (const float* v : {p, q, r}) {
+            lean += n[0] * v[3] + n[1] * v[4] + n[2] * v[5];
+        }
+        if (lean >= 0.0f) {
+            triangle(a, b, c);
+        } else {
+            triangle(a, c, b);
+        }
+    }
+    void facingQuad(uint16_t a, uint16_t b, uint16_t c, uint16_t d) {
+        facingTriangle(a, b, c);
+        facingTriangle(c, d, a);
     }
 
 private:
@@ -80,96 +109,271 @@ void sphere(ModelMesh& mesh, float radius, int slices, int stacks) {
     }
 }
 
-// A pad lying in the x-z plane: a flat top and bottom, a straight side and a
-// chamfer round the top edge that catches the light.
+// One point of a section through a pad's rim: `in` is how far it lies inside
+// the outline, z its height, and (out, up) its normal, `out` along the
+// outline's outward normal.
+struct SectionPoint {
+    float in, z, out, up;
+};
+
+// Appends to `section` an arc of `steps` segments round the centre
+// (in, z), from angle `from` to angle `to` (0 faces out, a quarter turn up).
+void arc(std::vector<SectionPoint>& section, float in, float z, float radius, float from, float to,
+         int steps) {
+    for (int k = 0; k <= steps; ++k) {
+        const float a = from + (to - from) * static_cast<float>(k) / static_cast<float>(steps);
+        section.push_back({in - radius * std::cos(a), z + radius * std::sin(a), std::cos(a), std::sin(a)});
+    }
+}
+
+// A pad lying in the x-z plane: a flat top and bottom joined by a rounded
+// rim, the top's edge rounded wide enough to catch the light all round.
 void disc(ModelMesh& mesh, float radius, int segments) {
     Builder b(mesh);
-    const float height = 0.08f * radius * 2.0f;
-    const float chamfer = 0.12f * radius;
-    const float top = 0.5f * height;
-    const float shoulder = top - 0.5f * chamfer;
-    const float bottom = -0.5f * height;
-    const float inner = radius - chamfer;
-    const uint16_t topCentre = b.vertex(0, top, 0, 0, 1, 0);
-    const uint16_t bottomCentre = b.vertex(0, bottom, 0, 0, -1, 0);
+    const float top = 0.08f * radius;
+    const float round = 0.1f * radius;
+    const float foot = 0.03f * radius;
+    std::vector<SectionPoint> section;
+    arc(section, foot, -top + foot, foot, -0.5f * kPi, 0.0f, 3);
+    arc(section, round, top - round, round, 0.0f, 0.5f * kPi, 8);
+    const auto place = [&](const SectionPoint& p, float c, float s) {
+        // The section's "up" is the model's +y; the outline lies in x-z.
+        const float r = radius - p.in;
+        return b.vertex(r * s, p.z, r * c, p.out * s, p.up, p.out * c);
+    };
+    const int rows = static_cast<int>(section.size());
+    std::vector<uint16_t> ring(std::size_t(segments) * rows);
     for (int i = 0; i < segments; ++i) {
-        const auto angle = [&](int k) { return 2.0f * kPi * static_cast<float>(k % segments) / segments; };
-        const float c0 = std::cos(angle(i)), s0 = std::sin(angle(i));
-        const float c1 = std::cos(angle(i + 1)), s1 = std::sin(angle(i + 1));
-        // Top: seen from +y, counter-clockwise runs from +z towards +x.
-        const uint16_t t0 = b.vertex(inner * s0, top, inner * c0, 0, 1, 0);
-        const uint16_t t1 = b.vertex(inner * s1, top, inner * c1, 0, 1, 0);
-        b.triangle(topCentre, t0, t1);
-        // Chamfer: leaning out at 45 degrees.
-        const uint16_t h0 = b.vertex(inner * s0, top, inner * c0, s0, 1, c0);
-        const uint16_t h1 = b.vertex(inner * s1, top, inner * c1, s1, 1, c1);
-        const uint16_t k0 = b.vertex(radius * s0, shoulder, radius * c0, s0, 1, c0);
-        const uint16_t k1 = b.vertex(radius * s1, shoulder, radius * c1, s1, 1, c1);
-        b.quad(h0, k0, k1, h1);
-        // Side.
-        const uint16_t u0 = b.vertex(radius * s0, shoulder, radius * c0, s0, 0, c0);
-        const uint16_t u1 = b.vertex(radius * s1, shoulder, radius * c1, s1, 0, c1);
-        const uint16_t d0 = b.vertex(radius * s0, bottom, radius * c0, s0, 0, c0);
-        const uint16_t d1 = b.vertex(radius * s1, bottom, radius * c1, s1, 0, c1);
-        b.quad(u0, d0, d1, u1);
-        // Bottom, seen from -y.
-        const uint16_t b0 = b.vertex(radius * s0, bottom, radius * c0, 0, -1, 0);
-        const uint16_t b1 = b.vertex(radius * s1, bottom, radius * c1, 0, -1, 0);
-        b.triangle(bottomCentre, b1, b0);
+        const float angle = 2.0f * kPi * static_cast<float>(i) / static_cast<float>(segments);
+        for (int j = 0; j < rows; ++j) {
+            ring[std::size_t(i) * rows + j] =
+                place(section[std::size_t(j)], std::cos(angle), std::sin(angle));
+        }
+    }
+    for (int i = 0; i < segments; ++i) {
+        const int n = (i + 1) % segments;
+        for (int j = 0; j + 1 < rows; ++j) {
+            b.facingQuad(ring[std::size_t(i) * rows + j], ring[std::size_t(n) * rows + j],
+                         ring[std::size_t(n) * rows + j + 1], ring[std::size_t(i) * rows + j + 1]);
+        }
+    }
+    // The flat top and bottom, each a fan from its centre to the rim's
+    // innermost ring, with normals of its own.
+    const SectionPoint& last = section.back();
+    const SectionPoint& first = section.front();
+    const uint16_t topCentre = b.vertex(0, last.z, 0, 0, 1, 0);
+    const uint16_t bottomCentre = b.vertex(0, first.z, 0, 0, -1, 0);
+    std::vector<uint16_t> topRing;
+    std::vector<uint16_t> bottomRing;
+    for (int i = 0; i < segments; ++i) {
+        const float angle = 2.0f * kPi * static_cast<float>(i) / static_cast<float>(segments);
+        topRing.push_back(place({last.in, last.z, 0.0f, 1.0f}, std::cos(angle), std::sin(angle)));
+        bottomRing.push_back(place({first.in, first.z, 0.0f, -1.0f}, std::cos(angle), std::sin(angle)));
+    }
+    for (int i = 0; i < segments; ++i) {
+        const int n = (i + 1) % segments;
+        b.facingTriangle(topCentre, topRing[std::size_t(i)], topRing[std::size_t(n)]);
+        b.facingTriangle(bottomCentre, bottomRing[std::size_t(i)], bottomRing[std::size_t(n)]);
     }
 }
 
-// An axis-aligned box centred on the origin, a flat normal per face.
-void box(ModelMesh& mesh, float sx, float sy, float sz) {
+// A box with rounded edges and corners, centred on the origin: the points
+// of a finely cut cube pulled onto the box whose edges are quarter rounds
+// of radius `round` (a unit-sized cube's units).
+void roundedBox(ModelMesh& mesh, float size, float round, int steps) {
     Builder b(mesh);
-    const float hx = 0.5f * sx, hy = 0.5f * sy, hz = 0.5f * sz;
-    struct Face {
-        float n[3], u[3], v[3]; // normal, and two edges with u x v = n
-    };
-    const Face faces[] = {
-        {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}}, {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
-        {{0, 1, 0}, {1, 0, 0}, {0, 0, -1}}, {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
-        {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {-1, 0, 0}, {0, 1, 0}},
-    };
-    for (const Face& f : faces) {
-        uint16_t corner[4];
-        const float su[4] = {-1, 1, 1, -1};
-        const float sv[4] = {-1, -1, 1, 1};
-        for (int k = 0; k < 4; ++k) {
-            const float x = f.n[0] + su[k] * f.u[0] + sv[k] * f.v[0];
-            const float y = f.n[1] + su[k] * f.u[1] + sv[k] * f.v[1];
-            const float z = f.n[2] + su[k] * f.u[2] + sv[k] * f.v[2];
-            corner[k] = b.vertex(x * hx, y * hy, z * hz, f.n[0], f.n[1], f.n[2]);
+    const float half = 0.5f * size;
+    const float core = half - round;
+    // Cuts along each axis of a face: `steps` through each rounded edge,
+    // one across the flat middle.
+    std::vector<float> cuts;
+    for (int k = 0; k <= steps; ++k) {
+        cuts.push_back(-half + round * (1.0f - std::cos(0.5f * kPi * static_cast<float>(k) / steps)));
+    }
+    for (int k = steps; k >= 0; --k) {
+        cuts.push_back(half - round * (1.0f - std::cos(0.5f * kPi * static_cast<float>(k) / steps)));
+    }
+    const int n = static_cast<int>(cuts.size());
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float side : {-1.0f, 1.0f}) {
+            const int a1 = (axis + 1) % 3;
+            const int a2 = (axis + 2) % 3;
+            std::vector<uint16_t> grid;
+            for (int i = 0; i < n; ++i) {
+                for (int j = 0; j < n; ++j) {
+                    float p[3];
+                    p[axis] = side * half;
+                    p[a1] = cuts[std::size_t(i)];
+                    p[a2] = cuts[std::size_t(j)];
+                    float q[3];
+                    float d[3];
+                    for (int c = 0; c < 3; ++c) {
+                        q[c] = std::clamp(p[c], -core, core);
+                        d[c] = p[c] - q[c];
+                    }
+                    const float length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+                    for (int c = 0; c < 3; ++c) {
+                        d[c] /= length;
+                    }
+                    grid.push_back(b.vertex(q[0] + round * d[0], q[1] + round * d[1], q[2] + round * d[2],
+                                            d[0], d[1], d[2]));
+                }
+            }
+            for (int i = 0; i + 1 < n; ++i) {
+                for (int j = 0; j + 1 < n; ++j) {
+                    const auto at = [&](int r, int c) { return grid[std::size_t(r) * n + c]; };
+                    b.facingQuad(at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1));
+                }
+            }
         }
-        b.quad(corner[0], corner[1], corner[2], corner[3]);
     }
 }
 
-// The story's tablet: a thin board facing +z with a raised frame round its
-// writing face, like a school slate.
-void slate(ModelMesh& mesh) {
-    box(mesh, 1.6f, 1.0f, 0.04f);
-    constexpr float frame = 0.08f;
-    constexpr float depth = 0.06f;
-    // The bars stand on the board's face and rise above it.
-    const float z = 0.5f * depth;
-    const auto add = [&](float cx, float cy, float sx, float sy) {
-        ModelMesh bar;
-        box(bar, sx, sy, depth);
-        const uint16_t base = static_cast<uint16_t>(mesh.vertexCount());
-        for (std::size_t i = 0; i < bar.vertices.size(); i += 6) {
-            mesh.vertices.insert(mesh.vertices.end(),
-                                 {bar.vertices[i] + cx, bar.vertices[i + 1] + cy, bar.vertices[i + 2] + z,
-                                  bar.vertices[i + 3], bar.vertices[i + 4], bar.vertices[i + 5]});
-        }
-        for (uint16_t index : bar.indices) {
-            mesh.indices.push_back(static_cast<uint16_t>(base + index));
-        }
+// The story's tablet, facing +z: a mitred frame with a rounded outer edge
+// and a hollow inner edge, a groove, and a raised panel whose bevel rises to
+// a writing field bowed a little towards the reader, so the light runs over
+// it. The front is one height field over the board, cut finely where its
+// profile turns; the sides drop straight to a flat back.
+constexpr float kSlateWidth = 1.6f;
+constexpr float kSlateHeight = 1.0f;
+constexpr float kSlateBack = -0.03f;
+
+// The front's height at `in` from the nearer edge of the board.
+float slateProfile(float in) {
+    const auto quarter = [](float t) { // 0 to 1, steep at 0, flat at 1
+        const float s = 1.0f - std::clamp(t, 0.0f, 1.0f);
+        return std::sqrt(1.0f - s * s);
     };
-    add(0.0f, 0.5f - 0.5f * frame, 1.6f, frame);
-    add(0.0f, -0.5f + 0.5f * frame, 1.6f, frame);
-    add(-0.8f + 0.5f * frame, 0.0f, frame, 1.0f - 2.0f * frame);
-    add(0.8f - 0.5f * frame, 0.0f, frame, 1.0f - 2.0f * frame);
+    const auto ease = [](float t) { // 0 to 1, flat at both ends
+        const float s = std::clamp(t, 0.0f, 1.0f);
+        return s * s * (3.0f - 2.0f * s);
+    };
+    constexpr float side = 0.02f;   // the sides' height over the panel's groove
+    constexpr float crown = 0.045f; // the frame's top at its edges
+    constexpr float swell = 0.008f; // and how much higher in its middle
+    constexpr float outer = 0.018f; // the outer round's width
+    constexpr float frame = 0.075f; // where the frame's hollow meets the groove
+    constexpr float hollow = 0.02f; // the hollow's width
+    constexpr float groove = 0.09f; // where the panel's bevel starts
+    constexpr float bevel = 0.07f;  // its width
+    constexpr float panel = 0.018f; // the bevel's rise
+    if (in < outer) {
+        return side + (crown - side) * quarter(in / outer);
+    }
+    if (in < frame - hollow) {
+        // The frame's top swells a little between its edges, a moulding.
+        const float t = (in - outer) / (frame - hollow - outer);
+        return crown + swell * std::sin(kPi * t);
+    }
+    if (in < frame) {
+        // A hollow: the frame's inner edge drops steeply, then eases out.
+        return crown * (1.0f - quarter((in - (frame - hollow)) / hollow));
+    }
+    if (in < groove) {
+        return 0.0f;
+    }
+    return panel * ease((in - groove) / bevel);
+}
+
+void slate(ModelMesh& mesh) {
+    Builder b(mesh);
+    const float halfX = 0.5f * kSlateWidth;
+    const float halfY = 0.5f * kSlateHeight;
+    // Cuts along one axis: fine through the profile near both edges, coarse
+    // over the field.
+    const auto cutsFor = [](float half) {
+        std::vector<float> cuts;
+        constexpr float fine = 0.17f;
+        constexpr int fineSteps = 40;
+        for (int k = 0; k < fineSteps; ++k) {
+            const float t = static_cast<float>(k) / fineSteps;
+            cuts.push_back(-half + fine * t * t * (3.0f - 2.0f * t) * 0.5f + fine * 0.5f * t);
+        }
+        const int middle = static_cast<int>(std::ceil((2.0f * (half - fine)) / 0.05f));
+        for (int k = 0; k <= middle; ++k) {
+            cuts.push_back(-half + fine + 2.0f * (half - fine) * static_cast<float>(k) / middle);
+        }
+        for (int k = fineSteps - 1; k >= 0; --k) {
+            const float t = static_cast<float>(k) / fineSteps;
+            cuts.push_back(half - fine * t * t * (3.0f - 2.0f * t) * 0.5f - fine * 0.5f * t);
+        }
+        return cuts;
+    };
+    const std::vector<float> xs = cutsFor(halfX);
+    const std::vector<float> ys = cutsFor(halfY);
+    // The field bows up by this much in its middle: enough that the light
+    // runs across it from one end of the slate to the other.
+    constexpr float bow = 0.06f;
+    const auto height = [&](float x, float y) {
+        const float in = std::min(halfX - std::fabs(x), halfY - std::fabs(y));
+        const float u = x / halfX;
+        const float v = y / halfY;
+        return slateProfile(in) + bow * (1.0f - u * u) * (1.0f - v * v) * std::min(in / 0.16f, 1.0f);
+    };
+    const int nx = static_cast<int>(xs.size());
+    const int ny = static_cast<int>(ys.size());
+    std::vector<uint16_t> front(std::size_t(nx) * ny);
+    constexpr float h = 0.001f;
+    for (int j = 0; j < ny; ++j) {
+        for (int i = 0; i < nx; ++i) {
+            const float x = xs[std::size_t(i)];
+            const float y = ys[std::size_t(j)];
+            // The slope from the height a step either side, kept on the board.
+            const float x0 = std::max(x - h, -halfX), x1 = std::min(x + h, halfX);
+            const float y0 = std::max(y - h, -halfY), y1 = std::min(y + h, halfY);
+            const float gx = (height(x1, y) - height(x0, y)) / (x1 - x0);
+            const float gy = (height(x, y1) - height(x, y0)) / (y1 - y0);
+            front[std::size_t(j) * nx + i] = b.vertex(x, y, height(x, y), -gx, -gy, 1.0f);
+        }
+    }
+    for (int j = 0; j + 1 < ny; ++j) {
+        for (int i = 0; i + 1 < nx; ++i) {
+            const auto at = [&](int c, int r) { return front[std::size_t(r) * nx + c]; };
+            // Cut each cell along the diagonal that runs away from the
+            // board's centre, so the mitres at the corners stay straight.
+            const bool flip = (xs[std::size_t(i)] < 0.0f) != (ys[std::size_t(j)] < 0.0f);
+            if (flip) {
+                b.facingTriangle(at(i, j), at(i + 1, j), at(i, j + 1));
+                b.facingTriangle(at(i + 1, j), at(i + 1, j + 1), at(i, j + 1));
+            } else {
+                b.facingQuad(at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1));
+            }
+        }
+    }
+    // The sides, straight down from the front's edge, and the back: a fan
+    // from its centre to the sides' feet.
+    std::vector<std::pair<float, float>> outline;
+    for (int i = 0; i < nx; ++i) {
+        outline.emplace_back(xs[std::size_t(i)], -halfY);
+    }
+    for (int j = 1; j < ny; ++j) {
+        outline.emplace_back(halfX, ys[std::size_t(j)]);
+    }
+    for (int i = nx - 2; i >= 0; --i) {
+        outline.emplace_back(xs[std::size_t(i)], halfY);
+    }
+    for (int j = ny - 2; j > 0; --j) {
+        outline.emplace_back(-halfX, ys[std::size_t(j)]);
+    }
+    const uint16_t backCentre = b.vertex(0, 0, kSlateBack, 0, 0, -1);
+    const std::size_t count = outline.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const auto [x0, y0] = outline[k];
+        const auto [x1, y1] = outline[(k + 1) % count];
+        // The side's outward normal: along x on the left and right, along y
+        // on the top and bottom.
+        const bool vertical = x0 == x1;
+        const float sx = vertical ? (x0 > 0.0f ? 1.0f : -1.0f) : 0.0f;
+        const float sy = vertical ? 0.0f : (y0 > 0.0f ? 1.0f : -1.0f);
+        const uint16_t a = b.vertex(x0, y0, height(x0, y0), sx, sy, 0);
+        const uint16_t c = b.vertex(x1, y1, height(x1, y1), sx, sy, 0);
+        const uint16_t d = b.vertex(x0, y0, kSlateBack, sx, sy, 0);
+        const uint16_t e = b.vertex(x1, y1, kSlateBack, sx, sy, 0);
+        b.facingQuad(d, e, c, a);
+        const uint16_t f = b.vertex(x0, y0, kSlateBack, 0, 0, -1);
+        const uint16_t g = b.vertex(x1, y1, kSlateBack, 0, 0, -1);
+        b.facingTriangle(backCentre, f, g);
+    }
 }
 
 struct ModelRow {
@@ -184,7 +388,7 @@ constexpr ModelRow kModels[] = {
     {"disc",       [](ModelMesh& m) { disc(m, 0.5f, 64); }},             // 2
     {"discmedium", [](ModelMesh& m) { disc(m, 0.375f, 48); }},           // 3
     {"discsmall",  [](ModelMesh& m) { disc(m, 0.25f, 32); }},            // 4
-    {"cube",       [](ModelMesh& m) { box(m, 1.0f, 1.0f, 1.0f); }},      // 5
+    {"cube",       [](ModelMesh& m) { roundedBox(m, 1.0f, 0.08f, 4); }}, // 5
     {"slate",      slate},                                               // 6
 };
 // clang-format on

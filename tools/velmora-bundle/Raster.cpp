@@ -119,6 +119,78 @@ std::vector<uint8_t> encodeRelief(const HeightField& field, float slope, int mar
     return rgba;
 }
 
+namespace {
+
+// The squared distance transform of one line: out[q] = min over p of
+// (q - p)^2 + f[p], by the lower envelope of the parabolas rooted at each p.
+void squaredDistanceLine(const std::vector<float>& f, std::vector<float>& out) {
+    const int n = static_cast<int>(f.size());
+    std::vector<int> root(std::size_t(n), 0);
+    std::vector<float> from(std::size_t(n) + 1, 0.0f);
+    constexpr float kFar = 1.0e20f;
+    const auto meet = [&](int q, int p) {
+        return ((f[std::size_t(q)] + float(q) * float(q)) - (f[std::size_t(p)] + float(p) * float(p))) /
+               (2.0f * float(q - p));
+    };
+    int k = 0;
+    from[0] = -kFar;
+    from[1] = kFar;
+    for (int q = 1; q < n; ++q) {
+        float s = meet(q, root[std::size_t(k)]);
+        while (s <= from[std::size_t(k)]) {
+            --k;
+            s = meet(q, root[std::size_t(k)]);
+        }
+        ++k;
+        root[std::size_t(k)] = q;
+        from[std::size_t(k)] = s;
+        from[std::size_t(k) + 1] = kFar;
+    }
+    k = 0;
+    for (int q = 0; q < n; ++q) {
+        while (from[std::size_t(k) + 1] < float(q)) {
+            ++k;
+        }
+        const int p = root[std::size_t(k)];
+        out[std::size_t(q)] = float(q - p) * float(q - p) + f[std::size_t(p)];
+    }
+}
+
+} // namespace
+
+HeightField insideDistance(const HeightField& mask) {
+    const int w = mask.width;
+    const int h = mask.height;
+    // Far enough that no line of the picture holds a nearer root.
+    const float far = float(w + h) * float(w + h);
+    HeightField squared(w, h);
+    std::vector<float> line(std::size_t(std::max(w, h)));
+    std::vector<float> out(line.size());
+    for (int y = 0; y < h; ++y) {
+        line.resize(std::size_t(w));
+        out.resize(std::size_t(w));
+        for (int x = 0; x < w; ++x) {
+            line[std::size_t(x)] = mask.at(x, y) >= 0.5f ? far : 0.0f;
+        }
+        squaredDistanceLine(line, out);
+        for (int x = 0; x < w; ++x) {
+            squared.at(x, y) = out[std::size_t(x)];
+        }
+    }
+    line.resize(std::size_t(h));
+    out.resize(std::size_t(h));
+    for (int x = 0; x < w; ++x) {
+        for (int y = 0; y < h; ++y) {
+            line[std::size_t(y)] = squared.at(x, y);
+        }
+        squaredDistanceLine(line, out);
+        for (int y = 0; y < h; ++y) {
+            squared.at(x, y) = std::sqrt(out[std::size_t(y)]);
+        }
+    }
+    return squared;
+}
+
 void blur(HeightField& field, int passes) {
     const int w = field.width;
     const int h = field.height;

@@ -49,6 +49,12 @@ std::vector<uint8_t> encodeNormalMap(const HeightField& field, float tilt);
 // `slope` multiplies the height differences.
 std::vector<uint8_t> encodeRelief(const HeightField& field, float slope, int margin);
 
+// For every texel of `mask` at or above one half, its distance in texels to
+// the nearest texel below one half; 0 for those below. Exact Euclidean
+// distances (two passes of the lower envelope of parabolas), so a bevel laid
+// on them is as wide on a diagonal edge as on a straight one.
+HeightField insideDistance(const HeightField& mask);
+
 // Repeated 3x3 box blurs (clamped at the edges): a cheap Gaussian that turns
 // a drawn mask into a rounded height field.
 void blur(HeightField& field, int passes);

@@ -4,6 +4,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -12,6 +13,7 @@ namespace VelmoraBundle {
 namespace {
 
 constexpr double kPi = 3.14159265358979;
+constexpr float kPiF = 3.14159265f;
 // Icons are drawn in a 256-unit square, y down, inside [40, 216]: the blur
 // spreads them by about ten texels and must stay clear of the flat border.
 constexpr double kCentre = 128.0;
@@ -73,9 +75,15 @@ void leaderboards(cairo_t* cr) {
     cairo_fill(cr);
 }
 
+// Two bars with rounded ends: on the dark pause tile the ends' curve is
+// where the light glints.
 void pause(cairo_t* cr) {
-    cairo_rectangle(cr, 72, 56, 40, 144);
-    cairo_rectangle(cr, 144, 56, 40, 144);
+    for (const double x : {72.0, 144.0}) {
+        cairo_new_sub_path(cr);
+        cairo_arc(cr, x + 20, 76, 20, kPi, 2 * kPi);
+        cairo_arc(cr, x + 20, 180, 20, 0, kPi);
+        cairo_close_path(cr);
+    }
     cairo_fill(cr);
 }
 
@@ -237,43 +245,117 @@ constexpr ReliefRow kReliefs[] = {
 // clang-format on
 static_assert(std::size(kReliefs) == kReliefCount);
 
-// Slope applied to the blurred heights: the steepest flank of an icon leans
-// by about 50 degrees, which the gold tile shows as a clear bevel.
-constexpr float kSlope = 8.0f;
-// A narrow blur rounds the icon's edge into a bevel; a wide one, multiplied
-// in, swells its broad parts into a cushion, so an icon reads as a raised
-// solid and not only as an outline.
-constexpr int kBevelPasses = 12;
+// The button's shape, in texels of height over the flat frame (the encoder
+// turns height differences between neighbours into slopes one for one). The
+// tile shader bends its front by half the angle a texel leans, and its light
+// reaches a button's face some 30 to 40 degrees off the straight normal: a
+// flank must lean past 60 to 80 degrees somewhere to show the highlight, on
+// the dark pause tile the only thing that shows.
+//
+// The rim: a rounded ridge round a rounded square just inside the label's
+// edge, its feet clear of the flat border. Its outer flank, lit on the top
+// and right and shaded on the bottom and left, is the button's edge.
+constexpr float kRimMiddle = 26.0f;    // texels in from the label's edge
+constexpr float kRimHalfWidth = 12.0f; // texels from the middle to a foot
+constexpr float kRimHeight = 9.0f;     // texels
+constexpr float kRimCorner = 40.0f;    // corner radius of the square, texels
+// The face inside the rim: a low cushion that catches the light more on the
+// side towards it, and a soft hammered grain over it, both coarse enough to
+// survive the pause tile's five texels to a pixel.
+constexpr float kFaceRise = 7.0f;    // texels, centre over the rim's inner foot
+constexpr float kGrainHeight = 0.9f; // texels
+// The icon stands on the face with a rounded bevel as wide as the
+// narrowest strokes (so they still rise whole) and a gentle cushion over its
+// broad parts (the drawn shape blurred wide: smooth, where a dome laid on
+// the distance to the edge would crease along the shape's middle); drawn a
+// little smaller than its 256-unit square so it keeps clear of the rim.
+constexpr double kIconScale = 0.84;
+constexpr float kBevel = 12.0f;      // texels
+constexpr float kIconHeight = 10.0f; // texels, at the top of the bevel
 constexpr int kCushionPasses = 60;
-constexpr float kCushion = 1.2f;
+constexpr float kCushionHeight = 7.0f; // texels, over a broad part
+// A couple of box blurs take the corners off the profiles' steepest steps.
+constexpr int kSmoothPasses = 2;
+// Heights are kept in units of kUnit texels, so a field stays about [0, 1].
+constexpr float kUnit = 24.0f;
 
-HeightField iconField(int index) {
+HeightField iconMask(int index) {
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, kReliefEdge, kReliefEdge);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgba(cr, 1, 1, 1, 1);
+    cairo_translate(cr, kCentre, kCentre);
+    cairo_scale(cr, kIconScale, kIconScale);
+    cairo_translate(cr, -kCentre, -kCentre);
     kReliefs[index].draw(cr);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
     const unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
-    HeightField field(kReliefEdge, kReliefEdge);
+    HeightField mask(kReliefEdge, kReliefEdge);
     // Cairo's first row is the top; the texture's is the bottom.
     for (int y = 0; y < kReliefEdge; ++y) {
         const unsigned char* row = data + std::ptrdiff_t(kReliefEdge - 1 - y) * stride;
         for (int x = 0; x < kReliefEdge; ++x) {
-            field.at(x, y) = static_cast<float>(row[x]) / 255.0f;
+            mask.at(x, y) = static_cast<float>(row[x]) / 255.0f;
         }
     }
     cairo_surface_destroy(surface);
-    HeightField cushion = field;
-    blur(field, kBevelPasses);
-    blur(cushion, kCushionPasses);
-    for (std::size_t i = 0; i < field.h.size(); ++i) {
-        field.h[i] *= 0.5f + kCushion * cushion.h[i];
-    }
-    return field;
+    return mask;
 }
 
+// How far texel (x, y) lies inside the rim's rounded square, in texels:
+// negative outside it.
+float depthInSquare(int x, int y) {
+    const float half = 0.5f * static_cast<float>(kReliefEdge);
+    const float qx = std::fabs(static_cast<float>(x) + 0.5f - half) - (half - kRimCorner);
+    const float qy = std::fabs(static_cast<float>(y) + 0.5f - half) - (half - kRimCorner);
+    const float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+    return kRimCorner - outside - std::min(std::max(qx, qy), 0.0f);
+}
+
+// A quarter ellipse: 0 at the foot, 1 at s = 1, steep at the foot.
+float roundedRise(float s) {
+    const float t = 1.0f - std::clamp(s, 0.0f, 1.0f);
+    return std::sqrt(1.0f - t * t);
+}
+
+HeightField iconField(int index) {
+    const HeightField mask = iconMask(index);
+    const HeightField inside = insideDistance(mask);
+    HeightField cushion = mask;
+    blur(cushion, kCushionPasses);
+    HeightField field(kReliefEdge, kReliefEdge);
+    const float innerFoot = kRimMiddle + kRimHalfWidth;
+    const float half = 0.5f * static_cast<float>(kReliefEdge);
+    const float faceHalf = half - innerFoot;
+    for (int y = 0; y < kReliefEdge; ++y) {
+        for (int x = 0; x < kReliefEdge; ++x) {
+            const float depth = depthInSquare(x, y);
+            const float across = (depth - kRimMiddle) / kRimHalfWidth;
+            const float rim =
+                std::fabs(across) < 1.0f ? kRimHeight * std::sqrt(1.0f - across * across) : 0.0f;
+            float face = 0.0f;
+            if (depth > innerFoot) {
+                const float u = static_cast<float>(x) / kReliefEdge;
+                const float v = static_cast<float>(y) / kReliefEdge;
+                // A product of two arches: a dome without creases, flat at
+                // the rim's foot.
+                const float cx = (static_cast<float>(x) + 0.5f - half) / faceHalf;
+                const float cy = (static_cast<float>(y) + 0.5f - half) / faceHalf;
+                const float cushion = std::cos(0.5f * kPiF * std::min(std::fabs(cx), 1.0f)) *
+                                      std::cos(0.5f * kPiF * std::min(std::fabs(cy), 1.0f));
+                const float grain = periodicNoise(u, v, 14, 14, 71) + 0.5f * periodicNoise(u, v, 28, 28, 73);
+                face =
+                    kFaceRise * cushion + kGrainHeight * std::min((depth - innerFoot) / 8.0f, 1.0f) * grain;
+            }
+            const float d = inside.at(x, y);
+            const float icon = (kIconHeight + kCushionHeight * cushion.at(x, y)) * roundedRise(d / kBevel);
+            field.at(x, y) = (rim + face + icon) / kUnit;
+        }
+    }
+    blur(field, kSmoothPasses);
+    return field;
+}
 } // namespace
 
 const char* reliefName(int index) {
@@ -281,7 +363,7 @@ const char* reliefName(int index) {
 }
 
 std::vector<uint8_t> makeRelief(int index) {
-    return encodeRelief(iconField(index), kSlope, kReliefMargin);
+    return encodeRelief(iconField(index), kUnit, kReliefMargin);
 }
 
 std::vector<float> reliefHeights(int index) {
