@@ -76,7 +76,9 @@ void CloudMerge::mergeSavedState() {
     const StoreValue incoming = *remoteStored;
     if (const StoreValue* localStored = defaults.object(Preferences::kStateKey)) {
         const std::optional<SavedState> local = SavedState::fromStored(*localStored, levelCount, why);
-        if (local && local->max_level >= remote->max_level) {
+        // A later generation wins whatever its level: a new game started
+        // there, or here with its cloud copy not yet written.
+        if (local && !local->isBehind(*remote)) {
             return;
         }
         if (!local) {

@@ -12,9 +12,11 @@ namespace ZQ {
 // Brings progress made on another machine into this one: when the cloud
 // store reports keys changed elsewhere, the tutorial flag is OR-ed into the
 // user defaults and the cloud's saved state replaces the local one only when
-// it passes every check of a load and reached a higher level. Progress is
-// never lowered, and a local record that fails its own check is kept aside
-// before it is replaced. The game sees the result at its next load.
+// it passes every check of a load and wins over the local one: a later
+// generation (a new game), or the same one at a higher level. Progress is
+// never lowered but by a new game, and a local record that fails its own
+// check is kept aside before it is replaced. The game sees the result at its
+// next load, and its next save takes it in (SavedState::save).
 //
 // Changes are looked for at start (as an initial sync), when the game comes
 // back to the foreground and every kPollFrames frames.

@@ -177,10 +177,8 @@ void MasterGameController::runState() {
             // A stored record outlives the tutorial: the tutorial plays from
             // a new game in memory and the stored record is picked up again
             // when it ends.
-            std::string why;
-            const StoreValue* stored = preferences.userDefaults().object(Preferences::kStateKey);
             tutorialOverRecord =
-                stored != nullptr && SavedState::fromStored(*stored, g.levelModel->levelCount(), why);
+                SavedState::storedIn(preferences.userDefaults(), g.levelModel->levelCount()).has_value();
             g.tutorialActive = true;
             resetState();
             state = 18;
@@ -189,7 +187,7 @@ void MasterGameController::runState() {
     case 7:
         if (!waiting) {
             tutorialOverRecord = false;
-            resetState();
+            gGlobals.savedState->startOver(preferences.userDefaults(), preferences.cloudStore());
             state = 18;
         }
         break;
@@ -406,7 +404,11 @@ void MasterGameController::captureChoice() {
 }
 
 void MasterGameController::saveState(bool report) {
-    gGlobals.savedState->save(preferences.userDefaults(), preferences.cloudStore());
+    if (gGlobals.savedState->save(preferences.userDefaults(), preferences.cloudStore())) {
+        // Progress from another machine came in: the map, the points and
+        // the next capture go on from it.
+        applyState();
+    }
     if (report && gGlobals.gameCenterAuthenticated) {
         gGlobals.savedState->reportScore(*GameServiceGateway::instance());
     }

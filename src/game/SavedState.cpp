@@ -28,6 +28,7 @@ void SavedState::reset() {
     tangles.fill(0);
     tangleForlevel.fill(kObsidian);
     timerForlevel.fill(0);
+    generation = 0;
     auth_code.clear();
 }
 
@@ -61,10 +62,22 @@ StoreValue SavedState::toStored() const {
     entries.emplace("timerForlevel", StoreValue::integers(timerForlevel.data(), timerForlevel.size()));
     entries.emplace("difficulty", StoreValue::integer(difficulty));
     entries.emplace("version", StoreValue::integer(version));
+    if (generation > 0) {
+        entries.emplace("generation", StoreValue::integer(generation));
+    }
     return StoreValue::dictionary(std::move(entries));
 }
 
-void SavedState::save(KeyValueStore& defaults, KeyValueStore& cloud) const {
+bool SavedState::save(KeyValueStore& defaults, KeyValueStore& cloud) {
+    // The cloud merge may have brought another machine's further progress
+    // into the defaults since this record was loaded, or the cloud may hold
+    // it still: writing this record as it is would undo it.
+    bool caughtUp = false;
+    for (const KeyValueStore* store : {&defaults, &cloud}) {
+        if (const std::optional<SavedState> held = storedIn(*store, levelCount)) {
+            caughtUp = catchUp(*held) || caughtUp;
+        }
+    }
     const StoreValue stored = toStored();
     defaults.setObject(Preferences::kStateKey, stored);
     if (!defaults.synchronize()) {
@@ -73,6 +86,7 @@ void SavedState::save(KeyValueStore& defaults, KeyValueStore& cloud) const {
     // The cloud copy is a convenience; its store logs its own failures.
     cloud.setObject(Preferences::kStateKey, stored);
     cloud.synchronize();
+    return caughtUp;
 }
 
 void SavedState::keepRejected(KeyValueStore& defaults, const StoreValue& stored) {

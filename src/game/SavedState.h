@@ -24,6 +24,13 @@ class LevelModel;
 // its defaults and the stored one is copied under "zr_state_rejected", so the
 // progress can still be recovered by hand.
 //
+// Which of two records wins (the cloud merge, a save over the stores) is
+// decided by `generation` first: a new game started over stored progress
+// takes one more than any stored record, so that the lower record it writes
+// is known to be meant. Within one generation the record that reached the
+// higher level wins. A save never writes over a record that wins over its
+// own: it takes that record in first (catchUp).
+//
 // Ownership: a plain record; the engine makes one and keeps it to the end.
 // Threads: main thread only.
 class SavedState {
@@ -51,8 +58,13 @@ public:
     // A default record for a catalogue of `levelCount` levels.
     explicit SavedState(int32_t levelCount);
 
-    // The defaults: level 0, no points, every level Obsidian, no seconds, no code.
+    // The defaults: level 0, no points, every level Obsidian, no seconds, no
+    // code, the first generation.
     void reset();
+    // A new game: the defaults, in a generation after that of any record the
+    // stores hold, so that its first save replaces their progress and the
+    // cloud merge keeps it.
+    void startOver(const KeyValueStore& defaults, const KeyValueStore& cloud);
     // Replaces the record with the one stored in `defaults` when it passes
     // every check; otherwise resets it (logged) and keeps the stored one aside.
     // True when a stored record was taken.
@@ -68,8 +80,20 @@ public:
     // Copies the record into the cursor, the scores and the timer; returns the
     // current level's time limit in seconds.
     int32_t apply(LevelModel& cursor, Scores& scores, Timer& timer) const;
-    // Writes the record to both stores and synchronizes them.
-    void save(KeyValueStore& defaults, KeyValueStore& cloud) const;
+    // Writes the record to both stores and synchronizes them, the user
+    // defaults first: a crash between the two leaves the newer record there,
+    // which the cloud merge keeps. A record either store holds that wins over
+    // this one is taken in first; true when that changed the record, which
+    // the models must then be given again.
+    bool save(KeyValueStore& defaults, KeyValueStore& cloud);
+    // Whether `other` wins over this record: a later generation, or the same
+    // one at a higher level.
+    bool isBehind(const SavedState& other) const;
+    // Takes in `further` when it wins over this record and says whether it
+    // did. A later generation replaces the record whole (this game was given
+    // up elsewhere); the same generation keeps the higher of each count and
+    // each level's better result from both, and this record's current level.
+    bool catchUp(const SavedState& further);
     // Points, level and Golden knots to their leaderboards, when a player is
     // logged in to the game service.
     void reportScore(IGameServiceGateway& gateway) const;
@@ -80,12 +104,14 @@ public:
     // nothing and `why` says which check failed.
     static std::optional<SavedState> fromStored(const StoreValue& stored, int32_t levelCount,
                                                 std::string& why);
+    // The record `store` holds under "zr_state" when it passes every check.
+    static std::optional<SavedState> storedIn(const KeyValueStore& store, int32_t levelCount);
     // Appends `stored` to the rejected records in `defaults` (unless it is the
     // newest there already) and synchronizes.
     static void keepRejected(KeyValueStore& defaults, const StoreValue& stored);
 
     // The text the code is computed over: the values the version covers,
-    // each in decimal followed by "-".
+    // each in decimal followed by "-", then the generation when above 0.
     static std::string authMessage(const SavedState& record);
     // Base64 of HMAC-SHA1(message) written at the start of 80 zero bytes: 108 characters.
     static std::string authCode(const SavedState& record);
@@ -100,6 +126,9 @@ public:
     std::array<int32_t, kGradeCount> tangles{};
     std::array<int32_t, kLevelSlots> tangleForlevel{};
     std::array<int32_t, kLevelSlots> timerForlevel{};
+    // 0 for the first game; stored, and covered by the code, only above 0, so
+    // a first game's record is the one every earlier version wrote.
+    int32_t generation = 0;
     std::string auth_code;
 
 private:

@@ -59,6 +59,11 @@ std::string SavedState::authMessage(const SavedState& record) {
         }
         appendNumber(message, record.difficulty);
     }
+    // Only a game started over stored progress counts generations; every
+    // other record keeps the code earlier versions gave it.
+    if (record.generation > 0) {
+        appendNumber(message, record.generation);
+    }
     return message;
 }
 
@@ -187,7 +192,7 @@ std::optional<SavedState> SavedState::fromStored(const StoreValue& stored, int32
         (record.version < 3 || read.numbers("tangleForlevel", 0, lastGrade, record.tangleForlevel)) &&
         (record.version < 4 || (read.number("difficulty", 0, kMaxDifficulty, record.difficulty) &&
                                 read.numbers("timerForlevel", 0, kAny, record.timerForlevel))) &&
-        read.text("auth_code", record.auth_code);
+        read.number("generation", 0, kAny, record.generation) && read.text("auth_code", record.auth_code);
     if (!ok) {
         why = read.why;
         return std::nullopt;

@@ -16,6 +16,7 @@
 #include "platform/OpenALSoundGateway.h"
 #include "platform/ZQAppDelegate.h"
 #include "platform/ZQBundleCheck.h"
+#include "platform/ZQDataFolderLock.h"
 #include "platform/ZQDialogPresenter.h"
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQGameCenterGateway.h"
@@ -156,6 +157,14 @@ int run(const ZQLaunch& launch) {
     std::string error;
     if (!launch.input.empty() && !input.load(launch.input, error)) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
+        return 1;
+    }
+
+    // Before a window opens or the stores are read: a second game on the
+    // folder would write the older record it holds over this one's.
+    const ZQDataFolderLock lock(ZQ::dataFolder());
+    if (lock.heldElsewhere()) {
+        std::fprintf(stderr, "velmora: %s\n", lock.refusal.c_str());
         return 1;
     }
 

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -160,6 +162,55 @@ TEST_F(CloudMergeTest, StartMergesWhatTheCloudHoldsAndPollingFindsAnotherMachine
     defaults.setObject(kState, record(9));
     merge.checkForChanges();
     EXPECT_EQ(maxLevelOf(defaults.object(kState)), 9);
+}
+
+TEST_F(CloudMergeTest, ASaveAfterAMergeKeepsTheMergedProgress) {
+    // This game holds level 7, Golden on level 2; another, on a data folder
+    // of its own, shares the cloud folder and reaches level 30.
+    SavedState here(kLevels);
+    here.level = here.max_level = 7;
+    here.tangleForlevel[2] = 0;
+    here.auth_code = SavedState::authCode(here);
+    here.save(defaults, cloud);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    PlistFileStore elsewhere(folder.file("cloud/cloud.plist"));
+    elsewhere.setObject(kState, record(30, 1047));
+    ASSERT_TRUE(elsewhere.synchronize());
+    merge.checkForChanges();
+    // A level chosen on the map: the save writes what the game holds.
+    EXPECT_TRUE(here.save(defaults, cloud));
+    const auto restarted = SavedState::storedIn(PlistFileStore(folder.file("defaults.plist")), kLevels);
+    ASSERT_TRUE(restarted.has_value());
+    EXPECT_EQ(std::make_tuple(restarted->max_level, restarted->level, restarted->points,
+                              restarted->tangleForlevel[2]),
+              std::make_tuple(30, 7, 1047, 0));
+}
+
+// A cloud copy whose first write never comes: the process is killed there.
+struct KilledOnWrite : PlistFileStore {
+    using PlistFileStore::PlistFileStore;
+    void setObject(std::string_view, StoreValue) override { std::raise(SIGKILL); }
+};
+
+TEST_F(CloudMergeTest, ANewGameKilledBetweenItsTwoWritesIsKeptAtTheRestart) {
+    defaults.setObject(kState, record(30));
+    cloud.setObject(kState, record(30));
+    ASSERT_TRUE(defaults.synchronize() && cloud.synchronize());
+    EXPECT_EXIT(
+        {
+            KilledOnWrite dying(folder.file("cloud/cloud.plist"));
+            SavedState started(kLevels); // a new game, its first level finished
+            started.startOver(defaults, dying);
+            started.level = started.max_level = 1;
+            started.auth_code = SavedState::authCode(started);
+            started.save(defaults, dying);
+        },
+        testing::KilledBySignal(SIGKILL), "");
+    PlistFileStore restartDefaults(folder.file("defaults.plist"));
+    PlistFileStore restartCloud(folder.file("cloud/cloud.plist"));
+    ASSERT_EQ(*restartCloud.object(kState), record(30)) << "the kill did not fall between the writes";
+    CloudMerge(restartDefaults, restartCloud, kLevels).start();
+    EXPECT_EQ(maxLevelOf(restartDefaults.object(kState)), 1);
 }
 
 } // namespace

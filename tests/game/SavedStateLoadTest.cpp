@@ -76,7 +76,7 @@ protected:
 };
 
 TEST_F(SavedStateLoadTest, ASavedRecordLoadsBackIdenticallyFromBothStores) {
-    const SavedState saved = sampleRecord();
+    SavedState saved = sampleRecord();
     {
         PlistFileStore defaults(path);
         PlistFileStore cloud(folder.file("cloud/cloud.plist"));

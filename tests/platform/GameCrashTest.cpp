@@ -87,4 +87,15 @@ TEST(GameCrashTest, AGameKilledAtAnyFrameAndRestartedKeepsItsProgress) {
     }
 }
 
+TEST(GameCrashTest, ASecondGameOnTheDataFolderIsTurnedAwayAndAKilledOneLeavesItFree) {
+    GameDataFolder data;
+    GameRun second;
+    data.runThenKillAt({"--frames", std::to_string(kRunFrames)}, 2, [&] { second = data.run("--frames 3"); });
+    EXPECT_NE(second.status, 0);
+    EXPECT_NE(second.output.find("is playing on the data folder " + data.storeFolder()), std::string::npos)
+        << second.output;
+    // The kill let the lock go: a restart plays.
+    EXPECT_EQ(data.run("--frames 3").status, 0);
+}
+
 } // namespace

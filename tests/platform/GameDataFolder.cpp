@@ -40,14 +40,21 @@ GameRun GameDataFolder::run(const std::string& arguments) const {
     return runShell(environment() + " '" + VELMORA_EXECUTABLE + "' --headless " + arguments);
 }
 
-int64_t GameDataFolder::runThenKillAt(const std::vector<std::string>& arguments, int64_t frame) const {
+int64_t GameDataFolder::runThenKillAt(const std::vector<std::string>& arguments, int64_t frame,
+                                      const std::function<void()>& meanwhile) const {
     std::vector<std::string> command = {"/usr/bin/env",      "-u",
                                         "VELMORA_CLOUD_DIR", "-u",
                                         "VELMORA_BUNDLE",    "XDG_DATA_HOME=" + folder.path(),
                                         VELMORA_EXECUTABLE,  "--headless",
                                         "--print-frames"};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    return runUntilThenKill(command, frame);
+    return killprobe::runKilledWhen(command, [&](const std::string& printed) {
+        const bool drawn = killprobe::lastNumber(printed) >= frame;
+        if (drawn && meanwhile) {
+            meanwhile();
+        }
+        return drawn;
+    });
 }
 
 void GameDataFolder::seed(ZQ::SavedState record) const {

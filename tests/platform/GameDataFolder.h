@@ -6,6 +6,7 @@
 #include "support/TempFolder.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,8 +32,10 @@ public:
     // "--input", path), killed with SIGKILL as soon as it has drawn `frame`.
     // Returns the last frame it finished, which the kill may have let run a
     // frame or two past `frame`; -1 when it drew none, -2 when it could not
-    // start.
-    int64_t runThenKillAt(const std::vector<std::string>& arguments, int64_t frame) const;
+    // start. `meanwhile`, when given, runs once the frame is drawn, while the
+    // game still runs.
+    int64_t runThenKillAt(const std::vector<std::string>& arguments, int64_t frame,
+                          const std::function<void()>& meanwhile = {}) const;
 
     // Writes `record` (its code made here) into both stores, as a game that
     // had made this progress would have left it.
