@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
+constexpr float kMathPi = 3.14159265358979f;
 
 float randomUnit() {
     return static_cast<float>(ZQ::arc4random_uniform(20001)) / 10000.0f - 1.0f;
@@ -72,13 +72,13 @@ TEST(QuaternionSlerpTest, OppositeQuaternionsAreTheSameRotation) {
 
 TEST(QuaternionSlerpTest, HalfwayToAQuarterTurnIsAnEighthTurn) {
     PVRTQuaternion out;
-    ZQ::quaternionSlerp(out, PVRTQuaternion(), aboutY(kPi / 2.0f), 0.5f);
-    expectQuaternionNear(out, aboutY(kPi / 4.0f), 1e-6f);
+    ZQ::quaternionSlerp(out, PVRTQuaternion(), aboutY(kMathPi / 2.0f), 0.5f);
+    expectQuaternionNear(out, aboutY(kMathPi / 4.0f), 1e-6f);
 
     // The same rotation written with the opposite sign takes the short arc too.
-    const PVRTQuaternion q = aboutY(kPi / 2.0f);
+    const PVRTQuaternion q = aboutY(kMathPi / 2.0f);
     ZQ::quaternionSlerp(out, PVRTQuaternion(), PVRTQuaternion(-q.x, -q.y, -q.z, -q.w), 0.5f);
-    expectQuaternionNear(out, aboutY(kPi / 4.0f), 1e-6f);
+    expectQuaternionNear(out, aboutY(kMathPi / 4.0f), 1e-6f);
 }
 
 TEST(QuaternionSlerpTest, EndsAreTheInputsAndEveryStepIsUnitLength) {
@@ -105,8 +105,8 @@ TEST(QuaternionMultiplyTest, HamiltonProductInOrderAndNormalised) {
     EXPECT_EQ(out, PVRTQuaternion(0.0f, 0.0f, -1.0f, 0.0f));
 
     // Two quarter turns about y make a half turn.
-    ZQ::quaternionMultiply(out, aboutY(kPi / 2.0f), aboutY(kPi / 2.0f));
-    expectQuaternionNear(out, aboutY(kPi), 1e-6f);
+    ZQ::quaternionMultiply(out, aboutY(kMathPi / 2.0f), aboutY(kMathPi / 2.0f));
+    expectQuaternionNear(out, aboutY(kMathPi), 1e-6f);
 
     const PVRTQuaternion q(1.0f, 2.0f, 3.0f, 4.0f);
     const float len = std::sqrt(30.0f);

@@ -12,11 +12,11 @@ namespace {
 
 using ZQ::PlistFileStore;
 
-constexpr int32_t kLevels = 76;
-const char* const kState = ZQ::Preferences::kStateKey;
+constexpr int32_t kHostileLevels = 76;
+const char* const kHostileStateKey = ZQ::Preferences::kStateKey;
 
 int64_t maxLevelIn(const PlistFileStore& store) {
-    const ZQ::StoreValue* stored = store.object(kState);
+    const ZQ::StoreValue* stored = store.object(kHostileStateKey);
     return stored != nullptr ? *stored->find("max_level")->asInteger() : -1;
 }
 
@@ -41,7 +41,7 @@ void expectSetAsideAtStartAndThroughTheMerge(const std::string& hostile) {
     const std::string defaultsPath = folder.file("defaults.plist");
     const std::string cloudPath = folder.file("cloud/cloud.plist");
     {
-        ZQ::SavedState record(kLevels);
+        ZQ::SavedState record(kHostileLevels);
         record.level = record.max_level = 12;
         record.auth_code = ZQ::SavedState::authCode(record);
         PlistFileStore defaults(folder.file("unused.plist"));
@@ -54,7 +54,7 @@ void expectSetAsideAtStartAndThroughTheMerge(const std::string& hostile) {
     PlistFileStore cloud(cloudPath);
     EXPECT_TRUE(defaults.contents().empty());
     EXPECT_EQ(TempFolder::read(asideOf(folder, "", "defaults.plist")), hostile);
-    ZQ::CloudMerge merge(defaults, cloud, kLevels);
+    ZQ::CloudMerge merge(defaults, cloud, kHostileLevels);
     merge.start();
     EXPECT_EQ(maxLevelIn(defaults), 12);
 

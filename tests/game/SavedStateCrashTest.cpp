@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int32_t kLevels = 76;
+constexpr int32_t kCrashLevels = 76;
 constexpr int kKills = 300;
 
 // Runs the probe's save loop and kills it (see runThenKill): the points of
@@ -43,7 +43,7 @@ TEST(SavedStateCrash, AProcessKilledWhileSavingLeavesTheOldRecordOrTheNew) {
         }
         for (const std::string& path : {defaultsPath, cloudPath}) {
             ZQ::PlistFileStore store(path);
-            ZQ::SavedState state(kLevels);
+            ZQ::SavedState state(kCrashLevels);
             if (store.contents().empty() && lastSeen[path] == 0) {
                 continue; // killed before its first save of all
             }

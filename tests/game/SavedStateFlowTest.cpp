@@ -15,7 +15,7 @@ namespace {
 
 using ZQ::SavedState;
 
-constexpr int32_t kLevels = 76;
+constexpr int32_t kFlowLevels = 76;
 
 class RecordingGateway : public ZQ::IGameServiceGateway {
 public:
@@ -32,10 +32,11 @@ public:
 
 class SavedStateFlowTest : public GlobalsTest {
 protected:
-    SavedStateFlowTest() : cursor(LevelTestRecords::records(kLevels), LevelTestRecords::record("Ground")) {}
+    SavedStateFlowTest()
+        : cursor(LevelTestRecords::records(kFlowLevels), LevelTestRecords::record("Ground")) {}
 
     ZQ::LevelModel cursor;
-    SavedState state{kLevels};
+    SavedState state{kFlowLevels};
 };
 
 TEST_F(SavedStateFlowTest, CaptureRecordsTheLevelJustLeftAndTheCursorsNewPlace) {

@@ -37,7 +37,7 @@ struct Owned {
     CaptionBitmap bitmap;
 };
 
-int codePoints(const std::string& text) {
+int codePointCount(const std::string& text) {
     int count = 0;
     for (unsigned char c : text) {
         count += (c & 0xC0) != 0x80 ? 1 : 0;
@@ -101,7 +101,7 @@ TEST(CaptionGeneratorTest, MetricsHaveOneBoundaryMoreThanLettersAndRise) {
         const std::string key = text == latin ? "en_g_latin" : "en_g_japanese";
         const Owned caption(generator->make(key, ""));
         const auto& m = caption.bitmap.metrics;
-        ASSERT_EQ(static_cast<int>(m.size()), codePoints(text) + 1) << text;
+        ASSERT_EQ(static_cast<int>(m.size()), codePointCount(text) + 1) << text;
         EXPECT_TRUE(risesStrictly(m, 0, m.size())) << text;
         // Centred: the text's middle lies near the bitmap's middle.
         EXPECT_NEAR((m.front() + m.back()) / 2, caption.bitmap.width / 2.0, 2.0) << text;

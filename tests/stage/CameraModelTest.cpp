@@ -13,12 +13,12 @@ namespace {
 
 using ZQ::Action;
 
-constexpr float kW = 640.0f;
-constexpr float kH = 1136.0f;
+constexpr float kCameraW = 640.0f;
+constexpr float kCameraH = 1136.0f;
 
 class CameraModelTest : public BareCordTest {
 protected:
-    CameraModelTest() : BareCordTest(kW, kH) {}
+    CameraModelTest() : BareCordTest(kCameraW, kCameraH) {}
 
     void SetUp() override {
         BareCordTest::SetUp();
@@ -60,10 +60,10 @@ TEST_F(CameraModelTest, SetUpStepsEyeUpAndTargetOnce) {
     // The eye took one spring tick from (W/2, H/2, H) toward (0, 0, H), and the
     // box then brought its y down to 0.3 H.
     const PVRTVec3 eye = camera.eye->getPosition();
-    EXPECT_LT(eye.x, 0.5f * kW);
-    EXPECT_GT(eye.x, 0.4f * kW);
-    EXPECT_FLOAT_EQ(eye.y, 0.3f * kH);
-    EXPECT_FLOAT_EQ(eye.z, kH);
+    EXPECT_LT(eye.x, 0.5f * kCameraW);
+    EXPECT_GT(eye.x, 0.4f * kCameraW);
+    EXPECT_FLOAT_EQ(eye.y, 0.3f * kCameraH);
+    EXPECT_FLOAT_EQ(eye.z, kCameraH);
 
     EXPECT_EQ(camera.spot->pair, PVRTVec2(1.0f, 1.0f));
     EXPECT_EQ(camera.spot->third, 1.0f);
@@ -86,8 +86,8 @@ TEST_F(CameraModelTest, GetCloudletsYieldsEyeThenTarget) {
 
 TEST_F(CameraModelTest, ViewMatrixMirrorsTheFirstRow) {
     camera.setUp();
-    camera.eye->layout.position = PVRTVec3(0.5f * kW, 0.5f * kH, kH + 1.0f);
-    camera.target->layout.position = PVRTVec3(0.5f * kW, 0.5f * kH, 0.0f);
+    camera.eye->layout.position = PVRTVec3(0.5f * kCameraW, 0.5f * kCameraH, kCameraH + 1.0f);
+    camera.target->layout.position = PVRTVec3(0.5f * kCameraW, 0.5f * kCameraH, 0.0f);
     const PVRTMat4 view = camera.viewMatrix();
     expectRow(view, 0, PVRTVec3(-1.0f, 0.0f, 0.0f)); // f x up, not up x f
     expectRow(view, 1, PVRTVec3(0.0f, 1.0f, 0.0f));
@@ -133,7 +133,7 @@ TEST_F(CameraModelTest, CameraAtRestDoesNotMove) {
     }
     EXPECT_NEAR(eye.x, 100.0f, 0.01f);
     EXPECT_NEAR(eye.y, 60.0f, 0.01f);
-    EXPECT_NEAR(eye.z, kH - 30.0f, 0.01f);
+    EXPECT_NEAR(eye.z, kCameraH - 30.0f, 0.01f);
 }
 
 TEST_F(CameraModelTest, ClampsAtItsRange) {
@@ -142,16 +142,16 @@ TEST_F(CameraModelTest, ClampsAtItsRange) {
     for (int i = 0; i < 600; ++i) {
         camera.doStep();
         const PVRTVec3 eye = camera.eye->getPosition();
-        ASSERT_GE(eye.x, -1.2f * kW);
-        ASSERT_LE(eye.y, 0.3f * kH);
-        ASSERT_GE(eye.z, -0.27f * kH);
+        ASSERT_GE(eye.x, -1.2f * kCameraW);
+        ASSERT_LE(eye.y, 0.3f * kCameraH);
+        ASSERT_GE(eye.z, -0.27f * kCameraH);
         const PVRTVec3 target = camera.target->getPosition();
-        ASSERT_EQ(target, PVRTVec3(-1.2f * kW, 0.3f * kH, -0.55f * kH));
+        ASSERT_EQ(target, PVRTVec3(-1.2f * kCameraW, 0.3f * kCameraH, -0.55f * kCameraH));
     }
     const PVRTVec3 eye = camera.eye->getPosition();
-    EXPECT_NEAR(eye.x, -1.2f * kW, 0.01f);
-    EXPECT_NEAR(eye.y, 0.3f * kH, 0.01f);
-    EXPECT_NEAR(eye.z, -0.55f * kH + kH, 0.01f); // the goal's z, inside the eye's box
+    EXPECT_NEAR(eye.x, -1.2f * kCameraW, 0.01f);
+    EXPECT_NEAR(eye.y, 0.3f * kCameraH, 0.01f);
+    EXPECT_NEAR(eye.z, -0.55f * kCameraH + kCameraH, 0.01f); // the goal's z, inside the eye's box
 }
 
 TEST_F(CameraModelTest, SpotPopOutDimsAndPopInRestoresFromWhereItWas) {

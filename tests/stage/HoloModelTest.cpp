@@ -19,7 +19,7 @@ namespace {
 using ZQ::HoloInstance;
 using ZQ::HoloModel;
 
-constexpr float kPi = std::numbers::pi_v<float>;
+constexpr float kHoloPi = std::numbers::pi_v<float>;
 
 using HoloModelTest = HoloFixture;
 
@@ -108,14 +108,14 @@ TEST_F(HoloModelTest, TheRingPutsFiveSlotsOnACircleWithTheBackOnesTransparent) {
         pose.alpha = 0.5f;
         pose.scale = 3.0f;
         const float a = HoloModel::slotAngle(k);
-        EXPECT_NEAR(a, -1.3f * kPi + 0.4f * kPi * static_cast<float>(k), 1e-5f);
+        EXPECT_NEAR(a, -1.3f * kHoloPi + 0.4f * kHoloPi * static_cast<float>(k), 1e-5f);
         HoloModel::placeOnOrbit(pose, a);
         EXPECT_NEAR(pose.position.length(), r, 1e-3f) << "slot " << k;
         EXPECT_EQ(pose.position.y, 0.0f);
         EXPECT_EQ(pose.scale, 1.0f);
         EXPECT_EQ(pose.angles.x, 0.0f);
         EXPECT_EQ(pose.angles.z, 0.0f);
-        EXPECT_NEAR(pose.angles.y, a - 1.5f * kPi, 1e-5f);
+        EXPECT_NEAR(pose.angles.y, a - 1.5f * kHoloPi, 1e-5f);
         EXPECT_EQ(pose.alpha, (k == 0 || k == 4) ? 0.0f : 1.0f) << "slot " << k;
         // Mirror slots stand mirrored about the x = 0 plane.
         ZQ::Layout mirror;
@@ -179,7 +179,7 @@ TEST_F(HoloModelTest, AMeshHasOneRangePerStringAndTheBoxOfTheSettledKnot) {
         // It spins a turn in 120 frames.
         const float y0 = h->layout.angles.y;
         h->step();
-        EXPECT_NEAR(h->layout.angles.y - y0, kPi / 60.0f, 1e-6f);
+        EXPECT_NEAR(h->layout.angles.y - y0, kHoloPi / 60.0f, 1e-6f);
         cord->unload();
         delete h;
     }

@@ -9,12 +9,12 @@
 
 namespace {
 
-constexpr float kW = 640.0f;
-constexpr float kH = 960.0f;
+constexpr float kLightW = 640.0f;
+constexpr float kLightH = 960.0f;
 
 class LightModelTest : public BareCordTest {
 protected:
-    LightModelTest() : BareCordTest(kW, kH) {}
+    LightModelTest() : BareCordTest(kLightW, kLightH) {}
 
     void SetUp() override {
         BareCordTest::SetUp();
@@ -38,7 +38,7 @@ protected:
 
     // The light's clip coordinates of a world point: Pl Vl C q.
     PVRTVec4 clip(const PVRTVec3& q) const {
-        const PVRTMat4 centring = PVRTMat4::translation(-0.5f * kW, -0.5f * kH, -kH);
+        const PVRTMat4 centring = PVRTMat4::translation(-0.5f * kLightW, -0.5f * kLightH, -kLightH);
         return light.lightMatrix() * centring * PVRTVec4(q, 1.0f);
     }
 
@@ -47,7 +47,7 @@ protected:
 };
 
 TEST_F(LightModelTest, SetUpPlacesTheThreeItems) {
-    EXPECT_EQ(light.eye->getPosition(), PVRTVec3(0.5f * kW, 0.6f * kH, 0.6f * kH));
+    EXPECT_EQ(light.eye->getPosition(), PVRTVec3(0.5f * kLightW, 0.6f * kLightH, 0.6f * kLightH));
     EXPECT_EQ(light.target->getPosition(), PVRTVec3());
     EXPECT_EQ(light.up->getPosition(), PVRTVec3(0.0f, 1.0f, 0.0f));
     ASSERT_EQ(light.cloudlets.size(), 3u);
@@ -71,12 +71,12 @@ TEST_F(LightModelTest, LightMatrixLooksFromTheEyeAtTheTarget) {
 
 TEST_F(LightModelTest, ProjectionIsANinetyDegreePerspectiveFromFifteenToThreeScreens) {
     const PVRTMat4 p = ZQ::LightModel::lightProjection();
-    EXPECT_FLOAT_EQ(p.f[0], kH / kW);
+    EXPECT_FLOAT_EQ(p.f[0], kLightH / kLightW);
     EXPECT_EQ(p.f[5], 1.0f);
     EXPECT_EQ(p.f[11], -1.0f);
     EXPECT_EQ(p.f[15], 0.0f);
     // Depth -1 on the near plane (15) and 1 on the far plane (3 H).
-    for (float dist : {15.0f, 3.0f * kH}) {
+    for (float dist : {15.0f, 3.0f * kLightH}) {
         const float z = p.f[10] * -dist + p.f[14];
         const float w = dist;
         EXPECT_NEAR(z / w, dist == 15.0f ? -1.0f : 1.0f, 1e-4f);
@@ -92,7 +92,7 @@ TEST_F(LightModelTest, FollowsTheCameraEyeFromBelowAndAimsAtTheCentre) {
             const PVRTVec3 lightEye = light.eye->getPosition();
             ASSERT_EQ(lightEye.x, cameraEye.x);
             ASSERT_EQ(lightEye.z, cameraEye.z);
-            ASSERT_EQ(lightEye.y, -0.6f * kH); // whatever the camera's height
+            ASSERT_EQ(lightEye.y, -0.6f * kLightH); // whatever the camera's height
             ASSERT_EQ(light.target->getPosition(), centre);
         }
     }

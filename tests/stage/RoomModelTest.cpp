@@ -18,13 +18,13 @@ using ZQ::Material;
 using ZQ::RoomInstance;
 using ZQ::RoomModel;
 
-constexpr int32_t kLevels = 76;
+constexpr int32_t kRoomLevels = 76;
 
 // Level i's room materials all have shininess i; level 3 has five of them,
 // level 4 two.
 std::vector<ZQ::LevelModel::Level> shinyLevels() {
-    std::vector<ZQ::LevelModel::Level> levels = LevelTestRecords::records(kLevels);
-    for (int32_t i = 0; i < kLevels; ++i) {
+    std::vector<ZQ::LevelModel::Level> levels = LevelTestRecords::records(kRoomLevels);
+    for (int32_t i = 0; i < kRoomLevels; ++i) {
         const std::size_t count = i == 3 ? 5 : (i == 4 ? 2 : 4);
         levels[static_cast<std::size_t>(i)].roomMaterials.assign(
             count, Material::room(ZQ::Palette::gold, static_cast<float>(i)));
@@ -88,7 +88,7 @@ TEST_F(RoomModelTest, TheBoxIsThreeScreensWideAndTheRoomsStandBackToBack) {
 }
 
 TEST_F(RoomModelTest, RoomsTakeTheColoursOfTheirLevelsAndTheLastWrapsToTheFirst) {
-    catalogue->level = kLevels - 1;
+    catalogue->level = kRoomLevels - 1;
     room.setUp();
     EXPECT_EQ(room.current->level, 75);
     EXPECT_EQ(room.next->level, 76);
@@ -121,7 +121,7 @@ TEST_F(RoomModelTest, ARoomKeepsAtMostFourMaterialsAndSaysSo) {
 
     testing::internal::CaptureStderr();
     EXPECT_EQ(RoomModel::roomColours(*catalogue, 4).size(), 2u);
-    EXPECT_EQ(RoomModel::roomColours(*catalogue, 4 + kLevels).size(), 2u);
+    EXPECT_EQ(RoomModel::roomColours(*catalogue, 4 + kRoomLevels).size(), 2u);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 

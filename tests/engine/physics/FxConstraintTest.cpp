@@ -16,7 +16,7 @@ float distance(const PVRTVec3& a, const PVRTVec3& b) {
     return (a - b).length();
 }
 
-bool finite(const PVRTVec3& v) {
+bool finiteVector(const PVRTVec3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
@@ -57,8 +57,8 @@ TEST(CoincidentConstraintTest, LinkAndDistanceLeaveACoincidentPairFiniteAndInPla
     PVRTVec3 p[2] = {{2, 3, 4}, {2, 3, 4}};
     LinkConstraint(0, 1, 2.0f).satisfy(p, 2);
     DistanceConstraint(0, 1, 3.0f).satisfy(p, 2);
-    EXPECT_TRUE(finite(p[0]));
-    EXPECT_TRUE(finite(p[1]));
+    EXPECT_TRUE(finiteVector(p[0]));
+    EXPECT_TRUE(finiteVector(p[1]));
     EXPECT_EQ(p[0], PVRTVec3(2, 3, 4));
     EXPECT_EQ(p[1], PVRTVec3(2, 3, 4));
 }

@@ -14,7 +14,7 @@ namespace {
 
 using namespace ZQ::Fx;
 
-float uniform(float lo, float hi) {
+float uniformIn(float lo, float hi) {
     return lo + (hi - lo) * float(ZQ::arc4random_uniform(1u << 24)) / float(1u << 24);
 }
 
@@ -44,9 +44,9 @@ std::vector<PVRTVec3> randomConfiguration(int32_t count, uint32_t firstSize = 0)
                                   3.0e38f,
                                   -1.0e30f,
                                   1.0e-40f};
-            p.emplace_back(wild[ZQ::arc4random_uniform(6)], uniform(-half, half), 0.0f);
+            p.emplace_back(wild[ZQ::arc4random_uniform(6)], uniformIn(-half, half), 0.0f);
         } else {
-            p.emplace_back(uniform(-half, half), uniform(-half, half), uniform(-half, half));
+            p.emplace_back(uniformIn(-half, half), uniformIn(-half, half), uniformIn(-half, half));
         }
     }
     return p;
@@ -123,7 +123,7 @@ TEST_F(PairSearchTest, FastAndReferenceWorldsStayBitIdenticalFrameAfterFrame) {
         for (int frame = 0; frame < 20; ++frame) {
             for (int push = 0; push < 4; ++push) {
                 const int32_t i = int32_t(ZQ::arc4random_uniform(uint32_t(count)));
-                const PVRTVec3 f(uniform(-200, 200), uniform(-200, 200), uniform(-200, 200));
+                const PVRTVec3 f(uniformIn(-200, 200), uniformIn(-200, 200), uniformIn(-200, 200));
                 reference.addTmpForce(new ConstantForce(i, f));
                 fast.addTmpForce(new ConstantForce(i, f));
             }
@@ -132,7 +132,7 @@ TEST_F(PairSearchTest, FastAndReferenceWorldsStayBitIdenticalFrameAfterFrame) {
             // NaN of a wild start, and the boxes pile NaN particles into a
             // corner where their contacts overflow the force table.
             const int32_t tied = std::min(held + 2, count - 1);
-            const PVRTVec3 hold(uniform(-5, 5), uniform(-5, 5), uniform(-5, 5));
+            const PVRTVec3 hold(uniformIn(-5, 5), uniformIn(-5, 5), uniformIn(-5, 5));
             for (ParticleSystem* world : {&reference, &fast}) {
                 world->addTmpConstaint(new FixConstraint(held, hold));
                 if (frame % 5 == 2) {

@@ -8,13 +8,13 @@ namespace {
 
 using namespace ZQ::Fx;
 
-bool finite(const PVRTVec3& v) {
+bool isFiniteVector(const PVRTVec3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
 bool allFinite(const ParticleSystem& world) {
     for (int32_t i = 0; i < world.getParticleCount(); ++i) {
-        if (!finite(world.getPosition(i))) {
+        if (!isFiniteVector(world.getPosition(i))) {
             return false;
         }
     }
