@@ -205,10 +205,22 @@ plist_t toNode(const StoreValue& value) {
     return plist_new_bool(0);
 }
 
-} // namespace
+// Values in `value`, itself and every key included, as the readers count them.
+std::size_t countValues(const StoreValue& value) {
+    std::size_t count = 1;
+    if (const StoreValue::Array* items = value.asArray()) {
+        for (const StoreValue& item : *items) {
+            count += countValues(item);
+        }
+    } else if (const StoreValue::Dictionary* entries = value.asDictionary()) {
+        for (const auto& [key, item] : *entries) {
+            count += 1 + countValues(item);
+        }
+    }
+    return count;
+}
 
-std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, std::size_t size,
-                                                           std::string& why) {
+std::optional<StoreValue::Dictionary> parseAnyPlist(const char* bytes, std::size_t size, std::string& why) {
     why.clear();
     if (size == 0) {
         why = "empty file";
@@ -247,6 +259,30 @@ std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, st
         why = reader.fatal;
     } else if (reader.skipped > 0) {
         why = unsupported(reader.skipped);
+    }
+    return entries;
+}
+
+} // namespace
+
+std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, std::size_t size,
+                                                           std::string& why) {
+    std::optional<StoreValue::Dictionary> entries = parseAnyPlist(bytes, size, why);
+    if (!entries) {
+        return entries;
+    }
+    std::size_t values = 0;
+    for (const auto& [key, item] : *entries) {
+        values += 1 + countValues(item);
+    }
+    if (values > kPlistMaxStoreValues) {
+        why = "more than " + std::to_string(kPlistMaxStoreValues) +
+              " values, more than the game can write back";
+        return std::nullopt;
+    }
+    if (writePlistDictionary(*entries).size() > kPlistMaxStoreBytes) {
+        why = "more than " + std::to_string(kPlistMaxStoreBytes) + " bytes once written back";
+        return std::nullopt;
     }
     return entries;
 }

@@ -1,4 +1,5 @@
 #include "engine/PlistFileStore.h"
+#include "HostilePlists.h"
 #include "engine/PlistCodec.h"
 #include "support/TempFolder.h"
 
@@ -363,6 +364,40 @@ TEST(PlistCodec, ReadsLibplistsBinaryListsAsTheSameValues) {
     plist_to_bin_free(binary);
     ASSERT_TRUE(parsed) << why;
     EXPECT_EQ(*parsed, all);
+}
+
+TEST(PlistCodec, AListItTakesReadsAgainOnceWrittenBackWithTheGamesOwnKeys) {
+    // Shared arrays, which the XML written back spells out in full; the last
+    // is the state fuzzer's find, whose refused saved state, kept beside it as
+    // the game keeps one, took the written file past the reader's cap.
+    const std::string find(
+        "\x62\x70\x6c\x69\x73\x74\x30\x30\x13\x00\x00\x00\x00\x00\x00\x00\x07\xa4\x00\x00\x00\x00\xa4\x01"
+        "\x01\x01\x01\xa4\x02\x02\x02\x02\xa4\x03\x03\x03\x03\xa4\x04\x04\x04\x04\xa4\x05\x05\x05\x05\xa4"
+        "\x06\x06\x7a\x72\x5f\x73\x74\x61\x74\x65\x08\x08\x08\x08\xa4\x09\x09\x09\x09\xa4\x0a\x0a\x02\x0a"
+        "\xa4\x0b\x0b\x0b\x0b\xa4\x0c\x0c\x0c\x0c\xa4\x0d\x0d\x0d\x0d\xa4\x0e\x0e\x0e\x0e\x58\x7a\x72\x5f"
+        "\x73\x74\x61\x74\x65\xd1\x10\x0f\x08\x11\x16\x1b\x20\x25\x2a\x2f\x34\x39\x3e\x43\x48\x4d\x52\x57"
+        "\x5c\x65\x00\x00\x00\x00\x00\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x12\x00\x00\x00\x00\x00\x00"
+        "\x00\x11\x00\x00\x00\x00\x00\x00\x00\x68",
+        154);
+    int taken = 0;
+    for (const std::string& list :
+         {HostilePlists::sharedExpansion(6, 3), HostilePlists::sharedExpansion(8, 3), find}) {
+        std::string why;
+        std::optional<StoreValue::Dictionary> parsed =
+            ZQ::parsePlistDictionary(list.data(), list.size(), why);
+        if (!parsed) {
+            continue;
+        }
+        ++taken;
+        const StoreValue refused = parsed->begin()->second;
+        parsed->emplace("refused", refused);
+        for (int32_t i = 0; i < 200; ++i) {
+            parsed->emplace("key" + std::to_string(i), StoreValue::integer(i));
+        }
+        const std::string xml = ZQ::writePlistDictionary(*parsed);
+        EXPECT_TRUE(ZQ::parsePlistDictionary(xml.data(), xml.size(), why)) << why;
+    }
+    EXPECT_GE(taken, 1);
 }
 
 } // namespace
