@@ -205,22 +205,10 @@ plist_t toNode(const StoreValue& value) {
     return plist_new_bool(0);
 }
 
-// Values in `value`, itself and every key included, as the readers count them.
-std::size_t countValues(const StoreValue& value) {
-    std::size_t count = 1;
-    if (const StoreValue::Array* items = value.asArray()) {
-        for (const StoreValue& item : *items) {
-            count += countValues(item);
-        }
-    } else if (const StoreValue::Dictionary* entries = value.asDictionary()) {
-        for (const auto& [key, item] : *entries) {
-            count += 1 + countValues(item);
-        }
-    }
-    return count;
-}
+} // namespace
 
-std::optional<StoreValue::Dictionary> parseAnyPlist(const char* bytes, std::size_t size, std::string& why) {
+std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, std::size_t size,
+                                                           std::string& why) {
     why.clear();
     if (size == 0) {
         why = "empty file";
@@ -263,28 +251,39 @@ std::optional<StoreValue::Dictionary> parseAnyPlist(const char* bytes, std::size
     return entries;
 }
 
+namespace {
+
+// Values in `value`, itself included, as the readers count them.
+std::size_t countValues(const StoreValue& value) {
+    std::size_t count = 1;
+    if (const StoreValue::Array* items = value.asArray()) {
+        for (const StoreValue& item : *items) {
+            count += countValues(item);
+        }
+    } else if (const StoreValue::Dictionary* entries = value.asDictionary()) {
+        for (const auto& [key, item] : *entries) {
+            count += 1 + countValues(item);
+        }
+    }
+    return count;
+}
+
 } // namespace
 
-std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, std::size_t size,
-                                                           std::string& why) {
-    std::optional<StoreValue::Dictionary> entries = parseAnyPlist(bytes, size, why);
-    if (!entries) {
-        return entries;
+std::string plistSizeFault(const StoreValue::Dictionary& dictionary, const std::string& xml) {
+    if (xml.size() > kPlistMaxBytes) {
+        return "larger than " + std::to_string(kPlistMaxBytes) + " bytes";
     }
-    std::size_t values = 0;
-    for (const auto& [key, item] : *entries) {
-        values += 1 + countValues(item);
+    // Counted as the XML reader counts elements: the <plist> element, the
+    // root dictionary, every key and every value.
+    std::size_t elements = 2;
+    for (const auto& [key, item] : dictionary) {
+        elements += 1 + countValues(item);
     }
-    if (values > kPlistMaxStoreValues) {
-        why = "more than " + std::to_string(kPlistMaxStoreValues) +
-              " values, more than the game can write back";
-        return std::nullopt;
+    if (elements > kPlistMaxValues + 1) {
+        return "more than " + std::to_string(kPlistMaxValues) + " values";
     }
-    if (writePlistDictionary(*entries).size() > kPlistMaxStoreBytes) {
-        why = "more than " + std::to_string(kPlistMaxStoreBytes) + " bytes once written back";
-        return std::nullopt;
-    }
-    return entries;
+    return {};
 }
 
 std::string writePlistDictionary(const StoreValue::Dictionary& dictionary) {

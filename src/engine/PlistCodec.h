@@ -23,25 +23,21 @@ constexpr int kPlistMaxDepth = 32;
 // built. A full leaderboards file, the largest the game writes, holds about
 // 1,600.
 constexpr std::size_t kPlistMaxValues = 1u << 14;
-// A store takes in only what it can write back and read again once the game
-// has added its own keys: a binary list spells out every shared object when
-// written back as XML, its data grows by a third in base64, and a saved
-// state the game refuses is kept beside it (zr_state_rejected), a copy as
-// large again. So a list at the reader's caps would be saved into a file the
-// next start refuses. A quarter of the caps leaves that room, still two and a
-// half times the largest list the game writes.
-constexpr std::size_t kPlistMaxStoreValues = kPlistMaxValues / 4;
-constexpr std::size_t kPlistMaxStoreBytes = kPlistMaxBytes / 4;
 
 // The root dictionary of `bytes`, or nothing when they are not a property
-// list whose root is a dictionary, or one larger than kPlistMaxStoreValues
-// values or kPlistMaxStoreBytes bytes once written back; `why` then says
-// what was wrong. Entries of
+// list whose root is a dictionary; `why` then says what was wrong. Entries of
 // kinds the stores never write (dates, UIDs) are left out and named in `why`.
 std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, std::size_t size,
                                                            std::string& why);
 
 // The XML property list of `dictionary`.
 std::string writePlistDictionary(const StoreValue::Dictionary& dictionary);
+
+// Why parsePlistDictionary would refuse `xml`, the list written of
+// `dictionary`, for its size: empty when it would take it. A binary list
+// read in spells out every shared object when written back, so a store
+// checks this before it writes rather than leave a file the next read sets
+// aside whole.
+std::string plistSizeFault(const StoreValue::Dictionary& dictionary, const std::string& xml);
 
 } // namespace ZQ
