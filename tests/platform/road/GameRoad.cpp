@@ -138,9 +138,7 @@ std::vector<std::string> RoadRun::arguments(const std::string& inputFile,
     std::vector<std::string> words = {"--seed",   std::to_string(seed),   "--print-states",
                                       "--frames", std::to_string(frames), "--input",
                                       inputFile};
-    if (!roadRendersEveryFrame()) {
-        words.push_back("--draw-shots-only");
-    }
+    words.push_back("--draw-shots-only");
     for (const auto& [frame, name] : shots) {
         words.push_back("--shot");
         words.push_back(std::to_string(frame) + ":" + shotFolder + "/" + name + ".png");
@@ -148,8 +146,8 @@ std::vector<std::string> RoadRun::arguments(const std::string& inputFile,
     return words;
 }
 
-bool roadRendersEveryFrame() {
-    return std::getenv("VELMORA_ROAD_EVERY_FRAME") != nullptr;
+bool roadPlayedOnce() {
+    return std::getenv("VELMORA_ROAD_ONCE") != nullptr;
 }
 
 bool readRoad(const std::string& path, std::vector<RoadRun>& runs, std::string& error) {

@@ -57,17 +57,17 @@ struct RoadRun {
     bool startsOver = false;
 
     // The game's command line for this run: seeded, printing its states,
-    // replaying `inputFile`, its shots written into `shotFolder`, rendering
-    // only its shots unless roadRendersEveryFrame().
+    // replaying `inputFile`, its shots written into `shotFolder`. It renders
+    // only its shots and steps the other frames: the flow and the stores are
+    // the same as when every frame is drawn (ShotsOnlyTest holds it), and the
+    // road's few thousand frames of software GL took many minutes.
     std::vector<std::string> arguments(const std::string& inputFile, const std::string& shotFolder) const;
 };
 
-// Whether the road's games render every frame, as a player's game does
-// (VELMORA_ROAD_EVERY_FRAME set), or only the frames they keep as pictures,
-// stepping the others: the flow and the stores are the same either way, and
-// the road's few thousand frames are drawn by software GL, so the plain runs
-// follow it in seconds and the sanitized run draws it all once.
-bool roadRendersEveryFrame();
+// Whether the road is played by one game instead of two side by side
+// (VELMORA_ROAD_ONCE set): the sanitized run's, as the two games' agreement
+// is the plain build's to check.
+bool roadPlayedOnce();
 
 // Reads a road file; false with "FILE:LINE: ..." in `error` at the first
 // line it cannot use.
