@@ -52,20 +52,25 @@ BinaryPlistWriter::Ref BinaryPlistWriter::integer(int64_t value) {
     return add({head, {}});
 }
 
-BinaryPlistWriter::Ref BinaryPlistWriter::real(double value) {
+namespace {
+
+// A real and a date are both one marker byte and a big-endian double.
+std::string markedDouble(char marker, double value) {
     uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
-    std::string head(1, '\x23');
+    std::string head(1, marker);
     appendBigEndian(head, bits, 8);
-    return add({head, {}});
+    return head;
+}
+
+} // namespace
+
+BinaryPlistWriter::Ref BinaryPlistWriter::real(double value) {
+    return add({markedDouble('\x23', value), {}});
 }
 
 BinaryPlistWriter::Ref BinaryPlistWriter::date(double secondsSince2001) {
-    uint64_t bits = 0;
-    std::memcpy(&bits, &secondsSince2001, sizeof bits);
-    std::string head(1, '\x33');
-    appendBigEndian(head, bits, 8);
-    return add({head, {}});
+    return add({markedDouble('\x33', secondsSince2001), {}});
 }
 
 BinaryPlistWriter::Ref BinaryPlistWriter::ascii(std::string_view text) {
