@@ -2,6 +2,7 @@
 
 #include "engine/Log.h"
 #include "engine/PlistCodec.h"
+#include "engine/SafeFiles.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -24,22 +25,8 @@ namespace fs = std::filesystem;
 // no write still running.
 constexpr int64_t kStaleTemporarySeconds = 60;
 
-std::string folderOf(const std::string& path) {
-    const fs::path parent = fs::path(path).parent_path();
-    return parent.empty() ? std::string(".") : parent.string();
-}
-
 std::string temporaryPrefix(const std::string& path) {
     return "." + fs::path(path).filename().string() + ".tmp-";
-}
-
-std::string utcStamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    gmtime_r(&now, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
-    return text;
 }
 
 bool writeAll(int fd, const std::string& bytes) {
@@ -55,17 +42,6 @@ bool writeAll(int fd, const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-// Makes the folder's entry for a renamed file durable.
-bool syncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
 }
 
 // Where writes to `path` land: a symbolic link (a chain of them) is
@@ -254,22 +230,13 @@ PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStam
 bool PlistFileStore::keepAside(const std::string& why) {
     // Behind a link the bad file is the target: it goes aside in its own
     // folder and the link stays for the next write.
-    const std::string target = linkTarget(filePath);
-    const std::string base = target + ".corrupt-" + utcStamp();
-    std::string aside = base;
-    for (int n = 1; n <= 100; ++n) {
-        if (::renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
-            platformLog("Store %s: %s; kept aside as %s, read as empty", filePath.c_str(), why.c_str(),
-                        aside.c_str());
-            syncFolder(folderOf(target));
-            knownStamp = {};
-            knownBytes.clear();
-            return true;
-        }
-        if (errno != EEXIST) {
-            break;
-        }
-        aside = base + "-" + std::to_string(n);
+    const std::string aside = setAside(linkTarget(filePath));
+    if (!aside.empty()) {
+        platformLog("Store %s: %s; kept aside as %s, read as empty", filePath.c_str(), why.c_str(),
+                    aside.c_str());
+        knownStamp = {};
+        knownBytes.clear();
+        return true;
     }
     platformLog("Store %s: %s; could not keep it aside (%s), so it will not be overwritten", filePath.c_str(),
                 why.c_str(), std::strerror(errno));
