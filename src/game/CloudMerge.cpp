@@ -40,6 +40,11 @@ void CloudMerge::doStep() {
     }
 }
 
+bool CloudMerge::save(SavedState& record) {
+    checkForChanges();
+    return record.save(defaults, cloud);
+}
+
 void CloudMerge::storeDidChange(std::optional<int64_t> reason, const std::vector<std::string>& changedKeys) {
     // Quota violations and account changes say nothing about progress.
     if (!reason || static_cast<uint64_t>(*reason) > InitialSyncChange) {
@@ -76,8 +81,6 @@ void CloudMerge::mergeSavedState() {
     const StoreValue incoming = *remoteStored;
     if (const StoreValue* localStored = defaults.object(Preferences::kStateKey)) {
         const std::optional<SavedState> local = SavedState::fromStored(*localStored, levelCount, why);
-        // A later generation wins whatever its level: a new game started
-        // there, or here with its cloud copy not yet written.
         if (local && !local->isBehind(*remote)) {
             return;
         }

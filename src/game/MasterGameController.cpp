@@ -6,6 +6,7 @@
 #include "engine/Preferences.h"
 #include "engine/SoundGateway.h"
 #include "engine/Spot.h"
+#include "game/CloudMerge.h"
 #include "game/GameServiceGateway.h"
 #include "levels/LevelModel.h"
 #include "stage/CameraModel.h"
@@ -180,14 +181,14 @@ void MasterGameController::runState() {
             tutorialOverRecord =
                 SavedState::storedIn(preferences.userDefaults(), g.levelModel->levelCount()).has_value();
             g.tutorialActive = true;
-            resetState();
+            startOverState();
             state = 18;
         }
         break;
     case 7:
         if (!waiting) {
             tutorialOverRecord = false;
-            gGlobals.savedState->startOver(preferences.userDefaults(), preferences.cloudStore());
+            startOverState();
             state = 18;
         }
         break;
@@ -376,8 +377,8 @@ bool MasterGameController::loadState() {
     return gGlobals.savedState->load(preferences.userDefaults());
 }
 
-void MasterGameController::resetState() {
-    gGlobals.savedState->reset();
+void MasterGameController::startOverState() {
+    gGlobals.savedState->startOver();
 }
 
 void MasterGameController::applyState() {
@@ -404,7 +405,8 @@ void MasterGameController::captureChoice() {
 }
 
 void MasterGameController::saveState(bool report) {
-    if (gGlobals.savedState->save(preferences.userDefaults(), preferences.cloudStore())) {
+    CloudMerge merge(preferences.userDefaults(), preferences.cloudStore(), gGlobals.levelModel->levelCount());
+    if (merge.save(*gGlobals.savedState)) {
         // Progress from another machine came in: the map, the points and
         // the next capture go on from it.
         applyState();

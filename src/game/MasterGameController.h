@@ -101,7 +101,7 @@ private:
 
     // The saved state through the wiring's scores and timer.
     bool loadState();
-    void resetState();
+    void startOverState();
     void applyState();
     void captureFinishedLevel();
     void captureChoice();

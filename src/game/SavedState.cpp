@@ -28,8 +28,13 @@ void SavedState::reset() {
     tangles.fill(0);
     tangleForlevel.fill(kObsidian);
     timerForlevel.fill(0);
-    generation = 0;
     auth_code.clear();
+    startedOver_ = false;
+}
+
+void SavedState::startOver() {
+    reset();
+    startedOver_ = true;
 }
 
 bool SavedState::load(KeyValueStore& defaults) {
@@ -62,20 +67,21 @@ StoreValue SavedState::toStored() const {
     entries.emplace("timerForlevel", StoreValue::integers(timerForlevel.data(), timerForlevel.size()));
     entries.emplace("difficulty", StoreValue::integer(difficulty));
     entries.emplace("version", StoreValue::integer(version));
-    if (generation > 0) {
-        entries.emplace("generation", StoreValue::integer(generation));
-    }
     return StoreValue::dictionary(std::move(entries));
 }
 
 bool SavedState::save(KeyValueStore& defaults, KeyValueStore& cloud) {
     // The cloud merge may have brought another machine's further progress
     // into the defaults since this record was loaded, or the cloud may hold
-    // it still: writing this record as it is would undo it.
+    // it still: writing this record as it is would undo it. A new game gives
+    // that progress up by the player's choice; another machine that holds it
+    // brings it back at its next save, through the merge.
     bool caughtUp = false;
-    for (const KeyValueStore* store : {&defaults, &cloud}) {
-        if (const std::optional<SavedState> held = storedIn(*store, levelCount)) {
-            caughtUp = catchUp(*held) || caughtUp;
+    if (!startedOver_) {
+        for (const KeyValueStore* store : {&defaults, &cloud}) {
+            if (const std::optional<SavedState> held = storedIn(*store, levelCount)) {
+                caughtUp = catchUp(*held) || caughtUp;
+            }
         }
     }
     const StoreValue stored = toStored();

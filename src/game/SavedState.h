@@ -24,12 +24,11 @@ class LevelModel;
 // its defaults and the stored one is copied under "zr_state_rejected", so the
 // progress can still be recovered by hand.
 //
-// Which of two records wins (the cloud merge, a save over the stores) is
-// decided by `generation` first: a new game started over stored progress
-// takes one more than any stored record, so that the lower record it writes
-// is known to be meant. Within one generation the record that reached the
-// higher level wins. A save never writes over a record that wins over its
-// own: it takes that record in first (catchUp).
+// Of two records the one that reached the higher level wins (the cloud
+// merge). A save of a game that continued stored progress takes in a record
+// either store holds that reached further (catchUp), so a merge is never
+// undone; a new game gives up the stored progress on purpose, and its saves
+// write it as it is.
 //
 // Ownership: a plain record; the engine makes one and keeps it to the end.
 // Threads: main thread only.
@@ -59,15 +58,15 @@ public:
     explicit SavedState(int32_t levelCount);
 
     // The defaults: level 0, no points, every level Obsidian, no seconds, no
-    // code, the first generation.
+    // code.
     void reset();
-    // A new game: the defaults, in a generation after that of any record the
-    // stores hold, so that its first save replaces their progress and the
-    // cloud merge keeps it.
-    void startOver(const KeyValueStore& defaults, const KeyValueStore& cloud);
+    // A new game or the tutorial from the main menu: the defaults, whose
+    // saves write them as they are over any progress stored (see save).
+    void startOver();
     // Replaces the record with the one stored in `defaults` when it passes
     // every check; otherwise resets it (logged) and keeps the stored one aside.
-    // True when a stored record was taken.
+    // Either way the game continues stored progress. True when a stored
+    // record was taken.
     bool load(KeyValueStore& defaults);
     // After a level or the map: the grade and seconds of the level just left
     // (`elapsedFrames` of the timer), the cursor and the scores, and a new code.
@@ -80,20 +79,21 @@ public:
     // Copies the record into the cursor, the scores and the timer; returns the
     // current level's time limit in seconds.
     int32_t apply(LevelModel& cursor, Scores& scores, Timer& timer) const;
-    // Writes the record to both stores and synchronizes them, the user
-    // defaults first: a crash between the two leaves the newer record there,
-    // which the cloud merge keeps. A record either store holds that wins over
-    // this one is taken in first; true when that changed the record, which
-    // the models must then be given again.
+    // Writes the record to both stores as they are in memory and synchronizes
+    // them, the user defaults first. Unless the record was started over, a
+    // record either store holds that reached a higher level is taken in first
+    // (catchUp); true when that changed the record, which the models must
+    // then be given again. The game saves through CloudMerge::save, which
+    // reads the cloud file first.
     bool save(KeyValueStore& defaults, KeyValueStore& cloud);
-    // Whether `other` wins over this record: a later generation, or the same
-    // one at a higher level.
+    // Whether `other` reached a higher level than this record.
     bool isBehind(const SavedState& other) const;
-    // Takes in `further` when it wins over this record and says whether it
-    // did. A later generation replaces the record whole (this game was given
-    // up elsewhere); the same generation keeps the higher of each count and
-    // each level's better result from both, and this record's current level.
+    // Takes in `further` when it reached a higher level and says whether it
+    // did: its highest level, the higher of each count and each level's
+    // better result from both. The player goes on from this record's level.
     bool catchUp(const SavedState& further);
+    // Whether the record began as a new game rather than from stored progress.
+    bool startedOver() const { return startedOver_; }
     // Points, level and Golden knots to their leaderboards, when a player is
     // logged in to the game service.
     void reportScore(IGameServiceGateway& gateway) const;
@@ -111,7 +111,7 @@ public:
     static void keepRejected(KeyValueStore& defaults, const StoreValue& stored);
 
     // The text the code is computed over: the values the version covers,
-    // each in decimal followed by "-", then the generation when above 0.
+    // each in decimal followed by "-".
     static std::string authMessage(const SavedState& record);
     // Base64 of HMAC-SHA1(message) written at the start of 80 zero bytes: 108 characters.
     static std::string authCode(const SavedState& record);
@@ -126,13 +126,11 @@ public:
     std::array<int32_t, kGradeCount> tangles{};
     std::array<int32_t, kLevelSlots> tangleForlevel{};
     std::array<int32_t, kLevelSlots> timerForlevel{};
-    // 0 for the first game; stored, and covered by the code, only above 0, so
-    // a first game's record is the one every earlier version wrote.
-    int32_t generation = 0;
     std::string auth_code;
 
 private:
     int32_t levelCount;
+    bool startedOver_ = false;
 };
 
 } // namespace ZQ

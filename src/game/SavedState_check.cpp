@@ -30,6 +30,19 @@ void appendNumber(std::string& message, int32_t value) {
     message += '-';
 }
 
+std::string codeOf(const std::string& message) {
+    unsigned char code[kCodeBytes] = {};
+    unsigned int digestLength = 0;
+    const unsigned char* digest =
+        HMAC(EVP_sha1(), kIntegrityKey, static_cast<int>(kIntegrityKeyLength),
+             reinterpret_cast<const unsigned char*>(message.data()), message.size(), code, &digestLength);
+    // Only a broken crypto library fails here; a zero code would reject every record.
+    ZQ_ASSERT(digest != nullptr && digestLength == 20);
+    char text[kCodeCharacters + 1] = {};
+    EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text), code, static_cast<int>(kCodeBytes));
+    return std::string(text, kCodeCharacters);
+}
+
 } // namespace
 
 std::string SavedState::authMessage(const SavedState& record) {
@@ -59,26 +72,11 @@ std::string SavedState::authMessage(const SavedState& record) {
         }
         appendNumber(message, record.difficulty);
     }
-    // Only a game started over stored progress counts generations; every
-    // other record keeps the code earlier versions gave it.
-    if (record.generation > 0) {
-        appendNumber(message, record.generation);
-    }
     return message;
 }
 
 std::string SavedState::authCode(const SavedState& record) {
-    const std::string message = authMessage(record);
-    unsigned char code[kCodeBytes] = {};
-    unsigned int digestLength = 0;
-    const unsigned char* digest =
-        HMAC(EVP_sha1(), kIntegrityKey, static_cast<int>(kIntegrityKeyLength),
-             reinterpret_cast<const unsigned char*>(message.data()), message.size(), code, &digestLength);
-    // Only a broken crypto library fails here; a zero code would reject every record.
-    ZQ_ASSERT(digest != nullptr && digestLength == 20);
-    char text[kCodeCharacters + 1] = {};
-    EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text), code, static_cast<int>(kCodeBytes));
-    return std::string(text, kCodeCharacters);
+    return codeOf(authMessage(record));
 }
 
 namespace {
@@ -180,6 +178,10 @@ std::optional<SavedState> SavedState::fromStored(const StoreValue& stored, int32
         return std::nullopt;
     }
     SavedState record(levelCount);
+    // One version of the game counted a "generation" up at each new game and
+    // covered it by the code after the other values; its records still load,
+    // and are written back as every other version writes them.
+    int32_t generation = 0;
     StoredReader read(*entries);
     const int32_t lastLevel = levelCount - 1;
     const int32_t lastGrade = kGradeCount - 1;
@@ -192,15 +194,22 @@ std::optional<SavedState> SavedState::fromStored(const StoreValue& stored, int32
         (record.version < 3 || read.numbers("tangleForlevel", 0, lastGrade, record.tangleForlevel)) &&
         (record.version < 4 || (read.number("difficulty", 0, kMaxDifficulty, record.difficulty) &&
                                 read.numbers("timerForlevel", 0, kAny, record.timerForlevel))) &&
-        read.number("generation", 0, kAny, record.generation) && read.text("auth_code", record.auth_code);
+        read.number("generation", 0, kAny, generation) && read.text("auth_code", record.auth_code);
     if (!ok) {
         why = read.why;
         return std::nullopt;
     }
+    std::string message = authMessage(record);
+    if (generation > 0) {
+        appendNumber(message, generation);
+    }
     // Byte for byte, lengths included.
-    if (authCode(record) != record.auth_code) {
+    if (codeOf(message) != record.auth_code) {
         why = "(auth_code!=pState->auth_code)";
         return std::nullopt;
+    }
+    if (generation > 0) {
+        record.auth_code = authCode(record);
     }
     return record;
 }

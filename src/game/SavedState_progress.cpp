@@ -3,7 +3,6 @@
 #include "engine/Preferences.h"
 
 #include <algorithm>
-#include <limits>
 
 // Which of two records of the player's progress wins, and how a save takes
 // in one that won over its own.
@@ -19,25 +18,7 @@ std::optional<SavedState> SavedState::storedIn(const KeyValueStore& store, int32
     return fromStored(*stored, levelCount, why);
 }
 
-void SavedState::startOver(const KeyValueStore& defaults, const KeyValueStore& cloud) {
-    reset();
-    // Nothing stored: nothing is given up, and the record stays the one
-    // every earlier version wrote.
-    for (const KeyValueStore* store : {&defaults, &cloud}) {
-        if (const std::optional<SavedState> held = storedIn(*store, levelCount)) {
-            // The code covers the generation, so only a game can have
-            // counted it up, one new game at a time.
-            if (held->generation < std::numeric_limits<int32_t>::max()) {
-                generation = std::max(generation, held->generation + 1);
-            }
-        }
-    }
-}
-
 bool SavedState::isBehind(const SavedState& other) const {
-    if (generation != other.generation) {
-        return generation < other.generation;
-    }
     return max_level < other.max_level;
 }
 
@@ -45,12 +26,8 @@ bool SavedState::catchUp(const SavedState& further) {
     if (!isBehind(further)) {
         return false;
     }
-    if (further.generation != generation) {
-        *this = further;
-        return true;
-    }
-    // The same game, played further on another machine: nothing either
-    // record holds is lowered. The player goes on where this game is.
+    // Played further on another machine: nothing either record holds is
+    // lowered. The player goes on where this game is.
     version = kVersion;
     max_level = further.max_level;
     difficulty = std::max(difficulty, further.difficulty);

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <thread>
 #include <tuple>
 
@@ -164,18 +163,30 @@ TEST_F(CloudMergeTest, StartMergesWhatTheCloudHoldsAndPollingFindsAnotherMachine
     EXPECT_EQ(maxLevelOf(defaults.object(kState)), 9);
 }
 
-TEST_F(CloudMergeTest, ASaveAfterAMergeKeepsTheMergedProgress) {
+// What the file at `path` holds under "zr_state", read as a restart would.
+int64_t storedMaxLevel(const std::string& path) {
+    const PlistFileStore store(path);
+    return maxLevelOf(store.object(kState));
+}
+
+// Another machine's save reaching the shared cloud file through a sync tool.
+void syncedIn(const std::string& cloudPath, const StoreValue& stored) {
+    // A new modification time, whatever the file system's clock resolution.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    PlistFileStore elsewhere(cloudPath);
+    elsewhere.setObject(kState, stored);
+    ASSERT_TRUE(elsewhere.synchronize());
+}
+
+TEST_F(CloudMergeTest, ASaveKeepsProgressMergedOrSyncedInSinceTheLastCheck) {
     // This game holds level 7, Golden on level 2; another, on a data folder
     // of its own, shares the cloud folder and reaches level 30.
     SavedState here(kLevels);
     here.level = here.max_level = 7;
     here.tangleForlevel[2] = 0;
     here.auth_code = SavedState::authCode(here);
-    here.save(defaults, cloud);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    PlistFileStore elsewhere(folder.file("cloud/cloud.plist"));
-    elsewhere.setObject(kState, record(30, 1047));
-    ASSERT_TRUE(elsewhere.synchronize());
+    EXPECT_FALSE(merge.save(here));
+    syncedIn(folder.file("cloud/cloud.plist"), record(30, 1047));
     merge.checkForChanges();
     // A level chosen on the map: the save writes what the game holds.
     EXPECT_TRUE(here.save(defaults, cloud));
@@ -184,33 +195,65 @@ TEST_F(CloudMergeTest, ASaveAfterAMergeKeepsTheMergedProgress) {
     EXPECT_EQ(std::make_tuple(restarted->max_level, restarted->level, restarted->points,
                               restarted->tangleForlevel[2]),
               std::make_tuple(30, 7, 1047, 0));
+
+    // Level 45 arrives with no check since: the game's save reads the file itself.
+    syncedIn(folder.file("cloud/cloud.plist"), record(45, 2000));
+    EXPECT_TRUE(merge.save(here));
+    for (const std::string& path : {folder.file("defaults.plist"), folder.file("cloud/cloud.plist")}) {
+        const auto stored = SavedState::storedIn(PlistFileStore(path), kLevels);
+        ASSERT_TRUE(stored.has_value()) << path;
+        EXPECT_EQ(
+            std::make_tuple(stored->max_level, stored->level, stored->points, stored->tangleForlevel[2]),
+            std::make_tuple(45, 7, 2000, 0))
+            << path;
+    }
 }
 
-// A cloud copy whose first write never comes: the process is killed there.
-struct KilledOnWrite : PlistFileStore {
-    using PlistFileStore::PlistFileStore;
-    void setObject(std::string_view, StoreValue) override { std::raise(SIGKILL); }
-};
-
-TEST_F(CloudMergeTest, ANewGameKilledBetweenItsTwoWritesIsKeptAtTheRestart) {
-    defaults.setObject(kState, record(30));
-    cloud.setObject(kState, record(30));
+TEST_F(CloudMergeTest, ANewGameOnAnotherMachineNeverLowersTheRecordOfOneFurtherOn) {
+    // Machine A continues its record of level 40, stored in both files.
+    defaults.setObject(kState, record(40));
+    cloud.setObject(kState, record(40));
     ASSERT_TRUE(defaults.synchronize() && cloud.synchronize());
-    EXPECT_EXIT(
-        {
-            KilledOnWrite dying(folder.file("cloud/cloud.plist"));
-            SavedState started(kLevels); // a new game, its first level finished
-            started.startOver(defaults, dying);
-            started.level = started.max_level = 1;
-            started.auth_code = SavedState::authCode(started);
-            started.save(defaults, dying);
-        },
-        testing::KilledBySignal(SIGKILL), "");
-    PlistFileStore restartDefaults(folder.file("defaults.plist"));
-    PlistFileStore restartCloud(folder.file("cloud/cloud.plist"));
-    ASSERT_EQ(*restartCloud.object(kState), record(30)) << "the kill did not fall between the writes";
-    CloudMerge(restartDefaults, restartCloud, kLevels).start();
-    EXPECT_EQ(maxLevelOf(restartDefaults.object(kState)), 1);
+    SavedState a(kLevels);
+    ASSERT_TRUE(a.load(defaults));
+
+    // Machine B, on a data folder of its own sharing the cloud folder, takes
+    // A's record in at its start, then starts a new game and finishes level 0.
+    PlistFileStore bDefaults(folder.file("b/defaults.plist"));
+    PlistFileStore bCloud(folder.file("cloud/cloud.plist"));
+    CloudMerge bMerge(bDefaults, bCloud, kLevels);
+    bMerge.start();
+    ASSERT_EQ(maxLevelOf(bDefaults.object(kState)), 40);
+    // A level finished and saved: the record names the next one.
+    const auto saveAt = [](CloudMerge& machine, SavedState& r, int32_t next) {
+        r.level = r.max_level = next;
+        r.auth_code = SavedState::authCode(r);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20)); // a new modification time
+        return machine.save(r);
+    };
+    SavedState b(kLevels);
+    b.startOver();
+    EXPECT_FALSE(saveAt(bMerge, b, 1)) << "a new game takes in no stored progress";
+    EXPECT_EQ(storedMaxLevel(folder.file("b/defaults.plist")), 1);
+    EXPECT_EQ(storedMaxLevel(folder.file("cloud/cloud.plist")), 1);
+
+    // A's merge keeps A's record; A's next save (level 40 finished) writes it
+    // to both files.
+    merge.checkForChanges();
+    EXPECT_EQ(maxLevelOf(defaults.object(kState)), 40);
+    EXPECT_FALSE(saveAt(merge, a, 41));
+    EXPECT_EQ(storedMaxLevel(folder.file("defaults.plist")), 41);
+    EXPECT_EQ(storedMaxLevel(folder.file("cloud/cloud.plist")), 41);
+
+    // B's merge brings A's record into B's defaults, but B's game goes on
+    // with its own: its next save writes level 2 over both of B's files, and
+    // A keeps level 41 through it.
+    bMerge.checkForChanges();
+    EXPECT_EQ(maxLevelOf(bDefaults.object(kState)), 41);
+    EXPECT_FALSE(saveAt(bMerge, b, 2));
+    EXPECT_EQ(storedMaxLevel(folder.file("b/defaults.plist")), 2);
+    merge.checkForChanges();
+    EXPECT_EQ(storedMaxLevel(folder.file("defaults.plist")), 41);
 }
 
 } // namespace

@@ -1,3 +1,5 @@
+#include "engine/PlistFileStore.h"
+#include "engine/Preferences.h"
 #include "game/SavedState.h"
 #include "support/TempFolder.h"
 
@@ -155,6 +157,41 @@ TEST(SavedStateCode, ChangingAnyCoveredValueChangesTheCode) {
         changed = base;
         changed.timerForlevel[i] += 1;
         EXPECT_NE(SavedState::authCode(changed), code);
+    }
+}
+
+// One version of the game stored a "generation" and covered it by the code
+// after the other values; such a record loads, is checked with it, and is
+// written back as every other version writes records.
+TEST(SavedStateCode, ARecordWithAGenerationLoadsAndIsWrittenBackWithoutOne) {
+    std::mt19937 random(49);
+    const SavedState record = randomRecord(random, 5);
+    const auto storedWithGeneration = [&](int64_t generation, int64_t coveredGeneration) {
+        ZQ::StoreValue::Dictionary entries = *record.toStored().asDictionary();
+        entries.insert_or_assign("generation", ZQ::StoreValue::integer(generation));
+        entries.insert_or_assign(
+            "auth_code", ZQ::StoreValue::string(
+                             opensslCode(expectedMessage(record) + std::to_string(coveredGeneration) + "-")));
+        return ZQ::StoreValue::dictionary(std::move(entries));
+    };
+    std::string why;
+    EXPECT_FALSE(SavedState::fromStored(storedWithGeneration(4, 3), kLevels, why)) << "a changed generation";
+
+    TempFolder folder;
+    ZQ::PlistFileStore defaults(folder.file("defaults.plist"));
+    ZQ::PlistFileStore cloud(folder.file("cloud.plist"));
+    defaults.setObject(ZQ::Preferences::kStateKey, storedWithGeneration(3, 3));
+    SavedState loaded(kLevels);
+    ASSERT_TRUE(loaded.load(defaults));
+    loaded.save(defaults, cloud);
+    for (const char* name : {"defaults.plist", "cloud.plist"}) {
+        const ZQ::PlistFileStore reopened(folder.file(name));
+        const ZQ::StoreValue::Dictionary* stored = reopened.dictionaryForKey(ZQ::Preferences::kStateKey);
+        ASSERT_NE(stored, nullptr) << name;
+        EXPECT_EQ(stored->count("generation"), 0u) << name;
+        const auto again = SavedState::storedIn(reopened, kLevels);
+        ASSERT_TRUE(again.has_value()) << name;
+        EXPECT_EQ(SavedState::authMessage(*again), expectedMessage(record)) << name;
     }
 }
 
