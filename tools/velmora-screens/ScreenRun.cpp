@@ -223,10 +223,7 @@ bool ScreenRun::play(long frames) {
         if (shotPending || !options.drawShotsOnly) {
             view.drawView();
         } else {
-            // The game's step without its picture: nothing of the game reads
-            // what the passes draw.
-            ZQ::gGlobals.stepFrame();
-            ZQ::SoundGateway::instance()->doStep();
+            view.stepView();
         }
         if (shotPending) {
             writeShot();
