@@ -3,7 +3,6 @@
 #include "cords/CordModel.h"
 #include "engine/Globals.h"
 #include "engine/Preferences.h"
-#include "engine/SoundGateway.h"
 #include "game/OutroController.h"
 #include "game/StoryController.h"
 #include "game/TutorialController.h"
