@@ -136,12 +136,6 @@ void MasterGameController::runState() {
         if (preferences.isTutorialCompleted()) {
             state = 27;
         } else {
-            // The story opens the game with its slate in place: the camera,
-            // still where set-up put it, would swing onto the slate over the
-            // first second and turn it with it.
-            if (g.cameraModel != nullptr) {
-                g.cameraModel->settle();
-            }
             switchTo(controller(ControllerRole::Story));
             SoundGateway::instance()->playIntroMusic();
             state = 26;

@@ -65,8 +65,9 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
 // and draws, as fast as it can or (realtime) at the display link's ticks,
 // until `frames` frames are drawn; the last one stays on the target.
 // `afterFrame`, when given, is called after each frame the loop draws.
-// `renders`, when given, says which frames (numbered from 1) go through the
-// render passes; the others are only stepped. The last always is.
+// `renders`, when given, says which frames (numbered from 1) are drawn; the
+// others are stepped (ZQView::stepView: rendered only when later frames rely
+// on it, never presented). The last always is drawn.
 void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
                      const std::function<void()>& afterFrame = {},
                      const std::function<bool(long frame)>& renders = {});

@@ -8,6 +8,7 @@
 #include "platform/ZQSnapshot.h"
 #include "platform/ZQTouch.h"
 #include "render/RenderTargets.h"
+#include "render/RenderWallPaper.h"
 
 #include <array>
 #include <memory>
@@ -66,9 +67,13 @@ public:
     // One frame: the engine steps, sound, the render passes, the snapshot
     // when one was asked for, and the picture on screen.
     void drawView();
-    // The same frame without the render passes or the picture: the game goes
-    // on exactly as when drawn (nothing it decides reads what was drawn), for
-    // headless runs that keep only a few of their frames.
+    // The same frame without the picture on screen, for headless runs that
+    // keep only a few of their frames. The render passes run only when the
+    // frame leaves something behind that later frames or the game read: the
+    // room textures, painted once after the relief changes (its instance may
+    // be gone by the next drawn frame), and a snapshot asked for, which the
+    // share buttons wait for. So the game and every picture go on exactly as
+    // when each frame is drawn.
     void stepView();
 
     // Life cycle. moveToInactive stops the frames; moveToActive starts them
@@ -120,6 +125,10 @@ public:
     void setGameCenter(ZQGameCenterGateway* gateway);
 
 private:
+    // The engine's step, sound included.
+    void stepEngine();
+    // The render passes, then the snapshot when one was asked for.
+    void renderView();
     void buildEngine(ZQModelFactory makeModels, ZQPassFactory makePasses, ZQMasterFactory makeMaster);
     void setUpEngine();
     void registerWithTouchDispatcher();
@@ -132,6 +141,7 @@ private:
     ZQ::SavedState* savedState = nullptr;
     ZQ::MasterGameController* master = nullptr; // with the controllers it made
     ZQ::RenderTargets targets;
+    const ZQ::WallPaperRepaint repaint = ZQ::wallPaperRepaint();
     bool take_snapshot = false;
     bool animating = false;
     std::unique_ptr<ZQImage> snapshot_image;

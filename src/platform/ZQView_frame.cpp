@@ -8,9 +8,8 @@
 #include "platform/ZQEGLContext.h"
 #include "platform/ZQGameCenterGateway.h"
 #include "render/Render.h"
-#include "render/RenderWallPaper.h"
 
-void ZQView::stepView() {
+void ZQView::stepEngine() {
     // A desktop has no attitude sensor: the refresh holds the vector at zero.
     motionParallax.motionRefresh(std::nullopt, false);
     if (cloudMerge != nullptr) {
@@ -20,15 +19,30 @@ void ZQView::stepView() {
     ZQ::SoundGateway::instance()->doStep();
 }
 
-void ZQView::drawView() {
-    stepView();
-    ZQ::renderFrame(targets, ZQ::wallPaperRepaint());
+void ZQView::renderView() {
+    ZQ::renderFrame(targets, repaint);
     if (take_snapshot) {
         // After the resolve: the finished frame, before it is presented.
         snapshot_image = std::make_unique<ZQImage>(readSnapshot());
         take_snapshot = false;
     }
+}
+
+void ZQView::drawView() {
+    stepEngine();
+    renderView();
     egl_context.presentRenderbuffer();
+}
+
+void ZQView::stepView() {
+    stepEngine();
+    // Asked after the step, which is what raises either. Left to the next
+    // drawn frame, the repaint could find the relief already cleared (a
+    // black room), and the share buttons would be laid out before there is
+    // a snapshot.
+    if (take_snapshot || repaint.pending()) {
+        renderView();
+    }
 }
 
 void ZQView::moveToInactive() {

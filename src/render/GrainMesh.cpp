@@ -185,6 +185,9 @@ void GrainMesh::build(GrainEmitter& emitter) {
     // without a mesh is a programming error.
     const int32_t shape = emitter.getShape();
     ZQ_ASSERT(shapeIndexCount(shape) > 0);
+    // The points screen never asks for an empty burst; a mesh without
+    // grains would draw nothing and hide the caller's mistake.
+    ZQ_ASSERT(emitter.getMaxCount() > 0);
     emitter.layout.scale = 0.5f / gGlobals.worldScale;
     auto* mesh = new GrainMesh();
     emitter.mesh = mesh;
@@ -193,9 +196,7 @@ void GrainMesh::build(GrainEmitter& emitter) {
     for (int32_t g = 0; g < emitter.getMaxCount(); ++g) {
         appendGrain(*mesh, shape, g);
     }
-    if (mesh->vCount > 0) {
-        mesh->loadBuffers();
-    }
+    mesh->loadBuffers();
 }
 
 void GrainMesh::release(GrainEmitter& emitter) {

@@ -32,7 +32,8 @@ public:
 
     // Sets the emitter's layout scale (half a world unit, in pixels), builds
     // the mesh for its shape and maximum grain count, uploads it and hands it
-    // to the emitter with release as its way back. The shape must be 0 or 1.
+    // to the emitter with release as its way back. The shape must be 0 or 1
+    // and the maximum count at least 1.
     static void build(GrainEmitter& emitter);
     // Deletes the emitter's mesh (GL names and arrays) and clears it.
     static void release(GrainEmitter& emitter);

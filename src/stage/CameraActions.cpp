@@ -66,12 +66,6 @@ void CameraOrientateAction::follow() {
     target->layout.position = p + velocity * kDt;
 }
 
-void CameraOrientateAction::settle() {
-    ZQ_ASSERT(target != nullptr);
-    velocity = PVRTVec3();
-    target->layout.position = goal();
-}
-
 CameraRotateAction::CameraRotateAction(const Easing* easing, int32_t frameCount, const PVRTQuaternion& turn,
                                        const PVRTVec3& baseAxis)
     : Tween(easing, frameCount), rotation(turn), axis(baseAxis) {}

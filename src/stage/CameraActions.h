@@ -47,9 +47,6 @@ public:
                           float stiffness, float damping);
 
     void follow() override;
-    // Puts the item at rest on its goal at once: where the spring would
-    // bring it, with no velocity left.
-    void settle();
 
     const PVRTVec3& getVelocity() const { return velocity; }
 

@@ -50,13 +50,6 @@ void CameraModel::setUp() {
     target->step();
 }
 
-void CameraModel::settle() {
-    ZQ_ASSERT(eye != nullptr);
-    auto* follow = dynamic_cast<CameraOrientateAction*>(eye->getAction());
-    ZQ_ASSERT(follow != nullptr);
-    follow->settle();
-}
-
 void CameraModel::tearDown() {
     release();
     Model::tearDown();

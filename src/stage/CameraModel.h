@@ -37,10 +37,6 @@ public:
     // The eye, then the target.
     void getCloudlets(std::vector<Cloudlet*>& out) override;
 
-    // Puts the eye at rest where its spring is taking it, as if the camera
-    // had followed the cords' centre for a good while.
-    void settle();
-
     // The view matrix of the eye, target and up items (see lookAt).
     PVRTMat4 viewMatrix() const override;
 

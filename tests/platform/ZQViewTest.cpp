@@ -10,6 +10,7 @@
 #include "render/RenderProgram.h"
 #include "render/SceneContext.h"
 #include "render/TextureContext.h"
+#include "stage/MandalaModel.h"
 #include "support/HeadlessGL.h"
 
 #include "ShellRecorders.h"
@@ -268,6 +269,30 @@ TEST_F(ZQViewTest, TheSnapshotIsUpright) {
     for (int y : {240, 959}) {
         EXPECT_EQ(image.pixel(5, y)[0], 0) << "row " << y;
     }
+}
+
+// A frame stepped without its picture leaves the targets as they were,
+// unless it leaves something later frames read: then it renders, painting a
+// changed relief into the room textures, taking the snapshot asked for.
+TEST_F(ZQViewTest, ASteppedFrameRendersOnlyWhenItLeavesWhatLaterFramesRead) {
+    open(PVRTVec2(320.0f, 480.0f));
+    ZQ::SceneContext& screen = *view->renderTargets().sceneContext;
+    screen.bind();
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    screen.resolve();
+    view->stepView();
+    EXPECT_EQ(readSnapshot().pixel(5, 5)[0], 255) << "nothing to leave, nothing rendered";
+
+    ZQ::MandalaModel& relief = *gGlobals.mandalaModel;
+    relief.changed = true;
+    view->stepView();
+    EXPECT_FALSE(relief.changed) << "the room textures are painted";
+    EXPECT_NE(readSnapshot().pixel(5, 5)[0], 255) << "the frame is rendered";
+
+    view->takeSnapshot();
+    view->stepView();
+    EXPECT_TRUE(view->snapshotTaken());
 }
 
 TEST_F(ZQViewTest, BecomingActiveTwiceRunsOneDisplayLink) {

@@ -117,6 +117,18 @@ TEST_F(RenderGrainTest, BothShapesAreClosedSolidsWithFlatOutwardFacets) {
     }
 }
 
+// A burst that can throw no grain has nothing to draw: asking for its mesh
+// is the caller's mistake, which must not pass unseen.
+TEST_F(RenderGrainTest, AMeshForABurstOfNoGrainsIsAProgrammingError) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            GrainEmitter emitter(0, 0);
+            GrainMesh::build(emitter);
+        },
+        "getMaxCount\\(\\) > 0");
+}
+
 TEST_F(RenderGrainTest, WithoutBurstsThePassMakesNoGLCall) {
     GLRecorder gl;
     pass.render();

@@ -3,7 +3,6 @@
 #include "cords/CordModel.h"
 #include "engine/Globals.h"
 #include "engine/Preferences.h"
-#include "engine/SoundGateway.h"
 #include "game/OutroController.h"
 #include "game/StoryController.h"
 #include "game/TutorialController.h"
@@ -223,10 +222,7 @@ bool ScreenRun::play(long frames) {
         if (shotPending || !options.drawShotsOnly) {
             view.drawView();
         } else {
-            // The game's step without its picture: nothing of the game reads
-            // what the passes draw.
-            ZQ::gGlobals.stepFrame();
-            ZQ::SoundGateway::instance()->doStep();
+            view.stepView();
         }
         if (shotPending) {
             writeShot();

@@ -42,7 +42,8 @@ const char* kUsage =
     "  --positions    with --every: also where every particle of the cord is, in points\n"
     "  --seed N       the random source's seed (default 1), so that a run can be repeated\n"
     "  --no-draw      step the game without drawing it (no pictures), much faster\n"
-    "  --draw-shots   draw only the frames pictured, stepping the others without drawing\n";
+    "  --draw-shots   draw only the frames pictured (and those that leave what later frames read),\n"
+    "                 stepping the others without drawing\n";
 
 struct Arguments {
     ScreenRun::Options run;

@@ -138,7 +138,9 @@ std::vector<std::string> RoadRun::arguments(const std::string& inputFile,
     std::vector<std::string> words = {"--seed",   std::to_string(seed),   "--print-states",
                                       "--frames", std::to_string(frames), "--input",
                                       inputFile};
-    words.push_back("--draw-shots-only");
+    if (drawShotsOnly) {
+        words.push_back("--draw-shots-only");
+    }
     for (const auto& [frame, name] : shots) {
         words.push_back("--shot");
         words.push_back(std::to_string(frame) + ":" + shotFolder + "/" + name + ".png");

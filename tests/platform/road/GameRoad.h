@@ -55,12 +55,14 @@ struct RoadRun {
     std::optional<int64_t> mode;
     bool tutorialCompleted = false;
     bool startsOver = false;
+    // The run renders only its shots (and the frames later ones rely on) and
+    // steps the others: the flow, the stores and the pictures are the same
+    // as when every frame is drawn (ShotsOnlyTest holds it, with this false),
+    // and the road's few thousand frames of software GL took many minutes.
+    bool drawShotsOnly = true;
 
     // The game's command line for this run: seeded, printing its states,
-    // replaying `inputFile`, its shots written into `shotFolder`. It renders
-    // only its shots and steps the other frames: the flow and the stores are
-    // the same as when every frame is drawn (ShotsOnlyTest holds it), and the
-    // road's few thousand frames of software GL took many minutes.
+    // replaying `inputFile`, its shots written into `shotFolder`.
     std::vector<std::string> arguments(const std::string& inputFile, const std::string& shotFolder) const;
 };
 
