@@ -176,7 +176,7 @@ bool PlistFileStore::synchronize() {
         return false;
     }
     std::string bytes = writePlistDictionary(values);
-    if (const std::string fault = plistSizeFault(values, bytes); !fault.empty()) {
+    if (const std::string fault = plistSizeFault(bytes); !fault.empty()) {
         platformLog("Store %s: not written: %s, more than it could read back", filePath.c_str(),
                     fault.c_str());
         return false;
