@@ -93,6 +93,21 @@ std::string linkTarget(const std::string& path) {
     return path;
 }
 
+// The list in `bytes` when the store could also write it back as it is: a
+// binary list spelt out as XML, or text whose every '<', '>' and '&' becomes
+// a reference, may be more than the reader takes, and a store holding it
+// would refuse every write, the game's progress with it.
+std::optional<StoreValue::Dictionary> readList(const std::string& bytes, std::string& why) {
+    std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
+    if (parsed) {
+        if (const std::string fault = plistSizeFault(writePlistDictionary(*parsed)); !fault.empty()) {
+            why = fault + " once written back";
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
 void removeStaleTemporaries(const std::string& path) {
     const std::string prefix = temporaryPrefix(path);
     std::error_code error;
@@ -130,7 +145,7 @@ PlistFileStore::PlistFileStore(std::string path) : filePath(std::move(path)) {
     case ReadResult::Read:
         break;
     }
-    std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
+    std::optional<StoreValue::Dictionary> parsed = readList(bytes, why);
     if (!parsed) {
         keepAside(why);
         return;
@@ -302,7 +317,7 @@ void PlistFileStore::takeExternalChanges() {
             knownStamp = stamp; // touched, not changed
             return;
         }
-        std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
+        std::optional<StoreValue::Dictionary> parsed = readList(bytes, why);
         if (!parsed) {
             keepAside(why);
             dirty = true;

@@ -1,4 +1,5 @@
 #include "engine/PlistFileStore.h"
+#include "BinaryPlistWriter.h"
 #include "engine/PlistCodec.h"
 #include "support/TempFolder.h"
 
@@ -398,6 +399,44 @@ TEST(PlistFileStore, NeverWritesAFileItCannotReadBack) {
     StoreValue::Dictionary written = taken;
     written.emplace("marker", StoreValue::integer(1));
     EXPECT_EQ(PlistFileStore(path).contents(), written);
+}
+
+TEST_F(PlistFileStoreTest, AListItCouldNotWriteBackAsItIsIsSetAsideAndTheStoreWritesAgain) {
+    // Text is written back with a reference for each '<', '>' and '&': four
+    // times the bytes of a binary list's '<', and for a hand-written '>' more
+    // references than the reader takes in a text that long.
+    const auto binaryText = [](std::string text) {
+        BinaryPlistWriter list;
+        return list.bytes(list.dictionary({{list.ascii("text"), list.ascii(text)}}));
+    };
+    const std::string grows[] = {
+        binaryText(std::string(ZQ::kPlistMaxBytes / 3, '<')),
+        "<plist><dict><key>text</key><string>" + std::string(1u << 20, '>') + "</string></dict></plist>",
+    };
+    for (const std::string& bytes : grows) {
+        TempFolder::write(path, bytes);
+        testing::internal::CaptureStderr();
+        PlistFileStore store(path);
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(store.contents().empty());
+        EXPECT_NE(log.find("once written back"), std::string::npos) << log;
+        const std::vector<std::string> aside = asideFiles(folder, "store.plist");
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_EQ(TempFolder::read(folder.file(aside[0])), bytes);
+        store.setInteger("k", 7);
+        ASSERT_TRUE(store.synchronize());
+        EXPECT_EQ(PlistFileStore(path).integerForKey("k"), 7);
+        std::filesystem::remove(folder.file(aside[0]));
+    }
+    // The same characters in a text of ordinary length are taken, and the
+    // store writes them back.
+    TempFolder::write(path, binaryText("<&>" + std::string(5000, 'x') + "<&>"));
+    PlistFileStore store(path);
+    ASSERT_EQ(store.contents().size(), 1u);
+    store.setInteger("k", 7);
+    ASSERT_TRUE(store.synchronize());
+    EXPECT_EQ(*PlistFileStore(path).object("text")->asString(), "<&>" + std::string(5000, 'x') + "<&>");
+    EXPECT_TRUE(asideFiles(folder, "store.plist").empty());
 }
 
 } // namespace
