@@ -18,9 +18,8 @@
 #include "game/CloudMerge.h"
 #include "game/SavedState.h"
 
-#include <plist/plist.h>
+#include "support/LibplistTree.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -68,33 +67,6 @@ void removeEverything() {
     }
 }
 
-// Values and keys in libplist's tree under `node`, and its depth, counted as
-// the markup scan counts them.
-void measureTree(plist_t node, int depth, std::size_t& values, int& deepest) {
-    ++values;
-    deepest = std::max(deepest, depth);
-    if (plist_get_node_type(node) == PLIST_ARRAY) {
-        for (uint32_t i = 0; i < plist_array_get_size(node); ++i) {
-            measureTree(plist_array_get_item(node, i), depth + 1, values, deepest);
-        }
-    } else if (plist_get_node_type(node) == PLIST_DICT) {
-        plist_dict_iter it = nullptr;
-        plist_dict_new_iter(node, &it);
-        for (;;) {
-            char* key = nullptr;
-            plist_t item = nullptr;
-            plist_dict_next_item(node, it, &key, &item);
-            std::free(key);
-            if (item == nullptr) {
-                break;
-            }
-            ++values;
-            measureTree(item, depth + 1, values, deepest);
-        }
-        std::free(it);
-    }
-}
-
 void checkScanAgainstLibplist(const uint8_t* data, size_t size) {
     const char* text = reinterpret_cast<const char*>(data);
     if (ZQ::isBinaryPlist(text, size)) {
@@ -104,17 +76,12 @@ void checkScanAgainstLibplist(const uint8_t* data, size_t size) {
     if (!shape.fault.empty()) {
         return;
     }
-    plist_t root = nullptr;
-    plist_from_xml(text, static_cast<uint32_t>(size), &root);
-    if (root == nullptr) {
+    const std::optional<LibplistTree> tree = libplistTree(text, size);
+    if (!tree) {
         return;
     }
-    std::size_t values = 0;
-    int deepest = 0;
-    measureTree(root, 1, values, deepest);
-    plist_free(root);
-    check(values <= shape.values, "libplist builds no more values than the scan counted");
-    check(deepest <= shape.depth, "libplist builds no deeper a tree than the scan counted");
+    check(tree->values <= shape.values, "libplist builds no more values than the scan counted");
+    check(tree->depth <= shape.depth, "libplist builds no deeper a tree than the scan counted");
 }
 
 // Whether `store` could be written with `record` as its saved state.
