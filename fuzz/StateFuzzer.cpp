@@ -2,16 +2,23 @@
 // the store and the saved-state load, then through the cloud merge as the
 // other machine's file. Built only with -DVELMORA_FUZZ=ON (scripts/fuzz state).
 //
-// Besides "no crash, no sanitizer report" it checks three properties:
-// whatever the store read is written back and read again unchanged; a
-// record the load took saves and loads back identically; the merge never
-// lowers a valid local record.
+// Besides "no crash, no sanitizer report" it checks these properties: from
+// XML the markup scan takes, libplist builds no more values and no deeper a
+// tree than the scan counted; a store writes back whatever it took in, and
+// reads it again unchanged; a record the load took saves and loads back
+// identically; a load that keeps a rejected record aside leaves the defaults
+// as able to take a saved record as they were; the merge never lowers a
+// valid local record.
 
+#include "engine/BinaryPlistReader.h"
 #include "engine/PlistCodec.h"
 #include "engine/PlistFileStore.h"
+#include "engine/PlistXmlScan.h"
 #include "engine/Preferences.h"
 #include "game/CloudMerge.h"
 #include "game/SavedState.h"
+
+#include "support/LibplistTree.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -60,6 +67,30 @@ void removeEverything() {
     }
 }
 
+void checkScanAgainstLibplist(const uint8_t* data, size_t size) {
+    const char* text = reinterpret_cast<const char*>(data);
+    if (ZQ::isBinaryPlist(text, size)) {
+        return;
+    }
+    const ZQ::PlistXmlShape shape = ZQ::scanPlistXml(std::string_view(text, size));
+    if (!shape.fault.empty()) {
+        return;
+    }
+    const std::optional<LibplistTree> tree = libplistTree(text, size);
+    if (!tree) {
+        return;
+    }
+    check(tree->values <= shape.values, "libplist builds no more values than the scan counted");
+    check(tree->depth <= shape.depth, "libplist builds no deeper a tree than the scan counted");
+}
+
+// Whether `store` could be written with `record` as its saved state.
+bool roomFor(const ZQ::KeyValueStore& store, const ZQ::StoreValue& record) {
+    ZQ::StoreValue::Dictionary contents = store.contents();
+    contents.insert_or_assign(ZQ::Preferences::kStateKey, record);
+    return ZQ::plistSizeFault(ZQ::writePlistDictionary(contents)).empty();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -74,10 +105,24 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const ZQ::StoreValue saved = validRecord(40);
+    checkScanAgainstLibplist(data, size);
     const std::string path = gFolder + "/defaults.plist";
     writeFile(path, data, size);
     {
         ZQ::PlistFileStore store(path);
+        if (!store.contents().empty()) {
+            const auto first = *store.contents().begin();
+            store.setObject(first.first, first.second);
+            check(store.synchronize(), "a store writes back whatever it took in");
+            ZQ::PlistFileStore reopened(path);
+            check(sameContents(reopened, store), "what the store wrote reads back unchanged");
+        }
+    }
+    writeFile(path, data, size);
+    {
+        ZQ::PlistFileStore store(path);
+        const bool roomBefore = roomFor(store, saved);
         ZQ::SavedState state(kLevels);
         if (state.load(store)) {
             ZQ::PlistFileStore copy(gFolder + "/copy.plist");
@@ -88,12 +133,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             check(again.load(reopened), "a taken record loads back");
             check(again == state, "a taken record loads back identically");
         }
-        if (!store.contents().empty()) {
-            store.setInteger("fuzz_marker", 1);
-            if (store.synchronize()) {
-                ZQ::PlistFileStore reopened(path);
-                check(sameContents(reopened, store), "what the store read is written back unchanged");
-            }
+        if (roomBefore) {
+            store.setObject(ZQ::Preferences::kStateKey, saved);
+            check(store.synchronize(), "a rejected record kept aside leaves room to save progress");
         }
     }
     {
@@ -101,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         writeFile(gFolder + "/remote.plist", data, size);
         ZQ::PlistFileStore cloud(gFolder + "/remote.plist");
         ZQ::PlistFileStore defaults(gFolder + "/local.plist");
-        defaults.setObject(ZQ::Preferences::kStateKey, validRecord(40));
+        defaults.setObject(ZQ::Preferences::kStateKey, saved);
         defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, true);
         ZQ::CloudMerge merge(defaults, cloud, kLevels);
         merge.start();

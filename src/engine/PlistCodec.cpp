@@ -1,6 +1,7 @@
 #include "engine/PlistCodec.h"
 
 #include "engine/BinaryPlistReader.h"
+#include "engine/PlistXmlScan.h"
 
 #include <plist/plist.h>
 
@@ -119,60 +120,6 @@ std::optional<StoreValue> Reader::value(plist_t node, int depth) {
     }
 }
 
-// libplist 2.2 builds an XML list's tree however deeply it nests, and frees
-// it by recursion, one call a level: a file of a few megabytes nested some
-// hundred thousand levels deep overflows the stack. So before it sees the
-// bytes, this scan follows the tags as its parser does (processing
-// instructions, comments, CDATA sections and the DOCTYPE skipped alike, a tag
-// ending at its first '>' and empty when a '/' stands before that) and
-// refuses what the reader would refuse anyway: nesting beyond
-// kPlistMaxDepth (the <plist> element and a value's own tag on top), more
-// elements than kPlistMaxValues, and NUL bytes, at which the parser would
-// cut a key or a text short. Stray closing tags never take the count below
-// zero, so no text can hide nesting from it.
-std::string xmlShapeFault(std::string_view text) {
-    if (text.find('\0') != std::string_view::npos) {
-        return "holds a NUL byte";
-    }
-    const std::size_t end = text.size();
-    auto past = [&](std::size_t from, std::string_view marker) {
-        const std::size_t found = text.find(marker, from);
-        return found == std::string_view::npos ? end : found + marker.size();
-    };
-    int depth = 0;
-    std::size_t elements = 0;
-    std::size_t at = 0;
-    while ((at = text.find('<', at)) != std::string_view::npos) {
-        const std::string_view rest = text.substr(at);
-        if (rest.starts_with("<?")) {
-            at = past(at + 1, "?>");
-        } else if (rest.starts_with("<!--")) {
-            at = past(at + 4, "-->");
-        } else if (rest.starts_with("<![CDATA[")) {
-            at = past(at + 9, "]]>");
-        } else if (rest.starts_with("<!")) {
-            const std::size_t stop = text.find_first_of("[>", at);
-            at = stop == std::string_view::npos ? end : text[stop] == '[' ? past(stop, "]>") : stop + 1;
-        } else if (rest.starts_with("</")) {
-            depth = depth > 0 ? depth - 1 : 0;
-            at += 2;
-        } else {
-            const std::size_t close = text.find('>', at + 1);
-            if (close == std::string_view::npos) {
-                break;
-            }
-            if (++elements > kPlistMaxValues + 1) {
-                return "more than " + std::to_string(kPlistMaxValues) + " values";
-            }
-            if (text[close - 1] != '/' && ++depth > kPlistMaxDepth + 2) {
-                return "nested deeper than " + std::to_string(kPlistMaxDepth);
-            }
-            at = close + 1;
-        }
-    }
-    return {};
-}
-
 plist_t toNode(const StoreValue& value) {
     switch (value.kind()) {
     case StoreValue::Kind::Boolean:
@@ -226,7 +173,7 @@ std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, st
         why = list.root && list.skipped > 0 ? unsupported(list.skipped) : list.why;
         return std::move(list.root);
     }
-    why = xmlShapeFault(std::string_view(bytes, size));
+    why = scanPlistXml(std::string_view(bytes, size)).fault;
     if (!why.empty()) {
         return std::nullopt;
     }
@@ -251,39 +198,11 @@ std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, st
     return entries;
 }
 
-namespace {
-
-// Values in `value`, itself included, as the readers count them.
-std::size_t countValues(const StoreValue& value) {
-    std::size_t count = 1;
-    if (const StoreValue::Array* items = value.asArray()) {
-        for (const StoreValue& item : *items) {
-            count += countValues(item);
-        }
-    } else if (const StoreValue::Dictionary* entries = value.asDictionary()) {
-        for (const auto& [key, item] : *entries) {
-            count += 1 + countValues(item);
-        }
-    }
-    return count;
-}
-
-} // namespace
-
-std::string plistSizeFault(const StoreValue::Dictionary& dictionary, const std::string& xml) {
+std::string plistSizeFault(const std::string& xml) {
     if (xml.size() > kPlistMaxBytes) {
         return "larger than " + std::to_string(kPlistMaxBytes) + " bytes";
     }
-    // Counted as the XML reader counts elements: the <plist> element, the
-    // root dictionary, every key and every value.
-    std::size_t elements = 2;
-    for (const auto& [key, item] : dictionary) {
-        elements += 1 + countValues(item);
-    }
-    if (elements > kPlistMaxValues + 1) {
-        return "more than " + std::to_string(kPlistMaxValues) + " values";
-    }
-    return {};
+    return scanPlistXml(xml).fault;
 }
 
 std::string writePlistDictionary(const StoreValue::Dictionary& dictionary) {

@@ -3,17 +3,19 @@
 #include "engine/StoreValue.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace ZQ {
 
 // Property-list bytes to and from a store's dictionary. Reads XML lists
-// through libplist, once a scan has shown their nesting and size are within
-// the caps below, and binary lists with the game's own reader
-// (BinaryPlistReader.h); writes XML, which a player can read and mend by
-// hand. Any bytes at all are refused or read in bounded time and memory.
-// Any thread.
+// through libplist, once a scan of their markup has shown that it leaves no
+// room for two readings and that their nesting, size and entity references
+// are within the caps below (PlistXmlScan.h), and binary lists with the
+// game's own reader (BinaryPlistReader.h); writes XML, which a player can
+// read and mend by hand. Any bytes at all are refused or read in bounded
+// time and memory. Any thread.
 
 // Files larger than this are not property lists the game wrote.
 constexpr std::size_t kPlistMaxBytes = 16u << 20;
@@ -23,6 +25,12 @@ constexpr int kPlistMaxDepth = 32;
 // built. A full leaderboards file, the largest the game writes, holds about
 // 1,600.
 constexpr std::size_t kPlistMaxValues = 1u << 14;
+// libplist moves the rest of a text up for each entity reference it decodes
+// in it, so the references in each element times the length of its text,
+// summed over the list, are held below this: at the cap a list parses in a
+// fraction of a second (bench/StoreBench.cpp), and the lists the game
+// writes hold few references ('<', '>' and '&' in their texts).
+constexpr uint64_t kPlistMaxEntityWork = uint64_t{1} << 32;
 
 // The root dictionary of `bytes`, or nothing when they are not a property
 // list whose root is a dictionary; `why` then says what was wrong. Entries of
@@ -33,11 +41,12 @@ std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, st
 // The XML property list of `dictionary`.
 std::string writePlistDictionary(const StoreValue::Dictionary& dictionary);
 
-// Why parsePlistDictionary would refuse `xml`, the list written of
-// `dictionary`, for its size: empty when it would take it. A binary list
-// read in spells out every shared object when written back, so a store
-// checks this before it writes rather than leave a file the next read sets
-// aside whole.
-std::string plistSizeFault(const StoreValue::Dictionary& dictionary, const std::string& xml);
+// Why parsePlistDictionary would refuse `xml`, a list writePlistDictionary
+// wrote, for its size, nesting or entity references: empty when it would
+// take it. A binary list read in spells out every shared object when
+// written back, and text grows by an entity reference for each '<', '>' and
+// '&' in it, so a store checks this before it writes rather than leave a
+// file the next read sets aside whole.
+std::string plistSizeFault(const std::string& xml);
 
 } // namespace ZQ

@@ -69,6 +69,21 @@ std::string linkTarget(const std::string& path) {
     return path;
 }
 
+// The list in `bytes` when the store could also write it back as it is: a
+// binary list spelt out as XML, or text whose every '<', '>' and '&' becomes
+// a reference, may be more than the reader takes, and a store holding it
+// would refuse every write, the game's progress with it.
+std::optional<StoreValue::Dictionary> readList(const std::string& bytes, std::string& why) {
+    std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
+    if (parsed) {
+        if (const std::string fault = plistSizeFault(writePlistDictionary(*parsed)); !fault.empty()) {
+            why = fault + " once written back";
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
 void removeStaleTemporaries(const std::string& path) {
     const std::string prefix = temporaryPrefix(path);
     std::error_code error;
@@ -106,7 +121,7 @@ PlistFileStore::PlistFileStore(std::string path) : filePath(std::move(path)) {
     case ReadResult::Read:
         break;
     }
-    std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
+    std::optional<StoreValue::Dictionary> parsed = readList(bytes, why);
     if (!parsed) {
         keepAside(why);
         return;
@@ -152,7 +167,7 @@ bool PlistFileStore::synchronize() {
         return false;
     }
     std::string bytes = writePlistDictionary(values);
-    if (const std::string fault = plistSizeFault(values, bytes); !fault.empty()) {
+    if (const std::string fault = plistSizeFault(bytes); !fault.empty()) {
         platformLog("Store %s: not written: %s, more than it could read back", filePath.c_str(),
                     fault.c_str());
         return false;
@@ -269,7 +284,7 @@ void PlistFileStore::takeExternalChanges() {
             knownStamp = stamp; // touched, not changed
             return;
         }
-        std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
+        std::optional<StoreValue::Dictionary> parsed = readList(bytes, why);
         if (!parsed) {
             keepAside(why);
             dirty = true;

@@ -13,16 +13,20 @@ namespace ZQ {
 // defaults and its cloud copy are two of these.
 //
 // The file is read when the store is made. A file that cannot be read, is
-// not a regular file (a FIFO is opened without waiting for a writer) or is
-// not a property list with a dictionary at its root is logged, renamed to
-// "<name>.corrupt-<UTC time>" beside itself and read as empty; when it cannot
-// be moved aside the store never writes over it.
+// not a regular file (a FIFO is opened without waiting for a writer), is
+// not a property list with a dictionary at its root, or holds a list that
+// written back as XML would be more than the reader takes (so the store
+// could never write it) is logged, renamed to "<name>.corrupt-<UTC time>"
+// beside itself and read as empty; when it cannot be moved aside the store
+// never writes over it.
 //
 // synchronize writes the whole dictionary atomically: a temporary file in
 // the same folder, fsync, rename over the old file, fsync of the folder. A
 // crash at any moment leaves the old file or the new one, never a mix. When
 // the path is a symbolic link, all of that happens to the file it names, in
-// that file's folder: the link stays a link.
+// that file's folder: the link stays a link. A dictionary whose list would
+// be more than the reader takes is not written at all: synchronize logs it
+// and fails, and the file stays as it was.
 //
 // Another writer (a file-sync tool bringing the cloud file from another
 // machine) is noticed by the file's identity, size and modification time,

@@ -3,6 +3,7 @@
 #include "engine/Assert.h"
 #include "engine/Log.h"
 #include "engine/Preferences.h"
+#include "game/RejectedRoom.h"
 
 #include <algorithm>
 
@@ -111,6 +112,14 @@ void SavedState::keepRejected(KeyValueStore& defaults, const StoreValue& stored)
     if (kept.size() > kRejectedKept) {
         kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(kRejectedKept));
     }
+    const std::size_t room = rejectedRecordsWithRoom(defaults, kept);
+    if (room == 0) {
+        platformLog("The rejected saved state is not kept under %s after all: with it and a saved state "
+                    "the user defaults would be more than the game can write",
+                    kRejectedKey);
+        return;
+    }
+    kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(room));
     defaults.setArray(kRejectedKey, std::move(kept));
     defaults.synchronize();
 }

@@ -107,7 +107,9 @@ public:
     // The record `store` holds under "zr_state" when it passes every check.
     static std::optional<SavedState> storedIn(const KeyValueStore& store, int32_t levelCount);
     // Appends `stored` to the rejected records in `defaults` (unless it is the
-    // newest there already) and synchronizes.
+    // newest there already) and synchronizes. The oldest are left out where
+    // the defaults could not be written with them beside a saved record, and
+    // `stored` itself when even alone it leaves no room (rejectedRecordsWithRoom).
     static void keepRejected(KeyValueStore& defaults, const StoreValue& stored);
 
     // The text the code is computed over: the values the version covers,

@@ -1,3 +1,4 @@
+#include "engine/PlistCodec.h"
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
 #include "game/CloudMerge.h"
@@ -7,6 +8,8 @@
 #include "HostilePlists.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -71,6 +74,67 @@ TEST(HostileStoreTest, AKeyHoldingANulIsSetAsideAtStartAndThroughTheMerge) {
 
 TEST(HostileStoreTest, ObjectsSharedByABillionReferencesAreSetAsideAtStartAndThroughTheMerge) {
     expectSetAsideAtStartAndThroughTheMerge(HostilePlists::sharedExpansion());
+}
+
+// A record no save ever wrote: `size` values in all (its dictionary, keys
+// and integers), told apart by `tag`.
+ZQ::StoreValue bulkyRecord(int32_t tag, std::size_t size) {
+    const std::vector<int32_t> filler(size - 5, tag);
+    ZQ::StoreValue::Dictionary entries;
+    entries.emplace("level", ZQ::StoreValue::integer(tag));
+    entries.emplace("bulk", ZQ::StoreValue::integers(filler.data(), filler.size()));
+    return ZQ::StoreValue::dictionary(std::move(entries));
+}
+
+TEST(HostileStoreTest, RejectedRecordsAreKeptOnlyWhileTheDefaultsCanStillTakeTheGamesSave) {
+    // Four records of a quarter of what the reader takes: three rejected
+    // earlier, and one more in the saved state's place. All four beside a
+    // saved record would be more than the store writes, so every later save
+    // would fail; the oldest goes. One record of nearly all the reader takes
+    // leaves no room beside a saved record at all: it is not kept.
+    const std::size_t quarter = ZQ::kPlistMaxValues / 4 - 50;
+    const std::vector<ZQ::StoreValue> earlier = {bulkyRecord(1, quarter), bulkyRecord(2, quarter),
+                                                 bulkyRecord(3, quarter)};
+    const struct {
+        std::vector<ZQ::StoreValue> rejected;
+        ZQ::StoreValue stored;
+        std::vector<int64_t> kept; // their tags, oldest first
+    } cases[] = {
+        {earlier, bulkyRecord(4, quarter), {2, 3, 4}},
+        {{}, bulkyRecord(5, ZQ::kPlistMaxValues - 100), {}},
+    };
+    for (const auto& [rejected, stored, kept] : cases) {
+        TempFolder folder;
+        ASSERT_TRUE(folder.ok());
+        const std::string path = folder.file("defaults.plist");
+        {
+            PlistFileStore defaults(path);
+            defaults.setObject(kHostileStateKey, stored);
+            if (!rejected.empty()) {
+                defaults.setArray(ZQ::SavedState::kRejectedKey, rejected);
+            }
+            ASSERT_TRUE(defaults.synchronize());
+        }
+        PlistFileStore defaults(path);
+        PlistFileStore cloud(folder.file("cloud/cloud.plist"));
+        ZQ::SavedState state(kHostileLevels);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(state.load(defaults));
+        const std::string log = testing::internal::GetCapturedStderr();
+        std::vector<int64_t> tags;
+        if (const ZQ::StoreValue* list = defaults.object(ZQ::SavedState::kRejectedKey)) {
+            for (const ZQ::StoreValue& record : *list->asArray()) {
+                tags.push_back(*record.find("level")->asInteger());
+            }
+        }
+        EXPECT_EQ(tags, kept);
+        EXPECT_EQ(kept.empty(), log.find("not kept") != std::string::npos) << log;
+
+        state.level = state.max_level = 3;
+        state.auth_code = ZQ::SavedState::authCode(state);
+        state.save(defaults, cloud);
+        EXPECT_EQ(maxLevelIn(PlistFileStore(path)), 3) << "the save reached the defaults";
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "GameDataFolder.h"
 
+#include "engine/PlistCodec.h"
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
 #include "levels/LevelCatalogueTables.h"
@@ -9,17 +10,21 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace {
 
 // The game started on a data folder where one store is a crafted file (a
-// key holding a NUL, or a few hundred bytes standing for a billion values):
-// it draws its first frame, sets the file aside whole and keeps the progress
-// the other store holds.
+// key holding a NUL, a few hundred bytes standing for a billion values,
+// nesting behind attributes that overflowed the stack, a text of entity
+// references that took minutes): it draws its first frame, sets the file
+// aside whole and keeps the progress the other store holds.
 TEST(HostileStoreStart, EachStoreAsACraftedFileIsSetAsideAndTheGameDrawsItsFirstFrame) {
     const std::pair<const char*, std::string> crafted[] = {
         {"a NUL inside a key", HostilePlists::nulInKey()},
         {"shared objects", HostilePlists::sharedExpansion()},
+        {"nesting behind attributes", HostilePlists::hiddenNesting()},
+        {"a flood of entity references", HostilePlists::entityFlood()},
     };
     for (const char* store : {"defaults.plist", "cloud/cloud.plist", "leaderboards.plist"}) {
         for (const auto& [what, bytes] : crafted) {
@@ -52,6 +57,38 @@ TEST(HostileStoreStart, EachStoreAsACraftedFileIsSetAsideAndTheGameDrawsItsFirst
             EXPECT_EQ(*record->find("max_level")->asInteger(), 9) << when;
         }
     }
+}
+
+// The defaults hold in the saved state's place a record nearly as large as
+// the reader takes, one no save wrote, and the cloud holds the progress. The
+// start takes the cloud's progress into the defaults and writes them; kept
+// beside it, the rejected record would have made that write, and every
+// later one, more than the store writes.
+TEST(HostileStoreStart, ARejectedStateTooLargeToKeepLeavesTheDefaultsWritable) {
+    GameDataFolder data;
+    ASSERT_TRUE(data.ok());
+    ZQ::SavedState progress(ZQ::LevelCatalogue::kLevelCount);
+    progress.level = progress.max_level = 9;
+    data.seed(progress);
+    const std::string path = data.storeFolder() + "/defaults.plist";
+    {
+        const std::vector<int32_t> bulk(ZQ::kPlistMaxValues - 100, 7);
+        ZQ::PlistFileStore defaults(path);
+        defaults.setObject(
+            ZQ::Preferences::kStateKey,
+            ZQ::StoreValue::dictionary({{"bulk", ZQ::StoreValue::integers(bulk.data(), bulk.size())}}));
+        ASSERT_TRUE(defaults.synchronize());
+    }
+
+    const GameRun run = data.run("--frames 2");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("not kept"), std::string::npos) << run.output;
+    const ZQ::PlistFileStore defaults(path);
+    const ZQ::StoreValue* record = defaults.object(ZQ::Preferences::kStateKey);
+    ASSERT_NE(record, nullptr);
+    ASSERT_NE(record->find("max_level"), nullptr) << "the defaults were never written";
+    EXPECT_EQ(*record->find("max_level")->asInteger(), 9);
+    EXPECT_EQ(defaults.object(ZQ::SavedState::kRejectedKey), nullptr);
 }
 
 } // namespace

@@ -27,4 +27,23 @@ std::string sharedExpansion(int levels, int fanout) {
     return list.bytes(list.dictionary({{list.ascii("zr_state"), below}}));
 }
 
+std::string hiddenNesting(int levels) {
+    std::string xml = "<plist><dict><key>zr_state</key>";
+    for (int level = 0; level < levels; ++level) {
+        xml += "<array a=\"/>\">";
+    }
+    for (int level = 0; level < levels; ++level) {
+        xml += "</array>";
+    }
+    return xml + "</dict></plist>";
+}
+
+std::string entityFlood(std::size_t references) {
+    std::string xml = "<plist><dict><key>zr_state</key><string>";
+    for (std::size_t i = 0; i < references; ++i) {
+        xml += "&amp;";
+    }
+    return xml + "</string></dict></plist>";
+}
+
 } // namespace HostilePlists

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
-// Binary property lists made as an attacker would make them, to be dropped
-// into a data folder in place of a store: each is a few hundred bytes or
-// less and a well-formed list in every other respect.
+// Property lists made as an attacker would make them, to be dropped into a
+// data folder in place of a store: the binary ones are a few hundred bytes
+// or less, and all are well-formed lists in every other respect.
 namespace HostilePlists {
 
 // A dictionary of a game mode and a flag whose second key holds a NUL
@@ -18,5 +19,17 @@ std::string nulInKey();
 // about levels x (fanout + 2) bytes. The defaults make 4^15, a little over
 // a billion, at a nesting of 16.
 std::string sharedExpansion(int levels = 15, int fanout = 4);
+
+// An XML list whose one value is `levels` arrays nested in each other, each
+// start tag carrying an attribute whose value ends in "/>": to a scan that
+// ends a tag at its first '>' every one is an empty element. The defaults
+// are about 4.4 MB, deep enough to overflow the stack where libplist frees
+// its tree.
+std::string hiddenNesting(int levels = 200000);
+
+// An XML list whose one value is a string of `references` entity
+// references ("&amp;"): libplist moves the rest of the text up for each, so
+// the default, about 16 MB, takes it minutes to parse.
+std::string entityFlood(std::size_t references = (16u << 20) / 5 - 20);
 
 } // namespace HostilePlists

@@ -1,6 +1,7 @@
-// Writes the state fuzzer's binary seeds: one well-formed list of every
-// kind a store may meet, and lists that attack the reader (keys holding a
-// NUL, objects shared by many references, an array holding itself).
+// Writes the state fuzzer's crafted seeds: one well-formed binary list of
+// every kind a store may meet, and lists that attack the readers (keys
+// holding a NUL, objects shared by many references, an array holding itself;
+// in XML, nesting behind attributes and a run of entity references).
 //   plist-seeds OUTPUT_FOLDER
 #include "BinaryPlistWriter.h"
 #include "HostilePlists.h"
@@ -81,6 +82,8 @@ int main(int argc, char** argv) {
         {"shared-arrays.bplist", HostilePlists::sharedExpansion()},
         {"shared-dictionaries.bplist", sharedDictionaries()},
         {"self-reference.bplist", selfReference()},
+        {"hidden-nesting.plist", HostilePlists::hiddenNesting(40)},
+        {"entity-flood.plist", HostilePlists::entityFlood(200)},
     };
     for (const auto& [name, bytes] : seeds) {
         std::ofstream out(folder + "/" + name, std::ios::binary | std::ios::trunc);
