@@ -205,6 +205,49 @@ std::string plistSizeFault(const std::string& xml) {
     return scanPlistXml(xml).fault;
 }
 
+namespace {
+
+// Why `part` of a list, written back, would be more than `values`, `bytes`
+// and `entityWork` allow (each under the reader's caps); `what` names it.
+std::string partFault(const StoreValue::Dictionary& part, std::size_t values, std::size_t bytes,
+                      uint64_t entityWork, const std::string& what) {
+    const std::string xml = writePlistDictionary(part);
+    if (xml.size() > bytes) {
+        return what + " larger than " + std::to_string(bytes) + " bytes";
+    }
+    const PlistXmlShape shape = scanPlistXml(xml);
+    if (!shape.fault.empty()) {
+        return what + " " + shape.fault;
+    }
+    if (shape.values > values) {
+        return what + " more than " + std::to_string(values) + " values";
+    }
+    if (shape.entityWork > entityWork) {
+        return what + " more entity references than leave the game's own keys room";
+    }
+    return {};
+}
+
+} // namespace
+
+std::string plistRoomFault(const StoreValue::Dictionary& dictionary, std::span<const std::string> ownKeys) {
+    StoreValue::Dictionary others = dictionary;
+    StoreValue::Dictionary own;
+    for (const std::string& key : ownKeys) {
+        if (auto entry = others.extract(key)) {
+            own.insert(std::move(entry));
+        }
+    }
+    std::string fault = partFault(own, kPlistOwnRoomValues, kPlistOwnRoomBytes, kPlistOwnRoomEntityWork,
+                                  "the game's own keys hold");
+    if (fault.empty()) {
+        fault =
+            partFault(others, kPlistMaxValues - kPlistOwnRoomValues, kPlistMaxBytes - kPlistOwnRoomBytes,
+                      kPlistMaxEntityWork - kPlistOwnRoomEntityWork, "besides the game's own keys it holds");
+    }
+    return fault;
+}
+
 std::string writePlistDictionary(const StoreValue::Dictionary& dictionary) {
     plist_t root = plist_new_dict();
     const PlistNode owner(root);

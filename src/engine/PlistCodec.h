@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace ZQ {
@@ -31,6 +32,13 @@ constexpr std::size_t kPlistMaxValues = 1u << 14;
 // fraction of a second (bench/StoreBench.cpp), and the lists the game
 // writes hold few references ('<', '>' and '&' in their texts).
 constexpr uint64_t kPlistMaxEntityWork = uint64_t{1} << 32;
+// The room under the caps for the keys the game writes into a store itself
+// (a saved record of the widest numbers, the preferences, three full
+// leaderboards: some 1,600 values, 70 KB): the most a list read in may hold
+// under those keys, and what it must leave free besides them.
+constexpr std::size_t kPlistOwnRoomValues = 2048;
+constexpr std::size_t kPlistOwnRoomBytes = 1u << 20;
+constexpr uint64_t kPlistOwnRoomEntityWork = uint64_t{1} << 20;
 
 // The root dictionary of `bytes`, or nothing when they are not a property
 // list whose root is a dictionary; `why` then says what was wrong. Entries of
@@ -48,5 +56,13 @@ std::string writePlistDictionary(const StoreValue::Dictionary& dictionary);
 // '&' in it, so a store checks this before it writes rather than leave a
 // file the next read sets aside whole.
 std::string plistSizeFault(const std::string& xml);
+
+// Why a store would refuse to read in `dictionary`, a list it parsed: empty
+// when the entries under `ownKeys` (the keys the game writes into the store
+// itself) fit in the room kept for them, and the others, written back,
+// leave that room free under the caps. The read and the write so keep one
+// bound: a list read in can always be written back with whatever the game
+// writes under its own keys, and read in again.
+std::string plistRoomFault(const StoreValue::Dictionary& dictionary, std::span<const std::string> ownKeys);
 
 } // namespace ZQ

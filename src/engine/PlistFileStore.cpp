@@ -10,6 +10,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <span>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -69,14 +70,16 @@ std::string linkTarget(const std::string& path) {
     return path;
 }
 
-// The list in `bytes` when the store could also write it back as it is: a
-// binary list spelt out as XML, or text whose every '<', '>' and '&' becomes
-// a reference, may be more than the reader takes, and a store holding it
-// would refuse every write, the game's progress with it.
-std::optional<StoreValue::Dictionary> readList(const std::string& bytes, std::string& why) {
+// The list in `bytes` when the store could also write it back with the
+// game's own keys added: a binary list spelt out as XML, or text whose every
+// '<', '>' and '&' becomes a reference, may be more than the reader takes,
+// or leave no room for a saved record, and a store holding it would refuse
+// every write, the game's progress with it.
+std::optional<StoreValue::Dictionary> readList(const std::string& bytes, std::span<const std::string> ownKeys,
+                                               std::string& why) {
     std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
     if (parsed) {
-        if (const std::string fault = plistSizeFault(writePlistDictionary(*parsed)); !fault.empty()) {
+        if (const std::string fault = plistRoomFault(*parsed, ownKeys); !fault.empty()) {
             why = fault + " once written back";
             return std::nullopt;
         }
@@ -107,7 +110,8 @@ void removeStaleTemporaries(const std::string& path) {
 
 } // namespace
 
-PlistFileStore::PlistFileStore(std::string path) : filePath(std::move(path)) {
+PlistFileStore::PlistFileStore(std::string path, std::vector<std::string> ownKeys)
+    : filePath(std::move(path)), ownKeys(std::move(ownKeys)) {
     removeStaleTemporaries(linkTarget(filePath));
     std::string bytes;
     FileStamp stamp;
@@ -121,7 +125,7 @@ PlistFileStore::PlistFileStore(std::string path) : filePath(std::move(path)) {
     case ReadResult::Read:
         break;
     }
-    std::optional<StoreValue::Dictionary> parsed = readList(bytes, why);
+    std::optional<StoreValue::Dictionary> parsed = readList(bytes, this->ownKeys, why);
     if (!parsed) {
         keepAside(why);
         return;
@@ -284,7 +288,7 @@ void PlistFileStore::takeExternalChanges() {
             knownStamp = stamp; // touched, not changed
             return;
         }
-        std::optional<StoreValue::Dictionary> parsed = readList(bytes, why);
+        std::optional<StoreValue::Dictionary> parsed = readList(bytes, ownKeys, why);
         if (!parsed) {
             keepAside(why);
             dirty = true;

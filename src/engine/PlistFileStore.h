@@ -14,11 +14,12 @@ namespace ZQ {
 //
 // The file is read when the store is made. A file that cannot be read, is
 // not a regular file (a FIFO is opened without waiting for a writer), is
-// not a property list with a dictionary at its root, or holds a list that
-// written back as XML would be more than the reader takes (so the store
-// could never write it) is logged, renamed to "<name>.corrupt-<UTC time>"
-// beside itself and read as empty; when it cannot be moved aside the store
-// never writes over it.
+// not a property list with a dictionary at its root, or holds besides the
+// keys the game writes itself more than leaves them room under the reader's
+// caps once written back as XML (so the store could not write the game's
+// progress) is logged, renamed to "<name>.corrupt-<UTC time>" beside itself
+// and read as empty; when it cannot be moved aside the store never writes
+// over it.
 //
 // synchronize writes the whole dictionary atomically: a temporary file in
 // the same folder, fsync, rename over the old file, fsync of the folder. A
@@ -35,7 +36,9 @@ namespace ZQ {
 // Ownership: owns its values and nothing else. Threads: main thread only.
 class PlistFileStore : public KeyValueStore {
 public:
-    explicit PlistFileStore(std::string path);
+    // `ownKeys`: the keys the game writes into this store itself, for which
+    // every list read in keeps room (plistRoomFault).
+    explicit PlistFileStore(std::string path, std::vector<std::string> ownKeys = {});
 
     const StoreValue* object(std::string_view key) const override;
     void setObject(std::string_view key, StoreValue value) override;
@@ -71,6 +74,7 @@ private:
     bool writeFile(const std::string& bytes);
 
     std::string filePath;
+    std::vector<std::string> ownKeys;
     StoreValue::Dictionary values;
     // Keys set or removed here since the last successful synchronize: an
     // external change never overwrites them.

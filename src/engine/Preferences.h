@@ -3,6 +3,8 @@
 #include "engine/KeyValueStore.h"
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace ZQ {
 
@@ -31,6 +33,12 @@ public:
     static constexpr const char* kStateKey = "zr_state";
 
     Preferences(KeyValueStore& defaults, KeyValueStore& cloud) : defaults(defaults), cloud(cloud) {}
+
+    // The keys the game writes into the user defaults and the cloud store
+    // itself, for which their files keep room (PlistFileStore).
+    static std::vector<std::string> writtenKeys() {
+        return {kGameModeKey, kTutorialCompletedKey, kAppRatedKey, kStateKey};
+    }
 
     // The preferences of the process's own stores.
     static Preferences& shared();

@@ -1,6 +1,7 @@
 #include "engine/StoreLocations.h"
 
 #include "engine/PlistFileStore.h"
+#include "engine/Preferences.h"
 
 #include <cstdlib>
 #include <pwd.h>
@@ -45,12 +46,12 @@ const std::string& cloudFolder() {
 }
 
 KeyValueStore& userDefaults() {
-    static PlistFileStore store(dataFolder() + "/defaults.plist");
+    static PlistFileStore store(dataFolder() + "/defaults.plist", Preferences::writtenKeys());
     return store;
 }
 
 KeyValueStore& cloudStore() {
-    static PlistFileStore store(cloudFolder() + "/cloud.plist");
+    static PlistFileStore store(cloudFolder() + "/cloud.plist", Preferences::writtenKeys());
     return store;
 }
 

@@ -93,9 +93,18 @@ std::string shortDate(const std::string& date) {
     return date;
 }
 
+// What the game writes into the file: the boards and the player.
+std::vector<std::string> writtenKeys() {
+    std::vector<std::string> keys = {ZQLeaderboardStore::kPlayerKey};
+    for (const BoardTitle& board : kBoards) {
+        keys.emplace_back(board.identifier);
+    }
+    return keys;
+}
+
 } // namespace
 
-ZQLeaderboardStore::ZQLeaderboardStore(std::string path) : store(std::move(path)) {}
+ZQLeaderboardStore::ZQLeaderboardStore(std::string path) : store(std::move(path), writtenKeys()) {}
 
 bool ZQLeaderboardStore::signIn(const std::string& player) {
     store.setString(kPlayerKey, player);

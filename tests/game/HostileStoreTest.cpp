@@ -3,12 +3,14 @@
 #include "engine/Preferences.h"
 #include "game/CloudMerge.h"
 #include "game/SavedState.h"
+#include "support/StoreRoom.h"
 #include "support/TempFolder.h"
 
 #include "HostilePlists.h"
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 namespace {
@@ -86,24 +88,41 @@ ZQ::StoreValue bulkyRecord(int32_t tag, std::size_t size) {
     return ZQ::StoreValue::dictionary(std::move(entries));
 }
 
-TEST(HostileStoreTest, RejectedRecordsAreKeptOnlyWhileTheDefaultsCanStillTakeTheGamesSave) {
-    // Four records of a quarter of what the reader takes: three rejected
-    // earlier, and one more in the saved state's place. All four beside a
-    // saved record would be more than the store writes, so every later save
-    // would fail; the oldest goes. One record of nearly all the reader takes
-    // leaves no room beside a saved record at all: it is not kept.
-    const std::size_t quarter = ZQ::kPlistMaxValues / 4 - 50;
-    const std::vector<ZQ::StoreValue> earlier = {bulkyRecord(1, quarter), bulkyRecord(2, quarter),
-                                                 bulkyRecord(3, quarter)};
+// The user defaults as the game makes them.
+PlistFileStore gameDefaults(const std::string& path) {
+    return PlistFileStore(path, ZQ::Preferences::writtenKeys());
+}
+
+// A saved record at `level`, saved: true when the defaults took it.
+bool saveLands(PlistFileStore& defaults, PlistFileStore& cloud, int32_t level) {
+    ZQ::SavedState state(kHostileLevels);
+    state.level = state.max_level = level;
+    state.auth_code = ZQ::SavedState::authCode(state);
+    state.save(defaults, cloud);
+    return maxLevelIn(gameDefaults(defaults.path())) == level;
+}
+
+TEST(HostileStoreTest, RejectedRecordsAreKeptOnlyWhileTheDefaultsKeepRoomForTheGamesKeys) {
+    // Rejected records count with everything the game does not write itself,
+    // which must leave room under the reader's caps for what it does. Three
+    // rejected earlier and one more in the saved state's place would leave
+    // less: the oldest goes. Beside another list that leaves room for no
+    // rejected record, the new one is not kept.
+    const std::size_t room = ZQ::kPlistMaxValues - ZQ::kPlistOwnRoomValues;
+    const std::size_t third = room / 3 - 100;
+    const std::vector<ZQ::StoreValue> earlier = {bulkyRecord(1, third), bulkyRecord(2, third),
+                                                 bulkyRecord(3, third)};
+    const std::vector<int32_t> other(room - 500, 0);
     const struct {
         std::vector<ZQ::StoreValue> rejected;
+        std::vector<int32_t> other;
         ZQ::StoreValue stored;
         std::vector<int64_t> kept; // their tags, oldest first
     } cases[] = {
-        {earlier, bulkyRecord(4, quarter), {2, 3, 4}},
-        {{}, bulkyRecord(5, ZQ::kPlistMaxValues - 100), {}},
+        {earlier, {}, bulkyRecord(4, 1000), {2, 3, 4}},
+        {{}, other, bulkyRecord(5, 1000), {}},
     };
-    for (const auto& [rejected, stored, kept] : cases) {
+    for (const auto& [rejected, otherValues, stored, kept] : cases) {
         TempFolder folder;
         ASSERT_TRUE(folder.ok());
         const std::string path = folder.file("defaults.plist");
@@ -113,14 +132,19 @@ TEST(HostileStoreTest, RejectedRecordsAreKeptOnlyWhileTheDefaultsCanStillTakeThe
             if (!rejected.empty()) {
                 defaults.setArray(ZQ::SavedState::kRejectedKey, rejected);
             }
+            if (!otherValues.empty()) {
+                defaults.setObject("zz_other",
+                                   ZQ::StoreValue::integers(otherValues.data(), otherValues.size()));
+            }
             ASSERT_TRUE(defaults.synchronize());
         }
-        PlistFileStore defaults(path);
+        PlistFileStore defaults = gameDefaults(path);
         PlistFileStore cloud(folder.file("cloud/cloud.plist"));
         ZQ::SavedState state(kHostileLevels);
         testing::internal::CaptureStderr();
         EXPECT_FALSE(state.load(defaults));
         const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(asideOf(folder, "", "defaults.plist").empty()) << log;
         std::vector<int64_t> tags;
         if (const ZQ::StoreValue* list = defaults.object(ZQ::SavedState::kRejectedKey)) {
             for (const ZQ::StoreValue& record : *list->asArray()) {
@@ -129,12 +153,56 @@ TEST(HostileStoreTest, RejectedRecordsAreKeptOnlyWhileTheDefaultsCanStillTakeThe
         }
         EXPECT_EQ(tags, kept);
         EXPECT_EQ(kept.empty(), log.find("not kept") != std::string::npos) << log;
-
-        state.level = state.max_level = 3;
-        state.auth_code = ZQ::SavedState::authCode(state);
-        state.save(defaults, cloud);
-        EXPECT_EQ(maxLevelIn(PlistFileStore(path)), 3) << "the save reached the defaults";
+        EXPECT_TRUE(saveLands(defaults, cloud, 3));
+        EXPECT_TRUE(asideOf(folder, "", "defaults.plist").empty()) << "the next start kept the defaults";
     }
+}
+
+// 16,300 values beside a preference, in XML or as shared references in a
+// binary list: under the reader's cap, but with no room for a saved record
+// the defaults would refuse every save. They are set aside at read instead.
+TEST(HostileStoreTest, DefaultsWithNoRoomForASavedRecordAreSetAsideAndTheSaveLands) {
+    for (const std::string& bytes :
+         {HostilePlists::integersInXml(16300), HostilePlists::sharedReferences(16300)}) {
+        TempFolder folder;
+        ASSERT_TRUE(folder.ok());
+        TempFolder::write(folder.file("defaults.plist"), bytes);
+        testing::internal::CaptureStderr();
+        PlistFileStore defaults = gameDefaults(folder.file("defaults.plist"));
+        PlistFileStore cloud(folder.file("cloud/cloud.plist"));
+        EXPECT_TRUE(saveLands(defaults, cloud, 4));
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(TempFolder::read(asideOf(folder, "", "defaults.plist")), bytes) << log;
+    }
+}
+
+// Whatever else the defaults hold, up to the bound of what a store reads
+// in, leaves room for what the game writes there: a saved record of the
+// widest numbers and every preference it sets. Written, the file is read
+// in again whole, so no start sets it aside.
+TEST(HostileStoreTest, DefaultsAtTheBoundTakeTheWidestSavedRecordAndEveryPreference) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.ok());
+    const std::string path = folder.file("defaults.plist");
+    TempFolder::write(path, ZQ::writePlistDictionary(filledToTheRoom({}, ZQ::Preferences::writtenKeys())));
+    PlistFileStore defaults = gameDefaults(path);
+    ASSERT_NE(defaults.object("zz_other"), nullptr) << "the bound itself is read in";
+
+    constexpr int32_t kWidest = std::numeric_limits<int32_t>::min();
+    ZQ::SavedState widest(kHostileLevels);
+    widest.version = widest.level = widest.points = widest.max_level = widest.difficulty = kWidest;
+    widest.tangles.fill(kWidest);
+    widest.tangleForlevel.fill(kWidest);
+    widest.timerForlevel.fill(kWidest);
+    widest.auth_code = ZQ::SavedState::authCode(widest);
+    defaults.setObject(kHostileStateKey, widest.toStored());
+    defaults.setInteger(ZQ::Preferences::kGameModeKey, ZQ::ZenMode);
+    defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, true);
+    defaults.setBool(ZQ::Preferences::kAppRatedKey, true);
+    ASSERT_TRUE(defaults.synchronize());
+    EXPECT_EQ(ZQ::writePlistDictionary(gameDefaults(path).contents()),
+              ZQ::writePlistDictionary(defaults.contents()));
+    EXPECT_TRUE(asideOf(folder, "", "defaults.plist").empty());
 }
 
 } // namespace

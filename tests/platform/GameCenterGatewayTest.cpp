@@ -2,12 +2,14 @@
 #include "game/SavedState.h"
 #include "platform/ZQGameCenterGateway.h"
 #include "support/GlobalsTest.h"
+#include "support/StoreRoom.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -149,6 +151,31 @@ TEST_F(GameCenterGatewayTest, ABoardThisGameDidNotWriteStartsAfreshAndTheOthersK
     const ZQLeaderboardStore::Board levels = ZQLeaderboardStore(path).board("velmora.levels");
     EXPECT_EQ(levels.best, (ZQLeaderboardStore::Entry{4, "then"}));
     EXPECT_EQ(levels.recent.size(), 2u);
+}
+
+// Whatever else the file holds, up to the bound of what a store reads in,
+// leaves room for three full boards of the widest values and the player:
+// every report is written, and the file is read in again whole.
+TEST_F(GameCenterGatewayTest, AFileAtTheBoundTakesThreeFullBoardsAndThePlayer) {
+    const std::string path = folder.file("leaderboards.plist");
+    std::vector<std::string> ownKeys = {ZQLeaderboardStore::kPlayerKey};
+    ownKeys.insert(ownKeys.end(), std::begin(kBoards), std::end(kBoards));
+    TempFolder::write(path, ZQ::writePlistDictionary(filledToTheRoom({}, ownKeys)));
+    {
+        ZQLeaderboardStore store(path);
+        ASSERT_TRUE(store.signIn(std::string(32, 'p')));
+        for (std::size_t i = 0; i <= ZQLeaderboardStore::kRecentKept; ++i) {
+            const int64_t widest = std::numeric_limits<int64_t>::min() + static_cast<int64_t>(i);
+            const ZQ::LeaderboardScore scores[] = {
+                {kBoards[0], widest}, {kBoards[1], widest}, {kBoards[2], widest}};
+            ASSERT_TRUE(store.report(scores, ZQLeaderboardStore::utcDate(253402300799))) << "report " << i;
+        }
+    }
+    const ZQLeaderboardStore reread(path);
+    for (const char* board : kBoards) {
+        EXPECT_EQ(reread.board(board).recent.size(), ZQLeaderboardStore::kRecentKept) << board;
+    }
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"leaderboards.plist"}) << "nothing set aside";
 }
 
 TEST_F(GameCenterGatewayTest, TheLeaderboardTextListsEveryBoardWithItsBestAndNewestReports) {

@@ -1,6 +1,5 @@
 #include "GameDataFolder.h"
 
-#include "engine/PlistCodec.h"
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
 #include "levels/LevelCatalogueTables.h"
@@ -24,6 +23,8 @@ TEST(HostileStoreStart, EachStoreAsACraftedFileIsSetAsideAndTheGameDrawsItsFirst
         {"a NUL inside a key", HostilePlists::nulInKey()},
         {"shared objects", HostilePlists::sharedExpansion()},
         {"nesting behind attributes", HostilePlists::hiddenNesting()},
+        {"nesting behind a document type", HostilePlists::nestingBehindDoctype()},
+        {"nesting behind an attribute's comment", HostilePlists::nestingBehindAttribute()},
         {"a flood of entity references", HostilePlists::entityFlood()},
     };
     for (const char* store : {"defaults.plist", "cloud/cloud.plist", "leaderboards.plist"}) {
@@ -59,36 +60,31 @@ TEST(HostileStoreStart, EachStoreAsACraftedFileIsSetAsideAndTheGameDrawsItsFirst
     }
 }
 
-// The defaults hold in the saved state's place a record nearly as large as
-// the reader takes, one no save wrote, and the cloud holds the progress. The
-// start takes the cloud's progress into the defaults and writes them; kept
-// beside it, the rejected record would have made that write, and every
-// later one, more than the store writes.
-TEST(HostileStoreStart, ARejectedStateTooLargeToKeepLeavesTheDefaultsWritable) {
-    GameDataFolder data;
-    ASSERT_TRUE(data.ok());
-    ZQ::SavedState progress(ZQ::LevelCatalogue::kLevelCount);
-    progress.level = progress.max_level = 9;
-    data.seed(progress);
-    const std::string path = data.storeFolder() + "/defaults.plist";
-    {
-        const std::vector<int32_t> bulk(ZQ::kPlistMaxValues - 100, 7);
-        ZQ::PlistFileStore defaults(path);
-        defaults.setObject(
-            ZQ::Preferences::kStateKey,
-            ZQ::StoreValue::dictionary({{"bulk", ZQ::StoreValue::integers(bulk.data(), bulk.size())}}));
-        ASSERT_TRUE(defaults.synchronize());
-    }
+// The defaults hold, beside the shadow switch, 16,300 values: no more than
+// the reader takes, but no room left for a saved record, so every write of
+// the defaults would be refused and the progress would live only in the
+// cloud copy. They are set aside at the start, and the progress the cloud
+// holds is written to the defaults.
+TEST(HostileStoreStart, DefaultsWithNoRoomForASavedRecordAreSetAsideAndTheProgressWritten) {
+    for (const std::string& bytes :
+         {HostilePlists::integersInXml(16300), HostilePlists::sharedReferences(16300)}) {
+        GameDataFolder data;
+        ASSERT_TRUE(data.ok());
+        ZQ::SavedState progress(ZQ::LevelCatalogue::kLevelCount);
+        progress.level = progress.max_level = 9;
+        data.seed(progress);
+        const std::string path = data.storeFolder() + "/defaults.plist";
+        TempFolder::write(path, bytes);
 
-    const GameRun run = data.run("--frames 2");
-    ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_NE(run.output.find("not kept"), std::string::npos) << run.output;
-    const ZQ::PlistFileStore defaults(path);
-    const ZQ::StoreValue* record = defaults.object(ZQ::Preferences::kStateKey);
-    ASSERT_NE(record, nullptr);
-    ASSERT_NE(record->find("max_level"), nullptr) << "the defaults were never written";
-    EXPECT_EQ(*record->find("max_level")->asInteger(), 9);
-    EXPECT_EQ(defaults.object(ZQ::SavedState::kRejectedKey), nullptr);
+        const GameRun run = data.run("--frames 2");
+        ASSERT_EQ(run.status, 0) << run.output;
+        EXPECT_NE(run.output.find("kept aside"), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find("not written"), std::string::npos) << run.output;
+        const ZQ::PlistFileStore defaults(path, ZQ::Preferences::writtenKeys());
+        const ZQ::StoreValue* record = defaults.object(ZQ::Preferences::kStateKey);
+        ASSERT_NE(record, nullptr) << run.output;
+        EXPECT_EQ(*record->find("max_level")->asInteger(), 9);
+    }
 }
 
 } // namespace

@@ -27,6 +27,22 @@ std::string sharedExpansion(int levels = 15, int fanout = 4);
 // its tree.
 std::string hiddenNesting(int levels = 200000);
 
+// XML lists whose one value is `levels` arrays nested in each other behind
+// markup that a scan not reading quotes takes otherwise than libplist:
+// after a document type whose quoted identifier holds a '[' (the scan
+// skips to the end of an internal subset that never comes), or inside a
+// <plist> whose attribute value holds "><!--" (the scan ends the tag there
+// and reads the rest as a comment). The defaults nest deeper than the
+// stores take, in a few hundred bytes.
+std::string nestingBehindDoctype(int levels = 40);
+std::string nestingBehindAttribute(int levels = 40);
+
+// A dictionary of a preference beside an array of `count` integers, as
+// binary references to one integer (a few dozen kilobytes standing for as
+// many values) or written out in XML.
+std::string sharedReferences(std::size_t count);
+std::string integersInXml(std::size_t count);
+
 // An XML list whose one value is a string of `references` entity
 // references ("&amp;"): libplist moves the rest of the text up for each, so
 // the default, about 16 MB, takes it minutes to parse.

@@ -83,6 +83,9 @@ int main(int argc, char** argv) {
         {"shared-dictionaries.bplist", sharedDictionaries()},
         {"self-reference.bplist", selfReference()},
         {"hidden-nesting.plist", HostilePlists::hiddenNesting(40)},
+        {"doctype-nesting.plist", HostilePlists::nestingBehindDoctype()},
+        {"attribute-nesting.plist", HostilePlists::nestingBehindAttribute()},
+        {"shared-references.bplist", HostilePlists::sharedReferences(300)},
         {"entity-flood.plist", HostilePlists::entityFlood(200)},
     };
     for (const auto& [name, bytes] : seeds) {
