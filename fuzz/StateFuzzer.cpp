@@ -6,9 +6,10 @@
 // XML the markup scan takes, libplist builds no more values and no deeper a
 // tree than the scan counted; a store writes back whatever it took in, and
 // reads it again unchanged; a record the load took saves and loads back
-// identically; a load that keeps a rejected record aside leaves the defaults
-// as able to take a saved record as they were; the merge never lowers a
-// valid local record.
+// identically; whatever the defaults took in, a load keeping a rejected
+// record aside included, they take the game's own keys at their largest
+// beside it and read it all in again; the merge never lowers a valid local
+// record.
 
 #include "engine/BinaryPlistReader.h"
 #include "engine/PlistCodec.h"
@@ -25,7 +26,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -62,6 +65,19 @@ ZQ::StoreValue validRecord(int32_t maxLevel) {
     return r.toStored();
 }
 
+// A saved record as large as any the game writes: every number takes the
+// most digits it can.
+ZQ::StoreValue widestRecord() {
+    constexpr int32_t kWidest = std::numeric_limits<int32_t>::min();
+    ZQ::SavedState r(kLevels);
+    r.version = r.level = r.points = r.max_level = r.difficulty = kWidest;
+    r.tangles.fill(kWidest);
+    r.tangleForlevel.fill(kWidest);
+    r.timerForlevel.fill(kWidest);
+    r.auth_code = ZQ::SavedState::authCode(r);
+    return r.toStored();
+}
+
 void removeEverything() {
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(gFolder, error)) {
@@ -86,13 +102,6 @@ void checkScanAgainstLibplist(const uint8_t* data, size_t size) {
     check(tree->depth <= shape.depth, "libplist builds no deeper a tree than the scan counted");
 }
 
-// Whether `store` could be written with `record` as its saved state.
-bool roomFor(const ZQ::KeyValueStore& store, const ZQ::StoreValue& record) {
-    ZQ::StoreValue::Dictionary contents = store.contents();
-    contents.insert_or_assign(ZQ::Preferences::kStateKey, record);
-    return ZQ::plistSizeFault(ZQ::writePlistDictionary(contents)).empty();
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -108,20 +117,21 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const ZQ::StoreValue saved = validRecord(40);
+    static const ZQ::StoreValue widest = widestRecord();
+    static const std::vector<std::string> ownKeys = ZQ::Preferences::writtenKeys();
     checkScanAgainstLibplist(data, size);
     const std::string path = gFolder + "/defaults.plist";
     writeFile(path, data, size);
     {
-        ZQ::PlistFileStore taken(path);
+        ZQ::PlistFileStore taken(path, ownKeys);
         if (!taken.contents().empty()) {
             const auto first = *taken.contents().begin();
             taken.setObject(first.first, first.second);
             check(taken.synchronize(), "a store writes back whatever it took in");
         }
         // The load goes on from the file written back.
-        ZQ::PlistFileStore store(path);
+        ZQ::PlistFileStore store(path, ownKeys);
         check(sameContents(store, taken), "what the store wrote reads back unchanged");
-        const bool roomBefore = roomFor(store, saved);
         ZQ::SavedState state(kLevels);
         if (state.load(store)) {
             ZQ::PlistFileStore copy(gFolder + "/copy.plist");
@@ -132,16 +142,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             check(again.load(reopened), "a taken record loads back");
             check(again == state, "a taken record loads back identically");
         }
-        if (roomBefore) {
-            store.setObject(ZQ::Preferences::kStateKey, saved);
-            check(store.synchronize(), "a rejected record kept aside leaves room to save progress");
-        }
+        store.setObject(ZQ::Preferences::kStateKey, widest);
+        store.setInteger(ZQ::Preferences::kGameModeKey, ZQ::ZenMode);
+        store.setBool(ZQ::Preferences::kTutorialCompletedKey, true);
+        store.setBool(ZQ::Preferences::kAppRatedKey, true);
+        check(store.synchronize(), "the defaults take the game's own keys beside whatever they took in");
+        check(sameContents(ZQ::PlistFileStore(path, ownKeys), store), "and read it all in again");
     }
     {
         // The same bytes as the cloud file of another machine.
         writeFile(gFolder + "/remote.plist", data, size);
-        ZQ::PlistFileStore cloud(gFolder + "/remote.plist");
-        ZQ::PlistFileStore defaults(gFolder + "/local.plist");
+        ZQ::PlistFileStore cloud(gFolder + "/remote.plist", ownKeys);
+        ZQ::PlistFileStore defaults(gFolder + "/local.plist", ownKeys);
         defaults.setObject(ZQ::Preferences::kStateKey, saved);
         defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, true);
         ZQ::CloudMerge merge(defaults, cloud, kLevels);
