@@ -14,12 +14,11 @@ namespace ZQ {
 //
 // The file is read when the store is made. A file that cannot be read, is
 // not a regular file (a FIFO is opened without waiting for a writer), is
-// not a property list with a dictionary at its root, or holds besides the
-// keys the game writes itself more than leaves them room under the reader's
-// caps once written back as XML (so the store could not write the game's
-// progress) is logged, renamed to "<name>.corrupt-<UTC time>" beside itself
-// and read as empty; when it cannot be moved aside the store never writes
-// over it.
+// not a property list with a dictionary at its root, or leaves the keys the
+// game writes itself less than their room under the reader's caps once
+// written back as XML (so the store could not write the game's progress)
+// is logged, renamed to "<name>.corrupt-<UTC time>" beside itself and read
+// as empty; when it cannot be moved aside the store never writes over it.
 //
 // synchronize writes the whole dictionary atomically: a temporary file in
 // the same folder, fsync, rename over the old file, fsync of the folder. A
