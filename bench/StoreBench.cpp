@@ -62,4 +62,20 @@ void BM_ParseListAtTheSizeCaps(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseListAtTheSizeCaps)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
+// A list whose texts grow past the size cap once their '<' are written as
+// references, as a binary list read in can be: refused by its least written
+// size (0), against spelling it out to learn the same (1).
+void BM_RefuseAListTooLargeOnceWritten(benchmark::State& state) {
+    const ZQ::StoreValue::Dictionary list = {
+        {"text", ZQ::StoreValue::string(std::string(ZQ::kPlistMaxBytes / 3, '<'))}};
+    for (auto _ : state) {
+        if (state.range(0) == 0) {
+            benchmark::DoNotOptimize(ZQ::plistRoomFault(list, {}));
+        } else {
+            benchmark::DoNotOptimize(ZQ::writePlistDictionary(list));
+        }
+    }
+}
+BENCHMARK(BM_RefuseAListTooLargeOnceWritten)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+
 } // namespace

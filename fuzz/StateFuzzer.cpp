@@ -4,12 +4,12 @@
 //
 // Besides "no crash, no sanitizer report" it checks these properties: from
 // XML the markup scan takes, libplist builds no more values and no deeper a
-// tree than the scan counted; a store writes back whatever it took in, and
-// reads it again unchanged; a record the load took saves and loads back
-// identically; whatever the defaults took in, a load keeping a rejected
-// record aside included, they take the game's own keys at their largest
-// beside it and read it all in again; the merge never lowers a valid local
-// record.
+// tree than the scan counted; a store writes back whatever it took in, in no
+// fewer bytes than the least its size bound counts, and reads it again
+// unchanged; a record the load took saves and loads back identically;
+// whatever the defaults took in, a load keeping a rejected record aside
+// included, they take the game's own keys at their largest beside it and
+// read it all in again; the merge never lowers a valid local record.
 
 #include "engine/BinaryPlistReader.h"
 #include "engine/PlistCodec.h"
@@ -128,6 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const auto first = *taken.contents().begin();
             taken.setObject(first.first, first.second);
             check(taken.synchronize(), "a store writes back whatever it took in");
+            check(ZQ::plistLeastWrittenBytes(taken.contents()) <= fs::file_size(path),
+                  "a list is written in no fewer bytes than the least its bound counts");
         }
         // The load goes on from the file written back.
         ZQ::PlistFileStore store(path, ownKeys);

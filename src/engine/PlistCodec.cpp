@@ -152,7 +152,43 @@ plist_t toNode(const StoreValue& value) {
     return plist_new_bool(0);
 }
 
+std::size_t leastTextBytes(const std::string& text) {
+    std::size_t bytes = 0;
+    for (const char c : std::string_view(text.c_str())) {
+        bytes += c == '&' ? 5 : c == '<' || c == '>' ? 4 : 1;
+    }
+    return bytes;
+}
+
+std::size_t leastWrittenBytes(const StoreValue& value) {
+    switch (value.kind()) {
+    case StoreValue::Kind::String:
+        return leastTextBytes(*value.asString());
+    case StoreValue::Kind::Data:
+        return (value.asData()->size() + 2) / 3 * 4;
+    case StoreValue::Kind::Array: {
+        std::size_t bytes = 0;
+        for (const StoreValue& item : *value.asArray()) {
+            bytes += leastWrittenBytes(item);
+        }
+        return bytes;
+    }
+    case StoreValue::Kind::Dictionary:
+        return plistLeastWrittenBytes(*value.asDictionary());
+    default:
+        return 0;
+    }
+}
+
 } // namespace
+
+std::size_t plistLeastWrittenBytes(const StoreValue::Dictionary& dictionary) {
+    std::size_t bytes = 0;
+    for (const auto& [key, item] : dictionary) {
+        bytes += leastTextBytes(key) + leastWrittenBytes(item);
+    }
+    return bytes;
+}
 
 std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, std::size_t size,
                                                            std::string& why) {
@@ -211,9 +247,13 @@ namespace {
 // and `entityWork` allow (each under the reader's caps); `what` names it.
 std::string partFault(const StoreValue::Dictionary& part, std::size_t values, std::size_t bytes,
                       uint64_t entityWork, const std::string& what) {
+    const std::string tooLarge = what + " larger than " + std::to_string(bytes) + " bytes";
+    if (plistLeastWrittenBytes(part) > bytes) {
+        return tooLarge;
+    }
     const std::string xml = writePlistDictionary(part);
     if (xml.size() > bytes) {
-        return what + " larger than " + std::to_string(bytes) + " bytes";
+        return tooLarge;
     }
     const PlistXmlShape shape = scanPlistXml(xml);
     if (!shape.fault.empty()) {

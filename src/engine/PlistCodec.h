@@ -49,6 +49,15 @@ std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, st
 // The XML property list of `dictionary`.
 std::string writePlistDictionary(const StoreValue::Dictionary& dictionary);
 
+// The fewest bytes writePlistDictionary can write for `dictionary`: its keys
+// and texts (up to a zero byte, where libplist ends them) with each '<' and
+// '>' as a four-byte reference and each '&' as five, its data in base64. A
+// list this already puts over a cap is refused without being written out:
+// spelling out megabytes of '<' costs fifteen times this count
+// (bench/StoreBench.cpp), and, as libplist grows its XML a page at a time,
+// most of a minute where each growth copies it (under AddressSanitizer).
+std::size_t plistLeastWrittenBytes(const StoreValue::Dictionary& dictionary);
+
 // Why parsePlistDictionary would refuse `xml`, a list writePlistDictionary
 // wrote, for its size, nesting or entity references: empty when it would
 // take it. A binary list read in spells out every shared object when

@@ -15,6 +15,7 @@
 
 namespace {
 
+using namespace std::literals;
 using ZQ::PlistFileStore;
 using ZQ::StoreValue;
 
@@ -408,6 +409,37 @@ TEST(PlistFileStore, NeverWritesAFileItCannotReadBack) {
     StoreValue::Dictionary written = taken;
     written.emplace("marker", StoreValue::integer(1));
     EXPECT_EQ(PlistFileStore(path).contents(), written);
+}
+
+// The bound refuses lists without writing them, so it must never pass the
+// size written (a list the store could hold would be set aside) and must
+// stay close to it where texts are all references (or it would save no
+// writing at all).
+TEST(PlistCodec, TheLeastWrittenSizeIsNeverMoreThanWhatIsWrittenAndNearItForReferences) {
+    StoreValue::Dictionary inner;
+    inner.emplace("<&>", StoreValue::array({StoreValue::string("a<b&c>d"), StoreValue::integer(-1)}));
+    StoreValue::Dictionary lists[] = {
+        {},
+        {{"k&<>", StoreValue::string("\"'<>&")}},
+        // libplist ends a text at a zero byte: what follows is never written.
+        {{"cut", StoreValue::string("x\0"s + std::string(4096, '<'))}},
+        {{"cut\0<<<<<<<<"s, StoreValue::boolean(true)}},
+        {{"d0", StoreValue::data({})},
+         {"d1", StoreValue::data({0})},
+         {"d2", StoreValue::data({0, 1})},
+         {"d3", StoreValue::data({0, 1, 2})},
+         {"d4", StoreValue::data({0, 1, 2, 3})}},
+        {{"nested", StoreValue::array({StoreValue::dictionary(inner), StoreValue::real(0.5)})}},
+        {{"lt", StoreValue::string(std::string(100000, '<'))},
+         {"amp", StoreValue::string(std::string(100000, '&'))}},
+    };
+    for (const StoreValue::Dictionary& list : lists) {
+        const std::size_t written = ZQ::writePlistDictionary(list).size();
+        const std::size_t least = ZQ::plistLeastWrittenBytes(list);
+        EXPECT_LE(least, written) << ZQ::writePlistDictionary(list);
+    }
+    const StoreValue::Dictionary& references = lists[std::size(lists) - 1];
+    EXPECT_LT(ZQ::writePlistDictionary(references).size() - ZQ::plistLeastWrittenBytes(references), 512u);
 }
 
 } // namespace
