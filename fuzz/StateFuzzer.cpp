@@ -118,12 +118,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const ZQ::StoreValue saved = validRecord(40);
     static const ZQ::StoreValue widest = widestRecord();
-    static const std::vector<std::string> ownKeys = ZQ::Preferences::writtenKeys();
+    static const ZQ::PlistRoom& room = ZQ::Preferences::writtenRoom();
     checkScanAgainstLibplist(data, size);
     const std::string path = gFolder + "/defaults.plist";
     writeFile(path, data, size);
     {
-        ZQ::PlistFileStore taken(path, ownKeys);
+        ZQ::PlistFileStore taken(path, room);
         if (!taken.contents().empty()) {
             const auto first = *taken.contents().begin();
             taken.setObject(first.first, first.second);
@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   "a list is written in no fewer bytes than the least its bound counts");
         }
         // The load goes on from the file written back.
-        ZQ::PlistFileStore store(path, ownKeys);
+        ZQ::PlistFileStore store(path, room);
         check(sameContents(store, taken), "what the store wrote reads back unchanged");
         ZQ::SavedState state(kLevels);
         if (state.load(store)) {
@@ -149,13 +149,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         store.setBool(ZQ::Preferences::kTutorialCompletedKey, true);
         store.setBool(ZQ::Preferences::kAppRatedKey, true);
         check(store.synchronize(), "the defaults take the game's own keys beside whatever they took in");
-        check(sameContents(ZQ::PlistFileStore(path, ownKeys), store), "and read it all in again");
+        check(sameContents(ZQ::PlistFileStore(path, room), store), "and read it all in again");
     }
     {
         // The same bytes as the cloud file of another machine.
         writeFile(gFolder + "/remote.plist", data, size);
-        ZQ::PlistFileStore cloud(gFolder + "/remote.plist", ownKeys);
-        ZQ::PlistFileStore defaults(gFolder + "/local.plist", ownKeys);
+        ZQ::PlistFileStore cloud(gFolder + "/remote.plist", room);
+        ZQ::PlistFileStore defaults(gFolder + "/local.plist", room);
         defaults.setObject(ZQ::Preferences::kStateKey, saved);
         defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, true);
         ZQ::CloudMerge merge(defaults, cloud, kLevels);

@@ -2,6 +2,25 @@
 
 namespace ZQ {
 
+namespace {
+
+// A file-sync tool brings another machine's file in a few times a minute at
+// most; a conflict each time round means something rewrites the file
+// without pause, and the file keeps that writer's values.
+constexpr int kUpdateAttempts = 8;
+
+} // namespace
+
+bool KeyValueStore::update(const std::function<void(KeyValueStore&)>& change) {
+    for (int attempt = 1;; ++attempt) {
+        change(*this);
+        const bool written = synchronize();
+        if (takeConflicts().empty() || attempt == kUpdateAttempts) {
+            return written;
+        }
+    }
+}
+
 bool KeyValueStore::boolForKey(std::string_view key) const {
     const StoreValue* value = object(key);
     if (value == nullptr) {

@@ -3,6 +3,7 @@
 #include "engine/StoreValue.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,15 +27,29 @@ public:
     virtual void setObject(std::string_view key, StoreValue value) = 0;
     virtual void remove(std::string_view key) = 0;
     // Makes every change so far durable. False when that failed (logged);
-    // the values stay in memory and the next synchronize tries again.
+    // the values stay in memory and the next synchronize tries again. False
+    // too when another writer changed a key set here before it was written:
+    // such a key takes the other writer's value instead, is reported by
+    // takeConflicts, and its owner merges its own value with it and sets it
+    // again (update does all of that).
     virtual bool synchronize() = 0;
     // Keys whose values another writer changed since the store last read or
     // wrote them, now taken into memory; empty when nothing changed. Keys set
-    // here and not yet synchronized keep their local values.
+    // here and not yet synchronized keep their local values, unless the other
+    // writer changed them too: those are conflicts, taken in as well.
     virtual std::vector<std::string> pullExternalChanges() = 0;
+    // The keys set here whose writes gave way to another writer's value
+    // since the last call (see synchronize).
+    virtual std::vector<std::string> takeConflicts() = 0;
     // Every key with its value, ordered by key.
     virtual const StoreValue::Dictionary& contents() const = 0;
 
+    // Lets `change` set what it makes of the values held, and synchronizes.
+    // When another writer changed one of the keys it set before they were
+    // written, `change` runs again over that writer's values, so that the
+    // two are merged and neither is written over: a few times at most, for
+    // a writer that never stops. True when the last synchronize wrote it all.
+    bool update(const std::function<void(KeyValueStore&)>& change);
     // Typed reads: a boolean reads an integer as (value != 0), as the
     // platform stores did; anything else of another kind reads as the default.
     bool boolForKey(std::string_view key) const;

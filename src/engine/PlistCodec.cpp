@@ -5,6 +5,7 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string_view>
@@ -243,56 +244,14 @@ std::string plistSizeFault(const std::string& xml) {
 
 namespace {
 
-// Why `part` of a list, written back, would be more than `values`, `bytes`
-// and `entityWork` allow (each under the reader's caps); `what` names it.
-std::string partFault(const StoreValue::Dictionary& part, std::size_t values, std::size_t bytes,
-                      uint64_t entityWork, const std::string& what) {
-    const std::string tooLarge = what + " larger than " + std::to_string(bytes) + " bytes";
-    if (plistLeastWrittenBytes(part) > bytes) {
-        return tooLarge;
-    }
-    const std::string xml = writePlistDictionary(part);
-    if (xml.size() > bytes) {
-        return tooLarge;
-    }
-    const PlistXmlShape shape = scanPlistXml(xml);
-    if (!shape.fault.empty()) {
-        return what + " " + shape.fault;
-    }
-    if (shape.values > values) {
-        return what + " more than " + std::to_string(values) + " values";
-    }
-    if (shape.entityWork > entityWork) {
-        return what + " more entity references than leave the game's own keys room";
-    }
-    return {};
-}
-
-} // namespace
-
-std::string plistRoomFault(const StoreValue::Dictionary& dictionary, std::span<const std::string> ownKeys) {
-    StoreValue::Dictionary others = dictionary;
-    StoreValue::Dictionary own;
-    for (const std::string& key : ownKeys) {
-        if (auto entry = others.extract(key)) {
-            own.insert(std::move(entry));
-        }
-    }
-    std::string fault = partFault(own, kPlistOwnRoomValues, kPlistOwnRoomBytes, kPlistOwnRoomEntityWork,
-                                  "the game's own keys hold");
-    if (fault.empty()) {
-        fault =
-            partFault(others, kPlistMaxValues - kPlistOwnRoomValues, kPlistMaxBytes - kPlistOwnRoomBytes,
-                      kPlistMaxEntityWork - kPlistOwnRoomEntityWork, "besides the game's own keys it holds");
-    }
-    return fault;
-}
-
-std::string writePlistDictionary(const StoreValue::Dictionary& dictionary) {
+// The XML list of the entries of `dictionary` for which `take` holds.
+template <class Take> std::string writeEntries(const StoreValue::Dictionary& dictionary, Take take) {
     plist_t root = plist_new_dict();
     const PlistNode owner(root);
     for (const auto& [key, item] : dictionary) {
-        plist_dict_set_item(root, key.c_str(), toNode(item));
+        if (take(key)) {
+            plist_dict_set_item(root, key.c_str(), toNode(item));
+        }
     }
     char* xml = nullptr;
     uint32_t length = 0;
@@ -300,6 +259,96 @@ std::string writePlistDictionary(const StoreValue::Dictionary& dictionary) {
     std::string text = xml != nullptr ? std::string(xml, length) : std::string();
     plist_to_xml_free(xml);
     return text;
+}
+
+// What `xml`, a list written by writeEntries, takes; `fault` when the scan
+// refuses it.
+PlistMeasure measureWritten(const std::string& xml, std::string& fault) {
+    const PlistXmlShape shape = scanPlistXml(xml);
+    fault = shape.fault;
+    return {shape.values, xml.size(), shape.entityWork};
+}
+
+// An empty root dictionary as written: what every entry measured alone
+// carries besides itself.
+const PlistMeasure& emptyListMeasure() {
+    static const PlistMeasure empty = [] {
+        std::string fault;
+        return measureWritten(writePlistDictionary({}), fault);
+    }();
+    return empty;
+}
+
+PlistMeasure entryMeasure(const std::string& key, const StoreValue& value, std::string& fault) {
+    const StoreValue::Dictionary alone = {{key, value}};
+    PlistMeasure measure = measureWritten(writePlistDictionary(alone), fault);
+    // An empty dictionary is written as "<dict/>", one with entries between
+    // "<dict>" and "</dict>": the difference counts once in each entry,
+    // so entries measured alone add up to a little more than written together.
+    measure.values -= emptyListMeasure().values;
+    measure.bytes -= std::min(measure.bytes, emptyListMeasure().bytes);
+    return measure;
+}
+
+void takeLarger(PlistMeasure& total, const PlistMeasure& a, const PlistMeasure& b) {
+    total.values += std::max(a.values, b.values);
+    total.bytes += std::max(a.bytes, b.bytes);
+    total.entityWork += std::max(a.entityWork, b.entityWork);
+}
+
+} // namespace
+
+PlistMeasure plistEntryMeasure(const std::string& key, const StoreValue& value) {
+    std::string fault;
+    return entryMeasure(key, value, fault);
+}
+
+PlistRoom plistRoomOf(const StoreValue::Dictionary& widest) {
+    PlistRoom room;
+    for (const auto& [key, value] : widest) {
+        room.emplace(key, plistEntryMeasure(key, value));
+    }
+    return room;
+}
+
+std::string plistRoomFault(const StoreValue::Dictionary& dictionary, const PlistRoom& room) {
+    const std::string once = " once written back";
+    const std::string atLargest = " once written back with the game's own keys at their largest";
+    const std::string tooLarge = "larger than " + std::to_string(kPlistMaxBytes) + " bytes";
+    if (plistLeastWrittenBytes(dictionary) > kPlistMaxBytes) {
+        return tooLarge + once;
+    }
+    std::string fault;
+    const std::string others =
+        writeEntries(dictionary, [&](const std::string& key) { return room.find(key) == room.end(); });
+    PlistMeasure total = measureWritten(others, fault);
+    if (!fault.empty()) {
+        return fault + once;
+    }
+    for (const auto& [key, most] : room) {
+        PlistMeasure held;
+        if (const auto found = dictionary.find(key); found != dictionary.end()) {
+            held = entryMeasure(key, found->second, fault);
+            if (!fault.empty()) {
+                return fault + once;
+            }
+        }
+        takeLarger(total, held, most);
+    }
+    if (total.values > kPlistMaxValues) {
+        return "more than " + std::to_string(kPlistMaxValues) + " values" + atLargest;
+    }
+    if (total.bytes > kPlistMaxBytes) {
+        return tooLarge + atLargest;
+    }
+    if (total.entityWork > kPlistMaxEntityWork) {
+        return "more entity references than the reader takes" + atLargest;
+    }
+    return {};
+}
+
+std::string writePlistDictionary(const StoreValue::Dictionary& dictionary) {
+    return writeEntries(dictionary, [](const std::string&) { return true; });
 }
 
 } // namespace ZQ

@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
-#include <span>
 #include <string>
 
 namespace ZQ {
@@ -32,14 +32,6 @@ constexpr std::size_t kPlistMaxValues = 1u << 14;
 // fraction of a second (bench/StoreBench.cpp), and the lists the game
 // writes hold few references ('<', '>' and '&' in their texts).
 constexpr uint64_t kPlistMaxEntityWork = uint64_t{1} << 32;
-// The room under the caps for the keys the game writes into a store itself
-// (a saved record of the widest numbers, the preferences, three full
-// leaderboards: some 1,600 values, 70 KB): the most a list read in may hold
-// under those keys, and what it must leave free besides them.
-constexpr std::size_t kPlistOwnRoomValues = 2048;
-constexpr std::size_t kPlistOwnRoomBytes = 1u << 20;
-constexpr uint64_t kPlistOwnRoomEntityWork = uint64_t{1} << 20;
-
 // The root dictionary of `bytes`, or nothing when they are not a property
 // list whose root is a dictionary; `why` then says what was wrong. Entries of
 // kinds the stores never write (dates, UIDs) are left out and named in `why`.
@@ -66,12 +58,34 @@ std::size_t plistLeastWrittenBytes(const StoreValue::Dictionary& dictionary);
 // file the next read sets aside whole.
 std::string plistSizeFault(const std::string& xml);
 
+// What one entry of a list's root dictionary, its key included, adds to the
+// list once written as XML, as the caps count it. Entries add up: a list
+// written whole is never more than the sum of its entries written alone.
+struct PlistMeasure {
+    std::size_t values = 0;
+    std::size_t bytes = 0;
+    uint64_t entityWork = 0;
+};
+
+// The keys the game writes into one store itself, each with the most it
+// ever writes there: the measure of the widest value it writes under it.
+using PlistRoom = std::map<std::string, PlistMeasure, std::less<>>;
+
+// `key` holding `value`, measured as one entry of a root dictionary.
+PlistMeasure plistEntryMeasure(const std::string& key, const StoreValue& value);
+
+// The room of the game's keys, each entry of `widest` measured.
+PlistRoom plistRoomOf(const StoreValue::Dictionary& widest);
+
 // Why a store would refuse to read in `dictionary`, a list it parsed: empty
-// when the entries under `ownKeys` (the keys the game writes into the store
-// itself) fit in the room kept for them, and the others, written back,
-// leave that room free under the caps. The read and the write so keep one
-// bound: a list read in can always be written back with whatever the game
-// writes under its own keys, and read in again.
-std::string plistRoomFault(const StoreValue::Dictionary& dictionary, std::span<const std::string> ownKeys);
+// when every write the game can make to it still fits under the caps. Each
+// key of `room` counts at the larger of its entry in the list and the most
+// the game writes there, measure by measure (a key it holds larger than the
+// game writes, of another kind say, stays as large until the game writes
+// it, and the game may never write it); every other key counts as it
+// stands, since the game never writes it. The read and the write so keep
+// one bound: whatever the game writes under its own keys is written, and
+// read in again.
+std::string plistRoomFault(const StoreValue::Dictionary& dictionary, const PlistRoom& room);
 
 } // namespace ZQ

@@ -10,7 +10,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
-#include <span>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -25,6 +24,10 @@ namespace fs = std::filesystem;
 // A crashed write leaves its temporary file behind; one this old belongs to
 // no write still running.
 constexpr int64_t kStaleTemporarySeconds = 60;
+
+// A write overtaken by another writer is made anew from the file it wrote;
+// one overtaken every time means the file never stops changing.
+constexpr int kWriteAttempts = 8;
 
 std::string temporaryPrefix(const std::string& path) {
     return "." + fs::path(path).filename().string() + ".tmp-";
@@ -70,21 +73,31 @@ std::string linkTarget(const std::string& path) {
     return path;
 }
 
-// The list in `bytes` when the store could also write it back with the
-// game's own keys added: a binary list spelt out as XML, or text whose every
-// '<', '>' and '&' becomes a reference, may be more than the reader takes,
-// or leave no room for a saved record, and a store holding it would refuse
-// every write, the game's progress with it.
-std::optional<StoreValue::Dictionary> readList(const std::string& bytes, std::span<const std::string> ownKeys,
+// The list in `bytes` when the store could also write it back with whatever
+// the game writes under its own keys: a binary list spelt out as XML, or
+// text whose every '<', '>' and '&' becomes a reference, may be more than
+// the reader takes, or leave no room for a saved record, and a store holding
+// it would refuse every write, the game's progress with it.
+std::optional<StoreValue::Dictionary> readList(const std::string& bytes, const PlistRoom& room,
                                                std::string& why) {
     std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
     if (parsed) {
-        if (const std::string fault = plistRoomFault(*parsed, ownKeys); !fault.empty()) {
-            why = fault + " once written back";
+        if (std::string fault = plistRoomFault(*parsed, room); !fault.empty()) {
+            why = std::move(fault);
             return std::nullopt;
         }
     }
     return parsed;
+}
+
+// Both absent, or both there and equal.
+bool sameEntry(const StoreValue* a, const StoreValue* b) {
+    return a == nullptr || b == nullptr ? a == b : *a == *b;
+}
+
+const StoreValue* entryOf(const StoreValue::Dictionary& dictionary, const std::string& key) {
+    const auto found = dictionary.find(key);
+    return found != dictionary.end() ? &found->second : nullptr;
 }
 
 void removeStaleTemporaries(const std::string& path) {
@@ -107,11 +120,16 @@ void removeStaleTemporaries(const std::string& path) {
         }
     }
 }
-
 } // namespace
 
-PlistFileStore::PlistFileStore(std::string path, std::vector<std::string> ownKeys)
-    : filePath(std::move(path)), ownKeys(std::move(ownKeys)) {
+PlistFileStore::FileStamp PlistFileStore::FileStamp::of(const struct stat& info) {
+    return {true, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+            static_cast<int64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+PlistFileStore::PlistFileStore(std::string path, PlistRoom room)
+    : filePath(std::move(path)), room(std::move(room)) {
     removeStaleTemporaries(linkTarget(filePath));
     std::string bytes;
     FileStamp stamp;
@@ -125,7 +143,7 @@ PlistFileStore::PlistFileStore(std::string path, std::vector<std::string> ownKey
     case ReadResult::Read:
         break;
     }
-    std::optional<StoreValue::Dictionary> parsed = readList(bytes, this->ownKeys, why);
+    std::optional<StoreValue::Dictionary> parsed = readList(bytes, this->room, why);
     if (!parsed) {
         keepAside(why);
         return;
@@ -143,47 +161,64 @@ const StoreValue* PlistFileStore::object(std::string_view key) const {
     return found != values.end() ? &found->second : nullptr;
 }
 
+void PlistFileStore::markPending(std::string_view key) {
+    const auto found = pending.find(key);
+    if (found == pending.end()) {
+        const StoreValue* held = object(key);
+        pending.emplace(std::string(key), held != nullptr ? std::optional<StoreValue>(*held) : std::nullopt);
+    }
+}
+
 void PlistFileStore::setObject(std::string_view key, StoreValue value) {
+    markPending(key);
     values.insert_or_assign(std::string(key), std::move(value));
-    pendingKeys.emplace(key);
-    dirty = true;
 }
 
 void PlistFileStore::remove(std::string_view key) {
     // Pending even when absent here: the file may still hold the key from a
     // change not yet pulled in, and it must not come back.
+    markPending(key);
     const auto found = values.find(key);
     if (found != values.end()) {
         values.erase(found);
     }
-    pendingKeys.emplace(key);
-    dirty = true;
 }
 
 bool PlistFileStore::synchronize() {
     // Another writer's keys must survive our write, and be reported.
-    takeExternalChanges();
-    if (!dirty) {
-        return true;
+    bool conflicted = takeExternalChanges();
+    for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+        if (pending.empty()) {
+            return !conflicted;
+        }
+        if (blocked) {
+            platformLog("Store %s: not written: its unreadable file could not be kept aside",
+                        filePath.c_str());
+            return false;
+        }
+        std::string bytes = writePlistDictionary(values);
+        if (const std::string fault = plistSizeFault(bytes); !fault.empty()) {
+            platformLog("Store %s: not written: %s, more than it could read back", filePath.c_str(),
+                        fault.c_str());
+            return false;
+        }
+        FileStamp stamp;
+        switch (writeFile(bytes, stamp)) {
+        case WriteResult::Failed:
+            return false;
+        case WriteResult::Written:
+            pending.clear();
+            knownBytes = std::move(bytes);
+            knownStamp = stamp;
+            return !conflicted;
+        case WriteResult::Overtaken:
+            conflicted = takeExternalChanges() || conflicted;
+            break;
+        }
     }
-    if (blocked) {
-        platformLog("Store %s: not written: its unreadable file could not be kept aside", filePath.c_str());
-        return false;
-    }
-    std::string bytes = writePlistDictionary(values);
-    if (const std::string fault = plistSizeFault(bytes); !fault.empty()) {
-        platformLog("Store %s: not written: %s, more than it could read back", filePath.c_str(),
-                    fault.c_str());
-        return false;
-    }
-    if (!writeFile(bytes)) {
-        return false;
-    }
-    dirty = false;
-    pendingKeys.clear();
-    knownBytes = std::move(bytes);
-    knownStamp = currentStamp();
-    return true;
+    platformLog("Store %s: not written: another writer kept changing it while this one wrote",
+                filePath.c_str());
+    return false;
 }
 
 std::vector<std::string> PlistFileStore::pullExternalChanges() {
@@ -193,14 +228,15 @@ std::vector<std::string> PlistFileStore::pullExternalChanges() {
     return keys;
 }
 
+std::vector<std::string> PlistFileStore::takeConflicts() {
+    std::vector<std::string> keys(conflicts.begin(), conflicts.end());
+    conflicts.clear();
+    return keys;
+}
+
 PlistFileStore::FileStamp PlistFileStore::currentStamp() const {
     struct stat info {};
-    if (::stat(filePath.c_str(), &info) != 0) {
-        return {};
-    }
-    return {true, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
-            static_cast<int64_t>(info.st_size),
-            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    return ::stat(filePath.c_str(), &info) == 0 ? FileStamp::of(info) : FileStamp{};
 }
 
 PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStamp& stamp,
@@ -222,9 +258,7 @@ PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStam
         why = "is not a regular file";
         return ReadResult::Bad;
     }
-    stamp = {true, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
-             static_cast<int64_t>(info.st_size),
-             static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+    stamp = FileStamp::of(info);
     // One byte past the limit is enough for the parser to refuse the file.
     char buffer[65536];
     while (bytes.size() <= kPlistMaxBytes) {
@@ -255,6 +289,14 @@ bool PlistFileStore::keepAside(const std::string& why) {
                     aside.c_str());
         knownStamp = {};
         knownBytes.clear();
+        // Read while the game runs, memory keeps what it held: all of it is
+        // to be written into a file that now holds nothing.
+        for (auto& entry : pending) {
+            entry.second.reset();
+        }
+        for (const auto& entry : values) {
+            pending.try_emplace(entry.first);
+        }
         return true;
     }
     platformLog("Store %s: %s; could not keep it aside (%s), so it will not be overwritten", filePath.c_str(),
@@ -263,12 +305,9 @@ bool PlistFileStore::keepAside(const std::string& why) {
     return false;
 }
 
-void PlistFileStore::takeExternalChanges() {
-    if (blocked) {
-        return;
-    }
-    if (currentStamp() == knownStamp) {
-        return;
+bool PlistFileStore::takeExternalChanges() {
+    if (blocked || currentStamp() == knownStamp) {
+        return false;
     }
     std::string bytes;
     FileStamp stamp;
@@ -279,26 +318,22 @@ void PlistFileStore::takeExternalChanges() {
         // Removed by another writer: every key it held is gone.
         break;
     case ReadResult::Bad:
-        // Memory keeps what it had and the next synchronize writes a good file.
         keepAside(why);
-        dirty = true;
-        return;
+        return false;
     case ReadResult::Read: {
         if (bytes == knownBytes) {
             knownStamp = stamp; // touched, not changed
-            return;
+            return false;
         }
-        std::optional<StoreValue::Dictionary> parsed = readList(bytes, ownKeys, why);
+        std::optional<StoreValue::Dictionary> parsed = readList(bytes, room, why);
         if (!parsed) {
             keepAside(why);
-            dirty = true;
-            return;
+            return false;
         }
         incoming = std::move(*parsed);
         break;
     }
     }
-    // Keys changed here and not yet written keep their local values.
     std::set<std::string, std::less<>> keys;
     for (const auto& entry : values) {
         keys.insert(entry.first);
@@ -306,28 +341,43 @@ void PlistFileStore::takeExternalChanges() {
     for (const auto& entry : incoming) {
         keys.insert(entry.first);
     }
+    bool conflicted = false;
     for (const std::string& key : keys) {
-        if (pendingKeys.count(key) != 0) {
+        const StoreValue* theirs = entryOf(incoming, key);
+        if (const auto mine = pending.find(key); mine != pending.end()) {
+            // Set here and not yet written: kept unless the other writer
+            // gave it a value of its own, which the owner must hear of and
+            // merge. Writing over a key the other writer removed loses
+            // nothing of its.
+            if (theirs == nullptr || sameEntry(theirs, mine->second ? &*mine->second : nullptr)) {
+                continue;
+            }
+            const bool alreadyOurs = sameEntry(theirs, entryOf(values, key));
+            pending.erase(mine);
+            if (alreadyOurs) {
+                continue;
+            }
+            platformLog("Store %s: %s was changed by another writer before this one wrote it; its value is "
+                        "taken in to be merged",
+                        filePath.c_str(), key.c_str());
+            conflicts.insert(key);
+            conflicted = true;
+        } else if (sameEntry(theirs, entryOf(values, key))) {
             continue;
         }
-        const auto mine = values.find(key);
-        const auto theirs = incoming.find(key);
-        if (theirs == incoming.end()) {
-            values.erase(mine);
-        } else if (mine == values.end()) {
-            values.emplace(key, theirs->second);
-        } else if (mine->second == theirs->second) {
-            continue;
+        if (theirs == nullptr) {
+            values.erase(key);
         } else {
-            mine->second = theirs->second;
+            values.insert_or_assign(key, *theirs);
         }
         externalKeys.insert(key);
     }
     knownStamp = stamp;
     knownBytes = std::move(bytes);
+    return conflicted;
 }
 
-bool PlistFileStore::writeFile(const std::string& bytes) {
+PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, FileStamp& stamp) {
     // The rename replaces the link's target, in the target's folder, so the
     // rename stays atomic and the link keeps pointing at the new file.
     const std::string target = linkTarget(filePath);
@@ -338,7 +388,7 @@ bool PlistFileStore::writeFile(const std::string& bytes) {
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         platformLog("Store %s: could not write: %s", filePath.c_str(), std::strerror(errno));
-        return false;
+        return WriteResult::Failed;
     }
     const char* step = "write";
     int failure = writeAll(fd, bytes) ? 0 : errno;
@@ -346,9 +396,22 @@ bool PlistFileStore::writeFile(const std::string& bytes) {
         step = "fsync";
         failure = ::fsync(fd) == 0 ? 0 : errno;
     }
+    // The rename keeps the temporary file's identity, size and time: the
+    // stamp of what we wrote, taken before anyone else can touch the name.
+    struct stat info {};
+    if (failure == 0) {
+        step = "fstat";
+        failure = ::fstat(fd, &info) == 0 ? 0 : errno;
+    }
     if (::close(fd) != 0 && failure == 0) {
         step = "close";
         failure = errno;
+    }
+    // The flushes take milliseconds, in which a file-sync tool may have
+    // brought another machine's file: look once more, as late as can be.
+    if (failure == 0 && currentStamp() != knownStamp) {
+        ::unlink(temporary.c_str());
+        return WriteResult::Overtaken;
     }
     if (failure == 0) {
         step = "rename";
@@ -357,14 +420,15 @@ bool PlistFileStore::writeFile(const std::string& bytes) {
     if (failure != 0) {
         platformLog("Store %s: could not write (%s): %s", filePath.c_str(), step, std::strerror(failure));
         ::unlink(temporary.c_str());
-        return false;
+        return WriteResult::Failed;
     }
+    stamp = FileStamp::of(info);
     // Without it a crash could undo the rename after we reported success.
     if (!syncFolder(folder)) {
         platformLog("Store %s: could not sync its folder: %s", filePath.c_str(), std::strerror(errno));
-        return false;
+        return WriteResult::Failed;
     }
-    return true;
+    return WriteResult::Written;
 }
 
 } // namespace ZQ

@@ -1,11 +1,16 @@
 #pragma once
 
 #include "engine/KeyValueStore.h"
+#include "engine/PlistCodec.h"
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
+
+struct stat;
 
 namespace ZQ {
 
@@ -14,11 +19,12 @@ namespace ZQ {
 //
 // The file is read when the store is made. A file that cannot be read, is
 // not a regular file (a FIFO is opened without waiting for a writer), is
-// not a property list with a dictionary at its root, or leaves the keys the
-// game writes itself less than their room under the reader's caps once
-// written back as XML (so the store could not write the game's progress)
-// is logged, renamed to "<name>.corrupt-<UTC time>" beside itself and read
-// as empty; when it cannot be moved aside the store never writes over it.
+// not a property list with a dictionary at its root, or leaves no room for
+// a write the game can make (plistRoomFault: the keys the game writes
+// itself at their largest, written back as XML with the rest, would pass
+// the reader's caps, so the store could not write the game's progress) is
+// logged, renamed to "<name>.corrupt-<UTC time>" beside itself and read as
+// empty; when it cannot be moved aside the store never writes over it.
 //
 // synchronize writes the whole dictionary atomically: a temporary file in
 // the same folder, fsync, rename over the old file, fsync of the folder. A
@@ -30,20 +36,27 @@ namespace ZQ {
 //
 // Another writer (a file-sync tool bringing the cloud file from another
 // machine) is noticed by the file's identity, size and modification time,
-// confirmed by its bytes; pullExternalChanges takes such a change in.
+// confirmed by its bytes; pullExternalChanges takes such a change in, and so
+// does synchronize before it writes and again once its temporary file is
+// flushed, just before the rename: a file changed by then is read in and
+// the write made anew from it. A key set here whose value the other writer
+// changed too is never written over: it takes the file's value and is
+// reported as a conflict (KeyValueStore::update), also after a write that
+// failed.
 //
 // Ownership: owns its values and nothing else. Threads: main thread only.
 class PlistFileStore : public KeyValueStore {
 public:
-    // `ownKeys`: the keys the game writes into this store itself, for which
-    // every list read in keeps room (plistRoomFault).
-    explicit PlistFileStore(std::string path, std::vector<std::string> ownKeys = {});
+    // `room`: the keys the game writes into this store itself, with the
+    // most it writes under each, which every list read in leaves room for.
+    explicit PlistFileStore(std::string path, PlistRoom room = {});
 
     const StoreValue* object(std::string_view key) const override;
     void setObject(std::string_view key, StoreValue value) override;
     void remove(std::string_view key) override;
     bool synchronize() override;
     std::vector<std::string> pullExternalChanges() override;
+    std::vector<std::string> takeConflicts() override;
     const StoreValue::Dictionary& contents() const override { return values; }
 
     const std::string& path() const { return filePath; }
@@ -57,8 +70,10 @@ private:
         int64_t size = 0;
         int64_t modifiedNs = 0;
         bool operator==(const FileStamp&) const = default;
+        static FileStamp of(const struct stat& info);
     };
     enum class ReadResult { Missing, Read, Bad };
+    enum class WriteResult { Written, Failed, Overtaken };
 
     FileStamp currentStamp() const;
     // Reads the file's bytes and its stamp; Bad, with `why`, when something
@@ -68,21 +83,28 @@ private:
     // it could not be moved.
     bool keepAside(const std::string& why);
     // Takes the file's contents when another writer changed it since we last
-    // read or wrote it; the keys that changed join `externalKeys`.
-    void takeExternalChanges();
-    bool writeFile(const std::string& bytes);
+    // read or wrote it; the keys that changed join `externalKeys`. True when
+    // a key set here was among them (a conflict).
+    bool takeExternalChanges();
+    // Overtaken, with nothing replaced, when another writer changed the
+    // file since we last read it; `stamp` is the new file's.
+    WriteResult writeFile(const std::string& bytes, FileStamp& stamp);
+    void markPending(std::string_view key);
 
     std::string filePath;
-    std::vector<std::string> ownKeys;
+    PlistRoom room;
     StoreValue::Dictionary values;
-    // Keys set or removed here since the last successful synchronize: an
-    // external change never overwrites them.
-    std::set<std::string, std::less<>> pendingKeys;
+    // Keys set or removed here since the last successful synchronize, each
+    // with the value the file held for it when it was first set (nothing
+    // when it held none): the other writer changed it too when the file no
+    // longer holds that value. The store is dirty while this is not empty.
+    std::map<std::string, std::optional<StoreValue>, std::less<>> pending;
     // Keys another writer changed, waiting for pullExternalChanges.
     std::set<std::string, std::less<>> externalKeys;
+    // Keys set here that gave way to another writer's, waiting for takeConflicts.
+    std::set<std::string, std::less<>> conflicts;
     FileStamp knownStamp;
     std::string knownBytes; // the file as we last read or wrote it
-    bool dirty = false;     // memory differs from the file
     bool blocked = false;   // a bad file stayed in place: never overwrite it
 };
 

@@ -4,11 +4,28 @@
 #include "engine/Log.h"
 #include "engine/StoreLocations.h"
 
+#include <limits>
+
 namespace ZQ {
 
 Preferences& Preferences::shared() {
     static Preferences preferences(ZQ::userDefaults(), ZQ::cloudStore());
     return preferences;
+}
+
+const PlistRoom& Preferences::writtenRoom() {
+    static const PlistRoom room = [] {
+        // The widest of each kind the game writes there: any 64-bit number
+        // for the mode, the longer of the two booleans for the flags.
+        PlistRoom widest = plistRoomOf({
+            {kGameModeKey, StoreValue::integer(std::numeric_limits<int64_t>::min())},
+            {kTutorialCompletedKey, StoreValue::boolean(false)},
+            {kAppRatedKey, StoreValue::boolean(false)},
+        });
+        widest.emplace(kStateKey, kSavedStateRoom);
+        return widest;
+    }();
+    return room;
 }
 
 GameMode Preferences::getGameMode() const {
@@ -30,10 +47,11 @@ GameMode Preferences::getGameMode() const {
 
 void Preferences::setGameMode(int32_t mode) {
     ZQ_ASSERT(mode == ArcadeMode || mode == ZenMode);
-    defaults.setInteger(kGameModeKey, mode);
-    defaults.synchronize();
-    cloud.setInteger(kGameModeKey, mode);
-    cloud.synchronize();
+    // The player's choice here is the newest: set again over another
+    // writer's, whatever it was.
+    const auto choose = [mode](KeyValueStore& store) { store.setInteger(kGameModeKey, mode); };
+    defaults.update(choose);
+    cloud.update(choose);
     reportedBadMode = false;
 }
 
@@ -42,10 +60,10 @@ void Preferences::flipGameMode() {
 }
 
 void Preferences::setTutorialCompleted() {
-    defaults.setBool(kTutorialCompletedKey, true);
-    defaults.synchronize();
-    cloud.setBool(kTutorialCompletedKey, true);
-    cloud.synchronize();
+    // Completed anywhere is completed: another writer's value changes nothing.
+    const auto complete = [](KeyValueStore& store) { store.setBool(kTutorialCompletedKey, true); };
+    defaults.update(complete);
+    cloud.update(complete);
 }
 
 bool Preferences::isShadowDisabled() {

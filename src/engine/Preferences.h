@@ -1,10 +1,10 @@
 #pragma once
 
 #include "engine/KeyValueStore.h"
+#include "engine/PlistCodec.h"
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace ZQ {
 
@@ -34,11 +34,15 @@ public:
 
     Preferences(KeyValueStore& defaults, KeyValueStore& cloud) : defaults(defaults), cloud(cloud) {}
 
+    // The most a saved record takes under kStateKey, written as XML: one of
+    // the widest numbers takes 225 values and 7.4 KB (the saved state's tests
+    // hold its widest record to this).
+    static constexpr PlistMeasure kSavedStateRoom = {256, 10u << 10, 0};
+
     // The keys the game writes into the user defaults and the cloud store
-    // itself, for which their files keep room (PlistFileStore).
-    static std::vector<std::string> writtenKeys() {
-        return {kGameModeKey, kTutorialCompletedKey, kAppRatedKey, kStateKey};
-    }
+    // itself, each with the most it writes there, for which their files keep
+    // room (PlistFileStore).
+    static const PlistRoom& writtenRoom();
 
     // The preferences of the process's own stores.
     static Preferences& shared();

@@ -46,12 +46,12 @@ const std::string& cloudFolder() {
 }
 
 KeyValueStore& userDefaults() {
-    static PlistFileStore store(dataFolder() + "/defaults.plist", Preferences::writtenKeys());
+    static PlistFileStore store(dataFolder() + "/defaults.plist", Preferences::writtenRoom());
     return store;
 }
 
 KeyValueStore& cloudStore() {
-    static PlistFileStore store(cloudFolder() + "/cloud.plist", Preferences::writtenKeys());
+    static PlistFileStore store(cloudFolder() + "/cloud.plist", Preferences::writtenRoom());
     return store;
 }
 

@@ -59,10 +59,11 @@ void CloudMerge::storeDidChange(std::optional<int64_t> reason, const std::vector
 }
 
 void CloudMerge::mergeTutorialFlag() {
-    const bool local = defaults.boolForKey(Preferences::kTutorialCompletedKey);
     const bool remote = cloud.boolForKey(Preferences::kTutorialCompletedKey);
-    defaults.setBool(Preferences::kTutorialCompletedKey, local || remote);
-    defaults.synchronize();
+    defaults.update([remote](KeyValueStore& store) {
+        store.setBool(Preferences::kTutorialCompletedKey,
+                      store.boolForKey(Preferences::kTutorialCompletedKey) || remote);
+    });
 }
 
 void CloudMerge::mergeSavedState() {
@@ -77,20 +78,23 @@ void CloudMerge::mergeSavedState() {
         platformLog("Cloud saved state not taken: %s", why.c_str());
         return;
     }
-    // Copies: keeping a record aside changes the store under any pointer.
-    const StoreValue incoming = *remoteStored;
-    if (const StoreValue* localStored = defaults.object(Preferences::kStateKey)) {
-        const std::optional<SavedState> local = SavedState::fromStored(*localStored, levelCount, why);
-        if (local && !local->isBehind(*remote)) {
-            return;
+    // The record as the game writes it: whatever else the stored dictionary
+    // holds would take the room the defaults keep for a saved record.
+    const StoreValue incoming = remote->toStored();
+    defaults.update([&](KeyValueStore& store) {
+        if (const StoreValue* localStored = store.object(Preferences::kStateKey)) {
+            const std::optional<SavedState> local = SavedState::fromStored(*localStored, levelCount, why);
+            if (local && !local->isBehind(*remote)) {
+                return;
+            }
+            if (!local) {
+                // A copy: keeping a record aside changes the store under the pointer.
+                const StoreValue rejected = *localStored;
+                SavedState::keepRejected(store, rejected);
+            }
         }
-        if (!local) {
-            const StoreValue rejected = *localStored;
-            SavedState::keepRejected(defaults, rejected);
-        }
-    }
-    defaults.setObject(Preferences::kStateKey, incoming);
-    defaults.synchronize();
+        store.setObject(Preferences::kStateKey, incoming);
+    });
 }
 
 } // namespace ZQ

@@ -7,7 +7,6 @@
 namespace ZQ {
 
 std::size_t rejectedRecordsWithRoom(const KeyValueStore& defaults, const StoreValue::Array& kept) {
-    static const std::vector<std::string> ownKeys = Preferences::writtenKeys();
     StoreValue::Dictionary measured = defaults.contents();
     // Most often all of them fit: one measure.
     std::size_t room = kept.size();
@@ -15,7 +14,7 @@ std::size_t rejectedRecordsWithRoom(const KeyValueStore& defaults, const StoreVa
         const auto from = kept.end() - static_cast<std::ptrdiff_t>(room);
         measured.insert_or_assign(SavedState::kRejectedKey,
                                   StoreValue::array(StoreValue::Array(from, kept.end())));
-        if (plistRoomFault(measured, ownKeys).empty()) {
+        if (plistRoomFault(measured, Preferences::writtenRoom()).empty()) {
             break;
         }
     }

@@ -73,55 +73,66 @@ StoreValue SavedState::toStored() const {
 
 bool SavedState::save(KeyValueStore& defaults, KeyValueStore& cloud) {
     // The cloud merge may have brought another machine's further progress
-    // into the defaults since this record was loaded, or the cloud may hold
-    // it still: writing this record as it is would undo it. A new game gives
-    // that progress up by the player's choice; another machine that holds it
-    // brings it back at its next save, through the merge.
+    // into the defaults since this record was loaded, the cloud may hold it
+    // still, or bring it while this record is written: writing this record
+    // as it is would undo it. A new game gives that progress up by the
+    // player's choice; another machine that holds it brings it back at its
+    // next save, through the merge.
     bool caughtUp = false;
-    if (!startedOver_) {
-        for (const KeyValueStore* store : {&defaults, &cloud}) {
-            if (const std::optional<SavedState> held = storedIn(*store, levelCount)) {
+    const auto write = [&](KeyValueStore& store) {
+        if (!startedOver_) {
+            if (const std::optional<SavedState> held = storedIn(store, levelCount)) {
                 caughtUp = catchUp(*held) || caughtUp;
             }
         }
+        store.setObject(Preferences::kStateKey, toStored());
+    };
+    if (!startedOver_) {
+        if (const std::optional<SavedState> held = storedIn(cloud, levelCount)) {
+            caughtUp = catchUp(*held);
+        }
     }
-    const StoreValue stored = toStored();
-    defaults.setObject(Preferences::kStateKey, stored);
-    if (!defaults.synchronize()) {
+    if (!defaults.update(write)) {
         platformLog("Error on save state");
     }
-    // The cloud copy is a convenience; its store logs its own failures.
-    cloud.setObject(Preferences::kStateKey, stored);
-    cloud.synchronize();
+    // The cloud copy is a convenience; its store logs its own failures. A
+    // record synced in while it was written is merged, and the defaults
+    // then take the merged record too.
+    const SavedState written = *this;
+    cloud.update(write);
+    if (!(*this == written) && !defaults.update(write)) {
+        platformLog("Error on save state");
+    }
     return caughtUp;
 }
 
 void SavedState::keepRejected(KeyValueStore& defaults, const StoreValue& stored) {
-    StoreValue::Array kept;
-    if (const StoreValue* earlier = defaults.object(kRejectedKey)) {
-        if (const StoreValue::Array* list = earlier->asArray()) {
-            kept = *list;
-        } else {
-            kept.push_back(*earlier); // hand-made: keep it as the oldest entry
+    defaults.update([&stored](KeyValueStore& store) {
+        StoreValue::Array kept;
+        if (const StoreValue* earlier = store.object(kRejectedKey)) {
+            if (const StoreValue::Array* list = earlier->asArray()) {
+                kept = *list;
+            } else {
+                kept.push_back(*earlier); // hand-made: keep it as the oldest entry
+            }
         }
-    }
-    if (!kept.empty() && kept.back() == stored) {
-        return;
-    }
-    kept.push_back(stored);
-    if (kept.size() > kRejectedKept) {
-        kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(kRejectedKept));
-    }
-    const std::size_t room = rejectedRecordsWithRoom(defaults, kept);
-    if (room == 0) {
-        platformLog("The rejected saved state is not kept under %s after all: with it and a saved state "
-                    "the user defaults would be more than the game can write",
-                    kRejectedKey);
-        return;
-    }
-    kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(room));
-    defaults.setArray(kRejectedKey, std::move(kept));
-    defaults.synchronize();
+        if (!kept.empty() && kept.back() == stored) {
+            return;
+        }
+        kept.push_back(stored);
+        if (kept.size() > kRejectedKept) {
+            kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(kRejectedKept));
+        }
+        const std::size_t room = rejectedRecordsWithRoom(store, kept);
+        if (room == 0) {
+            platformLog("The rejected saved state is not kept under %s after all: with it and a saved state "
+                        "the user defaults would be more than the game can write",
+                        kRejectedKey);
+            return;
+        }
+        kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(room));
+        store.setArray(kRejectedKey, std::move(kept));
+    });
 }
 
 } // namespace ZQ

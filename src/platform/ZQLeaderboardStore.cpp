@@ -1,11 +1,13 @@
 #include "platform/ZQLeaderboardStore.h"
 
+#include "engine/Assert.h"
 #include "engine/Log.h"
 
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <iterator>
+#include <limits>
 
 namespace {
 
@@ -30,7 +32,8 @@ static_assert(std::size(kBoards) == 3);
 constexpr std::size_t kRecentShown = 5;
 
 std::optional<ZQLeaderboardStore::Entry> readEntry(const StoreValue* value, const StoreValue* date) {
-    if (value == nullptr || date == nullptr || value->asInteger() == nullptr || date->asString() == nullptr) {
+    if (value == nullptr || date == nullptr || value->asInteger() == nullptr || date->asString() == nullptr ||
+        date->asString()->size() > ZQLeaderboardStore::kDateMaxBytes) {
         return std::nullopt;
     }
     return ZQLeaderboardStore::Entry{*value->asInteger(), *date->asString()};
@@ -93,49 +96,59 @@ std::string shortDate(const std::string& date) {
     return date;
 }
 
-// What the game writes into the file: the boards and the player.
-std::vector<std::string> writtenKeys() {
-    std::vector<std::string> keys = {ZQLeaderboardStore::kPlayerKey};
-    for (const BoardTitle& board : kBoards) {
-        keys.emplace_back(board.identifier);
-    }
-    return keys;
-}
-
 } // namespace
 
-ZQLeaderboardStore::ZQLeaderboardStore(std::string path) : store(std::move(path), writtenKeys()) {}
+ZQLeaderboardStore::ZQLeaderboardStore(std::string path) : store(std::move(path), writtenRoom()) {}
+
+const ZQ::PlistRoom& ZQLeaderboardStore::writtenRoom() {
+    static const ZQ::PlistRoom room = [] {
+        const std::string widestDate(kDateMaxBytes, '&');
+        const Entry widest{std::numeric_limits<int64_t>::min(), widestDate};
+        const Board full{widest, std::vector<Entry>(kRecentKept, widest)};
+        StoreValue::Dictionary entries = {
+            {kPlayerKey, StoreValue::string(std::string(kPlayerMaxBytes, '&'))}};
+        for (const BoardTitle& board : kBoards) {
+            entries.emplace(board.identifier, boardValue(full));
+        }
+        return ZQ::plistRoomOf(entries);
+    }();
+    return room;
+}
 
 bool ZQLeaderboardStore::signIn(const std::string& player) {
-    store.setString(kPlayerKey, player);
-    return store.synchronize();
+    ZQ_ASSERT(player.size() <= kPlayerMaxBytes);
+    return store.update([&player](ZQ::KeyValueStore& file) { file.setString(kPlayerKey, player); });
 }
 
 bool ZQLeaderboardStore::report(std::span<const ZQ::LeaderboardScore> scores, const std::string& date) {
-    for (const ZQ::LeaderboardScore& score : scores) {
-        Board board;
-        if (const StoreValue* stored = store.object(score.leaderboard)) {
-            std::optional<Board> read = readBoard(*stored);
-            if (read) {
-                board = std::move(*read);
-            } else {
-                ZQ::platformLog("Leaderboard %s in %s is %s, not a board; it starts afresh",
-                                score.leaderboard, store.path().c_str(), stored->describe().c_str());
+    ZQ_ASSERT(date.size() <= kDateMaxBytes);
+    // Added to the boards as the file holds them, again over another
+    // writer's boards should it change them before this write lands.
+    return store.update([&](ZQ::KeyValueStore& file) {
+        for (const ZQ::LeaderboardScore& score : scores) {
+            Board board;
+            if (const StoreValue* stored = file.object(score.leaderboard)) {
+                std::optional<Board> read = readBoard(*stored);
+                if (read) {
+                    board = std::move(*read);
+                } else {
+                    ZQ::platformLog("Leaderboard %s in %s is %s, not a board; it starts afresh",
+                                    score.leaderboard, store.path().c_str(), stored->describe().c_str());
+                }
             }
+            // Higher is better on every board; an equal value keeps the date
+            // it was first reached.
+            if (!board.best || score.value > board.best->value) {
+                board.best = Entry{score.value, date};
+            }
+            board.recent.push_back(Entry{score.value, date});
+            if (board.recent.size() > kRecentKept) {
+                board.recent.erase(board.recent.begin(),
+                                   board.recent.end() - static_cast<std::ptrdiff_t>(kRecentKept));
+            }
+            file.setObject(score.leaderboard, boardValue(board));
         }
-        // Higher is better on every board; an equal value keeps the date it
-        // was first reached.
-        if (!board.best || score.value > board.best->value) {
-            board.best = Entry{score.value, date};
-        }
-        board.recent.push_back(Entry{score.value, date});
-        if (board.recent.size() > kRecentKept) {
-            board.recent.erase(board.recent.begin(),
-                               board.recent.end() - static_cast<std::ptrdiff_t>(kRecentKept));
-        }
-        store.setObject(score.leaderboard, boardValue(board));
-    }
-    return store.synchronize();
+    });
 }
 
 ZQLeaderboardStore::Board ZQLeaderboardStore::board(std::string_view identifier) const {

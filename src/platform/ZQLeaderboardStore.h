@@ -22,14 +22,21 @@
 //                      dictionary of value (integer) and date (string)
 //
 // and "player" holds the operating-system user who last logged in. A board
-// this game did not write (a value of another kind) is logged and starts
-// afresh at the next report; the other boards keep theirs.
+// this game did not write (a value of another kind, or a date longer than
+// any the game writes) is logged and starts afresh at the next report; the
+// other boards keep theirs. A report or a login that finds another writer
+// changed the file first is made anew over that writer's boards.
 //
 // Ownership: owns its file store. Threads: main thread only.
 class ZQLeaderboardStore {
 public:
     static constexpr std::size_t kRecentKept = 100;
     static constexpr const char* kPlayerKey = "player";
+    // The longest player name and date the file takes: a login name is at
+    // most 32 bytes where accounts are made with the system's tools, and a
+    // date 20 (utcDate) until the year 10000.
+    static constexpr std::size_t kPlayerMaxBytes = 256;
+    static constexpr std::size_t kDateMaxBytes = 32;
 
     struct Entry {
         int64_t value = 0;
@@ -45,7 +52,14 @@ public:
 
     const std::string& path() const { return store.path(); }
 
-    // Records who plays; true when the file took it (the file is usable).
+    // What the game writes into the file, each at its widest: the player,
+    // and every board full of the widest numbers and dates. A board read in
+    // keeps no more reports than that, of dates no longer, so no report
+    // makes one larger.
+    static const ZQ::PlistRoom& writtenRoom();
+
+    // Records who plays (a name of at most kPlayerMaxBytes); true when the
+    // file took it (the file is usable).
     bool signIn(const std::string& player);
     // Adds the scores, every board in one write; false (logged by the file
     // store) when the file could not be written. The scores stay in memory

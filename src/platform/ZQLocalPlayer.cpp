@@ -3,6 +3,7 @@
 #include "platform/ZQLeaderboardStore.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -18,12 +19,15 @@ void ZQLocalPlayer::setAuthenticateHandler(const AuthenticateHandler& handler) {
 }
 
 std::string ZQLocalPlayer::operatingSystemUser() {
-    if (const passwd* entry = ::getpwuid(::getuid());
-        entry != nullptr && entry->pw_name != nullptr && entry->pw_name[0] != '\0') {
+    // A name longer than the leaderboard file takes is no login name.
+    const auto usable = [](const char* name) {
+        return name != nullptr && name[0] != '\0' && std::strlen(name) <= ZQLeaderboardStore::kPlayerMaxBytes;
+    };
+    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && usable(entry->pw_name)) {
         return entry->pw_name;
     }
     for (const char* variable : {"USER", "LOGNAME"}) {
-        if (const char* value = std::getenv(variable); value != nullptr && value[0] != '\0') {
+        if (const char* value = std::getenv(variable); usable(value)) {
             return value;
         }
     }

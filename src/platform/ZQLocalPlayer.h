@@ -37,7 +37,8 @@ public:
     const std::string& playerID() const { return name; }
 
     // The user running the game: the account's login name, else $USER or
-    // $LOGNAME, else "player".
+    // $LOGNAME, else "player"; a name longer than the leaderboard file takes
+    // is passed over.
     static std::string operatingSystemUser();
 
 private:

@@ -298,20 +298,39 @@ TEST_F(PlistFileStoreTest, AnotherWritersChangesArePulledInOnceWithTheirKeys) {
     EXPECT_TRUE(mine.contents().empty());
 }
 
-TEST_F(PlistFileStoreTest, LocalChangesNotYetWrittenWinAndBothSurviveTheNextWrite) {
+// Of two writers, neither writes over a value the other gave a key: keys
+// only one of them changed both survive, and a key both changed takes the
+// file's value and is reported to its owner, who merges and writes again.
+TEST_F(PlistFileStoreTest, AKeyBothWritersChangedGivesWayAndIsReportedAndTheRestSurvives) {
     PlistFileStore mine(path);
+    mine.setInteger("mode", 2);
+    mine.setInteger("gone", 3);
+    ASSERT_TRUE(mine.synchronize());
     PlistFileStore theirs(path);
     mine.setInteger("mode", 1); // not synchronized yet
+    mine.setInteger("sound", 1);
+    mine.setInteger("gone", 4);
     theirs.setInteger("mode", 0);
     theirs.setInteger("level", 9);
+    theirs.remove("gone");
     ASSERT_TRUE(theirs.synchronize());
-    // Synchronizing takes their change in before writing.
-    ASSERT_TRUE(mine.synchronize());
-    PlistFileStore reopened(path);
-    EXPECT_EQ(reopened.integerForKey("mode"), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(mine.synchronize()) << "the mode set here was not written";
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("mode was changed by another writer"), std::string::npos) << log;
+    EXPECT_EQ(mine.takeConflicts(), std::vector<std::string>{"mode"});
+    EXPECT_TRUE(mine.takeConflicts().empty());
+    const PlistFileStore reopened(path);
+    EXPECT_EQ(reopened.integerForKey("mode"), 0);
     EXPECT_EQ(reopened.integerForKey("level"), 9);
-    // And it is still reported.
-    EXPECT_EQ(mine.pullExternalChanges(), std::vector<std::string>{"level"});
+    EXPECT_EQ(reopened.integerForKey("sound"), 1);
+    EXPECT_EQ(reopened.integerForKey("gone"), 4) << "a key they removed loses nothing of theirs when set";
+    EXPECT_EQ(mine.pullExternalChanges(), (std::vector<std::string>{"level", "mode"}));
+
+    // The owner's merge: their mode, plus one.
+    EXPECT_TRUE(mine.update(
+        [](ZQ::KeyValueStore& store) { store.setInteger("mode", store.integerForKey("mode") + 1); }));
+    EXPECT_EQ(PlistFileStore(path).integerForKey("mode"), 1);
 }
 
 TEST_F(PlistFileStoreTest, ADamagedExternalFileIsKeptAsideAndMemoryWrittenBack) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 #include <tuple>
 
@@ -207,6 +208,56 @@ TEST_F(CloudMergeTest, ASaveKeepsProgressMergedOrSyncedInSinceTheLastCheck) {
             std::make_tuple(45, 7, 2000, 0))
             << path;
     }
+}
+
+// A record synced into the cloud file after the save last looked at it, or
+// while this game's record waited there after a write that failed, is
+// merged, never written over: a store once kept a key waiting to be written
+// and dropped the file's newer value for it.
+TEST_F(CloudMergeTest, ARecordSyncedInWhileOneWaitsToBeWrittenIsMergedNotWrittenOver) {
+    const std::string cloudPath = folder.file("cloud/cloud.plist");
+    SavedState here(kLevels);
+    here.level = here.max_level = 2;
+    here.tangleForlevel[1] = 0;
+    here.auth_code = SavedState::authCode(here);
+    EXPECT_FALSE(merge.save(here));
+    const auto expectBothAt = [&](int32_t maxLevel, int32_t level, int32_t points) {
+        for (const std::string& path : {folder.file("defaults.plist"), cloudPath}) {
+            const auto stored = SavedState::storedIn(PlistFileStore(path), kLevels);
+            ASSERT_TRUE(stored.has_value()) << path;
+            EXPECT_EQ(
+                std::make_tuple(stored->max_level, stored->level, stored->points, stored->tangleForlevel[1]),
+                std::make_tuple(maxLevel, level, points, 0))
+                << path;
+        }
+    };
+
+    // Synced in after the save's look at the cloud file: the save itself,
+    // with no check of the merge before it.
+    syncedIn(cloudPath, record(10, 900));
+    here.level = here.max_level = 3;
+    here.auth_code = SavedState::authCode(here);
+    EXPECT_TRUE(here.save(defaults, cloud));
+    expectBothAt(10, 3, 900);
+
+    // The cloud folder stands in the way for a moment: the record waits to
+    // be written. Another machine's level 20 is synced in once it is back,
+    // and the merge's poll and the next save take it in.
+    const std::string away = folder.file("cloud-away");
+    std::filesystem::rename(folder.file("cloud"), away);
+    TempFolder::write(folder.file("cloud"), "in the way");
+    here.level = 4;
+    here.auth_code = SavedState::authCode(here);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(merge.save(here));
+    std::filesystem::remove(folder.file("cloud"));
+    std::filesystem::rename(away, folder.file("cloud"));
+    syncedIn(cloudPath, record(20, 1500));
+    merge.checkForChanges();
+    EXPECT_TRUE(merge.save(here));
+    const std::string log = testing::internal::GetCapturedStderr();
+    expectBothAt(20, 4, 1500);
+    EXPECT_NE(log.find("changed by another writer"), std::string::npos) << log;
 }
 
 TEST_F(CloudMergeTest, ANewGameOnAnotherMachineNeverLowersTheRecordOfOneFurtherOn) {

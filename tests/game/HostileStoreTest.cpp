@@ -90,7 +90,7 @@ ZQ::StoreValue bulkyRecord(int32_t tag, std::size_t size) {
 
 // The user defaults as the game makes them.
 PlistFileStore gameDefaults(const std::string& path) {
-    return PlistFileStore(path, ZQ::Preferences::writtenKeys());
+    return PlistFileStore(path, ZQ::Preferences::writtenRoom());
 }
 
 // A saved record at `level`, saved: true when the defaults took it.
@@ -107,12 +107,17 @@ TEST(HostileStoreTest, RejectedRecordsAreKeptOnlyWhileTheDefaultsKeepRoomForTheG
     // which must leave room under the reader's caps for what it does. Three
     // rejected earlier and one more in the saved state's place would leave
     // less: the oldest goes. Beside another list that leaves room for no
-    // rejected record, the new one is not kept.
-    const std::size_t room = ZQ::kPlistMaxValues - ZQ::kPlistOwnRoomValues;
-    const std::size_t third = room / 3 - 100;
+    // rejected record, the new one is not kept. `room` is what the defaults
+    // hold besides the game's keys at their largest; a record in the saved
+    // state's place larger than any the game writes takes its own size of it.
+    std::size_t room = ZQ::kPlistMaxValues;
+    for (const auto& entry : ZQ::Preferences::writtenRoom()) {
+        room -= entry.second.values;
+    }
+    const std::size_t third = (room - 1000) / 3 - 50;
     const std::vector<ZQ::StoreValue> earlier = {bulkyRecord(1, third), bulkyRecord(2, third),
                                                  bulkyRecord(3, third)};
-    const std::vector<int32_t> other(room - 500, 0);
+    const std::vector<int32_t> other(room - 1500, 0);
     const struct {
         std::vector<ZQ::StoreValue> rejected;
         std::vector<int32_t> other;
@@ -176,6 +181,35 @@ TEST(HostileStoreTest, DefaultsWithNoRoomForASavedRecordAreSetAsideAndTheSaveLan
     }
 }
 
+// A preference the game writes as one value, held as a long array: it
+// counts as it stands, and the saved record not yet written at its largest,
+// so a save beside it lands (and the file read in again is not set aside).
+// One room shared by all the game's keys once let such a preference take a
+// saved record's room: every save then failed, and every start told the
+// story again. First the tester's file, 14,330 other values beside the
+// array; then one at the very bound of what the defaults take.
+TEST(HostileStoreTest, AKeyOfTheGameHeldLargerThanItWritesLeavesRoomForASavedRecord) {
+    const std::vector<int32_t> held(2045, 7);
+    const std::vector<int32_t> others(14330, 7);
+    for (const char* key : {ZQ::Preferences::kAppRatedKey, ZQ::Preferences::kGameModeKey}) {
+        const ZQ::StoreValue::Dictionary shape = {{key, ZQ::StoreValue::integers(held.data(), held.size())}};
+        ZQ::StoreValue::Dictionary tester = shape;
+        tester.emplace("zz_other", ZQ::StoreValue::integers(others.data(), others.size()));
+        for (const auto& list : {tester, filledToTheRoom(shape, ZQ::Preferences::writtenRoom())}) {
+            SCOPED_TRACE(key);
+            TempFolder folder;
+            ASSERT_TRUE(folder.ok());
+            TempFolder::write(folder.file("defaults.plist"), ZQ::writePlistDictionary(list));
+            testing::internal::CaptureStderr();
+            PlistFileStore defaults = gameDefaults(folder.file("defaults.plist"));
+            PlistFileStore cloud(folder.file("cloud/cloud.plist"));
+            EXPECT_TRUE(saveLands(defaults, cloud, 5));
+            const std::string log = testing::internal::GetCapturedStderr();
+            EXPECT_EQ(log.find("not written"), std::string::npos) << log;
+        }
+    }
+}
+
 // Whatever else the defaults hold, up to the bound of what a store reads
 // in, leaves room for what the game writes there: a saved record of the
 // widest numbers and every preference it sets. Written, the file is read
@@ -184,7 +218,7 @@ TEST(HostileStoreTest, DefaultsAtTheBoundTakeTheWidestSavedRecordAndEveryPrefere
     TempFolder folder;
     ASSERT_TRUE(folder.ok());
     const std::string path = folder.file("defaults.plist");
-    TempFolder::write(path, ZQ::writePlistDictionary(filledToTheRoom({}, ZQ::Preferences::writtenKeys())));
+    TempFolder::write(path, ZQ::writePlistDictionary(filledToTheRoom({}, ZQ::Preferences::writtenRoom())));
     PlistFileStore defaults = gameDefaults(path);
     ASSERT_NE(defaults.object("zz_other"), nullptr) << "the bound itself is read in";
 
@@ -195,6 +229,13 @@ TEST(HostileStoreTest, DefaultsAtTheBoundTakeTheWidestSavedRecordAndEveryPrefere
     widest.tangleForlevel.fill(kWidest);
     widest.timerForlevel.fill(kWidest);
     widest.auth_code = ZQ::SavedState::authCode(widest);
+    // The stores count a saved record at the room kept for it: the widest
+    // one must fit, or a store would take a file no save can write.
+    const ZQ::PlistMeasure measured = ZQ::plistEntryMeasure(kHostileStateKey, widest.toStored());
+    const ZQ::PlistMeasure& kept = ZQ::Preferences::kSavedStateRoom;
+    EXPECT_LE(measured.values, kept.values);
+    EXPECT_LE(measured.bytes, kept.bytes);
+    EXPECT_LE(measured.entityWork, kept.entityWork);
     defaults.setObject(kHostileStateKey, widest.toStored());
     defaults.setInteger(ZQ::Preferences::kGameModeKey, ZQ::ZenMode);
     defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, true);

@@ -158,9 +158,7 @@ TEST_F(GameCenterGatewayTest, ABoardThisGameDidNotWriteStartsAfreshAndTheOthersK
 // every report is written, and the file is read in again whole.
 TEST_F(GameCenterGatewayTest, AFileAtTheBoundTakesThreeFullBoardsAndThePlayer) {
     const std::string path = folder.file("leaderboards.plist");
-    std::vector<std::string> ownKeys = {ZQLeaderboardStore::kPlayerKey};
-    ownKeys.insert(ownKeys.end(), std::begin(kBoards), std::end(kBoards));
-    TempFolder::write(path, ZQ::writePlistDictionary(filledToTheRoom({}, ownKeys)));
+    TempFolder::write(path, ZQ::writePlistDictionary(filledToTheRoom({}, ZQLeaderboardStore::writtenRoom())));
     {
         ZQLeaderboardStore store(path);
         ASSERT_TRUE(store.signIn(std::string(32, 'p')));

@@ -80,7 +80,7 @@ TEST(HostileStoreStart, DefaultsWithNoRoomForASavedRecordAreSetAsideAndTheProgre
         ASSERT_EQ(run.status, 0) << run.output;
         EXPECT_NE(run.output.find("kept aside"), std::string::npos) << run.output;
         EXPECT_EQ(run.output.find("not written"), std::string::npos) << run.output;
-        const ZQ::PlistFileStore defaults(path, ZQ::Preferences::writtenKeys());
+        const ZQ::PlistFileStore defaults(path, ZQ::Preferences::writtenRoom());
         const ZQ::StoreValue* record = defaults.object(ZQ::Preferences::kStateKey);
         ASSERT_NE(record, nullptr) << run.output;
         EXPECT_EQ(*record->find("max_level")->asInteger(), 9);
