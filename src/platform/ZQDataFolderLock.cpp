@@ -51,18 +51,33 @@ std::string holderOf(int descriptor) {
 
 // Moves aside what stands at `path`, a thing no game can have locked, when it
 // is still the entry `seen`. False when it stays where it is (errno says
-// why); true also when another game moved it first.
-bool setAsideUnheld(const std::string& path, const struct stat& seen, const char* what) {
+// why); true also when another game moved it first. Games that find such a
+// thing take turns on the folder (a lock on the folder itself): else one
+// that looked before another moved it and made a lock file in its place
+// would move that new file, held by then, and both would play.
+bool setAsideUnheld(const std::string& folder, const std::string& path, const struct stat& seen,
+                    const char* what) {
+    // A folder this user may not read cannot be locked: then it moves
+    // without waiting its turn.
+    const int turn = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (turn >= 0) {
+        ::flock(turn, LOCK_EX);
+    }
     struct stat now {};
-    if (::lstat(path.c_str(), &now) != 0 || !sameEntry(now, seen)) {
-        return true;
+    std::string aside;
+    const bool still = ::lstat(path.c_str(), &now) == 0 && sameEntry(now, seen);
+    if (still) {
+        aside = ZQ::setAside(path);
     }
-    const std::string aside = ZQ::setAside(path);
-    if (aside.empty()) {
-        return false;
+    const int error = errno;
+    if (turn >= 0) {
+        ::close(turn);
     }
-    ZQ::platformLog("The data folder's lock %s %s; kept aside as %s", path.c_str(), what, aside.c_str());
-    return true;
+    if (!aside.empty()) {
+        ZQ::platformLog("The data folder's lock %s %s; kept aside as %s", path.c_str(), what, aside.c_str());
+    }
+    errno = error;
+    return !still || !aside.empty();
 }
 
 } // namespace
@@ -88,31 +103,39 @@ bool ZQDataFolderLock::lockOnce(const std::string& folder, const std::string& pa
     // Anything but a regular file there (a folder, a link, a FIFO) would
     // leave the folder unlocked, and every game would play on it.
     struct stat seen {};
-    if (::lstat(path.c_str(), &seen) == 0 && !S_ISREG(seen.st_mode)) {
-        if (setAsideUnheld(path, seen, "is not a regular file")) {
+    const bool found = ::lstat(path.c_str(), &seen) == 0;
+    if (found && !S_ISREG(seen.st_mode)) {
+        if (setAsideUnheld(folder, path, seen, "is not a regular file")) {
             return false;
         }
         logCannotLock(folder, std::strerror(errno));
         return true;
     }
-    bool writable = true;
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kOpenFlags, 0644);
-    if (fd < 0) {
+    const bool writable = fd >= 0;
+    const int writeError = errno;
+    if (!writable) {
         // flock needs no write access: a file left by a run as another user,
         // or on a read-only disk, still locks the folder.
-        writable = false;
         fd = ::open(path.c_str(), O_RDONLY | kOpenFlags);
     }
     if (fd < 0) {
-        // One this user cannot even read is none of its games' locks.
         const int error = errno;
-        if ((error == EACCES || error == EPERM) && ::lstat(path.c_str(), &seen) == 0 &&
-            S_ISREG(seen.st_mode)) {
-            if (setAsideUnheld(path, seen, "cannot be opened")) {
-                return false;
-            }
+        // Moved or made by another game since the look above: what failed to
+        // open may not be what stands there now, a lock file just made and
+        // held, say.
+        struct stat now {};
+        const bool stillFound = ::lstat(path.c_str(), &now) == 0;
+        if (stillFound != found || (found && !sameEntry(now, seen))) {
+            return false;
         }
-        logCannotLock(folder, std::strerror(error));
+        // One this user cannot even read is none of its games' locks.
+        if (found && (error == EACCES || error == EPERM) &&
+            setAsideUnheld(folder, path, seen, "cannot be opened")) {
+            return false;
+        }
+        // Where there is no file, why none could be made.
+        logCannotLock(folder, std::strerror(error == ENOENT ? writeError : error));
         return true;
     }
     struct stat held {};
@@ -120,25 +143,26 @@ bool ZQDataFolderLock::lockOnce(const std::string& folder, const std::string& pa
         ::close(fd); // put there since the look above: looked at again
         return false;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        if (error == EWOULDBLOCK) {
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const int lockError = errno;
+    // Between the open and the lock another game may have set the file aside
+    // and made a new one: a lock on a file the path no longer names keeps no
+    // game out, and one held there names a game that may yet be turned away.
+    if (::lstat(path.c_str(), &seen) != 0 || !sameEntry(seen, held)) {
+        ::close(fd);
+        return false;
+    }
+    if (!locked) {
+        if (lockError == EWOULDBLOCK) {
             const std::string pid = holderOf(fd);
             refusal = "another game" + (pid.empty() ? std::string() : " (process " + pid + ")") +
                       " is playing on the data folder " + folder +
                       "; close it first, or start this one with another XDG_DATA_HOME";
         } else {
-            logCannotLock(folder, std::strerror(error));
+            logCannotLock(folder, std::strerror(lockError));
         }
         ::close(fd);
         return true;
-    }
-    // Between the open and the lock another game may have set the file aside
-    // and made a new one: a lock on a file the path no longer names keeps no
-    // game out.
-    if (::lstat(path.c_str(), &seen) != 0 || !sameEntry(seen, held)) {
-        ::close(fd);
-        return false;
     }
     // The number is written only through the file's one name: through a hard
     // link it would empty and overwrite the file of the other name.
@@ -153,8 +177,8 @@ bool ZQDataFolderLock::lockOnce(const std::string& folder, const std::string& pa
         return true;
     }
     // Held here, so no game waits on it: replaced by a file of this game's
-    // own. The old one stays locked until the new one is, or a game started
-    // meanwhile would find the folder free.
+    // own. The old one stays locked until the new one is: while the folder
+    // changes hands it is never without a held lock.
     const char* what = writable ? "has a second name" : "cannot be written by this game";
     const std::string aside = ZQ::setAside(path);
     if (aside.empty()) {

@@ -22,14 +22,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Mode bits stop no root, and CI runs the tests as root: there the lock
-// objects run in a child process as this unprivileged user, in folders
-// handed to it, beside files that root keeps.
+// Mode bits stop no root, and CI runs the tests as root: there the games run
+// in a child process as this unprivileged user, in folders handed to it,
+// beside files that root keeps. Without root, a file of the tests' own with
+// no write bit stands for one of another user's.
 constexpr uid_t kLockPlayer = 65534;
 
 // A binary list with zero bytes, as the defaults store writes.
 const std::string kLockTestDefaults =
     std::string("bplist00\xd1\x01\x02\x00\x00\x10\x03", 15) + "zr_music_volume";
+
+using LockFileMaker = std::function<void(const std::string& lock)>;
 
 bool lockTestsRunAsRoot() {
     return ::geteuid() == 0;
@@ -41,43 +44,58 @@ void handToPlayer(const std::string& path) {
     }
 }
 
-// A file of `mode` the player does not own; without root, where nothing can
-// be given away, its own with no write bit, which stops its opening as well.
-void leaveAsAnotherUsers(const std::string& path, mode_t mode) {
+void leaveAsAnotherUsers(const std::string& path, const std::string& bytes, mode_t mode) {
+    TempFolder::write(path, bytes);
     ASSERT_EQ(::chmod(path.c_str(), lockTestsRunAsRoot() ? mode : mode & ~0222), 0) << path;
 }
 
-bool becomePlayer() {
-    return !lockTestsRunAsRoot() ||
-           (::setgroups(0, nullptr) == 0 && ::setgid(kLockPlayer) == 0 && ::setuid(kLockPlayer) == 0);
-}
+const std::pair<std::string, LockFileMaker> kLockLinkedToTheDefaults = {
+    "a hard link to the defaults", [](const std::string& lock) {
+        fs::create_hard_link(fs::path(lock).parent_path() / "defaults.plist", lock);
+    }};
 
-// What two games on one folder made of it, one started after the other as
-// the player in a child process.
-struct TwoGamesOnAFolder {
-    bool ran = false;
-    bool firstTook = false;
-    std::string secondRefusal;
-    pid_t child = -1; // the process the lock file should name
+// The lock files the player may not write: none of them kept a second game
+// out, and the hard link had the defaults emptied.
+const std::vector<std::pair<std::string, LockFileMaker>> kLockFilesNotThePlayers = {
+    {"left by another user", [](const std::string& lock) { leaveAsAnotherUsers(lock, "1\n", 0644); }},
+    {"unreadable", [](const std::string& lock) { leaveAsAnotherUsers(lock, "1\n", 0); }},
+    kLockLinkedToTheDefaults,
 };
 
-TwoGamesOnAFolder playTwoGames(const std::string& data) {
+// A data folder in `temp`, with defaults the player may write and the lock
+// file `make` leaves; the player's own folder when `playerWrites`.
+std::string makeDataFolder(const TempFolder& temp, const LockFileMaker& make, bool playerWrites) {
+    const std::string data = temp.file("data");
+    fs::create_directories(data);
+    TempFolder::write(data + "/defaults.plist", kLockTestDefaults);
+    handToPlayer(temp.path());
+    handToPlayer(data + "/defaults.plist");
+    if (playerWrites) {
+        handToPlayer(data);
+    }
+    make(data + "/.lock");
+    if (!playerWrites && !lockTestsRunAsRoot()) {
+        ::chmod(data.c_str(), 0555);
+    }
+    return data;
+}
+
+// Runs `games` in a child process as the player: what they report, or
+// "failed" when they could not be run.
+std::string asPlayer(const std::function<std::string()>& games) {
     int channel[2];
     if (::pipe(channel) != 0) {
-        return {};
+        return "failed";
     }
     const pid_t child = ::fork();
     if (child == 0) {
-        ::close(channel[0]);
-        std::string report = "x";
-        if (becomePlayer()) {
-            const ZQDataFolderLock first(data);
-            const ZQDataFolderLock second(data);
-            report = (first.heldElsewhere() ? "0" : "1") + second.refusal;
-        }
+        const bool player =
+            !lockTestsRunAsRoot() ||
+            (::setgroups(0, nullptr) == 0 && ::setgid(kLockPlayer) == 0 && ::setuid(kLockPlayer) == 0);
+        const std::string report = player ? games() : "failed";
         const bool sent =
             ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
-        ::_exit(sent && report != "x" ? 0 : 3);
+        ::_exit(sent ? 0 : 1);
     }
     ::close(channel[1]);
     std::string report;
@@ -87,15 +105,61 @@ TwoGamesOnAFolder playTwoGames(const std::string& data) {
     }
     ::close(channel[0]);
     int status = 0;
-    TwoGamesOnAFolder games;
-    games.ran = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-                WEXITSTATUS(status) == 0 && !report.empty();
-    if (games.ran) {
-        games.child = child;
-        games.firstTook = report[0] == '1';
-        games.secondRefusal = report.substr(1);
+    const bool ended =
+        child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return ended ? report : "failed";
+}
+
+// "<this process> took it; <the refusal of a second game started after>".
+std::string playTwoGames(const std::string& data) {
+    const ZQDataFolderLock first(data);
+    const ZQDataFolderLock second(data);
+    return std::to_string(::getpid()) + (first.heldElsewhere() ? " was turned away; " : " took it; ") +
+           second.refusal;
+}
+
+// How many of `count` games started at once on `data` took it, each in a
+// process of its own that holds what it took until all have tried: one that
+// ended would leave the folder free to the next.
+std::string raceForTheFolder(const std::string& data, int count) {
+    int start[2];
+    int results[2];
+    int release[2];
+    if (::pipe(start) != 0 || ::pipe(results) != 0 || ::pipe(release) != 0) {
+        return "no pipes";
     }
-    return games;
+    ::dup2(::open("/dev/null", O_WRONLY), STDERR_FILENO); // each game logs the file it set aside
+    int started = 0;
+    for (; started < count; ++started) {
+        const pid_t game = ::fork();
+        if (game < 0) {
+            break;
+        }
+        if (game == 0) {
+            ::close(start[1]);
+            ::close(release[1]);
+            char outcome = 'x';
+            if (::read(start[0], &outcome, 1) == 0) {
+                const ZQDataFolderLock lock(data);
+                outcome = lock.heldElsewhere() ? '0' : '1';
+                const bool sent = ::write(results[1], &outcome, 1) == 1;
+                ::_exit(sent && ::read(release[0], &outcome, 1) == 0 ? 0 : 1);
+            }
+            ::_exit(::write(results[1], &outcome, 1) == 1 ? 1 : 2);
+        }
+    }
+    ::close(start[1]);
+    ::close(results[1]);
+    int heard = 0;
+    int took = 0;
+    char outcome = 0;
+    for (; heard < started && ::read(results[0], &outcome, 1) == 1 && outcome != 'x'; ++heard) {
+        took += outcome == '1';
+    }
+    ::close(release[1]);
+    while (::wait(nullptr) > 0) {
+    }
+    return heard == count ? std::to_string(took) + " took it" : std::to_string(heard) + " ran";
 }
 
 // A process that has ended: a number no game holds a lock under.
@@ -104,8 +168,7 @@ pid_t endedProcess() {
     if (child == 0) {
         ::_exit(0);
     }
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    ::waitpid(child, nullptr, 0);
     return child;
 }
 
@@ -149,41 +212,17 @@ TEST(DataFolderLockTest, AnythingButALockFileIsSetAsideAndTheFolderStillHoldsOne
     }
 }
 
-TEST(DataFolderLockTest, ALockFileThisUserMayNotWriteOrThatHasASecondNameIsReplacedAndTheDefaultsKept) {
-    const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> cases = {
-        {"left by another user",
-         [](const std::string& lock) {
-             TempFolder::write(lock, "1\n");
-             leaveAsAnotherUsers(lock, 0644);
-         }},
-        {"unreadable",
-         [](const std::string& lock) {
-             TempFolder::write(lock, "1\n");
-             leaveAsAnotherUsers(lock, 0);
-         }},
-        {"a hard link to the defaults",
-         [](const std::string& lock) {
-             fs::create_hard_link(fs::path(lock).parent_path() / "defaults.plist", lock);
-         }},
-    };
-    for (const auto& [what, make] : cases) {
+TEST(DataFolderLockTest, ALockFileThePlayerMayNotWriteIsReplacedAndTheDefaultsKept) {
+    for (const auto& [what, make] : kLockFilesNotThePlayers) {
         SCOPED_TRACE(what);
         TempFolder folder;
         ASSERT_TRUE(folder.ok());
-        const std::string data = folder.file("data");
-        fs::create_directories(data);
-        TempFolder::write(data + "/defaults.plist", kLockTestDefaults);
-        handToPlayer(folder.path());
-        handToPlayer(data);
-        handToPlayer(data + "/defaults.plist");
-        make(data + "/.lock");
+        const std::string data = makeDataFolder(folder, make, true);
 
-        const TwoGamesOnAFolder games = playTwoGames(data);
-        ASSERT_TRUE(games.ran);
-        EXPECT_TRUE(games.firstTook);
-        EXPECT_NE(games.secondRefusal.find("(process " + std::to_string(games.child) + ")"),
-                  std::string::npos)
-            << games.secondRefusal;
+        const std::string games = asPlayer([&] { return playTwoGames(data); });
+        const std::string first = games.substr(0, games.find(' '));
+        EXPECT_EQ(games.rfind(first + " took it; another game (process " + first + ") is playing", 0), 0u)
+            << games;
         EXPECT_EQ(TempFolder::read(data + "/defaults.plist"), kLockTestDefaults);
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(data + "/.lock")));
         EXPECT_EQ(fs::hard_link_count(data + "/.lock"), 1u);
@@ -197,41 +236,43 @@ TEST(DataFolderLockTest, ALockFileThisUserMayNotWriteOrThatHasASecondNameIsRepla
 
 TEST(DataFolderLockTest, ALockFileThatCannotBeSetAsideIsLockedAsItIsAndNeverWritten) {
     const std::string endedGame = std::to_string(endedProcess()) + "\n";
-    const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> cases = {
-        {"readable only",
-         [&](const std::string& lock) {
-             TempFolder::write(lock, endedGame);
-             leaveAsAnotherUsers(lock, 0644);
-         }},
-        {"a hard link to the defaults",
-         [](const std::string& lock) {
-             fs::create_hard_link(fs::path(lock).parent_path() / "defaults.plist", lock);
-         }},
+    const std::vector<std::pair<std::string, LockFileMaker>> cases = {
+        {"readable only", [&](const std::string& lock) { leaveAsAnotherUsers(lock, endedGame, 0644); }},
+        kLockLinkedToTheDefaults,
     };
     for (const auto& [what, make] : cases) {
         SCOPED_TRACE(what + " in a folder the player cannot write");
         TempFolder folder;
         ASSERT_TRUE(folder.ok());
-        const std::string data = folder.file("data");
-        fs::create_directories(data);
-        TempFolder::write(data + "/defaults.plist", kLockTestDefaults);
-        handToPlayer(folder.path());
-        handToPlayer(data + "/defaults.plist");
-        make(data + "/.lock");
+        const std::string data = makeDataFolder(folder, make, false);
         const std::string before = TempFolder::read(data + "/.lock");
-        if (!lockTestsRunAsRoot()) {
-            ASSERT_EQ(::chmod(data.c_str(), 0555), 0);
-        }
 
-        const TwoGamesOnAFolder games = playTwoGames(data);
+        const std::string games = asPlayer([&] { return playTwoGames(data); });
         ::chmod(data.c_str(), 0755);
-        ASSERT_TRUE(games.ran);
-        EXPECT_TRUE(games.firstTook);
-        EXPECT_EQ(games.secondRefusal.rfind("another game is playing on the data folder " + data, 0), 0u)
-            << games.secondRefusal;
+        EXPECT_NE(games.find(" took it; another game is playing on the data folder " + data),
+                  std::string::npos)
+            << games;
         EXPECT_EQ(TempFolder::read(data + "/.lock"), before);
         EXPECT_EQ(TempFolder::read(data + "/defaults.plist"), kLockTestDefaults);
         EXPECT_EQ(folder.entries("data"), (std::vector<std::string>{".lock", "defaults.plist"}));
+    }
+}
+
+TEST(DataFolderLockTest, GamesStartedAtOnceLeaveOneOnTheFolderWhateverLockFileTheyFind) {
+    std::vector<std::pair<std::string, LockFileMaker>> cases = {
+        {"no lock file", [](const std::string&) {}},
+        {"a FIFO", [](const std::string& lock) { ::mkfifo(lock.c_str(), 0644); }},
+    };
+    cases.insert(cases.end(), kLockFilesNotThePlayers.begin(), kLockFilesNotThePlayers.end());
+    for (const auto& [what, make] : cases) {
+        SCOPED_TRACE(what);
+        TempFolder folder;
+        ASSERT_TRUE(folder.ok());
+        const std::string data = makeDataFolder(folder, make, true);
+
+        EXPECT_EQ(asPlayer([&] { return raceForTheFolder(data, 250); }), "1 took it");
+        EXPECT_EQ(TempFolder::read(data + "/defaults.plist"), kLockTestDefaults);
+        EXPECT_EQ(fs::hard_link_count(data + "/.lock"), 1u);
     }
 }
 
