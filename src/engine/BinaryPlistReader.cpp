@@ -66,9 +66,9 @@ public:
     int skipped = 0;
 
 private:
-    bool fail(const char* why) {
+    bool fail(std::string why) {
         if (fault.empty()) {
-            fault = why;
+            fault = std::move(why);
         }
         return false;
     }
@@ -238,7 +238,13 @@ bool Reader::key(uint64_t ref, std::string& text) {
     if ((marker >> 4 != kAscii && marker >> 4 != kUtf16) || !count(marker & 0xf, at, n)) {
         return fail("a dictionary key that is not text");
     }
-    return marker >> 4 == kAscii ? ascii(at, n, text) : utf16(at, n, text);
+    if (!(marker >> 4 == kAscii ? ascii(at, n, text) : utf16(at, n, text))) {
+        return false;
+    }
+    if (text.size() > kPlistMaxKeyBytes) {
+        return fail("a key longer than " + std::to_string(kPlistMaxKeyBytes) + " bytes");
+    }
+    return true;
 }
 
 std::optional<StoreValue::Dictionary> Reader::root() {
@@ -252,6 +258,10 @@ std::optional<StoreValue::Dictionary> Reader::root() {
 std::optional<StoreValue::Dictionary> Reader::entries(std::size_t at, uint8_t low, int depth) {
     uint64_t n = 0;
     if (!count(low, at, n) || !fits(at, n, 2ull * refWidth)) {
+        return std::nullopt;
+    }
+    if (n > kPlistMaxDictionaryKeys) {
+        fail("a dictionary of more than " + std::to_string(kPlistMaxDictionaryKeys) + " keys");
         return std::nullopt;
     }
     StoreValue::Dictionary found;
@@ -293,14 +303,20 @@ std::optional<StoreValue> Reader::value(uint64_t ref, int depth) {
         }
         break;
     case kInteger: {
-        // 1, 2 and 4 bytes are unsigned, 8 two's complement; 16 hold values
-        // beyond 63 bits, kept as their low 64 bits as an XML list keeps them.
+        // 1, 2 and 4 bytes are unsigned, 8 two's complement, 16 two's
+        // complement too: taken only where their value fits in 8, as the
+        // stores hold every integer in 64 bits.
         if (low > 4 || !fits(at, 1, 1u << low)) {
             break;
         }
         const unsigned width = 1u << low;
         const unsigned kept = width < 8 ? width : 8;
-        return StoreValue::integer(static_cast<int64_t>(number(at + width - kept, kept)));
+        const uint64_t value = number(at + width - kept, kept);
+        if (width == 16 && number(at, 8) != (value >> 63 != 0 ? ~uint64_t{0} : 0)) {
+            fail("an integer out of range");
+            return std::nullopt;
+        }
+        return StoreValue::integer(static_cast<int64_t>(value));
     }
     case kReal:
         if ((low == 2 || low == 3) && fits(at, 1, 1u << low)) {

@@ -16,7 +16,11 @@ namespace ZQ {
 // text holding a NUL or broken UTF-16, and counts each value it makes (a
 // shared object once a reference) against kPlistMaxValues and the bytes of
 // text and data against kPlistMaxBytes, nesting against kPlistMaxDepth. Any
-// file thus costs time and memory in proportion to those caps at most.
+// file thus costs time and memory in proportion to those caps at most. Its
+// keys and dictionaries are held to kPlistMaxKeyBytes and
+// kPlistMaxDictionaryKeys as an XML list's are, for libplist builds a
+// dictionary of the list at every write, and an integer of 16 bytes to a
+// value that fits in 8.
 //
 // Any thread.
 

@@ -32,6 +32,16 @@ constexpr std::size_t kPlistMaxValues = 1u << 14;
 // fraction of a second (bench/StoreBench.cpp), and the lists the game
 // writes hold few references ('<', '>' and '&' in their texts).
 constexpr uint64_t kPlistMaxEntityWork = uint64_t{1} << 32;
+// libplist compares a key with every key of its dictionary before it adds
+// it, and hashes the keys of dictionaries of more than 500 into 4,096
+// buckets, where keys chosen to share one bucket cost as much again: a file
+// of long colliding keys, within every cap above, took seconds to read and
+// as long at each write. The game's keys are short (the longest
+// twenty-two bytes) and its dictionaries small (the saved record's nine keys
+// the most), so a key longer than this, as its list spells it, or as the
+// game would write it, is refused, and so is a dictionary of more keys.
+constexpr std::size_t kPlistMaxKeyBytes = 256;
+constexpr std::size_t kPlistMaxDictionaryKeys = 128;
 // The root dictionary of `bytes`, or nothing when they are not a property
 // list whose root is a dictionary; `why` then says what was wrong. Entries of
 // kinds the stores never write (dates, UIDs) are left out and named in `why`.

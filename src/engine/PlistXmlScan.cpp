@@ -3,6 +3,8 @@
 #include "engine/PlistCodec.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <vector>
 
 namespace ZQ {
@@ -23,6 +25,111 @@ bool isNameChar(char c) {
     return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
 }
 
+// `text` in quotes, cut short where it is long, to name it in a fault.
+std::string quoted(std::string_view text) {
+    constexpr std::size_t kShown = 32;
+    return "\"" + std::string(text.substr(0, kShown)) + (text.size() > kShown ? "...\"" : "\"");
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int hexDigit(char c) {
+    if (isDigit(c)) {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+// Why libplist would not read `text`, an <integer>'s, as the number it
+// spells: it reads with strtoull in base 0, so a leading 0 means octal and
+// "08" is 0, it stops at the first character that is not a digit, wraps
+// values beyond 64 bits, and keeps those beyond 63 as unsigned, which the
+// stores hold as negative. So only a decimal or "0x" number, with an
+// optional '-', within a signed 64-bit integer, is taken.
+std::string integerFault(std::string_view text) {
+    const std::string named = "an integer " + quoted(text);
+    std::string_view digits = text;
+    const bool negative = digits.starts_with('-');
+    if (negative) {
+        digits.remove_prefix(1);
+    }
+    const bool hex = digits.starts_with("0x") || digits.starts_with("0X");
+    if (hex) {
+        digits.remove_prefix(2);
+    }
+    const unsigned base = hex ? 16 : 10;
+    if (digits.empty()) {
+        return named + " that is not a decimal or 0x number";
+    }
+    if (!hex && digits.size() > 1 && digits[0] == '0') {
+        return named + " with a leading 0, which reads as octal";
+    }
+    // The magnitude of INT64_MIN is one more than INT64_MAX.
+    const uint64_t most = uint64_t{INT64_MAX} + (negative ? 1 : 0);
+    uint64_t magnitude = 0;
+    for (const char c : digits) {
+        const int digit = hex ? hexDigit(c) : isDigit(c) ? c - '0' : -1;
+        if (digit < 0) {
+            return named + " that is not a decimal or 0x number";
+        }
+        if (magnitude > (most - static_cast<uint64_t>(digit)) / base) {
+            return named + " out of range";
+        }
+        magnitude = magnitude * base + static_cast<uint64_t>(digit);
+    }
+    return {};
+}
+
+// Why libplist would not read `text`, a <real>'s, as the number it spells:
+// it reads with atof, which stops at the first character it cannot take and
+// turns a number beyond a double into infinity, or below it into zero. A
+// decimal number is taken, and the three spellings libplist writes for the
+// values that have none.
+std::string realFault(std::string_view text) {
+    if (text == "nan" || text == "+infinity" || text == "-infinity") {
+        return {};
+    }
+    const std::string named = "a real " + quoted(text);
+    std::size_t at = text.starts_with('-') ? 1 : 0;
+    const auto digitsFrom = [&](std::size_t from) {
+        std::size_t end = from;
+        while (end < text.size() && isDigit(text[end])) {
+            ++end;
+        }
+        return end;
+    };
+    const std::size_t whole = digitsFrom(at);
+    bool nonzero = std::any_of(text.begin() + at, text.begin() + whole, [](char c) { return c != '0'; });
+    at = whole;
+    if (at < text.size() && text[at] == '.') {
+        const std::size_t fraction = digitsFrom(at + 1);
+        nonzero = nonzero || std::any_of(text.begin() + at + 1, text.begin() + fraction,
+                                         [](char c) { return c != '0'; });
+        at = fraction == at + 1 ? std::string_view::npos : fraction;
+    }
+    if (whole == (text.starts_with('-') ? 1u : 0u)) {
+        at = std::string_view::npos;
+    }
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        const std::size_t sign = at + 1 < text.size() && (text[at + 1] == '-' || text[at + 1] == '+') ? 2 : 1;
+        const std::size_t exponent = digitsFrom(at + sign);
+        at = exponent == at + sign ? std::string_view::npos : exponent;
+    }
+    if (at != text.size()) {
+        return named + " that is not a decimal number";
+    }
+    const double value = std::strtod(std::string(text).c_str(), nullptr);
+    if (std::isinf(value) || (value == 0.0 && nonzero)) {
+        return named + " out of range";
+    }
+    return {};
+}
+
 // One pass from the start; the first fault ends it.
 class Scanner {
 public:
@@ -35,11 +142,12 @@ private:
         std::string_view name;
         std::size_t contentStart = 0; // just past its start tag
         uint64_t references = 0;      // '&' in its own text
+        std::size_t keys = 0;         // <key> elements directly in it
         bool wrapper = false;         // the <plist> element around the root value
     };
 
     void fail(std::string why) {
-        if (shape.fault.empty()) {
+        if (shape.fault.empty() && !why.empty()) {
             shape.fault = std::move(why);
         }
     }
@@ -53,6 +161,9 @@ private:
     // Past the name at `from`; `from` itself when there is none.
     std::size_t nameEnd(std::size_t from) const;
     std::size_t spacesEnd(std::size_t from) const;
+    // The text of an element `name` is `content`, markup and references as
+    // they stand.
+    void textEnds(std::string_view name, std::string_view content);
 
     std::string_view text;
     std::size_t at = 0;
@@ -238,8 +349,24 @@ void Scanner::startTag() {
             return;
         }
     }
-    if (!empty) {
-        open.push_back({name, at, 0, wrapper});
+    if (name == "key" && !open.empty() && ++open.back().keys > kPlistMaxDictionaryKeys) {
+        fail("a dictionary of more than " + std::to_string(kPlistMaxDictionaryKeys) + " keys");
+        return;
+    }
+    if (empty) {
+        textEnds(name, {});
+    } else {
+        open.push_back({name, at, 0, 0, wrapper});
+    }
+}
+
+void Scanner::textEnds(std::string_view name, std::string_view content) {
+    if (name == "key" && content.size() > kPlistMaxKeyBytes) {
+        fail("a key longer than " + std::to_string(kPlistMaxKeyBytes) + " bytes");
+    } else if (name == "integer") {
+        fail(integerFault(content));
+    } else if (name == "real") {
+        fail(realFault(content));
     }
 }
 
@@ -262,6 +389,7 @@ void Scanner::endTag() {
         return;
     }
     shape.entityWork += element.references * length;
+    textEnds(element.name, text.substr(element.contentStart, length));
     open.pop_back();
     at = close + 1;
 }

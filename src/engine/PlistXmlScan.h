@@ -39,9 +39,12 @@ struct PlistXmlShape {
 };
 
 // The shape of `text`, or the first fault that refuses it. A list nested
-// deeper or holding more values than the store caps (PlistCodec.h), or
-// whose entity references would cost libplist more than
-// kPlistMaxEntityWork, is refused as soon as the scan sees it.
+// deeper or holding more values than the store caps (PlistCodec.h), whose
+// entity references would cost libplist more than kPlistMaxEntityWork, or
+// with a key or a dictionary beyond kPlistMaxKeyBytes or
+// kPlistMaxDictionaryKeys, is refused as soon as the scan sees it; so is an
+// <integer> or a <real> whose text libplist would not read as the number it
+// spells.
 PlistXmlShape scanPlistXml(std::string_view text);
 
 } // namespace ZQ

@@ -7,6 +7,7 @@
 #include <plist/plist.h>
 
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -450,6 +451,144 @@ TEST(PlistCodec, TheLeastWrittenSizeIsNeverMoreThanWhatIsWrittenAndNearItForRefe
         EXPECT_LE(ZQ::plistLeastWrittenBytes(list), ZQ::writePlistDictionary(list).size());
     }
     EXPECT_LT(ZQ::writePlistDictionary(lists[2]).size() - ZQ::plistLeastWrittenBytes(lists[2]), 512u);
+}
+
+std::optional<StoreValue::Dictionary> parsed(const std::string& list, std::string& why) {
+    return ZQ::parsePlistDictionary(list.data(), list.size(), why);
+}
+
+std::string oneEntry(const std::string& kind, const std::string& text) {
+    return "<plist><dict><key>n</key><" + kind + ">" + text + "</" + kind + "></dict></plist>";
+}
+
+TEST(PlistCodec, ANumberIsTakenOnlyWhereItReadsAsTheNumberItSpells) {
+    std::string why;
+    const std::pair<const char*, int64_t> exact[] = {
+        {"0", 0},
+        {"-0", 0},
+        {"42", 42},
+        {"-9223372036854775808", INT64_MIN},
+        {"9223372036854775807", INT64_MAX},
+        {"0x7fffffffffffffff", INT64_MAX},
+        {"-0x10", -16},
+        {"0X1f", 31},
+    };
+    for (const auto& [text, value] : exact) {
+        const auto list = parsed(oneEntry("integer", text), why);
+        ASSERT_TRUE(list) << text << ": " << why;
+        EXPECT_EQ(list->at("n"), StoreValue::integer(value)) << text;
+    }
+    // libplist made -1, 1, INT64_MIN twice, 8, 0 and 5 of the first seven;
+    // the rest are spellings the game never writes.
+    const std::pair<std::string, const char*> integers[] = {
+        {"18446744073709551616", "out of range"},
+        {"-99999999999999999999", "out of range"},
+        {"9223372036854775808", "out of range"},
+        {"0x8000000000000000", "out of range"},
+        {"010", "octal"},
+        {"08", "octal"},
+        {"5abc", "not a decimal"},
+        {"+5", "not a decimal"},
+        {" 5", "not a decimal"},
+        {"0x", "not a decimal"},
+        {"&#53;", "not a decimal"},
+        {"", "not a decimal"},
+    };
+    for (const auto& [text, reason] : integers) {
+        EXPECT_FALSE(parsed(oneEntry("integer", text), why)) << text;
+        EXPECT_NE(why.find(reason), std::string::npos) << text << ": " << why;
+    }
+    EXPECT_FALSE(parsed("<plist><dict><key>n</key><integer/></dict></plist>", why));
+    const std::pair<std::string, const char*> reals[] = {
+        {"1.5abc", "not a decimal"}, {".5", "not a decimal"},    {"1.", "not a decimal"},
+        {"0x1p3", "not a decimal"},  {"inf", "not a decimal"},   {"1e999", "out of range"},
+        {"-1e999", "out of range"},  {"1e-999", "out of range"},
+    };
+    for (const auto& [text, reason] : reals) {
+        EXPECT_FALSE(parsed(oneEntry("real", text), why)) << text;
+        EXPECT_NE(why.find(reason), std::string::npos) << text << ": " << why;
+    }
+    // Every real libplist writes reads back as itself, the least of them,
+    // zero and the three without digits included.
+    const double written[] = {0.1, -2.5e-3, 1e300, 5e-324, 0.0, 1e22, INFINITY, -INFINITY, NAN};
+    for (const double value : written) {
+        const auto list = parsed(ZQ::writePlistDictionary({{"n", StoreValue::real(value)}}), why);
+        ASSERT_TRUE(list) << value << ": " << why;
+        const double read = *list->at("n").asReal();
+        EXPECT_TRUE(read == value || (std::isnan(read) && std::isnan(value))) << value << " read " << read;
+    }
+
+    // Sixteen-byte binary integers: taken where their value fits in eight.
+    const std::tuple<uint64_t, uint64_t, std::optional<int64_t>> wide[] = {
+        {0, 5, 5},
+        {~uint64_t{0}, static_cast<uint64_t>(-7), -7},
+        {0, uint64_t{1} << 63, std::nullopt},
+        {1, 0, std::nullopt},
+    };
+    for (const auto& [high, low, value] : wide) {
+        BinaryPlistWriter writer;
+        const std::string binary =
+            writer.bytes(writer.dictionary({{writer.ascii("n"), writer.wideInteger(high, low)}}));
+        const auto list = parsed(binary, why);
+        ASSERT_EQ(list.has_value(), value.has_value()) << high << " " << low << ": " << why;
+        if (value) {
+            EXPECT_EQ(list->at("n"), StoreValue::integer(*value));
+        } else {
+            EXPECT_NE(why.find("out of range"), std::string::npos) << why;
+        }
+    }
+}
+
+TEST(PlistCodec, KeysAndDictionariesFarBeyondTheGamesAreRefusedInXmlAndBinary) {
+    const auto keyOf = [](std::size_t i, std::size_t bytes) {
+        std::string key(bytes, 'k');
+        key.replace(bytes - 4, 4, std::to_string(1000 + i));
+        return key;
+    };
+    std::string why;
+    for (const std::size_t keys : {ZQ::kPlistMaxDictionaryKeys, ZQ::kPlistMaxDictionaryKeys + 1}) {
+        for (const std::size_t bytes : {ZQ::kPlistMaxKeyBytes, ZQ::kPlistMaxKeyBytes + 1}) {
+            // Nested in an array, where the root's count is no help.
+            std::string xml = "<plist><dict><key>a</key><array><dict>";
+            BinaryPlistWriter writer;
+            std::vector<std::pair<BinaryPlistWriter::Ref, BinaryPlistWriter::Ref>> entries;
+            for (std::size_t i = 0; i < keys; ++i) {
+                xml += "<key>" + keyOf(i, bytes) + "</key><true/>";
+                entries.emplace_back(writer.ascii(keyOf(i, bytes)), writer.boolean(true));
+            }
+            xml += "</dict></array></dict></plist>";
+            const std::string binary = writer.bytes(
+                writer.dictionary({{writer.ascii("a"), writer.array({writer.dictionary(entries)})}}));
+            const bool taken = keys == ZQ::kPlistMaxDictionaryKeys && bytes == ZQ::kPlistMaxKeyBytes;
+            for (const std::string& list : {xml, binary}) {
+                const auto read = parsed(list, why);
+                ASSERT_EQ(read.has_value(), taken) << keys << " keys of " << bytes << ": " << why;
+                if (taken) {
+                    EXPECT_EQ(read->at("a").asArray()->at(0).asDictionary()->size(), keys);
+                    EXPECT_EQ(ZQ::plistRoomFault(*read, {}), "");
+                } else {
+                    const bool longKeys = why.find("longer than") != std::string::npos;
+                    const bool manyKeys = why.find("more than 128 keys") != std::string::npos;
+                    EXPECT_TRUE(bytes > ZQ::kPlistMaxKeyBytes ? longKeys || manyKeys : manyKeys) << why;
+                    EXPECT_TRUE(keys > ZQ::kPlistMaxDictionaryKeys ? longKeys || manyKeys : longKeys) << why;
+                }
+            }
+        }
+    }
+    // Counted as the game holds a key: a hundred characters of three bytes
+    // each in UTF-16.
+    BinaryPlistWriter writer;
+    const std::string wide = writer.bytes(
+        writer.dictionary({{writer.utf16(std::u16string(100, u'\u65e5')), writer.boolean(true)}}));
+    EXPECT_FALSE(parsed(wide, why));
+    EXPECT_NE(why.find("longer than"), std::string::npos) << why;
+    // And as it would write it: a key of '>' is written a reference each,
+    // four times as long, so a store takes it only where it fits so.
+    const std::string angles =
+        "<plist><dict><key>" + std::string(ZQ::kPlistMaxKeyBytes, '>') + "</key><true/></dict></plist>";
+    const auto read = parsed(angles, why);
+    ASSERT_TRUE(read) << why;
+    EXPECT_NE(ZQ::plistRoomFault(*read, {}).find("longer than"), std::string::npos);
 }
 
 } // namespace

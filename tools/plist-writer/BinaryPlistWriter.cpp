@@ -52,6 +52,13 @@ BinaryPlistWriter::Ref BinaryPlistWriter::integer(int64_t value) {
     return add({head, {}});
 }
 
+BinaryPlistWriter::Ref BinaryPlistWriter::wideInteger(uint64_t high, uint64_t low) {
+    std::string head(1, '\x14');
+    appendBigEndian(head, high, 8);
+    appendBigEndian(head, low, 8);
+    return add({head, {}});
+}
+
 namespace {
 
 // A real and a date are both one marker byte and a big-endian double.

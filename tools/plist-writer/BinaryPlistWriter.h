@@ -19,6 +19,7 @@ public:
 
     Ref boolean(bool value);
     Ref integer(int64_t value);
+    Ref wideInteger(uint64_t high, uint64_t low); // sixteen bytes, high first
     Ref real(double value);
     Ref date(double secondsSince2001);
     Ref ascii(std::string_view text);    // one byte a character, as written
