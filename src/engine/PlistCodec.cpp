@@ -318,6 +318,15 @@ std::string plistRoomFault(const StoreValue::Dictionary& dictionary, const Plist
     if (plistLeastWrittenBytes(dictionary) > kPlistMaxBytes) {
         return tooLarge + once;
     }
+    // The root holds the game's keys once it wrote them all.
+    const std::size_t keys =
+        room.size() +
+        static_cast<std::size_t>(std::count_if(dictionary.begin(), dictionary.end(), [&](const auto& entry) {
+            return !room.contains(entry.first);
+        }));
+    if (keys > kPlistMaxDictionaryKeys) {
+        return "a dictionary of more than " + std::to_string(kPlistMaxDictionaryKeys) + " keys" + atLargest;
+    }
     std::string fault;
     const std::string others =
         writeEntries(dictionary, [&](const std::string& key) { return room.find(key) == room.end(); });

@@ -575,6 +575,16 @@ TEST(PlistCodec, KeysAndDictionariesFarBeyondTheGamesAreRefusedInXmlAndBinary) {
             }
         }
     }
+    // A root as full as it may be leaves no room for a key the game writes
+    // but the file lacks.
+    StoreValue::Dictionary full;
+    for (std::size_t i = 0; i < ZQ::kPlistMaxDictionaryKeys; ++i) {
+        full.emplace(keyOf(i, 8), StoreValue::boolean(true));
+    }
+    EXPECT_EQ(ZQ::plistRoomFault(full, ZQ::plistRoomOf({{keyOf(0, 8), StoreValue::integer(1)}})), "");
+    EXPECT_NE(
+        ZQ::plistRoomFault(full, ZQ::plistRoomOf({{"zr_state", StoreValue::integer(1)}})).find("128 keys"),
+        std::string::npos);
     // Counted as the game holds a key: a hundred characters of three bytes
     // each in UTF-16.
     BinaryPlistWriter writer;
