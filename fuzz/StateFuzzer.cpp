@@ -9,7 +9,10 @@
 // unchanged; a record the load took saves and loads back identically;
 // whatever the defaults took in, a load keeping a rejected record aside
 // included, they take the game's own keys at their largest beside it and
-// read it all in again; the merge never lowers a valid local record.
+// read it all in again, and any subset of those keys written at their
+// widest fits under the caps; the merge never lowers a valid local record.
+// The stores' caps are scaled down (VELMORA_SMALL_STORE_CAPS) so that the
+// inputs of a few kilobytes reach each of them.
 
 #include "engine/BinaryPlistReader.h"
 #include "engine/PlistCodec.h"
@@ -78,6 +81,35 @@ ZQ::StoreValue widestRecord() {
     return r.toStored();
 }
 
+// The widest value the game writes under each of its keys in the user
+// defaults and the cloud store.
+const ZQ::StoreValue::Dictionary& widestWrites() {
+    static const ZQ::StoreValue::Dictionary widest = {
+        {ZQ::Preferences::kStateKey, widestRecord()},
+        {ZQ::Preferences::kGameModeKey, ZQ::StoreValue::integer(std::numeric_limits<int64_t>::min())},
+        {ZQ::Preferences::kTutorialCompletedKey, ZQ::StoreValue::boolean(false)},
+        {ZQ::Preferences::kAppRatedKey, ZQ::StoreValue::boolean(false)},
+    };
+    return widest;
+}
+
+// Whatever a store took in, every write the game can make to it fits: any
+// of its keys, each at its widest, beside what the file holds.
+void checkEveryWriteFits(const ZQ::KeyValueStore& store, const char* what) {
+    const ZQ::StoreValue::Dictionary& widest = widestWrites();
+    for (unsigned subset = 1; subset < 1u << widest.size(); ++subset) {
+        ZQ::StoreValue::Dictionary written = store.contents();
+        unsigned bit = 1;
+        for (const auto& [key, value] : widest) {
+            if ((subset & bit) != 0) {
+                written.insert_or_assign(key, value);
+            }
+            bit <<= 1;
+        }
+        check(ZQ::plistSizeFault(ZQ::writePlistDictionary(written)).empty(), what);
+    }
+}
+
 void removeEverything() {
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(gFolder, error)) {
@@ -117,7 +149,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const ZQ::StoreValue saved = validRecord(40);
-    static const ZQ::StoreValue widest = widestRecord();
     static const ZQ::PlistRoom& room = ZQ::Preferences::writtenRoom();
     checkScanAgainstLibplist(data, size);
     const std::string path = gFolder + "/defaults.plist";
@@ -144,10 +175,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             check(again.load(reopened), "a taken record loads back");
             check(again == state, "a taken record loads back identically");
         }
-        store.setObject(ZQ::Preferences::kStateKey, widest);
-        store.setInteger(ZQ::Preferences::kGameModeKey, ZQ::ZenMode);
-        store.setBool(ZQ::Preferences::kTutorialCompletedKey, true);
-        store.setBool(ZQ::Preferences::kAppRatedKey, true);
+        checkEveryWriteFits(store, "every write the game can make to the defaults it took in fits");
+        for (const auto& [key, value] : widestWrites()) {
+            store.setObject(key, value);
+        }
         check(store.synchronize(), "the defaults take the game's own keys beside whatever they took in");
         check(sameContents(ZQ::PlistFileStore(path, room), store), "and read it all in again");
     }
@@ -155,6 +186,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // The same bytes as the cloud file of another machine.
         writeFile(gFolder + "/remote.plist", data, size);
         ZQ::PlistFileStore cloud(gFolder + "/remote.plist", room);
+        checkEveryWriteFits(cloud, "every write the game can make to the cloud file it took in fits");
         ZQ::PlistFileStore defaults(gFolder + "/local.plist", room);
         defaults.setObject(ZQ::Preferences::kStateKey, saved);
         defaults.setBool(ZQ::Preferences::kTutorialCompletedKey, true);
@@ -167,6 +199,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(kept.has_value(), "the merge leaves a record that passes its check");
         check(kept->max_level >= 40, "the merge never lowers progress");
         check(defaults.boolForKey(ZQ::Preferences::kTutorialCompletedKey), "the tutorial flag stays set");
+        for (const auto& [key, value] : widestWrites()) {
+            cloud.setObject(key, value);
+        }
+        check(cloud.synchronize(), "the cloud file takes the game's own keys beside whatever it took in");
     }
     removeEverything();
     return 0;

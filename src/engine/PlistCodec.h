@@ -18,20 +18,29 @@ namespace ZQ {
 // read and mend by hand. Any bytes at all are refused or read in bounded
 // time and memory. Any thread.
 
+// The state fuzzer builds with the size, value and reference caps below
+// scaled down to the room the game's own keys take and a few kilobytes
+// more, so that its inputs of a few kilobytes reach every one of them.
+#ifdef VELMORA_SMALL_STORE_CAPS
+constexpr bool kPlistSmallCaps = true;
+#else
+constexpr bool kPlistSmallCaps = false;
+#endif
+
 // Files larger than this are not property lists the game wrote.
-constexpr std::size_t kPlistMaxBytes = 16u << 20;
+constexpr std::size_t kPlistMaxBytes = kPlistSmallCaps ? 14u << 10 : 16u << 20;
 // Nesting deeper than this is refused rather than followed.
 constexpr int kPlistMaxDepth = 32;
 // Lists of more values than this (keys included) are refused rather than
 // built. A full leaderboards file, the largest the game writes, holds about
 // 1,600.
-constexpr std::size_t kPlistMaxValues = 1u << 14;
+constexpr std::size_t kPlistMaxValues = kPlistSmallCaps ? 512 : 1u << 14;
 // libplist moves the rest of a text up for each entity reference it decodes
 // in it, so the references in each element times the length of its text,
 // summed over the list, are held below this: at the cap a list parses in a
 // fraction of a second (bench/StoreBench.cpp), and the lists the game
 // writes hold few references ('<', '>' and '&' in their texts).
-constexpr uint64_t kPlistMaxEntityWork = uint64_t{1} << 32;
+constexpr uint64_t kPlistMaxEntityWork = uint64_t{1} << (kPlistSmallCaps ? 20 : 32);
 // libplist compares a key with every key of its dictionary before it adds
 // it, and hashes the keys of dictionaries of more than 500 into 4,096
 // buckets, where keys chosen to share one bucket cost as much again: a file
