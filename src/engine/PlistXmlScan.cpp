@@ -95,34 +95,30 @@ std::string realFault(std::string_view text) {
         return {};
     }
     const std::string named = "a real " + quoted(text);
-    std::size_t at = text.starts_with('-') ? 1 : 0;
-    const auto digitsFrom = [&](std::size_t from) {
-        std::size_t end = from;
-        while (end < text.size() && isDigit(text[end])) {
-            ++end;
-        }
-        return end;
+    // -digits.digits e-digits, the sign, the fraction and the exponent optional.
+    std::string_view rest = text.substr(text.starts_with('-') ? 1 : 0);
+    const auto digits = [&rest] {
+        const std::string_view taken = rest.substr(0, rest.find_first_not_of("0123456789"));
+        rest.remove_prefix(taken.size());
+        return taken;
     };
-    const std::size_t whole = digitsFrom(at);
-    bool nonzero = std::any_of(text.begin() + at, text.begin() + whole, [](char c) { return c != '0'; });
-    at = whole;
-    if (at < text.size() && text[at] == '.') {
-        const std::size_t fraction = digitsFrom(at + 1);
-        nonzero = nonzero || std::any_of(text.begin() + at + 1, text.begin() + fraction,
-                                         [](char c) { return c != '0'; });
-        at = fraction == at + 1 ? std::string_view::npos : fraction;
+    const std::string_view whole = digits();
+    std::string_view fraction;
+    bool wellFormed = !whole.empty();
+    if (rest.starts_with('.')) {
+        rest.remove_prefix(1);
+        fraction = digits();
+        wellFormed = wellFormed && !fraction.empty();
     }
-    if (whole == (text.starts_with('-') ? 1u : 0u)) {
-        at = std::string_view::npos;
+    if (rest.starts_with('e') || rest.starts_with('E')) {
+        rest.remove_prefix(rest.size() > 1 && (rest[1] == '-' || rest[1] == '+') ? 2 : 1);
+        wellFormed = wellFormed && !digits().empty();
     }
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        const std::size_t sign = at + 1 < text.size() && (text[at + 1] == '-' || text[at + 1] == '+') ? 2 : 1;
-        const std::size_t exponent = digitsFrom(at + sign);
-        at = exponent == at + sign ? std::string_view::npos : exponent;
-    }
-    if (at != text.size()) {
+    if (!wellFormed || !rest.empty()) {
         return named + " that is not a decimal number";
     }
+    const bool nonzero = whole.find_first_not_of('0') != std::string_view::npos ||
+                         fraction.find_first_not_of('0') != std::string_view::npos;
     const double value = std::strtod(std::string(text).c_str(), nullptr);
     if (std::isinf(value) || (value == 0.0 && nonzero)) {
         return named + " out of range";
