@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <iterator>
 #include <limits>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -123,9 +125,20 @@ bool ZQLeaderboardStore::signIn(const std::string& player) {
 bool ZQLeaderboardStore::report(std::span<const ZQ::LeaderboardScore> scores, const std::string& date) {
     ZQ_ASSERT(date.size() <= kDateMaxBytes);
     // Added to the boards as the file holds them, again over another
-    // writer's boards should it change them before this write lands.
+    // writer's boards should it change them before this write lands; a
+    // board that still holds what this report left it as has it already.
+    std::map<std::string, StoreValue, std::less<>> left;
     return store.update([&](ZQ::KeyValueStore& file) {
+        std::set<std::string, std::less<>> reported;
+        for (const auto& [identifier, value] : left) {
+            if (const StoreValue* now = file.object(identifier); now != nullptr && *now == value) {
+                reported.insert(identifier);
+            }
+        }
         for (const ZQ::LeaderboardScore& score : scores) {
+            if (reported.contains(score.leaderboard)) {
+                continue;
+            }
             Board board;
             if (const StoreValue* stored = file.object(score.leaderboard)) {
                 std::optional<Board> read = readBoard(*stored);
@@ -146,7 +159,9 @@ bool ZQLeaderboardStore::report(std::span<const ZQ::LeaderboardScore> scores, co
                 board.recent.erase(board.recent.begin(),
                                    board.recent.end() - static_cast<std::ptrdiff_t>(kRecentKept));
             }
-            file.setObject(score.leaderboard, boardValue(board));
+            StoreValue value = boardValue(board);
+            left.insert_or_assign(score.leaderboard, value);
+            file.setObject(score.leaderboard, std::move(value));
         }
     });
 }

@@ -153,6 +153,43 @@ TEST_F(GameCenterGatewayTest, ABoardThisGameDidNotWriteStartsAfreshAndTheOthersK
     EXPECT_EQ(levels.recent.size(), 2u);
 }
 
+// A report that another writer's change to one board overtakes goes into
+// that board as the file holds it, and into each of the others once.
+TEST_F(GameCenterGatewayTest, AReportOvertakenOnOneBoardGoesOnceIntoEach) {
+    const std::string path = folder.file("boards/leaderboards.plist");
+    const auto report = [](ZQLeaderboardStore& store, int64_t value, const char* date) {
+        const ZQ::LeaderboardScore scores[] = {{"velmora.points", value}, {"velmora.levels", value}};
+        return store.report(scores, date);
+    };
+    ZQLeaderboardStore store(path);
+    ASSERT_TRUE(report(store, 1, "first"));
+    // The folder stands in the way: the second report waits to be written,
+    // and another writer reports to one board meanwhile.
+    std::filesystem::rename(folder.file("boards"), folder.file("away"));
+    TempFolder::write(folder.file("boards"), "in the way");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(report(store, 2, "second"));
+    std::filesystem::remove(folder.file("boards"));
+    std::filesystem::rename(folder.file("away"), folder.file("boards"));
+    {
+        ZQLeaderboardStore other(path);
+        const ZQ::LeaderboardScore theirs{"velmora.points", 9};
+        ASSERT_TRUE(other.report({&theirs, 1}, "theirs"));
+    }
+    EXPECT_TRUE(report(store, 3, "third"));
+    testing::internal::GetCapturedStderr();
+
+    const auto datesOf = [&](const char* identifier) {
+        std::vector<std::string> dates;
+        for (const ZQLeaderboardStore::Entry& entry : ZQLeaderboardStore(path).board(identifier).recent) {
+            dates.push_back(entry.date);
+        }
+        return dates;
+    };
+    EXPECT_EQ(datesOf("velmora.points"), (std::vector<std::string>{"first", "theirs", "third"}));
+    EXPECT_EQ(datesOf("velmora.levels"), (std::vector<std::string>{"first", "second", "third"}));
+}
+
 // Whatever else the file holds, up to the bound of what a store reads in,
 // leaves room for three full boards of the widest values and the player:
 // every report is written, and the file is read in again whole.
