@@ -120,6 +120,7 @@ void removeStaleTemporaries(const std::string& path) {
         }
     }
 }
+
 } // namespace
 
 PlistFileStore::FileStamp PlistFileStore::FileStamp::of(const struct stat& info) {
