@@ -24,10 +24,20 @@ endfunction()
 set(VELMORA_TEST_ENVIRONMENT
     "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan.supp:intercept_tls_get_addr=0")
 
-# Every test the calling folder has added so far runs in VELMORA_TEST_ENVIRONMENT.
+# The tools' tests run the tools themselves, which have no test main to give
+# them folders of their own (tests/support/OwnFolders.h): ctest points theirs
+# into the build tree instead of the player's, whatever the shell names.
+set(VELMORA_TOOL_TEST_FOLDERS
+    "XDG_DATA_HOME=set:${CMAKE_BINARY_DIR}/tool-tests/data" "HOME=set:${CMAKE_BINARY_DIR}/tool-tests/home"
+    "XDG_CONFIG_HOME=set:${CMAKE_BINARY_DIR}/tool-tests/config" "VELMORA_CLOUD_DIR=unset:" "VELMORA_BUNDLE=unset:"
+    "XDG_PICTURES_DIR=unset:" "XDG_DOCUMENTS_DIR=unset:")
+
+# Every test the calling folder has added so far runs in VELMORA_TEST_ENVIRONMENT
+# and the tools' test folders.
 function(velmora_test_environment)
     get_property(tests DIRECTORY PROPERTY TESTS)
     if(tests)
-        set_tests_properties(${tests} PROPERTIES ENVIRONMENT "${VELMORA_TEST_ENVIRONMENT}")
+        set_tests_properties(${tests} PROPERTIES ENVIRONMENT "${VELMORA_TEST_ENVIRONMENT}"
+                             ENVIRONMENT_MODIFICATION "${VELMORA_TOOL_TEST_FOLDERS}")
     endif()
 endfunction()

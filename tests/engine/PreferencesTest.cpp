@@ -1,9 +1,17 @@
 #include "engine/Preferences.h"
+#include "engine/Bundle.h"
 #include "engine/PlistFileStore.h"
 #include "engine/StoreLocations.h"
+#include "support/OwnFolders.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
 
 namespace {
 
@@ -89,15 +97,83 @@ TEST(StoreLocations, FoldersFollowTheBaseDirectoryRules) {
     EXPECT_EQ(ZQ::chooseCloudFolder("", "/d/velmora"), "/d/velmora/cloud");
 }
 
-TEST(StoreLocations, TestsNeverReachThePlayersOwnFolder) {
-    // ctest points the process stores into the build tree.
-    const char* home = std::getenv("HOME");
-    ASSERT_NE(std::getenv("XDG_DATA_HOME"), nullptr);
-    if (home != nullptr) {
-        EXPECT_EQ(ZQ::dataFolder().find(std::string(home) + "/.local/share"), std::string::npos);
+// Run on its own by the test below, with every folder variable naming a
+// player's folders: a test process's stores, home and bundle must be its own.
+// Writes through the process's stores and prints each folder it resolves.
+TEST(StoreLocations, ATestProcessWritesToItsOwnFolders) {
+    Preferences::shared().setTutorialCompleted();
+    Preferences::shared().setGameMode(ZQ::ZenMode);
+    std::printf("folder data %s\nfolder cloud %s\nfolder bundle %s\nfolder home %s\n",
+                ZQ::dataFolder().c_str(), ZQ::cloudFolder().c_str(), ZQ::bundleFolder().c_str(),
+                ZQ::homeFolder(std::getenv("HOME")).c_str());
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_PICTURES_DIR", "XDG_DOCUMENTS_DIR"}) {
+        if (const char* value = std::getenv(variable); value != nullptr) {
+            std::printf("folder %s %s\n", variable, value);
+        }
     }
-    EXPECT_EQ(ZQ::dataFolder(), std::string(std::getenv("XDG_DATA_HOME")) + "/velmora");
-    EXPECT_EQ(ZQ::cloudFolder(), ZQ::dataFolder() + "/cloud");
+    EXPECT_TRUE(Preferences::shared().isTutorialCompleted());
+}
+
+// Every file under `folder`, by its path there, with its bytes and mode.
+std::map<std::string, std::string> filesUnder(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string mode = std::to_string(static_cast<int>(entry.symlink_status().permissions()));
+        files[fs::relative(entry.path(), folder).string()] =
+            mode + ":" + (entry.is_regular_file() ? TempFolder::read(entry.path().string()) : "");
+    }
+    return files;
+}
+
+TEST(StoreLocations, TestsNeverReachThePlayersOwnFolder) {
+    // A player's folders, as the README tells players to name them, each
+    // holding progress of its own.
+    TempFolder player;
+    ASSERT_TRUE(player.ok());
+    for (const char* store :
+         {"data/velmora/defaults.plist", "cloud/cloud.plist", "home/.local/share/velmora/defaults.plist"}) {
+        std::filesystem::create_directories(std::filesystem::path(player.file(store)).parent_path());
+        PlistFileStore stored(player.file(store));
+        stored.setInteger(Preferences::kGameModeKey, ZQ::ArcadeMode);
+        ASSERT_TRUE(stored.synchronize());
+    }
+    for (const char* folder : {"config", "pictures", "documents", "bundle"}) {
+        std::filesystem::create_directories(player.file(folder));
+    }
+    TempFolder::write(player.file("config/user-dirs.dirs"),
+                      "XDG_PICTURES_DIR=\"" + player.file("pictures") + "\"\n");
+    TempFolder::write(player.file("bundle/captions.plist"), "<plist><dict/></plist>\n");
+    const auto before = filesUnder(player.path());
+
+    // Run anew as a maintainer runs a test binary by hand, in a shell that
+    // names them all.
+    const std::string command =
+        "env -u " + std::string(OwnFolders::kVariable) + " XDG_DATA_HOME='" + player.file("data") +
+        "' VELMORA_CLOUD_DIR='" + player.file("cloud") + "' HOME='" + player.file("home") +
+        "' XDG_CONFIG_HOME='" + player.file("config") + "' XDG_PICTURES_DIR='" + player.file("pictures") +
+        "' XDG_DOCUMENTS_DIR='" + player.file("documents") + "' VELMORA_BUNDLE='" + player.file("bundle") +
+        "' '" + std::filesystem::read_symlink("/proc/self/exe").string() +
+        "' --gtest_filter=StoreLocations.ATestProcessWritesToItsOwnFolders 2>&1";
+    FILE* child = ::popen(command.c_str(), "r");
+    ASSERT_NE(child, nullptr);
+    std::string printed;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, child) != nullptr) {
+        printed += buffer;
+    }
+    ASSERT_EQ(::pclose(child), 0) << printed;
+
+    std::istringstream lines(printed);
+    int folders = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("folder ", 0) == 0) {
+            ++folders;
+            EXPECT_NE((line.substr(line.find(' ', 7) + 1) + "/").rfind(player.path() + "/", 0), 0u) << line;
+        }
+    }
+    EXPECT_GE(folders, 4) << printed;
+    EXPECT_EQ(filesUnder(player.path()), before);
 }
 
 } // namespace
