@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,19 @@ TEST(InstallTest, AnInstalledGameFindsItsBundleFromAnyFolder) {
     }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(filesBelow(prefix.path()), expected);
+    // Each by one rule: two rules installing a file write it twice.
+    std::map<std::string, int> installs;
+    std::istringstream lines(install.output);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t colon = line.find(": " + prefix.path());
+        if (colon != std::string::npos && fs::is_regular_file(line.substr(colon + 2))) {
+            ++installs[line.substr(colon + 2)];
+        }
+    }
+    EXPECT_EQ(installs.size(), expected.size()) << install.output;
+    for (const auto& [file, count] : installs) {
+        EXPECT_EQ(count, 1) << file;
+    }
 
     const GameRun run =
         runInstalled(prefix.path(), elsewhere.path(), "--headless --frames 3 --screenshot x.png");
