@@ -175,7 +175,7 @@ void MasterFixture::startAtMenu() {
 }
 
 void MasterFixture::continueToLevel() {
-    tapTile(0);
+    tapTile(ZQ::TileCollection::kContinueSaved);
     rec(ZQ::ControllerRole::Menu).done = true;
     ASSERT_TRUE(stepUntil(2));
     take();

@@ -7,6 +7,7 @@
 #include "engine/Preferences.h"
 #include "game/MasterGameController.h"
 #include "game/SavedState.h"
+#include "overlays/TileCollection.h"
 #include "stage/CameraModel.h"
 #include "stage/MandalaModel.h"
 #include "stage/RoomModel.h"
@@ -118,8 +119,7 @@ protected:
     // Starts with the tutorial completed and the menu up (state 4); the
     // journal and the sound calls start empty.
     void startAtMenu();
-    // From the menu: continue (tile 0) into the level the store holds; the
-    // journal starts empty.
+    // From the menu: continue into the level the store holds; the journal starts empty.
     void continueToLevel();
 
     TempFolder folder;

@@ -21,6 +21,7 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
 using ZQ::ControllerRole;
+using ZQ::TileCollection;
 
 // The vertex count of the relief of level `level`, built and collected by a
 // relief model of its own: the reference the master's relief is compared with.
@@ -111,8 +112,8 @@ TEST_F(MasterGameControllerTest, MenuTilesStartTheGameTheTutorialOrTheStoredLeve
     storeRecord(stored);
     startAtMenu();
 
-    // Continue (tile 0): the menu hides and, once done, the stored level plays.
-    tapTile(0);
+    // Continue: the menu hides and, once done, the stored level plays.
+    tapTile(TileCollection::kContinueSaved);
     EXPECT_THAT(take(), ElementsAre("menu.tap", "screen.hideMainMenu"));
     EXPECT_EQ(state(), 5);
     step(3);
@@ -136,13 +137,13 @@ TEST_F(MasterGameControllerTest, MenuTilesStartTheGameTheTutorialOrTheStoredLeve
     EXPECT_EQ(collectedVertexCount(), reliefVertexCount(5));
     EXPECT_THAT(take(), ElementsAre("menu.tearDown", "game.setUp"));
 
-    // Stop from the pause menu, then a new game (tile 2) from a reset record.
-    tapTile(8);
+    // Stop from the pause menu, then a new game from a reset record.
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(11);
+    tapTile(TileCollection::kStop);
     ASSERT_TRUE(stepUntil(4));
     take();
-    tapTile(2);
+    tapTile(TileCollection::kNewGame);
     rec(ControllerRole::Menu).done = true;
     ASSERT_TRUE(stepUntil(2));
     EXPECT_EQ(catalogue->level, 0);
@@ -150,12 +151,12 @@ TEST_F(MasterGameControllerTest, MenuTilesStartTheGameTheTutorialOrTheStoredLeve
     EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
     EXPECT_EQ(master->active, role(ControllerRole::Game));
 
-    // The tutorial (tile 1) plays under the tutorial controller.
-    tapTile(8);
+    // The tutorial plays under the tutorial controller.
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(11);
+    tapTile(TileCollection::kStop);
     ASSERT_TRUE(stepUntil(4));
-    tapTile(1);
+    tapTile(TileCollection::kTutorial);
     EXPECT_EQ(state(), 6);
     rec(ControllerRole::Menu).done = true;
     ASSERT_TRUE(stepUntil(2));
@@ -170,7 +171,7 @@ TEST_F(MasterGameControllerTest, PauseKeepsTheSameLevelControllerAndResumesIt) {
     take();
     RecordingController& game = rec(ControllerRole::Game);
     game.steps = 0;
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     EXPECT_EQ(state(), 21);
     step();
     EXPECT_EQ(state(), 4);
@@ -183,7 +184,7 @@ TEST_F(MasterGameControllerTest, PauseKeepsTheSameLevelControllerAndResumesIt) {
     master->tap(PVRTVec2(300.0f, 500.0f), 20.0f);
     EXPECT_THAT(take(), ElementsAre("menu.tap"));
     step(10);
-    tapTile(9);
+    tapTile(TileCollection::kResume);
     step();
     EXPECT_EQ(state(), 2);
     EXPECT_EQ(master->active, &game);
@@ -192,7 +193,7 @@ TEST_F(MasterGameControllerTest, PauseKeepsTheSameLevelControllerAndResumesIt) {
     EXPECT_EQ(game.setUps, 1);
     EXPECT_EQ(game.tearDowns, 0);
     // Pausing again shows the same screen again.
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     step();
     EXPECT_EQ(state(), 4);
     EXPECT_EQ(master->suspended, &game);
@@ -204,12 +205,12 @@ TEST_F(MasterGameControllerTest, StopRestartAndMapFromThePauseMenu) {
     RecordingController& game = rec(ControllerRole::Game);
     RecordingController& menuRec = rec(ControllerRole::Menu);
 
-    // Stop (11): the level quits, the menu comes back with its music.
-    tapTile(8);
+    // Stop: the level quits, the menu comes back with its music.
+    tapTile(TileCollection::kPause);
     step();
     take();
     sound.calls.clear();
-    tapTile(11);
+    tapTile(TileCollection::kStop);
     EXPECT_EQ(state(), 23);
     step();
     EXPECT_EQ(state(), 24);
@@ -220,13 +221,13 @@ TEST_F(MasterGameControllerTest, StopRestartAndMapFromThePauseMenu) {
                                     "menu.setUp", "screen.showMainUi"));
     EXPECT_EQ(sound.names(), std::vector<std::string>{"playMenuMusic"});
 
-    // Restart (12): the same level again, nothing saved.
+    // Restart: the same level again, nothing saved.
     continueToLevel();
     const int32_t level = catalogue->level;
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     step();
     take();
-    tapTile(12);
+    tapTile(TileCollection::kRestartLevel);
     EXPECT_EQ(state(), 10);
     step();
     EXPECT_EQ(state(), 13);
@@ -237,11 +238,11 @@ TEST_F(MasterGameControllerTest, StopRestartAndMapFromThePauseMenu) {
                                     "game.setUp"));
     EXPECT_EQ(defaults->object(ZQ::Preferences::kStateKey), nullptr);
 
-    // Map (13): the level quits, the map opens over the loaded record.
-    tapTile(8);
+    // Map: the level quits, the map opens over the loaded record.
+    tapTile(TileCollection::kPause);
     step();
     take();
-    tapTile(13);
+    tapTile(TileCollection::kPauseMap);
     EXPECT_EQ(state(), 11);
     ASSERT_TRUE(stepUntil(25));
     EXPECT_EQ(master->active, role(ControllerRole::Map));
@@ -278,11 +279,11 @@ TEST_F(MasterGameControllerTest, TheMapWithOnlyTheFirstLevelReachedStartsLevelZe
     ASSERT_EQ(catalogue->level, 0);
     ASSERT_EQ(catalogue->max_level, 0);
 
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     step();
     take();
     sound.calls.clear();
-    tapTile(13);
+    tapTile(TileCollection::kPauseMap);
     ASSERT_TRUE(stepUntil(25));
     ASSERT_NE(map, nullptr);
     EXPECT_TRUE(map->isDone()) << "done in the frame it was made current";
@@ -314,9 +315,9 @@ TEST_F(MasterGameControllerTest, ASolvedLevelShowsTheAwardWhileTheNextReliefIsBu
     EXPECT_THAT(take(), ElementsAre("game.tearDown", "award.setUp"));
     EXPECT_TRUE(relief->instances.empty()) << "the relief in view was cleared for the next one";
 
-    // Next (16): the award leaves, the cursor advances, the state is saved
+    // Next: the award leaves, the cursor advances, the state is saved
     // and the next room starts with the relief built during the award.
-    tapTile(16);
+    tapTile(TileCollection::kNextLevel);
     EXPECT_EQ(state(), 14);
     EXPECT_EQ(rec(ControllerRole::Award).awardState, 7);
     step(3);
@@ -346,7 +347,7 @@ TEST_F(MasterGameControllerTest, RetryPlaysTheSameLevelAndMapSavesThenOpensTheMa
     rec(ControllerRole::Game).done = true;
     step();
     take();
-    tapTile(17);
+    tapTile(TileCollection::kRetry);
     EXPECT_EQ(state(), 13);
     EXPECT_EQ(rec(ControllerRole::Award).awardState, 6);
     rec(ControllerRole::Award).done = true;
@@ -359,7 +360,7 @@ TEST_F(MasterGameControllerTest, RetryPlaysTheSameLevelAndMapSavesThenOpensTheMa
     elapsedFrames = 95;
     rec(ControllerRole::Game).done = true;
     step();
-    tapTile(18);
+    tapTile(TileCollection::kAwardMap);
     EXPECT_EQ(state(), 15);
     EXPECT_EQ(rec(ControllerRole::Award).awardState, 7);
     rec(ControllerRole::Award).done = true;
@@ -384,7 +385,7 @@ TEST_F(MasterGameControllerTest, AfterTheLastLevelTheOutroRunsAndTheCursorWraps)
     ASSERT_EQ(catalogue->level, 75);
     rec(ControllerRole::Game).done = true;
     step();
-    tapTile(16);
+    tapTile(TileCollection::kNextLevel);
     rec(ControllerRole::Award).done = true;
     sound.calls.clear();
     step();
@@ -402,7 +403,7 @@ TEST_F(MasterGameControllerTest, AfterTheLastLevelTheOutroRunsAndTheCursorWraps)
 
 TEST_F(MasterGameControllerTest, StoryFromTheMenuMaySkipAndReturnsToTheMenu) {
     startAtMenu();
-    tapTile(7);
+    tapTile(TileCollection::kStory);
     EXPECT_EQ(state(), 9);
     rec(ControllerRole::Menu).done = true;
     step();
@@ -413,8 +414,8 @@ TEST_F(MasterGameControllerTest, StoryFromTheMenuMaySkipAndReturnsToTheMenu) {
     ASSERT_TRUE(stepUntil(4));
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
 
-    // The map from the menu (tile 6).
-    tapTile(6);
+    // The map from the menu.
+    tapTile(TileCollection::kPlay);
     EXPECT_EQ(state(), 8);
     rec(ControllerRole::Menu).done = true;
     step();
@@ -450,26 +451,26 @@ TEST_F(MasterGameControllerTest, ServiceTilesMusicAndModeActInEveryPhase) {
     ZQ::ISocialGateway* previousSocial = ZQ::SocialGateway::setInstance(&services);
     startAtMenu();
 
-    tapTile(5);
+    tapTile(TileCollection::kMusic);
     EXPECT_TRUE(ZQ::isMusicMuted());
-    tapTile(5);
+    tapTile(TileCollection::kMusic);
     EXPECT_FALSE(ZQ::isMusicMuted());
     EXPECT_EQ(sound.names(), (std::vector<std::string>{"musicOff", "musicOn"}));
 
     EXPECT_EQ(preferences->getGameMode(), ZQ::ArcadeMode);
-    tapTile(4);
+    tapTile(TileCollection::kGameMode);
     EXPECT_EQ(preferences->getGameMode(), ZQ::ZenMode);
     EXPECT_EQ(
         ZQ::PlistFileStore(folder.file("cloud/cloud.plist")).integerForKey(ZQ::Preferences::kGameModeKey), 1);
-    tapTile(4);
+    tapTile(TileCollection::kGameMode);
     EXPECT_EQ(preferences->getGameMode(), ZQ::ArcadeMode);
 
-    tapTile(3);
+    tapTile(TileCollection::kLeaderboards);
     continueToLevel();
     catalogue->level = 4;
-    tapTile(10);
+    tapTile(TileCollection::kShareKnot);
     services.twitter = false;
-    tapTile(15); // no network open: logged, nothing posted
+    tapTile(TileCollection::kShareAward); // no network open: logged, nothing posted
     EXPECT_EQ(services.calls,
               (std::vector<std::string>{"showLeaderboards", "publish 1 0 " + catalogue->levels[4].name}));
 
@@ -477,7 +478,7 @@ TEST_F(MasterGameControllerTest, ServiceTilesMusicAndModeActInEveryPhase) {
     ZQ::gGlobals.gameCenterAuthenticated = true;
     rec(ControllerRole::Game).done = true;
     step();
-    tapTile(16);
+    tapTile(TileCollection::kNextLevel);
     rec(ControllerRole::Award).done = true;
     ASSERT_TRUE(stepUntil(2));
     EXPECT_EQ(services.reports, 3u);
@@ -489,7 +490,7 @@ TEST_F(MasterGameControllerTest, SkipAndUnknownTilesGoToTheCurrentControllerAndI
     startAtMenu();
     continueToLevel();
     take();
-    tiles.notify(&ZQ::EventListener::onTile, 14);
+    tiles.notify(&ZQ::EventListener::onTile, TileCollection::kContinue);
     tiles.notify(&ZQ::EventListener::onTile, 19);
     tiles.notify(&ZQ::EventListener::onTile, 40);
     master->doubleTap(PVRTVec2(1.0f, 2.0f));
@@ -502,7 +503,9 @@ TEST_F(MasterGameControllerTest, SkipAndUnknownTilesGoToTheCurrentControllerAndI
                                     "game.swipe 2", "game.touchBegan", "game.touchMoved", "game.touchEnded",
                                     "game.touchCancelled"));
     // Buttons of screens that are not up change nothing.
-    for (int stale : {9, 11, 12, 13, 16, 17, 18}) {
+    for (int stale : {TileCollection::kResume, TileCollection::kStop, TileCollection::kRestartLevel,
+                      TileCollection::kPauseMap, TileCollection::kNextLevel, TileCollection::kRetry,
+                      TileCollection::kAwardMap}) {
         tiles.notify(&ZQ::EventListener::onTile, stale);
         EXPECT_EQ(state(), 2) << stale;
     }
@@ -539,7 +542,7 @@ TEST_F(MasterGameControllerTest, ALevelThatMayNotPauseKeepsRunning) {
     game.pausable = false;
     master->pauseIfPlaying();
     EXPECT_EQ(state(), 2);
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     EXPECT_EQ(state(), 2);
     step();
     EXPECT_EQ(master->active, &game);
@@ -555,7 +558,7 @@ TEST_F(MasterGameControllerTest, ALevelThatMayNotPauseKeepsRunning) {
 
     // Once it may, the same press pauses it.
     game.pausable = true;
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     EXPECT_EQ(state(), 21);
     step();
     EXPECT_EQ(master->suspended, &game);

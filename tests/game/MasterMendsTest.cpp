@@ -12,6 +12,7 @@
 namespace {
 
 using ZQ::ControllerRole;
+using ZQ::TileCollection;
 
 class MasterMendsTest : public MasterFixture {
 protected:
@@ -36,7 +37,7 @@ protected:
     void replayTutorialOverVeteran() {
         storeRecord(veteranRecord());
         startAtMenu();
-        tapTile(1);
+        tapTile(TileCollection::kTutorial);
         rec(ControllerRole::Menu).done = true;
         ASSERT_TRUE(stepUntil(2));
     }
@@ -47,7 +48,7 @@ protected:
         rec(ControllerRole::Tutorial).done = true;
         step();
         ASSERT_EQ(state(), 3);
-        tapTile(16);
+        tapTile(TileCollection::kNextLevel);
         rec(ControllerRole::Award).done = true;
     }
 };
@@ -58,29 +59,29 @@ TEST_F(MasterMendsTest, NoControllerIsTornDownTwiceOrWithoutASetUp) {
     rec(ControllerRole::Story).done = true;
     ASSERT_TRUE(stepUntil(4));
     // Play, pause and stop; the level quits and is left behind by the menu.
-    tapTile(2);
+    tapTile(TileCollection::kNewGame);
     rec(ControllerRole::Menu).done = true;
     ASSERT_TRUE(stepUntil(2));
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(11);
+    tapTile(TileCollection::kStop);
     ASSERT_TRUE(stepUntil(4));
     // Play, restart from the pause menu, solve, retry, solve, map, choose.
-    tapTile(0);
+    tapTile(TileCollection::kContinueSaved);
     rec(ControllerRole::Menu).done = true;
     ASSERT_TRUE(stepUntil(2));
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(12);
+    tapTile(TileCollection::kRestartLevel);
     ASSERT_TRUE(stepUntil(2));
     rec(ControllerRole::Game).done = true;
     step();
-    tapTile(17);
+    tapTile(TileCollection::kRetry);
     rec(ControllerRole::Award).done = true;
     ASSERT_TRUE(stepUntil(2));
     rec(ControllerRole::Game).done = true;
     step();
-    tapTile(18);
+    tapTile(TileCollection::kAwardMap);
     rec(ControllerRole::Award).done = true;
     ASSERT_TRUE(stepUntil(25));
     rec(ControllerRole::Map).done = true;
@@ -110,9 +111,9 @@ TEST_F(MasterMendsTest, ChoosingOnTheMapKeepsEveryLevelsGradeAndTime) {
     continueToLevel();
     ASSERT_EQ(catalogue->level, 30);
     // Leave level 30 unfinished for the map and choose level 12 there.
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(13);
+    tapTile(TileCollection::kPauseMap);
     ASSERT_TRUE(stepUntil(25));
     catalogue->level = 12;
     rec(ControllerRole::Map).done = true;
@@ -127,11 +128,11 @@ TEST_F(MasterMendsTest, ChoosingOnTheMapKeepsEveryLevelsGradeAndTime) {
 
     // The same from the menu's map tile, choosing an unplayed level.
     ASSERT_TRUE(stepUntil(2));
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     ASSERT_TRUE(stepUntil(4));
-    tapTile(11);
+    tapTile(TileCollection::kStop);
     ASSERT_TRUE(stepUntil(4));
-    tapTile(6);
+    tapTile(TileCollection::kPlay);
     rec(ControllerRole::Menu).done = true;
     ASSERT_TRUE(stepUntil(25));
     catalogue->level = 31;
@@ -189,7 +190,7 @@ TEST_F(MasterMendsTest, ReplayingTheTutorialAndLeavingByTheAwardMapKeepsTheRecor
     ZQ::gGlobals.tutorialActive = false;
     rec(ControllerRole::Tutorial).done = true;
     step();
-    tapTile(18);
+    tapTile(TileCollection::kAwardMap);
     rec(ControllerRole::Award).done = true;
     ASSERT_TRUE(stepUntil(25));
     EXPECT_EQ(storedRecord(), stored);
@@ -201,14 +202,14 @@ TEST_F(MasterMendsTest, ReplayingTheTutorialAndStoppingItKeepsTheRecordToContinu
     ASSERT_NO_FATAL_FAILURE(replayTutorialOverVeteran());
     scores.points = 800;
     // Pause and stop in the tutorial's first room: 21, 4, 23, 24, 4.
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(11);
+    tapTile(TileCollection::kStop);
     ASSERT_TRUE(stepUntil(4));
     EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
     EXPECT_EQ(storedRecord(), stored);
     // Continue plays the stored game on, not the tutorial's reset one.
-    tapTile(0);
+    tapTile(TileCollection::kContinueSaved);
     rec(ControllerRole::Menu).done = true;
     ASSERT_TRUE(stepUntil(2));
     EXPECT_EQ(master->active, role(ControllerRole::Game));
@@ -225,7 +226,7 @@ TEST_F(MasterMendsTest, AFirstTutorialStillSavesLevelTwoWhenItEnds) {
     step();
     rec(ControllerRole::Story).done = true;
     ASSERT_TRUE(stepUntil(4));
-    tapTile(1);
+    tapTile(TileCollection::kTutorial);
     rec(ControllerRole::Menu).done = true;
     ASSERT_TRUE(stepUntil(2));
     solveAndGoOn();

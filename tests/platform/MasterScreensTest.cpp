@@ -12,6 +12,7 @@
 #include "levels/LevelModel.h"
 #include "overlays/FlowModel.h"
 #include "overlays/PointsModel.h"
+#include "overlays/TileCollection.h"
 #include "overlays/TileModel.h"
 #include "platform/ZQSnapshot.h"
 #include "platform/ZQView.h"
@@ -34,6 +35,7 @@
 namespace {
 
 using ZQ::ControllerRole;
+using ZQ::TileCollection;
 
 // A level that is solved on demand, as the game controller would report it.
 class SolvableLevel : public ZQ::Controller {
@@ -155,7 +157,10 @@ TEST_F(MasterScreensTest, ANewGameFromTheMenuIsSolvedAndTheAwardLeadsToTheNextLe
     const float h = ZQ::gGlobals.screenSize.y;
     ASSERT_TRUE(drawUntil([&] { return master->state == 4 && tilesSettled(); }, 150));
     EXPECT_EQ(master->active, master->controller(ControllerRole::Menu));
-    EXPECT_EQ(tilesShown(), (std::vector<int32_t>{3, 7, 6, 1, 2, 5, 4}));
+    EXPECT_EQ(tilesShown(), (std::vector<int32_t>{TileCollection::kLeaderboards, TileCollection::kStory,
+                                                  TileCollection::kPlay, TileCollection::kTutorial,
+                                                  TileCollection::kNewGame, TileCollection::kMusic,
+                                                  TileCollection::kGameMode}));
     shoot("master-menu.png");
 
     // The new-game tile: the right half of the menu's lower right cell
@@ -179,7 +184,9 @@ TEST_F(MasterScreensTest, ANewGameFromTheMenuIsSolvedAndTheAwardLeadsToTheNextLe
     points.grade = 0;
     points.tangles[0] += 1;
     gLevel->solved = true;
-    ASSERT_TRUE(drawUntil([&] { return tilesShown() == std::vector<int32_t>{14} && tilesSettled(); }, 120));
+    ASSERT_TRUE(drawUntil(
+        [&] { return tilesShown() == std::vector<int32_t>{TileCollection::kContinue} && tilesSettled(); },
+        120));
     auto* award = dynamic_cast<ZQ::AwardController*>(master->active);
     ASSERT_NE(award, nullptr);
     EXPECT_EQ(award->state, 2);
@@ -197,7 +204,8 @@ TEST_F(MasterScreensTest, ANewGameFromTheMenuIsSolvedAndTheAwardLeadsToTheNextLe
     // The map and share tiles rest turned away (no level passed yet, no
     // network open); the next tile has come in.
     drawUntil([] { return false; }, 120);
-    EXPECT_EQ(tilesShown(), (std::vector<int32_t>{18, 15, 16}));
+    EXPECT_EQ(tilesShown(), (std::vector<int32_t>{TileCollection::kAwardMap, TileCollection::kShareAward,
+                                                  TileCollection::kNextLevel}));
     shoot("master-award.png");
     EXPECT_FALSE(ZQ::gGlobals.flowModel->letters.empty()) << "the grade's name hangs across the top";
 

@@ -3,6 +3,7 @@
 #include "engine/Globals.h"
 #include "engine/Preferences.h"
 #include "game/MasterGameController.h"
+#include "overlays/TileCollection.h"
 #include "platform/ZQView.h"
 #include "support/HeadlessGL.h"
 
@@ -69,7 +70,7 @@ TEST_F(ViewMasterTest, TheViewRunsTheMasterAndPausesALevelOnReturn) {
     EXPECT_EQ(master->state, 4);
     view->moveToInactive();
 
-    master->onTile(2); // a new game
+    master->onTile(ZQ::TileCollection::kNewGame);
     for (int i = 0; i < 4 && master->state != 2; ++i) {
         view->drawView();
     }
