@@ -39,11 +39,11 @@ void MasterGameController::onTile(int tileId) {
     case TileCollection::kPlay:
     case TileCollection::kStory:
         showScreen(wiring.hideMainMenu);
-        state = tileId == TileCollection::kContinueSaved ? 5
-                : tileId == TileCollection::kTutorial    ? 6
-                : tileId == TileCollection::kNewGame     ? 7
-                : tileId == TileCollection::kPlay        ? 8
-                                                         : 9;
+        state = tileId == TileCollection::kContinueSaved ? State::LoadGame
+                : tileId == TileCollection::kTutorial    ? State::StartTutorial
+                : tileId == TileCollection::kNewGame     ? State::StartNewGame
+                : tileId == TileCollection::kPlay        ? State::OpenMap
+                                                         : State::OpenStory;
         break;
     case TileCollection::kLeaderboards:
         GameServiceGateway::instance()->showLeaderboards();
@@ -63,7 +63,7 @@ void MasterGameController::onTile(int tileId) {
         // Only a running level pauses: a press that lands as the level
         // ends would keep a finished controller as the level.
         if (levelPausable()) {
-            state = 21;
+            state = State::Pause;
         }
         break;
     case TileCollection::kResume:
@@ -72,14 +72,14 @@ void MasterGameController::onTile(int tileId) {
     case TileCollection::kPauseMap:
         // The pause menu's buttons act on the level it suspended; without
         // one (a press that outlived its screen) there is nothing to act on.
-        if (state != 4 || suspended == nullptr) {
+        if (state != State::Menu || suspended == nullptr) {
             platformLog("Pause button %d without a paused level", tileId);
             break;
         }
-        state = tileId == TileCollection::kResume         ? 22
-                : tileId == TileCollection::kStop         ? 23
-                : tileId == TileCollection::kRestartLevel ? 10
-                                                          : 11;
+        state = tileId == TileCollection::kResume         ? State::Resume
+                : tileId == TileCollection::kStop         ? State::QuitToMenu
+                : tileId == TileCollection::kRestartLevel ? State::QuitToRestart
+                                                          : State::QuitToMap;
         if (tileId == TileCollection::kRestartLevel || tileId == TileCollection::kPauseMap) {
             active->quit();
         }
@@ -94,11 +94,13 @@ void MasterGameController::onTile(int tileId) {
     case TileCollection::kRetry:
     case TileCollection::kAwardMap: {
         Controller* award = controller(ControllerRole::Award);
-        if (state != 3) {
+        if (state != State::AwardRuns) {
             platformLog("Award button %d without the award screen", tileId);
             break;
         }
-        state = tileId == TileCollection::kNextLevel ? 14 : tileId == TileCollection::kRetry ? 13 : 15;
+        state = tileId == TileCollection::kNextLevel ? State::AfterAward
+                : tileId == TileCollection::kRetry   ? State::AwaitRestart
+                                                     : State::SaveForMap;
         if (wiring.setAwardState) {
             wiring.setAwardState(*award, tileId == TileCollection::kRetry ? AwardController::kRetry
                                                                           : AwardController::kExit);

@@ -1,6 +1,7 @@
 #include "engine/Globals.h"
 #include "engine/SocialGateway.h"
 #include "engine/Spot.h"
+#include "game/AwardController.h"
 #include "game/GameServiceGateway.h"
 #include "game/MapController.h"
 #include "game/MasterFixture.h"
@@ -50,7 +51,7 @@ TEST_F(MasterGameControllerTest, FirstStartTellsTheStoryUnskippableThenShowsTheM
     makeMaster();
     EXPECT_EQ(master->active, master->initial);
     step();
-    EXPECT_EQ(state(), 26);
+    EXPECT_EQ(state(), MasterState::StoryRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Story));
     EXPECT_FALSE(rec(ControllerRole::Story).skipAllowed);
     EXPECT_EQ(sound.names(), std::vector<std::string>{"playIntroMusic"});
@@ -61,12 +62,12 @@ TEST_F(MasterGameControllerTest, FirstStartTellsTheStoryUnskippableThenShowsTheM
     EXPECT_EQ(rec(ControllerRole::Story).steps, 1)
         << "a controller made current is stepped in the same frame";
     step(5);
-    EXPECT_EQ(state(), 26) << "the story runs until it is done";
+    EXPECT_EQ(state(), MasterState::StoryRuns) << "the story runs until it is done";
     rec(ControllerRole::Story).done = true;
     step();
-    EXPECT_EQ(state(), 27);
+    EXPECT_EQ(state(), MasterState::ShowMenu);
     step();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
     EXPECT_THAT(take(), ElementsAre("story.setUp", "story.tearDown", "menu.setUp", "screen.showMainUi"));
     EXPECT_EQ(sound.names().back(), "playMenuMusic");
@@ -79,7 +80,7 @@ TEST_F(MasterGameControllerTest, AtTheFirstStartTheCameraSpringsInOntoTheStory) 
     makeMaster();
     const PVRTVec3 setUp = camera->eye->layout.position;
     step();
-    ASSERT_EQ(state(), 26);
+    ASSERT_EQ(state(), MasterState::StoryRuns);
     EXPECT_EQ(camera->eye->layout.position, setUp);
     float moved = 0.0f;
     for (int i = 0; i < 30; ++i) {
@@ -94,10 +95,10 @@ TEST_F(MasterGameControllerTest, LaterStartsReachTheMenuInTwoFramesWithoutTheSto
     defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
     makeMaster();
     step();
-    EXPECT_EQ(state(), 27);
+    EXPECT_EQ(state(), MasterState::ShowMenu);
     EXPECT_EQ(master->active, master->initial);
     step();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
     EXPECT_EQ(rec(ControllerRole::Story).setUps, 0);
     EXPECT_EQ(sound.names(), std::vector<std::string>{"playMenuMusic"});
@@ -115,14 +116,14 @@ TEST_F(MasterGameControllerTest, MenuTilesStartTheGameTheTutorialOrTheStoredLeve
     // Continue: the menu hides and, once done, the stored level plays.
     tapTile(TileCollection::kContinueSaved);
     EXPECT_THAT(take(), ElementsAre("menu.tap", "screen.hideMainMenu"));
-    EXPECT_EQ(state(), 5);
+    EXPECT_EQ(state(), MasterState::LoadGame);
     step(3);
-    EXPECT_EQ(state(), 5) << "the menu's leave animation is waited for";
+    EXPECT_EQ(state(), MasterState::LoadGame) << "the menu's leave animation is waited for";
     rec(ControllerRole::Menu).done = true;
     step();
-    EXPECT_EQ(state(), 18);
+    EXPECT_EQ(state(), MasterState::LoadedLevel);
     step(2);
-    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(state(), MasterState::LevelRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Game));
     EXPECT_EQ(catalogue->level, 5);
     EXPECT_EQ(catalogue->max_level, 9);
@@ -141,11 +142,11 @@ TEST_F(MasterGameControllerTest, MenuTilesStartTheGameTheTutorialOrTheStoredLeve
     tapTile(TileCollection::kPause);
     step();
     tapTile(TileCollection::kStop);
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     take();
     tapTile(TileCollection::kNewGame);
     rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(catalogue->level, 0);
     EXPECT_EQ(scores.points, 0);
     EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
@@ -155,11 +156,11 @@ TEST_F(MasterGameControllerTest, MenuTilesStartTheGameTheTutorialOrTheStoredLeve
     tapTile(TileCollection::kPause);
     step();
     tapTile(TileCollection::kStop);
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     tapTile(TileCollection::kTutorial);
-    EXPECT_EQ(state(), 6);
+    EXPECT_EQ(state(), MasterState::StartTutorial);
     rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_TRUE(ZQ::gGlobals.tutorialActive);
     EXPECT_EQ(master->active, role(ControllerRole::Tutorial));
     EXPECT_EQ(catalogue->level, 0);
@@ -172,9 +173,9 @@ TEST_F(MasterGameControllerTest, PauseKeepsTheSameLevelControllerAndResumesIt) {
     RecordingController& game = rec(ControllerRole::Game);
     game.steps = 0;
     tapTile(TileCollection::kPause);
-    EXPECT_EQ(state(), 21);
+    EXPECT_EQ(state(), MasterState::Pause);
     step();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
     EXPECT_EQ(master->suspended, role(ControllerRole::Game));
     EXPECT_THAT(take(),
@@ -186,7 +187,7 @@ TEST_F(MasterGameControllerTest, PauseKeepsTheSameLevelControllerAndResumesIt) {
     step(10);
     tapTile(TileCollection::kResume);
     step();
-    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(state(), MasterState::LevelRuns);
     EXPECT_EQ(master->active, &game);
     EXPECT_EQ(master->suspended, nullptr);
     EXPECT_THAT(take(), ElementsAre("menu.tap", "game.resume", "screen.showGameUi"));
@@ -195,7 +196,7 @@ TEST_F(MasterGameControllerTest, PauseKeepsTheSameLevelControllerAndResumesIt) {
     // Pausing again shows the same screen again.
     tapTile(TileCollection::kPause);
     step();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     EXPECT_EQ(master->suspended, &game);
 }
 
@@ -211,11 +212,11 @@ TEST_F(MasterGameControllerTest, StopRestartAndMapFromThePauseMenu) {
     take();
     sound.calls.clear();
     tapTile(TileCollection::kStop);
-    EXPECT_EQ(state(), 23);
+    EXPECT_EQ(state(), MasterState::QuitToMenu);
     step();
-    EXPECT_EQ(state(), 24);
+    EXPECT_EQ(state(), MasterState::AwaitMenu);
     step();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     EXPECT_EQ(master->active, &menuRec);
     EXPECT_THAT(take(), ElementsAre("menu.tap", "screen.hideTiles", "game.quit", "game.tearDown",
                                     "menu.setUp", "screen.showMainUi"));
@@ -228,10 +229,10 @@ TEST_F(MasterGameControllerTest, StopRestartAndMapFromThePauseMenu) {
     step();
     take();
     tapTile(TileCollection::kRestartLevel);
-    EXPECT_EQ(state(), 10);
+    EXPECT_EQ(state(), MasterState::QuitToRestart);
     step();
-    EXPECT_EQ(state(), 13);
-    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(state(), MasterState::AwaitRestart);
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(catalogue->level, level);
     EXPECT_EQ(rooms->current->level, level);
     EXPECT_THAT(take(), ElementsAre("menu.tap", "menu.quit", "screen.hideTiles", "game.quit", "game.tearDown",
@@ -243,14 +244,14 @@ TEST_F(MasterGameControllerTest, StopRestartAndMapFromThePauseMenu) {
     step();
     take();
     tapTile(TileCollection::kPauseMap);
-    EXPECT_EQ(state(), 11);
-    ASSERT_TRUE(stepUntil(25));
+    EXPECT_EQ(state(), MasterState::QuitToMap);
+    ASSERT_TRUE(stepUntil(MasterState::MapRuns));
     EXPECT_EQ(master->active, role(ControllerRole::Map));
     EXPECT_THAT(take(), ElementsAre("menu.tap", "menu.quit", "screen.hideTiles", "game.quit", "game.tearDown",
                                     "map.setUp"));
     catalogue->level = 3; // the map's choice
     rec(ControllerRole::Map).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(master->active, &game);
     EXPECT_EQ(rooms->current->level, 3);
     EXPECT_EQ(storedRecord().level, 3);
@@ -274,7 +275,7 @@ TEST_F(MasterGameControllerTest, TheMapWithOnlyTheFirstLevelReachedStartsLevelZe
         return map;
     };
     makeMaster(std::move(wiring));
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     continueToLevel();
     ASSERT_EQ(catalogue->level, 0);
     ASSERT_EQ(catalogue->max_level, 0);
@@ -284,10 +285,10 @@ TEST_F(MasterGameControllerTest, TheMapWithOnlyTheFirstLevelReachedStartsLevelZe
     take();
     sound.calls.clear();
     tapTile(TileCollection::kPauseMap);
-    ASSERT_TRUE(stepUntil(25));
+    ASSERT_TRUE(stepUntil(MasterState::MapRuns));
     ASSERT_NE(map, nullptr);
     EXPECT_TRUE(map->isDone()) << "done in the frame it was made current";
-    ASSERT_TRUE(stepUntil(2, 4));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns, 4));
     EXPECT_EQ(master->active, role(ControllerRole::Game));
     EXPECT_EQ(catalogue->level, 0);
     EXPECT_EQ(rooms->current->level, 0);
@@ -310,7 +311,7 @@ TEST_F(MasterGameControllerTest, ASolvedLevelShowsTheAwardWhileTheNextReliefIsBu
     elapsedFrames = 12 * 30 + 7;
     rec(ControllerRole::Game).done = true;
     step();
-    EXPECT_EQ(state(), 3);
+    EXPECT_EQ(state(), MasterState::AwardRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Award));
     EXPECT_THAT(take(), ElementsAre("game.tearDown", "award.setUp"));
     EXPECT_TRUE(relief->instances.empty()) << "the relief in view was cleared for the next one";
@@ -318,19 +319,19 @@ TEST_F(MasterGameControllerTest, ASolvedLevelShowsTheAwardWhileTheNextReliefIsBu
     // Next: the award leaves, the cursor advances, the state is saved
     // and the next room starts with the relief built during the award.
     tapTile(TileCollection::kNextLevel);
-    EXPECT_EQ(state(), 14);
-    EXPECT_EQ(rec(ControllerRole::Award).awardState, 7);
+    EXPECT_EQ(state(), MasterState::AfterAward);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, ZQ::AwardController::kExit);
     step(3);
-    EXPECT_EQ(state(), 14) << "the award's exit animation is waited for";
+    EXPECT_EQ(state(), MasterState::AfterAward) << "the award's exit animation is waited for";
     rec(ControllerRole::Award).done = true;
     step();
-    EXPECT_EQ(state(), 17);
+    EXPECT_EQ(state(), MasterState::NextLevel);
     step();
-    EXPECT_EQ(state(), 19);
+    EXPECT_EQ(state(), MasterState::StartLevel);
     EXPECT_EQ(catalogue->level, 1);
     EXPECT_EQ(catalogue->max_level, 1);
     step();
-    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(state(), MasterState::LevelRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Game));
     EXPECT_EQ(rooms->current->level, 1);
     EXPECT_EQ(collectedVertexCount(), reliefVertexCount(1));
@@ -348,10 +349,10 @@ TEST_F(MasterGameControllerTest, RetryPlaysTheSameLevelAndMapSavesThenOpensTheMa
     step();
     take();
     tapTile(TileCollection::kRetry);
-    EXPECT_EQ(state(), 13);
-    EXPECT_EQ(rec(ControllerRole::Award).awardState, 6);
+    EXPECT_EQ(state(), MasterState::AwaitRestart);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, ZQ::AwardController::kRetry);
     rec(ControllerRole::Award).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(catalogue->level, 0);
     EXPECT_EQ(collectedVertexCount(), reliefVertexCount(0));
     EXPECT_EQ(defaults->object(ZQ::Preferences::kStateKey), nullptr) << "a retry saves nothing";
@@ -361,16 +362,16 @@ TEST_F(MasterGameControllerTest, RetryPlaysTheSameLevelAndMapSavesThenOpensTheMa
     rec(ControllerRole::Game).done = true;
     step();
     tapTile(TileCollection::kAwardMap);
-    EXPECT_EQ(state(), 15);
-    EXPECT_EQ(rec(ControllerRole::Award).awardState, 7);
+    EXPECT_EQ(state(), MasterState::SaveForMap);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, ZQ::AwardController::kExit);
     rec(ControllerRole::Award).done = true;
     step();
-    EXPECT_EQ(state(), 8);
+    EXPECT_EQ(state(), MasterState::OpenMap);
     EXPECT_EQ(storedRecord().max_level, 1) << "the next level is reachable from the map";
     EXPECT_EQ(storedRecord().tangleForlevel[0], 2);
     EXPECT_EQ(storedRecord().timerForlevel[0], 3);
     step();
-    EXPECT_EQ(state(), 25);
+    EXPECT_EQ(state(), MasterState::MapRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Map));
 }
 
@@ -389,12 +390,12 @@ TEST_F(MasterGameControllerTest, AfterTheLastLevelTheOutroRunsAndTheCursorWraps)
     rec(ControllerRole::Award).done = true;
     sound.calls.clear();
     step();
-    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(state(), MasterState::OutroRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Outro));
     EXPECT_EQ(sound.names(), std::vector<std::string>{"playIntroMusic"});
     EXPECT_EQ(catalogue->level, 75) << "the cursor wraps only once the outro is over";
     rec(ControllerRole::Outro).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(catalogue->level, 0);
     EXPECT_EQ(storedRecord().level, 0);
     EXPECT_EQ(master->active, role(ControllerRole::Game));
@@ -404,22 +405,22 @@ TEST_F(MasterGameControllerTest, AfterTheLastLevelTheOutroRunsAndTheCursorWraps)
 TEST_F(MasterGameControllerTest, StoryFromTheMenuMaySkipAndReturnsToTheMenu) {
     startAtMenu();
     tapTile(TileCollection::kStory);
-    EXPECT_EQ(state(), 9);
+    EXPECT_EQ(state(), MasterState::OpenStory);
     rec(ControllerRole::Menu).done = true;
     step();
-    EXPECT_EQ(state(), 26);
+    EXPECT_EQ(state(), MasterState::StoryRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Story));
     EXPECT_TRUE(rec(ControllerRole::Story).skipAllowed);
     rec(ControllerRole::Story).done = true;
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
 
     // The map from the menu.
     tapTile(TileCollection::kPlay);
-    EXPECT_EQ(state(), 8);
+    EXPECT_EQ(state(), MasterState::OpenMap);
     rec(ControllerRole::Menu).done = true;
     step();
-    EXPECT_EQ(state(), 25);
+    EXPECT_EQ(state(), MasterState::MapRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Map));
 }
 
@@ -480,7 +481,7 @@ TEST_F(MasterGameControllerTest, ServiceTilesMusicAndModeActInEveryPhase) {
     step();
     tapTile(TileCollection::kNextLevel);
     rec(ControllerRole::Award).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(services.reports, 3u);
     ZQ::GameServiceGateway::setInstance(previousGame);
     ZQ::SocialGateway::setInstance(previousSocial);
@@ -507,7 +508,7 @@ TEST_F(MasterGameControllerTest, SkipAndUnknownTilesGoToTheCurrentControllerAndI
                       TileCollection::kPauseMap, TileCollection::kNextLevel, TileCollection::kRetry,
                       TileCollection::kAwardMap}) {
         tiles.notify(&ZQ::EventListener::onTile, stale);
-        EXPECT_EQ(state(), 2) << stale;
+        EXPECT_EQ(state(), MasterState::LevelRuns) << stale;
     }
     EXPECT_TRUE(take().empty());
 }
@@ -516,15 +517,15 @@ TEST_F(MasterGameControllerTest, BecomingActivePausesOnlyARunningLevel) {
     makeMaster();
     step();
     master->pauseIfPlaying();
-    EXPECT_EQ(state(), 26);
+    EXPECT_EQ(state(), MasterState::StoryRuns);
     defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
     rec(ControllerRole::Story).done = true;
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     master->pauseIfPlaying();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     continueToLevel();
     master->pauseIfPlaying();
-    EXPECT_EQ(state(), 21);
+    EXPECT_EQ(state(), MasterState::Pause);
     step();
     EXPECT_EQ(master->suspended, role(ControllerRole::Game));
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
@@ -536,14 +537,14 @@ TEST_F(MasterGameControllerTest, BecomingActivePausesOnlyARunningLevel) {
 TEST_F(MasterGameControllerTest, ALevelThatMayNotPauseKeepsRunning) {
     defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
     makeMaster();
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     continueToLevel();
     RecordingController& game = rec(ControllerRole::Game);
     game.pausable = false;
     master->pauseIfPlaying();
-    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(state(), MasterState::LevelRuns);
     tapTile(TileCollection::kPause);
-    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(state(), MasterState::LevelRuns);
     step();
     EXPECT_EQ(master->active, &game);
     EXPECT_EQ(master->suspended, nullptr);
@@ -559,7 +560,7 @@ TEST_F(MasterGameControllerTest, ALevelThatMayNotPauseKeepsRunning) {
     // Once it may, the same press pauses it.
     game.pausable = true;
     tapTile(TileCollection::kPause);
-    EXPECT_EQ(state(), 21);
+    EXPECT_EQ(state(), MasterState::Pause);
     step();
     EXPECT_EQ(master->suspended, &game);
 }

@@ -8,6 +8,7 @@
 #include "engine/StoreValue.h"
 #include "game/AwardController.h"
 #include "game/MasterGameController.h"
+#include "game/MasterStates.h"
 #include "game/MasterWiring.h"
 #include "levels/LevelModel.h"
 #include "overlays/FlowModel.h"
@@ -155,7 +156,7 @@ protected:
 TEST_F(MasterScreensTest, ANewGameFromTheMenuIsSolvedAndTheAwardLeadsToTheNextLevel) {
     const float w = ZQ::gGlobals.screenSize.x;
     const float h = ZQ::gGlobals.screenSize.y;
-    ASSERT_TRUE(drawUntil([&] { return master->state == 4 && tilesSettled(); }, 150));
+    ASSERT_TRUE(drawUntil([&] { return master->state == MasterState::Menu && tilesSettled(); }, 150));
     EXPECT_EQ(master->active, master->controller(ControllerRole::Menu));
     EXPECT_EQ(tilesShown(), (std::vector<int32_t>{TileCollection::kLeaderboards, TileCollection::kStory,
                                                   TileCollection::kPlay, TileCollection::kTutorial,
@@ -168,7 +169,7 @@ TEST_F(MasterScreensTest, ANewGameFromTheMenuIsSolvedAndTheAwardLeadsToTheNextLe
     const float menuLeft = 0.25f * w;
     const float menuTop = 0.4f * h + 0.35f * w;
     tapAt(menuLeft + 0.85f * 0.5f * w, menuTop - (0.5333f + 0.1333f) * 0.7f * w);
-    ASSERT_TRUE(drawUntil([&] { return master->state == 2; }, 200));
+    ASSERT_TRUE(drawUntil([&] { return master->state == MasterState::LevelRuns; }, 200));
     ASSERT_NE(gLevel, nullptr);
     EXPECT_EQ(master->active, gLevel);
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
@@ -211,7 +212,7 @@ TEST_F(MasterScreensTest, ANewGameFromTheMenuIsSolvedAndTheAwardLeadsToTheNextLe
 
     // Next: the right third of the award row at (0.5 w, 0.1 h), 0.7 w wide.
     tapAt(0.5f * w + 0.7f * w / 3.0f, 0.1f * h);
-    ASSERT_TRUE(drawUntil([&] { return master->state == 2; }, 200));
+    ASSERT_TRUE(drawUntil([&] { return master->state == MasterState::LevelRuns; }, 200));
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 1);
     EXPECT_EQ(master->active, gLevel);
     EXPECT_EQ(ZQ::gGlobals.roomModel->current->level, 1);
