@@ -129,7 +129,7 @@ void AwardController::tap(PVRTVec2 point, float) {
 }
 
 void AwardController::onTile(int tileId) {
-    if (tileId == kSkipTile && state == 2) {
+    if (tileId == TileCollection::kContinue && state == 2) {
         state = 3;
     }
 }

@@ -29,8 +29,6 @@ public:
     static constexpr int32_t kRetry = 6;
     static constexpr int32_t kExit = 7;
     static constexpr int32_t kDone = 9;
-    // The skip tile of the points screen.
-    static constexpr int kSkipTile = 14;
 
     explicit AwardController(Preferences& preferences) : preferences(preferences) {}
 
@@ -43,7 +41,7 @@ public:
     // A tap inside the middle of the screen (strictly within 0.1 w..0.9 w,
     // 0.3 h..0.7 h) skips the points (state 2) or leaves the award (state 5).
     void tap(PVRTVec2 point, float radius) override;
-    // Tile 14 skips the points while they run.
+    // The points screen's continue tile skips the points while they run.
     void onTile(int tileId) override;
 
     // The metal record of the award knot for a grade (Golden the gold 4,

@@ -51,7 +51,7 @@ void MasterGameController::setUp() {
     active = initial;
     suspended = nullptr;
     tutorialOverRecord = false;
-    state = 0;
+    state = State::Start;
 }
 
 void MasterGameController::tearDown() {
@@ -80,12 +80,12 @@ void MasterGameController::doStep() {
 
 void MasterGameController::pauseIfPlaying() {
     if (levelPausable()) {
-        state = 21;
+        state = State::Pause;
     }
 }
 
 bool MasterGameController::levelPausable() const {
-    return state == 2 && active->isPausable();
+    return state == State::LevelRuns && active->isPausable();
 }
 
 void MasterGameController::setUpController(Controller* controller) {
@@ -123,7 +123,7 @@ void MasterGameController::runState() {
     Globals& g = gGlobals;
     const bool waiting = !active->isDone();
     switch (state) {
-    case 0: {
+    case State::Start: {
         MandalaModel* relief = g.mandalaModel;
         ZQ_ASSERT(relief != nullptr);
         relief->clearInstances();
@@ -134,40 +134,40 @@ void MasterGameController::runState() {
             g.cameraModel->spot->third = 0.5f;
         }
         if (preferences.isTutorialCompleted()) {
-            state = 27;
+            state = State::ShowMenu;
         } else {
             switchTo(controller(ControllerRole::Story));
             SoundGateway::instance()->playIntroMusic();
-            state = 26;
+            state = State::StoryRuns;
         }
         break;
     }
-    case 1:
+    case State::OutroRuns:
         if (!waiting) {
-            state = 17;
+            state = State::NextLevel;
         }
         break;
-    case 2:
+    case State::LevelRuns:
         if (!waiting) {
             switchTo(controller(ControllerRole::Award));
             buildRelief(1);
-            state = 3;
+            state = State::AwardRuns;
         }
         break;
-    case 3:
+    case State::AwardRuns:
         if (!waiting) {
-            state = 14;
+            state = State::AfterAward;
         }
         break;
-    case 4:
+    case State::Menu:
         break;
-    case 5:
+    case State::LoadGame:
         if (!waiting) {
             loadState();
-            state = 18;
+            state = State::LoadedLevel;
         }
         break;
-    case 6:
+    case State::StartTutorial:
         if (!waiting) {
             // A stored record outlives the tutorial: the tutorial plays from
             // a new game in memory and the stored record is picked up again
@@ -176,27 +176,27 @@ void MasterGameController::runState() {
                 SavedState::storedIn(preferences.userDefaults(), g.levelModel->levelCount()).has_value();
             g.tutorialActive = true;
             startOverState();
-            state = 18;
+            state = State::LoadedLevel;
         }
         break;
-    case 7:
+    case State::StartNewGame:
         if (!waiting) {
             tutorialOverRecord = false;
             startOverState();
-            state = 18;
+            state = State::LoadedLevel;
         }
         break;
-    case 8:
+    case State::OpenMap:
         if (!waiting) {
-            state = 25;
+            state = State::MapRuns;
             loadState();
             applyState();
             switchTo(controller(ControllerRole::Map));
         }
         break;
-    case 9:
+    case State::OpenStory:
         if (!waiting) {
-            state = 26;
+            state = State::StoryRuns;
             Controller* story = controller(ControllerRole::Story);
             switchTo(story);
             if (wiring.allowStorySkip) {
@@ -204,40 +204,42 @@ void MasterGameController::runState() {
             }
         }
         break;
-    case 10:
-    case 11:
-    case 23:
+    case State::QuitToRestart:
+    case State::QuitToMap:
+    case State::QuitToMenu:
         showScreen(wiring.hideTiles);
         if (suspended != nullptr) {
             active = suspended;
             suspended = nullptr;
             active->quit();
         }
-        state = state == 10 ? 13 : state == 11 ? 12 : 24;
+        state = state == State::QuitToRestart ? State::AwaitRestart
+                : state == State::QuitToMap   ? State::AwaitMap
+                                              : State::AwaitMenu;
         break;
-    case 12:
+    case State::AwaitMap:
         if (!waiting) {
-            state = 8;
+            state = State::OpenMap;
         }
         break;
-    case 13:
+    case State::AwaitRestart:
         if (!waiting) {
-            state = 16;
+            state = State::RestartLevel;
         }
         break;
-    case 14:
+    case State::AfterAward:
         if (!waiting) {
             const int32_t count = g.levelModel->levelCount();
             if ((g.levelModel->level + 1) % count != 0) {
-                state = 17;
+                state = State::NextLevel;
             } else {
                 switchTo(controller(ControllerRole::Outro));
                 SoundGateway::instance()->playIntroMusic();
-                state = 1;
+                state = State::OutroRuns;
             }
         }
         break;
-    case 15:
+    case State::SaveForMap:
         if (!waiting) {
             LevelModel& cursor = *g.levelModel;
             cursor.max_level = std::max(cursor.max_level, (cursor.level + 1) % cursor.levelCount());
@@ -249,21 +251,21 @@ void MasterGameController::runState() {
                 captureFinishedLevel();
                 saveState(true);
             }
-            state = 8;
+            state = State::OpenMap;
         }
         break;
-    case 16:
+    case State::RestartLevel:
         prepareRoom();
         buildRelief(0);
-        state = 19;
+        state = State::StartLevel;
         break;
-    case 17: {
+    case State::NextLevel: {
         LevelModel& cursor = *g.levelModel;
         if (tutorialOverRecord && !g.tutorialActive) {
             // The tutorial's last room is over: back to the stored record.
             tutorialOverRecord = false;
             loadState();
-            state = 18;
+            state = State::LoadedLevel;
             break;
         }
         cursor.level = (cursor.level + 1) % cursor.levelCount();
@@ -278,68 +280,66 @@ void MasterGameController::runState() {
             captureChoice();
         }
         prepareRoom();
-        state = 19;
+        state = State::StartLevel;
         break;
     }
-    case 18:
+    case State::LoadedLevel:
         applyState();
         buildRelief(0);
         prepareRoom();
-        state = 19;
+        state = State::StartLevel;
         break;
-    case 19:
+    case State::StartLevel:
         collectRelief();
         switchTo(controller(g.tutorialActive ? ControllerRole::Tutorial : ControllerRole::Game));
-        state = 2;
+        state = State::LevelRuns;
         break;
-    case 21:
+    case State::Pause:
         suspended = active;
         showScreen(wiring.hideTiles);
         showScreen(wiring.showPauseUi);
         suspended->pause();
         active = menu();
-        state = 4;
+        state = State::Menu;
         break;
-    case 22:
+    case State::Resume:
         if (suspended != nullptr) {
             suspended->resume();
             showScreen(wiring.showGameUi);
             active = suspended;
             suspended = nullptr;
-            state = 2;
+            state = State::LevelRuns;
         } else {
-            state = 4;
+            state = State::Menu;
         }
         break;
-    case 24:
+    case State::AwaitMenu:
         if (!waiting) {
             switchTo(menu());
             g.tutorialActive = false;
             tutorialOverRecord = false;
             showScreen(wiring.showMainUi);
             SoundGateway::instance()->playMenuMusic();
-            state = 4;
+            state = State::Menu;
         }
         break;
-    case 25:
+    case State::MapRuns:
         if (!waiting) {
-            state = 18;
+            state = State::LoadedLevel;
             captureChoice();
             saveState(false);
         }
         break;
-    case 26:
+    case State::StoryRuns:
         if (!waiting) {
-            state = 27;
+            state = State::ShowMenu;
         }
         break;
-    case 27:
+    case State::ShowMenu:
         SoundGateway::instance()->playMenuMusic();
         switchTo(menu());
         showScreen(wiring.showMainUi);
-        state = 4;
-        break;
-    default:
+        state = State::Menu;
         break;
     }
 }

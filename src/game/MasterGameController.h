@@ -17,26 +17,6 @@ class Preferences;
 // prepares the wallpaper and room of the next level, answers the interface
 // tiles and hands every touch and gesture to the current controller.
 //
-// States (the value of `state` when doStep starts; 20 is unused):
-//   0 start           -> 26 (story first) or 27 (menu)
-//   1 outro runs      -> 17 when done
-//   2 level runs      -> award when done, next relief built meanwhile -> 3
-//   3 award runs      -> 14 when done
-//   4 menu            (tiles move it on)
-//   5 6 7             continue, tutorial, new game: load, reset -> 18 when done
-//   8 map             -> 25 (map controller) when the previous phase is done
-//   9 story (menu)    -> 26
-//   10 11             restart, map from the pause menu: quit the level -> 13, 12
-//   12 13             wait for the quit level -> 8, 16
-//   14 after award    -> 17, or the outro after the last level -> 1
-//   15 map (award)    save -> 8
-//   16 same level     room and relief -> 19
-//   17 next level     advance, save, room -> 19
-//   18 loaded level   apply, relief, room -> 19
-//   19 level start    collect the relief, tutorial or game controller -> 2
-//   21 pause          -> 4;  22 resume -> 2;  23 24 stop -> menu, 4
-//   25 map runs       -> 18 when done;  26 story runs -> 27;  27 menu -> 4
-//
 // Ownership: makes the seven controllers with the wiring's makers and
 // deletes them with itself; owns the no-op controller that is current until
 // the flow starts. Reaches the models, the saved state and the level cursor
@@ -45,12 +25,48 @@ class Preferences;
 // Threads: main thread only.
 class MasterGameController final : public RelayController {
 public:
+    // The states, as `state` holds them when doStep starts. The numbers are
+    // the ones --print-states prints and the road's checks name, so they
+    // stay as they are (20 was never used). A state that waits does nothing
+    // until the current controller is done, then acts in the same step.
+    // clang-format off
+    enum class State : int32_t {
+        Start          = 0,  // relief of the current level; the first story -> StoryRuns, else -> ShowMenu
+        OutroRuns      = 1,  // waits for the outro -> NextLevel
+        LevelRuns      = 2,  // waits for the level; the award, the next level's relief built -> AwardRuns
+        AwardRuns      = 3,  // waits for the award -> AfterAward
+        Menu           = 4,  // a menu or the pause menu is up; only the tiles move on
+        LoadGame       = 5,  // waits for the menu to leave; the stored record loaded -> LoadedLevel
+        StartTutorial  = 6,  // waits for the menu; the tutorial over a new record -> LoadedLevel
+        StartNewGame   = 7,  // waits for the menu; a new record -> LoadedLevel
+        OpenMap        = 8,  // waits for the phase before; the stored record applied, the map -> MapRuns
+        OpenStory      = 9,  // waits for the menu; the story, which may be skipped -> StoryRuns
+        QuitToRestart  = 10, // the paused level quits -> AwaitRestart
+        QuitToMap      = 11, // the paused level quits -> AwaitMap
+        AwaitMap       = 12, // waits for the quit level -> OpenMap
+        AwaitRestart   = 13, // waits for the quit level or the award's retry -> RestartLevel
+        AfterAward     = 14, // waits for the award -> NextLevel; after the last level the outro -> OutroRuns
+        SaveForMap     = 15, // waits for the award; saved with the next level reachable -> OpenMap
+        RestartLevel   = 16, // the same level's room and relief -> StartLevel
+        NextLevel      = 17, // the cursor advances; saved (not in the tutorial), the room -> StartLevel
+        LoadedLevel    = 18, // the record applied; relief and room -> StartLevel
+        StartLevel     = 19, // the relief collected; the tutorial or the game controller -> LevelRuns
+        Pause          = 21, // the level suspended, the pause menu up -> Menu
+        Resume         = 22, // the suspended level back -> LevelRuns
+        QuitToMenu     = 23, // the paused level quits -> AwaitMenu
+        AwaitMenu      = 24, // waits for the quit level; the main menu -> Menu
+        MapRuns        = 25, // waits for the map; the choice saved -> LoadedLevel
+        StoryRuns      = 26, // waits for the story -> ShowMenu
+        ShowMenu       = 27, // the menu music, the menu controller, the main menu -> Menu
+    };
+    // clang-format on
+
     MasterGameController(MasterWiring wiring, Preferences& preferences);
     ~MasterGameController() override;
     MasterGameController(const MasterGameController&) = delete;
     MasterGameController& operator=(const MasterGameController&) = delete;
 
-    // Listens to the tile model and starts over in state 0 with the no-op
+    // Listens to the tile model and starts over at Start with the no-op
     // controller current.
     void setUp() override;
     // Tears down every controller it set up (each once), stops listening.
@@ -73,7 +89,7 @@ public:
 
     Controller* controller(ControllerRole role) const { return roles[static_cast<int32_t>(role)]; }
 
-    int32_t state = 0;
+    State state = State::Start;
     // The six entries menu, game, award, outro, menu, map, as the game has
     // always listed them; tearDown tears each distinct one down once.
     std::vector<Controller*> controllers;

@@ -4,9 +4,11 @@
 #include "engine/Log.h"
 #include "engine/Preferences.h"
 #include "engine/SoundGateway.h"
+#include "game/AwardController.h"
 #include "game/GameServiceGateway.h"
 #include "game/Sharing.h"
 #include "levels/LevelModel.h"
+#include "overlays/TileCollection.h"
 
 // Input and the tile commands. Every tap reaches the menu controller, which
 // hands it to the tile model, so interface tiles answer in every phase; a
@@ -15,33 +17,6 @@
 namespace ZQ {
 
 namespace {
-
-// The ids the tile screens post; the master acts on each of them.
-enum TileId : int {
-    kContinue = 0,
-    kTutorial = 1,
-    kNewGame = 2,
-    kLeaderboards = 3,
-    kGameMode = 4,
-    kMusic = 5,
-    kMap = 6,
-    kStory = 7,
-    kPause = 8,
-    kResume = 9,
-    kShareKnot = 10,
-    kStop = 11,
-    kRestart = 12,
-    kPauseMap = 13,
-    kSkipPoints = 14,
-    kShareAward = 15,
-    kNextLevel = 16,
-    kRetry = 17,
-    kAwardMap = 18,
-};
-
-// The award controller's own states that its buttons set.
-constexpr int32_t kAwardRetry = 6;
-constexpr int32_t kAwardExit = 7;
 
 const std::string& currentKnotName() {
     return gGlobals.levelModel->currentLevel().name;
@@ -58,25 +33,25 @@ void MasterGameController::tap(PVRTVec2 point, float radius) {
 
 void MasterGameController::onTile(int tileId) {
     switch (tileId) {
-    case kContinue:
-    case kTutorial:
-    case kNewGame:
-    case kMap:
-    case kStory:
+    case TileCollection::kContinueSaved:
+    case TileCollection::kTutorial:
+    case TileCollection::kNewGame:
+    case TileCollection::kPlay:
+    case TileCollection::kStory:
         showScreen(wiring.hideMainMenu);
-        state = tileId == kContinue   ? 5
-                : tileId == kTutorial ? 6
-                : tileId == kNewGame  ? 7
-                : tileId == kMap      ? 8
-                                      : 9;
+        state = tileId == TileCollection::kContinueSaved ? State::LoadGame
+                : tileId == TileCollection::kTutorial    ? State::StartTutorial
+                : tileId == TileCollection::kNewGame     ? State::StartNewGame
+                : tileId == TileCollection::kPlay        ? State::OpenMap
+                                                         : State::OpenStory;
         break;
-    case kLeaderboards:
+    case TileCollection::kLeaderboards:
         GameServiceGateway::instance()->showLeaderboards();
         break;
-    case kGameMode:
+    case TileCollection::kGameMode:
         preferences.flipGameMode();
         break;
-    case kMusic:
+    case TileCollection::kMusic:
         setMusicMuted(!isMusicMuted());
         if (isMusicMuted()) {
             SoundGateway::instance()->musicOff();
@@ -84,50 +59,58 @@ void MasterGameController::onTile(int tileId) {
             SoundGateway::instance()->musicOn();
         }
         break;
-    case kPause:
+    case TileCollection::kPause:
         // Only a running level pauses: a press that lands as the level
         // ends would keep a finished controller as the level.
         if (levelPausable()) {
-            state = 21;
+            state = State::Pause;
         }
         break;
-    case kResume:
-    case kStop:
-    case kRestart:
-    case kPauseMap:
+    case TileCollection::kResume:
+    case TileCollection::kStop:
+    case TileCollection::kRestartLevel:
+    case TileCollection::kPauseMap:
         // The pause menu's buttons act on the level it suspended; without
         // one (a press that outlived its screen) there is nothing to act on.
-        if (state != 4 || suspended == nullptr) {
+        if (state != State::Menu || suspended == nullptr) {
             platformLog("Pause button %d without a paused level", tileId);
             break;
         }
-        state = tileId == kResume ? 22 : tileId == kStop ? 23 : tileId == kRestart ? 10 : 11;
-        if (tileId == kRestart || tileId == kPauseMap) {
+        state = tileId == TileCollection::kResume         ? State::Resume
+                : tileId == TileCollection::kStop         ? State::QuitToMenu
+                : tileId == TileCollection::kRestartLevel ? State::QuitToRestart
+                                                          : State::QuitToMap;
+        if (tileId == TileCollection::kRestartLevel || tileId == TileCollection::kPauseMap) {
             active->quit();
         }
         break;
-    case kShareKnot:
+    case TileCollection::kShareKnot:
         shareKnot(currentKnotName());
         break;
-    case kShareAward:
+    case TileCollection::kShareAward:
         shareAward(currentKnotName());
         break;
-    case kNextLevel:
-    case kRetry:
-    case kAwardMap: {
+    case TileCollection::kNextLevel:
+    case TileCollection::kRetry:
+    case TileCollection::kAwardMap: {
         Controller* award = controller(ControllerRole::Award);
-        if (state != 3) {
+        if (state != State::AwardRuns) {
             platformLog("Award button %d without the award screen", tileId);
             break;
         }
-        state = tileId == kNextLevel ? 14 : tileId == kRetry ? 13 : 15;
+        state = tileId == TileCollection::kNextLevel ? State::AfterAward
+                : tileId == TileCollection::kRetry   ? State::AwaitRestart
+                                                     : State::SaveForMap;
         if (wiring.setAwardState) {
-            wiring.setAwardState(*award, tileId == kRetry ? kAwardRetry : kAwardExit);
+            wiring.setAwardState(*award, tileId == TileCollection::kRetry ? AwardController::kRetry
+                                                                          : AwardController::kExit);
         }
         break;
     }
+    case TileCollection::kContinue:
     default:
-        // 14 (skip the points) and every id above 18 belong to the
+        // The points screen's continue (the award controller skips the
+        // points with it) and every id beyond the table belong to the
         // current controller.
         active->onTile(tileId);
         break;

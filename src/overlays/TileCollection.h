@@ -40,24 +40,32 @@ public:
     static void hidePointsUi(TileInstance* root);
     static void hideAwardUi(TileInstance* root);
 
-    // The ids the tiles post.
-    static constexpr int kTutorial = 1;
-    static constexpr int kNewGame = 2;
-    static constexpr int kLeaderboards = 3;
-    static constexpr int kGameMode = 4;
-    static constexpr int kMusic = 5;
-    static constexpr int kPlay = 6;
-    static constexpr int kStory = 7;
-    static constexpr int kPause = 8;
-    static constexpr int kResume = 9;
-    static constexpr int kShareKnot = 10;
-    static constexpr int kStop = 11;
-    static constexpr int kRestartLevel = 12;
-    static constexpr int kPauseMap = 13;
-    static constexpr int kContinue = 14;
-    static constexpr int kShareAward = 15;
-    static constexpr int kNextLevel = 16;
-    static constexpr int kAwardMap = 18;
+    // The ids the tiles post: one table for every layer that reads them,
+    // each named for its button as the screen shows it (caption and screen).
+    // The master controller also answers two ids that no screen carries:
+    // continuing the stored game straight into its level, and the award's
+    // retry.
+    // clang-format off
+    static constexpr int kContinueSaved = 0;  // (no screen)
+    static constexpr int kTutorial      = 1;  // ui_tutorial: main and first-run menus
+    static constexpr int kNewGame       = 2;  // ui_restart: main menu
+    static constexpr int kLeaderboards  = 3;  // ui_leaderboards: main menu
+    static constexpr int kGameMode      = 4;  // ui_arcade / ui_zen: main menu
+    static constexpr int kMusic         = 5;  // ui_mute_off / ui_mute_on: main menu
+    static constexpr int kPlay          = 6;  // ui_play: main menu, the stored game on the map
+    static constexpr int kStory         = 7;  // ui_story: main menu
+    static constexpr int kPause         = 8;  // ui_pause: in game
+    static constexpr int kResume        = 9;  // ui_play: pause menu
+    static constexpr int kShareKnot     = 10; // ui_share: pause menu
+    static constexpr int kStop          = 11; // ui_stop: pause menu
+    static constexpr int kRestartLevel  = 12; // ui_restart: pause menu
+    static constexpr int kPauseMap      = 13; // ui_map: pause menu
+    static constexpr int kContinue      = 14; // ui_continue: points, skips them
+    static constexpr int kShareAward    = 15; // ui_share: award
+    static constexpr int kNextLevel     = 16; // ui_play: award
+    static constexpr int kRetry         = 17; // (no screen)
+    static constexpr int kAwardMap      = 18; // ui_map: award
+    // clang-format on
 
 private:
     static void showMainExtras();

@@ -223,8 +223,8 @@ int run(const ZQLaunch& launch) {
                 return;
             }
             bool printed = false;
-            if (master->state != shownState) {
-                shownState = master->state;
+            if (static_cast<int32_t>(master->state) != shownState) {
+                shownState = static_cast<int32_t>(master->state);
                 std::printf("state %d at frame %d\n", shownState, ZQ::gGlobals.frameCount);
                 printed = true;
             }

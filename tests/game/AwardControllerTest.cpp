@@ -4,6 +4,7 @@
 #include "game/AwardFixture.h"
 #include "game/GameController.h"
 #include "overlays/FlowInstance.h"
+#include "overlays/TileCollection.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,7 @@ TEST_F(AwardControllerTest, PointsAndTheirGrainsRunThenTheAwardHangsTheGradeAndR
     EXPECT_EQ(points.done, 0);
     ASSERT_GE(points.flowId, 0);
     ASSERT_NE(onScreen("messages_points"), nullptr);
-    EXPECT_EQ(tilesShown(), std::vector<int32_t>{AwardController::kSkipTile});
+    EXPECT_EQ(tilesShown(), std::vector<int32_t>{ZQ::TileCollection::kContinue});
     // The grain bursts fly while the points count; the award waits for both.
     std::size_t bursts = 0;
     for (int frame = 0; award.state == 2; ++frame) {
@@ -53,7 +54,9 @@ TEST_F(AwardControllerTest, PointsAndTheirGrainsRunThenTheAwardHangsTheGradeAndR
     step();
     EXPECT_EQ(award.state, 5);
     EXPECT_FALSE(award.isDone());
-    EXPECT_EQ(tilesShown(), (std::vector<int32_t>{18, 15, 16}));
+    EXPECT_EQ(tilesShown(),
+              (std::vector<int32_t>{ZQ::TileCollection::kAwardMap, ZQ::TileCollection::kShareAward,
+                                    ZQ::TileCollection::kNextLevel}));
 
     // The total and its label.
     ZQ::CaptionInstance* total = onScreen("partials_total");
@@ -143,9 +146,9 @@ TEST_F(AwardControllerTest, SkippingEndsThePointsAtOnceAndOnlyWhileTheyRun) {
     step(3);
     ASSERT_EQ(award.state, 2);
     ASSERT_GE(points.flowId, 0);
-    award.onTile(13);
+    award.onTile(ZQ::TileCollection::kPauseMap);
     EXPECT_EQ(award.state, 2) << "only the skip tile skips";
-    award.onTile(AwardController::kSkipTile);
+    award.onTile(ZQ::TileCollection::kContinue);
     EXPECT_EQ(award.state, 3);
     step();
     EXPECT_EQ(points.done, 1);
@@ -157,7 +160,7 @@ TEST_F(AwardControllerTest, SkippingEndsThePointsAtOnceAndOnlyWhileTheyRun) {
     EXPECT_EQ(award.state, 5);
     EXPECT_EQ(tangles.getTangles().front()->materialIndex, 4) << "Golden is gold";
     // The skip tile and taps outside the middle do nothing now.
-    award.onTile(AwardController::kSkipTile);
+    award.onTile(ZQ::TileCollection::kContinue);
     EXPECT_EQ(award.state, 5);
     const float w = HeadlessGL::kWidth;
     const float h = HeadlessGL::kHeight;

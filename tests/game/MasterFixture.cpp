@@ -131,7 +131,7 @@ void MasterFixture::step(int frames) {
     }
 }
 
-bool MasterFixture::stepUntil(int32_t wanted, int frames) {
+bool MasterFixture::stepUntil(MasterState wanted, int frames) {
     for (int i = 0; i < frames && master->state != wanted; ++i) {
         step();
     }
@@ -169,14 +169,14 @@ ZQ::SavedState MasterFixture::storedRecord() const {
 void MasterFixture::startAtMenu() {
     defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
     makeMaster();
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     take();
     sound.calls.clear();
 }
 
 void MasterFixture::continueToLevel() {
-    tapTile(0);
+    tapTile(ZQ::TileCollection::kContinueSaved);
     rec(ZQ::ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     take();
 }

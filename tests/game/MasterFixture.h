@@ -6,7 +6,9 @@
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
 #include "game/MasterGameController.h"
+#include "game/MasterStates.h"
 #include "game/SavedState.h"
+#include "overlays/TileCollection.h"
 #include "stage/CameraModel.h"
 #include "stage/MandalaModel.h"
 #include "stage/RoomModel.h"
@@ -100,14 +102,14 @@ protected:
     void step(int frames = 1);
     // Steps until the master reaches `state`, at most `frames` frames; false
     // when it did not.
-    bool stepUntil(int32_t state, int frames = 10);
+    bool stepUntil(MasterState state, int frames = 10);
     // A scripted tap on the tile with this id, delivered as the game engine
     // delivers taps.
     void tapTile(int tileId);
 
     RecordingController& rec(ZQ::ControllerRole role) const;
     ZQ::Controller* role(ZQ::ControllerRole r) const { return master->controller(r); }
-    int32_t state() const { return master->state; }
+    MasterState state() const { return master->state; }
     // The lines of the journal since the last call, and the journal emptied.
     Journal take();
 
@@ -115,11 +117,10 @@ protected:
     void storeRecord(const ZQ::SavedState& record);
     ZQ::SavedState storedRecord() const;
 
-    // Starts with the tutorial completed and the menu up (state 4); the
+    // Starts with the tutorial completed and the menu up; the
     // journal and the sound calls start empty.
     void startAtMenu();
-    // From the menu: continue (tile 0) into the level the store holds; the
-    // journal starts empty.
+    // From the menu: continue into the level the store holds; the journal starts empty.
     void continueToLevel();
 
     TempFolder folder;

@@ -1,6 +1,7 @@
 #include "engine/Globals.h"
 #include "engine/SocialGateway.h"
 #include "engine/Spot.h"
+#include "game/AwardController.h"
 #include "game/GameServiceGateway.h"
 #include "game/MapController.h"
 #include "game/MasterFixture.h"
@@ -21,6 +22,7 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
 using ZQ::ControllerRole;
+using ZQ::TileCollection;
 
 // The vertex count of the relief of level `level`, built and collected by a
 // relief model of its own: the reference the master's relief is compared with.
@@ -49,7 +51,7 @@ TEST_F(MasterGameControllerTest, FirstStartTellsTheStoryUnskippableThenShowsTheM
     makeMaster();
     EXPECT_EQ(master->active, master->initial);
     step();
-    EXPECT_EQ(state(), 26);
+    EXPECT_EQ(state(), MasterState::StoryRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Story));
     EXPECT_FALSE(rec(ControllerRole::Story).skipAllowed);
     EXPECT_EQ(sound.names(), std::vector<std::string>{"playIntroMusic"});
@@ -60,12 +62,12 @@ TEST_F(MasterGameControllerTest, FirstStartTellsTheStoryUnskippableThenShowsTheM
     EXPECT_EQ(rec(ControllerRole::Story).steps, 1)
         << "a controller made current is stepped in the same frame";
     step(5);
-    EXPECT_EQ(state(), 26) << "the story runs until it is done";
+    EXPECT_EQ(state(), MasterState::StoryRuns) << "the story runs until it is done";
     rec(ControllerRole::Story).done = true;
     step();
-    EXPECT_EQ(state(), 27);
+    EXPECT_EQ(state(), MasterState::ShowMenu);
     step();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
     EXPECT_THAT(take(), ElementsAre("story.setUp", "story.tearDown", "menu.setUp", "screen.showMainUi"));
     EXPECT_EQ(sound.names().back(), "playMenuMusic");
@@ -78,7 +80,7 @@ TEST_F(MasterGameControllerTest, AtTheFirstStartTheCameraSpringsInOntoTheStory) 
     makeMaster();
     const PVRTVec3 setUp = camera->eye->layout.position;
     step();
-    ASSERT_EQ(state(), 26);
+    ASSERT_EQ(state(), MasterState::StoryRuns);
     EXPECT_EQ(camera->eye->layout.position, setUp);
     float moved = 0.0f;
     for (int i = 0; i < 30; ++i) {
@@ -93,10 +95,10 @@ TEST_F(MasterGameControllerTest, LaterStartsReachTheMenuInTwoFramesWithoutTheSto
     defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
     makeMaster();
     step();
-    EXPECT_EQ(state(), 27);
+    EXPECT_EQ(state(), MasterState::ShowMenu);
     EXPECT_EQ(master->active, master->initial);
     step();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
     EXPECT_EQ(rec(ControllerRole::Story).setUps, 0);
     EXPECT_EQ(sound.names(), std::vector<std::string>{"playMenuMusic"});
@@ -111,17 +113,17 @@ TEST_F(MasterGameControllerTest, MenuTilesStartTheGameTheTutorialOrTheStoredLeve
     storeRecord(stored);
     startAtMenu();
 
-    // Continue (tile 0): the menu hides and, once done, the stored level plays.
-    tapTile(0);
+    // Continue: the menu hides and, once done, the stored level plays.
+    tapTile(TileCollection::kContinueSaved);
     EXPECT_THAT(take(), ElementsAre("menu.tap", "screen.hideMainMenu"));
-    EXPECT_EQ(state(), 5);
+    EXPECT_EQ(state(), MasterState::LoadGame);
     step(3);
-    EXPECT_EQ(state(), 5) << "the menu's leave animation is waited for";
+    EXPECT_EQ(state(), MasterState::LoadGame) << "the menu's leave animation is waited for";
     rec(ControllerRole::Menu).done = true;
     step();
-    EXPECT_EQ(state(), 18);
+    EXPECT_EQ(state(), MasterState::LoadedLevel);
     step(2);
-    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(state(), MasterState::LevelRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Game));
     EXPECT_EQ(catalogue->level, 5);
     EXPECT_EQ(catalogue->max_level, 9);
@@ -136,29 +138,29 @@ TEST_F(MasterGameControllerTest, MenuTilesStartTheGameTheTutorialOrTheStoredLeve
     EXPECT_EQ(collectedVertexCount(), reliefVertexCount(5));
     EXPECT_THAT(take(), ElementsAre("menu.tearDown", "game.setUp"));
 
-    // Stop from the pause menu, then a new game (tile 2) from a reset record.
-    tapTile(8);
+    // Stop from the pause menu, then a new game from a reset record.
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(11);
-    ASSERT_TRUE(stepUntil(4));
+    tapTile(TileCollection::kStop);
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     take();
-    tapTile(2);
+    tapTile(TileCollection::kNewGame);
     rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(catalogue->level, 0);
     EXPECT_EQ(scores.points, 0);
     EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
     EXPECT_EQ(master->active, role(ControllerRole::Game));
 
-    // The tutorial (tile 1) plays under the tutorial controller.
-    tapTile(8);
+    // The tutorial plays under the tutorial controller.
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(11);
-    ASSERT_TRUE(stepUntil(4));
-    tapTile(1);
-    EXPECT_EQ(state(), 6);
+    tapTile(TileCollection::kStop);
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
+    tapTile(TileCollection::kTutorial);
+    EXPECT_EQ(state(), MasterState::StartTutorial);
     rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_TRUE(ZQ::gGlobals.tutorialActive);
     EXPECT_EQ(master->active, role(ControllerRole::Tutorial));
     EXPECT_EQ(catalogue->level, 0);
@@ -170,10 +172,10 @@ TEST_F(MasterGameControllerTest, PauseKeepsTheSameLevelControllerAndResumesIt) {
     take();
     RecordingController& game = rec(ControllerRole::Game);
     game.steps = 0;
-    tapTile(8);
-    EXPECT_EQ(state(), 21);
+    tapTile(TileCollection::kPause);
+    EXPECT_EQ(state(), MasterState::Pause);
     step();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
     EXPECT_EQ(master->suspended, role(ControllerRole::Game));
     EXPECT_THAT(take(),
@@ -183,18 +185,18 @@ TEST_F(MasterGameControllerTest, PauseKeepsTheSameLevelControllerAndResumesIt) {
     master->tap(PVRTVec2(300.0f, 500.0f), 20.0f);
     EXPECT_THAT(take(), ElementsAre("menu.tap"));
     step(10);
-    tapTile(9);
+    tapTile(TileCollection::kResume);
     step();
-    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(state(), MasterState::LevelRuns);
     EXPECT_EQ(master->active, &game);
     EXPECT_EQ(master->suspended, nullptr);
     EXPECT_THAT(take(), ElementsAre("menu.tap", "game.resume", "screen.showGameUi"));
     EXPECT_EQ(game.setUps, 1);
     EXPECT_EQ(game.tearDowns, 0);
     // Pausing again shows the same screen again.
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     step();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     EXPECT_EQ(master->suspended, &game);
 }
 
@@ -204,52 +206,52 @@ TEST_F(MasterGameControllerTest, StopRestartAndMapFromThePauseMenu) {
     RecordingController& game = rec(ControllerRole::Game);
     RecordingController& menuRec = rec(ControllerRole::Menu);
 
-    // Stop (11): the level quits, the menu comes back with its music.
-    tapTile(8);
+    // Stop: the level quits, the menu comes back with its music.
+    tapTile(TileCollection::kPause);
     step();
     take();
     sound.calls.clear();
-    tapTile(11);
-    EXPECT_EQ(state(), 23);
+    tapTile(TileCollection::kStop);
+    EXPECT_EQ(state(), MasterState::QuitToMenu);
     step();
-    EXPECT_EQ(state(), 24);
+    EXPECT_EQ(state(), MasterState::AwaitMenu);
     step();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     EXPECT_EQ(master->active, &menuRec);
     EXPECT_THAT(take(), ElementsAre("menu.tap", "screen.hideTiles", "game.quit", "game.tearDown",
                                     "menu.setUp", "screen.showMainUi"));
     EXPECT_EQ(sound.names(), std::vector<std::string>{"playMenuMusic"});
 
-    // Restart (12): the same level again, nothing saved.
+    // Restart: the same level again, nothing saved.
     continueToLevel();
     const int32_t level = catalogue->level;
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     step();
     take();
-    tapTile(12);
-    EXPECT_EQ(state(), 10);
+    tapTile(TileCollection::kRestartLevel);
+    EXPECT_EQ(state(), MasterState::QuitToRestart);
     step();
-    EXPECT_EQ(state(), 13);
-    ASSERT_TRUE(stepUntil(2));
+    EXPECT_EQ(state(), MasterState::AwaitRestart);
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(catalogue->level, level);
     EXPECT_EQ(rooms->current->level, level);
     EXPECT_THAT(take(), ElementsAre("menu.tap", "menu.quit", "screen.hideTiles", "game.quit", "game.tearDown",
                                     "game.setUp"));
     EXPECT_EQ(defaults->object(ZQ::Preferences::kStateKey), nullptr);
 
-    // Map (13): the level quits, the map opens over the loaded record.
-    tapTile(8);
+    // Map: the level quits, the map opens over the loaded record.
+    tapTile(TileCollection::kPause);
     step();
     take();
-    tapTile(13);
-    EXPECT_EQ(state(), 11);
-    ASSERT_TRUE(stepUntil(25));
+    tapTile(TileCollection::kPauseMap);
+    EXPECT_EQ(state(), MasterState::QuitToMap);
+    ASSERT_TRUE(stepUntil(MasterState::MapRuns));
     EXPECT_EQ(master->active, role(ControllerRole::Map));
     EXPECT_THAT(take(), ElementsAre("menu.tap", "menu.quit", "screen.hideTiles", "game.quit", "game.tearDown",
                                     "map.setUp"));
     catalogue->level = 3; // the map's choice
     rec(ControllerRole::Map).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(master->active, &game);
     EXPECT_EQ(rooms->current->level, 3);
     EXPECT_EQ(storedRecord().level, 3);
@@ -273,20 +275,20 @@ TEST_F(MasterGameControllerTest, TheMapWithOnlyTheFirstLevelReachedStartsLevelZe
         return map;
     };
     makeMaster(std::move(wiring));
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     continueToLevel();
     ASSERT_EQ(catalogue->level, 0);
     ASSERT_EQ(catalogue->max_level, 0);
 
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     step();
     take();
     sound.calls.clear();
-    tapTile(13);
-    ASSERT_TRUE(stepUntil(25));
+    tapTile(TileCollection::kPauseMap);
+    ASSERT_TRUE(stepUntil(MasterState::MapRuns));
     ASSERT_NE(map, nullptr);
     EXPECT_TRUE(map->isDone()) << "done in the frame it was made current";
-    ASSERT_TRUE(stepUntil(2, 4));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns, 4));
     EXPECT_EQ(master->active, role(ControllerRole::Game));
     EXPECT_EQ(catalogue->level, 0);
     EXPECT_EQ(rooms->current->level, 0);
@@ -309,27 +311,27 @@ TEST_F(MasterGameControllerTest, ASolvedLevelShowsTheAwardWhileTheNextReliefIsBu
     elapsedFrames = 12 * 30 + 7;
     rec(ControllerRole::Game).done = true;
     step();
-    EXPECT_EQ(state(), 3);
+    EXPECT_EQ(state(), MasterState::AwardRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Award));
     EXPECT_THAT(take(), ElementsAre("game.tearDown", "award.setUp"));
     EXPECT_TRUE(relief->instances.empty()) << "the relief in view was cleared for the next one";
 
-    // Next (16): the award leaves, the cursor advances, the state is saved
+    // Next: the award leaves, the cursor advances, the state is saved
     // and the next room starts with the relief built during the award.
-    tapTile(16);
-    EXPECT_EQ(state(), 14);
-    EXPECT_EQ(rec(ControllerRole::Award).awardState, 7);
+    tapTile(TileCollection::kNextLevel);
+    EXPECT_EQ(state(), MasterState::AfterAward);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, ZQ::AwardController::kExit);
     step(3);
-    EXPECT_EQ(state(), 14) << "the award's exit animation is waited for";
+    EXPECT_EQ(state(), MasterState::AfterAward) << "the award's exit animation is waited for";
     rec(ControllerRole::Award).done = true;
     step();
-    EXPECT_EQ(state(), 17);
+    EXPECT_EQ(state(), MasterState::NextLevel);
     step();
-    EXPECT_EQ(state(), 19);
+    EXPECT_EQ(state(), MasterState::StartLevel);
     EXPECT_EQ(catalogue->level, 1);
     EXPECT_EQ(catalogue->max_level, 1);
     step();
-    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(state(), MasterState::LevelRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Game));
     EXPECT_EQ(rooms->current->level, 1);
     EXPECT_EQ(collectedVertexCount(), reliefVertexCount(1));
@@ -346,11 +348,11 @@ TEST_F(MasterGameControllerTest, RetryPlaysTheSameLevelAndMapSavesThenOpensTheMa
     rec(ControllerRole::Game).done = true;
     step();
     take();
-    tapTile(17);
-    EXPECT_EQ(state(), 13);
-    EXPECT_EQ(rec(ControllerRole::Award).awardState, 6);
+    tapTile(TileCollection::kRetry);
+    EXPECT_EQ(state(), MasterState::AwaitRestart);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, ZQ::AwardController::kRetry);
     rec(ControllerRole::Award).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(catalogue->level, 0);
     EXPECT_EQ(collectedVertexCount(), reliefVertexCount(0));
     EXPECT_EQ(defaults->object(ZQ::Preferences::kStateKey), nullptr) << "a retry saves nothing";
@@ -359,17 +361,17 @@ TEST_F(MasterGameControllerTest, RetryPlaysTheSameLevelAndMapSavesThenOpensTheMa
     elapsedFrames = 95;
     rec(ControllerRole::Game).done = true;
     step();
-    tapTile(18);
-    EXPECT_EQ(state(), 15);
-    EXPECT_EQ(rec(ControllerRole::Award).awardState, 7);
+    tapTile(TileCollection::kAwardMap);
+    EXPECT_EQ(state(), MasterState::SaveForMap);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, ZQ::AwardController::kExit);
     rec(ControllerRole::Award).done = true;
     step();
-    EXPECT_EQ(state(), 8);
+    EXPECT_EQ(state(), MasterState::OpenMap);
     EXPECT_EQ(storedRecord().max_level, 1) << "the next level is reachable from the map";
     EXPECT_EQ(storedRecord().tangleForlevel[0], 2);
     EXPECT_EQ(storedRecord().timerForlevel[0], 3);
     step();
-    EXPECT_EQ(state(), 25);
+    EXPECT_EQ(state(), MasterState::MapRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Map));
 }
 
@@ -384,16 +386,16 @@ TEST_F(MasterGameControllerTest, AfterTheLastLevelTheOutroRunsAndTheCursorWraps)
     ASSERT_EQ(catalogue->level, 75);
     rec(ControllerRole::Game).done = true;
     step();
-    tapTile(16);
+    tapTile(TileCollection::kNextLevel);
     rec(ControllerRole::Award).done = true;
     sound.calls.clear();
     step();
-    EXPECT_EQ(state(), 1);
+    EXPECT_EQ(state(), MasterState::OutroRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Outro));
     EXPECT_EQ(sound.names(), std::vector<std::string>{"playIntroMusic"});
     EXPECT_EQ(catalogue->level, 75) << "the cursor wraps only once the outro is over";
     rec(ControllerRole::Outro).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(catalogue->level, 0);
     EXPECT_EQ(storedRecord().level, 0);
     EXPECT_EQ(master->active, role(ControllerRole::Game));
@@ -402,23 +404,23 @@ TEST_F(MasterGameControllerTest, AfterTheLastLevelTheOutroRunsAndTheCursorWraps)
 
 TEST_F(MasterGameControllerTest, StoryFromTheMenuMaySkipAndReturnsToTheMenu) {
     startAtMenu();
-    tapTile(7);
-    EXPECT_EQ(state(), 9);
+    tapTile(TileCollection::kStory);
+    EXPECT_EQ(state(), MasterState::OpenStory);
     rec(ControllerRole::Menu).done = true;
     step();
-    EXPECT_EQ(state(), 26);
+    EXPECT_EQ(state(), MasterState::StoryRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Story));
     EXPECT_TRUE(rec(ControllerRole::Story).skipAllowed);
     rec(ControllerRole::Story).done = true;
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
 
-    // The map from the menu (tile 6).
-    tapTile(6);
-    EXPECT_EQ(state(), 8);
+    // The map from the menu.
+    tapTile(TileCollection::kPlay);
+    EXPECT_EQ(state(), MasterState::OpenMap);
     rec(ControllerRole::Menu).done = true;
     step();
-    EXPECT_EQ(state(), 25);
+    EXPECT_EQ(state(), MasterState::MapRuns);
     EXPECT_EQ(master->active, role(ControllerRole::Map));
 }
 
@@ -450,26 +452,26 @@ TEST_F(MasterGameControllerTest, ServiceTilesMusicAndModeActInEveryPhase) {
     ZQ::ISocialGateway* previousSocial = ZQ::SocialGateway::setInstance(&services);
     startAtMenu();
 
-    tapTile(5);
+    tapTile(TileCollection::kMusic);
     EXPECT_TRUE(ZQ::isMusicMuted());
-    tapTile(5);
+    tapTile(TileCollection::kMusic);
     EXPECT_FALSE(ZQ::isMusicMuted());
     EXPECT_EQ(sound.names(), (std::vector<std::string>{"musicOff", "musicOn"}));
 
     EXPECT_EQ(preferences->getGameMode(), ZQ::ArcadeMode);
-    tapTile(4);
+    tapTile(TileCollection::kGameMode);
     EXPECT_EQ(preferences->getGameMode(), ZQ::ZenMode);
     EXPECT_EQ(
         ZQ::PlistFileStore(folder.file("cloud/cloud.plist")).integerForKey(ZQ::Preferences::kGameModeKey), 1);
-    tapTile(4);
+    tapTile(TileCollection::kGameMode);
     EXPECT_EQ(preferences->getGameMode(), ZQ::ArcadeMode);
 
-    tapTile(3);
+    tapTile(TileCollection::kLeaderboards);
     continueToLevel();
     catalogue->level = 4;
-    tapTile(10);
+    tapTile(TileCollection::kShareKnot);
     services.twitter = false;
-    tapTile(15); // no network open: logged, nothing posted
+    tapTile(TileCollection::kShareAward); // no network open: logged, nothing posted
     EXPECT_EQ(services.calls,
               (std::vector<std::string>{"showLeaderboards", "publish 1 0 " + catalogue->levels[4].name}));
 
@@ -477,9 +479,9 @@ TEST_F(MasterGameControllerTest, ServiceTilesMusicAndModeActInEveryPhase) {
     ZQ::gGlobals.gameCenterAuthenticated = true;
     rec(ControllerRole::Game).done = true;
     step();
-    tapTile(16);
+    tapTile(TileCollection::kNextLevel);
     rec(ControllerRole::Award).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(services.reports, 3u);
     ZQ::GameServiceGateway::setInstance(previousGame);
     ZQ::SocialGateway::setInstance(previousSocial);
@@ -489,7 +491,7 @@ TEST_F(MasterGameControllerTest, SkipAndUnknownTilesGoToTheCurrentControllerAndI
     startAtMenu();
     continueToLevel();
     take();
-    tiles.notify(&ZQ::EventListener::onTile, 14);
+    tiles.notify(&ZQ::EventListener::onTile, TileCollection::kContinue);
     tiles.notify(&ZQ::EventListener::onTile, 19);
     tiles.notify(&ZQ::EventListener::onTile, 40);
     master->doubleTap(PVRTVec2(1.0f, 2.0f));
@@ -502,9 +504,11 @@ TEST_F(MasterGameControllerTest, SkipAndUnknownTilesGoToTheCurrentControllerAndI
                                     "game.swipe 2", "game.touchBegan", "game.touchMoved", "game.touchEnded",
                                     "game.touchCancelled"));
     // Buttons of screens that are not up change nothing.
-    for (int stale : {9, 11, 12, 13, 16, 17, 18}) {
+    for (int stale : {TileCollection::kResume, TileCollection::kStop, TileCollection::kRestartLevel,
+                      TileCollection::kPauseMap, TileCollection::kNextLevel, TileCollection::kRetry,
+                      TileCollection::kAwardMap}) {
         tiles.notify(&ZQ::EventListener::onTile, stale);
-        EXPECT_EQ(state(), 2) << stale;
+        EXPECT_EQ(state(), MasterState::LevelRuns) << stale;
     }
     EXPECT_TRUE(take().empty());
 }
@@ -513,15 +517,15 @@ TEST_F(MasterGameControllerTest, BecomingActivePausesOnlyARunningLevel) {
     makeMaster();
     step();
     master->pauseIfPlaying();
-    EXPECT_EQ(state(), 26);
+    EXPECT_EQ(state(), MasterState::StoryRuns);
     defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
     rec(ControllerRole::Story).done = true;
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     master->pauseIfPlaying();
-    EXPECT_EQ(state(), 4);
+    EXPECT_EQ(state(), MasterState::Menu);
     continueToLevel();
     master->pauseIfPlaying();
-    EXPECT_EQ(state(), 21);
+    EXPECT_EQ(state(), MasterState::Pause);
     step();
     EXPECT_EQ(master->suspended, role(ControllerRole::Game));
     EXPECT_EQ(master->active, role(ControllerRole::Menu));
@@ -533,14 +537,14 @@ TEST_F(MasterGameControllerTest, BecomingActivePausesOnlyARunningLevel) {
 TEST_F(MasterGameControllerTest, ALevelThatMayNotPauseKeepsRunning) {
     defaults->setBool(ZQ::Preferences::kTutorialCompletedKey, true);
     makeMaster();
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     continueToLevel();
     RecordingController& game = rec(ControllerRole::Game);
     game.pausable = false;
     master->pauseIfPlaying();
-    EXPECT_EQ(state(), 2);
-    tapTile(8);
-    EXPECT_EQ(state(), 2);
+    EXPECT_EQ(state(), MasterState::LevelRuns);
+    tapTile(TileCollection::kPause);
+    EXPECT_EQ(state(), MasterState::LevelRuns);
     step();
     EXPECT_EQ(master->active, &game);
     EXPECT_EQ(master->suspended, nullptr);
@@ -555,8 +559,8 @@ TEST_F(MasterGameControllerTest, ALevelThatMayNotPauseKeepsRunning) {
 
     // Once it may, the same press pauses it.
     game.pausable = true;
-    tapTile(8);
-    EXPECT_EQ(state(), 21);
+    tapTile(TileCollection::kPause);
+    EXPECT_EQ(state(), MasterState::Pause);
     step();
     EXPECT_EQ(master->suspended, &game);
 }

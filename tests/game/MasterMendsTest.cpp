@@ -12,6 +12,7 @@
 namespace {
 
 using ZQ::ControllerRole;
+using ZQ::TileCollection;
 
 class MasterMendsTest : public MasterFixture {
 protected:
@@ -36,9 +37,9 @@ protected:
     void replayTutorialOverVeteran() {
         storeRecord(veteranRecord());
         startAtMenu();
-        tapTile(1);
+        tapTile(TileCollection::kTutorial);
         rec(ControllerRole::Menu).done = true;
-        ASSERT_TRUE(stepUntil(2));
+        ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     }
 
     // The level current now is solved and the award's next button pressed.
@@ -46,8 +47,8 @@ protected:
         rec(ControllerRole::Game).done = true;
         rec(ControllerRole::Tutorial).done = true;
         step();
-        ASSERT_EQ(state(), 3);
-        tapTile(16);
+        ASSERT_EQ(state(), MasterState::AwardRuns);
+        tapTile(TileCollection::kNextLevel);
         rec(ControllerRole::Award).done = true;
     }
 };
@@ -56,35 +57,35 @@ TEST_F(MasterMendsTest, NoControllerIsTornDownTwiceOrWithoutASetUp) {
     makeMaster();
     step();
     rec(ControllerRole::Story).done = true;
-    ASSERT_TRUE(stepUntil(4));
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     // Play, pause and stop; the level quits and is left behind by the menu.
-    tapTile(2);
+    tapTile(TileCollection::kNewGame);
     rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
-    tapTile(8);
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(11);
-    ASSERT_TRUE(stepUntil(4));
+    tapTile(TileCollection::kStop);
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     // Play, restart from the pause menu, solve, retry, solve, map, choose.
-    tapTile(0);
+    tapTile(TileCollection::kContinueSaved);
     rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
-    tapTile(8);
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(12);
-    ASSERT_TRUE(stepUntil(2));
+    tapTile(TileCollection::kRestartLevel);
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     rec(ControllerRole::Game).done = true;
     step();
-    tapTile(17);
+    tapTile(TileCollection::kRetry);
     rec(ControllerRole::Award).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     rec(ControllerRole::Game).done = true;
     step();
-    tapTile(18);
+    tapTile(TileCollection::kAwardMap);
     rec(ControllerRole::Award).done = true;
-    ASSERT_TRUE(stepUntil(25));
+    ASSERT_TRUE(stepUntil(MasterState::MapRuns));
     rec(ControllerRole::Map).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     // The view goes while the level runs: the list names the menu twice and
     // the outro was never set up.
     master->tearDown();
@@ -110,14 +111,14 @@ TEST_F(MasterMendsTest, ChoosingOnTheMapKeepsEveryLevelsGradeAndTime) {
     continueToLevel();
     ASSERT_EQ(catalogue->level, 30);
     // Leave level 30 unfinished for the map and choose level 12 there.
-    tapTile(8);
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(13);
-    ASSERT_TRUE(stepUntil(25));
+    tapTile(TileCollection::kPauseMap);
+    ASSERT_TRUE(stepUntil(MasterState::MapRuns));
     catalogue->level = 12;
     rec(ControllerRole::Map).done = true;
     step();
-    ASSERT_EQ(state(), 18);
+    ASSERT_EQ(state(), MasterState::LoadedLevel);
     ZQ::SavedState saved = storedRecord();
     EXPECT_EQ(saved.level, 12);
     EXPECT_EQ(saved.tangleForlevel, stored.tangleForlevel);
@@ -126,17 +127,17 @@ TEST_F(MasterMendsTest, ChoosingOnTheMapKeepsEveryLevelsGradeAndTime) {
     EXPECT_EQ(saved.tangles, stored.tangles);
 
     // The same from the menu's map tile, choosing an unplayed level.
-    ASSERT_TRUE(stepUntil(2));
-    tapTile(8);
-    ASSERT_TRUE(stepUntil(4));
-    tapTile(11);
-    ASSERT_TRUE(stepUntil(4));
-    tapTile(6);
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
+    tapTile(TileCollection::kPause);
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
+    tapTile(TileCollection::kStop);
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
+    tapTile(TileCollection::kPlay);
     rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(25));
+    ASSERT_TRUE(stepUntil(MasterState::MapRuns));
     catalogue->level = 31;
     rec(ControllerRole::Map).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     saved = storedRecord();
     EXPECT_EQ(saved.level, 31);
     EXPECT_EQ(saved.tangleForlevel, stored.tangleForlevel);
@@ -154,7 +155,7 @@ TEST_F(MasterMendsTest, ReplayingTheTutorialKeepsTheStoredRecordAndReturnsToIt) 
 
     // Room 0: no save while the tutorial runs.
     solveAndGoOn();
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(catalogue->level, 1);
     EXPECT_EQ(master->active, role(ControllerRole::Tutorial));
     EXPECT_EQ(storedRecord(), stored);
@@ -163,7 +164,7 @@ TEST_F(MasterMendsTest, ReplayingTheTutorialKeepsTheStoredRecordAndReturnsToIt) 
     // game then goes on where it was, untouched.
     ZQ::gGlobals.tutorialActive = false;
     solveAndGoOn();
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(storedRecord(), stored);
     EXPECT_EQ(catalogue->level, 30);
     EXPECT_EQ(catalogue->max_level, 31);
@@ -174,7 +175,7 @@ TEST_F(MasterMendsTest, ReplayingTheTutorialKeepsTheStoredRecordAndReturnsToIt) 
     // Its next finished level saves on from the stored game.
     scores.points = 53000;
     solveAndGoOn();
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     const ZQ::SavedState saved = storedRecord();
     EXPECT_EQ(saved.level, 31);
     EXPECT_EQ(saved.points, 53000);
@@ -185,13 +186,13 @@ TEST_F(MasterMendsTest, ReplayingTheTutorialAndLeavingByTheAwardMapKeepsTheRecor
     const ZQ::SavedState stored = veteranRecord();
     ASSERT_NO_FATAL_FAILURE(replayTutorialOverVeteran());
     solveAndGoOn();
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     ZQ::gGlobals.tutorialActive = false;
     rec(ControllerRole::Tutorial).done = true;
     step();
-    tapTile(18);
+    tapTile(TileCollection::kAwardMap);
     rec(ControllerRole::Award).done = true;
-    ASSERT_TRUE(stepUntil(25));
+    ASSERT_TRUE(stepUntil(MasterState::MapRuns));
     EXPECT_EQ(storedRecord(), stored);
     EXPECT_EQ(catalogue->level, 30) << "the map opens on the stored game";
 }
@@ -200,22 +201,22 @@ TEST_F(MasterMendsTest, ReplayingTheTutorialAndStoppingItKeepsTheRecordToContinu
     const ZQ::SavedState stored = veteranRecord();
     ASSERT_NO_FATAL_FAILURE(replayTutorialOverVeteran());
     scores.points = 800;
-    // Pause and stop in the tutorial's first room: 21, 4, 23, 24, 4.
-    tapTile(8);
+    // Pause and stop in the tutorial's first room.
+    tapTile(TileCollection::kPause);
     step();
-    tapTile(11);
-    ASSERT_TRUE(stepUntil(4));
+    tapTile(TileCollection::kStop);
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
     EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
     EXPECT_EQ(storedRecord(), stored);
     // Continue plays the stored game on, not the tutorial's reset one.
-    tapTile(0);
+    tapTile(TileCollection::kContinueSaved);
     rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(master->active, role(ControllerRole::Game));
     EXPECT_EQ(catalogue->level, 30);
     EXPECT_EQ(scores.points, 52000);
     solveAndGoOn();
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(storedRecord().level, 31);
     EXPECT_EQ(storedRecord().tangleForlevel[29], stored.tangleForlevel[29]);
 }
@@ -224,18 +225,18 @@ TEST_F(MasterMendsTest, AFirstTutorialStillSavesLevelTwoWhenItEnds) {
     makeMaster();
     step();
     rec(ControllerRole::Story).done = true;
-    ASSERT_TRUE(stepUntil(4));
-    tapTile(1);
+    ASSERT_TRUE(stepUntil(MasterState::Menu));
+    tapTile(TileCollection::kTutorial);
     rec(ControllerRole::Menu).done = true;
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     solveAndGoOn();
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(defaults->object(ZQ::Preferences::kStateKey), nullptr);
     ZQ::gGlobals.tutorialActive = false;
     scores.grade = 1;
     elapsedFrames = 12 * 30;
     solveAndGoOn();
-    ASSERT_TRUE(stepUntil(2));
+    ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     const ZQ::SavedState saved = storedRecord();
     EXPECT_EQ(saved.level, 2);
     EXPECT_EQ(master->active, role(ControllerRole::Game));

@@ -11,6 +11,7 @@
 #include "game/AwardController.h"
 #include "game/GameController.h"
 #include "game/MasterGameController.h"
+#include "game/MasterStates.h"
 #include "game/SavedState.h"
 #include "game/TutorialController.h"
 #include "game/TutorialNode.h"
@@ -153,17 +154,18 @@ TEST_F(GameFlowTest, FromTheMenuALevelIsSolvedAndItsAwardLeadsToTheNextLevel) {
     openGame(true);
     const float w = ZQ::gGlobals.screenSize.x;
     const float h = ZQ::gGlobals.screenSize.y;
-    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 200));
+    ASSERT_TRUE(frameUntil(
+        [&] { return master->state == MasterState::Menu && ZQ::gGlobals.tileModel->isReady(); }, 200));
     shoot("flow-1-menu");
 
     // New game: the right half of the menu's lower right cell.
     tapAt(0.25f * w + 0.425f * w, 0.4f * h + 0.35f * w - 0.6667f * 0.7f * w);
-    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    ASSERT_TRUE(frameUntil([&] { return master->state == MasterState::LevelRuns; }, 200));
     EXPECT_EQ(master->active, game());
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
     auto* award = solveLevelZero("flow-2-level0");
     ASSERT_NE(award, nullptr) << "level 0 was not solved";
-    EXPECT_EQ(master->state, 3);
+    EXPECT_EQ(master->state, MasterState::AwardRuns);
     const ZQ::PointsModel& points = *ZQ::gGlobals.pointsModel;
     EXPECT_GT(points.levelPoints, 0);
     EXPECT_EQ(points.tangles[points.grade], 1);
@@ -180,7 +182,7 @@ TEST_F(GameFlowTest, FromTheMenuALevelIsSolvedAndItsAwardLeadsToTheNextLevel) {
 
     // Next: the level after, its state saved.
     tapAt(0.5f * w + 0.7f * w / 3.0f, 0.1f * h);
-    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    ASSERT_TRUE(frameUntil([&] { return master->state == MasterState::LevelRuns; }, 200));
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 1);
     EXPECT_EQ(master->active, game());
     ZQ::SavedState stored(ZQ::gGlobals.levelModel->levelCount());
@@ -199,18 +201,19 @@ TEST_F(GameFlowTest, AFreshProfileHearsTheStoryThenTakesTheTutorialsFirstRoom) {
     const float h = ZQ::gGlobals.screenSize.y;
     // The first frame, drawn by the view, started the story, which may not
     // be skipped at the first start.
-    EXPECT_EQ(master->state, 26);
+    EXPECT_EQ(master->state, MasterState::StoryRuns);
     EXPECT_EQ(master->active, master->controller(ControllerRole::Story));
     frameUntil([] { return false; }, 200);
     shoot("fresh-1-story");
     view->handleDoubleTap(PVRTVec2(187.0f, 333.0f));
-    EXPECT_EQ(master->state, 26);
-    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 900));
+    EXPECT_EQ(master->state, MasterState::StoryRuns);
+    ASSERT_TRUE(frameUntil(
+        [&] { return master->state == MasterState::Menu && ZQ::gGlobals.tileModel->isReady(); }, 900));
     shoot("fresh-2-first-menu");
 
     // The first-run menu's one tile starts the tutorial in level 0's room.
     tapAt(0.5f * w, 0.4f * h);
-    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    ASSERT_TRUE(frameUntil([&] { return master->state == MasterState::LevelRuns; }, 200));
     EXPECT_TRUE(ZQ::gGlobals.tutorialActive);
     EXPECT_EQ(master->active, master->controller(ControllerRole::Tutorial));
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
@@ -226,15 +229,15 @@ TEST_F(GameFlowTest, AFreshProfileHearsTheStoryThenTakesTheTutorialsFirstRoom) {
 TEST_F(GameFlowTest, ATutorialLeftUnfinishedIsNotMarkedDoneAndLevelZeroIsThenAwarded) {
     openGame(false);
     ZQ::KeyValueStore& defaults = ZQ::Preferences::shared().userDefaults();
-    EXPECT_EQ(master->state, 26);
+    EXPECT_EQ(master->state, MasterState::StoryRuns);
     frameUntil([] { return false; }, 200);
     shoot("left-1-story");
-    ASSERT_TRUE(frameUntil([&] { return master->state == 4; }, 900));
+    ASSERT_TRUE(frameUntil([&] { return master->state == MasterState::Menu; }, 900));
     ASSERT_TRUE(tilesSettle({ZQ::TileCollection::kTutorial}, 200));
     shoot("left-2-first-menu");
 
     tapTile(ZQ::TileCollection::kTutorial);
-    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    ASSERT_TRUE(frameUntil([&] { return master->state == MasterState::LevelRuns; }, 200));
     ZQ::Controller* tutorial = master->controller(ControllerRole::Tutorial);
     ASSERT_EQ(master->active, tutorial);
     frameUntil([] { return false; }, 240);
@@ -245,9 +248,9 @@ TEST_F(GameFlowTest, ATutorialLeftUnfinishedIsNotMarkedDoneAndLevelZeroIsThenAwa
     // the suspended tutorial.
     view->moveToActive();
     view->moveToInactive();
-    EXPECT_EQ(master->state, 21);
+    EXPECT_EQ(master->state, MasterState::Pause);
     frame();
-    EXPECT_EQ(master->state, 4);
+    EXPECT_EQ(master->state, MasterState::Menu);
     EXPECT_EQ(master->suspended, tutorial);
     EXPECT_EQ(tilesShown(),
               (std::vector<int32_t>{ZQ::TileCollection::kShareKnot, ZQ::TileCollection::kPauseMap,
@@ -260,18 +263,19 @@ TEST_F(GameFlowTest, ATutorialLeftUnfinishedIsNotMarkedDoneAndLevelZeroIsThenAwa
     shoot("left-4-pause");
 
     // Stop: 23, 24, then the menu.
-    std::vector<int32_t> states;
+    std::vector<MasterState> states;
     tapTile(ZQ::TileCollection::kStop);
     ASSERT_TRUE(frameUntil(
         [&] {
             if (states.empty() || states.back() != master->state) {
                 states.push_back(master->state);
             }
-            return master->state == 4 && states.size() > 1;
+            return master->state == MasterState::Menu && states.size() > 1;
         },
         300))
         << ::testing::PrintToString(states);
-    EXPECT_EQ(states, (std::vector<int32_t>{4, 23, 24, 4}));
+    EXPECT_EQ(states, (std::vector<MasterState>{MasterState::Menu, MasterState::QuitToMenu,
+                                                MasterState::AwaitMenu, MasterState::Menu}));
     EXPECT_EQ(master->active, master->controller(ControllerRole::Menu));
     EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
     EXPECT_FALSE(ZQ::Preferences::shared().isTutorialCompleted());
@@ -283,14 +287,14 @@ TEST_F(GameFlowTest, ATutorialLeftUnfinishedIsNotMarkedDoneAndLevelZeroIsThenAwa
     // That menu has no new-game tile: the new game is posted as the main
     // menu's tile would post it.
     ZQ::gGlobals.tileModel->notify(&ZQ::EventListener::onTile, ZQ::TileCollection::kNewGame);
-    EXPECT_EQ(master->state, 7);
-    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    EXPECT_EQ(master->state, MasterState::StartNewGame);
+    ASSERT_TRUE(frameUntil([&] { return master->state == MasterState::LevelRuns; }, 200));
     EXPECT_EQ(master->active, game());
     EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
     auto* award = solveLevelZero("left-6-level0");
     ASSERT_NE(award, nullptr) << "level 0 was not solved";
-    EXPECT_EQ(master->state, 3);
+    EXPECT_EQ(master->state, MasterState::AwardRuns);
     ASSERT_TRUE(tilesSettle({ZQ::TileCollection::kContinue}, 120));
     shoot("left-7-points");
 
@@ -323,9 +327,10 @@ TEST_F(GameFlowTest, TheTutorialsFirstRoomPlayedToItsEndIsAwardedAsLevelZero) {
     openGame(false);
     const float w = ZQ::gGlobals.screenSize.x;
     const float h = ZQ::gGlobals.screenSize.y;
-    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 900));
+    ASSERT_TRUE(frameUntil(
+        [&] { return master->state == MasterState::Menu && ZQ::gGlobals.tileModel->isReady(); }, 900));
     tapAt(0.5f * w, 0.4f * h);
-    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    ASSERT_TRUE(frameUntil([&] { return master->state == MasterState::LevelRuns; }, 200));
     ASSERT_EQ(master->active, master->controller(ControllerRole::Tutorial));
     // One frame drawn, as the game draws every frame: the room's wallpaper
     // is painted from the relief collected for it.
@@ -338,7 +343,8 @@ TEST_F(GameFlowTest, TheTutorialsFirstRoomPlayedToItsEndIsAwardedAsLevelZero) {
     drawn -= 2;
     input(script);
     drawn += 2;
-    ASSERT_TRUE(frameUntil([&] { return master->state == 3; }, 2400)) << "the first room was not finished";
+    ASSERT_TRUE(frameUntil([&] { return master->state == MasterState::AwardRuns; }, 2400))
+        << "the first room was not finished";
     auto* award = dynamic_cast<ZQ::AwardController*>(master->active);
     ASSERT_NE(award, nullptr);
     EXPECT_TRUE(ZQ::gGlobals.tutorialActive);
@@ -348,7 +354,7 @@ TEST_F(GameFlowTest, TheTutorialsFirstRoomPlayedToItsEndIsAwardedAsLevelZero) {
     shoot("fresh-4-award");
     // Next: the tutorial's second room, nothing saved while it runs.
     tapAt(0.5f * w + 0.7f * w / 3.0f, 0.1f * h);
-    ASSERT_TRUE(frameUntil([&] { return master->state == 2; }, 200));
+    ASSERT_TRUE(frameUntil([&] { return master->state == MasterState::LevelRuns; }, 200));
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 1);
     EXPECT_EQ(master->active, master->controller(ControllerRole::Tutorial));
     EXPECT_EQ(ZQ::Preferences::shared().userDefaults().object(ZQ::Preferences::kStateKey), nullptr);
@@ -369,7 +375,8 @@ TEST_F(GameFlowTest, ATutorialStepKeepsItsGestureLimitsThroughAFocusLossUntilIts
     openGame(false);
     DragCount grasps;
     ZQ::gGlobals.graspModel->addListener(&grasps);
-    ASSERT_TRUE(frameUntil([&] { return master->state == 4 && ZQ::gGlobals.tileModel->isReady(); }, 900));
+    ASSERT_TRUE(frameUntil(
+        [&] { return master->state == MasterState::Menu && ZQ::gGlobals.tileModel->isReady(); }, 900));
     ZQ::gGlobals.tileModel->notify(&ZQ::EventListener::onTile, ZQ::TileCollection::kTutorial);
     auto* tutorial = dynamic_cast<ZQ::TutorialController*>(master->controller(ControllerRole::Tutorial));
     ASSERT_NE(tutorial, nullptr);
@@ -382,12 +389,14 @@ TEST_F(GameFlowTest, ATutorialStepKeepsItsGestureLimitsThroughAFocusLossUntilIts
     const auto focusLostAndBack = [&] {
         view->moveToInactive();
         view->moveToActive();
-        return frameUntil([&] { return master->state == 4 && master->suspended == tutorial; }, 30);
+        return frameUntil([&] { return master->state == MasterState::Menu && master->suspended == tutorial; },
+                          30);
     };
 
     ASSERT_TRUE(focusLostAndBack());
     ZQ::gGlobals.tileModel->notify(&ZQ::EventListener::onTile, ZQ::TileCollection::kResume);
-    ASSERT_TRUE(frameUntil([&] { return master->state == 2 && master->active == tutorial; }, 30));
+    ASSERT_TRUE(frameUntil(
+        [&] { return master->state == MasterState::LevelRuns && master->active == tutorial; }, 30));
     ASSERT_TRUE(inKnotStep());
     // A finger held on the cord, long enough for a drag's grasps.
     const PVRTVec2 at = pointOf(ZQ::gGlobals.cordModel->count / 2);
@@ -399,7 +408,10 @@ TEST_F(GameFlowTest, ATutorialStepKeepsItsGestureLimitsThroughAFocusLossUntilIts
     ZQ::TutorialNode* step = tutorial->currentNode;
     ZQ::gGlobals.tileModel->notify(&ZQ::EventListener::onTile, ZQ::TileCollection::kStop);
     ASSERT_TRUE(frameUntil(
-        [&] { return master->state == 4 && master->active == master->controller(ControllerRole::Menu); },
+        [&] {
+            return master->state == MasterState::Menu &&
+                   master->active == master->controller(ControllerRole::Menu);
+        },
         600));
     EXPECT_FALSE(ZQ::gGlobals.tutorialActive);
     EXPECT_EQ(tutorial->currentNode, nullptr);

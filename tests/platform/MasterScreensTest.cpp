@@ -8,10 +8,12 @@
 #include "engine/StoreValue.h"
 #include "game/AwardController.h"
 #include "game/MasterGameController.h"
+#include "game/MasterStates.h"
 #include "game/MasterWiring.h"
 #include "levels/LevelModel.h"
 #include "overlays/FlowModel.h"
 #include "overlays/PointsModel.h"
+#include "overlays/TileCollection.h"
 #include "overlays/TileModel.h"
 #include "platform/ZQSnapshot.h"
 #include "platform/ZQView.h"
@@ -34,6 +36,7 @@
 namespace {
 
 using ZQ::ControllerRole;
+using ZQ::TileCollection;
 
 // A level that is solved on demand, as the game controller would report it.
 class SolvableLevel : public ZQ::Controller {
@@ -153,9 +156,12 @@ protected:
 TEST_F(MasterScreensTest, ANewGameFromTheMenuIsSolvedAndTheAwardLeadsToTheNextLevel) {
     const float w = ZQ::gGlobals.screenSize.x;
     const float h = ZQ::gGlobals.screenSize.y;
-    ASSERT_TRUE(drawUntil([&] { return master->state == 4 && tilesSettled(); }, 150));
+    ASSERT_TRUE(drawUntil([&] { return master->state == MasterState::Menu && tilesSettled(); }, 150));
     EXPECT_EQ(master->active, master->controller(ControllerRole::Menu));
-    EXPECT_EQ(tilesShown(), (std::vector<int32_t>{3, 7, 6, 1, 2, 5, 4}));
+    EXPECT_EQ(tilesShown(), (std::vector<int32_t>{TileCollection::kLeaderboards, TileCollection::kStory,
+                                                  TileCollection::kPlay, TileCollection::kTutorial,
+                                                  TileCollection::kNewGame, TileCollection::kMusic,
+                                                  TileCollection::kGameMode}));
     shoot("master-menu.png");
 
     // The new-game tile: the right half of the menu's lower right cell
@@ -163,7 +169,7 @@ TEST_F(MasterScreensTest, ANewGameFromTheMenuIsSolvedAndTheAwardLeadsToTheNextLe
     const float menuLeft = 0.25f * w;
     const float menuTop = 0.4f * h + 0.35f * w;
     tapAt(menuLeft + 0.85f * 0.5f * w, menuTop - (0.5333f + 0.1333f) * 0.7f * w);
-    ASSERT_TRUE(drawUntil([&] { return master->state == 2; }, 200));
+    ASSERT_TRUE(drawUntil([&] { return master->state == MasterState::LevelRuns; }, 200));
     ASSERT_NE(gLevel, nullptr);
     EXPECT_EQ(master->active, gLevel);
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 0);
@@ -179,7 +185,9 @@ TEST_F(MasterScreensTest, ANewGameFromTheMenuIsSolvedAndTheAwardLeadsToTheNextLe
     points.grade = 0;
     points.tangles[0] += 1;
     gLevel->solved = true;
-    ASSERT_TRUE(drawUntil([&] { return tilesShown() == std::vector<int32_t>{14} && tilesSettled(); }, 120));
+    ASSERT_TRUE(drawUntil(
+        [&] { return tilesShown() == std::vector<int32_t>{TileCollection::kContinue} && tilesSettled(); },
+        120));
     auto* award = dynamic_cast<ZQ::AwardController*>(master->active);
     ASSERT_NE(award, nullptr);
     EXPECT_EQ(award->state, 2);
@@ -197,13 +205,14 @@ TEST_F(MasterScreensTest, ANewGameFromTheMenuIsSolvedAndTheAwardLeadsToTheNextLe
     // The map and share tiles rest turned away (no level passed yet, no
     // network open); the next tile has come in.
     drawUntil([] { return false; }, 120);
-    EXPECT_EQ(tilesShown(), (std::vector<int32_t>{18, 15, 16}));
+    EXPECT_EQ(tilesShown(), (std::vector<int32_t>{TileCollection::kAwardMap, TileCollection::kShareAward,
+                                                  TileCollection::kNextLevel}));
     shoot("master-award.png");
     EXPECT_FALSE(ZQ::gGlobals.flowModel->letters.empty()) << "the grade's name hangs across the top";
 
     // Next: the right third of the award row at (0.5 w, 0.1 h), 0.7 w wide.
     tapAt(0.5f * w + 0.7f * w / 3.0f, 0.1f * h);
-    ASSERT_TRUE(drawUntil([&] { return master->state == 2; }, 200));
+    ASSERT_TRUE(drawUntil([&] { return master->state == MasterState::LevelRuns; }, 200));
     EXPECT_EQ(ZQ::gGlobals.levelModel->level, 1);
     EXPECT_EQ(master->active, gLevel);
     EXPECT_EQ(ZQ::gGlobals.roomModel->current->level, 1);

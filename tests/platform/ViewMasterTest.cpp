@@ -3,6 +3,8 @@
 #include "engine/Globals.h"
 #include "engine/Preferences.h"
 #include "game/MasterGameController.h"
+#include "game/MasterStates.h"
+#include "overlays/TileCollection.h"
 #include "platform/ZQView.h"
 #include "support/HeadlessGL.h"
 
@@ -56,34 +58,34 @@ TEST_F(ViewMasterTest, TheViewRunsTheMasterAndPausesALevelOnReturn) {
     auto* master = dynamic_cast<ZQ::MasterGameController*>(ZQ::gGlobals.masterController);
     ASSERT_NE(master, nullptr);
     ASSERT_NE(ZQ::gGlobals.savedState, nullptr);
-    // The first frame, drawn by the view itself, left state 0 and collected
+    // The first frame, drawn by the view itself, left the start and collected
     // the first room's relief.
-    EXPECT_NE(master->state, 0);
+    EXPECT_NE(master->state, MasterState::Start);
     EXPECT_EQ(ZQ::gGlobals.mandalaModel->instances.size(), 1u);
-    for (int i = 0; i < 3 && master->state != 4; ++i) {
+    for (int i = 0; i < 3 && master->state != MasterState::Menu; ++i) {
         view->drawView();
     }
-    ASSERT_EQ(master->state, 4);
+    ASSERT_EQ(master->state, MasterState::Menu);
     // Becoming active on the menu changes nothing.
     view->moveToActive();
-    EXPECT_EQ(master->state, 4);
+    EXPECT_EQ(master->state, MasterState::Menu);
     view->moveToInactive();
 
-    master->onTile(2); // a new game
-    for (int i = 0; i < 4 && master->state != 2; ++i) {
+    master->onTile(ZQ::TileCollection::kNewGame);
+    for (int i = 0; i < 4 && master->state != MasterState::LevelRuns; ++i) {
         view->drawView();
     }
-    ASSERT_EQ(master->state, 2);
+    ASSERT_EQ(master->state, MasterState::LevelRuns);
     ASSERT_NE(gLevel, nullptr);
     EXPECT_EQ(master->active, gLevel);
     EXPECT_EQ(ZQ::gGlobals.roomModel->current->level, 0);
     // Back from the background while the level runs: it is paused.
     LevelController::levelTearDowns = 0;
     view->moveToActive();
-    EXPECT_EQ(master->state, 21);
+    EXPECT_EQ(master->state, MasterState::Pause);
     EXPECT_TRUE(view->isAnimating());
     view->drawView();
-    EXPECT_EQ(master->state, 4);
+    EXPECT_EQ(master->state, MasterState::Menu);
     EXPECT_EQ(gLevel->pauses, 1);
     EXPECT_EQ(master->suspended, gLevel);
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "game/MasterGameController.h"
+
+#include <cstdint>
+#include <ostream>
+
+// The master controller's states as the flow tests name them.
+using MasterState = ZQ::MasterGameController::State;
+
+namespace ZQ {
+
+// A failed check shows a state by the number --print-states prints for it,
+// not as the bytes of an enumeration.
+inline void PrintTo(MasterGameController::State state, std::ostream* out) {
+    *out << "state " << static_cast<int32_t>(state);
+}
+
+} // namespace ZQ
