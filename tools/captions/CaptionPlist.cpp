@@ -3,13 +3,17 @@
 // Writes the game's "captions" property list: for every language file (its
 // name, without extension, is the language code) the shared layout with the
 // language's texts and attributes laid over it, under the language's key.
+// OUT's folder is made, parents too.
 #include "CaptionSource.h"
+#include "OutputFolder.h"
+#include "ToolUsage.h"
 
 #include <plist/plist.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -47,9 +51,12 @@ plist_t toPlist(const CaptionSource::Node& node) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: caption-plist OUT.plist LAYOUT LANGUAGE...\n");
-        return 2;
+    if (const std::optional<int> status = ToolUsage::answerNames(
+            argc, argv, 3, argc, "usage: caption-plist OUT.plist LAYOUT LANGUAGE...\n")) {
+        return *status;
+    }
+    if (!OutputFolder::makeFor("caption-plist", argv[1])) {
+        return 1;
     }
     std::string error;
     CaptionSource::Node layout;

@@ -1,10 +1,14 @@
-// caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH] [--cut yes]
+// caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH] [--cut yes|no]
 //
 // A contact sheet of every caption of one language, as the game draws them:
 // each caption's bitmap on a dark ground inside a grey frame of its box
 // (red when its text does not fit), with its name under it. With --cut, each
 // caption is drawn as the flow pass cuts it, its letters' strips set apart,
 // so a letter missing part of its ink or carrying a neighbour's shows.
+// OUT.png's folder is made, parents too.
+#include "OutputFolder.h"
+#include "ToolUsage.h"
+
 #include "overlays/ZQCaptionGenerator.h"
 #include "overlays/ZQCaptionProducer.h"
 
@@ -13,6 +17,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +26,9 @@
 #include <vector>
 
 namespace {
+
+const char* const kUsage =
+    "usage: caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH] [--cut yes|no]\n";
 
 // Keys in reading order: numbers inside keys compare by value (timer_9
 // before timer_10).
@@ -113,36 +121,71 @@ ZQ::CaptionBitmap cutApart(ZQ::CaptionBitmap bitmap) {
     return out;
 }
 
+struct SheetOptions {
+    int scale = 2;
+    std::string only; // the caption keys' prefix after the language's
+    std::string plist = ZQ::pathForResource("captions", "plist");
+    bool cut = false;
+};
+
+// The options after LANGUAGE and OUT.png, each with its value. False, after
+// one line on standard error, on an option it does not know or a bad value.
+bool readOptions(int argc, char** argv, SheetOptions& options) {
+    for (int i = 3; i < argc; i += 2) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "caption-sheet: %s needs a value\n", option.c_str());
+            return false;
+        }
+        const std::string value = argv[i + 1];
+        if (option == "--scale") {
+            const char* end = value.data() + value.size();
+            const auto [rest, failure] = std::from_chars(value.data(), end, options.scale);
+            if (failure != std::errc() || rest != end || options.scale < 1) {
+                std::fprintf(stderr, "caption-sheet: --scale needs a whole number, 1 or more, not \"%s\"\n",
+                             value.c_str());
+                return false;
+            }
+        } else if (option == "--only") {
+            options.only = value;
+        } else if (option == "--plist") {
+            options.plist = value;
+        } else if (option == "--cut" && (value == "yes" || value == "no")) {
+            options.cut = value == "yes";
+        } else if (option == "--cut") {
+            std::fprintf(stderr, "caption-sheet: --cut is yes or no, not \"%s\"\n", value.c_str());
+            return false;
+        } else {
+            std::fprintf(stderr, "caption-sheet: unknown option \"%s\"\n", option.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr,
-                     "usage: caption-sheet LANGUAGE OUT.png [--scale N] [--only PREFIX] [--plist PATH] "
-                     "[--cut yes]\n");
-        return 2;
+    if (ToolUsage::asksForHelp(argc, argv)) {
+        return ToolUsage::help(kUsage);
+    }
+    // A name starting with '-' is a mistyped option, never a file to write.
+    if (argc < 3 || argv[1][0] == '-' || argv[2][0] == '-') {
+        return ToolUsage::refuse(kUsage);
     }
     const std::string language = argv[1];
     const std::string out = argv[2];
-    int scale = 2;
-    std::string only;
-    std::string plist = ZQ::pathForResource("captions", "plist");
-    bool cut = false;
-    for (int i = 3; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--scale") == 0) {
-            scale = std::max(1, std::atoi(argv[i + 1]));
-        } else if (std::strcmp(argv[i], "--only") == 0) {
-            only = argv[i + 1];
-        } else if (std::strcmp(argv[i], "--plist") == 0) {
-            plist = argv[i + 1];
-        } else if (std::strcmp(argv[i], "--cut") == 0) {
-            cut = std::strcmp(argv[i + 1], "yes") == 0;
-        }
+    SheetOptions options;
+    if (!readOptions(argc, argv, options)) {
+        return ToolUsage::refuse(kUsage);
+    }
+    if (!OutputFolder::makeFor("caption-sheet", out)) {
+        return 1;
     }
 
-    ZQ::ZQCaptionGenerator generator("captions", scale);
-    generator.load(plist);
-    const std::string prefix = language + "_" + only;
+    ZQ::ZQCaptionGenerator generator("captions", options.scale);
+    generator.load(options.plist);
+    const std::string prefix = language + "_" + options.only;
     std::vector<std::string> keys;
     for (const auto& [key, attributes] : generator.captionAttrs()) {
         if (key.compare(0, prefix.size(), prefix) == 0) {
@@ -166,7 +209,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "caption-sheet: %s does not fit its %d x %d box\n", key.c_str(),
                          cell.bitmap.width, cell.bitmap.height);
         }
-        if (cut) {
+        if (options.cut) {
             cell.bitmap = cutApart(cell.bitmap);
         }
         cells.push_back(std::move(cell));

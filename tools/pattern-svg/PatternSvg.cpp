@@ -3,10 +3,13 @@
 //   pattern-svg LEVEL [OUT.svg]   one room (LEVEL is 0..75 or "ground"), to
 //                                 OUT.svg or standard output
 //   pattern-svg --all DIR         every room, as DIR/level-NN.svg and
-//                                 DIR/ground.svg
+//                                 DIR/ground.svg (DIR is made, parents too)
 //
 // Each triangle tile is filled with the specular colour of the room material
 // its pattern value selects, the colour that tells the room's materials apart.
+
+#include "OutputFolder.h"
+#include "ToolUsage.h"
 
 #include "levels/LevelModel.h"
 #include "levels/PatternFunctions.h"
@@ -27,11 +30,8 @@ namespace {
 
 constexpr float kScale = 40.0f; // SVG units per wallpaper unit
 
-int usage() {
-    std::cerr << "usage: pattern-svg LEVEL [OUT.svg]   (LEVEL: 0..75 or ground)\n"
-                 "       pattern-svg --all DIR\n";
-    return 2;
-}
+const char* const kUsage = "usage: pattern-svg LEVEL [OUT.svg]   (LEVEL: 0..75 or ground)\n"
+                           "       pattern-svg --all DIR\n";
 
 std::string hexColour(const PVRTVec3& c) {
     const auto byte = [](float v) {
@@ -108,32 +108,40 @@ const ZQ::LevelModel::Level* findRecord(const ZQ::LevelModel& catalogue, const s
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        return usage();
+    if (ToolUsage::asksForHelp(argc, argv)) {
+        return ToolUsage::help(kUsage);
+    }
+    // A name starting with '-' is a mistyped option, never a file to write.
+    if (argc < 2 || argc > 3 || (argc == 3 && argv[2][0] == '-')) {
+        return ToolUsage::refuse(kUsage);
     }
     const std::string first = argv[1];
     const ZQ::LevelModel catalogue;
     if (first == "--all") {
         if (argc != 3) {
-            return usage();
+            return ToolUsage::refuse(kUsage);
         }
         const std::string dir = argv[2];
-        bool ok = writeFile(catalogue.ground, dir + "/ground.svg");
+        if (!OutputFolder::make("pattern-svg", dir) || !writeFile(catalogue.ground, dir + "/ground.svg")) {
+            return 1;
+        }
         for (int i = 0; i < catalogue.levelCount(); ++i) {
             char name[32];
             std::snprintf(name, sizeof name, "/level-%02d.svg", i);
-            ok = writeFile(catalogue.levels[static_cast<std::size_t>(i)], dir + name) && ok;
+            if (!writeFile(catalogue.levels[static_cast<std::size_t>(i)], dir + name)) {
+                return 1;
+            }
         }
-        return ok ? 0 : 1;
+        return 0;
     }
     const ZQ::LevelModel::Level* record = findRecord(catalogue, first);
     if (record == nullptr) {
         std::cerr << "pattern-svg: no level \"" << first << "\" (0.." << catalogue.levelCount() - 1
                   << " or ground)\n";
-        return 2;
+        return ToolUsage::refuse(kUsage);
     }
     if (argc == 3) {
-        return writeFile(*record, argv[2]) ? 0 : 1;
+        return OutputFolder::makeFor("pattern-svg", argv[2]) && writeFile(*record, argv[2]) ? 0 : 1;
     }
     writeSvg(*record, std::cout);
     return std::cout ? 0 : 1;

@@ -5,9 +5,12 @@
 //   plist-seeds OUTPUT_FOLDER
 #include "BinaryPlistWriter.h"
 #include "HostilePlists.h"
+#include "OutputFolder.h"
+#include "ToolUsage.h"
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,11 +73,14 @@ std::string selfReference() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: plist-seeds OUTPUT_FOLDER\n");
-        return 2;
+    if (const std::optional<int> status =
+            ToolUsage::answerNames(argc, argv, 1, 1, "usage: plist-seeds OUTPUT_FOLDER\n")) {
+        return *status;
     }
     const std::string folder = argv[1];
+    if (!OutputFolder::make("plist-seeds", folder)) {
+        return 1;
+    }
     const std::vector<std::pair<const char*, std::string>> seeds = {
         {"every-kind.bplist", everyKind()},
         {"nul-in-key.bplist", HostilePlists::nulInKey()},

@@ -2,10 +2,13 @@
 // sample scene with every block kind, single-mesh models and a file with a
 // foreign block.
 //   pod-seeds OUTPUT_FOLDER
+#include "OutputFolder.h"
 #include "PodWriter.h"
+#include "ToolUsage.h"
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,11 +34,14 @@ Mesh disc(uint16_t sides) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: pod-seeds OUTPUT_FOLDER\n");
-        return 2;
+    if (const std::optional<int> status =
+            ToolUsage::answerNames(argc, argv, 1, 1, "usage: pod-seeds OUTPUT_FOLDER\n")) {
+        return *status;
     }
     const std::string folder = argv[1];
+    if (!OutputFolder::make("pod-seeds", folder)) {
+        return 1;
+    }
     // A foreign block before the version, as some exporters write a
     // history, and a file-level end marker after the scene.
     BlockWriter history;

@@ -3,9 +3,11 @@
 // source.png is the picture every sample is made from; each other file is
 // what GL holds after the reader loaded one encoding of it, drawn back at 1:1
 // (pvrtc*-tiled.png: drawn twice across and down, to show the edges meet).
+#include "OutputFolder.h"
 #include "PngWriter.h"
 #include "PvrWriter.h"
 #include "PvrtcEncoder.h"
+#include "ToolUsage.h"
 #include "platform/ZQEGLContext.h"
 #include "render/PVRTTexture.h"
 
@@ -13,6 +15,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -129,11 +132,14 @@ std::vector<uint8_t> convert(const std::vector<uint8_t>& rgba, int bytesPerPixel
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: texture-preview OUTPUT_FOLDER\n");
-        return 2;
+    if (const std::optional<int> status =
+            ToolUsage::answerNames(argc, argv, 1, 1, "usage: texture-preview OUTPUT_FOLDER\n")) {
+        return *status;
     }
     const std::string folder = argv[1];
+    if (!OutputFolder::make("texture-preview", folder)) {
+        return 1;
+    }
     if (ZQEGLContext::sharedHeadless() == nullptr) {
         std::fprintf(stderr, "texture-preview: no GL: %s\n", ZQEGLContext::sharedFailure().c_str());
         return 1;
@@ -142,7 +148,10 @@ int main(int argc, char** argv) {
     // Rows are stored top row first, so the PNGs show the pictures upright.
     const std::vector<uint8_t> opaque = samplePicture(false);
     const std::vector<uint8_t> translucent = samplePicture(true);
-    PngWriter::writePng(folder + "/source.png", kEdge, kEdge, translucent);
+    if (!PngWriter::writePng(folder + "/source.png", kEdge, kEdge, translucent)) {
+        std::fprintf(stderr, "texture-preview: cannot write %s/source.png\n", folder.c_str());
+        return 1;
+    }
 
     PvrWriter::V3Description d;
     d.width = kEdge;
@@ -193,8 +202,13 @@ int main(int argc, char** argv) {
         const uint32_t edge = static_cast<uint32_t>(kEdge * s.repeats);
         const std::string path = folder + "/" + s.name + ".png";
         // GL reads back bottom row first; the texture's first row is the top.
-        PngWriter::writePng(path, edge, edge, drawBack(name, edge, edge, s.repeats), false);
+        const bool written =
+            PngWriter::writePng(path, edge, edge, drawBack(name, edge, edge, s.repeats), false);
         glDeleteTextures(1, &name);
+        if (!written) {
+            std::fprintf(stderr, "texture-preview: cannot write %s\n", path.c_str());
+            return 1;
+        }
         std::printf("%s\n", path.c_str());
     }
     return 0;

@@ -3,10 +3,13 @@
 // cube maps, PVRTC at both rates, both legacy headers): the seeds the fuzzer
 // mutates.
 //   pvr-seeds OUTPUT_FOLDER
+#include "OutputFolder.h"
 #include "PvrWriter.h"
+#include "ToolUsage.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,11 +61,14 @@ V3Description v3(uint64_t format, uint32_t channelType, uint32_t width, uint32_t
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: pvr-seeds OUTPUT_FOLDER\n");
-        return 2;
+    if (const std::optional<int> status =
+            ToolUsage::answerNames(argc, argv, 1, 1, "usage: pvr-seeds OUTPUT_FOLDER\n")) {
+        return *status;
     }
     const std::string folder = argv[1];
+    if (!OutputFolder::make("pvr-seeds", folder)) {
+        return 1;
+    }
     const uint64_t rgba8888 = pixelFormat('r', 'g', 'b', 'a', 8, 8, 8, 8);
     const uint64_t rgb565 = pixelFormat('r', 'g', 'b', 0, 5, 6, 5, 0);
     const uint64_t rgba16f = pixelFormat('r', 'g', 'b', 'a', 16, 16, 16, 16);

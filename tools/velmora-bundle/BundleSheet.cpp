@@ -14,9 +14,11 @@
 #include "ModelView.h"
 #include "Models.h"
 #include "NormalMaps.h"
+#include "OutputFolder.h"
 #include "PngWriter.h"
 #include "Reliefs.h"
 #include "SheetCanvas.h"
+#include "ToolUsage.h"
 #include "platform/ZQEGLContext.h"
 #include "render/PodBox.h"
 #include "render/Texture.h"
@@ -25,8 +27,8 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,14 +100,11 @@ int main(int argc, char** argv) {
     const char* usage = "usage: bundle-sheet OUT.png\n"
                         "  draws every file of the built bundle through the game's own readers into\n"
                         "  one contact sheet\n";
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(usage, stdout);
-        return 0;
+    if (const std::optional<int> status = ToolUsage::answerNames(argc, argv, 1, 1, usage)) {
+        return *status;
     }
-    // An option is never a file name: a mistyped one must not become a PNG.
-    if (argc != 2 || argv[1][0] == '-') {
-        std::fputs(usage, stderr);
-        return 2;
+    if (!OutputFolder::makeFor("bundle-sheet", argv[1])) {
+        return 1;
     }
     if (ZQEGLContext::sharedHeadless() == nullptr) {
         std::fprintf(stderr, "bundle-sheet: no GL: %s\n", ZQEGLContext::sharedFailure().c_str());

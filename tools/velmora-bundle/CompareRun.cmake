@@ -1,8 +1,9 @@
-# Runs the bundle generator into SCRATCH and checks that it writes the files
-# the build's LISTING names, each with the same bytes as the one in BUNDLE.
+# Runs the bundle generator into a folder two levels below SCRATCH, which it
+# makes, and checks that it writes the files the build's LISTING names, each
+# with the same bytes as the one in BUNDLE.
 file(REMOVE_RECURSE ${SCRATCH})
-file(MAKE_DIRECTORY ${SCRATCH})
-execute_process(COMMAND ${GENERATOR} ${SCRATCH} ${SCRATCH}/listing.txt RESULT_VARIABLE status)
+set(made ${SCRATCH}/made/bundle)
+execute_process(COMMAND ${GENERATOR} ${made} ${SCRATCH}/listing.txt RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "the generator failed: ${status}")
 endif()
@@ -10,7 +11,7 @@ file(STRINGS ${LISTING} lines)
 set(count 0)
 foreach(line IN LISTS lines)
     string(REGEX REPLACE "  .*" "" name "${line}")
-    file(SHA256 ${SCRATCH}/${name} again)
+    file(SHA256 ${made}/${name} again)
     file(SHA256 ${BUNDLE}/${name} built)
     if(NOT again STREQUAL built)
         message(FATAL_ERROR "${name} differs between two runs")

@@ -2,26 +2,30 @@
 //
 //   velmora-bundle BUNDLE_DIR [LISTING]
 //
-// Writes into BUNDLE_DIR the eight cord normal maps and the fourteen button
-// reliefs as PVR files (version 3, RGBA8888, one level), the heads-up
-// pictures at every caption scale and the two one-pixel fills as PNG files,
-// and the seven models as POD files; LISTING, when given, names each file
-// with its size. The same program always writes the same bytes: nothing
-// depends on the clock, the host's random source or the order of a hash map.
+// Makes BUNDLE_DIR (and LISTING's folder), parents too, and writes into it
+// the eight cord normal maps and the fourteen button reliefs as PVR files
+// (version 3, RGBA8888, one level), the heads-up pictures at every caption
+// scale and the two one-pixel fills as PNG files, and the seven models as POD
+// files; LISTING, when given, names each file with its size. The same program
+// always writes the same bytes: nothing depends on the clock, the host's
+// random source or the order of a hash map.
 
 #include "Models.h"
 #include "NormalMaps.h"
+#include "OutputFolder.h"
 #include "Pictures.h"
 #include "PngWriter.h"
 #include "PodWriter.h"
 #include "PvrWriter.h"
 #include "Reliefs.h"
+#include "ToolUsage.h"
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,11 +56,15 @@ void writePvr(const std::string& folder, const std::string& name, int edge, cons
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: velmora-bundle BUNDLE_DIR [LISTING]\n");
-        return 2;
+    if (const std::optional<int> status =
+            ToolUsage::answerNames(argc, argv, 1, 2, "usage: velmora-bundle BUNDLE_DIR [LISTING]\n")) {
+        return *status;
     }
     const std::string folder = argv[1];
+    if (!OutputFolder::make("velmora-bundle", folder) ||
+        (argc == 3 && !OutputFolder::makeFor("velmora-bundle", argv[2]))) {
+        return 1;
+    }
     Listing listing;
     for (int i = 0; i < kNormalMapCount; ++i) {
         writePvr(folder, normalMapName(i), kNormalMapEdge, makeNormalMap(i), listing);

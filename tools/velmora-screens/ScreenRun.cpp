@@ -208,9 +208,6 @@ bool ScreenRun::play(long frames) {
     ZQDisplayLink& link = view.displayLink();
     const double secondsPerFrame = std::chrono::duration<double>(link.period()).count();
     const float touchRadius = view.deviceProfile().touchRadius;
-    if (!options.shots.empty()) {
-        std::filesystem::create_directories(options.shots);
-    }
     // A picture is taken from the frame after the one that made it due, so
     // that it shows what that frame's step put on screen.
     bool shotPending = false;

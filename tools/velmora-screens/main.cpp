@@ -9,6 +9,7 @@
 // sooner.
 //
 // The preference stores are a fresh temporary folder, never the player's own.
+#include "OutputFolder.h"
 #include "ScreenRun.h"
 
 #include "engine/DeviceProfile.h"
@@ -20,9 +21,12 @@
 #include "platform/ZQInputScript.h"
 #include "platform/ZQView.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -34,7 +38,7 @@ const char* kUsage =
     "                 or the tutorial's two rooms\n"
     "  --script FILE  touches and gestures, one a line, in points from the top-left corner of the\n"
     "                 375 x 667 point screen (the format of velmora --input)\n"
-    "  --shots DIR    write the pictures there\n"
+    "  --shots DIR    write the pictures there (made, parents too)\n"
     "  --shot-every N the story and the outro: a picture every N frames (default 60)\n"
     "  --frames N     give up after N frames (default 9000)\n"
     "  --room N       the tutorial: start at room N (0 or 1)\n"
@@ -44,6 +48,10 @@ const char* kUsage =
     "  --no-draw      step the game without drawing it (no pictures), much faster\n"
     "  --draw-shots   draw only the frames pictured (and those that leave what later frames read),\n"
     "                 stepping the others without drawing\n";
+
+// The options that take a value; the others are flags.
+constexpr std::string_view kValueOptions[] = {"--screen", "--script", "--shots", "--shot-every",
+                                              "--frames", "--room",   "--seed",  "--every"};
 
 struct Arguments {
     ScreenRun::Options run;
@@ -69,7 +77,7 @@ bool parse(int argc, char** argv, Arguments& arguments) {
     arguments.run.shotEvery = 60;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--help") {
+        if (option == "--help" || option == "-h") {
             std::printf("%s", kUsage);
             std::exit(0);
         }
@@ -84,6 +92,11 @@ bool parse(int argc, char** argv, Arguments& arguments) {
         if (option == "--draw-shots") {
             arguments.run.drawShotsOnly = true;
             continue;
+        }
+        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), option) ==
+            std::end(kValueOptions)) {
+            std::fprintf(stderr, "velmora-screens: unknown option \"%s\"\n%s", option.c_str(), kUsage);
+            return false;
         }
         if (i + 1 >= argc) {
             std::fprintf(stderr, "velmora-screens: %s needs a value\n%s", option.c_str(), kUsage);
@@ -132,12 +145,7 @@ bool parse(int argc, char** argv, Arguments& arguments) {
             if (!readCount(option, value, arguments.seed)) {
                 return false;
             }
-        } else if (option == "--every") {
-            if (!readCount(option, value, arguments.run.every)) {
-                return false;
-            }
-        } else {
-            std::fprintf(stderr, "velmora-screens: unknown option \"%s\"\n%s", option.c_str(), kUsage);
+        } else if (!readCount(option, value, arguments.run.every)) { // --every, the one left
             return false;
         }
     }
@@ -158,6 +166,9 @@ int main(int argc, char** argv) {
     Arguments arguments;
     if (!parse(argc, argv, arguments)) {
         return 2;
+    }
+    if (!arguments.run.shots.empty() && !OutputFolder::make("velmora-screens", arguments.run.shots)) {
+        return 1;
     }
     ZQInputScript input;
     std::string error;

@@ -6,6 +6,7 @@
 // swipes through the grasp factories, as the game controller does, and
 // reports every grasp they make. With --screenshot it draws the level's room
 // into a PNG instead, and with --contact-sheet the rooms of every level.
+#include "OutputFolder.h"
 #include "RoomShot.h"
 #include "SimOptions.h"
 #include "SimScript.h"
@@ -306,6 +307,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options.screenshot.empty() || !options.contactSheet.empty()) {
+        // Before any frame is drawn: a folder that cannot be made costs nothing.
+        if ((!options.screenshot.empty() && !OutputFolder::makeFor("velmora-sim", options.screenshot)) ||
+            (!options.contactSheet.empty() && !OutputFolder::makeFor("velmora-sim", options.contactSheet))) {
+            return 1;
+        }
         return pictures(options);
     }
     return run(options);

@@ -1,18 +1,19 @@
-# Runs the sound generator into SCRATCH and checks that every file it writes
-# has the same bytes as the one in BUNDLE.
+# Runs the sound generator into a folder two levels below SCRATCH, which it
+# makes, and checks that every file it writes has the same bytes as the one
+# in BUNDLE.
 file(REMOVE_RECURSE ${SCRATCH})
-file(MAKE_DIRECTORY ${SCRATCH})
-execute_process(COMMAND ${GENERATOR} ${SCRATCH} RESULT_VARIABLE status)
+set(made ${SCRATCH}/made/bundle)
+execute_process(COMMAND ${GENERATOR} ${made} RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "the generator failed: ${status}")
 endif()
-file(GLOB written RELATIVE ${SCRATCH} ${SCRATCH}/*.caf)
+file(GLOB written RELATIVE ${made} ${made}/*.caf)
 list(LENGTH written count)
 if(count LESS 128)
     message(FATAL_ERROR "only ${count} sounds were written")
 endif()
 foreach(name IN LISTS written)
-    file(SHA256 ${SCRATCH}/${name} again)
+    file(SHA256 ${made}/${name} again)
     file(SHA256 ${BUNDLE}/${name} built)
     if(NOT again STREQUAL built)
         message(FATAL_ERROR "${name} differs between two runs")

@@ -5,7 +5,8 @@
 // Writes each effect and music piece as BUNDLE_DIR/<name>.caf (16-bit PCM;
 // effects mono at 44100 Hz, music mono at 22050 Hz) and, when CONTACT_DIR is
 // given, the contact listing CONTACT_DIR/sounds.txt and one spectrogram
-// picture per family there. The same program always writes the same bytes.
+// picture per family there; both folders are made, parents too. The same
+// program always writes the same bytes.
 //
 // Loudness: every effect is scaled to the same RMS level, music 6 dB below
 // it, and nothing comes closer than 1 dB to full scale.
@@ -14,6 +15,8 @@
 #include "Effects.h"
 #include "FrequencyPicture.h"
 #include "Music.h"
+#include "OutputFolder.h"
+#include "ToolUsage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,6 +24,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -224,12 +228,16 @@ std::string musicFamily(const std::string& name) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::cerr << "usage: velmora-sounds BUNDLE_DIR [CONTACT_DIR]\n";
-        return 2;
+    if (const std::optional<int> status =
+            ToolUsage::answerNames(argc, argv, 1, 2, "usage: velmora-sounds BUNDLE_DIR [CONTACT_DIR]\n")) {
+        return *status;
     }
     const std::string bundle = argv[1];
     const std::string contact = argc == 3 ? argv[2] : "";
+    if (!OutputFolder::make("velmora-sounds", bundle) ||
+        (!contact.empty() && !OutputFolder::make("velmora-sounds", contact))) {
+        return 1;
+    }
 
     const std::vector<EffectSound>& sounds = effectSounds();
     std::vector<Written> effects(sounds.size());
