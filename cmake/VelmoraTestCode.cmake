@@ -33,11 +33,18 @@ set(VELMORA_TOOL_TEST_FOLDERS
     "XDG_PICTURES_DIR=unset:" "XDG_DOCUMENTS_DIR=unset:")
 
 # Every test the calling folder has added so far runs in VELMORA_TEST_ENVIRONMENT
-# and the tools' test folders.
+# and the tools' test folders. LABEL names the target they all run, for a run
+# of only the targets built (scripts/test --targets); a test without a label
+# runs only in a whole run.
+#   velmora_test_environment([LABEL target])
 function(velmora_test_environment)
+    cmake_parse_arguments(TESTS "" "LABEL" "" ${ARGN})
     get_property(tests DIRECTORY PROPERTY TESTS)
     if(tests)
         set_tests_properties(${tests} PROPERTIES ENVIRONMENT "${VELMORA_TEST_ENVIRONMENT}"
                              ENVIRONMENT_MODIFICATION "${VELMORA_TOOL_TEST_FOLDERS}")
+        if(TESTS_LABEL)
+            set_tests_properties(${tests} PROPERTIES LABELS ${TESTS_LABEL})
+        endif()
     endif()
 endfunction()
