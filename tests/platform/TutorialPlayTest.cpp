@@ -1,4 +1,5 @@
 #include "ViewPlayFixture.h"
+#include "support/RecordingSoundGateway.h"
 
 #include "cords/CordModel.h"
 #include "cords/Grasp.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,10 +114,17 @@ protected:
               touch(3, "moved", to) + touch(4, "ended", to));
         frames(6);
     }
-    // A swipe to the right along the bottom edge, where swipes turn the knot.
-    void swipe() {
+    // A swipe to the right along the bottom edge, where swipes turn the knot;
+    // the string and drag effects sounded meanwhile, in order.
+    std::vector<SoundCall> swipe() {
+        sounds.calls.clear();
         input("1 swipe 187 650 right\n");
         frames(3);
+        std::vector<SoundCall> heard;
+        std::copy_if(
+            sounds.calls.begin(), sounds.calls.end(), std::back_inserter(heard),
+            [](const SoundCall& c) { return c.name == "playStringEffect" || c.name == "playDragEffect"; });
+        return heard;
     }
 
     // Room 0 up to the player's try, each lesson done with its gesture.
@@ -141,6 +150,10 @@ protected:
         return *list.front();
     }
 
+    // Installed before the view is built, which sets it up, and kept until
+    // after it is gone.
+    RecordingSoundGateway sounds;
+    ScopedSoundGateway soundScope{&sounds};
     std::unique_ptr<TutorialController> tutorial;
     GraspCount grasps;
     std::vector<std::string> steps;
@@ -151,9 +164,10 @@ TEST_F(TutorialPlayTest, RoomZeroTeachesEachGestureAloneAndEndsOnTheSolve) {
     const float h = ZQ::gGlobals.screenSize.y;
     startRoom(0);
     ASSERT_TRUE(runUntil("TNSingleKnot", TutorialNode::kRunning));
-    // No gesture at all while the knot is shown.
+    // No gesture at all while the knot is shown; a refused swipe does not
+    // even sound.
     hold(20);
-    swipe();
+    EXPECT_TRUE(swipe().empty());
     flick();
     EXPECT_EQ(grasps.of(ZQ::Grasp::Drag) + grasps.of(ZQ::Grasp::Slide) + grasps.of(ZQ::Grasp::Rotate), 0);
 
@@ -162,7 +176,7 @@ TEST_F(TutorialPlayTest, RoomZeroTeachesEachGestureAloneAndEndsOnTheSolve) {
     EXPECT_FLOAT_EQ(slideHint.layout.position.x, 0.37f * w);
     EXPECT_FLOAT_EQ(slideHint.layout.position.y, 0.47f * h);
     hold(20);
-    swipe();
+    EXPECT_TRUE(swipe().empty());
     EXPECT_EQ(grasps.of(ZQ::Grasp::Drag) + grasps.of(ZQ::Grasp::Rotate), 0);
     EXPECT_EQ(tutorial->currentNode->status, TutorialNode::kRunning);
     flick();
@@ -173,7 +187,7 @@ TEST_F(TutorialPlayTest, RoomZeroTeachesEachGestureAloneAndEndsOnTheSolve) {
     const ZQ::BalloonInstance& dragHint = onlyBalloon();
     EXPECT_FLOAT_EQ(dragHint.layout.position.x, 0.5f * w);
     EXPECT_FLOAT_EQ(dragHint.layout.position.y, 0.5f * h);
-    swipe();
+    EXPECT_TRUE(swipe().empty());
     EXPECT_EQ(grasps.of(ZQ::Grasp::Rotate), 0);
     EXPECT_EQ(tutorial->currentNode->status, TutorialNode::kRunning);
     // A flick starts with the finger on the cord: that is the drag the step
@@ -192,8 +206,18 @@ TEST_F(TutorialPlayTest, RoomZeroTeachesEachGestureAloneAndEndsOnTheSolve) {
     flick();
     EXPECT_EQ(grasps.of(ZQ::Grasp::Drag), drags);
     EXPECT_EQ(grasps.of(ZQ::Grasp::Slide), 1);
-    swipe();
+    // The allowed swipe hums every string, each with its string and then its
+    // drag effect at one t, from the cord's first particle.
+    const std::vector<SoundCall> heard = swipe();
     EXPECT_EQ(grasps.of(ZQ::Grasp::Rotate), 1);
+    ZQ::CordModel& cord = *ZQ::gGlobals.cordModel;
+    ASSERT_EQ(heard.size(), 2u * static_cast<std::size_t>(cord.stringCount()));
+    for (std::size_t i = 0; i < heard.size(); ++i) {
+        EXPECT_EQ(heard[i].name, i % 2 == 0 ? "playStringEffect" : "playDragEffect") << i;
+        EXPECT_EQ(heard[i].args[3], static_cast<double>(i / 2)) << i;
+        EXPECT_EQ(heard[i].args[4], heard[0].args[4]) << i;
+        EXPECT_EQ(heard[i].positionRef, &cord.getParticleRef(0)) << i;
+    }
     EXPECT_GE(tutorial->currentNode->status, TutorialNode::kGoalReached);
 
     // The player's own try: the heads and the timer come, and every gesture.
