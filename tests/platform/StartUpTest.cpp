@@ -1,6 +1,7 @@
 #include "GameProcess.h"
 #include "ScopedEnvironment.h"
 #include "XvfbDisplay.h"
+#include "engine/Bundle.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -205,6 +207,7 @@ TEST(StartUpTest, AnOptionOrFileThatCannotBeUsedIsRefusedByName) {
 }
 
 TEST(StartUpTest, TheBundleFolderIsNamedAndOneWithoutTheGamesFilesIsRefused) {
+    const std::string bundle = ZQ::bundleFolder(); // before VELMORA_BUNDLE names another
     TemporaryFile empty("bundle");
     ASSERT_EQ(mkdir(empty.path.c_str(), 0700), 0);
     ScopedEnvironment environment;
@@ -222,6 +225,27 @@ TEST(StartUpTest, TheBundleFolderIsNamedAndOneWithoutTheGamesFilesIsRefused) {
     EXPECT_NE(run.output.find("velmora: the bundle folder /nonexistent is not there"), std::string::npos)
         << run.output;
     EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
+
+    // Every file the game needs, but a captions list that gives no caption:
+    // each text would be drawn blank.
+    namespace fs = std::filesystem;
+    for (const fs::directory_entry& file : fs::directory_iterator(bundle)) {
+        fs::create_symlink(file.path(), fs::path(empty.path) / file.path().filename());
+    }
+    const std::string captions = empty.path + "/captions.plist";
+    environment.set("VELMORA_BUNDLE", empty.path);
+    for (const char* list :
+         {"", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>", "not a property list"}) {
+        fs::remove(captions);
+        std::ofstream(captions) << list;
+        run = runGame("--headless --frames 1");
+        EXPECT_EQ(run.status, 1) << list << run.output;
+        EXPECT_NE(run.output.find("velmora: the bundle folder " + empty.path + " lacks the captions"),
+                  std::string::npos)
+            << list << run.output;
+        EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << list << run.output;
+    }
+    fs::remove_all(empty.path);
 }
 
 TEST(StartUpTest, AWindowedRunPresentsFramesOnADisplay) {
