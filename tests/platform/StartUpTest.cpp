@@ -140,9 +140,16 @@ TEST(StartUpTest, AHeadlessRunReplaysAnInputFileAndRefusesABadOne) {
     TemporaryFile input("input.txt");
     std::ofstream(input.path) << "# a drag, a tap and a swipe\n"
                                  "5 began 1 187 333\n6 moved 1 187 350\n8 ended 1 187 350\n"
-                                 "10 tap 100 100\n12 swipe 180 600 right\n";
+                                 "10 tap 100 100\n12 swipe 180 600 right\n"
+                                 "20 tap 100 100\n31 doubletap 100 100\n";
+    // The run plays what comes before its end and says, before its first
+    // frame, what it leaves: an event of frame 20 would come after frame 20.
     GameRun run = runGame("--headless --frames 20 --report-input --input '" + input.path + "'");
     EXPECT_EQ(run.status, 0) << run.output;
+    const std::size_t note = run.output.find(
+        "velmora: 2 of the 7 events in '" + input.path +
+        "' will not be played: the first of them, at frame 20, is due after the last frame, 20");
+    EXPECT_LT(note, run.output.find("Using OpenGL ES 2.0")) << run.output;
     InputReport report;
     ASSERT_TRUE(readInputReport(run.output, report)) << run.output;
     EXPECT_EQ(report.began, 1);
