@@ -139,8 +139,7 @@ TEST(StartUpTest, AHeadlessRunReplaysAnInputFileAndRefusesABadOne) {
                                  "5 began 1 187 333\n6 moved 1 187 350\n8 ended 1 187 350\n"
                                  "10 tap 100 100\n12 swipe 180 600 right\n"
                                  "20 tap 100 100\n31 doubletap 100 100\n";
-    // The run plays what comes before its end and says, before its first
-    // frame, what it leaves: an event of frame 20 would come after frame 20.
+    // Said before the first frame: an event of frame 20 comes after frame 20.
     GameRun run = runGame("--headless --frames 20 --report-input --input '" + input.path + "'");
     EXPECT_EQ(run.status, 0) << run.output;
     const std::size_t note = run.output.find(
@@ -202,16 +201,12 @@ TEST(StartUpTest, AnOptionOrFileThatCannotBeUsedIsRefusedByName) {
         {"--input '" + folder.path + "'", "input file '" + folder.path + "' is a folder"},
         {"--input /dev/zero", "/dev/zero: line 1: longer than 4096 characters"},
         {"--seed ' -1'", "--seed needs a whole number from 0 to 18446744073709551615, not \" -1\""},
-        {"--seed +7", "--seed needs a whole number from 0 to 18446744073709551615"},
         {"--seed 18446744073709551616", "--seed needs a whole number from 0 to 18446744073709551615"},
         {"--screenshot /nonexistent-dir/shot.png",
          "--screenshot /nonexistent-dir/shot.png cannot be written: there is no folder '/nonexistent-dir'"},
-        {"--shot '2:" + folder.path + "'",
-         "--shot 2:" + folder.path + " cannot be written: it names a folder"},
-        {"--shot '3:" + folder.directory + "/shot.png' --shot 4:/dev/null/shot.png",
-         "--shot 4:/dev/null/shot.png cannot be written: '/dev/null' is not a folder"},
-        // A folder that is there but takes no new file, whoever asks.
-        {"--screenshot /proc/velmora.png", "--screenshot /proc/velmora.png cannot be written: "},
+        // /proc takes no new file, whoever asks; the shot before it is only tried.
+        {"--shot '2:" + folder.directory + "/shot.png' --screenshot /proc/velmora.png",
+         "--screenshot /proc/velmora.png cannot be written: "},
     };
     for (const auto& [arguments, message] : cases) {
         const GameRun run = runGame("--headless " + arguments);
@@ -220,7 +215,6 @@ TEST(StartUpTest, AnOptionOrFileThatCannotBeUsedIsRefusedByName) {
         EXPECT_EQ(run.output.find("Using OpenGL ES"), std::string::npos) << arguments << run.output;
         EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << arguments << run.output;
     }
-    // The picture that could be written was only tried, not left behind.
     EXPECT_NE(access((folder.directory + "/shot.png").c_str(), F_OK), 0);
 }
 
@@ -244,26 +238,19 @@ TEST(StartUpTest, TheBundleFolderIsNamedAndOneWithoutTheGamesFilesIsRefused) {
         << run.output;
     EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
 
-    // Every file the game needs, but a captions list that gives no caption:
-    // each text would be drawn blank.
-    namespace fs = std::filesystem;
-    for (const fs::directory_entry& file : fs::directory_iterator(bundle)) {
-        fs::create_symlink(file.path(), fs::path(empty.path) / file.path().filename());
+    // Every needed file, but a captions list that gives no caption.
+    for (const auto& file : std::filesystem::directory_iterator(bundle)) {
+        std::filesystem::create_symlink(file.path(), empty.path + "/" + file.path().filename().string());
     }
-    const std::string captions = empty.path + "/captions.plist";
     environment.set("VELMORA_BUNDLE", empty.path);
-    for (const char* list :
-         {"", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>", "not a property list"}) {
-        fs::remove(captions);
-        std::ofstream(captions) << list;
+    for (const char* list : {"", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>", "junk"}) {
+        std::filesystem::remove(empty.path + "/captions.plist");
+        std::ofstream(empty.path + "/captions.plist") << list;
         run = runGame("--headless --frames 1");
         EXPECT_EQ(run.status, 1) << list << run.output;
-        EXPECT_NE(run.output.find("velmora: the bundle folder " + empty.path + " lacks the captions"),
-                  std::string::npos)
-            << list << run.output;
-        EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << list << run.output;
+        EXPECT_NE(run.output.find(" lacks the captions"), std::string::npos) << list << run.output;
     }
-    fs::remove_all(empty.path);
+    std::filesystem::remove_all(empty.path);
 }
 
 TEST(StartUpTest, AWindowedRunPresentsFramesOnADisplay) {
