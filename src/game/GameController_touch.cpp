@@ -58,8 +58,13 @@ void GameController::swipe(PVRTVec2 point, int direction) {
     if (direction != GraspFactoryDriver::kSwipeRight && direction != GraspFactoryDriver::kSwipeLeft) {
         return;
     }
-    driver.swipe(point, direction);
-    // Every string hums as the cord turns, whether or not the turn took.
+    // A swipe the tutorial's running step refuses makes no grasp and must
+    // leave no trace, not a sound nor a draw of the random source. One it
+    // allows always makes its grasp (the rotate factory's start and end are
+    // the same frame), and every string hums as the cord turns.
+    if (driver.swipe(point, direction) == nullptr) {
+        return;
+    }
     const CordModel& cord = *gGlobals.cordModel;
     if (cord.count == 0) {
         return;

@@ -83,6 +83,26 @@ bool writeScreenshot(const std::string& path) {
     return true;
 }
 
+// Events the headless loop never reaches: it delivers those due after each
+// frame but the last (frame 0's after the first), so an event due once
+// `frames` frames are drawn or later is left. Said before the first frame:
+// playing part of a script is a fair use, but a forgotten --frames should
+// not pass unseen.
+void noteUnplayedInput(const ZQInputScript& input, const std::string& path, long frames) {
+    const std::vector<ZQInputScript::Event>& events = input.events();
+    const auto first =
+        std::partition_point(events.begin(), events.end(), [frames](const ZQInputScript::Event& e) {
+            return std::max<long>(e.frame, 1) < frames;
+        });
+    if (first == events.end()) {
+        return;
+    }
+    std::fprintf(stderr,
+                 "velmora: %td of the %zu events in '%s' will not be played: the first of them, at frame %d, "
+                 "is due after the last frame, %ld (--frames)\n",
+                 events.end() - first, events.size(), path.c_str(), first->frame, frames);
+}
+
 } // namespace
 
 void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<bool()>& keepGoing,
@@ -158,6 +178,10 @@ int run(const ZQLaunch& launch) {
     if (!launch.input.empty() && !input.load(launch.input, error)) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
         return 1;
+    }
+    const long frames = launch.frames < 0 ? kHeadlessFrames : launch.frames;
+    if (launch.headless) {
+        noteUnplayedInput(input, launch.input, frames);
     }
 
     // Before a window opens or the stores are read: a second game on the
@@ -271,8 +295,8 @@ int run(const ZQLaunch& launch) {
                 return std::any_of(launch.shots.begin(), launch.shots.end(),
                                    [frame](const ZQShot& shot) { return shot.frame == frame; });
             };
-            runHeadlessLoop(view, input, launch.frames < 0 ? kHeadlessFrames : launch.frames, launch.realtime,
-                            afterFrame, launch.drawShotsOnly ? std::function<bool(long)>(isShot) : nullptr);
+            runHeadlessLoop(view, input, frames, launch.realtime, afterFrame,
+                            launch.drawShotsOnly ? std::function<bool(long)>(isShot) : nullptr);
             if (!launch.screenshot.empty() && !writeScreenshot(launch.screenshot)) {
                 status = 1;
             }

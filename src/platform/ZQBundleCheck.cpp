@@ -2,6 +2,7 @@
 
 #include "engine/Bundle.h"
 #include "overlays/CaptionBox.h"
+#include "overlays/ZQCaptionGenerator.h"
 #include "render/KnotGoochProgram.h"
 #include "render/PodBox.h"
 
@@ -48,7 +49,17 @@ bool check(const std::string& folder, int32_t scale, std::string& problem) {
         }
     }
     if (missing.empty()) {
-        return true;
+        // The captions list as the caption box will read it: a file that is
+        // there but empty, unreadable or no list of captions leaves every
+        // text blank, as a missing one would.
+        ZQ::ZQCaptionGenerator captions(ZQ::CaptionBox::kCaptionsList, scale);
+        captions.load(ZQ::pathForResourceIn(folder, ZQ::CaptionBox::kCaptionsList, "plist"));
+        if (!captions.captionAttrs().empty()) {
+            return true;
+        }
+        problem = "the bundle folder " + folder + " lacks the captions: its " +
+                  ZQ::CaptionBox::kCaptionsList + ".plist holds none the game can read; " + kRemedy;
+        return false;
     }
     std::string names;
     for (std::size_t i = 0; i < missing.size() && i < kNamesShown; ++i) {

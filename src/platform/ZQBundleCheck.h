@@ -16,8 +16,9 @@ namespace ZQBundleCheck {
 // it does without a sound device.
 std::vector<std::string> neededFiles(int32_t scale);
 
-// False with one line saying why when `folder` is no folder or lacks any of
-// the needed files (naming the first few).
+// False with one line saying why when `folder` is no folder, lacks any of
+// the needed files (naming the first few) or has a captions list that gives
+// no caption at all (empty, unreadable, not a list of captions).
 bool check(const std::string& folder, int32_t scale, std::string& problem);
 
 } // namespace ZQBundleCheck

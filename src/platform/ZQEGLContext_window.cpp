@@ -4,12 +4,35 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
 std::string sdlFailure(const char* what) {
     return std::string(what) + " failed: " + SDL_GetError();
+}
+
+// The displays SDL was told to open, for the reason no window opened: a
+// player whose DISPLAY names a server that is not running must not be told
+// to set DISPLAY.
+std::string displaysTried() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool hasX11 = x11 != nullptr && x11[0] != '\0';
+    const bool hasWayland = wayland != nullptr && wayland[0] != '\0';
+    if (!hasX11 && !hasWayland) {
+        return "DISPLAY is not set";
+    }
+    std::string tried = "could not open ";
+    if (hasX11) {
+        tried += std::string("display \"") + x11 + "\"";
+    }
+    if (hasWayland) {
+        tried += std::string(hasX11 ? " nor " : "") + "Wayland display \"" + wayland + "\"";
+    }
+    return tried;
 }
 
 // The window's size: the wanted drawable, shrunk to the display's usable
@@ -58,15 +81,15 @@ std::unique_ptr<ZQEGLBackend> makeWindowBackend(const ZQEGLContext::Options& opt
     // Whatever was current on this thread gives way to the window's context.
     eglReleaseThread();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        failure = sdlFailure("SDL video start-up (is there a display?)");
+        failure = sdlFailure("SDL video start-up") + "; " + displaysTried();
         return nullptr;
     }
     // With no display SDL falls back to drivers that show nothing; a window
     // nobody can see must not pass for one.
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver == nullptr || std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) {
-        failure = std::string("no display to open a window on (SDL video driver \"") +
-                  (driver ? driver : "none") + "\"); set DISPLAY or WAYLAND_DISPLAY, or run with --headless";
+        failure = "no display to open a window on: " + displaysTried() + " (SDL video driver \"" +
+                  (driver ? driver : "none") + "\")";
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }

@@ -1,10 +1,20 @@
 #include "platform/ZQApplication.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <charconv>
+#include <cinttypes>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -36,8 +46,8 @@ void printUsage(std::FILE* out) {
         "  --print-frames     print each frame's number on a line of its own once drawn\n"
         "  --print-states     print \"state S at frame F\" whenever the game's flow changes state, and\n"
         "                     \"step NAME STATUS at frame F\" whenever a tutorial step starts or moves on\n"
-        "  --seed N           make the game's random choices from seed N, so that two runs with the\n"
-        "                     same input draw the same frames\n"
+        "  --seed N           make the game's random choices from seed N (0 <= N <= 18446744073709551615),\n"
+        "                     so that two runs with the same input draw the same frames\n"
         "In a window: the left mouse button is a finger, F11 switches to the full screen.\n",
         ZQApplication::kHeadlessFrames);
 }
@@ -49,6 +59,56 @@ const char* valueOf(int argc, char** argv, int& i) {
         return nullptr;
     }
     return argv[++i];
+}
+
+// A plain whole number from `low` to `high`: digits alone, so that a sign, a
+// space or a value past the range is refused rather than read as another
+// number (" -1" would otherwise wrap round to the largest seed).
+template <class Number> bool readWhole(std::string_view text, Number low, Number high, Number& out) {
+    if (text.empty() || text[0] < '0' || text[0] > '9') {
+        return false;
+    }
+    Number value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || value < low || value > high) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+// Why a PNG cannot be written at `path` now, or nothing when it can: asked
+// before the first frame, so that a mistyped folder does not cost the run.
+std::string whyUnwritable(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path file(path);
+    std::error_code error;
+    if (!file.has_filename() || fs::is_directory(file, error)) {
+        return "it names a folder, not a file";
+    }
+    const std::string folder = file.has_parent_path() ? file.parent_path().string() : std::string(".");
+    if (!fs::exists(folder, error)) {
+        return "there is no folder '" + folder + "'";
+    }
+    if (!fs::is_directory(folder, error)) {
+        return "'" + folder + "' is not a folder";
+    }
+    // Opened for writing as the PNG writer will open it, the one sure answer
+    // (a read-only mount, a folder only root may write): a file that is
+    // there is left as it is, a new one is removed at once. Never blocks on
+    // a pipe without a reader.
+    const bool existed = fs::exists(file, error);
+    const int descriptor =
+        open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | (existed ? 0 : O_CREAT | O_EXCL), 0600);
+    if (descriptor < 0) {
+        return std::strerror(errno);
+    }
+    close(descriptor);
+    if (!existed) {
+        unlink(path.c_str());
+    }
+    return {};
 }
 
 // False on a command line it cannot use; `status` is then the exit status.
@@ -73,11 +133,10 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             if (value == nullptr) {
                 return false;
             }
-            char* end = nullptr;
-            errno = 0;
-            launch.seed = std::strtoull(value, &end, 10);
-            if (end == value || *end != '\0' || errno != 0 || value[0] == '-') {
-                std::fprintf(stderr, "velmora: --seed needs a whole number, 0 or more, not \"%s\"\n", value);
+            if (!readWhole<uint64_t>(value, 0, std::numeric_limits<uint64_t>::max(), launch.seed)) {
+                std::fprintf(stderr,
+                             "velmora: --seed needs a whole number from 0 to %" PRIu64 ", not \"%s\"\n",
+                             std::numeric_limits<uint64_t>::max(), value);
                 return false;
             }
             launch.seeded = true;
@@ -86,12 +145,8 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             if (value == nullptr) {
                 return false;
             }
-            char* end = nullptr;
-            errno = 0;
-            launch.frames = std::strtol(value, &end, 10);
             // The game counts its frames in 32 bits.
-            if (end == value || *end != '\0' || errno != 0 || launch.frames < 1 ||
-                launch.frames > INT32_MAX) {
+            if (!readWhole<long>(value, 1, INT32_MAX, launch.frames)) {
                 std::fprintf(stderr,
                              "velmora: --frames needs a whole number of frames from 1 to %d, not \"%s\"\n",
                              INT32_MAX, value);
@@ -102,16 +157,15 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             if (value == nullptr) {
                 return false;
             }
-            char* end = nullptr;
+            const char* colon = std::strchr(value, ':');
             ZQShot shot;
-            errno = 0;
-            shot.frame = std::strtol(value, &end, 10);
-            if (end == value || *end != ':' || end[1] == '\0' || errno != 0 || shot.frame < 2) {
+            if (colon == nullptr || colon[1] == '\0' ||
+                !readWhole<long>(std::string_view(value, colon - value), 2, LONG_MAX, shot.frame)) {
                 std::fprintf(
                     stderr, "velmora: --shot needs FRAME:FILE.png with FRAME 2 or more, not \"%s\"\n", value);
                 return false;
             }
-            shot.path = end + 1;
+            shot.path = colon + 1;
             launch.shots.push_back(shot);
         } else if (std::strcmp(option, "--screenshot") == 0 || std::strcmp(option, "--input") == 0) {
             const char* value = valueOf(argc, argv, i);
@@ -141,7 +195,8 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             "velmora: --screenshot, --shot, --input, --realtime and --draw-shots-only go with --headless\n");
         return false;
     }
-    // A shot past the last frame would never be written.
+    // A shot past the last frame would never be written, and a picture
+    // whose folder cannot take it would fail only once every frame has run.
     const long frames = launch.frames < 0 ? ZQApplication::kHeadlessFrames : launch.frames;
     for (const ZQShot& shot : launch.shots) {
         if (shot.frame > frames) {
@@ -149,6 +204,17 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
                          shot.frame, shot.path.c_str(), frames);
             return false;
         }
+        if (const std::string why = whyUnwritable(shot.path); !why.empty()) {
+            std::fprintf(stderr, "velmora: --shot %ld:%s cannot be written: %s\n", shot.frame,
+                         shot.path.c_str(), why.c_str());
+            return false;
+        }
+    }
+    const std::string why = launch.screenshot.empty() ? std::string() : whyUnwritable(launch.screenshot);
+    if (!why.empty()) {
+        std::fprintf(stderr, "velmora: --screenshot %s cannot be written: %s\n", launch.screenshot.c_str(),
+                     why.c_str());
+        return false;
     }
     return true;
 }

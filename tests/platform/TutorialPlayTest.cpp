@@ -1,4 +1,5 @@
 #include "ViewPlayFixture.h"
+#include "support/RecordingSoundGateway.h"
 
 #include "cords/CordModel.h"
 #include "cords/Grasp.h"
@@ -112,10 +113,13 @@ protected:
               touch(3, "moved", to) + touch(4, "ended", to));
         frames(6);
     }
-    // A swipe to the right along the bottom edge, where swipes turn the knot.
-    void swipe() {
+    // A swipe to the right along the bottom edge, where swipes turn the knot;
+    // the string and drag effects it sounded.
+    std::size_t swipe() {
+        sounds.calls.clear();
         input("1 swipe 187 650 right\n");
         frames(3);
+        return sounds.count("playStringEffect") + sounds.count("playDragEffect");
     }
 
     // Room 0 up to the player's try, each lesson done with its gesture.
@@ -141,6 +145,9 @@ protected:
         return *list.front();
     }
 
+    // Installed before the view, which sets it up, is built.
+    RecordingSoundGateway sounds;
+    ScopedSoundGateway soundScope{&sounds};
     std::unique_ptr<TutorialController> tutorial;
     GraspCount grasps;
     std::vector<std::string> steps;
@@ -151,9 +158,10 @@ TEST_F(TutorialPlayTest, RoomZeroTeachesEachGestureAloneAndEndsOnTheSolve) {
     const float h = ZQ::gGlobals.screenSize.y;
     startRoom(0);
     ASSERT_TRUE(runUntil("TNSingleKnot", TutorialNode::kRunning));
-    // No gesture at all while the knot is shown.
+    // No gesture at all while the knot is shown; a refused swipe does not
+    // even sound.
     hold(20);
-    swipe();
+    EXPECT_EQ(swipe(), 0u);
     flick();
     EXPECT_EQ(grasps.of(ZQ::Grasp::Drag) + grasps.of(ZQ::Grasp::Slide) + grasps.of(ZQ::Grasp::Rotate), 0);
 
@@ -162,7 +170,7 @@ TEST_F(TutorialPlayTest, RoomZeroTeachesEachGestureAloneAndEndsOnTheSolve) {
     EXPECT_FLOAT_EQ(slideHint.layout.position.x, 0.37f * w);
     EXPECT_FLOAT_EQ(slideHint.layout.position.y, 0.47f * h);
     hold(20);
-    swipe();
+    EXPECT_EQ(swipe(), 0u);
     EXPECT_EQ(grasps.of(ZQ::Grasp::Drag) + grasps.of(ZQ::Grasp::Rotate), 0);
     EXPECT_EQ(tutorial->currentNode->status, TutorialNode::kRunning);
     flick();
@@ -173,7 +181,7 @@ TEST_F(TutorialPlayTest, RoomZeroTeachesEachGestureAloneAndEndsOnTheSolve) {
     const ZQ::BalloonInstance& dragHint = onlyBalloon();
     EXPECT_FLOAT_EQ(dragHint.layout.position.x, 0.5f * w);
     EXPECT_FLOAT_EQ(dragHint.layout.position.y, 0.5f * h);
-    swipe();
+    EXPECT_EQ(swipe(), 0u);
     EXPECT_EQ(grasps.of(ZQ::Grasp::Rotate), 0);
     EXPECT_EQ(tutorial->currentNode->status, TutorialNode::kRunning);
     // A flick starts with the finger on the cord: that is the drag the step
@@ -192,7 +200,8 @@ TEST_F(TutorialPlayTest, RoomZeroTeachesEachGestureAloneAndEndsOnTheSolve) {
     flick();
     EXPECT_EQ(grasps.of(ZQ::Grasp::Drag), drags);
     EXPECT_EQ(grasps.of(ZQ::Grasp::Slide), 1);
-    swipe();
+    // The allowed swipe hums every string: its string and its drag effect.
+    EXPECT_EQ(swipe(), 2u * static_cast<std::size_t>(ZQ::gGlobals.cordModel->stringCount()));
     EXPECT_EQ(grasps.of(ZQ::Grasp::Rotate), 1);
     EXPECT_GE(tutorial->currentNode->status, TutorialNode::kGoalReached);
 

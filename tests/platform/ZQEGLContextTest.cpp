@@ -107,8 +107,9 @@ TEST_F(ZQEGLContextTest, AWindowWithoutADisplayIsRefusedWithAReason) {
     std::unique_ptr<ZQEGLContext> context = ZQEGLContext::create(options, failure);
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_EQ(context, nullptr);
-    EXPECT_NE(failure.find("display"), std::string::npos) << failure;
+    EXPECT_NE(failure.find("could not open display \":4093\""), std::string::npos) << failure;
     EXPECT_EQ(log.find("Using OpenGL ES"), std::string::npos) << log;
+
     HeadlessGL::context()->setCurrentContext();
 }
 
