@@ -494,8 +494,25 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
         platformLog("Store %s: could not write: %s", filePath.c_str(), std::strerror(errno));
         return WriteResult::Failed;
     }
-    const char* step = "write";
-    int failure = writeAll(fd, bytes) ? 0 : errno;
+    // What the file replaced has, the new one has: a game run as root on a
+    // player's folder leaves the player's files the player's, and a file
+    // kept readable to others stays so. Owner first, as a change of owner
+    // clears the set-user and set-group bits. Only root may give a file
+    // away; any other user keeps the group where it belongs to it, and the
+    // file is otherwise its own, as any file it makes.
+    const char* step = "fchmod";
+    int failure = 0;
+    struct stat replaced {};
+    if (::stat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode)) {
+        if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
+            [[maybe_unused]] const int groupKept = ::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid);
+        }
+        failure = ::fchmod(fd, replaced.st_mode & 07777) == 0 ? 0 : errno;
+    }
+    if (failure == 0) {
+        step = "write";
+        failure = writeAll(fd, bytes) ? 0 : errno;
+    }
     if (failure == 0) {
         step = "fsync";
         failure = ::fsync(fd) == 0 ? 0 : errno;

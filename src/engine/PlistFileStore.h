@@ -39,11 +39,14 @@ namespace ZQ {
 //
 // synchronize writes the whole dictionary atomically: a temporary file in
 // the same folder, fsync, rename over the old file, fsync of the folder. A
-// crash at any moment leaves the old file or the new one, never a mix. When
-// the path is a symbolic link, all of that happens to the file it names, in
-// that file's folder: the link stays a link. A dictionary whose list would
-// be more than the reader takes is not written at all: synchronize logs it
-// and fails, and the file stays as it was.
+// crash at any moment leaves the old file or the new one, never a mix. The
+// new file takes the permission bits of the file it replaces, and its
+// owner and group where this user may give them (root may); a file made
+// anew is this user's alone (0600). When the path is a symbolic link, all
+// of that happens to the file it names, in that file's folder: the link
+// stays a link. A dictionary whose list would be more than the reader takes
+// is not written at all: synchronize logs it and fails, and the file stays
+// as it was.
 //
 // Another writer (a file-sync tool bringing the cloud file from another
 // machine) is noticed by the file's identity, size and modification time,

@@ -100,4 +100,39 @@ TEST(PlistFileStoreOwner, AFileThisUserCannotReadStaysAsItIsAndIsTriedAgain) {
     EXPECT_EQ(reopened.integerForKey("sound"), 1);
 }
 
+// Every write once made a fresh 0600 file of the writing user: a game run
+// as root on a player's folder left it root's, and the player's next game
+// could no longer read it; a file kept at 0644 came back 0600.
+TEST(PlistFileStoreOwner, AWriteKeepsTheOwnerAndModeOfTheFileItReplaces) {
+    PlayersFolder players("store.plist", {{"level", 1}});
+    ASSERT_TRUE(players.folder.ok());
+    const std::string& path = players.path;
+    ASSERT_TRUE(asplayer::handToPlayer(path));
+    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+
+    // This user, root in CI, writes over the player's file.
+    PlistFileStore store(path);
+    store.setInteger("level", 2);
+    ASSERT_TRUE(store.synchronize());
+    struct stat after = statOf(path);
+    EXPECT_EQ(after.st_mode & 07777, 0644u);
+    EXPECT_EQ(after.st_uid, asplayer::testsRunAsRoot() ? asplayer::kPlayer : ::geteuid());
+    EXPECT_EQ(after.st_gid, asplayer::testsRunAsRoot() ? asplayer::kPlayer : ::getegid());
+
+    // The player writes over it in turn, from a game of their own: still
+    // the player's and 0644; and a file made anew is the player's alone.
+    const std::string written = asplayer::run([&] {
+        PlistFileStore players(path);
+        players.setInteger("level", 3);
+        PlistFileStore fresh(path + ".new");
+        fresh.setInteger("level", 1);
+        return std::string(players.synchronize() && fresh.synchronize() ? "written" : "not written");
+    });
+    EXPECT_EQ(written, "written");
+    after = statOf(path);
+    EXPECT_EQ(after.st_mode & 07777, 0644u);
+    EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 3);
+    EXPECT_EQ(statOf(path + ".new").st_mode & 07777, 0600u);
+}
+
 } // namespace

@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 
 // The game on a player's folder whose stores another user wrote: what it
-// cannot read it leaves as it is.
+// cannot read it leaves as it is, and what it writes stays the player's.
 
 namespace {
 
@@ -98,6 +98,55 @@ TEST(StoreOwnerStart, StoresThePlayerCannotReadAreLeftAsTheyAreAndTheGamePlaysOn
         EXPECT_EQ(after.info.st_mode, before[i].info.st_mode) << path;
     }
     EXPECT_FALSE(storeSetAsideIn(data.storeFolder()));
+}
+
+// A game run as root on the player's folder (a `sudo -E`, say) once left
+// every file it wrote root's with mode 0600: the player's next game then set
+// all of them aside and started from nothing. The cloud brings progress the
+// defaults lack, so the root game writes both the defaults and the boards.
+TEST(StoreOwnerStart, AGameRunAsRootLeavesThePlayersFilesThePlayersAndTheirNextGameReadsThem) {
+    if (!asplayer::testsRunAsRoot()) {
+        GTEST_SKIP() << "only root may give a file away";
+    }
+    GameDataFolder data;
+    ASSERT_TRUE(data.ok());
+    seedFolder(data, 9);
+    {
+        ZQ::SavedState behind(ZQ::LevelCatalogue::kLevelCount);
+        behind.level = behind.max_level = 3;
+        behind.auth_code = ZQ::SavedState::authCode(behind);
+        ZQ::PlistFileStore defaults(data.storeFolder() + "/defaults.plist");
+        defaults.setObject(ZQ::Preferences::kStateKey, behind.toStored());
+        defaults.synchronize();
+    }
+    handFoldersToPlayer(data);
+    const std::pair<const char*, mode_t> modes[] = {
+        {"defaults.plist", 0644}, {"cloud/cloud.plist", 0640}, {"leaderboards.plist", 0600}};
+    for (const auto& [file, mode] : modes) {
+        const std::string path = data.storeFolder() + "/" + file;
+        ASSERT_TRUE(asplayer::handToPlayer(path));
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    }
+    const FileState defaultsBefore = stateOf(data.storeFolder() + "/defaults.plist");
+    const FileState boardsBefore = stateOf(data.storeFolder() + "/leaderboards.plist");
+
+    const GameRun asRoot = data.run("--frames 2");
+    ASSERT_EQ(asRoot.status, 0) << asRoot.output;
+    EXPECT_NE(stateOf(data.storeFolder() + "/defaults.plist").bytes, defaultsBefore.bytes) << "merged";
+    EXPECT_NE(stateOf(data.storeFolder() + "/leaderboards.plist").bytes, boardsBefore.bytes) << "signed in";
+    for (const auto& [file, mode] : modes) {
+        const FileState after = stateOf(data.storeFolder() + "/" + file);
+        EXPECT_EQ(after.info.st_uid, asplayer::kPlayer) << file;
+        EXPECT_EQ(after.info.st_gid, asplayer::kPlayer) << file;
+        EXPECT_EQ(after.info.st_mode & 07777, mode) << file;
+    }
+
+    const GameRun players = data.runAsPlayer("--frames 2");
+    ASSERT_EQ(players.status, 0) << players.output;
+    EXPECT_EQ(players.output.find("Store "), std::string::npos) << players.output;
+    EXPECT_FALSE(storeSetAsideIn(data.storeFolder()));
+    const ZQ::PlistFileStore defaults(data.storeFolder() + "/defaults.plist");
+    EXPECT_EQ(*defaults.object(ZQ::Preferences::kStateKey)->find("max_level")->asInteger(), 9);
 }
 
 } // namespace
