@@ -186,6 +186,7 @@ PlistFileStore::PlistFileStore(std::string path, PlistRoom room)
                     filePath.c_str(), why.c_str());
     }
     values = std::move(list);
+    knownValues = values;
     knownStamp = stamp;
     knownBytes = std::move(bytes);
 }
@@ -231,6 +232,12 @@ bool PlistFileStore::synchronize() {
                                                  : "its damaged file could not be kept aside");
             return false;
         }
+        // Values set again as they were: replacing the file would only cost
+        // two flushes and its identity, which other writers watch.
+        if (values == knownValues) {
+            pending.clear();
+            return !conflicted;
+        }
         std::string bytes = writePlistDictionary(values);
         if (const std::string fault = plistSizeFault(bytes); !fault.empty()) {
             platformLog("Store %s: not written: %s, more than it could read back", filePath.c_str(),
@@ -244,6 +251,7 @@ bool PlistFileStore::synchronize() {
         case WriteResult::Written:
             pending.clear();
             knownBytes = std::move(bytes);
+            knownValues = values;
             knownStamp = stamp;
             return !conflicted;
         case WriteResult::Overtaken:
@@ -387,6 +395,7 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
 void PlistFileStore::cleared() {
     knownStamp = {};
     knownBytes.clear();
+    knownValues.clear();
     // Read while the game runs, memory keeps what it held: all of it is to
     // be written into a file that now holds nothing.
     for (auto& entry : pending) {
@@ -478,6 +487,7 @@ bool PlistFileStore::takeExternalChanges() {
     }
     knownStamp = stamp;
     knownBytes = std::move(bytes);
+    knownValues = std::move(incoming);
     return conflicted;
 }
 

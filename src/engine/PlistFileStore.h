@@ -44,9 +44,10 @@ namespace ZQ {
 // owner and group where this user may give them (root may); a file made
 // anew is this user's alone (0600). When the path is a symbolic link, all
 // of that happens to the file it names, in that file's folder: the link
-// stays a link. A dictionary whose list would be more than the reader takes
-// is not written at all: synchronize logs it and fails, and the file stays
-// as it was.
+// stays a link. Nothing is written while the file holds every value the
+// store holds already. A dictionary whose list would be more than the
+// reader takes is not written at all: synchronize logs it and fails, and
+// the file stays as it was.
 //
 // Another writer (a file-sync tool bringing the cloud file from another
 // machine) is noticed by the file's identity, size and modification time,
@@ -135,7 +136,8 @@ private:
     // Keys set here that gave way to another writer's, waiting for takeConflicts.
     std::set<std::string, std::less<>> conflicts;
     FileStamp knownStamp;
-    std::string knownBytes; // the file as we last read or wrote it
+    std::string knownBytes;             // the file as we last read or wrote it
+    StoreValue::Dictionary knownValues; // what those bytes hold
     Hold hold = Hold::None;
 };
 

@@ -320,6 +320,10 @@ TEST(PlistNumber, FilesPythonsPlistlibWritesAreReadWholeAndKeptThroughAWrite) {
         EXPECT_NE(log.find("1 entry of a kind the game does not keep"), std::string::npos) << log;
         EXPECT_EQ(store.contents(), written);
         EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
+        // Nothing changed: the file, date and all, stays as Python wrote it.
+        store.setInteger("small", 5);
+        ASSERT_TRUE(store.synchronize());
+        EXPECT_EQ(TempFolder::read(path), file);
         store.setInteger("small", 6);
         ASSERT_TRUE(store.synchronize());
         StoreValue::Dictionary changed = written;

@@ -12,7 +12,8 @@
 #include <sys/stat.h>
 
 // The game on a player's folder whose stores another user wrote: what it
-// cannot read it leaves as it is, and what it writes stays the player's.
+// cannot read it leaves as it is, what it writes stays the player's, and a
+// start that changes nothing writes nothing.
 
 namespace {
 
@@ -147,6 +148,26 @@ TEST(StoreOwnerStart, AGameRunAsRootLeavesThePlayersFilesThePlayersAndTheirNextG
     EXPECT_FALSE(storeSetAsideIn(data.storeFolder()));
     const ZQ::PlistFileStore defaults(data.storeFolder() + "/defaults.plist");
     EXPECT_EQ(*defaults.object(ZQ::Preferences::kStateKey)->find("max_level")->asInteger(), 9);
+}
+
+// Signing the player in and merging the tutorial flag once replaced the
+// defaults and the leaderboards, unchanged, at every start.
+TEST(StoreOwnerStart, AStartThatChangesNoValueReplacesNoFile) {
+    GameDataFolder data;
+    ASSERT_TRUE(data.ok());
+    seedFolder(data, 9);
+    ASSERT_EQ(data.run("--frames 2").status, 0); // signs this user in
+    std::vector<FileState> before;
+    for (const char* file : kStoreFiles) {
+        before.push_back(stateOf(data.storeFolder() + "/" + file));
+    }
+    const GameRun again = data.run("--frames 2");
+    ASSERT_EQ(again.status, 0) << again.output;
+    for (std::size_t i = 0; i < std::size(kStoreFiles); ++i) {
+        const FileState after = stateOf(data.storeFolder() + "/" + kStoreFiles[i]);
+        EXPECT_EQ(after.info.st_ino, before[i].info.st_ino) << kStoreFiles[i];
+        EXPECT_EQ(after.info.st_mtim.tv_nsec, before[i].info.st_mtim.tv_nsec) << kStoreFiles[i];
+    }
 }
 
 } // namespace
