@@ -6,10 +6,11 @@
 
 #include <cstdio>
 #include <sys/stat.h>
+#include <tuple>
 
-// A store file is the player's, whoever ran the game last: one this user
-// cannot read is no damage and stays as it is, and a write leaves the file
-// it replaces its owner and mode.
+// A store file stays the player's whoever ran the game last: one this user
+// cannot read is no damage, and a write keeps the owner and mode of the
+// file it replaces.
 
 namespace {
 
@@ -21,117 +22,66 @@ struct stat statOf(const std::string& path) {
     return info;
 }
 
-// A folder the player owns, holding `name` written by a store as `values`.
-struct PlayersFolder {
+// Another user's file with mode 0600 (without root, the tests' own with no
+// bits) once went aside as damage, still that user's, and the game started
+// empty. Now nothing is read, written or set aside, the log says whose it
+// is, and the store tries it again.
+TEST(PlistFileStoreOwner, AFileThisUserCannotReadStaysAsItIsUntilItCanBeRead) {
     TempFolder folder;
-    std::string path;
-
-    explicit PlayersFolder(const std::string& name,
-                           const std::vector<std::pair<std::string, int64_t>>& values)
-        : path(folder.file(name)) {
-        PlistFileStore store(path);
-        for (const auto& [key, value] : values) {
-            store.setInteger(key, value);
-        }
-        store.synchronize();
-        asplayer::handToPlayer(folder.path());
-    }
-};
-
-// Another user's file with mode 0600 in the player's folder (without root,
-// the tests' own file with no bits at all): the player's game reads nothing
-// from it, writes nothing over it and sets nothing aside, and says whose it
-// is. Once a readable file takes its place, the same store takes it in and
-// writes again.
-TEST(PlistFileStoreOwner, AFileThisUserCannotReadStaysAsItIsAndIsTriedAgain) {
-    PlayersFolder players("store.plist", {{"level", 7}});
-    ASSERT_TRUE(players.folder.ok());
-    const std::string& path = players.path;
+    const std::string path = folder.file("store.plist");
+    PlistFileStore(path).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 7); });
+    ASSERT_TRUE(asplayer::handToPlayer(folder.path()));
     ASSERT_EQ(::chmod(path.c_str(), asplayer::testsRunAsRoot() ? 0600 : 0), 0);
     const std::string bytes = TempFolder::read(path);
     const struct stat before = statOf(path);
+    const std::string mode = asplayer::testsRunAsRoot() ? "root (uid 0), mode 0600" : "mode 0000";
 
-    const std::string whose =
-        asplayer::testsRunAsRoot() ? "it belongs to root (uid 0), mode 0600" : ", mode 0000";
-    const std::string saved = asplayer::run([&] {
+    const std::string played = asplayer::run([&] {
         testing::internal::CaptureStderr();
         PlistFileStore store(path);
-        const std::size_t read = store.contents().size();
+        std::string report = std::to_string(store.contents().size()) + " read";
         store.setInteger("sound", 1);
-        const bool written = store.synchronize();
+        report += store.synchronize() ? ", written" : ", not written";
         const std::string log = testing::internal::GetCapturedStderr();
-        const bool named =
-            log.find("Permission denied (") != std::string::npos && log.find(whose) != std::string::npos;
-        return std::to_string(read) + " read, " + (written ? "written" : "not written") +
-               (named ? ", its owner named" : ", " + log);
-    });
-    EXPECT_EQ(saved, "0 read, not written, its owner named");
-    EXPECT_EQ(TempFolder::read(path), bytes);
-    const struct stat after = statOf(path);
-    EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(after.st_uid, before.st_uid);
-    EXPECT_EQ(after.st_mode, before.st_mode);
-    EXPECT_EQ(players.folder.entries(), std::vector<std::string>{"store.plist"})
-        << "nothing set aside or left";
-
-    const std::string mended = asplayer::run([&] {
-        testing::internal::CaptureStderr();
-        PlistFileStore store(path);
-        store.setInteger("sound", 1);
-        // A readable copy put in its place, as a file-sync tool or the
-        // player would.
-        {
-            PlistFileStore copy(path + ".copy");
-            copy.setInteger("level", 9);
-            copy.synchronize();
-        }
-        std::rename((path + ".copy").c_str(), path.c_str());
-        std::string report;
-        for (const std::string& key : store.pullExternalChanges()) {
-            report += key + " ";
-        }
-        report += store.synchronize() ? "written" : "not written";
-        testing::internal::GetCapturedStderr();
+        report += log.find(mode + ", and the game runs as") != std::string::npos ? ", owner named" : log;
         return report;
     });
-    EXPECT_EQ(mended, "level written");
-    const PlistFileStore reopened(path);
-    EXPECT_EQ(reopened.integerForKey("level"), 9);
-    EXPECT_EQ(reopened.integerForKey("sound"), 1);
+    EXPECT_EQ(played, "0 read, not written, owner named");
+    EXPECT_EQ(TempFolder::read(path), bytes);
+    const struct stat after = statOf(path);
+    EXPECT_EQ(std::tie(after.st_ino, after.st_uid, after.st_mode),
+              std::tie(before.st_ino, before.st_uid, before.st_mode));
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
+
+    // A readable file put in its place is taken in, and the store writes.
+    const std::string mended = asplayer::run([&] {
+        PlistFileStore store(path);
+        store.setInteger("sound", 1);
+        PlistFileStore(path + ".copy").update([](ZQ::KeyValueStore& copy) { copy.setInteger("level", 9); });
+        std::rename((path + ".copy").c_str(), path.c_str());
+        return store.pullExternalChanges().size() == 1 && store.synchronize() ? "taken in" : "not taken in";
+    });
+    EXPECT_EQ(mended, "taken in");
+    EXPECT_EQ(PlistFileStore(path).integerForKey("sound"), 1);
 }
 
 // Every write once made a fresh 0600 file of the writing user: a game run
-// as root on a player's folder left it root's, and the player's next game
-// could no longer read it; a file kept at 0644 came back 0600.
+// as root on a player's folder left it root's, and a 0644 file came back
+// 0600. A file made anew is still 0600.
 TEST(PlistFileStoreOwner, AWriteKeepsTheOwnerAndModeOfTheFileItReplaces) {
-    PlayersFolder players("store.plist", {{"level", 1}});
-    ASSERT_TRUE(players.folder.ok());
-    const std::string& path = players.path;
+    TempFolder folder;
+    const std::string path = folder.file("store.plist");
+    PlistFileStore(path).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 1); });
     ASSERT_TRUE(asplayer::handToPlayer(path));
     ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
-
-    // This user, root in CI, writes over the player's file.
-    PlistFileStore store(path);
-    store.setInteger("level", 2);
-    ASSERT_TRUE(store.synchronize());
-    struct stat after = statOf(path);
-    EXPECT_EQ(after.st_mode & 07777, 0644u);
-    EXPECT_EQ(after.st_uid, asplayer::testsRunAsRoot() ? asplayer::kPlayer : ::geteuid());
-    EXPECT_EQ(after.st_gid, asplayer::testsRunAsRoot() ? asplayer::kPlayer : ::getegid());
-
-    // The player writes over it in turn, from a game of their own: still
-    // the player's and 0644; and a file made anew is the player's alone.
-    const std::string written = asplayer::run([&] {
-        PlistFileStore players(path);
-        players.setInteger("level", 3);
-        PlistFileStore fresh(path + ".new");
-        fresh.setInteger("level", 1);
-        return std::string(players.synchronize() && fresh.synchronize() ? "written" : "not written");
-    });
-    EXPECT_EQ(written, "written");
-    after = statOf(path);
-    EXPECT_EQ(after.st_mode & 07777, 0644u);
-    EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 3);
+    const struct stat before = statOf(path);
+    PlistFileStore(path).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 2); });
+    PlistFileStore(path + ".new").update([](ZQ::KeyValueStore& store) { store.setInteger("level", 1); });
+    const struct stat after = statOf(path);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(after.st_mode, before.st_mode);
     EXPECT_EQ(statOf(path + ".new").st_mode & 07777, 0600u);
 }
 

@@ -3,7 +3,6 @@
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
 #include "levels/LevelCatalogueTables.h"
-#include "support/AsPlayer.h"
 #include "support/KillProbe.h"
 
 #include <algorithm>
@@ -39,16 +38,6 @@ std::string GameDataFolder::environment() const {
 
 GameRun GameDataFolder::run(const std::string& arguments) const {
     return runShell(environment() + " '" + VELMORA_EXECUTABLE + "' --headless " + arguments);
-}
-
-GameRun GameDataFolder::runAsPlayer(const std::string& arguments) const {
-    if (!asplayer::testsRunAsRoot()) {
-        return run(arguments);
-    }
-    // HOME is root's otherwise, where the sound library may not look.
-    const std::string player = std::to_string(asplayer::kPlayer);
-    return runShell("setpriv --reuid=" + player + " --regid=" + player + " --clear-groups " + environment() +
-                    " HOME=" + folder.path() + " '" + VELMORA_EXECUTABLE + "' --headless " + arguments);
 }
 
 int64_t GameDataFolder::runThenKillAt(const std::vector<std::string>& arguments, int64_t frame,

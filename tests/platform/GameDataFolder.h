@@ -28,9 +28,6 @@ public:
     // The game headless on this folder with `arguments` (shell words), to
     // its end.
     GameRun run(const std::string& arguments) const;
-    // The same, played by the tests' player (support/AsPlayer.h): where the
-    // tests run as root, as that user, on the folders handed to them.
-    GameRun runAsPlayer(const std::string& arguments) const;
     // The game headless on this folder with `arguments` (each a word, e.g.
     // "--input", path), killed with SIGKILL as soon as it has drawn `frame`.
     // Returns the last frame it finished, which the kill may have let run a

@@ -6,12 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// A part of a test played by a player who is not root, for the files of
-// another user a player meets in their own folder. Mode bits stop no root,
-// and CI runs the tests as root: there the part runs in a child process as
-// an unprivileged user, beside files that root keeps. Without root it runs
-// in a child as this user, and a file of the tests' own without the bits
-// stands for another user's. Threads: the test's thread.
+// A part of a test played by a player who is not root. Mode bits stop no
+// root, and CI runs the tests as root: there the part runs in a child
+// process as an unprivileged user, beside files root keeps. Without root it
+// runs in a child as this user, and a file of the tests' own without the
+// bits stands for another user's. Threads: the test's thread.
 namespace asplayer {
 
 constexpr uid_t kPlayer = 65534;
@@ -20,13 +19,11 @@ inline bool testsRunAsRoot() {
     return ::geteuid() == 0;
 }
 
-// Gives `path` to the player, where the tests may.
 inline bool handToPlayer(const std::string& path) {
     return !testsRunAsRoot() || ::chown(path.c_str(), kPlayer, kPlayer) == 0;
 }
 
-// Runs `part` in a child process as the player: what it returns, or
-// "failed" when it could not be run or did not end.
+// What `part` returns, run as the player; "failed" when it could not run.
 inline std::string run(const std::function<std::string()>& part) {
     int channel[2];
     if (::pipe(channel) != 0) {
@@ -34,7 +31,6 @@ inline std::string run(const std::function<std::string()>& part) {
     }
     const pid_t child = ::fork();
     if (child == 0) {
-        ::close(channel[0]);
         const bool player = !testsRunAsRoot() || (::setgroups(0, nullptr) == 0 && ::setgid(kPlayer) == 0 &&
                                                   ::setuid(kPlayer) == 0);
         const std::string report = player ? part() : "failed";
