@@ -379,7 +379,8 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
                         aside.c_str());
             return Found::Cleared;
         case AsideOutcome::Gone:
-            platformLog("Store %s: %s; another game set it aside first, so it is read as empty",
+            platformLog("Store %s: %s; gone before it could be kept aside (another game set it aside first), "
+                        "so it is read as empty",
                         filePath.c_str(), why.c_str());
             return Found::Cleared;
         case AsideOutcome::Failed:
