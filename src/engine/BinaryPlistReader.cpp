@@ -304,17 +304,24 @@ std::optional<StoreValue> Reader::value(uint64_t ref, int depth) {
         break;
     case kInteger: {
         // 1, 2 and 4 bytes are unsigned, 8 two's complement, 16 two's
-        // complement too: taken only where their value fits in 8, as the
-        // stores hold every integer in 64 bits.
+        // complement too, which writers use for the integers above
+        // INT64_MAX: taken where the value lies within 64 bits, signed or
+        // not, as the stores hold every integer.
         if (low > 4 || !fits(at, 1, 1u << low)) {
             break;
         }
         const unsigned width = 1u << low;
         const unsigned kept = width < 8 ? width : 8;
         const uint64_t value = number(at + width - kept, kept);
-        if (width == 16 && number(at, 8) != (value >> 63 != 0 ? ~uint64_t{0} : 0)) {
-            fail("an integer out of range");
-            return std::nullopt;
+        if (width == 16) {
+            const uint64_t high = number(at, 8);
+            if (high == 0 && value > static_cast<uint64_t>(INT64_MAX)) {
+                return StoreValue::unsignedInteger(value);
+            }
+            if (high != (value >> 63 != 0 ? ~uint64_t{0} : 0)) {
+                fail("an integer beyond 64 bits");
+                return std::nullopt;
+            }
         }
         return StoreValue::integer(static_cast<int64_t>(value));
     }

@@ -6,6 +6,7 @@
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string_view>
@@ -18,6 +19,32 @@ struct PlistFree {
     void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
 };
 using PlistNode = std::unique_ptr<void, PlistFree>;
+
+// Whether libplist read `node`, an integer above INT64_MAX as 64 bits, from
+// a number spelt without a '-'. libplist 2.2 keeps that only inside the
+// node, where no call reads it, but its XML writer shows it: such a number
+// is written back as it was spelt, a negative one with its '-'.
+bool spelledUnsigned(plist_t node) {
+    const PlistNode wrapper(plist_new_array());
+    plist_array_append_item(wrapper.get(), plist_copy(node));
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(wrapper.get(), &xml, &length);
+    const bool negative =
+        xml != nullptr && std::string_view(xml, length).find("<integer>-") != std::string_view::npos;
+    plist_to_xml_free(xml);
+    return !negative;
+}
+
+// An integer node libplist writes as the unsigned `value`: plist_new_uint
+// makes one it writes as signed, -1 for UINT64_MAX, so it is read from the
+// number spelt out, as a list read in would have it.
+plist_t unsignedNode(uint64_t value) {
+    const std::string xml = "<plist><integer>" + std::to_string(value) + "</integer></plist>";
+    plist_t node = nullptr;
+    plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &node);
+    return node;
+}
 
 // Reading walks the tree once. A fault that makes the whole list unusable
 // (nesting too deep) sets `fatal`; entries of kinds the stores never write
@@ -75,6 +102,9 @@ std::optional<StoreValue> Reader::value(plist_t node, int depth) {
         // negative numbers come back as their two's complement.
         uint64_t i = 0;
         plist_get_uint_val(node, &i);
+        if (i > static_cast<uint64_t>(INT64_MAX) && spelledUnsigned(node)) {
+            return StoreValue::unsignedInteger(i);
+        }
         return StoreValue::integer(static_cast<int64_t>(i));
     }
     case PLIST_REAL: {
@@ -127,6 +157,8 @@ plist_t toNode(const StoreValue& value) {
         return plist_new_bool(*value.asBoolean() ? 1 : 0);
     case StoreValue::Kind::Integer:
         return plist_new_uint(static_cast<uint64_t>(*value.asInteger()));
+    case StoreValue::Kind::Unsigned:
+        return unsignedNode(*value.asUnsigned());
     case StoreValue::Kind::Real:
         return plist_new_real(*value.asReal());
     case StoreValue::Kind::String:
@@ -203,7 +235,8 @@ std::optional<StoreValue::Dictionary> parsePlistDictionary(const char* bytes, st
         return std::nullopt;
     }
     const auto unsupported = [](int skipped) {
-        return std::to_string(skipped) + " entries of unsupported kinds left out";
+        return std::to_string(skipped) + (skipped == 1 ? " entry" : " entries") +
+               " of a kind the game does not keep (a date, UID, null or set) left out";
     };
     if (isBinaryPlist(bytes, size)) {
         BinaryPlist list = readBinaryPlist(bytes, size);

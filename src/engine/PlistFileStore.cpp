@@ -10,6 +10,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -100,6 +101,34 @@ const StoreValue* entryOf(const StoreValue::Dictionary& dictionary, const std::s
     return found != dictionary.end() ? &found->second : nullptr;
 }
 
+// "alice (uid 1000)", or the number alone for an account without a name.
+std::string accountName(uid_t uid) {
+    const passwd* entry = ::getpwuid(uid);
+    const std::string number = "uid " + std::to_string(uid);
+    return entry != nullptr && entry->pw_name != nullptr ? std::string(entry->pw_name) + " (" + number + ")"
+                                                         : number;
+}
+
+// Why the file at `path` gives no bytes when `step` failed with `failure`,
+// and, where its permissions are the cause, whose file it is and what
+// would let this game read it.
+std::string cannotRead(const std::string& path, const char* step, int failure) {
+    std::string why = std::string("cannot be ") + step + ": " + std::strerror(failure);
+    if (failure != EACCES && failure != EPERM) {
+        return why;
+    }
+    const std::string player = accountName(::geteuid());
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return why + " (a folder on its way is closed to " + player + ", who runs the game)";
+    }
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    return why + " (it belongs to " + accountName(info.st_uid) + ", mode " + mode +
+           ", and the game runs as " + player +
+           ": chown it to that user, or chmod it so that they may read and write it)";
+}
+
 void removeStaleTemporaries(const std::string& path) {
     const std::string prefix = temporaryPrefix(path);
     std::error_code error;
@@ -135,24 +164,29 @@ PlistFileStore::PlistFileStore(std::string path, PlistRoom room)
     std::string bytes;
     FileStamp stamp;
     std::string why;
-    switch (readFile(bytes, stamp, why)) {
-    case ReadResult::Missing:
+    StoreValue::Dictionary list;
+    switch (find(bytes, stamp, list, why)) {
+    case Found::Missing:
+    case Found::Cleared:
         return;
-    case ReadResult::Bad:
-        keepAside(why);
+    case Found::Unreadable:
+        platformLog("Store %s: %s; it stays as it is, the game plays on without it and never writes over "
+                    "it while it cannot be read, and tries it again before each write and at the next start",
+                    filePath.c_str(), why.c_str());
+        hold = Hold::Unreadable;
         return;
-    case ReadResult::Read:
+    case Found::Stuck:
+        hold = Hold::Stuck;
+        return;
+    case Found::Read:
         break;
     }
-    std::optional<StoreValue::Dictionary> parsed = readList(bytes, this->room, why);
-    if (!parsed) {
-        keepAside(why);
-        return;
-    }
     if (!why.empty()) {
-        platformLog("Store %s: %s", filePath.c_str(), why.c_str());
+        platformLog("Store %s: %s; the file keeps it until the game next writes a changed value",
+                    filePath.c_str(), why.c_str());
     }
-    values = std::move(*parsed);
+    values = std::move(list);
+    knownValues = values;
     knownStamp = stamp;
     knownBytes = std::move(bytes);
 }
@@ -192,10 +226,17 @@ bool PlistFileStore::synchronize() {
         if (pending.empty()) {
             return !conflicted;
         }
-        if (blocked) {
-            platformLog("Store %s: not written: its unreadable file could not be kept aside",
-                        filePath.c_str());
+        if (hold != Hold::None) {
+            platformLog("Store %s: not written: %s", filePath.c_str(),
+                        hold == Hold::Unreadable ? "its file cannot be read, and stays as it is"
+                                                 : "its damaged file could not be kept aside");
             return false;
+        }
+        // Values set again as they were: replacing the file would only cost
+        // two flushes and its identity, which other writers watch.
+        if (values == knownValues) {
+            pending.clear();
+            return !conflicted;
         }
         std::string bytes = writePlistDictionary(values);
         if (const std::string fault = plistSizeFault(bytes); !fault.empty()) {
@@ -210,6 +251,7 @@ bool PlistFileStore::synchronize() {
         case WriteResult::Written:
             pending.clear();
             knownBytes = std::move(bytes);
+            knownValues = values;
             knownStamp = stamp;
             return !conflicted;
         case WriteResult::Overtaken:
@@ -243,6 +285,7 @@ PlistFileStore::FileStamp PlistFileStore::currentStamp() const {
 PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStamp& stamp,
                                                     std::string& why) const {
     bytes.clear();
+    stamp = {};
     // Without O_NONBLOCK a FIFO in the file's place would hold the open
     // until something wrote into it: the game would never start.
     const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -250,11 +293,26 @@ PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStam
         // A folder on the way that is missing, or is a file, means no file:
         // nothing to keep aside, and the next write says why it fails.
         const int failure = errno;
-        why = std::string("cannot be opened: ") + std::strerror(failure);
-        return failure == ENOENT || failure == ENOTDIR ? ReadResult::Missing : ReadResult::Bad;
+        if (failure == ENOENT || failure == ENOTDIR) {
+            return ReadResult::Missing;
+        }
+        // A loop of links, or a folder, device or socket this user may not
+        // open, is no file at all: damage whoever may open it.
+        struct stat info {};
+        if (failure == ELOOP || (::stat(filePath.c_str(), &info) == 0 && !S_ISREG(info.st_mode))) {
+            why = std::string("is not a regular file (") + std::strerror(failure) + ")";
+            return ReadResult::Bad;
+        }
+        why = cannotRead(filePath, "opened", failure);
+        return ReadResult::Unreadable;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0) {
+        why = cannotRead(filePath, "examined", errno);
+        ::close(fd);
+        return ReadResult::Unreadable;
+    }
+    if (!S_ISREG(info.st_mode)) {
         ::close(fd);
         why = "is not a regular file";
         return ReadResult::Bad;
@@ -268,9 +326,9 @@ PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStam
             continue;
         }
         if (n < 0) {
-            why = std::string("cannot be read: ") + std::strerror(errno);
+            why = cannotRead(filePath, "read", errno);
             ::close(fd);
-            return ReadResult::Bad;
+            return ReadResult::Unreadable;
         }
         if (n == 0) {
             break;
@@ -281,59 +339,114 @@ PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStam
     return ReadResult::Read;
 }
 
-bool PlistFileStore::keepAside(const std::string& why) {
-    // Behind a link the bad file is the target: it goes aside in its own
-    // folder and the link stays for the next write.
-    const std::string aside = setAside(linkTarget(filePath));
-    if (!aside.empty()) {
-        platformLog("Store %s: %s; kept aside as %s, read as empty", filePath.c_str(), why.c_str(),
-                    aside.c_str());
-        knownStamp = {};
-        knownBytes.clear();
-        // Read while the game runs, memory keeps what it held: all of it is
-        // to be written into a file that now holds nothing.
-        for (auto& entry : pending) {
-            entry.second.reset();
+PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp, StoreValue::Dictionary& list,
+                                           std::string& why) {
+    // Each turn sees a file another writer put in place of the one read; a
+    // writer that never stops leaves the file unread for now.
+    for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+        const ReadResult read = readFile(bytes, stamp, why);
+        if (read == ReadResult::Missing || read == ReadResult::Unreadable) {
+            return read == ReadResult::Missing ? Found::Missing : Found::Unreadable;
         }
-        for (const auto& entry : values) {
-            pending.try_emplace(entry.first);
+        if (read == ReadResult::Read) {
+            if (std::optional<StoreValue::Dictionary> parsed = readList(bytes, room, why)) {
+                list = std::move(*parsed);
+                return Found::Read;
+            }
         }
-        return true;
+        if (beforeSetAside) {
+            beforeSetAside(filePath);
+        }
+        // Behind a link the bad file is the target: it goes aside in its own
+        // folder and the link stays for the next write. What was read is a
+        // regular file by its identity, or anything else by its kind.
+        const bool regular = stamp.exists;
+        const FileStamp seen = stamp;
+        std::string aside;
+        const AsideOutcome outcome = setAsideIf(
+            linkTarget(filePath),
+            [&](const struct stat& now) {
+                return regular ? S_ISREG(now.st_mode) && static_cast<uint64_t>(now.st_dev) == seen.device &&
+                                     static_cast<uint64_t>(now.st_ino) == seen.inode
+                               : !S_ISREG(now.st_mode);
+            },
+            aside);
+        switch (outcome) {
+        case AsideOutcome::Replaced:
+            continue;
+        case AsideOutcome::Moved:
+            platformLog("Store %s: %s; kept aside as %s, read as empty", filePath.c_str(), why.c_str(),
+                        aside.c_str());
+            return Found::Cleared;
+        case AsideOutcome::Gone:
+            platformLog("Store %s: %s; gone before it could be kept aside (another game set it aside first), "
+                        "so it is read as empty",
+                        filePath.c_str(), why.c_str());
+            return Found::Cleared;
+        case AsideOutcome::Failed:
+            platformLog("Store %s: %s; could not keep it aside (%s), so it will not be overwritten",
+                        filePath.c_str(), why.c_str(), std::strerror(errno));
+            return Found::Stuck;
+        }
     }
-    platformLog("Store %s: %s; could not keep it aside (%s), so it will not be overwritten", filePath.c_str(),
-                why.c_str(), std::strerror(errno));
-    blocked = true;
-    return false;
+    why = "another writer kept replacing it while it was read";
+    return Found::Unreadable;
+}
+
+void PlistFileStore::cleared() {
+    knownStamp = {};
+    knownBytes.clear();
+    knownValues.clear();
+    // Read while the game runs, memory keeps what it held: all of it is to
+    // be written into a file that now holds nothing.
+    for (auto& entry : pending) {
+        entry.second.reset();
+    }
+    for (const auto& entry : values) {
+        pending.try_emplace(entry.first);
+    }
 }
 
 bool PlistFileStore::takeExternalChanges() {
-    if (blocked || currentStamp() == knownStamp) {
+    // A file that could not be read is looked at again each time: it may
+    // have been given back to this user since.
+    if (hold == Hold::Stuck || (hold == Hold::None && currentStamp() == knownStamp)) {
         return false;
     }
     std::string bytes;
     FileStamp stamp;
     std::string why;
     StoreValue::Dictionary incoming;
-    switch (readFile(bytes, stamp, why)) {
-    case ReadResult::Missing:
-        // Removed by another writer: every key it held is gone.
-        break;
-    case ReadResult::Bad:
-        keepAside(why);
+    const Found found = find(bytes, stamp, incoming, why);
+    if (hold == Hold::Unreadable && found != Found::Unreadable) {
+        platformLog("Store %s: can be read again, and is taken in", filePath.c_str());
+    }
+    switch (found) {
+    case Found::Unreadable:
+        if (hold != Hold::Unreadable) {
+            platformLog("Store %s: %s; left as it is and never written over while it cannot be read",
+                        filePath.c_str(), why.c_str());
+        }
+        hold = Hold::Unreadable;
         return false;
-    case ReadResult::Read: {
+    case Found::Stuck:
+        hold = Hold::Stuck;
+        return false;
+    case Found::Cleared:
+        hold = Hold::None;
+        cleared();
+        return false;
+    case Found::Missing:
+        // Removed by another writer: every key it held is gone.
+        hold = Hold::None;
+        break;
+    case Found::Read:
+        hold = Hold::None;
         if (bytes == knownBytes) {
             knownStamp = stamp; // touched, not changed
             return false;
         }
-        std::optional<StoreValue::Dictionary> parsed = readList(bytes, room, why);
-        if (!parsed) {
-            keepAside(why);
-            return false;
-        }
-        incoming = std::move(*parsed);
         break;
-    }
     }
     std::set<std::string, std::less<>> keys;
     for (const auto& entry : values) {
@@ -375,6 +488,7 @@ bool PlistFileStore::takeExternalChanges() {
     }
     knownStamp = stamp;
     knownBytes = std::move(bytes);
+    knownValues = std::move(incoming);
     return conflicted;
 }
 
@@ -391,8 +505,25 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
         platformLog("Store %s: could not write: %s", filePath.c_str(), std::strerror(errno));
         return WriteResult::Failed;
     }
-    const char* step = "write";
-    int failure = writeAll(fd, bytes) ? 0 : errno;
+    // What the file replaced has, the new one has: a game run as root on a
+    // player's folder leaves the player's files the player's, and a file
+    // kept readable to others stays so. Owner first, as a change of owner
+    // clears the set-user and set-group bits. Only root may give a file
+    // away; any other user keeps the group where it belongs to it, and the
+    // file is otherwise its own, as any file it makes.
+    const char* step = "fchmod";
+    int failure = 0;
+    struct stat replaced {};
+    if (::stat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode)) {
+        if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
+            [[maybe_unused]] const int groupKept = ::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid);
+        }
+        failure = ::fchmod(fd, replaced.st_mode & 07777) == 0 ? 0 : errno;
+    }
+    if (failure == 0) {
+        step = "write";
+        failure = writeAll(fd, bytes) ? 0 : errno;
+    }
     if (failure == 0) {
         step = "fsync";
         failure = ::fsync(fd) == 0 ? 0 : errno;

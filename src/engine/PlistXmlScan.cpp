@@ -3,7 +3,9 @@
 #include "engine/PlistCodec.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -31,97 +33,75 @@ std::string quoted(std::string_view text) {
     return "\"" + std::string(text.substr(0, kShown)) + (text.size() > kShown ? "...\"" : "\"");
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-int hexDigit(char c) {
-    if (isDigit(c)) {
-        return c - '0';
+// `text` without the XML white space around it.
+std::string_view trimmed(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(kSpaces);
+    if (first == std::string_view::npos) {
+        return {};
     }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    return text.substr(first, text.find_last_not_of(kSpaces) - first + 1);
 }
 
 // Why libplist would not read `text`, an <integer>'s, as the number it
-// spells: it reads with strtoull in base 0, so a leading 0 means octal and
-// "08" is 0, it stops at the first character that is not a digit, wraps
-// values beyond 64 bits, and keeps those beyond 63 as unsigned, which the
-// stores hold as negative. So only a decimal or "0x" number, with an
-// optional '-', within a signed 64-bit integer, is taken.
+// spells. It skips white space and one sign, reads the rest with strtoull
+// in base 0, and keeps the value as 64 bits, signed after a '-': so a
+// leading 0 reads as octal ("010" is 8, "08" is 0), the number ends at the
+// first character that is not a digit, and a value beyond 64 bits is
+// clamped or wraps. Whatever reads exactly is taken: white space around
+// and after the sign, a '+', "0x" numbers, zeros that change nothing
+// ("007"), and every value from INT64_MIN to UINT64_MAX.
 std::string integerFault(std::string_view text) {
     const std::string named = "an integer " + quoted(text);
-    std::string_view digits = text;
-    const bool negative = digits.starts_with('-');
-    if (negative) {
-        digits.remove_prefix(1);
+    std::string_view number = trimmed(text);
+    const bool negative = number.starts_with('-');
+    if (negative || number.starts_with('+')) {
+        number = trimmed(number.substr(1));
     }
-    const bool hex = digits.starts_with("0x") || digits.starts_with("0X");
-    if (hex) {
-        digits.remove_prefix(2);
-    }
-    const unsigned base = hex ? 16 : 10;
-    if (digits.empty()) {
+    const bool hex = number.starts_with("0x") || number.starts_with("0X");
+    const std::string_view digits = number.substr(hex ? 2 : 0);
+    const std::string_view allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+    if (digits.empty() || digits.find_first_not_of(allowed) != std::string_view::npos) {
         return named + " that is not a decimal or 0x number";
     }
-    if (!hex && digits.size() > 1 && digits[0] == '0') {
-        return named + " with a leading 0, which reads as octal";
+    const std::string spelt(number);
+    errno = 0;
+    const uint64_t magnitude = std::strtoull(spelt.c_str(), nullptr, hex ? 16 : 10);
+    if (errno == ERANGE || (negative && magnitude > uint64_t{1} << 63)) {
+        return named + " beyond 64 bits";
     }
-    // The magnitude of INT64_MIN is one more than INT64_MAX.
-    const uint64_t most = uint64_t{INT64_MAX} + (negative ? 1 : 0);
-    uint64_t magnitude = 0;
-    for (const char c : digits) {
-        const int digit = hex ? hexDigit(c) : isDigit(c) ? c - '0' : -1;
-        if (digit < 0) {
-            return named + " that is not a decimal or 0x number";
-        }
-        if (magnitude > (most - static_cast<uint64_t>(digit)) / base) {
-            return named + " out of range";
-        }
-        magnitude = magnitude * base + static_cast<uint64_t>(digit);
+    char* end = nullptr;
+    const uint64_t read = std::strtoull(spelt.c_str(), &end, 0);
+    if (read != magnitude || *end != '\0') {
+        return named + " with a leading 0, which reads as octal";
     }
     return {};
 }
 
 // Why libplist would not read `text`, a <real>'s, as the number it spells:
-// it reads with atof, which stops at the first character it cannot take and
-// turns a number beyond a double into infinity, or below it into zero. A
-// decimal number is taken, and the three spellings libplist writes for the
-// values that have none.
+// it reads with atof, which skips white space, stops at the first character
+// it cannot take, turns a number beyond a double into infinity and one
+// below the least into zero, and gives a NaN without its payload. So a
+// number strtod takes whole, white space around it aside, is taken,
+// infinities and "nan" spelt in any case included, unless it is beyond a
+// double either way.
 std::string realFault(std::string_view text) {
-    if (text == "nan" || text == "+infinity" || text == "-infinity") {
-        return {};
-    }
     const std::string named = "a real " + quoted(text);
-    // -digits.digits e-digits, the sign, the fraction and the exponent optional.
-    std::string_view rest = text.substr(text.starts_with('-') ? 1 : 0);
-    const auto digits = [&rest] {
-        const std::string_view taken = rest.substr(0, rest.find_first_not_of("0123456789"));
-        rest.remove_prefix(taken.size());
-        return taken;
-    };
-    const std::string_view whole = digits();
-    std::string_view fraction;
-    bool wellFormed = !whole.empty();
-    if (rest.starts_with('.')) {
-        rest.remove_prefix(1);
-        fraction = digits();
-        wellFormed = wellFormed && !fraction.empty();
+    const std::string number(trimmed(text));
+    char* end = nullptr;
+    const double value = std::strtod(number.c_str(), &end);
+    // A NaN's payload, "nan(...)", is lost.
+    if (number.empty() || *end != '\0' || number.find('(') != std::string::npos) {
+        return named + " that is not a number";
     }
-    if (rest.starts_with('e') || rest.starts_with('E')) {
-        rest.remove_prefix(rest.size() > 1 && (rest[1] == '-' || rest[1] == '+') ? 2 : 1);
-        wellFormed = wellFormed && !digits().empty();
-    }
-    if (!wellFormed || !rest.empty()) {
-        return named + " that is not a decimal number";
-    }
-    const bool nonzero = whole.find_first_not_of('0') != std::string_view::npos ||
-                         fraction.find_first_not_of('0') != std::string_view::npos;
-    const double value = std::strtod(std::string(text).c_str(), nullptr);
-    if (std::isinf(value) || (value == 0.0 && nonzero)) {
-        return named + " out of range";
+    // strtod took it whole: one sign at most, then the magnitude.
+    const std::string_view magnitude = std::string_view(number).substr(number[0] == '-' || number[0] == '+');
+    const bool hex = magnitude.starts_with("0x") || magnitude.starts_with("0X");
+    const bool spellsInfinity = magnitude[0] == 'i' || magnitude[0] == 'I';
+    const std::string_view mantissa = magnitude.substr(0, magnitude.find_first_of(hex ? "pP" : "eE"));
+    const bool nonzero =
+        mantissa.find_first_of(hex ? "123456789abcdefABCDEF" : "123456789") != std::string_view::npos;
+    if ((std::isinf(value) && !spellsInfinity) || (value == 0.0 && nonzero)) {
+        return named + " beyond a double";
     }
     return {};
 }
@@ -249,11 +229,23 @@ void Scanner::documentType() {
         return;
     }
     typeSeen = true;
-    // A name and identifiers, quoted with '"' only: no internal subset,
-    // nothing a reader could take for a quote around the '>'.
-    const std::string_view body = text.substr(at + 9, end - at - 9);
-    if (body.empty() || !isSpace(body[0]) || body.find_first_of("<[]&'") != std::string_view::npos ||
-        std::count(body.begin(), body.end(), '"') % 2 != 0) {
+    // Words and quoted identifiers, each quoted with '"' or '\'' and
+    // holding neither, up to the first '>': no internal subset, and no
+    // quote a reader could take to run on past that '>'.
+    std::string_view body = text.substr(at + 9, end - at - 9);
+    bool plain = !body.empty() && isSpace(body[0]) && body.find_first_of("<[]&") == std::string_view::npos;
+    while (plain && !body.empty()) {
+        const char quote = body[0];
+        std::size_t next = 1;
+        if (quote == '"' || quote == '\'') {
+            next = body.find(quote, 1);
+            plain = next != std::string_view::npos &&
+                    body.substr(1, next - 1).find_first_of("\"'") == std::string_view::npos;
+            ++next;
+        }
+        body.remove_prefix(std::min(next, body.size()));
+    }
+    if (!plain) {
         fail("a document type with more than a name and identifiers");
         return;
     }

@@ -22,10 +22,11 @@ namespace ZQ {
 // every reader sees the same tags. A tag's attribute values hold none of
 // < > & " ', so every reader ends the tag at its first '>' and sees the
 // same empty elements. The scan takes the XML declaration at the very
-// start, one document type of a name and '"'-quoted identifiers, comments
-// without '<' or "--", attributes quoted with '"' or '\'', closing tags that
-// match their opening ones, and one root value (inside a <plist> element or
-// not, which holds that one value only: libplist makes an array of several).
+// start, one document type of a name and identifiers, comments without '<'
+// or "--", quotes of either kind (each identifier or attribute value holds
+// neither), closing tags that match their opening ones, and one root value
+// (inside a <plist> element or not, which holds that one value only:
+// libplist makes an array of several).
 // It refuses everything else the game never writes: processing
 // instructions, CDATA sections, internal subsets, a NUL byte anywhere (the
 // parser would cut a text short at it), text outside the root. Whatever
@@ -44,7 +45,8 @@ struct PlistXmlShape {
 // with a key or a dictionary beyond kPlistMaxKeyBytes or
 // kPlistMaxDictionaryKeys, is refused as soon as the scan sees it; so is an
 // <integer> or a <real> whose text libplist would not read as the number it
-// spells.
+// spells (a leading 0 read as octal, characters after the number, a value
+// beyond 64 bits or beyond a double), and only such a one.
 PlistXmlShape scanPlistXml(std::string_view text);
 
 } // namespace ZQ

@@ -53,4 +53,30 @@ std::string setAside(const std::string& path) {
     return {};
 }
 
+AsideOutcome setAsideIf(const std::string& path, const std::function<bool(const struct stat&)>& still,
+                        std::string& aside) {
+    aside.clear();
+    struct stat now {};
+    if (::lstat(path.c_str(), &now) != 0) {
+        return errno == ENOENT || errno == ENOTDIR ? AsideOutcome::Gone : AsideOutcome::Failed;
+    }
+    if (!still(now)) {
+        return AsideOutcome::Replaced;
+    }
+    aside = setAside(path);
+    if (aside.empty()) {
+        return errno == ENOENT ? AsideOutcome::Gone : AsideOutcome::Failed;
+    }
+    // Between the look and the rename another writer may have put its file
+    // at the path: that file goes back. Should yet another have come since,
+    // it stays aside under its new name, kept like any file set aside.
+    struct stat moved {};
+    if (::lstat(aside.c_str(), &moved) == 0 && !still(moved) &&
+        ::renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+        aside.clear();
+        return AsideOutcome::Replaced;
+    }
+    return AsideOutcome::Moved;
+}
+
 } // namespace ZQ

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <sys/stat.h>
 
 namespace ZQ {
 
@@ -19,5 +21,20 @@ bool syncFolder(const std::string& folder);
 // taken, never over anything. The name it now has, or empty when it could
 // not be moved (errno says why).
 std::string setAside(const std::string& path);
+
+// What setAsideIf did.
+enum class AsideOutcome {
+    Moved,    // set aside
+    Gone,     // nothing stands at the path any more: another moved it first
+    Replaced, // another entry stands there now, which stays
+    Failed,   // it stays where it is (errno says why)
+};
+
+// Moves what stands at `path` aside as setAside does, only while it is the
+// entry `still` holds for (given its lstat): one that took its place
+// between the look and the move is put back, so it is never what is kept
+// aside. `aside` is the name of the entry moved.
+AsideOutcome setAsideIf(const std::string& path, const std::function<bool(const struct stat&)>& still,
+                        std::string& aside);
 
 } // namespace ZQ

@@ -1,6 +1,28 @@
 #include "engine/StoreValue.h"
 
+#include "engine/Assert.h"
+
+#include <cmath>
+#include <cstdint>
+
 namespace ZQ {
+
+StoreValue StoreValue::unsignedInteger(uint64_t value) {
+    // Below it, the value is an Integer: two kinds for one number would
+    // compare unequal.
+    ZQ_ASSERT(value > static_cast<uint64_t>(INT64_MAX));
+    return StoreValue(std::in_place_index<7>, value);
+}
+
+bool operator==(const StoreValue& a, const StoreValue& b) {
+    const double* x = a.asReal();
+    const double* y = b.asReal();
+    if (x != nullptr && y != nullptr) {
+        return *x == *y || (std::isnan(*x) && std::isnan(*y));
+    }
+    // Arrays and dictionaries compare their items through this operator.
+    return a.storage == b.storage;
+}
 
 StoreValue StoreValue::integers(const int32_t* values, std::size_t count) {
     Array items;
@@ -26,6 +48,8 @@ std::string StoreValue::describe() const {
         return *asBoolean() ? "a boolean (true)" : "a boolean (false)";
     case Kind::Integer:
         return "an integer (" + std::to_string(*asInteger()) + ")";
+    case Kind::Unsigned:
+        return "an integer (" + std::to_string(*asUnsigned()) + ")";
     case Kind::Real:
         return "a real (" + std::to_string(*asReal()) + ")";
     case Kind::String:

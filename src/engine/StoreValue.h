@@ -12,6 +12,9 @@ namespace ZQ {
 // One value of a key-value store: the property-list kinds the game keeps
 // (booleans, 64-bit integers, reals, UTF-8 strings, raw data, arrays and
 // dictionaries), as a plain value that copies deeply and compares by content.
+// An integer above INT64_MAX (up to UINT64_MAX, which a list written
+// elsewhere may hold, though the game never writes one) is a kind of its
+// own, so that it is never read, or written back, as a negative number.
 // A store hands values out and takes them in; nothing here touches a file.
 //
 // Ownership: a value owns everything below it. Threads: a value is used by
@@ -23,7 +26,7 @@ public:
     // Ordered by key, so a store writes the same bytes for the same contents.
     using Dictionary = std::map<std::string, StoreValue, std::less<>>;
 
-    enum class Kind { Boolean, Integer, Real, String, Data, Array, Dictionary };
+    enum class Kind { Boolean, Integer, Real, String, Data, Array, Dictionary, Unsigned };
 
     // Named makers: an int would convert equally well to bool, int64_t and
     // double, so no converting constructors.
@@ -38,6 +41,8 @@ public:
     static StoreValue dictionary(Dictionary value) {
         return StoreValue(std::in_place_index<6>, std::move(value));
     }
+    // `value` above INT64_MAX.
+    static StoreValue unsignedInteger(uint64_t value);
     // An array of integers, the shape of every per-level table.
     static StoreValue integers(const int32_t* values, std::size_t count);
 
@@ -51,19 +56,22 @@ public:
     const Data* asData() const { return std::get_if<4>(&storage); }
     const Array* asArray() const { return std::get_if<5>(&storage); }
     const Dictionary* asDictionary() const { return std::get_if<6>(&storage); }
+    const uint64_t* asUnsigned() const { return std::get_if<7>(&storage); }
 
     // The entry under `key` of a dictionary value; null when absent or when
     // this is not a dictionary.
     const StoreValue* find(std::string_view key) const;
 
-    // Same kind and same content; reals compare as numbers (NaN is unequal).
-    friend bool operator==(const StoreValue& a, const StoreValue& b) { return a.storage == b.storage; }
+    // Same kind and same content; reals compare as numbers, and every NaN
+    // is the same content (lists spell them all "nan"), so a store holding
+    // one still sees that nothing changed.
+    friend bool operator==(const StoreValue& a, const StoreValue& b);
 
     // A short description for log lines ("an integer (3)", "an array of 5").
     std::string describe() const;
 
 private:
-    using Storage = std::variant<bool, int64_t, double, std::string, Data, Array, Dictionary>;
+    using Storage = std::variant<bool, int64_t, double, std::string, Data, Array, Dictionary, uint64_t>;
     // Built in place: a temporary variant moved in trips gcc's
     // maybe-uninitialized analysis.
     template <std::size_t I, class T>

@@ -27,7 +27,7 @@ TEST(PlistXmlScan, TakesTheGamesListsAndHandMendedOnesAndCountsWhatLibplistBuild
         "<!-- end -->\n",
         // No <plist> element around the root.
         "<dict><key>k</key><string>a&lt;b &amp; c&gt;d</string></dict>",
-        "<?xml version=\"1.0\"?>\n<!DOCTYPE plist PUBLIC \"-//x//DTD PLIST 1.0//EN\" \"http://x/y.dtd\">\n"
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE plist PUBLIC '-//x//DTD PLIST 1.0//EN' \"http://x/y.dtd\">\n"
         "<plist><dict><key>n</key><array><array><array><integer>3</integer></array></array></array>"
         "</dict></plist>",
     };
@@ -61,6 +61,7 @@ TEST(PlistXmlScan, RefusesMarkupThatCouldBeReadTwoWays) {
         {"<?xml version=\"1.0\"?><?style x?><plist><dict/></plist>", "never writes"},
         {"<!DOCTYPE plist [ <!ENTITY e \"x\"> ]><plist><dict/></plist>", "document type"},
         {"<!DOCTYPE plist \"x>\"><plist><dict/></plist>", "document type"},
+        {"<!DOCTYPE plist 'x\"y'><plist><dict/></plist>", "document type"},
         {"<plist><dict><key>k</key><array><true/></dict></array></plist>", "does not match"},
         // libplist makes an array of several values in <plist>, or at the top.
         {"<plist><array/><array/></plist>", "more than one value"},

@@ -52,6 +52,12 @@ BinaryPlistWriter::Ref BinaryPlistWriter::integer(int64_t value) {
     return add({head, {}});
 }
 
+BinaryPlistWriter::Ref BinaryPlistWriter::narrowInteger(uint32_t value, unsigned width) {
+    std::string head(1, static_cast<char>(0x10 | (width == 1 ? 0 : width == 2 ? 1 : 2)));
+    appendBigEndian(head, value, width);
+    return add({head, {}});
+}
+
 BinaryPlistWriter::Ref BinaryPlistWriter::wideInteger(uint64_t high, uint64_t low) {
     std::string head(1, '\x14');
     appendBigEndian(head, high, 8);

@@ -18,8 +18,9 @@ public:
     using Ref = uint64_t;
 
     Ref boolean(bool value);
-    Ref integer(int64_t value);
-    Ref wideInteger(uint64_t high, uint64_t low); // sixteen bytes, high first
+    Ref integer(int64_t value);                        // eight bytes
+    Ref narrowInteger(uint32_t value, unsigned width); // one, two or four bytes, as written
+    Ref wideInteger(uint64_t high, uint64_t low);      // sixteen bytes, high first
     Ref real(double value);
     Ref date(double secondsSince2001);
     Ref ascii(std::string_view text);    // one byte a character, as written

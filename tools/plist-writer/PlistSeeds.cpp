@@ -8,6 +8,7 @@
 #include "OutputFolder.h"
 #include "ToolUsage.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -41,6 +42,8 @@ std::string everyKind() {
         {list.ascii("shade"), list.real(0.25)},
         {list.utf16(u"n\u00e6ve \u65e5\u672c"), list.data("\0\1\xff"sv)},
         {list.ascii("when"), list.date(600000000.0)},
+        {list.ascii("byte"), list.narrowInteger(200, 1)},
+        {list.ascii("beyond_int64"), list.wideInteger(0, UINT64_MAX)},
     }));
 }
 
