@@ -2,22 +2,21 @@
 
 #include "engine/Log.h"
 #include "engine/SafeFiles.h"
+#include "platform/LockTable.h"
 
 #include <cerrno>
-#include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-// Each look fails only when another game moved the lock file in between;
-// games started by the hundred settle in two or three.
+// A look fails only when the lock file was moved since: by this game, which
+// then looks once more, or by a game without a turn on the folder (one that
+// may not read it); games started by the hundred settle in two or three.
 constexpr int kLockAttempts = 8;
 
 // Not followed through a link, not handed to a child; no wait on a FIFO.
@@ -32,53 +31,45 @@ void logCannotLock(const std::string& folder, const char* why) {
                     folder.c_str(), why);
 }
 
-// The process a held lock file names, or empty: a file left unwritten by its
-// holder keeps an earlier game's number, and one with a second name another
-// file's bytes, and neither names the holder.
-std::string holderOf(int descriptor) {
-    char text[16] = {};
-    const ssize_t n = ::pread(descriptor, text, sizeof text - 1, 0);
-    const std::string_view pid(text, n > 0 ? std::strcspn(text, "\n") : 0);
-    if (pid.empty() || pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string_view::npos) {
-        return {};
-    }
-    const long number = std::strtol(text, nullptr, 10);
-    if (number <= 0 || (::kill(static_cast<pid_t>(number), 0) != 0 && errno != EPERM)) {
-        return {};
-    }
-    return std::string(pid);
+// The message of a game turned away: the holder is named only as the
+// kernel gives it (0 for none).
+std::string refusalFor(const std::string& folder, pid_t holder) {
+    return "another game" + (holder > 0 ? " (process " + std::to_string(holder) + ")" : std::string()) +
+           " is playing on the data folder " + folder +
+           "; close it first, or start this one with another XDG_DATA_HOME";
 }
 
-// Moves aside what stands at `path`, a thing no game can have locked, when it
-// is still the entry `seen`. False when it stays where it is (errno says
-// why); true also when another game moved it first. Games that find such a
-// thing take turns on the folder (a lock on the folder itself): else one
-// that looked before another moved it and made a lock file in its place
-// would move that new file, held by then, and both would play.
-bool setAsideUnheld(const std::string& folder, const std::string& path, const struct stat& seen,
-                    const char* what) {
-    // A folder this user may not read cannot be locked: then it moves
-    // without waiting its turn.
-    const int turn = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (turn >= 0) {
-        ::flock(turn, LOCK_EX);
+// A game's turn on the folder: a lock on the folder itself, held from its
+// look at the lock file to its lock or its move. Without turns, a game that
+// looked before another moved the file and made one in its place would move
+// that new file, held by then; and a game of another user (root opens a file
+// of mode 000) could lock a file between a look at the kernel's table that
+// found it free and its move. The table is believed only where it lists
+// this lock. A folder this user may not read cannot be locked: then the game
+// goes without.
+class FolderTurn {
+public:
+    explicit FolderTurn(const std::string& folder)
+        : descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (descriptor >= 0 && ::flock(descriptor, LOCK_EX) != 0) {
+            ::close(descriptor);
+            descriptor = -1;
+        }
     }
-    struct stat now {};
-    std::string aside;
-    const bool still = ::lstat(path.c_str(), &now) == 0 && sameEntry(now, seen);
-    if (still) {
-        aside = ZQ::setAside(path);
+    ~FolderTurn() {
+        if (descriptor >= 0) {
+            ::close(descriptor);
+        }
     }
-    const int error = errno;
-    if (turn >= 0) {
-        ::close(turn);
-    }
-    if (!aside.empty()) {
-        ZQ::platformLog("The data folder's lock %s %s; kept aside as %s", path.c_str(), what, aside.c_str());
-    }
-    errno = error;
-    return !still || !aside.empty();
-}
+    FolderTurn(const FolderTurn&) = delete;
+    FolderTurn& operator=(const FolderTurn&) = delete;
+
+    // The folder, locked here, or -1 without a turn.
+    int held() const { return descriptor; }
+
+private:
+    int descriptor;
+};
 
 } // namespace
 
@@ -100,16 +91,13 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& folder) {
 }
 
 bool ZQDataFolderLock::lockOnce(const std::string& folder, const std::string& path, int& setAsideHeld) {
+    const FolderTurn turn(folder);
     // Anything but a regular file there (a folder, a link, a FIFO) would
     // leave the folder unlocked, and every game would play on it.
     struct stat seen {};
     const bool found = ::lstat(path.c_str(), &seen) == 0;
     if (found && !S_ISREG(seen.st_mode)) {
-        if (setAsideUnheld(folder, path, seen, "is not a regular file")) {
-            return false;
-        }
-        logCannotLock(folder, std::strerror(errno));
-        return true;
+        return setAsideUnheld(folder, path, seen, "is not a regular file", turn.held());
     }
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kOpenFlags, 0644);
     const bool writable = fd >= 0;
@@ -121,18 +109,16 @@ bool ZQDataFolderLock::lockOnce(const std::string& folder, const std::string& pa
     }
     if (fd < 0) {
         const int error = errno;
-        // Moved or made by another game since the look above: what failed to
-        // open may not be what stands there now, a lock file just made and
-        // held, say.
+        // Moved or made by a game without a turn since the look above: what
+        // failed to open may not be what stands there now, a lock file just
+        // made and held, say.
         struct stat now {};
         const bool stillFound = ::lstat(path.c_str(), &now) == 0;
         if (stillFound != found || (found && !sameEntry(now, seen))) {
             return false;
         }
-        // One this user cannot even read is none of its games' locks.
-        if (found && (error == EACCES || error == EPERM) &&
-            setAsideUnheld(folder, path, seen, "cannot be opened")) {
-            return false;
+        if (found && (error == EACCES || error == EPERM)) {
+            return setAsideUnheld(folder, path, seen, "cannot be opened", turn.held());
         }
         // Where there is no file, why none could be made.
         logCannotLock(folder, std::strerror(error == ENOENT ? writeError : error));
@@ -145,19 +131,17 @@ bool ZQDataFolderLock::lockOnce(const std::string& folder, const std::string& pa
     }
     const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     const int lockError = errno;
-    // Between the open and the lock another game may have set the file aside
-    // and made a new one: a lock on a file the path no longer names keeps no
-    // game out, and one held there names a game that may yet be turned away.
+    // Between the open and the lock a game without a turn may have set the
+    // file aside and made a new one: a lock on a file the path no longer
+    // names keeps no game out, and one held there names a game that may yet
+    // be turned away.
     if (::lstat(path.c_str(), &seen) != 0 || !sameEntry(seen, held)) {
         ::close(fd);
         return false;
     }
     if (!locked) {
         if (lockError == EWOULDBLOCK) {
-            const std::string pid = holderOf(fd);
-            refusal = "another game" + (pid.empty() ? std::string() : " (process " + pid + ")") +
-                      " is playing on the data folder " + folder +
-                      "; close it first, or start this one with another XDG_DATA_HOME";
+            refusal = refusalFor(folder, ZQ::LockTable::holderOf(fd, turn.held()).process);
         } else {
             logCannotLock(folder, std::strerror(lockError));
         }
@@ -170,7 +154,7 @@ bool ZQDataFolderLock::lockOnce(const std::string& folder, const std::string& pa
         descriptor = fd;
         const std::string pid = std::to_string(::getpid()) + "\n";
         if (::ftruncate(descriptor, 0) != 0 || ::pwrite(descriptor, pid.data(), pid.size(), 0) < 0) {
-            // Only the message of a game turned away would lack the number.
+            // Only a person reading the file would miss the number.
             ZQ::platformLog("The data folder's lock %s does not name this game: %s", path.c_str(),
                             std::strerror(errno));
         }
@@ -193,6 +177,38 @@ bool ZQDataFolderLock::lockOnce(const std::string& folder, const std::string& pa
         ::close(setAsideHeld);
     }
     setAsideHeld = fd;
+    return false;
+}
+
+bool ZQDataFolderLock::setAsideUnheld(const std::string& folder, const std::string& path,
+                                      const struct stat& seen, const char* what, int turn) {
+    // Only the kernel knows who holds a file this game cannot lock: a game of
+    // another user may hold one it cannot even open.
+    const ZQ::LockTable::Holder holder = ZQ::LockTable::holderOf(path, turn);
+    if (holder.held) {
+        refusal = refusalFor(folder, holder.process);
+        return true;
+    }
+    if (!holder.unknown.empty()) {
+        refusal = "another game may be playing on the data folder " + folder + ": its lock " + path + " " +
+                  what + ", and the kernel's table of locks cannot say whether a game holds it (" +
+                  holder.unknown +
+                  "); close any other game and remove the lock file, or start this one with another "
+                  "XDG_DATA_HOME";
+        return true;
+    }
+    // Only the entry looked at is moved: one put there since is looked at
+    // again.
+    struct stat now {};
+    if (::lstat(path.c_str(), &now) != 0 || !sameEntry(now, seen)) {
+        return false;
+    }
+    const std::string aside = ZQ::setAside(path);
+    if (aside.empty()) {
+        logCannotLock(folder, std::strerror(errno));
+        return true;
+    }
+    ZQ::platformLog("The data folder's lock %s %s; kept aside as %s", path.c_str(), what, aside.c_str());
     return false;
 }
 

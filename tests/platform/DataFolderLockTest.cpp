@@ -8,15 +8,19 @@
 #include <filesystem>
 #include <functional>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 // Whatever stands where the lock file goes, a game takes the folder and a
 // second game is turned away: a folder, a link or a FIFO there once let
 // every game play on the folder, each writing its record over the others'.
 // So did a lock file left by a run as another user, and one hard-linked to
-// the defaults had them emptied and set aside as damaged.
+// the defaults had them emptied and set aside as damaged. A lock file held
+// by a game run as root was set aside by the player's, which could not open
+// it, and a game turned away named whatever process the file's number was.
 
 namespace {
 
@@ -203,10 +207,9 @@ TEST(DataFolderLockTest, AnythingButALockFileIsSetAsideAndTheFolderStillHoldsOne
 }
 
 TEST(DataFolderLockTest, ALockFileThatCannotBeSetAsideIsLockedAsItIsAndNeverWritten) {
-    // No process has this number: the kernel gives them below it.
-    const std::string endedGame = "4194304\n";
     const std::vector<std::pair<std::string, LockFileMaker>> cases = {
-        {"readable only", [&](const std::string& lock) { leaveAsAnotherUsers(lock, endedGame, 0644); }},
+        {"readable only, naming process 1",
+         [](const std::string& lock) { leaveAsAnotherUsers(lock, "1\n", 0644); }},
         kLockLinkedToTheDefaults,
     };
     for (const auto& [what, make] : cases) {
@@ -218,11 +221,46 @@ TEST(DataFolderLockTest, ALockFileThatCannotBeSetAsideIsLockedAsItIsAndNeverWrit
 
         const std::string games = asPlayer([&] { return playTwoGames(data); });
         ::chmod(data.c_str(), 0755);
-        EXPECT_NE(games.find(" took it; another game is playing on the data folder " + data),
+        const std::string first = games.substr(0, games.find(' '));
+        EXPECT_NE(games.find(" took it; another game (process " + first + ") is playing on the data folder " +
+                             data + ";"),
                   std::string::npos)
             << games;
         EXPECT_EQ(TempFolder::read(data + "/.lock"), before);
         EXPECT_EQ(TempFolder::read(data + "/defaults.plist"), kLockTestDefaults);
+        EXPECT_EQ(folder.entries("data"), (std::vector<std::string>{".lock", "defaults.plist"}));
+    }
+}
+
+TEST(DataFolderLockTest, ALockFileAnotherProcessHoldsTurnsTheGameAwayWhateverItsModeAndNamesItsHolder) {
+    // A game run as root opens a lock file of mode 000 that the player's
+    // cannot; a number in the file may be any process's.
+    const std::vector<std::tuple<std::string, mode_t, bool>> cases = {
+        {"with mode 000", 0, true},
+        {"with mode 000 in a folder the player cannot write", 0, false},
+        {"readable, naming process 1, in a folder the player cannot write", 0644, false},
+    };
+    for (const auto& [what, mode, playerWrites] : cases) {
+        SCOPED_TRACE(what);
+        TempFolder folder;
+        ASSERT_TRUE(folder.ok());
+        const std::string data = makeDataFolder(
+            folder, [](const std::string& lock) { TempFolder::write(lock, "1\n"); }, playerWrites);
+        const std::string lock = data + "/.lock";
+        const int held = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(::flock(held, LOCK_EX), 0);
+        ASSERT_EQ(::chmod(lock.c_str(), lockTestsRunAsRoot() ? mode : mode & ~0222), 0);
+
+        const std::string refusal = asPlayer([&] { return ZQDataFolderLock(data).refusal; });
+        ::close(held);
+        ::chmod(data.c_str(), 0755);
+        ::chmod(lock.c_str(), 0644);
+        EXPECT_EQ(refusal.rfind("another game (process " + std::to_string(::getpid()) +
+                                    ") is playing on the data folder " + data + ";",
+                                0),
+                  0u)
+            << refusal;
+        EXPECT_EQ(TempFolder::read(lock), "1\n");
         EXPECT_EQ(folder.entries("data"), (std::vector<std::string>{".lock", "defaults.plist"}));
     }
 }
