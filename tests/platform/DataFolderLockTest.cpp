@@ -1,4 +1,5 @@
 #include "platform/ZQDataFolderLock.h"
+#include "support/AsPlayer.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <grp.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -26,31 +26,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Mode bits stop no root, and CI runs the tests as root: there the games run
-// in a child process as this unprivileged user, in folders handed to it,
-// beside files that root keeps. Without root, a file of the tests' own with
-// no write bit stands for one of another user's.
-constexpr uid_t kLockPlayer = 65534;
-
 // A binary list with zero bytes, as the defaults store writes.
 const std::string kLockTestDefaults =
     std::string("bplist00\xd1\x01\x02\x00\x00\x10\x03", 15) + "zr_music_volume";
 
 using LockFileMaker = std::function<void(const std::string& lock)>;
 
-bool lockTestsRunAsRoot() {
-    return ::geteuid() == 0;
-}
-
 void handToPlayer(const std::string& path) {
-    if (lockTestsRunAsRoot()) {
-        ASSERT_EQ(::chown(path.c_str(), kLockPlayer, kLockPlayer), 0) << path;
-    }
+    ASSERT_TRUE(asplayer::handToPlayer(path)) << path;
 }
 
 void leaveAsAnotherUsers(const std::string& path, const std::string& bytes, mode_t mode) {
     TempFolder::write(path, bytes);
-    ASSERT_EQ(::chmod(path.c_str(), lockTestsRunAsRoot() ? mode : mode & ~0222), 0) << path;
+    ASSERT_EQ(::chmod(path.c_str(), asplayer::testsRunAsRoot() ? mode : mode & ~0222), 0) << path;
 }
 
 const std::pair<std::string, LockFileMaker> kLockLinkedToTheDefaults = {
@@ -78,40 +66,10 @@ std::string makeDataFolder(const TempFolder& temp, const LockFileMaker& make, bo
         handToPlayer(data);
     }
     make(data + "/.lock");
-    if (!playerWrites && !lockTestsRunAsRoot()) {
+    if (!playerWrites && !asplayer::testsRunAsRoot()) {
         ::chmod(data.c_str(), 0555);
     }
     return data;
-}
-
-// Runs `games` in a child process as the player: what they report, or
-// "failed" when they could not be run.
-std::string asPlayer(const std::function<std::string()>& games) {
-    int channel[2];
-    if (::pipe(channel) != 0) {
-        return "failed";
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const bool player =
-            !lockTestsRunAsRoot() ||
-            (::setgroups(0, nullptr) == 0 && ::setgid(kLockPlayer) == 0 && ::setuid(kLockPlayer) == 0);
-        const std::string report = player ? games() : "failed";
-        const bool sent =
-            ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
-        ::_exit(sent ? 0 : 1);
-    }
-    ::close(channel[1]);
-    std::string report;
-    char buffer[512];
-    for (ssize_t n = 0; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
-        report.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(channel[0]);
-    int status = 0;
-    const bool ended =
-        child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return ended ? report : "failed";
 }
 
 // "<this process> took it; <the refusal of a second game started after>".
@@ -219,7 +177,7 @@ TEST(DataFolderLockTest, ALockFileThatCannotBeSetAsideIsLockedAsItIsAndNeverWrit
         const std::string data = makeDataFolder(folder, make, false);
         const std::string before = TempFolder::read(data + "/.lock");
 
-        const std::string games = asPlayer([&] { return playTwoGames(data); });
+        const std::string games = asplayer::run([&] { return playTwoGames(data); });
         ::chmod(data.c_str(), 0755);
         const std::string first = games.substr(0, games.find(' '));
         EXPECT_NE(games.find(" took it; another game (process " + first + ") is playing on the data folder " +
@@ -249,9 +207,9 @@ TEST(DataFolderLockTest, ALockFileAnotherProcessHoldsTurnsTheGameAwayWhateverIts
         const std::string lock = data + "/.lock";
         const int held = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
         ASSERT_EQ(::flock(held, LOCK_EX), 0);
-        ASSERT_EQ(::chmod(lock.c_str(), lockTestsRunAsRoot() ? mode : mode & ~0222), 0);
+        ASSERT_EQ(::chmod(lock.c_str(), asplayer::testsRunAsRoot() ? mode : mode & ~0222), 0);
 
-        const std::string refusal = asPlayer([&] { return ZQDataFolderLock(data).refusal; });
+        const std::string refusal = asplayer::run([&] { return ZQDataFolderLock(data).refusal; });
         ::close(held);
         ::chmod(data.c_str(), 0755);
         ::chmod(lock.c_str(), 0644);
@@ -277,7 +235,7 @@ TEST(DataFolderLockTest, GamesStartedAtOnceLeaveOneOnTheFolderWhateverLockFileTh
         ASSERT_TRUE(folder.ok());
         const std::string data = makeDataFolder(folder, make, true);
 
-        EXPECT_EQ(asPlayer([&] { return raceForTheFolder(data, 250); }), "1 took it");
+        EXPECT_EQ(asplayer::run([&] { return raceForTheFolder(data, 250); }), "1 took it");
         EXPECT_EQ(TempFolder::read(data + "/defaults.plist"), kLockTestDefaults);
         EXPECT_EQ(fs::hard_link_count(data + "/.lock"), 1u);
         const std::vector<std::string> entries = folder.entries("data");
