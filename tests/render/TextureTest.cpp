@@ -171,7 +171,7 @@ TEST_F(TextureTest, MissingResourcesLogAndLeaveAnEmptyTexture) {
 TEST_F(TextureTest, ABrokenPvrFileLogsOnceAndTheGameGoesOn) {
     std::vector<uint8_t> file =
         PvrWriter::writeV3(PvrFixtures::v3(PvrFixtures::kRGBA8888, 0, 8, 8), PvrFixtures::ramp(256));
-    file.resize(file.size() - 1);
+    file.pop_back();
     ZQ::TextureFile texture(put("cut", "pvr", file), "pvr", false, GL_LINEAR, GL_LINEAR);
     const std::string log = setUpLogged(texture);
     EXPECT_EQ(log,

@@ -1,6 +1,7 @@
 #include "RoomShot.h"
 
 #include "HudShot.h"
+#include "PngWriter.h"
 
 #include "cords/CordModel.h"
 #include "engine/DeviceProfile.h"
@@ -22,10 +23,8 @@
 #include "stage/ShadowModel.h"
 
 #include <GLES2/gl2.h>
-#include <png.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -39,31 +38,10 @@ constexpr int kSettleFrames = 90;
 } // namespace
 
 bool writePng(const std::string& path, const Picture& picture, std::string& error) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        error = path + ": could not encode the PNG";
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height),
-                 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < picture.height; ++y) {
-        png_write_row(png, picture.rgba.data() + static_cast<std::size_t>(y) * picture.width * 4);
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    if (std::fclose(file) != 0) {
-        error = path + ": " + std::strerror(errno);
+    errno = 0;
+    if (!PngWriter::writePng(path, static_cast<uint32_t>(picture.width),
+                             static_cast<uint32_t>(picture.height), picture.rgba)) {
+        error = path + ": " + (errno != 0 ? std::strerror(errno) : "could not encode the PNG");
         return false;
     }
     return true;
