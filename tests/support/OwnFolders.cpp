@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -25,13 +26,11 @@ OwnFolders::OwnFolders() : owner(::getpid()) {
         std::exit(1);
     }
     folder = pattern;
-    const fs::path own(folder);
-    for (const char* sub : {"data", "home", "config"}) {
-        fs::create_directory(own / sub, error);
+    for (const auto& [variable, sub] : {std::pair{"XDG_DATA_HOME", "data"}, std::pair{"HOME", "home"},
+                                        std::pair{"XDG_CONFIG_HOME", "config"}}) {
+        fs::create_directory(fs::path(folder) / sub, error);
+        ::setenv(variable, (fs::path(folder) / sub).c_str(), 1);
     }
-    ::setenv("XDG_DATA_HOME", (own / "data").c_str(), 1);
-    ::setenv("HOME", (own / "home").c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (own / "config").c_str(), 1);
     // Unset, each falls back to a folder under the ones above; the bundle, to
     // the build tree's own.
     for (const char* variable :

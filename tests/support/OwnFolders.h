@@ -4,19 +4,15 @@
 
 #include <string>
 
-// Points every folder the game takes from its environment at folders of this
-// process's own, made fresh under the system's temporary folder: the data
-// folder (XDG_DATA_HOME, with the cloud folder under it), the home (and with
-// it the desktop's pictures and documents, where shares go), the desktop's
-// settings (XDG_CONFIG_HOME), and the bundle, which is then the one the build
-// generated. So no test or benchmark reads or writes a player's files,
-// whatever the shell names (VELMORA_CLOUD_DIR and VELMORA_BUNDLE included),
-// whether ctest runs it or a maintainer does by hand.
+// Points every folder the game takes from its environment (the data, cloud,
+// home, desktop and settings folders, and the bundle, then the build's own)
+// at folders of this process's own under the temporary folder, so that no
+// test or benchmark reaches a player's files, whatever the shell names and
+// whether ctest runs it or a maintainer does.
 //
-// Ownership: the process that made the folders removes them, with everything
-// in them, when this object goes. A process of ours started by one of ours
-// (a death test run anew, the isolation test's child) makes its folders
-// inside its parent's, so one that dies leaves nothing behind.
+// Ownership: the process that made the folders removes them when this object
+// goes; a process of ours started by one of ours (a death test run anew)
+// makes its folders inside its parent's.
 class OwnFolders {
 public:
     OwnFolders();
