@@ -7,12 +7,26 @@
 #include <cstring>
 #include <fcntl.h>
 #include <iterator>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace ZQ::LockTable {
 
 namespace {
+
+// One lock held, of any kind: flock, POSIX (fcntl), open file (OFD), lease.
+struct Entry {
+    bool flock = false; // the kind games take
+    // The process that took it as /proc numbers them: -1 for an open file's
+    // lock, which belongs to no process, 0 for one outside /proc's pid
+    // namespace. A flock outlives its taker in a child that shares the file.
+    pid_t process = 0;
+    unsigned major = 0;
+    unsigned minor = 0;
+    unsigned long long inode = 0;
+};
 
 // The white-space separated words of `line`.
 std::vector<std::string_view> wordsOf(std::string_view line) {
@@ -106,6 +120,44 @@ bool identify(int folder, const char* path, int flags, struct statx& file, std::
     return true;
 }
 
+// The locks held in `table`, the text of /proc/locks, in its order; a line
+// that does not read as a held lock on a file is left out.
+std::vector<Entry> parse(std::string_view table) {
+    std::vector<Entry> held;
+    forEachLine(table, [&](std::string_view line) {
+        const std::vector<std::string_view> words = wordsOf(line);
+        if (words.size() < 3 || words[1] == "->") {
+            return;
+        }
+        for (std::size_t i = 2; i < words.size(); ++i) {
+            Entry lock;
+            if (readDevice(words[i], 16, lock.major, lock.minor, &lock.inode)) {
+                lock.flock = words[1] == "FLOCK";
+                if (readNumber(words[i - 1], lock.process)) {
+                    held.push_back(lock);
+                }
+                return;
+            }
+        }
+    });
+    return held;
+}
+
+// Those of `locks` on the file with inode `inode` on mount `mountId`, found
+// by the device `mountInfo` (the text of /proc/self/mountinfo) gives it.
+std::vector<Entry> locksOn(const std::vector<Entry>& locks, std::string_view mountInfo,
+                           unsigned long long mountId, unsigned long long inode) {
+    std::vector<Entry> on;
+    unsigned major = 0;
+    unsigned minor = 0;
+    if (mountDevice(mountInfo, mountId, major, minor)) {
+        std::copy_if(locks.begin(), locks.end(), std::back_inserter(on), [&](const Entry& lock) {
+            return lock.major == major && lock.minor == minor && lock.inode == inode;
+        });
+    }
+    return on;
+}
+
 Holder holderAt(int folder, const char* path, int flags, int heldHere) {
     Holder holder;
     if (heldHere < 0) {
@@ -145,40 +197,6 @@ Holder holderAt(int folder, const char* path, int flags, int heldHere) {
 }
 
 } // namespace
-
-std::vector<Entry> parse(std::string_view table) {
-    std::vector<Entry> held;
-    forEachLine(table, [&](std::string_view line) {
-        const std::vector<std::string_view> words = wordsOf(line);
-        if (words.size() < 3 || words[1] == "->") {
-            return;
-        }
-        for (std::size_t i = 2; i < words.size(); ++i) {
-            Entry lock;
-            if (readDevice(words[i], 16, lock.major, lock.minor, &lock.inode)) {
-                lock.flock = words[1] == "FLOCK";
-                if (readNumber(words[i - 1], lock.process)) {
-                    held.push_back(lock);
-                }
-                return;
-            }
-        }
-    });
-    return held;
-}
-
-std::vector<Entry> locksOn(const std::vector<Entry>& locks, std::string_view mountInfo,
-                           unsigned long long mountId, unsigned long long inode) {
-    std::vector<Entry> on;
-    unsigned major = 0;
-    unsigned minor = 0;
-    if (mountDevice(mountInfo, mountId, major, minor)) {
-        std::copy_if(locks.begin(), locks.end(), std::back_inserter(on), [&](const Entry& lock) {
-            return lock.major == major && lock.minor == minor && lock.inode == inode;
-        });
-    }
-    return on;
-}
 
 Holder holderOf(const std::string& path, int heldHere) {
     return holderAt(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, heldHere);

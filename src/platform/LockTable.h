@@ -1,9 +1,7 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <sys/types.h>
-#include <vector>
 
 // The kernel's table of file locks (/proc/locks): the one account of who
 // holds a lock on a file. Neither the file's owner nor its mode says it (a
@@ -19,27 +17,6 @@
 // the mount it lies on (/proc/self/mountinfo). A request waiting for a lock
 // follows it after "->" and holds nothing.
 namespace ZQ::LockTable {
-
-// One lock held, of any kind: flock, POSIX (fcntl), open file (OFD), lease.
-struct Entry {
-    bool flock = false; // the kind games take
-    // The process that took it as /proc numbers them: -1 for an open file's
-    // lock, which belongs to no process, 0 for one outside /proc's pid
-    // namespace. A flock outlives its taker in a child that shares the file.
-    pid_t process = 0;
-    unsigned major = 0;
-    unsigned minor = 0;
-    unsigned long long inode = 0;
-};
-
-// The locks held in `table`, the text of /proc/locks, in its order; a line
-// that does not read as a held lock on a file is left out.
-std::vector<Entry> parse(std::string_view table);
-
-// Those of `locks` on the file with inode `inode` on mount `mountId`, found
-// by the device `mountInfo` (the text of /proc/self/mountinfo) gives it.
-std::vector<Entry> locksOn(const std::vector<Entry>& locks, std::string_view mountInfo,
-                           unsigned long long mountId, unsigned long long inode);
 
 // What the table says now of one file.
 struct Holder {

@@ -199,17 +199,20 @@ bool ZQDataFolderLock::setAsideUnheld(const std::string& folder, const std::stri
     }
     // Only the entry looked at is moved: one put there since is looked at
     // again.
-    struct stat now {};
-    if (::lstat(path.c_str(), &now) != 0 || !sameEntry(now, seen)) {
+    std::string aside;
+    switch (ZQ::setAsideIf(
+        path, [&seen](const struct stat& now) { return sameEntry(now, seen); }, aside)) {
+    case ZQ::AsideOutcome::Moved:
+        ZQ::platformLog("The data folder's lock %s %s; kept aside as %s", path.c_str(), what, aside.c_str());
         return false;
+    case ZQ::AsideOutcome::Gone:
+    case ZQ::AsideOutcome::Replaced:
+        return false;
+    case ZQ::AsideOutcome::Failed:
+        break;
     }
-    const std::string aside = ZQ::setAside(path);
-    if (aside.empty()) {
-        logCannotLock(folder, std::strerror(errno));
-        return true;
-    }
-    ZQ::platformLog("The data folder's lock %s %s; kept aside as %s", path.c_str(), what, aside.c_str());
-    return false;
+    logCannotLock(folder, std::strerror(errno));
+    return true;
 }
 
 ZQDataFolderLock::~ZQDataFolderLock() {
