@@ -6,6 +6,7 @@
 #include <plist/plist.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -160,7 +161,10 @@ plist_t toNode(const StoreValue& value) {
     case StoreValue::Kind::Unsigned:
         return unsignedNode(*value.asUnsigned());
     case StoreValue::Kind::Real:
-        return plist_new_real(*value.asReal());
+        // libplist writes -0.0 as 0.0: a date stands in for it, to be
+        // spelt out by writeEntries, as the stores keep no dates.
+        return *value.asReal() == 0.0 && std::signbit(*value.asReal()) ? plist_new_date(0, 0)
+                                                                       : plist_new_real(*value.asReal());
     case StoreValue::Kind::String:
         return plist_new_string(value.asString()->c_str());
     case StoreValue::Kind::Data: {
@@ -291,6 +295,10 @@ template <class Take> std::string writeEntries(const StoreValue::Dictionary& dic
     plist_to_xml(root, &xml, &length);
     std::string text = xml != nullptr ? std::string(xml, length) : std::string();
     plist_to_xml_free(xml);
+    static constexpr std::string_view kNegativeZeroStandIn = "<date>2001-01-01T00:00:00Z</date>";
+    for (std::size_t at = 0; (at = text.find(kNegativeZeroStandIn, at)) != std::string::npos;) {
+        text.replace(at, kNegativeZeroStandIn.size(), "<real>-0.0</real>");
+    }
     return text;
 }
 

@@ -1,26 +1,24 @@
 #include "engine/PlistFileStore.h"
 
+#include "engine/FileCalls.h"
 #include "engine/Log.h"
 #include "engine/PlistCodec.h"
-#include "engine/SafeFiles.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <pwd.h>
 #include <sys/stat.h>
-#include <system_error>
+#include <tuple>
 #include <unistd.h>
 #include <utility>
 
 namespace ZQ {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // A crashed write leaves its temporary file behind; one this old belongs to
 // no write still running.
@@ -30,8 +28,20 @@ constexpr int64_t kStaleTemporarySeconds = 60;
 // one overtaken every time means the file never stops changing.
 constexpr int kWriteAttempts = 8;
 
-std::string temporaryPrefix(const std::string& path) {
-    return "." + fs::path(path).filename().string() + ".tmp-";
+// Names a damaged file is kept aside under within one second.
+constexpr int kAsideNames = 100;
+
+std::string temporaryPrefix(const std::string& name) {
+    return "." + name + ".tmp-";
+}
+
+std::string utcStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    gmtime_r(&now, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
+    return text;
 }
 
 bool writeAll(int fd, const std::string& bytes) {
@@ -47,31 +57,6 @@ bool writeAll(int fd, const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-// Where writes to `path` land: a symbolic link (a chain of them) is
-// followed to the file it names, existing or not, so a store kept elsewhere
-// through a link stays there and the link stays a link. A link to anything
-// but a regular file (a device, a FIFO, a folder), a loop or a chain longer
-// than the kernel follows leaves the path itself: that is what is set aside
-// or replaced, never the thing it names.
-std::string linkTarget(const std::string& path) {
-    constexpr int kMaxLinks = 40;
-    fs::path current = path;
-    for (int hop = 0; hop < kMaxLinks; ++hop) {
-        std::error_code error;
-        const fs::file_status status = fs::symlink_status(current, error);
-        if (!fs::is_symlink(status)) {
-            const bool usable = fs::is_regular_file(status) || status.type() == fs::file_type::not_found;
-            return usable ? current.string() : path;
-        }
-        const fs::path target = fs::read_symlink(current, error);
-        if (error) {
-            return path;
-        }
-        current = target.is_absolute() ? target : current.parent_path() / target;
-    }
-    return path;
 }
 
 // The list in `bytes` when the store could also write it back with whatever
@@ -96,99 +81,94 @@ bool sameEntry(const StoreValue* a, const StoreValue* b) {
     return a == nullptr || b == nullptr ? a == b : *a == *b;
 }
 
+std::set<std::string, std::less<>> keysOf(const StoreValue::Dictionary& a, const StoreValue::Dictionary& b) {
+    std::set<std::string, std::less<>> keys;
+    for (const StoreValue::Dictionary* side : {&a, &b}) {
+        for (const auto& item : *side) {
+            keys.insert(item.first);
+        }
+    }
+    return keys;
+}
+
 const StoreValue* entryOf(const StoreValue::Dictionary& dictionary, const std::string& key) {
     const auto found = dictionary.find(key);
     return found != dictionary.end() ? &found->second : nullptr;
 }
 
-// "alice (uid 1000)", or the number alone for an account without a name.
-std::string accountName(uid_t uid) {
-    const passwd* entry = ::getpwuid(uid);
-    const std::string number = "uid " + std::to_string(uid);
-    return entry != nullptr && entry->pw_name != nullptr ? std::string(entry->pw_name) + " (" + number + ")"
-                                                         : number;
-}
-
-// Why the file at `path` gives no bytes when `step` failed with `failure`,
-// and, where its permissions are the cause, whose file it is and what
-// would let this game read it.
-std::string cannotRead(const std::string& path, const char* step, int failure) {
-    std::string why = std::string("cannot be ") + step + ": " + std::strerror(failure);
-    if (failure != EACCES && failure != EPERM) {
-        return why;
-    }
-    const std::string player = accountName(::geteuid());
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return why + " (a folder on its way is closed to " + player + ", who runs the game)";
-    }
+// "it belongs to root (uid 0), mode 0600, and the game runs as alice (uid 1000)"
+std::string whose(const struct stat& info) {
     char mode[8];
     std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
-    return why + " (it belongs to " + accountName(info.st_uid) + ", mode " + mode +
-           ", and the game runs as " + player +
-           ": chown it to that user, or chmod it so that they may read and write it)";
+    return "it belongs to " + accountName(info.st_uid) + ", mode " + mode + ", and the game runs as " +
+           accountName(::geteuid());
 }
 
-void removeStaleTemporaries(const std::string& path) {
-    const std::string prefix = temporaryPrefix(path);
-    std::error_code error;
-    fs::directory_iterator it(folderOf(path), error);
-    if (error) {
+void removeStaleTemporaries(int folder, const std::string& name) {
+    DIR* listing = ::fdopendir(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (listing == nullptr) {
         return;
     }
+    const std::string prefix = temporaryPrefix(name);
     const std::time_t now = std::time(nullptr);
-    for (const fs::directory_entry& entry : it) {
-        const std::string name = entry.path().filename().string();
+    while (const dirent* entry = ::readdir(listing)) {
         struct stat info {};
-        if (name.rfind(prefix, 0) != 0 || ::lstat(entry.path().c_str(), &info) != 0 ||
-            !S_ISREG(info.st_mode)) {
-            continue;
-        }
-        if (now - info.st_mtime > kStaleTemporarySeconds) {
-            fs::remove(entry.path(), error);
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0 &&
+            gFileCalls.fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode) && now - info.st_mtime > kStaleTemporarySeconds) {
+            gFileCalls.unlinkat(folder, entry->d_name, 0);
         }
     }
+    ::closedir(listing);
 }
 
 } // namespace
 
 PlistFileStore::FileStamp PlistFileStore::FileStamp::of(const struct stat& info) {
-    return {true, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+    return {true,
+            static_cast<uint64_t>(info.st_dev),
+            static_cast<uint64_t>(info.st_ino),
             static_cast<int64_t>(info.st_size),
-            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+            static_cast<int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec,
+            info.st_uid,
+            info.st_mode};
 }
 
-PlistFileStore::PlistFileStore(std::string path, PlistRoom room)
-    : filePath(std::move(path)), room(std::move(room)) {
-    removeStaleTemporaries(linkTarget(filePath));
-    std::string bytes;
-    FileStamp stamp;
-    std::string why;
-    StoreValue::Dictionary list;
-    switch (find(bytes, stamp, list, why)) {
-    case Found::Missing:
-    case Found::Cleared:
-        return;
-    case Found::Unreadable:
-        platformLog("Store %s: %s; it stays as it is, the game plays on without it and never writes over "
-                    "it while it cannot be read, and tries it again before each write and at the next start",
-                    filePath.c_str(), why.c_str());
-        hold = Hold::Unreadable;
-        return;
-    case Found::Stuck:
-        hold = Hold::Stuck;
-        return;
-    case Found::Read:
-        break;
+bool PlistFileStore::FileStamp::sameContent(const FileStamp& other) const {
+    return std::tie(exists, device, inode, size, modifiedNs) ==
+           std::tie(other.exists, other.device, other.inode, other.size, other.modifiedNs);
+}
+
+PlistFileStore::PlistFileStore(const std::string& path, PlistRoom room)
+    : PlistFileStore(
+          OwnedFolder::open(std::filesystem::path(path).parent_path().string(), OwnedFolder::Make::no),
+          std::filesystem::path(path).filename().string(), std::move(room)) {}
+
+PlistFileStore::PlistFileStore(const OwnedFolder::Handle& in, const std::string& fileName, PlistRoom room)
+    : filePath(in->path() + "/" + fileName), room(std::move(room)) {
+    std::tie(folder, name) =
+        in->usable() ? in->entry(fileName, OwnedFolder::Make::no) : std::pair(in, fileName);
+    // A link to anything but a file (a FIFO, a device, a folder) is itself
+    // the damaged entry: what it names is never set aside.
+    struct stat target {};
+    if (folder->usable() && !folder->missing() && (folder != in || name != fileName) &&
+        gFileCalls.fstatat(folder->descriptor(), name.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISREG(target.st_mode)) {
+        std::tie(folder, name) = std::pair(in, fileName);
     }
-    if (!why.empty()) {
-        platformLog("Store %s: %s; the file keeps it until the game next writes a changed value",
-                    filePath.c_str(), why.c_str());
+    if (!folder->usable()) {
+        platformLog("Store %s: %s; the game leaves it alone and plays on without it", filePath.c_str(),
+                    folder->refusal().c_str());
+        hold = Hold::Refused;
+        return;
     }
-    values = std::move(list);
-    knownValues = values;
-    knownStamp = stamp;
-    knownBytes = std::move(bytes);
+    if (!folder->missing()) {
+        removeStaleTemporaries(folder->descriptor(), name);
+    }
+    // What the file holds to begin with is no change of another writer's.
+    takeExternalChanges();
+    externalKeys.clear();
 }
 
 const StoreValue* PlistFileStore::object(std::string_view key) const {
@@ -227,9 +207,10 @@ bool PlistFileStore::synchronize() {
             return !conflicted;
         }
         if (hold != Hold::None) {
-            platformLog("Store %s: not written: %s", filePath.c_str(),
-                        hold == Hold::Unreadable ? "its file cannot be read, and stays as it is"
-                                                 : "its damaged file could not be kept aside");
+            static constexpr const char* kWhy[] = {
+                "", "its file cannot be read or is another user's, and stays as it is",
+                "its damaged file could not be kept aside", "the game leaves its folder alone"};
+            platformLog("Store %s: not written: %s", filePath.c_str(), kWhy[static_cast<int>(hold)]);
             return false;
         }
         // Values set again as they were: replacing the file would only cost
@@ -244,18 +225,16 @@ bool PlistFileStore::synchronize() {
                         fault.c_str());
             return false;
         }
-        FileStamp stamp;
-        switch (writeFile(bytes, stamp)) {
+        switch (writeFile(bytes, conflicted)) {
         case WriteResult::Failed:
             return false;
         case WriteResult::Written:
             pending.clear();
-            knownBytes = std::move(bytes);
-            knownValues = values;
-            knownStamp = stamp;
             return !conflicted;
         case WriteResult::Overtaken:
             conflicted = takeExternalChanges() || conflicted;
+            break;
+        case WriteResult::Displaced:
             break;
         }
     }
@@ -279,64 +258,60 @@ std::vector<std::string> PlistFileStore::takeConflicts() {
 
 PlistFileStore::FileStamp PlistFileStore::currentStamp() const {
     struct stat info {};
-    return ::stat(filePath.c_str(), &info) == 0 ? FileStamp::of(info) : FileStamp{};
+    return gFileCalls.fstatat(folder->descriptor(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0
+               ? FileStamp::of(info)
+               : FileStamp{};
 }
 
-PlistFileStore::ReadResult PlistFileStore::readFile(std::string& bytes, FileStamp& stamp,
-                                                    std::string& why) const {
+PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, std::string& bytes,
+                                                    FileStamp& stamp, std::string& why) const {
     bytes.clear();
-    stamp = {};
     // Without O_NONBLOCK a FIFO in the file's place would hold the open
     // until something wrote into it: the game would never start.
-    const int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        // A folder on the way that is missing, or is a file, means no file:
-        // nothing to keep aside, and the next write says why it fails.
-        const int failure = errno;
-        if (failure == ENOENT || failure == ENOTDIR) {
-            return ReadResult::Missing;
-        }
-        // A loop of links, or a folder, device or socket this user may not
-        // open, is no file at all: damage whoever may open it.
-        struct stat info {};
-        if (failure == ELOOP || (::stat(filePath.c_str(), &info) == 0 && !S_ISREG(info.st_mode))) {
-            why = std::string("is not a regular file (") + std::strerror(failure) + ")";
-            return ReadResult::Bad;
-        }
-        why = cannotRead(filePath, "opened", failure);
-        return ReadResult::Unreadable;
+    const int fd = gFileCalls.openat(folder->descriptor(), entry.c_str(),
+                                     O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0);
+    const int failure = fd < 0 ? errno : 0;
+    if (failure == ENOENT) {
+        stamp = {};
+        return ReadResult::Missing;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        why = cannotRead(filePath, "examined", errno);
-        ::close(fd);
-        return ReadResult::Unreadable;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        ::close(fd);
+    const bool seen =
+        fd >= 0 ? ::fstat(fd, &info) == 0
+                : gFileCalls.fstatat(folder->descriptor(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    stamp = seen ? FileStamp::of(info) : FileStamp{};
+    ReadResult result = ReadResult::Read;
+    if (failure == ELOOP || (seen && !S_ISREG(info.st_mode))) {
+        // A folder, a device, a FIFO, or a link put in the file's place since
+        // the game started, is no file at all: damage, whoever may open it.
         why = "is not a regular file";
-        return ReadResult::Bad;
+        result = ReadResult::Bad;
+    } else if (seen && info.st_uid != ::geteuid()) {
+        // Left by a game run as another user, root say: that user's to mend.
+        why = "is another user's (" + whose(info) + ": chown it to that user)";
+        result = ReadResult::Unreadable;
+    } else if (fd < 0 || !seen) {
+        why = std::string("cannot be opened: ") + std::strerror(fd < 0 ? failure : errno) +
+              (seen ? " (" + whose(info) + ": chmod it so that its user may read and write it)" : "");
+        result = ReadResult::Unreadable;
     }
-    stamp = FileStamp::of(info);
     // One byte past the limit is enough for the parser to refuse the file.
     char buffer[65536];
-    while (bytes.size() <= kPlistMaxBytes) {
+    while (result == ReadResult::Read && bytes.size() <= kPlistMaxBytes) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            why = cannotRead(filePath, "read", errno);
-            ::close(fd);
-            return ReadResult::Unreadable;
-        }
-        if (n == 0) {
+        if (n < 0 && errno != EINTR) {
+            why = std::string("cannot be read: ") + std::strerror(errno);
+            result = ReadResult::Unreadable;
+        } else if (n == 0) {
             break;
+        } else if (n > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(n));
         }
-        bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
-    return ReadResult::Read;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return result;
 }
 
 PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp, StoreValue::Dictionary& list,
@@ -344,7 +319,7 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
     // Each turn sees a file another writer put in place of the one read; a
     // writer that never stops leaves the file unread for now.
     for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
-        const ReadResult read = readFile(bytes, stamp, why);
+        const ReadResult read = readFile(name, bytes, stamp, why);
         if (read == ReadResult::Missing || read == ReadResult::Unreadable) {
             return read == ReadResult::Missing ? Found::Missing : Found::Unreadable;
         }
@@ -354,36 +329,20 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
                 return Found::Read;
             }
         }
-        if (beforeSetAside) {
-            beforeSetAside(filePath);
-        }
-        // Behind a link the bad file is the target: it goes aside in its own
-        // folder and the link stays for the next write. What was read is a
-        // regular file by its identity, or anything else by its kind.
-        const bool regular = stamp.exists;
-        const FileStamp seen = stamp;
         std::string aside;
-        const AsideOutcome outcome = setAsideIf(
-            linkTarget(filePath),
-            [&](const struct stat& now) {
-                return regular ? S_ISREG(now.st_mode) && static_cast<uint64_t>(now.st_dev) == seen.device &&
-                                     static_cast<uint64_t>(now.st_ino) == seen.inode
-                               : !S_ISREG(now.st_mode);
-            },
-            aside);
-        switch (outcome) {
-        case AsideOutcome::Replaced:
+        switch (setAside(name, stamp, aside)) {
+        case Aside::Changed:
             continue;
-        case AsideOutcome::Moved:
+        case Aside::Moved:
             platformLog("Store %s: %s; kept aside as %s, read as empty", filePath.c_str(), why.c_str(),
                         aside.c_str());
             return Found::Cleared;
-        case AsideOutcome::Gone:
+        case Aside::Gone:
             platformLog("Store %s: %s; gone before it could be kept aside (another game set it aside first), "
                         "so it is read as empty",
                         filePath.c_str(), why.c_str());
             return Found::Cleared;
-        case AsideOutcome::Failed:
+        case Aside::Failed:
             platformLog("Store %s: %s; could not keep it aside (%s), so it will not be overwritten",
                         filePath.c_str(), why.c_str(), std::strerror(errno));
             return Found::Stuck;
@@ -391,6 +350,45 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
     }
     why = "another writer kept replacing it while it was read";
     return Found::Unreadable;
+}
+
+PlistFileStore::Aside PlistFileStore::setAside(const std::string& entry, const FileStamp& seen,
+                                               std::string& aside) {
+    const int dir = folder->descriptor();
+    aside.clear();
+    // Rewritten in place or replaced since the read: read again.
+    struct stat now {};
+    if (gFileCalls.fstatat(dir, entry.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+        return errno == ENOENT ? Aside::Gone : Aside::Failed;
+    }
+    if (!(FileStamp::of(now) == seen)) {
+        return Aside::Changed;
+    }
+    const std::string base = name + ".corrupt-" + utcStamp();
+    int moved = -1;
+    for (int n = 0; n <= kAsideNames && moved != 0; ++n) {
+        aside = n == 0 ? base : base + "-" + std::to_string(n);
+        moved = gFileCalls.renameat2(dir, entry.c_str(), dir, aside.c_str(), RENAME_NOREPLACE);
+        if (moved != 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (moved != 0) {
+        aside.clear();
+        return errno == ENOENT ? Aside::Gone : Aside::Failed;
+    }
+    // A file that took the name between the look and the rename goes back.
+    // Should yet another have come since, it stays aside, kept like any.
+    if (gFileCalls.fstatat(dir, aside.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !FileStamp::of(now).sameContent(seen)) {
+        if (gFileCalls.renameat2(dir, aside.c_str(), dir, entry.c_str(), RENAME_NOREPLACE) != 0) {
+            platformLog("Store %s: a file that took its place meanwhile is kept as %s", filePath.c_str(),
+                        aside.c_str());
+        }
+        return Aside::Changed;
+    }
+    ::fsync(dir);
+    return Aside::Moved;
 }
 
 void PlistFileStore::cleared() {
@@ -407,10 +405,23 @@ void PlistFileStore::cleared() {
     }
 }
 
+bool PlistFileStore::reach(OwnedFolder::Make make) {
+    if (folder->missing()) {
+        OwnedFolder::Handle found = folder->again(make);
+        if (!found->usable()) {
+            reachRefusal = found->refusal();
+            return false;
+        }
+        folder = std::move(found);
+    }
+    return !folder->missing();
+}
+
 bool PlistFileStore::takeExternalChanges() {
     // A file that could not be read is looked at again each time: it may
     // have been given back to this user since.
-    if (hold == Hold::Stuck || (hold == Hold::None && currentStamp() == knownStamp)) {
+    if (hold == Hold::Stuck || hold == Hold::Refused || !reach(OwnedFolder::Make::no) ||
+        (hold == Hold::None && currentStamp() == knownStamp)) {
         return false;
     }
     std::string bytes;
@@ -424,8 +435,10 @@ bool PlistFileStore::takeExternalChanges() {
     switch (found) {
     case Found::Unreadable:
         if (hold != Hold::Unreadable) {
-            platformLog("Store %s: %s; left as it is and never written over while it cannot be read",
-                        filePath.c_str(), why.c_str());
+            platformLog(
+                "Store %s: %s; it stays as it is: the game plays on without it, never writes over it, and "
+                "tries it again before each write and at the next start",
+                filePath.c_str(), why.c_str());
         }
         hold = Hold::Unreadable;
         return false;
@@ -446,17 +459,22 @@ bool PlistFileStore::takeExternalChanges() {
             knownStamp = stamp; // touched, not changed
             return false;
         }
+        if (!why.empty()) {
+            platformLog("Store %s: %s; the file keeps it until the game next writes a changed value",
+                        filePath.c_str(), why.c_str());
+        }
         break;
     }
-    std::set<std::string, std::less<>> keys;
-    for (const auto& entry : values) {
-        keys.insert(entry.first);
-    }
-    for (const auto& entry : incoming) {
-        keys.insert(entry.first);
-    }
+    const bool conflicted = takeIn(incoming);
+    knownStamp = stamp;
+    knownBytes = std::move(bytes);
+    knownValues = std::move(incoming);
+    return conflicted;
+}
+
+bool PlistFileStore::takeIn(const StoreValue::Dictionary& incoming) {
     bool conflicted = false;
-    for (const std::string& key : keys) {
+    for (const std::string& key : keysOf(values, incoming)) {
         const StoreValue* theirs = entryOf(incoming, key);
         if (const auto mine = pending.find(key); mine != pending.end()) {
             // Set here and not yet written: kept unless the other writer
@@ -486,81 +504,141 @@ bool PlistFileStore::takeExternalChanges() {
         }
         externalKeys.insert(key);
     }
-    knownStamp = stamp;
-    knownBytes = std::move(bytes);
-    knownValues = std::move(incoming);
     return conflicted;
 }
 
-PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, FileStamp& stamp) {
-    // The rename replaces the link's target, in the target's folder, so the
-    // rename stays atomic and the link keeps pointing at the new file.
-    const std::string target = linkTarget(filePath);
-    const std::string folder = folderOf(target);
-    std::error_code error;
-    fs::create_directories(folder, error);
-    std::string temporary = folder + "/" + temporaryPrefix(target) + "XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+void PlistFileStore::keepMode(int file) {
+    // The new file takes the permission bits of the one it replaces, less
+    // the set-id bits any write by a user clears; a file made anew is this
+    // user's alone. A file system that refuses (FAT, some network mounts)
+    // still gets the save.
+    const mode_t wanted = knownStamp.exists ? knownStamp.mode & 0777 : 0600;
+    struct stat made {};
+    if (::fstat(file, &made) != 0 || (made.st_mode & 07777) == wanted ||
+        gFileCalls.fchmod(file, wanted) == 0 || modeRefusalLogged) {
+        return;
+    }
+    modeRefusalLogged = true;
+    platformLog("Store %s: its file system refuses the mode %04o (%s); it is saved with mode %04o",
+                filePath.c_str(), static_cast<unsigned>(wanted), std::strerror(errno),
+                static_cast<unsigned>(made.st_mode & 07777));
+}
+
+PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, bool& conflicted) {
+    if (!reach(OwnedFolder::Make::yes)) {
+        platformLog("Store %s: could not write: %s", filePath.c_str(), reachRefusal.c_str());
+        return WriteResult::Failed;
+    }
+    const int dir = folder->descriptor();
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < kAsideNames; ++attempt) {
+        temporary = temporaryPrefix(name) + std::to_string(::getpid()) + "-" + std::to_string(++temporaries);
+        fd = gFileCalls.openat(dir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                               0600);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
     if (fd < 0) {
         platformLog("Store %s: could not write: %s", filePath.c_str(), std::strerror(errno));
         return WriteResult::Failed;
     }
-    // What the file replaced has, the new one has: a game run as root on a
-    // player's folder leaves the player's files the player's, and a file
-    // kept readable to others stays so. Owner first, as a change of owner
-    // clears the set-user and set-group bits. Only root may give a file
-    // away; any other user keeps the group where it belongs to it, and the
-    // file is otherwise its own, as any file it makes.
-    const char* step = "fchmod";
-    int failure = 0;
-    struct stat replaced {};
-    if (::stat(target.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode)) {
-        if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
-            [[maybe_unused]] const int groupKept = ::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid);
-        }
-        failure = ::fchmod(fd, replaced.st_mode & 07777) == 0 ? 0 : errno;
-    }
-    if (failure == 0) {
-        step = "write";
-        failure = writeAll(fd, bytes) ? 0 : errno;
-    }
+    keepMode(fd);
+    const char* step = "write";
+    int failure = writeAll(fd, bytes) ? 0 : errno;
     if (failure == 0) {
         step = "fsync";
         failure = ::fsync(fd) == 0 ? 0 : errno;
     }
-    // The rename keeps the temporary file's identity, size and time: the
-    // stamp of what we wrote, taken before anyone else can touch the name.
-    struct stat info {};
-    if (failure == 0) {
-        step = "fstat";
-        failure = ::fstat(fd, &info) == 0 ? 0 : errno;
-    }
-    if (::close(fd) != 0 && failure == 0) {
-        step = "close";
-        failure = errno;
-    }
-    // The flushes take milliseconds, in which a file-sync tool may have
-    // brought another machine's file: look once more, as late as can be.
-    if (failure == 0 && currentStamp() != knownStamp) {
-        ::unlink(temporary.c_str());
-        return WriteResult::Overtaken;
-    }
+    // Over a file, an exchange keeps the one it replaces, under the
+    // temporary name, until it is seen to be the file last read. Where the
+    // file system has no exchange, a last look comes just before the rename.
+    bool exchanged = false;
+    bool overtaken = false;
     if (failure == 0) {
         step = "rename";
-        failure = ::rename(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
+        int swapped = gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(),
+                                           knownStamp.exists ? RENAME_EXCHANGE : RENAME_NOREPLACE);
+        exchanged = swapped == 0 && knownStamp.exists;
+        if (swapped != 0 && errno == EINVAL) {
+            const bool unchanged = currentStamp() == knownStamp;
+            swapped = unchanged ? gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(), 0) : -1;
+            errno = unchanged ? errno : EEXIST;
+        }
+        overtaken = swapped != 0 && (errno == EEXIST || errno == ENOENT);
+        failure = swapped == 0 || overtaken ? 0 : errno;
     }
-    if (failure != 0) {
-        platformLog("Store %s: could not write (%s): %s", filePath.c_str(), step, std::strerror(failure));
-        ::unlink(temporary.c_str());
-        return WriteResult::Failed;
+    // The exchange keeps the new file's identity, size and time: the stamp
+    // of what we wrote, whatever has come to the name since.
+    struct stat info {};
+    if (failure == 0 && !overtaken && ::fstat(fd, &info) != 0) {
+        std::tie(step, failure) = std::pair("fstat", errno);
     }
-    stamp = FileStamp::of(info);
+    ::close(fd);
+    if (failure != 0 || overtaken) {
+        if (failure != 0) {
+            platformLog("Store %s: could not write (%s): %s", filePath.c_str(), step, std::strerror(failure));
+        }
+        // Still the new file, unless it was swapped in: then the name holds it.
+        if (!exchanged) {
+            gFileCalls.unlinkat(dir, temporary.c_str(), 0);
+        }
+        return failure != 0 ? WriteResult::Failed : WriteResult::Overtaken;
+    }
+    const StoreValue::Dictionary written = values;
+    WriteResult result = WriteResult::Written;
+    struct stat replaced {};
+    if (exchanged && (gFileCalls.fstatat(dir, temporary.c_str(), &replaced, AT_SYMLINK_NOFOLLOW) != 0 ||
+                      !FileStamp::of(replaced).sameContent(knownStamp))) {
+        conflicted = takeDisplaced(temporary, written) || conflicted;
+        result = WriteResult::Displaced;
+    } else if (exchanged) {
+        gFileCalls.unlinkat(dir, temporary.c_str(), 0);
+    }
+    knownStamp = FileStamp::of(info);
+    knownBytes = bytes;
+    knownValues = written;
     // Without it a crash could undo the rename after we reported success.
-    if (!syncFolder(folder)) {
+    if (::fsync(dir) != 0) {
         platformLog("Store %s: could not sync its folder: %s", filePath.c_str(), std::strerror(errno));
         return WriteResult::Failed;
     }
-    return WriteResult::Written;
+    return result;
+}
+
+bool PlistFileStore::takeDisplaced(const std::string& entry, const StoreValue::Dictionary& written) {
+    std::string bytes;
+    FileStamp stamp;
+    std::string why;
+    std::optional<StoreValue::Dictionary> theirs;
+    const ReadResult read = readFile(entry, bytes, stamp, why);
+    if (read == ReadResult::Read) {
+        theirs = readList(bytes, room, why);
+    }
+    bool conflicted = false;
+    if (theirs) {
+        conflicted = takeIn(*theirs);
+        gFileCalls.unlinkat(folder->descriptor(), entry.c_str(), 0);
+    } else if (read != ReadResult::Missing) {
+        // Nothing of it can be taken in: kept, as a damaged file is.
+        std::string aside;
+        const bool kept = setAside(entry, stamp, aside) == Aside::Moved;
+        platformLog(
+            "Store %s: the file another writer put there while this one wrote cannot be taken in (%s); "
+            "it is kept as %s",
+            filePath.c_str(), why.c_str(), kept ? aside.c_str() : entry.c_str());
+    }
+    // The name holds what was written now: what the merge changed of it is
+    // still to be written.
+    pending.clear();
+    for (const std::string& key : keysOf(values, written)) {
+        const StoreValue* was = entryOf(written, key);
+        if (!sameEntry(entryOf(values, key), was)) {
+            pending.emplace(key, was != nullptr ? std::optional<StoreValue>(*was) : std::nullopt);
+        }
+    }
+    return conflicted;
 }
 
 } // namespace ZQ

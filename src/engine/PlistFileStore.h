@@ -1,70 +1,50 @@
 #pragma once
 
 #include "engine/KeyValueStore.h"
+#include "engine/OwnedFolder.h"
 #include "engine/PlistCodec.h"
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 struct stat;
 
 namespace ZQ {
 
-// A key-value store kept in one property-list file: the game's user
-// defaults and its cloud copy are two of these.
+// A key-value store kept in one property-list file, in a folder opened once
+// on a way of the game's user (OwnedFolder): the user defaults, their cloud
+// copy and the leaderboards are three of these. docs/stores.md gives the
+// rules a player can rely on. In short:
 //
-// The file is read when the store is made. A damaged file (one that is not
-// a regular file (a FIFO is opened without waiting for a writer), is not a
-// property list with a dictionary at its root, or leaves no room for a
-// write the game can make: plistRoomFault, the keys the game writes itself
-// at their largest, written back as XML with the rest, would pass the
-// reader's caps, so the store could not write the game's progress) is
-// logged, renamed to "<name>.corrupt-<UTC time>" beside itself and read as
-// empty. Only the file that was read is moved: when the path names another
-// file by then, that one is read instead, and when it names none (another
-// game moved it first) nothing is moved and the store goes on as for a
-// missing file. When the damaged file cannot be moved aside the store
-// never writes over it.
+// - The file is read when the store is made, and again whenever its entry
+//   no longer holds the file last read (pullExternalChanges, and before every
+//   write). Every step goes relative to the folder's descriptor.
+// - A damaged file is renamed "<name>.corrupt-<UTC time>" and read as empty,
+//   only while its entry still holds the very file that was read.
+// - A file this user cannot read, or another user's, stays as it is and is
+//   never written over; it is tried again before each write.
+// - synchronize writes the whole dictionary to a new file beside it, flushed,
+//   and exchanges it for the old one, which goes only once it is seen to be
+//   the file last read: one that another writer put there meanwhile is read
+//   and merged, and the merge written again. A key set here whose value the
+//   other writer changed too takes that writer's value and is reported as a
+//   conflict (KeyValueStore::update).
 //
-// A file that is there but cannot be read (permission denied, an I/O
-// error) is no damage: it stays as it is, the log says why and whose file
-// it is, and the store holds nothing from it and never writes over it. It
-// is tried again before every write and whenever changes are pulled in,
-// and so at the next start.
-//
-// synchronize writes the whole dictionary atomically: a temporary file in
-// the same folder, fsync, rename over the old file, fsync of the folder. A
-// crash at any moment leaves the old file or the new one, never a mix. The
-// new file takes the permission bits of the file it replaces, and its
-// owner and group where this user may give them (root may); a file made
-// anew is this user's alone (0600). When the path is a symbolic link, all
-// of that happens to the file it names, in that file's folder: the link
-// stays a link. Nothing is written while the file holds every value the
-// store holds already. A dictionary whose list would be more than the
-// reader takes is not written at all: synchronize logs it and fails, and
-// the file stays as it was.
-//
-// Another writer (a file-sync tool bringing the cloud file from another
-// machine) is noticed by the file's identity, size and modification time,
-// confirmed by its bytes; pullExternalChanges takes such a change in, and so
-// does synchronize before it writes and again once its temporary file is
-// flushed, just before the rename: a file changed by then is read in and
-// the write made anew from it. A key set here whose value the other writer
-// changed too is never written over: it takes the file's value and is
-// reported as a conflict (KeyValueStore::update), also after a write that
-// failed.
-//
-// Ownership: owns its values and nothing else. Threads: main thread only.
+// Ownership: owns its values and its handle on the folder. Threads: main
+// thread only.
 class PlistFileStore : public KeyValueStore {
 public:
-    // `room`: the keys the game writes into this store itself, with the
-    // most it writes under each, which every list read in leaves room for.
-    explicit PlistFileStore(std::string path, PlistRoom room = {});
+    // The file `name` in `folder`, a link there of the game's user followed.
+    // `room`: the keys the game writes into this store itself, with the most
+    // it writes under each, which every list read in leaves room for.
+    PlistFileStore(const OwnedFolder::Handle& folder, const std::string& name, PlistRoom room = {});
+    // The file at `path`, in a folder opened for it alone (made when missing).
+    explicit PlistFileStore(const std::string& path, PlistRoom room = {});
 
     const StoreValue* object(std::string_view key) const override;
     void setObject(std::string_view key, StoreValue value) override;
@@ -76,53 +56,69 @@ public:
 
     const std::string& path() const { return filePath; }
 
-    // Called, when set, with the store's path between reading a damaged
-    // file and setting it aside: the moment at which another game may move
-    // it or a file-sync tool put another file in its place. For tests.
-    static inline std::function<void(const std::string& path)> beforeSetAside;
-
 private:
-    // What identifies one version of the file on disk.
+    // What identifies one version of an entry on disk.
     struct FileStamp {
         bool exists = false;
         uint64_t device = 0;
         uint64_t inode = 0;
         int64_t size = 0;
         int64_t modifiedNs = 0;
+        int64_t changedNs = 0;
+        uid_t owner = 0;
+        mode_t mode = 0;
         bool operator==(const FileStamp&) const = default;
+        // The same file, unchanged, as far as a rename can tell: a rename
+        // moves the change time and nothing else of these.
+        bool sameContent(const FileStamp& other) const;
         static FileStamp of(const struct stat& info);
     };
-    // Bad: damaged, for what the path holds. Unreadable: a file is there,
-    // whole or not, that this user cannot read.
+    // Bad: damaged. Unreadable: a file is there that this user cannot read,
+    // or another user's.
     enum class ReadResult { Missing, Read, Bad, Unreadable };
-    // What the path held once a damaged file was dealt with. Cleared: a
-    // damaged file was set aside (or another game moved it first), so the
-    // file holds nothing. Stuck: it could not be set aside.
+    // What the entry held once a damaged file was dealt with. Cleared: a
+    // damaged file was set aside (or another game moved it first). Stuck:
+    // it could not be set aside.
     enum class Found { Missing, Read, Cleared, Unreadable, Stuck };
-    // Why the store does not write its file.
-    enum class Hold { None, Unreadable, Stuck };
-    enum class WriteResult { Written, Failed, Overtaken };
+    // Why the store does not write its file. Refused: the way to it is not
+    // the game's user's, and the store leaves it alone for good.
+    enum class Hold { None, Unreadable, Stuck, Refused };
+    // Displaced: the exchange took another writer's file from the name,
+    // which was merged; the merge is still to be written.
+    enum class WriteResult { Written, Failed, Overtaken, Displaced };
+    enum class Aside { Moved, Gone, Changed, Failed };
 
+    // False while the folder is missing (or refused on the way, said in
+    // `reachRefusal`); `make` makes it first.
+    bool reach(OwnedFolder::Make make);
     FileStamp currentStamp() const;
-    // Reads the file's bytes and its stamp; Bad or Unreadable, with `why`,
-    // when something is there that gives no bytes.
-    ReadResult readFile(std::string& bytes, FileStamp& stamp, std::string& why) const;
-    // Reads what the path names now into `list`, setting aside each damaged
-    // file read, as long as the path names that file (logged).
+    // The bytes and stamp of the entry `entry`; the stamp is filled for
+    // whatever stands there, and `why` says what is Bad or Unreadable.
+    ReadResult readFile(const std::string& entry, std::string& bytes, FileStamp& stamp,
+                        std::string& why) const;
+    // Reads what the entry holds now into `list`, setting aside each damaged
+    // file read (logged).
     Found find(std::string& bytes, FileStamp& stamp, StoreValue::Dictionary& list, std::string& why);
-    // The file read holds nothing now: everything in memory is to be
-    // written.
+    // Renames `entry` to a name of its own, while it is still the version
+    // `seen`; one that took its place before the rename is put back.
+    Aside setAside(const std::string& entry, const FileStamp& seen, std::string& aside);
+    // The file read holds nothing now: everything in memory is to be written.
     void cleared();
-    // Takes the file's contents when another writer changed it since we last
-    // read or wrote it, or when it could not be read before; the keys that
-    // changed join `externalKeys`. True when a key set here was among them
-    // (a conflict).
+    // Takes in another writer's values where they changed; the keys join
+    // `externalKeys`. True when one of them was set here too (a conflict).
+    bool takeIn(const StoreValue::Dictionary& incoming);
+    // Takes the file in when its entry changed since it was last read or
+    // written, or when it could not be read before.
     bool takeExternalChanges();
-    // Overtaken, with nothing replaced, when another writer changed the
-    // file since we last read it; `stamp` is the new file's.
-    WriteResult writeFile(const std::string& bytes, FileStamp& stamp);
+    WriteResult writeFile(const std::string& bytes, bool& conflicted);
+    // Reads, merges and removes the file an exchange took from the name,
+    // which another writer put there; `written` is what replaced it.
+    bool takeDisplaced(const std::string& entry, const StoreValue::Dictionary& written);
+    void keepMode(int file);
     void markPending(std::string_view key);
 
+    OwnedFolder::Handle folder;
+    std::string name;
     std::string filePath;
     PlistRoom room;
     StoreValue::Dictionary values;
@@ -139,6 +135,9 @@ private:
     std::string knownBytes;             // the file as we last read or wrote it
     StoreValue::Dictionary knownValues; // what those bytes hold
     Hold hold = Hold::None;
+    std::string reachRefusal;
+    bool modeRefusalLogged = false;
+    int temporaries = 0;
 };
 
 } // namespace ZQ

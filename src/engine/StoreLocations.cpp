@@ -4,6 +4,7 @@
 #include "engine/Preferences.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -45,13 +46,34 @@ const std::string& cloudFolder() {
     return folder;
 }
 
+const OwnedFolder::Handle& openedDataFolder() {
+    static const OwnedFolder::Handle folder = [] {
+        const std::filesystem::path data(dataFolder());
+        OwnedFolder::Handle start = OwnedFolder::open(data.parent_path().string(), OwnedFolder::Make::yes);
+        return start->usable() ? start->below(data.filename().string(), OwnedFolder::Make::yes) : start;
+    }();
+    return folder;
+}
+
+const OwnedFolder::Handle& openedCloudFolder() {
+    static const OwnedFolder::Handle folder = [] {
+        const char* named = std::getenv("VELMORA_CLOUD_DIR");
+        if (named != nullptr && named[0] != '\0') {
+            return OwnedFolder::open(named, OwnedFolder::Make::no);
+        }
+        const OwnedFolder::Handle& data = openedDataFolder();
+        return data->usable() ? data->below("cloud", OwnedFolder::Make::no) : data;
+    }();
+    return folder;
+}
+
 KeyValueStore& userDefaults() {
-    static PlistFileStore store(dataFolder() + "/defaults.plist", Preferences::writtenRoom());
+    static PlistFileStore store(openedDataFolder(), "defaults.plist", Preferences::writtenRoom());
     return store;
 }
 
 KeyValueStore& cloudStore() {
-    static PlistFileStore store(cloudFolder() + "/cloud.plist", Preferences::writtenRoom());
+    static PlistFileStore store(openedCloudFolder(), "cloud.plist", Preferences::writtenRoom());
     return store;
 }
 

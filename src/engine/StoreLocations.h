@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/KeyValueStore.h"
+#include "engine/OwnedFolder.h"
 
 #include <string>
 
@@ -14,7 +15,11 @@ namespace ZQ {
 //                   (unset or empty: <the defaults' folder>/cloud)
 //
 // The cloud folder is one a player may keep in step between machines with
-// any file-sync tool. The environment is read once, at the first call.
+// any file-sync tool. The environment is read once, at the first call, and
+// each folder opened once, on a way of the game's user (OwnedFolder): the
+// data folder made when missing, the cloud folder at its first write.
+// $XDG_DATA_HOME (or ~/.local/share) and $VELMORA_CLOUD_DIR are where the
+// ways start.
 // Threads: the folders from any thread; the stores on the main thread only.
 
 // The player's home folder: `home` ($HOME, null when unset) when not empty,
@@ -28,6 +33,8 @@ std::string chooseCloudFolder(const char* cloudDir, const std::string& dataFolde
 
 const std::string& dataFolder();
 const std::string& cloudFolder();
+const OwnedFolder::Handle& openedDataFolder();
+const OwnedFolder::Handle& openedCloudFolder();
 
 // The process's stores, read from their files at the first call and kept to
 // the end of the process.

@@ -9,13 +9,13 @@
 
 ZQGameCenterGateway* ZQGameCenterGateway::sharedInstance() {
     // Never deleted: a report may come while statics are torn down.
-    static ZQGameCenterGateway* const gateway = new ZQGameCenterGateway(
-        ZQ::dataFolder() + "/leaderboards.plist", ZQLocalPlayer::operatingSystemUser());
+    static ZQGameCenterGateway* const gateway =
+        new ZQGameCenterGateway(ZQ::openedDataFolder(), ZQLocalPlayer::operatingSystemUser());
     return gateway;
 }
 
-ZQGameCenterGateway::ZQGameCenterGateway(std::string leaderboardPath, std::string playerName)
-    : store(std::move(leaderboardPath)), player(store, std::move(playerName)) {}
+ZQGameCenterGateway::ZQGameCenterGateway(const ZQ::OwnedFolder::Handle& folder, std::string playerName)
+    : store(folder, "leaderboards.plist"), player(store, std::move(playerName)) {}
 
 ZQRootController* ZQGameCenterGateway::mainCtrl() const {
     return ZQRootController::current();

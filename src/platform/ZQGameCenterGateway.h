@@ -29,7 +29,8 @@ public:
     // made at the first call.
     static ZQGameCenterGateway* sharedInstance();
 
-    ZQGameCenterGateway(std::string leaderboardPath, std::string playerName);
+    // The boards in "leaderboards.plist" of `folder`.
+    ZQGameCenterGateway(const ZQ::OwnedFolder::Handle& folder, std::string playerName);
     ZQGameCenterGateway(const ZQGameCenterGateway&) = delete;
     ZQGameCenterGateway& operator=(const ZQGameCenterGateway&) = delete;
 

@@ -100,7 +100,10 @@ std::string shortDate(const std::string& date) {
 
 } // namespace
 
-ZQLeaderboardStore::ZQLeaderboardStore(std::string path) : store(std::move(path), writtenRoom()) {}
+ZQLeaderboardStore::ZQLeaderboardStore(const ZQ::OwnedFolder::Handle& folder, const std::string& name)
+    : store(folder, name, writtenRoom()) {}
+
+ZQLeaderboardStore::ZQLeaderboardStore(const std::string& path) : store(path, writtenRoom()) {}
 
 const ZQ::PlistRoom& ZQLeaderboardStore::writtenRoom() {
     static const ZQ::PlistRoom room = [] {

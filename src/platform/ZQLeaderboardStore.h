@@ -48,7 +48,8 @@ public:
         std::vector<Entry> recent; // oldest first
     };
 
-    explicit ZQLeaderboardStore(std::string path);
+    ZQLeaderboardStore(const ZQ::OwnedFolder::Handle& folder, const std::string& name);
+    explicit ZQLeaderboardStore(const std::string& path);
 
     const std::string& path() const { return store.path(); }
 

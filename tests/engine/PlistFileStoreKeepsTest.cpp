@@ -1,148 +1,295 @@
 #include "engine/PlistFileStore.h"
-#include "engine/SafeFiles.h"
 #include "support/AsPlayer.h"
+#include "support/FileCallHook.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <sys/stat.h>
-#include <thread>
 #include <tuple>
 
-// A store sets aside only a damaged file, and only the one it read; a file
-// it cannot read stays as it is; a write keeps the owner and mode of the
-// file it replaces. The moment between a read and its set-aside is reached
-// through the store's seam, not a race.
+// What a store keeps: another user's file and way, the file that was read,
+// a record synced in while it writes, the bits of what it replaces, and the
+// values as they were read. The moment between two steps is reached through
+// the system-call seam, never by a race.
 
 namespace {
 
+namespace fs = std::filesystem;
 using ZQ::PlistFileStore;
 
 const std::string kTornList = "<plist><dict><key>level</key><integer>6";
 
-struct stat statOf(const std::string& path) {
+struct stat lstatOf(const std::string& path) {
     struct stat info {};
-    ::stat(path.c_str(), &info);
+    ::lstat(path.c_str(), &info);
     return info;
 }
 
-void storeLevel(const std::string& path, int64_t level) {
-    PlistFileStore(path).update([level](ZQ::KeyValueStore& store) { store.setInteger("level", level); });
+// Another writer's read, change and write.
+void storeValue(const std::string& path, const std::string& key, int64_t value) {
+    PlistFileStore(path).update([&](ZQ::KeyValueStore& store) { store.setInteger(key, value); });
 }
 
-// Runs `meanwhile` between each read of a damaged file and its set-aside.
-struct BetweenReadAndSetAside {
-    explicit BetweenReadAndSetAside(std::function<void(const std::string&)> meanwhile) {
-        PlistFileStore::beforeSetAside = std::move(meanwhile);
+std::string logOf(const std::function<void()>& part) {
+    testing::internal::CaptureStderr();
+    part();
+    return testing::internal::GetCapturedStderr();
+}
+
+// Another user's file (without root, one of mode 0 stands for it) went aside
+// as damage, or was written over when it could be read. Now nothing is read,
+// written or set aside, the log says whose it is, and it is tried again.
+TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItIsTheirs) {
+    for (const mode_t mode : {0600, 0644}) {
+        if (mode == 0644 && !asplayer::testsRunAsRoot()) {
+            std::printf("skipped: a readable file of another user needs root to make\n");
+            continue;
+        }
+        TempFolder folder;
+        const std::string path = folder.file("store.plist");
+        storeValue(path, "level", 7);
+        ASSERT_TRUE(asplayer::handToPlayer(folder.path()));
+        ASSERT_EQ(::chmod(path.c_str(), asplayer::testsRunAsRoot() ? mode : 0), 0);
+        const std::string bytes = TempFolder::read(path);
+        const struct stat before = lstatOf(path);
+        char named[64];
+        std::snprintf(named, sizeof named, "%s, mode %04o, and the game runs as",
+                      asplayer::testsRunAsRoot() ? "root (uid 0)" : "",
+                      asplayer::testsRunAsRoot() ? mode : 0);
+
+        const std::string played = asplayer::run([&] {
+            std::string report;
+            const std::string log = logOf([&] {
+                PlistFileStore store(path);
+                report = std::to_string(store.contents().size());
+                store.setInteger("sound", 1);
+                report += store.synchronize() ? " written" : "";
+            });
+            return report + (log.find(named) != std::string::npos ? ", owner named" : log);
+        });
+        EXPECT_EQ(played, "0, owner named") << mode;
+        const struct stat after = lstatOf(path);
+        EXPECT_EQ(TempFolder::read(path), bytes);
+        EXPECT_EQ(std::tie(after.st_ino, after.st_uid, after.st_mode),
+                  std::tie(before.st_ino, before.st_uid, before.st_mode));
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
+
+        // A file of the player's own put in its place is taken in and written.
+        const std::string mended = asplayer::run([&] {
+            PlistFileStore store(path);
+            store.setInteger("sound", 1);
+            storeValue(path + ".new", "level", 9);
+            std::rename((path + ".new").c_str(), path.c_str());
+            const bool taken = store.pullExternalChanges().size() == 1 && store.synchronize();
+            return taken && PlistFileStore(path).integerForKey("sound") == 1 ? "taken in" : "not taken in";
+        });
+        EXPECT_EQ(mended, "taken in");
     }
-    ~BetweenReadAndSetAside() { PlistFileStore::beforeSetAside = nullptr; }
-};
-
-// Another user's file with mode 0600 (without root, the tests' own with no
-// bits) once went aside as damage, still that user's, and the game started
-// empty. Now nothing is read, written or set aside, the log says whose it
-// is, and the store tries it again.
-TEST(PlistFileStoreKeeps, AFileThisUserCannotReadStaysAsItIsUntilItCanBeRead) {
-    TempFolder folder;
-    const std::string path = folder.file("store.plist");
-    storeLevel(path, 7);
-    ASSERT_TRUE(asplayer::handToPlayer(folder.path()));
-    ASSERT_EQ(::chmod(path.c_str(), asplayer::testsRunAsRoot() ? 0600 : 0), 0);
-    const std::string bytes = TempFolder::read(path);
-    const struct stat before = statOf(path);
-    const std::string mode = asplayer::testsRunAsRoot() ? "root (uid 0), mode 0600" : "mode 0000";
-
-    const std::string played = asplayer::run([&] {
-        testing::internal::CaptureStderr();
-        PlistFileStore store(path);
-        std::string report = std::to_string(store.contents().size()) + " read";
-        store.setInteger("sound", 1);
-        report += store.synchronize() ? ", written" : ", not written";
-        const std::string log = testing::internal::GetCapturedStderr();
-        return report +
-               (log.find(mode + ", and the game runs as") != std::string::npos ? ", owner named" : log);
-    });
-    EXPECT_EQ(played, "0 read, not written, owner named");
-    const struct stat after = statOf(path);
-    EXPECT_EQ(TempFolder::read(path), bytes);
-    EXPECT_EQ(std::tie(after.st_ino, after.st_uid, after.st_mode),
-              std::tie(before.st_ino, before.st_uid, before.st_mode));
-    EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
-
-    // A readable file put in its place is taken in, and the store writes.
-    const std::string mended = asplayer::run([&] {
-        PlistFileStore store(path);
-        store.setInteger("sound", 1);
-        storeLevel(path + ".copy", 9);
-        std::rename((path + ".copy").c_str(), path.c_str());
-        return store.pullExternalChanges().size() == 1 && store.synchronize() ? "taken in" : "not taken in";
-    });
-    EXPECT_EQ(mended, "taken in");
-    EXPECT_EQ(PlistFileStore(path).integerForKey("sound"), 1);
 }
 
-// Every write once made a fresh 0600 file of the writing user: a game run
-// as root on a player's folder left it root's, and a 0644 file came back
-// 0600. A file made anew is still 0600.
-TEST(PlistFileStoreKeeps, AWriteKeepsTheOwnerAndModeOfTheFileItReplaces) {
+// A game run as root followed a player's links out of the player's folder,
+// renamed root's file there and put its own in its place. A way through a
+// folder or a link of another user is left alone: nothing read or written.
+TEST(PlistFileStoreKeeps, AWayThroughAnotherUsersFolderOrLinkIsLeftAlone) {
+    if (!asplayer::testsRunAsRoot()) {
+        GTEST_SKIP() << "needs root: a game of root's on a folder and links of another user";
+    }
     TempFolder folder;
-    const std::string path = folder.file("store.plist");
-    storeLevel(path, 1);
-    ASSERT_TRUE(asplayer::handToPlayer(path));
-    ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
-    const struct stat before = statOf(path);
-    storeLevel(path, 2);
-    storeLevel(path + ".new", 1);
-    const struct stat after = statOf(path);
-    EXPECT_NE(after.st_ino, before.st_ino);
-    EXPECT_EQ(std::tie(after.st_uid, after.st_gid, after.st_mode),
-              std::tie(before.st_uid, before.st_gid, before.st_mode));
-    EXPECT_EQ(statOf(path + ".new").st_mode & 07777, 0600u);
+    const std::string theirs = folder.file("theirs/store.plist");
+    const std::string roots = folder.file("roots.plist");
+    fs::create_directory(folder.file("theirs"));
+    storeValue(theirs, "level", 3);
+    storeValue(roots, "level", 4);
+    ASSERT_EQ(::chown(folder.file("theirs").c_str(), asplayer::kPlayer, asplayer::kPlayer), 0);
+    fs::create_symlink(theirs, folder.file("into-theirs.plist"));
+    fs::create_symlink(roots, folder.file("their-link.plist"));
+    ASSERT_EQ(::lchown(folder.file("their-link.plist").c_str(), asplayer::kPlayer, asplayer::kPlayer), 0);
+    const std::string before = TempFolder::read(theirs) + TempFolder::read(roots);
+
+    for (const std::string& path :
+         {theirs, folder.file("into-theirs.plist"), folder.file("their-link.plist")}) {
+        const std::string log = logOf([&] {
+            PlistFileStore store(path);
+            EXPECT_TRUE(store.contents().empty()) << path;
+            store.setInteger("level", 1);
+            EXPECT_FALSE(store.synchronize()) << path;
+        });
+        EXPECT_NE(log.find("belongs to nobody (uid 65534), and the game runs as root (uid 0)"),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(TempFolder::read(theirs) + TempFolder::read(roots), before);
+        EXPECT_EQ(folder.entries("theirs"), std::vector<std::string>{"store.plist"});
+    }
 }
 
-// A good cloud file synced in while a damaged one was read was set aside as
-// damaged, and its record never taken in. Games that found a damaged shared
-// file already moved by another left their store unwritten and unread for
-// the whole session.
+// Every step of a write once found its folder by path: a link swapped in
+// meanwhile made it land elsewhere and left temporaries there.
+TEST(PlistFileStoreKeeps, AFolderSwappedForALinkBetweenTwoStepsMovesNoStep) {
+    TempFolder folder;
+    const std::string data = folder.file("data");
+    fs::create_directories(folder.file("elsewhere"));
+    PlistFileStore store(data + "/store.plist");
+    store.setInteger("level", 2);
+    const FileCallHook swap([&](const std::string& call, const std::string& entry, const std::string&,
+                                unsigned) {
+        if (call == "openat" && entry.starts_with(".store.plist.tmp-") && !fs::exists(folder.file("moved"))) {
+            fs::rename(data, folder.file("moved"));
+            fs::create_directory_symlink(folder.file("elsewhere"), data);
+        }
+        return 0;
+    });
+    ASSERT_TRUE(store.synchronize());
+    EXPECT_TRUE(folder.entries("elsewhere").empty());
+    EXPECT_EQ(PlistFileStore(folder.file("moved/store.plist")).integerForKey("level"), 2);
+}
+
+// A good file synced in, or rewritten in place, while a damaged one was read
+// was set aside as damaged; a damaged file another game moved first left
+// the store unwritten. The moment is the set-aside's look after the read.
 TEST(PlistFileStoreKeeps, OnlyTheDamagedFileThatWasReadIsSetAside) {
     TempFolder folder;
     const std::string path = folder.file("cloud.plist");
-    TempFolder::write(path, kTornList);
-    {
-        const BetweenReadAndSetAside sync([](const std::string& store) {
-            storeLevel(store + ".synced", 10);
-            std::rename((store + ".synced").c_str(), store.c_str());
-        });
-        EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 10);
-        EXPECT_EQ(folder.entries(), std::vector<std::string>{"cloud.plist"}) << "nothing set aside";
-    }
-
-    TempFolder::write(path, kTornList);
+    const std::string good = folder.file("good.plist");
+    storeValue(good, "level", 10);
     const std::string moved = path + ".corrupt-by-another-game";
-    const BetweenReadAndSetAside other(
-        [&](const std::string& store) { std::rename(store.c_str(), moved.c_str()); });
-    testing::internal::CaptureStderr();
-    PlistFileStore store(path);
-    store.setInteger("sound", 1);
-    EXPECT_TRUE(store.synchronize());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // a stamp of its own
-    storeLevel(path, 4);
-    EXPECT_EQ(store.pullExternalChanges(), std::vector<std::string>{"level"});
-    const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("another game set it aside first"), std::string::npos) << log;
-    EXPECT_EQ(PlistFileStore(path).integerForKey("sound"), 1);
-    EXPECT_EQ(TempFolder::read(moved), kTornList);
+    const std::pair<const char*, std::function<void()>> meanwhile[] = {
+        {"synced in",
+         [&] {
+             fs::copy_file(good, path + ".new");
+             fs::rename(path + ".new", path);
+         }},
+        {"rewritten in place", [&] { std::ofstream(path, std::ios::trunc) << TempFolder::read(good); }},
+        {"moved by another game", [&] { fs::rename(path, moved); }},
+    };
+    for (const auto& [what, act] : meanwhile) {
+        SCOPED_TRACE(what);
+        TempFolder::write(path, kTornList);
+        bool opened = false;
+        bool done = false;
+        const FileCallHook hook(
+            [&](const std::string& call, const std::string& entry, const std::string&, unsigned) {
+                if (!done && opened && entry == "cloud.plist" && call == "fstatat") {
+                    done = true;
+                    act();
+                }
+                opened = opened || (entry == "cloud.plist" && call == "openat");
+                return 0;
+            });
+        const std::string log = logOf([&] {
+            PlistFileStore store(path);
+            EXPECT_EQ(store.integerForKey("level"), fs::exists(moved) ? 0 : 10);
+            store.setInteger("sound", 1);
+            EXPECT_TRUE(store.synchronize());
+        });
+        EXPECT_EQ(fs::exists(moved), log.find("another game set it aside first") != std::string::npos) << log;
+        EXPECT_EQ(PlistFileStore(path).integerForKey("sound"), 1);
+        EXPECT_EQ(folder.entries().size(), fs::exists(moved) ? 3u : 2u) << "nothing else set aside";
+    }
+}
 
-    // A file that takes the place of the one looked at before the rename is
-    // put back.
-    int looks = 0;
-    std::string aside;
-    EXPECT_EQ(ZQ::setAsideIf(
-                  path, [&looks](const struct stat&) { return ++looks == 1; }, aside),
-              ZQ::AsideOutcome::Replaced);
-    EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 4);
+// A record synced in between a write's last look and its rename was written
+// over unread. The exchange keeps it until it is read and merged, and the
+// merge is written again.
+TEST(PlistFileStoreKeeps, ARecordSyncedInWhileAWriteSwapsIsMergedAndWrittenAgain) {
+    TempFolder folder;
+    const std::string path = folder.file("cloud.plist");
+    storeValue(path, "level", 1);
+    PlistFileStore store(path);
+    store.setInteger("mine", 2);
+    bool synced = false;
+    const FileCallHook meanwhile(
+        [&](const std::string& call, const std::string&, const std::string& to, unsigned flags) {
+            if (!synced && call == "renameat2" && to == "cloud.plist" && (flags & RENAME_EXCHANGE) != 0) {
+                synced = true;
+                storeValue(path, "theirs", 3);
+            }
+            return 0;
+        });
+    EXPECT_TRUE(store.synchronize());
+    EXPECT_TRUE(synced);
+    EXPECT_EQ(store.pullExternalChanges(), std::vector<std::string>{"theirs"});
+    const PlistFileStore reread(path);
+    EXPECT_EQ(std::make_tuple(reread.integerForKey("level"), reread.integerForKey("mine"),
+                              reread.integerForKey("theirs")),
+              std::make_tuple(1, 2, 3));
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"cloud.plist"}) << "nothing left behind";
+}
+
+// A file system that refuses chmod (FAT, some network mounts) made every
+// save fail, and set-id bits were copied. The bits are kept where they may
+// be, less the set-id ones, chmod is called only when they differ, and a
+// refusal is logged once and saved through.
+TEST(PlistFileStoreKeeps, AWriteKeepsThePermissionBitsWhereItMayAndSavesWhereItMayNot) {
+    TempFolder folder;
+    const std::string path = folder.file("store.plist");
+    int chmods = 0;
+    {
+        const FileCallHook counted(
+            [&](const std::string& call, const std::string&, const std::string&, unsigned) {
+                chmods += call == "fchmod";
+                return 0;
+            });
+        storeValue(path, "level", 1);
+        storeValue(path, "level", 2);
+    }
+    EXPECT_EQ(chmods, 0) << "a new file and one of mode 0600 need none";
+    for (const auto& [mode, kept] : {std::pair<mode_t, mode_t>{0644, 0644}, {06750, 0750}}) {
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        storeValue(path, "level", mode);
+        EXPECT_EQ(lstatOf(path).st_mode & 07777, kept) << std::oct << mode;
+    }
+    PlistFileStore store(path);
+    const std::string log = logOf([&] {
+        const FileCallHook refused([](const std::string& call, const std::string&, const std::string&,
+                                      unsigned) { return call == "fchmod" ? EPERM : 0; });
+        for (const int64_t level : {10, 11}) {
+            ::chmod(path.c_str(), 0644);
+            store.setInteger("level", level);
+            EXPECT_TRUE(store.synchronize());
+        }
+    });
+    EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 11);
+    const std::size_t first = log.find("refuses the mode 0644");
+    EXPECT_TRUE(first != std::string::npos && log.find("refuses", first + 1) == std::string::npos) << log;
+}
+
+// A rename refused (EXDEV) fails the save and leaves nothing behind; a file
+// system without an exchange (EINVAL) still saves, through a plain rename.
+TEST(PlistFileStoreKeeps, ARefusedRenameLeavesNoTemporaryAndAFileSystemWithoutExchangeStillSaves) {
+    TempFolder folder;
+    const std::string path = folder.file("store.plist");
+    storeValue(path, "level", 1);
+    PlistFileStore store(path);
+    store.setInteger("level", 2);
+    for (const int error : {EXDEV, EINVAL}) {
+        bool saved = false;
+        logOf([&] {
+            const FileCallHook refused([error](const std::string& call, const std::string&,
+                                               const std::string&, unsigned flags) {
+                return call == "renameat2" && (error == EXDEV || (flags & RENAME_EXCHANGE) != 0) ? error : 0;
+            });
+            saved = store.synchronize();
+        });
+        EXPECT_EQ(saved, error == EINVAL);
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
+        EXPECT_EQ(PlistFileStore(path).integerForKey("level"), saved ? 2 : 1);
+    }
+}
+
+// libplist writes -0.0 as 0.0: a value read once changed at the next write.
+TEST(PlistFileStoreKeeps, ValuesReadAreWrittenBackBitForBit) {
+    TempFolder folder;
+    const std::string path = folder.file("store.plist");
+    TempFolder::write(path, "<plist><dict><key>z</key><real>-0.0</real></dict></plist>");
+    storeValue(path, "level", 1);
+    const PlistFileStore reread(path);
+    ASSERT_NE(reread.object("z"), nullptr);
+    EXPECT_TRUE(std::signbit(*reread.object("z")->asReal()));
+    EXPECT_EQ(reread.integerForKey("level"), 1);
 }
 
 } // namespace

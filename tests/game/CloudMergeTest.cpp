@@ -2,6 +2,7 @@
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
 #include "game/SavedState.h"
+#include "support/FileCallHook.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -240,18 +241,19 @@ TEST_F(CloudMergeTest, ARecordSyncedInWhileOneWaitsToBeWrittenIsMergedNotWritten
     EXPECT_TRUE(here.save(defaults, cloud));
     expectBothAt(10, 3, 900);
 
-    // The cloud folder stands in the way for a moment: the record waits to
-    // be written. Another machine's level 20 is synced in once it is back,
-    // and the merge's poll and the next save take it in.
-    const std::string away = folder.file("cloud-away");
-    std::filesystem::rename(folder.file("cloud"), away);
-    TempFolder::write(folder.file("cloud"), "in the way");
+    // The disk is full for a moment: the record waits to be written.
+    // Another machine's level 20 is synced in once there is room, and the
+    // merge's poll and the next save take it in.
     here.level = 4;
     here.auth_code = SavedState::authCode(here);
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(merge.save(here));
-    std::filesystem::remove(folder.file("cloud"));
-    std::filesystem::rename(away, folder.file("cloud"));
+    {
+        const FileCallHook full(
+            [](const std::string& call, const std::string&, const std::string&, unsigned flags) {
+                return call == "openat" && (flags & O_CREAT) != 0 ? ENOSPC : 0;
+            });
+        EXPECT_FALSE(merge.save(here));
+    }
     syncedIn(cloudPath, record(20, 1500));
     merge.checkForChanges();
     EXPECT_TRUE(merge.save(here));

@@ -1,6 +1,7 @@
 #include "engine/Globals.h"
 #include "game/SavedState.h"
 #include "platform/ZQGameCenterGateway.h"
+#include "support/FileCallHook.h"
 #include "support/GlobalsTest.h"
 #include "support/StoreRoom.h"
 #include "support/TempFolder.h"
@@ -18,6 +19,10 @@ namespace {
 
 using ZQ::gGlobals;
 
+int refuseNewFiles(const std::string& call, const std::string&, const std::string&, unsigned flags) {
+    return call == "openat" && (flags & O_CREAT) != 0 ? ENOSPC : 0;
+}
+
 constexpr int32_t kLevels = 76;
 const char* const kBoards[] = {"velmora.points", "velmora.levels", "velmora.tangles.golden"};
 
@@ -32,7 +37,8 @@ protected:
 };
 
 TEST_F(GameCenterGatewayTest, ALoginSucceedsAtOnceWhileTheFileTakesThePlayerAndFailsLoudlyWhenItCannot) {
-    ZQGameCenterGateway gateway(folder.file("velmora/leaderboards.plist"), "ada");
+    ZQGameCenterGateway gateway(ZQ::OwnedFolder::open(folder.file("velmora"), ZQ::OwnedFolder::Make::yes),
+                                "ada");
     gGlobals.gameCenterAuthenticated = false;
     testing::internal::CaptureStderr();
     gateway.authenticateLocalPlayer();
@@ -42,13 +48,15 @@ TEST_F(GameCenterGatewayTest, ALoginSucceedsAtOnceWhileTheFileTakesThePlayerAndF
     EXPECT_FALSE(gateway.lastError().has_value());
     EXPECT_EQ(ZQ::PlistFileStore(gateway.leaderboards().path()).stringForKey("player"), "ada");
 
-    // The folder turns into a file: the next login (a return to the
+    // The file is gone and the disk full: the next login (a return to the
     // foreground) can no longer write, so the player is logged out and the
     // leaderboard tile, which reads the flag, turns off.
-    std::filesystem::remove_all(folder.file("velmora"));
-    TempFolder::write(folder.file("velmora"), "in the way");
+    std::filesystem::remove(gateway.leaderboards().path());
     testing::internal::CaptureStderr();
-    gateway.authenticateLocalPlayer();
+    {
+        const FileCallHook full(refuseNewFiles);
+        gateway.authenticateLocalPlayer();
+    }
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(gGlobals.gameCenterAuthenticated);
     ASSERT_TRUE(gateway.lastError().has_value());
@@ -59,14 +67,13 @@ TEST_F(GameCenterGatewayTest, ALoginSucceedsAtOnceWhileTheFileTakesThePlayerAndF
     EXPECT_NE(gateway.lastError()->debugDescription.find(gateway.leaderboards().path()), std::string::npos);
 
     // And back: the error is cleared by a call that carries none.
-    std::filesystem::remove(folder.file("velmora"));
     gateway.authenticateLocalPlayer();
     EXPECT_TRUE(gGlobals.gameCenterAuthenticated);
     EXPECT_FALSE(gateway.lastError().has_value());
 }
 
 TEST_F(GameCenterGatewayTest, ScoresReachTheBoardsTogetherAndOnlyForALoggedInPlayer) {
-    ZQGameCenterGateway gateway(folder.file("leaderboards.plist"), "ada");
+    ZQGameCenterGateway gateway(ZQ::OwnedFolder::open(folder.path(), ZQ::OwnedFolder::Make::yes), "ada");
     ZQ::SavedState state(kLevels);
     state.points = 900;
     state.level = 7;
@@ -163,14 +170,13 @@ TEST_F(GameCenterGatewayTest, AReportOvertakenOnOneBoardGoesOnceIntoEach) {
     };
     ZQLeaderboardStore store(path);
     ASSERT_TRUE(report(store, 1, "first"));
-    // The folder stands in the way: the second report waits to be written,
-    // and another writer reports to one board meanwhile.
-    std::filesystem::rename(folder.file("boards"), folder.file("away"));
-    TempFolder::write(folder.file("boards"), "in the way");
+    // The disk is full for a moment: the second report waits to be
+    // written, and another writer reports to one board meanwhile.
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(report(store, 2, "second"));
-    std::filesystem::remove(folder.file("boards"));
-    std::filesystem::rename(folder.file("away"), folder.file("boards"));
+    {
+        const FileCallHook full(refuseNewFiles);
+        EXPECT_FALSE(report(store, 2, "second"));
+    }
     {
         ZQLeaderboardStore other(path);
         const ZQ::LeaderboardScore theirs{"velmora.points", 9};
