@@ -186,8 +186,8 @@ int run(const ZQLaunch& launch) {
 
     // Before a window opens or the stores are read: a second game on the
     // folder would write the older record it holds over this one's.
-    const ZQDataFolderLock lock(ZQ::dataFolder());
-    if (lock.heldElsewhere()) {
+    const ZQDataFolderLock lock(ZQ::dataFolder(), ZQ::openedDataFolder());
+    if (lock.refused()) {
         std::fprintf(stderr, "velmora: %s\n", lock.refusal.c_str());
         return 1;
     }
