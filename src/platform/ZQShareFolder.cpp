@@ -1,33 +1,24 @@
 #include "platform/ZQShareFolder.h"
 
+#include "engine/FileCalls.h"
+#include "engine/OwnedFolder.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <string_view>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ZQShareFolder {
 
 namespace {
 
-namespace fs = std::filesystem;
+using ZQ::OwnedFolder;
 
 constexpr int kMaxNameTries = 1000;
 constexpr std::size_t kMaxStem = 48;
-
-bool syncPath(const std::string& path, int flags) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
-}
 
 std::string withoutTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/') {
@@ -36,8 +27,13 @@ std::string withoutTrailingSlashes(std::string path) {
     return path;
 }
 
-std::string failure(const std::string& what, const std::string& path, int error) {
-    return what + " " + path + ": " + std::strerror(error);
+std::string failure(const std::string& what, const std::string& path) {
+    return what + " " + path + ": " + std::strerror(errno);
+}
+
+OwnedFolder::Handle openPlace(const Place& place, OwnedFolder::Make make) {
+    const OwnedFolder::Handle start = OwnedFolder::open(place.start, make);
+    return start->usable() && !start->missing() ? start->below(place.below, make) : start;
 }
 
 } // namespace
@@ -75,84 +71,77 @@ std::string userDirsFile(const char* configHome, const std::string& home) {
     return home + "/.config/user-dirs.dirs";
 }
 
-std::string choose(const std::string& picturesFolder, const std::string& dataFolder) {
-    return picturesFolder.empty() ? dataFolder + "/shares" : picturesFolder + "/Velmora";
+Place choose(const std::string& picturesFolder, const std::string& dataFolder) {
+    return picturesFolder.empty() ? Place{dataFolder, "shares"} : Place{picturesFolder, "Velmora"};
 }
 
-std::string chooseDocuments(const char* documentsDir, const std::string& dataFolder) {
-    if (documentsDir != nullptr && documentsDir[0] == '/') {
-        return documentsDir;
+Place chooseDocuments(const char* documentsDir, const std::string& dataFolder) {
+    return {documentsDir != nullptr && documentsDir[0] == '/' ? documentsDir : dataFolder, ""};
+}
+
+std::string unwritable(const Place& place) {
+    const OwnedFolder::Handle folder = openPlace(place, OwnedFolder::Make::no);
+    if (!folder->usable()) {
+        return folder->refusal();
     }
-    return dataFolder;
+    return folder->writable() ? std::string() : failure("cannot write in", place.path());
 }
 
-bool isWritable(const std::string& folder) {
-    fs::path path(folder);
-    for (;;) {
-        struct stat info {};
-        if (::stat(path.c_str(), &info) == 0) {
-            return S_ISDIR(info.st_mode) && ::access(path.c_str(), W_OK | X_OK) == 0;
-        }
-        // Only a missing entry may be made; anything else (a file in the
-        // way, no permission to look) means no.
-        if (errno != ENOENT || !path.has_relative_path()) {
-            return false;
-        }
-        path = path.parent_path();
-    }
-}
-
-std::string saveNew(const std::string& folder, const std::function<std::string(int attempt)>& nameFor,
-                    const std::function<bool(const std::string& path, std::string& error)>& write,
+std::string saveNew(const Place& place, const std::function<std::string(int attempt)>& nameFor,
+                    const std::function<bool(std::FILE* file, std::string& error)>& write,
                     std::string& error) {
-    std::error_code made;
-    fs::create_directories(folder, made);
-    if (made) {
-        error = "cannot make " + folder + ": " + made.message();
+    const OwnedFolder::Handle folder = openPlace(place, OwnedFolder::Make::yes);
+    if (!folder->usable()) {
+        error = folder->refusal();
         return {};
     }
-    // Made with open, not mkstemp, so that the player's umask gives the
-    // file its mode (mkstemp's 0600 would hide the picture from a viewer
-    // running as another user).
+    const int dir = folder->descriptor();
+    // The player's umask gives the file its mode (0600 would hide the
+    // picture from a viewer running as another user).
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < kMaxNameTries; ++attempt) {
-        temporary = folder + "/.share.tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        temporary = ".share.tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        fd = ZQ::gFileCalls.openat(dir, temporary.c_str(),
+                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
             break;
         }
     }
     if (fd < 0) {
-        error = failure("cannot write in", folder, errno);
+        error = failure("cannot write in", place.path());
         return {};
     }
-    ::close(fd);
-    if (!write(temporary, error)) {
-        ::unlink(temporary.c_str());
-        return {};
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        error = failure("cannot write in", place.path());
     }
+    bool written = file != nullptr && write(file, error);
     // The bytes reach the disk before the name does: a crash leaves no
     // named file half written.
-    if (!syncPath(temporary, O_RDONLY)) {
-        error = failure("cannot sync", temporary, errno);
-        ::unlink(temporary.c_str());
-        return {};
+    if (written && (std::fflush(file) != 0 || ::fsync(fd) != 0)) {
+        error = failure("cannot sync", place.path() + "/" + temporary);
+        written = false;
     }
-    for (int attempt = 0; attempt < kMaxNameTries; ++attempt) {
-        const std::string path = folder + "/" + nameFor(attempt);
-        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
-            syncPath(folder, O_RDONLY | O_DIRECTORY);
-            return path;
+    if ((file != nullptr ? std::fclose(file) : ::close(fd)) != 0 && written) {
+        error = failure("cannot write", place.path() + "/" + temporary);
+        written = false;
+    }
+    for (int attempt = 0; written && attempt < kMaxNameTries; ++attempt) {
+        const std::string name = nameFor(attempt);
+        if (ZQ::gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(), RENAME_NOREPLACE) == 0) {
+            ::fsync(dir);
+            return place.path() + "/" + name;
         }
         if (errno != EEXIST) {
-            error = failure("cannot name", path, errno);
-            ::unlink(temporary.c_str());
-            return {};
+            error = failure("cannot name", place.path() + "/" + name);
+            written = false;
         }
     }
-    error = "every name in " + folder + " is taken";
-    ::unlink(temporary.c_str());
+    if (written) {
+        error = "every name in " + place.path() + " is taken";
+    }
+    ZQ::gFileCalls.unlinkat(dir, temporary.c_str(), 0);
     return {};
 }
 

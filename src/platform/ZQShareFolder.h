@@ -1,12 +1,23 @@
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
 // Where shares and stored snapshots go, and how a file gets there: written
 // whole under a temporary name, made durable, then given its name without
-// ever replacing a file already there.
+// ever replacing a file already there; every step in the one folder opened
+// for it, on a way of the game's user (OwnedFolder).
 namespace ZQShareFolder {
+
+// A folder a way leads to: `start`, where the way begins (the desktop's
+// pictures or documents folder, or the game's data folder), and `below`,
+// the rest of the way ("" for the start itself).
+struct Place {
+    std::string start;
+    std::string below;
+    std::string path() const { return below.empty() ? start : start + "/" + below; }
+};
 
 // The desktop's pictures folder: $XDG_PICTURES_DIR when it holds an absolute
 // folder (`picturesDir` is its value, null when unset), else the
@@ -17,25 +28,25 @@ std::string picturesFolder(const char* picturesDir, const std::string& userDirsF
 // The desktop's user-dirs.dirs: in $XDG_CONFIG_HOME, else ~/.config.
 std::string userDirsFile(const char* configHome, const std::string& home);
 
-// `picturesFolder`/Velmora, or the "shares" folder of the game's data
-// folder when there is no pictures folder.
-std::string choose(const std::string& picturesFolder, const std::string& dataFolder);
+// Velmora in `picturesFolder`, or "shares" in the game's data folder when
+// there is no pictures folder.
+Place choose(const std::string& picturesFolder, const std::string& dataFolder);
 // $XDG_DOCUMENTS_DIR when absolute, else the data folder.
-std::string chooseDocuments(const char* documentsDir, const std::string& dataFolder);
+Place chooseDocuments(const char* documentsDir, const std::string& dataFolder);
 
-// True when files can be made in `folder`: it is a folder we may write, or
-// it does not exist yet and its nearest existing parent is one. Changes
-// nothing on disk.
-bool isWritable(const std::string& folder);
+// Why files cannot be made in `place` (it, or its nearest folder that is
+// there, is another user's or cannot be written), or empty when they can.
+// Changes nothing on disk.
+std::string unwritable(const Place& place);
 
-// Writes a new file into `folder` (made when missing): `write` fills the
-// temporary file at the path it is given and answers false with a reason in
-// `error`; the file is then synced and renamed to `nameFor(0)`, or, when that
-// name is taken, `nameFor(1)`, `nameFor(2)`... (up to 1000 tries). Answers
-// the final path, or empty with the reason in `error`; no temporary file is
+// Writes a new file into `place` (made when missing): `write` fills the
+// temporary file it is given and answers false with a reason in `error`;
+// the file is then synced and renamed to `nameFor(0)`, or, when that name
+// is taken, `nameFor(1)`, `nameFor(2)`... (up to 1000 tries). Answers the
+// final path, or empty with the reason in `error`; no temporary file is
 // left behind.
-std::string saveNew(const std::string& folder, const std::function<std::string(int attempt)>& nameFor,
-                    const std::function<bool(const std::string& path, std::string& error)>& write,
+std::string saveNew(const Place& place, const std::function<std::string(int attempt)>& nameFor,
+                    const std::function<bool(std::FILE* file, std::string& error)>& write,
                     std::string& error);
 
 // `text` made safe as part of a file name: letters, digits, '-' and '_'

@@ -69,7 +69,7 @@ bool encode(std::FILE* file, const ZQImage& image, const std::vector<uint8_t>& r
 
 } // namespace
 
-bool writePng(const std::string& path, const ZQImage& image, std::string& error) {
+bool writePng(std::FILE* file, const ZQImage& image, std::string& error) {
     if (image.width <= 0 || image.height <= 0) {
         error = "there is no picture to write";
         return false;
@@ -79,12 +79,16 @@ bool writePng(const std::string& path, const ZQImage& image, std::string& error)
     for (std::size_t i = 0, n = rgb.size() / 3; i < n; ++i) {
         std::memcpy(&rgb[i * 3], &image.rgba[i * 4], 3);
     }
+    return encode(file, image, rgb, error);
+}
+
+bool writePng(const std::string& path, const ZQImage& image, std::string& error) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (file == nullptr) {
         error = "cannot write '" + path + "': " + std::strerror(errno);
         return false;
     }
-    if (!encode(file.get(), image, rgb, error)) {
+    if (!writePng(file.get(), image, error)) {
         error = "cannot write '" + path + "': " + error;
         return false;
     }

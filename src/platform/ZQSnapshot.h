@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -28,3 +29,5 @@ ZQImage readSnapshot();
 // window ignores the frame's alpha. False with the reason in `error` when the
 // file cannot be written.
 bool writePng(const std::string& path, const ZQImage& image, std::string& error);
+// The same into a file open for writing, which stays open.
+bool writePng(std::FILE* file, const ZQImage& image, std::string& error);

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 
@@ -27,15 +28,9 @@ std::string localStamp() {
     return text;
 }
 
-bool writeText(const std::string& path, const std::string& text, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot write " + path;
-        return false;
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (std::fclose(file) != 0 || !written) {
-        error = "cannot write " + path;
+bool writeText(std::FILE* file, const std::string& text, std::string& error) {
+    if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) {
+        error = std::string("cannot write the text: ") + std::strerror(errno);
         return false;
     }
     return true;
@@ -71,7 +66,12 @@ ZQView* ZQSocialGateway::mainView() const {
 }
 
 bool ZQSocialGateway::isTwAvailable() {
-    return ZQShareFolder::isWritable(folders.shares);
+    const std::string why = ZQShareFolder::unwritable(folders.shares);
+    if (why != sharesRefusal && !why.empty()) {
+        ZQ::platformLog("Shares are off: %s", why.c_str());
+    }
+    sharesRefusal = why;
+    return why.empty();
 }
 
 void ZQSocialGateway::takeSnapshot() {
@@ -130,7 +130,7 @@ std::string ZQSocialGateway::saveShare(const std::string& knotName, const std::s
     if (const std::optional<ZQImage> picture = knotImage()) {
         picturePath = ZQShareFolder::saveNew(
             folders.shares, [&](int attempt) { return withSuffix(stem, attempt, ".png"); },
-            [&](const std::string& path, std::string& why) { return writePng(path, *picture, why); }, error);
+            [&](std::FILE* file, std::string& why) { return writePng(file, *picture, why); }, error);
         if (picturePath.empty()) {
             ZQ::platformLog("The share of %s was not saved: %s", knotName.c_str(), error.c_str());
             return "The picture of " + knotName + " could not be saved:\n" + error;
@@ -142,14 +142,14 @@ std::string ZQSocialGateway::saveShare(const std::string& knotName, const std::s
     const std::string body = text + "\n" + ZQShareTexts::kStorePageAddress + "\n";
     const std::string textPath = ZQShareFolder::saveNew(
         folders.shares, [&](int attempt) { return withSuffix(textStem, attempt, ".txt"); },
-        [&](const std::string& path, std::string& why) { return writeText(path, body, why); }, error);
+        [&](std::FILE* file, std::string& why) { return writeText(file, body, why); }, error);
     if (textPath.empty()) {
         ZQ::platformLog("The text of the share of %s was not saved: %s", knotName.c_str(), error.c_str());
         return "The text of " + knotName + " could not be saved:\n" + error;
     }
     return (picturePath.empty() ? "The text of " + knotName + " is saved in\n"
                                 : "The picture and text of " + knotName + " are saved in\n") +
-           folders.shares;
+           folders.shares.path();
 }
 
 void ZQSocialGateway::sendEmail(int32_t msgType, const char* knotName) {
@@ -173,7 +173,7 @@ std::string ZQSocialGateway::storeSnapshot() {
             taken = attempt;
             return std::to_string(storedSnapshots + attempt);
         },
-        [&](const std::string& file, std::string& why) { return writePng(file, image, why); }, error);
+        [&](std::FILE* file, std::string& why) { return writePng(file, image, why); }, error);
     if (path.empty()) {
         ZQ::platformLog("The snapshot was not stored: %s", error.c_str());
         return {};

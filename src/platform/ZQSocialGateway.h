@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/SocialGateway.h"
+#include "platform/ZQShareFolder.h"
 #include "platform/ZQSnapshot.h"
 
 #include <optional>
@@ -23,8 +24,8 @@ class ZQView;
 class ZQSocialGateway final : public ZQ::ISocialGateway {
 public:
     struct Folders {
-        std::string shares;    // pictures and texts of shares
-        std::string documents; // stored snapshots
+        ZQShareFolder::Place shares;    // pictures and texts of shares
+        ZQShareFolder::Place documents; // stored snapshots
     };
 
     // The process's gateway: shares in Velmora of the desktop's pictures
@@ -69,5 +70,7 @@ private:
     std::string saveShare(const std::string& knotName, const std::string& text);
 
     Folders folders;
+    // Why the shares folder was last found unwritable, logged once.
+    std::string sharesRefusal;
     int storedSnapshots = 0;
 };

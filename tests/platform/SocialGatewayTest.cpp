@@ -102,7 +102,7 @@ protected:
     // A gateway sharing into `shares` of the test folder.
     std::unique_ptr<ZQSocialGateway> gatewayIn(const std::string& shares) {
         auto gateway = std::make_unique<ZQSocialGateway>(
-            ZQSocialGateway::Folders{folder.file(shares), folder.file("docs")});
+            ZQSocialGateway::Folders{{folder.file(shares), ""}, {folder.file("docs"), ""}});
         ZQ::SocialGateway::setInstance(gateway.get());
         return gateway;
     }
@@ -186,12 +186,12 @@ TEST(ShareFolder, SharesGoWhereTheDesktopKeepsPicturesElseIntoTheDataFolder) {
     const std::string home = "/home/ada";
     // Nothing named anywhere: the data folder.
     EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, home), "");
-    EXPECT_EQ(ZQShareFolder::choose("", "/data/velmora"), "/data/velmora/shares");
+    EXPECT_EQ(ZQShareFolder::choose("", "/data/velmora").path(), "/data/velmora/shares");
     // The desktop's file, as its tool writes it, with $HOME for the home.
     TempFolder::write(dirs, "# written by the desktop\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
                             "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
     EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, home), "/home/ada/Bilder");
-    EXPECT_EQ(ZQShareFolder::choose("/home/ada/Bilder", "/data/velmora"), "/home/ada/Bilder/Velmora");
+    EXPECT_EQ(ZQShareFolder::choose("/home/ada/Bilder", "/data/velmora").path(), "/home/ada/Bilder/Velmora");
     // The variable wins when absolute; a relative one is ignored.
     EXPECT_EQ(ZQShareFolder::picturesFolder("/srv/pics", dirs, home), "/srv/pics");
     EXPECT_EQ(ZQShareFolder::picturesFolder("pics", dirs, home), "/home/ada/Bilder");
@@ -335,7 +335,7 @@ TEST_F(SocialGatewayTest, StoredSnapshotsTakeTheNextFreeNumberAndNeverReplaceAFi
 }
 
 TEST_F(SocialGatewayTest, TheLeaderboardsShowOverTheGameWithTheFramesStopped) {
-    ZQGameCenterGateway gateway(folder.file("leaderboards.plist"), "ada");
+    ZQGameCenterGateway gateway(ZQ::OwnedFolder::open(folder.path(), ZQ::OwnedFolder::Make::yes), "ada");
     gateway.authenticateLocalPlayer();
     const ZQ::LeaderboardScore score{"velmora.points", 4321};
     gateway.reportScores({&score, 1});
