@@ -51,6 +51,19 @@ TEST(InputScriptTest, BadLinesAreRefusedNamingTheLine) {
     EXPECT_NE(error.find("cannot read input file '/nonexistent/velmora-input.txt'"), std::string::npos);
 }
 
+// Frame 0 is drawn as the game starts, before any input: its events come
+// with frame 1's, and every frame takes what is due once.
+TEST(InputScriptTest, EachFrameTakesTheEventsItIsTheFirstToShow) {
+    ZQInputScript script;
+    std::string error;
+    ASSERT_TRUE(parse("0 tap 1 1\n1 tap 2 2\n3 tap 3 3\n3 tap 4 4\n", script, error)) << error;
+    EXPECT_TRUE(script.take(0).empty());
+    EXPECT_EQ(script.take(1).size(), 2u);
+    EXPECT_TRUE(script.take(2).empty());
+    EXPECT_EQ(script.take(3).size(), 2u);
+    EXPECT_TRUE(script.finished());
+}
+
 class InputReplayTest : public HeadlessGLTest {
 protected:
     void TearDown() override {
