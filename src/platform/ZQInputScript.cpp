@@ -216,6 +216,31 @@ bool ZQInputScript::load(const std::string& path, std::string& error) {
     return true;
 }
 
+std::string ZQInputScript::describe(const Event& event) {
+    std::ostringstream line;
+    for (const KindName& k : kKinds) {
+        if (k.kind == event.kind) {
+            line << k.name;
+        }
+    }
+    if (isTouch(event.kind)) {
+        line << ' ' << event.finger;
+    }
+    line << ' ' << event.location.x << ' ' << event.location.y;
+    for (const DirectionName& d : kDirections) {
+        if (event.kind == Kind::Swipe && d.direction == event.direction) {
+            line << ' ' << d.name;
+        }
+    }
+    if (event.hasRadius) {
+        line << ' ' << event.radius;
+        if (event.tolerance != 0.0f) {
+            line << ' ' << event.tolerance;
+        }
+    }
+    return line.str();
+}
+
 std::span<const ZQInputScript::Event> ZQInputScript::take(int32_t frame) {
     const std::size_t first = next;
     while (next < list.size() && frameShowing(list[next].frame) <= frame) {

@@ -58,6 +58,9 @@ public:
     // without a radius gets `touchRadius`.
     void deliver(ZQView& view, int32_t frame, double secondsPerFrame, float touchRadius);
 
+    // The event as its line gives it, without the frame.
+    static std::string describe(const Event& event);
+
     const std::vector<Event>& events() const { return list; }
     bool finished() const { return next >= list.size(); }
 
