@@ -82,7 +82,7 @@ void BM_ProcessStartToFirstFrame(benchmark::State& state) {
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
         Game game;
-        if (!game.start(arguments) || !game.waitForLine("1")) {
+        if (!game.start(arguments) || !game.waitForLine("0")) {
             state.SkipWithError("the game drew no first frame");
             break;
         }

@@ -83,27 +83,31 @@ bool writeScreenshot(const std::string& path) {
     return true;
 }
 
-// Events the headless loop never reaches: it delivers those due after each
-// frame but the last (frame 0's after the first), so an event due once
-// `frames` frames are drawn or later is left. Said before the first frame:
+// Events the headless loop never reaches: those a frame after the last, N - 1
+// of --frames N, would be the first to show. Said before the first frame:
 // playing part of a script is a fair use, but a forgotten --frames should
 // not pass unseen.
 void noteUnplayedInput(const ZQInputScript& input, const std::string& path, long frames) {
     const std::vector<ZQInputScript::Event>& events = input.events();
     const auto first =
         std::partition_point(events.begin(), events.end(), [frames](const ZQInputScript::Event& e) {
-            return std::max<long>(e.frame, 1) < frames;
+            return ZQInputScript::frameShowing(e.frame) < frames;
         });
     if (first == events.end()) {
         return;
     }
     std::fprintf(stderr,
                  "velmora: %td of the %zu events in '%s' will not be played: the first of them, at frame %d, "
-                 "is due after the last frame, %ld (--frames)\n",
-                 events.end() - first, events.size(), path.c_str(), first->frame, frames);
+                 "is due after the last frame, %ld (--frames %ld draws frames 0 to %ld)\n",
+                 events.end() - first, events.size(), path.c_str(), first->frame, frames - 1, frames,
+                 frames - 1);
 }
 
 } // namespace
+
+int32_t frameNumber() {
+    return ZQ::gGlobals.frameCount - 1;
+}
 
 void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<bool()>& keepGoing,
                    const std::function<void()>& afterFrame) {
@@ -141,13 +145,13 @@ void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realt
     ZQDisplayLink& link = view.displayLink();
     const double secondsPerFrame = std::chrono::duration<double>(link.period()).count();
     const float touchRadius = view.deviceProfile().touchRadius;
-    // The view drew the first frame while it was built.
-    for (long drawn = 1; drawn < frames; ++drawn) {
-        input.deliver(view, static_cast<int32_t>(drawn), secondsPerFrame, touchRadius);
+    // The view drew frame 0 while it was built.
+    for (long frame = 1; frame < frames; ++frame) {
+        input.deliver(view, static_cast<int32_t>(frame), secondsPerFrame, touchRadius);
         if (realtime && view.isAnimating()) {
             std::this_thread::sleep_until(link.due());
         }
-        if (!renders || drawn + 1 == frames || renders(drawn + 1)) {
+        if (!renders || frame + 1 == frames || renders(frame)) {
             view.drawView();
         } else {
             view.stepView();
@@ -249,7 +253,7 @@ int run(const ZQLaunch& launch) {
             bool printed = false;
             if (static_cast<int32_t>(master->state) != shownState) {
                 shownState = static_cast<int32_t>(master->state);
-                std::printf("state %d at frame %d\n", shownState, ZQ::gGlobals.frameCount);
+                std::printf("state %d at frame %d\n", shownState, frameNumber());
                 printed = true;
             }
             // The tutorial's lessons wait for their gesture: a hand that
@@ -262,7 +266,7 @@ int run(const ZQLaunch& launch) {
             if (step != shownStep) {
                 shownStep = step;
                 if (!step.empty()) {
-                    std::printf("step %s at frame %d\n", step.c_str(), ZQ::gGlobals.frameCount);
+                    std::printf("step %s at frame %d\n", step.c_str(), frameNumber());
                     printed = true;
                 }
             }
@@ -273,23 +277,25 @@ int run(const ZQLaunch& launch) {
         const auto printFrame = [&] {
             printState();
             if (launch.printFrames) {
-                std::printf("%d\n", ZQ::gGlobals.frameCount);
+                std::printf("%d\n", frameNumber());
                 std::fflush(stdout);
             }
         };
-        printFrame(); // the one drawn while the view was built
+        printFrame(); // frame 0, drawn while the view was built
         if (launch.headless) {
             // Each shot is written once its frame is drawn; a shot that
             // cannot be written fails the run, which goes on regardless.
-            long drawn = 1;
-            const auto afterFrame = [&] {
-                printFrame();
-                ++drawn;
+            const auto writeShots = [&] {
                 for (const ZQShot& shot : launch.shots) {
-                    if (shot.frame == drawn && !writeScreenshot(shot.path)) {
+                    if (shot.frame == frameNumber() && !writeScreenshot(shot.path)) {
                         status = 1;
                     }
                 }
+            };
+            writeShots();
+            const auto afterFrame = [&] {
+                printFrame();
+                writeShots();
             };
             const auto isShot = [&](long frame) {
                 return std::any_of(launch.shots.begin(), launch.shots.end(),

@@ -14,7 +14,7 @@ class ZQView;
 class ZQWindowEvents;
 
 // One frame of a headless run kept as a PNG: the frame with this number
-// (the first frame drawn is 1).
+// (the first frame drawn is 0).
 struct ZQShot {
     long frame = 0;
     std::string path;
@@ -53,6 +53,12 @@ inline constexpr long kHeadlessFrames = 300;
 
 int run(const ZQLaunch& launch);
 
+// The number of the frame being stepped, or else drawn last, as the options,
+// the input file and the reports number frames: the engine's counter counts
+// the frames stepped, and the first of them, drawn as the view is built, is
+// frame 0.
+int32_t frameNumber();
+
 // The window's loop: one frame per display-link tick while the view is
 // active, and in between (or while inactive) it waits for events, never
 // spinning. Stops when the window is closed or `keepGoing` answers false
@@ -61,13 +67,14 @@ int run(const ZQLaunch& launch);
 void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<bool()>& keepGoing,
                    const std::function<void()>& afterFrame = {});
 
-// The headless loop: delivers the input file's events due after each frame
-// and draws, as fast as it can or (realtime) at the display link's ticks,
-// until `frames` frames are drawn; the last one stays on the target.
-// `afterFrame`, when given, is called after each frame the loop draws.
-// `renders`, when given, says which frames (numbered from 1) are drawn; the
-// others are stepped (ZQView::stepView: rendered only when later frames rely
-// on it, never presented). The last always is drawn.
+// The headless loop: delivers the input file's events due at each frame
+// just before it and draws, as fast as it can or (realtime) at the display
+// link's ticks, from frame 1 (the view drew frame 0) until `frames` frames
+// are drawn; the last one stays on the target. `afterFrame`, when given, is
+// called after each frame the loop draws. `renders`, when given, says which
+// frames (numbered as ZQShot numbers them) are drawn; the others are stepped
+// (ZQView::stepView: rendered only when later frames rely on it, never
+// presented). The last always is drawn.
 void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
                      const std::function<void()>& afterFrame = {},
                      const std::function<bool(long frame)>& renders = {});

@@ -216,11 +216,45 @@ bool ZQInputScript::load(const std::string& path, std::string& error) {
     return true;
 }
 
-void ZQInputScript::deliver(ZQView& view, int32_t framesDrawn, double secondsPerFrame, float touchRadius) {
-    while (next < list.size() && list[next].frame <= framesDrawn) {
-        const Event& first = list[next];
+std::string ZQInputScript::describe(const Event& event) {
+    std::ostringstream line;
+    for (const KindName& k : kKinds) {
+        if (k.kind == event.kind) {
+            line << k.name;
+        }
+    }
+    if (isTouch(event.kind)) {
+        line << ' ' << event.finger;
+    }
+    line << ' ' << event.location.x << ' ' << event.location.y;
+    for (const DirectionName& d : kDirections) {
+        if (event.kind == Kind::Swipe && d.direction == event.direction) {
+            line << ' ' << d.name;
+        }
+    }
+    if (event.hasRadius) {
+        line << ' ' << event.radius;
+        if (event.tolerance != 0.0f) {
+            line << ' ' << event.tolerance;
+        }
+    }
+    return line.str();
+}
+
+std::span<const ZQInputScript::Event> ZQInputScript::take(int32_t frame) {
+    const std::size_t first = next;
+    while (next < list.size() && frameShowing(list[next].frame) <= frame) {
+        ++next;
+    }
+    return std::span<const Event>(list).subspan(first, next - first);
+}
+
+void ZQInputScript::deliver(ZQView& view, int32_t frame, double secondsPerFrame, float touchRadius) {
+    const std::span<const Event> due = take(frame);
+    for (std::size_t at = 0; at < due.size();) {
+        const Event& first = due[at];
         if (!isTouch(first.kind)) {
-            ++next;
+            ++at;
             if (first.kind == Kind::Swipe) {
                 view.handleSwipe(first.location, first.direction);
             } else if (first.kind == Kind::Tap) {
@@ -231,9 +265,8 @@ void ZQInputScript::deliver(ZQView& view, int32_t framesDrawn, double secondsPer
             continue;
         }
         ZQTouchSet touches;
-        for (; next < list.size() && list[next].frame == first.frame && list[next].kind == first.kind;
-             ++next) {
-            const Event& e = list[next];
+        for (; at < due.size() && due[at].frame == first.frame && due[at].kind == first.kind; ++at) {
+            const Event& e = due[at];
             ZQTouch touch;
             touch.id = e.finger;
             touch.location = e.location;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,12 @@ class ZQView;
 //   FRAME swipe X Y right|left|up|down
 //   FRAME tap X Y [RADIUS]
 //   FRAME doubletap X Y
-// An event is delivered once FRAME frames have been drawn, before the next
-// one; touches of one kind on consecutive lines of one frame arrive together,
-// as fingers moving at once do. A touch's time is its frame's. '#' starts a
+// FRAME numbers frames as the game numbers them everywhere: from 0, the frame
+// drawn as the game starts. An event at FRAME reaches the game just before
+// that frame is drawn, so that frame is the first to show it; frame 0 is
+// drawn before any input can come, so an event at 0 comes with those at 1.
+// Touches of one kind on consecutive lines of one frame arrive together, as
+// fingers moving at once do. A touch's time is its frame's. '#' starts a
 // comment; frames never go back. A line of more than 4096 characters or a
 // file of more than 16 MB is refused before it fills the memory.
 //
@@ -43,10 +47,19 @@ public:
     // parse on a file; a file that cannot be read is an error naming it.
     bool load(const std::string& path, std::string& error);
 
-    // Delivers every event due after `framesDrawn` frames. `secondsPerFrame`
-    // times the touches for the recognisers; a tap without a radius gets
-    // `touchRadius`.
-    void deliver(ZQView& view, int32_t framesDrawn, double secondsPerFrame, float touchRadius);
+    // The frame that first shows an event at `frame`.
+    static int32_t frameShowing(int32_t frame) { return frame > 0 ? frame : 1; }
+
+    // The events frame `frame` is the first to show, in order, each handed
+    // out once: those at `frame` and any earlier ones not taken yet.
+    std::span<const Event> take(int32_t frame);
+    // Hands the events of take(frame) to the view, just before it draws that
+    // frame. `secondsPerFrame` times the touches for the recognisers; a tap
+    // without a radius gets `touchRadius`.
+    void deliver(ZQView& view, int32_t frame, double secondsPerFrame, float touchRadius);
+
+    // The event as its line gives it, without the frame.
+    static std::string describe(const Event& event);
 
     const std::vector<Event>& events() const { return list; }
     bool finished() const { return next >= list.size(); }

@@ -26,12 +26,16 @@ void printUsage(std::FILE* out) {
         "FILE]\n"
         "                          [--realtime] [--draw-shots-only] [--report-input] [--print-frames]\n"
         "                          [--print-states] [--seed N]\n"
+        "Frames are numbered from 0, the frame drawn as the game starts, by every option below and\n"
+        "in the input file: --frames N draws frames 0 to N-1, and an event at frame F reaches the game\n"
+        "just before frame F is drawn (frame 0 is drawn before any input: an event at 0 comes with\n"
+        "those at 1).\n"
         "  --headless         draw without a window or display (EGL surfaceless); %ld frames unless "
         "--frames\n"
         "  --frames N         stop once N frames are drawn (1 <= N <= 2147483647)\n"
         "  --screenshot FILE  write the last frame as a PNG (headless)\n"
-        "  --shot F:FILE      write frame F (the first drawn is 1; 2 <= F <= the frames drawn) as a PNG\n"
-        "                     on the way; may be given again for more frames (headless)\n"
+        "  --shot F:FILE      write frame F (0 <= F <= N-1) as a PNG on the way; may be given again\n"
+        "                     for more frames (headless)\n"
         "  --input FILE       replay timed touches and gestures (headless); one event a line:\n"
         "                       FRAME began|moved|ended|cancelled FINGER X Y [RADIUS [TOLERANCE]]\n"
         "                       FRAME swipe X Y right|left|up|down\n"
@@ -160,9 +164,9 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             const char* colon = std::strchr(value, ':');
             ZQShot shot;
             if (colon == nullptr || colon[1] == '\0' ||
-                !readWhole<long>(std::string_view(value, colon - value), 2, LONG_MAX, shot.frame)) {
+                !readWhole<long>(std::string_view(value, colon - value), 0, LONG_MAX, shot.frame)) {
                 std::fprintf(
-                    stderr, "velmora: --shot needs FRAME:FILE.png with FRAME 2 or more, not \"%s\"\n", value);
+                    stderr, "velmora: --shot needs FRAME:FILE.png with FRAME 0 or more, not \"%s\"\n", value);
                 return false;
             }
             shot.path = colon + 1;
@@ -199,9 +203,12 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
     // whose folder cannot take it would fail only once every frame has run.
     const long frames = launch.frames < 0 ? ZQApplication::kHeadlessFrames : launch.frames;
     for (const ZQShot& shot : launch.shots) {
-        if (shot.frame > frames) {
-            std::fprintf(stderr, "velmora: --shot %ld:%s comes after the last frame, %ld (--frames)\n",
-                         shot.frame, shot.path.c_str(), frames);
+        if (shot.frame >= frames) {
+            std::fprintf(
+                stderr,
+                "velmora: --shot %ld:%s comes after the last frame, %ld (--frames %ld draws frames 0 "
+                "to %ld)\n",
+                shot.frame, shot.path.c_str(), frames - 1, frames, frames - 1);
             return false;
         }
         if (const std::string why = whyUnwritable(shot.path); !why.empty()) {

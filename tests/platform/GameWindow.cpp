@@ -109,7 +109,7 @@ long GameWindow::lastFrame() const {
     // The game's log also holds its messages: the frames are the lines
     // that are a number alone.
     const std::string log = TempFolder::read(folder.file("game.log"));
-    long last = 0;
+    long last = -1;
     std::size_t line = 0;
     while (line < log.size()) {
         std::size_t end = log.find('\n', line);

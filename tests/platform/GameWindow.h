@@ -65,7 +65,7 @@ public:
     // its frames have come back).
     bool leaveWindow();
     bool returnToWindow();
-    // The number of the last frame the game has printed, 0 before any.
+    // The number of the last frame the game has printed, -1 before any.
     long lastFrame() const;
     // Waits until the game has drawn `count` frames more.
     bool waitFrames(long count);

@@ -51,6 +51,39 @@ TEST(InputScriptTest, BadLinesAreRefusedNamingTheLine) {
     EXPECT_NE(error.find("cannot read input file '/nonexistent/velmora-input.txt'"), std::string::npos);
 }
 
+// What a line says, as the sim's report and the game read it back.
+TEST(InputScriptTest, AnEventDescribedReadsBackAsItWas) {
+    ZQInputScript script;
+    std::string error;
+    ASSERT_TRUE(parse("1 began 2 10.5 20 30 4.25\n1 moved 3 -1 667\n2 ended 2 10.5 20\n3 cancelled 9 1 2 0\n"
+                      "4 swipe 30 40 left\n5 tap 60 70 12\n6 tap 1 2\n7 doubletap 8 9\n",
+                      script, error))
+        << error;
+    for (const ZQInputScript::Event& e : script.events()) {
+        const std::string line = std::to_string(e.frame) + " " + ZQInputScript::describe(e);
+        ZQInputScript again;
+        ASSERT_TRUE(parse(line, again, error)) << line << ": " << error;
+        const ZQInputScript::Event& back = again.events().at(0);
+        EXPECT_TRUE(back.kind == e.kind && back.finger == e.finger && back.location == e.location &&
+                    back.hasRadius == e.hasRadius && back.radius == e.radius &&
+                    back.tolerance == e.tolerance && back.direction == e.direction)
+            << line;
+    }
+}
+
+// Frame 0 is drawn as the game starts, before any input: its events come
+// with frame 1's, and every frame takes what is due once.
+TEST(InputScriptTest, EachFrameTakesTheEventsItIsTheFirstToShow) {
+    ZQInputScript script;
+    std::string error;
+    ASSERT_TRUE(parse("0 tap 1 1\n1 tap 2 2\n3 tap 3 3\n3 tap 4 4\n", script, error)) << error;
+    EXPECT_TRUE(script.take(0).empty());
+    EXPECT_EQ(script.take(1).size(), 2u);
+    EXPECT_TRUE(script.take(2).empty());
+    EXPECT_EQ(script.take(3).size(), 2u);
+    EXPECT_TRUE(script.finished());
+}
+
 class InputReplayTest : public HeadlessGLTest {
 protected:
     void TearDown() override {

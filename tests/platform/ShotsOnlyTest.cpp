@@ -39,7 +39,7 @@ TEST(ShotsOnlyTest, ARunRenderingOnlyItsShotsPlaysAndDrawsThemAsOneDrawingEveryF
     GameDataFolder everyFrame;
     GameDataFolder shotsOnly;
     ASSERT_TRUE(everyFrame.ok() && shotsOnly.ok());
-    const std::string arguments = "--headless --seed 5 --print-states --frames 90 --shot 80:";
+    const std::string arguments = "--headless --seed 5 --print-states --frames 90 --shot 79:";
     const std::string drawn = everyFrame.storeFolder() + "-every.png";
     const std::string stepped = shotsOnly.storeFolder() + "-shots.png";
     const GameRun a = everyFrame.run(arguments + "'" + drawn + "'");
@@ -50,16 +50,16 @@ TEST(ShotsOnlyTest, ARunRenderingOnlyItsShotsPlaysAndDrawsThemAsOneDrawingEveryF
     EXPECT_EQ(states(a.output), states(b.output));
     const std::string picture = fileBytes(drawn);
     EXPECT_FALSE(picture.empty());
-    EXPECT_TRUE(picture == fileBytes(stepped)) << "frame 80 differs when the frames before it are not drawn";
+    EXPECT_TRUE(picture == fileBytes(stepped)) << "frame 79 differs when the frames before it are not drawn";
 }
 
 // Frames of the road's second run: the points screen of level 0, whose room
 // came in at the level's start, long before, on a frame not drawn; the
 // award, with its share button; the pause menu of level 1, whose share
 // button waits for the snapshot its start asked for.
-constexpr long kPointsFrame = 700;
-constexpr long kAwardFrame = 860;
-constexpr long kPauseFrame = 1040;
+constexpr long kPointsFrame = 699;
+constexpr long kAwardFrame = 859;
+constexpr long kPauseFrame = 1039;
 
 // Whether the flow entered `state` after a frame in [from, to].
 bool entered(const RoadRunResult& result, int32_t state, long from, long to) {
@@ -94,7 +94,7 @@ TEST(ShotsOnlyTest, TheRoadsRoomsAwardAndPauseMenuAreDrawnAsWhenEveryFrameIsDraw
                           std::filesystem::copy_options::recursive);
 
     RoadRun second = runs[1];
-    second.frames = kPauseFrame;
+    second.frames = kPauseFrame + 1;
     second.shots = {{kPointsFrame, "points"}, {kAwardFrame, "award"}, {kPauseFrame, "pause"}};
     const RoadRunResult stepped = playRoadRun(shotsOnly, second, scratch.path(), scratch.file("stepped"));
     second.drawShotsOnly = false;
@@ -105,7 +105,7 @@ TEST(ShotsOnlyTest, TheRoadsRoomsAwardAndPauseMenuAreDrawnAsWhenEveryFrameIsDraw
     // The span holds what it is for: a room comes in (19) before the first
     // shot and again between the last two, the first two shots show the
     // award (3), the last a pause (21) over the level, its menu (4).
-    EXPECT_TRUE(entered(drawn, 19, 1, kPointsFrame));
+    EXPECT_TRUE(entered(drawn, 19, 0, kPointsFrame));
     EXPECT_EQ(drawn.stateAfter(kPointsFrame), 3);
     EXPECT_EQ(drawn.stateAfter(kAwardFrame), 3);
     EXPECT_TRUE(entered(drawn, 19, kAwardFrame, kPauseFrame));

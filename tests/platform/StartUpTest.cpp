@@ -1,3 +1,4 @@
+#include "GameDataFolder.h"
 #include "GameProcess.h"
 #include "ScopedEnvironment.h"
 #include "XvfbDisplay.h"
@@ -16,7 +17,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
 
 extern char** environ;
 
@@ -37,6 +40,24 @@ public:
     std::string directory;
     std::string path;
 };
+
+// The frame numbers --print-frames printed, in order: the lines that are a
+// number alone.
+std::vector<long> printedFrames(const std::string& output) {
+    std::vector<long> frames;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos) {
+            frames.push_back(std::stol(line));
+        }
+    }
+    return frames;
+}
+
+std::string pictureBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 TEST(StartUpTest, HeadlessRunsTheFramesItIsAskedFor) {
     // The largest seed its type holds is a seed like any other.
@@ -79,18 +100,33 @@ TEST(StartUpTest, AHeadlessRunWritesItsLastFrameAsAPortraitScreenshot) {
     EXPECT_EQ(first.height, 1334);
 }
 
+// Frames are numbered from 0 by every option: a run of six prints 0 to 5,
+// and --shot keeps the first of them, the one a run of a single frame ends
+// on, and the last, the one its --screenshot keeps.
 TEST(StartUpTest, AHeadlessRunWritesTheFramesAskedForOnTheWay) {
-    TemporaryFile third("third.png");
-    TemporaryFile fifth("fifth.png");
-    const GameRun run =
-        runGame("--headless --frames 6 --shot '3:" + third.path + "' --shot '5:" + fifth.path + "'");
+    TemporaryFile first("first.png");
+    TemporaryFile last("last.png");
+    TemporaryFile end("end.png");
+    TemporaryFile alone("alone.png");
+    GameDataFolder data;
+    GameDataFolder otherData;
+    ASSERT_TRUE(data.ok() && otherData.ok());
+    const GameRun run = data.run("--seed 3 --frames 6 --print-frames --shot '0:" + first.path +
+                                 "' --shot '5:" + last.path + "' --screenshot '" + end.path + "'");
     ASSERT_EQ(run.status, 0) << run.output;
-    for (const std::string& path : {third.path, fifth.path}) {
+    EXPECT_EQ(printedFrames(run.output), (std::vector<long>{0, 1, 2, 3, 4, 5})) << run.output;
+    const GameRun one = otherData.run("--seed 3 --frames 1 --screenshot '" + alone.path + "'");
+    ASSERT_EQ(one.status, 0) << one.output;
+    for (const std::string& path : {first.path, last.path}) {
         ZQImage image;
         ASSERT_TRUE(readPng(path, image)) << path;
         EXPECT_EQ(image.width, 750);
         EXPECT_EQ(image.height, 1334);
     }
+    EXPECT_TRUE(pictureBytes(first.path) == pictureBytes(alone.path))
+        << "--shot 0 is not the frame the game starts with";
+    EXPECT_TRUE(pictureBytes(last.path) == pictureBytes(end.path))
+        << "--shot 5 is not the last of six frames";
     // A device that takes the file but not its bytes fails only the shot.
     const GameRun refused = runGame("--headless --frames 3 --shot 2:/dev/full");
     EXPECT_EQ(refused.status, 1) << refused.output;
@@ -138,21 +174,26 @@ TEST(StartUpTest, AHeadlessRunReplaysAnInputFileAndRefusesABadOne) {
     std::ofstream(input.path) << "# a drag, a tap and a swipe\n"
                                  "5 began 1 187 333\n6 moved 1 187 350\n8 ended 1 187 350\n"
                                  "10 tap 100 100\n12 swipe 180 600 right\n"
-                                 "20 tap 100 100\n31 doubletap 100 100\n";
-    // Said before the first frame: an event of frame 20 comes after frame 20.
-    GameRun run = runGame("--headless --frames 20 --report-input --input '" + input.path + "'");
+                                 "19 tap 100 100\n20 doubletap 100 100\n31 doubletap 100 100\n";
+    // The last frame printed, 19, plays its tap; said before the first
+    // frame: the events of frame 20 and later are after it.
+    GameRun run =
+        runGame("--headless --frames 20 --print-frames --report-input --input '" + input.path + "'");
     EXPECT_EQ(run.status, 0) << run.output;
     const std::size_t note = run.output.find(
-        "velmora: 2 of the 7 events in '" + input.path +
-        "' will not be played: the first of them, at frame 20, is due after the last frame, 20");
+        "velmora: 2 of the 8 events in '" + input.path +
+        "' will not be played: the first of them, at frame 20, is due after the last frame, 19 (--frames 20 "
+        "draws frames 0 to 19)");
     EXPECT_LT(note, run.output.find("Using OpenGL ES 2.0")) << run.output;
+    ASSERT_FALSE(printedFrames(run.output).empty()) << run.output;
+    EXPECT_EQ(printedFrames(run.output).back(), 19) << run.output;
     InputReport report;
     ASSERT_TRUE(readInputReport(run.output, report)) << run.output;
     EXPECT_EQ(report.began, 1);
     EXPECT_EQ(report.moved, 1);
     EXPECT_EQ(report.ended, 1);
     EXPECT_EQ(report.cancelled, 0);
-    EXPECT_EQ(report.taps, 1);
+    EXPECT_EQ(report.taps, 2);
     EXPECT_EQ(report.doubleTaps, 0);
     EXPECT_EQ(report.swipes, 1);
 
@@ -174,7 +215,7 @@ TEST(StartUpTest, ABadCommandLineIsRefusedWithUsage) {
         run = runGame(line);
         EXPECT_EQ(run.status, 2) << line << run.output;
     }
-    for (const char* line : {"--headless --shot 1:a.png", "--headless --shot a.png",
+    for (const char* line : {"--headless --shot -1:a.png", "--headless --shot a.png",
                              "--headless --shot 4:", "--headless --shot"}) {
         run = runGame(line);
         EXPECT_EQ(run.status, 2) << line << run.output;
@@ -196,8 +237,8 @@ TEST(StartUpTest, AnOptionOrFileThatCannotBeUsedIsRefusedByName) {
         {"--shot 99999999999999999999:a.png", "--shot needs FRAME:FILE.png"},
         {"--screenshot ''", "--screenshot needs a file name"},
         {"--input ''", "--input needs a file name"},
-        {"--shot 301:a.png", "--shot 301:a.png comes after the last frame, 300"},
-        {"--frames 8 --shot 9:a.png", "--shot 9:a.png comes after the last frame, 8"},
+        {"--shot 300:a.png", "--shot 300:a.png comes after the last frame, 299"},
+        {"--frames 8 --shot 8:a.png", "--shot 8:a.png comes after the last frame, 7"},
         {"--input '" + folder.path + "'", "input file '" + folder.path + "' is a folder"},
         {"--input /dev/zero", "/dev/zero: line 1: longer than 4096 characters"},
         {"--seed ' -1'", "--seed needs a whole number from 0 to 18446744073709551615, not \" -1\""},

@@ -11,6 +11,7 @@
 #include "overlays/ScoreModel.h"
 #include "overlays/StringScoreModel.h"
 #include "overlays/TimerModel.h"
+#include "platform/ZQApplication.h"
 #include "platform/ZQDisplayLink.h"
 #include "platform/ZQInputScript.h"
 #include "platform/ZQSnapshot.h"
@@ -94,7 +95,7 @@ void ScreenRun::open() {
         g.tutorialActive = true;
         g.levelModel->level = room;
         prepareRoom();
-        std::printf("frame %6d room %d\n", g.frameCount, room);
+        std::printf("frame %6d room %d\n", ZQApplication::frameNumber(), room);
     }
     controller->setUp();
     if (options.screen == Screen::storyFromMenu) {
@@ -128,9 +129,9 @@ void ScreenRun::doStep() {
     }
     controller->tearDown();
     if (tutorial != nullptr) {
-        std::printf("frame %6d room %d done\n", ZQ::gGlobals.frameCount, room);
+        std::printf("frame %6d room %d done\n", ZQApplication::frameNumber(), room);
     } else {
-        std::printf("frame %6d %s done\n", ZQ::gGlobals.frameCount, screenName(options.screen));
+        std::printf("frame %6d %s done\n", ZQApplication::frameNumber(), screenName(options.screen));
     }
     if (tutorial != nullptr && room + 1 < ZQ::TutorialController::kStageLength) {
         // The award screen between the rooms takes the displays away.
@@ -146,7 +147,7 @@ void ScreenRun::doStep() {
 
 bool ScreenRun::watchStep() {
     const ZQ::TutorialNode* node = tutorial->currentNode;
-    const int32_t frame = ZQ::gGlobals.frameCount;
+    const int32_t frame = ZQApplication::frameNumber();
     if (node != watched) {
         watched = node;
         watchedStatus = -1;
@@ -200,7 +201,7 @@ void ScreenRun::writeShot() {
         std::fprintf(stderr, "velmora-screens: %s: %s\n", path.c_str(), error.c_str());
         return;
     }
-    std::printf("frame %6d picture %s\n", ZQ::gGlobals.frameCount, path.c_str());
+    std::printf("frame %6d picture %s\n", ZQApplication::frameNumber(), path.c_str());
     view.clearSnapshot();
 }
 
@@ -226,7 +227,7 @@ bool ScreenRun::play(long frames) {
         }
         shotPending = pictureDue(drawn) && !options.shots.empty();
         if (tutorial != nullptr && options.every > 0 && drawn % options.every == 0) {
-            std::printf("frame %6d energy", ZQ::gGlobals.frameCount);
+            std::printf("frame %6d energy", ZQApplication::frameNumber());
             for (float e : ZQ::gGlobals.cordModel->energy) {
                 std::printf(" %.4f", static_cast<double>(e));
             }
@@ -244,7 +245,7 @@ void ScreenRun::printPositions() const {
     const ZQ::CordModel& cord = *ZQ::gGlobals.cordModel;
     const float scale = view.contentScaleFactor();
     const float h = ZQ::gGlobals.screenSize.y;
-    std::printf("frame %6d points", ZQ::gGlobals.frameCount);
+    std::printf("frame %6d points", ZQApplication::frameNumber());
     for (int32_t p = 0; p < cord.count; ++p) {
         const PVRTVec2& pixel = cord.screenPositions[p];
         std::printf(" %.1f,%.1f", static_cast<double>(pixel.x / scale),

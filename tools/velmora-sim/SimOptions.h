@@ -9,7 +9,7 @@ namespace velmora_sim {
 // What one run of the headless player does.
 struct SimOptions {
     int32_t level = 0;    // catalogue index in play order, 0 = the first level
-    int32_t frames = 300; // frames stepped after the cord is laid and settled
+    int32_t frames = 300; // frames stepped after the cord is laid and settled, numbered from 0
     int32_t every = 30;   // report every this many frames
     int32_t width = 640;  // screen in pixels: sets the world scale and the camera
     int32_t height = 1136;

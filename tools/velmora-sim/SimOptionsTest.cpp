@@ -50,6 +50,17 @@ TEST(SimOptionsTest, PicturesOfTheRoom) {
     EXPECT_NE(error.find("--screenshot expects a file name"), std::string::npos) << error;
 }
 
+TEST(SimOptionsTest, TheScriptOptionTakesAFileName) {
+    SimOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--level", "0", "--script", "touches.txt"}, options, error)) << error;
+    EXPECT_EQ(options.script, "touches.txt");
+    EXPECT_FALSE(parse({"--level", "0", "--script", ""}, options, error));
+    EXPECT_NE(error.find("--script expects a file name"), std::string::npos) << error;
+    EXPECT_FALSE(parse({"--level", "0", "--script"}, options, error));
+    EXPECT_NE(error.find("--script needs a value"), std::string::npos) << error;
+}
+
 TEST(SimOptionsTest, HelpNeedsNothingElse) {
     SimOptions o;
     std::string error;

@@ -2,14 +2,14 @@
 // settles the level's cord, brings its energies live at once (in the game
 // that waits for the fade-in), steps the frames and reports the per-string
 // energies, the centre the camera follows, the almost-solved and solved
-// events, and the time a frame takes. With a script it also plays touches and
-// swipes through the grasp factories, as the game controller does, and
-// reports every grasp they make. With --screenshot it draws the level's room
-// into a PNG instead, and with --contact-sheet the rooms of every level.
+// events, and the time a frame takes. With a file of touches and gestures in
+// the game's own input format it also plays the touches and swipes through
+// the grasp factories, as the game controller does, and reports every grasp
+// they make. With --screenshot it draws the level's room into a PNG instead,
+// and with --contact-sheet the rooms of every level.
 #include "OutputFolder.h"
 #include "RoomShot.h"
 #include "SimOptions.h"
-#include "SimScript.h"
 
 #include "cords/Cord.h"
 #include "cords/CordModel.h"
@@ -17,10 +17,13 @@
 #include "cords/GraspFactoryDriver.h"
 #include "cords/GraspModel.h"
 #include "engine/Controller.h"
+#include "engine/DeviceProfile.h"
 #include "engine/EventListener.h"
 #include "engine/Globals.h"
 #include "engine/physics/FxParticleSystem.h"
 #include "levels/LevelModel.h"
+#include "platform/ZQApplication.h"
+#include "platform/ZQInputScript.h"
 #include "stage/CameraModel.h"
 #include "stage/LightModel.h"
 
@@ -32,8 +35,8 @@
 
 namespace {
 
-using velmora_sim::ScriptEvent;
 using velmora_sim::SimOptions;
+using ScriptEvent = ZQInputScript::Event;
 
 // Counts the cord model's events; the report prints and clears them.
 class EventTally : public ZQ::EventListener {
@@ -44,11 +47,12 @@ public:
     int solved = 0;
 };
 
-// Prints each grasp as the grasp model admits it.
+// Prints each grasp as the grasp model admits it, with the frame under way.
 class GraspReport : public ZQ::EventListener {
 public:
+    explicit GraspReport(const int32_t& frame) : frame(frame) {}
     void onGrasp(ZQ::Grasp* grasp) override {
-        std::printf("frame %6d grasp %d: ", ZQ::gGlobals.frameCount, grasp->id);
+        std::printf("frame %6d grasp %d: ", frame, grasp->id);
         if (grasp->getType() == ZQ::Grasp::Drag) {
             const auto* drag = static_cast<const ZQ::DragGrasp*>(grasp);
             const PVRTVec2 at = ZQ::screenProjection(ZQ::gGlobals.cordModel->getParticlePos(drag->particle));
@@ -64,11 +68,35 @@ public:
             std::printf("rotate\n");
         }
     }
+
+private:
+    const int32_t& frame;
 };
+
+// A point of the game's screen (points from its top left) as a pixel of this
+// screen from its bottom left, where the engine takes touches: the game's
+// view and engine turn it so on their screen, here the points are stretched
+// over the pixels --screen gives.
+PVRTVec2 enginePixel(PVRTVec2 point) {
+    const PVRTVec2 screen = ZQ::gGlobals.screenSize;
+    const PVRTVec2 points = ZQApplication::kFramePoints;
+    return PVRTVec2(point.x * screen.x / points.x, screen.y - point.y * screen.y / points.y);
+}
+
+// A touch's radius as the view hands it to the engine; 0 when the line gives
+// none, which the grasp factories take for the device's own.
+float engineRadius(const ScriptEvent& event) {
+    if (!event.hasRadius) {
+        return 0.0f;
+    }
+    return ZQ::DeviceProfile::get().addTouchTolerance ? event.radius + event.tolerance : event.radius;
+}
 
 // Stands in for the game controller: scripted touches and swipes go to the
 // grasp factories, and its step (run by the frame before the models) is the
 // play step that lets a held finger pull. The level is always being played.
+// A touch is matched by its point, as in the game, never by its finger; taps
+// and double taps press the game's buttons, of which there are none here.
 class ScriptController : public ZQ::Controller {
 public:
     explicit ScriptController(ZQ::GraspModel& grasps) : driver(grasps) {}
@@ -77,13 +105,13 @@ public:
     void doStep() override { driver.step(); }
 
     void deliver(const ScriptEvent& event) {
-        const PVRTVec2 point(event.x, event.y);
+        const PVRTVec2 point = enginePixel(event.location);
         switch (event.kind) {
         case ScriptEvent::Kind::Began:
-            driver.touchBegan(point, event.radius, false);
+            driver.touchBegan(point, engineRadius(event), false);
             break;
         case ScriptEvent::Kind::Moved:
-            driver.touchMoved(point, event.radius);
+            driver.touchMoved(point, engineRadius(event));
             break;
         case ScriptEvent::Kind::Ended:
             driver.touchEnded(point);
@@ -93,6 +121,9 @@ public:
             break;
         case ScriptEvent::Kind::Swipe:
             driver.swipe(point, event.direction);
+            break;
+        case ScriptEvent::Kind::Tap:
+        case ScriptEvent::Kind::DoubleTap:
             break;
         }
     }
@@ -137,12 +168,11 @@ struct Stage {
         ZQ::gGlobals.models.clear();
     }
 
-    // Delivers the script's events for the current frame, from `next` on.
-    void deliver(const std::vector<ScriptEvent>& script, size_t& next) {
-        for (; next < script.size() && script[next].frame == ZQ::gGlobals.frameCount; ++next) {
-            std::printf("frame %6d input %s\n", script[next].frame,
-                        velmora_sim::describe(script[next]).c_str());
-            controller.deliver(script[next]);
+    // Hands the controller the events frame `frame` is the first to show.
+    void deliver(ZQInputScript& script, int32_t frame) {
+        for (const ScriptEvent& event : script.take(frame)) {
+            std::printf("frame %6d input %s\n", frame, ZQInputScript::describe(event).c_str());
+            controller.deliver(event);
         }
     }
 };
@@ -160,16 +190,20 @@ void printCentre(const ZQ::CordModel& cord) {
 }
 
 int run(const SimOptions& options) {
-    std::vector<ScriptEvent> script;
+    ZQInputScript script;
     if (!options.script.empty()) {
         std::string error;
-        if (!velmora_sim::loadScript(options.script, script, error)) {
+        if (!script.load(options.script, error)) {
             std::fprintf(stderr, "velmora-sim: %s\n", error.c_str());
             return 2;
         }
-        if (!script.empty() && script.back().frame > options.frames) {
-            std::fprintf(stderr, "velmora-sim: %s: line %d: frame %d is after the last frame (%d)\n",
-                         options.script.c_str(), script.back().line, script.back().frame, options.frames);
+        const std::vector<ScriptEvent>& events = script.events();
+        if (!events.empty() && ZQInputScript::frameShowing(events.back().frame) >= options.frames) {
+            std::fprintf(stderr,
+                         "velmora-sim: %s: its last event, at frame %d, comes after the last frame, %d "
+                         "(--frames %d steps frames 0 to %d)\n",
+                         options.script.c_str(), events.back().frame, options.frames - 1, options.frames,
+                         options.frames - 1);
             return 2;
         }
     }
@@ -186,7 +220,8 @@ int run(const SimOptions& options) {
     const ZQ::LevelModel::Level& level = stage.catalogue.currentLevel();
     EventTally events;
     stage.cord.addListener(&events);
-    GraspReport graspReport;
+    int32_t frame = 0;
+    GraspReport graspReport(frame);
     stage.grasps.addListener(&graspReport);
 
     const auto laidAt = std::chrono::steady_clock::now();
@@ -197,29 +232,29 @@ int run(const SimOptions& options) {
     std::printf("level %d \"%s\": %d particles in %d strings, %s, laid in %.2f ms\n", options.level,
                 level.name.c_str(), stage.cord.count, stage.cord.stringCount(),
                 level.cord->settle ? "settled" : "not settled", layMs);
-    std::printf("frame %6d", 0);
+    std::printf("laid        ");
     printEnergies(stage.cord);
     printCentre(stage.cord);
     std::printf("\n");
-    size_t nextEvent = 0;
-    stage.deliver(script, nextEvent);
 
+    // Frames are numbered as the game numbers them, from 0, and take their
+    // input as the game's do.
     int firstSolved = -1;
     double windowMs = 0.0;
     int windowFrames = 0;
-    for (int f = 1; f <= options.frames; ++f) {
+    for (frame = 0; frame < options.frames; ++frame) {
+        stage.deliver(script, frame);
         const auto start = std::chrono::steady_clock::now();
         ZQ::gGlobals.stepFrame();
         windowMs +=
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         ++windowFrames;
-        stage.deliver(script, nextEvent);
         if (events.solved > 0 && firstSolved < 0) {
-            firstSolved = f;
-            std::printf("frame %6d solved\n", f);
+            firstSolved = frame;
+            std::printf("frame %6d solved\n", frame);
         }
-        if (f % options.every == 0 || f == options.frames) {
-            std::printf("frame %6d", f);
+        if (frame % options.every == 0 || frame == options.frames - 1) {
+            std::printf("frame %6d", frame);
             printEnergies(stage.cord);
             printCentre(stage.cord);
             std::printf("  almost-solved %d solved %d  %.3f ms/frame\n", events.almostSolved, events.solved,

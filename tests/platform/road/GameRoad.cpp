@@ -58,8 +58,8 @@ bool readDirective(std::istringstream& words, std::vector<RoadRun>& runs, int li
         if (span >> dash) {
             span >> check.to;
         }
-        if (!words || !span.eof() || (dash != 0 && dash != '-') || check.from < 1 || check.to < check.from ||
-            check.to > run.frames) {
+        if (!words || !span.eof() || (dash != 0 && dash != '-') || check.from < 0 || check.to < check.from ||
+            check.to >= run.frames) {
             why = "state needs a frame of the run (or FROM-TO) and a state";
             return false;
         }
@@ -69,16 +69,11 @@ bool readDirective(std::istringstream& words, std::vector<RoadRun>& runs, int li
     if (name == "shot") {
         long frame = 0;
         std::string value;
-        if (!(words >> frame >> value) || frame < 1 || frame > run.frames) {
+        if (!(words >> frame >> value) || frame < 0 || frame >= run.frames) {
             why = name + " needs a frame of the run and a value";
             return false;
         }
-        if (frame < 2) {
-            why = "the first frame a shot can keep is 2";
-            return false;
-        } else {
-            run.shots[frame] = value;
-        }
+        run.shots[frame] = value;
         return true;
     }
     if (name == "saved") {

@@ -15,9 +15,9 @@
 //   #@ run FRAMES seed N    a process starts here (the first on a fresh data
 //                           folder, each later one a restart on the same
 //                           folder), its random choices from seed N, and
-//                           draws FRAMES frames; the touches below, up to the
-//                           next run, are its, their frames counted from its
-//                           start
+//                           draws FRAMES frames, 0 to FRAMES-1; the touches
+//                           below, up to the next run, are its, their frames
+//                           counted from its start as the game counts them
 //   #@ state FRAME S        after frame FRAME the game's flow is in state S
 //   #@ state FROM-TO S      ... and stays in it through frame TO
 //   #@ shot FRAME NAME      frame FRAME is kept as NAME.png
