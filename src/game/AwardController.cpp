@@ -57,6 +57,23 @@ constexpr std::array<int32_t, 5> kMetalByGrade = {
 // clang-format on
 static_assert(kMetalByGrade.size() == 5);
 
+// The states' names, indexed by state.
+// clang-format off
+constexpr std::array kStateNames = {
+    "ClearSnapshot", // 0
+    "ShowPoints",    // 1
+    "PointsRun",     // 2
+    "SkipPoints",    // 3
+    "ShowAward",     // 4
+    "AwaitChoice",   // 5
+    "TakeBackScore", // 6
+    "StartExit",     // 7
+    "ExitRuns",      // 8
+    "Done",          // 9
+};
+// clang-format on
+static_assert(kStateNames.size() == AwardController::kStateCount);
+
 // The grade's name hangs across the top of the screen for a day of frames,
 // until the exit animation lets it go.
 constexpr int32_t kHangFrames = 2592000;
@@ -93,6 +110,11 @@ Action* flowMove(int32_t frames, float x, float y) {
 
 } // namespace
 
+const char* AwardController::stateName(State state) {
+    const auto index = static_cast<std::size_t>(state);
+    return index < kStateNames.size() ? kStateNames[index] : "";
+}
+
 int32_t AwardController::metalForGrade(int32_t grade) {
     ZQ_ASSERT(grade >= 0 && grade < static_cast<int32_t>(kMetalByGrade.size()));
     return kMetalByGrade[static_cast<std::size_t>(grade)];
@@ -103,7 +125,7 @@ void AwardController::setUp() {
         listenToModels();
         listening = true;
     }
-    state = 0;
+    state = State::ClearSnapshot;
     gradeFlowId = -1;
 }
 
@@ -121,61 +143,62 @@ void AwardController::tap(PVRTVec2 point, float) {
     if (!(x > 0.1f && x < 0.9f && y > 0.3f && y < 0.7f)) {
         return;
     }
-    if (state == 5) {
-        state = kExit;
-    } else if (state == 2) {
-        state = 3;
+    if (state == State::AwaitChoice) {
+        state = State::StartExit;
+    } else if (state == State::PointsRun) {
+        state = State::SkipPoints;
     }
 }
 
 void AwardController::onTile(int tileId) {
-    if (tileId == TileCollection::kContinue && state == 2) {
-        state = 3;
+    if (tileId == TileCollection::kContinue && state == State::PointsRun) {
+        state = State::SkipPoints;
     }
 }
 
 void AwardController::doStep() {
     PointsModel& points = *gGlobals.pointsModel;
     switch (state) {
-    case 0:
+    case State::ClearSnapshot:
         SocialGateway::instance()->clearSnapshot();
-        state = 1;
+        state = State::ShowPoints;
         break;
-    case 1:
+    case State::ShowPoints:
         showPoints();
-        state = 2;
+        state = State::PointsRun;
         break;
-    case 2:
+    case State::PointsRun:
         if (points.done == 1 && gGlobals.grainModel->isReady()) {
             deleteGrainActions();
-            state = 4;
+            state = State::ShowAward;
         }
         break;
-    case 3:
+    case State::SkipPoints:
         skipPoints();
-        state = 4;
+        state = State::ShowAward;
         break;
-    case 4:
+    case State::ShowAward:
         showAward();
-        state = 5;
+        state = State::AwaitChoice;
         requestReview();
         break;
-    case kRetry:
+    case State::TakeBackScore:
         // The level is played again: its points and its knot go back, and
         // only the replay's solve counts.
         GameController::takeBackLevelScore();
-        state = kExit;
+        state = State::StartExit;
         break;
-    case kExit:
+    case State::StartExit:
         exitAnimation();
-        state = 8;
+        state = State::ExitRuns;
         break;
-    case 8:
+    case State::ExitRuns:
         if (points.done == 1) {
-            state = kDone;
+            state = State::Done;
         }
         break;
-    default:
+    case State::AwaitChoice:
+    case State::Done:
         break;
     }
 }

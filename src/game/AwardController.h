@@ -16,30 +16,45 @@ class Preferences;
 // for a store review, and the exit animation when the player leaves for the
 // next level, a retry or the map.
 //
-// States: 0 clear the share picture; 1 show the points; 2 wait for the
-// points and their grains; 3 skip them; 4 show the award; 5 idle until a
-// button (the master sets 6 or 7) or a tap in the middle (7); 6 retry: the
-// level's points and its knot are taken back; 7 exit animation; 8 wait for
-// the points; 9 done.
-//
 // Ownership: owns nothing; the captions, flows, grains, gauge and tangle it
 // shows belong to their models. Threads: main thread only.
 class AwardController final : public Controller {
 public:
-    static constexpr int32_t kRetry = 6;
-    static constexpr int32_t kExit = 7;
-    static constexpr int32_t kDone = 9;
+    // The states, as `state` holds them when doStep starts. The numbers are
+    // the ones --print-states prints beside the names, so they stay as they
+    // are. No name is a tile id's: the master answers the retry tile with
+    // TakeBackScore and the other award tiles with StartExit.
+    // clang-format off
+    enum class State : int32_t {
+        ClearSnapshot = 0, // the last level's share picture dropped -> ShowPoints
+        ShowPoints    = 1, // the points start counting -> PointsRun
+        PointsRun     = 2, // waits for the count and its grains -> ShowAward; skipped -> SkipPoints
+        SkipPoints    = 3, // the count and its grains end at once -> ShowAward
+        ShowAward     = 4, // the total, the grade's name, the knot and the buttons come -> AwaitChoice
+        AwaitChoice   = 5, // waits for an award tile (the master sets the next state) or a tap -> StartExit
+        TakeBackScore = 6, // the retried level's points and knot go back -> StartExit
+        StartExit     = 7, // the knot, the grade's name, the totals and the buttons leave -> ExitRuns
+        ExitRuns      = 8, // waits for the totals to leave -> Done
+        Done          = 9, // the master moves on
+    };
+    // clang-format on
+    static constexpr int32_t kStateCount = static_cast<int32_t>(State::Done) + 1;
+
+    // The state's name as --print-states prints it, its enumerator's
+    // spelling; empty for a value that is no state.
+    static const char* stateName(State state);
 
     explicit AwardController(Preferences& preferences) : preferences(preferences) {}
 
-    // Listens to every model; starts in state 0.
+    // Listens to every model; starts at ClearSnapshot.
     void setUp() override;
     // Leaves every model; a second call finds nothing to leave.
     void tearDown() override;
     void doStep() override;
-    bool isDone() override { return state == kDone; }
+    bool isDone() override { return state == State::Done; }
     // A tap inside the middle of the screen (strictly within 0.1 w..0.9 w,
-    // 0.3 h..0.7 h) skips the points (state 2) or leaves the award (state 5).
+    // 0.3 h..0.7 h) skips the points while they run or leaves the award
+    // from its choice.
     void tap(PVRTVec2 point, float radius) override;
     // The points screen's continue tile skips the points while they run.
     void onTile(int tileId) override;
@@ -48,7 +63,7 @@ public:
     // Obsidian the obsidian 0).
     static int32_t metalForGrade(int32_t grade);
 
-    int32_t state = 0;
+    State state = State::ClearSnapshot;
 
 private:
     void showPoints();

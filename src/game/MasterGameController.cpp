@@ -14,9 +14,54 @@
 #include "stage/RoomModel.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace ZQ {
+
+namespace {
+
+// The states' names, indexed by state.
+// clang-format off
+constexpr std::array kStateNames = {
+    "Start",         // 0
+    "OutroRuns",     // 1
+    "LevelRuns",     // 2
+    "AwardRuns",     // 3
+    "Menu",          // 4
+    "LoadGame",      // 5
+    "StartTutorial", // 6
+    "StartNewGame",  // 7
+    "OpenMap",       // 8
+    "OpenStory",     // 9
+    "QuitToRestart", // 10
+    "QuitToMap",     // 11
+    "AwaitMap",      // 12
+    "AwaitRestart",  // 13
+    "AfterAward",    // 14
+    "SaveForMap",    // 15
+    "RestartLevel",  // 16
+    "NextLevel",     // 17
+    "LoadedLevel",   // 18
+    "StartLevel",    // 19
+    "",              // 20, no state
+    "Pause",         // 21
+    "Resume",        // 22
+    "QuitToMenu",    // 23
+    "AwaitMenu",     // 24
+    "MapRuns",       // 25
+    "StoryRuns",     // 26
+    "ShowMenu",      // 27
+};
+// clang-format on
+static_assert(kStateNames.size() == MasterGameController::kStateEnd);
+
+} // namespace
+
+const char* MasterGameController::stateName(State state) {
+    const auto index = static_cast<std::size_t>(state);
+    return index < kStateNames.size() ? kStateNames[index] : "";
+}
 
 MasterGameController::MasterGameController(MasterWiring wiring, Preferences& preferences)
     : wiring(std::move(wiring)), preferences(preferences) {

@@ -26,9 +26,10 @@ class Preferences;
 class MasterGameController final : public RelayController {
 public:
     // The states, as `state` holds them when doStep starts. The numbers are
-    // the ones --print-states prints and the road's checks name, so they
-    // stay as they are (20 was never used). A state that waits does nothing
-    // until the current controller is done, then acts in the same step.
+    // the ones --print-states prints beside the names and the road's checks
+    // name, so they stay as they are (20 was never used). A state that waits
+    // does nothing until the current controller is done, then acts in the
+    // same step.
     // clang-format off
     enum class State : int32_t {
         Start          = 0,  // relief of the current level; the first story -> StoryRuns, else -> ShowMenu
@@ -60,6 +61,12 @@ public:
         ShowMenu       = 27, // the menu music, the menu controller, the main menu -> Menu
     };
     // clang-format on
+    // One past the highest state.
+    static constexpr int32_t kStateEnd = static_cast<int32_t>(State::ShowMenu) + 1;
+
+    // The state's name as --print-states prints it, its enumerator's
+    // spelling; empty for a value that is no state (20).
+    static const char* stateName(State state);
 
     MasterGameController(MasterWiring wiring, Preferences& preferences);
     ~MasterGameController() override;

@@ -102,8 +102,9 @@ void MasterGameController::onTile(int tileId) {
                 : tileId == TileCollection::kRetry   ? State::AwaitRestart
                                                      : State::SaveForMap;
         if (wiring.setAwardState) {
-            wiring.setAwardState(*award, tileId == TileCollection::kRetry ? AwardController::kRetry
-                                                                          : AwardController::kExit);
+            wiring.setAwardState(*award, tileId == TileCollection::kRetry
+                                             ? AwardController::State::TakeBackScore
+                                             : AwardController::State::StartExit);
         }
         break;
     }

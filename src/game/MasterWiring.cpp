@@ -77,7 +77,7 @@ MasterWiring gameWiring(Preferences& preferences) {
         static_cast<StoryController&>(story).skipAllowed = true;
     };
     maker(ControllerRole::Award) = [stores = &preferences] { return new AwardController(*stores); };
-    wiring.setAwardState = [](Controller& award, int32_t state) {
+    wiring.setAwardState = [](Controller& award, AwardController::State state) {
         static_cast<AwardController&>(award).state = state;
     };
 

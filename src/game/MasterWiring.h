@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/AwardController.h"
 #include "game/SavedState.h"
 
 #include <array>
@@ -40,9 +41,9 @@ struct MasterWiring {
     // What the master asks of two controllers beyond the base interface:
     // the story's skip permission (the story chosen from the menu may be
     // skipped, the one at first start may not) and the award's own state
-    // (its exit 7 and retry 6, set by the award buttons).
+    // (its exit or the retry's taking back, set by the award buttons).
     std::function<void(Controller& story)> allowStorySkip;
-    std::function<void(Controller& award, int32_t state)> setAwardState;
+    std::function<void(Controller& award, AwardController::State state)> setAwardState;
 
     // The tile model, whose onTile the master hears, and the screens it
     // shows: the main menu (or the first-run menu), the main menu's hide

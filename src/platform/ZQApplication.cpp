@@ -7,6 +7,7 @@
 #include "engine/Random.h"
 #include "engine/SocialGateway.h"
 #include "engine/StoreLocations.h"
+#include "game/AwardController.h"
 #include "game/CloudMerge.h"
 #include "game/GameServiceGateway.h"
 #include "game/MasterGameController.h"
@@ -19,6 +20,7 @@
 #include "platform/ZQDataFolderLock.h"
 #include "platform/ZQDialogPresenter.h"
 #include "platform/ZQEGLContext.h"
+#include "platform/ZQFlowLines.h"
 #include "platform/ZQGameCenterGateway.h"
 #include "platform/ZQInputScript.h"
 #include "platform/ZQRootController.h"
@@ -243,7 +245,8 @@ int run(const ZQLaunch& launch) {
         // A test that stops the game at a frame, waits for the game to have
         // handled what it sent, or follows the game's flow reads these;
         // flushed, as the process may end by a kill at any moment.
-        int32_t shownState = -1;
+        std::string shownState;
+        std::string shownAward;
         std::string shownStep;
         const auto printState = [&] {
             const auto* master = dynamic_cast<const ZQ::MasterGameController*>(ZQ::gGlobals.masterController);
@@ -251,25 +254,29 @@ int run(const ZQLaunch& launch) {
                 return;
             }
             bool printed = false;
-            if (static_cast<int32_t>(master->state) != shownState) {
-                shownState = static_cast<int32_t>(master->state);
-                std::printf("state %d at frame %d\n", shownState, frameNumber());
-                printed = true;
-            }
+            const auto show = [&](std::string& shown, const std::string& now) {
+                if (now != shown) {
+                    shown = now;
+                    if (!now.empty()) {
+                        std::puts(ZQFlowLines::atFrame(now, frameNumber()).c_str());
+                        printed = true;
+                    }
+                }
+            };
+            show(shownState, ZQFlowLines::masterState(master->state));
+            // The award's states while it runs: a hand waits for its buttons.
+            const auto* award =
+                dynamic_cast<const ZQ::AwardController*>(master->controller(ZQ::ControllerRole::Award));
+            show(shownAward, award != nullptr && master->active == award
+                                 ? ZQFlowLines::awardState(award->state)
+                                 : std::string());
             // The tutorial's lessons wait for their gesture: a hand that
             // plays them waits for the step to run before it makes it.
             const auto* tutorial =
                 dynamic_cast<const ZQ::TutorialController*>(master->controller(ZQ::ControllerRole::Tutorial));
             const ZQ::TutorialNode* node = tutorial != nullptr ? tutorial->currentNode : nullptr;
-            const std::string step =
-                node != nullptr ? node->name() + " " + std::to_string(node->status) : std::string();
-            if (step != shownStep) {
-                shownStep = step;
-                if (!step.empty()) {
-                    std::printf("step %s at frame %d\n", step.c_str(), frameNumber());
-                    printed = true;
-                }
-            }
+            show(shownStep, node != nullptr ? "step " + node->name() + " " + std::to_string(node->status)
+                                            : std::string());
             if (printed) {
                 std::fflush(stdout);
             }

@@ -29,7 +29,7 @@ struct ZQLaunch {
     std::string input;        // touches and gestures to replay (headless), when not empty
     bool reportInput = false; // say at the end how many touches and gestures reached the game
     bool printFrames = false; // each frame's number on a line of its own once drawn
-    bool printStates = false; // each change of the master game controller's state, with its frame
+    bool printStates = false; // each change of the game flow's and the award's states, with its frame
     bool seeded = false;      // the random choices follow `seed` rather than the system's entropy
     uint64_t seed = 0;
     std::vector<ZQShot> shots;  // headless: frames kept as PNGs on the way

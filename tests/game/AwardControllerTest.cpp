@@ -31,28 +31,28 @@ class AwardControllerTest : public AwardFixture {};
 TEST_F(AwardControllerTest, PointsAndTheirGrainsRunThenTheAwardHangsTheGradeAndRevealsTheKnot) {
     solved(4, 1);
     award.setUp();
-    EXPECT_EQ(award.state, 0);
+    EXPECT_EQ(award.state, AwardState::ClearSnapshot);
     step();
     EXPECT_EQ(social.clears, 1) << "the last level's picture is dropped";
     step();
-    EXPECT_EQ(award.state, 2);
+    EXPECT_EQ(award.state, AwardState::PointsRun);
     EXPECT_EQ(points.done, 0);
     ASSERT_GE(points.flowId, 0);
     ASSERT_NE(onScreen("messages_points"), nullptr);
     EXPECT_EQ(tilesShown(), std::vector<int32_t>{ZQ::TileCollection::kContinue});
     // The grain bursts fly while the points count; the award waits for both.
     std::size_t bursts = 0;
-    for (int frame = 0; award.state == 2; ++frame) {
+    for (int frame = 0; award.state == AwardState::PointsRun; ++frame) {
         ASSERT_LT(frame, 2000);
         bursts = std::max(bursts, grains.getEmitters().size());
         const bool over = points.done == 1 && grains.isReady();
         step();
-        EXPECT_EQ(award.state != 2, over) << frame;
+        EXPECT_EQ(award.state != AwardState::PointsRun, over) << frame;
     }
     EXPECT_GE(bursts, 1u);
-    EXPECT_EQ(award.state, 4);
+    EXPECT_EQ(award.state, AwardState::ShowAward);
     step();
-    EXPECT_EQ(award.state, 5);
+    EXPECT_EQ(award.state, AwardState::AwaitChoice);
     EXPECT_FALSE(award.isDone());
     EXPECT_EQ(tilesShown(),
               (std::vector<int32_t>{ZQ::TileCollection::kAwardMap, ZQ::TileCollection::kShareAward,
@@ -113,8 +113,8 @@ TEST_F(AwardControllerTest, PointsAndTheirGrainsRunThenTheAwardHangsTheGradeAndR
     // A tap in the middle leaves: the knot flies off, the name is flung away
     // and removed, the totals leave, and the award is done; the points stay.
     award.tap(PVRTVec2(0.5f * w, 0.5f * h), 20.0f);
-    EXPECT_EQ(award.state, AwardController::kExit);
-    ASSERT_TRUE(stepUntil(AwardController::kDone, 5));
+    EXPECT_EQ(award.state, AwardState::StartExit);
+    ASSERT_TRUE(stepUntil(AwardState::Done, 5));
     EXPECT_TRUE(tilesShown().empty()) << "the buttons leave";
     EXPECT_EQ(points.points, 2016);
     step(60);
@@ -129,14 +129,14 @@ TEST_F(AwardControllerTest, TheAwardWaitsForTheLastGrainsAfterTheCount) {
     solved(2, 1);
     award.setUp();
     step(2);
-    ASSERT_EQ(award.state, 2);
+    ASSERT_EQ(award.state, AwardState::PointsRun);
     points.done = 1;
     auto* late = new ZQ::GrainEmitter(4, 0);
     late->setAction(new ZQ::WaitAction(10));
     grains.addEmitter(late);
     step(5);
-    EXPECT_EQ(award.state, 2);
-    ASSERT_TRUE(stepUntil(4, 10));
+    EXPECT_EQ(award.state, AwardState::PointsRun);
+    ASSERT_TRUE(stepUntil(AwardState::ShowAward, 10));
     award.tearDown();
 }
 
@@ -144,12 +144,12 @@ TEST_F(AwardControllerTest, SkippingEndsThePointsAtOnceAndOnlyWhileTheyRun) {
     solved(0, 0);
     award.setUp();
     step(3);
-    ASSERT_EQ(award.state, 2);
+    ASSERT_EQ(award.state, AwardState::PointsRun);
     ASSERT_GE(points.flowId, 0);
     award.onTile(ZQ::TileCollection::kPauseMap);
-    EXPECT_EQ(award.state, 2) << "only the skip tile skips";
+    EXPECT_EQ(award.state, AwardState::PointsRun) << "only the skip tile skips";
     award.onTile(ZQ::TileCollection::kContinue);
-    EXPECT_EQ(award.state, 3);
+    EXPECT_EQ(award.state, AwardState::SkipPoints);
     step();
     EXPECT_EQ(points.done, 1);
     EXPECT_EQ(points.flowId, -1);
@@ -157,18 +157,18 @@ TEST_F(AwardControllerTest, SkippingEndsThePointsAtOnceAndOnlyWhileTheyRun) {
         EXPECT_EQ(emitter->getAction(), nullptr);
     }
     step();
-    EXPECT_EQ(award.state, 5);
+    EXPECT_EQ(award.state, AwardState::AwaitChoice);
     EXPECT_EQ(tangles.getTangles().front()->materialIndex, 4) << "Golden is gold";
     // The skip tile and taps outside the middle do nothing now.
     award.onTile(ZQ::TileCollection::kContinue);
-    EXPECT_EQ(award.state, 5);
+    EXPECT_EQ(award.state, AwardState::AwaitChoice);
     const float w = HeadlessGL::kWidth;
     const float h = HeadlessGL::kHeight;
     for (const PVRTVec2& edge :
          {PVRTVec2(0.1f * w, 0.5f * h), PVRTVec2(0.9f * w, 0.5f * h), PVRTVec2(0.5f * w, 0.3f * h),
           PVRTVec2(0.5f * w, 0.7f * h), PVRTVec2(0.05f * w, 0.05f * h)}) {
         award.tap(edge, 20.0f);
-        EXPECT_EQ(award.state, 5) << edge.x << ", " << edge.y;
+        EXPECT_EQ(award.state, AwardState::AwaitChoice) << edge.x << ", " << edge.y;
     }
     award.tearDown();
 }
@@ -180,11 +180,11 @@ TEST_F(AwardControllerTest, ACentreTapSkipsThePointsAndRetryTakesTheLevelsPoints
     const float w = HeadlessGL::kWidth;
     const float h = HeadlessGL::kHeight;
     award.tap(PVRTVec2(0.5f * w, 0.5f * h), 20.0f);
-    EXPECT_EQ(award.state, 3);
-    ASSERT_TRUE(stepUntil(5, 3));
+    EXPECT_EQ(award.state, AwardState::SkipPoints);
+    ASSERT_TRUE(stepUntil(AwardState::AwaitChoice, 3));
     EXPECT_EQ(tangles.getTangles().front()->materialIndex, 0) << "Obsidian is obsidian";
-    award.state = AwardController::kRetry;
-    ASSERT_TRUE(stepUntil(AwardController::kDone, 5));
+    award.state = AwardState::TakeBackScore;
+    ASSERT_TRUE(stepUntil(AwardState::Done, 5));
     EXPECT_EQ(points.points, 1200);
     EXPECT_EQ(points.tangles[4], 0) << "the retried solve's knot still counts";
     award.tearDown();
@@ -206,10 +206,10 @@ TEST_F(AwardControllerTest, ARetriedSolveAndItsReplayCountOneKnot) {
     EXPECT_EQ(knots(), 1);
 
     award.setUp();
-    award.state = 3;
-    ASSERT_TRUE(stepUntil(5));
-    award.state = AwardController::kRetry;
-    ASSERT_TRUE(stepUntil(AwardController::kDone, 5));
+    award.state = AwardState::SkipPoints;
+    ASSERT_TRUE(stepUntil(AwardState::AwaitChoice));
+    award.state = AwardState::TakeBackScore;
+    ASSERT_TRUE(stepUntil(AwardState::Done, 5));
     award.tearDown();
     EXPECT_EQ(points.points, 500);
     EXPECT_EQ(knots(), 0);
@@ -227,16 +227,16 @@ TEST_F(AwardControllerTest, TheReviewIsAskedForOnceFromTheFourthLevelOn) {
     for (int32_t level : {0, 2}) {
         solved(level, 2);
         award.setUp();
-        award.state = 3;
+        award.state = AwardState::SkipPoints;
         step(2);
         EXPECT_FALSE(preferences.isAppRated()) << level;
-        award.state = AwardController::kExit;
-        ASSERT_TRUE(stepUntil(AwardController::kDone, 5));
+        award.state = AwardState::StartExit;
+        ASSERT_TRUE(stepUntil(AwardState::Done, 5));
         award.tearDown();
     }
     solved(3, 2);
     award.setUp();
-    award.state = 3;
+    award.state = AwardState::SkipPoints;
     step(2);
     EXPECT_TRUE(preferences.isAppRated());
     award.tearDown();

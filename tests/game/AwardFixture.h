@@ -9,6 +9,7 @@
 #include "engine/SocialGateway.h"
 #include "engine/physics/FxParticleSystem.h"
 #include "game/AwardController.h"
+#include "game/AwardStates.h"
 #include "overlays/CaptionBox.h"
 #include "overlays/CaptionFixture.h"
 #include "overlays/CaptionInstance.h"
@@ -107,7 +108,7 @@ protected:
     }
 
     // Steps until the award reaches `state`; false after `frames` frames.
-    bool stepUntil(int32_t state, int frames = 1200) {
+    bool stepUntil(AwardState state, int frames = 1200) {
         for (int i = 0; i < frames && award.state != state; ++i) {
             step();
         }

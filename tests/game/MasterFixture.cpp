@@ -98,10 +98,10 @@ ZQ::MasterWiring MasterFixture::recordingWiring() {
         rec.skipAllowed = true;
         rec.log("skipAllowed");
     };
-    wiring.setAwardState = [](ZQ::Controller& award, int32_t s) {
+    wiring.setAwardState = [](ZQ::Controller& award, AwardState s) {
         auto& rec = static_cast<RecordingController&>(award);
         rec.awardState = s;
-        rec.log("state " + std::to_string(s));
+        rec.log(std::string("state ") + ZQ::AwardController::stateName(s));
     };
     wiring.tiles = [this] { return &tiles; };
     wiring.showMainUi = [this] { journal.push_back("screen.showMainUi"); };

@@ -5,6 +5,7 @@
 #include "engine/EventSource.h"
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
+#include "game/AwardStates.h"
 #include "game/MasterGameController.h"
 #include "game/MasterStates.h"
 #include "game/SavedState.h"
@@ -20,6 +21,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,7 +65,7 @@ public:
     int tearDowns = 0;
     int tearDownsWhileDown = 0; // tear-downs of a controller not set up
     int steps = 0;
-    int32_t awardState = -1;
+    std::optional<AwardState> awardState;
     bool skipAllowed = false;
     bool pausable = true;
     mutable int pausableAsked = 0;

@@ -1,7 +1,6 @@
 #include "engine/Globals.h"
 #include "engine/SocialGateway.h"
 #include "engine/Spot.h"
-#include "game/AwardController.h"
 #include "game/GameServiceGateway.h"
 #include "game/MapController.h"
 #include "game/MasterFixture.h"
@@ -320,7 +319,7 @@ TEST_F(MasterGameControllerTest, ASolvedLevelShowsTheAwardWhileTheNextReliefIsBu
     // and the next room starts with the relief built during the award.
     tapTile(TileCollection::kNextLevel);
     EXPECT_EQ(state(), MasterState::AfterAward);
-    EXPECT_EQ(rec(ControllerRole::Award).awardState, ZQ::AwardController::kExit);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, AwardState::StartExit);
     step(3);
     EXPECT_EQ(state(), MasterState::AfterAward) << "the award's exit animation is waited for";
     rec(ControllerRole::Award).done = true;
@@ -350,7 +349,7 @@ TEST_F(MasterGameControllerTest, RetryPlaysTheSameLevelAndMapSavesThenOpensTheMa
     take();
     tapTile(TileCollection::kRetry);
     EXPECT_EQ(state(), MasterState::AwaitRestart);
-    EXPECT_EQ(rec(ControllerRole::Award).awardState, ZQ::AwardController::kRetry);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, AwardState::TakeBackScore);
     rec(ControllerRole::Award).done = true;
     ASSERT_TRUE(stepUntil(MasterState::LevelRuns));
     EXPECT_EQ(catalogue->level, 0);
@@ -363,7 +362,7 @@ TEST_F(MasterGameControllerTest, RetryPlaysTheSameLevelAndMapSavesThenOpensTheMa
     step();
     tapTile(TileCollection::kAwardMap);
     EXPECT_EQ(state(), MasterState::SaveForMap);
-    EXPECT_EQ(rec(ControllerRole::Award).awardState, ZQ::AwardController::kExit);
+    EXPECT_EQ(rec(ControllerRole::Award).awardState, AwardState::StartExit);
     rec(ControllerRole::Award).done = true;
     step();
     EXPECT_EQ(state(), MasterState::OpenMap);

@@ -9,6 +9,7 @@
 #include "engine/Random.h"
 #include "engine/SoundGateway.h"
 #include "game/AwardController.h"
+#include "game/AwardStates.h"
 #include "game/GameController.h"
 #include "game/MasterGameController.h"
 #include "game/MasterStates.h"
@@ -174,7 +175,7 @@ TEST_F(GameFlowTest, FromTheMenuALevelIsSolvedAndItsAwardLeadsToTheNextLevel) {
 
     // The points run to their end; the award then hangs the grade's name and
     // reveals the knot in the metal of the grade.
-    ASSERT_TRUE(frameUntil([&] { return award->state == 5; }, 900));
+    ASSERT_TRUE(frameUntil([&] { return award->state == AwardState::AwaitChoice; }, 900));
     frameUntil([] { return false; }, 150);
     ASSERT_EQ(ZQ::gGlobals.tangleModel->getTangles().size(), 1u);
     EXPECT_EQ(ZQ::gGlobals.tangleModel->getTangles().front()->materialIndex, 4 - points.grade);
@@ -300,7 +301,7 @@ TEST_F(GameFlowTest, ATutorialLeftUnfinishedIsNotMarkedDoneAndLevelZeroIsThenAwa
 
     // The points skipped with their continue tile: the award at once.
     tapTile(ZQ::TileCollection::kContinue);
-    ASSERT_TRUE(frameUntil([&] { return award->state == 5; }, 60));
+    ASSERT_TRUE(frameUntil([&] { return award->state == AwardState::AwaitChoice; }, 60));
     const ZQ::PointsModel& points = *ZQ::gGlobals.pointsModel;
     ASSERT_EQ(ZQ::gGlobals.tangleModel->getTangles().size(), 1u);
     EXPECT_EQ(ZQ::gGlobals.tangleModel->getTangles().front()->materialIndex, 4 - points.grade);
@@ -348,7 +349,7 @@ TEST_F(GameFlowTest, TheTutorialsFirstRoomPlayedToItsEndIsAwardedAsLevelZero) {
     auto* award = dynamic_cast<ZQ::AwardController*>(master->active);
     ASSERT_NE(award, nullptr);
     EXPECT_TRUE(ZQ::gGlobals.tutorialActive);
-    ASSERT_TRUE(frameUntil([&] { return award->state == 5; }, 900));
+    ASSERT_TRUE(frameUntil([&] { return award->state == AwardState::AwaitChoice; }, 900));
     frameUntil([] { return false; }, 150);
     EXPECT_EQ(ZQ::gGlobals.tangleModel->getTangles().size(), 1u);
     shoot("fresh-4-award");

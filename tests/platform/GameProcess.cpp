@@ -1,10 +1,13 @@
 #include "GameProcess.h"
 
+#include "game/MasterGameController.h"
+
 #include <png.h>
 #include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 GameRun runShell(const std::string& command) {
@@ -77,4 +80,22 @@ bool readInputReport(const std::string& output, InputReport& report) {
     }
     report = r;
     return true;
+}
+
+std::map<long, int32_t> readStateTrail(const std::string& output) {
+    std::map<long, int32_t> trail;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        int32_t state = 0;
+        char name[32] = {};
+        long frame = 0;
+        int end = 0;
+        if (std::sscanf(line.c_str(), "state %d %31s at frame %ld%n", &state, name, &frame, &end) == 3 &&
+            static_cast<std::size_t>(end) == line.size() &&
+            std::strcmp(name, ZQ::MasterGameController::stateName(
+                                  static_cast<ZQ::MasterGameController::State>(state))) == 0) {
+            trail[frame] = state;
+        }
+    }
+    return trail;
 }

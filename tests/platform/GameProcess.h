@@ -2,6 +2,8 @@
 
 #include "platform/ZQSnapshot.h"
 
+#include <cstdint>
+#include <map>
 #include <string>
 
 // The built game run as a player runs it, in a process of its own, and what
@@ -40,3 +42,8 @@ struct InputReport {
     long swipes = 0;
 };
 bool readInputReport(const std::string& output, InputReport& report);
+
+// Each change of the game flow's state that the game printed with
+// --print-states ("state S NAME at frame F"): frame F -> state S. A line
+// whose name is not its number's is not read.
+std::map<long, int32_t> readStateTrail(const std::string& output);

@@ -7,6 +7,7 @@
 #include "engine/Preferences.h"
 #include "engine/StoreValue.h"
 #include "game/AwardController.h"
+#include "game/AwardStates.h"
 #include "game/MasterGameController.h"
 #include "game/MasterStates.h"
 #include "game/MasterWiring.h"
@@ -190,14 +191,14 @@ TEST_F(MasterScreensTest, ANewGameFromTheMenuIsSolvedAndTheAwardLeadsToTheNextLe
         120));
     auto* award = dynamic_cast<ZQ::AwardController*>(master->active);
     ASSERT_NE(award, nullptr);
-    EXPECT_EQ(award->state, 2);
+    EXPECT_EQ(award->state, AwardState::PointsRun);
     view->drawView();
     view->drawView();
     shoot("master-points.png");
 
     // Skip the points with the continue tile at (0.9 w, 0.1 w).
     tapAt(0.9f * w, 0.1f * w);
-    ASSERT_TRUE(drawUntil([&] { return award->state == 5; }, 60));
+    ASSERT_TRUE(drawUntil([&] { return award->state == AwardState::AwaitChoice; }, 60));
     ASSERT_EQ(ZQ::gGlobals.tangleModel->getTangles().size(), 1u);
     EXPECT_EQ(ZQ::gGlobals.tangleModel->getTangles().front()->materialIndex, 4) << "gold";
     drawUntil([] { return false; }, 30);

@@ -18,7 +18,7 @@
 
 namespace {
 
-// The lines that tell of the flow: "state S at frame F".
+// The lines that tell of the flow: "state S NAME at frame F".
 std::string states(const std::string& output) {
     std::istringstream lines(output);
     std::string kept;

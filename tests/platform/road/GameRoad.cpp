@@ -3,7 +3,6 @@
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -234,14 +233,7 @@ RoadRunResult playRoadRun(const GameDataFolder& data, const RoadRun& run, const 
     }
     RoadRunResult result;
     result.run = data.run(command);
-    std::istringstream lines(result.run.output);
-    for (std::string line; std::getline(lines, line);) {
-        int32_t state = 0;
-        long frame = 0;
-        if (std::sscanf(line.c_str(), "state %d at frame %ld", &state, &frame) == 2) {
-            result.trail[frame] = state;
-        }
-    }
+    result.trail = readStateTrail(result.run.output);
     result.saved = data.read();
     result.mode = storedMode(data);
     result.tutorialCompleted = tutorialCompletedIn(data);

@@ -2,6 +2,8 @@
 #include "GameWindow.h"
 #include "ScopedEnvironment.h"
 
+#include "game/MasterStates.h"
+#include "platform/ZQFlowLines.h"
 #include "platform/ZQSnapshot.h"
 #include "support/TempFolder.h"
 
@@ -11,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,16 +54,10 @@ constexpr long kReadingFrames = 60;
 constexpr auto kHoldTime = std::chrono::milliseconds(600);
 
 // Each change of the flow's state the game printed, in order.
-std::vector<int> stateTrail(const std::string& output) {
-    std::vector<int> trail;
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        int state = 0;
-        long frame = 0;
-        if (std::sscanf(line.c_str(), "state %d at frame %ld", &state, &frame) == 2) {
-            trail.push_back(state);
-        }
+std::vector<MasterState> stateTrail(const std::string& output) {
+    std::vector<MasterState> trail;
+    for (const auto& [frame, state] : readStateTrail(output)) {
+        trail.push_back(static_cast<MasterState>(state));
     }
     return trail;
 }
@@ -124,7 +119,7 @@ ZQImage keepWindow(const GameWindow& game, const std::string& name) {
 // in `made`. The frame of the line, or -1 when no try took or a gesture
 // could not be sent.
 template <typename Gesture>
-long madeUntil(GameWindow& game, const char* line, int frames, long& made, Gesture gesture) {
+long madeUntil(GameWindow& game, const std::string& line, int frames, long& made, Gesture gesture) {
     long at = -1;
     for (int attempt = 0; attempt < 3 && at < 0; ++attempt) {
         if (!gesture()) {
@@ -158,7 +153,7 @@ TEST(WindowRoadTest, TheFirstMinuteFromAFreshProfilePlayedWithTheMouse) {
 
     // The first start's story, presented as it plays: two moments of it
     // differ, and neither is a black window.
-    ASSERT_EQ(game.waitForLine("state 26", 30), 0) << game.output();
+    ASSERT_EQ(game.waitForLine(ZQFlowLines::masterState(MasterState::StoryRuns), 30), 0) << game.output();
     ASSERT_TRUE(game.waitFrames(60));
     const ZQImage storyEarly = keepWindow(game, "window-1-story");
     ASSERT_TRUE(game.waitFrames(30));
@@ -169,21 +164,23 @@ TEST(WindowRoadTest, TheFirstMinuteFromAFreshProfilePlayedWithTheMouse) {
     ASSERT_TRUE(game.tap(PVRTVec2(187.5f, 333.5f)));
     ++taps;
     const long tapped = game.lastFrame();
-    const long storyEnd = game.waitForLine("state 27", 1200);
+    const long storyEnd = game.waitForLine(ZQFlowLines::masterState(MasterState::ShowMenu), 1200);
     ASSERT_GT(storyEnd, 0) << game.output();
     EXPECT_GT(storyEnd, 400);
     EXPECT_GT(storyEnd - tapped, 200);
 
     // The first-run menu: the tutorial tile alone. A tap on it starts the
     // tutorial.
-    ASSERT_GT(game.waitForLine("state 4", 30), 0) << game.output();
+    ASSERT_GT(game.waitForLine(ZQFlowLines::masterState(MasterState::Menu), 30), 0) << game.output();
     ASSERT_TRUE(game.waitFrames(kMenuSettleFrames));
     const ZQImage menu = keepWindow(game, "window-3-first-menu");
     EXPECT_GT(litShare(menu), 0.5);
     EXPECT_GT(changedShare(storyLater, menu), 0.2);
-    const long tutorial = madeUntil(game, "state 6", 60, taps, [&] { return game.tap(kTutorialTile); });
+    const long tutorial = madeUntil(game, ZQFlowLines::masterState(MasterState::StartTutorial), 60, taps,
+                                    [&] { return game.tap(kTutorialTile); });
     ASSERT_GT(tutorial, 0) << game.output();
-    ASSERT_GT(game.waitForLine("state 2", 60), tutorial) << game.output();
+    ASSERT_GT(game.waitForLine(ZQFlowLines::masterState(MasterState::LevelRuns), 60), tutorial)
+        << game.output();
 
     // The slide lesson: a flick along the string.
     ASSERT_GT(game.waitForLine("step TNSlide 2", 600), tutorial) << game.output();
@@ -230,7 +227,11 @@ TEST(WindowRoadTest, TheFirstMinuteFromAFreshProfilePlayedWithTheMouse) {
     EXPECT_EQ(run.status, 0) << run.output;
     // The master's states as on the headless road: the story, the menu,
     // the tutorial loaded, its first room started and running.
-    EXPECT_EQ(stateTrail(run.output), (std::vector<int>{26, 27, 4, 6, 18, 19, 2})) << run.output;
+    EXPECT_EQ(stateTrail(run.output),
+              (std::vector<MasterState>{MasterState::StoryRuns, MasterState::ShowMenu, MasterState::Menu,
+                                        MasterState::StartTutorial, MasterState::LoadedLevel,
+                                        MasterState::StartLevel, MasterState::LevelRuns}))
+        << run.output;
     EXPECT_GE(framesDrawn(run.output), seen);
     // Every press and lift reached the game, each stroke's moves with it;
     // no flick along the string was taken for a swipe, no hold for a tap.
