@@ -301,7 +301,7 @@ int run(const ZQLaunch& launch) {
                 status = 1;
             }
         } else {
-            ZQWindowEvents events(view, delegate, kFramePoints);
+            ZQWindowEvents events(view, delegate, *context, kFramePoints);
             const int32_t start = ZQ::gGlobals.frameCount - 1;
             runWindowLoop(
                 view, events,
