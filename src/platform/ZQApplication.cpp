@@ -26,6 +26,7 @@
 #include "platform/ZQRootController.h"
 #include "platform/ZQSnapshot.h"
 #include "platform/ZQSocialGateway.h"
+#include "platform/ZQStopSignals.h"
 #include "platform/ZQView.h"
 #include "platform/ZQWindowEvents.h"
 
@@ -35,6 +36,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -153,7 +155,9 @@ void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realt
         if (realtime && view.isAnimating()) {
             std::this_thread::sleep_until(link.due());
         }
-        if (!renders || frame + 1 == frames || renders(frame)) {
+        // A signal's request to stop makes this frame the last.
+        const bool last = frame + 1 == frames || ZQStopSignals::received() != 0;
+        if (!renders || last || renders(frame)) {
             view.drawView();
         } else {
             view.stepView();
@@ -161,6 +165,9 @@ void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realt
         link.fired(Clock::now());
         if (afterFrame) {
             afterFrame();
+        }
+        if (last) {
+            break;
         }
     }
 }
@@ -215,6 +222,12 @@ int run(const ZQLaunch& launch) {
         return 1;
     }
 
+    // From here on the stores may be written: a headless run asked to stop
+    // ends as at its last frame (a window's SDL does the same for it).
+    std::optional<ZQStopSignals> stopSignals;
+    if (launch.headless) {
+        stopSignals.emplace();
+    }
     // The game plays through OpenAL; without a sound device the gateway runs
     // silent, so this never stops the game.
     ZQ::OpenALSoundGateway::install();
@@ -310,11 +323,19 @@ int run(const ZQLaunch& launch) {
             };
             runHeadlessLoop(view, input, frames, launch.realtime, afterFrame,
                             launch.drawShotsOnly ? std::function<bool(long)>(isShot) : nullptr);
+            if (const int signal = ZQStopSignals::received()) {
+                const bool shotsLeft =
+                    std::any_of(launch.shots.begin(), launch.shots.end(),
+                                [&](const ZQShot& shot) { return shot.frame > frameNumber(); });
+                std::fprintf(stderr, "velmora: %s: the run ends at frame %d%s\n",
+                             signal == SIGINT ? "SIGINT" : "SIGTERM", frameNumber(),
+                             shotsLeft ? "; the shots of later frames are not written" : "");
+            }
             if (!launch.screenshot.empty() && !writeScreenshot(launch.screenshot)) {
                 status = 1;
             }
         } else {
-            ZQWindowEvents events(view, delegate, kFramePoints);
+            ZQWindowEvents events(view, delegate, *context, kFramePoints);
             const int32_t start = ZQ::gGlobals.frameCount - 1;
             runWindowLoop(
                 view, events,

@@ -38,7 +38,8 @@ struct ZQLaunch {
 
 // The application around the view: makes the GL context (a window, or none
 // with --headless), builds the view, runs the frames and ends with the
-// engine torn down. Returns the process's exit status: 0 after a normal end,
+// engine torn down; a headless run that SIGINT or SIGTERM stops ends the
+// same way. Returns the process's exit status: 0 after a normal end,
 // 1 when the game cannot start (a bundle folder without the game's files,
 // no OpenGL ES 2.0, no display, an input file it cannot read, a screenshot
 // it cannot write).
@@ -70,11 +71,12 @@ void runWindowLoop(ZQView& view, ZQWindowEvents& events, const std::function<boo
 // The headless loop: delivers the input file's events due at each frame
 // just before it and draws, as fast as it can or (realtime) at the display
 // link's ticks, from frame 1 (the view drew frame 0) until `frames` frames
-// are drawn; the last one stays on the target. `afterFrame`, when given, is
-// called after each frame the loop draws. `renders`, when given, says which
-// frames (numbered as ZQShot numbers them) are drawn; the others are stepped
-// (ZQView::stepView: rendered only when later frames rely on it, never
-// presented). The last always is drawn.
+// are drawn or, once SIGINT or SIGTERM has asked the game to stop
+// (ZQStopSignals), one frame more is; the last one stays on the target.
+// `afterFrame`, when given, is called after each frame the loop draws.
+// `renders`, when given, says which frames (numbered as ZQShot numbers them)
+// are drawn; the others are stepped (ZQView::stepView: rendered only when
+// later frames rely on it, never presented). The last always is drawn.
 void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realtime,
                      const std::function<void()>& afterFrame = {},
                      const std::function<bool(long frame)>& renders = {});

@@ -144,6 +144,11 @@ void ZQEGLContext::presentRenderbuffer() {
     if (windowCopy == nullptr) {
         windowCopy = std::make_unique<ZQWindowCopy>();
     }
-    windowCopy->copy(drawableWidth(), drawableHeight());
+    // Asked each frame: the window may have any size by now, whatever was
+    // asked of it.
+    int width = 0;
+    int height = 0;
+    backend->drawableSize(width, height);
+    windowCopy->copy(width, height);
     backend->swap();
 }

@@ -59,7 +59,8 @@ public:
     // 2 for OpenGL ES 2.0 (or a later version, which runs ES 2.0 code).
     uint64_t api() const { return apiVersion; }
     Surface surface() const { return kind; }
-    // The window's drawable (headless: the screen target) in pixels.
+    // The window's drawable (headless: the screen target) in pixels, as the
+    // window system has it: a full screen refused leaves it as it was.
     int drawableWidth() const;
     int drawableHeight() const;
     // The screen target in pixels, as configured, whatever the window became.

@@ -52,6 +52,12 @@ class WindowBackend : public ZQEGLBackend {
 public:
     WindowBackend(SDL_Window* window, SDL_GLContext context) : window(window), context(context) {}
 
+    // Notes the EGL surface SDL made for the window; the context is current.
+    void findSurface() {
+        display = eglGetCurrentDisplay();
+        surface = eglGetCurrentSurface(EGL_DRAW);
+    }
+
     ~WindowBackend() override {
         SDL_GL_DeleteContext(context);
         SDL_DestroyWindow(window);
@@ -60,7 +66,18 @@ public:
 
     bool makeCurrent() override { return SDL_GL_MakeCurrent(window, context) == 0; }
 
+    // EGL's word on the surface, which is the window system's (Mesa asks the
+    // X server), rather than SDL's: SDL takes a full screen it asked for as
+    // granted, while without a window manager the window keeps its size.
     void drawableSize(int& width, int& height) const override {
+        EGLint w = 0;
+        EGLint h = 0;
+        if (surface != EGL_NO_SURFACE && eglQuerySurface(display, surface, EGL_WIDTH, &w) == EGL_TRUE &&
+            eglQuerySurface(display, surface, EGL_HEIGHT, &h) == EGL_TRUE) {
+            width = w;
+            height = h;
+            return;
+        }
         SDL_GL_GetDrawableSize(window, &width, &height);
     }
 
@@ -69,6 +86,8 @@ public:
 private:
     SDL_Window* window;
     SDL_GLContext context;
+    EGLDisplay display = EGL_NO_DISPLAY;
+    EGLSurface surface = EGL_NO_SURFACE;
 };
 
 } // namespace
@@ -126,6 +145,7 @@ std::unique_ptr<ZQEGLBackend> makeWindowBackend(const ZQEGLContext::Options& opt
         failure = sdlFailure("SDL_GL_MakeCurrent");
         return nullptr;
     }
+    backend->findSurface();
     // Pacing is the frame loop's; vsync only keeps a swap from tearing.
     SDL_GL_SetSwapInterval(1);
     return backend;

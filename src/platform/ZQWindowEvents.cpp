@@ -1,6 +1,7 @@
 #include "platform/ZQWindowEvents.h"
 
 #include "platform/ZQAppDelegate.h"
+#include "platform/ZQEGLContext.h"
 #include "platform/ZQView.h"
 
 #include <SDL2/SDL.h>
@@ -14,26 +15,49 @@ double seconds(uint32_t ticks) {
     return static_cast<double>(ticks) / 1000.0;
 }
 
-// The size of the window an event belongs to; a touch screen SDL has not
-// tied to a window (id 0) touches the focused one.
-PVRTVec2 windowSize(uint32_t windowID) {
-    int width = 0;
-    int height = 0;
+} // namespace
+
+ZQWindowEvents::ZQWindowEvents(ZQView& view, ZQAppDelegate& delegate, const ZQEGLContext& context,
+                               PVRTVec2 frame)
+    : view(view), delegate(delegate), context(context), frame(frame) {
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+PVRTVec2 ZQWindowEvents::windowSize(uint32_t windowID) {
     SDL_Window* window = SDL_GetWindowFromID(windowID);
+    // A touch screen SDL has not tied to a window (id 0) touches the focused one.
     if (window == nullptr) {
         window = SDL_GetKeyboardFocus();
     }
-    if (window != nullptr) {
-        SDL_GetWindowSize(window, &width, &height);
+    if (window == nullptr) {
+        return PVRTVec2(0.0f, 0.0f);
     }
-    return PVRTVec2(static_cast<float>(width), static_cast<float>(height));
+    if (!measuredNow) {
+        measured = measure(window);
+        measuredNow = true;
+    }
+    return measured;
 }
 
-} // namespace
-
-ZQWindowEvents::ZQWindowEvents(ZQView& view, ZQAppDelegate& delegate, PVRTVec2 frame)
-    : view(view), delegate(delegate), frame(frame) {
-    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+PVRTVec2 ZQWindowEvents::measure(SDL_Window* window) const {
+    int width = 0;
+    int height = 0;
+    int pixelWidth = 0;
+    int pixelHeight = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    SDL_GetWindowSizeInPixels(window, &pixelWidth, &pixelHeight);
+    const int drawableWidth = context.drawableWidth();
+    const int drawableHeight = context.drawableHeight();
+    if (pixelWidth <= 0 || pixelHeight <= 0 || drawableWidth <= 0 || drawableHeight <= 0) {
+        return PVRTVec2(static_cast<float>(width), static_cast<float>(height));
+    }
+    // The drawable in SDL's window units. SDL's records of the window in
+    // units and in pixels are wrong alike after a full screen never granted
+    // (X11, where a unit is a pixel) and right alike otherwise, so their
+    // ratio, the display's scale, holds either way.
+    return PVRTVec2(
+        static_cast<float>(width) * static_cast<float>(drawableWidth) / static_cast<float>(pixelWidth),
+        static_cast<float>(height) * static_cast<float>(drawableHeight) / static_cast<float>(pixelHeight));
 }
 
 PVRTVec2 ZQWindowEvents::toPoints(PVRTVec2 position, PVRTVec2 size, PVRTVec2 frame) {
@@ -67,10 +91,7 @@ bool ZQWindowEvents::handle(const SDL_Event& event) {
         break;
     case SDL_KEYDOWN:
         if (event.key.keysym.sym == SDLK_F11 && event.key.repeat == 0) {
-            if (SDL_Window* w = SDL_GetWindowFromID(event.key.windowID)) {
-                const bool full = (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-                SDL_SetWindowFullscreen(w, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-            }
+            switchFullScreen(event.key.windowID);
         }
         break;
     default:
@@ -87,6 +108,11 @@ void ZQWindowEvents::system(const SDL_Event& event) {
         return;
     }
     const XEvent& x = message->msg.x11.event;
+    // SDL passes on no resize to the size it already has on record, which
+    // may be a full screen it never got.
+    if (x.type == ConfigureNotify) {
+        measuredNow = false;
+    }
     if (x.type == ButtonPress || x.type == ButtonRelease) {
         serverTime = static_cast<uint32_t>(x.xbutton.time);
     } else if (x.type == MotionNotify) {
@@ -187,7 +213,31 @@ void ZQWindowEvents::finger(const SDL_Event& event) {
     }
 }
 
+void ZQWindowEvents::switchFullScreen(uint32_t windowID) {
+    SDL_Window* window = SDL_GetWindowFromID(windowID);
+    if (window == nullptr) {
+        return;
+    }
+    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0) {
+        measuredNow = false;
+        const PVRTVec2 size = windowSize(windowID);
+        windowedWidth = static_cast<int>(size.x + 0.5f);
+        windowedHeight = static_cast<int>(size.y + 0.5f);
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+        SDL_SetWindowFullscreen(window, 0);
+        // SDL keeps the full screen's size on record until the window system
+        // says otherwise, and one that never granted it never will.
+        if (windowedWidth > 0 && windowedHeight > 0) {
+            SDL_SetWindowSize(window, windowedWidth, windowedHeight);
+        }
+    }
+    measuredNow = false;
+}
+
 void ZQWindowEvents::window(const SDL_Event& event) {
+    // Any change of the window's state may have come with a new size.
+    measuredNow = false;
     const double timestamp = seconds(event.window.timestamp);
     switch (event.window.event) {
     case SDL_WINDOWEVENT_FOCUS_LOST:

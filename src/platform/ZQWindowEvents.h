@@ -7,7 +7,9 @@
 #include <vector>
 
 union SDL_Event;
+struct SDL_Window;
 class ZQAppDelegate;
+class ZQEGLContext;
 class ZQView;
 
 // Turns the window's SDL events into the view's touches and the
@@ -17,6 +19,14 @@ class ZQView;
 // delivered twice). Positions are mapped from the window, where the screen
 // is letterboxed to keep its aspect, to points of the view. F11 switches
 // between a window and the full screen.
+//
+// SDL takes a full screen it asks for as granted and records the display's
+// size as the window's, but a window manager may refuse it, and a bare X
+// server has none to grant it: the window keeps its size. So the touches
+// are placed by the size of the context's drawable, which is the window
+// system's, as the picture is; it is measured again after every event that
+// may have changed it. Back from the full screen the window is given the
+// size it had before, which puts SDL's record right again.
 //
 // SDL stamps an event when it reads it, and the game reads the window's
 // events once a frame: behind a slow frame a quick tap would look like a
@@ -33,8 +43,8 @@ public:
     static constexpr float kFullPressureRadius = 44.0f;
     static constexpr int64_t kMouseFinger = -1;
 
-    // frame: the view's size in points.
-    ZQWindowEvents(ZQView& view, ZQAppDelegate& delegate, PVRTVec2 frame);
+    // frame: the view's size in points. context: the window's.
+    ZQWindowEvents(ZQView& view, ZQAppDelegate& delegate, const ZQEGLContext& context, PVRTVec2 frame);
 
     // Handles one event; false once the window has been closed.
     bool handle(const SDL_Event& event);
@@ -51,13 +61,23 @@ private:
     void mouse(const SDL_Event& event);
     void finger(const SDL_Event& event);
     void window(const SDL_Event& event);
+    void switchFullScreen(uint32_t windowID);
+    // The size of the window an event belongs to, in SDL's window units;
+    // zero without a window.
+    PVRTVec2 windowSize(uint32_t windowID);
+    PVRTVec2 measure(SDL_Window* window) const;
     // Fingers held when the window loses the focus are cancelled: their
     // lifts will go elsewhere.
     void cancelHeld(double timestamp);
 
     ZQView& view;
     ZQAppDelegate& delegate;
+    const ZQEGLContext& context;
     const PVRTVec2 frame;
+    PVRTVec2 measured;
+    bool measuredNow = false; // no event since `measured` was taken could have changed it
+    int windowedWidth = 0;    // the window's size before F11 took it to the full screen
+    int windowedHeight = 0;
     std::vector<ZQTouch> held; // fingers down, mouse included, as last delivered
     bool minimised = false;
     bool hasServerTime = false;

@@ -220,6 +220,10 @@ bool GameWindow::tap(PVRTVec2 point) {
     return moveTo(point) && step("click 1");
 }
 
+bool GameWindow::key(const std::string& name) {
+    return step("key " + name);
+}
+
 bool GameWindow::drag(PVRTVec2 from, PVRTVec2 to, int steps) {
     if (!press(from)) {
         return false;

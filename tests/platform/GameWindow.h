@@ -55,6 +55,8 @@ public:
     bool release();
     // Press at `from`, `steps` moves along the line to `to`, release there.
     bool drag(PVRTVec2 from, PVRTVec2 to, int steps);
+    // Presses and lets go of a key (xdotool's name for it, e.g. "F11").
+    bool key(const std::string& name);
     // The same stroke as a flick: the press, the moves and the lift in one
     // go, 20 ms apart, without waiting for frames between them (a stroke
     // the game takes for a flick must end within a few frames of its start).

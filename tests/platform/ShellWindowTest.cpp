@@ -64,7 +64,7 @@ protected:
                                         &makeEngineModels<ZQPlainMaker>, &makeNoRenderPasses);
         ZQ::gGlobals.masterController = &input;
         delegate = std::make_unique<RecordingDelegate>(*view);
-        ZQWindowEvents events(*view, *delegate, ZQApplication::kFramePoints);
+        ZQWindowEvents events(*view, *delegate, *context, ZQApplication::kFramePoints);
         delegate->applicationDidBecomeActive();
 
         const std::string command =

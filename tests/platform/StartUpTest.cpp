@@ -344,4 +344,48 @@ TEST(StartUpTest, AWindowAskedToCloseEndsTheGameWithStatusZero) {
     EXPECT_NE(output.find("frames drawn at 750 x 1334"), std::string::npos) << output;
 }
 
+// Headless, SIGINT and SIGTERM end the game as the window's close button
+// does: at a frame, with the closing lines and status 0. Each waits for
+// the game's output, never for a time: the signal goes once frame 3 is
+// printed, and the output ends when the game does.
+TEST(StartUpTest, AHeadlessRunAskedToStopEndsAtAFrameWithItsSummary) {
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGINT");
+        // The shell says its process id, which exec hands on to the game.
+        const std::string command = std::string("echo $$; exec '") + VELMORA_EXECUTABLE +
+                                    "' --headless --frames 1000000 --print-frames --report-input 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        char line[512];
+        ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
+        const pid_t game = static_cast<pid_t>(std::atol(line));
+        std::string output;
+        long lastFrame = -1;
+        while (std::fgets(line, sizeof line, pipe) != nullptr) {
+            output += line;
+            char* end = nullptr;
+            const long frame = std::strtol(line, &end, 10);
+            if (end == line || *end != '\n') {
+                continue; // not a frame's number alone
+            }
+            if (lastFrame < 3 && frame >= 3) {
+                kill(game, signal);
+            }
+            lastFrame = frame;
+        }
+        const int status = pclose(pipe);
+        ASSERT_TRUE(WIFEXITED(status)) << output;
+        EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+        // The summary counts the frames printed (from 0), the last as soon
+        // as the signal let it be.
+        long frames = -1;
+        const std::size_t at = output.find("Velmora: ");
+        ASSERT_NE(at, std::string::npos) << output;
+        EXPECT_EQ(std::sscanf(output.c_str() + at, "Velmora: %ld frames drawn headless", &frames), 1);
+        EXPECT_EQ(frames, lastFrame + 1) << output;
+        InputReport input;
+        EXPECT_TRUE(readInputReport(output, input)) << output;
+    }
+}
+
 } // namespace

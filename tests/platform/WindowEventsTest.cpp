@@ -23,7 +23,8 @@ protected:
                                         ZQ::DeviceProfile::forPlatformType(3));
         ZQ::gGlobals.masterController = &input;
         delegate = std::make_unique<RecordingDelegate>(*view);
-        events = std::make_unique<ZQWindowEvents>(*view, *delegate, PVRTVec2(320.0f, 480.0f));
+        events = std::make_unique<ZQWindowEvents>(*view, *delegate, *HeadlessGL::context(),
+                                                  PVRTVec2(320.0f, 480.0f));
     }
     void TearDown() override {
         events.reset();
