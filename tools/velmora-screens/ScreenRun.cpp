@@ -185,11 +185,13 @@ bool ScreenRun::pictureDue(long drawn) {
     if (tutorial != nullptr) {
         return watchStep();
     }
-    if (options.shotEvery <= 0 || drawn % options.shotEvery != 0) {
+    // Named, and printed, by the frame it shows: the next one.
+    const long shown = drawn + 1;
+    if (options.shotEvery <= 0 || shown % options.shotEvery != 0) {
         return false;
     }
     char name[64];
-    std::snprintf(name, sizeof name, "%s-%04ld.png", screenName(options.screen), drawn);
+    std::snprintf(name, sizeof name, "%s-%04ld.png", screenName(options.screen), shown);
     shotName = name;
     return true;
 }
