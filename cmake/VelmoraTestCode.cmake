@@ -24,12 +24,22 @@ endfunction()
 set(VELMORA_TEST_ENVIRONMENT
     "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan.supp:intercept_tls_get_addr=0")
 
+# GL's shader cache of every test, the tools' too: Mesa finds its home in the
+# password file, not in HOME, so it is named; one in the build tree, which
+# all share, as a cache of each process's own would compile the game's
+# shaders afresh at every start.
+# Mesa makes the cache's own folder, not its parents.
+set(VELMORA_TEST_SHADER_CACHE ${CMAKE_BINARY_DIR}/test-cache/mesa)
+file(MAKE_DIRECTORY ${VELMORA_TEST_SHADER_CACHE})
+
 # The tools' tests run the tools themselves, which have no test main to give
 # them folders of their own (tests/support/OwnFolders.h): ctest points theirs
 # into the build tree instead of the player's, whatever the shell names.
 set(VELMORA_TOOL_TEST_FOLDERS
     "XDG_DATA_HOME=set:${CMAKE_BINARY_DIR}/tool-tests/data" "HOME=set:${CMAKE_BINARY_DIR}/tool-tests/home"
-    "XDG_CONFIG_HOME=set:${CMAKE_BINARY_DIR}/tool-tests/config" "VELMORA_CLOUD_DIR=unset:" "VELMORA_BUNDLE=unset:"
+    "XDG_CONFIG_HOME=set:${CMAKE_BINARY_DIR}/tool-tests/config"
+    "XDG_CACHE_HOME=set:${CMAKE_BINARY_DIR}/tool-tests/cache"
+    "MESA_SHADER_CACHE_DIR=set:${VELMORA_TEST_SHADER_CACHE}" "VELMORA_CLOUD_DIR=unset:" "VELMORA_BUNDLE=unset:"
     "XDG_PICTURES_DIR=unset:" "XDG_DOCUMENTS_DIR=unset:")
 
 # Every test the calling folder has added so far runs in VELMORA_TEST_ENVIRONMENT

@@ -26,11 +26,18 @@ OwnFolders::OwnFolders() : owner(::getpid()) {
         std::exit(1);
     }
     folder = pattern;
-    for (const auto& [variable, sub] : {std::pair{"XDG_DATA_HOME", "data"}, std::pair{"HOME", "home"},
-                                        std::pair{"XDG_CONFIG_HOME", "config"}}) {
+    for (const auto& [variable, sub] :
+         {std::pair{"XDG_DATA_HOME", "data"}, std::pair{"HOME", "home"},
+          std::pair{"XDG_CONFIG_HOME", "config"}, std::pair{"XDG_CACHE_HOME", "cache"}}) {
         fs::create_directory(fs::path(folder) / sub, error);
         ::setenv(variable, (fs::path(folder) / sub).c_str(), 1);
     }
+    // Mesa takes its shader cache's home from the password file, not HOME:
+    // it is named. The build tree's one is shared by every test process, as
+    // compiling the game's shaders afresh cost each game started half a
+    // second of processor time.
+    fs::create_directories(kShaderCache, error);
+    ::setenv("MESA_SHADER_CACHE_DIR", kShaderCache, 1);
     // Unset, each falls back to a folder under the ones above; the bundle, to
     // the build tree's own.
     for (const char* variable :
