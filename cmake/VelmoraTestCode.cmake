@@ -42,8 +42,21 @@ set(VELMORA_TOOL_TEST_FOLDERS
     "MESA_SHADER_CACHE_DIR=set:${VELMORA_TEST_SHADER_CACHE}" "VELMORA_CLOUD_DIR=unset:" "VELMORA_BUNDLE=unset:"
     "XDG_PICTURES_DIR=unset:" "XDG_DOCUMENTS_DIR=unset:")
 
+# A time limit only stops a test that hangs: it never measures speed, which
+# the benchmarks do. Each is twenty times or more what its slowest test took
+# alone, so a busy machine (CI pinned to two cores with the others loaded,
+# under the sanitizers too) stays well inside it: a test of one program, five
+# minutes (the slowest, the saved state killed 300 times as it saves, a
+# process each, took 14 s under AddressSanitizer on two cores); one that runs
+# the whole game, drawing every frame with a software GL driver, twenty (the
+# slowest, the road's rooms and award drawn every frame and only at their
+# shots, took 60 s on six cores).
+set(VELMORA_TEST_TIMEOUT 300)
+set(VELMORA_GAME_TEST_TIMEOUT 1200)
+
 # Every test the calling folder has added so far runs in VELMORA_TEST_ENVIRONMENT
-# and the tools' test folders. LABEL names the target they all run, for a run
+# and the tools' test folders, within VELMORA_TEST_TIMEOUT unless it set a
+# limit of its own. LABEL names the target they all run, for a run
 # of only the targets built (scripts/test --targets); a test without a label
 # runs only in a whole run.
 #   velmora_test_environment([LABEL target])
@@ -53,6 +66,12 @@ function(velmora_test_environment)
     if(tests)
         set_tests_properties(${tests} PROPERTIES ENVIRONMENT "${VELMORA_TEST_ENVIRONMENT}"
                              ENVIRONMENT_MODIFICATION "${VELMORA_TOOL_TEST_FOLDERS}")
+        foreach(test IN LISTS tests)
+            get_test_property(${test} TIMEOUT limit)
+            if(NOT limit)
+                set_tests_properties(${test} PROPERTIES TIMEOUT ${VELMORA_TEST_TIMEOUT})
+            endif()
+        endforeach()
         if(TESTS_LABEL)
             set_tests_properties(${tests} PROPERTIES LABELS ${TESTS_LABEL})
         endif()
