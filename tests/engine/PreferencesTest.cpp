@@ -98,7 +98,7 @@ TEST(StoreLocations, FoldersFollowTheBaseDirectoryRules) {
 
 // Run on its own by the test below, in a shell that names a player's folders:
 // writes through the process's stores and prints every folder it would use,
-// GL's shader cache among them.
+// GL's shader cache and GoogleTest's temporary folder among them.
 TEST(StoreLocations, ATestProcessWritesToItsOwnFolders) {
     Preferences::shared().setTutorialCompleted();
     std::printf("folders %s %s %s %s\n", ZQ::dataFolder().c_str(), ZQ::cloudFolder().c_str(),
@@ -107,6 +107,7 @@ TEST(StoreLocations, ATestProcessWritesToItsOwnFolders) {
                                  "MESA_SHADER_CACHE_DIR"}) {
         std::printf("%s=%s\n", variable, std::getenv(variable) != nullptr ? std::getenv(variable) : "");
     }
+    std::printf("TempDir=%s\n", testing::TempDir().c_str());
 }
 
 TEST(StoreLocations, TestsNeverReachThePlayersOwnFolder) {
@@ -154,6 +155,12 @@ TEST(StoreLocations, TestsNeverReachThePlayersOwnFolder) {
     // file, whatever HOME says.
     EXPECT_NE(printed.find("XDG_CACHE_HOME=/"), std::string::npos) << printed;
     EXPECT_NE(printed.find("MESA_SHADER_CACHE_DIR=/"), std::string::npos) << printed;
+    // Files written under fixed names go into the process's own folder, not
+    // the temporary folder every process and user shares.
+    EXPECT_EQ(printed.find("TempDir=" + std::filesystem::temp_directory_path().string() + "/\n"),
+              std::string::npos)
+        << printed;
+    EXPECT_NE(printed.find("TempDir=/"), std::string::npos) << printed;
     EXPECT_EQ(snapshot(), before);
 }
 

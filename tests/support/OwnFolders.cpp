@@ -32,6 +32,12 @@ OwnFolders::OwnFolders() : owner(::getpid()) {
         fs::create_directory(fs::path(folder) / sub, error);
         ::setenv(variable, (fs::path(folder) / sub).c_str(), 1);
     }
+    // GoogleTest's TempDir(), where tests write files under fixed names,
+    // would be /tmp/ itself, shared by every test process and by every user:
+    // a file left there by a run as root refused a later run as a player,
+    // and two processes wrote one name at once.
+    fs::create_directory(fs::path(folder) / "tmp", error);
+    ::setenv("TEST_TMPDIR", (fs::path(folder) / "tmp").c_str(), 1);
     // Mesa takes its shader cache's home from the password file, not HOME:
     // it is named. The build tree's one is shared by every test process, as
     // compiling the game's shaders afresh cost each game started half a

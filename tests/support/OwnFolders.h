@@ -6,10 +6,10 @@
 
 // Points every folder the game takes from its environment (the data, cloud,
 // home, desktop, settings and cache folders, and the bundle, then the build's
-// own) at folders of this process's own under the temporary folder, and GL's
-// shader cache at the build tree's, so that no test or benchmark reaches a
-// player's files, whatever the shell names and whether ctest runs it or a
-// maintainer does.
+// own) and GoogleTest's TempDir() at folders of this process's own under the
+// temporary folder, and GL's shader cache at the build tree's, so that no
+// test or benchmark reaches a player's files, whatever the shell names and
+// whether ctest runs it or a maintainer does.
 //
 // Ownership: the process that made the folders removes them when this object
 // goes; a process of ours started by one of ours (a death test run anew)
