@@ -43,7 +43,9 @@ std::string chooseBundleFolder(const char* variable, const std::string& executab
     if (!tree.empty() && isInside(exe, tree)) {
         return (tree / "bundle").lexically_normal().string();
     }
-    return (exe.parent_path().parent_path() / "share" / "velmora").lexically_normal().string();
+    // An install's own folder: never share/velmora, which under the prefix
+    // ~/.local is the player's data folder, where the saves live.
+    return (exe.parent_path().parent_path() / "share" / "games" / "velmora").lexically_normal().string();
 }
 
 const std::string& bundleFolder() {

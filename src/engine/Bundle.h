@@ -11,7 +11,7 @@ namespace ZQ {
 //
 // The folder is, in this order: $VELMORA_BUNDLE when set and not empty; the
 // build tree's generated bundle/ when the running program was built there;
-// otherwise <executable>/../share/velmora, where an install puts it.
+// otherwise <executable>/../share/games/velmora, where an install puts it.
 // Any thread; the folder is chosen once per process.
 
 // The bundle folder, without a trailing slash.

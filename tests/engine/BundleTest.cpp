@@ -17,8 +17,10 @@ TEST(BundleTest, FolderIsTheVariableThenTheBuildTreeThenTheInstalledShare) {
     EXPECT_EQ(ZQ::chooseBundleFolder("", "/src/build/tools/x/tool", "/src/build"), "/src/build/bundle");
     EXPECT_EQ(ZQ::chooseBundleFolder(nullptr, "/src/build/velmora", "/src/build/"), "/src/build/bundle");
     // A sibling folder that merely starts with the build folder's name is not inside it.
-    EXPECT_EQ(ZQ::chooseBundleFolder(nullptr, "/src/build-asan/velmora", "/src/build"), "/src/share/velmora");
-    EXPECT_EQ(ZQ::chooseBundleFolder(nullptr, "/usr/local/bin/velmora", ""), "/usr/local/share/velmora");
+    EXPECT_EQ(ZQ::chooseBundleFolder(nullptr, "/src/build-asan/velmora", "/src/build"),
+              "/src/share/games/velmora");
+    EXPECT_EQ(ZQ::chooseBundleFolder(nullptr, "/usr/local/bin/velmora", ""),
+              "/usr/local/share/games/velmora");
 }
 
 TEST(BundleTest, TestsRunFromTheBuildTreeReadItsBundle) {

@@ -97,14 +97,17 @@ TEST(StoreLocations, FoldersFollowTheBaseDirectoryRules) {
 }
 
 // Run on its own by the test below, in a shell that names a player's folders:
-// writes through the process's stores and prints every folder it would use.
+// writes through the process's stores and prints every folder it would use,
+// GL's shader cache and GoogleTest's temporary folder among them.
 TEST(StoreLocations, ATestProcessWritesToItsOwnFolders) {
     Preferences::shared().setTutorialCompleted();
     std::printf("folders %s %s %s %s\n", ZQ::dataFolder().c_str(), ZQ::cloudFolder().c_str(),
                 ZQ::bundleFolder().c_str(), ZQ::homeFolder(std::getenv("HOME")).c_str());
-    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_PICTURES_DIR", "XDG_DOCUMENTS_DIR"}) {
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_PICTURES_DIR", "XDG_DOCUMENTS_DIR", "XDG_CACHE_HOME",
+                                 "MESA_SHADER_CACHE_DIR"}) {
         std::printf("%s=%s\n", variable, std::getenv(variable) != nullptr ? std::getenv(variable) : "");
     }
+    std::printf("TempDir=%s\n", testing::TempDir().c_str());
 }
 
 TEST(StoreLocations, TestsNeverReachThePlayersOwnFolder) {
@@ -112,7 +115,8 @@ TEST(StoreLocations, TestsNeverReachThePlayersOwnFolder) {
     ASSERT_TRUE(player.ok());
     for (const char* file :
          {"data/velmora/defaults.plist", "cloud/cloud.plist", "home/.local/share/velmora/defaults.plist",
-          "config/user-dirs.dirs", "bundle/captions.plist", "pictures/a.png"}) {
+          "config/user-dirs.dirs", "bundle/captions.plist", "pictures/a.png",
+          "cache/mesa/mesa_shader_cache/index"}) {
         std::filesystem::create_directories(std::filesystem::path(player.file(file)).parent_path());
         TempFolder::write(player.file(file), "<plist><dict/></plist>\n");
     }
@@ -134,7 +138,8 @@ TEST(StoreLocations, TestsNeverReachThePlayersOwnFolder) {
         "' VELMORA_CLOUD_DIR='" + player.file("cloud") + "' HOME='" + player.file("home") +
         "' XDG_CONFIG_HOME='" + player.file("config") + "' XDG_PICTURES_DIR='" + player.file("pictures") +
         "' XDG_DOCUMENTS_DIR='" + player.file("pictures") + "' VELMORA_BUNDLE='" + player.file("bundle") +
-        "' '" + std::filesystem::read_symlink("/proc/self/exe").string() +
+        "' XDG_CACHE_HOME='" + player.file("cache") + "' MESA_SHADER_CACHE_DIR='" +
+        player.file("cache/mesa") + "' '" + std::filesystem::read_symlink("/proc/self/exe").string() +
         "' --gtest_filter=StoreLocations.ATestProcessWritesToItsOwnFolders 2>&1";
     FILE* child = ::popen(command.c_str(), "r");
     ASSERT_NE(child, nullptr);
@@ -146,6 +151,16 @@ TEST(StoreLocations, TestsNeverReachThePlayersOwnFolder) {
     ASSERT_EQ(::pclose(child), 0) << printed;
     EXPECT_NE(printed.find("folders /"), std::string::npos) << printed;
     EXPECT_EQ(printed.find(player.path()), std::string::npos) << printed;
+    // Named, not left to Mesa, which would take the home of the password
+    // file, whatever HOME says.
+    EXPECT_NE(printed.find("XDG_CACHE_HOME=/"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("MESA_SHADER_CACHE_DIR=/"), std::string::npos) << printed;
+    // Files written under fixed names go into the process's own folder, not
+    // the temporary folder every process and user shares.
+    EXPECT_EQ(printed.find("TempDir=" + std::filesystem::temp_directory_path().string() + "/\n"),
+              std::string::npos)
+        << printed;
+    EXPECT_NE(printed.find("TempDir=/"), std::string::npos) << printed;
     EXPECT_EQ(snapshot(), before);
 }
 

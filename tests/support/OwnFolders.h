@@ -5,8 +5,9 @@
 #include <string>
 
 // Points every folder the game takes from its environment (the data, cloud,
-// home, desktop and settings folders, and the bundle, then the build's own)
-// at folders of this process's own under the temporary folder, so that no
+// home, desktop, settings and cache folders, and the bundle, then the build's
+// own) and GoogleTest's TempDir() at folders of this process's own under the
+// temporary folder, and GL's shader cache at the build tree's, so that no
 // test or benchmark reaches a player's files, whatever the shell names and
 // whether ctest runs it or a maintainer does.
 //
@@ -24,6 +25,8 @@ public:
 
     // Names the folders of the process that made them, for its children.
     static constexpr const char* kVariable = "VELMORA_OWN_FOLDERS";
+    // The tests' shader cache, in the build tree.
+    static constexpr const char* kShaderCache = VELMORA_TEST_SHADER_CACHE;
 
 private:
     std::string folder;

@@ -1,9 +1,10 @@
 # Runs the bundle generator into a folder two levels below SCRATCH, which it
 # makes, and checks that it writes the files the build's LISTING names, each
-# with the same bytes as the one in BUNDLE.
+# with the same bytes as the one in BUNDLE, and the same ICON.
 file(REMOVE_RECURSE ${SCRATCH})
 set(made ${SCRATCH}/made/bundle)
-execute_process(COMMAND ${GENERATOR} ${made} ${SCRATCH}/listing.txt RESULT_VARIABLE status)
+execute_process(COMMAND ${GENERATOR} ${made} ${SCRATCH}/listing.txt ${SCRATCH}/icon/velmora.png
+                RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "the generator failed: ${status}")
 endif()
@@ -18,6 +19,11 @@ foreach(line IN LISTS lines)
     endif()
     math(EXPR count "${count} + 1")
 endforeach()
+file(SHA256 ${SCRATCH}/icon/velmora.png again)
+file(SHA256 ${ICON} built)
+if(NOT again STREQUAL built)
+    message(FATAL_ERROR "the icon differs between two runs")
+endif()
 if(count LESS 43)
     message(FATAL_ERROR "the listing names only ${count} files")
 endif()

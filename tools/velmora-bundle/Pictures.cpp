@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <vector>
 
 namespace VelmoraBundle {
 
@@ -129,6 +130,110 @@ void title(cairo_t* cr) {
     cairo_stroke(cr);
 }
 
+// The icon: a trefoil knot, the simplest cord that cannot be untied,
+// (sin t + 2 sin 2t, cos t - 2 cos 2t) with depth -sin 3t, on a rounded tile.
+// At each of its three crossings one strand is nearer than depth 0 and the
+// other farther, so the cord is drawn whole, then the nearer strand again
+// round each crossing, within a disc: it covers the strand beneath with its
+// dark rim and the crossings read as over and under, while the disc's edge
+// cuts every band of the cord at once, where the two drawings agree.
+constexpr int kKnotPoints = 720;
+constexpr int kCrossingStretch = 60;      // points each side of a crossing drawn again
+constexpr double kCrossingRadius = 40.0;  // the disc's radius in units
+constexpr double kKnotScale = 34.0;       // units a knot unit: the knot spans +-3
+constexpr double kKnotMiddleY = -0.46875; // y runs from -3 up to 2.0625, at cos t = 1/8
+constexpr double kCordWidth = 26.0;       // the cord's width in units, rim left out
+constexpr double kCordRim = 3.0;          // the dark rim each side
+constexpr double kTileCorner = 48.0;
+
+struct KnotPoint {
+    double x, y, depth;
+};
+
+// A band along the cord: the dark rim, the shaded cord, its lit side and a
+// highlight, each moved up and left towards the light by `shift`.
+struct CordLayer {
+    double width, shift, r, g, b;
+};
+constexpr CordLayer kCordLayers[] = {
+    {kCordWidth + 2 * kCordRim, 0.0, 0.08, 0.06, 0.12}, // rim
+    {kCordWidth, 0.0, 0.74, 0.46, 0.12},                // shade
+    {kCordWidth - 8.0, -2.0, 0.96, 0.72, 0.23},         // lit side
+    {0.25 * kCordWidth, -4.5, 1.00, 0.93, 0.66},        // highlight
+};
+
+// Strokes `count` points of the cord from `from` on (round the loop), the
+// whole closed loop when `count` is all of them.
+void strokeCord(cairo_t* cr, const std::vector<KnotPoint>& points, std::size_t from, std::size_t count) {
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    for (const CordLayer& layer : kCordLayers) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const KnotPoint& p = points[(from + k) % points.size()];
+            cairo_line_to(cr, p.x + layer.shift, p.y + layer.shift);
+        }
+        if (count == points.size()) {
+            cairo_close_path(cr);
+        }
+        cairo_set_source_rgb(cr, layer.r, layer.g, layer.b);
+        cairo_set_line_width(cr, layer.width);
+        cairo_stroke(cr);
+    }
+}
+
+void knotIcon(cairo_t* cr) {
+    const double edge = kIconEdge;
+    const double r = kTileCorner;
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, edge - r, r, r, -0.5 * kPi, 0);
+    cairo_arc(cr, edge - r, edge - r, r, 0, 0.5 * kPi);
+    cairo_arc(cr, r, edge - r, r, 0.5 * kPi, kPi);
+    cairo_arc(cr, r, r, r, kPi, 1.5 * kPi);
+    cairo_close_path(cr);
+    cairo_pattern_t* night =
+        cairo_pattern_create_radial(0.5 * edge, 0.4 * edge, 0, 0.5 * edge, 0.5 * edge, 0.75 * edge);
+    cairo_pattern_add_color_stop_rgb(night, 0, 0.22, 0.17, 0.36);
+    cairo_pattern_add_color_stop_rgb(night, 1, 14 / 255.0, 12 / 255.0, 28 / 255.0);
+    cairo_set_source(cr, night);
+    cairo_fill(cr);
+    cairo_pattern_destroy(night);
+
+    std::vector<KnotPoint> points(kKnotPoints);
+    for (int i = 0; i < kKnotPoints; ++i) {
+        const double t = 2 * kPi * i / kKnotPoints;
+        points[i] = {0.5 * edge + kKnotScale * (std::sin(t) + 2 * std::sin(2 * t)),
+                     0.5 * edge + kKnotScale * (std::cos(t) - 2 * std::cos(2 * t) - kKnotMiddleY),
+                     -std::sin(3 * t)};
+    }
+    strokeCord(cr, points, 0, points.size());
+    // Point 0 is at depth 0: every nearer stretch starts after it, and its
+    // point nearest to the farther half of the cord is its crossing.
+    const std::size_t n = points.size();
+    for (std::size_t i = 1; i < n; ++i) {
+        if (points[i].depth <= 0 || points[i - 1].depth > 0) {
+            continue;
+        }
+        std::size_t crossing = i;
+        double nearest = edge;
+        for (std::size_t k = i; points[k % n].depth > 0; ++k) {
+            for (const KnotPoint& other : points) {
+                const double distance = std::hypot(other.x - points[k % n].x, other.y - points[k % n].y);
+                if (other.depth < 0 && distance < nearest) {
+                    nearest = distance;
+                    crossing = k % n;
+                }
+            }
+        }
+        // Drawn whole first, so the disc's smoothed edge blends the finished
+        // cord over the same, not each band over the one before.
+        cairo_push_group(cr);
+        strokeCord(cr, points, crossing + n - kCrossingStretch, 2 * kCrossingStretch + 1);
+        cairo_pop_group_to_source(cr);
+        cairo_arc(cr, points[crossing].x, points[crossing].y, kCrossingRadius, 0, 2 * kPi);
+        cairo_fill(cr);
+    }
+}
+
 Picture render(const std::string& name, int widthUnits, int heightUnits, int scale, Draw draw) {
     Picture picture;
     picture.name = name + "@" + std::to_string(scale);
@@ -183,6 +288,12 @@ std::vector<Picture> makePictures() {
     // relief: alpha 0 bends nothing, whatever the colour.
     pictures.push_back(onePixel("tile_bg_1px", 128, 128, 255, 0));
     return pictures;
+}
+
+Picture makeIcon() {
+    Picture icon = render("velmora", kIconEdge, kIconEdge, 1, knotIcon);
+    icon.name = "velmora";
+    return icon;
 }
 
 } // namespace VelmoraBundle

@@ -5,7 +5,8 @@
 #include <vector>
 
 // The caption box's pictures: the three heads-up icons and the title at
-// every caption scale the device profiles use, and the two one-pixel fills.
+// every caption scale the device profiles use, and the two one-pixel fills;
+// and the desktop's icon of the installed game.
 namespace VelmoraBundle {
 
 struct Picture {
@@ -21,5 +22,10 @@ constexpr int kCaptionScales[] = {1, 2, 3};
 // Every picture: "hourglass", "ring", "zen" and "zr_title" at each scale,
 // then "story_bg_1px" and "tile_bg_1px".
 std::vector<Picture> makePictures();
+
+// The icon a desktop shows for the game, kIconEdge pixels square: a knotted
+// cord in the caption icons' gold, on a tile of the outro's night blue.
+constexpr int kIconEdge = 256;
+Picture makeIcon();
 
 } // namespace VelmoraBundle

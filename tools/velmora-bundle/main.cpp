@@ -1,12 +1,15 @@
 // velmora-bundle: draws the game's own textures, pictures and models.
 //
-//   velmora-bundle BUNDLE_DIR [LISTING]
+//   velmora-bundle BUNDLE_DIR [LISTING [ICON]]
 //
-// Makes BUNDLE_DIR (and LISTING's folder), parents too, and writes into it
-// the eight cord normal maps and the fourteen button reliefs as PVR files
-// (version 3, RGBA8888, one level), the heads-up pictures at every caption
-// scale and the two one-pixel fills as PNG files, and the seven models as POD
-// files; LISTING, when given, names each file with its size. The same program
+// Makes BUNDLE_DIR (and LISTING's and ICON's folders), parents too, and
+// writes into it the eight cord normal maps and the fourteen button reliefs
+// as PVR files (version 3, RGBA8888, one level), the heads-up pictures at
+// every caption scale and the two one-pixel fills as PNG files, and the seven
+// models as POD files; LISTING, when given, names each file with its size.
+// ICON, when given, is the desktop's icon of the installed game, a PNG: it
+// lies outside the bundle, as an install puts it with the desktop's other
+// icons, and the listing does not name it. The same program
 // always writes the same bytes: nothing depends on the clock, the host's
 // random source or the order of a hash map.
 
@@ -53,16 +56,26 @@ void writePvr(const std::string& folder, const std::string& name, int edge, cons
     listing.add(file, std::to_string(edge) + "x" + std::to_string(edge) + " RGBA8888");
 }
 
+bool writePicture(const std::string& path, const Picture& picture) {
+    if (!PngWriter::writePng(path, static_cast<uint32_t>(picture.width),
+                             static_cast<uint32_t>(picture.height), picture.rgba)) {
+        std::fprintf(stderr, "velmora-bundle: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (const std::optional<int> status =
-            ToolUsage::answerNames(argc, argv, 1, 2, "usage: velmora-bundle BUNDLE_DIR [LISTING]\n")) {
+            ToolUsage::answerNames(argc, argv, 1, 3, "usage: velmora-bundle BUNDLE_DIR [LISTING [ICON]]\n")) {
         return *status;
     }
     const std::string folder = argv[1];
     if (!OutputFolder::make("velmora-bundle", folder) ||
-        (argc == 3 && !OutputFolder::makeFor("velmora-bundle", argv[2]))) {
+        (argc >= 3 && !OutputFolder::makeFor("velmora-bundle", argv[2])) ||
+        (argc == 4 && !OutputFolder::makeFor("velmora-bundle", argv[3]))) {
         return 1;
     }
     Listing listing;
@@ -74,12 +87,11 @@ int main(int argc, char** argv) {
     }
     for (const Picture& picture : makePictures()) {
         const std::string file = picture.name + ".png";
-        if (!PngWriter::writePng(folder + "/" + file, static_cast<uint32_t>(picture.width),
-                                 static_cast<uint32_t>(picture.height), picture.rgba)) {
-            std::fprintf(stderr, "velmora-bundle: cannot write %s/%s\n", folder.c_str(), file.c_str());
-            listing.ok = false;
-        }
+        listing.ok = writePicture(folder + "/" + file, picture) && listing.ok;
         listing.add(file, std::to_string(picture.width) + "x" + std::to_string(picture.height) + " RGBA");
+    }
+    if (argc == 4) {
+        listing.ok = writePicture(argv[3], makeIcon()) && listing.ok;
     }
     for (int id = 0; id < kModelCount; ++id) {
         const ModelMesh model = makeModel(id);
@@ -103,7 +115,7 @@ int main(int argc, char** argv) {
     // their caches so a leak checker sees only leaks of our own.
     cairo_debug_reset_static_data();
     FcFini();
-    if (argc == 3) {
+    if (argc >= 3) {
         std::ofstream out(argv[2]);
         for (const std::string& line : listing.lines) {
             out << line << '\n';
