@@ -2,7 +2,6 @@
 
 #include "platform/ZQMusicPlayerModel.h"
 #include "platform/ZQSoundEffectsModel.h"
-#include "support/OwnFolders.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -58,9 +57,7 @@ std::vector<float> LoopbackAudio::render(int frames, ZQMusicPlayerModel& music, 
 }
 
 std::string writeTestCaf(const std::string& name, const std::vector<int16_t>& samples, int rate) {
-    // The process's own folder: a fixed name in the shared temporary
-    // folder may be another user's file, left by an earlier run.
-    const std::string path = std::string(std::getenv(OwnFolders::kVariable)) + "/" + name + ".caf";
+    const std::string path = ::testing::TempDir() + name + ".caf";
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = 1;

@@ -3,12 +3,10 @@
 #include "engine/SoundGateway.h"
 #include "platform/ZQMusicPlayerModel.h"
 #include "platform/ZQSoundEffectsModel.h"
-#include "support/OwnFolders.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -144,7 +142,7 @@ TEST_F(MusicOnLoopback, AMissingPieceIsLoggedAndStopsTheOldOne) {
 }
 
 TEST_F(MusicOnLoopback, AFileThatIsNotSoundIsRefusedWithOneLine) {
-    const std::string path = std::string(std::getenv(OwnFolders::kVariable)) + "/not-sound.caf";
+    const std::string path = ::testing::TempDir() + "not-sound.caf";
     FILE* f = std::fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fputs("caff, but not really", f);
