@@ -165,8 +165,9 @@ TEST(PlistFileStoreKeeps, OnlyTheDamagedFileThatWasReadIsSetAside) {
         {"rewritten in place", [&] { std::ofstream(path, std::ios::trunc) << TempFolder::read(good); }},
         {"moved by another game", [&] { fs::rename(path, moved); }},
     };
-    for (const auto& [what, act] : meanwhile) {
+    for (const auto& [what, action] : meanwhile) {
         SCOPED_TRACE(what);
+        const std::function<void()>& act = action;  // clang 14 cannot capture a binding
         TempFolder::write(path, kTornList);
         bool opened = false;
         bool done = false;
