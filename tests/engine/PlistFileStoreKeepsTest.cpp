@@ -167,7 +167,7 @@ TEST(PlistFileStoreKeeps, OnlyTheDamagedFileThatWasReadIsSetAside) {
     };
     for (const auto& [what, action] : meanwhile) {
         SCOPED_TRACE(what);
-        const std::function<void()>& act = action;  // clang 14 cannot capture a binding
+        const std::function<void()>& act = action; // clang 14 cannot capture a binding
         TempFolder::write(path, kTornList);
         bool opened = false;
         bool done = false;
