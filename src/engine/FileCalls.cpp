@@ -1,5 +1,6 @@
 #include "engine/FileCalls.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
 #include <unistd.h>
@@ -13,8 +14,63 @@ constexpr FileCalls kSystemFileCalls = {
     ::renameat2,
     ::unlinkat,
     ::fchmod,
+    ::linkat,
+    ::readlinkat,
 };
 
 FileCalls gFileCalls = kSystemFileCalls;
+
+namespace {
+
+bool sameEntry(int folder, const char* a, const char* b) {
+    struct stat first {};
+    struct stat second {};
+    return gFileCalls.fstatat(folder, a, &first, AT_SYMLINK_NOFOLLOW) == 0 &&
+           gFileCalls.fstatat(folder, b, &second, AT_SYMLINK_NOFOLLOW) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+} // namespace
+
+int renameNoReplace(int folder, const char* from, const char* to) {
+    if (gFileCalls.renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL) {
+        return -1;
+    }
+    // A link never replaces a name. The old name goes only while it still
+    // names what was linked: an entry put there meanwhile stays, and the
+    // link is then a copy kept under the new name.
+    if (gFileCalls.linkat(folder, from, folder, to, 0) != 0) {
+        return -1;
+    }
+    if (sameEntry(folder, from, to)) {
+        gFileCalls.unlinkat(folder, from, 0);
+    }
+    return 0;
+}
+
+int renameToFreshName(int folder, const char* from, const char* to) {
+    if (gFileCalls.renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL) {
+        return -1;
+    }
+    const int made =
+        gFileCalls.openat(folder, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (made < 0) {
+        return -1;
+    }
+    ::close(made);
+    if (gFileCalls.renameat2(folder, from, folder, to, 0) != 0) {
+        const int failure = errno;
+        gFileCalls.unlinkat(folder, to, 0);
+        errno = failure;
+        return -1;
+    }
+    return 0;
+}
 
 } // namespace ZQ

@@ -50,6 +50,16 @@ public:
             [](int file, mode_t mode) {
                 return fails("fchmod", "", "", mode) ? -1 : ZQ::kSystemFileCalls.fchmod(file, mode);
             },
+            [](int from, const char* name, int to, const char* newName, int flags) {
+                return fails("linkat", name, newName, static_cast<unsigned>(flags))
+                           ? -1
+                           : ZQ::kSystemFileCalls.linkat(from, name, to, newName, flags);
+            },
+            [](int folder, const char* name, char* target, size_t size) -> ssize_t {
+                return fails("readlinkat", name, "", 0)
+                           ? -1
+                           : ZQ::kSystemFileCalls.readlinkat(folder, name, target, size);
+            },
         };
     }
     ~FileCallHook() {
