@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,13 @@ public:
     // The keys set here whose writes gave way to another writer's value
     // since the last call (see synchronize).
     virtual std::vector<std::string> takeConflicts() = 0;
+    // Why this store can keep nothing, or empty while it can. The game stops
+    // before its first frame on a store it needs that refuses.
+    virtual std::string refusal() const = 0;
+    // Changes made here that no synchronize has made durable: why the last
+    // try failed, or nothing when every change is saved. The session's end
+    // tries once more and names each store that still holds some.
+    virtual std::optional<std::string> unsaved() const = 0;
     // Every key with its value, ordered by key.
     virtual const StoreValue::Dictionary& contents() const = 0;
 

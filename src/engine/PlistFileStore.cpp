@@ -161,6 +161,7 @@ PlistFileStore::PlistFileStore(const OwnedFolder::Handle& in, const std::string&
         platformLog("Store %s: %s; the game leaves it alone and plays on without it", filePath.c_str(),
                     folder->refusal().c_str());
         hold = Hold::Refused;
+        holdWhy = folder->refusal();
         return;
     }
     if (!folder->missing()) {
@@ -211,6 +212,7 @@ bool PlistFileStore::synchronize() {
                 "", "its file cannot be read or is another user's, and stays as it is",
                 "its damaged file could not be kept aside", "the game leaves its folder alone"};
             platformLog("Store %s: not written: %s", filePath.c_str(), kWhy[static_cast<int>(hold)]);
+            writeFailure = kWhy[static_cast<int>(hold)];
             return false;
         }
         // Values set again as they were: replacing the file would only cost
@@ -223,6 +225,7 @@ bool PlistFileStore::synchronize() {
         if (const std::string fault = plistSizeFault(bytes); !fault.empty()) {
             platformLog("Store %s: not written: %s, more than it could read back", filePath.c_str(),
                         fault.c_str());
+            writeFailure = fault + ", more than it could read back";
             return false;
         }
         switch (writeFile(bytes, conflicted)) {
@@ -230,6 +233,7 @@ bool PlistFileStore::synchronize() {
             return false;
         case WriteResult::Written:
             pending.clear();
+            writeFailure.clear();
             return !conflicted;
         case WriteResult::Overtaken:
             conflicted = takeExternalChanges() || conflicted;
@@ -238,8 +242,8 @@ bool PlistFileStore::synchronize() {
             break;
         }
     }
-    platformLog("Store %s: not written: another writer kept changing it while this one wrote",
-                filePath.c_str());
+    writeFailure = "another writer kept changing it while this one wrote";
+    platformLog("Store %s: not written: %s", filePath.c_str(), writeFailure.c_str());
     return false;
 }
 
@@ -248,6 +252,17 @@ std::vector<std::string> PlistFileStore::pullExternalChanges() {
     std::vector<std::string> keys(externalKeys.begin(), externalKeys.end());
     externalKeys.clear();
     return keys;
+}
+
+std::string PlistFileStore::refusal() const {
+    return hold == Hold::None ? std::string() : holdWhy;
+}
+
+std::optional<std::string> PlistFileStore::unsaved() const {
+    if (pending.empty()) {
+        return std::nullopt;
+    }
+    return writeFailure.empty() ? std::string("not written yet") : writeFailure;
 }
 
 std::vector<std::string> PlistFileStore::takeConflicts() {
@@ -441,9 +456,11 @@ bool PlistFileStore::takeExternalChanges() {
                 filePath.c_str(), why.c_str());
         }
         hold = Hold::Unreadable;
+        holdWhy = why;
         return false;
     case Found::Stuck:
         hold = Hold::Stuck;
+        holdWhy = "it is damaged (" + why + ") and could not be kept aside";
         return false;
     case Found::Cleared:
         hold = Hold::None;
@@ -526,7 +543,8 @@ void PlistFileStore::keepMode(int file) {
 
 PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, bool& conflicted) {
     if (!reach(OwnedFolder::Make::yes)) {
-        platformLog("Store %s: could not write: %s", filePath.c_str(), reachRefusal.c_str());
+        writeFailure = reachRefusal;
+        platformLog("Store %s: could not write: %s", filePath.c_str(), writeFailure.c_str());
         return WriteResult::Failed;
     }
     const int dir = folder->descriptor();
@@ -541,7 +559,8 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
         }
     }
     if (fd < 0) {
-        platformLog("Store %s: could not write: %s", filePath.c_str(), std::strerror(errno));
+        writeFailure = std::string("a new file cannot be made: ") + std::strerror(errno);
+        platformLog("Store %s: could not write: %s", filePath.c_str(), writeFailure.c_str());
         return WriteResult::Failed;
     }
     keepMode(fd);
@@ -578,6 +597,7 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
     ::close(fd);
     if (failure != 0 || overtaken) {
         if (failure != 0) {
+            writeFailure = std::string(step) + " failed: " + std::strerror(failure);
             platformLog("Store %s: could not write (%s): %s", filePath.c_str(), step, std::strerror(failure));
         }
         // Still the new file, unless it was swapped in: then the name holds it.
@@ -601,7 +621,8 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
     knownValues = written;
     // Without it a crash could undo the rename after we reported success.
     if (::fsync(dir) != 0) {
-        platformLog("Store %s: could not sync its folder: %s", filePath.c_str(), std::strerror(errno));
+        writeFailure = std::string("its folder cannot be synced: ") + std::strerror(errno);
+        platformLog("Store %s: could not write: %s", filePath.c_str(), writeFailure.c_str());
         return WriteResult::Failed;
     }
     return result;

@@ -53,6 +53,8 @@ public:
     std::vector<std::string> pullExternalChanges() override;
     std::vector<std::string> takeConflicts() override;
     const StoreValue::Dictionary& contents() const override { return values; }
+    std::string refusal() const override;
+    std::optional<std::string> unsaved() const override;
 
     const std::string& path() const { return filePath; }
 
@@ -136,6 +138,8 @@ private:
     StoreValue::Dictionary knownValues; // what those bytes hold
     Hold hold = Hold::None;
     std::string reachRefusal;
+    std::string holdWhy;      // why the store holds off, said as its refusal
+    std::string writeFailure; // why the last write failed; empty once one is made
     bool modeRefusalLogged = false;
     int temporaries = 0;
 };
