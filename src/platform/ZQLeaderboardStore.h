@@ -52,6 +52,9 @@ public:
     explicit ZQLeaderboardStore(const std::string& path);
 
     const std::string& path() const { return store.path(); }
+    // The file's store, whose refusal and unsaved changes the game's start
+    // and end ask for.
+    ZQ::KeyValueStore& file() { return store; }
 
     // What the game writes into the file, each at its widest: the player,
     // and every board full of the widest numbers and dates. A board read in
