@@ -155,9 +155,9 @@ TEST(DataFolderLockTest, AGameRunAsRootOnAPlayersFolderStopsBeforeItsFirstFrameA
         EXPECT_EQ(run.status, 1) << run.output;
         EXPECT_NE(
             run.output.find("velmora: cannot play on the data folder " + home.file(".local/share/velmora") +
-                            ", where no progress could be saved: the folder " + home.file(".local/share") +
-                            " belongs to nobody (uid 65534), and the game runs as root (uid 0): run the "
-                            "game as nobody (uid 65534)"),
+                            ", where no progress could be saved: the folder " + home.path() +
+                            " belongs to nobody (uid 65534), and the game runs as root (uid 0); run the "
+                            "game as nobody (uid 65534); to play elsewhere"),
             std::string::npos)
             << run.output;
         EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
