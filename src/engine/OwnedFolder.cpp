@@ -222,6 +222,9 @@ bool OwnedFolder::writable() const {
 // the links from it on are its chain, and a chain that leads to no file
 // names its first link instead.
 Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, std::string* last) const {
+    if (!usable()) {
+        return shared_from_this(); // no way on from a folder that is refused
+    }
     if (missing()) {
         return deepest_->walk(rest_ + "/" + way, make, mode, last);
     }
