@@ -105,21 +105,7 @@ std::string whose(const struct stat& info) {
 }
 
 void removeStaleTemporaries(int folder, const std::string& name) {
-    DIR* listing = ::fdopendir(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (listing == nullptr) {
-        return;
-    }
-    const std::string prefix = temporaryPrefix(name);
-    const std::time_t now = std::time(nullptr);
-    while (const dirent* entry = ::readdir(listing)) {
-        struct stat info {};
-        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0 &&
-            gFileCalls.fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(info.st_mode) && now - info.st_mtime > kStaleTemporarySeconds) {
-            gFileCalls.unlinkat(folder, entry->d_name, 0);
-        }
-    }
-    ::closedir(listing);
+    removeStale(folder, temporaryPrefix(name), kStaleTemporarySeconds);
 }
 
 } // namespace

@@ -1,17 +1,30 @@
 #include "engine/StoreLocations.h"
 
+#include "engine/Log.h"
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <pwd.h>
 #include <unistd.h>
 
 namespace ZQ {
 
+namespace {
+
+// XDG base folders, and HOME, must be absolute: a relative one would be
+// taken from whatever folder the game was started in.
+bool absoluteOrIgnored(const char* variable, const char* value) {
+    if (value != nullptr && value[0] != '\0' && value[0] != '/') {
+        platformLog("%s=%s is not an absolute path; the game ignores it", variable, value);
+    }
+    return value != nullptr && value[0] == '/';
+}
+
+} // namespace
+
 std::string homeFolder(const char* home) {
-    if (home != nullptr && home[0] != '\0') {
+    if (absoluteOrIgnored("HOME", home)) {
         return home;
     }
     // Services and sandboxes may run without HOME.
@@ -22,15 +35,14 @@ std::string homeFolder(const char* home) {
 }
 
 std::string chooseDataFolder(const char* xdgDataHome, const char* home) {
-    // XDG base directories must be absolute; a relative one is ignored.
-    if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
+    if (absoluteOrIgnored("XDG_DATA_HOME", xdgDataHome)) {
         return std::string(xdgDataHome) + "/velmora";
     }
     return homeFolder(home) + "/.local/share/velmora";
 }
 
 std::string chooseCloudFolder(const char* cloudDir, const std::string& dataFolder) {
-    if (cloudDir != nullptr && cloudDir[0] != '\0') {
+    if (absoluteOrIgnored("VELMORA_CLOUD_DIR", cloudDir)) {
         return cloudDir;
     }
     return dataFolder + "/cloud";
@@ -47,19 +59,14 @@ const std::string& cloudFolder() {
 }
 
 const OwnedFolder::Handle& openedDataFolder() {
-    static const OwnedFolder::Handle folder = [] {
-        const std::filesystem::path data(dataFolder());
-        OwnedFolder::Handle start = OwnedFolder::open(data.parent_path().string(), OwnedFolder::Make::yes);
-        return start->usable() ? start->below(data.filename().string(), OwnedFolder::Make::yes) : start;
-    }();
+    static const OwnedFolder::Handle folder = OwnedFolder::open(dataFolder(), OwnedFolder::Make::yes);
     return folder;
 }
 
 const OwnedFolder::Handle& openedCloudFolder() {
     static const OwnedFolder::Handle folder = [] {
-        const char* named = std::getenv("VELMORA_CLOUD_DIR");
-        if (named != nullptr && named[0] != '\0') {
-            return OwnedFolder::open(named, OwnedFolder::Make::no);
+        if (cloudFolder() != dataFolder() + "/cloud") {
+            return OwnedFolder::open(cloudFolder(), OwnedFolder::Make::no);
         }
         const OwnedFolder::Handle& data = openedDataFolder();
         return data->usable() ? data->below("cloud", OwnedFolder::Make::no) : data;

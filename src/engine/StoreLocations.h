@@ -12,17 +12,17 @@ namespace ZQ {
 //   user defaults:  $XDG_DATA_HOME/velmora/defaults.plist
 //                   ($XDG_DATA_HOME unset, empty or relative: ~/.local/share)
 //   cloud store:    $VELMORA_CLOUD_DIR/cloud.plist
-//                   (unset or empty: <the defaults' folder>/cloud)
+//                   (unset, empty or relative: <the defaults' folder>/cloud)
 //
 // The cloud folder is one a player may keep in step between machines with
 // any file-sync tool. The environment is read once, at the first call, and
 // each folder opened once, on a way of the game's user (OwnedFolder): the
-// data folder made when missing, the cloud folder at its first write.
-// $XDG_DATA_HOME (or ~/.local/share) and $VELMORA_CLOUD_DIR are where the
-// ways start.
+// data folder made when missing, the cloud folder at its first write. A
+// relative $XDG_DATA_HOME, $VELMORA_CLOUD_DIR or $HOME is ignored, and the
+// log says so.
 // Threads: the folders from any thread; the stores on the main thread only.
 
-// The player's home folder: `home` ($HOME, null when unset) when not empty,
+// The player's home folder: `home` ($HOME, null when unset) when absolute,
 // else the account's, else /tmp.
 std::string homeFolder(const char* home);
 

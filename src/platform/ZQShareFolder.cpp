@@ -7,8 +7,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
+#include <sstream>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ZQShareFolder {
@@ -19,6 +20,15 @@ using ZQ::OwnedFolder;
 
 constexpr int kMaxNameTries = 1000;
 constexpr std::size_t kMaxStem = 48;
+
+// A crashed share leaves its temporary file behind; one this old belongs to
+// no share still being written (as for the stores' temporaries).
+constexpr int64_t kStaleTemporarySeconds = 60;
+constexpr const char* kTemporaryPrefix = ".share.tmp-";
+
+// The folders made on the way take the player's umask, as the desktop makes
+// the pictures folder: a picture viewer of another user may read them.
+constexpr mode_t kSharedFolderMode = 0777;
 
 std::string withoutTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/') {
@@ -32,8 +42,26 @@ std::string failure(const std::string& what, const std::string& path) {
 }
 
 OwnedFolder::Handle openPlace(const Place& place, OwnedFolder::Make make) {
-    const OwnedFolder::Handle start = OwnedFolder::open(place.start, make);
-    return start->usable() && !start->missing() ? start->below(place.below, make) : start;
+    const OwnedFolder::Handle start = OwnedFolder::open(place.start, make, kSharedFolderMode);
+    return start->usable() && !start->missing() ? start->below(place.below, make, kSharedFolderMode) : start;
+}
+
+// The whole of a regular file at `path`; empty for anything else. A FIFO or
+// a device is never waited on: the start would hang on it.
+std::string regularFileText(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    std::string text;
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        char buffer[4096];
+        for (ssize_t n = 0; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return text;
 }
 
 } // namespace
@@ -44,7 +72,7 @@ std::string picturesFolder(const char* picturesDir, const std::string& userDirsF
     if (picturesDir != nullptr && picturesDir[0] == '/') {
         return picturesDir;
     }
-    std::ifstream in(userDirsFile);
+    std::istringstream in(regularFileText(userDirsFile));
     static constexpr std::string_view kKey = "XDG_PICTURES_DIR=\"";
     static constexpr std::string_view kHome = "$HOME";
     for (std::string line; std::getline(in, line);) {
@@ -96,12 +124,13 @@ std::string saveNew(const Place& place, const std::function<std::string(int atte
         return {};
     }
     const int dir = folder->descriptor();
+    ZQ::removeStale(dir, kTemporaryPrefix, kStaleTemporarySeconds);
     // The player's umask gives the file its mode (0600 would hide the
     // picture from a viewer running as another user).
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < kMaxNameTries; ++attempt) {
-        temporary = ".share.tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        temporary = kTemporaryPrefix + std::to_string(::getpid()) + "-" + std::to_string(attempt);
         fd = ZQ::gFileCalls.openat(dir, temporary.c_str(),
                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
@@ -129,7 +158,7 @@ std::string saveNew(const Place& place, const std::function<std::string(int atte
     }
     for (int attempt = 0; written && attempt < kMaxNameTries; ++attempt) {
         const std::string name = nameFor(attempt);
-        if (ZQ::gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(), RENAME_NOREPLACE) == 0) {
+        if (ZQ::renameNoReplace(dir, temporary.c_str(), name.c_str()) == 0) {
             ::fsync(dir);
             return place.path() + "/" + name;
         }

@@ -39,12 +39,13 @@ Place chooseDocuments(const char* documentsDir, const std::string& dataFolder);
 // Changes nothing on disk.
 std::string unwritable(const Place& place);
 
-// Writes a new file into `place` (made when missing): `write` fills the
+// Writes a new file into `place` (made when missing, as the desktop makes
+// its folders: 0777 less the umask): `write` fills the
 // temporary file it is given and answers false with a reason in `error`;
 // the file is then synced and renamed to `nameFor(0)`, or, when that name
 // is taken, `nameFor(1)`, `nameFor(2)`... (up to 1000 tries). Answers the
 // final path, or empty with the reason in `error`; no temporary file is
-// left behind.
+// left behind, and those a crash left are removed once a minute old.
 std::string saveNew(const Place& place, const std::function<std::string(int attempt)>& nameFor,
                     const std::function<bool(std::FILE* file, std::string& error)>& write,
                     std::string& error);

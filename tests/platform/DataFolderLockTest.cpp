@@ -1,6 +1,7 @@
 #include "GameProcess.h"
 #include "platform/ZQDataFolderLock.h"
 #include "support/AsPlayer.h"
+#include "support/FileCallHook.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -111,6 +112,7 @@ TEST(DataFolderLockTest, AFolderTheGameMayNotWriteTurnsItAwayAndIsLeftAsItWas) {
     ASSERT_TRUE(asplayer::handToPlayer(folder.path()));
     const std::string readOnly = folder.file("read-only");
     fs::create_directories(readOnly + "/velmora");
+    fs::create_directories(readOnly + "/roots"); // root's, as a game run with sudo leaves it
     for (const std::string& made : {readOnly, readOnly + "/velmora"}) {
         ASSERT_TRUE(asplayer::handToPlayer(made));
     }
@@ -118,11 +120,21 @@ TEST(DataFolderLockTest, AFolderTheGameMayNotWriteTurnsItAwayAndIsLeftAsItWas) {
     ::chmod((readOnly + "/velmora").c_str(), 0555);
     const std::string unwritable = asplayer::run([&] { return refusalOn(readOnly + "/velmora"); });
     ::chmod((readOnly + "/velmora").c_str(), 0755);
-    EXPECT_NE(unwritable.find(
-                  "cannot play on the data folder " + readOnly +
-                  "/velmora, where no progress could be saved: it cannot be written: Permission denied"),
+    EXPECT_NE(unwritable.find("cannot play on the data folder " + readOnly +
+                              "/velmora, where no progress could be saved: it cannot be written: Permission "
+                              "denied; chmod u+w '" +
+                              readOnly + "/velmora'; to play elsewhere"),
               std::string::npos)
         << unwritable;
+    // Root's folder, the player's to take back.
+    if (asplayer::testsRunAsRoot()) {
+        const std::string roots = asplayer::run([&] { return refusalOn(readOnly + "/roots"); });
+        EXPECT_NE(
+            roots.find("it cannot be written: Permission denied; give it to nobody: sudo chown nobody: '" +
+                       readOnly + "/roots'; to play elsewhere"),
+            std::string::npos)
+            << roots;
+    }
     ::chmod(readOnly.c_str(), 0555);
     const std::string unmade = asplayer::run([&] { return refusalOn(readOnly + "/new"); });
     ::chmod(readOnly.c_str(), 0755);
@@ -130,6 +142,31 @@ TEST(DataFolderLockTest, AFolderTheGameMayNotWriteTurnsItAwayAndIsLeftAsItWas) {
               std::string::npos)
         << unmade;
     EXPECT_EQ(treeOf(folder.path()), before);
+}
+
+TEST(DataFolderLockTest, TheLockIsTheGamesAloneAndOneThatCannotBeMadeIsNotToBeRemoved) {
+    TempFolder folder;
+    const std::string data = folder.file("data");
+    fs::create_directories(data);
+    // Left by an older setup, readable by all: any user could open it and
+    // hold every game off with flock.
+    TempFolder::write(data + "/.lock", "");
+    ::chmod((data + "/.lock").c_str(), 0644);
+    EXPECT_EQ(refusalOn(data), "");
+    struct stat lock {};
+    ASSERT_EQ(::lstat((data + "/.lock").c_str(), &lock), 0);
+    EXPECT_EQ(lock.st_mode & 07777, 0600u);
+
+    // No inodes left: there is no file to remove, and space to free.
+    fs::remove(data + "/.lock");
+    const FileCallHook hook(
+        [](const std::string& call, const std::string& entry, const std::string&, unsigned flags) {
+            return call == "openat" && entry == ".lock" && (flags & O_CREAT) != 0 ? ENOSPC : 0;
+        });
+    EXPECT_EQ(refusalOn(data),
+              "the lock file " + data +
+                  "/.lock cannot be made (No space left on device); free some space or inodes "
+                  "on its disk and start the game again");
 }
 
 // sudo -E once had root's game follow the player's folder: it made its lock
@@ -155,9 +192,9 @@ TEST(DataFolderLockTest, AGameRunAsRootOnAPlayersFolderStopsBeforeItsFirstFrameA
         EXPECT_EQ(run.status, 1) << run.output;
         EXPECT_NE(
             run.output.find("velmora: cannot play on the data folder " + home.file(".local/share/velmora") +
-                            ", where no progress could be saved: the folder " + home.file(".local/share") +
-                            " belongs to nobody (uid 65534), and the game runs as root (uid 0): run the "
-                            "game as nobody (uid 65534)"),
+                            ", where no progress could be saved: the folder " + home.path() +
+                            " belongs to nobody (uid 65534), and the game runs as root (uid 0); run the "
+                            "game as nobody (uid 65534); to play elsewhere"),
             std::string::npos)
             << run.output;
         EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
