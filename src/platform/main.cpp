@@ -111,7 +111,8 @@ std::string whyNoPngName(const std::string& path) {
     if (extension == ".png") {
         return {};
     }
-    const std::string leads = judged == fs::path(path) ? "" : " (it leads to " + judged.string() + ")";
+    const bool linked = judged != fs::path(path) && judged != fs::absolute(path, error).lexically_normal();
+    const std::string leads = linked ? " (it leads to " + judged.string() + ")" : "";
     return "a PNG needs a name ending in .png" + leads;
 }
 
