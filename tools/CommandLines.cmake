@@ -2,7 +2,8 @@
 # usage on standard output and succeed; an option the tool does not know
 # prints it on standard error with status 2; a tool told to write below a
 # folder that is not there makes it, parents too; and one whose folder would
-# lie below a file says so in one line and fails, before any work.
+# lie below a file says so in one line and fails, before any work; as does one
+# told to write a PNG under another format's name.
 #   cmake -DTOOLS=NAME,... -DNAME=PROGRAM... -DSCRATCH=DIR -DCAPTION_TEXT=DIR -P CommandLines.cmake
 file(REMOVE_RECURSE ${SCRATCH})
 file(MAKE_DIRECTORY ${SCRATCH})
@@ -68,7 +69,7 @@ expect_made(pod-seeds seeds/pod @)
 expect_made(texture-preview preview/all @)
 expect_made(caption-plist captions/plist/captions.plist @ ${CAPTION_TEXT}/layout.yaml ${CAPTION_TEXT}/en.yaml)
 expect_made(caption-sheet captions/sheet/en.png en @ --only company)
-expect_made(velmora-sim room/shot/room.png --level 0 --frames 0 --screen 64x64 --screenshot @)
+expect_made(velmora-sim room/shot/room.PNG --level 0 --frames 1 --screen 64x64 --screenshot @)
 # The generators' reproducibility tests already run them into folders they
 # make; the sheets draw every level or file and the screens play hundreds of
 # frames. Here only their refusals, which must come before the work.
@@ -80,6 +81,35 @@ expect_refusal_below_a_file(velmora-bundle art/icon.png ${SCRATCH}/missing/art $
 expect_refusal_below_a_file(velmora-sounds sounds/bundle @)
 expect_refusal_below_a_file(velmora-sounds sounds/contact ${SCRATCH}/missing/sounds @)
 expect_refusal_below_a_file(bundle-sheet sheet/bundle.png @)
+
+# A picture's name that is not a PNG's is a bad argument: status 2 and one
+# line naming it, before any work (its folder is not made). A device has no
+# name to contradict and keeps taking the picture.
+function(expect_png_refused name relative)
+    set(path ${SCRATCH}/not-png/${relative})
+    run_tool(${name} ${path} ${ARGN})
+    if(NOT status EQUAL 2 OR NOT err MATCHES "^${name}: [^\n]*${relative}: a PNG needs a name ending in \\.png\n"
+       OR EXISTS ${SCRATCH}/not-png)
+        fault("${name} writing ${path}: status ${status}, standard error \"${err}\"")
+    endif()
+    set(faults "${faults}" PARENT_SCOPE)
+endfunction()
+
+expect_png_refused(velmora-sim shot.jpg --level 0 --frames 1 --screenshot @)
+expect_png_refused(caption-sheet sheet.png.txt en @)
+expect_png_refused(bundle-sheet sheet.jpeg @)
+expect_png_refused(velmora-bundle icon.svg ${SCRATCH}/not-png/bundle ${SCRATCH}/not-png/art.txt @)
+run_tool(velmora-sim "" --level 0 --frames 1 --screen 64x64 --screenshot /dev/null)
+if(NOT status EQUAL 0)
+    fault("velmora-sim --screenshot /dev/null: status ${status}, standard error \"${err}\"")
+endif()
+
+# A script that cannot be read fails as the game's input file does, with
+# status 1 and the reason.
+run_tool(velmora-sim ${SCRATCH}/missing.txt --level 0 --script @)
+if(NOT status EQUAL 1 OR NOT err MATCHES "cannot read input file '${SCRATCH}/missing.txt': No such file or directory")
+    fault("velmora-sim --script missing.txt: status ${status}, standard error \"${err}\"")
+endif()
 
 file(REMOVE_RECURSE ${SCRATCH})
 if(faults)

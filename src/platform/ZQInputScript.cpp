@@ -4,8 +4,10 @@
 #include "platform/ZQView.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -204,9 +206,12 @@ bool ZQInputScript::load(const std::string& path, std::string& error) {
         error = "input file '" + path + "' is a folder";
         return false;
     }
+    errno = 0;
     std::ifstream file(path);
     if (!file) {
-        error = "cannot read input file '" + path + "'";
+        // The stream keeps no reason of its own; the open beneath it left
+        // one in errno (no such file, no permission).
+        error = "cannot read input file '" + path + "': " + std::strerror(errno);
         return false;
     }
     if (!parse(file, error)) {

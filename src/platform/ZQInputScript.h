@@ -44,7 +44,8 @@ public:
 
     // False with "line N: ..." in `error` at the first line it cannot use.
     bool parse(std::istream& in, std::string& error);
-    // parse on a file; a file that cannot be read is an error naming it.
+    // parse on a file; a file that cannot be read is an error naming it and
+    // saying why.
     bool load(const std::string& path, std::string& error);
 
     // The frame that first shows an event at `frame`.

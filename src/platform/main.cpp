@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cinttypes>
@@ -33,9 +35,9 @@ void printUsage(std::FILE* out) {
         "  --headless         draw without a window or display (EGL surfaceless); %ld frames unless "
         "--frames\n"
         "  --frames N         stop once N frames are drawn (1 <= N <= 2147483647)\n"
-        "  --screenshot FILE  write the last frame as a PNG (headless)\n"
-        "  --shot F:FILE      write frame F (0 <= F <= N-1) as a PNG on the way; may be given again\n"
-        "                     for more frames (headless)\n"
+        "  --screenshot FILE  write the last frame as a PNG, its name ending in .png (headless)\n"
+        "  --shot F:FILE      write frame F (0 <= F <= N-1) as a PNG on the way, FILE as for\n"
+        "                     --screenshot; may be given again for more frames (headless)\n"
         "  --input FILE       replay timed touches and gestures (headless); one event a line:\n"
         "                       FRAME began|moved|ended|cancelled FINGER X Y [RADIUS [TOLERANCE]]\n"
         "                       FRAME swipe X Y right|left|up|down\n"
@@ -53,6 +55,7 @@ void printUsage(std::FILE* out) {
         "                     \"step NAME STATUS at frame F\" whenever a tutorial step starts or moves on\n"
         "  --seed N           make the game's random choices from seed N (0 <= N <= 18446744073709551615),\n"
         "                     so that two runs with the same input draw the same frames\n"
+        "  --help, -h         this text\n"
         "In a window: the left mouse button is a finger, F11 switches to the full screen.\n",
         ZQApplication::kHeadlessFrames);
 }
@@ -83,6 +86,36 @@ template <class Number> bool readWhole(std::string_view text, Number low, Number
     return true;
 }
 
+// Why `path` is no name for a PNG, or nothing when it is one: a name that
+// says another format (shot.jpg), or none, would hold a PNG unseen. The
+// tools hold their pictures to the same rule (tools/common/PngName). What is
+// judged is the file the name reaches: a device or a pipe has no format to
+// contradict (/dev/stdout on a terminal), and a link is judged by the name
+// of the file behind it (/dev/stdout sent into out.png).
+std::string whyNoPngName(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    fs::path judged(path);
+    if (fs::exists(status)) {
+        if (!fs::is_regular_file(status) && !fs::is_directory(status)) {
+            return {};
+        }
+        if (const fs::path behind = fs::canonical(path, error); !error) {
+            judged = behind;
+        }
+    }
+    std::string extension = judged.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".png") {
+        return {};
+    }
+    const bool linked = judged != fs::path(path) && judged != fs::absolute(path, error).lexically_normal();
+    const std::string leads = linked ? " (it leads to " + judged.string() + ")" : "";
+    return "a PNG needs a name ending in .png" + leads;
+}
+
 // Why a PNG cannot be written at `path` now, or nothing when it can: asked
 // before the first frame, so that a mistyped folder does not cost the run.
 std::string whyUnwritable(const std::string& path) {
@@ -98,6 +131,9 @@ std::string whyUnwritable(const std::string& path) {
     }
     if (!fs::is_directory(folder, error)) {
         return "'" + folder + "' is not a folder";
+    }
+    if (const std::string why = whyNoPngName(path); !why.empty()) {
+        return why;
     }
     // Opened for writing as the PNG writer will open it, the one sure answer
     // (a read-only mount, a folder only root may write): a file that is
@@ -183,7 +219,7 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
                 return false;
             }
             (option[2] == 's' ? launch.screenshot : launch.input) = value;
-        } else if (std::strcmp(option, "--help") == 0) {
+        } else if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
             printUsage(stdout);
             status = 0;
             return false;

@@ -11,12 +11,18 @@
 #include <string>
 
 // A captions list written into a temporary folder from the XML a test gives
-// (the body of the root dictionary), and a generator that has read it.
+// (the body of the root dictionary), and a generator that has read it. The
+// folder lies in the test process's own (TempDir()), so that one a process
+// leaves when it ends without its destructors (a death test's) goes with
+// the process's folders.
 class CaptionListFile {
 public:
     explicit CaptionListFile(const std::string& body) {
-        char pattern[] = "/tmp/velmora-captions-XXXXXX";
-        folder = mkdtemp(pattern);
+        std::string pattern = testing::TempDir() + "velmora-captions-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) {
+            ADD_FAILURE() << "cannot make " << pattern;
+        }
+        folder = pattern;
         path = folder + "/captions.plist";
         std::ofstream(path) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                "<plist version=\"1.0\"><dict>"

@@ -25,17 +25,20 @@ extern char** environ;
 
 namespace {
 
-// A file name in a fresh temporary directory, removed with it.
+// A file name in a fresh folder of the test process's own, removed with it.
 class TemporaryFile {
 public:
     explicit TemporaryFile(const char* name) {
-        char pattern[] = "/tmp/velmora-startup-XXXXXX";
-        directory = mkdtemp(pattern) != nullptr ? pattern : "/tmp";
+        std::string pattern = testing::TempDir() + "velmora-startup-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) {
+            ADD_FAILURE() << "cannot make " << pattern;
+        }
+        directory = pattern;
         path = directory + "/" + name;
     }
     ~TemporaryFile() {
-        std::remove(path.c_str());
-        rmdir(directory.c_str());
+        std::error_code error;
+        std::filesystem::remove_all(directory, error);
     }
     std::string directory;
     std::string path;
@@ -210,6 +213,12 @@ TEST(StartUpTest, ABadCommandLineIsRefusedWithUsage) {
     EXPECT_EQ(run.status, 2) << run.output;
     EXPECT_NE(run.output.find("unknown option \"--fast\""), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("usage: velmora"), std::string::npos) << run.output;
+    // As every tool does, -h is --help: the usage on standard output alone.
+    for (const char* help : {"--help", "-h"}) {
+        run = runGame(std::string(help) + " 2>/dev/null");
+        EXPECT_EQ(run.status, 0) << help << run.output;
+        EXPECT_EQ(run.output.rfind("usage: velmora", 0), 0u) << help << run.output;
+    }
 
     for (const char* line : {"--headless --frames many", "--headless --frames 0", "--headless --frames"}) {
         run = runGame(line);
@@ -248,6 +257,15 @@ TEST(StartUpTest, AnOptionOrFileThatCannotBeUsedIsRefusedByName) {
         // /proc takes no new file, whoever asks; the shot before it is only tried.
         {"--shot '2:" + folder.directory + "/shot.png' --screenshot /proc/velmora.png",
          "--screenshot /proc/velmora.png cannot be written: "},
+        {"--input '" + folder.directory + "/none.txt'",
+         "cannot read input file '" + folder.directory + "/none.txt': No such file or directory"},
+        // A picture is a PNG whatever it is called: a name that says another
+        // format, or none, would hide it.
+        {"--screenshot '" + folder.directory + "/shot.jpg'",
+         "--screenshot " + folder.directory +
+             "/shot.jpg cannot be written: a PNG needs a name ending in .png"},
+        {"--shot '2:" + folder.directory + "/shot'",
+         "--shot 2:" + folder.directory + "/shot cannot be written: a PNG needs a name ending in .png"},
     };
     for (const auto& [arguments, message] : cases) {
         const GameRun run = runGame("--headless " + arguments);
@@ -257,6 +275,27 @@ TEST(StartUpTest, AnOptionOrFileThatCannotBeUsedIsRefusedByName) {
         EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << arguments << run.output;
     }
     EXPECT_NE(access((folder.directory + "/shot.png").c_str(), F_OK), 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.directory),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "a refused run left a file beside the folder";
+
+    // The case of the ending is the writer's own; a name that leads through a
+    // link is judged by the file it reaches.
+    const std::string upper = folder.directory + "/SHOT.PNG";
+    GameRun run = runGame("--headless --frames 1 --screenshot '" + upper + "'");
+    EXPECT_EQ(run.status, 0) << run.output;
+    ZQImage image;
+    EXPECT_TRUE(readPng(upper, image));
+    std::ofstream(folder.directory + "/notes.txt") << "kept";
+    std::filesystem::create_symlink(folder.directory + "/notes.txt", folder.directory + "/link.png");
+    run = runGame("--headless --frames 1 --screenshot '" + folder.directory + "/link.png'");
+    EXPECT_EQ(run.status, 2) << run.output;
+    const std::string behind = std::filesystem::canonical(folder.directory + "/notes.txt").string();
+    EXPECT_NE(run.output.find("a PNG needs a name ending in .png (it leads to " + behind + ")"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(pictureBytes(behind), "kept");
 }
 
 TEST(StartUpTest, TheBundleFolderIsNamedAndOneWithoutTheGamesFilesIsRefused) {

@@ -7,6 +7,7 @@
 // so a letter missing part of its ink or carrying a neighbour's shows.
 // OUT.png's folder is made, parents too.
 #include "OutputFolder.h"
+#include "PngName.h"
 #include "ToolUsage.h"
 
 #include "overlays/ZQCaptionGenerator.h"
@@ -176,7 +177,7 @@ int main(int argc, char** argv) {
     const std::string language = argv[1];
     const std::string out = argv[2];
     SheetOptions options;
-    if (!readOptions(argc, argv, options)) {
+    if (!readOptions(argc, argv, options) || PngName::refused("caption-sheet", out)) {
         return ToolUsage::refuse(kUsage);
     }
     if (!OutputFolder::makeFor("caption-sheet", out)) {

@@ -11,8 +11,11 @@ namespace {
 
 // Parses `text` from a temporary file.
 bool parse(const std::string& text, CaptionSource::Node& out, std::string& error) {
-    char pattern[] = "/tmp/velmora-caption-source-XXXXXX";
-    const std::string folder = mkdtemp(pattern);
+    std::string pattern = testing::TempDir() + "velmora-caption-source-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        ADD_FAILURE() << "cannot make " << pattern;
+    }
+    const std::string folder = pattern;
     const std::string path = folder + "/en.yaml";
     std::ofstream(path) << text;
     const bool ok = CaptionSource::parseFile(path, out, error);

@@ -15,6 +15,7 @@
 #include "Models.h"
 #include "NormalMaps.h"
 #include "OutputFolder.h"
+#include "PngName.h"
 #include "PngWriter.h"
 #include "Reliefs.h"
 #include "SheetCanvas.h"
@@ -102,6 +103,9 @@ int main(int argc, char** argv) {
                         "  one contact sheet\n";
     if (const std::optional<int> status = ToolUsage::answerNames(argc, argv, 1, 1, usage)) {
         return *status;
+    }
+    if (PngName::refused("bundle-sheet", argv[1])) {
+        return ToolUsage::refuse(usage);
     }
     if (!OutputFolder::makeFor("bundle-sheet", argv[1])) {
         return 1;

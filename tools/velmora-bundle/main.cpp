@@ -1,6 +1,6 @@
 // velmora-bundle: draws the game's own textures, pictures and models.
 //
-//   velmora-bundle BUNDLE_DIR [LISTING [ICON]]
+//   velmora-bundle BUNDLE_DIR [LISTING [ICON.png]]
 //
 // Makes BUNDLE_DIR (and LISTING's and ICON's folders), parents too, and
 // writes into it the eight cord normal maps and the fourteen button reliefs
@@ -17,6 +17,7 @@
 #include "NormalMaps.h"
 #include "OutputFolder.h"
 #include "Pictures.h"
+#include "PngName.h"
 #include "PngWriter.h"
 #include "PodWriter.h"
 #include "PvrWriter.h"
@@ -68,9 +69,12 @@ bool writePicture(const std::string& path, const Picture& picture) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (const std::optional<int> status =
-            ToolUsage::answerNames(argc, argv, 1, 3, "usage: velmora-bundle BUNDLE_DIR [LISTING [ICON]]\n")) {
+    const char* usage = "usage: velmora-bundle BUNDLE_DIR [LISTING [ICON.png]]\n";
+    if (const std::optional<int> status = ToolUsage::answerNames(argc, argv, 1, 3, usage)) {
         return *status;
+    }
+    if (argc == 4 && PngName::refused("velmora-bundle", argv[3])) {
+        return ToolUsage::refuse(usage);
     }
     const std::string folder = argv[1];
     if (!OutputFolder::make("velmora-bundle", folder) ||

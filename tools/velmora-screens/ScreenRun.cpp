@@ -72,8 +72,9 @@ ScreenRun::~ScreenRun() {
 }
 
 std::string ScreenRun::useTemporaryStores() {
-    char pattern[] = "/tmp/velmora-screens-XXXXXX";
-    const char* folder = mkdtemp(pattern);
+    std::error_code error;
+    std::string pattern = (std::filesystem::temp_directory_path(error) / "velmora-screens-XXXXXX").string();
+    const char* folder = mkdtemp(pattern.data());
     if (folder == nullptr) {
         std::perror("velmora-screens: a folder for the stores");
         std::exit(1);

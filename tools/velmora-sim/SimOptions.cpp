@@ -1,5 +1,7 @@
 #include "SimOptions.h"
 
+#include "PngName.h"
+
 #include <charconv>
 
 namespace velmora_sim {
@@ -41,8 +43,8 @@ const char* usageText() {
            "       velmora-sim --level N --screenshot FILE.png [--frames F] [--screen WxH] [--hud MODE]\n"
            "       velmora-sim --contact-sheet FILE.png [--screen WxH]\n"
            "  --level N      catalogue level in play order, 0 = the first\n"
-           "  --frames F     frames to step after laying and settling the cord (default 300),\n"
-           "                 numbered from 0 as the game numbers them: frames 0 to F-1\n"
+           "  --frames F     frames to step after laying and settling the cord, 1 or more\n"
+           "                 (default 300), numbered from 0 as the game numbers them: frames 0 to F-1\n"
            "  --every K      print the energies and the centre at frames 0, K, 2K... and the last\n"
            "                 (default 30)\n"
            "  --screen WxH   screen size in pixels (default 640x1136)\n"
@@ -53,13 +55,13 @@ const char* usageText() {
            "                 pull and turn the cord; taps and double taps find no button here\n"
            "                 (not with --screenshot or --contact-sheet)\n"
            "  --screenshot FILE     draw the level's room and knot headless after F frames\n"
-           "                        and write it as a PNG\n"
+           "                        and write it as a PNG, FILE ending in .png\n"
            "  --hud MODE     with --screenshot: the level's displays in mode arcade or zen, or\n"
            "                 points: the points show of a solve (816 points on level 0), or\n"
            "                 tutorial: the slide lesson's lines\n"
-           "  --contact-sheet FILE  the rooms of every level as thumbnails in one PNG,\n"
-           "                        ten a row in play order from the top left\n"
-           "  --help         this text\n";
+           "  --contact-sheet FILE  the rooms of every level as thumbnails in one PNG (FILE\n"
+           "                        ending in .png), ten a row in play order from the top left\n"
+           "  --help, -h     this text\n";
 }
 
 bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std::string& error) {
@@ -86,17 +88,19 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
             ok = readInt(value, 0, INT32_MAX, options.level);
             haveLevel = ok;
         } else if (name == "--frames") {
-            ok = readInt(value, 0, kMaxFrames, options.frames);
+            // As the game's --frames: a run steps at least one frame.
+            ok = readInt(value, 1, kMaxFrames, options.frames);
         } else if (name == "--every") {
             ok = readInt(value, 1, kMaxFrames, options.every);
         } else if (name == "--script") {
             options.script = value;
             ok = !value.empty();
-        } else if (name == "--screenshot") {
-            options.screenshot = value;
-            ok = !value.empty();
-        } else if (name == "--contact-sheet") {
-            options.contactSheet = value;
+        } else if (name == "--screenshot" || name == "--contact-sheet") {
+            (name == "--screenshot" ? options.screenshot : options.contactSheet) = value;
+            if (const std::string why = value.empty() ? "" : PngName::whyNot(value); !why.empty()) {
+                error = name + " " + value + ": " + why;
+                return false;
+            }
             ok = !value.empty();
         } else if (name == "--hud") {
             options.hud = value;
@@ -106,7 +110,7 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
         }
         if (!ok) {
             const char* expected = name == "--level"    ? "a level index of 0 or more"
-                                   : name == "--frames" ? "a frame count from 0 to 10000000"
+                                   : name == "--frames" ? "a frame count from 1 to 10000000"
                                    : name == "--every"  ? "a frame count from 1 to 10000000"
                                    : name == "--hud"    ? "arcade, zen, points or tutorial"
                                    : name == "--script" || name == "--screenshot" || name == "--contact-sheet"

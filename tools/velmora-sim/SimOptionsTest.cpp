@@ -41,8 +41,8 @@ TEST(SimOptionsTest, PicturesOfTheRoom) {
     EXPECT_TRUE(o.contactSheet.empty());
     // The sheet draws every level, so it needs none.
     SimOptions sheet;
-    ASSERT_TRUE(parse({"--contact-sheet", "rooms.png", "--screen", "320x568"}, sheet, error)) << error;
-    EXPECT_EQ(sheet.contactSheet, "rooms.png");
+    ASSERT_TRUE(parse({"--contact-sheet", "ROOMS.PNG", "--screen", "320x568"}, sheet, error)) << error;
+    EXPECT_EQ(sheet.contactSheet, "ROOMS.PNG");
     SimOptions shot;
     EXPECT_FALSE(parse({"--screenshot", "room.png"}, shot, error));
     EXPECT_EQ(error, "--level is required");
@@ -80,6 +80,12 @@ TEST(SimOptionsTest, RefusesWhatItCannotUseWithAMessageNamingIt) {
         {{"--level", "99999999999"}, "'99999999999'"},
         {{"--level", "1", "--every", "0"}, "--every expects"},
         {{"--level", "1", "--frames", "-5"}, "--frames expects"},
+        // The game draws at least one frame, and so steps the player.
+        {{"--level", "1", "--frames", "0"}, "--frames expects a frame count from 1"},
+        // A picture is a PNG: a name saying another format, or none, would hide it.
+        {{"--level", "1", "--screenshot", "room.jpg"},
+         "--screenshot room.jpg: a PNG needs a name ending in .png"},
+        {{"--contact-sheet", "rooms"}, "--contact-sheet rooms: a PNG needs a name ending in .png"},
         {{"--level", "1", "--screen", "640"}, "--screen expects"},
         {{"--level", "1", "--screen", "8x1136"}, "'8x1136'"},
         {{"--level", "1", "--screen", "640x"}, "'640x'"},

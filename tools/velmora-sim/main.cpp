@@ -193,9 +193,11 @@ int run(const SimOptions& options) {
     ZQInputScript script;
     if (!options.script.empty()) {
         std::string error;
+        // A script that cannot be read or used fails as the game's --input
+        // does; the command line itself was sound.
         if (!script.load(options.script, error)) {
             std::fprintf(stderr, "velmora-sim: %s\n", error.c_str());
-            return 2;
+            return 1;
         }
         const std::vector<ScriptEvent>& events = script.events();
         if (!events.empty() && ZQInputScript::frameShowing(events.back().frame) >= options.frames) {

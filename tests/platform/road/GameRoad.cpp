@@ -2,6 +2,7 @@
 
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
+#include "platform/ZQFlowLines.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -60,6 +61,12 @@ bool readDirective(std::istringstream& words, std::vector<RoadRun>& runs, int li
         if (!words || !span.eof() || (dash != 0 && dash != '-') || check.from < 0 || check.to < check.from ||
             check.to >= run.frames) {
             why = "state needs a frame of the run (or FROM-TO) and a state";
+            return false;
+        }
+        // A number the game never prints would fail the run with a bare number.
+        if (*ZQ::MasterGameController::stateName(static_cast<ZQ::MasterGameController::State>(check.state)) ==
+            '\0') {
+            why = std::to_string(check.state) + " is no state of the game's flow";
             return false;
         }
         run.states.push_back(check);
@@ -184,13 +191,19 @@ int32_t RoadRunResult::stateAfter(long frame) const {
 }
 
 std::string RoadRunResult::stateMismatch(const RoadRun::StateCheck& check) const {
+    const auto named = [](int32_t state) {
+        return state < 0 ? std::string("no state printed yet")
+                         : ZQFlowLines::masterState(static_cast<ZQ::MasterGameController::State>(state));
+    };
     const int32_t first = stateAfter(check.from);
     if (first != check.state) {
-        return "after frame " + std::to_string(check.from) + " the state is " + std::to_string(first);
+        return "after frame " + std::to_string(check.from) + ": " + named(first) + ", where " +
+               named(check.state) + " was expected";
     }
     const auto change = trail.upper_bound(check.from);
     if (change != trail.end() && change->first <= check.to) {
-        return "state " + std::to_string(change->second) + " at frame " + std::to_string(change->first);
+        return named(change->second) + " at frame " + std::to_string(change->first) + ", where " +
+               named(check.state) + " was expected through frame " + std::to_string(check.to);
     }
     return "";
 }

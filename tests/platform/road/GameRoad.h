@@ -19,6 +19,7 @@
 //                           below, up to the next run, are its, their frames
 //                           counted from its start as the game counts them
 //   #@ state FRAME S        after frame FRAME the game's flow is in state S
+//                           (its number, as --print-states prints it)
 //   #@ state FROM-TO S      ... and stays in it through frame TO
 //   #@ shot FRAME NAME      frame FRAME is kept as NAME.png
 //   #@ saved none           after the run no progress is stored
@@ -87,7 +88,8 @@ struct RoadRunResult {
     // The flow's state after `frame`, or -1 when none was printed by then.
     int32_t stateAfter(long frame) const;
     // Empty when the flow is in the state `check` names after each of its
-    // frames; otherwise what it was in.
+    // frames; otherwise the state it was in and the one expected, each by
+    // its number and name as --print-states prints them.
     std::string stateMismatch(const RoadRun::StateCheck& check) const;
 };
 
