@@ -5,7 +5,6 @@
 #include "engine/PlistCodec.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <pwd.h>
+#include <regex>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -64,41 +64,19 @@ std::string asideStamp() {
     return text;
 }
 
-// When the set-aside stamp `stamp` was given, as (second, nanosecond, count):
-// "YYYYMMDDTHHMMSS.NNNNNNNNNZ", or as earlier versions named them,
-// "YYYYMMDDTHHMMSSZ" with "-N" for the Nth within one second. Nothing for a
-// name the game never gives.
-std::optional<std::tuple<std::string, long, long>> asideTime(std::string_view stamp) {
-    const auto digits = [&stamp](std::size_t from, std::size_t count) {
-        return count > 0 && from + count <= stamp.size() &&
-               std::all_of(stamp.begin() + static_cast<std::ptrdiff_t>(from),
-                           stamp.begin() + static_cast<std::ptrdiff_t>(from + count),
-                           [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
-    };
-    if (!digits(0, 8) || stamp.size() < 16 || stamp[8] != 'T' || !digits(9, 6)) {
-        return std::nullopt;
+// The time in a set-aside name, as text that sorts by it: to the nanosecond
+// in names given now ("20261209T192117.123456789Z"), to the second and a
+// count in those earlier versions gave ("20261209T192117Z", "...Z-12" for
+// the twelfth in that second). Empty for a name the game never gives.
+std::string asideTime(const std::string& stamp) {
+    static const std::regex kStamp(R"(([0-9]{8}T[0-9]{6})(?:\.([0-9]{9}))?Z(?:-([0-9]{1,9}))?)");
+    std::smatch part;
+    if (!std::regex_match(stamp, part, kStamp)) {
+        return {};
     }
-    std::size_t at = 15;
-    long nanoseconds = 0;
-    if (stamp[at] == '.') {
-        if (!digits(16, 9)) {
-            return std::nullopt;
-        }
-        nanoseconds = std::stol(std::string(stamp.substr(16, 9)));
-        at = 25;
-    }
-    if (at >= stamp.size() || stamp[at] != 'Z') {
-        return std::nullopt;
-    }
-    long count = 0;
-    if (++at < stamp.size()) {
-        const std::size_t length = stamp.size() - at - 1;
-        if (stamp[at] != '-' || length > 9 || !digits(at + 1, length)) {
-            return std::nullopt;
-        }
-        count = std::stol(std::string(stamp.substr(at + 1)));
-    }
-    return std::tuple(std::string(stamp.substr(0, 15)), nanoseconds, count);
+    const std::string count = part[3].str();
+    return part[1].str() + (part[2].matched ? part[2].str() : "000000000") +
+           std::string(9 - count.size(), '0') + count;
 }
 
 // Removes all but the newest kAsidesKept copies of `name` set aside in
@@ -109,12 +87,12 @@ void keepNewestAsides(int folder, const std::string& name) {
         return;
     }
     const std::string prefix = asidePrefix(name);
-    std::vector<std::pair<std::tuple<std::string, long, long>, std::string>> asides;
+    std::vector<std::pair<std::string, std::string>> asides; // time, name
     while (const dirent* entry = ::readdir(listing)) {
-        const std::string_view entryName(entry->d_name);
+        const std::string entryName = entry->d_name;
         if (entryName.starts_with(prefix)) {
-            if (const auto time = asideTime(entryName.substr(prefix.size()))) {
-                asides.emplace_back(*time, entryName);
+            if (std::string time = asideTime(entryName.substr(prefix.size())); !time.empty()) {
+                asides.emplace_back(std::move(time), entryName);
             }
         }
     }
@@ -187,17 +165,12 @@ std::string quoted(const std::string& path) {
 }
 
 const char* kindOf(mode_t mode) {
-    return S_ISREG(mode) ? "file" : S_ISLNK(mode) ? "link" : S_ISDIR(mode) ? "folder" : "entry";
-}
-
-// What stands in a store file's place: "a folder", "a FIFO".
-std::string notAFile(mode_t mode) {
-    const char* what = S_ISLNK(mode)    ? "a link"
-                       : S_ISDIR(mode)  ? "a folder"
-                       : S_ISFIFO(mode) ? "a FIFO"
-                       : S_ISSOCK(mode) ? "a socket"
-                                        : "a device";
-    return std::string("not a regular file but ") + what;
+    return S_ISREG(mode)    ? "file"
+           : S_ISLNK(mode)  ? "link"
+           : S_ISDIR(mode)  ? "folder"
+           : S_ISFIFO(mode) ? "FIFO"
+           : S_ISSOCK(mode) ? "socket"
+                            : "device";
 }
 
 // "the file P belongs to root (uid 0), and the game runs as alice (uid
@@ -414,7 +387,7 @@ PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, st
         return ReadResult::Refused;
     }
     if (!S_ISREG(info.st_mode)) {
-        why = notAFile(info.st_mode);
+        why = std::string("not a regular file but a ") + kindOf(info.st_mode);
         return ReadResult::Bad;
     }
     // Without O_NONBLOCK a FIFO put in the file's place since the look would
