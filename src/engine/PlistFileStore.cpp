@@ -378,8 +378,11 @@ PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, st
     if (gFileCalls.fstatat(dir, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
         const int failure = errno;
         stamp = {};
+        if (failure == ENOENT) {
+            return ReadResult::Missing;
+        }
         why = unreadableRefusal(path, failure);
-        return failure == ENOENT ? ReadResult::Missing : ReadResult::Refused;
+        return ReadResult::Refused;
     }
     stamp = FileStamp::of(info);
     if (info.st_uid != ::geteuid()) {
