@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <initializer_list>
 #include <stdio.h>
 #include <unistd.h>
 
@@ -58,19 +59,30 @@ int renameToFreshName(int folder, const char* from, const char* to) {
     if (errno != EINVAL) {
         return -1;
     }
-    const int made =
-        gFileCalls.openat(folder, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (made < 0) {
-        return -1;
-    }
-    ::close(made);
-    if (gFileCalls.renameat2(folder, from, folder, to, 0) != 0) {
+    // A plain rename replaces an entry of the same kind only: an empty file
+    // of our own for anything but a folder (ENOTDIR), an empty folder for one.
+    for (const bool forFolder : {false, true}) {
+        const int made =
+            forFolder
+                ? gFileCalls.mkdirat(folder, to, 0700)
+                : gFileCalls.openat(folder, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (made < 0) {
+            return -1;
+        }
+        if (!forFolder) {
+            ::close(made);
+        }
+        if (gFileCalls.renameat2(folder, from, folder, to, 0) == 0) {
+            return 0;
+        }
         const int failure = errno;
-        gFileCalls.unlinkat(folder, to, 0);
+        gFileCalls.unlinkat(folder, to, forFolder ? AT_REMOVEDIR : 0);
         errno = failure;
-        return -1;
+        if (failure != ENOTDIR) {
+            break;
+        }
     }
-    return 0;
+    return -1;
 }
 
 } // namespace ZQ

@@ -37,7 +37,8 @@ int renameNoReplace(int folder, const char* from, const char* to);
 // Moves whatever stands at `from` now to the new name `to`, whole: the
 // rename itself picks the entry, so one that took the name since the caller
 // looked is moved, never removed. Where rename takes no flags, `to` is first
-// made as an empty file of our own and a plain rename replaces it.
+// made as an empty file (an empty folder, to move a folder) of our own and a
+// plain rename replaces it.
 int renameToFreshName(int folder, const char* from, const char* to);
 
 } // namespace ZQ

@@ -27,12 +27,12 @@ public:
     virtual const StoreValue* object(std::string_view key) const = 0;
     virtual void setObject(std::string_view key, StoreValue value) = 0;
     virtual void remove(std::string_view key) = 0;
-    // Makes every change so far durable. False when that failed (logged);
-    // the values stay in memory and the next synchronize tries again. False
-    // too when another writer changed a key set here before it was written:
-    // such a key takes the other writer's value instead, is reported by
-    // takeConflicts, and its owner merges its own value with it and sets it
-    // again (update does all of that).
+    // Makes every change so far durable. False when that failed (logged, a
+    // refusal once as it begins); the values stay in memory and the next
+    // synchronize tries again. False too when another writer changed a key
+    // set here before it was written: such a key takes the other writer's
+    // value instead, is reported by takeConflicts, and its owner merges its
+    // own value with it and sets it again (update does all of that).
     virtual bool synchronize() = 0;
     // Keys whose values another writer changed since the store last read or
     // wrote them, now taken into memory; empty when nothing changed. Keys set
@@ -42,12 +42,18 @@ public:
     // The keys set here whose writes gave way to another writer's value
     // since the last call (see synchronize).
     virtual std::vector<std::string> takeConflicts() = 0;
-    // Why this store can keep nothing, or empty while it can. The game stops
-    // before its first frame on a store it needs that refuses.
+    // Why this store can keep nothing (another user's file or way, a file
+    // that cannot be read, damage that cannot be kept aside), as one
+    // sentence with the command that mends it after a "; "; empty while it
+    // can. The game stops before its first frame on a store it needs that
+    // refuses, and plays without an optional one.
     virtual std::string refusal() const = 0;
     // Changes made here that no synchronize has made durable: why the last
-    // try failed, or nothing when every change is saved. The session's end
-    // tries once more and names each store that still holds some.
+    // try failed, or the refusal while a store the game needs refuses (even
+    // with nothing changed: it keeps nothing). Nothing when every change is
+    // saved, or when an optional store refuses: it owes nothing. The
+    // session's end tries once more and names each store that still holds
+    // some.
     virtual std::optional<std::string> unsaved() const = 0;
     // Every key with its value, ordered by key.
     virtual const StoreValue::Dictionary& contents() const = 0;

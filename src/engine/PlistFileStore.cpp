@@ -4,6 +4,7 @@
 #include "engine/Log.h"
 #include "engine/PlistCodec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <pwd.h>
+#include <regex>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -28,20 +32,75 @@ constexpr int64_t kStaleTemporarySeconds = 60;
 // one overtaken every time means the file never stops changing.
 constexpr int kWriteAttempts = 8;
 
-// Names a damaged file is kept aside under within one second.
+// New names tried for a temporary file, or for damage kept aside within one
+// nanosecond.
 constexpr int kAsideNames = 100;
+
+// Damaged copies kept of each store: a sync tool that keeps bringing a
+// damaged file back would otherwise pile up one at each check.
+constexpr std::size_t kAsidesKept = 5;
+
+// Looks at an entry that changes while it is followed; one that changes at
+// every look is being replaced without pause.
+constexpr int kLooks = 8;
 
 std::string temporaryPrefix(const std::string& name) {
     return "." + name + ".tmp-";
 }
 
-std::string utcStamp() {
-    const std::time_t now = std::time(nullptr);
+std::string asidePrefix(const std::string& name) {
+    return name + ".corrupt-";
+}
+
+// "20261209T192117.123456789Z": the nanosecond, so that names sort by time.
+std::string asideStamp() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
     std::tm parts{};
-    gmtime_r(&now, &parts);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &parts);
+    gmtime_r(&now.tv_sec, &parts);
+    char text[48];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y%m%dT%H%M%S", &parts);
+    std::snprintf(text + length, sizeof text - length, ".%09ldZ", static_cast<long>(now.tv_nsec));
     return text;
+}
+
+// The time in a set-aside name, as text that sorts by it: to the nanosecond
+// in names given now ("20261209T192117.123456789Z"), to the second and a
+// count in those earlier versions gave ("20261209T192117Z", "...Z-12" for
+// the twelfth in that second). Empty for a name the game never gives.
+std::string asideTime(const std::string& stamp) {
+    static const std::regex kStamp(R"(([0-9]{8}T[0-9]{6})(?:\.([0-9]{9}))?Z(?:-([0-9]{1,9}))?)");
+    std::smatch part;
+    if (!std::regex_match(stamp, part, kStamp)) {
+        return {};
+    }
+    const std::string count = part[3].str();
+    return part[1].str() + (part[2].matched ? part[2].str() : "000000000") +
+           std::string(9 - count.size(), '0') + count;
+}
+
+// Removes all but the newest kAsidesKept copies of `name` set aside in
+// `folder`. A folder set aside is never emptied: it stays, and counts.
+void keepNewestAsides(int folder, const std::string& name) {
+    DIR* listing = ::fdopendir(gFileCalls.openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+    if (listing == nullptr) {
+        return;
+    }
+    const std::string prefix = asidePrefix(name);
+    std::vector<std::pair<std::string, std::string>> asides; // time, name
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string entryName = entry->d_name;
+        if (entryName.starts_with(prefix)) {
+            if (std::string time = asideTime(entryName.substr(prefix.size())); !time.empty()) {
+                asides.emplace_back(std::move(time), entryName);
+            }
+        }
+    }
+    ::closedir(listing);
+    std::sort(asides.begin(), asides.end(), std::greater<>());
+    for (std::size_t i = kAsidesKept; i < asides.size(); ++i) {
+        gFileCalls.unlinkat(folder, asides[i].second.c_str(), 0);
+    }
 }
 
 bool writeAll(int fd, const std::string& bytes) {
@@ -96,12 +155,44 @@ const StoreValue* entryOf(const StoreValue::Dictionary& dictionary, const std::s
     return found != dictionary.end() ? &found->second : nullptr;
 }
 
-// "it belongs to root (uid 0), mode 0600, and the game runs as alice (uid 1000)"
-std::string whose(const struct stat& info) {
-    char mode[8];
-    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
-    return "it belongs to " + accountName(info.st_uid) + ", mode " + mode + ", and the game runs as " +
-           accountName(::geteuid());
+// `path` as one word of a shell command.
+std::string quoted(const std::string& path) {
+    std::string word = "'";
+    for (const char c : path) {
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return word + "'";
+}
+
+const char* kindOf(mode_t mode) {
+    return S_ISREG(mode)    ? "file"
+           : S_ISLNK(mode)  ? "link"
+           : S_ISDIR(mode)  ? "folder"
+           : S_ISFIFO(mode) ? "FIFO"
+           : S_ISSOCK(mode) ? "socket"
+                            : "device";
+}
+
+// "the file P belongs to root (uid 0), and the game runs as alice (uid
+// 1000); give it to alice: sudo chown alice: 'P'"
+std::string ownerRefusal(const std::string& path, const struct stat& info) {
+    const uid_t player = ::geteuid();
+    const passwd* account = ::getpwuid(player);
+    const bool named = account != nullptr && account->pw_name != nullptr;
+    const std::string login = named ? account->pw_name : "uid " + std::to_string(player);
+    const std::string owner = named ? login + ":" : std::to_string(player);
+    return std::string("the ") + kindOf(info.st_mode) + " " + path + " belongs to " +
+           accountName(info.st_uid) + ", and the game runs as " + accountName(player) + "; give it to " +
+           login + ": sudo chown " + (S_ISLNK(info.st_mode) ? "-h " : "") + owner + " " + quoted(path);
+}
+
+std::string unreadableRefusal(const std::string& path, int error) {
+    const std::string refusal = "the file " + path + " cannot be read (" + std::strerror(error) + ")";
+    if (error == EACCES || error == EPERM) {
+        return refusal + "; let its owner read and write it: chmod u+rw " + quoted(path);
+    }
+    return refusal + "; move it aside, and the game starts it anew: mv " + quoted(path) + " " +
+           quoted(path + ".unreadable");
 }
 
 void removeStaleTemporaries(int folder, const std::string& name) {
@@ -126,13 +217,14 @@ bool PlistFileStore::FileStamp::sameContent(const FileStamp& other) const {
            std::tie(other.exists, other.device, other.inode, other.size, other.modifiedNs);
 }
 
-PlistFileStore::PlistFileStore(const std::string& path, PlistRoom room)
+PlistFileStore::PlistFileStore(const std::string& path, PlistRoom room, Need need)
     : PlistFileStore(
           OwnedFolder::open(std::filesystem::path(path).parent_path().string(), OwnedFolder::Make::no),
-          std::filesystem::path(path).filename().string(), std::move(room)) {}
+          std::filesystem::path(path).filename().string(), std::move(room), need) {}
 
-PlistFileStore::PlistFileStore(const OwnedFolder::Handle& in, const std::string& fileName, PlistRoom room)
-    : filePath(in->path() + "/" + fileName), room(std::move(room)) {
+PlistFileStore::PlistFileStore(const OwnedFolder::Handle& in, const std::string& fileName, PlistRoom room,
+                               Need need)
+    : filePath(in->path() + "/" + fileName), room(std::move(room)), need(need) {
     std::tie(folder, name) =
         in->usable() ? in->entry(fileName, OwnedFolder::Make::no) : std::pair(in, fileName);
     // A link to anything but a file (a FIFO, a device, a folder) is itself
@@ -143,14 +235,7 @@ PlistFileStore::PlistFileStore(const OwnedFolder::Handle& in, const std::string&
         !S_ISREG(target.st_mode)) {
         std::tie(folder, name) = std::pair(in, fileName);
     }
-    if (!folder->usable()) {
-        platformLog("Store %s: %s; the game leaves it alone and plays on without it", filePath.c_str(),
-                    folder->refusal().c_str());
-        hold = Hold::Refused;
-        holdWhy = folder->refusal();
-        return;
-    }
-    if (!folder->missing()) {
+    if (folder->usable() && !folder->missing()) {
         removeStaleTemporaries(folder->descriptor(), name);
     }
     // What the file holds to begin with is no change of another writer's.
@@ -190,16 +275,12 @@ bool PlistFileStore::synchronize() {
     // Another writer's keys must survive our write, and be reported.
     bool conflicted = takeExternalChanges();
     for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+        // Said in the log as it began; nothing is written over what refuses.
+        if (!refusal_.empty()) {
+            return false;
+        }
         if (pending.empty()) {
             return !conflicted;
-        }
-        if (hold != Hold::None) {
-            static constexpr const char* kWhy[] = {
-                "", "its file cannot be read or is another user's, and stays as it is",
-                "its damaged file could not be kept aside", "the game leaves its folder alone"};
-            platformLog("Store %s: not written: %s", filePath.c_str(), kWhy[static_cast<int>(hold)]);
-            writeFailure = kWhy[static_cast<int>(hold)];
-            return false;
         }
         // Values set again as they were: replacing the file would only cost
         // two flushes and its identity, which other writers watch.
@@ -241,10 +322,14 @@ std::vector<std::string> PlistFileStore::pullExternalChanges() {
 }
 
 std::string PlistFileStore::refusal() const {
-    return hold == Hold::None ? std::string() : holdWhy;
+    return refusal_;
 }
 
 std::optional<std::string> PlistFileStore::unsaved() const {
+    // A store that refuses keeps nothing; an optional one owes nothing.
+    if (!refusal_.empty()) {
+        return need == Need::optional ? std::nullopt : std::optional(refusal_);
+    }
     if (pending.empty()) {
         return std::nullopt;
     }
@@ -257,74 +342,95 @@ std::vector<std::string> PlistFileStore::takeConflicts() {
     return keys;
 }
 
-PlistFileStore::FileStamp PlistFileStore::currentStamp() const {
+PlistFileStore::FileStamp PlistFileStore::currentStamp(const std::string& entry) const {
     struct stat info {};
-    return gFileCalls.fstatat(folder->descriptor(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0
+    return gFileCalls.fstatat(folder->descriptor(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0
                ? FileStamp::of(info)
                : FileStamp{};
+}
+
+std::string PlistFileStore::linkMend() const {
+    const std::string reached = folder->path() + "/" + name;
+    return reached == filePath ? "" : ", or remove the link that leads there: rm " + quoted(filePath);
 }
 
 PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, std::string& bytes,
                                                     FileStamp& stamp, std::string& why) const {
     bytes.clear();
-    // Without O_NONBLOCK a FIFO in the file's place would hold the open
-    // until something wrote into it: the game would never start.
-    const int fd = gFileCalls.openat(folder->descriptor(), entry.c_str(),
-                                     O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0);
-    const int failure = fd < 0 ? errno : 0;
-    if (failure == ENOENT) {
-        stamp = {};
-        return ReadResult::Missing;
-    }
+    const int dir = folder->descriptor();
+    const std::string path = folder->path() + "/" + entry;
+    // Looked at before it is opened: opening a device may act on it.
     struct stat info {};
-    const bool seen =
-        fd >= 0 ? ::fstat(fd, &info) == 0
-                : gFileCalls.fstatat(folder->descriptor(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
-    stamp = seen ? FileStamp::of(info) : FileStamp{};
-    ReadResult result = ReadResult::Read;
-    if (failure == ELOOP || (seen && !S_ISREG(info.st_mode))) {
-        // A folder, a device, a FIFO, or a link put in the file's place since
-        // the game started, is no file at all: damage, whoever may open it.
-        why = "is not a regular file";
-        result = ReadResult::Bad;
-    } else if (seen && info.st_uid != ::geteuid()) {
-        // Left by a game run as another user, root say: that user's to mend.
-        why = "is another user's (" + whose(info) + ": chown it to that user)";
-        result = ReadResult::Unreadable;
-    } else if (fd < 0 || !seen) {
-        why = std::string("cannot be opened: ") + std::strerror(fd < 0 ? failure : errno) +
-              (seen ? " (" + whose(info) + ": chmod it so that its user may read and write it)" : "");
-        result = ReadResult::Unreadable;
+    if (gFileCalls.fstatat(dir, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        const int failure = errno;
+        stamp = {};
+        if (failure == ENOENT) {
+            return ReadResult::Missing;
+        }
+        why = unreadableRefusal(path, failure);
+        return ReadResult::Refused;
     }
+    stamp = FileStamp::of(info);
+    if (info.st_uid != ::geteuid()) {
+        why = ownerRefusal(path, info) + linkMend();
+        return ReadResult::Refused;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        why = std::string("not a regular file but a ") + kindOf(info.st_mode);
+        return ReadResult::Bad;
+    }
+    // Without O_NONBLOCK a FIFO put in the file's place since the look would
+    // hold the open until something wrote into it: the game would never start.
+    const int fd = gFileCalls.openat(dir, entry.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0);
+    if (fd < 0) {
+        // Refused only by the very file looked at: ENOENT or ELOOP (a link)
+        // says that another took its place since.
+        const int failure = errno;
+        if (failure == ENOENT || failure == ELOOP || !(currentStamp(entry) == stamp)) {
+            return ReadResult::Changed;
+        }
+        why = unreadableRefusal(path, failure) + linkMend();
+        return ReadResult::Refused;
+    }
+    struct stat opened {};
+    ReadResult result =
+        ::fstat(fd, &opened) == 0 && FileStamp::of(opened) == stamp ? ReadResult::Read : ReadResult::Changed;
     // One byte past the limit is enough for the parser to refuse the file.
     char buffer[65536];
     while (result == ReadResult::Read && bytes.size() <= kPlistMaxBytes) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno != EINTR) {
-            why = std::string("cannot be read: ") + std::strerror(errno);
-            result = ReadResult::Unreadable;
+            why = unreadableRefusal(path, errno) + linkMend();
+            result = ReadResult::Refused;
         } else if (n == 0) {
             break;
         } else if (n > 0) {
             bytes.append(buffer, static_cast<std::size_t>(n));
         }
     }
-    if (fd >= 0) {
-        ::close(fd);
-    }
+    ::close(fd);
     return result;
 }
 
 PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp, StoreValue::Dictionary& list,
                                            std::string& why) {
-    // Each turn sees a file another writer put in place of the one read; a
-    // writer that never stops leaves the file unread for now.
-    for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+    for (int look = 0; look < kLooks; ++look) {
+        why.clear();
         const ReadResult read = readFile(name, bytes, stamp, why);
-        if (read == ReadResult::Missing || read == ReadResult::Unreadable) {
-            return read == ReadResult::Missing ? Found::Missing : Found::Unreadable;
+        if (read == ReadResult::Changed) {
+            continue;
+        }
+        if (read == ReadResult::Missing || read == ReadResult::Refused) {
+            return read == ReadResult::Missing ? Found::Missing : Found::Refused;
         }
         if (read == ReadResult::Read) {
+            // No damage: a writer that rewrites the file in place leaves it
+            // so for a moment, and the file is replaced at the next write as
+            // any is, its record read first should one come meanwhile.
+            if (bytes.empty()) {
+                list.clear();
+                return Found::Read;
+            }
             if (std::optional<StoreValue::Dictionary> parsed = readList(bytes, room, why)) {
                 list = std::move(*parsed);
                 return Found::Read;
@@ -343,14 +449,19 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
                         "so it is read as empty",
                         filePath.c_str(), why.c_str());
             return Found::Cleared;
-        case Aside::Failed:
-            platformLog("Store %s: %s; could not keep it aside (%s), so it will not be overwritten",
-                        filePath.c_str(), why.c_str(), std::strerror(errno));
-            return Found::Stuck;
+        case Aside::Failed: {
+            const std::string failure = std::strerror(errno);
+            const std::string path = folder->path() + "/" + name;
+            why = "the " + std::string(kindOf(stamp.mode)) + " " + path + " is damaged (" + why +
+                  ") and cannot be kept aside (" + failure + "); move it aside: mv " + quoted(path) + " " +
+                  quoted(path + ".damaged");
+            return Found::Refused;
+        }
         }
     }
-    why = "another writer kept replacing it while it was read";
-    return Found::Unreadable;
+    why = "the file " + folder->path() + "/" + name + " changed at each of " + std::to_string(kLooks) +
+          " looks while the game read it; stop what keeps replacing it";
+    return Found::Refused;
 }
 
 PlistFileStore::Aside PlistFileStore::setAside(const std::string& entry, const FileStamp& seen,
@@ -365,30 +476,34 @@ PlistFileStore::Aside PlistFileStore::setAside(const std::string& entry, const F
     if (!(FileStamp::of(now) == seen)) {
         return Aside::Changed;
     }
-    const std::string base = name + ".corrupt-" + utcStamp();
+    const std::string base = asidePrefix(name) + asideStamp();
     int moved = -1;
-    for (int n = 0; n <= kAsideNames && moved != 0; ++n) {
+    for (int n = 0; n < kAsideNames && moved != 0; ++n) {
         aside = n == 0 ? base : base + "-" + std::to_string(n);
-        moved = gFileCalls.renameat2(dir, entry.c_str(), dir, aside.c_str(), RENAME_NOREPLACE);
+        moved = renameToFreshName(dir, entry.c_str(), aside.c_str());
         if (moved != 0 && errno != EEXIST) {
             break;
         }
     }
     if (moved != 0) {
+        const int failure = errno;
         aside.clear();
-        return errno == ENOENT ? Aside::Gone : Aside::Failed;
+        errno = failure;
+        return failure == ENOENT ? Aside::Gone : Aside::Failed;
     }
-    // A file that took the name between the look and the rename goes back.
-    // Should yet another have come since, it stays aside, kept like any.
+    // The rename moves whatever stands at the name: one that took it
+    // between the look and the rename goes back. Should yet another have
+    // come since, it stays aside, kept like any.
     if (gFileCalls.fstatat(dir, aside.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
         !FileStamp::of(now).sameContent(seen)) {
-        if (gFileCalls.renameat2(dir, aside.c_str(), dir, entry.c_str(), RENAME_NOREPLACE) != 0) {
+        if (renameNoReplace(dir, aside.c_str(), entry.c_str()) != 0) {
             platformLog("Store %s: a file that took its place meanwhile is kept as %s", filePath.c_str(),
                         aside.c_str());
         }
         return Aside::Changed;
     }
     ::fsync(dir);
+    keepNewestAsides(dir, name);
     return Aside::Moved;
 }
 
@@ -407,22 +522,49 @@ void PlistFileStore::cleared() {
 }
 
 bool PlistFileStore::reach(OwnedFolder::Make make) {
+    // Refused when the store was made: for good, as the way is not known.
+    if (!folder->usable()) {
+        refuse(folder->refusal());
+        return false;
+    }
     if (folder->missing()) {
         OwnedFolder::Handle found = folder->again(make);
         if (!found->usable()) {
-            reachRefusal = found->refusal();
+            refuse(found->refusal());
             return false;
         }
         folder = std::move(found);
     }
-    return !folder->missing();
+    if (folder->missing()) {
+        allow(); // nothing there to refuse
+        return false;
+    }
+    return true;
+}
+
+void PlistFileStore::refuse(const std::string& why) {
+    if (refusal_.empty()) {
+        platformLog(
+            need == Need::optional
+                ? "Store %s: %s; the game plays on without it, and looks at it again before each write"
+                : "Store %s: %s; nothing is saved in it until it is mended, and it is looked at again "
+                  "before each write",
+            filePath.c_str(), why.c_str());
+    }
+    refusal_ = why;
+}
+
+void PlistFileStore::allow() {
+    if (!refusal_.empty()) {
+        platformLog("Store %s: no longer refused, and read again", filePath.c_str());
+        refusal_.clear();
+    }
 }
 
 bool PlistFileStore::takeExternalChanges() {
-    // A file that could not be read is looked at again each time: it may
-    // have been given back to this user since.
-    if (hold == Hold::Stuck || hold == Hold::Refused || !reach(OwnedFolder::Make::no) ||
-        (hold == Hold::None && currentStamp() == knownStamp)) {
+    // While the store refuses it looks each time: its file may have been
+    // given back since.
+    if (!reach(OwnedFolder::Make::no) || (refusal_.empty() && currentStamp(name) == knownStamp)) {
         return false;
     }
     std::string bytes;
@@ -430,34 +572,17 @@ bool PlistFileStore::takeExternalChanges() {
     std::string why;
     StoreValue::Dictionary incoming;
     const Found found = find(bytes, stamp, incoming, why);
-    if (hold == Hold::Unreadable && found != Found::Unreadable) {
-        platformLog("Store %s: can be read again, and is taken in", filePath.c_str());
+    if (found == Found::Refused) {
+        refuse(why);
+        return false;
     }
-    switch (found) {
-    case Found::Unreadable:
-        if (hold != Hold::Unreadable) {
-            platformLog(
-                "Store %s: %s; it stays as it is: the game plays on without it, never writes over it, and "
-                "tries it again before each write and at the next start",
-                filePath.c_str(), why.c_str());
-        }
-        hold = Hold::Unreadable;
-        holdWhy = why;
-        return false;
-    case Found::Stuck:
-        hold = Hold::Stuck;
-        holdWhy = "it is damaged (" + why + ") and could not be kept aside";
-        return false;
-    case Found::Cleared:
-        hold = Hold::None;
+    allow();
+    if (found == Found::Cleared) {
         cleared();
         return false;
-    case Found::Missing:
-        // Removed by another writer: every key it held is gone.
-        hold = Hold::None;
-        break;
-    case Found::Read:
-        hold = Hold::None;
+    }
+    // Missing: removed by another writer, and every key it held is gone.
+    if (found == Found::Read) {
         if (bytes == knownBytes) {
             knownStamp = stamp; // touched, not changed
             return false;
@@ -466,7 +591,6 @@ bool PlistFileStore::takeExternalChanges() {
             platformLog("Store %s: %s; the file keeps it until the game next writes a changed value",
                         filePath.c_str(), why.c_str());
         }
-        break;
     }
     const bool conflicted = takeIn(incoming);
     knownStamp = stamp;
@@ -529,8 +653,6 @@ void PlistFileStore::keepMode(int file) {
 
 PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, bool& conflicted) {
     if (!reach(OwnedFolder::Make::yes)) {
-        writeFailure = reachRefusal;
-        platformLog("Store %s: could not write: %s", filePath.c_str(), writeFailure.c_str());
         return WriteResult::Failed;
     }
     const int dir = folder->descriptor();
@@ -563,11 +685,12 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
     bool overtaken = false;
     if (failure == 0) {
         step = "rename";
-        int swapped = gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(),
-                                           knownStamp.exists ? RENAME_EXCHANGE : RENAME_NOREPLACE);
+        int swapped = knownStamp.exists
+                          ? gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(), RENAME_EXCHANGE)
+                          : renameNoReplace(dir, temporary.c_str(), name.c_str());
         exchanged = swapped == 0 && knownStamp.exists;
-        if (swapped != 0 && errno == EINVAL) {
-            const bool unchanged = currentStamp() == knownStamp;
+        if (swapped != 0 && errno == EINVAL && knownStamp.exists) {
+            const bool unchanged = currentStamp(name) == knownStamp;
             swapped = unchanged ? gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(), 0) : -1;
             errno = unchanged ? errno : EEXIST;
         }
@@ -619,7 +742,10 @@ bool PlistFileStore::takeDisplaced(const std::string& entry, const StoreValue::D
     FileStamp stamp;
     std::string why;
     std::optional<StoreValue::Dictionary> theirs;
-    const ReadResult read = readFile(entry, bytes, stamp, why);
+    ReadResult read = ReadResult::Changed;
+    for (int look = 0; look < kLooks && read == ReadResult::Changed; ++look) {
+        read = readFile(entry, bytes, stamp, why);
+    }
     if (read == ReadResult::Read) {
         theirs = readList(bytes, room, why);
     }

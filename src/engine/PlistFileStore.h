@@ -19,32 +19,45 @@ namespace ZQ {
 // A key-value store kept in one property-list file, in a folder opened once
 // on a way of the game's user (OwnedFolder): the user defaults, their cloud
 // copy and the leaderboards are three of these. docs/stores.md gives the
-// rules a player can rely on. In short:
+// rules a player can rely on. In short, the entry at the store's name is
+// one of three things:
 //
-// - The file is read when the store is made, and again whenever its entry
-//   no longer holds the file last read (pullExternalChanges, and before every
-//   write). Every step goes relative to the folder's descriptor.
-// - A damaged file is renamed "<name>.corrupt-<UTC time>" and read as empty,
-//   only while its entry still holds the very file that was read.
-// - A file this user cannot read, or another user's, stays as it is and is
-//   never written over; it is tried again before each write.
-// - synchronize writes the whole dictionary to a new file beside it, flushed,
-//   and exchanges it for the old one, which goes only once it is seen to be
-//   the file last read: one that another writer put there meanwhile is read
-//   and merged, and the merge written again. A key set here whose value the
-//   other writer changed too takes that writer's value and is reported as a
-//   conflict (KeyValueStore::update).
+// - A file of the game's user (maybe missing or empty), read when the store
+//   is made and again whenever its entry no longer holds the file last read
+//   (pullExternalChanges, and before every write). Every step goes relative
+//   to the folder's descriptor; an entry that changes while it is followed
+//   is looked at again.
+// - Damage: a file that is no list the store can keep, or an entry of the
+//   game's user that is no file at all. It is renamed
+//   "<name>.corrupt-<UTC time>", only while its entry still holds what was
+//   read, and the store starts empty; the newest few such copies are kept.
+// - A refusal: another user's entry or way, a file that cannot be read, or
+//   damage that cannot be kept aside. Nothing is written over it; it is
+//   looked at again before each write, and refusal() says why and what
+//   mends it.
+//
+// synchronize writes the whole dictionary to a new file beside it, flushed,
+// and exchanges it for the old one, which goes only once it is seen to be
+// the file last read: one that another writer put there meanwhile is read
+// and merged, and the merge written again. A key set here whose value the
+// other writer changed too takes that writer's value and is reported as a
+// conflict (KeyValueStore::update).
 //
 // Ownership: owns its values and its handle on the folder. Threads: main
 // thread only.
 class PlistFileStore : public KeyValueStore {
 public:
+    // Whether the game can play without the store: an optional store that
+    // refuses is played without (said once in the log), and owes nothing.
+    enum class Need { required, optional };
+
     // The file `name` in `folder`, a link there of the game's user followed.
     // `room`: the keys the game writes into this store itself, with the most
     // it writes under each, which every list read in leaves room for.
-    PlistFileStore(const OwnedFolder::Handle& folder, const std::string& name, PlistRoom room = {});
+    PlistFileStore(const OwnedFolder::Handle& folder, const std::string& name, PlistRoom room = {},
+                   Need need = Need::required);
     // The file at `path`, in a folder opened for it alone (made when missing).
-    explicit PlistFileStore(const std::string& path, PlistRoom room = {});
+    explicit PlistFileStore(const std::string& path, PlistRoom room = {}, Need need = Need::required);
 
     const StoreValue* object(std::string_view key) const override;
     void setObject(std::string_view key, StoreValue value) override;
@@ -75,31 +88,27 @@ private:
         bool sameContent(const FileStamp& other) const;
         static FileStamp of(const struct stat& info);
     };
-    // Bad: damaged. Unreadable: a file is there that this user cannot read,
-    // or another user's.
-    enum class ReadResult { Missing, Read, Bad, Unreadable };
-    // What the entry held once a damaged file was dealt with. Cleared: a
-    // damaged file was set aside (or another game moved it first). Stuck:
-    // it could not be set aside.
-    enum class Found { Missing, Read, Cleared, Unreadable, Stuck };
-    // Why the store does not write its file. Refused: the way to it is not
-    // the game's user's, and the store leaves it alone for good.
-    enum class Hold { None, Unreadable, Stuck, Refused };
+    // Bad: an entry of this user's that is no file. Refused: `why` is the
+    // refusal. Changed: the entry changed while it was followed.
+    enum class ReadResult { Missing, Read, Bad, Refused, Changed };
+    // What the entry held once damage was dealt with. Cleared: damage was
+    // set aside (or another game moved it first). Refused: `why` says why.
+    enum class Found { Missing, Read, Cleared, Refused };
     // Displaced: the exchange took another writer's file from the name,
     // which was merged; the merge is still to be written.
     enum class WriteResult { Written, Failed, Overtaken, Displaced };
     enum class Aside { Moved, Gone, Changed, Failed };
 
-    // False while the folder is missing (or refused on the way, said in
-    // `reachRefusal`); `make` makes it first.
+    // False while the folder is missing, or refused on the way (then the
+    // store refuses); `make` makes it first.
     bool reach(OwnedFolder::Make make);
-    FileStamp currentStamp() const;
+    FileStamp currentStamp(const std::string& entry) const;
     // The bytes and stamp of the entry `entry`; the stamp is filled for
-    // whatever stands there, and `why` says what is Bad or Unreadable.
+    // whatever stands there, and `why` says what is Bad or Refused.
     ReadResult readFile(const std::string& entry, std::string& bytes, FileStamp& stamp,
                         std::string& why) const;
     // Reads what the entry holds now into `list`, setting aside each damaged
-    // file read (logged).
+    // entry read (logged).
     Found find(std::string& bytes, FileStamp& stamp, StoreValue::Dictionary& list, std::string& why);
     // Renames `entry` to a name of its own, while it is still the version
     // `seen`; one that took its place before the rename is put back.
@@ -110,8 +119,13 @@ private:
     // `externalKeys`. True when one of them was set here too (a conflict).
     bool takeIn(const StoreValue::Dictionary& incoming);
     // Takes the file in when its entry changed since it was last read or
-    // written, or when it could not be read before.
+    // written, or while the store refuses.
     bool takeExternalChanges();
+    // The store refuses for `why` (logged as it begins), or no longer.
+    void refuse(const std::string& why);
+    void allow();
+    // The refusal's mend for a file reached through a link: the link may go.
+    std::string linkMend() const;
     WriteResult writeFile(const std::string& bytes, bool& conflicted);
     // Reads, merges and removes the file an exchange took from the name,
     // which another writer put there; `written` is what replaced it.
@@ -136,9 +150,8 @@ private:
     FileStamp knownStamp;
     std::string knownBytes;             // the file as we last read or wrote it
     StoreValue::Dictionary knownValues; // what those bytes hold
-    Hold hold = Hold::None;
-    std::string reachRefusal;
-    std::string holdWhy;      // why the store holds off, said as its refusal
+    Need need;
+    std::string refusal_;     // empty while the store can keep its values
     std::string writeFailure; // why the last write failed; empty once one is made
     bool modeRefusalLogged = false;
     int temporaries = 0;

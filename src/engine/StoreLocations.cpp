@@ -75,12 +75,14 @@ const OwnedFolder::Handle& openedCloudFolder() {
 }
 
 KeyValueStore& userDefaults() {
-    static PlistFileStore store(openedDataFolder(), "defaults.plist", Preferences::writtenRoom());
+    static PlistFileStore store(openedDataFolder(), "defaults.plist", Preferences::writtenRoom(),
+                                PlistFileStore::Need::required);
     return store;
 }
 
 KeyValueStore& cloudStore() {
-    static PlistFileStore store(openedCloudFolder(), "cloud.plist", Preferences::writtenRoom());
+    static PlistFileStore store(openedCloudFolder(), "cloud.plist", Preferences::writtenRoom(),
+                                PlistFileStore::Need::optional);
     return store;
 }
 

@@ -42,7 +42,8 @@ std::string logOf(const std::function<void()>& part) {
 
 // Another user's file (without root, one of mode 0 stands for it) went aside
 // as damage, or was written over when it could be read. Now nothing is read,
-// written or set aside, the log says whose it is, and it is tried again.
+// written or set aside, the store refuses, saying whose it is, and it is
+// tried again.
 TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItIsTheirs) {
     for (const mode_t mode : {0600, 0644}) {
         if (mode == 0644 && !asplayer::testsRunAsRoot()) {
@@ -56,20 +57,20 @@ TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItI
         ASSERT_EQ(::chmod(path.c_str(), asplayer::testsRunAsRoot() ? mode : 0), 0);
         const std::string bytes = TempFolder::read(path);
         const struct stat before = lstatOf(path);
-        char named[64];
-        std::snprintf(named, sizeof named, "%s, mode %04o, and the game runs as",
-                      asplayer::testsRunAsRoot() ? "root (uid 0)" : "",
-                      asplayer::testsRunAsRoot() ? mode : 0);
+        const std::string named = asplayer::testsRunAsRoot() ? "belongs to root (uid 0), and the game runs as"
+                                                             : "cannot be read (Permission denied)";
 
         const std::string played = asplayer::run([&] {
             std::string report;
+            std::string refusal;
             const std::string log = logOf([&] {
                 PlistFileStore store(path);
                 report = std::to_string(store.contents().size());
                 store.setInteger("sound", 1);
                 report += store.synchronize() ? " written" : "";
+                refusal = store.refusal();
             });
-            return report + (log.find(named) != std::string::npos ? ", owner named" : log);
+            return report + (refusal.find(named) != std::string::npos ? ", owner named" : refusal + log);
         });
         EXPECT_EQ(played, "0, owner named") << mode;
         const struct stat after = lstatOf(path);
@@ -93,7 +94,8 @@ TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItI
 
 // A game run as root followed a player's links out of the player's folder,
 // renamed root's file there and put its own in its place. A way through a
-// folder or a link of another user is left alone: nothing read or written.
+// folder or a link of another user, or to their file, is left alone: nothing
+// read or written, and the store refuses.
 TEST(PlistFileStoreKeeps, AWayThroughAnotherUsersFolderOrLinkIsLeftAlone) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: a game of root's on a folder and links of another user";
@@ -108,21 +110,35 @@ TEST(PlistFileStoreKeeps, AWayThroughAnotherUsersFolderOrLinkIsLeftAlone) {
     fs::create_symlink(theirs, folder.file("into-theirs.plist"));
     fs::create_symlink(roots, folder.file("their-link.plist"));
     ASSERT_EQ(::lchown(folder.file("their-link.plist").c_str(), asplayer::kPlayer, asplayer::kPlayer), 0);
-    const std::string before = TempFolder::read(theirs) + TempFolder::read(roots);
+    const std::string theirFile = folder.file("their-file.plist");
+    const std::string toTheirFile = folder.file("to-their-file.plist");
+    storeValue(theirFile, "level", 5);
+    ASSERT_EQ(::chown(theirFile.c_str(), asplayer::kPlayer, asplayer::kPlayer), 0);
+    fs::create_symlink("their-file.plist", toTheirFile);
+    const std::string before =
+        TempFolder::read(theirs) + TempFolder::read(roots) + TempFolder::read(theirFile);
 
     for (const std::string& path :
-         {theirs, folder.file("into-theirs.plist"), folder.file("their-link.plist")}) {
-        const std::string log = logOf([&] {
+         {theirs, folder.file("into-theirs.plist"), folder.file("their-link.plist"), toTheirFile}) {
+        std::string refusal;
+        logOf([&] {
             PlistFileStore store(path);
             EXPECT_TRUE(store.contents().empty()) << path;
             store.setInteger("level", 1);
             EXPECT_FALSE(store.synchronize()) << path;
+            refusal = store.refusal();
+            EXPECT_EQ(store.unsaved(), refusal);
         });
-        EXPECT_NE(log.find("belongs to nobody (uid 65534), and the game runs as root (uid 0)"),
+        EXPECT_NE(refusal.find("belongs to nobody (uid 65534), and the game runs as root (uid 0)"),
                   std::string::npos)
-            << log;
-        EXPECT_EQ(TempFolder::read(theirs) + TempFolder::read(roots), before);
+            << refusal;
+        EXPECT_EQ(TempFolder::read(theirs) + TempFolder::read(roots) + TempFolder::read(theirFile), before);
         EXPECT_EQ(folder.entries("theirs"), std::vector<std::string>{"store.plist"});
+        // Reached through a link: the link may go instead of their file.
+        EXPECT_EQ(refusal.ends_with("; give it to root: sudo chown root: '" + theirFile +
+                                    "', or remove the link that leads there: rm '" + toTheirFile + "'"),
+                  path == toTheirFile)
+            << refusal;
     }
 }
 

@@ -130,7 +130,6 @@ TEST_F(PlistFileStoreTest, AFileWhereItsFolderShouldBeLeavesItUnwrittenAndBlocks
 TEST_F(PlistFileStoreTest, ABadFileIsKeptAsideByteForByteAndReadAsEmpty) {
     BinaryPlistWriter binary;
     const std::vector<std::string> bad = {
-        "",                                                 // empty
         "not a property list at all",                       // garbage
         "<?xml version=\"1.0\"?><plist><dict><key>a</key>", // cut short
         "bplist00\x01\x02\x03",                             // a binary header and nothing behind it
@@ -178,7 +177,7 @@ TEST_F(PlistFileStoreTest, AFifoInTheFilesPlaceIsSetAsideWithoutWaitingForAWrite
     testing::internal::CaptureStderr();
     PlistFileStore store(path); // a blocking open would wait here for ever
     const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("is not a regular file"), std::string::npos) << log;
+    EXPECT_NE(log.find("not a regular file but a FIFO"), std::string::npos) << log;
     EXPECT_TRUE(store.contents().empty());
     EXPECT_EQ(asideFiles(folder, "store.plist").size(), 1u);
     store.setInteger("k", 1);
@@ -225,7 +224,9 @@ TEST_F(PlistFileStoreTest, ALinkIsWrittenThroughAndItsDamagedTargetSetAsideBesid
     EXPECT_EQ(TempFolder::read(folder.file("linked/" + linked[1])), "garbage");
 }
 
-TEST_F(PlistFileStoreTest, ABadFileThatCannotBeMovedAsideIsNeverOverwritten) {
+// It once played on, saving nothing, with status 0: now the store refuses,
+// and says how to move the file aside by hand.
+TEST_F(PlistFileStoreTest, ABadFileThatCannotBeMovedAsideIsRefusedAndNeverOverwritten) {
     // Every name the store would move it to is taken.
     const FileCallHook taken(
         [](const std::string& call, const std::string&, const std::string& to, unsigned) {
@@ -237,7 +238,13 @@ TEST_F(PlistFileStoreTest, ABadFileThatCannotBeMovedAsideIsNeverOverwritten) {
     store.setInteger("k", 1);
     EXPECT_FALSE(store.synchronize());
     const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("will not be overwritten"), std::string::npos) << log;
+    EXPECT_NE(store.refusal().find(") and cannot be kept aside (File exists); "
+                                   "move it aside: mv '" +
+                                   path + "' '" + path + ".damaged'"),
+              std::string::npos)
+        << store.refusal();
+    EXPECT_EQ(store.unsaved(), store.refusal());
+    EXPECT_NE(log.find(store.refusal()), std::string::npos) << log;
     EXPECT_EQ(TempFolder::read(path), "garbage");
 }
 
