@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> keptAside(const TempFolder& folder) {
+std::vector<std::string> defaultsKeptAside(const TempFolder& folder) {
     std::vector<std::string> found;
     for (const std::string& entry : folder.entries()) {
         if (entry.rfind("defaults.plist.corrupt-", 0) == 0) {
@@ -48,7 +48,7 @@ TEST(PlistFileStoreLinksTest, ALinkThatLeadsToNoFileIsKeptAsideAndWhatItNamesIsU
         ZQ::PlistFileStore store(folder.file("defaults.plist"));
         EXPECT_EQ(store.refusal(), "");
         EXPECT_EQ(store.integerForKey("k"), 0);
-        const std::vector<std::string> aside = keptAside(folder);
+        const std::vector<std::string> aside = defaultsKeptAside(folder);
         ASSERT_EQ(aside.size(), 1u);
         EXPECT_EQ(fs::read_symlink(folder.file(aside[0])).string(), target);
 
