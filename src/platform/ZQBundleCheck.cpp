@@ -107,7 +107,8 @@ std::string judgeFile(const std::string& path, Reader reader, int32_t scale) {
     case Reader::Png: {
         ZQ::PngPixels picture;
         std::string error;
-        return ZQ::decodePng(path, true, picture, error) ? std::string() : error;
+        return ZQ::decodePng(path, true, picture, error) ? std::string()
+                                                         : "libpng cannot decode it: " + error;
     }
     case Reader::Pvr: {
         const CPVRTResourceFile file(path.c_str());
