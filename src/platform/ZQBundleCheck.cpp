@@ -148,7 +148,8 @@ bool check(const std::string& folder, int32_t scale, std::string& problem) {
         ++refusedCount;
     };
     for (std::size_t i = 0; i < needed.size(); ++i) {
-        const NeededFile& file = needed[i];
+        // A copy: the captions list's pictures join the list meanwhile.
+        const NeededFile file = needed[i];
         const std::string path = ZQ::pathForResourceIn(folder, file.file, "");
         if (path.empty()) {
             if (!file.mayBeMissing) {

@@ -16,7 +16,6 @@ namespace {
 constexpr std::size_t kFileHeaderSize = 8;   // 'caff', version, flags
 constexpr std::size_t kChunkHeaderSize = 12; // type, then a signed 64-bit length
 constexpr std::size_t kEditCountSize = 4;    // what a data chunk holds before its audio
-constexpr int64_t kLengthOpen = -1;          // a data chunk that runs to the end of the file
 
 uint64_t readBigEndian(const uint8_t* bytes, std::size_t count) {
     uint64_t value = 0;
@@ -77,14 +76,12 @@ const char* chunkProblem(const std::string& path) {
             return "the file has two data chunks";
         }
         data = data || isData;
-        if (isData && length == kLengthOpen) {
-            // The writer never came back to say how long: the rest is audio.
-            if (size - at < kEditCountSize) {
-                return "the data chunk is shorter than its edit count";
-            }
-            return nullptr;
+        // A length left open (-1) by a writer that never came back is one
+        // libsndfile refuses too.
+        if (length < 0) {
+            return "a chunk gives no length";
         }
-        if (length < 0 || static_cast<uint64_t>(length) > size - at) {
+        if (static_cast<uint64_t>(length) > size - at) {
             return "the file is shorter than its chunks say";
         }
         if (isData && static_cast<uint64_t>(length) < kEditCountSize) {

@@ -23,8 +23,8 @@ bool playableLength(const SF_INFO& info, Use use);
 // Why the CAF file at `path` cannot be played as `use`, or an empty string
 // when it can. Its chunks are walked first, since libsndfile opens a file
 // cut short inside its audio data and plays the rest as the end: the header,
-// a description chunk first, every chunk's length within the file (only a
-// last data chunk may leave its length open), one data chunk. Then
+// a description chunk first, every chunk's length given and within the
+// file, one data chunk. Then
 // libsndfile opens it and the player's rules above judge what it reports.
 std::string problem(const std::string& path, Use use);
 

@@ -159,6 +159,27 @@ TEST(BundleCheckTest, AMissingSoundPlaysSilentButMissingPicturesAndModelsAreName
         << problem;
 }
 
+// The captions list names the pictures drawn behind its captions' texts: one
+// it names that cannot be read is refused, one that is missing is not drawn.
+TEST(BundleCheckTest, APictureTheCaptionsListNamesIsJudgedToo) {
+    BundleCopy bundle;
+    const std::string scale = std::to_string(captionScale());
+    bundle.replace("captions.plist",
+                   "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>en</key><dict>"
+                   "<key>attributes</key><dict><key>bgimage</key><string>frame</string></dict>"
+                   "<key>hello</key><string>Hello</string></dict></dict></plist>");
+    std::string problem;
+    EXPECT_TRUE(ZQBundleCheck::check(bundle.path(), captionScale(), problem)) << problem;
+    bundle.replace("frame@" + scale + ".png", "\x89PNG\r\n\x1a\n");
+    ASSERT_FALSE(ZQBundleCheck::check(bundle.path(), captionScale(), problem));
+    EXPECT_NE(problem.find(" lacks 1 of the " +
+                           std::to_string(ZQBundleCheck::neededFiles(captionScale()).size() + 1) + " files "),
+              std::string::npos)
+        << problem;
+    EXPECT_NE(problem.find(": frame@" + scale + ".png (libpng cannot decode it: "), std::string::npos)
+        << problem;
+}
+
 // Every length short of the whole file: a texture that loads from a cut file
 // would show whatever memory follows its bytes, or nothing.
 TEST(BundleCheckTest, EveryTruncationOfAValidTextureIsRefused) {
