@@ -122,7 +122,7 @@ TEST(BundleCheckTest, DamagedFilesOfEachKindAreRefusedByNameWithTheirReadersReas
         << problem;
     for (const std::string& clause : {
              std::string("ui_play.pvr (the file is shorter than the data its header promises)"),
-             picture + " (",
+             picture + " (libpng cannot decode it: ",
              std::string("ui_map.pvr (pixel type not supported)"),
              std::string("cube.pod (the model reader refuses it"),
              // One reason, said once for both sounds cut short.
