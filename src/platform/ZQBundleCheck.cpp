@@ -33,8 +33,7 @@ constexpr const char* kRemedy =
 std::string captionsProblem(const ZQ::ZQCaptionGenerator& captions) {
     // An empty, unreadable or foreign list leaves every text blank, as a
     // missing one would.
-    return captions.captionAttrs().empty() ? "it lacks the captions: it holds none the game can read"
-                                           : std::string();
+    return captions.captionAttrs().empty() ? "it lacks the captions: none the game can read" : std::string();
 }
 
 // The background pictures the captions list names: the caption producer
