@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,12 +23,12 @@ struct Game {
     pid_t pid = -1;
     int out = -1;
 
-    bool start(std::vector<const char*> arguments) {
+    bool start(std::vector<const char*> arguments, const char* executable = VELMORA_EXECUTABLE) {
         int pipeEnds[2];
         if (::pipe(pipeEnds) != 0) {
             return false;
         }
-        arguments.insert(arguments.begin(), VELMORA_EXECUTABLE);
+        arguments.insert(arguments.begin(), executable);
         arguments.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -98,6 +99,58 @@ void BM_ProcessStartToFirstFrame(benchmark::State& state) {
     state.counters["to_exit_ms"] = toExit * 1e3 / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_ProcessStartToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+// This build's start against another build's, to see what a change to the
+// start costs: $VELMORA_BASELINE_GAME names the other game (built from an
+// earlier commit; give both the same bundle with $VELMORA_BUNDLE). Each
+// iteration starts the two in turn, so that both meet the same load on the
+// machine, each first every other time, and times each to its first frame;
+// the time is this build's, the counters the other's and the ratio of the
+// two.
+void BM_ProcessStartAgainstBaseline(benchmark::State& state) {
+    const char* baseline = std::getenv("VELMORA_BASELINE_GAME");
+    if (baseline == nullptr || baseline[0] == '\0') {
+        state.SkipWithError("set VELMORA_BASELINE_GAME to another build's game to compare with");
+        return;
+    }
+    const std::vector<const char*> arguments = {"--headless", "--frames", "1", "--print-frames"};
+    const auto firstFrame = [&arguments](const char* executable, double& seconds) {
+        const Clock::time_point start = Clock::now();
+        Game game;
+        const bool drawn = game.start(arguments, executable) && game.waitForLine("0");
+        seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        return game.finish() && drawn;
+    };
+    double ignored = 0.0;
+    if (!firstFrame(VELMORA_EXECUTABLE, ignored) || !firstFrame(baseline, ignored)) {
+        state.SkipWithError("one of the games did not start headless");
+        return;
+    }
+    double total = 0.0;
+    double baselineTotal = 0.0;
+    int64_t pairs = 0;
+    for (auto _ : state) {
+        double seconds = 0.0;
+        double baselineSeconds = 0.0;
+        // Each goes first every other time: the second start of a pair
+        // finds the first one's pages warm.
+        const bool baselineFirst = (++pairs & 1) == 0;
+        const bool started =
+            baselineFirst ? firstFrame(baseline, baselineSeconds) && firstFrame(VELMORA_EXECUTABLE, seconds)
+                          : firstFrame(VELMORA_EXECUTABLE, seconds) && firstFrame(baseline, baselineSeconds);
+        if (!started) {
+            state.SkipWithError("a start did not draw its first frame and end well");
+            break;
+        }
+        state.SetIterationTime(seconds);
+        total += seconds;
+        baselineTotal += baselineSeconds;
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["baseline_ms"] = baselineTotal * 1e3 / runs;
+    state.counters["ratio"] = baselineTotal > 0.0 ? total / baselineTotal : 0.0;
+}
+BENCHMARK(BM_ProcessStartAgainstBaseline)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(40);
 
 // Peak resident memory of a headless run of 300 frames (ten seconds of
 // play), the child's ru_maxrss, in MiB.

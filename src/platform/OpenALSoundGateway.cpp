@@ -6,6 +6,7 @@
 #include "engine/Random.h"
 #include "levels/LevelModel.h"
 
+#include <algorithm>
 #include <array>
 
 namespace ZQ {
@@ -21,7 +22,42 @@ constexpr std::array<const char*, 8> kSwish17 = {"swish17-1", "swish17-2", "swis
 constexpr std::array<const char*, 8> kSwish16 = {"swish16-09", "swish16-01", "swish16-02", "swish16-03",
                                                  "swish16-04", "swish16-05", "swish16-06", "swish16-07"};
 
+// The pieces that are not a theme's, each played by one operation below.
+struct MusicPiece {
+    const char* name;
+    bool loop;
+    float volume;
+};
+
+// clang-format off
+constexpr MusicPiece kIntroMusic         = {"atmon-04",            true,  1.0f};
+constexpr MusicPiece kMenuMusic          = {"menu",                true,  0.6f};
+constexpr MusicPiece kLevelCompleteMusic = {"LevelCompletev3Full", false, 0.3f};
+constexpr MusicPiece kAwardMusic         = {"Award LOOP",          true,  0.6f};
+constexpr MusicPiece kLevelFailMusic     = {"LevelFailv2",         false, 0.3f};
+constexpr MusicPiece kMapMusic           = {"rhythmic_resonance",  true,  1.0f};
+constexpr std::array<const MusicPiece*, 6> kPieces = {
+    &kIntroMusic, &kMenuMusic, &kLevelCompleteMusic, &kAwardMusic, &kLevelFailMusic, &kMapMusic,
+};
+// clang-format on
+static_assert(kPieces.size() == 6);
+
 } // namespace
+
+std::vector<std::string> OpenALSoundGateway::musicNames() {
+    std::vector<std::string> names;
+    for (const MusicPiece* piece : kPieces) {
+        names.emplace_back(piece->name);
+    }
+    for (const std::vector<SoundTheme>* themes : {&arcadeThemes(), &zenThemes()}) {
+        for (const SoundTheme& theme : *themes) {
+            if (std::find(names.begin(), names.end(), theme.music) == names.end()) {
+                names.push_back(theme.music);
+            }
+        }
+    }
+    return names;
+}
 
 OpenALSoundGateway::OpenALSoundGateway() : audioSession(&music, &fx), readGameMode(&preferredThemes) {}
 
@@ -73,7 +109,7 @@ void OpenALSoundGateway::doStep() {
 }
 
 void OpenALSoundGateway::playIntroMusic() {
-    music.play("atmon-04", true, 1.0f);
+    music.play(kIntroMusic.name, kIntroMusic.loop, kIntroMusic.volume);
 }
 
 void OpenALSoundGateway::playThemeMusic() {
@@ -82,19 +118,19 @@ void OpenALSoundGateway::playThemeMusic() {
 }
 
 void OpenALSoundGateway::playMenuMusic() {
-    music.play("menu", true, 0.6f);
+    music.play(kMenuMusic.name, kMenuMusic.loop, kMenuMusic.volume);
 }
 void OpenALSoundGateway::playLevelCompleteMusic() {
-    music.play("LevelCompletev3Full", false, 0.3f);
+    music.play(kLevelCompleteMusic.name, kLevelCompleteMusic.loop, kLevelCompleteMusic.volume);
 }
 void OpenALSoundGateway::playAwardMusic() {
-    music.play("Award LOOP", true, 0.6f);
+    music.play(kAwardMusic.name, kAwardMusic.loop, kAwardMusic.volume);
 }
 void OpenALSoundGateway::playLevelFailMusic() {
-    music.play("LevelFailv2", false, 0.3f);
+    music.play(kLevelFailMusic.name, kLevelFailMusic.loop, kLevelFailMusic.volume);
 }
 void OpenALSoundGateway::playMapMusic() {
-    music.play("rhythmic_resonance", true, 1.0f);
+    music.play(kMapMusic.name, kMapMusic.loop, kMapMusic.volume);
 }
 
 int64_t OpenALSoundGateway::playBeep() {

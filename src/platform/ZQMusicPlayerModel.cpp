@@ -3,6 +3,7 @@
 #include "engine/Bundle.h"
 #include "engine/Log.h"
 #include "engine/SoundGateway.h"
+#include "platform/ZQSoundFile.h"
 
 #include <AL/alc.h>
 #include <sndfile.h>
@@ -41,7 +42,7 @@ void ZQMusicPlayerModel::playFile(const std::string& filePath, bool looping, flo
         ZQ::platformLog("Error loading music file: %s: %s", filePath.c_str(), sf_strerror(nullptr));
         return;
     }
-    if (info.channels < 1 || info.channels > 2 || info.samplerate <= 0 || info.frames <= 0) {
+    if (!ZQSoundFile::playableLength(info, ZQSoundFile::Use::Music)) {
         ZQ::platformLog("Error loading music file: %s: %d channels, %lld frames at %d Hz", filePath.c_str(),
                         info.channels, static_cast<long long>(info.frames), info.samplerate);
         close();

@@ -2,10 +2,10 @@
 
 #include "engine/Bundle.h"
 #include "engine/Log.h"
+#include "platform/ZQSoundFile.h"
 
 #include <sndfile.h>
 
-#include <limits>
 #include <memory>
 
 ZQSoundBuffer::ZQSoundBuffer(std::string name, std::string ext)
@@ -26,15 +26,14 @@ bool ZQSoundBuffer::decode(const std::string& path, std::vector<int16_t>& pcm, i
                         path.empty() ? "no such file in the bundle" : path.c_str());
         return false;
     }
-    if (info.channels > 2 || info.channels < 1) {
+    if (!ZQSoundFile::playableChannels(info)) {
         ZQ::platformLog(
             "MyGetExtAudioFileRef: Unsupported Format, channel count (=%d) is greater than stereo: %s",
             info.channels, path.c_str());
         return false;
     }
     // A length that would not fit the byte count OpenAL takes is damage, not sound.
-    const sf_count_t limit = std::numeric_limits<int32_t>::max() / (2 * info.channels);
-    if (info.frames < 0 || info.frames > limit || info.samplerate <= 0) {
+    if (!ZQSoundFile::playableLength(info, ZQSoundFile::Use::Effect)) {
         ZQ::platformLog(
             "MyGetOpenALAudioDataAll: ExtAudioFileGetProperty(kExtAudioFileProperty_FileLengthFrames) "
             "failed, Error = %d: %s",

@@ -190,6 +190,14 @@ const char* parsePVRTexture(const void* file, std::size_t size, PVRTParsedTextur
     return nullptr;
 }
 
+const char* refusePVRTexture(const void* file, std::size_t size) {
+    PVRTParsedTexture parsed;
+    if (const char* why = parsePVRTexture(file, size, parsed)) {
+        return why;
+    }
+    return pvrTextureGLFormat(parsed.header).internalFormat == 0 ? "pixel type not supported" : nullptr;
+}
+
 bool PVRTTextureLoadFromPointer(const void* file, std::size_t size, GLuint* name,
                                 PVRTextureHeaderV3* loaded) {
     drainGLErrors();

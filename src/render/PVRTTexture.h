@@ -50,6 +50,12 @@ struct PVRTParsedTexture {
 // reason the file cannot be read (nothing in `out` is then meaningful).
 const char* parsePVRTexture(const void* file, std::size_t size, PVRTParsedTexture& out);
 
+// Why the loader refuses the file whatever GL it meets, or null: the reasons
+// of parsePVRTexture, and a pixel type that no GL format fits. Needs no GL
+// context; whether the GL at hand takes a format that needs an extension
+// (PVRTC-II, BGRA, the float types) shows only when the file is loaded.
+const char* refusePVRTexture(const void* file, std::size_t size);
+
 // Loads the file into a new texture whose name goes to *name. On failure
 // *name is untouched when the file was refused before GL was asked for a
 // name, else the generated name with whatever was uploaded. `header`, when

@@ -20,23 +20,18 @@ struct ImageCloser {
 
 } // namespace
 
-bool loadPngTexture(const std::string& path, bool originBottomLeft, PngTextureInfo& info,
-                    std::string& error) {
-    info = PngTextureInfo{};
-    if (path.empty()) {
-        error = "no such file in the bundle";
-        return false;
-    }
+bool decodePng(const std::string& path, bool originBottomLeft, PngPixels& out, std::string& error) {
+    out = PngPixels{};
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     std::unique_ptr<png_image, ImageCloser> closer(&image);
     if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
-        error = path + ": " + image.message;
+        error = image.message;
         return false;
     }
     if (image.width == 0 || image.height == 0 || image.width > kMaxEdge || image.height > kMaxEdge) {
-        error = path + ": picture of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
+        error = "picture of " + std::to_string(image.width) + " x " + std::to_string(image.height) +
                 " pixels is not one a texture can hold";
         return false;
     }
@@ -44,7 +39,7 @@ bool loadPngTexture(const std::string& path, bool originBottomLeft, PngTextureIn
     const std::size_t stride = std::size_t{image.width} * 4;
     std::unique_ptr<uint8_t[]> pixels(new (std::nothrow) uint8_t[stride * image.height]);
     if (!pixels) {
-        error = path + ": out of memory";
+        error = "out of memory";
         return false;
     }
     // A negative stride makes libpng write the last picture row first, which
@@ -52,7 +47,25 @@ bool loadPngTexture(const std::string& path, bool originBottomLeft, PngTextureIn
     const png_int_32 rowStride =
         originBottomLeft ? -static_cast<png_int_32>(stride) : static_cast<png_int_32>(stride);
     if (png_image_finish_read(&image, nullptr, pixels.get(), rowStride, nullptr) == 0) {
-        error = path + ": " + image.message;
+        error = image.message;
+        return false;
+    }
+    out.rgba = std::move(pixels);
+    out.width = static_cast<int32_t>(image.width);
+    out.height = static_cast<int32_t>(image.height);
+    return true;
+}
+
+bool loadPngTexture(const std::string& path, bool originBottomLeft, PngTextureInfo& info,
+                    std::string& error) {
+    info = PngTextureInfo{};
+    if (path.empty()) {
+        error = "no such file in the bundle";
+        return false;
+    }
+    PngPixels picture;
+    if (!decodePng(path, originBottomLeft, picture, error)) {
+        error = path + ": " + error;
         return false;
     }
 
@@ -62,8 +75,8 @@ bool loadPngTexture(const std::string& path, bool originBottomLeft, PngTextureIn
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(image.width),
-                 static_cast<GLsizei>(image.height), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.get());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, picture.width, picture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 picture.rgba.get());
     glBindTexture(GL_TEXTURE_2D, 0);
     const GLenum status = glGetError();
     if (status != GL_NO_ERROR) {
@@ -74,8 +87,8 @@ bool loadPngTexture(const std::string& path, bool originBottomLeft, PngTextureIn
         return false;
     }
     info.name = name;
-    info.width = static_cast<int32_t>(image.width);
-    info.height = static_cast<int32_t>(image.height);
+    info.width = picture.width;
+    info.height = picture.height;
     return true;
 }
 

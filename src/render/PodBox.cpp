@@ -98,6 +98,27 @@ const char* PodBox::refuseMesh(const SPODMesh& mesh) {
     return nullptr;
 }
 
+bool PodBox::readModelFile(const std::string& path, SPODScene& scene) {
+    CSourceStream stream(path.c_str());
+    return stream.isOpen() && readPOD(stream, scene);
+}
+
+std::string PodBox::refuseModelFile(const std::string& path) {
+    SPODScene scene;
+    if (!readModelFile(path, scene)) {
+        return "the model reader refuses it: cut short, or not a model file";
+    }
+    if (scene.numMesh == 0) {
+        return "no mesh to draw";
+    }
+    for (uint32_t i = 0; i < scene.numMesh; ++i) {
+        if (const char* why = refuseMesh(scene.meshes[i])) {
+            return "mesh " + std::to_string(i) + ": " + why;
+        }
+    }
+    return {};
+}
+
 PodModel::Corners PodBox::meshBounds(const SPODMesh& mesh) {
     PVRTVec3 low(FLT_MAX, FLT_MAX, FLT_MAX);
     PVRTVec3 high(-FLT_MAX, -FLT_MAX, -FLT_MAX);
@@ -134,12 +155,7 @@ void PodBox::load(PodModel& model) {
     model.scene = std::make_unique<SPODScene>();
     const std::string path =
         folder.empty() ? pathForResource(model.name, "pod") : pathForResourceIn(folder, model.name, "pod");
-    bool read = false;
-    if (!path.empty()) {
-        CSourceStream stream(path.c_str());
-        read = stream.isOpen() && readPOD(stream, *model.scene);
-    }
-    if (!read) {
+    if (path.empty() || !readModelFile(path, *model.scene)) {
         if (path.empty()) {
             platformLog("res==PVR_FAIL: no %s.pod in %s", model.name.c_str(),
                         (folder.empty() ? bundleFolder() : folder).c_str());

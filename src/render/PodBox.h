@@ -67,6 +67,14 @@ public:
     // The resource name of model `id` ("torus", ...).
     static const char* modelName(int32_t id);
 
+    // Reads the model file at `path` into `scene`; false when the reader
+    // refuses it (`scene` then holds nothing to draw).
+    static bool readModelFile(const std::string& path, SPODScene& scene);
+    // Why the model file at `path` would not be drawn whole, or an empty
+    // string: the reader refuses it, it has no mesh, or the box refuses one
+    // of its meshes. Needs no GL context.
+    static std::string refuseModelFile(const std::string& path);
+
     // Why the box will not upload `mesh`, or null when its interleaved block
     // holds every position and normal it promises and every face index
     // names one of its vertices.
