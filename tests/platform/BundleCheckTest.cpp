@@ -34,12 +34,16 @@ int32_t captionScale() {
 
 // A bundle folder of the test's own holding the built bundle's files, each
 // a hard link (the game opens them through this folder, where inotify sees
-// it), any of which a test replaces by a damaged copy of its own.
+// it), any of which a test replaces by a damaged copy of its own. Only the
+// files: the texture tests make folders of their own in the bundle while
+// they run.
 class BundleCopy {
 public:
     BundleCopy() {
         for (const auto& entry : fs::directory_iterator(ZQ::bundleFolder())) {
-            fs::create_hard_link(entry.path(), folder.file(entry.path().filename().string()));
+            if (entry.is_regular_file()) {
+                fs::create_hard_link(entry.path(), folder.file(entry.path().filename().string()));
+            }
         }
     }
     const std::string& path() const { return folder.path(); }
