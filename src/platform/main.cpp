@@ -1,3 +1,4 @@
+#include "engine/PngName.h"
 #include "platform/ZQApplication.h"
 
 #include <fcntl.h>
@@ -86,36 +87,6 @@ template <class Number> bool readWhole(std::string_view text, Number low, Number
     return true;
 }
 
-// Why `path` is no name for a PNG, or nothing when it is one: a name that
-// says another format (shot.jpg), or none, would hold a PNG unseen. The
-// tools hold their pictures to the same rule (tools/common/PngName). What is
-// judged is the file the name reaches: a device or a pipe has no format to
-// contradict (/dev/stdout on a terminal), and a link is judged by the name
-// of the file behind it (/dev/stdout sent into out.png).
-std::string whyNoPngName(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    fs::path judged(path);
-    if (fs::exists(status)) {
-        if (!fs::is_regular_file(status) && !fs::is_directory(status)) {
-            return {};
-        }
-        if (const fs::path behind = fs::canonical(path, error); !error) {
-            judged = behind;
-        }
-    }
-    std::string extension = judged.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".png") {
-        return {};
-    }
-    const bool linked = judged != fs::path(path) && judged != fs::absolute(path, error).lexically_normal();
-    const std::string leads = linked ? " (it leads to " + judged.string() + ")" : "";
-    return "a PNG needs a name ending in .png" + leads;
-}
-
 // Why a PNG cannot be written at `path` now, or nothing when it can: asked
 // before the first frame, so that a mistyped folder does not cost the run.
 std::string whyUnwritable(const std::string& path) {
@@ -132,7 +103,7 @@ std::string whyUnwritable(const std::string& path) {
     if (!fs::is_directory(folder, error)) {
         return "'" + folder + "' is not a folder";
     }
-    if (const std::string why = whyNoPngName(path); !why.empty()) {
+    if (const std::string why = ZQ::whyNoPngName(path); !why.empty()) {
         return why;
     }
     // Opened for writing as the PNG writer will open it, the one sure answer

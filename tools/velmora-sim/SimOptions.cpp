@@ -1,6 +1,7 @@
 #include "SimOptions.h"
 
 #include "PngName.h"
+#include "engine/PngName.h"
 
 #include <charconv>
 
@@ -97,7 +98,7 @@ bool parseOptions(const std::vector<std::string>& args, SimOptions& options, std
             ok = !value.empty();
         } else if (name == "--screenshot" || name == "--contact-sheet") {
             (name == "--screenshot" ? options.screenshot : options.contactSheet) = value;
-            if (const std::string why = value.empty() ? "" : PngName::whyNot(value); !why.empty()) {
+            if (const std::string why = value.empty() ? "" : ZQ::whyNoPngName(value); !why.empty()) {
                 error = name + " " + value + ": " + why;
                 return false;
             }
