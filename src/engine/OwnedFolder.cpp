@@ -49,22 +49,13 @@ bool trusted(uid_t owner) {
     return owner == ::geteuid() || owner == rootAsShown();
 }
 
-// "give it to alice: sudo chown alice: 'path'"
-std::string giveTo(const std::string& path, bool link) {
-    const passwd* entry = ::getpwuid(::geteuid());
-    const bool named = entry != nullptr && entry->pw_name != nullptr;
-    const std::string user = named ? std::string(entry->pw_name) : "uid " + std::to_string(::geteuid());
-    return "give it to " + user + ": sudo chown " + (link ? "-h " : "") +
-           (named ? user + ":" : std::to_string(::geteuid())) + " " + shellQuoted(path);
-}
-
 std::string ownedElsewhere(const std::string& path, uid_t owner, bool link) {
     const std::string fault = (link ? "the link " : "the folder ") + path + " belongs to " +
                               accountName(owner) + ", and the game runs as " + accountName(::geteuid()) +
                               "; run the game as " + accountName(owner);
     // Root's game meets a player's folder: giving it to root would lock the
     // player out of it.
-    return ::geteuid() == 0 ? fault : fault + ", or " + giveTo(path, link);
+    return ::geteuid() == 0 ? fault : fault + ", or " + giveToGameUser(path, link);
 }
 
 // A folder every user may write in, and not sticky: any of them may move
@@ -149,8 +140,12 @@ std::string shellQuoted(const std::string& path) {
     return quoted + "'";
 }
 
-std::string giveToGameUser(const std::string& path) {
-    return giveTo(path, false);
+std::string giveToGameUser(const std::string& path, bool link) {
+    const passwd* entry = ::getpwuid(::geteuid());
+    const bool named = entry != nullptr && entry->pw_name != nullptr;
+    const std::string user = named ? std::string(entry->pw_name) : "uid " + std::to_string(::geteuid());
+    return "give it to " + user + ": sudo chown " + (link ? "-h " : "") +
+           (named ? user + ":" : std::to_string(::geteuid())) + " " + shellQuoted(path);
 }
 
 void removeStale(int folder, const std::string& prefix, int64_t ageSeconds) {

@@ -86,7 +86,7 @@ std::string accountName(uid_t uid);
 // `path` as one word of a shell command: 'it''s' quoted as 'it'\''s'.
 std::string shellQuoted(const std::string& path);
 // What gives `path` to the game's user: "give it to alice: sudo chown
-// alice: 'path'".
-std::string giveToGameUser(const std::string& path);
+// alice: 'path'" (with -h for a link, which is given itself).
+std::string giveToGameUser(const std::string& path, bool link = false);
 
 } // namespace ZQ

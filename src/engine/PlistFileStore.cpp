@@ -4,17 +4,10 @@
 #include "engine/Log.h"
 #include "engine/PlistCodec.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <functional>
-#include <pwd.h>
-#include <regex>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -28,79 +21,15 @@ namespace {
 // no write still running.
 constexpr int64_t kStaleTemporarySeconds = 60;
 
+// New names tried for a temporary file.
+constexpr int kTemporaryNames = 100;
+
 // A write overtaken by another writer is made anew from the file it wrote;
 // one overtaken every time means the file never stops changing.
 constexpr int kWriteAttempts = 8;
 
-// New names tried for a temporary file, or for damage kept aside within one
-// nanosecond.
-constexpr int kAsideNames = 100;
-
-// Damaged copies kept of each store: a sync tool that keeps bringing a
-// damaged file back would otherwise pile up one at each check.
-constexpr std::size_t kAsidesKept = 5;
-
-// Looks at an entry that changes while it is followed; one that changes at
-// every look is being replaced without pause.
-constexpr int kLooks = 8;
-
 std::string temporaryPrefix(const std::string& name) {
     return "." + name + ".tmp-";
-}
-
-std::string asidePrefix(const std::string& name) {
-    return name + ".corrupt-";
-}
-
-// "20261209T192117.123456789Z": the nanosecond, so that names sort by time.
-std::string asideStamp() {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    std::tm parts{};
-    gmtime_r(&now.tv_sec, &parts);
-    char text[48];
-    const std::size_t length = std::strftime(text, sizeof text, "%Y%m%dT%H%M%S", &parts);
-    std::snprintf(text + length, sizeof text - length, ".%09ldZ", static_cast<long>(now.tv_nsec));
-    return text;
-}
-
-// The time in a set-aside name, as text that sorts by it: to the nanosecond
-// in names given now ("20261209T192117.123456789Z"), to the second and a
-// count in those earlier versions gave ("20261209T192117Z", "...Z-12" for
-// the twelfth in that second). Empty for a name the game never gives.
-std::string asideTime(const std::string& stamp) {
-    static const std::regex kStamp(R"(([0-9]{8}T[0-9]{6})(?:\.([0-9]{9}))?Z(?:-([0-9]{1,9}))?)");
-    std::smatch part;
-    if (!std::regex_match(stamp, part, kStamp)) {
-        return {};
-    }
-    const std::string count = part[3].str();
-    return part[1].str() + (part[2].matched ? part[2].str() : "000000000") +
-           std::string(9 - count.size(), '0') + count;
-}
-
-// Removes all but the newest kAsidesKept copies of `name` set aside in
-// `folder`. A folder set aside is never emptied: it stays, and counts.
-void keepNewestAsides(int folder, const std::string& name) {
-    DIR* listing = ::fdopendir(gFileCalls.openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
-    if (listing == nullptr) {
-        return;
-    }
-    const std::string prefix = asidePrefix(name);
-    std::vector<std::pair<std::string, std::string>> asides; // time, name
-    while (const dirent* entry = ::readdir(listing)) {
-        const std::string entryName = entry->d_name;
-        if (entryName.starts_with(prefix)) {
-            if (std::string time = asideTime(entryName.substr(prefix.size())); !time.empty()) {
-                asides.emplace_back(std::move(time), entryName);
-            }
-        }
-    }
-    ::closedir(listing);
-    std::sort(asides.begin(), asides.end(), std::greater<>());
-    for (std::size_t i = kAsidesKept; i < asides.size(); ++i) {
-        gFileCalls.unlinkat(folder, asides[i].second.c_str(), 0);
-    }
 }
 
 bool writeAll(int fd, const std::string& bytes) {
@@ -116,23 +45,6 @@ bool writeAll(int fd, const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-// The list in `bytes` when the store could also write it back with whatever
-// the game writes under its own keys: a binary list spelt out as XML, or
-// text whose every '<', '>' and '&' becomes a reference, may be more than
-// the reader takes, or leave no room for a saved record, and a store holding
-// it would refuse every write, the game's progress with it.
-std::optional<StoreValue::Dictionary> readList(const std::string& bytes, const PlistRoom& room,
-                                               std::string& why) {
-    std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
-    if (parsed) {
-        if (std::string fault = plistRoomFault(*parsed, room); !fault.empty()) {
-            why = std::move(fault);
-            return std::nullopt;
-        }
-    }
-    return parsed;
 }
 
 // Both absent, or both there and equal.
@@ -155,67 +67,11 @@ const StoreValue* entryOf(const StoreValue::Dictionary& dictionary, const std::s
     return found != dictionary.end() ? &found->second : nullptr;
 }
 
-// `path` as one word of a shell command.
-std::string quoted(const std::string& path) {
-    std::string word = "'";
-    for (const char c : path) {
-        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return word + "'";
-}
-
-const char* kindOf(mode_t mode) {
-    return S_ISREG(mode)    ? "file"
-           : S_ISLNK(mode)  ? "link"
-           : S_ISDIR(mode)  ? "folder"
-           : S_ISFIFO(mode) ? "FIFO"
-           : S_ISSOCK(mode) ? "socket"
-                            : "device";
-}
-
-// "the file P belongs to root (uid 0), and the game runs as alice (uid
-// 1000); give it to alice: sudo chown alice: 'P'"
-std::string ownerRefusal(const std::string& path, const struct stat& info) {
-    const uid_t player = ::geteuid();
-    const passwd* account = ::getpwuid(player);
-    const bool named = account != nullptr && account->pw_name != nullptr;
-    const std::string login = named ? account->pw_name : "uid " + std::to_string(player);
-    const std::string owner = named ? login + ":" : std::to_string(player);
-    return std::string("the ") + kindOf(info.st_mode) + " " + path + " belongs to " +
-           accountName(info.st_uid) + ", and the game runs as " + accountName(player) + "; give it to " +
-           login + ": sudo chown " + (S_ISLNK(info.st_mode) ? "-h " : "") + owner + " " + quoted(path);
-}
-
-std::string unreadableRefusal(const std::string& path, int error) {
-    const std::string refusal = "the file " + path + " cannot be read (" + std::strerror(error) + ")";
-    if (error == EACCES || error == EPERM) {
-        return refusal + "; let its owner read and write it: chmod u+rw " + quoted(path);
-    }
-    return refusal + "; move it aside, and the game starts it anew: mv " + quoted(path) + " " +
-           quoted(path + ".unreadable");
-}
-
 void removeStaleTemporaries(int folder, const std::string& name) {
     removeStale(folder, temporaryPrefix(name), kStaleTemporarySeconds);
 }
 
 } // namespace
-
-PlistFileStore::FileStamp PlistFileStore::FileStamp::of(const struct stat& info) {
-    return {true,
-            static_cast<uint64_t>(info.st_dev),
-            static_cast<uint64_t>(info.st_ino),
-            static_cast<int64_t>(info.st_size),
-            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-            static_cast<int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec,
-            info.st_uid,
-            info.st_mode};
-}
-
-bool PlistFileStore::FileStamp::sameContent(const FileStamp& other) const {
-    return std::tie(exists, device, inode, size, modifiedNs) ==
-           std::tie(other.exists, other.device, other.inode, other.size, other.modifiedNs);
-}
 
 PlistFileStore::PlistFileStore(const std::string& path, PlistRoom room, Need need)
     : PlistFileStore(
@@ -227,14 +83,6 @@ PlistFileStore::PlistFileStore(const OwnedFolder::Handle& in, const std::string&
     : filePath(in->path() + "/" + fileName), room(std::move(room)), need(need) {
     std::tie(folder, name) =
         in->usable() ? in->entry(fileName, OwnedFolder::Make::no) : std::pair(in, fileName);
-    // A link to anything but a file (a FIFO, a device, a folder) is itself
-    // the damaged entry: what it names is never set aside.
-    struct stat target {};
-    if (folder->usable() && !folder->missing() && (folder != in || name != fileName) &&
-        gFileCalls.fstatat(folder->descriptor(), name.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0 &&
-        !S_ISREG(target.st_mode)) {
-        std::tie(folder, name) = std::pair(in, fileName);
-    }
     if (folder->usable() && !folder->missing()) {
         removeStaleTemporaries(folder->descriptor(), name);
     }
@@ -340,171 +188,6 @@ std::vector<std::string> PlistFileStore::takeConflicts() {
     std::vector<std::string> keys(conflicts.begin(), conflicts.end());
     conflicts.clear();
     return keys;
-}
-
-PlistFileStore::FileStamp PlistFileStore::currentStamp(const std::string& entry) const {
-    struct stat info {};
-    return gFileCalls.fstatat(folder->descriptor(), entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0
-               ? FileStamp::of(info)
-               : FileStamp{};
-}
-
-std::string PlistFileStore::linkMend() const {
-    const std::string reached = folder->path() + "/" + name;
-    return reached == filePath ? "" : ", or remove the link that leads there: rm " + quoted(filePath);
-}
-
-PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, std::string& bytes,
-                                                    FileStamp& stamp, std::string& why) const {
-    bytes.clear();
-    const int dir = folder->descriptor();
-    const std::string path = folder->path() + "/" + entry;
-    // Looked at before it is opened: opening a device may act on it.
-    struct stat info {};
-    if (gFileCalls.fstatat(dir, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-        const int failure = errno;
-        stamp = {};
-        if (failure == ENOENT) {
-            return ReadResult::Missing;
-        }
-        why = unreadableRefusal(path, failure);
-        return ReadResult::Refused;
-    }
-    stamp = FileStamp::of(info);
-    if (info.st_uid != ::geteuid()) {
-        why = ownerRefusal(path, info) + linkMend();
-        return ReadResult::Refused;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        why = std::string("not a regular file but a ") + kindOf(info.st_mode);
-        return ReadResult::Bad;
-    }
-    // Without O_NONBLOCK a FIFO put in the file's place since the look would
-    // hold the open until something wrote into it: the game would never start.
-    const int fd = gFileCalls.openat(dir, entry.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0);
-    if (fd < 0) {
-        // Refused only by the very file looked at: ENOENT or ELOOP (a link)
-        // says that another took its place since.
-        const int failure = errno;
-        if (failure == ENOENT || failure == ELOOP || !(currentStamp(entry) == stamp)) {
-            return ReadResult::Changed;
-        }
-        why = unreadableRefusal(path, failure) + linkMend();
-        return ReadResult::Refused;
-    }
-    struct stat opened {};
-    ReadResult result =
-        ::fstat(fd, &opened) == 0 && FileStamp::of(opened) == stamp ? ReadResult::Read : ReadResult::Changed;
-    // One byte past the limit is enough for the parser to refuse the file.
-    char buffer[65536];
-    while (result == ReadResult::Read && bytes.size() <= kPlistMaxBytes) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno != EINTR) {
-            why = unreadableRefusal(path, errno) + linkMend();
-            result = ReadResult::Refused;
-        } else if (n == 0) {
-            break;
-        } else if (n > 0) {
-            bytes.append(buffer, static_cast<std::size_t>(n));
-        }
-    }
-    ::close(fd);
-    return result;
-}
-
-PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp, StoreValue::Dictionary& list,
-                                           std::string& why) {
-    for (int look = 0; look < kLooks; ++look) {
-        why.clear();
-        const ReadResult read = readFile(name, bytes, stamp, why);
-        if (read == ReadResult::Changed) {
-            continue;
-        }
-        if (read == ReadResult::Missing || read == ReadResult::Refused) {
-            return read == ReadResult::Missing ? Found::Missing : Found::Refused;
-        }
-        if (read == ReadResult::Read) {
-            // No damage: a writer that rewrites the file in place leaves it
-            // so for a moment, and the file is replaced at the next write as
-            // any is, its record read first should one come meanwhile.
-            if (bytes.empty()) {
-                list.clear();
-                return Found::Read;
-            }
-            if (std::optional<StoreValue::Dictionary> parsed = readList(bytes, room, why)) {
-                list = std::move(*parsed);
-                return Found::Read;
-            }
-        }
-        std::string aside;
-        switch (setAside(name, stamp, aside)) {
-        case Aside::Changed:
-            continue;
-        case Aside::Moved:
-            platformLog("Store %s: %s; kept aside as %s, read as empty", filePath.c_str(), why.c_str(),
-                        aside.c_str());
-            return Found::Cleared;
-        case Aside::Gone:
-            platformLog("Store %s: %s; gone before it could be kept aside (another game set it aside first), "
-                        "so it is read as empty",
-                        filePath.c_str(), why.c_str());
-            return Found::Cleared;
-        case Aside::Failed: {
-            const std::string failure = std::strerror(errno);
-            const std::string path = folder->path() + "/" + name;
-            why = "the " + std::string(kindOf(stamp.mode)) + " " + path + " is damaged (" + why +
-                  ") and cannot be kept aside (" + failure + "); move it aside: mv " + quoted(path) + " " +
-                  quoted(path + ".damaged");
-            return Found::Refused;
-        }
-        }
-    }
-    why = "the file " + folder->path() + "/" + name + " changed at each of " + std::to_string(kLooks) +
-          " looks while the game read it; stop what keeps replacing it";
-    return Found::Refused;
-}
-
-PlistFileStore::Aside PlistFileStore::setAside(const std::string& entry, const FileStamp& seen,
-                                               std::string& aside) {
-    const int dir = folder->descriptor();
-    aside.clear();
-    // Rewritten in place or replaced since the read: read again.
-    struct stat now {};
-    if (gFileCalls.fstatat(dir, entry.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
-        return errno == ENOENT ? Aside::Gone : Aside::Failed;
-    }
-    if (!(FileStamp::of(now) == seen)) {
-        return Aside::Changed;
-    }
-    const std::string base = asidePrefix(name) + asideStamp();
-    int moved = -1;
-    for (int n = 0; n < kAsideNames && moved != 0; ++n) {
-        aside = n == 0 ? base : base + "-" + std::to_string(n);
-        moved = renameToFreshName(dir, entry.c_str(), aside.c_str());
-        if (moved != 0 && errno != EEXIST) {
-            break;
-        }
-    }
-    if (moved != 0) {
-        const int failure = errno;
-        aside.clear();
-        errno = failure;
-        return failure == ENOENT ? Aside::Gone : Aside::Failed;
-    }
-    // The rename moves whatever stands at the name: one that took it
-    // between the look and the rename goes back. Should yet another have
-    // come since, it stays aside, kept like any.
-    if (gFileCalls.fstatat(dir, aside.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
-        !FileStamp::of(now).sameContent(seen)) {
-        if (renameNoReplace(dir, aside.c_str(), entry.c_str()) != 0) {
-            platformLog("Store %s: a file that took its place meanwhile is kept as %s", filePath.c_str(),
-                        aside.c_str());
-        }
-        return Aside::Changed;
-    }
-    ::fsync(dir);
-    keepNewestAsides(dir, name);
-    return Aside::Moved;
 }
 
 void PlistFileStore::cleared() {
@@ -658,7 +341,7 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
     const int dir = folder->descriptor();
     std::string temporary;
     int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < kAsideNames; ++attempt) {
+    for (int attempt = 0; fd < 0 && attempt < kTemporaryNames; ++attempt) {
         temporary = temporaryPrefix(name) + std::to_string(::getpid()) + "-" + std::to_string(++temporaries);
         fd = gFileCalls.openat(dir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                                0600);

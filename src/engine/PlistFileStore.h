@@ -72,6 +72,10 @@ public:
     const std::string& path() const { return filePath; }
 
 private:
+    // Looks at an entry that changes while it is followed; one that changes
+    // at every look is being replaced without pause.
+    static constexpr int kLooks = 8;
+
     // What identifies one version of an entry on disk.
     struct FileStamp {
         bool exists = false;
@@ -121,6 +125,9 @@ private:
     // Takes the file in when its entry changed since it was last read or
     // written, or while the store refuses.
     bool takeExternalChanges();
+    // The list in `bytes`, when it leaves `room` for what the game writes.
+    static std::optional<StoreValue::Dictionary> readList(const std::string& bytes, const PlistRoom& room,
+                                                          std::string& why);
     // The store refuses for `why` (logged as it begins), or no longer.
     void refuse(const std::string& why);
     void allow();
