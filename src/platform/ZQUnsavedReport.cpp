@@ -6,7 +6,6 @@
 #include "platform/ZQDialogPresenter.h"
 #include "platform/ZQGameCenterGateway.h"
 
-#include <csignal>
 #include <cstdio>
 
 namespace ZQUnsavedReport {
@@ -80,11 +79,6 @@ int endSession(const std::vector<StoreFile>& stores, ZQDialogPresenter* box) {
     }
     std::fputs(lines(unsaved).c_str(), stderr);
     if (box != nullptr) {
-        // The box waits for the player, and SDL turns SIGINT and SIGTERM
-        // into a quit nobody reads any more: a signal now ends the game at
-        // once, as a second one does headless, what is said is said.
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
         box->present({kTitle, boxText(unsaved)}, [] {});
     }
     return 1;

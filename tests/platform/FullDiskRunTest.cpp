@@ -1,4 +1,6 @@
 #include "GameProcess.h"
+#include "ScopedEnvironment.h"
+#include "XvfbDisplay.h"
 
 #include "support/AsPlayer.h"
 #include "support/TempFolder.h"
@@ -9,9 +11,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace {
@@ -24,8 +28,10 @@ constexpr int kNotFull = 98;
 // 64 KiB tmpfs mounted over `folder` (its XDG_DATA_HOME) and filled, so that
 // every write of a store fails with ENOSPC. The script prints the game's
 // process id first, and the leaderboards file the game left on that disk
-// once it has ended. `atFrame3`, when given, runs with the process id once
-// the game has printed frame 3 (--print-frames).
+// once it has ended. `arguments` say --headless for a run without a window.
+// The game leads a process group of its own, which the processes it starts
+// join. `atFrame3`, when given, runs with
+// the process id once the game has printed frame 3 (--print-frames).
 GameRun runOnFullDisk(const std::string& folder, const std::string& arguments,
                       const std::function<void(pid_t)>& atFrame3 = {}) {
     static constexpr const char* kScript =
@@ -34,7 +40,7 @@ GameRun runOnFullDisk(const std::string& folder, const std::string& arguments,
         "head -c 65536 /dev/zero > \"$d/filler\" 2>/dev/null\n"
         "if printf x > \"$d/probe\" 2>/dev/null; then exit 98; fi\n"
         "rm -f \"$d/probe\"\n"
-        "env -u VELMORA_CLOUD_DIR -u VELMORA_BUNDLE XDG_DATA_HOME=\"$d\" \"$@\" 2>&1 &\n"
+        "setsid env -u VELMORA_CLOUD_DIR -u VELMORA_BUNDLE XDG_DATA_HOME=\"$d\" \"$@\" 2>&1 &\n"
         "game=$!\n"
         "echo \"game $game\"\n"
         "wait $game\n"
@@ -43,7 +49,7 @@ GameRun runOnFullDisk(const std::string& folder, const std::string& arguments,
         "cat \"$d/velmora/leaderboards.plist\" 2>/dev/null\n"
         "exit $status\n";
     const std::string command = "unshare --mount sh -c '" + std::string(kScript) + "' sh '" + folder + "' '" +
-                                VELMORA_EXECUTABLE + "' --headless " + arguments + " 2>&1";
+                                VELMORA_EXECUTABLE + "' " + arguments + " 2>&1";
     GameRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -69,6 +75,34 @@ GameRun runOnFullDisk(const std::string& folder, const std::string& arguments,
     return run;
 }
 
+// The centre of SDL's message box button (its default colours), once the
+// box is on the screen; nothing when it has not come within 20 seconds.
+std::optional<std::pair<int, int>> boxButton(const XvfbDisplay& display) {
+    constexpr uint8_t kButton[3] = {105, 102, 99};
+    for (int look = 0; look < 200; ++look, usleep(100000)) {
+        ZQImage screen;
+        if (!display.readScreen(screen)) {
+            continue;
+        }
+        int left = screen.width, right = -1, top = screen.height, bottom = -1;
+        for (int y = 0; y < screen.height; ++y) {
+            for (int x = 0; x < screen.width; ++x) {
+                const uint8_t* p = screen.pixel(x, y);
+                if (p[0] == kButton[0] && p[1] == kButton[1] && p[2] == kButton[2]) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        }
+        if (right - left > 20 && bottom - top > 10) {
+            return std::pair((left + right) / 2, (top + bottom) / 2);
+        }
+    }
+    return std::nullopt;
+}
+
 std::string unsavedLine(const std::string& path) {
     return "velmora: this session's progress is not saved in " + path +
            ": write failed: No space left on device\n";
@@ -88,8 +122,8 @@ TEST(FullDiskRun, AHeadlessRunWhoseProgressCouldNotBeSavedNamesTheStoreAndFails)
         TempFolder data;
         ASSERT_TRUE(data.ok());
         const GameRun run = signal == 0
-                                ? runOnFullDisk(data.path(), "--frames 4")
-                                : runOnFullDisk(data.path(), "--frames 1000000 --print-frames",
+                                ? runOnFullDisk(data.path(), "--headless --frames 4")
+                                : runOnFullDisk(data.path(), "--headless --frames 1000000 --print-frames",
                                                 [signal = signal](pid_t game) { kill(game, signal); });
         if (run.status == kNoMount) {
             GTEST_SKIP() << "no tmpfs can be mounted here: " << run.output;
@@ -116,11 +150,12 @@ TEST(FullDiskRun, ARunWhoseDiskHasRoomAgainBeforeItEndsSavesAndEndsWithStatusZer
     TempFolder data;
     ASSERT_TRUE(data.ok());
     const std::string filler = data.file("filler");
-    const GameRun run = runOnFullDisk(data.path(), "--frames 1000000 --print-frames", [&](pid_t game) {
-        // The game's mount namespace, seen through its root.
-        EXPECT_EQ(::unlink(("/proc/" + std::to_string(game) + "/root" + filler).c_str()), 0);
-        kill(game, SIGTERM);
-    });
+    const GameRun run =
+        runOnFullDisk(data.path(), "--headless --frames 1000000 --print-frames", [&](pid_t game) {
+            // The game's mount namespace, seen through its root.
+            EXPECT_EQ(::unlink(("/proc/" + std::to_string(game) + "/root" + filler).c_str()), 0);
+            kill(game, SIGTERM);
+        });
     if (run.status == kNoMount) {
         GTEST_SKIP() << "no tmpfs can be mounted here: " << run.output;
     }
@@ -130,6 +165,52 @@ TEST(FullDiskRun, ARunWhoseDiskHasRoomAgainBeforeItEndsSavesAndEndsWithStatusZer
     ASSERT_NE(after, std::string::npos) << run.output;
     EXPECT_NE(run.output.find("<key>player</key>", after), std::string::npos)
         << "the last try did not write the leaderboards\n"
+        << run.output;
+}
+
+// In a window the box comes over it when the last frame is drawn, and the
+// game waits for the player to close it; then it ends with status 1.
+TEST(FullDiskRun, AWindowWhoseProgressCouldNotBeSavedShowsABoxBeforeItGoes) {
+    if (!asplayer::testsRunAsRoot()) {
+        GTEST_SKIP() << "needs root: mounts a full disk in a mount namespace of the game's own";
+    }
+    if (!XvfbDisplay::installed() || std::system("command -v xdotool >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "Xvfb or xdotool is not installed (apt-get install xvfb xdotool)";
+    }
+    XvfbDisplay xvfb;
+    std::string failure;
+    ASSERT_TRUE(xvfb.start(1024, 768, failure)) << failure;
+    ScopedEnvironment environment;
+    environment.set("DISPLAY", xvfb.name());
+    environment.unset("WAYLAND_DISPLAY");
+    environment.set("SDL_VIDEODRIVER", "x11");
+    TempFolder data;
+    ASSERT_TRUE(data.ok());
+    bool shown = false;
+    bool closed = false;
+    const GameRun run = runOnFullDisk(data.path(), "--frames 5 --print-frames", [&](pid_t game) {
+        const std::optional<std::pair<int, int>> button = boxButton(xvfb);
+        shown = button.has_value();
+        if (shown && std::system(("xdotool mousemove " + std::to_string(button->first) + " " +
+                                  std::to_string(button->second) + " click 1")
+                                     .c_str()) == 0) {
+            for (int look = 0; look < 100 && !closed; ++look, usleep(100000)) {
+                closed = kill(game, 0) != 0;
+            }
+        }
+        // A box the test could not find or close would hold the game, and
+        // SDL shows it from a process of its own: the whole group goes.
+        if (!closed) {
+            kill(-game, SIGKILL);
+        }
+    });
+    if (run.status == kNoMount) {
+        GTEST_SKIP() << "no tmpfs can be mounted here: " << run.output;
+    }
+    EXPECT_TRUE(shown) << "no box came over the window\n" << run.output;
+    EXPECT_TRUE(closed) << "the game did not end once its box was closed\n" << run.output;
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(unsavedLine(data.file("velmora/leaderboards.plist"))), std::string::npos)
         << run.output;
 }
 
