@@ -12,6 +12,8 @@ namespace ZQUnsavedReport {
 
 namespace {
 
+constexpr const char* kTitle = "Velmora could not save your progress";
+
 // Whatever the cause, the progress of this session is gone once the process
 // ends; the next session saves at its first change.
 constexpr const char* kWhatToDo = "free some space on the disk or make the folder writable, then play again: "
@@ -35,6 +37,15 @@ std::string boxText(const std::vector<Unsaved>& unsaved) {
            "its next change.";
 }
 
+// The lines the run ends with: one per store, then what to do.
+std::string lines(const std::vector<Unsaved>& unsaved) {
+    std::string text;
+    for (const Unsaved& store : unsaved) {
+        text += "velmora: this session's progress is not saved in " + store.path + ": " + store.why + "\n";
+    }
+    return text + "velmora: " + kWhatToDo + "\n";
+}
+
 } // namespace
 
 std::vector<StoreFile> gameStores() {
@@ -56,17 +67,6 @@ std::vector<Unsaved> lastTry(const std::vector<StoreFile>& stores) {
         }
     }
     return unsaved;
-}
-
-std::string lines(const std::vector<Unsaved>& unsaved) {
-    if (unsaved.empty()) {
-        return {};
-    }
-    std::string text;
-    for (const Unsaved& store : unsaved) {
-        text += "velmora: this session's progress is not saved in " + store.path + ": " + store.why + "\n";
-    }
-    return text + "velmora: " + kWhatToDo + "\n";
 }
 
 int endSession(const std::vector<StoreFile>& stores, ZQDialogPresenter* box) {

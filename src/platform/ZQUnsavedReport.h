@@ -31,9 +31,6 @@ struct Unsaved {
     std::string why;
 };
 
-// The box's title.
-inline constexpr const char* kTitle = "Velmora could not save your progress";
-
 // The game's stores: the user defaults, their cloud copy, the leaderboards.
 std::vector<StoreFile> gameStores();
 
@@ -41,10 +38,6 @@ std::vector<StoreFile> gameStores();
 // ones that still hold some, in the order given. A store saved by this try
 // is not among them.
 std::vector<Unsaved> lastTry(const std::vector<StoreFile>& stores);
-
-// The lines the run ends with, each ended by a newline: one per store, then
-// what to do. Empty when `unsaved` is.
-std::string lines(const std::vector<Unsaved>& unsaved);
 
 // Tries `stores` once more and says what is still not saved: on standard
 // error and, when `box` is given (a window's), in a box the player closes.
