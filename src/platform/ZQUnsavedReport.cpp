@@ -12,6 +12,12 @@ namespace ZQUnsavedReport {
 
 namespace {
 
+// A store still not saved after the last try, and why the try failed.
+struct Unsaved {
+    std::string path;
+    std::string why;
+};
+
 constexpr const char* kTitle = "Velmora could not save your progress";
 
 // Whatever the cause, the progress of this session is gone once the process
@@ -46,13 +52,8 @@ std::string lines(const std::vector<Unsaved>& unsaved) {
     return text + "velmora: " + kWhatToDo + "\n";
 }
 
-} // namespace
-
-std::vector<StoreFile> gameStores() {
-    return {fileOf(ZQ::userDefaults()), fileOf(ZQ::cloudStore()),
-            fileOf(ZQGameCenterGateway::sharedInstance()->leaderboards().file())};
-}
-
+// Synchronizes once more each of `stores` that holds unsaved changes; the
+// ones that still hold some, in the order given.
 std::vector<Unsaved> lastTry(const std::vector<StoreFile>& stores) {
     std::vector<Unsaved> unsaved;
     for (const StoreFile& file : stores) {
@@ -67,6 +68,13 @@ std::vector<Unsaved> lastTry(const std::vector<StoreFile>& stores) {
         }
     }
     return unsaved;
+}
+
+} // namespace
+
+std::vector<StoreFile> gameStores() {
+    return {fileOf(ZQ::userDefaults()), fileOf(ZQ::cloudStore()),
+            fileOf(ZQGameCenterGateway::sharedInstance()->leaderboards().file())};
 }
 
 int endSession(const std::vector<StoreFile>& stores, ZQDialogPresenter* box) {

@@ -25,19 +25,8 @@ struct StoreFile {
     std::string path;
 };
 
-// A store still not saved after the last try, and why the try failed.
-struct Unsaved {
-    std::string path;
-    std::string why;
-};
-
 // The game's stores: the user defaults, their cloud copy, the leaderboards.
 std::vector<StoreFile> gameStores();
-
-// Synchronizes once more each of `stores` that holds unsaved changes; the
-// ones that still hold some, in the order given. A store saved by this try
-// is not among them.
-std::vector<Unsaved> lastTry(const std::vector<StoreFile>& stores);
 
 // Tries `stores` once more and says what is still not saved: on standard
 // error and, when `box` is given (a window's), in a box the player closes.

@@ -113,22 +113,10 @@ TEST(UnsavedReport, EachStoreTheLastTryCannotSaveIsNamedWithWhyAndFailsTheRun) {
     EXPECT_TRUE(holds(testing::internal::GetCapturedStderr(), "/data/velmora/defaults.plist: " + full));
 }
 
-TEST(UnsavedReport, ASessionWhoseLastTrySavesEverythingEndsWithStatusZeroSayingNothing) {
-    FailingStore defaults("write failed: Input/output error", 0);
-    FailingStore boards(std::nullopt, 0);
-    RecordingBoxes boxes;
-    testing::internal::CaptureStderr();
-    const int status = ZQUnsavedReport::endSession(
-        {{&defaults, "/data/velmora/defaults.plist"}, {&boards, "/data/velmora/leaderboards.plist"}}, &boxes);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(defaults.tries, 1) << "the last try was not made";
-    EXPECT_TRUE(boxes.shown.empty());
-}
-
 // A real store on a disk that is full (its new file cannot be made) keeps
-// its changes in memory; the last try saves them once there is room.
-TEST(UnsavedReport, AFileStoreIsNamedWhileItsDiskIsFullAndSavedByTheLastTryOnceThereIsRoom) {
+// its changes in memory and fails the run; once there is room, the last try
+// saves them, and the run ends with status 0 saying nothing.
+TEST(UnsavedReport, AFileStoreOnAFullDiskFailsTheRunUnlessTheLastTryFindsRoom) {
     TempFolder folder;
     ASSERT_TRUE(folder.ok());
     const std::string path = folder.file("defaults.plist");
@@ -140,14 +128,18 @@ TEST(UnsavedReport, AFileStoreIsNamedWhileItsDiskIsFullAndSavedByTheLastTryOnceT
     store.setInteger("level", 7);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(store.synchronize());
-    const std::vector<ZQUnsavedReport::Unsaved> stillFull = ZQUnsavedReport::lastTry({{&store, path}});
-    testing::internal::GetCapturedStderr();
-    ASSERT_EQ(stillFull.size(), 1u);
-    EXPECT_EQ(stillFull.front().path, path);
-    EXPECT_TRUE(holds(stillFull.front().why, "No space left on device")) << stillFull.front().why;
+    EXPECT_EQ(ZQUnsavedReport::endSession({{&store, path}}, nullptr), 1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(holds(said, "velmora: this session's progress is not saved in " + path +
+                                ": a new file cannot be made: No space left on device\n"))
+        << said;
 
     diskFull = false;
-    EXPECT_TRUE(ZQUnsavedReport::lastTry({{&store, path}}).empty());
+    RecordingBoxes boxes;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ZQUnsavedReport::endSession({{&store, path}}, &boxes), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(ZQ::PlistFileStore(path).integerForKey("level"), 7);
 }
 
