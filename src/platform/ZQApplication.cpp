@@ -27,6 +27,7 @@
 #include "platform/ZQSnapshot.h"
 #include "platform/ZQSocialGateway.h"
 #include "platform/ZQStopSignals.h"
+#include "platform/ZQUnsavedReport.h"
 #include "platform/ZQView.h"
 #include "platform/ZQWindowEvents.h"
 
@@ -356,6 +357,13 @@ int run(const ZQLaunch& launch) {
             std::printf("Velmora: input handed to the game: %ld began, %ld moved, %ld ended, %ld cancelled, "
                         "%ld taps, %ld double taps, %ld swipes.\n",
                         t.began, t.moved, t.ended, t.cancelled, t.taps, t.doubleTaps, t.swipes);
+        }
+        // Progress the game could not save is lost when the process ends:
+        // said before the window goes, in a box over it, and failing the
+        // run. Headless the line on standard error says it all.
+        if (ZQUnsavedReport::endSession(ZQUnsavedReport::gameStores(),
+                                        launch.headless ? nullptr : &messageBoxes) != 0) {
+            status = 1;
         }
         // The window goes: nothing may present over it or snapshot it now.
         view.setGameCenter(nullptr);
