@@ -2,10 +2,13 @@
 #include "ScopedEnvironment.h"
 #include "XvfbDisplay.h"
 #include "platform/ZQDataFolderLock.h"
+#include "platform/ZQDialogPresenter.h"
 #include "support/AsPlayer.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <SDL2/SDL.h>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -31,7 +34,8 @@ extern char** environ;
 // on the screen, inside its edges, with no game window, that a key closes,
 // after which the game ends with status 1. A box past the screen's edge (a
 // line SDL never wrapped) or no box at all (no X core fonts, or no notice)
-// left a player who started the game from the desktop with nothing.
+// left a player who started the game from the desktop with nothing. The
+// dialogs over the game are SDL boxes too, and must stay inside the screen.
 
 namespace {
 
@@ -107,6 +111,15 @@ int xwininfoField(const std::string& info, const std::string& label) {
     return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + label.size() + 1);
 }
 
+// The place and size of the window with id `id`.
+void placeOf(const std::string& id, BoxRun& run) {
+    const std::string info = commandOutput("xwininfo -id " + id);
+    run.x = xwininfoField(info, "Absolute upper-left X");
+    run.y = xwininfoField(info, "Absolute upper-left Y");
+    run.width = xwininfoField(info, "Width");
+    run.height = xwininfoField(info, "Height");
+}
+
 // Starts the game with `arguments` on the display the environment names,
 // waits for the refusal's box, calls `whileShown` while it is up, closes it
 // with Return as a player would, and waits for the game to end. Patience
@@ -134,12 +147,8 @@ BoxRun runToBox(const std::string& folder, const std::string& arguments,
     }
     if (!boxes.empty()) {
         // SDL maps the box at its place: nothing moves it later on a bare server.
-        const std::string info = commandOutput("xwininfo -id " + boxes[0]);
         run.shown = true;
-        run.x = xwininfoField(info, "Absolute upper-left X");
-        run.y = xwininfoField(info, "Absolute upper-left Y");
-        run.width = xwininfoField(info, "Width");
-        run.height = xwininfoField(info, "Height");
+        placeOf(boxes[0], run);
         run.gameWindow = !windowsNamed("Velmora").empty();
         run.duringBox = whileShown && whileShown();
         std::system(("xdotool key --window " + boxes[0] + " Return >/dev/null 2>&1").c_str());
@@ -252,6 +261,53 @@ TEST_F(FailureBoxTest, AStoreTheGameMayNotUseIsABoxWhileTheFolderIsFree) {
     EXPECT_NE(run.output.find("velmora: cannot keep progress in defaults.plist: "), std::string::npos)
         << run.output;
     EXPECT_TRUE(run.duringBox) << "the data folder was still locked while the box was up";
+}
+
+// A dialog over the game (the leaderboards, a share's outcome) while the
+// game's window, away from the screen's corner, has the keyboard: SDL set a
+// box with that parent at the parent's place counted twice, past the
+// screen's right edge.
+TEST_F(FailureBoxTest, ADialogOverTheGamesWindowIsInsideTheScreen) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    SDL_Window* window = SDL_CreateWindow("Velmora", 400, 300, 200, 150, SDL_WINDOW_SHOWN);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    std::vector<std::string> game;
+    for (int tries = 0; tries < 200 && game.empty(); ++tries) {
+        SDL_PumpEvents();
+        game = windowsNamed("Velmora");
+    }
+    ASSERT_FALSE(game.empty());
+    std::system(("xdotool windowfocus --sync " + game[0] + " >/dev/null 2>&1").c_str());
+    for (int tries = 0; tries < 200 && SDL_GetKeyboardFocus() != window; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        SDL_PumpEvents();
+    }
+    ASSERT_EQ(SDL_GetKeyboardFocus(), window) << "the window never had the keyboard";
+
+    BoxRun seen;
+    std::thread hand([&] {
+        std::vector<std::string> boxes;
+        for (int tries = 0; tries < 600 && boxes.empty(); ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            boxes = windowsNamed("Leaderboards");
+        }
+        if (!boxes.empty()) {
+            seen.shown = true;
+            placeOf(boxes[0], seen);
+            std::system(("xdotool key --window " + boxes[0] + " Return >/dev/null 2>&1").c_str());
+        }
+    });
+    bool dismissed = false;
+    ZQMessageBoxPresenter().present(
+        {"Leaderboards", "Untied in one go: 12 knots, the best on 2026-12-09\nZen: 3 knots"},
+        [&] { dismissed = true; });
+    hand.join();
+    SDL_DestroyWindow(window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    EXPECT_TRUE(dismissed);
+    EXPECT_TRUE(seen.shown) << "no box";
+    EXPECT_TRUE(seen.insideScreen()) << seen.x << "," << seen.y << " " << seen.width << "x" << seen.height
+                                     << " on " << kScreenWidth << "x" << kScreenHeight;
 }
 
 } // namespace
