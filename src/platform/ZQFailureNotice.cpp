@@ -9,19 +9,12 @@
 
 namespace {
 
-// Whether a message box could be seen: SDL's video opens on a real display
-// driver, not on one of those it falls back to without a display, which
-// show nothing. SDL answers as the window would, so no variable is read
-// here and nothing guessed from one.
-bool displayReachable() {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        return false;
-    }
+// Whether SDL's video runs on a real display driver, not on one of those it
+// falls back to without a display, which show nothing. SDL answers as the
+// window would, so nothing is guessed from the environment.
+bool onADisplay() {
     const char* driver = SDL_GetCurrentVideoDriver();
-    const bool real =
-        driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return real;
+    return driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
 }
 
 } // namespace
@@ -45,8 +38,14 @@ std::string ZQFailureNotice::boxText(const std::string& why) {
 int ZQFailureNotice::refuse(const std::string& why) const {
     std::fprintf(stderr, "velmora: %s\n", why.c_str());
     std::fflush(stderr);
-    if (window && displayReachable()) {
-        presenter.present({kTitle, boxText(why)}, [] {});
+    // SDL's video stays open while the box is up: an X server resets once
+    // its last client leaves, and drops the connections made meanwhile,
+    // the box's own among them.
+    if (window && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+        if (onADisplay()) {
+            presenter.present({kTitle, boxText(why)}, [] {});
+        }
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
     return 1;
 }
