@@ -178,9 +178,20 @@ protected:
         environment.set("DISPLAY", xvfb.name());
         environment.unset("WAYLAND_DISPLAY");
         environment.set("SDL_VIDEODRIVER", "x11");
+        // A client of the test's own holds the server to the end: an X
+        // server resets whenever its last client leaves and drops what
+        // connects meanwhile, and the xwininfo polls come and go.
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        holding = true;
+    }
+    void TearDown() override {
+        if (holding) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        }
     }
 
     XvfbDisplay xvfb;
+    bool holding = false;
     ScopedEnvironment environment;
 };
 
@@ -268,7 +279,6 @@ TEST_F(FailureBoxTest, AStoreTheGameMayNotUseIsABoxWhileTheFolderIsFree) {
 // box with that parent at the parent's place counted twice, past the
 // screen's right edge.
 TEST_F(FailureBoxTest, ADialogOverTheGamesWindowIsInsideTheScreen) {
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
     SDL_Window* window = SDL_CreateWindow("Velmora", 400, 300, 200, 150, SDL_WINDOW_SHOWN);
     ASSERT_NE(window, nullptr) << SDL_GetError();
     std::vector<std::string> game;
@@ -303,7 +313,6 @@ TEST_F(FailureBoxTest, ADialogOverTheGamesWindowIsInsideTheScreen) {
         [&] { dismissed = true; });
     hand.join();
     SDL_DestroyWindow(window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     EXPECT_TRUE(dismissed);
     EXPECT_TRUE(seen.shown) << "no box";
     EXPECT_TRUE(seen.insideScreen()) << seen.x << "," << seen.y << " " << seen.width << "x" << seen.height
