@@ -19,7 +19,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -42,18 +41,9 @@ namespace {
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
 
+// What `command` prints on its standard output.
 std::string commandOutput(const std::string& command) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return out;
-    }
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        out += buffer;
-    }
-    pclose(pipe);
-    return out;
+    return runShell(command + " 2>/dev/null").output;
 }
 
 // What the screen showed while the game waited, and how the game ended.
@@ -93,7 +83,7 @@ struct BoxRun {
 // list (xdotool cannot read the UTF-8 name SDL's box gives itself).
 std::vector<std::string> windowsNamed(const std::string& name) {
     std::vector<std::string> ids;
-    std::istringstream lines(commandOutput("xwininfo -root -children 2>/dev/null"));
+    std::istringstream lines(commandOutput("xwininfo -root -children"));
     for (std::string line; std::getline(lines, line);) {
         const std::size_t quote = line.find(" \"" + name + "\":");
         if (quote != std::string::npos) {
@@ -204,34 +194,28 @@ void expectABoxOnTheScreen(const BoxRun& run) {
     EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
 }
 
-TEST_F(FailureBoxTest, AnotherGameOnTheFolderIsABoxOnTheScreen) {
+// Another game on the folder; and a bundle path of 150 characters, which
+// SDL drew as one line, the box wider than the screen.
+TEST_F(FailureBoxTest, AnotherGameOnTheFolderAndALongBundlePathAreBoxesOnTheScreen) {
     TempFolder data;
     ASSERT_TRUE(data.ok());
     const std::string folder = data.file("velmora");
-    const ZQDataFolderLock first(folder, ZQ::OwnedFolder::open(folder, ZQ::OwnedFolder::Make::yes));
-    ASSERT_FALSE(first.refused()) << first.refusal;
     environment.set("XDG_DATA_HOME", data.path());
-
-    const BoxRun run = runToBox(data.path(), "--frames 3");
-    expectABoxOnTheScreen(run);
-    EXPECT_NE(run.output.find("velmora: another game is playing on the data folder " + folder),
-              std::string::npos)
-        << run.output;
-}
-
-// The refusal names the whole path, 150 characters of it in one line: SDL
-// made the box as wide as that line, wider than the screen.
-TEST_F(FailureBoxTest, ABundleWithALongPathIsABoxInsideTheScreen) {
-    TempFolder data;
-    ASSERT_TRUE(data.ok());
+    {
+        const ZQDataFolderLock first(folder, ZQ::OwnedFolder::open(folder, ZQ::OwnedFolder::Make::yes));
+        ASSERT_FALSE(first.refused()) << first.refusal;
+        const BoxRun run = runToBox(data.path(), "--frames 3");
+        expectABoxOnTheScreen(run);
+        EXPECT_NE(run.output.find("velmora: another game is playing on the data folder " + folder),
+                  std::string::npos)
+            << run.output;
+    }
     std::string bundle = data.path();
     for (int i = 0; bundle.size() < 150; ++i) {
         bundle += "/a-folder-of-the-players-" + std::to_string(i);
     }
     std::filesystem::create_directories(bundle);
     environment.set("VELMORA_BUNDLE", bundle);
-    environment.set("XDG_DATA_HOME", data.path());
-
     const BoxRun run = runToBox(data.path(), "--frames 3");
     expectABoxOnTheScreen(run);
     EXPECT_NE(run.output.find("velmora: the bundle folder " + bundle + " lacks"), std::string::npos)
