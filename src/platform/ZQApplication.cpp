@@ -20,6 +20,7 @@
 #include "platform/ZQDataFolderLock.h"
 #include "platform/ZQDialogPresenter.h"
 #include "platform/ZQEGLContext.h"
+#include "platform/ZQFailureNotice.h"
 #include "platform/ZQFlowLines.h"
 #include "platform/ZQGameCenterGateway.h"
 #include "platform/ZQInputScript.h"
@@ -40,6 +41,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 
 void ZQAppDelegate::applicationWillResignActive() {
     view.moveToInactive();
@@ -106,6 +108,24 @@ void noteUnplayedInput(const ZQInputScript& input, const std::string& path, long
                  "is due after the last frame, %ld (--frames %ld draws frames 0 to %ld)\n",
                  events.end() - first, events.size(), path.c_str(), first->frame, frames - 1, frames,
                  frames - 1);
+}
+
+// Why the stores the game needs can keep nothing, each named by its file,
+// or nothing when both can: both at once, so that one start names all the
+// player has to mend.
+std::string storesRefusal() {
+    const std::pair<const char*, ZQ::KeyValueStore*> needed[] = {
+        {"defaults.plist", &ZQ::userDefaults()},
+        {"leaderboards.plist", &ZQGameCenterGateway::sharedInstance()->leaderboards().file()},
+    };
+    std::string refusal;
+    for (const auto& [file, store] : needed) {
+        if (const std::string why = store->refusal(); !why.empty()) {
+            refusal +=
+                (refusal.empty() ? "cannot keep progress in " : "; nor in ") + std::string(file) + ": " + why;
+        }
+    }
+    return refusal;
 }
 
 } // namespace
@@ -176,6 +196,9 @@ void runHeadlessLoop(ZQView& view, ZQInputScript& input, long frames, bool realt
 int run(const ZQLaunch& launch) {
     const ZQ::DeviceProfile& profile = ZQ::DeviceProfile::get();
     const float scale = profile.contentScale;
+    // Every start the game cannot make is said through this one notice.
+    ZQMessageBoxPresenter failureBoxes;
+    const ZQFailureNotice notice(!launch.headless, failureBoxes);
     // Which bundle is read, and whether it can be played from, before
     // anything reads it.
     const char* variable = std::getenv("VELMORA_BUNDLE");
@@ -184,14 +207,12 @@ int run(const ZQLaunch& launch) {
                    named ? " (from VELMORA_BUNDLE)" : "");
     std::string problem;
     if (!ZQBundleCheck::check(ZQ::bundleFolder(), profile.captionScale, problem)) {
-        std::fprintf(stderr, "velmora: %s\n", problem.c_str());
-        return 1;
+        return notice.refuse(problem);
     }
     ZQInputScript input;
     std::string error;
     if (!launch.input.empty() && !input.load(launch.input, error)) {
-        std::fprintf(stderr, "velmora: %s\n", error.c_str());
-        return 1;
+        return notice.refuse(error);
     }
     const long frames = launch.frames < 0 ? kHeadlessFrames : launch.frames;
     if (launch.headless) {
@@ -200,10 +221,21 @@ int run(const ZQLaunch& launch) {
 
     // Before a window opens or the stores are read: a second game on the
     // folder would write the older record it holds over this one's.
-    const ZQDataFolderLock lock(ZQ::dataFolder(), ZQ::openedDataFolder());
-    if (lock.refused()) {
-        std::fprintf(stderr, "velmora: %s\n", lock.refusal.c_str());
-        return 1;
+    std::optional<ZQDataFolderLock> lock(std::in_place, ZQ::dataFolder(), ZQ::openedDataFolder());
+    if (lock->refused()) {
+        return notice.refuse(lock->refusal);
+    }
+    // A refusal from here on lets go of the folder first: a box left open
+    // would otherwise turn the player's next start away as another game.
+    const auto refuseHeld = [&](const std::string& why) {
+        lock.reset();
+        return notice.refuse(why);
+    };
+    // A store the game may not use would lose the whole run's progress: the
+    // game stops before its first frame. The cloud copy is optional, and a
+    // refused one only logs (the store itself does).
+    if (const std::string why = storesRefusal(); !why.empty()) {
+        return refuseHeld(why);
     }
 
     // Without an OpenGL ES 2.0 context there is nothing to draw with: stop
@@ -215,12 +247,9 @@ int run(const ZQLaunch& launch) {
     ZQEGLContext::configure(options);
     ZQEGLContext* context = ZQEGLContext::sharedEGLContext();
     if (context == nullptr) {
-        ZQ::platformLog("No OpenGL ES 2.0 context, so the game cannot start: %s",
-                        ZQEGLContext::sharedFailure().c_str());
-        if (!launch.headless) {
-            std::fprintf(stderr, "velmora: to play without a display, run velmora --headless\n");
-        }
-        return 1;
+        return refuseHeld(
+            "no OpenGL ES 2.0 context, so the game cannot start: " + ZQEGLContext::sharedFailure() +
+            (launch.headless ? "" : "; to play without a display, run velmora --headless"));
     }
 
     // From here on the stores may be written: a headless run asked to stop

@@ -41,8 +41,9 @@ struct ZQLaunch {
 // engine torn down; a headless run that SIGINT or SIGTERM stops ends the
 // same way. Returns the process's exit status: 0 after a normal end,
 // 1 when the game cannot start (a bundle folder without the game's files,
-// no OpenGL ES 2.0, no display, an input file it cannot read, a screenshot
-// it cannot write).
+// an input file it cannot read, another game on the data folder, user
+// defaults or leaderboards it may not use, no OpenGL ES 2.0, no display:
+// said through ZQFailureNotice) or a screenshot cannot be written.
 namespace ZQApplication {
 
 // The phone screen the game is laid out for, in points; the device

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -21,12 +22,26 @@ public:
     virtual void present(const ZQDialog& dialog, std::function<void()> dismissed) = 0;
 };
 
-// The window's presenter: an SDL message box, modal over the window that has
-// the keyboard (the game's, as the player just tapped it). A box that cannot
-// be shown (no display left) is logged as the headless presenter would.
+// The window's presenter: an SDL message box, which returns once closed. A
+// box that cannot be shown (no display left) is logged as the headless
+// presenter would.
+//
+// SDL's X11 box draws each line at its full length and sets a box with a
+// parent window at the parent's place counted twice: a long line or a game
+// window away from the corner put the box past the screen's edge, where
+// nobody could read or close it. So lines are wrapped here, and the box has
+// no parent (the X server centres it on the screen).
 class ZQMessageBoxPresenter final : public ZQDialogPresenter {
 public:
+    static constexpr std::size_t kColumns = 72;
+
     void present(const ZQDialog& dialog, std::function<void()> dismissed) override;
+
+    // `text` with each line longer than kColumns characters broken into
+    // lines of at most that many: after a space where there is one, else
+    // after a '/' (a long path), else at the column, never inside a UTF-8
+    // character. Line breaks of the text are kept.
+    static std::string wrapped(const std::string& text);
 };
 
 // Headless: nobody can close a dialog, so its text goes to the log, a line

@@ -77,7 +77,7 @@ TEST(StartUpTest, WithoutAContextTheGameStopsBeforeBuildingAnything) {
     environment.unset("SDL_VIDEODRIVER");
     const GameRun run = runGame("--frames 3");
     EXPECT_EQ(run.status, 1) << run.output;
-    EXPECT_NE(run.output.find("No OpenGL ES 2.0 context, so the game cannot start: no display"),
+    EXPECT_NE(run.output.find("velmora: no OpenGL ES 2.0 context, so the game cannot start: no display"),
               std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find("run velmora --headless"), std::string::npos) << run.output;
