@@ -21,7 +21,9 @@ bool onADisplay() {
 
 std::string ZQFailureNotice::boxText(const std::string& why) {
     // A clause a paragraph, each begun as a sentence: a wrapped path must
-    // not hide where the mend begins.
+    // not hide where the mend begins. The mend comes last, and its command
+    // after a colon starts a line of its own, whole, ready to be copied
+    // ("give it to alice:" / "sudo chown alice: '...'").
     std::string text;
     std::size_t start = 0;
     for (std::size_t end = 0; end != std::string::npos; start = end + 2) {
@@ -29,6 +31,10 @@ std::string ZQFailureNotice::boxText(const std::string& why) {
         std::string clause = why.substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (!clause.empty() && clause[0] >= 'a' && clause[0] <= 'z') {
             clause[0] = static_cast<char>(clause[0] - 'a' + 'A');
+        }
+        if (const std::size_t colon = clause.find(": ");
+            end == std::string::npos && start > 0 && colon != std::string::npos) {
+            clause.replace(colon, 2, ":\n");
         }
         text += (text.empty() ? "" : "\n\n") + clause;
     }

@@ -98,6 +98,16 @@ TEST(FailureNoticeTest, ARefusalIsABoxInAWindowSessionWithADisplayAndALineAlways
               "Another game is playing on the data folder /home/p/.local/share/velmora"
               "\n\nClose it first, or start this one with another XDG_DATA_HOME");
 
+    // The mend's command stands on a line of its own, whole, to be copied.
+    const NoticeSaid mended =
+        refuseWith(true, "cannot keep progress in defaults.plist: the file /d/defaults.plist "
+                         "belongs to root (uid 0); give it to alice: sudo chown alice: "
+                         "'/d/defaults.plist'");
+    ASSERT_EQ(mended.boxes.size(), 1u);
+    EXPECT_EQ(mended.boxes[0].message,
+              "Cannot keep progress in defaults.plist: the file /d/defaults.plist belongs "
+              "to root (uid 0)\n\nGive it to alice:\nsudo chown alice: '/d/defaults.plist'");
+
     const NoticeSaid headless = refuseWith(false, why);
     EXPECT_EQ(headless.status, 1);
     EXPECT_NE(headless.stderrText.find("velmora: " + why + "\n"), std::string::npos) << headless.stderrText;
