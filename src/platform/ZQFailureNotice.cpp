@@ -4,6 +4,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -29,7 +30,10 @@ std::string ZQFailureNotice::boxText(const std::string& why) {
     for (std::size_t end = 0; end != std::string::npos; start = end + 2) {
         end = why.find("; ", start);
         std::string clause = why.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!clause.empty() && clause[0] >= 'a' && clause[0] <= 'z') {
+        // A word begins a sentence; a file's name keeps its spelling.
+        const std::size_t wordEnd = std::min(clause.find(' '), clause.size());
+        if (wordEnd > 0 && std::all_of(clause.begin(), clause.begin() + static_cast<std::ptrdiff_t>(wordEnd),
+                                       [](char c) { return c >= 'a' && c <= 'z'; })) {
             clause[0] = static_cast<char>(clause[0] - 'a' + 'A');
         }
         if (const std::size_t colon = clause.find(": ");

@@ -108,6 +108,14 @@ TEST(FailureNoticeTest, ARefusalIsABoxInAWindowSessionWithADisplayAndALineAlways
               "Cannot keep progress in defaults.plist: the file /d/defaults.plist belongs "
               "to root (uid 0)\n\nGive it to alice:\nsudo chown alice: '/d/defaults.plist'");
 
+    // A clause that begins with a file's name keeps its spelling.
+    const NoticeSaid files = refuseWith(true, "the bundle folder /b lacks 2 files: a.pvr (cut short); "
+                                              "cube.pod (not a model); set VELMORA_BUNDLE to the folder");
+    ASSERT_EQ(files.boxes.size(), 1u);
+    EXPECT_EQ(files.boxes[0].message,
+              "The bundle folder /b lacks 2 files: a.pvr (cut short)\n\ncube.pod (not a "
+              "model)\n\nSet VELMORA_BUNDLE to the folder");
+
     const NoticeSaid headless = refuseWith(false, why);
     EXPECT_EQ(headless.status, 1);
     EXPECT_NE(headless.stderrText.find("velmora: " + why + "\n"), std::string::npos) << headless.stderrText;
