@@ -43,7 +43,8 @@ struct ZQLaunch {
 // 1 when the game cannot start (a bundle folder without the game's files,
 // an input file it cannot read, another game on the data folder, user
 // defaults or leaderboards it may not use, no OpenGL ES 2.0, no display:
-// said through ZQFailureNotice) or a screenshot cannot be written.
+// said through ZQFailureNotice), a screenshot cannot be written, or progress
+// made in the session could not be saved (said by ZQUnsavedReport).
 namespace ZQApplication {
 
 // The phone screen the game is laid out for, in points; the device
