@@ -28,50 +28,40 @@ namespace {
 namespace fs = std::filesystem;
 using ZQBundleCheck::Reader;
 
-int32_t captionScale() {
+int32_t scale() {
     return ZQ::DeviceProfile::get().captionScale;
 }
 
-// A bundle folder of the test's own holding the built bundle's files, each
-// a hard link (the game opens them through this folder, where inotify sees
-// it), any of which a test replaces by a damaged copy of its own. Only the
-// files: the texture tests make folders of their own in the bundle while
-// they run.
-class BundleCopy {
-public:
+bool isSound(Reader reader) {
+    return reader == Reader::Effect || reader == Reader::Music;
+}
+
+// The built bundle's files, each a hard link in a folder of the test's own
+// (where inotify sees the game open them). Only the files: the texture tests
+// make folders of their own in the bundle while they run.
+struct BundleCopy : TempFolder {
     BundleCopy() {
         for (const auto& entry : fs::directory_iterator(ZQ::bundleFolder())) {
             if (entry.is_regular_file()) {
-                fs::create_hard_link(entry.path(), folder.file(entry.path().filename().string()));
+                fs::create_hard_link(entry.path(), file(entry.path().filename().string()));
             }
         }
     }
-    const std::string& path() const { return folder.path(); }
-    std::string bytesOf(const std::string& file) const { return TempFolder::read(folder.file(file)); }
-    // The file in place of the link, with `bytes`.
-    void replace(const std::string& file, const std::string& bytes) const {
-        fs::remove(folder.file(file));
-        TempFolder::write(folder.file(file), bytes);
+    // A file in place of the link: never written through it into the build's bundle.
+    void replace(const std::string& name, const std::string& bytes) const {
+        fs::remove(file(name));
+        write(file(name), bytes);
     }
-    void truncate(const std::string& file, std::size_t length) const {
-        replace(file, bytesOf(file).substr(0, length));
+    void truncate(const std::string& name, std::size_t length) const {
+        replace(name, read(file(name)).substr(0, length));
     }
-    void remove(const std::string& file) const { fs::remove(folder.file(file)); }
-    std::string file(const std::string& name) const { return folder.file(name); }
-
-private:
-    TempFolder folder;
+    std::size_t size(const std::string& name) const { return fs::file_size(file(name)); }
 };
 
-// A CAF of `channels` channels and `frames` frames of silence, by libsndfile,
-// in place of whatever `path` named: never written through a link into the
-// build's own bundle.
+// A CAF of `channels` channels and `frames` frames of silence, by libsndfile.
 void writeCaf(const std::string& path, int channels, int frames) {
     fs::remove(path);
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = channels;
-    info.format = SF_FORMAT_CAF | SF_FORMAT_PCM_16;
+    SF_INFO info{0, 44100, channels, SF_FORMAT_CAF | SF_FORMAT_PCM_16, 0, 0};
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
     const std::vector<int16_t> samples(static_cast<std::size_t>(channels * frames), 0);
@@ -86,41 +76,45 @@ GameRun runOn(const BundleCopy& bundle, const std::string& arguments) {
                     data.path() + "' '" + VELMORA_EXECUTABLE + "' --headless " + arguments);
 }
 
-std::set<std::string> namesOf(const std::vector<ZQBundleCheck::NeededFile>& files, bool sounds) {
-    std::set<std::string> names;
-    for (const ZQBundleCheck::NeededFile& f : files) {
-        if ((f.reader == Reader::Effect || f.reader == Reader::Music) == sounds) {
-            names.insert(f.file);
-        }
-    }
-    return names;
-}
-
-TEST(BundleCheckTest, DamagedFilesOfEachKindAreRefusedByNameWithTheirReadersReasons) {
+// A missing sound is a silence there, as without a sound device; a missing
+// picture or model is a hole in what the player sees. The captions list names
+// the pictures drawn behind its texts: one missing is not drawn.
+TEST(BundleCheckTest, DamagedOrMissingFilesAreRefusedByNameWithTheirReadersReasons) {
     BundleCopy bundle;
+    const std::string frame = "frame@" + std::to_string(scale()) + ".png";
+    bundle.replace("captions.plist",
+                   "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>en</key><dict>"
+                   "<key>attributes</key><dict><key>bgimage</key><string>frame</string></dict>"
+                   "<key>hello</key><string>Hello</string></dict></dict></plist>");
     std::string problem;
-    ASSERT_TRUE(ZQBundleCheck::check(bundle.path(), captionScale(), problem)) << problem;
+    ASSERT_TRUE(ZQBundleCheck::check(bundle.path(), scale(), problem)) << problem;
+    bundle.replace(frame, "\x89PNG\r\n\x1a\n");
+    ASSERT_FALSE(ZQBundleCheck::check(bundle.path(), scale(), problem));
+    EXPECT_NE(problem.find(": " + frame + " (libpng cannot decode it: "), std::string::npos) << problem;
 
-    const std::string picture = "hourglass@" + std::to_string(captionScale()) + ".png";
-    bundle.truncate("ui_play.pvr", bundle.bytesOf("ui_play.pvr").size() / 2);
-    bundle.truncate(picture, bundle.bytesOf(picture).size() - 20); // the end of its pixel data
-    bundle.truncate("cube.pod", bundle.bytesOf("cube.pod").size() / 3);
-    bundle.truncate("Drag1-01.caf", bundle.bytesOf("Drag1-01.caf").size() - 1);
-    bundle.truncate("menu.caf", 4096);
+    const std::string picture = "hourglass@" + std::to_string(scale()) + ".png";
+    bundle.truncate("ui_play.pvr", bundle.size("ui_play.pvr") / 2);
+    bundle.truncate(picture, bundle.size(picture) - 20); // the end of its pixel data
+    bundle.truncate("cube.pod", bundle.size("cube.pod") / 3);
+    bundle.truncate("Drag1-01.caf", bundle.size("Drag1-01.caf") - 1);
     writeCaf(bundle.file("swish17-1.caf"), 3, 100);           // more channels than OpenAL plays
+    writeCaf(bundle.file("menu.caf"), 1, 0);                  // a piece without a frame is no piece to loop
+    writeCaf(bundle.file("Drag1-03.caf"), 1, 0);              // a silent effect is an effect
     bundle.replace("Award LOOP.caf", "caff");                 // no chunks at all
     bundle.replace("captions.plist", "<plist><dict><key>en"); // cut short
-    std::string twoChannels = bundle.bytesOf("ui_map.pvr");   // red and green: no GL format has them
+    std::string twoChannels = bundle.read(bundle.file("ui_map.pvr")); // no GL format has red and green
     const uint64_t redGreen = ZQ::pvrPixelFormat('r', 'g', 0, 0, 8, 8, 0, 0);
     for (int i = 0; i < 8; ++i) {
         twoChannels[8 + i] = static_cast<char>(redGreen >> (8 * i));
     }
     bundle.replace("ui_map.pvr", twoChannels);
-    ASSERT_FALSE(ZQBundleCheck::check(bundle.path(), captionScale(), problem));
+    for (const char* name : {"Drag1-02.caf", "LevelFailv2.caf", "sphere.pod", "ui_tutorial.pvr"}) {
+        fs::remove(bundle.file(name));
+    }
+    ASSERT_FALSE(ZQBundleCheck::check(bundle.path(), scale(), problem));
 
-    const std::size_t needed = ZQBundleCheck::neededFiles(captionScale()).size();
-    EXPECT_EQ(problem.find("the bundle folder " + bundle.path() + " lacks 9 of the " +
-                           std::to_string(needed) + " files the game needs or cannot read them: "),
+    EXPECT_EQ(problem.find("the bundle folder " + bundle.path() + " lacks 11 of the " +
+                           std::to_string(ZQBundleCheck::neededFiles(scale()).size()) + " files "),
               0u)
         << problem;
     for (const std::string& clause : {
@@ -128,99 +122,47 @@ TEST(BundleCheckTest, DamagedFilesOfEachKindAreRefusedByNameWithTheirReadersReas
              picture + " (libpng cannot decode it: ",
              std::string("ui_map.pvr (pixel type not supported)"),
              std::string("cube.pod (the model reader refuses it"),
-             // One reason, said once for both sounds cut short.
-             std::string("Drag1-01.caf, menu.caf (the file is shorter than its chunks say)"),
+             std::string("Drag1-01.caf (the file is shorter than its chunks say)"),
              std::string("swish17-1.caf (neither mono nor stereo)"),
+             std::string("menu.caf (no sound to play, or no sample rate)"),
              std::string("Award LOOP.caf (the file is shorter than its header)"),
              std::string("captions.plist (it lacks the captions"),
+             std::string("ui_tutorial.pvr, sphere.pod (not there)"),
+             std::string("; set VELMORA_BUNDLE to "),
          }) {
         EXPECT_NE(problem.find(clause), std::string::npos) << clause << "\n" << problem;
     }
-    EXPECT_NE(problem.find("; set VELMORA_BUNDLE to "), std::string::npos) << problem;
-
-    // A music piece without a frame is no piece to loop; a silent effect is
-    // an effect.
-    writeCaf(bundle.file("menu.caf"), 1, 0);
-    EXPECT_EQ(ZQBundleCheck::judgeFile(bundle.file("menu.caf"), Reader::Music, captionScale()),
-              "no sound to play, or no sample rate");
-    EXPECT_EQ(ZQBundleCheck::judgeFile(bundle.file("menu.caf"), Reader::Effect, captionScale()), "");
 }
 
-TEST(BundleCheckTest, AMissingSoundPlaysSilentButMissingPicturesAndModelsAreNamed) {
-    BundleCopy bundle;
-    bundle.remove("Drag1-01.caf");
-    bundle.remove("menu.caf");
-    std::string problem;
-    EXPECT_TRUE(ZQBundleCheck::check(bundle.path(), captionScale(), problem)) << problem;
-
-    bundle.remove("sphere.pod");
-    bundle.remove("ui_tutorial.pvr");
-    ASSERT_FALSE(ZQBundleCheck::check(bundle.path(), captionScale(), problem));
-    EXPECT_NE(problem.find("lacks 2 of the "), std::string::npos) << problem;
-    EXPECT_NE(problem.find(": ui_tutorial.pvr, sphere.pod (not there); set VELMORA_BUNDLE"),
-              std::string::npos)
-        << problem;
-}
-
-// The captions list names the pictures drawn behind its captions' texts: one
-// it names that cannot be read is refused, one that is missing is not drawn.
-TEST(BundleCheckTest, APictureTheCaptionsListNamesIsJudgedToo) {
-    BundleCopy bundle;
-    const std::string scale = std::to_string(captionScale());
-    bundle.replace("captions.plist",
-                   "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>en</key><dict>"
-                   "<key>attributes</key><dict><key>bgimage</key><string>frame</string></dict>"
-                   "<key>hello</key><string>Hello</string></dict></dict></plist>");
-    std::string problem;
-    EXPECT_TRUE(ZQBundleCheck::check(bundle.path(), captionScale(), problem)) << problem;
-    bundle.replace("frame@" + scale + ".png", "\x89PNG\r\n\x1a\n");
-    ASSERT_FALSE(ZQBundleCheck::check(bundle.path(), captionScale(), problem));
-    EXPECT_NE(problem.find(" lacks 1 of the " +
-                           std::to_string(ZQBundleCheck::neededFiles(captionScale()).size() + 1) + " files "),
-              std::string::npos)
-        << problem;
-    EXPECT_NE(problem.find(": frame@" + scale + ".png (libpng cannot decode it: "), std::string::npos)
-        << problem;
-}
-
-// Every length short of the whole file: a texture that loads from a cut file
-// would show whatever memory follows its bytes, or nothing.
-TEST(BundleCheckTest, EveryTruncationOfAValidTextureIsRefused) {
+// Every length short of the whole file: a texture loaded from a cut file
+// would show whatever memory follows its bytes; libsndfile alone opens a
+// sound cut inside a chunk's header and plays what is left.
+TEST(BundleCheckTest, TexturesAndSoundsCutShortAnywhereAreRefused) {
     for (const char* name : {"ui_play.pvr", "Golden_snakeskin_pxr128_normal.pvr"}) {
         const std::string bytes = TempFolder::read(ZQ::pathForResource(name, ""));
-        ASSERT_GT(bytes.size(), 52u) << name;
-        EXPECT_EQ(ZQ::refusePVRTexture(bytes.data(), bytes.size()), nullptr) << name;
-        std::size_t accepted = 0;
+        ASSERT_EQ(ZQ::refusePVRTexture(bytes.data(), bytes.size()), nullptr) << name;
         for (std::size_t length = 0; length < bytes.size(); ++length) {
-            accepted += ZQ::refusePVRTexture(bytes.data(), length) == nullptr ? 1 : 0;
+            ASSERT_NE(ZQ::refusePVRTexture(bytes.data(), length), nullptr) << name << " cut at " << length;
         }
-        EXPECT_EQ(accepted, 0u) << name;
     }
-}
-
-// A sound cut anywhere: inside the header, inside a chunk's header, inside
-// the audio; libsndfile alone opens some of these and plays what is left.
-TEST(BundleCheckTest, SoundsCutShortAnywhereAreRefused) {
     TempFolder folder;
     const std::string sound = TempFolder::read(ZQ::pathForResource("Drag1-01", "caf"));
-    const std::string path = folder.file("cut.caf");
-    TempFolder::write(path, sound);
-    ASSERT_EQ(ZQBundleCheck::judgeFile(path, Reader::Effect, 1), "");
+    ASSERT_GT(sound.size(), 96u);
     for (std::size_t length = 0; length < sound.size(); length += length < 96 ? 1 : 211) {
-        TempFolder::write(path, sound.substr(0, length));
-        EXPECT_NE(ZQBundleCheck::judgeFile(path, Reader::Effect, 1), "") << "Drag1-01.caf cut at " << length;
+        TempFolder::write(folder.file("cut.caf"), sound.substr(0, length));
+        EXPECT_NE(ZQBundleCheck::judgeFile(folder.file("cut.caf"), Reader::Effect, 1), "")
+            << "cut at " << length;
     }
 }
 
 // The files a start of the game opens are files the check judges, and the
 // pictures, textures, models and captions it judges are each opened again
-// once the check has passed, by the loader that reads them for the game.
-// Headless there is no sound device: the sounds are opened by the check
-// alone (the test below follows them to their players).
+// by the loader that reads them for the game. Headless there is no sound
+// device: the sounds are opened by the check alone (the test below follows
+// them to their players).
 TEST(BundleCheckTest, TheFilesJudgedAreTheFilesAStartOfTheGameOpens) {
     BundleCopy bundle;
     const int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    ASSERT_GE(watcher, 0);
     ASSERT_GE(inotify_add_watch(watcher, bundle.path().c_str(), IN_OPEN), 0);
     const GameRun run = runOn(bundle, "--frames 30");
     ASSERT_EQ(run.status, 0) << run.output;
@@ -239,61 +181,44 @@ TEST(BundleCheckTest, TheFilesJudgedAreTheFilesAStartOfTheGameOpens) {
         }
     }
     close(watcher);
-    const std::vector<ZQBundleCheck::NeededFile> needed = ZQBundleCheck::neededFiles(captionScale());
-    std::set<std::string> judged = namesOf(needed, false);
-    const std::set<std::string> sounds = namesOf(needed, true);
-    judged.insert(sounds.begin(), sounds.end());
+    std::set<std::string> judged;
+    for (const ZQBundleCheck::NeededFile& file : ZQBundleCheck::neededFiles(scale())) {
+        judged.insert(file.file);
+        EXPECT_TRUE(isSound(file.reader) || opens[file.file] >= 2) << file.file << " is judged but not read";
+    }
     for (const auto& [name, count] : opens) {
         EXPECT_EQ(judged.count(name), 1u) << name << " is read by the game but not judged at start";
-    }
-    for (const std::string& name : namesOf(needed, false)) {
-        EXPECT_GE(opens[name], 2) << name << " is judged at start but the game does not read it";
     }
 }
 
 // The sounds judged are the sounds the players load: every operation of the
 // real gateway, in both game modes at every level, with pulls along the whole
 // string and the random swishes drawn many times.
-class BundleSoundsTest : public GlobalsTest {
-protected:
-    void SetUp() override {
-        GlobalsTest::SetUp();
-        useNullAudioDriver();
-        ZQ::seedRandom(kTestSeed);
-        ZQ::gGlobals.levelModel = &levels;
-        gateway.setUp();
-        ASSERT_TRUE(gateway.fx.hasContext());
-    }
-    void TearDown() override {
-        gateway.tearDown();
-        GlobalsTest::TearDown();
-    }
-
-    ZQ::LevelModel levels{LevelTestRecords::records(1), LevelTestRecords::record("Ground")};
-    ZQ::OpenALSoundGateway gateway;
-};
+class BundleSoundsTest : public GlobalsTest {};
 
 TEST_F(BundleSoundsTest, TheSoundsJudgedAreTheSoundsThePlayersLoad) {
+    useNullAudioDriver();
+    ZQ::seedRandom(kTestSeed);
+    ZQ::LevelModel levels{LevelTestRecords::records(1), LevelTestRecords::record("Ground")};
+    ZQ::gGlobals.levelModel = &levels;
+    ZQ::OpenALSoundGateway g;
+    g.setUp();
+    ASSERT_TRUE(g.fx.hasContext());
     std::set<std::string> played;
-    const auto notePiece = [&] {
-        const std::string& path = gateway.music.currentPath();
-        played.insert(path.substr(path.rfind('/') + 1));
+    const auto playMusic = [&](void (ZQ::OpenALSoundGateway::*play)()) {
+        (g.*play)();
+        played.insert(g.music.currentPath().substr(g.music.currentPath().rfind('/') + 1));
     };
-    using Music = void (ZQ::OpenALSoundGateway::*)();
-    for (Music play :
+    for (auto play :
          {&ZQ::OpenALSoundGateway::playIntroMusic, &ZQ::OpenALSoundGateway::playMenuMusic,
           &ZQ::OpenALSoundGateway::playLevelCompleteMusic, &ZQ::OpenALSoundGateway::playAwardMusic,
           &ZQ::OpenALSoundGateway::playLevelFailMusic, &ZQ::OpenALSoundGateway::playMapMusic}) {
-        (gateway.*play)();
-        notePiece();
+        playMusic(play);
     }
-    ZQ::OpenALSoundGateway& g = gateway;
     for (auto mode : {+[] { return ZQ::kArcadeThemes; }, +[] { return ZQ::kZenThemes; }}) {
-        gateway.readGameMode = mode;
-        for (int32_t level = 0; level < 76; ++level) {
-            levels.level = level;
-            g.playThemeMusic();
-            notePiece();
+        g.readGameMode = mode;
+        for (levels.level = 0; levels.level < 76; ++levels.level) {
+            playMusic(&ZQ::OpenALSoundGateway::playThemeMusic);
             for (int step = 0; step <= 40; ++step) {
                 g.stopSource(g.playStringEffect(nullptr, 0, step / 40.0f));
                 g.stopSource(g.playDragEffect(nullptr, 0, step / 40.0f));
@@ -310,10 +235,16 @@ TEST_F(BundleSoundsTest, TheSoundsJudgedAreTheSoundsThePlayersLoad) {
           g.playIgnition01(), g.playButton(), g.playIgnition17(), g.playIgnition16(), g.playConfirm()}) {
         g.stopSource(handle);
     }
-    for (const auto& [name, buffer] : gateway.fx.loadedSounds()) {
+    std::set<std::string> judged;
+    for (const ZQBundleCheck::NeededFile& file : ZQBundleCheck::neededFiles(scale())) {
+        if (isSound(file.reader)) {
+            judged.insert(file.file);
+        }
+    }
+    for (const auto& [name, buffer] : g.fx.loadedSounds()) {
         played.insert(name + ".caf");
     }
-    EXPECT_EQ(played, namesOf(ZQBundleCheck::neededFiles(captionScale()), true));
+    EXPECT_EQ(played, judged);
 }
 
 TEST(BundleCheckTest, TheGameRefusesABundleWithAModelCutShort) {
@@ -325,7 +256,6 @@ TEST(BundleCheckTest, TheGameRefusesABundleWithAModelCutShort) {
               std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find("cube.pod (the model reader refuses it"), std::string::npos) << run.output;
-    EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
 }
 
 } // namespace
