@@ -6,7 +6,7 @@
 #include <filesystem>
 
 // A link of the player's in a store file's place that leads to no file (a
-// loop, itself through ".", a folder) once refused the store, and the run's
+// loop, itself through ".", a folder, below a file) once refused the store, and the run's
 // progress with it: it is the damaged entry, kept aside as any other.
 
 namespace {
@@ -14,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(PlistFileStoreLinksTest, ALinkThatLeadsToNoFileIsKeptAsideAndWhatItNamesIsUntouched) {
-    for (const char* target : {"loop", ".", "sub"}) {
+    for (const char* target : {"loop", ".", "sub", "sub/defaults.plist/x"}) {
         SCOPED_TRACE(target);
         TempFolder folder;
         const std::string path = folder.file("defaults.plist");
