@@ -23,16 +23,19 @@ inline bool handToPlayer(const std::string& path) {
     return !testsRunAsRoot() || ::chown(path.c_str(), kPlayer, kPlayer) == 0;
 }
 
-// What `part` returns, run as the player; "failed" when it could not run.
-inline std::string run(const std::function<std::string()>& part) {
+// What `part` returns, run in a child process, as the player when `asPlayer`
+// (a chroot or a namespace the part enters stays there); "failed" when it
+// could not run.
+inline std::string apart(const std::function<std::string()>& part, bool asPlayer) {
     int channel[2];
     if (::pipe(channel) != 0) {
         return "failed";
     }
     const pid_t child = ::fork();
     if (child == 0) {
-        const bool player = !testsRunAsRoot() || (::setgroups(0, nullptr) == 0 && ::setgid(kPlayer) == 0 &&
-                                                  ::setuid(kPlayer) == 0);
+        const bool player =
+            !asPlayer || !testsRunAsRoot() ||
+            (::setgroups(0, nullptr) == 0 && ::setgid(kPlayer) == 0 && ::setuid(kPlayer) == 0);
         const std::string report = player ? part() : "failed";
         const bool sent =
             ::write(channel[1], report.data(), report.size()) == static_cast<ssize_t>(report.size());
@@ -49,6 +52,11 @@ inline std::string run(const std::function<std::string()>& part) {
     const bool ended =
         child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return ended ? report : "failed";
+}
+
+// What `part` returns, run as the player; "failed" when it could not run.
+inline std::string run(const std::function<std::string()>& part) {
+    return apart(part, true);
 }
 
 } // namespace asplayer
