@@ -22,9 +22,10 @@ bool onADisplay() {
 
 std::string ZQFailureNotice::boxText(const std::string& why) {
     // A clause a paragraph, each begun as a sentence: a wrapped path must
-    // not hide where the mend begins. The mend comes last, and its command
-    // after a colon starts a line of its own, whole, ready to be copied
-    // ("give it to alice:" / "sudo chown alice: '...'").
+    // not hide where the mend begins. In a mend, the words a colon ends
+    // introduce a command, which starts a line of its own, whole, ready to
+    // be copied ("give it to alice:" / "sudo chown alice: '...'"); a colon
+    // inside parentheses is part of a reason ("(libpng: Read Error)").
     std::string text;
     std::size_t start = 0;
     for (std::size_t end = 0; end != std::string::npos; start = end + 2) {
@@ -36,9 +37,13 @@ std::string ZQFailureNotice::boxText(const std::string& why) {
                                        [](char c) { return c >= 'a' && c <= 'z'; })) {
             clause[0] = static_cast<char>(clause[0] - 'a' + 'A');
         }
-        if (const std::size_t colon = clause.find(": ");
-            end == std::string::npos && start > 0 && colon != std::string::npos) {
-            clause.replace(colon, 2, ":\n");
+        int depth = 0;
+        for (std::size_t i = 0; start > 0 && i + 1 < clause.size(); ++i) {
+            depth += clause[i] == '(' ? 1 : clause[i] == ')' ? -1 : 0;
+            if (depth == 0 && clause[i] == ':' && clause[i + 1] == ' ') {
+                clause[i + 1] = '\n';
+                break;
+            }
         }
         text += (text.empty() ? "" : "\n\n") + clause;
     }

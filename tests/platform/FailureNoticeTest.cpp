@@ -50,10 +50,14 @@ TEST(FailureNoticeTest, ARefusalIsABoxInAWindowSessionWithADisplayAndALineAlways
     // A clause a paragraph, begun with a capital unless it begins with a
     // file's name; the mend's command on a line of its own, to be copied.
     const std::pair<std::string, std::string> refusals[] = {
-        {"the bundle folder /b lacks a.pvr (cut short); cube.pod (not a model); set VELMORA_BUNDLE",
-         "The bundle folder /b lacks a.pvr (cut short)\n\ncube.pod (not a model)\n\nSet VELMORA_BUNDLE"},
+        {"the bundle folder /b lacks a.pvr (cut short); cube.pod (reader: not a model); set VELMORA_BUNDLE",
+         "The bundle folder /b lacks a.pvr (cut short)\n\ncube.pod (reader: not a model)\n\nSet "
+         "VELMORA_BUNDLE"},
         {"cannot keep progress in a.plist: /d is root's; give it to al: sudo chown al: '/d'",
          "Cannot keep progress in a.plist: /d is root's\n\nGive it to al:\nsudo chown al: '/d'"},
+        {"cannot play on /d: /d is open to all; take that right away: chmod o-w '/d'; or play elsewhere",
+         "Cannot play on /d: /d is open to all\n\nTake that right away:\nchmod o-w '/d'\n\nOr play "
+         "elsewhere"},
     };
     // Held so that the server does not reset between the refusals' own clients.
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
