@@ -86,10 +86,7 @@ protected:
             GTEST_SKIP() << "Xvfb, xwininfo or xdotool is not installed (scripts/install-deps)";
         }
         std::string failure;
-        ASSERT_TRUE(xvfb.start(640, 480, failure)) << failure;
-        environment.set("DISPLAY", xvfb.name());
-        environment.unset("WAYLAND_DISPLAY");
-        environment.set("SDL_VIDEODRIVER", "x11");
+        ASSERT_TRUE(xvfb.start(640, 480, environment, failure)) << failure;
         // A client of the test's own holds the server to the end: an X
         // server resets whenever its last client leaves and drops what
         // connects meanwhile, and the xwininfo polls come and go.

@@ -40,12 +40,9 @@ TEST(FailureNoticeTest, ARefusalIsABoxInAWindowSessionWithADisplayAndALineAlways
         GTEST_SKIP() << "Xvfb is not installed (apt-get install xvfb)";
     }
     XvfbDisplay xvfb;
-    std::string failure;
-    ASSERT_TRUE(xvfb.start(640, 480, failure)) << failure;
     ScopedEnvironment environment;
-    environment.set("DISPLAY", xvfb.name());
-    environment.unset("WAYLAND_DISPLAY");
-    environment.set("SDL_VIDEODRIVER", "x11");
+    std::string failure;
+    ASSERT_TRUE(xvfb.start(640, 480, environment, failure)) << failure;
 
     // A clause a paragraph, begun with a capital unless it begins with a
     // file's name; the mend's command on a line of its own, to be copied.

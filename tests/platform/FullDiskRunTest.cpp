@@ -91,12 +91,9 @@ TEST(FullDiskRun, EachWayARunEndsNamesWhatItCouldNotSave) {
         GTEST_SKIP() << "Xvfb, xwininfo or xdotool is not installed (scripts/install-deps)";
     }
     XvfbDisplay xvfb;
-    std::string failure;
-    ASSERT_TRUE(xvfb.start(1024, 768, failure)) << failure;
     ScopedEnvironment environment;
-    environment.set("DISPLAY", xvfb.name());
-    environment.unset("WAYLAND_DISPLAY");
-    environment.set("SDL_VIDEODRIVER", "x11");
+    std::string failure;
+    ASSERT_TRUE(xvfb.start(1024, 768, environment, failure)) << failure;
     const char* const endless = "--headless --frames 1000000 --print-frames";
     const struct {
         const char* ending;

@@ -52,12 +52,9 @@ bool GameWindow::start(const std::string& arguments, std::string& failure, int w
         failure = "cannot make a folder for the game's log";
         return false;
     }
-    if (!xvfb.start(width, height, failure)) {
+    if (!xvfb.start(width, height, environment, failure)) {
         return false;
     }
-    environment.set("DISPLAY", xvfb.name());
-    environment.unset("WAYLAND_DISPLAY");
-    environment.set("SDL_VIDEODRIVER", "x11");
     const std::string command = std::string("exec '") + VELMORA_EXECUTABLE +
                                 "' --report-input --print-frames " + arguments + " >'" +
                                 folder.file("game.log") + "' 2>&1";

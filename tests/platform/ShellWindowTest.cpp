@@ -36,10 +36,7 @@ protected:
             GTEST_SKIP() << "Xvfb or xdotool is not installed (apt-get install xvfb xdotool)";
         }
         std::string failure;
-        ASSERT_TRUE(xvfb.start(1024, 768, failure)) << failure;
-        environment.set("DISPLAY", xvfb.name());
-        environment.unset("WAYLAND_DISPLAY");
-        environment.set("SDL_VIDEODRIVER", "x11");
+        ASSERT_TRUE(xvfb.start(1024, 768, environment, failure)) << failure;
         ZQEGLContext::Options options;
         options.width = 750;
         options.height = 1334;

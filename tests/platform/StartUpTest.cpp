@@ -338,12 +338,9 @@ TEST(StartUpTest, AWindowedRunPresentsFramesOnADisplay) {
         GTEST_SKIP() << "Xvfb is not installed, so no window can be opened here (apt-get install xvfb)";
     }
     XvfbDisplay xvfb;
-    std::string failure;
-    ASSERT_TRUE(xvfb.start(1024, 768, failure)) << failure;
     ScopedEnvironment environment;
-    environment.set("DISPLAY", xvfb.name());
-    environment.unset("WAYLAND_DISPLAY");
-    environment.set("SDL_VIDEODRIVER", "x11");
+    std::string failure;
+    ASSERT_TRUE(xvfb.start(1024, 768, environment, failure)) << failure;
     const GameRun run = runGame("--frames 4");
     EXPECT_EQ(run.status, 0) << run.output;
     // The screen keeps its pixels in a window of 750 x 1334 shrunk to fit
@@ -357,12 +354,9 @@ TEST(StartUpTest, AWindowAskedToCloseEndsTheGameWithStatusZero) {
         GTEST_SKIP() << "Xvfb or xdotool is not installed (apt-get install xvfb xdotool)";
     }
     XvfbDisplay xvfb;
-    std::string failure;
-    ASSERT_TRUE(xvfb.start(1024, 768, failure)) << failure;
     ScopedEnvironment environment;
-    environment.set("DISPLAY", xvfb.name());
-    environment.unset("WAYLAND_DISPLAY");
-    environment.set("SDL_VIDEODRIVER", "x11");
+    std::string failure;
+    ASSERT_TRUE(xvfb.start(1024, 768, environment, failure)) << failure;
     TemporaryFile log("game.log");
     // The game runs until the window is closed; the quit request is the
     // signal SDL turns into the same quit event as the close button.

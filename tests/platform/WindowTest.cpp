@@ -27,10 +27,7 @@ protected:
             GTEST_SKIP() << "Xvfb is not installed, so no window can be opened here (apt-get install xvfb)";
         }
         std::string failure;
-        ASSERT_TRUE(xvfb.start(1024, 768, failure)) << failure;
-        environment.set("DISPLAY", xvfb.name());
-        environment.unset("WAYLAND_DISPLAY");
-        environment.set("SDL_VIDEODRIVER", "x11");
+        ASSERT_TRUE(xvfb.start(1024, 768, environment, failure)) << failure;
     }
 
     void TearDown() override {

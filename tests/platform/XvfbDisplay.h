@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScopedEnvironment.h"
 #include "platform/ZQSnapshot.h"
 
 #include <sys/types.h>
@@ -24,6 +25,17 @@ public:
 
     // Starts a width x height x 24 screen; false with the reason on failure.
     bool start(int width, int height, std::string& failure);
+    // The same, and SDL in this process and the games it starts draws on
+    // this server (through X11) for the scope of `environment`.
+    bool start(int width, int height, ScopedEnvironment& environment, std::string& failure) {
+        if (!start(width, height, failure)) {
+            return false;
+        }
+        environment.set("DISPLAY", display);
+        environment.unset("WAYLAND_DISPLAY");
+        environment.set("SDL_VIDEODRIVER", "x11");
+        return true;
+    }
     // ":N", for DISPLAY.
     const std::string& name() const { return display; }
 
