@@ -22,6 +22,10 @@ namespace {
 // As many as the kernel follows on one path.
 constexpr int kMaxLinks = 40;
 
+// A temporary older than this belongs to no write still running: a crash
+// left it.
+constexpr std::time_t kStaleSeconds = 60;
+
 using Handle = OwnedFolder::Handle;
 
 // The id root's files show here: 0, or in a user namespace (unshare --user,
@@ -148,7 +152,7 @@ std::string giveToGameUser(const std::string& path, bool link) {
            (named ? user + ":" : std::to_string(::geteuid())) + " " + shellQuoted(path);
 }
 
-void removeStale(int folder, const std::string& prefix, int64_t ageSeconds) {
+void removeStale(int folder, const std::string& prefix) {
     const int listed = gFileCalls.openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     DIR* listing = listed >= 0 ? ::fdopendir(listed) : nullptr;
     if (listing == nullptr) {
@@ -162,7 +166,7 @@ void removeStale(int folder, const std::string& prefix, int64_t ageSeconds) {
         struct stat info {};
         if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0 &&
             gFileCalls.fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && now - info.st_mtime > ageSeconds) {
+            S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && now - info.st_mtime > kStaleSeconds) {
             gFileCalls.unlinkat(folder, entry->d_name, 0);
         }
     }

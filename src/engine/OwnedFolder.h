@@ -76,10 +76,10 @@ private:
 };
 
 // Removes from `folder` the regular files of the game's user whose names
-// begin with `prefix` and that were last written more than `ageSeconds` ago:
-// the temporaries a crashed write left. A younger one may be another game's
-// write still running.
-void removeStale(int folder, const std::string& prefix, int64_t ageSeconds);
+// begin with `prefix` and that were last written over a minute ago: the
+// temporaries a crashed write left. A younger one may be another game's
+// write still running. The stores and the shares keep this one rule.
+void removeStale(int folder, const std::string& prefix);
 
 // "alice (uid 1000)", or the number alone for an account without a name.
 std::string accountName(uid_t uid);

@@ -17,10 +17,6 @@ namespace ZQ {
 
 namespace {
 
-// A crashed write leaves its temporary file behind; one this old belongs to
-// no write still running.
-constexpr int64_t kStaleTemporarySeconds = 60;
-
 // New names tried for a temporary file.
 constexpr int kTemporaryNames = 100;
 
@@ -67,10 +63,6 @@ const StoreValue* entryOf(const StoreValue::Dictionary& dictionary, const std::s
     return found != dictionary.end() ? &found->second : nullptr;
 }
 
-void removeStaleTemporaries(int folder, const std::string& name) {
-    removeStale(folder, temporaryPrefix(name), kStaleTemporarySeconds);
-}
-
 } // namespace
 
 PlistFileStore::PlistFileStore(const std::string& path, PlistRoom room, Need need)
@@ -84,7 +76,7 @@ PlistFileStore::PlistFileStore(const OwnedFolder::Handle& in, const std::string&
     std::tie(folder, name) =
         in->usable() ? in->entry(fileName, OwnedFolder::Make::no) : std::pair(in, fileName);
     if (folder->usable() && !folder->missing()) {
-        removeStaleTemporaries(folder->descriptor(), name);
+        removeStale(folder->descriptor(), temporaryPrefix(name));
     }
     // What the file holds to begin with is no change of another writer's.
     takeExternalChanges();

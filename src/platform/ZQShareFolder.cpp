@@ -21,9 +21,6 @@ using ZQ::OwnedFolder;
 constexpr int kMaxNameTries = 1000;
 constexpr std::size_t kMaxStem = 48;
 
-// A crashed share leaves its temporary file behind; one this old belongs to
-// no share still being written (as for the stores' temporaries).
-constexpr int64_t kStaleTemporarySeconds = 60;
 constexpr const char* kTemporaryPrefix = ".share.tmp-";
 
 // The folders made on the way take the player's umask, as the desktop makes
@@ -124,7 +121,7 @@ std::string saveNew(const Place& place, const std::function<std::string(int atte
         return {};
     }
     const int dir = folder->descriptor();
-    ZQ::removeStale(dir, kTemporaryPrefix, kStaleTemporarySeconds);
+    ZQ::removeStale(dir, kTemporaryPrefix);
     // The player's umask gives the file its mode (0600 would hide the
     // picture from a viewer running as another user).
     std::string temporary;

@@ -6,6 +6,7 @@
 #include "platform/ZQDialogPresenter.h"
 #include "platform/ZQGameCenterGateway.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace ZQUnsavedReport {
@@ -31,16 +32,15 @@ StoreFile fileOf(ZQ::KeyValueStore& store) {
     return {&store, file->path()};
 }
 
-// The box's text: SDL's box does not wrap, so each path and cause is a line
-// of its own.
+// The box's text, the lines' sentences; its presenter wraps them.
 std::string boxText(const std::vector<Unsaved>& unsaved) {
-    std::string text = "This session's progress is not saved in\n";
+    std::string text;
     for (const Unsaved& store : unsaved) {
-        text += store.path + "\n(" + store.why + ")\n";
+        text += "This session's progress is not saved in " + store.path + " (" + store.why + ").\n";
     }
-    return text +
-           "\nFree some space on the disk or make the folder\nwritable, then play again: the game saves at\n"
-           "its next change.";
+    std::string advice = kWhatToDo;
+    advice[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(advice[0])));
+    return text + "\n" + advice + ".";
 }
 
 // The lines the run ends with: one per store, then what to do.
