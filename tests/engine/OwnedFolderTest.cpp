@@ -13,10 +13,7 @@
 #include <unistd.h>
 
 // The way to every folder the game writes in is checked from / down, as
-// OpenSSH's StrictModes checks a key's: a root game once followed a
-// player's link into a folder of root's, another user moved a data folder
-// out of a folder open to all, and another user's link in /tmp sent the
-// cloud file into a folder of theirs.
+// OpenSSH's StrictModes checks a key's.
 
 namespace {
 
@@ -31,59 +28,42 @@ std::string refusalOf(const std::string& path, OwnedFolder::Make make = OwnedFol
     return OwnedFolder::open(path, make)->refusal();
 }
 
-TEST(OwnedFolderTest, EveryFolderAndLinkFromTheRootDownIsTheGamesOrRootsAndNoneOpenToAll) {
+// A root game followed a player's link into a folder of root's, another user
+// moved a data folder out of a folder open to all, and another user's link in
+// /tmp sent the cloud file into a folder of theirs.
+TEST(OwnedFolderTest, EveryFolderAndLinkFromRootDownIsTheGamesOrRootsAndNoneOpenToAll) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: the folders of another user are made with chown";
     }
     TempFolder folder;
-    // A root game with the player's HOME: nothing may be made through the
-    // player's link in root's folder.
     fs::create_directories(folder.file("home/.local"));
     fs::create_directories(folder.file("rootdata"));
     fs::create_symlink(folder.file("rootdata"), folder.file("home/.local/share"));
     for (const char* entry : {"home", "home/.local", "home/.local/share"}) {
         giveToPlayer(folder.file(entry));
     }
-    const std::string nobodys = " belongs to nobody (uid 65534), and the game runs as root (uid 0); run the "
-                                "game as nobody (uid 65534)";
-    EXPECT_EQ(refusalOf(folder.file("home/.local/share/velmora"), OwnedFolder::Make::yes),
-              "the folder " + folder.file("home") + nobodys);
+    EXPECT_TRUE(refusalOf(folder.file("home/.local/share/velmora"), OwnedFolder::Make::yes)
+                    .starts_with("the folder " + folder.file("home") + " belongs to nobody"));
     EXPECT_TRUE(folder.entries("rootdata").empty());
-
-    // Any user may move a data folder out of a folder open to all, but not
-    // out of a sticky one (as /tmp is).
     for (const auto& [name, mode] : {std::pair{"open", 0777}, std::pair{"sticky", 01777}}) {
         fs::create_directories(folder.file(name) + "/velmora");
         ::chmod(folder.file(name).c_str(), static_cast<mode_t>(mode));
     }
-    EXPECT_EQ(refusalOf(folder.file("open/velmora")),
-              "the folder " + folder.file("open") +
-                  " belongs to root (uid 0) and every user may write in it (mode 0777); take that right "
-                  "away: chmod o-w '" +
-                  folder.file("open") + "'");
+    EXPECT_TRUE(refusalOf(folder.file("open/velmora")).ends_with("chmod o-w '" + folder.file("open") + "'"));
     EXPECT_EQ(refusalOf(folder.file("sticky/velmora")), "");
-
-    // Another user's link in the sticky folder, to a folder of root's.
     fs::create_symlink(folder.file("rootdata"), folder.file("sticky/cloud"));
     giveToPlayer(folder.file("sticky/cloud"));
-    EXPECT_EQ(refusalOf(folder.file("sticky/cloud")), "the link " + folder.file("sticky/cloud") + nobodys);
-}
-
-TEST(OwnedFolderTest, TheRootFolderItselfIsLookedAtAndNamed) {
-    if (!asplayer::testsRunAsRoot()) {
-        GTEST_SKIP() << "needs root: the test makes a root folder of its own with chroot";
-    }
-    TempFolder folder;
-    fs::create_directories(folder.file("data"));
+    EXPECT_TRUE(
+        refusalOf(folder.file("sticky/cloud")).starts_with("the link " + folder.file("sticky/cloud")));
+    // Seen from a root folder of its own, / is looked at and named.
     ::chmod(folder.path().c_str(), 0777);
     const std::string refusal = asplayer::apart(
         [&] {
-            return ::chroot(folder.path().c_str()) == 0 && ::chdir("/") == 0 ? refusalOf("/data")
-                                                                             : "no chroot";
+            return ::chroot(folder.path().c_str()) == 0 && ::chdir("/") == 0 ? refusalOf("/sticky/velmora")
+                                                                             : "";
         },
         false);
-    EXPECT_EQ(refusal, "the folder / belongs to uid 0 and every user may write in it (mode 0777); take that "
-                       "right away: chmod o-w '/'");
+    EXPECT_TRUE(refusal.starts_with("the folder / ")) << refusal;
 }
 
 // Under unshare --user or bubblewrap, / and every owner the namespace does
@@ -101,15 +81,16 @@ TEST(OwnedFolderTest, InAUserNamespaceThatMapsNoRootThePlayersWayServes) {
     }
     const std::string seen = asplayer::run([&] {
         const std::string map = "4242 " + std::to_string(asplayer::kPlayer) + " 1";
+        const auto put = [](const char* file, const std::string& text) {
+            return (std::ofstream(file) << text << std::flush).good();
+        };
         // Changing the user made the process undumpable, and its /proc
         // files root's: the maps could not be written.
-        bool mapped = ::prctl(PR_SET_DUMPABLE, 1) == 0 && ::unshare(CLONE_NEWUSER) == 0;
-        for (const auto& [file, text] : {std::pair<const char*, std::string>{"/proc/self/setgroups", "deny"},
-                                         std::pair<const char*, std::string>{"/proc/self/uid_map", map},
-                                         std::pair<const char*, std::string>{"/proc/self/gid_map", map}}) {
-            mapped = mapped && (std::ofstream(file) << text << std::flush).good();
-        }
-        return mapped ? refusalOf(folder.file("link")) + "usable" : "no namespace";
+        return ::prctl(PR_SET_DUMPABLE, 1) == 0 && ::unshare(CLONE_NEWUSER) == 0 &&
+                       put("/proc/self/setgroups", "deny") && put("/proc/self/uid_map", map) &&
+                       put("/proc/self/gid_map", map)
+                   ? refusalOf(folder.file("link")) + "usable"
+                   : "no namespace";
     });
     if (seen == "no namespace") {
         GTEST_SKIP() << "this machine lets no user enter a user namespace";

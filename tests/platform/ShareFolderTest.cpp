@@ -10,10 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Shares are the player's pictures: they land in a folder made as the
-// desktop makes its own, under names that never replace a file, on any file
-// system, and leave nothing half written behind for long.
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -25,8 +21,7 @@ std::string saveText(const std::string& in, const std::string& text) {
         [&](std::FILE* file, std::string&) { return std::fputs(text.c_str(), file) >= 0; }, error);
 }
 
-// NFS and some FUSE file systems take no flags on rename: every share
-// failed there with "Invalid argument".
+// NFS and some FUSE file systems take no flags on rename.
 TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
     TempFolder folder;
     const FileCallHook hook([&](const std::string& call, const std::string&, const std::string&,
@@ -36,9 +31,8 @@ TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
     EXPECT_EQ(TempFolder::read(folder.file("Velmora/knot-0.txt")), "first");
 }
 
-// A picture viewer of another user reads the pictures: the folders that
-// hold them must let it in, as the files do. A temporary a crash left goes
-// at the next share; one just written may be another game's share.
+// Another user's picture viewer must get in. A temporary just written may
+// be another game's share.
 TEST(ShareFolderTest, TheFoldersAreMadeWithTheUmaskAndStaleTemporariesGo) {
     TempFolder folder;
     const mode_t mask = ::umask(022);
@@ -57,8 +51,7 @@ TEST(ShareFolderTest, TheFoldersAreMadeWithTheUmaskAndStaleTemporariesGo) {
               (std::vector<std::string>{".share.tmp-2-0", "knot-0.txt", "knot-1.txt"}));
 }
 
-// A FIFO in the desktop's settings once held the game's start while it held
-// the data folder's lock: a writer that stays makes a reader wait for ever.
+// A FIFO with a writer that stays held the game's start for ever.
 TEST(ShareFolderTest, TheDesktopsFoldersFileIsReadOnlyWhenItIsAFile) {
     TempFolder folder;
     const std::string dirs = folder.file("user-dirs.dirs");
