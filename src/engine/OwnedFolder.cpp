@@ -129,21 +129,6 @@ std::deque<std::string> partsOf(const std::string& way) {
 
 } // namespace
 
-std::string accountName(uid_t uid) {
-    const passwd* entry = ::getpwuid(uid);
-    const std::string number = "uid " + std::to_string(uid);
-    return entry != nullptr && entry->pw_name != nullptr ? std::string(entry->pw_name) + " (" + number + ")"
-                                                         : number;
-}
-
-std::string shellQuoted(const std::string& path) {
-    std::string quoted = "'";
-    for (const char c : path) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
 std::string giveToGameUser(const std::string& path, bool link) {
     const passwd* entry = ::getpwuid(::geteuid());
     const bool named = entry != nullptr && entry->pw_name != nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Refusal.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -81,10 +83,6 @@ private:
 // write still running. The stores and the shares keep this one rule.
 void removeStale(int folder, const std::string& prefix);
 
-// "alice (uid 1000)", or the number alone for an account without a name.
-std::string accountName(uid_t uid);
-// `path` as one word of a shell command: 'it''s' quoted as 'it'\''s'.
-std::string shellQuoted(const std::string& path);
 // What gives `path` to the game's user: "give it to alice: sudo chown
 // alice: 'path'" (with -h for a link, which is given itself).
 std::string giveToGameUser(const std::string& path, bool link = false);
