@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Refusal.h"
 #include "engine/StoreValue.h"
 
 #include <cstdint>
@@ -43,18 +44,20 @@ public:
     // since the last call (see synchronize).
     virtual std::vector<std::string> takeConflicts() = 0;
     // Why this store can keep nothing (another user's file or way, a file
-    // that cannot be read, damage that cannot be kept aside), as one
-    // sentence with the command that mends it after a "; "; empty while it
-    // can. The game stops before its first frame on a store it needs that
-    // refuses, and plays without an optional one.
-    virtual std::string refusal() const = 0;
-    // Changes made here that no synchronize has made durable: why the last
-    // try failed, or the refusal while a store the game needs refuses (even
-    // with nothing changed: it keeps nothing). Nothing when every change is
-    // saved, or when an optional store refuses: it owes nothing. The
-    // session's end tries once more and names each store that still holds
-    // some.
-    virtual std::optional<std::string> unsaved() const = 0;
+    // that cannot be read, damage that cannot be kept aside), with what
+    // mends it; nothing while it can. The game stops before its first frame
+    // on a store it needs that refuses, and plays without an optional one.
+    virtual std::optional<Refusal> refusal() const = 0;
+    // Whether the game needs the store: an optional one that refuses owes
+    // nothing, and the game plays on without it.
+    virtual bool needed() const = 0;
+    // Changes made here that no synchronize has made durable, named by the
+    // store's file: why the last try failed, or the refusal while a store
+    // the game needs refuses (even with nothing changed: it keeps nothing),
+    // with what mends it. Nothing when every change is saved, or when an
+    // optional store refuses. The session's end tries once more and names
+    // each store that still holds some.
+    virtual std::optional<Refusal> unsaved() const = 0;
     // Every key with its value, ordered by key.
     virtual const StoreValue::Dictionary& contents() const = 0;
 

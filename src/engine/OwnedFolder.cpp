@@ -2,9 +2,11 @@
 
 #include "engine/FileCalls.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <deque>
@@ -27,81 +29,111 @@ constexpr int kMaxLinks = 40;
 constexpr std::time_t kStaleSeconds = 60;
 
 using Handle = OwnedFolder::Handle;
+using Reached = OwnedFolder::Reached;
 
-// The id root's files show here: 0, or in a user namespace (unshare --user,
-// bubblewrap) the id it maps root to, else the overflow id every unmapped
-// owner shows, which the namespace cannot tell apart from root. Read at each
-// look, as a process may enter a namespace after its first.
-uid_t rootAsShown() {
+// Whether the process sees ids as the system has them: the first user
+// namespace maps every id to itself. Read at each look, as a process may
+// enter a namespace after its first; without /proc there is none we could
+// see either.
+bool inFirstNamespace() {
     std::ifstream map("/proc/self/uid_map");
-    if (!map) {
-        return 0; // no /proc: no namespace we could see either
+    unsigned long inside = 0, outside = 0, count = 0, more = 0;
+    return !(map >> inside >> outside >> count) ||
+           (inside == 0 && outside == 0 && count == 4294967295UL && !(map >> more));
+}
+
+// The game's user and root own the folders every way starts under (/,
+// /home, /tmp): trusting them trusts nothing another user could change. In
+// any other user namespace (unshare --user, bubblewrap, however nested) the
+// owners it does not map, root among them, all show the overflow id, which
+// the namespace cannot tell apart: it is taken as the system's.
+bool trusted(uid_t owner) {
+    if (owner == ::geteuid() || owner == 0) {
+        return true;
     }
-    for (unsigned long inside = 0, outside = 0, count = 0; map >> inside >> outside >> count;) {
-        if (outside == 0 && count > 0) {
-            return static_cast<uid_t>(inside);
-        }
+    if (inFirstNamespace()) {
+        return false;
     }
     unsigned long overflow = 65534;
     std::ifstream("/proc/sys/kernel/overflowuid") >> overflow;
-    return static_cast<uid_t>(overflow);
+    return owner == overflow;
 }
 
-// Root owns the folders every way starts under (/, /home, /tmp): trusting
-// them trusts nothing a user could change.
-bool trusted(uid_t owner) {
-    return owner == ::geteuid() || owner == rootAsShown();
+std::string because(int error) {
+    return std::string(" (") + std::strerror(error) + ")";
 }
 
-std::string ownedElsewhere(const std::string& path, uid_t owner, bool link) {
-    const std::string fault = (link ? "the link " : "the folder ") + path + " belongs to " +
-                              accountName(owner) + ", and the game runs as " + accountName(::geteuid()) +
-                              "; run the game as " + accountName(owner);
-    // Root's game meets a player's folder: giving it to root would lock the
-    // player out of it.
-    return ::geteuid() == 0 ? fault : fault + ", or " + giveToGameUser(path, link);
+Handle refused(const std::string& path, Refusal why) {
+    return std::make_shared<OwnedFolder>(path, std::move(why));
+}
+
+// Another user's folder or link on the way. Taking it would take it from
+// that user; the player's own link that led there is the player's to undo.
+Refusal ownedElsewhere(const std::string& path, uid_t owner, bool link, const std::string& viaLink) {
+    return {"",
+            (link ? "the link " : "the folder ") + path + " belongs to " + accountName(owner) +
+                ", and the game runs as " + accountName(::geteuid()),
+            {viaLink.empty() ? runAs(owner) : undoLink(viaLink)}};
 }
 
 // A folder every user may write in, and not sticky: any of them may move
-// what the game keeps there away, or put a link in its place.
-std::string openToAll(const std::string& path, const struct stat& info) {
+// what the game keeps there away, or put a link in its place. Only its
+// owner may take that right away; another's folder, and /, whatever stands
+// on it, are left as they are.
+Refusal openToAll(const std::string& path, const struct stat& info) {
     char mode[8];
     std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
-    return "the folder " + path + " belongs to " + accountName(info.st_uid) +
-           " and every user may write in it (mode " + mode +
-           "); take that right away: " + (info.st_uid == ::geteuid() ? "" : "sudo ") + "chmod o-w " +
-           shellQuoted(path);
+    Refusal refusal{"",
+                    "the folder " + path + " belongs to " + accountName(info.st_uid) +
+                        " and every user may write in it (mode " + mode + ")",
+                    {}};
+    if (info.st_uid == ::geteuid() && path != "/") {
+        refusal.mends.push_back({"take that right away", "chmod o-w " + shellQuoted(path)});
+    }
+    return refusal;
 }
 
-std::string failed(const std::string& what, const char* step) {
-    return what + " cannot be " + step + ": " + std::strerror(errno);
+// Why the game cannot `act` ("open", "make a file in") the folder at
+// `path`, one of `owner`'s, and what mends it: the player's own is opened up
+// by the player, one of root's where the player's things belong is given
+// back whole (`players`), anything else is left as it is.
+Refusal cannotUse(const std::string& path, const char* act, uid_t owner, bool players, int error) {
+    const bool denied = error == EACCES || error == EPERM;
+    Refusal refusal{"",
+                    denied && owner != ::geteuid()
+                        ? "the folder " + path + " belongs to " + accountName(owner) +
+                              ", and the game, run as " + accountName(::geteuid()) + ", cannot " + act +
+                              " it" + because(error)
+                        : std::string("the game cannot ") + act + " the folder " + path + because(error),
+                    {}};
+    if (error == ENOSPC || error == EDQUOT) {
+        refusal.mends.push_back({"free some space or inodes on its disk", ""});
+    } else if (denied && owner == ::geteuid()) {
+        refusal.mends.push_back({"let its owner use it", "chmod u+rwx " + shellQuoted(path)});
+    } else if (denied && owner == 0 && players) {
+        refusal.mends.push_back(giveBack(path, Entry::folder));
+    }
+    return refusal;
 }
 
-Handle refused(const std::string& path, std::string why) {
-    return std::make_shared<OwnedFolder>(-1, path, std::move(why));
-}
-
-Handle adopt(int descriptor, const std::string& path) {
+// `descriptor`, opened at `path`, judged on what was opened; its things are
+// the player's when it is the player's, or root's inside the player's.
+Handle adopt(int descriptor, const std::string& path, bool inPlayers, const std::string& viaLink) {
     struct stat info {};
-    std::string why;
+    std::optional<Refusal> why;
     if (::fstat(descriptor, &info) != 0) {
-        why = failed("the folder " + path, "examined");
+        why = Refusal{"", "the folder " + path + " cannot be examined" + because(errno), {}};
     } else if (!trusted(info.st_uid)) {
-        why = ownedElsewhere(path, info.st_uid, false);
+        why = ownedElsewhere(path, info.st_uid, false, viaLink);
     } else if ((info.st_mode & S_IWOTH) != 0 && (info.st_mode & S_ISVTX) == 0) {
         why = openToAll(path, info);
     }
-    if (!why.empty()) {
+    if (why) {
         ::close(descriptor);
-        return refused(path, why);
+        return refused(path, std::move(*why));
     }
-    return std::make_shared<OwnedFolder>(descriptor, path, "");
-}
-
-// The root folder, the start of every way.
-Handle openRoot() {
-    const int descriptor = gFileCalls.openat(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    return descriptor >= 0 ? adopt(descriptor, "/") : refused("/", failed("the folder /", "opened"));
+    const bool players = info.st_uid == ::geteuid() || (info.st_uid == 0 && inPlayers);
+    return std::make_shared<OwnedFolder>(descriptor, path, info.st_uid, players);
 }
 
 // The path of `part` in the folder at `path`. No path of a folder holds a
@@ -127,14 +159,50 @@ std::deque<std::string> partsOf(const std::string& way) {
     return parts;
 }
 
+// The folder `descriptor` was opened on at `path`, judged, or why it was not.
+Handle opened(int descriptor, const std::string& path) {
+    return descriptor >= 0
+               ? adopt(descriptor, path, false, "")
+               : refused(path, {"", "the folder " + path + " cannot be opened" + because(errno), {}});
+}
+
+// Where the absolute way `path` starts: at the player's home folder when it
+// leads into it without climbing out (the home itself is judged, what stands
+// above it is the system's), else at /. `rest` is the way from there.
+Handle startOf(const std::string& path, std::deque<std::string>& rest) {
+    rest = partsOf(path);
+    const std::deque<std::string> home = partsOf(homeFolder(std::getenv("HOME")));
+    const auto climbs = [](const std::deque<std::string>& parts) {
+        return std::find(parts.begin(), parts.end(), "..") != parts.end();
+    };
+    if (!home.empty() && !climbs(home) && !climbs(rest) && home.size() <= rest.size() &&
+        std::equal(home.begin(), home.end(), rest.begin())) {
+        std::string homePath;
+        for (const std::string& part : home) {
+            homePath += "/" + part;
+        }
+        const int descriptor =
+            gFileCalls.openat(AT_FDCWD, homePath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+        // A home that is not there yet: the way is made from / as any other.
+        if (descriptor >= 0 || errno != ENOENT) {
+            rest.erase(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(home.size()));
+            return opened(descriptor, homePath);
+        }
+    }
+    return opened(gFileCalls.openat(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0), "/");
+}
+
 } // namespace
 
-std::string giveToGameUser(const std::string& path, bool link) {
-    const passwd* entry = ::getpwuid(::geteuid());
-    const bool named = entry != nullptr && entry->pw_name != nullptr;
-    const std::string user = named ? std::string(entry->pw_name) : "uid " + std::to_string(::geteuid());
-    return "give it to " + user + ": sudo chown " + (link ? "-h " : "") +
-           (named ? user + ":" : std::to_string(::geteuid())) + " " + shellQuoted(path);
+std::string homeFolder(const char* home) {
+    if (home != nullptr && home[0] == '/') {
+        return home;
+    }
+    // Services and sandboxes may run without HOME.
+    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+        return entry->pw_dir;
+    }
+    return "/tmp";
 }
 
 void removeStale(int folder, const std::string& prefix) {
@@ -158,10 +226,13 @@ void removeStale(int folder, const std::string& prefix) {
     ::closedir(listing);
 }
 
-OwnedFolder::OwnedFolder(int descriptor, std::string path, std::string refusal, Handle deepest,
+OwnedFolder::OwnedFolder(int descriptor, std::string path, uid_t owner, bool players, Handle deepest,
                          std::string rest)
-    : descriptor_(descriptor), path_(std::move(path)), refusal_(std::move(refusal)),
+    : descriptor_(descriptor), path_(std::move(path)), owner_(owner), players_(players),
       deepest_(std::move(deepest)), rest_(std::move(rest)) {}
+
+OwnedFolder::OwnedFolder(std::string path, Refusal refusal)
+    : path_(std::move(path)), refusal_(std::move(refusal)) {}
 
 OwnedFolder::~OwnedFolder() {
     if (descriptor_ >= 0) {
@@ -174,12 +245,17 @@ Handle OwnedFolder::open(const std::string& path, Make make, mode_t mode) {
     if (whole.empty() || whole[0] != '/') {
         char here[PATH_MAX];
         if (::getcwd(here, sizeof here) == nullptr) {
-            return refused(path, failed("the current folder", "named"));
+            return refused(path, {"", "the current folder cannot be named" + because(errno), {}});
         }
         whole = std::string(here) + "/" + whole;
     }
-    const Handle root = openRoot();
-    return root->usable() ? root->below(whole, make, mode) : root;
+    std::deque<std::string> rest;
+    const Handle start = startOf(whole, rest);
+    std::string way;
+    for (const std::string& part : rest) {
+        way += part + "/";
+    }
+    return start->usable() ? start->below(way, make, mode) : start;
 }
 
 Handle OwnedFolder::again(Make make) const {
@@ -190,22 +266,26 @@ Handle OwnedFolder::below(const std::string& way, Make make, mode_t mode) const 
     return walk(way, make, mode, nullptr);
 }
 
-std::pair<Handle, std::string> OwnedFolder::entry(const std::string& way, Make make) const {
-    std::string name;
-    Handle folder = walk(way, make, kPrivate, &name);
-    return {std::move(folder), std::move(name)};
+OwnedFolder::Reached OwnedFolder::entry(const std::string& way, Make make) const {
+    Reached reached;
+    reached.folder = walk(way, make, kPrivate, &reached);
+    return reached;
 }
 
-bool OwnedFolder::writable() const {
-    return ::faccessat(descriptor(), ".", W_OK | X_OK, AT_EACCESS) == 0;
+std::optional<Refusal> OwnedFolder::unwritable() const {
+    const OwnedFolder& where = missing() ? *deepest_ : *this;
+    if (::faccessat(where.descriptor_, ".", W_OK | X_OK, AT_EACCESS) == 0) {
+        return std::nullopt;
+    }
+    return cannotUse(where.path_, "make a file in", where.owner_, where.players_, errno);
 }
 
 // Each entry of the way is looked at without following it: a folder is
 // opened and checked, a link of a trusted owner is followed (an absolute one
-// from /). With `last` the way's last entry is not entered but named there;
-// the links from it on are its chain, and a chain that leads to no file
-// names its first link instead.
-Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, std::string* last) const {
+// from where its way starts). With `last` the way's last entry is not
+// entered but named there; the links from it on are its chain, and a chain
+// that leads to no file names its first link instead.
+Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last) const {
     if (!usable()) {
         return shared_from_this(); // no way on from a folder that is refused
     }
@@ -216,9 +296,11 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, std::string* l
     Handle at = shared_from_this();
     Handle chainFolder;
     std::string chainName;
-    const auto noFile = [&] {
-        *last = chainName;
-        return chainFolder;
+    std::string ownLink; // the last link of the game's user followed
+    const auto reached = [&](const Handle& folder, const std::string& name) {
+        last->name = name;
+        last->link = ownLink;
+        return folder;
     };
     // Links followed and looks taken again: no more than the kernel follows.
     int detours = 0;
@@ -235,11 +317,10 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, std::string* l
         struct stat info {};
         if (gFileCalls.fstatat(at->descriptor_, part.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT) {
-                return refused(here, failed(here, "examined"));
+                return refused(here, {"", here + " cannot be examined" + because(errno), {}});
             }
             if (named) {
-                *last = part;
-                return at;
+                return reached(at, part);
             }
             if (make == Make::no) {
                 std::string rest = part;
@@ -247,26 +328,28 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, std::string* l
                     rest += "/" + parts[next];
                 }
                 if (last != nullptr) {
-                    *last = parts.back();
+                    reached(at, parts.back());
                 }
-                return std::make_shared<OwnedFolder>(-1, child(at->path_, rest), "", at, rest);
+                return std::make_shared<OwnedFolder>(-1, child(at->path_, rest), at->owner_, at->players_, at,
+                                                     rest);
             }
             if (gFileCalls.mkdirat(at->descriptor_, part.c_str(), mode) != 0 && errno != EEXIST) {
-                return refused(here, failed("the folder " + here, "made"));
+                return refused(here,
+                               cannotUse(at->path_, "make a folder in", at->owner_, at->players_, errno));
             }
             if (++detours > kMaxLinks) {
-                return refused(here, here + " cannot be followed: " + std::strerror(ELOOP));
+                return refused(here, {"", here + " cannot be followed" + because(ELOOP), {}});
             }
             parts.push_front(part); // looked at again, as whatever stands there now
             continue;
         }
         if (S_ISLNK(info.st_mode)) {
             if (!trusted(info.st_uid)) {
-                return refused(here, ownedElsewhere(here, info.st_uid, true));
+                return refused(here, ownedElsewhere(here, info.st_uid, true, ownLink));
             }
             if (++detours > kMaxLinks) {
-                return inChain ? noFile()
-                               : refused(here, here + " cannot be followed: " + std::strerror(ELOOP));
+                return inChain ? reached(chainFolder, chainName)
+                               : refused(here, {"", here + " cannot be followed" + because(ELOOP), {}});
             }
             char target[PATH_MAX];
             const ssize_t length =
@@ -276,14 +359,18 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, std::string* l
                 continue;
             }
             if (length <= 0 || length == static_cast<ssize_t>(sizeof target)) {
-                return refused(here, failed("the link " + here, "read"));
+                return refused(here, {"", "the link " + here + " cannot be read" + because(errno), {}});
             }
-            std::deque<std::string> followed = partsOf(std::string(target, static_cast<std::size_t>(length)));
+            if (info.st_uid == ::geteuid()) {
+                ownLink = here;
+            }
+            const std::string text(target, static_cast<std::size_t>(length));
+            std::deque<std::string> followed = partsOf(text);
             if (named && followed.empty()) {
-                return noFile(); // a link to . or to /
+                return reached(chainFolder, chainName); // a link to . or to /
             }
-            if (target[0] == '/') {
-                at = openRoot();
+            if (text[0] == '/') {
+                at = startOf(text, followed);
                 if (!at->usable()) {
                     return at;
                 }
@@ -292,26 +379,22 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, std::string* l
             continue;
         }
         if (named) {
-            if (!S_ISREG(info.st_mode)) {
-                return noFile();
-            }
-            *last = part;
-            return at;
+            return S_ISREG(info.st_mode) ? reached(at, part) : reached(chainFolder, chainName);
         }
         const int descriptor = gFileCalls.openat(at->descriptor_, part.c_str(),
                                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
         if (descriptor < 0) {
             const bool replaced = errno == ELOOP || errno == ENOENT;
             if (inChain && errno == ENOTDIR) {
-                return noFile(); // a link to somewhere below a file
+                return reached(chainFolder, chainName); // a link to somewhere below a file
             }
             if (!replaced || ++detours > kMaxLinks) {
-                return refused(here, failed("the folder " + here, "opened"));
+                return refused(here, cannotUse(here, "open", info.st_uid, at->players_, errno));
             }
             parts.push_front(part); // replaced since the look
             continue;
         }
-        at = adopt(descriptor, here);
+        at = adopt(descriptor, here, at->players_, ownLink);
         if (!at->usable()) {
             return at;
         }

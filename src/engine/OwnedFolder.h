@@ -2,23 +2,25 @@
 
 #include "engine/Refusal.h"
 
-#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <sys/types.h>
-#include <utility>
 
 namespace ZQ {
 
-// A folder opened once, on a way that belongs to the game's user: every
-// folder from / down to it and each link followed on the way belong to the
-// user who runs the game or to root, and no folder on it may be written by
-// every user unless it is sticky (as /tmp is), as OpenSSH's StrictModes has
-// it. Each is checked on what was opened, so the check and the step are
-// about one and the same folder; every later step in it goes relative to its
-// descriptor (FileCalls), and a link swapped on the way between two steps
-// moves none of them elsewhere. A game run as root is no exception: a
-// player's folder is another user's. The rules are in docs/stores.md.
+// A folder opened once, on a way that belongs to the game's user, checked
+// as OpenSSH's StrictModes checks a key's folders: each folder on the way
+// and each link followed belongs to the user who runs the game or to root,
+// and no folder on it may be written by every user unless it is sticky (as
+// /tmp is). A way into the player's home folder is checked from the home
+// down, the home included: what stands above it is the system's. Any other
+// way is checked from / down. Each folder is checked on what was opened, so
+// the check and the step are about one and the same folder; every later step
+// in it goes relative to its descriptor (FileCalls), and a link swapped on
+// the way between two steps moves none of them elsewhere. A game run as root
+// is no exception: a player's folder is another user's. The rules are in
+// docs/stores.md.
 //
 // Ownership: owns its descriptor, closed with the last handle.
 // Threads: any thread; nothing in it changes once it is opened.
@@ -30,61 +32,77 @@ public:
     // The mode folders are made with, less the umask: the game's own alone.
     static constexpr mode_t kPrivate = 0700;
 
-    // The folder `path` names (a relative one from the current folder),
-    // looked at from / down.
+    // Where the file at a way lies once every link to it is followed.
+    struct Reached {
+        // The folder of its last entry, and that entry's name (not a link;
+        // it may be missing). Where the links lead to no file (a loop, a
+        // folder, a FIFO), the first of them, which the caller can set aside
+        // as it would any entry that is no file.
+        Handle folder;
+        std::string name;
+        // The last link of the game's user followed on the way, or empty: a
+        // place it leads to that is another user's is undone by undoing it.
+        std::string link;
+    };
+
+    // The folder `path` names (a relative one from the current folder).
     static Handle open(const std::string& path, Make make, mode_t mode = kPrivate);
     // The folder `way` (relative to this one) leads to.
     Handle below(const std::string& way, Make make, mode_t mode = kPrivate) const;
-    // Where the file at `way` lies once every link to it is followed: the
-    // folder of its last entry, and that entry's name (not a link; it may be
-    // missing). Where the links lead to no file (a loop, a folder, a FIFO),
-    // the first of them, which the caller can set aside as it would any
-    // entry that is no file.
-    std::pair<Handle, std::string> entry(const std::string& way, Make make) const;
+    Reached entry(const std::string& way, Make make) const;
 
     // False when the way is refused; `refusal` then says why, naming the
-    // folder or link, its owner, and after "; " what mends it.
-    bool usable() const { return refusal_.empty(); }
-    const std::string& refusal() const { return refusal_; }
+    // folder or link and its owner, and what mends it.
+    bool usable() const { return !refusal_; }
+    const Refusal& refusal() const { return *refusal_; }
     // Some of the way is not there yet (Make::no): the descriptor is the
     // deepest folder that is, where the rest would be made.
     bool missing() const { return deepest_ != nullptr; }
     // The way looked at again from the deepest folder that was there, the
     // rest made or not; this folder when nothing was missing.
     Handle again(Make make) const;
-    // Whether the game's user may make files here (where the rest would be
-    // made, when missing); errno says why not.
-    bool writable() const;
+    // Why the game's user may not make files here (where the rest would be
+    // made, when missing), with what mends it; nothing when it may.
+    std::optional<Refusal> unwritable() const;
     int descriptor() const { return missing() ? deepest_->descriptor_ : descriptor_; }
-    // The folder's path from /, with no link on it.
+    // The folder's path, with no link on it below the home folder.
     const std::string& path() const { return path_; }
+    // Whether the player's things belong here: the game user's folder, or
+    // one of root's inside such a folder (a game once run with sudo made it),
+    // which a mend may give back to the player whole.
+    bool players() const { return players_; }
+    uid_t owner() const { return owner_; }
 
-    // Opened (`descriptor`), refused (`refusal`), or missing from `deepest`
-    // on (`rest` is the way below it).
-    OwnedFolder(int descriptor, std::string path, std::string refusal, Handle deepest = nullptr,
+    // Opened (`descriptor`), or missing from `deepest` on (`rest` is the way
+    // below it).
+    OwnedFolder(int descriptor, std::string path, uid_t owner, bool players, Handle deepest = nullptr,
                 std::string rest = {});
+    // Refused.
+    OwnedFolder(std::string path, Refusal refusal);
     ~OwnedFolder();
     OwnedFolder(const OwnedFolder&) = delete;
     OwnedFolder& operator=(const OwnedFolder&) = delete;
 
 private:
-    Handle walk(std::string way, Make make, mode_t mode, std::string* last) const;
+    Handle walk(std::string way, Make make, mode_t mode, Reached* last) const;
 
-    int descriptor_;
+    int descriptor_ = -1;
     std::string path_;
-    std::string refusal_;
+    uid_t owner_ = 0;
+    bool players_ = false;
+    std::optional<Refusal> refusal_;
     Handle deepest_;
     std::string rest_;
 };
+
+// The player's home folder: `home` ($HOME, null when unset) when absolute,
+// else the account's, else /tmp.
+std::string homeFolder(const char* home);
 
 // Removes from `folder` the regular files of the game's user whose names
 // begin with `prefix` and that were last written over a minute ago: the
 // temporaries a crashed write left. A younger one may be another game's
 // write still running. The stores and the shares keep this one rule.
 void removeStale(int folder, const std::string& prefix);
-
-// What gives `path` to the game's user: "give it to alice: sudo chown
-// alice: 'path'" (with -h for a link, which is given itself).
-std::string giveToGameUser(const std::string& path, bool link = false);
 
 } // namespace ZQ

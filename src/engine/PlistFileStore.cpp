@@ -72,10 +72,9 @@ PlistFileStore::PlistFileStore(const std::string& path, PlistRoom room, Need nee
 
 PlistFileStore::PlistFileStore(const OwnedFolder::Handle& in, const std::string& fileName, PlistRoom room,
                                Need need)
-    : filePath(in->path() + "/" + fileName), room(std::move(room)), need(need) {
-    std::tie(folder, name) =
-        in->usable() ? in->entry(fileName, OwnedFolder::Make::no) : std::pair(in, fileName);
-    if (folder->usable() && !folder->missing()) {
+    : origin(in), fileName(fileName), filePath(in->path() + "/" + fileName), folder(in), name(fileName),
+      room(std::move(room)), need(need) {
+    if (resolve(OwnedFolder::Make::no)) {
         removeStale(folder->descriptor(), temporaryPrefix(name));
     }
     // What the file holds to begin with is no change of another writer's.
@@ -116,7 +115,7 @@ bool PlistFileStore::synchronize() {
     bool conflicted = takeExternalChanges();
     for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
         // Said in the log as it began; nothing is written over what refuses.
-        if (!refusal_.empty()) {
+        if (refusal_) {
             return false;
         }
         if (pending.empty()) {
@@ -133,6 +132,7 @@ bool PlistFileStore::synchronize() {
             platformLog("Store %s: not written: %s, more than it could read back", filePath.c_str(),
                         fault.c_str());
             writeFailure = fault + ", more than it could read back";
+            writeError = 0;
             return false;
         }
         switch (writeFile(bytes, conflicted)) {
@@ -150,6 +150,7 @@ bool PlistFileStore::synchronize() {
         }
     }
     writeFailure = "another writer kept changing it while this one wrote";
+    writeError = 0;
     platformLog("Store %s: not written: %s", filePath.c_str(), writeFailure.c_str());
     return false;
 }
@@ -161,19 +162,30 @@ std::vector<std::string> PlistFileStore::pullExternalChanges() {
     return keys;
 }
 
-std::string PlistFileStore::refusal() const {
-    return refusal_;
-}
-
-std::optional<std::string> PlistFileStore::unsaved() const {
+std::optional<Refusal> PlistFileStore::unsaved() const {
+    Refusal owed{"this session's progress is not saved in " + filePath, "", {}};
     // A store that refuses keeps nothing; an optional one owes nothing.
-    if (!refusal_.empty()) {
-        return need == Need::optional ? std::nullopt : std::optional(refusal_);
+    if (refusal_) {
+        if (need == Need::optional) {
+            return std::nullopt;
+        }
+        owed.why = refusal_->why;
+        owed.mends = refusal_->mends;
+        return owed;
     }
     if (pending.empty()) {
         return std::nullopt;
     }
-    return writeFailure.empty() ? std::string("not written yet") : writeFailure;
+    owed.why = writeFailure.empty() ? "not written yet" : writeFailure;
+    // Whatever the cause, this session's changes are gone once the process
+    // ends; the next session saves at its first change.
+    owed.mends.push_back({writeError == ENOSPC || writeError == EDQUOT
+                              ? "free some space on its disk, then play again"
+                          : writeError == EACCES || writeError == EPERM || writeError == EROFS
+                              ? "make its folder writable, then play again"
+                              : "mend its disk, then play again",
+                          ""});
+    return owed;
 }
 
 std::vector<std::string> PlistFileStore::takeConflicts() {
@@ -196,59 +208,69 @@ void PlistFileStore::cleared() {
     }
 }
 
-bool PlistFileStore::reach(OwnedFolder::Make make) {
+bool PlistFileStore::resolve(OwnedFolder::Make make) {
+    if (origin->usable() && origin->missing()) {
+        origin = origin->again(make);
+    }
     // Refused when the store was made: for good, as the way is not known.
-    if (!folder->usable()) {
-        refuse(folder->refusal());
+    if (!origin->usable()) {
+        refuse(origin->refusal());
         return false;
     }
-    if (folder->missing()) {
-        OwnedFolder::Handle found = folder->again(make);
-        if (!found->usable()) {
-            refuse(found->refusal());
-            return false;
-        }
-        folder = std::move(found);
-    }
-    if (folder->missing()) {
+    if (origin->missing()) {
         allow(); // nothing there to refuse
+        return false;
+    }
+    OwnedFolder::Reached reached = origin->entry(fileName, make);
+    if (!reached.folder->usable()) {
+        refuse(reached.folder->refusal());
+        return false;
+    }
+    folder = std::move(reached.folder);
+    name = std::move(reached.name);
+    link = std::move(reached.link);
+    if (folder->missing()) {
+        allow();
         return false;
     }
     return true;
 }
 
-void PlistFileStore::refuse(const std::string& why) {
-    if (refusal_.empty()) {
+void PlistFileStore::refuse(Refusal why) {
+    why.what =
+        (need == Need::required ? "cannot keep progress in " : "cannot share progress through ") + fileName;
+    if (!refusal_) {
         platformLog(
             need == Need::optional
                 ? "Store %s: %s; the game plays on without it, and looks at it again before each write"
                 : "Store %s: %s; nothing is saved in it until it is mended, and it is looked at again "
                   "before each write",
-            filePath.c_str(), why.c_str());
+            filePath.c_str(), line(why).c_str());
     }
-    refusal_ = why;
+    refusal_ = std::move(why);
 }
 
 void PlistFileStore::allow() {
-    if (!refusal_.empty()) {
+    if (refusal_) {
         platformLog("Store %s: no longer refused, and read again", filePath.c_str());
-        refusal_.clear();
+        refusal_.reset();
     }
 }
 
 bool PlistFileStore::takeExternalChanges() {
     // While the store refuses it looks each time: its file may have been
     // given back since.
-    if (!reach(OwnedFolder::Make::no) || (refusal_.empty() && currentStamp(name) == knownStamp)) {
+    if (!resolve(OwnedFolder::Make::no) || (!refusal_ && currentStamp(name) == knownStamp)) {
         return false;
     }
     std::string bytes;
     FileStamp stamp;
     std::string why;
+    Refusal refused;
     StoreValue::Dictionary incoming;
-    const Found found = find(bytes, stamp, incoming, why);
+    const Found found = find(bytes, stamp, incoming, why, refused);
     if (found == Found::Refused) {
-        refuse(why);
+        refuse(std::move(refused));
         return false;
     }
     allow();
@@ -327,7 +349,7 @@ void PlistFileStore::keepMode(int file) {
 }
 
 PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, bool& conflicted) {
-    if (!reach(OwnedFolder::Make::yes)) {
+    if (!resolve(OwnedFolder::Make::yes)) {
         return WriteResult::Failed;
     }
     const int dir = folder->descriptor();
@@ -342,6 +364,7 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
         }
     }
     if (fd < 0) {
+        writeError = errno;
         writeFailure = std::string("a new file cannot be made: ") + std::strerror(errno);
         platformLog("Store %s: could not write: %s", filePath.c_str(), writeFailure.c_str());
         return WriteResult::Failed;
@@ -381,6 +404,7 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
     ::close(fd);
     if (failure != 0 || overtaken) {
         if (failure != 0) {
+            writeError = failure;
             writeFailure = std::string(step) + " failed: " + std::strerror(failure);
             platformLog("Store %s: could not write (%s): %s", filePath.c_str(), step, std::strerror(failure));
         }
@@ -405,6 +429,7 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
     knownValues = written;
     // Without it a crash could undo the rename after we reported success.
     if (::fsync(dir) != 0) {
+        writeError = errno;
         writeFailure = std::string("its folder cannot be synced: ") + std::strerror(errno);
         platformLog("Store %s: could not write: %s", filePath.c_str(), writeFailure.c_str());
         return WriteResult::Failed;
@@ -416,10 +441,11 @@ bool PlistFileStore::takeDisplaced(const std::string& entry, const StoreValue::D
     std::string bytes;
     FileStamp stamp;
     std::string why;
+    Refusal refused;
     std::optional<StoreValue::Dictionary> theirs;
     ReadResult read = ReadResult::Changed;
     for (int look = 0; look < kLooks && read == ReadResult::Changed; ++look) {
-        read = readFile(entry, bytes, stamp, why);
+        read = readFile(entry, bytes, stamp, why, refused);
     }
     if (read == ReadResult::Read) {
         theirs = readList(bytes, room, why);
@@ -435,7 +461,8 @@ bool PlistFileStore::takeDisplaced(const std::string& entry, const StoreValue::D
         platformLog(
             "Store %s: the file another writer put there while this one wrote cannot be taken in (%s); "
             "it is kept as %s",
-            filePath.c_str(), why.c_str(), kept ? aside.c_str() : entry.c_str());
+            filePath.c_str(), (read == ReadResult::Refused ? refused.why : why).c_str(),
+            kept ? aside.c_str() : entry.c_str());
     }
     // The name holds what was written now: what the merge changed of it is
     // still to be written.

@@ -66,8 +66,9 @@ public:
     std::vector<std::string> pullExternalChanges() override;
     std::vector<std::string> takeConflicts() override;
     const StoreValue::Dictionary& contents() const override { return values; }
-    std::string refusal() const override;
-    std::optional<std::string> unsaved() const override;
+    std::optional<Refusal> refusal() const override { return refusal_; }
+    bool needed() const override { return need == Need::required; }
+    std::optional<Refusal> unsaved() const override;
 
     const std::string& path() const { return filePath; }
 
@@ -92,28 +93,33 @@ private:
         bool sameContent(const FileStamp& other) const;
         static FileStamp of(const struct stat& info);
     };
-    // Bad: an entry of this user's that is no file. Refused: `why` is the
-    // refusal. Changed: the entry changed while it was followed.
-    enum class ReadResult { Missing, Read, Bad, Refused, Changed };
+    // Bad: an entry of this user's that is no file. Changed: the entry
+    // changed while it was followed. Link: a link stands where the walk
+    // found none, to be walked again.
+    enum class ReadResult { Missing, Read, Bad, Refused, Changed, Link };
     // What the entry held once damage was dealt with. Cleared: damage was
-    // set aside (or another game moved it first). Refused: `why` says why.
+    // set aside (or another game moved it first).
     enum class Found { Missing, Read, Cleared, Refused };
     // Displaced: the exchange took another writer's file from the name,
     // which was merged; the merge is still to be written.
     enum class WriteResult { Written, Failed, Overtaken, Displaced };
     enum class Aside { Moved, Gone, Changed, Failed };
 
-    // False while the folder is missing, or refused on the way (then the
-    // store refuses); `make` makes it first.
-    bool reach(OwnedFolder::Make make);
+    // Walks from the store's folder to the file its name leads to now
+    // (`folder`, `name`, `link`): false while a folder on the way is
+    // missing, or refused (then the store refuses); `make` makes them first.
+    bool resolve(OwnedFolder::Make make);
     FileStamp currentStamp(const std::string& entry) const;
     // The bytes and stamp of the entry `entry`; the stamp is filled for
-    // whatever stands there, and `why` says what is Bad or Refused.
-    ReadResult readFile(const std::string& entry, std::string& bytes, FileStamp& stamp,
-                        std::string& why) const;
-    // Reads what the entry holds now into `list`, setting aside each damaged
-    // entry read (logged).
-    Found find(std::string& bytes, FileStamp& stamp, StoreValue::Dictionary& list, std::string& why);
+    // whatever stands there, `why` says what is Bad, and `refused` why the
+    // entry is Refused.
+    ReadResult readFile(const std::string& entry, std::string& bytes, FileStamp& stamp, std::string& why,
+                        Refusal& refused) const;
+    // Reads what the entry holds now into `list` (`note` names what of it
+    // the store does not keep), setting aside each damaged entry read
+    // (logged); `refused` says why when the store may not use it.
+    Found find(std::string& bytes, FileStamp& stamp, StoreValue::Dictionary& list, std::string& note,
+               Refusal& refused);
     // Renames `entry` to a name of its own, while it is still the version
     // `seen`; one that took its place before the rename is put back.
     Aside setAside(const std::string& entry, const FileStamp& seen, std::string& aside);
@@ -129,10 +135,11 @@ private:
     static std::optional<StoreValue::Dictionary> readList(const std::string& bytes, const PlistRoom& room,
                                                           std::string& why);
     // The store refuses for `why` (logged as it begins), or no longer.
-    void refuse(const std::string& why);
+    void refuse(Refusal why);
     void allow();
-    // The refusal's mend for a file reached through a link: the link may go.
-    std::string linkMend() const;
+    // Why the entry at `path` (`info`), another user's, refuses, and what
+    // mends it without taking it from that user.
+    Refusal ownedElsewhere(const std::string& path, const struct stat& info) const;
     WriteResult writeFile(const std::string& bytes, bool& conflicted);
     // Reads, merges and removes the file an exchange took from the name,
     // which another writer put there; `written` is what replaced it.
@@ -140,9 +147,15 @@ private:
     void keepMode(int file);
     void markPending(std::string_view key);
 
+    // The folder the store was made on, and its file's name there.
+    OwnedFolder::Handle origin;
+    std::string fileName;
+    std::string filePath;
+    // Where that name leads now: the folder and name of the file, and the
+    // last link of the player's own followed to it (empty when none).
     OwnedFolder::Handle folder;
     std::string name;
-    std::string filePath;
+    std::string link;
     PlistRoom room;
     StoreValue::Dictionary values;
     // Keys set or removed here since the last successful synchronize, each
@@ -158,8 +171,9 @@ private:
     std::string knownBytes;             // the file as we last read or wrote it
     StoreValue::Dictionary knownValues; // what those bytes hold
     Need need;
-    std::string refusal_;     // empty while the store can keep its values
-    std::string writeFailure; // why the last write failed; empty once one is made
+    std::optional<Refusal> refusal_; // nothing while the store can keep its values
+    std::string writeFailure;        // why the last write failed; empty once one is made
+    int writeError = 0;              // its errno, when it had one
     bool modeRefusalLogged = false;
     int temporaries = 0;
 };

@@ -94,30 +94,32 @@ const char* kindOf(mode_t mode) {
                             : "device";
 }
 
-// "the file P belongs to root (uid 0), and the game runs as alice (uid
-// 1000); give it to alice: sudo chown alice: 'P'"
-std::string ownerRefusal(const std::string& path, const struct stat& info) {
-    return std::string("the ") + kindOf(info.st_mode) + " " + path + " belongs to " +
-           accountName(info.st_uid) + ", and the game runs as " + accountName(::geteuid()) + "; " +
-           giveToGameUser(path, S_ISLNK(info.st_mode));
+std::string because(int error) {
+    return std::string(" (") + std::strerror(error) + ")";
 }
 
-std::string unreadableRefusal(const std::string& path, int error) {
-    const std::string refusal = "the file " + path + " cannot be read (" + std::strerror(error) + ")";
+// The player's own file that cannot be read: opened up, or moved aside.
+Refusal unreadable(const std::string& path, int error, const std::string& link) {
+    Refusal refusal{"", "the file " + path + " cannot be read" + because(error), {}};
     if (error == EACCES || error == EPERM) {
-        return refusal + "; let its owner read and write it: chmod u+rw " + shellQuoted(path);
+        refusal.mends.push_back({"let its owner read and write it", "chmod u+rw " + shellQuoted(path)});
+    } else {
+        refusal.mends.push_back({"move it aside, and the game starts it anew",
+                                 "mv " + shellQuoted(path) + " " + shellQuoted(path + ".unreadable")});
     }
-    return refusal + "; move it aside, and the game starts it anew: mv " + shellQuoted(path) + " " +
-           shellQuoted(path + ".unreadable");
+    if (!link.empty()) {
+        refusal.mends.push_back(undoLink(link));
+    }
+    return refusal;
 }
+
+} // namespace
 
 // The list in `bytes` when the store could also write it back with whatever
 // the game writes under its own keys: a binary list spelt out as XML, or
 // text whose every '<', '>' and '&' becomes a reference, may be more than
 // the reader takes, or leave no room for a saved record, and a store holding
 // it would refuse every write, the game's progress with it.
-} // namespace
-
 std::optional<StoreValue::Dictionary> PlistFileStore::readList(const std::string& bytes,
                                                                const PlistRoom& room, std::string& why) {
     std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
@@ -153,13 +155,26 @@ PlistFileStore::FileStamp PlistFileStore::currentStamp(const std::string& entry)
                : FileStamp{};
 }
 
-std::string PlistFileStore::linkMend() const {
-    const std::string reached = folder->path() + "/" + name;
-    return reached == filePath ? "" : ", or remove the link that leads there: rm " + shellQuoted(filePath);
+Refusal PlistFileStore::ownedElsewhere(const std::string& path, const struct stat& info) const {
+    Refusal refusal{"",
+                    std::string("the ") + kindOf(info.st_mode) + " " + path + " belongs to " +
+                        accountName(info.st_uid) + ", and the game runs as " + accountName(::geteuid()),
+                    {}};
+    if (info.st_uid == 0 && folder->players()) {
+        // A game once run with sudo: all it left in the store's own folder
+        // goes back at once, whichever of its files the game meets first.
+        refusal.mends.push_back(link.empty()
+                                    ? giveBack(origin->path(), Entry::folder)
+                                    : giveBack(path, S_ISLNK(info.st_mode) ? Entry::link : Entry::file));
+    } else {
+        refusal.mends.push_back(link.empty() ? runAs(info.st_uid) : undoLink(link));
+    }
+    return refusal;
 }
 
 PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, std::string& bytes,
-                                                    FileStamp& stamp, std::string& why) const {
+                                                    FileStamp& stamp, std::string& why,
+                                                    Refusal& refused) const {
     bytes.clear();
     const int dir = folder->descriptor();
     const std::string path = folder->path() + "/" + entry;
@@ -171,17 +186,17 @@ PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, st
         if (failure == ENOENT) {
             return ReadResult::Missing;
         }
-        why = unreadableRefusal(path, failure);
+        refused = unreadable(path, failure, link);
         return ReadResult::Refused;
     }
     stamp = FileStamp::of(info);
     if (info.st_uid != ::geteuid()) {
-        why = ownerRefusal(path, info) + linkMend();
+        refused = ownedElsewhere(path, info);
         return ReadResult::Refused;
     }
     if (!S_ISREG(info.st_mode)) {
         why = std::string("not a regular file but a ") + kindOf(info.st_mode);
-        return ReadResult::Bad;
+        return S_ISLNK(info.st_mode) ? ReadResult::Link : ReadResult::Bad;
     }
     // Without O_NONBLOCK a FIFO put in the file's place since the look would
     // hold the open until something wrote into it: the game would never start.
@@ -193,7 +208,7 @@ PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, st
         if (failure == ENOENT || failure == ELOOP || !(currentStamp(entry) == stamp)) {
             return ReadResult::Changed;
         }
-        why = unreadableRefusal(path, failure) + linkMend();
+        refused = unreadable(path, failure, link);
         return ReadResult::Refused;
     }
     struct stat opened {};
@@ -204,7 +219,7 @@ PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, st
     while (result == ReadResult::Read && bytes.size() <= kPlistMaxBytes) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno != EINTR) {
-            why = unreadableRefusal(path, errno) + linkMend();
+            refused = unreadable(path, errno, link);
             result = ReadResult::Refused;
         } else if (n == 0) {
             break;
@@ -217,11 +232,24 @@ PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, st
 }
 
 PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp, StoreValue::Dictionary& list,
-                                           std::string& why) {
+                                           std::string& note, Refusal& refused) {
+    bool linkSeen = false;
     for (int look = 0; look < kLooks; ++look) {
-        why.clear();
-        const ReadResult read = readFile(name, bytes, stamp, why);
-        if (read == ReadResult::Changed) {
+        // What changed is walked to again: a link may stand there now.
+        if (look > 0 && !resolve(OwnedFolder::Make::no)) {
+            if (refusal_) {
+                refused = *refusal_;
+            }
+            return refusal_ ? Found::Refused : Found::Missing;
+        }
+        std::string why;
+        const ReadResult read = readFile(name, bytes, stamp, why, refused);
+        // A link the walk did not see came since (a sync tool, or a dotfile
+        // manager that swaps a file for a link to a good copy): it is no
+        // damage for coming late, and is walked. Only one the walk itself
+        // leads to leads to no file.
+        if (read == ReadResult::Changed || (read == ReadResult::Link && !linkSeen)) {
+            linkSeen = linkSeen || read == ReadResult::Link;
             continue;
         }
         if (read == ReadResult::Missing || read == ReadResult::Refused) {
@@ -233,10 +261,12 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
             // any is, its record read first should one come meanwhile.
             if (bytes.empty()) {
                 list.clear();
+                note.clear();
                 return Found::Read;
             }
             if (std::optional<StoreValue::Dictionary> parsed = readList(bytes, room, why)) {
                 list = std::move(*parsed);
+                note = why;
                 return Found::Read;
             }
         }
@@ -254,17 +284,20 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
                         filePath.c_str(), why.c_str());
             return Found::Cleared;
         case Aside::Failed: {
-            const std::string failure = std::strerror(errno);
+            const int failure = errno;
             const std::string path = folder->path() + "/" + name;
-            why = "the " + std::string(kindOf(stamp.mode)) + " " + path + " is damaged (" + why +
-                  ") and cannot be kept aside (" + failure + "); move it aside: mv " + shellQuoted(path) +
-                  " " + shellQuoted(path + ".damaged");
+            refused = {"",
+                       "the " + std::string(kindOf(stamp.mode)) + " " + path + " is damaged (" + why +
+                           ") and cannot be kept aside" + because(failure),
+                       {{"move it aside", "mv " + shellQuoted(path) + " " + shellQuoted(path + ".damaged")}}};
             return Found::Refused;
         }
         }
     }
-    why = "the file " + folder->path() + "/" + name + " changed at each of " + std::to_string(kLooks) +
-          " looks while the game read it; stop what keeps replacing it";
+    refused = {"",
+               "the file " + folder->path() + "/" + name + " changed at each of " + std::to_string(kLooks) +
+                   " looks while the game read it",
+               {{"stop what keeps replacing it", ""}}};
     return Found::Refused;
 }
 

@@ -88,4 +88,8 @@ Mend runAs(uid_t owner) {
     return {"run the game as " + accountName(owner), ""};
 }
 
+Mend undoLink(const std::string& link) {
+    return {"remove the link that leads there, or point it elsewhere", "rm " + shellQuoted(link)};
+}
+
 } // namespace ZQ

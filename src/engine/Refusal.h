@@ -50,5 +50,8 @@ Mend giveBack(const std::string& path, Entry entry);
 // "run the game as bob (uid 1001)": the way to play on what is another
 // user's without taking it.
 Mend runAs(uid_t owner);
+// "remove the link that leads there, or point it elsewhere: rm 'link'": the
+// player's own link into a place that is another user's, undone.
+Mend undoLink(const std::string& link);
 
 } // namespace ZQ

@@ -5,8 +5,6 @@
 #include "engine/Preferences.h"
 
 #include <cstdlib>
-#include <pwd.h>
-#include <unistd.h>
 
 namespace ZQ {
 
@@ -23,21 +21,11 @@ bool absoluteOrIgnored(const char* variable, const char* value) {
 
 } // namespace
 
-std::string homeFolder(const char* home) {
-    if (absoluteOrIgnored("HOME", home)) {
-        return home;
-    }
-    // Services and sandboxes may run without HOME.
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
-        return entry->pw_dir;
-    }
-    return "/tmp";
-}
-
 std::string chooseDataFolder(const char* xdgDataHome, const char* home) {
     if (absoluteOrIgnored("XDG_DATA_HOME", xdgDataHome)) {
         return std::string(xdgDataHome) + "/velmora";
     }
+    absoluteOrIgnored("HOME", home);
     return homeFolder(home) + "/.local/share/velmora";
 }
 

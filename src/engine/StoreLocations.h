@@ -22,10 +22,6 @@ namespace ZQ {
 // log says so.
 // Threads: the folders from any thread; the stores on the main thread only.
 
-// The player's home folder: `home` ($HOME, null when unset) when absolute,
-// else the account's, else /tmp.
-std::string homeFolder(const char* home);
-
 // The data folder rule: `xdgDataHome` and `home` are the variables' values
 // (null when unset).
 std::string chooseDataFolder(const char* xdgDataHome, const char* home);

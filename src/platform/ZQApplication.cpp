@@ -110,25 +110,24 @@ void noteUnplayedInput(const ZQInputScript& input, const std::string& path, long
                  frames - 1);
 }
 
-// Why the stores the game needs can keep nothing, each named by its file,
-// or nothing when both can: both at once, so that one start names all the
-// player has to mend.
-std::string storesRefusal() {
-    const std::pair<const char*, ZQ::KeyValueStore*> needed[] = {
-        {"defaults.plist", &ZQ::userDefaults()},
-        {"leaderboards.plist", &ZQGameCenterGateway::sharedInstance()->leaderboards().file()},
-    };
-    std::string refusal;
-    for (const auto& [file, store] : needed) {
-        if (const std::string why = store->refusal(); !why.empty()) {
-            refusal +=
-                (refusal.empty() ? "cannot keep progress in " : "; nor in ") + std::string(file) + ": " + why;
+// Why the stores the game needs can keep nothing, each named by its file:
+// all at once, so that one start names all the player has to mend.
+std::vector<ZQ::Refusal> storesRefusals() {
+    std::vector<ZQ::Refusal> refusals;
+    for (const ZQ::KeyValueStore* store : gameStores()) {
+        if (std::optional<ZQ::Refusal> refusal = store->refusal(); refusal && store->needed()) {
+            refusals.push_back(std::move(*refusal));
         }
     }
-    return refusal;
+    return refusals;
 }
 
 } // namespace
+
+std::vector<ZQ::KeyValueStore*> gameStores() {
+    return {&ZQ::userDefaults(), &ZQ::cloudStore(),
+            &ZQGameCenterGateway::sharedInstance()->leaderboards().file()};
+}
 
 int32_t frameNumber() {
     return ZQ::gGlobals.frameCount - 1;
@@ -207,12 +206,12 @@ int run(const ZQLaunch& launch) {
                    named ? " (from VELMORA_BUNDLE)" : "");
     std::string problem;
     if (!ZQBundleCheck::check(ZQ::bundleFolder(), profile.captionScale, problem)) {
-        return notice.refuse(problem);
+        return notice.refuse(ZQ::Refusal{"", problem, {}});
     }
     ZQInputScript input;
     std::string error;
     if (!launch.input.empty() && !input.load(launch.input, error)) {
-        return notice.refuse(error);
+        return notice.refuse(ZQ::Refusal{"", error, {}});
     }
     const long frames = launch.frames < 0 ? kHeadlessFrames : launch.frames;
     if (launch.headless) {
@@ -223,19 +222,19 @@ int run(const ZQLaunch& launch) {
     // folder would write the older record it holds over this one's.
     std::optional<ZQDataFolderLock> lock(std::in_place, ZQ::dataFolder(), ZQ::openedDataFolder());
     if (lock->refused()) {
-        return notice.refuse(lock->refusal);
+        return notice.refuse(*lock->refusal);
     }
     // A refusal from here on lets go of the folder first: a box left open
     // would otherwise turn the player's next start away as another game.
-    const auto refuseHeld = [&](const std::string& why) {
+    const auto refuseHeld = [&](const std::vector<ZQ::Refusal>& refusals) {
         lock.reset();
-        return notice.refuse(why);
+        return notice.refuse(refusals);
     };
     // A store the game may not use would lose the whole run's progress: the
     // game stops before its first frame. The cloud copy is optional, and a
     // refused one only logs (the store itself does).
-    if (const std::string why = storesRefusal(); !why.empty()) {
-        return refuseHeld(why);
+    if (const std::vector<ZQ::Refusal> refusals = storesRefusals(); !refusals.empty()) {
+        return refuseHeld(refusals);
     }
 
     // Without an OpenGL ES 2.0 context there is nothing to draw with: stop
@@ -247,9 +246,12 @@ int run(const ZQLaunch& launch) {
     ZQEGLContext::configure(options);
     ZQEGLContext* context = ZQEGLContext::sharedEGLContext();
     if (context == nullptr) {
-        return refuseHeld(
-            "no OpenGL ES 2.0 context, so the game cannot start: " + ZQEGLContext::sharedFailure() +
-            (launch.headless ? "" : "; to play without a display, run velmora --headless"));
+        ZQ::Refusal refusal{
+            "no OpenGL ES 2.0 context, so the game cannot start", ZQEGLContext::sharedFailure(), {}};
+        if (!launch.headless) {
+            refusal.mends.push_back({"to play without a display", "velmora --headless"});
+        }
+        return refuseHeld({refusal});
     }
 
     // From here on the stores may be written: a headless run asked to stop
@@ -390,8 +392,7 @@ int run(const ZQLaunch& launch) {
         // Progress the game could not save is lost when the process ends:
         // said before the window goes, in a box over it, and failing the
         // run. Headless the line on standard error says it all.
-        if (ZQUnsavedReport::endSession(ZQUnsavedReport::gameStores(),
-                                        launch.headless ? nullptr : &messageBoxes) != 0) {
+        if (ZQUnsavedReport::endSession(gameStores(), launch.headless ? nullptr : &messageBoxes) != 0) {
             status = 1;
         }
         // The window goes: nothing may present over it or snapshot it now.

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace ZQ {
+class KeyValueStore;
+}
+
 class ZQAppDelegate;
 class ZQEGLContext;
 class ZQInputScript;
@@ -55,6 +59,11 @@ inline constexpr PVRTVec2 kFramePoints(375.0f, 667.0f);
 inline constexpr long kHeadlessFrames = 300;
 
 int run(const ZQLaunch& launch);
+
+// The game's stores, each knowing whether the game needs it: the user
+// defaults, their cloud copy, the leaderboards. The start refuses on a
+// needed one that refuses, and the end names each one that owes changes.
+std::vector<ZQ::KeyValueStore*> gameStores();
 
 // The number of the frame being stepped, or else drawn last, as the options,
 // the input file and the reports number frames: the engine's counter counts

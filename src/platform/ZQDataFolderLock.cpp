@@ -12,52 +12,61 @@
 
 namespace {
 
-// Why the game's user may not make files in `folder`, with errno as
-// writable() left it, and what mends it.
-std::string unwritable(const ZQ::OwnedFolder& folder) {
-    const std::string why = std::string("it cannot be written: ") + std::strerror(errno);
-    struct stat info {};
-    if (errno != EACCES || ::fstat(folder.descriptor(), &info) != 0) {
-        return why;
+std::string because(int error) {
+    return std::string(" (") + std::strerror(error) + ")";
+}
+
+// What clears a ".lock" the game cannot lock as its own. A file of root's
+// where the player's things belong is what a game run with sudo left, with
+// its other files beside it: the data folder goes back whole, so that one
+// command mends them all. Any other holds nothing and may go.
+std::vector<ZQ::Mend> clearLock(const ZQ::OwnedFolder& folder, const std::string& lock,
+                                const struct stat& info) {
+    if (S_ISREG(info.st_mode) && info.st_uid == 0 && ::geteuid() != 0 && folder.players()) {
+        return {ZQ::giveBack(folder.path(), ZQ::Entry::folder)};
     }
-    // A game once run with sudo leaves root's folders where the player's were.
-    return why + (info.st_uid == ::geteuid() ? "; chmod u+w " + ZQ::shellQuoted(folder.path())
-                                             : "; " + ZQ::giveToGameUser(folder.path()));
+    return {{"remove it, and start the game again", "rm -r " + ZQ::shellQuoted(lock)}};
 }
 
 } // namespace
 
 ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolder::Handle& folder) {
-    const std::string data = "the data folder " + path;
-    if (!folder->usable() || !folder->writable()) {
-        const std::string why = folder->usable() ? unwritable(*folder) : folder->refusal();
-        refusal = "cannot play on " + data + ", where no progress could be saved: " + why +
-                  "; to play elsewhere, start the game with another XDG_DATA_HOME";
+    if (std::optional<ZQ::Refusal> way = folder->usable() ? folder->unwritable() : folder->refusal()) {
+        way->what = "cannot play on the data folder " + path + ", where no progress could be saved";
+        way->mends.push_back({"to play elsewhere, start the game with another XDG_DATA_HOME", ""});
+        refusal = std::move(way);
         return;
     }
     const std::string lock = folder->path() + "/.lock";
-    const std::string remove = "; remove it (rm -r " + ZQ::shellQuoted(lock) + ") and start the game again";
     // Not followed through a link, no wait on a FIFO; opened for reading
     // alone, as the lock needs no more and the file is never written.
     const int fd = ZQ::gFileCalls.openat(folder->descriptor(), ".lock",
                                          O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    struct stat info {};
     if (fd < 0) {
         const int failure = errno;
-        struct stat info {};
-        const bool absent =
-            ZQ::gFileCalls.fstatat(folder->descriptor(), ".lock", &info, AT_SYMLINK_NOFOLLOW) != 0 &&
-            errno == ENOENT;
-        const bool full = failure == ENOSPC || failure == EDQUOT;
-        // Only a file that is there and cannot be used is to be removed.
-        refusal =
-            absent ? "the lock file " + lock + " cannot be made (" + std::strerror(failure) + ")" +
-                         (full ? "; free some space or inodes on its disk and start the game again" : "")
-                   : "the lock file " + lock + " cannot be opened (" + std::strerror(failure) + ")" + remove;
+        // Only a file that is there and cannot be used is to be cleared.
+        if (ZQ::gFileCalls.fstatat(folder->descriptor(), ".lock", &info, AT_SYMLINK_NOFOLLOW) != 0 &&
+            errno == ENOENT) {
+            refusal = {"", "the lock file " + lock + " cannot be made" + because(failure), {}};
+            if (failure == ENOSPC || failure == EDQUOT) {
+                refusal->mends.push_back(
+                    {"free some space or inodes on its disk, and start the game again", ""});
+            }
+        } else {
+            refusal = {"", "the lock file " + lock + " cannot be opened" + because(failure),
+                       clearLock(*folder, lock, info)};
+        }
         return;
     }
-    struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
-        refusal = "the lock file " + lock + " is not a file of the game's user" + remove;
+        refusal = {"",
+                   "the lock file " + lock +
+                       (!S_ISREG(info.st_mode)
+                            ? std::string(" is not a regular file")
+                            : " belongs to " + ZQ::accountName(info.st_uid) + ", and the game runs as " +
+                                  ZQ::accountName(::geteuid())),
+                   clearLock(*folder, lock, info)};
         ::close(fd);
         return;
     }
@@ -72,8 +81,9 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolde
         return;
     }
     if (errno == EWOULDBLOCK) {
-        refusal = "another game is playing on " + data +
-                  "; close it first, or start this one with another XDG_DATA_HOME";
+        refusal = {"",
+                   "another game is playing on the data folder " + path,
+                   {{"close it first, or start this one with another XDG_DATA_HOME", ""}}};
     } else {
         ZQ::platformLog("The data folder %s cannot be locked (%s): a second game on it would not be noticed",
                         folder->path().c_str(), std::strerror(errno));

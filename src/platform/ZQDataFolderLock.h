@@ -2,6 +2,7 @@
 
 #include "engine/OwnedFolder.h"
 
+#include <optional>
 #include <string>
 
 // The game's hold on its data folder, taken before the first frame. Two games
@@ -30,8 +31,8 @@ public:
     ZQDataFolderLock& operator=(const ZQDataFolderLock&) = delete;
 
     // The game may not play on the folder; `refusal` says why and what to do.
-    bool refused() const { return !refusal.empty(); }
-    std::string refusal;
+    bool refused() const { return refusal.has_value(); }
+    std::optional<ZQ::Refusal> refusal;
 
 private:
     int descriptor = -1;

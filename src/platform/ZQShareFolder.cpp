@@ -106,10 +106,8 @@ Place chooseDocuments(const char* documentsDir, const std::string& dataFolder) {
 
 std::string unwritable(const Place& place) {
     const OwnedFolder::Handle folder = openPlace(place, OwnedFolder::Make::no);
-    if (!folder->usable()) {
-        return folder->refusal();
-    }
-    return folder->writable() ? std::string() : failure("cannot write in", place.path());
+    const std::optional<ZQ::Refusal> refusal = folder->usable() ? folder->unwritable() : folder->refusal();
+    return refusal ? ZQ::line(*refusal) : std::string();
 }
 
 std::string saveNew(const Place& place, const std::function<std::string(int attempt)>& nameFor,
@@ -117,7 +115,7 @@ std::string saveNew(const Place& place, const std::function<std::string(int atte
                     std::string& error) {
     const OwnedFolder::Handle folder = openPlace(place, OwnedFolder::Make::yes);
     if (!folder->usable()) {
-        error = folder->refusal();
+        error = ZQ::line(folder->refusal());
         return {};
     }
     const int dir = folder->descriptor();

@@ -24,8 +24,10 @@ void giveToPlayer(const std::string& path) {
     ASSERT_EQ(::lchown(path.c_str(), asplayer::kPlayer, asplayer::kPlayer), 0) << path;
 }
 
+// The way's refusal in words, or "" when it serves.
 std::string refusalOf(const std::string& path, OwnedFolder::Make make = OwnedFolder::Make::no) {
-    return OwnedFolder::open(path, make)->refusal();
+    const OwnedFolder::Handle folder = OwnedFolder::open(path, make);
+    return folder->usable() ? "" : ZQ::line(folder->refusal());
 }
 
 // A root game followed a player's link into a folder of root's, another user
@@ -64,6 +66,7 @@ TEST(OwnedFolderTest, EveryFolderAndLinkFromRootDownIsTheGamesOrRootsAndNoneOpen
         },
         false);
     EXPECT_TRUE(refusal.starts_with("the folder / ")) << refusal;
+    EXPECT_EQ(refusal.find("chmod"), std::string::npos) << "/ is never a mend's: " << refusal;
 }
 
 // Under unshare --user or bubblewrap, / and every owner the namespace does
@@ -112,10 +115,10 @@ TEST(OwnedFolderTest, ALinkReplacedWhileFollowedIsLookedAtAgain) {
             }
             return 0;
         });
-    const auto [at, name] = OwnedFolder::open(folder.path(), OwnedFolder::Make::no)
-                                ->entry("defaults.plist", OwnedFolder::Make::no);
-    EXPECT_EQ(at->refusal(), "");
-    EXPECT_EQ(at->path() + "/" + name, link);
+    const OwnedFolder::Reached reached = OwnedFolder::open(folder.path(), OwnedFolder::Make::no)
+                                             ->entry("defaults.plist", OwnedFolder::Make::no);
+    EXPECT_TRUE(reached.folder->usable());
+    EXPECT_EQ(reached.folder->path() + "/" + reached.name, link);
 }
 
 } // namespace

@@ -48,7 +48,7 @@ TEST(PlistFileStoreDamage, DamageGoesAsideWholeAndAGoodFileSyncedInComesBackWith
                 return call == "renameat2" && flags != 0 ? EINVAL : 0;
             });
         PlistFileStore store(path);
-        EXPECT_EQ(store.integerForKey("level"), putBack ? 10 : 0) << store.refusal();
+        EXPECT_EQ(store.integerForKey("level"), putBack ? 10 : 0) << store.refusal().has_value();
         const std::vector<std::string> asides = keptAside(folder);
         ASSERT_EQ(asides.size(), putBack ? 0u : 1u);
         EXPECT_EQ(folder.entries(), putBack ? std::vector<std::string>{"store.plist"} : asides);
@@ -75,7 +75,7 @@ TEST(PlistFileStoreDamage, ALinkThatLeadsToNoFileIsKeptAsideAndWhatItNamesIsUnto
         fs::create_symlink("defaults.plist", folder.file("loop"));
         fs::create_symlink(target, path);
         PlistFileStore store(path);
-        EXPECT_EQ(store.integerForKey("k"), 0) << store.refusal();
+        EXPECT_EQ(store.integerForKey("k"), 0) << store.refusal().has_value();
         store.setInteger("k", 3);
         EXPECT_TRUE(store.synchronize());
         EXPECT_EQ(PlistFileStore(path).integerForKey("k"), 3);
@@ -108,7 +108,7 @@ TEST(PlistFileStoreDamage, AnEmptyFileIsNoDamageAndItsInPlaceWritersRecordIsKept
     const std::string path = folder.file("store.plist");
     TempFolder::write(path, "");
     PlistFileStore store(path);
-    EXPECT_TRUE(store.contents().empty() && store.refusal().empty());
+    EXPECT_TRUE(store.contents().empty() && !store.refusal());
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
     const FileCallHook hook(
         [&](const std::string& call, const std::string&, const std::string&, unsigned flags) {

@@ -68,7 +68,7 @@ TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItI
                 report = std::to_string(store.contents().size());
                 store.setInteger("sound", 1);
                 report += store.synchronize() ? " written" : "";
-                refusal = store.refusal();
+                refusal = store.refusal() ? store.refusal()->why : "";
             });
             return report + (refusal.find(named) != std::string::npos ? ", owner named" : refusal + log);
         });
@@ -95,7 +95,9 @@ TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItI
 // A game run as root followed a player's links out of the player's folder,
 // renamed root's file there and put its own in its place. A way through a
 // folder or a link of another user, or to their file, is left alone: nothing
-// read or written, and the store refuses.
+// read or written, and the store refuses. Its mend takes nothing from that
+// user: the game is run as them, or the game's own link that led there is
+// undone.
 TEST(PlistFileStoreKeeps, AWayThroughAnotherUsersFolderOrLinkIsLeftAlone) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: a game of root's on a folder and links of another user";
@@ -119,25 +121,26 @@ TEST(PlistFileStoreKeeps, AWayThroughAnotherUsersFolderOrLinkIsLeftAlone) {
     const std::string before =
         TempFolder::read(theirs) + TempFolder::read(roots) + TempFolder::read(theirFile);
 
-    for (const std::string& path :
-         {theirs, folder.file("into-theirs.plist"), folder.file("their-link.plist"), toTheirFile}) {
-        std::string refusal;
+    const std::string intoTheirs = folder.file("into-theirs.plist");
+    const ZQ::Mend runAsThem = ZQ::runAs(asplayer::kPlayer);
+    for (const auto& [path, mend] : {std::pair{theirs, runAsThem},
+                                     {intoTheirs, ZQ::undoLink(intoTheirs)},
+                                     {folder.file("their-link.plist"), runAsThem},
+                                     {toTheirFile, ZQ::undoLink(toTheirFile)}}) {
+        ZQ::Refusal refusal;
         logOf([&] {
             PlistFileStore store(path);
             EXPECT_TRUE(store.contents().empty()) << path;
             store.setInteger("level", 1);
             EXPECT_FALSE(store.synchronize()) << path;
-            refusal = store.refusal();
+            refusal = store.refusal().value_or(ZQ::Refusal{});
         });
-        EXPECT_NE(refusal.find("belongs to nobody (uid 65534), and the game runs as root (uid 0)"),
+        EXPECT_NE(refusal.why.find("belongs to nobody (uid 65534), and the game runs as root (uid 0)"),
                   std::string::npos)
-            << refusal;
+            << ZQ::line(refusal);
         EXPECT_EQ(TempFolder::read(theirs) + TempFolder::read(roots) + TempFolder::read(theirFile), before);
         EXPECT_EQ(folder.entries("theirs"), std::vector<std::string>{"store.plist"});
-        EXPECT_EQ(refusal.ends_with("; give it to root: sudo chown root: '" + theirFile +
-                                    "', or remove the link that leads there: rm '" + toTheirFile + "'"),
-                  path == toTheirFile)
-            << refusal;
+        EXPECT_EQ(refusal.mends, std::vector<ZQ::Mend>{mend}) << ZQ::line(refusal);
     }
 }
 

@@ -108,7 +108,7 @@ TEST_F(FailureBoxTest, AnotherGameOnTheFolderAndALongBundlePathAreBoxesOnTheScre
     environment.set("XDG_DATA_HOME", data.path());
     {
         const ZQDataFolderLock first(folder, ZQ::OwnedFolder::open(folder, ZQ::OwnedFolder::Make::yes));
-        ASSERT_FALSE(first.refused()) << first.refusal;
+        ASSERT_FALSE(first.refused());
         EXPECT_EQ(runToBox("another game is playing on the data folder " + folder), "");
     }
     const std::string bundle = data.file("players/" + std::string(130, 'b'));

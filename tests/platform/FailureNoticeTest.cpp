@@ -26,12 +26,16 @@ struct RecordingPresenter final : ZQDialogPresenter {
     std::vector<ZQDialog> shown;
 };
 
-// The boxes `why` was shown in, its status and line checked on the way.
-std::vector<ZQDialog> boxesOfRefusal(bool window, const std::string& why) {
+// The boxes `refusals` were shown in, its status and lines checked on the way.
+std::vector<ZQDialog> boxesOfRefusal(bool window, const std::vector<ZQ::Refusal>& refusals) {
     RecordingPresenter presenter;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(ZQFailureNotice(window, presenter).refuse(why), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "velmora: " + why + "\n");
+    EXPECT_EQ(ZQFailureNotice(window, presenter).refuse(refusals), 1);
+    std::string lines;
+    for (const ZQ::Refusal& refusal : refusals) {
+        lines += "velmora: " + ZQ::line(refusal) + "\n";
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), lines);
     return presenter.shown;
 }
 
@@ -44,23 +48,29 @@ TEST(FailureNoticeTest, ARefusalIsABoxInAWindowSessionWithADisplayAndALineAlways
     std::string failure;
     ASSERT_TRUE(xvfb.start(640, 480, environment, failure)) << failure;
 
-    // A clause a paragraph, begun with a capital unless it begins with a
-    // file's name; the mend's command on a line of its own, to be copied.
-    const std::pair<std::string, std::string> refusals[] = {
-        {"the bundle folder /b lacks a.pvr (cut short); cube.pod (reader: not a model); set VELMORA_BUNDLE",
-         "The bundle folder /b lacks a.pvr (cut short)\n\ncube.pod (reader: not a model)\n\nSet "
-         "VELMORA_BUNDLE"},
-        {"cannot keep progress in a.plist: /d is root's; give it to al: sudo chown al: '/d'",
-         "Cannot keep progress in a.plist: /d is root's\n\nGive it to al:\nsudo chown al: '/d'"},
-        {"cannot play on /d: /d is open to all; take that right away: chmod o-w '/d'; or play elsewhere",
+    // The reason a paragraph, begun with a capital unless it begins with a
+    // file's name, then each mend, its command on a line of its own, to be
+    // copied; a mend two refusals share comes once. The layout comes from
+    // the parts: a path that holds "; " or ": " changes nothing of it.
+    const ZQ::Mend giveBack{"give it back to al", "sudo chown -R al: '/d; x: y'"};
+    const std::pair<std::vector<ZQ::Refusal>, std::string> refusals[] = {
+        {{{"", "cube.pod: not a model", {{"install the game again", "cmake --install build"}}}},
+         "cube.pod: not a model\n\nInstall the game again:\ncmake --install build"},
+        {{{"cannot keep progress in a.plist", "/d; x: y is root's", {giveBack}},
+          {"cannot keep progress in b.plist", "/d; x: y/b is root's", {giveBack}}},
+         "Cannot keep progress in a.plist: /d; x: y is root's\n\nCannot keep progress in b.plist: /d; x: y/b "
+         "is root's\n\nGive it back to al:\nsudo chown -R al: '/d; x: y'"},
+        {{{"cannot play on /d",
+           "/d is open to all",
+           {{"take that right away", "chmod o-w '/d'"}, {"play elsewhere", ""}}}},
          "Cannot play on /d: /d is open to all\n\nTake that right away:\nchmod o-w '/d'\n\nOr play "
          "elsewhere"},
     };
     // Held so that the server does not reset between the refusals' own clients.
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-    for (const auto& [why, text] : refusals) {
-        const std::vector<ZQDialog> boxes = boxesOfRefusal(true, why);
-        ASSERT_EQ(boxes.size(), 1u) << why;
+    for (const auto& [said, text] : refusals) {
+        const std::vector<ZQDialog> boxes = boxesOfRefusal(true, said);
+        ASSERT_EQ(boxes.size(), 1u) << text;
         EXPECT_EQ(boxes[0].message, text);
     }
 

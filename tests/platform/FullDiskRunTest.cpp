@@ -126,9 +126,9 @@ TEST(FullDiskRun, EachWayARunEndsNamesWhatItCouldNotSave) {
         }
         EXPECT_EQ(run.status, makeRoom ? 0 : 1) << run.output;
         EXPECT_EQ(boxClosed, window) << "the box over the window was not found and closed\n" << run.output;
-        const std::size_t named = run.output.find("velmora: this session's progress is not saved in " +
-                                                  data.file("velmora/leaderboards.plist") +
-                                                  ": write failed: No space left on device\n");
+        const std::size_t named = run.output.find(
+            "velmora: this session's progress is not saved in " + data.file("velmora/leaderboards.plist") +
+            ": write failed: No space left on device; free some space on its disk, then play again\n");
         EXPECT_EQ(named != std::string::npos, !makeRoom) << run.output;
         EXPECT_TRUE(makeRoom || named > run.output.find("frames drawn")) << run.output;
         const std::size_t after = run.output.find("leaderboards after the run:");

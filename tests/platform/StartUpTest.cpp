@@ -80,7 +80,8 @@ TEST(StartUpTest, WithoutAContextTheGameStopsBeforeBuildingAnything) {
     EXPECT_NE(run.output.find("velmora: no OpenGL ES 2.0 context, so the game cannot start: no display"),
               std::string::npos)
         << run.output;
-    EXPECT_NE(run.output.find("run velmora --headless"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("to play without a display: velmora --headless"), std::string::npos)
+        << run.output;
     EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
 }
 
