@@ -1,6 +1,7 @@
 #include "engine/OwnedFolder.h"
 #include "support/AsPlayer.h"
 #include "support/FileCallHook.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The way to every folder the game writes in is checked from / down, as
-// OpenSSH's StrictModes checks a key's.
+// The way to every folder the game writes in is checked as OpenSSH's
+// StrictModes checks a key's.
 
 namespace {
 
@@ -69,36 +70,75 @@ TEST(OwnedFolderTest, EveryFolderAndLinkFromRootDownIsTheGamesOrRootsAndNoneOpen
     EXPECT_EQ(refusal.find("chmod"), std::string::npos) << "/ is never a mend's: " << refusal;
 }
 
-// Under unshare --user or bubblewrap, / and every owner the namespace does
-// not map show the overflow id: that is root there, and the player's own
-// way, with its absolute links, serves.
-TEST(OwnedFolderTest, InAUserNamespaceThatMapsNoRootThePlayersWayServes) {
-    if (!asplayer::testsRunAsRoot()) {
-        GTEST_SKIP() << "needs root: the test plays a player who enters a namespace";
+// OpenSSH's StrictModes stops once it has checked the home: a folder above
+// it that every user may write (a shared mount, say) held off every start.
+// A way into the home is checked from the home down, the home included; any
+// other way, and an absolute link out of the home, from / down.
+TEST(OwnedFolderTest, AWayIntoTheHomeIsCheckedFromTheHomeDownAndAnyOtherFromRoot) {
+    TempFolder folder;
+    const std::string above = folder.file("above");
+    const std::string home = above + "/home";
+    fs::create_directories(home + "/real");
+    fs::create_directories(above + "/out");
+    fs::create_symlink(home + "/real", home + "/in");
+    fs::create_symlink(above + "/out", home + "/away");
+    ASSERT_EQ(::chmod(above.c_str(), 0777), 0);
+    ScopedEnvironment environment;
+    environment.set("HOME", home + "/");
+    EXPECT_EQ(refusalOf(home + "/.local/share/velmora", OwnedFolder::Make::yes), "");
+    EXPECT_EQ(refusalOf(home + "/in"), "");
+    for (const std::string& outside : {home + "/away", above + "/out", home + "/../out"}) {
+        EXPECT_TRUE(refusalOf(outside).starts_with("the folder " + above + " belongs to")) << outside;
     }
+    ASSERT_EQ(::chmod(home.c_str(), 0777), 0);
+    EXPECT_TRUE(refusalOf(home + "/real").starts_with("the folder " + home + " belongs to"));
+    ::chmod(home.c_str(), 0755);
+}
+
+// Enters a new user namespace that shows this process as `inside`, as
+// unshare --user --map-user does; false when the machine lets none be made.
+bool enterNamespace(uid_t inside) {
+    const auto put = [](const char* file, const std::string& text) {
+        return (std::ofstream(file) << text << std::flush).good();
+    };
+    const std::string uids = std::to_string(inside) + " " + std::to_string(::geteuid()) + " 1";
+    const std::string gids = std::to_string(inside) + " " + std::to_string(::getegid()) + " 1";
+    return ::unshare(CLONE_NEWUSER) == 0 && put("/proc/self/setgroups", "deny") &&
+           put("/proc/self/uid_map", uids) && put("/proc/self/gid_map", gids);
+}
+
+// Under bubblewrap or unshare --user, / and every owner the namespace does
+// not map show the overflow id; in a namespace inside another (bubblewrap
+// makes one, as does unshare -r unshare --user), uid_map's outside column
+// names the parent's ids, where 0 is the player. The overflow id is the
+// system's there, and the player's way, with its absolute links, serves.
+TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWayServes) {
     TempFolder folder;
     fs::create_directories(folder.file("real"));
     fs::create_symlink(folder.file("real"), folder.file("link"));
     for (const char* entry : {"", "real", "link"}) {
-        giveToPlayer(folder.file(entry));
+        ASSERT_TRUE(asplayer::handToPlayer(folder.file(entry)));
     }
-    const std::string seen = asplayer::run([&] {
-        const std::string map = "4242 " + std::to_string(asplayer::kPlayer) + " 1";
-        const auto put = [](const char* file, const std::string& text) {
-            return (std::ofstream(file) << text << std::flush).good();
-        };
-        // Changing the user made the process undumpable, and its /proc
-        // files root's: the maps could not be written.
-        return ::prctl(PR_SET_DUMPABLE, 1) == 0 && ::unshare(CLONE_NEWUSER) == 0 &&
-                       put("/proc/self/setgroups", "deny") && put("/proc/self/uid_map", map) &&
-                       put("/proc/self/gid_map", map)
-                   ? refusalOf(folder.file("link")) + "usable"
-                   : "no namespace";
-    });
-    if (seen == "no namespace") {
-        GTEST_SKIP() << "this machine lets no user enter a user namespace";
+    const std::vector<std::vector<uid_t>> nestings = {{4242}, {0, 1234}};
+    for (const std::vector<uid_t>& nesting : nestings) {
+        const std::string seen = asplayer::run([&] {
+            // Changing the user made the process undumpable, and its /proc
+            // files root's: the maps could not be written.
+            if (::prctl(PR_SET_DUMPABLE, 1) != 0) {
+                return std::string("no namespace");
+            }
+            for (const uid_t inside : nesting) {
+                if (!enterNamespace(inside)) {
+                    return std::string("no namespace");
+                }
+            }
+            return refusalOf(folder.file("link")) + "usable";
+        });
+        if (seen == "no namespace") {
+            GTEST_SKIP() << "this machine lets no user enter a user namespace";
+        }
+        EXPECT_EQ(seen, "usable") << nesting.size() << " namespaces deep";
     }
-    EXPECT_EQ(seen, "usable");
 }
 
 // A sync tool replaces the player's link with the file while the game

@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <unistd.h>
 
 // Damage at a store's name is set aside whole and the store starts empty.
@@ -99,6 +100,42 @@ TEST(PlistFileStoreDamage, ALinkSeenOnlyByTheOpenIsLookedPastAndTheFileRead) {
             });
         EXPECT_EQ(PlistFileStore(path).integerForKey("level"), links == 1 ? 3 : 0) << links;
         EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
+    }
+}
+
+// A dotfile manager or a sync tool swaps the file for a link to a good
+// copy as the game looks at its store, at the start or while it plays: the
+// link was kept aside as damage and the store started empty. A link found
+// at the read is walked, and the copy read.
+TEST(PlistFileStoreDamage, ALinkThatComesInTheFilesPlaceIsWalkedNotKeptAside) {
+    for (const bool playing : {false, true}) {
+        TempFolder folder;
+        const std::string path = folder.file("store.plist");
+        PlistFileStore(folder.file("copy.plist")).update([](ZQ::KeyValueStore& store) {
+            store.setInteger("level", 2);
+        });
+        PlistFileStore(path).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 1); });
+        std::optional<PlistFileStore> store;
+        if (playing) {
+            store.emplace(path);
+        }
+        // The first look sees the file; the link stands there from the second on.
+        int looks = 0;
+        const FileCallHook swapper(
+            [&](const std::string& call, const std::string& entry, const std::string&, unsigned) {
+                if (call == "fstatat" && entry == "store.plist" && ++looks == 2) {
+                    fs::remove(path);
+                    fs::create_symlink("copy.plist", path);
+                }
+                return 0;
+            });
+        if (playing) {
+            EXPECT_EQ(store->pullExternalChanges(), std::vector<std::string>{"level"});
+        } else {
+            store.emplace(path);
+        }
+        EXPECT_EQ(store->integerForKey("level"), 2) << playing;
+        EXPECT_EQ(folder.entries(), (std::vector<std::string>{"copy.plist", "store.plist"})) << playing;
     }
 }
 

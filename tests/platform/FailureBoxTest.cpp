@@ -1,9 +1,9 @@
 #include "GameProcess.h"
-#include "ScopedEnvironment.h"
 #include "XvfbDisplay.h"
 #include "platform/ZQDataFolderLock.h"
 #include "platform/ZQDialogPresenter.h"
 #include "support/AsPlayer.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "ScopedEnvironment.h"
 #include "XvfbDisplay.h"
 #include "platform/ZQDialogPresenter.h"
 #include "platform/ZQFailureNotice.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "GameProcess.h"
-#include "ScopedEnvironment.h"
 #include "XvfbDisplay.h"
+#include "support/ScopedEnvironment.h"
 
 #include "support/AsPlayer.h"
 #include "support/TempFolder.h"

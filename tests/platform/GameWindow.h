@@ -1,8 +1,8 @@
 #pragma once
 
 #include "GameProcess.h"
-#include "ScopedEnvironment.h"
 #include "XvfbDisplay.h"
+#include "support/ScopedEnvironment.h"
 
 #include "engine/PVRTVector.h"
 #include "platform/ZQSnapshot.h"

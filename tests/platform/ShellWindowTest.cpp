@@ -7,9 +7,9 @@
 #include "platform/ZQWindowEvents.h"
 #include "support/HeadlessGL.h"
 
-#include "ScopedEnvironment.h"
 #include "ShellRecorders.h"
 #include "XvfbDisplay.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "GameDataFolder.h"
 #include "GameProcess.h"
-#include "ScopedEnvironment.h"
 #include "XvfbDisplay.h"
 #include "engine/Bundle.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "render/SceneContext.h"
 #include "support/HeadlessGL.h"
 
-#include "ScopedEnvironment.h"
 #include "XvfbDisplay.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ScopedEnvironment.h"
 #include "platform/ZQSnapshot.h"
+#include "support/ScopedEnvironment.h"
 
 #include <sys/types.h>
 

@@ -1,7 +1,7 @@
 #include "platform/ZQEGLContext.h"
 #include "support/HeadlessGL.h"
 
-#include "ScopedEnvironment.h"
+#include "support/ScopedEnvironment.h"
 
 #include <GLES2/gl2ext.h>
 #include <gtest/gtest.h>

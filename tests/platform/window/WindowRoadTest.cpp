@@ -1,6 +1,6 @@
 #include "GameProcess.h"
 #include "GameWindow.h"
-#include "ScopedEnvironment.h"
+#include "support/ScopedEnvironment.h"
 
 #include "game/MasterStates.h"
 #include "platform/ZQFlowLines.h"

@@ -1,0 +1,73 @@
+#include "GameProcess.h"
+#include "support/AsPlayer.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+// Flatpak and game runtimes start games under bubblewrap, and a user
+// namespace may sit inside another (bubblewrap makes one so, as does
+// unshare -r unshare --user): / and every owner the sandbox does not map
+// show the overflow id, and uid_map's outside column names the parent's
+// ids. Every start there was refused at /. The player's game plays and
+// saves in each, its data folder in the home and outside it.
+
+namespace {
+
+// The plain user a test run as root hands the game to: not nobody, whose id
+// is the overflow id itself, which would make the sandbox's / look like the
+// player's own.
+constexpr uid_t kSandboxPlayer = 54321;
+
+TEST(SandboxTest, ThePlayersGamePlaysAndSavesUnderBubblewrapAndInNestedNamespaces) {
+    if (runShell("command -v bwrap").status != 0) {
+        GTEST_SKIP() << "bubblewrap is not installed (scripts/install-deps)";
+    }
+    TempFolder folder;
+    const std::string home = folder.file("home");
+    const std::string data = folder.file("data");
+    std::filesystem::create_directories(home);
+    std::filesystem::create_directories(data);
+    const bool root = asplayer::testsRunAsRoot();
+    for (const std::string& entry : {folder.path(), home, data}) {
+        ASSERT_TRUE(!root || ::chown(entry.c_str(), kSandboxPlayer, kSandboxPlayer) == 0);
+    }
+    const std::string id = std::to_string(kSandboxPlayer);
+    const std::string player = root ? "setpriv --reuid=" + id + " --regid=" + id + " --clear-groups " : "";
+    const std::string bwrap = "bwrap --ro-bind / / --dev /dev --proc /proc --bind " + folder.path() + " " +
+                              folder.path() + " -- env ";
+    const std::string inHome = home + "/.local/share/velmora";
+    const struct {
+        const char* sandbox;
+        std::string command;
+        std::string stores;
+    } runs[] = {
+        {"bubblewrap, the data folder in the home", bwrap + "-u XDG_DATA_HOME", inHome},
+        {"bubblewrap, the data folder outside the home", bwrap + "XDG_DATA_HOME=" + data, data + "/velmora"},
+        {"a namespace in a namespace", "unshare -r unshare --user --map-user=1234 env -u XDG_DATA_HOME",
+         inHome},
+    };
+    for (const auto& [sandbox, command, stores] : runs) {
+        SCOPED_TRACE(sandbox);
+        // The tests' own folders are root's when root runs them: the player's
+        // game takes its home's.
+        const GameRun run =
+            runShell(player +
+                     "env -u VELMORA_CLOUD_DIR -u XDG_CONFIG_HOME -u XDG_CACHE_HOME "
+                     "-u MESA_SHADER_CACHE_DIR HOME=" +
+                     home + " " + command + " '" + VELMORA_EXECUTABLE + "' --headless --frames 3");
+        if (run.output.starts_with("bwrap: ") || run.output.starts_with("unshare: ")) {
+            GTEST_SKIP() << "this machine makes no such sandbox for a plain user: " << run.output;
+        }
+        EXPECT_EQ(run.status, 0) << run.output;
+        EXPECT_NE(run.output.find("frames drawn"), std::string::npos) << run.output;
+        EXPECT_NE(TempFolder::read(stores + "/leaderboards.plist").find("<key>player</key>"),
+                  std::string::npos)
+            << run.output;
+    }
+}
+
+} // namespace
