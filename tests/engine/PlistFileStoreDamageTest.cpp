@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <unistd.h>
@@ -24,41 +25,47 @@ std::vector<std::string> keptAside(const TempFolder& folder) {
     return found;
 }
 
-// NFS fails every rename flag with EINVAL: only a file went aside then, and
-// a good file synced in before the set-aside's rename must go back.
+// NFS fails every rename flag with EINVAL; FUSE mounts answer ENOSYS or
+// EOPNOTSUPP, and EPERM to a link, where nothing could go aside and a good
+// file put back was lost. Only a file went aside then, and a good file
+// synced in before the set-aside's rename must go back.
 TEST(PlistFileStoreDamage, DamageGoesAsideWholeAndAGoodFileSyncedInComesBackWithoutRenameFlags) {
-    for (const std::string damage : {"a file", "a folder", "a file, then a good one"}) {
-        SCOPED_TRACE(damage);
-        TempFolder folder;
-        const std::string path = folder.file("store.plist");
-        const std::string good = folder.file("good");
-        const bool putBack = damage.ends_with("good one");
-        if (damage == "a folder") {
-            fs::create_directory(path);
+    for (const auto& [flagError, linkError] : {std::pair(EINVAL, 0), {ENOSYS, EPERM}, {EOPNOTSUPP, EPERM}}) {
+        for (const std::string damage : {"a file", "a folder", "a file, then a good one"}) {
+            SCOPED_TRACE(damage + ", flags refused with " + std::strerror(flagError));
+            TempFolder folder;
+            const std::string path = folder.file("store.plist");
+            const std::string good = folder.file("good");
+            const bool putBack = damage.ends_with("good one");
+            if (damage == "a folder") {
+                fs::create_directory(path);
+            }
+            TempFolder::write(damage == "a folder" ? path + "/inside" : path, kDamagedList);
+            if (putBack) {
+                PlistFileStore(good).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 10); });
+            }
+            const FileCallHook hook(
+                [&, flagError = flagError, linkError = linkError](const std::string& call, const std::string&,
+                                                                  const std::string& to, unsigned flags) {
+                    if (to.find(".corrupt-") != std::string::npos && fs::exists(good)) {
+                        fs::rename(good, path);
+                    }
+                    return call == "linkat" ? linkError : call == "renameat2" && flags != 0 ? flagError : 0;
+                });
+            PlistFileStore store(path);
+            EXPECT_EQ(store.integerForKey("level"), putBack ? 10 : 0) << store.refusal();
+            const std::vector<std::string> asides = keptAside(folder);
+            ASSERT_EQ(asides.size(), putBack ? 0u : 1u);
+            EXPECT_EQ(folder.entries(), putBack ? std::vector<std::string>{"store.plist"} : asides);
+            if (!putBack) {
+                EXPECT_EQ(TempFolder::read(folder.file(asides[0]) + (damage == "a folder" ? "/inside" : "")),
+                          kDamagedList);
+            }
+            store.setInteger("level", 1);
+            EXPECT_TRUE(store.synchronize());
+            EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 1);
+            EXPECT_EQ(folder.entries().size(), asides.size() + 1) << "nothing else left behind";
         }
-        TempFolder::write(damage == "a folder" ? path + "/inside" : path, kDamagedList);
-        if (putBack) {
-            PlistFileStore(good).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 10); });
-        }
-        const FileCallHook hook(
-            [&](const std::string& call, const std::string&, const std::string& to, unsigned flags) {
-                if (to.find(".corrupt-") != std::string::npos && fs::exists(good)) {
-                    fs::rename(good, path);
-                }
-                return call == "renameat2" && flags != 0 ? EINVAL : 0;
-            });
-        PlistFileStore store(path);
-        EXPECT_EQ(store.integerForKey("level"), putBack ? 10 : 0) << store.refusal();
-        const std::vector<std::string> asides = keptAside(folder);
-        ASSERT_EQ(asides.size(), putBack ? 0u : 1u);
-        EXPECT_EQ(folder.entries(), putBack ? std::vector<std::string>{"store.plist"} : asides);
-        if (!putBack) {
-            EXPECT_EQ(TempFolder::read(folder.file(asides[0]) + (damage == "a folder" ? "/inside" : "")),
-                      kDamagedList);
-        }
-        store.setInteger("level", 1);
-        EXPECT_TRUE(store.synchronize());
-        EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 1);
     }
 }
 

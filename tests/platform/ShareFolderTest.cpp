@@ -21,14 +21,21 @@ std::string saveText(const std::string& in, const std::string& text) {
         [&](std::FILE* file, std::string&) { return std::fputs(text.c_str(), file) >= 0; }, error);
 }
 
-// NFS and some FUSE file systems take no flags on rename.
+// NFS takes no flags on rename; FUSE mounts take neither flags (ENOSYS,
+// EOPNOTSUPP) nor links (EPERM), where every share failed.
 TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
-    TempFolder folder;
-    const FileCallHook hook([&](const std::string& call, const std::string&, const std::string&,
-                                unsigned flags) { return call == "renameat2" && flags != 0 ? EINVAL : 0; });
-    EXPECT_EQ(saveText(folder.path(), "first"), folder.file("Velmora/knot-0.txt"));
-    EXPECT_EQ(saveText(folder.path(), "second"), folder.file("Velmora/knot-1.txt"));
-    EXPECT_EQ(TempFolder::read(folder.file("Velmora/knot-0.txt")), "first");
+    for (const auto& [flagError, linkError] : {std::pair(EINVAL, 0), {ENOSYS, EPERM}, {EOPNOTSUPP, EPERM}}) {
+        TempFolder folder;
+        const FileCallHook hook(
+            [&, flagError = flagError, linkError = linkError](const std::string& call, const std::string&,
+                                                              const std::string&, unsigned flags) {
+                return call == "linkat" ? linkError : call == "renameat2" && flags != 0 ? flagError : 0;
+            });
+        EXPECT_EQ(saveText(folder.path(), "first"), folder.file("Velmora/knot-0.txt"));
+        EXPECT_EQ(saveText(folder.path(), "second"), folder.file("Velmora/knot-1.txt"));
+        EXPECT_EQ(TempFolder::read(folder.file("Velmora/knot-0.txt")), "first");
+        EXPECT_EQ(folder.entries("Velmora"), (std::vector<std::string>{"knot-0.txt", "knot-1.txt"}));
+    }
 }
 
 // Another user's picture viewer must get in. A temporary just written may
