@@ -1,5 +1,6 @@
 #include "engine/PlistCodec.h"
 #include "engine/PlistFileStore.h"
+#include "support/AsPlayer.h"
 #include "support/FileCallHook.h"
 #include "support/TempFolder.h"
 
@@ -131,7 +132,10 @@ TEST(PlistFileStoreDamage, AnEmptyFileIsNoDamageAndItsInPlaceWritersRecordIsKept
 }
 
 // Earlier names carry a count, which sorts wrongly as text ("-10" < "-9").
-TEST(PlistFileStoreDamage, OnlyTheNewestFiveCopiesSetAsideAreKeptOldNamesCounted) {
+// In a folder shared with other users, five copies of theirs with later
+// times removed the copy just made; an empty file a kill left before the
+// rename counted as a copy.
+TEST(PlistFileStoreDamage, OnlyTheNewestFiveOwnCopiesSetAsideAreKeptOldNamesCountedTheNewOneAlways) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");
     const std::string old = "store.plist.corrupt-20250102T030405Z";
@@ -142,11 +146,30 @@ TEST(PlistFileStoreDamage, OnlyTheNewestFiveCopiesSetAsideAreKeptOldNamesCounted
         TempFolder::write(path, "damage " + std::to_string(copy));
         PlistFileStore store(path);
     }
-    std::vector<std::string> kept;
-    for (const std::string& aside : keptAside(folder)) {
-        kept.push_back(TempFolder::read(folder.file(aside)));
+    const auto kept = [&] {
+        std::vector<std::string> contents;
+        for (const std::string& aside : keptAside(folder)) {
+            contents.push_back(TempFolder::read(folder.file(aside)));
+        }
+        return contents;
+    };
+    EXPECT_EQ(kept(), (std::vector<std::string>{"-10", "-9", "damage 0", "damage 1", "damage 2"}));
+
+    // Later than any the clock gives: another user's where there is root,
+    // else this user's own; and an empty one, which the kept list would show.
+    for (int copy = 0; copy < 5; ++copy) {
+        const std::string later =
+            folder.file("store.plist.corrupt-2099010" + std::to_string(copy + 1) + "T000000.000000000Z");
+        TempFolder::write(later, "later " + std::to_string(copy));
+        ASSERT_TRUE(asplayer::handToPlayer(later));
     }
-    EXPECT_EQ(kept, (std::vector<std::string>{"-10", "-9", "damage 0", "damage 1", "damage 2"}));
+    TempFolder::write(folder.file("store.plist.corrupt-20990201T000000.000000000Z"), "");
+    TempFolder::write(path, "damage 3");
+    PlistFileStore store(path);
+    const std::vector<std::string> others = {"-10",     "damage 0", "damage 1", "damage 2", "damage 3",
+                                             "later 0", "later 1",  "later 2",  "later 3",  "later 4"};
+    const std::vector<std::string> own = {"damage 3", "later 1", "later 2", "later 3", "later 4"};
+    EXPECT_EQ(kept(), asplayer::testsRunAsRoot() ? others : own);
 }
 
 } // namespace
