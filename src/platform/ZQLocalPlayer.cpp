@@ -13,8 +13,7 @@ void ZQLocalPlayer::setAuthenticateHandler(const AuthenticateHandler& handler) {
         handler(nullptr);
         return;
     }
-    const ZQServiceError error{kErrorDomain, "The leaderboard file cannot be written",
-                               "no write to " + store.path() + " succeeded"};
+    const ZQServiceError error{kErrorDomain, "The leaderboard file cannot be used", store.file().refusal()};
     handler(&error);
 }
 
