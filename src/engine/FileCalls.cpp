@@ -23,44 +23,36 @@ FileCalls gFileCalls = kSystemFileCalls;
 
 namespace {
 
-bool sameEntry(int folder, const char* a, const char* b) {
-    struct stat first {};
-    struct stat second {};
-    return gFileCalls.fstatat(folder, a, &first, AT_SYMLINK_NOFOLLOW) == 0 &&
-           gFileCalls.fstatat(folder, b, &second, AT_SYMLINK_NOFOLLOW) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+// Whether `name` still names the entry `seen` showed, of the same size.
+bool stillThere(int folder, const char* name, const struct stat& seen) {
+    struct stat now {};
+    return gFileCalls.fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == seen.st_dev &&
+           now.st_ino == seen.st_ino && now.st_size == seen.st_size;
 }
 
-} // namespace
-
-int renameNoReplace(int folder, const char* from, const char* to) {
-    if (gFileCalls.renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) {
-        return 0;
-    }
-    if (errno != EINVAL) {
-        return -1;
-    }
+// Each way to a new name is tried where the one before failed for another
+// cause than the names (EEXIST, taken; ENOENT, gone): EINVAL from NFS,
+// ENOSYS or EOPNOTSUPP from a FUSE mount, EPERM from its links. Last comes
+// a plain rename, which replaces an entry of the same kind only: over an
+// empty file of our own made at `to` for anything but a folder (ENOTDIR),
+// an empty folder for one, once a last look finds it still there and
+// still empty (what another writer put at the name is theirs).
+int newName(int folder, const char* from, const char* to, bool link) {
+    int named = gFileCalls.renameat2(folder, from, folder, to, RENAME_NOREPLACE);
     // A link never replaces a name. The old name goes only while it still
     // names what was linked: an entry put there meanwhile stays, and the
     // link is then a copy kept under the new name.
-    if (gFileCalls.linkat(folder, from, folder, to, 0) != 0) {
-        return -1;
+    struct stat linked {};
+    if (named != 0 && link && errno != EEXIST && errno != ENOENT) {
+        named = gFileCalls.linkat(folder, from, folder, to, 0);
+        if (named == 0 && gFileCalls.fstatat(folder, to, &linked, AT_SYMLINK_NOFOLLOW) == 0 &&
+            stillThere(folder, from, linked)) {
+            gFileCalls.unlinkat(folder, from, 0);
+        }
     }
-    if (sameEntry(folder, from, to)) {
-        gFileCalls.unlinkat(folder, from, 0);
+    if (named == 0 || errno == EEXIST || errno == ENOENT) {
+        return named;
     }
-    return 0;
-}
-
-int renameToFreshName(int folder, const char* from, const char* to) {
-    if (gFileCalls.renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) {
-        return 0;
-    }
-    if (errno != EINVAL) {
-        return -1;
-    }
-    // A plain rename replaces an entry of the same kind only: an empty file
-    // of our own for anything but a folder (ENOTDIR), an empty folder for one.
     for (const bool forFolder : {false, true}) {
         const int made =
             forFolder
@@ -69,8 +61,15 @@ int renameToFreshName(int folder, const char* from, const char* to) {
         if (made < 0) {
             return -1;
         }
+        struct stat empty {};
+        const int looked =
+            forFolder ? gFileCalls.fstatat(folder, to, &empty, AT_SYMLINK_NOFOLLOW) : ::fstat(made, &empty);
         if (!forFolder) {
             ::close(made);
+        }
+        if (looked != 0 || !stillThere(folder, to, empty)) {
+            errno = EEXIST;
+            return -1;
         }
         if (gFileCalls.renameat2(folder, from, folder, to, 0) == 0) {
             return 0;
@@ -83,6 +82,16 @@ int renameToFreshName(int folder, const char* from, const char* to) {
         }
     }
     return -1;
+}
+
+} // namespace
+
+int renameNoReplace(int folder, const char* from, const char* to) {
+    return newName(folder, from, to, true);
+}
+
+int renameToFreshName(int folder, const char* from, const char* to) {
+    return newName(folder, from, to, false);
 }
 
 } // namespace ZQ

@@ -31,14 +31,15 @@ extern const FileCalls kSystemFileCalls;
 // with EEXIST when it is taken, and nothing moved. Where rename takes no
 // flags (the kernel's NFS client, some FUSE file systems), a hard link, which
 // never replaces a name, then the old name removed while it still names the
-// entry linked.
+// entry linked; where there are no links either, as renameToFreshName does.
 int renameNoReplace(int folder, const char* from, const char* to);
 
 // Moves whatever stands at `from` now to the new name `to`, whole: the
 // rename itself picks the entry, so one that took the name since the caller
 // looked is moved, never removed. Where rename takes no flags, `to` is first
 // made as an empty file (an empty folder, to move a folder) of our own and a
-// plain rename replaces it.
+// plain rename replaces it once a last look finds it still ours; a kill
+// between the two leaves that empty entry at `to`.
 int renameToFreshName(int folder, const char* from, const char* to);
 
 } // namespace ZQ

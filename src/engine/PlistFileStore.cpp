@@ -377,8 +377,8 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
         failure = ::fsync(fd) == 0 ? 0 : errno;
     }
     // Over a file, an exchange keeps the one it replaces, under the
-    // temporary name, until it is seen to be the file last read. Where the
-    // file system has no exchange, a last look comes just before the rename.
+    // temporary name, until it is seen to be the file last read. Refused
+    // (any error but ENOENT), a last look comes just before a plain rename.
     bool exchanged = false;
     bool overtaken = false;
     if (failure == 0) {
@@ -387,7 +387,7 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
                           ? gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(), RENAME_EXCHANGE)
                           : renameNoReplace(dir, temporary.c_str(), name.c_str());
         exchanged = swapped == 0 && knownStamp.exists;
-        if (swapped != 0 && errno == EINVAL && knownStamp.exists) {
+        if (swapped != 0 && errno != ENOENT && knownStamp.exists) {
             const bool unchanged = currentStamp(name) == knownStamp;
             swapped = unchanged ? gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(), 0) : -1;
             errno = unchanged ? errno : EEXIST;

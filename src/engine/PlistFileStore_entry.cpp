@@ -61,27 +61,33 @@ std::string asideTime(const std::string& stamp) {
            std::string(9 - count.size(), '0') + count;
 }
 
-// Removes all but the newest kAsidesKept copies of `name` set aside in
-// `folder`. A folder set aside is never emptied: it stays, and counts.
-void keepNewestAsides(int folder, const std::string& name) {
+// Removes all but the newest kAsidesKept copies of `name` this user set
+// aside in `folder`, `made` among them; another user's neither count nor
+// go. A folder set aside stays (never emptied), and counts. An empty file,
+// no damage, is what a kill left before the rename (FileCalls): it goes.
+void keepNewestAsides(int folder, const std::string& name, const std::string& made) {
     DIR* listing = ::fdopendir(gFileCalls.openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
     if (listing == nullptr) {
         return;
     }
     const std::string prefix = asidePrefix(name);
-    std::vector<std::pair<std::string, std::string>> asides; // time, name
+    std::vector<std::pair<std::string, std::string>> asides; // time ("" when empty), name
     while (const dirent* entry = ::readdir(listing)) {
         const std::string entryName = entry->d_name;
-        if (entryName.starts_with(prefix)) {
-            if (std::string time = asideTime(entryName.substr(prefix.size())); !time.empty()) {
-                asides.emplace_back(std::move(time), entryName);
-            }
+        std::string time = entryName.starts_with(prefix) ? asideTime(entryName.substr(prefix.size())) : "";
+        struct stat info {};
+        if (!time.empty() && entryName != made &&
+            gFileCalls.fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            info.st_uid == ::geteuid()) {
+            asides.emplace_back(S_ISREG(info.st_mode) && info.st_size == 0 ? "" : std::move(time), entryName);
         }
     }
     ::closedir(listing);
     std::sort(asides.begin(), asides.end(), std::greater<>());
-    for (std::size_t i = kAsidesKept; i < asides.size(); ++i) {
-        gFileCalls.unlinkat(folder, asides[i].second.c_str(), 0);
+    for (std::size_t i = 0; i < asides.size(); ++i) {
+        if (i + 1 >= kAsidesKept || asides[i].first.empty()) {
+            gFileCalls.unlinkat(folder, asides[i].second.c_str(), 0);
+        }
     }
 }
 
@@ -340,7 +346,7 @@ PlistFileStore::Aside PlistFileStore::setAside(const std::string& entry, const F
         return Aside::Changed;
     }
     ::fsync(dir);
-    keepNewestAsides(dir, name);
+    keepNewestAsides(dir, name, aside);
     return Aside::Moved;
 }
 

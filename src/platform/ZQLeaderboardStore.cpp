@@ -122,7 +122,8 @@ const ZQ::PlistRoom& ZQLeaderboardStore::writtenRoom() {
 
 bool ZQLeaderboardStore::signIn(const std::string& player) {
     ZQ_ASSERT(player.size() <= kPlayerMaxBytes);
-    return store.update([&player](ZQ::KeyValueStore& file) { file.setString(kPlayerKey, player); });
+    store.update([&player](ZQ::KeyValueStore& file) { file.setString(kPlayerKey, player); });
+    return !store.refusal();
 }
 
 bool ZQLeaderboardStore::report(std::span<const ZQ::LeaderboardScore> scores, const std::string& date) {

@@ -62,8 +62,9 @@ public:
     // makes one larger.
     static const ZQ::PlistRoom& writtenRoom();
 
-    // Records who plays (a name of at most kPlayerMaxBytes); true when the
-    // file took it (the file is usable).
+    // Records who plays (a name of at most kPlayerMaxBytes), written as any
+    // change is: a write that fails is tried again with the next. True while
+    // the file does not refuse.
     bool signIn(const std::string& player);
     // Adds the scores, every board in one write; false (logged by the file
     // store) when the file could not be written. The scores stay in memory

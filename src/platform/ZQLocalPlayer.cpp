@@ -13,8 +13,8 @@ void ZQLocalPlayer::setAuthenticateHandler(const AuthenticateHandler& handler) {
         handler(nullptr);
         return;
     }
-    const ZQServiceError error{kErrorDomain, "The leaderboard file cannot be written",
-                               "no write to " + store.path() + " succeeded"};
+    const ZQServiceError error{kErrorDomain, "The leaderboard file cannot be used",
+                               ZQ::line(store.file().refusal().value_or(ZQ::Refusal{}))};
     handler(&error);
 }
 

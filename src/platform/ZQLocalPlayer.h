@@ -14,8 +14,9 @@ struct ZQServiceError {
 
 // The game service's local player on a desktop: the operating-system user,
 // whose scores go to the local leaderboard file. There is no account to log
-// in to: the player is logged in as soon as that file takes their name, and
-// not while it cannot be written.
+// in to: the player is logged in while that file does not refuse (another
+// user's, unreadable). A write that fails for a moment (a full disk) waits
+// for the next, as any store's does.
 //
 // Ownership: refers to the leaderboard store, owns nothing. Threads: main
 // thread only; the handler is called on it.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <sstream>
 #include <string_view>
 #include <sys/stat.h>
@@ -43,13 +44,25 @@ OwnedFolder::Handle openPlace(const Place& place, OwnedFolder::Make make) {
     return start->usable() && !start->missing() ? start->below(place.below, make, kSharedFolderMode) : start;
 }
 
-// The whole of a regular file at `path`; empty for anything else. A FIFO or
-// a device is never waited on: the start would hang on it.
+// The whole of `path` when it is a regular file of the game's user on a
+// way of the user's (OwnedFolder); empty for anything else, which is never
+// opened: opening a device acts on it, and a FIFO would hold the start.
 std::string regularFileText(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat info {};
+    const std::filesystem::path file(path);
+    const auto [folder, name, link] = OwnedFolder::open(file.parent_path(), OwnedFolder::Make::no)
+                                          ->entry(file.filename(), OwnedFolder::Make::no);
+    struct stat seen {};
+    struct stat opened {};
+    const bool regular =
+        folder->usable() && !folder->missing() &&
+        ZQ::gFileCalls.fstatat(folder->descriptor(), name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(seen.st_mode) && seen.st_uid == ::geteuid();
+    const int fd = regular ? ZQ::gFileCalls.openat(folder->descriptor(), name.c_str(),
+                                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0)
+                           : -1;
     std::string text;
-    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    if (fd >= 0 && ::fstat(fd, &opened) == 0 && opened.st_dev == seen.st_dev &&
+        opened.st_ino == seen.st_ino) {
         char buffer[4096];
         for (ssize_t n = 0; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
             text.append(buffer, static_cast<std::size_t>(n));

@@ -1,10 +1,12 @@
 #include "engine/PlistCodec.h"
 #include "engine/PlistFileStore.h"
+#include "support/AsPlayer.h"
 #include "support/FileCallHook.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
@@ -25,41 +27,47 @@ std::vector<std::string> keptAside(const TempFolder& folder) {
     return found;
 }
 
-// NFS fails every rename flag with EINVAL: only a file went aside then, and
-// a good file synced in before the set-aside's rename must go back.
+// NFS fails every rename flag with EINVAL; FUSE mounts answer ENOSYS or
+// EOPNOTSUPP, and EPERM to a link, where nothing could go aside and a good
+// file put back was lost. Only a file went aside then, and a good file
+// synced in before the set-aside's rename must go back.
 TEST(PlistFileStoreDamage, DamageGoesAsideWholeAndAGoodFileSyncedInComesBackWithoutRenameFlags) {
-    for (const std::string damage : {"a file", "a folder", "a file, then a good one"}) {
-        SCOPED_TRACE(damage);
-        TempFolder folder;
-        const std::string path = folder.file("store.plist");
-        const std::string good = folder.file("good");
-        const bool putBack = damage.ends_with("good one");
-        if (damage == "a folder") {
-            fs::create_directory(path);
+    for (const auto& [flagError, linkError] : {std::pair(EINVAL, 0), {ENOSYS, EPERM}, {EOPNOTSUPP, EPERM}}) {
+        for (const std::string damage : {"a file", "a folder", "a file, then a good one"}) {
+            SCOPED_TRACE(damage + ", flags refused with " + std::strerror(flagError));
+            TempFolder folder;
+            const std::string path = folder.file("store.plist");
+            const std::string good = folder.file("good");
+            const bool putBack = damage.ends_with("good one");
+            if (damage == "a folder") {
+                fs::create_directory(path);
+            }
+            TempFolder::write(damage == "a folder" ? path + "/inside" : path, kDamagedList);
+            if (putBack) {
+                PlistFileStore(good).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 10); });
+            }
+            const FileCallHook hook(
+                [&, flagError = flagError, linkError = linkError](const std::string& call, const std::string&,
+                                                                  const std::string& to, unsigned flags) {
+                    if (to.find(".corrupt-") != std::string::npos && fs::exists(good)) {
+                        fs::rename(good, path);
+                    }
+                    return call == "linkat" ? linkError : call == "renameat2" && flags != 0 ? flagError : 0;
+                });
+            PlistFileStore store(path);
+            EXPECT_EQ(store.integerForKey("level"), putBack ? 10 : 0) << store.refusal().has_value();
+            const std::vector<std::string> asides = keptAside(folder);
+            ASSERT_EQ(asides.size(), putBack ? 0u : 1u);
+            EXPECT_EQ(folder.entries(), putBack ? std::vector<std::string>{"store.plist"} : asides);
+            if (!putBack) {
+                EXPECT_EQ(TempFolder::read(folder.file(asides[0]) + (damage == "a folder" ? "/inside" : "")),
+                          kDamagedList);
+            }
+            store.setInteger("level", 1);
+            EXPECT_TRUE(store.synchronize());
+            EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 1);
+            EXPECT_EQ(folder.entries().size(), asides.size() + 1) << "nothing else left behind";
         }
-        TempFolder::write(damage == "a folder" ? path + "/inside" : path, kDamagedList);
-        if (putBack) {
-            PlistFileStore(good).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 10); });
-        }
-        const FileCallHook hook(
-            [&](const std::string& call, const std::string&, const std::string& to, unsigned flags) {
-                if (to.find(".corrupt-") != std::string::npos && fs::exists(good)) {
-                    fs::rename(good, path);
-                }
-                return call == "renameat2" && flags != 0 ? EINVAL : 0;
-            });
-        PlistFileStore store(path);
-        EXPECT_EQ(store.integerForKey("level"), putBack ? 10 : 0) << store.refusal().has_value();
-        const std::vector<std::string> asides = keptAside(folder);
-        ASSERT_EQ(asides.size(), putBack ? 0u : 1u);
-        EXPECT_EQ(folder.entries(), putBack ? std::vector<std::string>{"store.plist"} : asides);
-        if (!putBack) {
-            EXPECT_EQ(TempFolder::read(folder.file(asides[0]) + (damage == "a folder" ? "/inside" : "")),
-                      kDamagedList);
-        }
-        store.setInteger("level", 1);
-        EXPECT_TRUE(store.synchronize());
-        EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 1);
     }
 }
 
@@ -161,7 +169,10 @@ TEST(PlistFileStoreDamage, AnEmptyFileIsNoDamageAndItsInPlaceWritersRecordIsKept
 }
 
 // Earlier names carry a count, which sorts wrongly as text ("-10" < "-9").
-TEST(PlistFileStoreDamage, OnlyTheNewestFiveCopiesSetAsideAreKeptOldNamesCounted) {
+// In a folder shared with other users, five copies of theirs with later
+// times removed the copy just made; an empty file a kill left before the
+// rename counted as a copy.
+TEST(PlistFileStoreDamage, OnlyTheNewestFiveOwnCopiesSetAsideAreKeptOldNamesCountedTheNewOneAlways) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");
     const std::string old = "store.plist.corrupt-20250102T030405Z";
@@ -172,11 +183,30 @@ TEST(PlistFileStoreDamage, OnlyTheNewestFiveCopiesSetAsideAreKeptOldNamesCounted
         TempFolder::write(path, "damage " + std::to_string(copy));
         PlistFileStore store(path);
     }
-    std::vector<std::string> kept;
-    for (const std::string& aside : keptAside(folder)) {
-        kept.push_back(TempFolder::read(folder.file(aside)));
+    const auto kept = [&] {
+        std::vector<std::string> contents;
+        for (const std::string& aside : keptAside(folder)) {
+            contents.push_back(TempFolder::read(folder.file(aside)));
+        }
+        return contents;
+    };
+    EXPECT_EQ(kept(), (std::vector<std::string>{"-10", "-9", "damage 0", "damage 1", "damage 2"}));
+
+    // Later than any the clock gives: another user's where there is root,
+    // else this user's own; and an empty one, which the kept list would show.
+    for (int copy = 0; copy < 5; ++copy) {
+        const std::string later =
+            folder.file("store.plist.corrupt-2099010" + std::to_string(copy + 1) + "T000000.000000000Z");
+        TempFolder::write(later, "later " + std::to_string(copy));
+        ASSERT_TRUE(asplayer::handToPlayer(later));
     }
-    EXPECT_EQ(kept, (std::vector<std::string>{"-10", "-9", "damage 0", "damage 1", "damage 2"}));
+    TempFolder::write(folder.file("store.plist.corrupt-20990201T000000.000000000Z"), "");
+    TempFolder::write(path, "damage 3");
+    PlistFileStore store(path);
+    const std::vector<std::string> others = {"-10",     "damage 0", "damage 1", "damage 2", "damage 3",
+                                             "later 0", "later 1",  "later 2",  "later 3",  "later 4"};
+    const std::vector<std::string> own = {"damage 3", "later 1", "later 2", "later 3", "later 4"};
+    EXPECT_EQ(kept(), asplayer::testsRunAsRoot() ? others : own);
 }
 
 } // namespace

@@ -299,6 +299,37 @@ TEST(PlistFileStoreKeeps, ARefusedRenameLeavesNoTemporaryAndAFileSystemWithoutEx
     }
 }
 
+// Where rename takes no flags and the file system no links (FUSE mounts
+// answer ENOSYS or EOPNOTSUPP, and EPERM to a link), no store file could be
+// made. A first save now names an empty file of its own, then renames over
+// it: a record another writer put there meanwhile is read and merged, never
+// written over.
+TEST(PlistFileStoreKeeps, AFirstSaveWithoutRenameFlagsOrLinksKeepsARecordThatCameBeforeItsRename) {
+    for (const int flagError : {ENOSYS, EOPNOTSUPP}) {
+        TempFolder folder;
+        const std::string path = folder.file("cloud.plist");
+        PlistFileStore store(path);
+        store.setInteger("mine", 2);
+        bool named = false;
+        bool synced = false;
+        const FileCallHook flagless(
+            [&](const std::string& call, const std::string& entry, const std::string&, unsigned flags) {
+                const bool here = entry == "cloud.plist";
+                if (named && !synced && here && call == "fstatat") {
+                    synced = true;
+                    storeValue(path, "theirs", 3);
+                }
+                named = named || (here && call == "openat" && (flags & O_CREAT) != 0);
+                return call == "linkat" ? EPERM : call == "renameat2" && flags != 0 ? flagError : 0;
+            });
+        EXPECT_TRUE(store.synchronize());
+        EXPECT_TRUE(synced);
+        const PlistFileStore reread(path);
+        EXPECT_EQ(std::pair(reread.integerForKey("mine"), reread.integerForKey("theirs")), std::pair(2l, 3l));
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{"cloud.plist"}) << "nothing left behind";
+    }
+}
+
 // libplist writes -0.0 as 0.0: a value read once changed at the next write.
 TEST(PlistFileStoreKeeps, ValuesReadAreWrittenBackBitForBit) {
     TempFolder folder;

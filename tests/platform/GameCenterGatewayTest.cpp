@@ -36,25 +36,48 @@ protected:
     TempFolder folder;
 };
 
-TEST_F(GameCenterGatewayTest, ALoginSucceedsAtOnceWhileTheFileTakesThePlayerAndFailsLoudlyWhenItCannot) {
+// A first write that failed for a moment (no room at start) kept the player
+// signed out for the session, and no score was kept. The player is signed
+// in while the file does not refuse; a write that failed is made with the
+// next that can be.
+TEST_F(GameCenterGatewayTest, ALoginHingesOnTheFileNotRefusingAndAFailedWriteWaitsForTheNext) {
     ZQGameCenterGateway gateway(ZQ::OwnedFolder::open(folder.file("velmora"), ZQ::OwnedFolder::Make::yes),
                                 "ada");
+    const ZQ::LeaderboardScore first{"velmora.points", 40};
+    const ZQ::LeaderboardScore second{"velmora.points", 70};
     gGlobals.gameCenterAuthenticated = false;
-    testing::internal::CaptureStderr();
-    gateway.authenticateLocalPlayer();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_TRUE(gGlobals.gameCenterAuthenticated);
-    EXPECT_EQ(gateway.localPlayerId(), "ada");
-    EXPECT_FALSE(gateway.lastError().has_value());
-    EXPECT_EQ(ZQ::PlistFileStore(gateway.leaderboards().path()).stringForKey("player"), "ada");
-
-    // The file is gone and the disk full: the next login (a return to the
-    // foreground) can no longer write, so the player is logged out and the
-    // leaderboard tile, which reads the flag, turns off.
-    std::filesystem::remove(gateway.leaderboards().path());
     testing::internal::CaptureStderr();
     {
         const FileCallHook full(refuseNewFiles);
+        gateway.authenticateLocalPlayer();
+        gateway.reportScores({&first, 1});
+    }
+    EXPECT_TRUE(gGlobals.gameCenterAuthenticated);
+    EXPECT_EQ(gateway.localPlayerId(), "ada");
+    EXPECT_FALSE(gateway.lastError().has_value());
+    EXPECT_TRUE(gateway.leaderboards().file().unsaved().has_value()) << "owed, for the session's end to name";
+    gateway.reportScores({&second, 1});
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("ZQZorezGateway"), std::string::npos);
+    std::vector<int64_t> kept;
+    for (const ZQLeaderboardStore::Entry& report :
+         ZQLeaderboardStore(gateway.leaderboards().path()).board("velmora.points").recent) {
+        kept.push_back(report.value);
+    }
+    EXPECT_EQ(kept, (std::vector<int64_t>{40, 70}));
+    EXPECT_EQ(ZQ::PlistFileStore(gateway.leaderboards().path()).stringForKey("player"), "ada");
+    EXPECT_FALSE(gateway.leaderboards().file().unsaved().has_value());
+
+    // Another writer's change the game cannot read (an I/O error): the file
+    // refuses, and the player is signed out, the tile with it, and told why.
+    ZQ::PlistFileStore(gateway.leaderboards().path()).update([](ZQ::KeyValueStore& other) {
+        other.setInteger("other", 1);
+    });
+    testing::internal::CaptureStderr();
+    {
+        const FileCallHook unreadable(
+            [](const std::string& call, const std::string& entry, const std::string&, unsigned) {
+                return call == "openat" && entry == "leaderboards.plist" ? EIO : 0;
+            });
         gateway.authenticateLocalPlayer();
     }
     const std::string log = testing::internal::GetCapturedStderr();
@@ -67,7 +90,9 @@ TEST_F(GameCenterGatewayTest, ALoginSucceedsAtOnceWhileTheFileTakesThePlayerAndF
     EXPECT_NE(gateway.lastError()->debugDescription.find(gateway.leaderboards().path()), std::string::npos);
 
     // And back: the error is cleared by a call that carries none.
+    testing::internal::CaptureStderr();
     gateway.authenticateLocalPlayer();
+    testing::internal::GetCapturedStderr();
     EXPECT_TRUE(gGlobals.gameCenterAuthenticated);
     EXPECT_FALSE(gateway.lastError().has_value());
 }

@@ -1,12 +1,14 @@
 #include "platform/ZQShareFolder.h"
+#include "support/AsPlayer.h"
 #include "support/FileCallHook.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fcntl.h>
+#include <climits>
 #include <filesystem>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,14 +23,21 @@ std::string saveText(const std::string& in, const std::string& text) {
         [&](std::FILE* file, std::string&) { return std::fputs(text.c_str(), file) >= 0; }, error);
 }
 
-// NFS and some FUSE file systems take no flags on rename.
+// NFS takes no flags on rename; FUSE mounts take neither flags (ENOSYS,
+// EOPNOTSUPP) nor links (EPERM), where every share failed.
 TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
-    TempFolder folder;
-    const FileCallHook hook([&](const std::string& call, const std::string&, const std::string&,
-                                unsigned flags) { return call == "renameat2" && flags != 0 ? EINVAL : 0; });
-    EXPECT_EQ(saveText(folder.path(), "first"), folder.file("Velmora/knot-0.txt"));
-    EXPECT_EQ(saveText(folder.path(), "second"), folder.file("Velmora/knot-1.txt"));
-    EXPECT_EQ(TempFolder::read(folder.file("Velmora/knot-0.txt")), "first");
+    for (const auto& [flagError, linkError] : {std::pair(EINVAL, 0), {ENOSYS, EPERM}, {EOPNOTSUPP, EPERM}}) {
+        TempFolder folder;
+        const FileCallHook hook(
+            [&, flagError = flagError, linkError = linkError](const std::string& call, const std::string&,
+                                                              const std::string&, unsigned flags) {
+                return call == "linkat" ? linkError : call == "renameat2" && flags != 0 ? flagError : 0;
+            });
+        EXPECT_EQ(saveText(folder.path(), "first"), folder.file("Velmora/knot-0.txt"));
+        EXPECT_EQ(saveText(folder.path(), "second"), folder.file("Velmora/knot-1.txt"));
+        EXPECT_EQ(TempFolder::read(folder.file("Velmora/knot-0.txt")), "first");
+        EXPECT_EQ(folder.entries("Velmora"), (std::vector<std::string>{"knot-0.txt", "knot-1.txt"}));
+    }
 }
 
 // Another user's picture viewer must get in. A temporary just written may
@@ -51,16 +60,53 @@ TEST(ShareFolderTest, TheFoldersAreMadeWithTheUmaskAndStaleTemporariesGo) {
               (std::vector<std::string>{".share.tmp-2-0", "knot-0.txt", "knot-1.txt"}));
 }
 
-// A FIFO with a writer that stays held the game's start for ever.
-TEST(ShareFolderTest, TheDesktopsFoldersFileIsReadOnlyWhenItIsAFile) {
+// A FIFO with a writer held the game's start for ever; a link to a device
+// had it opened (which may act on the device), and a game of root's run
+// with a player's HOME (sudo -E) opened whatever the player's folders named.
+TEST(ShareFolderTest, TheDesktopsFoldersFileIsOpenedOnlyWhenItIsTheGameUsersOwnFile) {
     TempFolder folder;
-    const std::string dirs = folder.file("user-dirs.dirs");
-    ASSERT_EQ(::mkfifo(dirs.c_str(), 0600), 0);
-    const int writer = ::open(dirs.c_str(), O_RDWR | O_NONBLOCK);
     const std::string line = "XDG_PICTURES_DIR=\"/srv/pictures\"\n";
-    ASSERT_EQ(::write(writer, line.data(), line.size()), static_cast<ssize_t>(line.size()));
-    EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, "/home/ada"), "");
-    ::close(writer);
+    const std::string dirs = folder.file("user-dirs.dirs");
+    const auto pictures = [&](const std::string& file) {
+        return ZQShareFolder::picturesFolder(nullptr, file, "/home/ada");
+    };
+    TempFolder::write(folder.file("file"), line);
+    fs::create_symlink("file", dirs);
+    EXPECT_EQ(pictures(dirs), "/srv/pictures") << "the user's link is followed";
+
+    const std::string fifo = folder.file("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int opens = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(::inotify_add_watch(opens, fifo.c_str(), IN_OPEN), 0);
+    fs::remove(dirs);
+    fs::create_symlink("fifo", dirs);
+    EXPECT_EQ(pictures(dirs), "");
+    char event[sizeof(inotify_event) + NAME_MAX + 1];
+    EXPECT_LT(::read(opens, event, sizeof event), 0) << "the FIFO was opened";
+    ::close(opens);
+
+    // What stands there at the open is not what was looked at.
+    fs::remove(dirs);
+    TempFolder::write(dirs, line);
+    {
+        const FileCallHook replaced(
+            [&](const std::string& call, const std::string& entry, const std::string&, unsigned) {
+                std::error_code once;
+                if (call == "openat" && entry == "user-dirs.dirs") {
+                    fs::rename(folder.file("file"), dirs, once);
+                }
+                return 0;
+            });
+        EXPECT_EQ(pictures(dirs), "");
+    }
+
+    if (asplayer::testsRunAsRoot()) {
+        const std::string theirs = folder.file("theirs");
+        fs::create_directory(theirs);
+        TempFolder::write(theirs + "/user-dirs.dirs", line);
+        ASSERT_TRUE(asplayer::handToPlayer(theirs) && asplayer::handToPlayer(theirs + "/user-dirs.dirs"));
+        EXPECT_EQ(pictures(theirs + "/user-dirs.dirs"), "") << "a folder of another user's is not read";
+    }
 }
 
 } // namespace

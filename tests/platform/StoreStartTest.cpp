@@ -1,6 +1,9 @@
 #include "GameDataFolder.h"
+#include "engine/PlistFileStore.h"
+#include "engine/Preferences.h"
 #include "levels/LevelCatalogueTables.h"
 #include "support/AsPlayer.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +21,7 @@
 // not open): the user defaults and the leaderboards would keep nothing of
 // the run, so the game stops before its first frame, names the file and the
 // mend, and leaves the file as it was. The cloud copy is optional: the game
-// plays on.
+// plays on. And a file system that lacks what the stores use at their best.
 
 namespace {
 
@@ -116,6 +119,35 @@ TEST(StoreStartTest, ADataFolderLeftToRootIsOneRefusalWhoseOneCommandGivesItAllB
         });
         EXPECT_EQ(kept, "321");
     }
+}
+
+// Many FUSE mounts (cloud drives, object stores) take neither rename flags
+// nor hard links: no store file could be made there, and every run ended
+// with status 1. On such a file system, preloaded into the game, the first
+// start keeps in the defaults the finished tutorial the cloud brought, and
+// the second, without the cloud file, reads it there and goes to the menu.
+TEST(StoreStartTest, AGameWithoutRenameFlagsOrLinksSavesAtItsFirstStartAndReadsItAtItsSecond) {
+    GameDataFolder data;
+    ASSERT_TRUE(data.ok());
+    const std::string cloud = data.storeFolder() + "/cloud/cloud.plist";
+    fs::create_directories(fs::path(cloud).parent_path());
+    ZQ::PlistFileStore(cloud).update(
+        [](ZQ::KeyValueStore& store) { store.setBool(ZQ::Preferences::kTutorialCompletedKey, true); });
+    ScopedEnvironment environment;
+    environment.set("LD_PRELOAD", VELMORA_FLAGLESS_FS);
+    environment.set("ASAN_OPTIONS", "verify_asan_link_order=0"); // its runtime would have to come first
+
+    const GameRun first = data.run("--frames 2");
+    ASSERT_EQ(first.status, 0) << first.output;
+    EXPECT_TRUE(ZQ::PlistFileStore(data.storeFolder() + "/defaults.plist")
+                    .boolForKey(ZQ::Preferences::kTutorialCompletedKey));
+    fs::remove(cloud);
+    const GameRun second = data.run("--frames 2 --print-states");
+    EXPECT_EQ(second.status, 0) << second.output;
+    EXPECT_NE(second.output.find(" ShowMenu at frame 0\n"), std::string::npos) << second.output;
+    const GameDataFolder::Saved saved = data.read();
+    EXPECT_EQ(saved.problem, "");
+    EXPECT_EQ(saved.files, (std::vector<std::string>{".lock", "defaults.plist", "leaderboards.plist"}));
 }
 
 } // namespace
