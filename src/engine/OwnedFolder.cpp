@@ -59,10 +59,6 @@ bool trusted(uid_t owner) {
     return owner == overflow;
 }
 
-std::string because(int error) {
-    return std::string(" (") + std::strerror(error) + ")";
-}
-
 Handle refused(const std::string& path, Refusal why) {
     return std::make_shared<OwnedFolder>(path, std::move(why));
 }
@@ -71,8 +67,7 @@ Handle refused(const std::string& path, Refusal why) {
 // that user; the player's own link that led there is the player's to undo.
 Refusal ownedElsewhere(const std::string& path, uid_t owner, bool link, const std::string& viaLink) {
     return {"",
-            (link ? "the link " : "the folder ") + path + " belongs to " + accountName(owner) +
-                ", and the game runs as " + accountName(::geteuid()),
+            ownedBy((link ? "the link " : "the folder ") + path, owner),
             {viaLink.empty() ? runAs(owner) : undoLink(viaLink)}};
 }
 
@@ -93,19 +88,15 @@ Refusal openToAll(const std::string& path, const struct stat& info) {
     return refusal;
 }
 
-// Why the game cannot `act` ("open", "make a file in") the folder at
-// `path`, one of `owner`'s, and what mends it: the player's own is opened up
+// Why the folder at `path`, one of `owner`'s, cannot be `act` ("opened",
+// "written"), and what mends it: the player's own is opened up
 // by the player, one of root's where the player's things belong is given
 // back whole (`players`), anything else is left as it is.
 Refusal cannotUse(const std::string& path, const char* act, uid_t owner, bool players, int error) {
     const bool denied = error == EACCES || error == EPERM;
-    Refusal refusal{"",
-                    denied && owner != ::geteuid()
-                        ? "the folder " + path + " belongs to " + accountName(owner) +
-                              ", and the game, run as " + accountName(::geteuid()) + ", cannot " + act +
-                              " it" + because(error)
-                        : std::string("the game cannot ") + act + " the folder " + path + because(error),
-                    {}};
+    Refusal refusal = cannot(denied && owner != ::geteuid() ? ownedBy("the folder " + path, owner) + ": it"
+                                                            : "the folder " + path,
+                             std::string(act), error);
     if (error == ENOSPC || error == EDQUOT) {
         refusal.mends.push_back({"free some space or inodes on its disk", ""});
     } else if (denied && owner == ::geteuid()) {
@@ -122,7 +113,7 @@ Handle adopt(int descriptor, const std::string& path, bool inPlayers, const std:
     struct stat info {};
     std::optional<Refusal> why;
     if (::fstat(descriptor, &info) != 0) {
-        why = Refusal{"", "the folder " + path + " cannot be examined" + because(errno), {}};
+        why = cannot("the folder " + path, "examined", errno);
     } else if (!trusted(info.st_uid)) {
         why = ownedElsewhere(path, info.st_uid, false, viaLink);
     } else if ((info.st_mode & S_IWOTH) != 0 && (info.st_mode & S_ISVTX) == 0) {
@@ -161,9 +152,8 @@ std::deque<std::string> partsOf(const std::string& way) {
 
 // The folder `descriptor` was opened on at `path`, judged, or why it was not.
 Handle opened(int descriptor, const std::string& path) {
-    return descriptor >= 0
-               ? adopt(descriptor, path, false, "")
-               : refused(path, {"", "the folder " + path + " cannot be opened" + because(errno), {}});
+    return descriptor >= 0 ? adopt(descriptor, path, false, "")
+                           : refused(path, cannot("the folder " + path, "opened", errno));
 }
 
 // Where the absolute way `path` starts: at the player's home folder when it
@@ -245,7 +235,7 @@ Handle OwnedFolder::open(const std::string& path, Make make, mode_t mode) {
     if (whole.empty() || whole[0] != '/') {
         char here[PATH_MAX];
         if (::getcwd(here, sizeof here) == nullptr) {
-            return refused(path, {"", "the current folder cannot be named" + because(errno), {}});
+            return refused(path, cannot("the current folder", "named", errno));
         }
         whole = std::string(here) + "/" + whole;
     }
@@ -277,7 +267,7 @@ std::optional<Refusal> OwnedFolder::unwritable() const {
     if (::faccessat(where.descriptor_, ".", W_OK | X_OK, AT_EACCESS) == 0) {
         return std::nullopt;
     }
-    return cannotUse(where.path_, "make a file in", where.owner_, where.players_, errno);
+    return cannotUse(where.path_, "written", where.owner_, where.players_, errno);
 }
 
 // Each entry of the way is looked at without following it: a folder is
@@ -317,7 +307,7 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
         struct stat info {};
         if (gFileCalls.fstatat(at->descriptor_, part.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT) {
-                return refused(here, {"", here + " cannot be examined" + because(errno), {}});
+                return refused(here, cannot(here, "examined", errno));
             }
             if (named) {
                 return reached(at, part);
@@ -335,10 +325,10 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
             }
             if (gFileCalls.mkdirat(at->descriptor_, part.c_str(), mode) != 0 && errno != EEXIST) {
                 return refused(here,
-                               cannotUse(at->path_, "make a folder in", at->owner_, at->players_, errno));
+                               cannotUse(at->path_, "written", at->owner_, at->players_, errno));
             }
             if (++detours > kMaxLinks) {
-                return refused(here, {"", here + " cannot be followed" + because(ELOOP), {}});
+                return refused(here, cannot(here, "followed", ELOOP));
             }
             parts.push_front(part); // looked at again, as whatever stands there now
             continue;
@@ -349,7 +339,7 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
             }
             if (++detours > kMaxLinks) {
                 return inChain ? reached(chainFolder, chainName)
-                               : refused(here, {"", here + " cannot be followed" + because(ELOOP), {}});
+                               : refused(here, cannot(here, "followed", ELOOP));
             }
             char target[PATH_MAX];
             const ssize_t length =
@@ -359,7 +349,7 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
                 continue;
             }
             if (length <= 0 || length == static_cast<ssize_t>(sizeof target)) {
-                return refused(here, {"", "the link " + here + " cannot be read" + because(errno), {}});
+                return refused(here, cannot("the link " + here, "read", errno));
             }
             if (info.st_uid == ::geteuid()) {
                 ownLink = here;
@@ -389,7 +379,7 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
                 return reached(chainFolder, chainName); // a link to somewhere below a file
             }
             if (!replaced || ++detours > kMaxLinks) {
-                return refused(here, cannotUse(here, "open", info.st_uid, at->players_, errno));
+                return refused(here, cannotUse(here, "opened", info.st_uid, at->players_, errno));
             }
             parts.push_front(part); // replaced since the look
             continue;

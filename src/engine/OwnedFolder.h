@@ -71,7 +71,6 @@ public:
     // one of root's inside such a folder (a game once run with sudo made it),
     // which a mend may give back to the player whole.
     bool players() const { return players_; }
-    uid_t owner() const { return owner_; }
 
     // Opened (`descriptor`), or missing from `deepest` on (`rest` is the way
     // below it).

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -100,13 +99,9 @@ const char* kindOf(mode_t mode) {
                             : "device";
 }
 
-std::string because(int error) {
-    return std::string(" (") + std::strerror(error) + ")";
-}
-
 // The player's own file that cannot be read: opened up, or moved aside.
 Refusal unreadable(const std::string& path, int error, const std::string& link) {
-    Refusal refusal{"", "the file " + path + " cannot be read" + because(error), {}};
+    Refusal refusal = cannot("the file " + path, "read", error);
     if (error == EACCES || error == EPERM) {
         refusal.mends.push_back({"let its owner read and write it", "chmod u+rw " + shellQuoted(path)});
     } else {
@@ -162,10 +157,7 @@ PlistFileStore::FileStamp PlistFileStore::currentStamp(const std::string& entry)
 }
 
 Refusal PlistFileStore::ownedElsewhere(const std::string& path, const struct stat& info) const {
-    Refusal refusal{"",
-                    std::string("the ") + kindOf(info.st_mode) + " " + path + " belongs to " +
-                        accountName(info.st_uid) + ", and the game runs as " + accountName(::geteuid()),
-                    {}};
+    Refusal refusal{"", ownedBy(std::string("the ") + kindOf(info.st_mode) + " " + path, info.st_uid), {}};
     if (info.st_uid == 0 && folder->players()) {
         // A game once run with sudo: all it left in the store's own folder
         // goes back at once, whichever of its files the game meets first.
@@ -292,10 +284,11 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
         case Aside::Failed: {
             const int failure = errno;
             const std::string path = folder->path() + "/" + name;
-            refused = {"",
-                       "the " + std::string(kindOf(stamp.mode)) + " " + path + " is damaged (" + why +
-                           ") and cannot be kept aside" + because(failure),
-                       {{"move it aside", "mv " + shellQuoted(path) + " " + shellQuoted(path + ".damaged")}}};
+            refused = cannot("the " + std::string(kindOf(stamp.mode)) + " " + path + " is damaged (" + why +
+                                 ") and",
+                             "kept aside", failure);
+            refused.mends = {
+                {"move it aside", "mv " + shellQuoted(path) + " " + shellQuoted(path + ".damaged")}};
             return Found::Refused;
         }
         }

@@ -1,6 +1,7 @@
 #include "engine/Refusal.h"
 
 #include <algorithm>
+#include <cstring>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -61,6 +62,14 @@ std::string paragraphs(const std::vector<Refusal>& refusals) {
         text += (text.empty() ? "" : "\n\n") + paragraph;
     }
     return text;
+}
+
+Refusal cannot(const std::string& thing, const std::string& step, int error) {
+    return {"", thing + " cannot be " + step + " (" + std::strerror(error) + ")", {}};
+}
+
+std::string ownedBy(const std::string& thing, uid_t owner) {
+    return thing + " belongs to " + accountName(owner) + ", and the game runs as " + accountName(::geteuid());
 }
 
 std::string accountName(uid_t uid) {

@@ -36,6 +36,10 @@ std::string line(const Refusal& refusal);
 // a capital unless its first word is a file's name.
 std::string paragraphs(const std::vector<Refusal>& refusals);
 
+// "<thing> cannot be <step> (<errno's words>)", with no mend.
+Refusal cannot(const std::string& thing, const std::string& step, int error);
+// "<thing> belongs to bob (uid 1001), and the game runs as alice (uid 1000)".
+std::string ownedBy(const std::string& thing, uid_t owner);
 // "alice (uid 1000)", or the number alone for an account without a name.
 std::string accountName(uid_t uid);
 // `path` as one word of a shell command: it's as 'it'\''s'.

@@ -12,10 +12,6 @@
 
 namespace {
 
-std::string because(int error) {
-    return std::string(" (") + std::strerror(error) + ")";
-}
-
 // What clears a ".lock" the game cannot lock as its own. A file of root's
 // where the player's things belong is what a game run with sudo left, with
 // its other files beside it: the data folder goes back whole, so that one
@@ -48,14 +44,14 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolde
         // Only a file that is there and cannot be used is to be cleared.
         if (ZQ::gFileCalls.fstatat(folder->descriptor(), ".lock", &info, AT_SYMLINK_NOFOLLOW) != 0 &&
             errno == ENOENT) {
-            refusal = {"", "the lock file " + lock + " cannot be made" + because(failure), {}};
+            refusal = ZQ::cannot("the lock file " + lock, "made", failure);
             if (failure == ENOSPC || failure == EDQUOT) {
                 refusal->mends.push_back(
                     {"free some space or inodes on its disk, and start the game again", ""});
             }
         } else {
-            refusal = {"", "the lock file " + lock + " cannot be opened" + because(failure),
-                       clearLock(*folder, lock, info)};
+            refusal = ZQ::cannot("the lock file " + lock, "opened", failure);
+            refusal->mends = clearLock(*folder, lock, info);
         }
         return;
     }

@@ -121,18 +121,17 @@ TEST(DataFolderLockTest, AFolderTheGameMayNotWriteTurnsItAwayAndIsLeftAsItWas) {
     ::chmod((readOnly + "/velmora").c_str(), 0555);
     const std::string unwritable = asplayer::run([&] { return refusalOn(readOnly + "/velmora"); });
     ::chmod((readOnly + "/velmora").c_str(), 0755);
-    EXPECT_NE(
-        unwritable.find("cannot play on the data folder " + readOnly +
-                        "/velmora, where no progress could be saved: the game cannot make a file in the "
-                        "folder " +
-                        readOnly + "/velmora (Permission denied); let its owner use it: chmod u+rwx '" +
-                        readOnly + "/velmora'; or to play elsewhere"),
-        std::string::npos)
+    EXPECT_NE(unwritable.find(
+                  "cannot play on the data folder " + readOnly +
+                  "/velmora, where no progress could be saved: the folder " + readOnly +
+                  "/velmora cannot be written (Permission denied); let its owner use it: chmod u+rwx '" +
+                  readOnly + "/velmora'; or to play elsewhere"),
+              std::string::npos)
         << unwritable;
     ::chmod(readOnly.c_str(), 0555);
     const std::string unmade = asplayer::run([&] { return refusalOn(readOnly + "/new"); });
     ::chmod(readOnly.c_str(), 0755);
-    EXPECT_NE(unmade.find("the game cannot make a folder in the folder " + readOnly + " (Permission denied)"),
+    EXPECT_NE(unmade.find("the folder " + readOnly + " cannot be written (Permission denied)"),
               std::string::npos)
         << unmade;
     EXPECT_EQ(treeOf(folder.path()), before);
