@@ -213,4 +213,35 @@ TEST(BundleCheckTest, TheGameRefusesABundleWithAModelCutShortAndNamesItsMend) {
     EXPECT_NE(run.output.find(": unset VELMORA_BUNDLE"), std::string::npos) << run.output;
 }
 
+// Sounds damaged every way a sound file can be: the game plays on, each one
+// silent with a line naming it in the log.
+TEST(BundleCheckTest, TheGamePlaysOnABundleOfDamagedSoundsLoggingEach) {
+    BundleCopy bundle;
+    bundle.cut("atmon-04.caf", bundle.size("atmon-04.caf") - 10); // libsndfile would play it to the cut
+    writeSoundFile(bundle.file("menu.caf"), SF_FORMAT_CAF, 3, 100);
+    writeSoundFile(bundle.file("piece_4.caf"), SF_FORMAT_WAV, 1, 100);
+    bundle.replace("uibeep_single_clean.caf", "");
+    bundle.cut("Rotate Room.caf", 100);
+    writeSoundFile(bundle.file("String IN v2.caf"), SF_FORMAT_CAF, 3, 100);
+    for (int n = 1; n <= 8; ++n) {
+        writeSoundFile(bundle.file("swish17-" + std::to_string(n) + ".caf"), SF_FORMAT_W64, 1, 100);
+    }
+    // The story, the first-run menu's tutorial tile at its end, the
+    // tutorial's first room.
+    TempFolder input;
+    TempFolder::write(input.file("tap.txt"), "600 tap 187.5 400\n");
+    const GameRun run =
+        runOn(bundle, "--frames 700 --draw-shots-only --input '" + input.file("tap.txt") + "'");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("700 frames drawn headless"), std::string::npos) << run.output;
+    for (const char* sound :
+         {"atmon-04", "menu", "piece_4", "uibeep_single_clean", "Rotate Room", "String IN v2"}) {
+        const std::string path = bundle.file(std::string(sound) + ".caf");
+        const std::size_t line = run.output.find(path);
+        EXPECT_NE(line, std::string::npos) << sound << "\n" << run.output;
+        EXPECT_EQ(run.output.find(path, line + 1), std::string::npos) << sound << "\n" << run.output;
+    }
+    EXPECT_NE(run.output.find(bundle.file("swish17-")), std::string::npos) << run.output;
+}
+
 } // namespace
