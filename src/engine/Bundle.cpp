@@ -29,35 +29,58 @@ std::string withoutTrailingSlash(std::string folder) {
     return folder;
 }
 
-} // namespace
+struct Choice {
+    std::string folder;
+    BundleOrigin origin;
+};
 
-std::string chooseBundleFolder(const char* variable, const std::string& executable,
-                               const std::string& buildTree) {
+Choice choose(const char* variable, const std::string& executable, const std::string& buildTree) {
     if (variable != nullptr && variable[0] != '\0') {
-        return withoutTrailingSlash(fs::path(variable).lexically_normal().string());
+        return {withoutTrailingSlash(fs::path(variable).lexically_normal().string()), BundleOrigin::variable};
     }
     const fs::path exe(executable);
     const fs::path tree(withoutTrailingSlash(buildTree));
     // Programs built and run in the build tree (the game, the tools, the
     // tests) read what the build generated there.
     if (!tree.empty() && isInside(exe, tree)) {
-        return (tree / "bundle").lexically_normal().string();
+        return {(tree / "bundle").lexically_normal().string(), BundleOrigin::buildTree};
     }
     // An install's own folder: never share/velmora, which under the prefix
     // ~/.local is the player's data folder, where the saves live.
-    return (exe.parent_path().parent_path() / "share" / "games" / "velmora").lexically_normal().string();
+    return {(exe.parent_path().parent_path() / "share" / "games" / "velmora").lexically_normal().string(),
+            BundleOrigin::install};
 }
 
-const std::string& bundleFolder() {
-    static const std::string folder = [] {
+const Choice& processChoice() {
+    static const Choice choice = [] {
         std::error_code error;
         fs::path exe = fs::read_symlink("/proc/self/exe", error);
         if (error) {
             exe = fs::current_path(error) / "velmora";
         }
-        return chooseBundleFolder(std::getenv("VELMORA_BUNDLE"), exe.string(), VELMORA_BUILD_TREE);
+        return choose(std::getenv("VELMORA_BUNDLE"), exe.string(), buildTree());
     }();
-    return folder;
+    return choice;
+}
+
+} // namespace
+
+std::string chooseBundleFolder(const char* variable, const std::string& executable,
+                               const std::string& buildTree) {
+    return choose(variable, executable, buildTree).folder;
+}
+
+const std::string& bundleFolder() {
+    return processChoice().folder;
+}
+
+BundleOrigin bundleOrigin() {
+    return processChoice().origin;
+}
+
+const std::string& buildTree() {
+    static const std::string tree = VELMORA_BUILD_TREE;
+    return tree;
 }
 
 std::string pathForResourceIn(const std::string& folder, std::string_view name, std::string_view ext) {

@@ -17,6 +17,14 @@ namespace ZQ {
 // The bundle folder, without a trailing slash.
 const std::string& bundleFolder();
 
+// Which of the three rules above chose bundleFolder(): what puts a damaged
+// bundle back depends on it.
+enum class BundleOrigin { variable, buildTree, install };
+BundleOrigin bundleOrigin();
+// The build folder this program was compiled in (empty when unknown): the
+// one an install came from too.
+const std::string& buildTree();
+
 // The rule behind bundleFolder: `variable` is $VELMORA_BUNDLE (null when
 // unset), `executable` the running program's path, `buildTree` the build
 // folder the program was compiled in (empty when unknown).

@@ -324,8 +324,7 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
                                                      rest);
             }
             if (gFileCalls.mkdirat(at->descriptor_, part.c_str(), mode) != 0 && errno != EEXIST) {
-                return refused(here,
-                               cannotUse(at->path_, "written", at->owner_, at->players_, errno));
+                return refused(here, cannotUse(at->path_, "written", at->owner_, at->players_, errno));
             }
             if (++detours > kMaxLinks) {
                 return refused(here, cannot(here, "followed", ELOOP));

@@ -6,7 +6,6 @@
 #include "engine/Random.h"
 #include "levels/LevelModel.h"
 
-#include <algorithm>
 #include <array>
 
 namespace ZQ {
@@ -36,28 +35,9 @@ constexpr MusicPiece kLevelCompleteMusic = {"LevelCompletev3Full", false, 0.3f};
 constexpr MusicPiece kAwardMusic         = {"Award LOOP",          true,  0.6f};
 constexpr MusicPiece kLevelFailMusic     = {"LevelFailv2",         false, 0.3f};
 constexpr MusicPiece kMapMusic           = {"rhythmic_resonance",  true,  1.0f};
-constexpr std::array<const MusicPiece*, 6> kPieces = {
-    &kIntroMusic, &kMenuMusic, &kLevelCompleteMusic, &kAwardMusic, &kLevelFailMusic, &kMapMusic,
-};
 // clang-format on
-static_assert(kPieces.size() == 6);
 
 } // namespace
-
-std::vector<std::string> OpenALSoundGateway::musicNames() {
-    std::vector<std::string> names;
-    for (const MusicPiece* piece : kPieces) {
-        names.emplace_back(piece->name);
-    }
-    for (const std::vector<SoundTheme>* themes : {&arcadeThemes(), &zenThemes()}) {
-        for (const SoundTheme& theme : *themes) {
-            if (std::find(names.begin(), names.end(), theme.music) == names.end()) {
-                names.push_back(theme.music);
-            }
-        }
-    }
-    return names;
-}
 
 OpenALSoundGateway::OpenALSoundGateway() : audioSession(&music, &fx), readGameMode(&preferredThemes) {}
 

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace ZQ {
 
@@ -40,9 +39,6 @@ public:
     // The theme of the current game mode and the level cursor's level (0
     // while there is no level cursor).
     SoundTheme currentTheme() const;
-    // Every music piece the operations play, themes' included; each is the
-    // bundle file <name>.caf.
-    static std::vector<std::string> musicNames();
     // The handle a played source is known by: its identity, 0 for none.
     static int64_t handleOf(const ZQSoundSource* source);
 

@@ -204,9 +204,9 @@ int run(const ZQLaunch& launch) {
     const bool named = variable != nullptr && variable[0] != '\0';
     ZQ::logMessage(ZQ::LogLevel::Info, "Bundle folder: %s%s", ZQ::bundleFolder().c_str(),
                    named ? " (from VELMORA_BUNDLE)" : "");
-    std::string problem;
-    if (!ZQBundleCheck::check(ZQ::bundleFolder(), profile.captionScale, problem)) {
-        return notice.refuse(ZQ::Refusal{"", problem, {}});
+    if (const std::optional<ZQ::Refusal> refusal =
+            ZQBundleCheck::check(ZQ::bundleFolder(), ZQ::bundleOrigin(), profile.captionScale)) {
+        return notice.refuse(*refusal);
     }
     ZQInputScript input;
     std::string error;

@@ -36,6 +36,11 @@ void ZQMusicPlayerModel::playFile(const std::string& filePath, bool looping, flo
         return;
     }
     close();
+    // A piece cut short would loop at the cut, as if it ended there.
+    if (const char* damage = ZQSoundFile::damage(filePath)) {
+        ZQ::platformLog("Error loading music file: %s: %s", filePath.c_str(), damage);
+        return;
+    }
     SF_INFO info{};
     file = sf_open(filePath.c_str(), SFM_READ, &info);
     if (file == nullptr) {
@@ -102,7 +107,8 @@ bool ZQMusicPlayerModel::fill(ALuint buffer) {
         const sf_count_t want = std::min<sf_count_t>(kBufferFrames - got, frames - readFrame);
         const sf_count_t read = sf_readf_short(file, scratch.data() + got * channels, want);
         if (read <= 0) {
-            // A file shorter than its header says: treat the rest as its end.
+            // A read that fails (the file changed or the disk erred while it
+            // played): treat the rest as its end.
             frames = readFrame;
             if (frames == 0) {
                 break;

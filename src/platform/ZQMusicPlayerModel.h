@@ -19,8 +19,10 @@ struct sf_private_tag;
 // mute (ZQ::isMusicMuted); a piece asked for while muted is made ready
 // silently and starts at turnOn.
 //
-// With no OpenAL context (no sound device) every operation does nothing and
-// the player reports stopped.
+// A piece that is missing, not a whole CAF file, empty, has more than two
+// channels or cannot be decoded is logged and plays as silence. With no
+// OpenAL context (no sound device) every operation does nothing and the
+// player reports stopped.
 //
 // Ownership: the player owns its source, its buffers and the open file; it
 // releases them in tearDown, which must come before the context goes.

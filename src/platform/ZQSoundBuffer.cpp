@@ -17,13 +17,17 @@ ZQSoundBuffer::~ZQSoundBuffer() {
 
 bool ZQSoundBuffer::decode(const std::string& path, std::vector<int16_t>& pcm, int& channels,
                            int& sampleRate) {
+    // A sample cut short would play as far as it goes, as if it ended there.
+    if (const char* damage = ZQSoundFile::damage(path)) {
+        ZQ::platformLog("MyGetExtAudioFileRef: ExtAudioFileOpenURL failed, Error = %d: %s: %s",
+                        SF_ERR_MALFORMED_FILE, path.c_str(), damage);
+        return false;
+    }
     SF_INFO info{};
-    const std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(
-        path.empty() ? nullptr : sf_open(path.c_str(), SFM_READ, &info), &sf_close);
+    const std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(sf_open(path.c_str(), SFM_READ, &info), &sf_close);
     if (!file) {
-        ZQ::platformLog("MyGetExtAudioFileRef: ExtAudioFileOpenURL failed, Error = %d: %s",
-                        path.empty() ? SF_ERR_SYSTEM : sf_error(nullptr),
-                        path.empty() ? "no such file in the bundle" : path.c_str());
+        ZQ::platformLog("MyGetExtAudioFileRef: ExtAudioFileOpenURL failed, Error = %d: %s: %s",
+                        sf_error(nullptr), path.c_str(), sf_strerror(nullptr));
         return false;
     }
     if (!ZQSoundFile::playableChannels(info)) {
@@ -32,12 +36,13 @@ bool ZQSoundBuffer::decode(const std::string& path, std::vector<int16_t>& pcm, i
             info.channels, path.c_str());
         return false;
     }
-    // A length that would not fit the byte count OpenAL takes is damage, not sound.
+    // No frame, or more than the byte count OpenAL takes could hold, is
+    // damage, not sound.
     if (!ZQSoundFile::playableLength(info, ZQSoundFile::Use::Effect)) {
         ZQ::platformLog(
             "MyGetOpenALAudioDataAll: ExtAudioFileGetProperty(kExtAudioFileProperty_FileLengthFrames) "
-            "failed, Error = %d: %s",
-            SF_ERR_MALFORMED_FILE, path.c_str());
+            "failed, Error = %d: %s: %lld frames at %d Hz",
+            SF_ERR_MALFORMED_FILE, path.c_str(), static_cast<long long>(info.frames), info.samplerate);
         return false;
     }
     pcm.assign(static_cast<size_t>(info.frames * info.channels), 0);
@@ -62,9 +67,16 @@ void ZQSoundBuffer::setUp() {
         dbo = 0;
         return;
     }
+    const std::string path = ZQ::pathForResource(name, ext);
+    if (path.empty()) {
+        ZQ::platformLog(
+            "MyGetExtAudioFileRef: ExtAudioFileOpenURL failed, Error = %d: no \"%s.%s\" in the bundle",
+            SF_ERR_SYSTEM, name.c_str(), ext.c_str());
+        return;
+    }
     std::vector<int16_t> pcm;
     int channels = 0, rate = 0;
-    if (!decode(ZQ::pathForResource(name, ext), pcm, channels, rate)) {
+    if (!decode(path, pcm, channels, rate)) {
         return;
     }
     alFormat = channels > 1 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;

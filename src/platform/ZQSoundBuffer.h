@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-// One decoded effect sample in an OpenAL buffer, read from the bundle file
-// <name>.<ext> with libsndfile (any format it reads: 16-bit PCM, ALAC...),
-// converted to 16-bit PCM, mono or stereo.
+// One decoded effect sample in an OpenAL buffer, read from the bundle's CAF
+// file <name>.<ext> with libsndfile (any encoding it reads: 16-bit PCM,
+// ALAC...), converted to 16-bit PCM, mono or stereo.
 //
 // Ownership: the effects model owns every buffer through its sound map;
 // sources only point at the buffer they play. OpenAL copies the samples on
@@ -30,8 +30,8 @@ public:
     void tearDown();
 
     // The samples of `path`, decoded to interleaved 16-bit PCM. False, with
-    // the failure logged, when the file cannot be opened, has more than two
-    // channels or cannot be read.
+    // the failure logged, when the file is missing, not a whole CAF file,
+    // empty, has more than two channels or cannot be read.
     static bool decode(const std::string& path, std::vector<int16_t>& pcm, int& channels, int& sampleRate);
 
     ALuint dbo = 0;

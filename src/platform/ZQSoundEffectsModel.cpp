@@ -18,9 +18,7 @@ std::vector<std::string> numbered(const char* pattern, int first, int last) {
     return names;
 }
 
-} // namespace
-
-std::vector<std::string> ZQSoundEffectsModel::soundNames() {
+std::vector<std::string> buildSoundList() {
     std::vector<std::string> list = {"ScoresNEW-1",  "ScoresNEW-2",   "ScoresNEW-3", "uibeep_single_clean",
                                      "String IN v2", "String OUT v2", "ignition_01", "ignition_16",
                                      "button_46",    "ignition_17",   "swish18-05",  "Rotate Room"};
@@ -43,7 +41,9 @@ std::vector<std::string> ZQSoundEffectsModel::soundNames() {
     return list;
 }
 
-ZQSoundEffectsModel::ZQSoundEffectsModel() : soundList(soundNames()) {
+} // namespace
+
+ZQSoundEffectsModel::ZQSoundEffectsModel() : soundList(buildSoundList()) {
     ZQ_ASSERT(soundList.size() == 115);
     for (ZQSoundSource& source : pool) {
         freeSources.push_back(&source);

@@ -32,10 +32,6 @@ class ZQSoundEffectsModel {
 public:
     static constexpr int kSourceCount = 16;
 
-    // Every effect name of the game, in the order sounds are first needed;
-    // each is the bundle file <name>.caf.
-    static std::vector<std::string> soundNames();
-
     ZQSoundEffectsModel();
     ~ZQSoundEffectsModel();
     ZQSoundEffectsModel(const ZQSoundEffectsModel&) = delete;
@@ -78,7 +74,8 @@ public:
 
     ALCdevice* openALDevice = nullptr;
     ALCcontext* openALContext = nullptr;
-    // soundNames(). "String3-01" stands twice, as the themes' lists name it; the map keys
+    // Every effect name of the game, in the order sounds are first needed.
+    // "String3-01" stands twice, as the themes' lists name it; the map keys
     // each name once, so it is loaded and unloaded once.
     const std::vector<std::string> soundList;
 

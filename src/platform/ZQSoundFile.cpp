@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <memory>
 
 namespace ZQSoundFile {
 
@@ -44,8 +43,9 @@ public:
     const int fd;
 };
 
-// Why the chunks of the CAF file at `path` do not hold together, or null.
-const char* chunkProblem(const std::string& path) {
+} // namespace
+
+const char* damage(const std::string& path) {
     const Descriptor file(path);
     struct stat status {};
     if (file.fd < 0 || ::fstat(file.fd, &status) != 0) {
@@ -92,41 +92,17 @@ const char* chunkProblem(const std::string& path) {
     return data ? nullptr : "the file has no data chunk";
 }
 
-} // namespace
-
 bool playableChannels(const SF_INFO& info) {
     return info.channels >= 1 && info.channels <= 2;
 }
 
 bool playableLength(const SF_INFO& info, Use use) {
-    if (info.samplerate <= 0 || !playableChannels(info)) {
+    if (info.samplerate <= 0 || !playableChannels(info) || info.frames <= 0) {
         return false;
-    }
-    if (use == Use::Music) {
-        return info.frames > 0;
     }
     // The effects player hands the whole sample to OpenAL in one byte count.
     const sf_count_t limit = std::numeric_limits<int32_t>::max() / (2 * info.channels);
-    return info.frames >= 0 && info.frames <= limit;
-}
-
-std::string problem(const std::string& path, Use use) {
-    if (const char* why = chunkProblem(path)) {
-        return why;
-    }
-    SF_INFO info{};
-    const std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(sf_open(path.c_str(), SFM_READ, &info), &sf_close);
-    if (!file) {
-        return std::string("libsndfile cannot open it: ") + sf_strerror(nullptr);
-    }
-    if (!playableChannels(info)) {
-        return "neither mono nor stereo";
-    }
-    if (!playableLength(info, use)) {
-        return use == Use::Music ? "no sound to play, or no sample rate"
-                                 : "too long to play, or no sample rate";
-    }
-    return {};
+    return use == Use::Music || info.frames <= limit;
 }
 
 } // namespace ZQSoundFile

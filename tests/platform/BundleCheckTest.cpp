@@ -1,24 +1,21 @@
 #include "GameProcess.h"
-#include "LoopbackAudio.h"
 
 #include "engine/Bundle.h"
 #include "engine/DeviceProfile.h"
-#include "levels/LevelModel.h"
-#include "levels/LevelTestRecords.h"
-#include "platform/OpenALSoundGateway.h"
 #include "platform/ZQBundleCheck.h"
 #include "render/PVRTTexture.h"
-#include "support/GlobalsTest.h"
-#include "support/SeededRandom.h"
+#include "support/AsPlayer.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sndfile.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,14 +24,16 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-using ZQBundleCheck::Reader;
+using ZQ::BundleOrigin;
 
 int32_t scale() {
     return ZQ::DeviceProfile::get().captionScale;
 }
 
-bool isSound(Reader reader) {
-    return reader == Reader::Effect || reader == Reader::Music;
+// What the check says of `folder` as a bundle $VELMORA_BUNDLE names.
+std::string checked(const std::string& folder) {
+    const std::optional<ZQ::Refusal> refusal = ZQBundleCheck::check(folder, BundleOrigin::variable, scale());
+    return refusal ? ZQ::line(*refusal) : "passes";
 }
 
 // Hard links to the bundle's files (the texture tests make folders in it),
@@ -58,9 +57,9 @@ struct BundleCopy : TempFolder {
     std::size_t size(const std::string& name) const { return fs::file_size(file(name)); }
 };
 
-void writeCaf(const std::string& path, int channels, int frames) {
+void writeSoundFile(const std::string& path, int format, int channels, int frames) {
     fs::remove(path);
-    SF_INFO info{0, 44100, channels, SF_FORMAT_CAF | SF_FORMAT_PCM_16, 0, 0};
+    SF_INFO info{0, 44100, channels, format | SF_FORMAT_PCM_16, 0, 0};
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
     const std::vector<int16_t> samples(static_cast<std::size_t>(channels * frames), 0);
@@ -68,58 +67,62 @@ void writeCaf(const std::string& path, int channels, int frames) {
     sf_close(file);
 }
 
+// The game headless on `bundle`, with OpenAL's null device: it mixes as a
+// sound card would, and nothing is heard.
 GameRun runOn(const BundleCopy& bundle, const std::string& arguments) {
     TempFolder data;
-    return runShell("env -u VELMORA_CLOUD_DIR VELMORA_BUNDLE='" + bundle.path() + "' XDG_DATA_HOME='" +
-                    data.path() + "' '" + VELMORA_EXECUTABLE + "' --headless " + arguments);
+    return runShell("env -u VELMORA_CLOUD_DIR ALSOFT_DRIVERS=null VELMORA_BUNDLE='" + bundle.path() +
+                    "' XDG_DATA_HOME='" + data.path() + "' '" + VELMORA_EXECUTABLE + "' --headless " +
+                    arguments);
 }
 
-// A missing sound is a silence, as without a sound device; a missing picture
-// or model is a hole in what the player sees, as is a caption's background.
+// Sounds are their players' (a damaged one plays silent, logged there); a
+// missing picture or model is a hole in what the player sees, and so is a
+// caption's background that is there but damaged.
 TEST(BundleCheckTest, DamagedOrMissingFilesAreRefusedByNameWithTheirReadersReasons) {
     BundleCopy bundle;
+    bundle.cut("Drag1-01.caf", bundle.size("Drag1-01.caf") - 1);
+    writeSoundFile(bundle.file("swish17-1.caf"), SF_FORMAT_CAF, 3, 100);
+    writeSoundFile(bundle.file("Drag1-03.caf"), SF_FORMAT_WAV, 1, 100);
+    bundle.replace("menu.caf", "");
+    fs::remove(bundle.file("LevelFailv2.caf"));
+    EXPECT_EQ(checked(bundle.path()), "passes");
+
     const std::string frame = "frame@" + std::to_string(scale()) + ".png";
     bundle.replace("captions.plist",
                    "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>en</key><dict>"
                    "<key>attributes</key><dict><key>bgimage</key><string>frame</string></dict>"
                    "<key>hello</key><string>Hello</string></dict></dict></plist>");
-    std::string problem;
+    EXPECT_EQ(checked(bundle.path()), "passes") << "a caption is drawn without a missing background";
     bundle.replace(frame, "\x89PNG\r\n\x1a\n");
-    ASSERT_FALSE(ZQBundleCheck::check(bundle.path(), scale(), problem));
-    EXPECT_NE(problem.find(": " + frame + " (libpng cannot decode it: "), std::string::npos) << problem;
+    EXPECT_NE(checked(bundle.path()).find(": " + frame + " (libpng cannot decode it: "), std::string::npos)
+        << checked(bundle.path());
 
     const std::string picture = "hourglass@" + std::to_string(scale()) + ".png";
     bundle.cut(picture, bundle.size(picture) - 20); // the end of its pixel data
     bundle.cut("cube.pod", bundle.size("cube.pod") / 3);
-    bundle.cut("Drag1-01.caf", bundle.size("Drag1-01.caf") - 1);
-    writeCaf(bundle.file("swish17-1.caf"), 3, 100);           // more channels than OpenAL plays
-    writeCaf(bundle.file("menu.caf"), 1, 0);                  // a piece without a frame is no piece to loop
-    writeCaf(bundle.file("Drag1-03.caf"), 1, 0);              // a silent effect is an effect
-    bundle.replace("captions.plist", "<plist><dict><key>en"); // cut short
+    bundle.replace("captions.plist", "<plist><dict><key>en");         // cut short
     std::string twoChannels = bundle.read(bundle.file("ui_map.pvr")); // no GL format has red and green
     const uint64_t redGreen = ZQ::pvrPixelFormat('r', 'g', 0, 0, 8, 8, 0, 0);
     for (int i = 0; i < 8; ++i) {
         twoChannels[8 + i] = static_cast<char>(redGreen >> (8 * i));
     }
     bundle.replace("ui_map.pvr", twoChannels);
-    for (const char* name : {"Drag1-02.caf", "LevelFailv2.caf", "sphere.pod", "ui_tutorial.pvr"}) {
+    for (const char* name : {"sphere.pod", "ui_tutorial.pvr"}) {
         fs::remove(bundle.file(name));
     }
-    ASSERT_FALSE(ZQBundleCheck::check(bundle.path(), scale(), problem));
-
-    EXPECT_EQ(problem.find("the bundle folder " + bundle.path() + " lacks 9 of the "), 0u) << problem;
+    const std::string problem = checked(bundle.path());
+    EXPECT_EQ(problem.find("the bundle folder " + bundle.path() + " lacks 6 of the "), 0u) << problem;
     for (const std::string& clause :
          {picture + " (libpng cannot decode it: ", "ui_map.pvr (pixel type not supported)"s,
-          "cube.pod (the model reader refuses it"s, "Drag1-01.caf (the file is shorter than its chunks say)"s,
-          "swish17-1.caf (neither mono nor stereo)"s, "menu.caf (no sound to play, or no sample rate)"s,
-          "captions.plist (it lacks the captions"s, "ui_tutorial.pvr, sphere.pod (not there)"s}) {
+          "cube.pod (the model reader refuses it"s, "captions.plist (it lacks the captions"s,
+          "ui_tutorial.pvr, sphere.pod (not there)"s}) {
         EXPECT_NE(problem.find(clause), std::string::npos) << clause << "\n" << problem;
     }
 }
 
-// A texture cut short would show whatever memory follows its bytes;
-// libsndfile alone plays a sound cut inside a chunk's header.
-TEST(BundleCheckTest, TexturesAndSoundsCutShortAnywhereAreRefused) {
+// A texture cut short would show whatever memory follows its bytes.
+TEST(BundleCheckTest, TexturesCutShortAnywhereAreRefused) {
     for (const char* name : {"ui_play.pvr", "Golden_snakeskin_pxr128_normal.pvr"}) {
         const std::string bytes = TempFolder::read(ZQ::pathForResource(name, ""));
         ASSERT_EQ(ZQ::refusePVRTexture(bytes.data(), bytes.size()), nullptr) << name;
@@ -127,17 +130,10 @@ TEST(BundleCheckTest, TexturesAndSoundsCutShortAnywhereAreRefused) {
             ASSERT_NE(ZQ::refusePVRTexture(bytes.data(), length), nullptr) << name << " cut at " << length;
         }
     }
-    TempFolder folder;
-    const std::string sound = TempFolder::read(ZQ::pathForResource("Drag1-01", "caf"));
-    for (std::size_t length = 0; length < sound.size(); length += length < 96 ? 1 : 211) {
-        TempFolder::write(folder.file("cut.caf"), sound.substr(0, length));
-        EXPECT_NE(ZQBundleCheck::judgeFile(folder.file("cut.caf"), Reader::Effect, 1), "")
-            << "cut at " << length;
-    }
 }
 
-// Every file judged but a sound is opened again by its loader (headless,
-// the sounds are followed to their players below).
+// Every file judged is opened again by its loader, and every file the game
+// opens is judged, but the sounds, which their players judge.
 TEST(BundleCheckTest, TheFilesJudgedAreTheFilesAStartOfTheGameOpens) {
     BundleCopy bundle;
     const int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -156,76 +152,96 @@ TEST(BundleCheckTest, TheFilesJudgedAreTheFilesAStartOfTheGameOpens) {
         }
     }
     close(watcher);
-    std::set<std::string> judged;
+    std::set<std::string> judged = {"captions.plist"};
     for (const ZQBundleCheck::NeededFile& file : ZQBundleCheck::neededFiles(scale())) {
         judged.insert(file.file);
-        EXPECT_TRUE(isSound(file.reader) || opens[file.file] >= 2) << file.file << " is judged but not read";
+    }
+    for (const std::string& file : judged) {
+        EXPECT_GE(opens[file], 2) << file << " is judged but not read";
     }
     for (const auto& [name, count] : opens) {
-        EXPECT_EQ(judged.count(name), 1u) << name << " is read by the game but not judged at start";
+        EXPECT_TRUE(judged.count(name) == 1 || fs::path(name).extension() == ".caf")
+            << name << " is read by the game but not judged at start";
     }
 }
 
-// Every operation of the gateway, in both modes at every level, pulls along
-// the whole string and the random swishes drawn many times.
-class BundleSoundsTest : public GlobalsTest {};
-
-TEST_F(BundleSoundsTest, TheSoundsJudgedAreTheSoundsThePlayersLoad) {
-    useNullAudioDriver();
-    ZQ::seedRandom(kTestSeed);
-    ZQ::LevelModel levels{LevelTestRecords::records(1), LevelTestRecords::record("Ground")};
-    ZQ::gGlobals.levelModel = &levels;
-    ZQ::OpenALSoundGateway g;
-    g.setUp();
-    ASSERT_TRUE(g.fx.hasContext());
-    std::set<std::string> played;
-    using G = ZQ::OpenALSoundGateway;
-    const auto playMusic = [&](void (G::*play)()) {
-        (g.*play)();
-        played.insert(fs::path(g.music.currentPath()).filename().string());
+// Each mend puts back the bundle where the game found it, by a command its
+// player can run as it stands, which takes nothing from anyone.
+TEST(BundleCheckTest, TheMendPutsTheBundleBackWhereTheGameFoundIt) {
+    TempFolder prefix;
+    const std::string tree = VELMORA_BUILD_DIR;
+    const auto commands = [&](const std::string& folder, BundleOrigin origin, const std::string& built) {
+        std::string text;
+        for (const ZQ::Mend& mend : ZQBundleCheck::mends(folder, origin, built)) {
+            text += "[" + mend.command + "]";
+        }
+        return text;
     };
-    for (auto play : {&G::playIntroMusic, &G::playMenuMusic, &G::playLevelCompleteMusic, &G::playAwardMusic,
-                      &G::playLevelFailMusic, &G::playMapMusic}) {
-        playMusic(play);
+    EXPECT_EQ(commands(prefix.file("any"), BundleOrigin::variable, tree), "[unset VELMORA_BUNDLE][]");
+    EXPECT_EQ(commands(prefix.file("bundle"), BundleOrigin::buildTree, tree),
+              "[cmake --build '" + prefix.path() + "' --target velmora]");
+    // An install of the player's own, and one of root's (the player needs
+    // sudo; root does not).
+    const std::string installed = prefix.file("share/games/velmora");
+    const std::string install = "cmake --install '" + tree + "' --prefix '";
+    EXPECT_EQ(commands(installed, BundleOrigin::install, tree), "[" + install + prefix.path() + "']");
+    const std::string system = "/usr/local/velmora-absent";
+    EXPECT_EQ(commands(system + "/share/games/velmora", BundleOrigin::install, tree),
+              std::string("[") + (asplayer::testsRunAsRoot() ? "" : "sudo ") + install + system + "']");
+    // Its build gone, the player builds again where the source is.
+    EXPECT_EQ(commands(installed, BundleOrigin::install, prefix.file("gone")),
+              "[./scripts/build --target velmora && cmake --install build --prefix '" + prefix.path() + "']");
+    // A program beside no install: nothing to install into the root folder.
+    EXPECT_EQ(commands("/share/games/velmora", BundleOrigin::install, tree), "[]");
+    if (!asplayer::testsRunAsRoot()) {
+        GTEST_SKIP() << "an install of another user's is made only as root";
     }
-    for (auto mode : {+[] { return ZQ::kArcadeThemes; }, +[] { return ZQ::kZenThemes; }}) {
-        g.readGameMode = mode;
-        for (levels.level = 0; levels.level < 76; ++levels.level) {
-            playMusic(&G::playThemeMusic);
-            for (int step = 0; step <= 40; ++step) {
-                g.stopSource(g.playStringEffect(nullptr, 0, step / 40.0f));
-                g.stopSource(g.playDragEffect(nullptr, 0, step / 40.0f));
-            }
-        }
-    }
-    for (int draw = 0; draw < 200; ++draw) {
-        g.stopSource(g.playRandomSwish16(0, 0, 0));
-        g.stopSource(g.playRandomSwish17(0, 0, 0));
-    }
-    for (int64_t handle :
-         {g.playBeep(), g.playScore1(0, 0, 0), g.playScore2(0, 0, 0), g.playScore3(0, 0, 0),
-          g.playSwish(0, 0, 0), g.playStringIn(0, 0, 0), g.playStringOut(0, 0, 0), g.playRotateRoom(0, 0, 0),
-          g.playIgnition01(), g.playButton(), g.playIgnition17(), g.playIgnition16(), g.playConfirm()}) {
-        g.stopSource(handle);
-    }
-    std::set<std::string> judged;
-    for (const ZQBundleCheck::NeededFile& file : ZQBundleCheck::neededFiles(scale())) {
-        if (isSound(file.reader)) {
-            judged.insert(file.file);
-        }
-    }
-    for (const auto& [name, buffer] : g.fx.loadedSounds()) {
-        played.insert(name + ".caf");
-    }
-    EXPECT_EQ(played, judged);
+    // As root, another user's install is mended as its owner: root's files
+    // in it would take it from them.
+    ASSERT_EQ(::chown(prefix.path().c_str(), asplayer::kPlayer, asplayer::kPlayer), 0);
+    EXPECT_EQ(commands(installed, BundleOrigin::install, tree),
+              "[sudo -u " + std::string(::getpwuid(asplayer::kPlayer)->pw_name) + " " + install +
+                  prefix.path() + "']");
 }
 
-TEST(BundleCheckTest, TheGameRefusesABundleWithAModelCutShort) {
+TEST(BundleCheckTest, TheGameRefusesABundleWithAModelCutShortAndNamesItsMend) {
     BundleCopy bundle;
     bundle.cut("cube.pod", 1000);
     const GameRun run = runOn(bundle, "--frames 1");
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_NE(run.output.find("cube.pod (the model reader refuses it"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(": unset VELMORA_BUNDLE"), std::string::npos) << run.output;
+}
+
+// Sounds damaged every way a sound file can be: the game plays on, each one
+// silent with a line naming it in the log.
+TEST(BundleCheckTest, TheGamePlaysOnABundleOfDamagedSoundsLoggingEach) {
+    BundleCopy bundle;
+    bundle.cut("atmon-04.caf", bundle.size("atmon-04.caf") - 10); // libsndfile would play it to the cut
+    writeSoundFile(bundle.file("menu.caf"), SF_FORMAT_CAF, 3, 100);
+    writeSoundFile(bundle.file("piece_4.caf"), SF_FORMAT_WAV, 1, 100);
+    bundle.replace("uibeep_single_clean.caf", "");
+    bundle.cut("Rotate Room.caf", 100);
+    writeSoundFile(bundle.file("String IN v2.caf"), SF_FORMAT_CAF, 3, 100);
+    for (int n = 1; n <= 8; ++n) {
+        writeSoundFile(bundle.file("swish17-" + std::to_string(n) + ".caf"), SF_FORMAT_W64, 1, 100);
+    }
+    // The story, the first-run menu's tutorial tile at its end, the
+    // tutorial's first room.
+    TempFolder input;
+    TempFolder::write(input.file("tap.txt"), "600 tap 187.5 400\n");
+    const GameRun run =
+        runOn(bundle, "--frames 700 --draw-shots-only --input '" + input.file("tap.txt") + "'");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("700 frames drawn headless"), std::string::npos) << run.output;
+    for (const char* sound :
+         {"atmon-04", "menu", "piece_4", "uibeep_single_clean", "Rotate Room", "String IN v2"}) {
+        const std::string path = bundle.file(std::string(sound) + ".caf");
+        const std::size_t line = run.output.find(path);
+        EXPECT_NE(line, std::string::npos) << sound << "\n" << run.output;
+        EXPECT_EQ(run.output.find(path, line + 1), std::string::npos) << sound << "\n" << run.output;
+    }
+    EXPECT_NE(run.output.find(bundle.file("swish17-")), std::string::npos) << run.output;
 }
 
 } // namespace

@@ -143,6 +143,26 @@ TEST(InstallTest, AnInstallKeepsItsBundleApartFromTheSavesAndItsDesktopEntryStar
         << bare.output;
     fs::rename(prefix + "/share/games/elsewhere", bundleFolder);
 
+    // A model of the install cut short: the game names the install that puts
+    // it back, after which it plays. The command runs as the player runs it,
+    // but for the list it writes (see above).
+    const std::string model = bundleFolder + "/cube.pod";
+    TempFolder::write(model, TempFolder::read(model).substr(0, 1000));
+    const std::string start = "cd " + quoted(elsewhere.path()) + " && env -u VELMORA_BUNDLE " +
+                              quoted(prefix + "/bin/velmora") + " --headless --frames 3";
+    const GameRun cut = runShell(start);
+    EXPECT_EQ(cut.status, 1) << cut.output;
+    const std::string mend = "install the game again from the build it came from: ";
+    const std::size_t at = cut.output.find(mend);
+    ASSERT_NE(at, std::string::npos) << cut.output;
+    const std::string command =
+        cut.output.substr(at + mend.size(), cut.output.find('\n', at) - at - mend.size());
+    EXPECT_EQ(command, "cmake --install " + quoted(VELMORA_BUILD_DIR) + " --prefix " + quoted(prefix));
+    const GameRun reinstall = runShell(command + " --component Unspecified");
+    ASSERT_EQ(reinstall.status, 0) << reinstall.output;
+    const GameRun mended = runShell(start);
+    EXPECT_EQ(mended.status, 0) << mended.output;
+
     // Uninstalled, the prefix holds the saves and nothing else.
     const GameRun uninstall =
         runShell(quoted(std::string(VELMORA_SOURCE_DIR) + "/scripts/uninstall") + " " +

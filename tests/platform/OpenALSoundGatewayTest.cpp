@@ -297,4 +297,49 @@ TEST(GatewayWithoutDevice, EveryOperationIsANoOp) {
     gateway.tearDown();
 }
 
+// Every operation, in both modes at every level, pulls along the whole
+// string and the random swishes drawn many times: each sound it asks for is
+// in the built bundle and plays without a line in the log.
+TEST_F(GatewayTest, EverySoundItPlaysLoadsFromTheBuiltBundle) {
+    OpenALSoundGateway& g = gateway;
+    ::testing::internal::CaptureStderr();
+    using G = OpenALSoundGateway;
+    std::size_t pieces = 0;
+    const auto playMusic = [&](void (G::*play)()) {
+        (g.*play)();
+        pieces += g.music.isPlaying() ? 1 : 0;
+    };
+    for (auto play : {&G::playIntroMusic, &G::playMenuMusic, &G::playLevelCompleteMusic, &G::playAwardMusic,
+                      &G::playLevelFailMusic, &G::playMapMusic}) {
+        playMusic(play);
+    }
+    for (auto mode : {+[] { return ZQ::kArcadeThemes; }, +[] { return ZQ::kZenThemes; }}) {
+        g.readGameMode = mode;
+        for (levels.level = 0; levels.level < 76; ++levels.level) {
+            playMusic(&G::playThemeMusic);
+            for (int step = 0; step <= 40; ++step) {
+                g.stopSource(g.playStringEffect(nullptr, 0, step / 40.0f));
+                g.stopSource(g.playDragEffect(nullptr, 0, step / 40.0f));
+            }
+        }
+    }
+    for (int draw = 0; draw < 200; ++draw) {
+        g.stopSource(g.playRandomSwish16(0, 0, 0));
+        g.stopSource(g.playRandomSwish17(0, 0, 0));
+    }
+    for (int64_t handle :
+         {g.playBeep(), g.playScore1(0, 0, 0), g.playScore2(0, 0, 0), g.playScore3(0, 0, 0),
+          g.playSwish(0, 0, 0), g.playStringIn(0, 0, 0), g.playStringOut(0, 0, 0), g.playRotateRoom(0, 0, 0),
+          g.playIgnition01(), g.playButton(), g.playIgnition17(), g.playIgnition16(), g.playConfirm()}) {
+        g.stopSource(handle);
+    }
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log, "");
+    EXPECT_EQ(pieces, 6u + 2u * 76u);
+    EXPECT_GT(g.fx.loadedSounds().size(), 100u);
+    for (const auto& [name, buffer] : g.fx.loadedSounds()) {
+        EXPECT_GT(buffer->dataSize, 0) << name;
+    }
+}
+
 } // namespace

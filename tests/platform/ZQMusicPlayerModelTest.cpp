@@ -1,14 +1,23 @@
 #include "LoopbackAudio.h"
 
+#include "engine/Bundle.h"
 #include "engine/SoundGateway.h"
 #include "platform/ZQMusicPlayerModel.h"
 #include "platform/ZQSoundEffectsModel.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
+
+using namespace std::string_literals;
 
 constexpr int kRate = LoopbackAudio::kRate;
 
@@ -29,6 +38,37 @@ std::vector<int16_t> ramp(int frames) {
         s[static_cast<size_t>(i)] = static_cast<int16_t>(i % 30000);
     }
     return s;
+}
+
+// A sound libsndfile writes whole: a tone of `frames` frames on every one of
+// `channels`, in `format`.
+void writeSound(const std::string& path, int format, int channels, int frames) {
+    SF_INFO info{0, LoopbackAudio::kRate, channels, format | SF_FORMAT_PCM_16, 0, 0};
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    std::vector<int16_t> samples(static_cast<std::size_t>(channels * frames));
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<int16_t>(i % 2 == 0 ? 8000 : -8000);
+    }
+    sf_writef_short(file, samples.data(), frames);
+    sf_close(file);
+}
+
+// The lines each player logs for the sound at `path`, the effects player's
+// and the music player's; "heard" ends them when the effect decoded, or the
+// piece plays or sounds.
+std::pair<std::string, std::string> playDamaged(const std::string& path, ZQMusicPlayerModel& music,
+                                                LoopbackAudio& audio) {
+    std::vector<int16_t> pcm;
+    int channels = 0, rate = 0;
+    ::testing::internal::CaptureStderr();
+    const bool decoded = ZQSoundBuffer::decode(path, pcm, channels, rate);
+    const std::string effect = ::testing::internal::GetCapturedStderr();
+    ::testing::internal::CaptureStderr();
+    music.playFile(path, true, 1.0f);
+    const bool playing = music.isPlaying() || rmsOf(audio.render(2205, music)) > 0.0;
+    const std::string piece = ::testing::internal::GetCapturedStderr();
+    return {effect + (decoded ? "heard" : ""), piece + (playing ? "heard" : "")};
 }
 
 // The music player with the effects player's context on a loopback device;
@@ -152,6 +192,39 @@ TEST_F(MusicOnLoopback, AFileThatIsNotSoundIsRefusedWithOneLine) {
     const std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("Error loading music file: " + path), std::string::npos) << log;
     EXPECT_FALSE(music.isPlaying());
+}
+
+// A damaged sound plays as silence with one line naming it in the log, in
+// either player: libsndfile alone would play a sound in another format than
+// the bundle's, an empty effect and a file cut among its last bytes, as far
+// as it goes, without a word. Cut anywhere else, it is cut in its header,
+// between its chunks or inside its samples.
+TEST_F(MusicOnLoopback, ADamagedSoundIsOneLineInEitherPlayersLogAndSilence) {
+    TempFolder folder;
+    const std::string built = TempFolder::read(ZQ::pathForResource("Drag1-01", "caf"));
+    std::vector<std::string> damaged = {folder.file("three channels.caf"), folder.file("not a CAF file.caf"),
+                                        folder.file("no frame.caf")};
+    writeSound(damaged[0], SF_FORMAT_CAF, 3, 4410);
+    writeSound(damaged[1], SF_FORMAT_WAV, 1, 4410);
+    writeSound(damaged[2], SF_FORMAT_CAF, 1, 0);
+    for (std::size_t length = 0; length < built.size(); ++length) {
+        if (length < 96 || length + 96 > built.size() || length % 211 == 0) {
+            damaged.push_back(folder.file("cut at " + std::to_string(length) + ".caf"));
+            TempFolder::write(damaged.back(), built.substr(0, length));
+        }
+    }
+    for (const std::string& path : damaged) {
+        const auto [effect, piece] = playDamaged(path, music, audio);
+        for (const std::string& log : {effect, piece}) {
+            EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+            EXPECT_NE(log.find(path), std::string::npos) << log;
+            EXPECT_EQ(log.find("heard"), std::string::npos) << log;
+        }
+    }
+    // A whole sound written the same way is heard: the cases above fail for
+    // their damage alone.
+    writeSound(folder.file("whole.caf"), SF_FORMAT_CAF, 2, 4410);
+    EXPECT_EQ(playDamaged(folder.file("whole.caf"), music, audio), std::make_pair("heard"s, "heard"s));
 }
 
 // With no context (no sound device) the player does nothing and reports stopped.
