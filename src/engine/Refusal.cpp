@@ -42,7 +42,7 @@ std::string line(const Refusal& refusal) {
     return text;
 }
 
-std::string paragraphs(const std::vector<Refusal>& refusals) {
+std::string paragraphs(const std::vector<Refusal>& refusals, std::size_t columns) {
     std::vector<std::string> shown;
     std::vector<Mend> mends;
     for (const Refusal& refusal : refusals) {
@@ -55,7 +55,7 @@ std::string paragraphs(const std::vector<Refusal>& refusals) {
     }
     for (std::size_t i = 0; i < mends.size(); ++i) {
         shown.push_back(capitalised((i == 0 ? "" : "or ") + mends[i].advice) +
-                        (mends[i].command.empty() ? "" : ":\n" + mends[i].command));
+                        (mends[i].command.empty() ? "" : ":\n" + commandLines(mends[i].command, columns)));
     }
     std::string text;
     for (const std::string& paragraph : shown) {
@@ -70,6 +70,60 @@ Refusal cannot(const std::string& thing, const std::string& step, int error) {
 
 std::string ownedBy(const std::string& thing, uid_t owner) {
     return thing + " belongs to " + accountName(owner) + ", and the game runs as " + accountName(::geteuid());
+}
+
+std::string commandLines(const std::string& command, std::size_t columns) {
+    // The shell's words, split at spaces outside quotes, where a backslash
+    // quotes the character after it ('it'\''s); an option stays with the
+    // word after it, its value.
+    std::vector<std::string> words(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < command.size(); ++i) {
+        const std::string& word = words.back();
+        if (command[i] == ' ' && !quoted && (!word.starts_with('-') || word.find(' ') != std::string::npos)) {
+            words.emplace_back();
+            continue;
+        }
+        quoted = command[i] == '\'' ? !quoted : quoted;
+        words.back() += command[i];
+        if (command[i] == '\\' && !quoted && i + 1 < command.size()) {
+            words.back() += command[++i];
+        }
+    }
+    const auto width = [](const std::string& text) {
+        return static_cast<std::size_t>(
+            std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    };
+    const std::string indent = "    ";
+    std::string text;
+    std::string line;
+    for (std::string& word : words) {
+        if (word.empty()) {
+            continue;
+        }
+        if (!line.empty() && width(line) + 1 + width(word) + 2 > columns) {
+            text += line + " \\\n";
+            line = indent;
+        }
+        line += (line.empty() || line == indent ? "" : " ");
+        // Cut after the last '/' that leaves room for the "'\" that ends
+        // the piece; a word with no such '/' stays whole, however wide.
+        for (std::size_t cut = 0; word.back() == '\'' && width(line) + width(word) + 2 > columns; cut = 0) {
+            for (std::size_t at = word.find('/', word.find('\''));
+                 at != std::string::npos && at + 1 < word.size() - 1; at = word.find('/', at + 1)) {
+                cut = width(line) + width(word.substr(0, at + 1)) + 2 <= columns ? at + 1 : cut;
+            }
+            if (cut == 0) {
+                break;
+            }
+            // The piece after it starts the line: a space would part the two.
+            text += line + word.substr(0, cut) + "'\\\n";
+            line.clear();
+            word = "'" + word.substr(cut);
+        }
+        line += word;
+    }
+    return text + line;
 }
 
 std::string accountName(uid_t uid) {

@@ -30,11 +30,17 @@ struct Refusal {
 
 // "what: why; advice: command; or advice: command", on one line.
 std::string line(const Refusal& refusal);
-// The refusals as a box shows them: each one's what and why a paragraph,
-// then each mend a paragraph (one that two refusals share, once), its
-// command on a line of its own, ready to be copied. A paragraph begins with
-// a capital unless its first word is a file's name.
-std::string paragraphs(const std::vector<Refusal>& refusals);
+// The refusals as a box of `columns` shows them: each one's what and why a
+// paragraph, then each mend a paragraph (one that two refusals share, once),
+// its command on lines of its own, ready to be copied (commandLines). A
+// paragraph begins with a capital unless its first word is a file's name.
+std::string paragraphs(const std::vector<Refusal>& refusals, std::size_t columns);
+// `command` in lines of at most `columns` characters that a shell reads as
+// the one command: each but the last ends in " \", and a quoted word too
+// long for a line is cut after a '/' into quoted pieces the shell joins
+// again ('/a/'\ then 'b' is '/a/b'). Cut anywhere else, a command copied
+// whole would run as its first line alone, or as another command.
+std::string commandLines(const std::string& command, std::size_t columns);
 
 // "<thing> cannot be <step> (<errno's words>)", with no mend.
 Refusal cannot(const std::string& thing, const std::string& step, int error);

@@ -29,7 +29,7 @@ int ZQFailureNotice::refuse(const std::vector<ZQ::Refusal>& refusals) const {
     // the box's own among them.
     if (window && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
         if (onADisplay()) {
-            presenter.present({kTitle, ZQ::paragraphs(refusals)}, [] {});
+            presenter.present({kTitle, ZQ::paragraphs(refusals, ZQMessageBoxPresenter::kColumns)}, [] {});
         }
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }

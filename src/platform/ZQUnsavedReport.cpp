@@ -42,7 +42,7 @@ int endSession(const std::vector<ZQ::KeyValueStore*>& stores, ZQDialogPresenter*
         std::fprintf(stderr, "velmora: %s\n", ZQ::line(store).c_str());
     }
     if (box != nullptr) {
-        box->present({kTitle, ZQ::paragraphs(unsaved)}, [] {});
+        box->present({kTitle, ZQ::paragraphs(unsaved, ZQMessageBoxPresenter::kColumns)}, [] {});
     }
     return 1;
 }
