@@ -2,8 +2,6 @@
 #include "engine/WritableFile.h"
 #include "platform/ZQApplication.h"
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cinttypes>
 #include <climits>
