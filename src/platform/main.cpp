@@ -1,19 +1,13 @@
 #include "engine/PngName.h"
+#include "engine/WritableFile.h"
 #include "platform/ZQApplication.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cinttypes>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -88,39 +82,11 @@ template <class Number> bool readWhole(std::string_view text, Number low, Number
 }
 
 // Why a PNG cannot be written at `path` now, or nothing when it can: asked
-// before the first frame, so that a mistyped folder does not cost the run.
-std::string whyUnwritable(const std::string& path) {
-    namespace fs = std::filesystem;
-    const fs::path file(path);
-    std::error_code error;
-    if (!file.has_filename() || fs::is_directory(file, error)) {
-        return "it names a folder, not a file";
-    }
-    const std::string folder = file.has_parent_path() ? file.parent_path().string() : std::string(".");
-    if (!fs::exists(folder, error)) {
-        return "there is no folder '" + folder + "'";
-    }
-    if (!fs::is_directory(folder, error)) {
-        return "'" + folder + "' is not a folder";
-    }
-    if (const std::string why = ZQ::whyNoPngName(path); !why.empty()) {
-        return why;
-    }
-    // Opened for writing as the PNG writer will open it, the one sure answer
-    // (a read-only mount, a folder only root may write): a file that is
-    // there is left as it is, a new one is removed at once. Never blocks on
-    // a pipe without a reader.
-    const bool existed = fs::exists(file, error);
-    const int descriptor =
-        open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | (existed ? 0 : O_CREAT | O_EXCL), 0600);
-    if (descriptor < 0) {
-        return std::strerror(errno);
-    }
-    close(descriptor);
-    if (!existed) {
-        unlink(path.c_str());
-    }
-    return {};
+// before the first frame, so that a mistyped name or folder does not cost the
+// run.
+std::string whyNoPictureAt(const std::string& path) {
+    const std::string why = ZQ::whyNoPngName(path);
+    return why.empty() ? ZQ::whyUnwritable(path) : why;
 }
 
 // False on a command line it cannot use; `status` is then the exit status.
@@ -219,13 +185,13 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
                 shot.frame, shot.path.c_str(), frames - 1, frames, frames - 1);
             return false;
         }
-        if (const std::string why = whyUnwritable(shot.path); !why.empty()) {
+        if (const std::string why = whyNoPictureAt(shot.path); !why.empty()) {
             std::fprintf(stderr, "velmora: --shot %ld:%s cannot be written: %s\n", shot.frame,
                          shot.path.c_str(), why.c_str());
             return false;
         }
     }
-    const std::string why = launch.screenshot.empty() ? std::string() : whyUnwritable(launch.screenshot);
+    const std::string why = launch.screenshot.empty() ? std::string() : whyNoPictureAt(launch.screenshot);
     if (!why.empty()) {
         std::fprintf(stderr, "velmora: --screenshot %s cannot be written: %s\n", launch.screenshot.c_str(),
                      why.c_str());

@@ -15,8 +15,11 @@ namespace {
 // once it has ended, nothing of theirs is left there.
 TEST(CaptionFilesTest, TheCaptionTestsLeaveNothingInTheTemporaryFolder) {
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    if (geteuid() != 0 || std::system("unshare --mount --propagation private true 2>/dev/null") != 0) {
-        GTEST_SKIP() << "a private /tmp takes root (unshare --mount)";
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root: a private /tmp is mounted for the caption tests (unshare --mount)";
+    }
+    if (std::system("unshare --mount --propagation private true 2>/dev/null") != 0) {
+        GTEST_SKIP() << "unshare --mount fails here: no private /tmp can be mounted";
     }
     if (self.rfind("/tmp/", 0) == 0) {
         GTEST_SKIP() << "this program lies in /tmp, which the private one would hide";

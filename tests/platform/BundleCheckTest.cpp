@@ -194,7 +194,7 @@ TEST(BundleCheckTest, TheMendPutsTheBundleBackWhereTheGameFoundIt) {
     // A program beside no install: nothing to install into the root folder.
     EXPECT_EQ(commands("/share/games/velmora", BundleOrigin::install, tree), "[]");
     if (!asplayer::testsRunAsRoot()) {
-        GTEST_SKIP() << "an install of another user's is made only as root";
+        GTEST_SKIP() << "needs root: an install of another user's is made only as root";
     }
     // As root, another user's install is mended as its owner: root's files
     // in it would take it from them.

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -100,7 +101,9 @@ TEST(ShareFolderTest, TheDesktopsFoldersFileIsOpenedOnlyWhenItIsTheGameUsersOwnF
         EXPECT_EQ(pictures(dirs), "");
     }
 
-    if (asplayer::testsRunAsRoot()) {
+    if (!asplayer::testsRunAsRoot()) {
+        std::printf("skipped: a folder of another user, whose file is not read, needs root to make\n");
+    } else {
         const std::string theirs = folder.file("theirs");
         fs::create_directory(theirs);
         TempFolder::write(theirs + "/user-dirs.dirs", line);
