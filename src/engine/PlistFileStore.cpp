@@ -209,14 +209,13 @@ void PlistFileStore::cleared() {
 }
 
 bool PlistFileStore::resolve(OwnedFolder::Make make) {
-    if (origin->usable() && origin->missing()) {
-        origin = origin->again(make);
-    }
     // Refused when the store was made: for good, as the way is not known.
-    if (!origin->usable()) {
-        refuse(origin->refusal());
+    OwnedFolder::Handle found = origin->usable() && origin->missing() ? origin->again(make) : origin;
+    if (!found->usable()) {
+        refuse(found->refusal());
         return false;
     }
+    origin = std::move(found);
     if (origin->missing()) {
         allow(); // nothing there to refuse
         return false;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <pwd.h>
 #include <sys/stat.h>
 
@@ -91,6 +92,26 @@ TEST(PlistFileStoreRefuses, ARefusalDuringPlayIsSaidOnceOwedWhereNeededAndEndsWh
                               (need == PlistFileStore::Need::required ? ", owed" : "") +
                               ", written when mended, level 2");
     }
+}
+
+// The cloud folder is made at the store's first write. A way to it refused
+// then (a sync tool's link to a folder left open to all) kept the store
+// refused for the rest of the session, mended or not.
+TEST(PlistFileStoreRefuses, AFolderRefusedAtItsMakingIsLookedAtAgainOnceMended) {
+    TempFolder folder;
+    PlistFileStore store(folder.file("cloud/store.plist"), {}, PlistFileStore::Need::optional);
+    store.setInteger("level", 3);
+    std::filesystem::create_directory(folder.file("synced"));
+    std::filesystem::create_directory_symlink("synced", folder.file("cloud"));
+    ASSERT_EQ(::chmod(folder.file("synced").c_str(), 0777), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.synchronize());
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(store.refusal().has_value());
+    EXPECT_NE(store.refusal()->why.find("every user may write in it"), std::string::npos);
+    ASSERT_EQ(::chmod(folder.file("synced").c_str(), 0700), 0);
+    EXPECT_TRUE(store.synchronize());
+    EXPECT_EQ(PlistFileStore(folder.file("cloud/store.plist")).integerForKey("level"), 3);
 }
 
 } // namespace
