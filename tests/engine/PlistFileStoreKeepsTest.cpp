@@ -123,10 +123,11 @@ TEST(PlistFileStoreKeeps, AWayThroughAnotherUsersFolderOrLinkIsLeftAlone) {
 
     const std::string intoTheirs = folder.file("into-theirs.plist");
     const ZQ::Mend runAsThem = ZQ::runAs(asplayer::kPlayer);
-    for (const auto& [path, mend] : {std::pair{theirs, runAsThem},
+    for (const auto& [file, mend] : {std::pair{theirs, runAsThem},
                                      {intoTheirs, ZQ::undoLink(intoTheirs)},
                                      {folder.file("their-link.plist"), runAsThem},
                                      {toTheirFile, ZQ::undoLink(toTheirFile)}}) {
+        const std::string& path = file; // a lambda may not take a structured binding
         ZQ::Refusal refusal;
         logOf([&] {
             PlistFileStore store(path);
