@@ -18,23 +18,12 @@ namespace ZQ {
 
 // A key-value store kept in one property-list file, in a folder opened once
 // on a way of the game's user (OwnedFolder): the user defaults, their cloud
-// copy and the leaderboards are three of these. docs/stores.md gives the
-// rules a player can rely on. In short, the entry at the store's name is
-// one of three things:
-//
-// - A file of the game's user (maybe missing or empty), read when the store
-//   is made and again whenever its entry no longer holds the file last read
-//   (pullExternalChanges, and before every write). Every step goes relative
-//   to the folder's descriptor; an entry that changes while it is followed
-//   is looked at again.
-// - Damage: a file that is no list the store can keep, or an entry of the
-//   game's user that is no file at all. It is renamed
-//   "<name>.corrupt-<UTC time>", only while its entry still holds what was
-//   read, and the store starts empty; the newest few such copies are kept.
-// - A refusal: another user's entry or way, a file that cannot be read, or
-//   damage that cannot be kept aside. Nothing is written over it; it is
-//   looked at again before each write, and refusal() says why and what
-//   mends it.
+// copy and the leaderboards are three of these. The entry at the store's
+// name is a file of the game's user (maybe missing or empty), damage (set
+// aside, and the store starts empty) or a refusal (nothing written over it,
+// refusal() says why and what mends it); it is walked to and read again
+// whenever it no longer holds the file last read. docs/stores.md gives each
+// rule a player can rely on.
 //
 // synchronize writes the whole dictionary to a new file beside it, flushed,
 // and exchanges it for the old one, which goes only once it is seen to be

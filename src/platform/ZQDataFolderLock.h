@@ -12,13 +12,10 @@
 //
 // The lock is a non-blocking flock on ".lock" in the folder, which the game
 // makes (mode 0600) and never moves, truncates or writes; the kernel lets it
-// go when the process ends in any way, a crash or SIGKILL included. A game
-// is turned away, with a message saying what to do, when the folder is
-// another user's (OwnedFolder) or cannot be made or written, when another
-// process holds the lock, or when ".lock" is anything the game cannot lock
-// as its own (another user's file, one it may not open, a folder, a FIFO, a
-// link). Only a file system without flock is logged and played on. The
-// rules are in docs/stores.md.
+// go when the process ends in any way, a crash or SIGKILL included. Whatever
+// keeps the game from locking it as its own turns the game away, with what
+// mends it (docs/stores.md); only a file system without flock is logged and
+// played on.
 //
 // Ownership: owns the lock file's descriptor, closed (the lock let go) when
 // the object goes. Threads: main thread.
