@@ -34,10 +34,15 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolde
         return;
     }
     const std::string lock = folder->path() + "/.lock";
-    // Not followed through a link, no wait on a FIFO; opened for reading
-    // alone, as the lock needs no more and the file is never written.
-    const int fd = ZQ::gFileCalls.openat(folder->descriptor(), ".lock",
-                                         O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    // Not followed through a link, no wait on a FIFO. Made for reading and
+    // writing, though it is never written: some FUSE mounts (rclone's write
+    // cache) make no file opened for reading alone. One that is there and
+    // only readable is opened for reading, which is all a lock needs.
+    constexpr int kOpen = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd = ZQ::gFileCalls.openat(folder->descriptor(), ".lock", O_RDWR | O_CREAT | kOpen, 0600);
+    if (fd < 0 && errno == EACCES) {
+        fd = ZQ::gFileCalls.openat(folder->descriptor(), ".lock", O_RDONLY | kOpen, 0);
+    }
     struct stat info {};
     if (fd < 0) {
         const int failure = errno;

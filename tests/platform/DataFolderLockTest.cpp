@@ -152,6 +152,26 @@ TEST(DataFolderLockTest, TheLockIsTheGamesAloneAndOneThatCannotBeMadeIsNotToBeRe
     EXPECT_NE(refusalOn(folder.path()).find("(No space left on device); free some space"), std::string::npos);
 }
 
+// Some FUSE mounts (rclone's write cache) make no file opened for reading
+// alone (EIO): no game could start on a data folder there. A lock of the
+// player's own that only its owner may read still locks, and is made the
+// game's alone again.
+TEST(DataFolderLockTest, TheLockIsMadeWhereNoFileOpenedForReadingAloneCanBe) {
+    TempFolder folder;
+    {
+        const FileCallHook writeCache(
+            [](const std::string& call, const std::string& entry, const std::string&, unsigned flags) {
+                const bool readOnly = (flags & O_ACCMODE) == O_RDONLY;
+                return call == "openat" && entry == ".lock" && (flags & O_CREAT) != 0 && readOnly ? EIO : 0;
+            });
+        EXPECT_EQ(refusalOn(folder.path()), "");
+    }
+    ASSERT_EQ(::chmod(folder.file(".lock").c_str(), 0400), 0);
+    ASSERT_TRUE(asplayer::handToPlayer(folder.path()) && asplayer::handToPlayer(folder.file(".lock")));
+    EXPECT_EQ(asplayer::run([&] { return refusalOn(folder.path()) + "locked"; }), "locked");
+    EXPECT_EQ(fs::status(folder.file(".lock")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
 // sudo -E once had root's game follow the player's folder: it made its lock
 // and stores there, root's alone, and the player's next game lost them all.
 TEST(DataFolderLockTest, AGameRunAsRootOnAPlayersFolderStopsBeforeItsFirstFrameAndWritesNothing) {
