@@ -8,26 +8,25 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <system_error>
 
 namespace ZQ {
 
 std::string whyUnwritable(const std::string& path) {
-    namespace fs = std::filesystem;
-    const fs::path file(path);
-    std::error_code error;
-    if (!file.has_filename() || fs::is_directory(file, error)) {
+    const std::filesystem::path file(path);
+    struct stat status {};
+    const bool existed = stat(path.c_str(), &status) == 0;
+    if (!file.has_filename() || (existed && S_ISDIR(status.st_mode))) {
         return "it names a folder, not a file";
     }
     const std::string folder = file.has_parent_path() ? file.parent_path().string() : std::string(".");
-    if (!fs::exists(folder, error)) {
-        return "there is no folder '" + folder + "'";
+    struct stat folderStatus {};
+    if (stat(folder.c_str(), &folderStatus) != 0) {
+        return errno == ENOENT ? "there is no folder '" + folder + "'"
+                               : "the folder '" + folder + "' cannot be reached: " + std::strerror(errno);
     }
-    if (!fs::is_directory(folder, error)) {
+    if (!S_ISDIR(folderStatus.st_mode)) {
         return "'" + folder + "' is not a folder";
     }
-    struct stat status {};
-    const bool existed = stat(path.c_str(), &status) == 0;
     if (existed && (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode))) {
         return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? std::string()
                                                                         : std::strerror(errno);

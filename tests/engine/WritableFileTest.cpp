@@ -16,7 +16,8 @@ namespace {
 
 // A player may write a file in a folder that takes no new one (/dev/null in
 // /dev, a picture kept in a folder shut since): the file is judged, not its
-// folder, and trying it leaves the file and the folder as they were.
+// folder, and trying it leaves the file and the folder as they were. A
+// folder the player may not search is there, and said to be shut, not gone.
 TEST(WritableFileTest, TheFileIsJudgedNotItsFolderAndTryingItLeavesNoTrace) {
     TempFolder folder;
     const std::string shut = folder.file("shut");
@@ -24,20 +25,27 @@ TEST(WritableFileTest, TheFileIsJudgedNotItsFolderAndTryingItLeavesNoTrace) {
     TempFolder::write(shut + "/kept.png", "kept");
     ASSERT_TRUE(asplayer::handToPlayer(folder.path()) && asplayer::handToPlayer(shut) &&
                 asplayer::handToPlayer(shut + "/kept.png"));
+    ASSERT_EQ(::mkdir((shut + "/inner").c_str(), 0700), 0);
     ASSERT_EQ(::chmod(shut.c_str(), 0500), 0);
     const std::string judged = asplayer::run([&] {
-        return "kept: " + ZQ::whyUnwritable(shut + "/kept.png") +
-               "; new: " + ZQ::whyUnwritable(shut + "/new.png") +
-               "; in the folder: " + ZQ::whyNoNewFileIn(shut) + "; device: " + ZQ::whyUnwritable("/dev/null");
+        const std::string kept = "kept: " + ZQ::whyUnwritable(shut + "/kept.png");
+        const std::string fresh = "; new: " + ZQ::whyUnwritable(shut + "/new.png");
+        ::chmod(shut.c_str(), 0);
+        const std::string below = "; below: " + ZQ::whyUnwritable(shut + "/inner/new.png");
+        ::chmod(shut.c_str(), 0500);
+        return kept + fresh + below + "; in the folder: " + ZQ::whyNoNewFileIn(shut) +
+               "; device: " + ZQ::whyUnwritable("/dev/null");
     });
     ::chmod(shut.c_str(), 0700);
-    EXPECT_EQ(judged, "kept: ; new: Permission denied; in the folder: Permission denied; device: ");
+    EXPECT_EQ(judged, "kept: ; new: Permission denied; below: the folder '" + shut +
+                          "/inner' cannot be reached: Permission denied; in the folder: Permission denied; "
+                          "device: ");
     EXPECT_EQ(TempFolder::read(shut + "/kept.png"), "kept");
 
     EXPECT_EQ(ZQ::whyUnwritable(folder.file("new.png")), "");
     EXPECT_EQ(ZQ::whyNoNewFileIn(folder.path()), "");
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"shut"});
-    EXPECT_EQ(folder.entries("shut"), std::vector<std::string>{"kept.png"});
+    EXPECT_EQ(folder.entries("shut"), (std::vector<std::string>{"inner", "kept.png"}));
 }
 
 // Opening a FIFO to try it hung up on its reader, which then ended; the
