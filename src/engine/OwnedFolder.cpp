@@ -29,12 +29,10 @@ constexpr std::time_t kStaleSeconds = 60;
 using Handle = OwnedFolder::Handle;
 
 // The game's user and root own the folders every way starts under (/,
-// /home, /tmp): trusting them trusts nothing another user could change. In
-// a nested user namespace (unshare --user, bubblewrap), the owners it does
-// not map, root among them, all show the overflow id, which it cannot tell
-// apart: that id is taken as the system's. The first namespace maps every id
-// to itself. The map is read at each look, as a process may enter a
-// namespace after its first; without /proc there is none.
+// /home, /tmp): trusting them trusts nothing another user could change. A
+// nested user namespace (unshare --user, bubblewrap) shows every owner it
+// does not map, root among them, as one overflow id, taken as the system's.
+// The map is read at each look, as a process may enter a namespace later.
 bool trusted(uid_t owner) {
     if (owner == ::geteuid() || owner == 0) {
         return true;
@@ -43,7 +41,7 @@ bool trusted(uid_t owner) {
     unsigned long inside = 0, outside = 0, count = 0, more = 0;
     if (!(map >> inside >> outside >> count) ||
         (inside == 0 && outside == 0 && count == 4294967295UL && !(map >> more))) {
-        return false; // the first namespace: no other owner is the system's
+        return false; // the first namespace, or no /proc: ids are as they are
     }
     unsigned long overflow = 65534;
     std::ifstream("/proc/sys/kernel/overflowuid") >> overflow;
