@@ -31,19 +31,15 @@ bool stillThere(int folder, const char* name, const struct stat& seen) {
 }
 
 // Each way to a new name is tried where the one before failed for another
-// cause than the names (EEXIST, taken; ENOENT, gone): EINVAL from NFS,
-// ENOSYS or EOPNOTSUPP from a FUSE mount, EPERM from its links. Last comes
-// a plain rename, which replaces an entry of the same kind only: over an
-// empty file of our own made at `to` for anything but a folder (ENOTDIR),
-// an empty folder for one, once a last look finds it still there and
-// still empty (what another writer put at the name is theirs).
+// cause than the names (EEXIST, taken; ENOENT, gone), whatever the error.
+// Last comes a plain rename, which replaces an entry of the same kind only:
+// over an empty file of our own (an empty folder for a folder: ENOTDIR).
 int newName(int folder, const char* from, const char* to, bool link) {
     int named = gFileCalls.renameat2(folder, from, folder, to, RENAME_NOREPLACE);
-    // A link never replaces a name. The old name goes only while it still
-    // names what was linked: an entry put there meanwhile stays, and the
-    // link is then a copy kept under the new name.
-    struct stat linked {};
     if (named != 0 && link && errno != EEXIST && errno != ENOENT) {
+        // The old name goes only while it still names what was linked: an
+        // entry put there meanwhile stays, and the link is a copy under `to`.
+        struct stat linked {};
         named = gFileCalls.linkat(folder, from, folder, to, 0);
         if (named == 0 && gFileCalls.fstatat(folder, to, &linked, AT_SYMLINK_NOFOLLOW) == 0 &&
             stillThere(folder, from, linked)) {
@@ -67,6 +63,7 @@ int newName(int folder, const char* from, const char* to, bool link) {
         if (!forFolder) {
             ::close(made);
         }
+        // What another writer put at the name is theirs.
         if (looked != 0 || !stillThere(folder, to, empty)) {
             errno = EEXIST;
             return -1;

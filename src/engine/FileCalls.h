@@ -5,11 +5,9 @@
 
 namespace ZQ {
 
-// The system calls through which the stores, the data folder's lock and the
-// shares take each step inside a folder they opened. A table, as SQLite's
-// file layer has, so that a test can make one step fail (EPERM, EXDEV, or
-// EINVAL for every rename flag, as NFS gives) or change the folder between
-// two steps without hunting a race; the game itself never changes it.
+// The system calls through which every step inside an opened folder goes: a
+// table, as SQLite's file layer has, so that a test can make one step fail
+// or change the folder between two steps without hunting a race.
 // Threads: read from any thread; a test sets it while no other thread takes
 // a step.
 struct FileCalls {
@@ -29,17 +27,12 @@ extern const FileCalls kSystemFileCalls;
 
 // Gives the entry `from` in `folder` the name `to`, which must be free: -1
 // with EEXIST when it is taken, and nothing moved. Where rename takes no
-// flags (the kernel's NFS client, some FUSE file systems), a hard link, which
-// never replaces a name, then the old name removed while it still names the
-// entry linked; where there are no links either, as renameToFreshName does.
+// flags, by a hard link, else over an empty file of our own (docs/stores.md).
 int renameNoReplace(int folder, const char* from, const char* to);
 
-// Moves whatever stands at `from` now to the new name `to`, whole: the
-// rename itself picks the entry, so one that took the name since the caller
-// looked is moved, never removed. Where rename takes no flags, `to` is first
-// made as an empty file (an empty folder, to move a folder) of our own and a
-// plain rename replaces it once a last look finds it still ours; a kill
-// between the two leaves that empty entry at `to`.
+// As renameNoReplace, without the hard link: the rename itself picks what
+// stands at `from`, so an entry that came there since the caller looked is
+// moved whole, never removed. A kill may leave the empty file at `to`.
 int renameToFreshName(int folder, const char* from, const char* to);
 
 } // namespace ZQ

@@ -7,13 +7,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <pwd.h>
+#include <sstream>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,36 +23,25 @@ namespace {
 
 // As many as the kernel follows on one path.
 constexpr int kMaxLinks = 40;
-
-// A temporary older than this belongs to no write still running: a crash
-// left it.
+// A temporary older than this is no running write's: a crash left it.
 constexpr std::time_t kStaleSeconds = 60;
 
 using Handle = OwnedFolder::Handle;
-using Reached = OwnedFolder::Reached;
-
-// Whether the process sees ids as the system has them: the first user
-// namespace maps every id to itself. Read at each look, as a process may
-// enter a namespace after its first; without /proc there is none we could
-// see either.
-bool inFirstNamespace() {
-    std::ifstream map("/proc/self/uid_map");
-    unsigned long inside = 0, outside = 0, count = 0, more = 0;
-    return !(map >> inside >> outside >> count) ||
-           (inside == 0 && outside == 0 && count == 4294967295UL && !(map >> more));
-}
 
 // The game's user and root own the folders every way starts under (/,
-// /home, /tmp): trusting them trusts nothing another user could change. In
-// any other user namespace (unshare --user, bubblewrap, however nested) the
-// owners it does not map, root among them, all show the overflow id, which
-// the namespace cannot tell apart: it is taken as the system's.
+// /home, /tmp): trusting them trusts nothing another user could change. A
+// nested user namespace (unshare --user, bubblewrap) shows every owner it
+// does not map, root among them, as one overflow id, taken as the system's.
+// The map is read at each look, as a process may enter a namespace later.
 bool trusted(uid_t owner) {
     if (owner == ::geteuid() || owner == 0) {
         return true;
     }
-    if (inFirstNamespace()) {
-        return false;
+    std::ifstream map("/proc/self/uid_map");
+    unsigned long inside = 0, outside = 0, count = 0, more = 0;
+    if (!(map >> inside >> outside >> count) ||
+        (inside == 0 && outside == 0 && count == 4294967295UL && !(map >> more))) {
+        return false; // the first namespace, or no /proc: ids are as they are
     }
     unsigned long overflow = 65534;
     std::ifstream("/proc/sys/kernel/overflowuid") >> overflow;
@@ -65,16 +54,13 @@ Handle refused(const std::string& path, Refusal why) {
 
 // Another user's folder or link on the way. Taking it would take it from
 // that user; the player's own link that led there is the player's to undo.
-Refusal ownedElsewhere(const std::string& path, uid_t owner, bool link, const std::string& viaLink) {
-    return {"",
-            ownedBy((link ? "the link " : "the folder ") + path, owner),
-            {viaLink.empty() ? runAs(owner) : undoLink(viaLink)}};
+Refusal ownedElsewhere(const std::string& what, uid_t owner, const std::string& viaLink) {
+    return {"", ownedBy(what, owner), {viaLink.empty() ? runAs(owner) : undoLink(viaLink)}};
 }
 
 // A folder every user may write in, and not sticky: any of them may move
-// what the game keeps there away, or put a link in its place. Only its
-// owner may take that right away; another's folder, and /, whatever stands
-// on it, are left as they are.
+// what the game keeps there away or put a link in its place. Only its owner
+// may take that right away; another's folder, and /, are left as they are.
 Refusal openToAll(const std::string& path, const struct stat& info) {
     char mode[8];
     std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
@@ -88,10 +74,9 @@ Refusal openToAll(const std::string& path, const struct stat& info) {
     return refusal;
 }
 
-// Why the folder at `path`, one of `owner`'s, cannot be `act` ("opened",
-// "written"), and what mends it: the player's own is opened up
-// by the player, one of root's where the player's things belong is given
-// back whole (`players`), anything else is left as it is.
+// Why the folder at `path`, one of `owner`'s, cannot be `act`, and what
+// mends it: the player's own is opened up, one of root's where the player's
+// things belong is given back whole, anything else is left as it is.
 Refusal cannotUse(const std::string& path, const char* act, uid_t owner, bool players, int error) {
     const bool denied = error == EACCES || error == EPERM;
     Refusal refusal = cannot(denied && owner != ::geteuid() ? ownedBy("the folder " + path, owner) + ": it"
@@ -107,15 +92,18 @@ Refusal cannotUse(const std::string& path, const char* act, uid_t owner, bool pl
     return refusal;
 }
 
-// `descriptor`, opened at `path`, judged on what was opened; its things are
-// the player's when it is the player's, or root's inside the player's.
+// `descriptor`, opened at `path` (-1: failed with errno), judged on what was
+// opened; its things are the player's when it is, or root's in the player's.
 Handle adopt(int descriptor, const std::string& path, bool inPlayers, const std::string& viaLink) {
+    if (descriptor < 0) {
+        return refused(path, cannot("the folder " + path, "opened", errno));
+    }
     struct stat info {};
     std::optional<Refusal> why;
     if (::fstat(descriptor, &info) != 0) {
         why = cannot("the folder " + path, "examined", errno);
     } else if (!trusted(info.st_uid)) {
-        why = ownedElsewhere(path, info.st_uid, false, viaLink);
+        why = ownedElsewhere("the folder " + path, info.st_uid, viaLink);
     } else if ((info.st_mode & S_IWOTH) != 0 && (info.st_mode & S_ISVTX) == 0) {
         why = openToAll(path, info);
     }
@@ -139,34 +127,23 @@ std::string child(const std::string& path, const std::string& part) {
 
 std::deque<std::string> partsOf(const std::string& way) {
     std::deque<std::string> parts;
-    std::size_t start = 0;
-    while (start <= way.size()) {
-        const std::size_t end = std::min(way.find('/', start), way.size());
-        if (end > start && way.compare(start, end - start, ".") != 0) {
-            parts.push_back(way.substr(start, end - start));
+    std::istringstream stream(way);
+    for (std::string part; std::getline(stream, part, '/');) {
+        if (!part.empty() && part != ".") {
+            parts.push_back(std::move(part));
         }
-        start = end + 1;
     }
     return parts;
 }
 
-// The folder `descriptor` was opened on at `path`, judged, or why it was not.
-Handle opened(int descriptor, const std::string& path) {
-    return descriptor >= 0 ? adopt(descriptor, path, false, "")
-                           : refused(path, cannot("the folder " + path, "opened", errno));
-}
-
-// Where the absolute way `path` starts: at the player's home folder when it
+// Where the absolute way `rest` starts: at the player's home folder when it
 // leads into it without climbing out (the home itself is judged, what stands
-// above it is the system's), else at /. `rest` is the way from there.
-Handle startOf(const std::string& path, std::deque<std::string>& rest) {
-    rest = partsOf(path);
+// above it is the system's), else at /; `rest` is left as the way from there.
+Handle startOf(std::deque<std::string>& rest) {
     const std::deque<std::string> home = partsOf(homeFolder(std::getenv("HOME")));
-    const auto climbs = [](const std::deque<std::string>& parts) {
-        return std::find(parts.begin(), parts.end(), "..") != parts.end();
-    };
-    if (!home.empty() && !climbs(home) && !climbs(rest) && home.size() <= rest.size() &&
-        std::equal(home.begin(), home.end(), rest.begin())) {
+    // The home's parts are the way's first: checked for ".." with it.
+    if (!home.empty() && home.size() <= rest.size() && std::equal(home.begin(), home.end(), rest.begin()) &&
+        std::find(rest.begin(), rest.end(), "..") == rest.end()) {
         std::string homePath;
         for (const std::string& part : home) {
             homePath += "/" + part;
@@ -176,10 +153,10 @@ Handle startOf(const std::string& path, std::deque<std::string>& rest) {
         // A home that is not there yet: the way is made from / as any other.
         if (descriptor >= 0 || errno != ENOENT) {
             rest.erase(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(home.size()));
-            return opened(descriptor, homePath);
+            return adopt(descriptor, homePath, false, "");
         }
     }
-    return opened(gFileCalls.openat(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0), "/");
+    return adopt(gFileCalls.openat(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0), "/", false, "");
 }
 
 } // namespace
@@ -189,10 +166,8 @@ std::string homeFolder(const char* home) {
         return home;
     }
     // Services and sandboxes may run without HOME.
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
-        return entry->pw_dir;
-    }
-    return "/tmp";
+    const passwd* entry = ::getpwuid(::getuid());
+    return entry != nullptr && entry->pw_dir != nullptr ? entry->pw_dir : "/tmp";
 }
 
 void removeStale(int folder, const std::string& prefix) {
@@ -207,7 +182,7 @@ void removeStale(int folder, const std::string& prefix) {
     const std::time_t now = std::time(nullptr);
     while (const dirent* entry = ::readdir(listing)) {
         struct stat info {};
-        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0 &&
+        if (std::string_view(entry->d_name).starts_with(prefix) &&
             gFileCalls.fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && now - info.st_mtime > kStaleSeconds) {
             gFileCalls.unlinkat(folder, entry->d_name, 0);
@@ -239,26 +214,18 @@ Handle OwnedFolder::open(const std::string& path, Make make, mode_t mode) {
         }
         whole = std::string(here) + "/" + whole;
     }
-    std::deque<std::string> rest;
-    const Handle start = startOf(whole, rest);
-    std::string way;
-    for (const std::string& part : rest) {
-        way += part + "/";
-    }
-    return start->usable() ? start->below(way, make, mode) : start;
-}
-
-Handle OwnedFolder::again(Make make) const {
-    return missing() ? deepest_->below(rest_, make) : shared_from_this();
+    std::deque<std::string> rest = partsOf(whole);
+    const Handle start = startOf(rest);
+    return start->walk(std::move(rest), make, mode, nullptr);
 }
 
 Handle OwnedFolder::below(const std::string& way, Make make, mode_t mode) const {
-    return walk(way, make, mode, nullptr);
+    return walk(partsOf(way), make, mode, nullptr);
 }
 
 OwnedFolder::Reached OwnedFolder::entry(const std::string& way, Make make) const {
     Reached reached;
-    reached.folder = walk(way, make, kPrivate, &reached);
+    reached.folder = walk(partsOf(way), make, kPrivate, &reached);
     return reached;
 }
 
@@ -275,14 +242,12 @@ std::optional<Refusal> OwnedFolder::unwritable() const {
 // from where its way starts). With `last` the way's last entry is not
 // entered but named there; the links from it on are its chain, and a chain
 // that leads to no file names its first link instead.
-Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last) const {
-    if (!usable()) {
-        return shared_from_this(); // no way on from a folder that is refused
-    }
+Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, Reached* last) const {
     if (missing()) {
-        return deepest_->walk(rest_ + "/" + way, make, mode, last);
+        const std::deque<std::string> before = partsOf(rest_);
+        parts.insert(parts.begin(), before.begin(), before.end());
+        return deepest_->walk(std::move(parts), make, mode, last);
     }
-    std::deque<std::string> parts = partsOf(way);
     Handle at = shared_from_this();
     Handle chainFolder;
     std::string chainName;
@@ -294,7 +259,8 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
     };
     // Links followed and looks taken again: no more than the kernel follows.
     int detours = 0;
-    while (!parts.empty()) {
+    // No way on from a folder that is refused.
+    while (at->usable() && !parts.empty()) {
         const std::string part = std::move(parts.front());
         parts.pop_front();
         const std::string here = child(at->path_, part);
@@ -303,7 +269,6 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
             chainFolder = at;
             chainName = part;
         }
-        const bool inChain = chainFolder != nullptr;
         struct stat info {};
         if (gFileCalls.fstatat(at->descriptor_, part.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT) {
@@ -313,12 +278,13 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
                 return reached(at, part);
             }
             if (make == Make::no) {
-                std::string rest = part;
-                for (std::size_t next = 0; next + (last != nullptr ? 1 : 0) < parts.size(); ++next) {
-                    rest += "/" + parts[next];
-                }
                 if (last != nullptr) {
                     reached(at, parts.back());
+                    parts.pop_back();
+                }
+                std::string rest = part;
+                for (const std::string& next : parts) {
+                    rest += "/" + next;
                 }
                 return std::make_shared<OwnedFolder>(-1, child(at->path_, rest), at->owner_, at->players_, at,
                                                      rest);
@@ -334,11 +300,11 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
         }
         if (S_ISLNK(info.st_mode)) {
             if (!trusted(info.st_uid)) {
-                return refused(here, ownedElsewhere(here, info.st_uid, true, ownLink));
+                return refused(here, ownedElsewhere("the link " + here, info.st_uid, ownLink));
             }
             if (++detours > kMaxLinks) {
-                return inChain ? reached(chainFolder, chainName)
-                               : refused(here, cannot(here, "followed", ELOOP));
+                return chainFolder != nullptr ? reached(chainFolder, chainName)
+                                              : refused(here, cannot(here, "followed", ELOOP));
             }
             char target[PATH_MAX];
             const ssize_t length =
@@ -353,16 +319,12 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
             if (info.st_uid == ::geteuid()) {
                 ownLink = here;
             }
-            const std::string text(target, static_cast<std::size_t>(length));
-            std::deque<std::string> followed = partsOf(text);
+            std::deque<std::string> followed = partsOf(std::string(target, static_cast<std::size_t>(length)));
             if (named && followed.empty()) {
                 return reached(chainFolder, chainName); // a link to . or to /
             }
-            if (text[0] == '/') {
-                at = startOf(text, followed);
-                if (!at->usable()) {
-                    return at;
-                }
+            if (target[0] == '/') {
+                at = startOf(followed);
             }
             parts.insert(parts.begin(), followed.begin(), followed.end());
             continue;
@@ -373,20 +335,16 @@ Handle OwnedFolder::walk(std::string way, Make make, mode_t mode, Reached* last)
         const int descriptor = gFileCalls.openat(at->descriptor_, part.c_str(),
                                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
         if (descriptor < 0) {
-            const bool replaced = errno == ELOOP || errno == ENOENT;
-            if (inChain && errno == ENOTDIR) {
+            if (chainFolder != nullptr && errno == ENOTDIR) {
                 return reached(chainFolder, chainName); // a link to somewhere below a file
             }
-            if (!replaced || ++detours > kMaxLinks) {
+            if ((errno != ELOOP && errno != ENOENT) || ++detours > kMaxLinks) {
                 return refused(here, cannotUse(here, "opened", info.st_uid, at->players_, errno));
             }
             parts.push_front(part); // replaced since the look
             continue;
         }
         at = adopt(descriptor, here, at->players_, ownLink);
-        if (!at->usable()) {
-            return at;
-        }
     }
     return at;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/Refusal.h"
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,18 +10,11 @@
 
 namespace ZQ {
 
-// A folder opened once, on a way that belongs to the game's user, checked
-// as OpenSSH's StrictModes checks a key's folders: each folder on the way
-// and each link followed belongs to the user who runs the game or to root,
-// and no folder on it may be written by every user unless it is sticky (as
-// /tmp is). A way into the player's home folder is checked from the home
-// down, the home included: what stands above it is the system's. Any other
-// way is checked from / down. Each folder is checked on what was opened, so
-// the check and the step are about one and the same folder; every later step
-// in it goes relative to its descriptor (FileCalls), and a link swapped on
-// the way between two steps moves none of them elsewhere. A game run as root
-// is no exception: a player's folder is another user's. The rules are in
-// docs/stores.md.
+// A folder opened once, on a way that belongs to the game's user or root,
+// checked as OpenSSH's StrictModes checks a key's folders (the rules are in
+// docs/stores.md). Each folder is checked on what was opened, and every later
+// step in it goes relative to its descriptor (FileCalls): a link swapped
+// between two steps moves none of them elsewhere.
 //
 // Ownership: owns its descriptor, closed with the last handle.
 // Threads: any thread; nothing in it changes once it is opened.
@@ -34,14 +28,13 @@ public:
 
     // Where the file at a way lies once every link to it is followed.
     struct Reached {
-        // The folder of its last entry, and that entry's name (not a link;
-        // it may be missing). Where the links lead to no file (a loop, a
-        // folder, a FIFO), the first of them, which the caller can set aside
-        // as it would any entry that is no file.
+        // The folder of its last entry and that entry's name (not a link; it
+        // may be missing); where the links lead to no file (a loop, a folder,
+        // a FIFO), the first of them, set aside as any entry that is no file.
         Handle folder;
         std::string name;
-        // The last link of the game's user followed on the way, or empty: a
-        // place it leads to that is another user's is undone by undoing it.
+        // The last link of the game's user followed, or empty: the player's
+        // to undo where it leads into another user's place.
         std::string link;
     };
 
@@ -51,16 +44,14 @@ public:
     Handle below(const std::string& way, Make make, mode_t mode = kPrivate) const;
     Reached entry(const std::string& way, Make make) const;
 
-    // False when the way is refused; `refusal` then says why, naming the
-    // folder or link and its owner, and what mends it.
+    // False when the way is refused; `refusal` then says why and what mends it.
     bool usable() const { return !refusal_; }
     const Refusal& refusal() const { return *refusal_; }
     // Some of the way is not there yet (Make::no): the descriptor is the
     // deepest folder that is, where the rest would be made.
     bool missing() const { return deepest_ != nullptr; }
-    // The way looked at again from the deepest folder that was there, the
-    // rest made or not; this folder when nothing was missing.
-    Handle again(Make make) const;
+    // The way looked at again from the deepest folder that was there.
+    Handle again(Make make) const { return below("", make); }
     // Why the game's user may not make files here (where the rest would be
     // made, when missing), with what mends it; nothing when it may.
     std::optional<Refusal> unwritable() const;
@@ -68,12 +59,10 @@ public:
     // The folder's path, with no link on it below the home folder.
     const std::string& path() const { return path_; }
     // Whether the player's things belong here: the game user's folder, or
-    // one of root's inside such a folder (a game once run with sudo made it),
-    // which a mend may give back to the player whole.
+    // one of root's inside such a folder, which a mend may give back whole.
     bool players() const { return players_; }
 
-    // Opened (`descriptor`), or missing from `deepest` on (`rest` is the way
-    // below it).
+    // Opened, or missing from `deepest` on along the way `rest`.
     OwnedFolder(int descriptor, std::string path, uid_t owner, bool players, Handle deepest = nullptr,
                 std::string rest = {});
     // Refused.
@@ -83,7 +72,7 @@ public:
     OwnedFolder& operator=(const OwnedFolder&) = delete;
 
 private:
-    Handle walk(std::string way, Make make, mode_t mode, Reached* last) const;
+    Handle walk(std::deque<std::string> parts, Make make, mode_t mode, Reached* last) const;
 
     int descriptor_ = -1;
     std::string path_;
@@ -98,10 +87,9 @@ private:
 // else the account's, else /tmp.
 std::string homeFolder(const char* home);
 
-// Removes from `folder` the regular files of the game's user whose names
-// begin with `prefix` and that were last written over a minute ago: the
-// temporaries a crashed write left. A younger one may be another game's
-// write still running. The stores and the shares keep this one rule.
+// Removes from `folder` the temporaries a crashed write left: the regular
+// files of the game's user whose names begin with `prefix`, written over a
+// minute ago (a younger one may be another game's write still running).
 void removeStale(int folder, const std::string& prefix);
 
 } // namespace ZQ

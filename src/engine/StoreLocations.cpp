@@ -30,10 +30,7 @@ std::string chooseDataFolder(const char* xdgDataHome, const char* home) {
 }
 
 std::string chooseCloudFolder(const char* cloudDir, const std::string& dataFolder) {
-    if (absoluteOrIgnored("VELMORA_CLOUD_DIR", cloudDir)) {
-        return cloudDir;
-    }
-    return dataFolder + "/cloud";
+    return absoluteOrIgnored("VELMORA_CLOUD_DIR", cloudDir) ? std::string(cloudDir) : dataFolder + "/cloud";
 }
 
 const std::string& dataFolder() {
@@ -52,13 +49,10 @@ const OwnedFolder::Handle& openedDataFolder() {
 }
 
 const OwnedFolder::Handle& openedCloudFolder() {
-    static const OwnedFolder::Handle folder = [] {
-        if (cloudFolder() != dataFolder() + "/cloud") {
-            return OwnedFolder::open(cloudFolder(), OwnedFolder::Make::no);
-        }
-        const OwnedFolder::Handle& data = openedDataFolder();
-        return data->usable() ? data->below("cloud", OwnedFolder::Make::no) : data;
-    }();
+    // The default cloud folder is reached through the data folder opened.
+    static const OwnedFolder::Handle folder = cloudFolder() == dataFolder() + "/cloud"
+                                                  ? openedDataFolder()->below("cloud", OwnedFolder::Make::no)
+                                                  : OwnedFolder::open(cloudFolder(), OwnedFolder::Make::no);
     return folder;
 }
 
