@@ -31,7 +31,6 @@ bool KeyValueStore::boolForKey(std::string_view key) const {
     if (const bool* b = held<&StoreValue::asBoolean>(*this, key)) {
         return *b;
     }
-    // Hand-edited files often say 1 for yes.
     return integerForKey(key) != 0;
 }
 

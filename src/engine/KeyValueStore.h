@@ -37,12 +37,10 @@ public:
     // now taken into memory. Keys set here and not yet written keep their
     // values, unless that writer changed them too: conflicts, taken in too.
     virtual std::vector<std::string> pullExternalChanges() = 0;
-    // The keys set here whose writes gave way to another writer's value
-    // since the last call (see synchronize).
+    // Keys set here that gave way to another writer's value since the last call.
     virtual std::vector<std::string> takeConflicts() = 0;
-    // Why this store can keep nothing (another user's file or way, a file
-    // that cannot be read, damage that cannot be kept aside), with what
-    // mends it; nothing while it can.
+    // Why this store can keep nothing (another user's file or way, a file it
+    // cannot read, damage it cannot keep aside) and what mends it, or nothing.
     virtual std::optional<Refusal> refusal() const = 0;
     // Whether the game needs the store: it stops before its first frame on a
     // needed store that refuses, and plays on without an optional one.

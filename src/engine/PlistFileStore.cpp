@@ -15,9 +15,6 @@ namespace ZQ {
 
 namespace {
 
-// New names tried for a temporary file.
-constexpr int kTemporaryNames = 100;
-
 // A write overtaken by another writer is made anew from the file it wrote;
 // one overtaken every time means the file never stops changing.
 constexpr int kWriteAttempts = 8;
@@ -37,7 +34,6 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
-// Both absent, or both there and equal.
 bool sameEntry(const StoreValue* a, const StoreValue* b) {
     return a == nullptr || b == nullptr ? a == b : *a == *b;
 }
@@ -115,12 +111,11 @@ bool PlistFileStore::synchronize() {
             pending.clear();
             return !conflicted;
         }
-        std::string bytes = writePlistDictionary(values);
+        const std::string bytes = writePlistDictionary(values);
         if (const std::string fault = plistSizeFault(bytes); !fault.empty()) {
-            platformLog("Store %s: not written: %s, more than it could read back", filePath.c_str(),
-                        fault.c_str());
             writeFailure = fault + ", more than it could read back";
             writeError = 0;
+            platformLog("Store %s: not written: %s", filePath.c_str(), writeFailure.c_str());
             return false;
         }
         switch (writeFile(bytes, conflicted)) {
@@ -158,35 +153,19 @@ std::optional<Refusal> PlistFileStore::unsaved() const {
     if (refusal_) {
         return Refusal{what, refusal_->why, refusal_->mends};
     }
-    Refusal owed{what, writeFailure.empty() ? "not written yet" : writeFailure, {}};
     // Whatever the cause, this session's changes are gone once the process
     // ends; the next session saves at its first change.
-    owed.mends.push_back({writeError == ENOSPC || writeError == EDQUOT
-                              ? "free some space on its disk, then play again"
-                          : writeError == EACCES || writeError == EPERM || writeError == EROFS
-                              ? "make its folder writable, then play again"
-                              : "mend its disk, then play again",
-                          ""});
-    return owed;
+    const char* mend = writeError == ENOSPC || writeError == EDQUOT
+                           ? "free some space on its disk, then play again"
+                       : writeError == EACCES || writeError == EPERM || writeError == EROFS
+                           ? "make its folder writable, then play again"
+                           : "mend its disk, then play again";
+    return Refusal{what, writeFailure.empty() ? "not written yet" : writeFailure, {{mend, ""}}};
 }
 
 std::vector<std::string> PlistFileStore::takeConflicts() {
     const auto keys = std::exchange(conflicts, {});
     return std::vector<std::string>(keys.begin(), keys.end());
-}
-
-void PlistFileStore::cleared() {
-    knownStamp = {};
-    knownBytes.clear();
-    knownValues.clear();
-    // Read while the game runs, memory keeps what it held: all of it is to
-    // be written into a file that now holds nothing.
-    for (auto& entry : pending) {
-        entry.second.reset();
-    }
-    for (const auto& entry : values) {
-        pending.try_emplace(entry.first);
-    }
 }
 
 bool PlistFileStore::resolve(OwnedFolder::Make make) {
@@ -252,7 +231,17 @@ bool PlistFileStore::takeExternalChanges() {
     }
     allow();
     if (found == Found::Cleared) {
-        cleared();
+        // Read while the game runs, memory keeps what it held: all of it is
+        // to be written into a file that now holds nothing.
+        knownStamp = {};
+        knownBytes.clear();
+        knownValues.clear();
+        for (auto& entry : pending) {
+            entry.second.reset();
+        }
+        for (const auto& entry : values) {
+            pending.try_emplace(entry.first);
+        }
         return false;
     }
     // Missing reads as no bytes: removed by another writer, every key it
@@ -327,8 +316,8 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
     const int dir = folder->descriptor();
     std::string temporary;
     int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < kTemporaryNames; ++attempt) {
-        temporary = temporaryPrefix(name) + std::to_string(::getpid()) + "-" + std::to_string(++temporaries);
+    for (int attempt = 0; fd < 0 && attempt < kNewNames; ++attempt) {
+        temporary = temporaryPrefix(name) + std::to_string(::getpid()) + "-" + std::to_string(attempt);
         fd = gFileCalls.openat(dir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                                0600);
         if (fd < 0 && errno != EEXIST) {

@@ -30,8 +30,7 @@ public:
     enum class Need { required, optional };
 
     // The file `name` in `folder`, a link there of the game's user followed.
-    // `room`: the keys the game writes into this store itself, with the most
-    // it writes under each, which every list read in leaves room for.
+    // Every list read in must leave `room` for what the game writes itself.
     PlistFileStore(const OwnedFolder::Handle& folder, const std::string& name, PlistRoom room = {},
                    Need need = Need::required);
     // The file at `path`, in a folder opened for it alone (made when missing).
@@ -51,9 +50,11 @@ public:
     const std::string& path() const { return filePath; }
 
 private:
-    // Looks at an entry that changes while it is followed; one that changes
-    // at every look is being replaced without pause.
+    // Looks at an entry that changes while it is followed, before it is
+    // refused as being replaced without pause.
     static constexpr int kLooks = 8;
+    // New names tried for a temporary file, or for damage set aside in one nanosecond.
+    static constexpr int kNewNames = 100;
 
     // What identifies one version of an entry on disk.
     struct FileStamp {
@@ -97,8 +98,6 @@ private:
     // Renames `entry`, while still the version `seen`, to a new name
     // (`aside`, when Moved); one that took its place meanwhile is put back.
     Aside setAside(const std::string& entry, const FileStamp& seen, std::string& aside);
-    // The file read holds nothing now: everything in memory is to be written.
-    void cleared();
     // True when a key another writer changed was set here too (a conflict).
     bool takeIn(const StoreValue::Dictionary& incoming);
     // Takes the file in when its entry changed since it was last read or
@@ -113,8 +112,7 @@ private:
     // Why another user's entry at `path` refuses, with a mend that takes nothing.
     Refusal ownedElsewhere(const std::string& path, const FileStamp& stamp) const;
     WriteResult writeFile(const std::string& bytes, bool& conflicted);
-    // Reads, merges and removes the file an exchange took from the name,
-    // which another writer put there.
+    // Merges and removes another writer's file, which an exchange took away.
     bool takeDisplaced(const std::string& entry);
     void keepMode(int file);
     void markPending(std::string_view key);
@@ -130,10 +128,9 @@ private:
     std::string link;
     PlistRoom room;
     StoreValue::Dictionary values;
-    // Keys set or removed here since the last successful synchronize, each
-    // with the value the file held when it was first set (nothing when
-    // none): the other writer changed it too when the file no longer holds
-    // that value.
+    // Keys set or removed here and not yet written, each with the value the
+    // file held when first set (or none): when the file no longer holds it,
+    // another writer changed the key too.
     std::map<std::string, std::optional<StoreValue>, std::less<>> pending;
     // Keys another writer changed, waiting for pullExternalChanges.
     std::set<std::string, std::less<>> externalKeys;
@@ -147,7 +144,6 @@ private:
     std::string writeFailure;        // why the last write failed; empty once one is made
     int writeError = 0;              // its errno, when it had one
     bool modeRefusalLogged = false;
-    int temporaries = 0;
 };
 
 } // namespace ZQ

@@ -12,7 +12,6 @@
 #include <functional>
 #include <regex>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
 
 // How a store reads what stands at its name, and sets damage aside.
@@ -20,9 +19,6 @@
 namespace ZQ {
 
 namespace {
-
-// New names tried for damage kept aside within one nanosecond.
-constexpr int kAsideNames = 100;
 
 // Damaged copies kept of each store: a sync tool that keeps bringing a
 // damaged file back would otherwise pile up one at each check.
@@ -44,10 +40,9 @@ std::string asideStamp() {
     return text;
 }
 
-// The time in a set-aside name, as text that sorts by it: to the nanosecond
-// in names given now ("20261209T192117.123456789Z"), to the second and a
-// count in those earlier versions gave ("20261209T192117Z", "...Z-12" for
-// the twelfth in that second). Empty for a name the game never gives.
+// The time in a set-aside name as text that sorts: to the nanosecond, or to
+// the second and a count in names earlier versions gave ("20261209T192117Z",
+// "...Z-12" for the twelfth in that second). Empty for names never given.
 std::string asideTime(const std::string& stamp) {
     static const std::regex kStamp(R"(([0-9]{8}T[0-9]{6})(?:\.([0-9]{9}))?Z(?:-([0-9]{1,9}))?)");
     std::smatch part;
@@ -114,9 +109,8 @@ Refusal unreadable(const std::string& path, int error, const std::string& link) 
 
 } // namespace
 
-// A list written back as XML may be more than the reader takes (a binary
-// list spelt out, every '<' a reference), or leave no room for a saved
-// record: a store holding it would refuse every write, progress with it.
+// A list that leaves no room for what the game writes (a binary list spelt
+// out as XML may be more than the reader takes) would refuse every write.
 std::optional<StoreValue::Dictionary> PlistFileStore::readList(const std::string& bytes,
                                                                const PlistRoom& room, std::string& why) {
     std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
@@ -134,8 +128,8 @@ PlistFileStore::FileStamp PlistFileStore::FileStamp::of(const struct stat& info)
 }
 
 bool PlistFileStore::FileStamp::sameContent(const FileStamp& other) const {
-    return std::tie(exists, device, inode, size, modifiedNs) ==
-           std::tie(other.exists, other.device, other.inode, other.size, other.modifiedNs);
+    return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
+           modifiedNs == other.modifiedNs;
 }
 
 PlistFileStore::FileStamp PlistFileStore::currentStamp(const std::string& entry) const {
@@ -221,9 +215,7 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
     for (int look = 0; look < kLooks; ++look) {
         // What changed is walked to again: a link may stand there now.
         if (look > 0 && !resolve(OwnedFolder::Make::no)) {
-            if (refusal_) {
-                refused = *refusal_;
-            }
+            refused = refusal_.value_or(Refusal{});
             return refusal_ ? Found::Refused : Found::Missing;
         }
         std::string why;
@@ -293,7 +285,7 @@ PlistFileStore::Aside PlistFileStore::setAside(const std::string& entry, const F
     }
     const std::string base = asidePrefix(name) + asideStamp();
     int moved = -1;
-    for (int n = 0; n < kAsideNames && moved != 0; ++n) {
+    for (int n = 0; n < kNewNames && moved != 0; ++n) {
         aside = n == 0 ? base : base + "-" + std::to_string(n);
         moved = renameToFreshName(dir, entry.c_str(), aside.c_str());
         if (moved != 0 && errno != EEXIST) {
