@@ -9,6 +9,12 @@ namespace {
 // without pause, and the file keeps that writer's values.
 constexpr int kUpdateAttempts = 8;
 
+// The value under `key` as `As` reads it: null when absent or of another kind.
+template <auto As> auto held(const KeyValueStore& store, std::string_view key) {
+    const StoreValue* value = store.object(key);
+    return value != nullptr ? (value->*As)() : nullptr;
+}
+
 } // namespace
 
 bool KeyValueStore::update(const std::function<void(KeyValueStore&)>& change) {
@@ -22,46 +28,33 @@ bool KeyValueStore::update(const std::function<void(KeyValueStore&)>& change) {
 }
 
 bool KeyValueStore::boolForKey(std::string_view key) const {
-    const StoreValue* value = object(key);
-    if (value == nullptr) {
-        return false;
-    }
-    if (const bool* b = value->asBoolean()) {
+    if (const bool* b = held<&StoreValue::asBoolean>(*this, key)) {
         return *b;
     }
-    // Hand-edited files often say 1 for yes.
-    if (const int64_t* i = value->asInteger()) {
-        return *i != 0;
-    }
-    return false;
+    return integerForKey(key) != 0;
 }
 
 int64_t KeyValueStore::integerForKey(std::string_view key) const {
-    const StoreValue* value = object(key);
-    const int64_t* i = value != nullptr ? value->asInteger() : nullptr;
+    const int64_t* i = held<&StoreValue::asInteger>(*this, key);
     return i != nullptr ? *i : 0;
 }
 
 std::string KeyValueStore::stringForKey(std::string_view key) const {
-    const StoreValue* value = object(key);
-    const std::string* s = value != nullptr ? value->asString() : nullptr;
+    const std::string* s = held<&StoreValue::asString>(*this, key);
     return s != nullptr ? *s : std::string();
 }
 
 StoreValue::Data KeyValueStore::dataForKey(std::string_view key) const {
-    const StoreValue* value = object(key);
-    const StoreValue::Data* d = value != nullptr ? value->asData() : nullptr;
+    const StoreValue::Data* d = held<&StoreValue::asData>(*this, key);
     return d != nullptr ? *d : StoreValue::Data();
 }
 
 const StoreValue::Array* KeyValueStore::arrayForKey(std::string_view key) const {
-    const StoreValue* value = object(key);
-    return value != nullptr ? value->asArray() : nullptr;
+    return held<&StoreValue::asArray>(*this, key);
 }
 
 const StoreValue::Dictionary* KeyValueStore::dictionaryForKey(std::string_view key) const {
-    const StoreValue* value = object(key);
-    return value != nullptr ? value->asDictionary() : nullptr;
+    return held<&StoreValue::asDictionary>(*this, key);
 }
 
 } // namespace ZQ

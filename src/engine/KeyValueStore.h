@@ -28,44 +28,35 @@ public:
     virtual const StoreValue* object(std::string_view key) const = 0;
     virtual void setObject(std::string_view key, StoreValue value) = 0;
     virtual void remove(std::string_view key) = 0;
-    // Makes every change so far durable. False when that failed (logged, a
-    // refusal once as it begins); the values stay in memory and the next
-    // synchronize tries again. False too when another writer changed a key
-    // set here before it was written: such a key takes the other writer's
-    // value instead, is reported by takeConflicts, and its owner merges its
-    // own value with it and sets it again (update does all of that).
+    // Makes every change so far durable. False when that failed (logged; the
+    // values stay in memory for the next try), or when another writer changed
+    // a key set here before it was written: the key takes that writer's value
+    // and is reported by takeConflicts, for its owner to merge (update).
     virtual bool synchronize() = 0;
-    // Keys whose values another writer changed since the store last read or
-    // wrote them, now taken into memory; empty when nothing changed. Keys set
-    // here and not yet synchronized keep their local values, unless the other
-    // writer changed them too: those are conflicts, taken in as well.
+    // Keys another writer changed since the store last read or wrote them,
+    // now taken into memory. Keys set here and not yet written keep their
+    // values, unless that writer changed them too: conflicts, taken in too.
     virtual std::vector<std::string> pullExternalChanges() = 0;
-    // The keys set here whose writes gave way to another writer's value
-    // since the last call (see synchronize).
+    // Keys set here that gave way to another writer's value since the last call.
     virtual std::vector<std::string> takeConflicts() = 0;
-    // Why this store can keep nothing (another user's file or way, a file
-    // that cannot be read, damage that cannot be kept aside), with what
-    // mends it; nothing while it can. The game stops before its first frame
-    // on a store it needs that refuses, and plays without an optional one.
+    // Why this store can keep nothing (another user's file or way, a file it
+    // cannot read, damage it cannot keep aside) and what mends it, or nothing.
     virtual std::optional<Refusal> refusal() const = 0;
-    // Whether the game needs the store: an optional one that refuses owes
-    // nothing, and the game plays on without it.
+    // Whether the game needs the store: it stops before its first frame on a
+    // needed store that refuses, and plays on without an optional one.
     virtual bool needed() const = 0;
-    // Changes made here that no synchronize has made durable, named by the
-    // store's file: why the last try failed, or the refusal while a store
-    // the game needs refuses (even with nothing changed: it keeps nothing),
-    // with what mends it. Nothing when every change is saved, or when an
-    // optional store refuses. The session's end tries once more and names
-    // each store that still holds some.
+    // Changes no synchronize made durable, named by the store's file: why the
+    // last try failed, or the refusal of a needed store (even with nothing
+    // changed: it keeps nothing), with what mends it. Nothing when all is
+    // saved, or when an optional store refuses.
     virtual std::optional<Refusal> unsaved() const = 0;
     // Every key with its value, ordered by key.
     virtual const StoreValue::Dictionary& contents() const = 0;
 
-    // Lets `change` set what it makes of the values held, and synchronizes.
-    // When another writer changed one of the keys it set before they were
-    // written, `change` runs again over that writer's values, so that the
-    // two are merged and neither is written over: a few times at most, for
-    // a writer that never stops. True when the last synchronize wrote it all.
+    // Lets `change` set what it makes of the values held, and synchronizes;
+    // on a conflict `change` runs again over the other writer's values, so
+    // that the two are merged (a few times at most, for a writer that never
+    // stops). True when the last synchronize wrote it all.
     bool update(const std::function<void(KeyValueStore&)>& change);
     // Typed reads: a boolean reads an integer as (value != 0), as the
     // platform stores did; anything else of another kind reads as the default.
@@ -81,9 +72,6 @@ public:
     void setInteger(std::string_view key, int64_t value) { setObject(key, StoreValue::integer(value)); }
     void setString(std::string_view key, std::string value) {
         setObject(key, StoreValue::string(std::move(value)));
-    }
-    void setData(std::string_view key, StoreValue::Data value) {
-        setObject(key, StoreValue::data(std::move(value)));
     }
     void setArray(std::string_view key, StoreValue::Array value) {
         setObject(key, StoreValue::array(std::move(value)));

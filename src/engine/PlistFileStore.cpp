@@ -2,23 +2,18 @@
 
 #include "engine/FileCalls.h"
 #include "engine/Log.h"
-#include "engine/PlistCodec.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
 #include <utility>
 
 namespace ZQ {
 
 namespace {
-
-// New names tried for a temporary file.
-constexpr int kTemporaryNames = 100;
 
 // A write overtaken by another writer is made anew from the file it wrote;
 // one overtaken every time means the file never stops changing.
@@ -29,21 +24,16 @@ std::string temporaryPrefix(const std::string& name) {
 }
 
 bool writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
+    for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+        if (n < 0 && errno != EINTR) {
             return false;
         }
-        done += static_cast<std::size_t>(n);
+        done += n > 0 ? static_cast<std::size_t>(n) : 0;
     }
     return true;
 }
 
-// Both absent, or both there and equal.
 bool sameEntry(const StoreValue* a, const StoreValue* b) {
     return a == nullptr || b == nullptr ? a == b : *a == *b;
 }
@@ -58,7 +48,7 @@ std::set<std::string, std::less<>> keysOf(const StoreValue::Dictionary& a, const
     return keys;
 }
 
-const StoreValue* entryOf(const StoreValue::Dictionary& dictionary, const std::string& key) {
+const StoreValue* entryOf(const StoreValue::Dictionary& dictionary, std::string_view key) {
     const auto found = dictionary.find(key);
     return found != dictionary.end() ? &found->second : nullptr;
 }
@@ -83,13 +73,11 @@ PlistFileStore::PlistFileStore(const OwnedFolder::Handle& in, const std::string&
 }
 
 const StoreValue* PlistFileStore::object(std::string_view key) const {
-    const auto found = values.find(key);
-    return found != values.end() ? &found->second : nullptr;
+    return entryOf(values, key);
 }
 
 void PlistFileStore::markPending(std::string_view key) {
-    const auto found = pending.find(key);
-    if (found == pending.end()) {
+    if (!pending.contains(key)) {
         const StoreValue* held = object(key);
         pending.emplace(std::string(key), held != nullptr ? std::optional<StoreValue>(*held) : std::nullopt);
     }
@@ -104,8 +92,7 @@ void PlistFileStore::remove(std::string_view key) {
     // Pending even when absent here: the file may still hold the key from a
     // change not yet pulled in, and it must not come back.
     markPending(key);
-    const auto found = values.find(key);
-    if (found != values.end()) {
+    if (const auto found = values.find(key); found != values.end()) {
         values.erase(found);
     }
 }
@@ -118,21 +105,17 @@ bool PlistFileStore::synchronize() {
         if (refusal_) {
             return false;
         }
-        if (pending.empty()) {
-            return !conflicted;
-        }
         // Values set again as they were: replacing the file would only cost
         // two flushes and its identity, which other writers watch.
-        if (values == knownValues) {
+        if (pending.empty() || values == knownValues) {
             pending.clear();
             return !conflicted;
         }
-        std::string bytes = writePlistDictionary(values);
+        const std::string bytes = writePlistDictionary(values);
         if (const std::string fault = plistSizeFault(bytes); !fault.empty()) {
-            platformLog("Store %s: not written: %s, more than it could read back", filePath.c_str(),
-                        fault.c_str());
             writeFailure = fault + ", more than it could read back";
             writeError = 0;
+            platformLog("Store %s: not written: %s", filePath.c_str(), writeFailure.c_str());
             return false;
         }
         switch (writeFile(bytes, conflicted)) {
@@ -157,55 +140,32 @@ bool PlistFileStore::synchronize() {
 
 std::vector<std::string> PlistFileStore::pullExternalChanges() {
     takeExternalChanges();
-    std::vector<std::string> keys(externalKeys.begin(), externalKeys.end());
-    externalKeys.clear();
-    return keys;
+    const auto keys = std::exchange(externalKeys, {});
+    return std::vector<std::string>(keys.begin(), keys.end());
 }
 
 std::optional<Refusal> PlistFileStore::unsaved() const {
-    Refusal owed{"this session's progress is not saved in " + filePath, "", {}};
     // A store that refuses keeps nothing; an optional one owes nothing.
-    if (refusal_) {
-        if (need == Need::optional) {
-            return std::nullopt;
-        }
-        owed.why = refusal_->why;
-        owed.mends = refusal_->mends;
-        return owed;
-    }
-    if (pending.empty()) {
+    if (refusal_ ? need == Need::optional : pending.empty()) {
         return std::nullopt;
     }
-    owed.why = writeFailure.empty() ? "not written yet" : writeFailure;
+    const std::string what = "this session's progress is not saved in " + filePath;
+    if (refusal_) {
+        return Refusal{what, refusal_->why, refusal_->mends};
+    }
     // Whatever the cause, this session's changes are gone once the process
     // ends; the next session saves at its first change.
-    owed.mends.push_back({writeError == ENOSPC || writeError == EDQUOT
-                              ? "free some space on its disk, then play again"
-                          : writeError == EACCES || writeError == EPERM || writeError == EROFS
-                              ? "make its folder writable, then play again"
-                              : "mend its disk, then play again",
-                          ""});
-    return owed;
+    const char* mend = writeError == ENOSPC || writeError == EDQUOT
+                           ? "free some space on its disk, then play again"
+                       : writeError == EACCES || writeError == EPERM || writeError == EROFS
+                           ? "make its folder writable, then play again"
+                           : "mend its disk, then play again";
+    return Refusal{what, writeFailure.empty() ? "not written yet" : writeFailure, {{mend, ""}}};
 }
 
 std::vector<std::string> PlistFileStore::takeConflicts() {
-    std::vector<std::string> keys(conflicts.begin(), conflicts.end());
-    conflicts.clear();
-    return keys;
-}
-
-void PlistFileStore::cleared() {
-    knownStamp = {};
-    knownBytes.clear();
-    knownValues.clear();
-    // Read while the game runs, memory keeps what it held: all of it is to
-    // be written into a file that now holds nothing.
-    for (auto& entry : pending) {
-        entry.second.reset();
-    }
-    for (const auto& entry : values) {
-        pending.try_emplace(entry.first);
-    }
+    const auto keys = std::exchange(conflicts, {});
+    return std::vector<std::string>(keys.begin(), keys.end());
 }
 
 bool PlistFileStore::resolve(OwnedFolder::Make make) {
@@ -216,11 +176,8 @@ bool PlistFileStore::resolve(OwnedFolder::Make make) {
         return false;
     }
     origin = std::move(found);
-    if (origin->missing()) {
-        allow(); // nothing there to refuse
-        return false;
-    }
-    OwnedFolder::Reached reached = origin->entry(fileName, make);
+    OwnedFolder::Reached reached =
+        origin->missing() ? OwnedFolder::Reached{origin, fileName, ""} : origin->entry(fileName, make);
     if (!reached.folder->usable()) {
         refuse(reached.folder->refusal());
         return false;
@@ -229,7 +186,7 @@ bool PlistFileStore::resolve(OwnedFolder::Make make) {
     name = std::move(reached.name);
     link = std::move(reached.link);
     if (folder->missing()) {
-        allow();
+        allow(); // nothing there to refuse
         return false;
     }
     return true;
@@ -274,19 +231,28 @@ bool PlistFileStore::takeExternalChanges() {
     }
     allow();
     if (found == Found::Cleared) {
-        cleared();
+        // Read while the game runs, memory keeps what it held: all of it is
+        // to be written into a file that now holds nothing.
+        knownStamp = {};
+        knownBytes.clear();
+        knownValues.clear();
+        for (auto& entry : pending) {
+            entry.second.reset();
+        }
+        for (const auto& entry : values) {
+            pending.try_emplace(entry.first);
+        }
         return false;
     }
-    // Missing: removed by another writer, and every key it held is gone.
-    if (found == Found::Read) {
-        if (bytes == knownBytes) {
-            knownStamp = stamp; // touched, not changed
-            return false;
-        }
-        if (!why.empty()) {
-            platformLog("Store %s: %s; the file keeps it until the game next writes a changed value",
-                        filePath.c_str(), why.c_str());
-        }
+    // Missing reads as no bytes: removed by another writer, every key it
+    // held is gone.
+    if (bytes == knownBytes) {
+        knownStamp = stamp; // touched, not changed
+        return false;
+    }
+    if (!why.empty()) {
+        platformLog("Store %s: %s; the file keeps it until the game next writes a changed value",
+                    filePath.c_str(), why.c_str());
     }
     const bool conflicted = takeIn(incoming);
     knownStamp = stamp;
@@ -300,16 +266,14 @@ bool PlistFileStore::takeIn(const StoreValue::Dictionary& incoming) {
     for (const std::string& key : keysOf(values, incoming)) {
         const StoreValue* theirs = entryOf(incoming, key);
         if (const auto mine = pending.find(key); mine != pending.end()) {
-            // Set here and not yet written: kept unless the other writer
-            // gave it a value of its own, which the owner must hear of and
-            // merge. Writing over a key the other writer removed loses
-            // nothing of its.
+            // Set here and not yet written: kept unless the other writer gave
+            // it a value of its own, for the owner to merge. Writing over a
+            // key the other writer removed loses nothing of its.
             if (theirs == nullptr || sameEntry(theirs, mine->second ? &*mine->second : nullptr)) {
                 continue;
             }
-            const bool alreadyOurs = sameEntry(theirs, entryOf(values, key));
             pending.erase(mine);
-            if (alreadyOurs) {
+            if (sameEntry(theirs, entryOf(values, key))) {
                 continue;
             }
             platformLog("Store %s: %s was changed by another writer before this one wrote it; its value is "
@@ -331,10 +295,8 @@ bool PlistFileStore::takeIn(const StoreValue::Dictionary& incoming) {
 }
 
 void PlistFileStore::keepMode(int file) {
-    // The new file takes the permission bits of the one it replaces, less
-    // the set-id bits any write by a user clears; a file made anew is this
-    // user's alone. A file system that refuses (FAT, some network mounts)
-    // still gets the save.
+    // The bits of the file replaced, less the set-id bits any write clears;
+    // a file system that refuses them (FAT) still gets the save.
     const mode_t wanted = knownStamp.exists ? knownStamp.mode & 0777 : 0600;
     struct stat made {};
     if (::fstat(file, &made) != 0 || (made.st_mode & 07777) == wanted ||
@@ -354,8 +316,8 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
     const int dir = folder->descriptor();
     std::string temporary;
     int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < kTemporaryNames; ++attempt) {
-        temporary = temporaryPrefix(name) + std::to_string(::getpid()) + "-" + std::to_string(++temporaries);
+    for (int attempt = 0; fd < 0 && attempt < kNewNames; ++attempt) {
+        temporary = temporaryPrefix(name) + std::to_string(::getpid()) + "-" + std::to_string(attempt);
         fd = gFileCalls.openat(dir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                                0600);
         if (fd < 0 && errno != EEXIST) {
@@ -369,63 +331,60 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
         return WriteResult::Failed;
     }
     keepMode(fd);
-    const char* step = "write";
-    int failure = writeAll(fd, bytes) ? 0 : errno;
-    if (failure == 0) {
-        step = "fsync";
-        failure = ::fsync(fd) == 0 ? 0 : errno;
+    bool exchanged = false;
+    // A step that failed (`failure`), or a rename overtaken (none), removes
+    // the new file, unless it was swapped in: then the name holds it.
+    const auto abandon = [&](const char* step, int failure) {
+        ::close(fd);
+        if (!exchanged) {
+            gFileCalls.unlinkat(dir, temporary.c_str(), 0);
+        }
+        if (failure == 0) {
+            return WriteResult::Overtaken;
+        }
+        writeError = failure;
+        writeFailure = std::string(step) + " failed: " + std::strerror(failure);
+        platformLog("Store %s: could not write (%s): %s", filePath.c_str(), step, std::strerror(failure));
+        return WriteResult::Failed;
+    };
+    if (!writeAll(fd, bytes)) {
+        return abandon("write", errno);
+    }
+    if (::fsync(fd) != 0) {
+        return abandon("fsync", errno);
     }
     // Over a file, an exchange keeps the one it replaces, under the
     // temporary name, until it is seen to be the file last read. Refused
     // (any error but ENOENT), a last look comes just before a plain rename.
-    bool exchanged = false;
-    bool overtaken = false;
-    if (failure == 0) {
-        step = "rename";
-        int swapped = knownStamp.exists
-                          ? gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(), RENAME_EXCHANGE)
-                          : renameNoReplace(dir, temporary.c_str(), name.c_str());
-        exchanged = swapped == 0 && knownStamp.exists;
-        if (swapped != 0 && errno != ENOENT && knownStamp.exists) {
-            const bool unchanged = currentStamp(name) == knownStamp;
-            swapped = unchanged ? gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(), 0) : -1;
-            errno = unchanged ? errno : EEXIST;
-        }
-        overtaken = swapped != 0 && (errno == EEXIST || errno == ENOENT);
-        failure = swapped == 0 || overtaken ? 0 : errno;
+    int swapped = knownStamp.exists
+                      ? gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(), RENAME_EXCHANGE)
+                      : renameNoReplace(dir, temporary.c_str(), name.c_str());
+    exchanged = swapped == 0 && knownStamp.exists;
+    if (swapped != 0 && errno != ENOENT && knownStamp.exists) {
+        const bool unchanged = currentStamp(name) == knownStamp;
+        swapped = unchanged ? gFileCalls.renameat2(dir, temporary.c_str(), dir, name.c_str(), 0) : -1;
+        errno = unchanged ? errno : EEXIST;
+    }
+    // Overtaken: the name was taken, or left, since the last look.
+    if (swapped != 0) {
+        return abandon("rename", errno == EEXIST || errno == ENOENT ? 0 : errno);
     }
     // The exchange keeps the new file's identity, size and time: the stamp
     // of what we wrote, whatever has come to the name since.
     struct stat info {};
-    if (failure == 0 && !overtaken && ::fstat(fd, &info) != 0) {
-        std::tie(step, failure) = std::pair("fstat", errno);
+    if (::fstat(fd, &info) != 0) {
+        return abandon("fstat", errno);
     }
     ::close(fd);
-    if (failure != 0 || overtaken) {
-        if (failure != 0) {
-            writeError = failure;
-            writeFailure = std::string(step) + " failed: " + std::strerror(failure);
-            platformLog("Store %s: could not write (%s): %s", filePath.c_str(), step, std::strerror(failure));
-        }
-        // Still the new file, unless it was swapped in: then the name holds it.
-        if (!exchanged) {
-            gFileCalls.unlinkat(dir, temporary.c_str(), 0);
-        }
-        return failure != 0 ? WriteResult::Failed : WriteResult::Overtaken;
-    }
-    const StoreValue::Dictionary written = values;
-    WriteResult result = WriteResult::Written;
-    struct stat replaced {};
-    if (exchanged && (gFileCalls.fstatat(dir, temporary.c_str(), &replaced, AT_SYMLINK_NOFOLLOW) != 0 ||
-                      !FileStamp::of(replaced).sameContent(knownStamp))) {
-        conflicted = takeDisplaced(temporary, written) || conflicted;
-        result = WriteResult::Displaced;
+    const bool displaced = exchanged && !currentStamp(temporary).sameContent(knownStamp);
+    knownStamp = FileStamp::of(info);
+    knownBytes = bytes;
+    knownValues = values;
+    if (displaced) {
+        conflicted = takeDisplaced(temporary) || conflicted;
     } else if (exchanged) {
         gFileCalls.unlinkat(dir, temporary.c_str(), 0);
     }
-    knownStamp = FileStamp::of(info);
-    knownBytes = bytes;
-    knownValues = written;
     // Without it a crash could undo the rename after we reported success.
     if (::fsync(dir) != 0) {
         writeError = errno;
@@ -433,22 +392,20 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
         platformLog("Store %s: could not write: %s", filePath.c_str(), writeFailure.c_str());
         return WriteResult::Failed;
     }
-    return result;
+    return displaced ? WriteResult::Displaced : WriteResult::Written;
 }
 
-bool PlistFileStore::takeDisplaced(const std::string& entry, const StoreValue::Dictionary& written) {
+bool PlistFileStore::takeDisplaced(const std::string& entry) {
     std::string bytes;
     FileStamp stamp;
     std::string why;
     Refusal refused;
-    std::optional<StoreValue::Dictionary> theirs;
     ReadResult read = ReadResult::Changed;
     for (int look = 0; look < kLooks && read == ReadResult::Changed; ++look) {
         read = readFile(entry, bytes, stamp, why, refused);
     }
-    if (read == ReadResult::Read) {
-        theirs = readList(bytes, room, why);
-    }
+    const std::optional<StoreValue::Dictionary> theirs =
+        read == ReadResult::Read ? readList(bytes, room, why) : std::nullopt;
     bool conflicted = false;
     if (theirs) {
         conflicted = takeIn(*theirs);
@@ -466,8 +423,8 @@ bool PlistFileStore::takeDisplaced(const std::string& entry, const StoreValue::D
     // The name holds what was written now: what the merge changed of it is
     // still to be written.
     pending.clear();
-    for (const std::string& key : keysOf(values, written)) {
-        const StoreValue* was = entryOf(written, key);
+    for (const std::string& key : keysOf(values, knownValues)) {
+        const StoreValue* was = entryOf(knownValues, key);
         if (!sameEntry(entryOf(values, key), was)) {
             pending.emplace(key, was != nullptr ? std::optional<StoreValue>(*was) : std::nullopt);
         }

@@ -18,31 +18,19 @@ namespace ZQ {
 
 // A key-value store kept in one property-list file, in a folder opened once
 // on a way of the game's user (OwnedFolder): the user defaults, their cloud
-// copy and the leaderboards are three of these. The entry at the store's
-// name is a file of the game's user (maybe missing or empty), damage (set
-// aside, and the store starts empty) or a refusal (nothing written over it,
-// refusal() says why and what mends it); it is walked to and read again
-// whenever it no longer holds the file last read. docs/stores.md gives each
-// rule a player can rely on.
-//
-// synchronize writes the whole dictionary to a new file beside it, flushed,
-// and exchanges it for the old one, which goes only once it is seen to be
-// the file last read: one that another writer put there meanwhile is read
-// and merged, and the merge written again. A key set here whose value the
-// other writer changed too takes that writer's value and is reported as a
-// conflict (KeyValueStore::update).
+// copy and the leaderboards are three of these. What stands at its name is a
+// file, damage (set aside) or a refusal; a write exchanges a new file for the
+// old one, merging another writer's first. docs/stores.md gives the rules.
 //
 // Ownership: owns its values and its handle on the folder. Threads: main
 // thread only.
 class PlistFileStore : public KeyValueStore {
 public:
-    // Whether the game can play without the store: an optional store that
-    // refuses is played without (said once in the log), and owes nothing.
+    // Whether the game can play without the store (KeyValueStore::needed).
     enum class Need { required, optional };
 
     // The file `name` in `folder`, a link there of the game's user followed.
-    // `room`: the keys the game writes into this store itself, with the most
-    // it writes under each, which every list read in leaves room for.
+    // Every list read in must leave `room` for what the game writes itself.
     PlistFileStore(const OwnedFolder::Handle& folder, const std::string& name, PlistRoom room = {},
                    Need need = Need::required);
     // The file at `path`, in a folder opened for it alone (made when missing).
@@ -62,9 +50,11 @@ public:
     const std::string& path() const { return filePath; }
 
 private:
-    // Looks at an entry that changes while it is followed; one that changes
-    // at every look is being replaced without pause.
+    // Looks at an entry that changes while it is followed, before it is
+    // refused as being replaced without pause.
     static constexpr int kLooks = 8;
+    // New names tried for a temporary file, or for damage set aside in one nanosecond.
+    static constexpr int kNewNames = 100;
 
     // What identifies one version of an entry on disk.
     struct FileStamp {
@@ -82,12 +72,10 @@ private:
         bool sameContent(const FileStamp& other) const;
         static FileStamp of(const struct stat& info);
     };
-    // Bad: an entry of this user's that is no file. Changed: the entry
-    // changed while it was followed. Link: a link stands where the walk
-    // found none, to be walked again.
+    // Bad: an entry of this user's that is no file. Link: a link stands
+    // where the walk found none, to be walked again.
     enum class ReadResult { Missing, Read, Bad, Refused, Changed, Link };
-    // What the entry held once damage was dealt with. Cleared: damage was
-    // set aside (or another game moved it first).
+    // Cleared: damage was set aside (or another game moved it first).
     enum class Found { Missing, Read, Cleared, Refused };
     // Displaced: the exchange took another writer's file from the name,
     // which was merged; the merge is still to be written.
@@ -99,23 +87,18 @@ private:
     // missing, or refused (then the store refuses); `make` makes them first.
     bool resolve(OwnedFolder::Make make);
     FileStamp currentStamp(const std::string& entry) const;
-    // The bytes and stamp of the entry `entry`; the stamp is filled for
-    // whatever stands there, `why` says what is Bad, and `refused` why the
-    // entry is Refused.
+    // The stamp is filled for whatever stands at `entry`; `why` says what is
+    // Bad, `refused` why it is Refused.
     ReadResult readFile(const std::string& entry, std::string& bytes, FileStamp& stamp, std::string& why,
                         Refusal& refused) const;
     // Reads what the entry holds now into `list` (`note` names what of it
-    // the store does not keep), setting aside each damaged entry read
-    // (logged); `refused` says why when the store may not use it.
+    // the store does not keep), setting damage aside (logged).
     Found find(std::string& bytes, FileStamp& stamp, StoreValue::Dictionary& list, std::string& note,
                Refusal& refused);
-    // Renames `entry` to a name of its own, while it is still the version
-    // `seen`; one that took its place before the rename is put back.
+    // Renames `entry`, while still the version `seen`, to a new name
+    // (`aside`, when Moved); one that took its place meanwhile is put back.
     Aside setAside(const std::string& entry, const FileStamp& seen, std::string& aside);
-    // The file read holds nothing now: everything in memory is to be written.
-    void cleared();
-    // Takes in another writer's values where they changed; the keys join
-    // `externalKeys`. True when one of them was set here too (a conflict).
+    // True when a key another writer changed was set here too (a conflict).
     bool takeIn(const StoreValue::Dictionary& incoming);
     // Takes the file in when its entry changed since it was last read or
     // written, or while the store refuses.
@@ -126,13 +109,11 @@ private:
     // The store refuses for `why` (logged as it begins), or no longer.
     void refuse(Refusal why);
     void allow();
-    // Why the entry at `path` (`info`), another user's, refuses, and what
-    // mends it without taking it from that user.
-    Refusal ownedElsewhere(const std::string& path, const struct stat& info) const;
+    // Why another user's entry at `path` refuses, with a mend that takes nothing.
+    Refusal ownedElsewhere(const std::string& path, const FileStamp& stamp) const;
     WriteResult writeFile(const std::string& bytes, bool& conflicted);
-    // Reads, merges and removes the file an exchange took from the name,
-    // which another writer put there; `written` is what replaced it.
-    bool takeDisplaced(const std::string& entry, const StoreValue::Dictionary& written);
+    // Merges and removes another writer's file, which an exchange took away.
+    bool takeDisplaced(const std::string& entry);
     void keepMode(int file);
     void markPending(std::string_view key);
 
@@ -147,10 +128,9 @@ private:
     std::string link;
     PlistRoom room;
     StoreValue::Dictionary values;
-    // Keys set or removed here since the last successful synchronize, each
-    // with the value the file held for it when it was first set (nothing
-    // when it held none): the other writer changed it too when the file no
-    // longer holds that value. The store is dirty while this is not empty.
+    // Keys set or removed here and not yet written, each with the value the
+    // file held when first set (or none): when the file no longer holds it,
+    // another writer changed the key too.
     std::map<std::string, std::optional<StoreValue>, std::less<>> pending;
     // Keys another writer changed, waiting for pullExternalChanges.
     std::set<std::string, std::less<>> externalKeys;
@@ -164,7 +144,6 @@ private:
     std::string writeFailure;        // why the last write failed; empty once one is made
     int writeError = 0;              // its errno, when it had one
     bool modeRefusalLogged = false;
-    int temporaries = 0;
 };
 
 } // namespace ZQ

@@ -2,7 +2,6 @@
 
 #include "engine/FileCalls.h"
 #include "engine/Log.h"
-#include "engine/PlistCodec.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,7 +12,6 @@
 #include <functional>
 #include <regex>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
 
 // How a store reads what stands at its name, and sets damage aside.
@@ -21,9 +19,6 @@
 namespace ZQ {
 
 namespace {
-
-// New names tried for damage kept aside within one nanosecond.
-constexpr int kAsideNames = 100;
 
 // Damaged copies kept of each store: a sync tool that keeps bringing a
 // damaged file back would otherwise pile up one at each check.
@@ -45,10 +40,9 @@ std::string asideStamp() {
     return text;
 }
 
-// The time in a set-aside name, as text that sorts by it: to the nanosecond
-// in names given now ("20261209T192117.123456789Z"), to the second and a
-// count in those earlier versions gave ("20261209T192117Z", "...Z-12" for
-// the twelfth in that second). Empty for a name the game never gives.
+// The time in a set-aside name as text that sorts: to the nanosecond, or to
+// the second and a count in names earlier versions gave ("20261209T192117Z",
+// "...Z-12" for the twelfth in that second). Empty for names never given.
 std::string asideTime(const std::string& stamp) {
     static const std::regex kStamp(R"(([0-9]{8}T[0-9]{6})(?:\.([0-9]{9}))?Z(?:-([0-9]{1,9}))?)");
     std::smatch part;
@@ -60,10 +54,9 @@ std::string asideTime(const std::string& stamp) {
            std::string(9 - count.size(), '0') + count;
 }
 
-// Removes all but the newest kAsidesKept copies of `name` this user set
-// aside in `folder`, `made` among them; another user's neither count nor
-// go. A folder set aside stays (never emptied), and counts. An empty file,
-// no damage, is what a kill left before the rename (FileCalls): it goes.
+// Keeps the newest kAsidesKept copies of `name` this user set aside in
+// `folder`, `made` among them; another user's neither count nor go. An
+// empty file, no damage, is what a kill left before the rename: it goes.
 void keepNewestAsides(int folder, const std::string& name, const std::string& made) {
     DIR* listing = ::fdopendir(gFileCalls.openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
     if (listing == nullptr) {
@@ -116,37 +109,27 @@ Refusal unreadable(const std::string& path, int error, const std::string& link) 
 
 } // namespace
 
-// The list in `bytes` when the store could also write it back with whatever
-// the game writes under its own keys: a binary list spelt out as XML, or
-// text whose every '<', '>' and '&' becomes a reference, may be more than
-// the reader takes, or leave no room for a saved record, and a store holding
-// it would refuse every write, the game's progress with it.
+// A list that leaves no room for what the game writes (a binary list spelt
+// out as XML may be more than the reader takes) would refuse every write.
 std::optional<StoreValue::Dictionary> PlistFileStore::readList(const std::string& bytes,
                                                                const PlistRoom& room, std::string& why) {
     std::optional<StoreValue::Dictionary> parsed = parsePlistDictionary(bytes.data(), bytes.size(), why);
-    if (parsed) {
-        if (std::string fault = plistRoomFault(*parsed, room); !fault.empty()) {
-            why = std::move(fault);
-            return std::nullopt;
-        }
+    if (std::string fault = parsed ? plistRoomFault(*parsed, room) : ""; !fault.empty()) {
+        why = std::move(fault);
+        return std::nullopt;
     }
     return parsed;
 }
 
 PlistFileStore::FileStamp PlistFileStore::FileStamp::of(const struct stat& info) {
-    return {true,
-            static_cast<uint64_t>(info.st_dev),
-            static_cast<uint64_t>(info.st_ino),
-            static_cast<int64_t>(info.st_size),
-            static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
-            static_cast<int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec,
-            info.st_uid,
-            info.st_mode};
+    const auto ns = [](const timespec& time) { return int64_t{time.tv_sec} * 1000000000 + time.tv_nsec; };
+    return {true,        info.st_dev, info.st_ino, info.st_size, ns(info.st_mtim), ns(info.st_ctim),
+            info.st_uid, info.st_mode};
 }
 
 bool PlistFileStore::FileStamp::sameContent(const FileStamp& other) const {
-    return std::tie(exists, device, inode, size, modifiedNs) ==
-           std::tie(other.exists, other.device, other.inode, other.size, other.modifiedNs);
+    return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
+           modifiedNs == other.modifiedNs;
 }
 
 PlistFileStore::FileStamp PlistFileStore::currentStamp(const std::string& entry) const {
@@ -156,16 +139,16 @@ PlistFileStore::FileStamp PlistFileStore::currentStamp(const std::string& entry)
                : FileStamp{};
 }
 
-Refusal PlistFileStore::ownedElsewhere(const std::string& path, const struct stat& info) const {
-    Refusal refusal{"", ownedBy(std::string("the ") + kindOf(info.st_mode) + " " + path, info.st_uid), {}};
-    if (info.st_uid == 0 && folder->players()) {
+Refusal PlistFileStore::ownedElsewhere(const std::string& path, const FileStamp& stamp) const {
+    Refusal refusal{"", ownedBy(std::string("the ") + kindOf(stamp.mode) + " " + path, stamp.owner), {}};
+    if (stamp.owner == 0 && folder->players()) {
         // A game once run with sudo: all it left in the store's own folder
         // goes back at once, whichever of its files the game meets first.
         refusal.mends.push_back(link.empty()
                                     ? giveBack(origin->path(), Entry::folder)
-                                    : giveBack(path, S_ISLNK(info.st_mode) ? Entry::link : Entry::file));
+                                    : giveBack(path, S_ISLNK(stamp.mode) ? Entry::link : Entry::file));
     } else {
-        refusal.mends.push_back(link.empty() ? runAs(info.st_uid) : undoLink(link));
+        refusal.mends.push_back(link.empty() ? runAs(stamp.owner) : undoLink(link));
     }
     return refusal;
 }
@@ -177,24 +160,21 @@ PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, st
     const int dir = folder->descriptor();
     const std::string path = folder->path() + "/" + entry;
     // Looked at before it is opened: opening a device may act on it.
-    struct stat info {};
-    if (gFileCalls.fstatat(dir, entry.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-        const int failure = errno;
-        stamp = {};
-        if (failure == ENOENT) {
+    stamp = currentStamp(entry);
+    if (!stamp.exists) {
+        if (errno == ENOENT) {
             return ReadResult::Missing;
         }
-        refused = unreadable(path, failure, link);
+        refused = unreadable(path, errno, link);
         return ReadResult::Refused;
     }
-    stamp = FileStamp::of(info);
-    if (info.st_uid != ::geteuid()) {
-        refused = ownedElsewhere(path, info);
+    if (stamp.owner != ::geteuid()) {
+        refused = ownedElsewhere(path, stamp);
         return ReadResult::Refused;
     }
-    if (!S_ISREG(info.st_mode)) {
-        why = std::string("not a regular file but a ") + kindOf(info.st_mode);
-        return S_ISLNK(info.st_mode) ? ReadResult::Link : ReadResult::Bad;
+    if (!S_ISREG(stamp.mode)) {
+        why = std::string("not a regular file but a ") + kindOf(stamp.mode);
+        return S_ISLNK(stamp.mode) ? ReadResult::Link : ReadResult::Bad;
     }
     // Without O_NONBLOCK a FIFO put in the file's place since the look would
     // hold the open until something wrote into it: the game would never start.
@@ -203,7 +183,7 @@ PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, st
         // Refused only by the very file looked at: ENOENT or ELOOP (a link)
         // says that another took its place since.
         const int failure = errno;
-        if (failure == ENOENT || failure == ELOOP || !(currentStamp(entry) == stamp)) {
+        if (failure == ENOENT || failure == ELOOP || currentStamp(entry) != stamp) {
             return ReadResult::Changed;
         }
         refused = unreadable(path, failure, link);
@@ -235,17 +215,14 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
     for (int look = 0; look < kLooks; ++look) {
         // What changed is walked to again: a link may stand there now.
         if (look > 0 && !resolve(OwnedFolder::Make::no)) {
-            if (refusal_) {
-                refused = *refusal_;
-            }
+            refused = refusal_.value_or(Refusal{});
             return refusal_ ? Found::Refused : Found::Missing;
         }
         std::string why;
         const ReadResult read = readFile(name, bytes, stamp, why, refused);
-        // A link the walk did not see came since (a sync tool, or a dotfile
-        // manager that swaps a file for a link to a good copy): it is no
-        // damage for coming late, and is walked. Only one the walk itself
-        // leads to leads to no file.
+        // A link the walk did not see came since (a sync tool, a dotfile
+        // manager): no damage for coming late, it is walked. Only one the
+        // walk itself leads to leads to no file.
         if (read == ReadResult::Changed || (read == ReadResult::Link && !linkSeen)) {
             linkSeen = linkSeen || read == ReadResult::Link;
             continue;
@@ -254,15 +231,10 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
             return read == ReadResult::Missing ? Found::Missing : Found::Refused;
         }
         if (read == ReadResult::Read) {
-            // No damage: a writer that rewrites the file in place leaves it
-            // so for a moment, and the file is replaced at the next write as
-            // any is, its record read first should one come meanwhile.
-            if (bytes.empty()) {
-                list.clear();
-                note.clear();
-                return Found::Read;
-            }
-            if (std::optional<StoreValue::Dictionary> parsed = readList(bytes, room, why)) {
+            // An empty file is no damage: a writer that rewrites the file in
+            // place leaves it so for a moment.
+            if (std::optional<StoreValue::Dictionary> parsed =
+                    bytes.empty() ? StoreValue::Dictionary() : readList(bytes, room, why)) {
                 list = std::move(*parsed);
                 note = why;
                 return Found::Read;
@@ -303,18 +275,17 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
 PlistFileStore::Aside PlistFileStore::setAside(const std::string& entry, const FileStamp& seen,
                                                std::string& aside) {
     const int dir = folder->descriptor();
-    aside.clear();
     // Rewritten in place or replaced since the read: read again.
-    struct stat now {};
-    if (gFileCalls.fstatat(dir, entry.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+    const FileStamp now = currentStamp(entry);
+    if (!now.exists) {
         return errno == ENOENT ? Aside::Gone : Aside::Failed;
     }
-    if (!(FileStamp::of(now) == seen)) {
+    if (now != seen) {
         return Aside::Changed;
     }
     const std::string base = asidePrefix(name) + asideStamp();
     int moved = -1;
-    for (int n = 0; n < kAsideNames && moved != 0; ++n) {
+    for (int n = 0; n < kNewNames && moved != 0; ++n) {
         aside = n == 0 ? base : base + "-" + std::to_string(n);
         moved = renameToFreshName(dir, entry.c_str(), aside.c_str());
         if (moved != 0 && errno != EEXIST) {
@@ -322,16 +293,12 @@ PlistFileStore::Aside PlistFileStore::setAside(const std::string& entry, const F
         }
     }
     if (moved != 0) {
-        const int failure = errno;
-        aside.clear();
-        errno = failure;
-        return failure == ENOENT ? Aside::Gone : Aside::Failed;
+        return errno == ENOENT ? Aside::Gone : Aside::Failed;
     }
     // The rename moves whatever stands at the name: one that took it
     // between the look and the rename goes back. Should yet another have
     // come since, it stays aside, kept like any.
-    if (gFileCalls.fstatat(dir, aside.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
-        !FileStamp::of(now).sameContent(seen)) {
+    if (const FileStamp moved = currentStamp(aside); moved.exists && !moved.sameContent(seen)) {
         if (renameNoReplace(dir, aside.c_str(), entry.c_str()) != 0) {
             platformLog("Store %s: a file that took its place meanwhile is kept as %s", filePath.c_str(),
                         aside.c_str());
