@@ -43,10 +43,10 @@ std::string line(const Refusal& refusal) {
 }
 
 std::string paragraphs(const std::vector<Refusal>& refusals, std::size_t columns) {
-    std::vector<std::string> shown;
+    std::string text;
     std::vector<Mend> mends;
     for (const Refusal& refusal : refusals) {
-        shown.push_back(capitalised(reason(refusal)));
+        text += (text.empty() ? "" : "\n\n") + capitalised(reason(refusal));
         for (const Mend& mend : refusal.mends) {
             if (std::find(mends.begin(), mends.end(), mend) == mends.end()) {
                 mends.push_back(mend);
@@ -54,12 +54,8 @@ std::string paragraphs(const std::vector<Refusal>& refusals, std::size_t columns
         }
     }
     for (std::size_t i = 0; i < mends.size(); ++i) {
-        shown.push_back(capitalised((i == 0 ? "" : "or ") + mends[i].advice) +
-                        (mends[i].command.empty() ? "" : ":\n" + commandLines(mends[i].command, columns)));
-    }
-    std::string text;
-    for (const std::string& paragraph : shown) {
-        text += (text.empty() ? "" : "\n\n") + paragraph;
+        text += (text.empty() ? "" : "\n\n") + capitalised((i == 0 ? "" : "or ") + mends[i].advice) +
+                (mends[i].command.empty() ? "" : ":\n" + commandLines(mends[i].command, columns));
     }
     return text;
 }
