@@ -47,26 +47,21 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolde
     if (fd < 0) {
         const int failure = errno;
         // Only a file that is there and cannot be used is to be cleared.
-        if (ZQ::gFileCalls.fstatat(folder->descriptor(), ".lock", &info, AT_SYMLINK_NOFOLLOW) != 0 &&
-            errno == ENOENT) {
-            refusal = ZQ::cannot("the lock file " + lock, "made", failure);
-            if (failure == ENOSPC || failure == EDQUOT) {
-                refusal->mends.push_back(
-                    {"free some space or inodes on its disk, and start the game again", ""});
-            }
-        } else {
-            refusal = ZQ::cannot("the lock file " + lock, "opened", failure);
+        const bool missing =
+            ZQ::gFileCalls.fstatat(folder->descriptor(), ".lock", &info, AT_SYMLINK_NOFOLLOW) != 0 &&
+            errno == ENOENT;
+        refusal = ZQ::cannot("the lock file " + lock, missing ? "made" : "opened", failure);
+        if (!missing) {
             refusal->mends = clearLock(*folder, lock, info);
+        } else if (failure == ENOSPC || failure == EDQUOT) {
+            refusal->mends.push_back({"free some space or inodes on its disk, and start the game again", ""});
         }
         return;
     }
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        const std::string file = "the lock file " + lock;
         refusal = {"",
-                   "the lock file " + lock +
-                       (!S_ISREG(info.st_mode)
-                            ? std::string(" is not a regular file")
-                            : " belongs to " + ZQ::accountName(info.st_uid) + ", and the game runs as " +
-                                  ZQ::accountName(::geteuid())),
+                   S_ISREG(info.st_mode) ? ZQ::ownedBy(file, info.st_uid) : file + " is not a regular file",
                    clearLock(*folder, lock, info)};
         ::close(fd);
         return;
