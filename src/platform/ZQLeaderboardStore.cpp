@@ -4,8 +4,6 @@
 #include "engine/Log.h"
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
 #include <iterator>
 #include <limits>
 #include <map>
@@ -41,19 +39,23 @@ std::optional<ZQLeaderboardStore::Entry> readEntry(const StoreValue* value, cons
     return ZQLeaderboardStore::Entry{*value->asInteger(), *date->asString()};
 }
 
-// The board in `stored`, or nothing when its shape is not ours.
-std::optional<ZQLeaderboardStore::Board> readBoard(const StoreValue& stored) {
+// The board in `stored` (an empty one when there is none), or nothing when
+// its shape is not ours.
+std::optional<ZQLeaderboardStore::Board> readBoard(const StoreValue* stored) {
     ZQLeaderboardStore::Board board;
-    if (stored.asDictionary() == nullptr) {
+    if (stored == nullptr) {
+        return board;
+    }
+    if (stored->asDictionary() == nullptr) {
         return std::nullopt;
     }
-    if (stored.find("best") != nullptr) {
-        board.best = readEntry(stored.find("best"), stored.find("bestDate"));
+    if (stored->find("best") != nullptr) {
+        board.best = readEntry(stored->find("best"), stored->find("bestDate"));
         if (!board.best) {
             return std::nullopt;
         }
     }
-    if (const StoreValue* recent = stored.find("recent")) {
+    if (const StoreValue* recent = stored->find("recent")) {
         if (recent->asArray() == nullptr) {
             return std::nullopt;
         }
@@ -69,13 +71,6 @@ std::optional<ZQLeaderboardStore::Board> readBoard(const StoreValue& stored) {
     return board;
 }
 
-StoreValue entryValue(const ZQLeaderboardStore::Entry& entry) {
-    StoreValue::Dictionary fields;
-    fields.emplace("value", StoreValue::integer(entry.value));
-    fields.emplace("date", StoreValue::string(entry.date));
-    return StoreValue::dictionary(std::move(fields));
-}
-
 StoreValue boardValue(const ZQLeaderboardStore::Board& board) {
     StoreValue::Dictionary fields;
     if (board.best) {
@@ -84,7 +79,8 @@ StoreValue boardValue(const ZQLeaderboardStore::Board& board) {
     }
     StoreValue::Array recent;
     for (const ZQLeaderboardStore::Entry& entry : board.recent) {
-        recent.push_back(entryValue(entry));
+        recent.push_back(StoreValue::dictionary(
+            {{"value", StoreValue::integer(entry.value)}, {"date", StoreValue::string(entry.date)}}));
     }
     fields.emplace("recent", StoreValue::array(std::move(recent)));
     return StoreValue::dictionary(std::move(fields));
@@ -143,27 +139,24 @@ bool ZQLeaderboardStore::report(std::span<const ZQ::LeaderboardScore> scores, co
             if (reported.contains(score.leaderboard)) {
                 continue;
             }
-            Board board;
-            if (const StoreValue* stored = file.object(score.leaderboard)) {
-                std::optional<Board> read = readBoard(*stored);
-                if (read) {
-                    board = std::move(*read);
-                } else {
-                    ZQ::platformLog("Leaderboard %s in %s is %s, not a board; it starts afresh",
-                                    score.leaderboard, store.path().c_str(), stored->describe().c_str());
-                }
+            const StoreValue* stored = file.object(score.leaderboard);
+            std::optional<Board> board = readBoard(stored);
+            if (!board) {
+                ZQ::platformLog("Leaderboard %s in %s is %s, not a board; it starts afresh",
+                                score.leaderboard, store.path().c_str(), stored->describe().c_str());
+                board.emplace();
             }
             // Higher is better on every board; an equal value keeps the date
             // it was first reached.
-            if (!board.best || score.value > board.best->value) {
-                board.best = Entry{score.value, date};
+            if (!board->best || score.value > board->best->value) {
+                board->best = Entry{score.value, date};
             }
-            board.recent.push_back(Entry{score.value, date});
-            if (board.recent.size() > kRecentKept) {
-                board.recent.erase(board.recent.begin(),
-                                   board.recent.end() - static_cast<std::ptrdiff_t>(kRecentKept));
+            board->recent.push_back(Entry{score.value, date});
+            if (board->recent.size() > kRecentKept) {
+                board->recent.erase(board->recent.begin(),
+                                    board->recent.end() - static_cast<std::ptrdiff_t>(kRecentKept));
             }
-            StoreValue value = boardValue(board);
+            StoreValue value = boardValue(*board);
             left.insert_or_assign(score.leaderboard, value);
             file.setObject(score.leaderboard, std::move(value));
         }
@@ -171,37 +164,25 @@ bool ZQLeaderboardStore::report(std::span<const ZQ::LeaderboardScore> scores, co
 }
 
 ZQLeaderboardStore::Board ZQLeaderboardStore::board(std::string_view identifier) const {
-    const StoreValue* stored = store.object(identifier);
-    if (stored == nullptr) {
-        return {};
-    }
-    return readBoard(*stored).value_or(Board{});
+    return readBoard(store.object(identifier)).value_or(Board{});
 }
 
 std::string ZQLeaderboardStore::summary() const {
+    const auto scored = [](const Entry& report) {
+        return std::to_string(report.value) + " (" + shortDate(report.date) + ")\n";
+    };
     std::string text;
-    char line[160];
     for (const BoardTitle& entry : kBoards) {
         const Board shown = board(entry.identifier);
-        if (!text.empty()) {
-            text += "\n";
-        }
-        text += entry.title;
-        text += "\n";
+        text += (text.empty() ? "" : "\n") + std::string(entry.title) + "\n";
         if (!shown.best) {
             text += "  No score yet\n";
             continue;
         }
-        std::snprintf(line, sizeof line, "  Best: %" PRId64 " (%s)\n", shown.best->value,
-                      shortDate(shown.best->date).c_str());
-        text += line;
+        text += "  Best: " + scored(*shown.best) + "  Latest:\n";
         const std::size_t count = std::min(kRecentShown, shown.recent.size());
-        text += "  Latest:\n";
         for (std::size_t i = 0; i < count; ++i) {
-            const Entry& report = shown.recent[shown.recent.size() - 1 - i];
-            std::snprintf(line, sizeof line, "    %" PRId64 " (%s)\n", report.value,
-                          shortDate(report.date).c_str());
-            text += line;
+            text += "    " + scored(shown.recent[shown.recent.size() - 1 - i]);
         }
     }
     return text;
