@@ -4,10 +4,9 @@
 #include <functional>
 #include <string>
 
-// Where shares and stored snapshots go, and how a file gets there: written
-// whole under a temporary name, made durable, then given its name without
-// ever replacing a file already there; every step in the one folder opened
-// for it, on a way of the game's user (OwnedFolder).
+// Where shares and stored snapshots go, and how a file gets there: every
+// step in the one folder opened for it, on a way of the game's user
+// (OwnedFolder; docs/stores.md, Leaderboards and shares).
 namespace ZQShareFolder {
 
 // A folder a way leads to: `start`, where the way begins (the desktop's
@@ -40,12 +39,12 @@ Place chooseDocuments(const char* documentsDir, const std::string& dataFolder);
 std::string unwritable(const Place& place);
 
 // Writes a new file into `place` (made when missing, as the desktop makes
-// its folders: 0777 less the umask): `write` fills the
-// temporary file it is given and answers false with a reason in `error`;
-// the file is then synced and renamed to `nameFor(0)`, or, when that name
-// is taken, `nameFor(1)`, `nameFor(2)`... (up to 1000 tries). Answers the
-// final path, or empty with the reason in `error`; no temporary file is
-// left behind, and those a crash left are removed once a minute old.
+// its folders: 0777 less the umask): `write` fills the temporary file it is
+// given and answers false with a reason in `error`; the file is then synced
+// and renamed to `nameFor(0)`, or, when that name is taken, `nameFor(1)`,
+// `nameFor(2)`... (up to 1000 tries). Answers the final path, or empty with
+// the reason in `error`; no temporary file is left behind, and those a crash
+// left are removed once a minute old.
 std::string saveNew(const Place& place, const std::function<std::string(int attempt)>& nameFor,
                     const std::function<bool(std::FILE* file, std::string& error)>& write,
                     std::string& error);
