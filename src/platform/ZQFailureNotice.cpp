@@ -16,9 +16,8 @@ int ZQFailureNotice::refuse(const std::vector<ZQ::Refusal>& refusals) const {
     // its last client leaves, and drops the connections made meanwhile,
     // the box's own among them.
     if (window && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-        // The drivers SDL falls back to without a display show nothing. SDL
-        // answers as the window would, so nothing is guessed from the
-        // environment.
+        // The drivers SDL falls back to without a display show nothing; SDL,
+        // not a guess from the environment, says as the window would.
         const char* driver = SDL_GetCurrentVideoDriver();
         if (driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) {
             presenter.present({kTitle, ZQ::paragraphs(refusals, ZQMessageBoxPresenter::kColumns)}, [] {});

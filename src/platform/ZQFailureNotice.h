@@ -17,15 +17,13 @@ class ZQFailureNotice {
 public:
     static constexpr const char* kTitle = "Velmora cannot start";
 
-    // `window`: the game was started for a window (not --headless).
     ZQFailureNotice(bool window, ZQDialogPresenter& presenter) : window(window), presenter(presenter) {}
 
     // Says `refusals` and, once the player has closed their box (when there
     // is one), returns the exit status of a start refused.
     int refuse(const std::vector<ZQ::Refusal>& refusals) const;
-    int refuse(const ZQ::Refusal& refusal) const { return refuse(std::vector<ZQ::Refusal>{refusal}); }
 
 private:
-    bool window;
+    bool window; // started for a window, not --headless
     ZQDialogPresenter& presenter;
 };
