@@ -6,9 +6,8 @@
 
 namespace ZQ {
 
-// One way to mend a refusal: what to do, and the command that does it, when
-// one does, safe to run blind (docs/stores.md, Which folders the game writes
-// in).
+// One way to mend a refusal: what to do, and the command that does it if
+// one does, which is safe to run blind (docs/stores.md).
 struct Mend {
     std::string advice;  // "give the data folder back to alice"
     std::string command; // "sudo chown -R alice: '/home/alice/.local/share/velmora'"; empty for advice alone
