@@ -28,8 +28,7 @@ constexpr BoardTitle kBoards[] = {
 // clang-format on
 static_assert(std::size(kBoards) == 3);
 
-// How many of a board's reports the screen lists.
-constexpr std::size_t kRecentShown = 5;
+constexpr std::size_t kRecentShown = 5; // a board's reports the screen lists
 
 std::optional<ZQLeaderboardStore::Entry> readEntry(const StoreValue* value, const StoreValue* date) {
     if (value == nullptr || date == nullptr || value->asInteger() == nullptr || date->asString() == nullptr ||
@@ -49,8 +48,8 @@ std::optional<ZQLeaderboardStore::Board> readBoard(const StoreValue* stored) {
     if (stored->asDictionary() == nullptr) {
         return std::nullopt;
     }
-    if (stored->find("best") != nullptr) {
-        board.best = readEntry(stored->find("best"), stored->find("bestDate"));
+    if (const StoreValue* best = stored->find("best")) {
+        board.best = readEntry(best, stored->find("bestDate"));
         if (!board.best) {
             return std::nullopt;
         }
@@ -60,8 +59,7 @@ std::optional<ZQLeaderboardStore::Board> readBoard(const StoreValue* stored) {
             return std::nullopt;
         }
         for (const StoreValue& report : *recent->asArray()) {
-            std::optional<ZQLeaderboardStore::Entry> entry =
-                readEntry(report.find("value"), report.find("date"));
+            auto entry = readEntry(report.find("value"), report.find("date"));
             if (!entry) {
                 return std::nullopt;
             }
@@ -72,26 +70,26 @@ std::optional<ZQLeaderboardStore::Board> readBoard(const StoreValue* stored) {
 }
 
 StoreValue boardValue(const ZQLeaderboardStore::Board& board) {
-    StoreValue::Dictionary fields;
-    if (board.best) {
-        fields.emplace("best", StoreValue::integer(board.best->value));
-        fields.emplace("bestDate", StoreValue::string(board.best->date));
-    }
     StoreValue::Array recent;
     for (const ZQLeaderboardStore::Entry& entry : board.recent) {
         recent.push_back(StoreValue::dictionary(
             {{"value", StoreValue::integer(entry.value)}, {"date", StoreValue::string(entry.date)}}));
     }
-    fields.emplace("recent", StoreValue::array(std::move(recent)));
+    StoreValue::Dictionary fields = {{"recent", StoreValue::array(std::move(recent))}};
+    if (board.best) {
+        fields.emplace("best", StoreValue::integer(board.best->value));
+        fields.emplace("bestDate", StoreValue::string(board.best->date));
+    }
     return StoreValue::dictionary(std::move(fields));
 }
 
-// "2026-12-07T13:56:00Z" as "2026-12-07 13:56 UTC"; other text as it is.
-std::string shortDate(const std::string& date) {
-    if (date.size() == 20 && date[10] == 'T' && date[19] == 'Z') {
-        return date.substr(0, 10) + " " + date.substr(11, 5) + " UTC";
-    }
-    return date;
+// A report as the screen lists it, "7 (2026-12-07 13:56 UTC)" for 7 at
+// "2026-12-07T13:56:00Z"; a date of another form is shown as it is.
+std::string shown(const ZQLeaderboardStore::Entry& report) {
+    const std::string& date = report.date;
+    const bool utc = date.size() == 20 && date[10] == 'T' && date[19] == 'Z';
+    return std::to_string(report.value) + " (" +
+           (utc ? date.substr(0, 10) + " " + date.substr(11, 5) + " UTC" : date) + ")\n";
 }
 
 } // namespace
@@ -103,8 +101,7 @@ ZQLeaderboardStore::ZQLeaderboardStore(const std::string& path) : store(path, wr
 
 const ZQ::PlistRoom& ZQLeaderboardStore::writtenRoom() {
     static const ZQ::PlistRoom room = [] {
-        const std::string widestDate(kDateMaxBytes, '&');
-        const Entry widest{std::numeric_limits<int64_t>::min(), widestDate};
+        const Entry widest{std::numeric_limits<int64_t>::min(), std::string(kDateMaxBytes, '&')};
         const Board full{widest, std::vector<Entry>(kRecentKept, widest)};
         StoreValue::Dictionary entries = {
             {kPlayerKey, StoreValue::string(std::string(kPlayerMaxBytes, '&'))}};
@@ -168,21 +165,17 @@ ZQLeaderboardStore::Board ZQLeaderboardStore::board(std::string_view identifier)
 }
 
 std::string ZQLeaderboardStore::summary() const {
-    const auto scored = [](const Entry& report) {
-        return std::to_string(report.value) + " (" + shortDate(report.date) + ")\n";
-    };
     std::string text;
     for (const BoardTitle& entry : kBoards) {
-        const Board shown = board(entry.identifier);
+        const Board listed = board(entry.identifier);
         text += (text.empty() ? "" : "\n") + std::string(entry.title) + "\n";
-        if (!shown.best) {
+        if (!listed.best) {
             text += "  No score yet\n";
             continue;
         }
-        text += "  Best: " + scored(*shown.best) + "  Latest:\n";
-        const std::size_t count = std::min(kRecentShown, shown.recent.size());
-        for (std::size_t i = 0; i < count; ++i) {
-            text += "    " + scored(shown.recent[shown.recent.size() - 1 - i]);
+        text += "  Best: " + shown(*listed.best) + "  Latest:\n";
+        for (std::size_t i = 1; i <= std::min(kRecentShown, listed.recent.size()); ++i) {
+            text += "    " + shown(listed.recent[listed.recent.size() - i]);
         }
     }
     return text;
