@@ -35,9 +35,8 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolde
     }
     const std::string lock = folder->path() + "/.lock";
     // Not followed through a link, no wait on a FIFO. Made for reading and
-    // writing, though it is never written: some FUSE mounts (rclone's write
-    // cache) make no file opened for reading alone. One that is there and
-    // only readable is opened for reading, which is all a lock needs.
+    // writing, as some FUSE mounts make no file opened for reading alone; one
+    // there that is only readable is opened for reading, all a lock needs.
     constexpr int kOpen = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     int fd = ZQ::gFileCalls.openat(folder->descriptor(), ".lock", O_RDWR | O_CREAT | kOpen, 0600);
     if (fd < 0 && errno == EACCES) {

@@ -6,11 +6,10 @@
 
 class ZQDialogPresenter;
 
-// What the end of a session says of progress it could not save
-// (docs/stores.md, When a save fails): a store still owing changes loses
-// them with the process, so each is tried once more and each still failing
-// is named where the player looks. A run that lost its progress never ends
-// as one that kept it.
+// What the end of a session says of progress it could not save, which goes
+// with the process: each store still owing changes is tried once more, and
+// each still failing is named where the player looks (docs/stores.md, When a
+// save fails). A run that lost its progress never ends as one that kept it.
 //
 // Ownership: refers to the stores, owns none. Threads: main thread only.
 namespace ZQUnsavedReport {
