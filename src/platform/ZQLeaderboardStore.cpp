@@ -88,8 +88,9 @@ StoreValue boardValue(const ZQLeaderboardStore::Board& board) {
 std::string shown(const ZQLeaderboardStore::Entry& report) {
     const std::string& date = report.date;
     const bool utc = date.size() == 20 && date[10] == 'T' && date[19] == 'Z';
-    return std::to_string(report.value) + " (" +
-           (utc ? date.substr(0, 10) + " " + date.substr(11, 5) + " UTC" : date) + ")\n";
+    const std::string when = utc ? date.substr(0, 10) + " " + date.substr(11, 5) + " UTC" : date;
+    // Up to a NUL that a file put in the date: the screen's text ends at one.
+    return std::to_string(report.value) + " (" + when.c_str() + ")\n";
 }
 
 } // namespace
