@@ -12,10 +12,9 @@
 
 namespace {
 
-// What clears a ".lock" the game cannot lock as its own. A file of root's
-// where the player's things belong is what a game run with sudo left, with
-// its other files beside it: the data folder goes back whole, so that one
-// command mends them all. Any other holds nothing and may go.
+// What clears a ".lock" the game cannot lock as its own: a file of root's
+// where the player's things belong was left by a sudo run with its other
+// files, so the data folder goes back whole; any other holds nothing.
 std::vector<ZQ::Mend> clearLock(const ZQ::OwnedFolder& folder, const std::string& lock,
                                 const struct stat& info) {
     if (S_ISREG(info.st_mode) && info.st_uid == 0 && ::geteuid() != 0 && folder.players()) {

@@ -6,9 +6,8 @@
 #include <string>
 
 // The game's hold on its data folder, taken before the first frame. Two games
-// on one folder would each write the record they hold over the other's, and
-// the older one would undo the newer's progress; a folder of another user,
-// or one the game cannot write, would lose the whole run's progress.
+// on one folder would each write the record they hold over the other's; a
+// folder of another user, or one it cannot write, would lose the run's progress.
 //
 // The lock is a non-blocking flock on ".lock" in the folder, which the kernel
 // lets go however the process ends (docs/stores.md, One game at a time).
