@@ -11,9 +11,8 @@ namespace {
 
 // A word begins a sentence; a file's name keeps its spelling.
 std::string capitalised(std::string text) {
-    const std::size_t wordEnd = std::min(text.find(' '), text.size());
-    if (wordEnd > 0 && std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(wordEnd),
-                                   [](char c) { return c >= 'a' && c <= 'z'; })) {
+    const std::string word = text.substr(0, text.find(' '));
+    if (!word.empty() && std::ranges::all_of(word, [](char c) { return c >= 'a' && c <= 'z'; })) {
         text[0] = static_cast<char>(text[0] - 'a' + 'A');
     }
     return text;
@@ -21,14 +20,6 @@ std::string capitalised(std::string text) {
 
 std::string reason(const Refusal& refusal) {
     return refusal.what.empty() ? refusal.why : refusal.what + ": " + refusal.why;
-}
-
-// The game's user as chown names an owner: "alice:" (her group too), or the
-// bare number for an account without a name.
-std::string chownOwner() {
-    const passwd* entry = ::getpwuid(::geteuid());
-    return entry != nullptr && entry->pw_name != nullptr ? std::string(entry->pw_name) + ":"
-                                                         : std::to_string(::geteuid());
 }
 
 } // namespace
@@ -43,23 +34,19 @@ std::string line(const Refusal& refusal) {
 }
 
 std::string paragraphs(const std::vector<Refusal>& refusals, std::size_t columns) {
-    std::vector<std::string> shown;
+    std::string text;
     std::vector<Mend> mends;
     for (const Refusal& refusal : refusals) {
-        shown.push_back(capitalised(reason(refusal)));
+        text += (text.empty() ? "" : "\n\n") + capitalised(reason(refusal));
         for (const Mend& mend : refusal.mends) {
-            if (std::find(mends.begin(), mends.end(), mend) == mends.end()) {
+            if (std::ranges::find(mends, mend) == mends.end()) {
                 mends.push_back(mend);
             }
         }
     }
     for (std::size_t i = 0; i < mends.size(); ++i) {
-        shown.push_back(capitalised((i == 0 ? "" : "or ") + mends[i].advice) +
-                        (mends[i].command.empty() ? "" : ":\n" + commandLines(mends[i].command, columns)));
-    }
-    std::string text;
-    for (const std::string& paragraph : shown) {
-        text += (text.empty() ? "" : "\n\n") + paragraph;
+        text += (text.empty() ? "" : "\n\n") + capitalised((i == 0 ? "" : "or ") + mends[i].advice) +
+                (mends[i].command.empty() ? "" : ":\n" + commandLines(mends[i].command, columns));
     }
     return text;
 }
@@ -92,7 +79,7 @@ std::string commandLines(const std::string& command, std::size_t columns) {
     }
     const auto width = [](const std::string& text) {
         return static_cast<std::size_t>(
-            std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+            std::ranges::count_if(text, [](char c) { return (c & 0xC0) != 0x80; }));
     };
     const std::string indent = "    ";
     std::string text;
@@ -143,8 +130,13 @@ std::string shellQuoted(const std::string& path) {
 
 Mend giveBack(const std::string& path, Entry entry) {
     const char* option = entry == Entry::folder ? "-R " : entry == Entry::link ? "-h " : "";
+    // chown's "alice:" gives her group too; an account without a name is
+    // given by its number.
+    const passwd* user = ::getpwuid(::geteuid());
+    const std::string owner = user != nullptr && user->pw_name != nullptr ? std::string(user->pw_name) + ":"
+                                                                          : std::to_string(::geteuid());
     return {"give it back to " + accountName(::geteuid()),
-            "sudo chown " + std::string(option) + chownOwner() + " " + shellQuoted(path)};
+            "sudo chown " + std::string(option) + owner + " " + shellQuoted(path)};
 }
 
 Mend runAs(uid_t owner) {

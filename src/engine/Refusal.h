@@ -6,21 +6,17 @@
 
 namespace ZQ {
 
-// One way to mend a refusal: what to do, and the command that does it, when
-// one does. A command is safe to run blind: it mends the whole fault in one
-// run and takes nothing from anyone (never /, a folder above the player's
-// home, or another user's file or folder).
+// One way to mend a refusal: what to do, and the command that does it if
+// one does, which is safe to run blind (docs/stores.md).
 struct Mend {
     std::string advice;  // "give the data folder back to alice"
     std::string command; // "sudo chown -R alice: '/home/alice/.local/share/velmora'"; empty for advice alone
     bool operator==(const Mend&) const = default;
 };
 
-// Why the game will not do what it was asked (start, keep a store, write in
-// a folder): what it cannot do, why, and each way to mend it, the likeliest
-// first. Made as data where the fault is found, and put into words here
-// alone, for standard error and the log (line) and for a message box
-// (paragraphs): a reworded reason, or a path holding "; ", changes no box.
+// Why the game will not do what it was asked: what it cannot do, why, and
+// each way to mend it, the likeliest first. Put into words here alone, from
+// its parts: a reworded reason, or a path holding "; ", changes no box.
 struct Refusal {
     std::string what; // "cannot keep progress in defaults.plist"; empty when `why` says it all
     std::string why;  // "the file ... belongs to root (uid 0), and the game runs as alice (uid 1000)"
@@ -51,10 +47,9 @@ std::string accountName(uid_t uid);
 // `path` as one word of a shell command: it's as 'it'\''s'.
 std::string shellQuoted(const std::string& path);
 
-// What gives `path`, which root holds where the player's things belong,
-// back to the game's user: "give it back to alice: sudo chown -R alice:
-// 'path'" (-R for a folder and all a sudo run left in it, -h for a link,
-// which is given itself).
+// "give it back to alice: sudo chown -R alice: 'path'", for what root holds
+// where the player's things belong: -R for a folder and all a sudo run left
+// in it, -h for a link, which is given itself.
 enum class Entry { file, folder, link };
 Mend giveBack(const std::string& path, Entry entry);
 // "run the game as bob (uid 1001)": the way to play on what is another

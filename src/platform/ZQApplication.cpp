@@ -206,12 +206,12 @@ int run(const ZQLaunch& launch) {
                    named ? " (from VELMORA_BUNDLE)" : "");
     if (const std::optional<ZQ::Refusal> refusal =
             ZQBundleCheck::check(ZQ::bundleFolder(), ZQ::bundleOrigin(), profile.captionScale)) {
-        return notice.refuse(*refusal);
+        return notice.refuse({*refusal});
     }
     ZQInputScript input;
     std::string error;
     if (!launch.input.empty() && !input.load(launch.input, error)) {
-        return notice.refuse(ZQ::Refusal{"", error, {}});
+        return notice.refuse({ZQ::Refusal{"", error, {}}});
     }
     const long frames = launch.frames < 0 ? kHeadlessFrames : launch.frames;
     if (launch.headless) {
@@ -222,7 +222,7 @@ int run(const ZQLaunch& launch) {
     // folder would write the older record it holds over this one's.
     std::optional<ZQDataFolderLock> lock(std::in_place, ZQ::dataFolder(), ZQ::openedDataFolder());
     if (lock->refused()) {
-        return notice.refuse(*lock->refusal);
+        return notice.refuse({*lock->refusal});
     }
     // A refusal from here on lets go of the folder first: a box left open
     // would otherwise turn the player's next start away as another game.

@@ -12,10 +12,9 @@
 
 namespace {
 
-// What clears a ".lock" the game cannot lock as its own. A file of root's
-// where the player's things belong is what a game run with sudo left, with
-// its other files beside it: the data folder goes back whole, so that one
-// command mends them all. Any other holds nothing and may go.
+// What clears a ".lock" the game cannot lock as its own: a file of root's
+// where the player's things belong was left by a sudo run with its other
+// files, so the data folder goes back whole; any other holds nothing.
 std::vector<ZQ::Mend> clearLock(const ZQ::OwnedFolder& folder, const std::string& lock,
                                 const struct stat& info) {
     if (S_ISREG(info.st_mode) && info.st_uid == 0 && ::geteuid() != 0 && folder.players()) {
@@ -35,9 +34,8 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolde
     }
     const std::string lock = folder->path() + "/.lock";
     // Not followed through a link, no wait on a FIFO. Made for reading and
-    // writing, though it is never written: some FUSE mounts (rclone's write
-    // cache) make no file opened for reading alone. One that is there and
-    // only readable is opened for reading, which is all a lock needs.
+    // writing, as some FUSE mounts make no file opened for reading alone; one
+    // there that is only readable is opened for reading, all a lock needs.
     constexpr int kOpen = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     int fd = ZQ::gFileCalls.openat(folder->descriptor(), ".lock", O_RDWR | O_CREAT | kOpen, 0600);
     if (fd < 0 && errno == EACCES) {
@@ -47,26 +45,21 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolde
     if (fd < 0) {
         const int failure = errno;
         // Only a file that is there and cannot be used is to be cleared.
-        if (ZQ::gFileCalls.fstatat(folder->descriptor(), ".lock", &info, AT_SYMLINK_NOFOLLOW) != 0 &&
-            errno == ENOENT) {
-            refusal = ZQ::cannot("the lock file " + lock, "made", failure);
-            if (failure == ENOSPC || failure == EDQUOT) {
-                refusal->mends.push_back(
-                    {"free some space or inodes on its disk, and start the game again", ""});
-            }
-        } else {
-            refusal = ZQ::cannot("the lock file " + lock, "opened", failure);
+        const bool missing =
+            ZQ::gFileCalls.fstatat(folder->descriptor(), ".lock", &info, AT_SYMLINK_NOFOLLOW) != 0 &&
+            errno == ENOENT;
+        refusal = ZQ::cannot("the lock file " + lock, missing ? "made" : "opened", failure);
+        if (!missing) {
             refusal->mends = clearLock(*folder, lock, info);
+        } else if (failure == ENOSPC || failure == EDQUOT) {
+            refusal->mends.push_back({"free some space or inodes on its disk, and start the game again", ""});
         }
         return;
     }
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        const std::string file = "the lock file " + lock;
         refusal = {"",
-                   "the lock file " + lock +
-                       (!S_ISREG(info.st_mode)
-                            ? std::string(" is not a regular file")
-                            : " belongs to " + ZQ::accountName(info.st_uid) + ", and the game runs as " +
-                                  ZQ::accountName(::geteuid())),
+                   S_ISREG(info.st_mode) ? ZQ::ownedBy(file, info.st_uid) : file + " is not a regular file",
                    clearLock(*folder, lock, info)};
         ::close(fd);
         return;

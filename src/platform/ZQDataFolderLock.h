@@ -6,16 +6,11 @@
 #include <string>
 
 // The game's hold on its data folder, taken before the first frame. Two games
-// on one folder would each write the record they hold over the other's, and
-// the older one would undo the newer's progress; a folder of another user,
-// or one the game cannot write, would lose the whole run's progress.
+// on one folder would each write the record they hold over the other's; a
+// folder of another user, or one it cannot write, would lose the run's progress.
 //
-// The lock is a non-blocking flock on ".lock" in the folder, which the game
-// makes (mode 0600) and never moves, truncates or writes; the kernel lets it
-// go when the process ends in any way, a crash or SIGKILL included. Whatever
-// keeps the game from locking it as its own turns the game away, with what
-// mends it (docs/stores.md); only a file system without flock is logged and
-// played on.
+// The lock is a non-blocking flock on ".lock" in the folder, which the kernel
+// lets go however the process ends (docs/stores.md, One game at a time).
 //
 // Ownership: owns the lock file's descriptor, closed (the lock let go) when
 // the object goes. Threads: main thread.

@@ -7,18 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
-// Whether SDL's video runs on a real display driver, not on one of those it
-// falls back to without a display, which show nothing. SDL answers as the
-// window would, so nothing is guessed from the environment.
-bool onADisplay() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
-}
-
-} // namespace
-
 int ZQFailureNotice::refuse(const std::vector<ZQ::Refusal>& refusals) const {
     for (const ZQ::Refusal& refusal : refusals) {
         std::fprintf(stderr, "velmora: %s\n", ZQ::line(refusal).c_str());
@@ -28,7 +16,10 @@ int ZQFailureNotice::refuse(const std::vector<ZQ::Refusal>& refusals) const {
     // its last client leaves, and drops the connections made meanwhile,
     // the box's own among them.
     if (window && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-        if (onADisplay()) {
+        // The drivers SDL falls back to without a display show nothing; SDL,
+        // not a guess from the environment, says as the window would.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) {
             presenter.present({kTitle, ZQ::paragraphs(refusals, ZQMessageBoxPresenter::kColumns)}, [] {});
         }
         SDL_QuitSubSystem(SDL_INIT_VIDEO);

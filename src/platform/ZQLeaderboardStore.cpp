@@ -4,8 +4,6 @@
 #include "engine/Log.h"
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
 #include <iterator>
 #include <limits>
 #include <map>
@@ -30,8 +28,7 @@ constexpr BoardTitle kBoards[] = {
 // clang-format on
 static_assert(std::size(kBoards) == 3);
 
-// How many of a board's reports the screen lists.
-constexpr std::size_t kRecentShown = 5;
+constexpr std::size_t kRecentShown = 5; // a board's reports the screen lists
 
 std::optional<ZQLeaderboardStore::Entry> readEntry(const StoreValue* value, const StoreValue* date) {
     if (value == nullptr || date == nullptr || value->asInteger() == nullptr || date->asString() == nullptr ||
@@ -41,25 +38,28 @@ std::optional<ZQLeaderboardStore::Entry> readEntry(const StoreValue* value, cons
     return ZQLeaderboardStore::Entry{*value->asInteger(), *date->asString()};
 }
 
-// The board in `stored`, or nothing when its shape is not ours.
-std::optional<ZQLeaderboardStore::Board> readBoard(const StoreValue& stored) {
+// The board in `stored` (an empty one when there is none), or nothing when
+// its shape is not ours.
+std::optional<ZQLeaderboardStore::Board> readBoard(const StoreValue* stored) {
     ZQLeaderboardStore::Board board;
-    if (stored.asDictionary() == nullptr) {
+    if (stored == nullptr) {
+        return board;
+    }
+    if (stored->asDictionary() == nullptr) {
         return std::nullopt;
     }
-    if (stored.find("best") != nullptr) {
-        board.best = readEntry(stored.find("best"), stored.find("bestDate"));
+    if (const StoreValue* best = stored->find("best")) {
+        board.best = readEntry(best, stored->find("bestDate"));
         if (!board.best) {
             return std::nullopt;
         }
     }
-    if (const StoreValue* recent = stored.find("recent")) {
+    if (const StoreValue* recent = stored->find("recent")) {
         if (recent->asArray() == nullptr) {
             return std::nullopt;
         }
         for (const StoreValue& report : *recent->asArray()) {
-            std::optional<ZQLeaderboardStore::Entry> entry =
-                readEntry(report.find("value"), report.find("date"));
+            auto entry = readEntry(report.find("value"), report.find("date"));
             if (!entry) {
                 return std::nullopt;
             }
@@ -69,33 +69,28 @@ std::optional<ZQLeaderboardStore::Board> readBoard(const StoreValue& stored) {
     return board;
 }
 
-StoreValue entryValue(const ZQLeaderboardStore::Entry& entry) {
-    StoreValue::Dictionary fields;
-    fields.emplace("value", StoreValue::integer(entry.value));
-    fields.emplace("date", StoreValue::string(entry.date));
-    return StoreValue::dictionary(std::move(fields));
-}
-
 StoreValue boardValue(const ZQLeaderboardStore::Board& board) {
-    StoreValue::Dictionary fields;
+    StoreValue::Array recent;
+    for (const ZQLeaderboardStore::Entry& entry : board.recent) {
+        recent.push_back(StoreValue::dictionary(
+            {{"value", StoreValue::integer(entry.value)}, {"date", StoreValue::string(entry.date)}}));
+    }
+    StoreValue::Dictionary fields = {{"recent", StoreValue::array(std::move(recent))}};
     if (board.best) {
         fields.emplace("best", StoreValue::integer(board.best->value));
         fields.emplace("bestDate", StoreValue::string(board.best->date));
     }
-    StoreValue::Array recent;
-    for (const ZQLeaderboardStore::Entry& entry : board.recent) {
-        recent.push_back(entryValue(entry));
-    }
-    fields.emplace("recent", StoreValue::array(std::move(recent)));
     return StoreValue::dictionary(std::move(fields));
 }
 
-// "2026-12-07T13:56:00Z" as "2026-12-07 13:56 UTC"; other text as it is.
-std::string shortDate(const std::string& date) {
-    if (date.size() == 20 && date[10] == 'T' && date[19] == 'Z') {
-        return date.substr(0, 10) + " " + date.substr(11, 5) + " UTC";
-    }
-    return date;
+// A report as the screen lists it, "7 (2026-12-07 13:56 UTC)" for 7 at
+// "2026-12-07T13:56:00Z"; a date of another form is shown as it is.
+std::string shown(const ZQLeaderboardStore::Entry& report) {
+    const std::string& date = report.date;
+    const bool utc = date.size() == 20 && date[10] == 'T' && date[19] == 'Z';
+    const std::string when = utc ? date.substr(0, 10) + " " + date.substr(11, 5) + " UTC" : date;
+    // Up to a NUL that a file put in the date: the screen's text ends at one.
+    return std::to_string(report.value) + " (" + when.c_str() + ")\n";
 }
 
 } // namespace
@@ -107,8 +102,7 @@ ZQLeaderboardStore::ZQLeaderboardStore(const std::string& path) : store(path, wr
 
 const ZQ::PlistRoom& ZQLeaderboardStore::writtenRoom() {
     static const ZQ::PlistRoom room = [] {
-        const std::string widestDate(kDateMaxBytes, '&');
-        const Entry widest{std::numeric_limits<int64_t>::min(), widestDate};
+        const Entry widest{std::numeric_limits<int64_t>::min(), std::string(kDateMaxBytes, '&')};
         const Board full{widest, std::vector<Entry>(kRecentKept, widest)};
         StoreValue::Dictionary entries = {
             {kPlayerKey, StoreValue::string(std::string(kPlayerMaxBytes, '&'))}};
@@ -143,27 +137,24 @@ bool ZQLeaderboardStore::report(std::span<const ZQ::LeaderboardScore> scores, co
             if (reported.contains(score.leaderboard)) {
                 continue;
             }
-            Board board;
-            if (const StoreValue* stored = file.object(score.leaderboard)) {
-                std::optional<Board> read = readBoard(*stored);
-                if (read) {
-                    board = std::move(*read);
-                } else {
-                    ZQ::platformLog("Leaderboard %s in %s is %s, not a board; it starts afresh",
-                                    score.leaderboard, store.path().c_str(), stored->describe().c_str());
-                }
+            const StoreValue* stored = file.object(score.leaderboard);
+            std::optional<Board> board = readBoard(stored);
+            if (!board) {
+                ZQ::platformLog("Leaderboard %s in %s is %s, not a board; it starts afresh",
+                                score.leaderboard, store.path().c_str(), stored->describe().c_str());
+                board.emplace();
             }
             // Higher is better on every board; an equal value keeps the date
             // it was first reached.
-            if (!board.best || score.value > board.best->value) {
-                board.best = Entry{score.value, date};
+            if (!board->best || score.value > board->best->value) {
+                board->best = Entry{score.value, date};
             }
-            board.recent.push_back(Entry{score.value, date});
-            if (board.recent.size() > kRecentKept) {
-                board.recent.erase(board.recent.begin(),
-                                   board.recent.end() - static_cast<std::ptrdiff_t>(kRecentKept));
+            board->recent.push_back(Entry{score.value, date});
+            if (board->recent.size() > kRecentKept) {
+                board->recent.erase(board->recent.begin(),
+                                    board->recent.end() - static_cast<std::ptrdiff_t>(kRecentKept));
             }
-            StoreValue value = boardValue(board);
+            StoreValue value = boardValue(*board);
             left.insert_or_assign(score.leaderboard, value);
             file.setObject(score.leaderboard, std::move(value));
         }
@@ -171,37 +162,21 @@ bool ZQLeaderboardStore::report(std::span<const ZQ::LeaderboardScore> scores, co
 }
 
 ZQLeaderboardStore::Board ZQLeaderboardStore::board(std::string_view identifier) const {
-    const StoreValue* stored = store.object(identifier);
-    if (stored == nullptr) {
-        return {};
-    }
-    return readBoard(*stored).value_or(Board{});
+    return readBoard(store.object(identifier)).value_or(Board{});
 }
 
 std::string ZQLeaderboardStore::summary() const {
     std::string text;
-    char line[160];
     for (const BoardTitle& entry : kBoards) {
-        const Board shown = board(entry.identifier);
-        if (!text.empty()) {
-            text += "\n";
-        }
-        text += entry.title;
-        text += "\n";
-        if (!shown.best) {
+        const Board listed = board(entry.identifier);
+        text += (text.empty() ? "" : "\n") + std::string(entry.title) + "\n";
+        if (!listed.best) {
             text += "  No score yet\n";
             continue;
         }
-        std::snprintf(line, sizeof line, "  Best: %" PRId64 " (%s)\n", shown.best->value,
-                      shortDate(shown.best->date).c_str());
-        text += line;
-        const std::size_t count = std::min(kRecentShown, shown.recent.size());
-        text += "  Latest:\n";
-        for (std::size_t i = 0; i < count; ++i) {
-            const Entry& report = shown.recent[shown.recent.size() - 1 - i];
-            std::snprintf(line, sizeof line, "    %" PRId64 " (%s)\n", report.value,
-                          shortDate(report.date).c_str());
-            text += line;
+        text += "  Best: " + shown(*listed.best) + "  Latest:\n";
+        for (std::size_t i = 1; i <= std::min(kRecentShown, listed.recent.size()); ++i) {
+            text += "    " + shown(listed.recent[listed.recent.size() - i]);
         }
     }
     return text;

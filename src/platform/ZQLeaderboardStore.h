@@ -11,10 +11,8 @@
 #include <string_view>
 #include <vector>
 
-// The local game service's leaderboards: one property-list file in the
-// game's data folder, "leaderboards.plist", written atomically by the
-// preference stores' file store. Each board is a dictionary under its
-// identifier:
+// The local game service's leaderboards, "leaderboards.plist" in the data
+// folder. Each board is a dictionary under its identifier:
 //
 //   best      integer  the highest value ever reported (never lowered)
 //   bestDate  string   when it was first reported, "YYYY-MM-DDTHH:MM:SSZ"
@@ -22,10 +20,9 @@
 //                      dictionary of value (integer) and date (string)
 //
 // and "player" holds the operating-system user who last logged in. A board
-// this game did not write (a value of another kind, or a date longer than
-// any the game writes) is logged and starts afresh at the next report; the
-// other boards keep theirs. A report or a login that finds another writer
-// changed the file first is made anew over that writer's boards.
+// the game did not write (another kind, or a longer date) is logged and
+// starts afresh at the next report, the others keeping theirs. A report or a
+// login that finds another writer's change first is made anew over it.
 //
 // Ownership: owns its file store. Threads: main thread only.
 class ZQLeaderboardStore {
@@ -56,26 +53,22 @@ public:
     // and end ask for.
     ZQ::KeyValueStore& file() { return store; }
 
-    // What the game writes into the file, each at its widest: the player,
-    // and every board full of the widest numbers and dates. A board read in
-    // keeps no more reports than that, of dates no longer, so no report
-    // makes one larger.
+    // The file at its widest: the player, and every board full of the widest
+    // numbers and dates. A board read in keeps no more reports, of dates no
+    // longer, so no report makes one larger.
     static const ZQ::PlistRoom& writtenRoom();
 
-    // Records who plays (a name of at most kPlayerMaxBytes), written as any
-    // change is: a write that fails is tried again with the next. True while
-    // the file does not refuse.
+    // Records who plays (a name of at most kPlayerMaxBytes); true while the
+    // file does not refuse. A write that fails is tried again with the next.
     bool signIn(const std::string& player);
     // Adds the scores, every board in one write; false (logged by the file
-    // store) when the file could not be written. The scores stay in memory
-    // and go out with the next write that succeeds.
+    // store) when the write failed, the scores kept for the next.
     bool report(std::span<const ZQ::LeaderboardScore> scores, const std::string& date);
 
     // The board under `identifier` as the file holds it (empty when absent
     // or not one this game wrote).
     Board board(std::string_view identifier) const;
-    // The boards' text for the leaderboard screen: each board's title, its
-    // best with its date and its newest reports, newest first.
+    // The boards' text for the leaderboard screen, newest reports first.
     std::string summary() const;
 
     // `when` as the boards' dates write it.

@@ -53,13 +53,13 @@ std::string regularFileText(const std::string& path) {
                                           ->entry(file.filename(), OwnedFolder::Make::no);
     struct stat seen {};
     struct stat opened {};
-    const bool regular =
-        folder->usable() && !folder->missing() &&
-        ZQ::gFileCalls.fstatat(folder->descriptor(), name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(seen.st_mode) && seen.st_uid == ::geteuid();
-    const int fd = regular ? ZQ::gFileCalls.openat(folder->descriptor(), name.c_str(),
-                                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0)
-                           : -1;
+    if (!folder->usable() || folder->missing() ||
+        ZQ::gFileCalls.fstatat(folder->descriptor(), name.c_str(), &seen, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(seen.st_mode) || seen.st_uid != ::geteuid()) {
+        return {};
+    }
+    const int fd = ZQ::gFileCalls.openat(folder->descriptor(), name.c_str(),
+                                         O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0);
     std::string text;
     if (fd >= 0 && ::fstat(fd, &opened) == 0 && opened.st_dev == seen.st_dev &&
         opened.st_ino == seen.st_ino) {
@@ -86,27 +86,23 @@ std::string picturesFolder(const char* picturesDir, const std::string& userDirsF
     static constexpr std::string_view kKey = "XDG_PICTURES_DIR=\"";
     static constexpr std::string_view kHome = "$HOME";
     for (std::string line; std::getline(in, line);) {
-        if (line.rfind(kKey, 0) != 0 || line.size() < kKey.size() + 1 || line.back() != '"') {
+        if (!line.starts_with(kKey) || line.size() < kKey.size() + 1 || line.back() != '"') {
             continue;
         }
         std::string value = line.substr(kKey.size(), line.size() - kKey.size() - 1);
-        if (value.rfind(kHome, 0) == 0) {
+        if (value.starts_with(kHome)) {
             value = home + value.substr(kHome.size());
         }
-        if (value.empty() || value[0] != '/' ||
-            withoutTrailingSlashes(value) == withoutTrailingSlashes(home)) {
-            return {};
-        }
-        return value;
+        const bool none =
+            !value.starts_with('/') || withoutTrailingSlashes(value) == withoutTrailingSlashes(home);
+        return none ? std::string() : value;
     }
     return {};
 }
 
 std::string userDirsFile(const char* configHome, const std::string& home) {
-    if (configHome != nullptr && configHome[0] == '/') {
-        return std::string(configHome) + "/user-dirs.dirs";
-    }
-    return home + "/.config/user-dirs.dirs";
+    return (configHome != nullptr && configHome[0] == '/' ? std::string(configHome) : home + "/.config") +
+           "/user-dirs.dirs";
 }
 
 Place choose(const std::string& picturesFolder, const std::string& dataFolder) {
@@ -184,10 +180,7 @@ std::string saveNew(const Place& place, const std::function<std::string(int atte
 
 std::string fileStem(const std::string& text) {
     std::string stem;
-    for (const char c : text) {
-        if (stem.size() == kMaxStem) {
-            break;
-        }
+    for (const char c : text.substr(0, kMaxStem)) {
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                            c == '-' || c == '_';
         stem += plain ? c : '_';

@@ -4,48 +4,40 @@
 #include <functional>
 #include <string>
 
-// Where shares and stored snapshots go, and how a file gets there: written
-// whole under a temporary name, made durable, then given its name without
-// ever replacing a file already there; every step in the one folder opened
-// for it, on a way of the game's user (OwnedFolder).
+// Where shares and stored snapshots go, and how a file gets there: every
+// step in the one folder opened for it, on a way of the game's user
+// (OwnedFolder; docs/stores.md, Leaderboards and shares).
 namespace ZQShareFolder {
 
-// A folder a way leads to: `start`, where the way begins (the desktop's
-// pictures or documents folder, or the game's data folder), and `below`,
-// the rest of the way ("" for the start itself).
+// A folder a way leads to.
 struct Place {
-    std::string start;
-    std::string below;
+    std::string start; // where the way begins: the pictures or documents folder, or the data folder
+    std::string below; // the rest of the way, "" for the start itself
     std::string path() const { return below.empty() ? start : start + "/" + below; }
 };
 
-// The desktop's pictures folder: $XDG_PICTURES_DIR when it holds an absolute
-// folder (`picturesDir` is its value, null when unset), else the
-// XDG_PICTURES_DIR line of the desktop's `userDirsFile` (user-dirs.dirs:
-// "$HOME/..." or an absolute path; `home` stands for $HOME), else empty. A
-// folder that is the home folder itself means none, as the desktop reads it.
+// The desktop's pictures folder: `picturesDir` ($XDG_PICTURES_DIR, null when
+// unset) when absolute, else the XDG_PICTURES_DIR line of `userDirsFile`
+// ("$HOME/...", `home` standing for $HOME, or absolute), else empty. The home
+// folder itself means none, as the desktop reads it.
 std::string picturesFolder(const char* picturesDir, const std::string& userDirsFile, const std::string& home);
 // The desktop's user-dirs.dirs: in $XDG_CONFIG_HOME, else ~/.config.
 std::string userDirsFile(const char* configHome, const std::string& home);
 
-// Velmora in `picturesFolder`, or "shares" in the game's data folder when
-// there is no pictures folder.
+// Velmora in `picturesFolder`, or, when there is none, shares in the data folder.
 Place choose(const std::string& picturesFolder, const std::string& dataFolder);
 // $XDG_DOCUMENTS_DIR when absolute, else the data folder.
 Place chooseDocuments(const char* documentsDir, const std::string& dataFolder);
 
-// Why files cannot be made in `place` (it, or its nearest folder that is
-// there, is another user's or cannot be written), or empty when they can.
-// Changes nothing on disk.
+// Why files cannot be made in `place` (or, when missing, its nearest folder
+// that is there), or empty when they can. Changes nothing on disk.
 std::string unwritable(const Place& place);
 
-// Writes a new file into `place` (made when missing, as the desktop makes
-// its folders: 0777 less the umask): `write` fills the
-// temporary file it is given and answers false with a reason in `error`;
-// the file is then synced and renamed to `nameFor(0)`, or, when that name
-// is taken, `nameFor(1)`, `nameFor(2)`... (up to 1000 tries). Answers the
-// final path, or empty with the reason in `error`; no temporary file is
-// left behind, and those a crash left are removed once a minute old.
+// Writes a new file into `place`, made when missing: `write` fills the
+// temporary file it is given and answers false with a reason in `error`; the
+// file is then synced and renamed to `nameFor(0)`, or, when that name is
+// taken, `nameFor(1)`, `nameFor(2)`... (up to 1000 tries). Answers the final
+// path, or empty with the reason in `error`, leaving no temporary file.
 std::string saveNew(const Place& place, const std::function<std::string(int attempt)>& nameFor,
                     const std::function<bool(std::FILE* file, std::string& error)>& write,
                     std::string& error);

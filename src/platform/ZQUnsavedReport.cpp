@@ -4,15 +4,10 @@
 
 #include <cstdio>
 
-namespace ZQUnsavedReport {
-
-namespace {
-
-constexpr const char* kTitle = "Velmora could not save your progress";
-
-// Synchronizes once more each of `stores` that owes changes; what the ones
-// that still owe some say of it, in the order given.
-std::vector<ZQ::Refusal> lastTry(const std::vector<ZQ::KeyValueStore*>& stores) {
+int ZQUnsavedReport::endSession(const std::vector<ZQ::KeyValueStore*>& stores, ZQDialogPresenter* box) {
+    // The summary on standard output comes first, however the two streams
+    // meet: the last try logs on standard error.
+    std::fflush(stdout);
     std::vector<ZQ::Refusal> unsaved;
     for (ZQ::KeyValueStore* store : stores) {
         if (!store->unsaved()) {
@@ -25,16 +20,6 @@ std::vector<ZQ::Refusal> lastTry(const std::vector<ZQ::KeyValueStore*>& stores) 
             unsaved.push_back(std::move(*owed));
         }
     }
-    return unsaved;
-}
-
-} // namespace
-
-int endSession(const std::vector<ZQ::KeyValueStore*>& stores, ZQDialogPresenter* box) {
-    // The summary on standard output comes first, however the two streams
-    // meet: the last try logs on standard error.
-    std::fflush(stdout);
-    const std::vector<ZQ::Refusal> unsaved = lastTry(stores);
     if (unsaved.empty()) {
         return 0;
     }
@@ -42,9 +27,9 @@ int endSession(const std::vector<ZQ::KeyValueStore*>& stores, ZQDialogPresenter*
         std::fprintf(stderr, "velmora: %s\n", ZQ::line(store).c_str());
     }
     if (box != nullptr) {
-        box->present({kTitle, ZQ::paragraphs(unsaved, ZQMessageBoxPresenter::kColumns)}, [] {});
+        box->present({"Velmora could not save your progress",
+                      ZQ::paragraphs(unsaved, ZQMessageBoxPresenter::kColumns)},
+                     [] {});
     }
     return 1;
 }
-
-} // namespace ZQUnsavedReport
