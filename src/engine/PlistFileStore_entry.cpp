@@ -4,13 +4,13 @@
 #include "engine/Log.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
-#include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,15 +43,28 @@ std::string asideStamp() {
 // The time in a set-aside name as text that sorts: to the nanosecond, or to
 // the second and a count in names earlier versions gave ("20261209T192117Z",
 // "...Z-12" for the twelfth in that second). Empty for names never given.
-std::string asideTime(const std::string& stamp) {
-    static const std::regex kStamp(R"(([0-9]{8}T[0-9]{6})(?:\.([0-9]{9}))?Z(?:-([0-9]{1,9}))?)");
-    std::smatch part;
-    if (!std::regex_match(stamp, part, kStamp)) {
+std::string asideTime(std::string_view stamp) {
+    // 'd' stands for a digit, any other character for itself.
+    const auto shaped = [](std::string_view text, std::string_view shape) {
+        return std::ranges::equal(text, shape, [](char c, char s) {
+            return s == 'd' ? std::isdigit(static_cast<unsigned char>(c)) != 0 : c == s;
+        });
+    };
+    const std::size_t zone = stamp.find('Z');
+    if (zone == std::string_view::npos) {
         return {};
     }
-    const std::string count = part[3].str();
-    return part[1].str() + (part[2].matched ? part[2].str() : "000000000") +
-           std::string(9 - count.size(), '0') + count;
+    const std::string_view time = stamp.substr(0, zone);
+    std::string_view count = stamp.substr(zone + 1);
+    const bool nanoseconds = shaped(time, "ddddddddTdddddd.ddddddddd");
+    if (!(nanoseconds || shaped(time, "ddddddddTdddddd")) ||
+        !(count.empty() ||
+          shaped(count, std::string_view("-ddddddddd").substr(0, std::max<std::size_t>(count.size(), 2))))) {
+        return {};
+    }
+    count.remove_prefix(count.empty() ? 0 : 1);
+    return std::string(time.substr(0, 15)) + std::string(nanoseconds ? time.substr(16) : "000000000") +
+           std::string(9 - count.size(), '0') + std::string(count);
 }
 
 // Keeps the newest kAsidesKept copies of `name` this user set aside in
