@@ -171,13 +171,18 @@ TEST(PlistFileStoreDamage, AnEmptyFileIsNoDamageAndItsInPlaceWritersRecordIsKept
 // Earlier names carry a count, which sorts wrongly as text ("-10" < "-9").
 // In a folder shared with other users, five copies of theirs with later
 // times removed the copy just made; an empty file a kill left before the
-// rename counted as a copy.
+// rename counted as a copy. A name the game never gives is no copy: it stays.
 TEST(PlistFileStoreDamage, OnlyTheNewestFiveOwnCopiesSetAsideAreKeptOldNamesCountedTheNewOneAlways) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");
     const std::string old = "store.plist.corrupt-20250102T030405Z";
     for (const char* count : {"-2", "-9", "-10"}) {
         TempFolder::write(folder.file(old + count), count);
+    }
+    const std::vector<std::string> notGiven = {old + "-", old + "-1234567890", old + "x",
+                                               "store.plist.corrupt-20250102T030405.123Z"};
+    for (const std::string& name : notGiven) {
+        TempFolder::write(folder.file(name), "by hand");
     }
     for (int copy = 0; copy < 3; ++copy) {
         TempFolder::write(path, "damage " + std::to_string(copy));
@@ -186,7 +191,9 @@ TEST(PlistFileStoreDamage, OnlyTheNewestFiveOwnCopiesSetAsideAreKeptOldNamesCoun
     const auto kept = [&] {
         std::vector<std::string> contents;
         for (const std::string& aside : keptAside(folder)) {
-            contents.push_back(TempFolder::read(folder.file(aside)));
+            if (const std::string content = TempFolder::read(folder.file(aside)); content != "by hand") {
+                contents.push_back(content);
+            }
         }
         return contents;
     };
@@ -207,6 +214,9 @@ TEST(PlistFileStoreDamage, OnlyTheNewestFiveOwnCopiesSetAsideAreKeptOldNamesCoun
                                              "later 0", "later 1",  "later 2",  "later 3",  "later 4"};
     const std::vector<std::string> own = {"damage 3", "later 1", "later 2", "later 3", "later 4"};
     EXPECT_EQ(kept(), asplayer::testsRunAsRoot() ? others : own);
+    for (const std::string& name : notGiven) {
+        EXPECT_EQ(TempFolder::read(folder.file(name)), "by hand") << name;
+    }
 }
 
 } // namespace
