@@ -269,6 +269,35 @@ TEST_F(PlistFileStoreTest, WritingLeavesNoTemporaryFilesAndClearsStaleOnes) {
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
 }
 
+// A step of the write that fails (a rename the disk refuses) removes the
+// new file, leaves the old one whole and says which step failed and why;
+// the change stays owed until a write can be made.
+TEST_F(PlistFileStoreTest, AFailedRenameLeavesTheOldFileAndNoTemporaryAndIsOwedUntilSaved) {
+    PlistFileStore store(path);
+    store.setInteger("level", 1);
+    ASSERT_TRUE(store.synchronize());
+    const std::string before = TempFolder::read(path);
+    store.setInteger("level", 2);
+    {
+        const FileCallHook failing(
+            [](const std::string& call, const std::string&, const std::string& to, unsigned) {
+                return call == "renameat2" && to == "store.plist" ? EIO : 0;
+            });
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(store.synchronize());
+        testing::internal::GetCapturedStderr();
+    }
+    EXPECT_EQ(TempFolder::read(path), before);
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
+    const std::optional<ZQ::Refusal> owed = store.unsaved();
+    ASSERT_TRUE(owed);
+    EXPECT_EQ(ZQ::line(*owed), "this session's progress is not saved in " + path +
+                                   ": rename failed: Input/output error; mend its disk, then play again");
+    EXPECT_TRUE(store.synchronize());
+    EXPECT_FALSE(store.unsaved());
+    EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 2);
+}
+
 // Values set as the file holds them replace nothing: every start once
 // rewrote the defaults and the leaderboards to sign the same player in and
 // merge the tutorial flag. A NaN is the same value as the file's NaN.

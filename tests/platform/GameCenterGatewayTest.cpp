@@ -261,6 +261,14 @@ TEST_F(GameCenterGatewayTest, TheLeaderboardTextListsEveryBoardWithItsBestAndNew
     EXPECT_LT(best, newest) << text;
     EXPECT_LT(newest, oldest) << text;
     EXPECT_EQ(ZQLeaderboardStore::utcDate(1796651760), "2026-12-07T13:56:00Z");
+
+    // A date of another form (a file another program wrote) is listed as it is.
+    ZQLeaderboardStore other(folder.file("other.plist"));
+    const ZQ::LeaderboardScore levels{"velmora.levels", 9};
+    ASSERT_TRUE(other.report({&levels, 1}, "yesterday"));
+    const std::string listed = other.summary();
+    EXPECT_NE(listed.find("Best: 9 (yesterday)\n  Latest:\n    9 (yesterday)\n"), std::string::npos)
+        << listed;
 }
 
 } // namespace
