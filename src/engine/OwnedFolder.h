@@ -40,7 +40,8 @@ public:
 
     // The folder `path` names (a relative one from the current folder).
     static Handle open(const std::string& path, Make make, mode_t mode = kPrivate);
-    // The folder `way` (relative to this one) leads to.
+    // The folder `way` (relative to this one) leads to; a refused folder
+    // leads nowhere, and hands itself back.
     Handle below(const std::string& way, Make make, mode_t mode = kPrivate) const;
     Reached entry(const std::string& way, Make make) const;
 

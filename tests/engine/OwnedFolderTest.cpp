@@ -141,6 +141,37 @@ TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWa
     }
 }
 
+// However a way is spelt (doubled slashes, ".", a slash at the end) it is
+// one folder, named without them; one noted as missing is made by again().
+// The cloud folder's store relies on a refused folder handing itself back.
+TEST(OwnedFolderTest, AWayIsOneFolderHoweverItIsSpeltAndOneNotedMissingIsMadeAgain) {
+    TempFolder folder;
+    const OwnedFolder::Handle noted =
+        OwnedFolder::open(folder.path() + "//data/./velmora/", OwnedFolder::Make::no);
+    ASSERT_TRUE(noted->usable());
+    EXPECT_TRUE(noted->missing());
+    EXPECT_EQ(noted->path(), folder.path() + "/data/velmora");
+    const OwnedFolder::Handle made = noted->again(OwnedFolder::Make::yes);
+    ASSERT_TRUE(made->usable());
+    EXPECT_FALSE(made->missing());
+    EXPECT_EQ(made->path(), folder.path() + "/data/velmora");
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file("data/velmora")));
+    EXPECT_EQ(made->again(OwnedFolder::Make::no), made);
+    const OwnedFolder::Reached reached = noted->entry(".//store.plist", OwnedFolder::Make::no);
+    ASSERT_TRUE(reached.folder->usable());
+    EXPECT_EQ(reached.folder->path(), made->path());
+    EXPECT_EQ(reached.name, "store.plist");
+
+    // Nothing is made below a refused folder: it is handed back.
+    const std::string openToAll = folder.file("open");
+    ASSERT_EQ(::mkdir(openToAll.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(openToAll.c_str(), 0777), 0);
+    const OwnedFolder::Handle refused = OwnedFolder::open(openToAll, OwnedFolder::Make::no);
+    ASSERT_FALSE(refused->usable());
+    EXPECT_EQ(refused->below("cloud", OwnedFolder::Make::yes), refused);
+    EXPECT_FALSE(std::filesystem::exists(openToAll + "/cloud"));
+}
+
 // A sync tool replaces the player's link with the file while the game
 // follows it: the entry changed, and is looked at again.
 TEST(OwnedFolderTest, ALinkReplacedWhileFollowedIsLookedAtAgain) {
