@@ -145,11 +145,22 @@ TEST(DataFolderLockTest, TheLockIsTheGamesAloneAndOneThatCannotBeMadeIsNotToBeRe
     EXPECT_EQ(refusalOn(folder.path()), "");
     EXPECT_EQ(fs::status(folder.file(".lock")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     fs::remove(folder.file(".lock"));
-    const FileCallHook hook(
-        [](const std::string& call, const std::string& entry, const std::string&, unsigned flags) {
-            return call == "openat" && entry == ".lock" && (flags & O_CREAT) != 0 ? ENOSPC : 0;
-        });
-    EXPECT_NE(refusalOn(folder.path()).find("(No space left on device); free some space"), std::string::npos);
+    {
+        const FileCallHook hook(
+            [](const std::string& call, const std::string& entry, const std::string&, unsigned flags) {
+                return call == "openat" && entry == ".lock" && (flags & O_CREAT) != 0 ? ENOSPC : 0;
+            });
+        EXPECT_NE(refusalOn(folder.path()).find("(No space left on device); free some space"),
+                  std::string::npos);
+    }
+    // One that is there and cannot be opened is to be removed: room is no mend.
+    TempFolder::write(folder.file(".lock"), "");
+    const FileCallHook broken([](const std::string& call, const std::string& entry, const std::string&,
+                                 unsigned) { return call == "openat" && entry == ".lock" ? EIO : 0; });
+    const std::string refused = refusalOn(folder.path());
+    EXPECT_NE(refused.find(".lock cannot be opened (Input/output error)"), std::string::npos) << refused;
+    EXPECT_NE(refused.find(": rm -r '" + folder.file(".lock") + "'"), std::string::npos) << refused;
+    EXPECT_EQ(refused.find("free some space"), std::string::npos) << refused;
 }
 
 // Some FUSE mounts (rclone's write cache) make no file opened for reading

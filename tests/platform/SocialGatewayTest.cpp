@@ -204,6 +204,18 @@ TEST(ShareFolder, SharesGoWhereTheDesktopKeepsPicturesElseIntoTheDataFolder) {
     EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, home), "/media/photos");
     EXPECT_EQ(ZQShareFolder::userDirsFile(nullptr, home), "/home/ada/.config/user-dirs.dirs");
     EXPECT_EQ(ZQShareFolder::userDirsFile("/etc/ada", home), "/etc/ada/user-dirs.dirs");
+    EXPECT_EQ(ZQShareFolder::userDirsFile("etc", home), "/home/ada/.config/user-dirs.dirs");
+    // A line cut short names no folder.
+    TempFolder::write(dirs, "XDG_PICTURES_DIR=\"/media/photos\nXDG_PICTURES_DIR=\n");
+    EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, home), "");
+}
+
+// A knot's name in a file name: plain ASCII kept, every other byte one '_',
+// cut at 48 characters, never empty.
+TEST(ShareFolder, AFileStemKeepsPlainLettersCutsLongNamesAndIsNeverEmpty) {
+    EXPECT_EQ(ZQShareFolder::fileStem("Level 7: na\xc3\xafve-knot_2"), "Level_7__na__ve-knot_2");
+    EXPECT_EQ(ZQShareFolder::fileStem(std::string(60, 'k')), std::string(48, 'k'));
+    EXPECT_EQ(ZQShareFolder::fileStem(""), "knot");
 }
 
 TEST(DialogPresenter, HeadlessDialogsGoToTheLogALineAtATimeAndAreDismissedAtOnce) {
