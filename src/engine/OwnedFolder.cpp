@@ -10,12 +10,12 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <pwd.h>
 #include <sstream>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace ZQ {
 
@@ -32,20 +32,15 @@ using Handle = OwnedFolder::Handle;
 // /home, /tmp): trusting them trusts nothing another user could change. A
 // nested user namespace (unshare --user, bubblewrap) shows every owner it
 // does not map, root among them, as one overflow id, taken as the system's.
-// The map is read at each look, as a process may enter a namespace later.
 bool trusted(uid_t owner) {
-    if (owner == ::geteuid() || owner == 0) {
-        return true;
-    }
-    std::ifstream map("/proc/self/uid_map");
-    unsigned long inside = 0, outside = 0, count = 0, more = 0;
-    if (!(map >> inside >> outside >> count) ||
-        (inside == 0 && outside == 0 && count == 4294967295UL && !(map >> more))) {
-        return false; // the first namespace, or no /proc: ids are as they are
-    }
-    unsigned long overflow = 65534;
-    std::ifstream("/proc/sys/kernel/overflowuid") >> overflow;
-    return owner == overflow;
+    return owner == ::geteuid() || owner == 0 || unmapped(owner);
+}
+
+// A sticky folder every user may write in (/tmp, a cloud folder shared
+// between users), or one that cannot be looked at; `info` is what it is.
+bool sharedByAll(const OwnedFolder& folder, struct stat& info) {
+    return ::fstat(folder.descriptor(), &info) != 0 ||
+           ((info.st_mode & S_ISVTX) != 0 && (info.st_mode & S_IWOTH) != 0);
 }
 
 Handle refused(const std::string& path, Refusal why) {
@@ -54,8 +49,15 @@ Handle refused(const std::string& path, Refusal why) {
 
 // Another user's folder or link on the way. Taking it would take it from
 // that user; the player's own link that led there is the player's to undo.
-Refusal ownedElsewhere(const std::string& what, uid_t owner, const std::string& viaLink) {
-    return {"", ownedBy(what, owner), {viaLink.empty() ? runAs(owner) : undoLink(viaLink)}};
+// In a folder shared by all, another user's link is theirs to keep there:
+// only another folder mends the way (the caller knows which).
+Refusal ownedElsewhere(const std::string& what, uid_t owner, const std::string& viaLink,
+                       bool shared = false) {
+    Refusal refusal{"", ownedBy(what, owner), {}};
+    if (!viaLink.empty() || !shared) {
+        refusal.mends.push_back(viaLink.empty() ? runAs(owner) : undoLink(viaLink));
+    }
+    return refusal;
 }
 
 // A folder every user may write in, and not sticky: any of them may move
@@ -88,6 +90,8 @@ Refusal cannotUse(const std::string& path, const char* act, uid_t owner, bool pl
         refusal.mends.push_back({"let its owner use it", "chmod u+rwx " + shellQuoted(path)});
     } else if (denied && owner == 0 && players) {
         refusal.mends.push_back(giveBack(path, Entry::folder));
+    } else if (denied && unmapped(owner)) {
+        refusal.mends.push_back(runAs(owner));
     }
     return refusal;
 }
@@ -115,16 +119,6 @@ Handle adopt(int descriptor, const std::string& path, bool inPlayers, const std:
     return std::make_shared<OwnedFolder>(descriptor, path, info.st_uid, players);
 }
 
-// The path of `part` in the folder at `path`. No path of a folder holds a
-// link, so ".." is the folder above, as the kernel takes it.
-std::string child(const std::string& path, const std::string& part) {
-    if (part == "..") {
-        const std::size_t slash = path.rfind('/');
-        return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
-    }
-    return path == "/" ? "/" + part : path + "/" + part;
-}
-
 std::deque<std::string> partsOf(const std::string& way) {
     std::deque<std::string> parts;
     std::istringstream stream(way);
@@ -137,13 +131,12 @@ std::deque<std::string> partsOf(const std::string& way) {
 }
 
 // Where the absolute way `rest` starts: at the player's home folder when it
-// leads into it without climbing out (the home itself is judged, what stands
-// above it is the system's), else at /; `rest` is left as the way from there.
+// leads into it (the home itself is judged, what stands above it is the
+// system's), else at /; `rest` is left as the way from there. A ".." that
+// climbs out again leaves the home's standing (OwnedFolder::walk).
 Handle startOf(std::deque<std::string>& rest) {
     const std::deque<std::string> home = partsOf(homeFolder(std::getenv("HOME")));
-    // The home's parts are the way's first: checked for ".." with it.
-    if (!home.empty() && home.size() <= rest.size() && std::equal(home.begin(), home.end(), rest.begin()) &&
-        std::find(rest.begin(), rest.end(), "..") == rest.end()) {
+    if (!home.empty() && home.size() <= rest.size() && std::equal(home.begin(), home.end(), rest.begin())) {
         std::string homePath;
         for (const std::string& part : home) {
             homePath += "/" + part;
@@ -159,7 +152,22 @@ Handle startOf(std::deque<std::string>& rest) {
     return adopt(gFileCalls.openat(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0), "/", false, "");
 }
 
+// The parts of the way to where `folder` really stands, every link on it
+// resolved: what a ".." from it climbs to is judged from there.
+std::deque<std::string> realWay(const OwnedFolder& folder) {
+    char real[PATH_MAX];
+    const std::string opened = "/proc/self/fd/" + std::to_string(folder.descriptor());
+    return partsOf(::realpath(opened.c_str(), real) != nullptr ? real : folder.path());
+}
+
 } // namespace
+
+std::string joinPath(std::string folder, const std::string& name) {
+    while (folder.ends_with('/')) {
+        folder.pop_back();
+    }
+    return folder + "/" + name;
+}
 
 std::string homeFolder(const char* home) {
     if (home != nullptr && home[0] == '/') {
@@ -249,6 +257,9 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
         return deepest_->walk(std::move(parts), make, mode, last);
     }
     Handle at = shared_from_this();
+    // The folders walked down from where the walk began, or its last
+    // absolute start: a ".." goes back up them, each keeping its standing.
+    std::vector<Handle> trail{at};
     Handle chainFolder;
     std::string chainName;
     std::string ownLink; // the last link of the game's user followed
@@ -263,11 +274,33 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
     while (at->usable() && !parts.empty()) {
         const std::string part = std::move(parts.front());
         parts.pop_front();
-        const std::string here = child(at->path_, part);
+        const std::string here = joinPath(at->path_, part);
         const bool named = parts.empty() && last != nullptr;
         if (named && chainFolder == nullptr) {
             chainFolder = at;
             chainName = part;
+        }
+        if (part == "..") {
+            if (named) {
+                return reached(chainFolder, chainName); // a link to a folder
+            }
+            if (trail.size() > 1) {
+                trail.pop_back();
+                at = trail.back();
+                continue;
+            }
+            // Out of where the walk began: the rest is walked as an absolute
+            // way from where the folder above really stands, with none of the
+            // standing of the folder left (a relative link climbing out of
+            // the home is judged as an absolute one).
+            std::deque<std::string> up = realWay(*at);
+            if (!up.empty()) {
+                up.pop_back();
+            }
+            at = startOf(up);
+            trail = {at};
+            parts.insert(parts.begin(), up.begin(), up.end());
+            continue;
         }
         struct stat info {};
         if (gFileCalls.fstatat(at->descriptor_, part.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -286,8 +319,8 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
                 for (const std::string& next : parts) {
                     rest += "/" + next;
                 }
-                return std::make_shared<OwnedFolder>(-1, child(at->path_, rest), at->owner_, at->players_, at,
-                                                     rest);
+                return std::make_shared<OwnedFolder>(-1, joinPath(at->path_, rest), at->owner_, at->players_,
+                                                     at, rest);
             }
             if (gFileCalls.mkdirat(at->descriptor_, part.c_str(), mode) != 0 && errno != EEXIST) {
                 return refused(here, cannotUse(at->path_, "written", at->owner_, at->players_, errno));
@@ -299,8 +332,17 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
             continue;
         }
         if (S_ISLNK(info.st_mode)) {
-            if (!trusted(info.st_uid)) {
-                return refused(here, ownedElsewhere("the link " + here, info.st_uid, ownLink));
+            // The kernel follows a link in a folder shared by all only when
+            // it is the follower's own or the folder owner's
+            // (fs.protected_symlinks). The game resolves links itself, so it
+            // keeps that rule itself; in a namespace, where the owners it
+            // does not map look alike, it follows only the player's own.
+            struct stat holder {};
+            const bool shared = sharedByAll(*at, holder);
+            if (info.st_uid != ::geteuid() &&
+                (!trusted(info.st_uid) ||
+                 (shared && (info.st_uid != holder.st_uid || unmapped(info.st_uid))))) {
+                return refused(here, ownedElsewhere("the link " + here, info.st_uid, ownLink, shared));
             }
             if (++detours > kMaxLinks) {
                 return chainFolder != nullptr ? reached(chainFolder, chainName)
@@ -325,6 +367,7 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
             }
             if (target[0] == '/') {
                 at = startOf(followed);
+                trail = {at};
             }
             parts.insert(parts.begin(), followed.begin(), followed.end());
             continue;
@@ -345,6 +388,7 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
             continue;
         }
         at = adopt(descriptor, here, at->players_, ownLink);
+        trail.push_back(at);
     }
     return at;
 }

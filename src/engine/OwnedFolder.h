@@ -84,6 +84,10 @@ private:
     std::string rest_;
 };
 
+// `name` in `folder`, with one slash between them however `folder` ends
+// ("/" and "/a/" too).
+std::string joinPath(std::string folder, const std::string& name);
+
 // The player's home folder: `home` ($HOME, null when unset) when absolute,
 // else the account's, else /tmp.
 std::string homeFolder(const char* home);

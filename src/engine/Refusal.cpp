@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -55,7 +56,24 @@ Refusal cannot(const std::string& thing, const std::string& step, int error) {
     return {"", thing + " cannot be " + step + " (" + std::strerror(error) + ")", {}};
 }
 
+bool unmapped(uid_t owner) {
+    // The map is read at each look, as a process may enter a namespace later.
+    std::ifstream map("/proc/self/uid_map");
+    unsigned long inside = 0, outside = 0, count = 0, more = 0;
+    if (!(map >> inside >> outside >> count) ||
+        (inside == 0 && outside == 0 && count == 4294967295UL && !(map >> more))) {
+        return false; // the first namespace, or no /proc: ids are as they are
+    }
+    unsigned long overflow = 65534;
+    std::ifstream("/proc/sys/kernel/overflowuid") >> overflow;
+    return owner == overflow;
+}
+
 std::string ownedBy(const std::string& thing, uid_t owner) {
+    if (unmapped(owner)) {
+        return thing + " belongs to an account outside this sandbox, which shows every such owner as uid " +
+               std::to_string(owner);
+    }
     return thing + " belongs to " + accountName(owner) + ", and the game runs as " + accountName(::geteuid());
 }
 
@@ -140,6 +158,11 @@ Mend giveBack(const std::string& path, Entry entry) {
 }
 
 Mend runAs(uid_t owner) {
+    if (unmapped(owner)) {
+        return {"start the game once outside the sandbox: there its owner is known, and the game names the "
+                "one command that mends it",
+                ""};
+    }
     return {"run the game as " + accountName(owner), ""};
 }
 

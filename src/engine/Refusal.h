@@ -40,7 +40,12 @@ std::string commandLines(const std::string& command, std::size_t columns);
 
 // "<thing> cannot be <step> (<errno's words>)", with no mend.
 Refusal cannot(const std::string& thing, const std::string& step, int error);
-// "<thing> belongs to bob (uid 1001), and the game runs as alice (uid 1000)".
+// Whether `owner` is the id a user namespace (bubblewrap, unshare --user)
+// shows for every account it does not map: root and every other user
+// outside the sandbox look alike there, and none of them can be named.
+bool unmapped(uid_t owner);
+// "<thing> belongs to bob (uid 1001), and the game runs as alice (uid 1000)";
+// an unmapped owner is said to be outside the sandbox.
 std::string ownedBy(const std::string& thing, uid_t owner);
 // "alice (uid 1000)", or the number alone for an account without a name.
 std::string accountName(uid_t uid);
@@ -53,7 +58,8 @@ std::string shellQuoted(const std::string& path);
 enum class Entry { file, folder, link };
 Mend giveBack(const std::string& path, Entry entry);
 // "run the game as bob (uid 1001)": the way to play on what is another
-// user's without taking it.
+// user's without taking it. For an unmapped owner, to start the game once
+// outside the sandbox, where the owner is known and the mend named.
 Mend runAs(uid_t owner);
 // "remove the link that leads there, or point it elsewhere: rm 'link'": the
 // player's own link into a place that is another user's, undone.

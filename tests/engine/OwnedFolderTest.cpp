@@ -95,6 +95,42 @@ TEST(OwnedFolderTest, AWayIntoTheHomeIsCheckedFromTheHomeDownAndAnyOtherFromRoot
     ::chmod(home.c_str(), 0755);
 }
 
+// GNU stow links ~/.local/share -> ../../../dotfiles/share. The ".." of a
+// relative link kept the standing of the home it climbed out of, so a folder
+// of root's it led to got a mend that took it (sudo chown -R, once '/'). A
+// way out of the home is judged where it leads; the player's own folders
+// there still serve.
+TEST(OwnedFolderTest, ARelativeLinkOutOfTheHomeIsJudgedWhereItLeads) {
+    TempFolder folder;
+    const std::string home = folder.file("home");
+    fs::create_directories(home + "/.local");
+    fs::create_directories(folder.file("mine/share"));
+    std::string toRoot;
+    for (const auto& part : fs::path(home + "/.local").relative_path()) {
+        toRoot += part.empty() ? "" : "../";
+    }
+    fs::create_symlink(toRoot + "usr/share", home + "/.local/share");
+    fs::create_symlink(toRoot, home + "/up");
+    fs::create_symlink("../../mine/share", home + "/.local/own");
+    for (const char* entry : {"", "home", "home/.local", "home/.local/share", "home/up", "home/.local/own",
+                              "mine", "mine/share"}) {
+        ASSERT_TRUE(!asplayer::testsRunAsRoot() ||
+                    ::lchown(folder.file(entry).c_str(), asplayer::kPlayer, asplayer::kPlayer) == 0);
+    }
+    ScopedEnvironment environment;
+    environment.set("HOME", home);
+    const std::string seen = asplayer::run([&] {
+        return refusalOf(home + "/.local/share/velmora", OwnedFolder::Make::yes) + "\n" +
+               refusalOf(home + "/up/velmora", OwnedFolder::Make::yes) + "\n" +
+               refusalOf(home + "/.local/own/velmora", OwnedFolder::Make::yes);
+    });
+    EXPECT_EQ(seen.find("chown"), std::string::npos) << seen;
+    EXPECT_TRUE(seen.starts_with("the folder /usr/share belongs to root")) << seen;
+    EXPECT_NE(seen.find("\nthe folder / belongs to root"), std::string::npos) << seen;
+    EXPECT_TRUE(seen.ends_with("\n")) << "the player's own link out of the home serves: " << seen;
+    EXPECT_TRUE(fs::is_directory(folder.file("mine/share/velmora")));
+}
+
 // Enters a new user namespace that shows this process as `inside`, as
 // unshare --user --map-user does; false when the machine lets none be made.
 bool enterNamespace(uid_t inside) {
@@ -138,6 +174,44 @@ TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWa
             GTEST_SKIP() << "this machine lets no user enter a user namespace";
         }
         EXPECT_EQ(seen, "usable") << nesting.size() << " namespaces deep";
+    }
+}
+
+// The kernel follows a link in a sticky folder every user may write only when
+// it is the follower's or the folder owner's. In a namespace another user's
+// link shows the overflow id, as the folder's owner does: the game took it as
+// the system's, followed it, and wrote the cloud record over the file it
+// named. There only the player's own link is followed.
+TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFollowed) {
+    if (!asplayer::testsRunAsRoot()) {
+        GTEST_SKIP() << "needs root: a link of another user is made with lchown";
+    }
+    TempFolder folder;
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+    fs::create_directories(folder.file("real"));
+    fs::create_directories(folder.file("shared"));
+    ASSERT_EQ(::chmod(folder.file("shared").c_str(), 01777), 0);
+    fs::create_symlink(folder.file("real"), folder.file("shared/theirs"));
+    fs::create_symlink(folder.file("real"), folder.file("shared/mine"));
+    constexpr uid_t kOther = 4321;
+    ASSERT_EQ(::lchown(folder.file("shared/theirs").c_str(), kOther, kOther), 0);
+    for (const char* entry : {"real", "shared/mine"}) {
+        ASSERT_EQ(::lchown(folder.file(entry).c_str(), asplayer::kPlayer, asplayer::kPlayer), 0);
+    }
+    for (const bool nested : {false, true}) {
+        SCOPED_TRACE(nested ? "in a namespace" : "outside");
+        const std::string seen = asplayer::run([&] {
+            if (nested && (::prctl(PR_SET_DUMPABLE, 1) != 0 || !enterNamespace(4242))) {
+                return std::string("no namespace");
+            }
+            return refusalOf(folder.file("shared/theirs")) + "|" + refusalOf(folder.file("shared/mine"));
+        });
+        if (seen == "no namespace") {
+            GTEST_SKIP() << "this machine lets no user enter a user namespace";
+        }
+        EXPECT_TRUE(seen.starts_with("the link " + folder.file("shared/theirs") + " belongs to ")) << seen;
+        EXPECT_EQ(seen.find("run the game as"), std::string::npos) << seen;
+        EXPECT_TRUE(seen.ends_with("|")) << "the player's own link is followed: " << seen;
     }
 }
 
