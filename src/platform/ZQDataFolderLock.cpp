@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -14,13 +15,43 @@ namespace {
 
 // What clears a ".lock" the game cannot lock as its own: a file of root's
 // where the player's things belong was left by a sudo run with its other
-// files, so the data folder goes back whole; any other holds nothing.
+// files, so the data folder goes back whole; a folder may hold someone's
+// files, so it is removed only when empty, and moved aside otherwise; any
+// other holds nothing, and goes.
 std::vector<ZQ::Mend> clearLock(const ZQ::OwnedFolder& folder, const std::string& lock,
                                 const struct stat& info) {
     if (S_ISREG(info.st_mode) && info.st_uid == 0 && ::geteuid() != 0 && folder.players()) {
         return {ZQ::giveBack(folder.path(), ZQ::Entry::folder)};
     }
-    return {{"remove it, and start the game again", "rm -r " + ZQ::shellQuoted(lock)}};
+    if (ZQ::unmapped(info.st_uid)) {
+        return {ZQ::runAs(info.st_uid)};
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return {{"remove it, and start the game again", "rm " + ZQ::shellQuoted(lock)}};
+    }
+    const int opened = ZQ::gFileCalls.openat(folder.descriptor(), ".lock",
+                                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
+    DIR* listing = opened >= 0 ? ::fdopendir(opened) : nullptr;
+    int entries = 0;
+    while (listing != nullptr && ::readdir(listing) != nullptr) {
+        ++entries;
+    }
+    if (listing != nullptr) {
+        ::closedir(listing);
+    } else if (opened >= 0) {
+        ::close(opened);
+    }
+    if (listing != nullptr && entries == 2) { // "." and ".." alone
+        return {{"remove that empty folder, and start the game again", "rmdir " + ZQ::shellQuoted(lock)}};
+    }
+    std::string kept = ".lock.kept";
+    struct stat taken {};
+    for (int n = 2;
+         ZQ::gFileCalls.fstatat(folder.descriptor(), kept.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0; ++n) {
+        kept = ".lock.kept-" + std::to_string(n);
+    }
+    return {{"move that folder aside with what it holds, and start the game again",
+             "mv " + ZQ::shellQuoted(lock) + " " + ZQ::shellQuoted(ZQ::joinPath(folder.path(), kept))}};
 }
 
 } // namespace
@@ -32,7 +63,7 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolde
         refusal = std::move(way);
         return;
     }
-    const std::string lock = folder->path() + "/.lock";
+    const std::string lock = ZQ::joinPath(folder->path(), ".lock");
     // Not followed through a link, no wait on a FIFO. Made for reading and
     // writing, as some FUSE mounts make no file opened for reading alone; one
     // there that is only readable is opened for reading, all a lock needs.

@@ -104,8 +104,32 @@ TEST(DataFolderLockTest, ALockFileTheGameCannotUseStopsItAndStaysAsItIs) {
         const std::string before = treeOf(folder.path());
         const std::string refusal = played ? asplayer::run([&] { return refusalOn(data); }) : refusalOn(data);
         EXPECT_NE(refusal.find("the lock file " + data + "/.lock"), std::string::npos) << refusal;
-        EXPECT_TRUE(refusal.ends_with(": rm -r '" + data + "/.lock'")) << refusal;
+        const std::string mend = what == "a folder" ? "mv '" + data + "/.lock' '" + data + "/.lock.kept'"
+                                                    : "rm '" + data + "/.lock'";
+        EXPECT_TRUE(refusal.ends_with(": " + mend)) << refusal;
         EXPECT_EQ(treeOf(folder.path()), before);
+    }
+}
+
+// A ".lock" folder holding a file was met with rm -r, which took the file
+// too. Its mend keeps what it holds, and the game plays after it, run blind.
+TEST(DataFolderLockTest, ALockFolderIsClearedKeepingWhatItHolds) {
+    for (const bool holds : {true, false}) {
+        SCOPED_TRACE(holds ? "holding a file" : "empty");
+        TempFolder folder;
+        const std::string data = folder.file("data");
+        fs::create_directories(data + "/.lock");
+        fs::create_directories(data + "/.lock.kept");
+        if (holds) {
+            TempFolder::write(data + "/.lock/notes.txt", "kept");
+        }
+        const std::string refusal = refusalOn(data);
+        const std::size_t command = refusal.rfind(": ");
+        ASSERT_NE(command, std::string::npos) << refusal;
+        EXPECT_TRUE(refusal.substr(command + 2).starts_with(holds ? "mv " : "rmdir ")) << refusal;
+        ASSERT_EQ(runShell(refusal.substr(command + 2)).status, 0) << refusal;
+        EXPECT_EQ(refusalOn(data), "");
+        EXPECT_EQ(TempFolder::read(data + "/.lock.kept-2/notes.txt"), holds ? "kept" : "");
     }
 }
 
@@ -159,7 +183,7 @@ TEST(DataFolderLockTest, TheLockIsTheGamesAloneAndOneThatCannotBeMadeIsNotToBeRe
                                  unsigned) { return call == "openat" && entry == ".lock" ? EIO : 0; });
     const std::string refused = refusalOn(folder.path());
     EXPECT_NE(refused.find(".lock cannot be opened (Input/output error)"), std::string::npos) << refused;
-    EXPECT_NE(refused.find(": rm -r '" + folder.file(".lock") + "'"), std::string::npos) << refused;
+    EXPECT_NE(refused.find(": rm '" + folder.file(".lock") + "'"), std::string::npos) << refused;
     EXPECT_EQ(refused.find("free some space"), std::string::npos) << refused;
 }
 
