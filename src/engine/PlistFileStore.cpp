@@ -62,7 +62,7 @@ PlistFileStore::PlistFileStore(const std::string& path, PlistRoom room, Need nee
 
 PlistFileStore::PlistFileStore(const OwnedFolder::Handle& in, const std::string& fileName, PlistRoom room,
                                Need need)
-    : origin(in), fileName(fileName), filePath(in->path() + "/" + fileName), folder(in), name(fileName),
+    : origin(in), fileName(fileName), filePath(joinPath(in->path(), fileName)), folder(in), name(fileName),
       room(std::move(room)), need(need) {
     if (resolve(OwnedFolder::Make::no)) {
         removeStale(folder->descriptor(), temporaryPrefix(name));

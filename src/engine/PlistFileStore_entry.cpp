@@ -171,7 +171,7 @@ PlistFileStore::ReadResult PlistFileStore::readFile(const std::string& entry, st
                                                     Refusal& refused) const {
     bytes.clear();
     const int dir = folder->descriptor();
-    const std::string path = folder->path() + "/" + entry;
+    const std::string path = joinPath(folder->path(), entry);
     // Looked at before it is opened: opening a device may act on it.
     stamp = currentStamp(entry);
     if (!stamp.exists) {
@@ -268,7 +268,7 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
             return Found::Cleared;
         case Aside::Failed: {
             const int failure = errno;
-            const std::string path = folder->path() + "/" + name;
+            const std::string path = joinPath(folder->path(), name);
             refused = cannot("the " + std::string(kindOf(stamp.mode)) + " " + path + " is damaged (" + why +
                                  ") and",
                              "kept aside", failure);
@@ -279,8 +279,8 @@ PlistFileStore::Found PlistFileStore::find(std::string& bytes, FileStamp& stamp,
         }
     }
     refused = {"",
-               "the file " + folder->path() + "/" + name + " changed at each of " + std::to_string(kLooks) +
-                   " looks while the game read it",
+               "the file " + joinPath(folder->path(), name) + " changed at each of " +
+                   std::to_string(kLooks) + " looks while the game read it",
                {{"stop what keeps replacing it", ""}}};
     return Found::Refused;
 }

@@ -23,14 +23,14 @@ bool absoluteOrIgnored(const char* variable, const char* value) {
 
 std::string chooseDataFolder(const char* xdgDataHome, const char* home) {
     if (absoluteOrIgnored("XDG_DATA_HOME", xdgDataHome)) {
-        return std::string(xdgDataHome) + "/velmora";
+        return joinPath(xdgDataHome, "velmora");
     }
     absoluteOrIgnored("HOME", home);
-    return homeFolder(home) + "/.local/share/velmora";
+    return joinPath(homeFolder(home), ".local/share/velmora");
 }
 
 std::string chooseCloudFolder(const char* cloudDir, const std::string& dataFolder) {
-    return absoluteOrIgnored("VELMORA_CLOUD_DIR", cloudDir) ? std::string(cloudDir) : dataFolder + "/cloud";
+    return absoluteOrIgnored("VELMORA_CLOUD_DIR", cloudDir) ? std::string(cloudDir) : joinPath(dataFolder, "cloud");
 }
 
 const std::string& dataFolder() {

@@ -19,4 +19,12 @@ TEST(StoreLocationsTest, ARelativeHomeOrCloudFolderIsIgnoredAndLogged) {
     EXPECT_NE(log.find("HOME=relative/dir is not an absolute path"), std::string::npos) << log;
 }
 
+// A home of / was shown as //.local/share/velmora: a path is shown as it is
+// meant, however its folder ends.
+TEST(StoreLocationsTest, AFolderIsJoinedToItsNameWithOneSlash) {
+    EXPECT_EQ(ZQ::chooseDataFolder(nullptr, "/"), "/.local/share/velmora");
+    EXPECT_EQ(ZQ::chooseDataFolder("/data//", "/home/alice"), "/data/velmora");
+    EXPECT_EQ(ZQ::chooseCloudFolder(nullptr, "/"), "/cloud");
+}
+
 } // namespace
