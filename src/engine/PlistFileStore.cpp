@@ -60,10 +60,10 @@ PlistFileStore::PlistFileStore(const std::string& path, PlistRoom room, Need nee
           OwnedFolder::open(std::filesystem::path(path).parent_path().string(), OwnedFolder::Make::no),
           std::filesystem::path(path).filename().string(), std::move(room), need) {}
 
-PlistFileStore::PlistFileStore(const OwnedFolder::Handle& in, const std::string& fileName, PlistRoom room,
-                               Need need)
-    : origin(in), fileName(fileName), filePath(joinPath(in->path(), fileName)), folder(in), name(fileName),
-      room(std::move(room)), need(need) {
+PlistFileStore::PlistFileStore(Place place, const std::string& fileName, PlistRoom room, Need need)
+    : place(std::move(place)), placed(this->place()), origin(placed), fileName(fileName),
+      filePath(joinPath(origin->path(), fileName)), folder(origin), name(fileName), room(std::move(room)),
+      need(need) {
     if (resolve(OwnedFolder::Make::no)) {
         removeStale(folder->descriptor(), temporaryPrefix(name));
     }
@@ -169,7 +169,12 @@ std::vector<std::string> PlistFileStore::takeConflicts() {
 }
 
 bool PlistFileStore::resolve(OwnedFolder::Make make) {
-    // Refused when the store was made: for good, as the way is not known.
+    if (OwnedFolder::Handle now = place(); now != placed) {
+        placed = now;
+        origin = std::move(now);
+        owe();
+    }
+    // A folder refused, with no way to find it again: refused for good.
     OwnedFolder::Handle found = origin->usable() && origin->missing() ? origin->again(make) : origin;
     if (!found->usable()) {
         refuse(found->refusal());
@@ -231,17 +236,8 @@ bool PlistFileStore::takeExternalChanges() {
     }
     allow();
     if (found == Found::Cleared) {
-        // Read while the game runs, memory keeps what it held: all of it is
-        // to be written into a file that now holds nothing.
-        knownStamp = {};
-        knownBytes.clear();
-        knownValues.clear();
-        for (auto& entry : pending) {
-            entry.second.reset();
-        }
-        for (const auto& entry : values) {
-            pending.try_emplace(entry.first);
-        }
+        // Read while the game runs, memory keeps what it held.
+        owe();
         return false;
     }
     // Missing reads as no bytes: removed by another writer, every key it
@@ -259,6 +255,18 @@ bool PlistFileStore::takeExternalChanges() {
     knownBytes = std::move(bytes);
     knownValues = std::move(incoming);
     return conflicted;
+}
+
+void PlistFileStore::owe() {
+    knownStamp = {};
+    knownBytes.clear();
+    knownValues.clear();
+    for (auto& entry : pending) {
+        entry.second.reset();
+    }
+    for (const auto& entry : values) {
+        pending.try_emplace(entry.first);
+    }
 }
 
 bool PlistFileStore::takeIn(const StoreValue::Dictionary& incoming) {

@@ -29,10 +29,21 @@ public:
     // Whether the game can play without the store (KeyValueStore::needed).
     enum class Need { required, optional };
 
-    // The file `name` in `folder`, a link there of the game's user followed.
+    // The store's folder: one folder held, or a way to the folder standing
+    // there now (StoreLocations), looked at again at each walk to the file.
+    // A folder that changes is another folder: what it holds is another
+    // writer's, and everything the store holds is written there.
+    struct Place {
+        Place(OwnedFolder::Handle folder) : folder(std::move(folder)) {}
+        Place(OwnedFolder::Handle (*now)()) : now(now) {}
+        OwnedFolder::Handle operator()() const { return now != nullptr ? now() : folder; }
+        OwnedFolder::Handle folder;
+        OwnedFolder::Handle (*now)() = nullptr;
+    };
+
+    // The file `name` in `place`, a link there of the game's user followed.
     // Every list read in must leave `room` for what the game writes itself.
-    PlistFileStore(const OwnedFolder::Handle& folder, const std::string& name, PlistRoom room = {},
-                   Need need = Need::required);
+    PlistFileStore(Place place, const std::string& name, PlistRoom room = {}, Need need = Need::required);
     // The file at `path`, in a folder opened for it alone (made when missing).
     explicit PlistFileStore(const std::string& path, PlistRoom room = {}, Need need = Need::required);
 
@@ -117,7 +128,13 @@ private:
     void keepMode(int file);
     void markPending(std::string_view key);
 
-    // The folder the store was made on, and its file's name there.
+    // Everything held is owed to the file: its folder holds nothing known.
+    void owe();
+
+    // Where the store's folder is, the folder it last found there, and that
+    // folder (made since, when it was missing); its file's name there.
+    Place place;
+    OwnedFolder::Handle placed;
     OwnedFolder::Handle origin;
     std::string fileName;
     std::string filePath;

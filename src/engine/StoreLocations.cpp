@@ -5,6 +5,8 @@
 #include "engine/Preferences.h"
 
 #include <cstdlib>
+#include <mutex>
+#include <sys/stat.h>
 
 namespace ZQ {
 
@@ -30,7 +32,8 @@ std::string chooseDataFolder(const char* xdgDataHome, const char* home) {
 }
 
 std::string chooseCloudFolder(const char* cloudDir, const std::string& dataFolder) {
-    return absoluteOrIgnored("VELMORA_CLOUD_DIR", cloudDir) ? std::string(cloudDir) : joinPath(dataFolder, "cloud");
+    return absoluteOrIgnored("VELMORA_CLOUD_DIR", cloudDir) ? std::string(cloudDir)
+                                                            : joinPath(dataFolder, "cloud");
 }
 
 const std::string& dataFolder() {
@@ -43,27 +46,77 @@ const std::string& cloudFolder() {
     return folder;
 }
 
-const OwnedFolder::Handle& openedDataFolder() {
-    static const OwnedFolder::Handle folder = OwnedFolder::open(dataFolder(), OwnedFolder::Make::yes);
-    return folder;
+namespace {
+
+std::mutex gFoldersMutex;
+FolderGuard gDataGuard;
+
+// Whether `held` is the folder `now` leads to: not removed (its inode may
+// already serve another folder), and the very folder the way reaches.
+bool standsAt(const OwnedFolder& held, const OwnedFolder& now) {
+    struct stat was {};
+    struct stat is {};
+    return held.usable() && now.usable() && held.missing() == now.missing() && held.path() == now.path() &&
+           ::fstat(held.descriptor(), &was) == 0 && was.st_nlink > 0 && ::fstat(now.descriptor(), &is) == 0 &&
+           was.st_dev == is.st_dev && was.st_ino == is.st_ino;
 }
 
-const OwnedFolder::Handle& openedCloudFolder() {
-    // The default cloud folder is reached through the data folder opened.
-    static const OwnedFolder::Handle folder = cloudFolder() == dataFolder() + "/cloud"
-                                                  ? openedDataFolder()->below("cloud", OwnedFolder::Make::no)
-                                                  : OwnedFolder::open(cloudFolder(), OwnedFolder::Make::no);
-    return folder;
+// `held` while it stands at its way, which `walk` walks; else what the way
+// leads to now, checked by `guard` (when given) before anything uses it.
+OwnedFolder::Handle standing(OwnedFolder::Handle& held, const std::function<OwnedFolder::Handle()>& walk,
+                             const FolderGuard& guard) {
+    OwnedFolder::Handle now = walk();
+    if (held != nullptr && standsAt(*held, *now)) {
+        return held;
+    }
+    // One noted as missing and made since is no news.
+    if (held != nullptr && !held->missing()) {
+        platformLog("The folder %s is no longer the one the game opened; the game saves in the one there now",
+                    held->path().c_str());
+    }
+    std::optional<Refusal> refusal = held != nullptr && now->usable() && guard ? guard(now) : std::nullopt;
+    held = refusal ? std::make_shared<OwnedFolder>(now->path(), std::move(*refusal)) : std::move(now);
+    return held;
+}
+
+} // namespace
+
+OwnedFolder::Handle openedDataFolder() {
+    static OwnedFolder::Handle held;
+    const std::scoped_lock lock(gFoldersMutex);
+    return standing(
+        held, [] { return OwnedFolder::open(dataFolder(), OwnedFolder::Make::yes); }, gDataGuard);
+}
+
+OwnedFolder::Handle openedCloudFolder() {
+    static OwnedFolder::Handle held;
+    // The default cloud folder is reached through the data folder as it
+    // stands, taken as the start took it.
+    OwnedFolder::Handle data =
+        cloudFolder() == joinPath(dataFolder(), "cloud") ? openedDataFolder() : nullptr;
+    const std::scoped_lock lock(gFoldersMutex);
+    return standing(
+        held,
+        [&] {
+            return data != nullptr ? data->below("cloud", OwnedFolder::Make::no)
+                                   : OwnedFolder::open(cloudFolder(), OwnedFolder::Make::no);
+        },
+        nullptr);
+}
+
+void guardDataFolder(FolderGuard guard) {
+    const std::scoped_lock lock(gFoldersMutex);
+    gDataGuard = std::move(guard);
 }
 
 KeyValueStore& userDefaults() {
-    static PlistFileStore store(openedDataFolder(), "defaults.plist", Preferences::writtenRoom(),
+    static PlistFileStore store(openedDataFolder, "defaults.plist", Preferences::writtenRoom(),
                                 PlistFileStore::Need::required);
     return store;
 }
 
 KeyValueStore& cloudStore() {
-    static PlistFileStore store(openedCloudFolder(), "cloud.plist", Preferences::writtenRoom(),
+    static PlistFileStore store(openedCloudFolder, "cloud.plist", Preferences::writtenRoom(),
                                 PlistFileStore::Need::optional);
     return store;
 }

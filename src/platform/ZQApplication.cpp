@@ -38,6 +38,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -220,10 +221,24 @@ int run(const ZQLaunch& launch) {
 
     // Before a window opens or the stores are read: a second game on the
     // folder would write the older record it holds over this one's.
-    std::optional<ZQDataFolderLock> lock(std::in_place, ZQ::dataFolder(), ZQ::openedDataFolder());
+    auto lock = std::make_unique<ZQDataFolderLock>(ZQ::dataFolder(), ZQ::openedDataFolder());
     if (lock->refused()) {
         return notice.refuse({*lock->refusal});
     }
+    // A data folder replaced while the game runs (a backup restored, a sync
+    // tool's swap) is taken as this start took it before a store writes in
+    // it: another game may have started on it meanwhile.
+    ZQ::guardDataFolder([&lock](const ZQ::OwnedFolder::Handle& folder) -> std::optional<ZQ::Refusal> {
+        auto taken = std::make_unique<ZQDataFolderLock>(ZQ::dataFolder(), folder);
+        if (taken->refused()) {
+            return taken->refusal;
+        }
+        lock = std::move(taken);
+        return std::nullopt;
+    });
+    const struct Unguard {
+        ~Unguard() { ZQ::guardDataFolder(nullptr); }
+    } unguard;
     // A refusal from here on lets go of the folder first: a box left open
     // would otherwise turn the player's next start away as another game.
     const auto refuseHeld = [&](const std::vector<ZQ::Refusal>& refusals) {

@@ -10,12 +10,12 @@
 ZQGameCenterGateway* ZQGameCenterGateway::sharedInstance() {
     // Never deleted: a report may come while statics are torn down.
     static ZQGameCenterGateway* const gateway =
-        new ZQGameCenterGateway(ZQ::openedDataFolder(), ZQLocalPlayer::operatingSystemUser());
+        new ZQGameCenterGateway(ZQ::openedDataFolder, ZQLocalPlayer::operatingSystemUser());
     return gateway;
 }
 
-ZQGameCenterGateway::ZQGameCenterGateway(const ZQ::OwnedFolder::Handle& folder, std::string playerName)
-    : store(folder, "leaderboards.plist"), player(store, std::move(playerName)) {}
+ZQGameCenterGateway::ZQGameCenterGateway(ZQ::PlistFileStore::Place folder, std::string playerName)
+    : store(std::move(folder), "leaderboards.plist"), player(store, std::move(playerName)) {}
 
 ZQRootController* ZQGameCenterGateway::mainCtrl() const {
     return ZQRootController::current();

@@ -30,7 +30,7 @@ public:
     static ZQGameCenterGateway* sharedInstance();
 
     // The boards in "leaderboards.plist" of `folder`.
-    ZQGameCenterGateway(const ZQ::OwnedFolder::Handle& folder, std::string playerName);
+    ZQGameCenterGateway(ZQ::PlistFileStore::Place folder, std::string playerName);
     ZQGameCenterGateway(const ZQGameCenterGateway&) = delete;
     ZQGameCenterGateway& operator=(const ZQGameCenterGateway&) = delete;
 

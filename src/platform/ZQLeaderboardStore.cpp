@@ -95,8 +95,8 @@ std::string shown(const ZQLeaderboardStore::Entry& report) {
 
 } // namespace
 
-ZQLeaderboardStore::ZQLeaderboardStore(const ZQ::OwnedFolder::Handle& folder, const std::string& name)
-    : store(folder, name, writtenRoom()) {}
+ZQLeaderboardStore::ZQLeaderboardStore(ZQ::PlistFileStore::Place folder, const std::string& name)
+    : store(std::move(folder), name, writtenRoom()) {}
 
 ZQLeaderboardStore::ZQLeaderboardStore(const std::string& path) : store(path, writtenRoom()) {}
 

@@ -45,7 +45,7 @@ public:
         std::vector<Entry> recent; // oldest first
     };
 
-    ZQLeaderboardStore(const ZQ::OwnedFolder::Handle& folder, const std::string& name);
+    ZQLeaderboardStore(ZQ::PlistFileStore::Place folder, const std::string& name);
     explicit ZQLeaderboardStore(const std::string& path);
 
     const std::string& path() const { return store.path(); }

@@ -10,11 +10,10 @@ int ZQUnsavedReport::endSession(const std::vector<ZQ::KeyValueStore*>& stores, Z
     std::fflush(stdout);
     std::vector<ZQ::Refusal> unsaved;
     for (ZQ::KeyValueStore* store : stores) {
-        if (!store->unsaved()) {
-            continue;
-        }
-        // Its own answer counts, not synchronize's: a write that gave way to
-        // another writer's value has nothing left to save.
+        // Every store: one whose folder was replaced since its last write
+        // owes all it holds to the folder there now. Its own answer counts,
+        // not synchronize's: a write that gave way to another writer's value
+        // has nothing left to save.
         store->synchronize();
         if (std::optional<ZQ::Refusal> owed = store->unsaved()) {
             unsaved.push_back(std::move(*owed));

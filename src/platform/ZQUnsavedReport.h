@@ -7,9 +7,10 @@
 class ZQDialogPresenter;
 
 // What the end of a session says of progress it could not save, which goes
-// with the process: each store still owing changes is tried once more, and
-// each still failing is named where the player looks (docs/stores.md, When a
-// save fails). A run that lost its progress never ends as one that kept it.
+// with the process: each store is tried once more (one whose folder was
+// replaced owes everything to the folder there now), and each still failing
+// is named where the player looks (docs/stores.md, When a save fails). A run
+// that lost its progress never ends as one that kept it.
 //
 // Ownership: refers to the stores, owns none. Threads: main thread only.
 namespace ZQUnsavedReport {

@@ -1,0 +1,171 @@
+#include "GameProcess.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <spawn.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+// A backup restored over the data folder, a sync tool's swap, a folder moved
+// away and made anew: the game held the folder it opened at start, and every
+// later save failed ("a new file cannot be made"), or went into the folder
+// moved away, while a good folder stood at the path. The game walks the way
+// again, takes the lock there as at start, and saves in the folder there.
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The road's first run: the story, the tutorial, its first save once the
+// tutorial is done (some 2,200 frames in).
+std::string firstRunOfTheRoad() {
+    std::ifstream road(VELMORA_ROAD_FILE);
+    std::string events;
+    int runs = 0;
+    for (std::string line; std::getline(road, line);) {
+        runs += line.starts_with("#@ run") ? 1 : 0;
+        if (runs == 1 && !line.starts_with("#") && !line.empty()) {
+            events += line + "\n";
+        }
+    }
+    return events;
+}
+
+// The game on `data` (XDG_DATA_HOME), its frames on a pipe of one page.
+// `atFrame` sees each frame's number while the game is stopped (SIGSTOP), so
+// what it does falls between two frames however fast the game runs: a full
+// pipe holds the game at most some thousand frames past the one read.
+// Returns the exit status and what the game said on standard error.
+GameRun playStopping(const std::string& data, const std::string& input,
+                     const std::function<void(long frame)>& atFrame) {
+    int out[2];
+    if (::pipe(out) != 0 || ::fcntl(out[0], F_SETPIPE_SZ, 4096) < 0) {
+        return {};
+    }
+    const std::string errors = data + "/../game-errors.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    std::vector<std::string> command = {"/usr/bin/env",
+                                        "-u",
+                                        "VELMORA_CLOUD_DIR",
+                                        "-u",
+                                        "VELMORA_BUNDLE",
+                                        "XDG_DATA_HOME=" + data,
+                                        VELMORA_EXECUTABLE,
+                                        "--headless",
+                                        "--draw-shots-only",
+                                        "--print-frames",
+                                        "--seed",
+                                        "35",
+                                        "--frames",
+                                        "2300",
+                                        "--input",
+                                        input};
+    std::vector<char*> argv;
+    for (std::string& word : command) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    pid_t game = 0;
+    const int spawned = posix_spawn(&game, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    GameRun run;
+    if (spawned == 0) {
+        FILE* frames = ::fdopen(out[0], "r");
+        char line[64];
+        while (std::fgets(line, sizeof line, frames) != nullptr) {
+            ::kill(game, SIGSTOP);
+            atFrame(std::atol(line));
+            ::kill(game, SIGCONT);
+        }
+        std::fclose(frames);
+        int status = 0;
+        ::waitpid(game, &status, 0);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    run.output = TempFolder::read(errors);
+    return run;
+}
+
+// Whether another process holds the lock of the folder at `velmora`.
+bool lockHeld(const std::string& velmora) {
+    const int fd = ::open((velmora + "/.lock").c_str(), O_RDONLY | O_CLOEXEC);
+    const bool held = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return held;
+}
+
+TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHoldsItsLock) {
+    const std::string events = firstRunOfTheRoad();
+    ASSERT_FALSE(events.empty());
+    const struct {
+        const char* how;
+        const char* replace; // run in the data folder once the game has started
+        bool lockedByAnother;
+    } cases[] = {
+        {"restored from a copy", "cp -a velmora copy && mv velmora moved && mv copy velmora", false},
+        {"removed and made anew", "rm -r velmora && mkdir -m 0700 velmora", false},
+        {"made anew while another game holds it", "mv velmora moved && mkdir -m 0700 velmora", true},
+    };
+    for (const auto& [how, replace, lockedByAnother] : cases) {
+        SCOPED_TRACE(how);
+        TempFolder folder;
+        const std::string data = folder.file("data");
+        const std::string velmora = data + "/velmora";
+        fs::create_directories(data);
+        TempFolder::write(folder.file("input.txt"), events);
+        int another = -1;
+        bool replaced = false;
+        bool heldWhenSaved = false;
+        const GameRun run = playStopping(data, folder.file("input.txt"), [&](long) {
+            if (!replaced) {
+                replaced = runShell("cd '" + data + "' && " + replace).status == 0;
+                if (lockedByAnother) {
+                    another = ::open((velmora + "/.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+                    ::flock(another, LOCK_EX | LOCK_NB);
+                }
+            } else if (!heldWhenSaved && fs::exists(velmora + "/defaults.plist")) {
+                heldWhenSaved = lockHeld(velmora);
+            }
+        });
+        ASSERT_TRUE(replaced);
+        if (lockedByAnother) {
+            ::close(another);
+            EXPECT_EQ(run.status, 1) << run.output;
+            EXPECT_NE(run.output.find("another game is playing on the data folder " + velmora),
+                      std::string::npos)
+                << run.output;
+            EXPECT_FALSE(fs::exists(velmora + "/defaults.plist"));
+            continue;
+        }
+        EXPECT_EQ(run.status, 0) << run.output;
+        EXPECT_TRUE(heldWhenSaved) << "the game saved in the new folder without its lock";
+        EXPECT_NE(TempFolder::read(velmora + "/defaults.plist").find("zr_tutorial_completed"),
+                  std::string::npos)
+            << run.output;
+        EXPECT_NE(TempFolder::read(velmora + "/leaderboards.plist").find("<key>player</key>"),
+                  std::string::npos);
+        EXPECT_FALSE(fs::exists(data + "/moved/defaults.plist")) << "saved in the folder moved away";
+    }
+}
+
+} // namespace
