@@ -3,6 +3,7 @@
 #include "engine/FileCalls.h"
 #include "engine/Log.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -60,10 +61,11 @@ PlistFileStore::PlistFileStore(const std::string& path, PlistRoom room, Need nee
           OwnedFolder::open(std::filesystem::path(path).parent_path().string(), OwnedFolder::Make::no),
           std::filesystem::path(path).filename().string(), std::move(room), need) {}
 
-PlistFileStore::PlistFileStore(Place place, const std::string& fileName, PlistRoom room, Need need)
+PlistFileStore::PlistFileStore(Place place, const std::string& fileName, PlistRoom room, Need need,
+                               Mend elsewhere)
     : place(std::move(place)), placed(this->place()), origin(placed), fileName(fileName),
       filePath(joinPath(origin->path(), fileName)), folder(origin), name(fileName), room(std::move(room)),
-      need(need) {
+      need(need), elsewhere(std::move(elsewhere)) {
     if (resolve(OwnedFolder::Make::no)) {
         removeStale(folder->descriptor(), temporaryPrefix(name));
     }
@@ -200,6 +202,9 @@ bool PlistFileStore::resolve(OwnedFolder::Make make) {
 void PlistFileStore::refuse(Refusal why) {
     why.what =
         (need == Need::required ? "cannot keep progress in " : "cannot share progress through ") + fileName;
+    if (!elsewhere.advice.empty() && std::ranges::find(why.mends, elsewhere) == why.mends.end()) {
+        why.mends.push_back(elsewhere);
+    }
     if (!refusal_) {
         platformLog(
             need == Need::optional

@@ -43,7 +43,10 @@ public:
 
     // The file `name` in `place`, a link there of the game's user followed.
     // Every list read in must leave `room` for what the game writes itself.
-    PlistFileStore(Place place, const std::string& name, PlistRoom room = {}, Need need = Need::required);
+    // `elsewhere`, when given, says how to keep the store in another folder,
+    // a mend of every refusal: for a store whose folder other users may share.
+    PlistFileStore(Place place, const std::string& name, PlistRoom room = {}, Need need = Need::required,
+                   Mend elsewhere = {});
     // The file at `path`, in a folder opened for it alone (made when missing).
     explicit PlistFileStore(const std::string& path, PlistRoom room = {}, Need need = Need::required);
 
@@ -157,6 +160,7 @@ private:
     std::string knownBytes;             // the file as we last read or wrote it
     StoreValue::Dictionary knownValues; // what those bytes hold
     Need need;
+    Mend elsewhere;
     std::optional<Refusal> refusal_; // nothing while the store can keep its values
     std::string writeFailure;        // why the last write failed; empty once one is made
     int writeError = 0;              // its errno, when it had one

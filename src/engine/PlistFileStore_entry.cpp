@@ -161,7 +161,11 @@ Refusal PlistFileStore::ownedElsewhere(const std::string& path, const FileStamp&
                                     ? giveBack(origin->path(), Entry::folder)
                                     : giveBack(path, S_ISLNK(stamp.mode) ? Entry::link : Entry::file));
     } else {
-        refusal.mends.push_back(link.empty() ? runAs(stamp.owner) : undoLink(link));
+        // Where another folder serves (refuse adds it), another user's file
+        // is theirs to keep: a cloud folder may be shared between users.
+        if (!link.empty() || elsewhere.advice.empty()) {
+            refusal.mends.push_back(link.empty() ? runAs(stamp.owner) : undoLink(link));
+        }
     }
     return refusal;
 }

@@ -117,7 +117,10 @@ KeyValueStore& userDefaults() {
 
 KeyValueStore& cloudStore() {
     static PlistFileStore store(openedCloudFolder, "cloud.plist", Preferences::writtenRoom(),
-                                PlistFileStore::Need::optional);
+                                PlistFileStore::Need::optional,
+                                {"to share progress through another folder, start the game with another "
+                                 "VELMORA_CLOUD_DIR",
+                                 ""});
     return store;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/PlistFileStore.h"
 #include "support/AsPlayer.h"
 #include "support/FileCallHook.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -56,11 +57,62 @@ TEST(PlistFileStoreRefuses, AnotherUsersFileOrOneThatGivesAnIOErrorIsRefusedWith
         EXPECT_TRUE(asplayer::run([&] {
                         return refusalOf(path);
                     }).ends_with("sudo chown -R " + player + ": '" + folder.path() + "'"));
+        // In a cloud folder shared with other users another's file is theirs
+        // to keep there: only another cloud folder mends it.
+        const std::string shared = folder.file("shared");
+        std::filesystem::create_directory(shared);
+        ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+        TempFolder::write(shared + "/cloud.plist", bytes);
+        ASSERT_EQ(::chown((shared + "/cloud.plist").c_str(), 4321, 4321), 0);
+        const ZQ::Mend elsewhere{"choose another cloud folder", ""};
+        EXPECT_EQ(asplayer::run([&] {
+                      testing::internal::CaptureStderr();
+                      const PlistFileStore cloud(ZQ::OwnedFolder::open(shared, ZQ::OwnedFolder::Make::no),
+                                                 "cloud.plist", {}, PlistFileStore::Need::optional,
+                                                 elsewhere);
+                      testing::internal::GetCapturedStderr();
+                      return cloud.refusal() && cloud.refusal()->mends == std::vector{elsewhere}
+                                 ? "elsewhere"
+                                 : "other mends";
+                  }),
+                  "elsewhere");
     } else {
         std::printf("skipped: a readable file of another user needs root to make\n");
     }
     EXPECT_EQ(TempFolder::read(path), bytes);
-    EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
+    const std::vector<std::string> left = asplayer::testsRunAsRoot()
+                                              ? std::vector<std::string>{"shared", "store.plist"}
+                                              : std::vector<std::string>{"store.plist"};
+    EXPECT_EQ(folder.entries(), left);
+}
+
+// A store's relative link climbing out of the home to a file of root's got
+// "sudo chown alice: '/etc/passwd'": the ".." kept the home's standing. The
+// link is the player's to undo; what it names is never taken.
+TEST(PlistFileStoreRefuses, ARelativeLinkOutOfTheHomeToAFileOfRootsIsUndoneNeverTaken) {
+    TempFolder folder;
+    const std::string home = folder.file("home");
+    std::filesystem::create_directories(home + "/velmora");
+    std::string toRoot;
+    for (const auto& part : std::filesystem::path(home + "/velmora").relative_path()) {
+        toRoot += part.empty() ? "" : "../";
+    }
+    const std::string link = home + "/velmora/defaults.plist";
+    std::filesystem::create_symlink(toRoot + "etc/passwd", link);
+    for (const std::string& entry : {folder.path(), home, home + "/velmora", link}) {
+        ASSERT_TRUE(!asplayer::testsRunAsRoot() ||
+                    ::lchown(entry.c_str(), asplayer::kPlayer, asplayer::kPlayer) == 0);
+    }
+    const std::string before = TempFolder::read("/etc/passwd");
+    ScopedEnvironment environment;
+    environment.set("HOME", home);
+    const std::string refusal = asplayer::run([&] { return refusalOf(link); });
+    EXPECT_TRUE(
+        refusal.starts_with("cannot keep progress in defaults.plist: the file /etc/passwd belongs to root"))
+        << refusal;
+    EXPECT_TRUE(refusal.ends_with("rm '" + link + "'")) << refusal;
+    EXPECT_EQ(refusal.find("chown"), std::string::npos) << refusal;
+    EXPECT_EQ(TempFolder::read("/etc/passwd"), before);
 }
 
 // Owed only by a store the game needs: the session's end then fails the run.
