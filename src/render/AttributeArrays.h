@@ -4,6 +4,8 @@
 
 #include <GLES2/gl2.h>
 
+#include <cstddef>
+
 namespace ZQ {
 
 // Enabling or disabling the array of an attribute the program lacks (a failed
@@ -14,6 +16,14 @@ inline void enableAttribute(const ShaderProgram& shader, const char* name) {
     if (location >= 0) {
         glEnableVertexAttribArray(static_cast<GLuint>(location));
     }
+}
+
+// Enables the array and points it at `size` floats `offset` bytes into each
+// `stride`-byte vertex of the bound array buffer.
+inline void enableAttribute(const ShaderProgram& shader, const char* name, GLint size, GLsizei stride,
+                            std::size_t offset) {
+    enableAttribute(shader, name);
+    shader.setAttribPointer(name, size, GL_FALSE, stride, reinterpret_cast<const void*>(offset));
 }
 
 inline void disableAttribute(const ShaderProgram& shader, const char* name) {

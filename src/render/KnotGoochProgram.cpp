@@ -6,6 +6,7 @@
 #include "engine/DeviceProfile.h"
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
+#include "render/AttributeArrays.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "render/Texture.h"
@@ -23,22 +24,6 @@ namespace ZQ {
 namespace {
 
 constexpr GLsizei kStride = 36;
-
-void enable(const ShaderProgram& shader, const char* name, GLint size, std::size_t offset) {
-    const GLint location = shader.attribute(name);
-    if (location < 0) {
-        return;
-    }
-    glEnableVertexAttribArray(static_cast<GLuint>(location));
-    shader.setAttribPointer(name, size, GL_FALSE, kStride, reinterpret_cast<const void*>(offset));
-}
-
-void disable(const ShaderProgram& shader, const char* name) {
-    const GLint location = shader.attribute(name);
-    if (location >= 0) {
-        glDisableVertexAttribArray(static_cast<GLuint>(location));
-    }
-}
 
 PVRTVec4 eyeSpace(const PVRTMat4& m, const PVRTVec3& p) {
     return m * PVRTVec4(p.x, p.y, p.z, 1.0f);
@@ -143,16 +128,16 @@ void KnotGoochProgram::tearDown() {
 void KnotGoochProgram::use() {
     using namespace ShaderNames;
     glUseProgram(shader->program);
-    enable(*shader, a_position, 3, 0);
-    enable(*shader, a_normal, 3, 12);
-    enable(*shader, a_tex, 2, 24);
-    enable(*shader, a_matindex, 1, 32);
+    enableAttribute(*shader, a_position, 3, kStride, 0);
+    enableAttribute(*shader, a_normal, 3, kStride, 12);
+    enableAttribute(*shader, a_tex, 2, kStride, 24);
+    enableAttribute(*shader, a_matindex, 1, kStride, 32);
 }
 
 void KnotGoochProgram::unuse() {
     using namespace ShaderNames;
     for (const char* name : {a_position, a_normal, a_tex, a_matindex}) {
-        disable(*shader, name);
+        disableAttribute(*shader, name);
     }
 }
 

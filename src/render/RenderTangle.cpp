@@ -5,11 +5,11 @@
 #include "engine/Assert.h"
 #include "engine/Globals.h"
 #include "engine/Layout.h"
+#include "engine/MathHelpers.h"
 #include "render/TangleProgram.h"
 
 #include <GLES2/gl2.h>
 
-#include <cmath>
 #include <cstddef>
 #include <vector>
 
@@ -21,34 +21,6 @@ namespace {
 // of the reserved float; the two-tone colours stay zero.
 constexpr Material metal(PVRTVec3 ambient, PVRTVec3 diffuse, PVRTVec3 specular, float shininess, float n) {
     return {ambient, diffuse, specular, shininess, n, PVRTVec3(), PVRTVec3()};
-}
-
-// Each the transpose of the usual counter-clockwise turn by its angle.
-PVRTMat4 turnZ(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m(0, 0) = std::cos(a);
-    m(1, 0) = -std::sin(a);
-    m(0, 1) = std::sin(a);
-    m(1, 1) = std::cos(a);
-    return m;
-}
-
-PVRTMat4 turnX(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m(1, 1) = std::cos(a);
-    m(2, 1) = -std::sin(a);
-    m(1, 2) = std::sin(a);
-    m(2, 2) = std::cos(a);
-    return m;
-}
-
-PVRTMat4 turnY(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m(0, 0) = std::cos(a);
-    m(2, 0) = std::sin(a);
-    m(0, 2) = -std::sin(a);
-    m(2, 2) = std::cos(a);
-    return m;
 }
 
 } // namespace
@@ -76,7 +48,7 @@ PVRTMat4 RenderTangle::tangleModelMatrix(const Layout& layout, const PVRTVec3& k
     const PVRTVec3& p = layout.position;
     const PVRTVec3& a = layout.angles;
     const float s = layout.scale;
-    return PVRTMat4::translation(p.x, p.y, p.z) * turnZ(a.z) * turnX(a.x) * turnY(a.y) *
+    return PVRTMat4::translation(p.x, p.y, p.z) * rotationZ(a.z) * rotationX(a.x) * rotationY(a.y) *
            PVRTMat4::scale(s * k.x, s * k.y, s * k.z);
 }
 

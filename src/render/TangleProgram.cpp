@@ -3,35 +3,18 @@
 #include "constants/Material.h"
 #include "engine/Cloudlet.h"
 #include "engine/Globals.h"
+#include "render/AttributeArrays.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "shaders/Tangle_frag.h"
 #include "shaders/Tangle_vert.h"
 #include "stage/LightModel.h"
 
-#include <cstddef>
-
 namespace ZQ {
 
 namespace {
 
 constexpr GLsizei kStride = 52;
-
-void enable(const ShaderProgram& shader, const char* name, GLint size, std::size_t offset) {
-    const GLint location = shader.attribute(name);
-    if (location < 0) {
-        return;
-    }
-    glEnableVertexAttribArray(static_cast<GLuint>(location));
-    shader.setAttribPointer(name, size, GL_FALSE, kStride, reinterpret_cast<const void*>(offset));
-}
-
-void disable(const ShaderProgram& shader, const char* name) {
-    const GLint location = shader.attribute(name);
-    if (location >= 0) {
-        glDisableVertexAttribArray(static_cast<GLuint>(location));
-    }
-}
 
 } // namespace
 
@@ -47,14 +30,14 @@ void TangleProgram::use() {
     using namespace ShaderNames;
     cameraMatrix = projectionMatrix * viewMatrix * centringMatrix;
     glUseProgram(shader->program);
-    enable(*shader, a_position, 3, 0);
-    enable(*shader, a_normal, 3, 12);
+    enableAttribute(*shader, a_position, 3, kStride, 0);
+    enableAttribute(*shader, a_normal, 3, kStride, 12);
 }
 
 void TangleProgram::unuse() {
     using namespace ShaderNames;
     for (const char* name : {a_position, a_normal}) {
-        disable(*shader, name);
+        disableAttribute(*shader, name);
     }
 }
 

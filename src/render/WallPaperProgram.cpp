@@ -1,33 +1,16 @@
 #include "render/WallPaperProgram.h"
 
+#include "render/AttributeArrays.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "shaders/WallPaper_frag.h"
 #include "shaders/WallPaper_vert.h"
-
-#include <cstddef>
 
 namespace ZQ {
 
 namespace {
 
 constexpr GLsizei kStride = 36;
-
-void enable(const ShaderProgram& shader, const char* name, GLint size, std::size_t offset) {
-    const GLint location = shader.attribute(name);
-    if (location < 0) {
-        return;
-    }
-    glEnableVertexAttribArray(static_cast<GLuint>(location));
-    shader.setAttribPointer(name, size, GL_FALSE, kStride, reinterpret_cast<const void*>(offset));
-}
-
-void disable(const ShaderProgram& shader, const char* name) {
-    const GLint location = shader.attribute(name);
-    if (location >= 0) {
-        glDisableVertexAttribArray(static_cast<GLuint>(location));
-    }
-}
 
 } // namespace
 
@@ -41,9 +24,9 @@ void WallPaperProgram::setUp() {
 void WallPaperProgram::use() {
     using namespace ShaderNames;
     glUseProgram(shader->program);
-    enable(*shader, a_position, 3, 0);
-    enable(*shader, a_normal, 3, 12);
-    enable(*shader, a_cindex, 1, 32);
+    enableAttribute(*shader, a_position, 3, kStride, 0);
+    enableAttribute(*shader, a_normal, 3, kStride, 12);
+    enableAttribute(*shader, a_cindex, 1, kStride, 32);
 }
 
 void WallPaperProgram::setModelMatrix(const float m[16]) {
@@ -58,9 +41,9 @@ void WallPaperProgram::setModelMatrix(const float m[16]) {
 
 void WallPaperProgram::unuse() {
     using namespace ShaderNames;
-    disable(*shader, a_position);
-    disable(*shader, a_normal);
-    disable(*shader, a_cindex);
+    disableAttribute(*shader, a_position);
+    disableAttribute(*shader, a_normal);
+    disableAttribute(*shader, a_cindex);
     glUseProgram(0);
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/Globals.h"
 #include "engine/Layout.h"
+#include "engine/MathHelpers.h"
 #include "render/RenderShadowMap.h"
 #include "render/ShadowCasterGrid.h"
 #include "render/WallPaperRoomProgram.h"
@@ -17,35 +18,6 @@ namespace ZQ {
 namespace {
 
 constexpr int32_t kFaces = 5;
-
-// Each the transpose of the usual counter-clockwise turn by its angle.
-PVRTMat4 turnY(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m(0, 0) = std::cos(a);
-    m(1, 0) = 0.0f;
-    m(2, 0) = std::sin(a);
-    m(0, 2) = -std::sin(a);
-    m(2, 2) = std::cos(a);
-    return m;
-}
-
-PVRTMat4 turnX(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m(1, 1) = std::cos(a);
-    m(2, 1) = -std::sin(a);
-    m(1, 2) = std::sin(a);
-    m(2, 2) = std::cos(a);
-    return m;
-}
-
-PVRTMat4 turnZ(float a) {
-    PVRTMat4 m = PVRTMat4::identity();
-    m(0, 0) = std::cos(a);
-    m(1, 0) = -std::sin(a);
-    m(0, 1) = std::sin(a);
-    m(1, 1) = std::cos(a);
-    return m;
-}
 
 // Clip-space sight lines go along z once divided by w. The outline margin, a
 // thousandth of the screen, is many times the rasteriser's snapping of
@@ -155,7 +127,7 @@ PVRTMat4 WallPaperRenderRoom::roomModelMatrix(const Layout& layout, const PVRTVe
     const PVRTVec3& p = layout.position;
     const PVRTVec3& a = layout.angles;
     const float s = layout.scale;
-    return PVRTMat4::translation(p.x, p.y, p.z) * turnY(a.y) * turnX(a.x) * turnZ(a.z) *
+    return PVRTMat4::translation(p.x, p.y, p.z) * rotationY(a.y) * rotationX(a.x) * rotationZ(a.z) *
            PVRTMat4::scale(box.x * s, box.y * s, box.z * s);
 }
 

@@ -5,6 +5,7 @@
 #include "engine/Globals.h"
 #include "engine/MathHelpers.h"
 #include "engine/Spot.h"
+#include "render/AttributeArrays.h"
 #include "render/ShaderNames.h"
 #include "render/ShaderProgram.h"
 #include "shaders/WallPaperRoomReference_frag.h"
@@ -33,22 +34,6 @@ constexpr int32_t kFaceKinds[] = {
 };
 // clang-format on
 static_assert(sizeof kFaceKinds / sizeof kFaceKinds[0] == 5);
-
-void enable(const ShaderProgram& shader, const char* name, GLint size, std::size_t offset) {
-    const GLint location = shader.attribute(name);
-    if (location < 0) {
-        return;
-    }
-    glEnableVertexAttribArray(static_cast<GLuint>(location));
-    shader.setAttribPointer(name, size, GL_FALSE, kStride, reinterpret_cast<const void*>(offset));
-}
-
-void disable(const ShaderProgram& shader, const char* name) {
-    const GLint location = shader.attribute(name);
-    if (location >= 0) {
-        glDisableVertexAttribArray(static_cast<GLuint>(location));
-    }
-}
 
 PVRTVec3 eyeSpace(const PVRTMat4& m, const PVRTVec3& p) {
     const PVRTVec4 e = m * PVRTVec4(p.x, p.y, p.z, 1.0f);
@@ -116,14 +101,14 @@ void WallPaperRoomProgram::tearDown() {
 void WallPaperRoomProgram::use() {
     using namespace ShaderNames;
     glUseProgram(shader->program);
-    enable(*shader, a_position, 3, 0);
-    enable(*shader, a_tex, 2, 40);
+    enableAttribute(*shader, a_position, 3, kStride, 0);
+    enableAttribute(*shader, a_tex, 2, kStride, 40);
 }
 
 void WallPaperRoomProgram::unuse() {
     using namespace ShaderNames;
-    disable(*shader, a_position);
-    disable(*shader, a_tex);
+    disableAttribute(*shader, a_position);
+    disableAttribute(*shader, a_tex);
 }
 
 void WallPaperRoomProgram::setModelMatrix(const float m[16]) {
