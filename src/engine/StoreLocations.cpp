@@ -5,7 +5,6 @@
 #include "engine/Preferences.h"
 
 #include <cstdlib>
-#include <mutex>
 #include <sys/stat.h>
 
 namespace ZQ {
@@ -48,7 +47,6 @@ const std::string& cloudFolder() {
 
 namespace {
 
-std::mutex gFoldersMutex;
 FolderGuard gDataGuard;
 
 // Whether `held` is the folder `now` leads to: not removed (its inode may
@@ -61,11 +59,9 @@ bool standsAt(const OwnedFolder& held, const OwnedFolder& now) {
            was.st_dev == is.st_dev && was.st_ino == is.st_ino;
 }
 
-// `held` while it stands at its way, which `walk` walks; else what the way
-// leads to now, checked by `guard` (when given) before anything uses it.
-OwnedFolder::Handle standing(OwnedFolder::Handle& held, const std::function<OwnedFolder::Handle()>& walk,
-                             const FolderGuard& guard) {
-    OwnedFolder::Handle now = walk();
+// `held` while it stands where its way leads `now`; else `now`, checked by
+// `guard` (when given) before anything uses it.
+OwnedFolder::Handle standing(OwnedFolder::Handle& held, OwnedFolder::Handle now, const FolderGuard& guard) {
     if (held != nullptr && standsAt(*held, *now)) {
         return held;
     }
@@ -83,29 +79,21 @@ OwnedFolder::Handle standing(OwnedFolder::Handle& held, const std::function<Owne
 
 OwnedFolder::Handle openedDataFolder() {
     static OwnedFolder::Handle held;
-    const std::scoped_lock lock(gFoldersMutex);
-    return standing(
-        held, [] { return OwnedFolder::open(dataFolder(), OwnedFolder::Make::yes); }, gDataGuard);
+    return standing(held, OwnedFolder::open(dataFolder(), OwnedFolder::Make::yes), gDataGuard);
 }
 
 OwnedFolder::Handle openedCloudFolder() {
     static OwnedFolder::Handle held;
     // The default cloud folder is reached through the data folder as it
     // stands, taken as the start took it.
-    OwnedFolder::Handle data =
-        cloudFolder() == joinPath(dataFolder(), "cloud") ? openedDataFolder() : nullptr;
-    const std::scoped_lock lock(gFoldersMutex);
-    return standing(
-        held,
-        [&] {
-            return data != nullptr ? data->below("cloud", OwnedFolder::Make::no)
-                                   : OwnedFolder::open(cloudFolder(), OwnedFolder::Make::no);
-        },
-        nullptr);
+    return standing(held,
+                    cloudFolder() == joinPath(dataFolder(), "cloud")
+                        ? openedDataFolder()->below("cloud", OwnedFolder::Make::no)
+                        : OwnedFolder::open(cloudFolder(), OwnedFolder::Make::no),
+                    nullptr);
 }
 
 void guardDataFolder(FolderGuard guard) {
-    const std::scoped_lock lock(gFoldersMutex);
     gDataGuard = std::move(guard);
 }
 

@@ -15,7 +15,7 @@ namespace ZQ {
 // folder made when missing, the cloud folder at its first write. A folder
 // that is no longer at its way (moved away, removed, another put in its
 // place while the game runs) is walked to again, with every check.
-// Threads: the folders from any thread; the stores on the main thread only.
+// Threads: main thread only.
 
 // The folder rules; `xdgDataHome`, `home` and `cloudDir` are the variables'
 // values (null when unset).
