@@ -65,8 +65,8 @@ OwnedFolder::Handle standing(OwnedFolder::Handle& held, OwnedFolder::Handle now,
     if (held != nullptr && standsAt(*held, *now)) {
         return held;
     }
-    // One noted as missing and made since is no news.
-    if (held != nullptr && !held->missing()) {
+    // One noted as missing and made since, or refused, is no news.
+    if (held != nullptr && held->usable() && !held->missing()) {
         platformLog("The folder %s is no longer the one the game opened; the game saves in the one there now",
                     held->path().c_str());
     }
