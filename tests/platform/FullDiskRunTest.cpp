@@ -1,5 +1,6 @@
 #include "GameProcess.h"
 #include "XvfbDisplay.h"
+#include "engine/Refusal.h"
 #include "support/ScopedEnvironment.h"
 
 #include "support/AsPlayer.h"
@@ -128,7 +129,7 @@ TEST(FullDiskRun, EachWayARunEndsNamesWhatItCouldNotSave) {
         EXPECT_EQ(boxClosed, window) << "the box over the window was not found and closed\n" << run.output;
         const std::size_t named = run.output.find(
             "velmora: this session's progress is not saved in " + data.file("velmora/leaderboards.plist") +
-            ": write failed: No space left on device; free some space on its disk, then play again\n");
+            ": write failed: No space left on device; " + ZQ::freeSpace().advice + "\n");
         EXPECT_EQ(named != std::string::npos, !makeRoom) << run.output;
         EXPECT_TRUE(makeRoom || named > run.output.find("frames drawn")) << run.output;
         const std::size_t after = run.output.find("leaderboards after the run:");

@@ -75,10 +75,8 @@ TEST(UnsavedReport, EachStoreTheLastTryCannotSaveIsNamedWithWhyAndItsMendAndFail
         EXPECT_NE(box.find(file), std::string::npos) << box;
         EXPECT_NE(box.find(cause), std::string::npos) << box;
     };
-    saidOf("full", "a new file cannot be made: No space left on device",
-           "free some space on its disk, then play again");
-    saidOf("locked", "a new file cannot be made: Permission denied",
-           "make its folder writable, then play again");
+    saidOf("full", "a new file cannot be made: No space left on device", ZQ::freeSpace().advice);
+    saidOf("locked", "a new file cannot be made: Permission denied", "make its folder writable");
     saidOf("refused", "the file " + refused + " cannot be read (Input/output error)",
            "move it aside, and the game starts it anew: mv '" + refused + "' '" + refused + ".unreadable'");
     EXPECT_EQ(said.find("mended"), std::string::npos) << said;
