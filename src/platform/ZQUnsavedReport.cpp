@@ -1,6 +1,7 @@
 #include "platform/ZQUnsavedReport.h"
 
 #include "platform/ZQDialogPresenter.h"
+#include "platform/ZQStandardError.h"
 
 #include <cstdio>
 
@@ -24,7 +25,7 @@ int ZQUnsavedReport::endSession(const std::vector<ZQ::KeyValueStore*>& stores, Z
         return 0;
     }
     for (const ZQ::Refusal& store : unsaved) {
-        std::fprintf(stderr, "velmora: %s\n", ZQ::line(store).c_str());
+        ZQStandardError::say(store);
     }
     if (box != nullptr) {
         box->present({"Velmora could not save your progress",
