@@ -18,10 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string saveText(const std::string& in, const std::string& text) {
-    std::string error;
+    ZQ::Refusal refused;
     return ZQShareFolder::saveNew(
         {in, "Velmora"}, [](int attempt) { return "knot-" + std::to_string(attempt) + ".txt"; },
-        [&](std::FILE* file, std::string&) { return std::fputs(text.c_str(), file) >= 0; }, error);
+        [&](std::FILE* file, std::string&) { return std::fputs(text.c_str(), file) >= 0; }, refused);
 }
 
 // NFS takes no flags on rename; FUSE mounts take neither flags (ENOSYS,
