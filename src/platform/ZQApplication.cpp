@@ -389,8 +389,9 @@ int run(const ZQLaunch& launch) {
                         t.began, t.moved, t.ended, t.cancelled, t.taps, t.doubleTaps, t.swipes);
         }
         // Progress the game could not save is lost when the process ends:
-        // said before the window goes, in a box over it, and failing the
-        // run. Headless the line on standard error says it all.
+        // said before the window goes, in a box over it that tries again
+        // while the player mends it, and failing the run once they quit
+        // without saving. Headless the line on standard error says it all.
         if (ZQUnsavedReport::endSession(gameStores(), launch.headless ? nullptr : &messageBoxes) != 0) {
             status = 1;
         }
