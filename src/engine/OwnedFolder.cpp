@@ -85,7 +85,7 @@ Refusal cannotUse(const std::string& path, const char* act, uid_t owner, bool pl
                                                             : "the folder " + path,
                              std::string(act), error);
     if (error == ENOSPC || error == EDQUOT) {
-        refusal.mends.push_back({"free some space or inodes on its disk", ""});
+        refusal.mends.push_back(freeSpace());
     } else if (denied && owner == ::geteuid()) {
         refusal.mends.push_back({"let its owner use it", "chmod u+rwx " + shellQuoted(path)});
     } else if (denied && owner == 0 && players) {

@@ -157,12 +157,11 @@ std::optional<Refusal> PlistFileStore::unsaved() const {
     }
     // Whatever the cause, this session's changes are gone once the process
     // ends; the next session saves at its first change.
-    const char* mend = writeError == ENOSPC || writeError == EDQUOT
-                           ? "free some space on its disk, then play again"
-                       : writeError == EACCES || writeError == EPERM || writeError == EROFS
-                           ? "make its folder writable, then play again"
-                           : "mend its disk, then play again";
-    return Refusal{what, writeFailure.empty() ? "not written yet" : writeFailure, {{mend, ""}}};
+    const Mend mend = writeError == ENOSPC || writeError == EDQUOT ? freeSpace()
+                      : writeError == EACCES || writeError == EPERM || writeError == EROFS
+                          ? Mend{"make its folder writable", ""}
+                          : Mend{"mend its disk", ""};
+    return Refusal{what, writeFailure.empty() ? "not written yet" : writeFailure, {mend}};
 }
 
 std::vector<std::string> PlistFileStore::takeConflicts() {

@@ -170,4 +170,8 @@ Mend undoLink(const std::string& link) {
     return {"remove the link that leads there, or point it elsewhere", "rm " + shellQuoted(link)};
 }
 
+Mend freeSpace() {
+    return {"free some space or inodes on its disk", ""};
+}
+
 } // namespace ZQ

@@ -64,5 +64,8 @@ Mend runAs(uid_t owner);
 // "remove the link that leads there, or point it elsewhere: rm 'link'": the
 // player's own link into a place that is another user's, undone.
 Mend undoLink(const std::string& link);
+// "free some space or inodes on its disk": what mends a write that found no
+// room (ENOSPC, EDQUOT), in these words wherever one is refused.
+Mend freeSpace();
 
 } // namespace ZQ

@@ -27,6 +27,7 @@
 #include "platform/ZQRootController.h"
 #include "platform/ZQSnapshot.h"
 #include "platform/ZQSocialGateway.h"
+#include "platform/ZQStandardError.h"
 #include "platform/ZQStopSignals.h"
 #include "platform/ZQUnsavedReport.h"
 #include "platform/ZQView.h"
@@ -84,8 +85,7 @@ bool writeScreenshot(const std::string& path) {
     const ZQImage image = readSnapshot();
     std::string error;
     if (image.rgba.empty() || !writePng(path, image, error)) {
-        std::fprintf(stderr, "velmora: no screenshot: %s\n",
-                     image.rgba.empty() ? "no frame was drawn" : error.c_str());
+        ZQStandardError::say("no screenshot: %s", image.rgba.empty() ? "no frame was drawn" : error.c_str());
         return false;
     }
     return true;
@@ -104,11 +104,10 @@ void noteUnplayedInput(const ZQInputScript& input, const std::string& path, long
     if (first == events.end()) {
         return;
     }
-    std::fprintf(stderr,
-                 "velmora: %td of the %zu events in '%s' will not be played: the first of them, at frame %d, "
-                 "is due after the last frame, %ld (--frames %ld draws frames 0 to %ld)\n",
-                 events.end() - first, events.size(), path.c_str(), first->frame, frames - 1, frames,
-                 frames - 1);
+    ZQStandardError::say("%td of the %zu events in '%s' will not be played: the first of them, at frame %d, "
+                         "is due after the last frame, %ld (--frames %ld draws frames 0 to %ld)",
+                         events.end() - first, events.size(), path.c_str(), first->frame, frames - 1, frames,
+                         frames - 1);
 }
 
 // Why the stores the game needs can keep nothing, each named by its file:
@@ -374,9 +373,9 @@ int run(const ZQLaunch& launch) {
                 const bool shotsLeft =
                     std::any_of(launch.shots.begin(), launch.shots.end(),
                                 [&](const ZQShot& shot) { return shot.frame > frameNumber(); });
-                std::fprintf(stderr, "velmora: %s: the run ends at frame %d%s\n",
-                             signal == SIGINT ? "SIGINT" : "SIGTERM", frameNumber(),
-                             shotsLeft ? "; the shots of later frames are not written" : "");
+                ZQStandardError::say("%s: the run ends at frame %d%s",
+                                     signal == SIGINT ? "SIGINT" : "SIGTERM", frameNumber(),
+                                     shotsLeft ? "; the shots of later frames are not written" : "");
             }
             if (!launch.screenshot.empty() && !writeScreenshot(launch.screenshot)) {
                 status = 1;
@@ -405,8 +404,9 @@ int run(const ZQLaunch& launch) {
                         t.began, t.moved, t.ended, t.cancelled, t.taps, t.doubleTaps, t.swipes);
         }
         // Progress the game could not save is lost when the process ends:
-        // said before the window goes, in a box over it, and failing the
-        // run. Headless the line on standard error says it all.
+        // said before the window goes, in a box over it that tries again
+        // while the player mends it, and failing the run once they quit
+        // without saving. Headless the line on standard error says it all.
         if (ZQUnsavedReport::endSession(gameStores(), launch.headless ? nullptr : &messageBoxes) != 0) {
             status = 1;
         }

@@ -83,7 +83,7 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolde
         if (!missing) {
             refusal->mends = clearLock(*folder, lock, info);
         } else if (failure == ENOSPC || failure == EDQUOT) {
-            refusal->mends.push_back({"free some space or inodes on its disk, and start the game again", ""});
+            refusal->mends.push_back(ZQ::freeSpace());
         }
         return;
     }

@@ -1,5 +1,6 @@
 #include "platform/ZQDialogPresenter.h"
 
+#include "engine/Assert.h"
 #include "engine/Log.h"
 
 #include <SDL2/SDL.h>
@@ -73,14 +74,42 @@ std::string ZQMessageBoxPresenter::wrapped(const std::string& text) {
     return out;
 }
 
+std::size_t ZQDialogPresenter::ask(const ZQDialog& dialog, const std::vector<std::string>& answers) {
+    ZQ_ASSERT(!answers.empty());
+    present(dialog, [] {});
+    return answers.size() - 1;
+}
+
 void ZQMessageBoxPresenter::present(const ZQDialog& dialog, std::function<void()> dismissed) {
-    // Modal: returns when the player closes the box.
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, dialog.title.c_str(),
-                                 wrapped(dialog.message).c_str(), nullptr) != 0) {
+    ask(dialog, {"OK"});
+    dismissed();
+}
+
+std::size_t ZQMessageBoxPresenter::ask(const ZQDialog& dialog, const std::vector<std::string>& answers) {
+    ZQ_ASSERT(!answers.empty());
+    std::vector<SDL_MessageBoxButtonData> buttons;
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        const Uint32 keys = (i == 0 ? SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT : 0) |
+                            (i + 1 == answers.size() ? SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT : 0);
+        buttons.push_back({keys, static_cast<int>(i), answers[i].c_str()});
+    }
+    const std::string message = wrapped(dialog.message);
+    const SDL_MessageBoxData box{SDL_MESSAGEBOX_INFORMATION | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT,
+                                 nullptr,
+                                 dialog.title.c_str(),
+                                 message.c_str(),
+                                 static_cast<int>(buttons.size()),
+                                 buttons.data(),
+                                 nullptr};
+    // Modal: returns when the player closes the box; -1 when its frame
+    // closed it.
+    int chosen = -1;
+    if (SDL_ShowMessageBox(&box, &chosen) != 0) {
         ZQ::platformLog("Could not show a dialog (%s); its text follows", SDL_GetError());
         logDialog(dialog);
     }
-    dismissed();
+    return chosen >= 0 && static_cast<std::size_t>(chosen) < answers.size() ? static_cast<std::size_t>(chosen)
+                                                                            : answers.size() - 1;
 }
 
 void ZQLogPresenter::present(const ZQDialog& dialog, std::function<void()> dismissed) {

@@ -3,8 +3,9 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
-// A native dialog over the game: a title, lines of text and one button.
+// A native dialog over the game: a title, lines of text and its buttons.
 struct ZQDialog {
     std::string title;
     std::string message; // lines separated by '\n'
@@ -19,12 +20,20 @@ struct ZQDialog {
 class ZQDialogPresenter {
 public:
     virtual ~ZQDialogPresenter() = default;
+    // One button, that closes it.
     virtual void present(const ZQDialog& dialog, std::function<void()> dismissed) = 0;
+    // A question: `answers` (one or more) are its buttons, the first taken by
+    // Return and the last by Escape. Returns the index of the one the player
+    // chose, once the box is closed: modal, for the end of a session, when
+    // no frame runs. Where nobody can answer, the dialog is presented and
+    // the answer is the last, as for a player who turns away.
+    virtual std::size_t ask(const ZQDialog& dialog, const std::vector<std::string>& answers);
 };
 
 // The window's presenter: an SDL message box, which returns once closed. A
 // box that cannot be shown (no display left) is logged as the headless
-// presenter would.
+// presenter would, and a question is then answered as nobody can answer
+// it; so is one closed by its window's frame rather than a button.
 //
 // SDL's X11 box draws each line at its full length and sets a box with a
 // parent window at the parent's place counted twice: a long line or a game
@@ -36,6 +45,7 @@ public:
     static constexpr std::size_t kColumns = 72;
 
     void present(const ZQDialog& dialog, std::function<void()> dismissed) override;
+    std::size_t ask(const ZQDialog& dialog, const std::vector<std::string>& answers) override;
 
     // `text` with each line longer than kColumns characters broken into
     // lines of at most that many: after a space where there is one, else

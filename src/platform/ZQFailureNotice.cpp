@@ -1,17 +1,16 @@
 #include "platform/ZQFailureNotice.h"
 
 #include "platform/ZQDialogPresenter.h"
+#include "platform/ZQStandardError.h"
 
 #include <SDL2/SDL.h>
 
-#include <cstdio>
 #include <cstring>
 
 int ZQFailureNotice::refuse(const std::vector<ZQ::Refusal>& refusals) const {
     for (const ZQ::Refusal& refusal : refusals) {
-        std::fprintf(stderr, "velmora: %s\n", ZQ::line(refusal).c_str());
+        ZQStandardError::say(refusal);
     }
-    std::fflush(stderr);
     // SDL's video stays open while the box is up: an X server resets once
     // its last client leaves, and drops the connections made meanwhile,
     // the box's own among them.

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace ZQShareFolder {
 
@@ -35,8 +36,17 @@ std::string withoutTrailingSlashes(std::string path) {
     return path;
 }
 
-std::string failure(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
+// What mends a step that failed with `error`: no room on the disk is mended
+// as wherever the game meets it.
+std::vector<ZQ::Mend> mendsFor(int error) {
+    return error == ENOSPC || error == EDQUOT ? std::vector<ZQ::Mend>{ZQ::freeSpace()}
+                                              : std::vector<ZQ::Mend>{};
+}
+
+// Why `step` failed on `path`, by errno.
+ZQ::Refusal failure(const std::string& step, const std::string& path) {
+    const int error = errno;
+    return {"", step + " " + path + ": " + std::strerror(error), mendsFor(error)};
 }
 
 OwnedFolder::Handle openPlace(const Place& place, OwnedFolder::Make make) {
@@ -113,18 +123,21 @@ Place chooseDocuments(const char* documentsDir, const std::string& dataFolder) {
     return {documentsDir != nullptr && documentsDir[0] == '/' ? documentsDir : dataFolder, ""};
 }
 
-std::string unwritable(const Place& place) {
+std::optional<ZQ::Refusal> unwritable(const Place& place) {
     const OwnedFolder::Handle folder = openPlace(place, OwnedFolder::Make::no);
-    const std::optional<ZQ::Refusal> refusal = folder->usable() ? folder->unwritable() : folder->refusal();
-    return refusal ? ZQ::line(*refusal) : std::string();
+    std::optional<ZQ::Refusal> refusal = folder->usable() ? folder->unwritable() : folder->refusal();
+    if (refusal) {
+        refusal->what = "cannot save shares in " + place.path();
+    }
+    return refusal;
 }
 
 std::string saveNew(const Place& place, const std::function<std::string(int attempt)>& nameFor,
                     const std::function<bool(std::FILE* file, std::string& error)>& write,
-                    std::string& error) {
+                    ZQ::Refusal& refused) {
     const OwnedFolder::Handle folder = openPlace(place, OwnedFolder::Make::yes);
     if (!folder->usable()) {
-        error = ZQ::line(folder->refusal());
+        refused = folder->refusal();
         return {};
     }
     const int dir = folder->descriptor();
@@ -142,22 +155,28 @@ std::string saveNew(const Place& place, const std::function<std::string(int atte
         }
     }
     if (fd < 0) {
-        error = failure("cannot write in", place.path());
+        refused = failure("cannot write in", place.path());
         return {};
     }
     std::FILE* file = ::fdopen(fd, "wb");
     if (file == nullptr) {
-        error = failure("cannot write in", place.path());
+        refused = failure("cannot write in", place.path());
     }
-    bool written = file != nullptr && write(file, error);
+    // A writer says why it failed; errno, when the cause was the disk's.
+    errno = 0;
+    std::string why;
+    bool written = file != nullptr && write(file, why);
+    if (file != nullptr && !written) {
+        refused = {"", why, mendsFor(errno)};
+    }
     // The bytes reach the disk before the name does: a crash leaves no
     // named file half written.
     if (written && (std::fflush(file) != 0 || ::fsync(fd) != 0)) {
-        error = failure("cannot sync", place.path() + "/" + temporary);
+        refused = failure("cannot sync", place.path() + "/" + temporary);
         written = false;
     }
     if ((file != nullptr ? std::fclose(file) : ::close(fd)) != 0 && written) {
-        error = failure("cannot write", place.path() + "/" + temporary);
+        refused = failure("cannot write", place.path() + "/" + temporary);
         written = false;
     }
     for (int attempt = 0; written && attempt < kMaxNameTries; ++attempt) {
@@ -167,12 +186,12 @@ std::string saveNew(const Place& place, const std::function<std::string(int atte
             return place.path() + "/" + name;
         }
         if (errno != EEXIST) {
-            error = failure("cannot name", place.path() + "/" + name);
+            refused = failure("cannot name", place.path() + "/" + name);
             written = false;
         }
     }
     if (written) {
-        error = "every name in " + place.path() + " is taken";
+        refused = {"", "every name in " + place.path() + " is taken", {}};
     }
     ZQ::gFileCalls.unlinkat(dir, temporary.c_str(), 0);
     return {};

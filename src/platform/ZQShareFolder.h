@@ -1,7 +1,10 @@
 #pragma once
 
+#include "engine/Refusal.h"
+
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 
 // Where shares and stored snapshots go, and how a file gets there: every
@@ -29,18 +32,20 @@ Place choose(const std::string& picturesFolder, const std::string& dataFolder);
 // $XDG_DOCUMENTS_DIR when absolute, else the data folder.
 Place chooseDocuments(const char* documentsDir, const std::string& dataFolder);
 
-// Why files cannot be made in `place` (or, when missing, its nearest folder
-// that is there), or empty when they can. Changes nothing on disk.
-std::string unwritable(const Place& place);
+// Why shares cannot be saved in `place` (or, when missing, its nearest
+// folder that is there), with what mends it; nothing when they can. Changes
+// nothing on disk.
+std::optional<ZQ::Refusal> unwritable(const Place& place);
 
 // Writes a new file into `place`, made when missing: `write` fills the
 // temporary file it is given and answers false with a reason in `error`; the
 // file is then synced and renamed to `nameFor(0)`, or, when that name is
 // taken, `nameFor(1)`, `nameFor(2)`... (up to 1000 tries). Answers the final
-// path, or empty with the reason in `error`, leaving no temporary file.
+// path, or empty with why not in `refused` (its `what` left to the caller,
+// who knows what was to be saved), leaving no temporary file.
 std::string saveNew(const Place& place, const std::function<std::string(int attempt)>& nameFor,
                     const std::function<bool(std::FILE* file, std::string& error)>& write,
-                    std::string& error);
+                    ZQ::Refusal& refused);
 
 // `text` made safe as part of a file name: letters, digits, '-' and '_'
 // kept (ASCII), anything else '_', at most 48 characters; "knot" when empty.

@@ -66,12 +66,12 @@ ZQView* ZQSocialGateway::mainView() const {
 }
 
 bool ZQSocialGateway::isTwAvailable() {
-    const std::string why = ZQShareFolder::unwritable(folders.shares);
-    if (why != sharesRefusal && !why.empty()) {
-        ZQ::platformLog("Shares are off: %s", why.c_str());
+    std::optional<ZQ::Refusal> why = ZQShareFolder::unwritable(folders.shares);
+    if (why && why != sharesRefusal) {
+        ZQ::platformLog("Shares are off: %s", ZQ::line(*why).c_str());
     }
-    sharesRefusal = why;
-    return why.empty();
+    sharesRefusal = std::move(why);
+    return !sharesRefusal;
 }
 
 void ZQSocialGateway::takeSnapshot() {
@@ -125,15 +125,20 @@ void ZQSocialGateway::publishOnProfile(int32_t service, int32_t msgType, const c
 
 std::string ZQSocialGateway::saveShare(const std::string& knotName, const std::string& text) {
     const std::string stem = ZQShareFolder::fileStem(knotName) + "-" + localStamp();
-    std::string error;
+    ZQ::Refusal refused;
+    // The refusal in the log's line and the dialog's paragraphs.
+    const auto notSaved = [&](const std::string& what) {
+        refused.what = what;
+        ZQ::platformLog("%s", ZQ::line(refused).c_str());
+        return ZQ::paragraphs({refused}, ZQMessageBoxPresenter::kColumns);
+    };
     std::string picturePath;
     if (const std::optional<ZQImage> picture = knotImage()) {
         picturePath = ZQShareFolder::saveNew(
             folders.shares, [&](int attempt) { return withSuffix(stem, attempt, ".png"); },
-            [&](std::FILE* file, std::string& why) { return writePng(file, *picture, why); }, error);
+            [&](std::FILE* file, std::string& why) { return writePng(file, *picture, why); }, refused);
         if (picturePath.empty()) {
-            ZQ::platformLog("The share of %s was not saved: %s", knotName.c_str(), error.c_str());
-            return "The picture of " + knotName + " could not be saved:\n" + error;
+            return notSaved("the picture of " + knotName + " could not be saved");
         }
     }
     // The text takes the picture's name, so the two sort side by side.
@@ -142,10 +147,9 @@ std::string ZQSocialGateway::saveShare(const std::string& knotName, const std::s
     const std::string body = text + "\n" + ZQShareTexts::kStorePageAddress + "\n";
     const std::string textPath = ZQShareFolder::saveNew(
         folders.shares, [&](int attempt) { return withSuffix(textStem, attempt, ".txt"); },
-        [&](std::FILE* file, std::string& why) { return writeText(file, body, why); }, error);
+        [&](std::FILE* file, std::string& why) { return writeText(file, body, why); }, refused);
     if (textPath.empty()) {
-        ZQ::platformLog("The text of the share of %s was not saved: %s", knotName.c_str(), error.c_str());
-        return "The text of " + knotName + " could not be saved:\n" + error;
+        return notSaved("the text of " + knotName + " could not be saved");
     }
     return (picturePath.empty() ? "The text of " + knotName + " is saved in\n"
                                 : "The picture and text of " + knotName + " are saved in\n") +
@@ -165,7 +169,7 @@ std::string ZQSocialGateway::storeSnapshot() {
         return {};
     }
     const ZQImage& image = *view->snapshotImage();
-    std::string error;
+    ZQ::Refusal refused;
     int taken = 0;
     const std::string path = ZQShareFolder::saveNew(
         folders.documents,
@@ -173,9 +177,10 @@ std::string ZQSocialGateway::storeSnapshot() {
             taken = attempt;
             return std::to_string(storedSnapshots + attempt);
         },
-        [&](std::FILE* file, std::string& why) { return writePng(file, image, why); }, error);
+        [&](std::FILE* file, std::string& why) { return writePng(file, image, why); }, refused);
     if (path.empty()) {
-        ZQ::platformLog("The snapshot was not stored: %s", error.c_str());
+        refused.what = "the snapshot was not stored";
+        ZQ::platformLog("%s", ZQ::line(refused).c_str());
         return {};
     }
     storedSnapshots += taken + 1;

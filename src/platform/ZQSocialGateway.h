@@ -71,6 +71,6 @@ private:
 
     Folders folders;
     // Why the shares folder was last found unwritable, logged once.
-    std::string sharesRefusal;
+    std::optional<ZQ::Refusal> sharesRefusal;
     int storedSnapshots = 0;
 };

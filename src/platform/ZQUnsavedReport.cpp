@@ -1,13 +1,15 @@
 #include "platform/ZQUnsavedReport.h"
 
 #include "platform/ZQDialogPresenter.h"
+#include "platform/ZQStandardError.h"
 
 #include <cstdio>
 
-int ZQUnsavedReport::endSession(const std::vector<ZQ::KeyValueStore*>& stores, ZQDialogPresenter* box) {
-    // The summary on standard output comes first, however the two streams
-    // meet: the last try logs on standard error.
-    std::fflush(stdout);
+namespace {
+
+// Each store in `stores` owing changes, tried once more: what is still not
+// saved.
+std::vector<ZQ::Refusal> tryOnceMore(const std::vector<ZQ::KeyValueStore*>& stores) {
     std::vector<ZQ::Refusal> unsaved;
     for (ZQ::KeyValueStore* store : stores) {
         // Every store: one whose folder was replaced since its last write
@@ -19,16 +21,31 @@ int ZQUnsavedReport::endSession(const std::vector<ZQ::KeyValueStore*>& stores, Z
             unsaved.push_back(std::move(*owed));
         }
     }
-    if (unsaved.empty()) {
-        return 0;
+    return unsaved;
+}
+
+} // namespace
+
+int ZQUnsavedReport::endSession(const std::vector<ZQ::KeyValueStore*>& stores, ZQDialogPresenter* box) {
+    // The summary on standard output comes first, however the two streams
+    // meet: the last try logs on standard error.
+    std::fflush(stdout);
+    for (bool named = false;; named = true) {
+        const std::vector<ZQ::Refusal> unsaved = tryOnceMore(stores);
+        if (unsaved.empty()) {
+            if (named) {
+                ZQStandardError::say("the progress named above is saved now");
+            }
+            return 0;
+        }
+        // Said before the box as well: a player at a terminal can copy a
+        // mend's command from there while the box waits.
+        for (const ZQ::Refusal& store : unsaved) {
+            ZQStandardError::say(store);
+        }
+        if (box == nullptr || box->ask({kTitle, ZQ::paragraphs(unsaved, ZQMessageBoxPresenter::kColumns)},
+                                       {kTryAgain, kQuit}) != 0) {
+            return 1;
+        }
     }
-    for (const ZQ::Refusal& store : unsaved) {
-        std::fprintf(stderr, "velmora: %s\n", ZQ::line(store).c_str());
-    }
-    if (box != nullptr) {
-        box->present({"Velmora could not save your progress",
-                      ZQ::paragraphs(unsaved, ZQMessageBoxPresenter::kColumns)},
-                     [] {});
-    }
-    return 1;
 }

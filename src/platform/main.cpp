@@ -1,6 +1,7 @@
 #include "engine/PngName.h"
 #include "engine/WritableFile.h"
 #include "platform/ZQApplication.h"
+#include "platform/ZQStandardError.h"
 
 #include <charconv>
 #include <cinttypes>
@@ -58,7 +59,7 @@ void printUsage(std::FILE* out) {
 // The value after option i, or null (with a message) when there is none.
 const char* valueOf(int argc, char** argv, int& i) {
     if (i + 1 >= argc) {
-        std::fprintf(stderr, "velmora: %s needs a value\n", argv[i]);
+        ZQStandardError::say("%s needs a value", argv[i]);
         return nullptr;
     }
     return argv[++i];
@@ -112,9 +113,8 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
                 return false;
             }
             if (!readWhole<uint64_t>(value, 0, std::numeric_limits<uint64_t>::max(), launch.seed)) {
-                std::fprintf(stderr,
-                             "velmora: --seed needs a whole number from 0 to %" PRIu64 ", not \"%s\"\n",
-                             std::numeric_limits<uint64_t>::max(), value);
+                ZQStandardError::say("--seed needs a whole number from 0 to %" PRIu64 ", not \"%s\"",
+                                     std::numeric_limits<uint64_t>::max(), value);
                 return false;
             }
             launch.seeded = true;
@@ -125,9 +125,8 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             }
             // The game counts its frames in 32 bits.
             if (!readWhole<long>(value, 1, INT32_MAX, launch.frames)) {
-                std::fprintf(stderr,
-                             "velmora: --frames needs a whole number of frames from 1 to %d, not \"%s\"\n",
-                             INT32_MAX, value);
+                ZQStandardError::say("--frames needs a whole number of frames from 1 to %d, not \"%s\"",
+                                     INT32_MAX, value);
                 return false;
             }
         } else if (std::strcmp(option, "--shot") == 0) {
@@ -139,8 +138,7 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             ZQShot shot;
             if (colon == nullptr || colon[1] == '\0' ||
                 !readWhole<long>(std::string_view(value, colon - value), 0, LONG_MAX, shot.frame)) {
-                std::fprintf(
-                    stderr, "velmora: --shot needs FRAME:FILE.png with FRAME 0 or more, not \"%s\"\n", value);
+                ZQStandardError::say("--shot needs FRAME:FILE.png with FRAME 0 or more, not \"%s\"", value);
                 return false;
             }
             shot.path = colon + 1;
@@ -152,7 +150,7 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             }
             // An empty name would quietly mean no file at all.
             if (value[0] == '\0') {
-                std::fprintf(stderr, "velmora: %s needs a file name, not an empty one\n", option);
+                ZQStandardError::say("%s needs a file name, not an empty one", option);
                 return false;
             }
             (option[2] == 's' ? launch.screenshot : launch.input) = value;
@@ -161,16 +159,15 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
             status = 0;
             return false;
         } else {
-            std::fprintf(stderr, "velmora: unknown option \"%s\"\n", option);
+            ZQStandardError::say("unknown option \"%s\"", option);
             printUsage(stderr);
             return false;
         }
     }
     if (!launch.headless && (!launch.screenshot.empty() || !launch.shots.empty() || !launch.input.empty() ||
                              launch.realtime || launch.drawShotsOnly)) {
-        std::fprintf(
-            stderr,
-            "velmora: --screenshot, --shot, --input, --realtime and --draw-shots-only go with --headless\n");
+        ZQStandardError::say(
+            "--screenshot, --shot, --input, --realtime and --draw-shots-only go with --headless");
         return false;
     }
     // A shot past the last frame would never be written, and a picture
@@ -178,23 +175,20 @@ bool parse(int argc, char** argv, ZQLaunch& launch, int& status) {
     const long frames = launch.frames < 0 ? ZQApplication::kHeadlessFrames : launch.frames;
     for (const ZQShot& shot : launch.shots) {
         if (shot.frame >= frames) {
-            std::fprintf(
-                stderr,
-                "velmora: --shot %ld:%s comes after the last frame, %ld (--frames %ld draws frames 0 "
-                "to %ld)\n",
-                shot.frame, shot.path.c_str(), frames - 1, frames, frames - 1);
+            ZQStandardError::say("--shot %ld:%s comes after the last frame, %ld (--frames %ld draws frames 0 "
+                                 "to %ld)",
+                                 shot.frame, shot.path.c_str(), frames - 1, frames, frames - 1);
             return false;
         }
         if (const std::string why = whyNoPictureAt(shot.path); !why.empty()) {
-            std::fprintf(stderr, "velmora: --shot %ld:%s cannot be written: %s\n", shot.frame,
-                         shot.path.c_str(), why.c_str());
+            ZQStandardError::say("--shot %ld:%s cannot be written: %s", shot.frame, shot.path.c_str(),
+                                 why.c_str());
             return false;
         }
     }
     const std::string why = launch.screenshot.empty() ? std::string() : whyNoPictureAt(launch.screenshot);
     if (!why.empty()) {
-        std::fprintf(stderr, "velmora: --screenshot %s cannot be written: %s\n", launch.screenshot.c_str(),
-                     why.c_str());
+        ZQStandardError::say("--screenshot %s cannot be written: %s", launch.screenshot.c_str(), why.c_str());
         return false;
     }
     return true;

@@ -292,7 +292,7 @@ TEST_F(PlistFileStoreTest, AFailedRenameLeavesTheOldFileAndNoTemporaryAndIsOwedU
     const std::optional<ZQ::Refusal> owed = store.unsaved();
     ASSERT_TRUE(owed);
     EXPECT_EQ(ZQ::line(*owed), "this session's progress is not saved in " + path +
-                                   ": rename failed: Input/output error; mend its disk, then play again");
+                                   ": rename failed: Input/output error; mend its disk");
     EXPECT_TRUE(store.synchronize());
     EXPECT_FALSE(store.unsaved());
     EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 2);

@@ -40,11 +40,11 @@ std::string windowNamed(const std::string& name) {
 }
 
 // Waits for the box titled `title` until `ended`, asks `whileShown` while it
-// is up and closes it with Return as a player would. Returns what was wrong
+// is up and closes it with `key` as a player would. Returns what was wrong
 // ("" when nothing): no box, one past the 640x480 screen's edge, the game's
 // window beside it.
 std::string closeBox(const std::string& title, const std::atomic<bool>& ended,
-                     const std::function<std::string()>& whileShown = {}) {
+                     const std::function<std::string()>& whileShown = {}, const std::string& key = "Return") {
     std::string box;
     for (int tries = 0; box.empty() && !ended && tries < 1200; ++tries) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -59,7 +59,7 @@ std::string closeBox(const std::string& title, const std::atomic<bool>& ended,
                              .output;
     faults += windowNamed("Velmora").empty() ? "" : "a game window beside the box; ";
     faults += whileShown ? whileShown() : "";
-    runShell("xdotool key --window " + box + " Return");
+    runShell("xdotool key --window " + box + " " + key);
     return faults;
 }
 
@@ -165,6 +165,22 @@ TEST_F(FailureBoxTest, ADialogOverTheGamesWindowIsInsideTheScreen) {
     player.join();
     SDL_DestroyWindow(window);
     EXPECT_EQ(seen, "");
+}
+
+// A question's keys, on which the could-not-save box's two answers rest:
+// Return takes the first answer (try again), Escape the last (quit without
+// saving), whatever order SDL lays the buttons in.
+TEST_F(FailureBoxTest, AQuestionTakesItsFirstAnswerOnReturnAndItsLastOnEscape) {
+    for (const auto& [key, answer] : {std::pair<const char*, std::size_t>("Return", 0), {"Escape", 2}}) {
+        const std::atomic<bool> never = false;
+        std::string seen;
+        std::thread player([&, key = key] { seen = closeBox("Which one", never, {}, key); });
+        const std::size_t chosen =
+            ZQMessageBoxPresenter().ask({"Which one", "Choose"}, {"First", "Second", "Third"});
+        player.join();
+        EXPECT_EQ(seen, "") << key;
+        EXPECT_EQ(chosen, answer) << key;
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "GameProcess.h"
 #include "XvfbDisplay.h"
+#include "engine/Refusal.h"
 #include "support/ScopedEnvironment.h"
 
 #include "support/AsPlayer.h"
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -58,31 +60,60 @@ GameRun runOnFullDisk(const std::string& folder, const std::string& arguments,
     return run;
 }
 
-// Closes the box titled as the report's, as a player would, once it has come
-// over the game's window; true when the game has ended after that. A box the
-// test could not find or close would hold the game: its whole group goes.
-bool closeTheBox(pid_t game) {
-    std::string box;
-    for (int look = 0; look < 200 && box.empty(); ++look, usleep(100000)) {
-        box = runShell("xwininfo -root -children | awk -v ORS= '/ \"Velmora could not save your progress\":/ "
-                       "{print $1}'")
-                  .output;
+// The id of the report's box when one is up, shown by a process of SDL's
+// that the game started and that is not `shown`, else "". The X server
+// gives a new box the id of one just closed; a process id comes back only
+// after the whole range.
+std::string newReportBox(pid_t game, std::string& shown) {
+    const std::string box =
+        runShell("xwininfo -root -children | awk -v ORS= '/ \"Velmora could not save your "
+                 "progress\":/ {print $1; exit}'")
+            .output;
+    const std::string process = runShell("pgrep -P " + std::to_string(game) + " | tr -d '\\n'").output;
+    if (box.empty() || process.empty() || process == shown) {
+        return {};
     }
-    bool closed = false;
-    if (!box.empty() && runShell("xdotool key --window " + box + " Return").status == 0) {
-        for (int look = 0; look < 100 && !closed; ++look, usleep(100000)) {
-            closed = kill(game, 0) != 0;
+    shown = process;
+    return box;
+}
+
+// Answers the report's box with each key of `keys` in turn, as a player
+// would, each once a new box has come over the game's window; before a key
+// `beforeKey` runs with its index. Returns the number of boxes answered, or
+// -1 unless the game has ended after the last. A box the test could not find
+// or answer would hold the game: its whole group goes.
+int answerTheBoxes(pid_t game, const std::vector<std::string>& keys,
+                   const std::function<void(std::size_t)>& beforeKey) {
+    std::string shown;
+    std::size_t answered = 0;
+    for (; answered < keys.size(); ++answered) {
+        std::string box;
+        for (int look = 0; look < 200 && box.empty(); ++look, usleep(100000)) {
+            box = newReportBox(game, shown);
+        }
+        if (box.empty()) {
+            break;
+        }
+        beforeKey(answered);
+        if (runShell("xdotool key --window " + box + " " + keys[answered]).status != 0) {
+            break;
         }
     }
-    if (!closed) {
+    bool ended = false;
+    for (int look = 0; answered == keys.size() && look < 100 && !ended; ++look, usleep(100000)) {
+        ended = kill(game, 0) != 0;
+    }
+    if (!ended) {
         kill(-game, SIGKILL);
     }
-    return closed;
+    return ended ? static_cast<int>(answered) : -1;
 }
 
 // Each way a run ends reaches the report: the leaderboards the game could not
 // save are named, in a box too over a window, and the run fails; unless room
-// was made on the disk before the end, when the last try saves them.
+// was made on the disk before the end, when the last try saves them, or,
+// over a window, while the box was up, when its try again does. Try again
+// while the disk is still full asks again; Escape quits without saving.
 TEST(FullDiskRun, EachWayARunEndsNamesWhatItCouldNotSave) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: mounts a full disk in a mount namespace of the game's own";
@@ -95,44 +126,60 @@ TEST(FullDiskRun, EachWayARunEndsNamesWhatItCouldNotSave) {
     std::string failure;
     ASSERT_TRUE(xvfb.start(1024, 768, environment, failure)) << failure;
     const char* const endless = "--headless --frames 1000000 --print-frames";
+    const char* const window = "--frames 5 --print-frames";
+    enum class Room { never, beforeTheEnd, atTheSecondBox };
     const struct {
         const char* ending;
         const char* arguments;
         int signal;
-        bool makeRoom;
-    } endings[] = {{"the last frame", "--headless --frames 4", 0, false},
-                   {"SIGINT", endless, SIGINT, false},
-                   {"SIGTERM after room was made", endless, SIGTERM, true},
-                   {"a window's last frame", "--frames 5 --print-frames", 0, false}};
-    for (const auto& [ending, arguments, signal, makeRoom] : endings) {
+        Room room;
+        std::vector<std::string> keys; // the answers to the window's boxes
+    } endings[] = {{"the last frame", "--headless --frames 4", 0, Room::never, {}},
+                   {"SIGINT", endless, SIGINT, Room::never, {}},
+                   {"SIGTERM after room was made", endless, SIGTERM, Room::beforeTheEnd, {}},
+                   {"a window's box, quit", window, 0, Room::never, {"Escape"}},
+                   {"a window's box, tried again", window, 0, Room::atTheSecondBox, {"Return", "Return"}}};
+    for (const auto& [ending, arguments, signal, room, keys] : endings) {
         SCOPED_TRACE(ending);
         TempFolder data;
         ASSERT_TRUE(data.ok());
-        const bool window = std::string(arguments).find("--headless") == std::string::npos;
-        bool boxClosed = false;
-        const GameRun run =
-            runOnFullDisk(data.path(), arguments, [&, signal = signal, makeRoom = makeRoom](pid_t game) {
+        int answered = 0;
+        const GameRun run = runOnFullDisk(
+            data.path(), arguments, [&, signal = signal, room = room, &keys = keys](pid_t game) {
                 // The game's own mount namespace, seen through its root.
                 const std::string filler = "/proc/" + std::to_string(game) + "/root" + data.file("filler");
-                EXPECT_TRUE(!makeRoom || ::unlink(filler.c_str()) == 0);
-                if (window) {
-                    boxClosed = closeTheBox(game);
-                } else {
-                    kill(game, signal);
+                const auto makeRoom = [&] { EXPECT_EQ(::unlink(filler.c_str()), 0) << filler; };
+                if (room == Room::beforeTheEnd) {
+                    makeRoom();
                 }
+                if (keys.empty()) {
+                    kill(game, signal);
+                    return;
+                }
+                answered = answerTheBoxes(game, keys, [&](std::size_t key) {
+                    if (room == Room::atTheSecondBox && key == 1) {
+                        makeRoom();
+                    }
+                });
             });
         if (run.status == kNoMount) {
             GTEST_SKIP() << "no tmpfs can be mounted here: " << run.output;
         }
-        EXPECT_EQ(run.status, makeRoom ? 0 : 1) << run.output;
-        EXPECT_EQ(boxClosed, window) << "the box over the window was not found and closed\n" << run.output;
+        const bool saved = room != Room::never;
+        EXPECT_EQ(run.status, saved ? 0 : 1) << run.output;
+        EXPECT_EQ(answered, static_cast<int>(keys.size())) << "the boxes were not all found and answered\n"
+                                                           << run.output;
+        // Said once a try fails, before each box.
         const std::size_t named = run.output.find(
             "velmora: this session's progress is not saved in " + data.file("velmora/leaderboards.plist") +
-            ": write failed: No space left on device; free some space on its disk, then play again\n");
-        EXPECT_EQ(named != std::string::npos, !makeRoom) << run.output;
-        EXPECT_TRUE(makeRoom || named > run.output.find("frames drawn")) << run.output;
+            ": write failed: No space left on device; " + ZQ::freeSpace().advice + "\n");
+        EXPECT_EQ(named != std::string::npos, room != Room::beforeTheEnd) << run.output;
+        EXPECT_TRUE(named == std::string::npos || named > run.output.find("frames drawn")) << run.output;
+        EXPECT_EQ(run.output.find("velmora: the progress named above is saved now") != std::string::npos,
+                  room == Room::atTheSecondBox)
+            << run.output;
         const std::size_t after = run.output.find("leaderboards after the run:");
-        EXPECT_EQ(run.output.find("<key>player</key>", after) != std::string::npos, makeRoom) << run.output;
+        EXPECT_EQ(run.output.find("<key>player</key>", after) != std::string::npos, saved) << run.output;
     }
 }
 

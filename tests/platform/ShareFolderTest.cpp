@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,10 +20,10 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string saveText(const std::string& in, const std::string& text) {
-    std::string error;
+    ZQ::Refusal refused;
     return ZQShareFolder::saveNew(
         {in, "Velmora"}, [](int attempt) { return "knot-" + std::to_string(attempt) + ".txt"; },
-        [&](std::FILE* file, std::string&) { return std::fputs(text.c_str(), file) >= 0; }, error);
+        [&](std::FILE* file, std::string&) { return std::fputs(text.c_str(), file) >= 0; }, refused);
 }
 
 // NFS takes no flags on rename; FUSE mounts take neither flags (ENOSYS,
@@ -39,6 +41,43 @@ TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
         EXPECT_EQ(TempFolder::read(folder.file("Velmora/knot-0.txt")), "first");
         EXPECT_EQ(folder.entries("Velmora"), (std::vector<std::string>{"knot-0.txt", "knot-1.txt"}));
     }
+}
+
+// Why shares are off is a refusal with its mend, as a store's is: the share
+// folder named, the player's own folder that bars it opened up in one
+// command; and a share that finds the disk full is told to free space.
+TEST(ShareFolderTest, ASharesFolderTheGameMayNotWriteIsRefusedWithItsMend) {
+    TempFolder folder;
+    ASSERT_TRUE(asplayer::handToPlayer(folder.path()));
+    const std::string pictures = folder.file("Pictures");
+    fs::create_directory(pictures);
+    ASSERT_TRUE(asplayer::handToPlayer(pictures));
+    const auto refusedAsPlayer = [&] {
+        return asplayer::run([&] {
+            const std::optional<ZQ::Refusal> refusal = ZQShareFolder::unwritable({pictures, "Velmora"});
+            return refusal ? ZQ::line(*refusal) : "none";
+        });
+    };
+    ::chmod(pictures.c_str(), 0555);
+    const std::string refused = refusedAsPlayer();
+    ::chmod(pictures.c_str(), 0755);
+    EXPECT_EQ(refused, "cannot save shares in " + pictures + "/Velmora: the folder " + pictures +
+                           " cannot be written (Permission denied); let its owner use it: chmod u+rwx '" +
+                           pictures + "'");
+    EXPECT_EQ(refusedAsPlayer(), "none");
+
+    TempFolder own;
+    const FileCallHook full(
+        [](const std::string& call, const std::string& entry, const std::string&, unsigned) {
+            return call == "openat" && entry.starts_with(".share.tmp-") ? ENOSPC : 0;
+        });
+    ZQ::Refusal why;
+    EXPECT_EQ(ZQShareFolder::saveNew(
+                  {own.path(), "Velmora"}, [](int) { return "knot.txt"; },
+                  [](std::FILE*, std::string&) { return true; }, why),
+              "");
+    EXPECT_NE(why.why.find("No space left on device"), std::string::npos) << why.why;
+    EXPECT_EQ(why.mends, std::vector<ZQ::Mend>{ZQ::freeSpace()});
 }
 
 // Another user's picture viewer must get in. A temporary just written may

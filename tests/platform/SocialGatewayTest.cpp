@@ -10,6 +10,7 @@
 #include "platform/ZQShareTexts.h"
 #include "platform/ZQSocialGateway.h"
 #include "platform/ZQView.h"
+#include "support/FileCallHook.h"
 #include "support/HeadlessGL.h"
 #include "support/RecordingSoundGateway.h"
 #include "support/TempFolder.h"
@@ -19,6 +20,7 @@
 #include <png.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -307,6 +309,29 @@ TEST_F(SocialGatewayTest, WithTheFolderUnwritableTheTilesStayOffAndARequestIsLog
     EXPECT_TRUE(presenter.shown.empty());
     EXPECT_TRUE(view->isAnimating());
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"blocked"});
+}
+
+// A share the full disk refuses is said as such, with the advice every full
+// disk gets, in the dialog and the log, and leaves no file behind.
+TEST_F(SocialGatewayTest, AShareTheFullDiskRefusesSaysSoWithItsMendAndLeavesNothing) {
+    std::unique_ptr<ZQSocialGateway> gateway = gatewayIn("shares");
+    const FileCallHook full(
+        [](const std::string& call, const std::string& entry, const std::string&, unsigned) {
+            return call == "openat" && entry.starts_with(".share.tmp-") ? ENOSPC : 0;
+        });
+    testing::internal::CaptureStderr();
+    ZQ::shareKnot("Sedisa");
+    const std::string logged = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(presenter.shown.size(), 1u);
+    const std::string& message = presenter.shown[0].message;
+    presenter.dismiss();
+    const std::string why = "cannot write in " + folder.file("shares") + ": No space left on device";
+    EXPECT_TRUE(message.starts_with("The text of Sedisa could not be saved: " + why + "\n\n")) << message;
+    EXPECT_NE(message.find(ZQ::freeSpace().advice.substr(1)), std::string::npos) << message;
+    EXPECT_NE(logged.find("the text of Sedisa could not be saved: " + why + "; " + ZQ::freeSpace().advice),
+              std::string::npos)
+        << logged;
+    EXPECT_TRUE(folder.entries("shares").empty());
 }
 
 TEST_F(SocialGatewayTest, AKnotNameNeverLeadsAShareOutOfItsFolder) {

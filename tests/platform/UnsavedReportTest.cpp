@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -75,10 +77,8 @@ TEST(UnsavedReport, EachStoreTheLastTryCannotSaveIsNamedWithWhyAndItsMendAndFail
         EXPECT_NE(box.find(file), std::string::npos) << box;
         EXPECT_NE(box.find(cause), std::string::npos) << box;
     };
-    saidOf("full", "a new file cannot be made: No space left on device",
-           "free some space on its disk, then play again");
-    saidOf("locked", "a new file cannot be made: Permission denied",
-           "make its folder writable, then play again");
+    saidOf("full", "a new file cannot be made: No space left on device", ZQ::freeSpace().advice);
+    saidOf("locked", "a new file cannot be made: Permission denied", "make its folder writable");
     saidOf("refused", "the file " + refused + " cannot be read (Input/output error)",
            "move it aside, and the game starts it anew: mv '" + refused + "' '" + refused + ".unreadable'");
     EXPECT_EQ(said.find("mended"), std::string::npos) << said;
@@ -93,6 +93,95 @@ TEST(UnsavedReport, EachStoreTheLastTryCannotSaveIsNamedWithWhyAndItsMendAndFail
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(ZQ::PlistFileStore(folder.file("mended.plist")).integerForKey("level"), 7);
     EXPECT_EQ(ZQ::PlistFileStore(refused).integerForKey("level"), 8);
+}
+
+// A player at the window's box: each question is noted with what the
+// stores' files hold while it is up, and answered by `answer`, which may
+// mend a store first as a player who frees space would.
+class AnsweringBoxes final : public ZQDialogPresenter {
+public:
+    using Answer = std::function<std::string(std::size_t question)>;
+    explicit AnsweringBoxes(Answer answer) : answer(std::move(answer)) {}
+
+    void present(const ZQDialog& dialog, std::function<void()> dismissed) override {
+        ADD_FAILURE() << "a box without a choice: " << dialog.message;
+        dismissed();
+    }
+    std::size_t ask(const ZQDialog& dialog, const std::vector<std::string>& answers) override {
+        asked.push_back(dialog.message);
+        // Return takes the first answer, Escape the last.
+        EXPECT_EQ(answers.front(), ZQUnsavedReport::kTryAgain);
+        EXPECT_EQ(answers.back(), ZQUnsavedReport::kQuit);
+        const auto chosen = std::find(answers.begin(), answers.end(), answer(asked.size() - 1));
+        EXPECT_NE(chosen, answers.end());
+        return static_cast<std::size_t>(chosen - answers.begin());
+    }
+    std::vector<std::string> asked;
+
+private:
+    Answer answer;
+};
+
+// The box over the window keeps the session while the player frees space:
+// each try again tries what is still not saved, saves what was mended
+// meanwhile and asks again naming only what still fails; the run ends as a
+// saved one once all is. Quitting ends it as today, the progress lost.
+TEST(UnsavedReport, TryAgainSavesWhatTheBoxLeftTimeToMendAndQuitLosesIt) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.ok());
+    std::map<std::string, int> failing;
+    FileCallHook hook([&](const std::string& call, const std::string& entry, const std::string&, unsigned) {
+        const std::size_t dot = entry.find(".plist.tmp-");
+        const auto cause = dot == std::string::npos ? failing.end() : failing.find(entry.substr(1, dot - 1));
+        return call == "openat" && cause != failing.end() ? cause->second : 0;
+    });
+    std::vector<std::unique_ptr<ZQ::PlistFileStore>> stores;
+    std::vector<ZQ::KeyValueStore*> played;
+    const auto playOn = [&](const std::vector<std::pair<std::string, int>>& names) {
+        stores.clear();
+        played.clear();
+        failing = {names.begin(), names.end()};
+        for (const auto& [name, cause] : names) {
+            played.push_back(
+                stores.emplace_back(std::make_unique<ZQ::PlistFileStore>(folder.file(name + ".plist")))
+                    .get());
+            stores.back()->setInteger("level", 7);
+            EXPECT_FALSE(stores.back()->synchronize());
+        }
+    };
+    const auto saved = [&](const std::string& name) {
+        return ZQ::PlistFileStore(folder.file(name + ".plist")).integerForKey("level") == 7;
+    };
+
+    playOn({{"full", ENOSPC}, {"locked", EACCES}});
+    AnsweringBoxes mending([&](std::size_t question) {
+        failing.erase(question == 0 ? "full" : "locked");
+        return ZQUnsavedReport::kTryAgain;
+    });
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ZQUnsavedReport::endSession(played, &mending), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(mending.asked.size(), 2u) << said;
+    EXPECT_NE(mending.asked[0].find(folder.file("full.plist")), std::string::npos) << mending.asked[0];
+    EXPECT_NE(mending.asked[0].find(folder.file("locked.plist")), std::string::npos) << mending.asked[0];
+    EXPECT_EQ(mending.asked[1].find(folder.file("full.plist")), std::string::npos) << mending.asked[1];
+    EXPECT_NE(mending.asked[1].find(folder.file("locked.plist")), std::string::npos) << mending.asked[1];
+    EXPECT_TRUE(saved("full") && saved("locked"));
+    // What standard error said was not saved, it says is saved in the end.
+    EXPECT_TRUE(said.ends_with("velmora: the progress named above is saved now\n")) << said;
+
+    playOn({{"quit", ENOSPC}});
+    AnsweringBoxes quitting([&](std::size_t) {
+        failing.clear();
+        return ZQUnsavedReport::kQuit;
+    });
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ZQUnsavedReport::endSession(played, &quitting), 1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(
+                  "velmora: this session's progress is not saved in " + folder.file("quit.plist")),
+              std::string::npos);
+    EXPECT_EQ(quitting.asked.size(), 1u);
+    EXPECT_FALSE(saved("quit"));
 }
 
 } // namespace
