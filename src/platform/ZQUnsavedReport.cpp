@@ -7,8 +7,7 @@
 
 namespace {
 
-// Each store in `stores` owing changes, tried once more: what is still not
-// saved.
+// Each store in `stores` tried once more: what is still not saved.
 std::vector<ZQ::Refusal> tryOnceMore(const std::vector<ZQ::KeyValueStore*>& stores) {
     std::vector<ZQ::Refusal> unsaved;
     for (ZQ::KeyValueStore* store : stores) {
