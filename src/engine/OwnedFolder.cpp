@@ -49,15 +49,8 @@ Handle refused(const std::string& path, Refusal why) {
 
 // Another user's folder or link on the way. Taking it would take it from
 // that user; the player's own link that led there is the player's to undo.
-// In a folder shared by all, another user's link is theirs to keep there:
-// only another folder mends the way (the caller knows which).
-Refusal ownedElsewhere(const std::string& what, uid_t owner, const std::string& viaLink,
-                       bool shared = false) {
-    Refusal refusal{"", ownedBy(what, owner), {}};
-    if (!viaLink.empty() || !shared) {
-        refusal.mends.push_back(viaLink.empty() ? runAs(owner) : undoLink(viaLink));
-    }
-    return refusal;
+Refusal ownedElsewhere(const std::string& what, uid_t owner, const std::string& viaLink) {
+    return {"", ownedBy(what, owner), {viaLink.empty() ? runAs(owner) : undoLink(viaLink)}};
 }
 
 // A folder every user may write in, and not sticky: any of them may move
@@ -333,16 +326,20 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
         }
         if (S_ISLNK(info.st_mode)) {
             // The kernel follows a link in a folder shared by all only when
-            // it is the follower's own or the folder owner's
-            // (fs.protected_symlinks). The game resolves links itself, so it
-            // keeps that rule itself; in a namespace, where the owners it
-            // does not map look alike, it follows only the player's own.
+            // it is the follower's or the folder owner's (protected_symlinks);
+            // the game, which resolves links itself, keeps that rule, and in a
+            // namespace, where unmapped owners look alike, follows only the
+            // player's own. Another user's link there is theirs to keep.
             struct stat holder {};
             const bool shared = sharedByAll(*at, holder);
             if (info.st_uid != ::geteuid() &&
                 (!trusted(info.st_uid) ||
                  (shared && (info.st_uid != holder.st_uid || unmapped(info.st_uid))))) {
-                return refused(here, ownedElsewhere("the link " + here, info.st_uid, ownLink, shared));
+                Refusal why = ownedElsewhere("the link " + here, info.st_uid, ownLink);
+                if (shared && ownLink.empty()) {
+                    why.mends.clear();
+                }
+                return refused(here, std::move(why));
             }
             if (++detours > kMaxLinks) {
                 return chainFolder != nullptr ? reached(chainFolder, chainName)
