@@ -23,6 +23,10 @@ FileCalls gFileCalls = kSystemFileCalls;
 
 namespace {
 
+// Names a process tries for a temporary: more are left only by its own
+// crashed namesakes, which removeStale clears.
+constexpr int kTemporaryNames = 100;
+
 // Whether `name` still names the entry `seen` showed, of the same size.
 bool stillThere(int folder, const char* name, const struct stat& seen) {
     struct stat now {};
@@ -82,6 +86,19 @@ int newName(int folder, const char* from, const char* to, bool link) {
 }
 
 } // namespace
+
+int makeTemporary(int folder, const std::string& prefix, mode_t mode, std::string& name) {
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < kTemporaryNames; ++attempt) {
+        name = prefix + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        fd = gFileCalls.openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                               mode);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    return fd;
+}
 
 int renameNoReplace(int folder, const char* from, const char* to) {
     return newName(folder, from, to, true);

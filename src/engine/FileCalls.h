@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -29,6 +30,11 @@ extern const FileCalls kSystemFileCalls;
 // with EEXIST when it is taken, and nothing moved. Where rename takes no
 // flags, by a hard link, else over an empty file of our own (docs/stores.md).
 int renameNoReplace(int folder, const char* from, const char* to);
+
+// Makes a new file in `folder` for writing, named `prefix` and a suffix of
+// its own (this process's id and a count) that no other file had: the file's
+// descriptor, `name` set; -1 with errno when none can be made.
+int makeTemporary(int folder, const std::string& prefix, mode_t mode, std::string& name);
 
 // As renameNoReplace, without the hard link: the rename itself picks what
 // stands at `from`, so an entry that came there since the caller looked is

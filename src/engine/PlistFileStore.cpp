@@ -327,15 +327,7 @@ PlistFileStore::WriteResult PlistFileStore::writeFile(const std::string& bytes, 
     }
     const int dir = folder->descriptor();
     std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < kNewNames; ++attempt) {
-        temporary = temporaryPrefix(name) + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = gFileCalls.openat(dir, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                               0600);
-        if (fd < 0 && errno != EEXIST) {
-            break;
-        }
-    }
+    const int fd = makeTemporary(dir, temporaryPrefix(name), 0600, temporary);
     if (fd < 0) {
         writeError = errno;
         writeFailure = std::string("a new file cannot be made: ") + std::strerror(errno);

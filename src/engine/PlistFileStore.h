@@ -67,7 +67,7 @@ private:
     // Looks at an entry that changes while it is followed, before it is
     // refused as being replaced without pause.
     static constexpr int kLooks = 8;
-    // New names tried for a temporary file, or for damage set aside in one nanosecond.
+    // New names tried for damage set aside in one nanosecond.
     static constexpr int kNewNames = 100;
 
     // What identifies one version of an entry on disk.

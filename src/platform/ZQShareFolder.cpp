@@ -145,15 +145,7 @@ std::string saveNew(const Place& place, const std::function<std::string(int atte
     // The player's umask gives the file its mode (0600 would hide the
     // picture from a viewer running as another user).
     std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < kMaxNameTries; ++attempt) {
-        temporary = kTemporaryPrefix + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = ZQ::gFileCalls.openat(dir, temporary.c_str(),
-                                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            break;
-        }
-    }
+    const int fd = ZQ::makeTemporary(dir, kTemporaryPrefix, 0666, temporary);
     if (fd < 0) {
         refused = failure("cannot write in", place.path());
         return {};
