@@ -31,9 +31,8 @@ std::string refusalOf(const std::string& path, OwnedFolder::Make make = OwnedFol
     return folder->usable() ? "" : ZQ::line(folder->refusal());
 }
 
-// A root game followed a player's link into a folder of root's, another user
-// moved a data folder out of a folder open to all, and another user's link in
-// /tmp sent the cloud file into a folder of theirs.
+// A root game followed a player's link into root's folder, a user moved a data
+// folder out of one open to all, and a user's /tmp link took the cloud file.
 TEST(OwnedFolderTest, EveryFolderAndLinkFromRootDownIsTheGamesOrRootsAndNoneOpenToAll) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: the folders of another user are made with chown";
@@ -70,10 +69,9 @@ TEST(OwnedFolderTest, EveryFolderAndLinkFromRootDownIsTheGamesOrRootsAndNoneOpen
     EXPECT_EQ(refusal.find("chmod"), std::string::npos) << "/ is never a mend's: " << refusal;
 }
 
-// OpenSSH's StrictModes stops once it has checked the home: a folder above
-// it that every user may write (a shared mount, say) held off every start.
-// A way into the home is checked from the home down, the home included; any
-// other way, and an absolute link out of the home, from / down.
+// A folder above the home open to all (a shared mount) held off every start:
+// as StrictModes does, a way into the home is checked from the home down;
+// any other, and an absolute link out of the home, from / down.
 TEST(OwnedFolderTest, AWayIntoTheHomeIsCheckedFromTheHomeDownAndAnyOtherFromRoot) {
     TempFolder folder;
     const std::string above = folder.file("above");
@@ -95,11 +93,9 @@ TEST(OwnedFolderTest, AWayIntoTheHomeIsCheckedFromTheHomeDownAndAnyOtherFromRoot
     ::chmod(home.c_str(), 0755);
 }
 
-// GNU stow links ~/.local/share -> ../../../dotfiles/share. The ".." of a
-// relative link kept the standing of the home it climbed out of, so a folder
-// of root's it led to got a mend that took it (sudo chown -R, once '/'). A
-// way out of the home is judged where it leads; the player's own folders
-// there still serve.
+// GNU stow links ~/.local/share -> ../../../dotfiles/share. The ".." kept
+// the home's standing, so root's folder it led to got a mend that took it
+// (sudo chown -R, once '/'). It is judged where it leads; the player's serve.
 TEST(OwnedFolderTest, ARelativeLinkOutOfTheHomeIsJudgedWhereItLeads) {
     TempFolder folder;
     const std::string home = folder.file("home");
@@ -143,11 +139,9 @@ bool enterNamespace(uid_t inside) {
            put("/proc/self/uid_map", uids) && put("/proc/self/gid_map", gids);
 }
 
-// Under bubblewrap or unshare --user, / and every owner the namespace does
-// not map show the overflow id; in a namespace inside another (bubblewrap
-// makes one, as does unshare -r unshare --user), uid_map's outside column
-// names the parent's ids, where 0 is the player. The overflow id is the
-// system's there, and the player's way, with its absolute links, serves.
+// In a user namespace (bubblewrap, unshare --user) / and every unmapped owner
+// show the overflow id; nested in another, 0 outside is the player. The
+// overflow id is the system's there; the player's way, links and all, serves.
 TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWayServes) {
     TempFolder folder;
     fs::create_directories(folder.file("real"));
@@ -177,11 +171,9 @@ TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWa
     }
 }
 
-// The kernel follows a link in a sticky folder every user may write only when
-// it is the follower's or the folder owner's. In a namespace another user's
-// link shows the overflow id, as the folder's owner does: the game took it as
-// the system's, followed it, and wrote the cloud record over the file it
-// named. There only the player's own link is followed.
+// A link in a sticky folder open to all is followed only when it is the
+// follower's or the folder owner's. In a namespace another user's showed the
+// overflow id and was followed, and the cloud record written where it led.
 TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFollowed) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: a link of another user is made with lchown";
@@ -215,9 +207,8 @@ TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFol
     }
 }
 
-// However a way is spelt (doubled slashes, ".", a slash at the end) it is
-// one folder, named without them; one noted as missing is made by again().
-// The cloud folder's store relies on a refused folder handing itself back.
+// However spelt ("//", ".", a last "/") a way is one folder, named plainly;
+// again() makes one noted missing; a refused one is handed back, making none.
 TEST(OwnedFolderTest, AWayIsOneFolderHoweverItIsSpeltAndOneNotedMissingIsMadeAgain) {
     TempFolder folder;
     const OwnedFolder::Handle noted =

@@ -93,9 +93,8 @@ TEST(PlistFileStoreDamage, ALinkThatLeadsToNoFileIsKeptAsideAndWhatItNamesIsUnto
     }
 }
 
-// A link that stood at the name only while the game opened it (ELOOP) sent
-// the valid file found there next aside; it is looked past a bounded number
-// of times.
+// A link seen only by the open (ELOOP) sent the valid file found next aside;
+// it is looked past a bounded number of times.
 TEST(PlistFileStoreDamage, ALinkSeenOnlyByTheOpenIsLookedPastAndTheFileRead) {
     for (const int links : {1, 1000}) {
         TempFolder folder;
@@ -111,10 +110,8 @@ TEST(PlistFileStoreDamage, ALinkSeenOnlyByTheOpenIsLookedPastAndTheFileRead) {
     }
 }
 
-// A dotfile manager or a sync tool swaps the file for a link to a good
-// copy as the game looks at its store, at the start or while it plays: the
-// link was kept aside as damage and the store started empty. A link found
-// at the read is walked, and the copy read.
+// A dotfile manager or sync tool swapping the file for a link to a good copy
+// as the store looked had the link kept aside as damage: it is walked.
 TEST(PlistFileStoreDamage, ALinkThatComesInTheFilesPlaceIsWalkedNotKeptAside) {
     for (const bool playing : {false, true}) {
         TempFolder folder;
@@ -168,10 +165,9 @@ TEST(PlistFileStoreDamage, AnEmptyFileIsNoDamageAndItsInPlaceWritersRecordIsKept
     EXPECT_EQ(std::pair(reread.integerForKey("level"), reread.integerForKey("mine")), std::pair(5l, 1l));
 }
 
-// Earlier names carry a count, which sorts wrongly as text ("-10" < "-9").
-// In a folder shared with other users, five copies of theirs with later
-// times removed the copy just made; an empty file a kill left before the
-// rename counted as a copy. A name the game never gives is no copy: it stays.
+// Counted names sorted as text ("-10" < "-9"); five later copies of other
+// users' removed the one just made; an empty file a kill left counted as a
+// copy. A name the game never gives is no copy: it stays.
 TEST(PlistFileStoreDamage, OnlyTheNewestFiveOwnCopiesSetAsideAreKeptOldNamesCountedTheNewOneAlways) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");

@@ -11,10 +11,8 @@
 #include <sys/stat.h>
 #include <tuple>
 
-// What a store keeps: another user's file and way, the file that was read,
-// a record synced in while it writes, the bits of what it replaces, and the
-// values as they were read. The moment between two steps is reached through
-// the system-call seam, never by a race.
+// What a store keeps. The moment between two steps is reached through the
+// system-call seam, never by a race.
 
 namespace {
 
@@ -92,12 +90,9 @@ TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItI
     }
 }
 
-// A game run as root followed a player's links out of the player's folder,
-// renamed root's file there and put its own in its place. A way through a
-// folder or a link of another user, or to their file, is left alone: nothing
-// read or written, and the store refuses. Its mend takes nothing from that
-// user: the game is run as them, or the game's own link that led there is
-// undone.
+// A game run as root followed a player's links and replaced root's file there.
+// Another user's folder, link or file on the way is left alone and refused,
+// with a mend that takes nothing: run as them, or undo the game's own link.
 TEST(PlistFileStoreKeeps, AWayThroughAnotherUsersFolderOrLinkIsLeftAlone) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: a game of root's on a folder and links of another user";
@@ -166,9 +161,8 @@ TEST(PlistFileStoreKeeps, AFolderSwappedForALinkBetweenTwoStepsMovesNoStep) {
     EXPECT_EQ(PlistFileStore(folder.file("moved/store.plist")).integerForKey("level"), 2);
 }
 
-// A good file synced in, or rewritten in place, while a damaged one was read
-// was set aside as damaged; a damaged file another game moved first left
-// the store unwritten. The moment is the set-aside's look after the read.
+// A good file synced in or rewritten while a damaged one was read went aside
+// as damage; a damaged one another game moved first left the store unwritten.
 TEST(PlistFileStoreKeeps, OnlyTheDamagedFileThatWasReadIsSetAside) {
     TempFolder folder;
     const std::string path = folder.file("cloud.plist");
@@ -212,8 +206,7 @@ TEST(PlistFileStoreKeeps, OnlyTheDamagedFileThatWasReadIsSetAside) {
 }
 
 // A record synced in between a write's last look and its rename was written
-// over unread. The exchange keeps it until it is read and merged, and the
-// merge is written again.
+// over unread: the exchange keeps it to be merged and written again.
 TEST(PlistFileStoreKeeps, ARecordSyncedInWhileAWriteSwapsIsMergedAndWrittenAgain) {
     TempFolder folder;
     const std::string path = folder.file("cloud.plist");
@@ -239,10 +232,8 @@ TEST(PlistFileStoreKeeps, ARecordSyncedInWhileAWriteSwapsIsMergedAndWrittenAgain
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"cloud.plist"}) << "nothing left behind";
 }
 
-// A file system that refuses chmod (FAT, some network mounts) made every
-// save fail, and set-id bits were copied. The bits are kept where they may
-// be, less the set-id ones, chmod is called only when they differ, and a
-// refusal is logged once and saved through.
+// A refused chmod (FAT, network mounts) failed every save, and set-id bits were
+// copied: other bits kept, chmod only where they differ, a refusal logged once.
 TEST(PlistFileStoreKeeps, AWriteKeepsThePermissionBitsWhereItMayAndSavesWhereItMayNot) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");
@@ -300,11 +291,8 @@ TEST(PlistFileStoreKeeps, ARefusedRenameLeavesNoTemporaryAndAFileSystemWithoutEx
     }
 }
 
-// Where rename takes no flags and the file system no links (FUSE mounts
-// answer ENOSYS or EOPNOTSUPP, and EPERM to a link), no store file could be
-// made. A first save now names an empty file of its own, then renames over
-// it: a record another writer put there meanwhile is read and merged, never
-// written over.
+// Without rename flags or links (FUSE) no store file could be made; a first
+// save names an empty file, then renames over it, merging a record put there.
 TEST(PlistFileStoreKeeps, AFirstSaveWithoutRenameFlagsOrLinksKeepsARecordThatCameBeforeItsRename) {
     for (const int flagError : {ENOSYS, EOPNOTSUPP}) {
         TempFolder folder;

@@ -18,8 +18,7 @@ namespace {
 
 using ZQ::PlistFileStore;
 
-// Whether `owed`, a store's unsaved changes, says why and what mends as
-// its refusal does.
+// Whether the store owes its changes for the reason and mends it refuses with.
 bool owesAsItRefuses(const ZQ::KeyValueStore& store) {
     const std::optional<ZQ::Refusal> owed = store.unsaved();
     return owed && store.refusal() && owed->why == store.refusal()->why &&
@@ -51,8 +50,7 @@ TEST(PlistFileStoreRefuses, AnotherUsersFileOrOneThatGivesAnIOErrorIsRefusedWith
     if (asplayer::testsRunAsRoot()) {
         ASSERT_TRUE(asplayer::handToPlayer(folder.path()));
         ASSERT_EQ(::chmod(path.c_str(), 0644), 0); // readable: only its owner keeps it from the player
-        // Root's file where the player's things are is what a game run with
-        // sudo left, with others beside it: they all go back at once.
+        // A game run with sudo left root's files among the player's: all go back.
         const std::string player = ::getpwuid(asplayer::kPlayer)->pw_name;
         EXPECT_TRUE(asplayer::run([&] {
                         return refusalOf(path);
@@ -86,9 +84,8 @@ TEST(PlistFileStoreRefuses, AnotherUsersFileOrOneThatGivesAnIOErrorIsRefusedWith
     EXPECT_EQ(folder.entries(), left);
 }
 
-// A store's relative link climbing out of the home to a file of root's got
-// "sudo chown alice: '/etc/passwd'": the ".." kept the home's standing. The
-// link is the player's to undo; what it names is never taken.
+// A relative link out of the home to root's file got "sudo chown alice:
+// '/etc/passwd'". The link is the player's to undo; its target is never taken.
 TEST(PlistFileStoreRefuses, ARelativeLinkOutOfTheHomeToAFileOfRootsIsUndoneNeverTaken) {
     TempFolder folder;
     const std::string home = folder.file("home");
@@ -146,9 +143,8 @@ TEST(PlistFileStoreRefuses, ARefusalDuringPlayIsSaidOnceOwedWhereNeededAndEndsWh
     }
 }
 
-// The cloud folder is made at the store's first write. A way to it refused
-// then (a sync tool's link to a folder left open to all) kept the store
-// refused for the rest of the session, mended or not.
+// A way to the cloud folder refused at its first write (a sync tool's link to
+// a folder open to all) kept the store refused all session, mended or not.
 TEST(PlistFileStoreRefuses, AFolderRefusedAtItsMakingIsLookedAtAgainOnceMended) {
     TempFolder folder;
     PlistFileStore store(folder.file("cloud/store.plist"), {}, PlistFileStore::Need::optional);

@@ -21,9 +21,8 @@ using namespace std::literals;
 using ZQ::PlistFileStore;
 using ZQ::StoreValue;
 
-// One value of every kind, nested, with the awkward cases: negative and
-// extreme integers, a zero byte in data, text beyond ASCII and XML's own
-// special characters.
+// One value of every kind, nested: extreme integers, a zero byte in data,
+// text beyond ASCII and XML's own special characters.
 StoreValue::Dictionary everyKind() {
     StoreValue::Dictionary inner;
     inner.emplace("flag", StoreValue::boolean(false));
@@ -134,10 +133,8 @@ TEST_F(PlistFileStoreTest, ABadFileIsKeptAsideByteForByteAndReadAsEmpty) {
         "<?xml version=\"1.0\"?><plist><dict><key>a</key>", // cut short
         "bplist00\x01\x02\x03",                             // a binary header and nothing behind it
         "<plist version=\"1.0\"><array><integer>1</integer></array></plist>", // root not a dictionary
-        // Lists the store could not write back as they are: each '<', '>'
-        // and '&' of a text is written as a reference, four times the bytes
-        // of a binary list's '<', and for a hand-written megabyte of '>'
-        // more references than the reader takes in a text that long.
+        // Not writable back as they are: each '<' is a four-byte reference,
+        // and a megabyte of '>' more references than the reader takes.
         binary.bytes(binary.dictionary(
             {{binary.ascii("text"), binary.ascii(std::string(ZQ::kPlistMaxBytes / 3, '<'))}})),
         "<plist><dict><key>text</key><string>" + std::string(1u << 20, '>') + "</string></dict></plist>",
@@ -269,9 +266,8 @@ TEST_F(PlistFileStoreTest, WritingLeavesNoTemporaryFilesAndClearsStaleOnes) {
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
 }
 
-// A step of the write that fails (a rename the disk refuses) removes the
-// new file, leaves the old one whole and says which step failed and why;
-// the change stays owed until a write can be made.
+// A failed step of the write (a rename the disk refuses) removes the new
+// file, keeps the old, says which step and why; the change stays owed.
 TEST_F(PlistFileStoreTest, AFailedRenameLeavesTheOldFileAndNoTemporaryAndIsOwedUntilSaved) {
     PlistFileStore store(path);
     store.setInteger("level", 1);
@@ -298,9 +294,8 @@ TEST_F(PlistFileStoreTest, AFailedRenameLeavesTheOldFileAndNoTemporaryAndIsOwedU
     EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 2);
 }
 
-// Values set as the file holds them replace nothing: every start once
-// rewrote the defaults and the leaderboards to sign the same player in and
-// merge the tutorial flag. A NaN is the same value as the file's NaN.
+// Every start rewrote the defaults and the leaderboards to set the values
+// they held. A value as the file holds it (a NaN too) replaces nothing.
 TEST_F(PlistFileStoreTest, ASynchronizeThatChangesNoValueReplacesNoFile) {
     {
         PlistFileStore store(path);
@@ -357,9 +352,8 @@ TEST_F(PlistFileStoreTest, AnotherWritersChangesArePulledInOnceWithTheirKeys) {
     EXPECT_EQ(reread.object("level"), nullptr);
 }
 
-// Of two writers, neither writes over a value the other gave a key: keys
-// only one of them changed both survive, and a key both changed takes the
-// file's value and is reported to its owner, who merges and writes again.
+// Neither of two writers writes over the other's value: keys one changed
+// survive; a key both changed takes the file's, reported to its owner to merge.
 TEST_F(PlistFileStoreTest, AKeyBothWritersChangedGivesWayAndIsReportedAndTheRestSurvives) {
     PlistFileStore mine(path);
     mine.setInteger("mode", 2);
@@ -409,8 +403,8 @@ TEST_F(PlistFileStoreTest, ADamagedExternalFileIsKeptAsideAndMemoryWrittenBack) 
 
 TEST(PlistCodec, RefusesDeepNestingAndLeavesOutDates) {
     std::string why;
-    // As deep as the reader follows, just too deep, and deep enough to
-    // overflow the stack where libplist frees its tree.
+    // As deep as the reader goes, too deep, and deep enough to overflow the
+    // stack where libplist frees its tree.
     for (const int levels : {ZQ::kPlistMaxDepth, ZQ::kPlistMaxDepth + 1, 200000}) {
         std::string deep = "<plist><dict><key>k</key>";
         for (int i = 0; i < levels; ++i) {
@@ -456,11 +450,8 @@ TEST(PlistCodec, ReadsLibplistsBinaryListsAsTheSameValues) {
 }
 
 TEST(PlistFileStore, NeverWritesAFileItCannotReadBack) {
-    // The state fuzzer's find: shared arrays, some nine thousand values once
-    // spelt out, which the XML written back does. With its refused saved
-    // state kept beside it, as the game keeps one, the list written would
-    // hold more values than the reader takes, and the next start would set
-    // the whole file aside.
+    // The state fuzzer's find: shared arrays, spelt out in XML beside its refused
+    // state, made more values than the reader takes; the next start set it aside.
     const std::string find(
         "\x62\x70\x6c\x69\x73\x74\x30\x30\x13\x00\x00\x00\x00\x00\x00\x00\x07\xa4\x00\x00\x00\x00\xa4\x01"
         "\x01\x01\x01\xa4\x02\x02\x02\x02\xa4\x03\x03\x03\x03\xa4\x04\x04\x04\x04\xa4\x05\x05\x05\x05\xa4"
@@ -489,11 +480,9 @@ TEST(PlistFileStore, NeverWritesAFileItCannotReadBack) {
     EXPECT_EQ(PlistFileStore(path).contents(), written);
 }
 
-// The bound refuses lists without writing them, so it must never pass the
-// size written (a list the store could hold would be set aside) and must
-// stay close to it where texts are all references (or it would save no
-// writing at all). The texts are long so that a miscount shows through the
-// markup around them.
+// The bound refuses lists unwritten: above the size written it would set a
+// good list aside, and far below it where texts are all references it would
+// save no writing. Long texts let a miscount show through the markup.
 TEST(PlistCodec, TheLeastWrittenSizeIsNeverMoreThanWhatIsWrittenAndNearItForReferences) {
     const std::string lts(4096, '<');
     const StoreValue::Dictionary inner = {{"<&>", StoreValue::array({StoreValue::string(lts + "&")})}};
@@ -548,8 +537,7 @@ TEST(PlistCodec, KeysAndDictionariesFarBeyondTheGamesAreRefusedInXmlAndBinary) {
             }
         }
     }
-    // A root as full as it may be leaves no room for a key the game writes
-    // but the file lacks.
+    // A full root leaves no room for a key the game writes but the file lacks.
     StoreValue::Dictionary full;
     for (std::size_t i = 0; i < ZQ::kPlistMaxDictionaryKeys; ++i) {
         full.emplace(keyOf(i, 8), StoreValue::boolean(true));

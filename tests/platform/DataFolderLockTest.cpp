@@ -13,12 +13,8 @@
 #include <unistd.h>
 
 // One game a data folder, and only a folder of the game's user that it can
-// write: a second game on one folder would write the record it holds over
-// the other's; a game run as root once followed a player's links, made its
-// lock elsewhere, and left the player's stores root's; a folder the game
-// could not write lost the whole run's progress with status 0. The lock
-// never guesses: whatever stands at ".lock" that the game cannot lock as its
-// own turns it away, and stays as it was.
+// write. The lock never guesses: whatever stands at ".lock" that the game
+// cannot lock as its own turns it away, and stays as it was.
 
 namespace {
 
@@ -30,8 +26,7 @@ std::string refusalOn(const std::string& data) {
     return lock.refused() ? ZQ::line(*lock.refusal) : "";
 }
 
-// What lstat says of every entry below `root`: kind, owner, mode, size and
-// time, so that any change shows.
+// What lstat says of every entry below `root`, so that any change shows.
 std::string treeOf(const std::string& root) {
     std::string tree;
     std::error_code error;
@@ -48,6 +43,7 @@ std::string treeOf(const std::string& root) {
 TEST(DataFolderLockTest, OneGameAtATimePlaysOnAFolderAndNoneWaits) {
     TempFolder folder;
     const std::string data = folder.file("data");
+// A second game on one folder wrote the record it held over the other's.
     {
         const ZQDataFolderLock first(data, ZQ::OwnedFolder::open(data, ZQ::OwnedFolder::Make::yes));
         EXPECT_FALSE(first.refused());
@@ -132,6 +128,7 @@ TEST(DataFolderLockTest, ALockFolderIsClearedKeepingWhatItHolds) {
         EXPECT_EQ(TempFolder::read(data + "/.lock.kept-2/notes.txt"), holds ? "kept" : "");
     }
 }
+// A folder the game could not write lost the whole run's progress with status 0.
 
 TEST(DataFolderLockTest, AFolderTheGameMayNotWriteTurnsItAwayAndIsLeftAsItWas) {
     TempFolder folder;
@@ -187,10 +184,8 @@ TEST(DataFolderLockTest, TheLockIsTheGamesAloneAndOneThatCannotBeMadeIsNotToBeRe
     EXPECT_EQ(refused.find("free some space"), std::string::npos) << refused;
 }
 
-// Some FUSE mounts (rclone's write cache) make no file opened for reading
-// alone (EIO): no game could start on a data folder there. A lock of the
-// player's own that only its owner may read still locks, and is made the
-// game's alone again.
+// Some FUSE mounts (rclone's write cache) make no file opened read-only (EIO),
+// so no game could start: such a lock still locks, made the game's alone again.
 TEST(DataFolderLockTest, TheLockIsMadeWhereNoFileOpenedForReadingAloneCanBe) {
     TempFolder folder;
     {

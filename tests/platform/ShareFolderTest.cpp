@@ -43,9 +43,8 @@ TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
     }
 }
 
-// Why shares are off is a refusal with its mend, as a store's is: the share
-// folder named, the player's own folder that bars it opened up in one
-// command; and a share that finds the disk full is told to free space.
+// Why shares are off is a refusal with its mend: the player's folder that
+// bars them opened up in one command, and a full disk told to free space.
 TEST(ShareFolderTest, ASharesFolderTheGameMayNotWriteIsRefusedWithItsMend) {
     TempFolder folder;
     ASSERT_TRUE(asplayer::handToPlayer(folder.path()));
@@ -100,9 +99,8 @@ TEST(ShareFolderTest, TheFoldersAreMadeWithTheUmaskAndStaleTemporariesGo) {
               (std::vector<std::string>{".share.tmp-2-0", "knot-0.txt", "knot-1.txt"}));
 }
 
-// A FIFO with a writer held the game's start for ever; a link to a device
-// had it opened (which may act on the device), and a game of root's run
-// with a player's HOME (sudo -E) opened whatever the player's folders named.
+// A FIFO held the start for ever, a link to a device had it opened, and
+// root's game with a player's HOME (sudo -E) read what their folders named.
 TEST(ShareFolderTest, TheDesktopsFoldersFileIsOpenedOnlyWhenItIsTheGameUsersOwnFile) {
     TempFolder folder;
     const std::string line = "XDG_PICTURES_DIR=\"/srv/pictures\"\n";
