@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sched.h>
@@ -59,12 +60,10 @@ TEST(OwnedFolderTest, EveryFolderAndLinkFromRootDownIsTheGamesOrRootsAndNoneOpen
         refusalOf(folder.file("sticky/cloud")).starts_with("the link " + folder.file("sticky/cloud")));
     // Seen from a root folder of its own, / is looked at and named.
     ::chmod(folder.path().c_str(), 0777);
-    const std::string refusal = asplayer::apart(
-        [&] {
-            return ::chroot(folder.path().c_str()) == 0 && ::chdir("/") == 0 ? refusalOf("/sticky/velmora")
-                                                                             : "";
-        },
-        false);
+    const auto fromItsRoot = [&] {
+        return ::chroot(folder.path().c_str()) == 0 && ::chdir("/") == 0 ? refusalOf("/sticky/velmora") : "";
+    };
+    const std::string refusal = asplayer::apart(fromItsRoot, false);
     EXPECT_TRUE(refusal.starts_with("the folder / ")) << refusal;
     EXPECT_EQ(refusal.find("chmod"), std::string::npos) << "/ is never a mend's: " << refusal;
 }
@@ -101,10 +100,7 @@ TEST(OwnedFolderTest, ARelativeLinkOutOfTheHomeIsJudgedWhereItLeads) {
     const std::string home = folder.file("home");
     fs::create_directories(home + "/.local");
     fs::create_directories(folder.file("mine/share"));
-    std::string toRoot;
-    for (const auto& part : fs::path(home + "/.local").relative_path()) {
-        toRoot += part.empty() ? "" : "../";
-    }
+    const std::string toRoot = fs::path("/").lexically_relative(home + "/.local").string() + "/";
     fs::create_symlink(toRoot + "usr/share", home + "/.local/share");
     fs::create_symlink(toRoot, home + "/up");
     fs::create_symlink("../../mine/share", home + "/.local/own");
@@ -127,16 +123,18 @@ TEST(OwnedFolderTest, ARelativeLinkOutOfTheHomeIsJudgedWhereItLeads) {
     EXPECT_TRUE(fs::is_directory(folder.file("mine/share/velmora")));
 }
 
-// Enters a new user namespace that shows this process as `inside`, as
-// unshare --user --map-user does; false when the machine lets none be made.
+// Enters a user namespace showing this process as `inside` (unshare --user
+// --map-user); false where none can be made. Dumpable again: changing the
+// user left its /proc files root's, and the maps unwritable.
 bool enterNamespace(uid_t inside) {
     const auto put = [](const char* file, const std::string& text) {
         return (std::ofstream(file) << text << std::flush).good();
     };
     const std::string uids = std::to_string(inside) + " " + std::to_string(::geteuid()) + " 1";
     const std::string gids = std::to_string(inside) + " " + std::to_string(::getegid()) + " 1";
-    return ::unshare(CLONE_NEWUSER) == 0 && put("/proc/self/setgroups", "deny") &&
-           put("/proc/self/uid_map", uids) && put("/proc/self/gid_map", gids);
+    return ::prctl(PR_SET_DUMPABLE, 1) == 0 && ::unshare(CLONE_NEWUSER) == 0 &&
+           put("/proc/self/setgroups", "deny") && put("/proc/self/uid_map", uids) &&
+           put("/proc/self/gid_map", gids);
 }
 
 // In a user namespace (bubblewrap, unshare --user) / and every unmapped owner
@@ -149,20 +147,10 @@ TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWa
     for (const char* entry : {"", "real", "link"}) {
         ASSERT_TRUE(asplayer::handToPlayer(folder.file(entry)));
     }
-    const std::vector<std::vector<uid_t>> nestings = {{4242}, {0, 1234}};
-    for (const std::vector<uid_t>& nesting : nestings) {
+    for (const std::vector<uid_t>& nesting : {std::vector<uid_t>{4242}, {0, 1234}}) {
         const std::string seen = asplayer::run([&] {
-            // Changing the user made the process undumpable, and its /proc
-            // files root's: the maps could not be written.
-            if (::prctl(PR_SET_DUMPABLE, 1) != 0) {
-                return std::string("no namespace");
-            }
-            for (const uid_t inside : nesting) {
-                if (!enterNamespace(inside)) {
-                    return std::string("no namespace");
-                }
-            }
-            return refusalOf(folder.file("link")) + "usable";
+            return std::ranges::all_of(nesting, enterNamespace) ? refusalOf(folder.file("link")) + "usable"
+                                                                : "no namespace";
         });
         if (seen == "no namespace") {
             GTEST_SKIP() << "this machine lets no user enter a user namespace";
@@ -193,7 +181,7 @@ TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFol
     for (const bool nested : {false, true}) {
         SCOPED_TRACE(nested ? "in a namespace" : "outside");
         const std::string seen = asplayer::run([&] {
-            if (nested && (::prctl(PR_SET_DUMPABLE, 1) != 0 || !enterNamespace(4242))) {
+            if (nested && !enterNamespace(4242)) {
                 return std::string("no namespace");
             }
             return refusalOf(folder.file("shared/theirs")) + "|" + refusalOf(folder.file("shared/mine"));
@@ -220,21 +208,19 @@ TEST(OwnedFolderTest, AWayIsOneFolderHoweverItIsSpeltAndOneNotedMissingIsMadeAga
     ASSERT_TRUE(made->usable());
     EXPECT_FALSE(made->missing());
     EXPECT_EQ(made->path(), folder.path() + "/data/velmora");
-    EXPECT_TRUE(std::filesystem::is_directory(folder.file("data/velmora")));
+    EXPECT_TRUE(fs::is_directory(folder.file("data/velmora")));
     EXPECT_EQ(made->again(OwnedFolder::Make::no), made);
     const OwnedFolder::Reached reached = noted->entry(".//store.plist", OwnedFolder::Make::no);
     ASSERT_TRUE(reached.folder->usable());
     EXPECT_EQ(reached.folder->path(), made->path());
     EXPECT_EQ(reached.name, "store.plist");
-
-    // Nothing is made below a refused folder: it is handed back.
     const std::string openToAll = folder.file("open");
     ASSERT_EQ(::mkdir(openToAll.c_str(), 0700), 0);
     ASSERT_EQ(::chmod(openToAll.c_str(), 0777), 0);
     const OwnedFolder::Handle refused = OwnedFolder::open(openToAll, OwnedFolder::Make::no);
     ASSERT_FALSE(refused->usable());
     EXPECT_EQ(refused->below("cloud", OwnedFolder::Make::yes), refused);
-    EXPECT_FALSE(std::filesystem::exists(openToAll + "/cloud"));
+    EXPECT_FALSE(fs::exists(openToAll + "/cloud"));
 }
 
 // A sync tool replaces the player's link with the file while the game
@@ -243,14 +229,13 @@ TEST(OwnedFolderTest, ALinkReplacedWhileFollowedIsLookedAtAgain) {
     TempFolder folder;
     const std::string link = folder.file("defaults.plist");
     fs::create_symlink("target", link);
-    const FileCallHook hook(
-        [&](const std::string& call, const std::string& entry, const std::string&, unsigned) {
-            if (call == "readlinkat" && entry == "defaults.plist" && fs::is_symlink(link)) {
-                fs::remove(link);
-                TempFolder::write(link, "synced");
-            }
-            return 0;
-        });
+    const FileCallHook hook([&](const auto& call, const auto& entry, const auto&, unsigned) {
+        if (call == "readlinkat" && entry == "defaults.plist" && fs::is_symlink(link)) {
+            fs::remove(link);
+            TempFolder::write(link, "synced");
+        }
+        return 0;
+    });
     const OwnedFolder::Reached reached = OwnedFolder::open(folder.path(), OwnedFolder::Make::no)
                                              ->entry("defaults.plist", OwnedFolder::Make::no);
     EXPECT_TRUE(reached.folder->usable());
