@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sched.h>
@@ -31,9 +32,8 @@ std::string refusalOf(const std::string& path, OwnedFolder::Make make = OwnedFol
     return folder->usable() ? "" : ZQ::line(folder->refusal());
 }
 
-// A root game followed a player's link into a folder of root's, another user
-// moved a data folder out of a folder open to all, and another user's link in
-// /tmp sent the cloud file into a folder of theirs.
+// A root game followed a player's link into root's folder, a user moved a data
+// folder out of one open to all, and a user's /tmp link took the cloud file.
 TEST(OwnedFolderTest, EveryFolderAndLinkFromRootDownIsTheGamesOrRootsAndNoneOpenToAll) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: the folders of another user are made with chown";
@@ -60,20 +60,17 @@ TEST(OwnedFolderTest, EveryFolderAndLinkFromRootDownIsTheGamesOrRootsAndNoneOpen
         refusalOf(folder.file("sticky/cloud")).starts_with("the link " + folder.file("sticky/cloud")));
     // Seen from a root folder of its own, / is looked at and named.
     ::chmod(folder.path().c_str(), 0777);
-    const std::string refusal = asplayer::apart(
-        [&] {
-            return ::chroot(folder.path().c_str()) == 0 && ::chdir("/") == 0 ? refusalOf("/sticky/velmora")
-                                                                             : "";
-        },
-        false);
+    const auto fromItsRoot = [&] {
+        return ::chroot(folder.path().c_str()) == 0 && ::chdir("/") == 0 ? refusalOf("/sticky/velmora") : "";
+    };
+    const std::string refusal = asplayer::apart(fromItsRoot, false);
     EXPECT_TRUE(refusal.starts_with("the folder / ")) << refusal;
     EXPECT_EQ(refusal.find("chmod"), std::string::npos) << "/ is never a mend's: " << refusal;
 }
 
-// OpenSSH's StrictModes stops once it has checked the home: a folder above
-// it that every user may write (a shared mount, say) held off every start.
-// A way into the home is checked from the home down, the home included; any
-// other way, and an absolute link out of the home, from / down.
+// A folder above the home open to all (a shared mount) held off every start:
+// as StrictModes does, a way into the home is checked from the home down;
+// any other, and an absolute link out of the home, from / down.
 TEST(OwnedFolderTest, AWayIntoTheHomeIsCheckedFromTheHomeDownAndAnyOtherFromRoot) {
     TempFolder folder;
     const std::string above = folder.file("above");
@@ -95,20 +92,15 @@ TEST(OwnedFolderTest, AWayIntoTheHomeIsCheckedFromTheHomeDownAndAnyOtherFromRoot
     ::chmod(home.c_str(), 0755);
 }
 
-// GNU stow links ~/.local/share -> ../../../dotfiles/share. The ".." of a
-// relative link kept the standing of the home it climbed out of, so a folder
-// of root's it led to got a mend that took it (sudo chown -R, once '/'). A
-// way out of the home is judged where it leads; the player's own folders
-// there still serve.
+// GNU stow links ~/.local/share -> ../../../dotfiles/share. The ".." kept
+// the home's standing, so root's folder it led to got a mend that took it
+// (sudo chown -R, once '/'). It is judged where it leads; the player's serve.
 TEST(OwnedFolderTest, ARelativeLinkOutOfTheHomeIsJudgedWhereItLeads) {
     TempFolder folder;
     const std::string home = folder.file("home");
     fs::create_directories(home + "/.local");
     fs::create_directories(folder.file("mine/share"));
-    std::string toRoot;
-    for (const auto& part : fs::path(home + "/.local").relative_path()) {
-        toRoot += part.empty() ? "" : "../";
-    }
+    const std::string toRoot = fs::path("/").lexically_relative(home + "/.local").string() + "/";
     fs::create_symlink(toRoot + "usr/share", home + "/.local/share");
     fs::create_symlink(toRoot, home + "/up");
     fs::create_symlink("../../mine/share", home + "/.local/own");
@@ -131,23 +123,23 @@ TEST(OwnedFolderTest, ARelativeLinkOutOfTheHomeIsJudgedWhereItLeads) {
     EXPECT_TRUE(fs::is_directory(folder.file("mine/share/velmora")));
 }
 
-// Enters a new user namespace that shows this process as `inside`, as
-// unshare --user --map-user does; false when the machine lets none be made.
+// Enters a user namespace showing this process as `inside` (unshare --user
+// --map-user); false where none can be made. Dumpable again: changing the
+// user left its /proc files root's, and the maps unwritable.
 bool enterNamespace(uid_t inside) {
     const auto put = [](const char* file, const std::string& text) {
         return (std::ofstream(file) << text << std::flush).good();
     };
     const std::string uids = std::to_string(inside) + " " + std::to_string(::geteuid()) + " 1";
     const std::string gids = std::to_string(inside) + " " + std::to_string(::getegid()) + " 1";
-    return ::unshare(CLONE_NEWUSER) == 0 && put("/proc/self/setgroups", "deny") &&
-           put("/proc/self/uid_map", uids) && put("/proc/self/gid_map", gids);
+    return ::prctl(PR_SET_DUMPABLE, 1) == 0 && ::unshare(CLONE_NEWUSER) == 0 &&
+           put("/proc/self/setgroups", "deny") && put("/proc/self/uid_map", uids) &&
+           put("/proc/self/gid_map", gids);
 }
 
-// Under bubblewrap or unshare --user, / and every owner the namespace does
-// not map show the overflow id; in a namespace inside another (bubblewrap
-// makes one, as does unshare -r unshare --user), uid_map's outside column
-// names the parent's ids, where 0 is the player. The overflow id is the
-// system's there, and the player's way, with its absolute links, serves.
+// In a user namespace (bubblewrap, unshare --user) / and every unmapped owner
+// show the overflow id; nested in another, 0 outside is the player. The
+// overflow id is the system's there; the player's way, links and all, serves.
 TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWayServes) {
     TempFolder folder;
     fs::create_directories(folder.file("real"));
@@ -155,20 +147,10 @@ TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWa
     for (const char* entry : {"", "real", "link"}) {
         ASSERT_TRUE(asplayer::handToPlayer(folder.file(entry)));
     }
-    const std::vector<std::vector<uid_t>> nestings = {{4242}, {0, 1234}};
-    for (const std::vector<uid_t>& nesting : nestings) {
+    for (const std::vector<uid_t>& nesting : {std::vector<uid_t>{4242}, {0, 1234}}) {
         const std::string seen = asplayer::run([&] {
-            // Changing the user made the process undumpable, and its /proc
-            // files root's: the maps could not be written.
-            if (::prctl(PR_SET_DUMPABLE, 1) != 0) {
-                return std::string("no namespace");
-            }
-            for (const uid_t inside : nesting) {
-                if (!enterNamespace(inside)) {
-                    return std::string("no namespace");
-                }
-            }
-            return refusalOf(folder.file("link")) + "usable";
+            return std::ranges::all_of(nesting, enterNamespace) ? refusalOf(folder.file("link")) + "usable"
+                                                                : "no namespace";
         });
         if (seen == "no namespace") {
             GTEST_SKIP() << "this machine lets no user enter a user namespace";
@@ -177,11 +159,9 @@ TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWa
     }
 }
 
-// The kernel follows a link in a sticky folder every user may write only when
-// it is the follower's or the folder owner's. In a namespace another user's
-// link shows the overflow id, as the folder's owner does: the game took it as
-// the system's, followed it, and wrote the cloud record over the file it
-// named. There only the player's own link is followed.
+// A link in a sticky folder open to all is followed only when it is the
+// follower's or the folder owner's. In a namespace another user's showed the
+// overflow id and was followed, and the cloud record written where it led.
 TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFollowed) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: a link of another user is made with lchown";
@@ -201,7 +181,7 @@ TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFol
     for (const bool nested : {false, true}) {
         SCOPED_TRACE(nested ? "in a namespace" : "outside");
         const std::string seen = asplayer::run([&] {
-            if (nested && (::prctl(PR_SET_DUMPABLE, 1) != 0 || !enterNamespace(4242))) {
+            if (nested && !enterNamespace(4242)) {
                 return std::string("no namespace");
             }
             return refusalOf(folder.file("shared/theirs")) + "|" + refusalOf(folder.file("shared/mine"));
@@ -215,9 +195,8 @@ TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFol
     }
 }
 
-// However a way is spelt (doubled slashes, ".", a slash at the end) it is
-// one folder, named without them; one noted as missing is made by again().
-// The cloud folder's store relies on a refused folder handing itself back.
+// However spelt ("//", ".", a last "/") a way is one folder, named plainly;
+// again() makes one noted missing; a refused one is handed back, making none.
 TEST(OwnedFolderTest, AWayIsOneFolderHoweverItIsSpeltAndOneNotedMissingIsMadeAgain) {
     TempFolder folder;
     const OwnedFolder::Handle noted =
@@ -229,21 +208,19 @@ TEST(OwnedFolderTest, AWayIsOneFolderHoweverItIsSpeltAndOneNotedMissingIsMadeAga
     ASSERT_TRUE(made->usable());
     EXPECT_FALSE(made->missing());
     EXPECT_EQ(made->path(), folder.path() + "/data/velmora");
-    EXPECT_TRUE(std::filesystem::is_directory(folder.file("data/velmora")));
+    EXPECT_TRUE(fs::is_directory(folder.file("data/velmora")));
     EXPECT_EQ(made->again(OwnedFolder::Make::no), made);
     const OwnedFolder::Reached reached = noted->entry(".//store.plist", OwnedFolder::Make::no);
     ASSERT_TRUE(reached.folder->usable());
     EXPECT_EQ(reached.folder->path(), made->path());
     EXPECT_EQ(reached.name, "store.plist");
-
-    // Nothing is made below a refused folder: it is handed back.
     const std::string openToAll = folder.file("open");
     ASSERT_EQ(::mkdir(openToAll.c_str(), 0700), 0);
     ASSERT_EQ(::chmod(openToAll.c_str(), 0777), 0);
     const OwnedFolder::Handle refused = OwnedFolder::open(openToAll, OwnedFolder::Make::no);
     ASSERT_FALSE(refused->usable());
     EXPECT_EQ(refused->below("cloud", OwnedFolder::Make::yes), refused);
-    EXPECT_FALSE(std::filesystem::exists(openToAll + "/cloud"));
+    EXPECT_FALSE(fs::exists(openToAll + "/cloud"));
 }
 
 // A sync tool replaces the player's link with the file while the game
@@ -252,14 +229,13 @@ TEST(OwnedFolderTest, ALinkReplacedWhileFollowedIsLookedAtAgain) {
     TempFolder folder;
     const std::string link = folder.file("defaults.plist");
     fs::create_symlink("target", link);
-    const FileCallHook hook(
-        [&](const std::string& call, const std::string& entry, const std::string&, unsigned) {
-            if (call == "readlinkat" && entry == "defaults.plist" && fs::is_symlink(link)) {
-                fs::remove(link);
-                TempFolder::write(link, "synced");
-            }
-            return 0;
-        });
+    const FileCallHook hook([&](const auto& call, const auto& entry, const auto&, unsigned) {
+        if (call == "readlinkat" && entry == "defaults.plist" && fs::is_symlink(link)) {
+            fs::remove(link);
+            TempFolder::write(link, "synced");
+        }
+        return 0;
+    });
     const OwnedFolder::Reached reached = OwnedFolder::open(folder.path(), OwnedFolder::Make::no)
                                              ->entry("defaults.plist", OwnedFolder::Make::no);
     EXPECT_TRUE(reached.folder->usable());

@@ -2,15 +2,15 @@
 #include "engine/PlistFileStore.h"
 #include "support/AsPlayer.h"
 #include "support/FileCallHook.h"
+#include "support/StoreFiles.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <optional>
-#include <unistd.h>
 
 // Damage at a store's name is set aside whole and the store starts empty.
 
@@ -21,16 +21,8 @@ using ZQ::PlistFileStore;
 
 const std::string kDamagedList = "<plist><dict><key>level</key><integer>6";
 
-std::vector<std::string> keptAside(const TempFolder& folder) {
-    std::vector<std::string> found = folder.entries();
-    std::erase_if(found, [](const std::string& entry) { return !entry.starts_with("store.plist.corrupt-"); });
-    return found;
-}
-
-// NFS fails every rename flag with EINVAL; FUSE mounts answer ENOSYS or
-// EOPNOTSUPP, and EPERM to a link, where nothing could go aside and a good
-// file put back was lost. Only a file went aside then, and a good file
-// synced in before the set-aside's rename must go back.
+// Without rename flags (NFS: EINVAL; FUSE: ENOSYS, EOPNOTSUPP; EPERM to links)
+// only a file, or nothing, went aside, and a good file synced in was lost.
 TEST(PlistFileStoreDamage, DamageGoesAsideWholeAndAGoodFileSyncedInComesBackWithoutRenameFlags) {
     for (const auto& [flagError, linkError] : {std::pair(EINVAL, 0), {ENOSYS, EPERM}, {EOPNOTSUPP, EPERM}}) {
         for (const std::string damage : {"a file", "a folder", "a file, then a good one"}) {
@@ -39,33 +31,28 @@ TEST(PlistFileStoreDamage, DamageGoesAsideWholeAndAGoodFileSyncedInComesBackWith
             const std::string path = folder.file("store.plist");
             const std::string good = folder.file("good");
             const bool putBack = damage.ends_with("good one");
-            if (damage == "a folder") {
-                fs::create_directory(path);
-            }
-            TempFolder::write(damage == "a folder" ? path + "/inside" : path, kDamagedList);
+            const std::string inside = damage == "a folder" ? "/inside" : "";
+            fs::create_directories(fs::path(path + inside).parent_path());
+            TempFolder::write(path + inside, kDamagedList);
             if (putBack) {
-                PlistFileStore(good).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 10); });
+                storeValue(good, "level", 10);
             }
-            const FileCallHook hook(
-                [&, flagError = flagError, linkError = linkError](const std::string& call, const std::string&,
-                                                                  const std::string& to, unsigned flags) {
-                    if (to.find(".corrupt-") != std::string::npos && fs::exists(good)) {
-                        fs::rename(good, path);
-                    }
-                    return call == "linkat" ? linkError : call == "renameat2" && flags != 0 ? flagError : 0;
-                });
+            const FileCallHook hook([&, flagError = flagError, linkError = linkError](
+                                        const auto& call, const auto&, const auto& to, unsigned flags) {
+                if (to.find(".corrupt-") != std::string::npos && fs::exists(good)) {
+                    fs::rename(good, path);
+                }
+                return call == "linkat" ? linkError : call == "renameat2" && flags != 0 ? flagError : 0;
+            });
             PlistFileStore store(path);
             EXPECT_EQ(store.integerForKey("level"), putBack ? 10 : 0) << store.refusal().has_value();
-            const std::vector<std::string> asides = keptAside(folder);
+            const std::vector<std::string> asides = asideFiles(folder, "store.plist");
             ASSERT_EQ(asides.size(), putBack ? 0u : 1u);
             EXPECT_EQ(folder.entries(), putBack ? std::vector<std::string>{"store.plist"} : asides);
             if (!putBack) {
-                EXPECT_EQ(TempFolder::read(folder.file(asides[0]) + (damage == "a folder" ? "/inside" : "")),
-                          kDamagedList);
+                EXPECT_EQ(TempFolder::read(folder.file(asides[0]) + inside), kDamagedList);
             }
-            store.setInteger("level", 1);
-            EXPECT_TRUE(store.synchronize());
-            EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 1);
+            EXPECT_TRUE(writesThrough(store, "level", 1));
             EXPECT_EQ(folder.entries().size(), asides.size() + 1) << "nothing else left behind";
         }
     }
@@ -85,58 +72,47 @@ TEST(PlistFileStoreDamage, ALinkThatLeadsToNoFileIsKeptAsideAndWhatItNamesIsUnto
         fs::create_symlink(target, path);
         PlistFileStore store(path);
         EXPECT_EQ(store.integerForKey("k"), 0) << store.refusal().has_value();
-        store.setInteger("k", 3);
-        EXPECT_TRUE(store.synchronize());
-        EXPECT_EQ(PlistFileStore(path).integerForKey("k"), 3);
+        EXPECT_TRUE(writesThrough(store, "k", 3));
         EXPECT_EQ(folder.entries().size(), 4u) << "the file, the link kept aside, loop and sub";
         EXPECT_EQ(TempFolder::read(folder.file("sub/defaults.plist")), named);
     }
 }
 
-// A link that stood at the name only while the game opened it (ELOOP) sent
-// the valid file found there next aside; it is looked past a bounded number
-// of times.
+// A link seen only by the open (ELOOP) sent the valid file found next aside;
+// it is looked past a bounded number of times.
 TEST(PlistFileStoreDamage, ALinkSeenOnlyByTheOpenIsLookedPastAndTheFileRead) {
     for (const int links : {1, 1000}) {
         TempFolder folder;
         const std::string path = folder.file("store.plist");
-        PlistFileStore(path).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 3); });
+        storeValue(path, "level", 3);
         int opens = 0;
-        const FileCallHook hook(
-            [&](const std::string& call, const std::string& entry, const std::string&, unsigned) {
-                return call == "openat" && entry == "store.plist" && opens++ < links ? ELOOP : 0;
-            });
+        const FileCallHook hook([&](const auto& call, const auto& entry, const auto&, unsigned) {
+            return call == "openat" && entry == "store.plist" && opens++ < links ? ELOOP : 0;
+        });
         EXPECT_EQ(PlistFileStore(path).integerForKey("level"), links == 1 ? 3 : 0) << links;
         EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
     }
 }
 
-// A dotfile manager or a sync tool swaps the file for a link to a good
-// copy as the game looks at its store, at the start or while it plays: the
-// link was kept aside as damage and the store started empty. A link found
-// at the read is walked, and the copy read.
+// A dotfile manager or sync tool swapping the file for a link to a good copy
+// as the store looked had the link kept aside as damage: it is walked.
 TEST(PlistFileStoreDamage, ALinkThatComesInTheFilesPlaceIsWalkedNotKeptAside) {
     for (const bool playing : {false, true}) {
         TempFolder folder;
         const std::string path = folder.file("store.plist");
-        PlistFileStore(folder.file("copy.plist")).update([](ZQ::KeyValueStore& store) {
-            store.setInteger("level", 2);
-        });
-        PlistFileStore(path).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 1); });
-        std::optional<PlistFileStore> store;
-        if (playing) {
-            store.emplace(path);
-        }
+        storeValue(folder.file("copy.plist"), "level", 2);
+        storeValue(path, "level", 1);
+        std::optional<PlistFileStore> store =
+            playing ? std::make_optional<PlistFileStore>(path) : std::nullopt;
         // The first look sees the file; the link stands there from the second on.
         int looks = 0;
-        const FileCallHook swapper(
-            [&](const std::string& call, const std::string& entry, const std::string&, unsigned) {
-                if (call == "fstatat" && entry == "store.plist" && ++looks == 2) {
-                    fs::remove(path);
-                    fs::create_symlink("copy.plist", path);
-                }
-                return 0;
-            });
+        const FileCallHook swapper([&](const auto& call, const auto& entry, const auto&, unsigned) {
+            if (call == "fstatat" && entry == "store.plist" && ++looks == 2) {
+                fs::remove(path);
+                fs::create_symlink("copy.plist", path);
+            }
+            return 0;
+        });
         if (playing) {
             EXPECT_EQ(store->pullExternalChanges(), std::vector<std::string>{"level"});
         } else {
@@ -155,23 +131,21 @@ TEST(PlistFileStoreDamage, AnEmptyFileIsNoDamageAndItsInPlaceWritersRecordIsKept
     PlistFileStore store(path);
     EXPECT_TRUE(store.contents().empty() && !store.refusal());
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
-    const FileCallHook hook(
-        [&](const std::string& call, const std::string&, const std::string&, unsigned flags) {
-            if (call == "renameat2" && (flags & RENAME_EXCHANGE) != 0 && TempFolder::read(path).empty()) {
-                TempFolder::write(path, ZQ::writePlistDictionary({{"level", ZQ::StoreValue::integer(5)}}));
-            }
-            return 0;
-        });
+    const FileCallHook hook([&](const auto& call, const auto&, const auto&, unsigned flags) {
+        if (call == "renameat2" && (flags & RENAME_EXCHANGE) != 0 && TempFolder::read(path).empty()) {
+            TempFolder::write(path, ZQ::writePlistDictionary({{"level", ZQ::StoreValue::integer(5)}}));
+        }
+        return 0;
+    });
     store.setInteger("mine", 1);
     EXPECT_TRUE(store.synchronize());
     const PlistFileStore reread(path);
     EXPECT_EQ(std::pair(reread.integerForKey("level"), reread.integerForKey("mine")), std::pair(5l, 1l));
 }
 
-// Earlier names carry a count, which sorts wrongly as text ("-10" < "-9").
-// In a folder shared with other users, five copies of theirs with later
-// times removed the copy just made; an empty file a kill left before the
-// rename counted as a copy. A name the game never gives is no copy: it stays.
+// Counted names sorted as text ("-10" < "-9"); five later copies of other
+// users' removed the one just made; an empty file a kill left counted as a
+// copy. A name the game never gives is no copy: it stays.
 TEST(PlistFileStoreDamage, OnlyTheNewestFiveOwnCopiesSetAsideAreKeptOldNamesCountedTheNewOneAlways) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");
@@ -190,15 +164,13 @@ TEST(PlistFileStoreDamage, OnlyTheNewestFiveOwnCopiesSetAsideAreKeptOldNamesCoun
     }
     const auto kept = [&] {
         std::vector<std::string> contents;
-        for (const std::string& aside : keptAside(folder)) {
-            if (const std::string content = TempFolder::read(folder.file(aside)); content != "by hand") {
-                contents.push_back(content);
-            }
+        for (const std::string& aside : asideFiles(folder, "store.plist")) {
+            contents.push_back(TempFolder::read(folder.file(aside)));
         }
+        std::erase(contents, "by hand");
         return contents;
     };
     EXPECT_EQ(kept(), (std::vector<std::string>{"-10", "-9", "damage 0", "damage 1", "damage 2"}));
-
     // Later than any the clock gives: another user's where there is root,
     // else this user's own; and an empty one, which the kept list would show.
     for (int copy = 0; copy < 5; ++copy) {

@@ -1,6 +1,7 @@
 #include "engine/PlistFileStore.h"
 #include "support/AsPlayer.h"
 #include "support/FileCallHook.h"
+#include "support/StoreFiles.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +12,8 @@
 #include <sys/stat.h>
 #include <tuple>
 
-// What a store keeps: another user's file and way, the file that was read,
-// a record synced in while it writes, the bits of what it replaces, and the
-// values as they were read. The moment between two steps is reached through
-// the system-call seam, never by a race.
+// What a store keeps. The moment between two steps is reached through the
+// system-call seam, never by a race.
 
 namespace {
 
@@ -23,27 +22,8 @@ using ZQ::PlistFileStore;
 
 const std::string kTornList = "<plist><dict><key>level</key><integer>6";
 
-struct stat lstatOf(const std::string& path) {
-    struct stat info {};
-    ::lstat(path.c_str(), &info);
-    return info;
-}
-
-// Another writer's read, change and write.
-void storeValue(const std::string& path, const std::string& key, int64_t value) {
-    PlistFileStore(path).update([&](ZQ::KeyValueStore& store) { store.setInteger(key, value); });
-}
-
-std::string logOf(const std::function<void()>& part) {
-    testing::internal::CaptureStderr();
-    part();
-    return testing::internal::GetCapturedStderr();
-}
-
-// Another user's file (without root, one of mode 0 stands for it) went aside
-// as damage, or was written over when it could be read. Now nothing is read,
-// written or set aside, the store refuses, saying whose it is, and it is
-// tried again.
+// Another user's file (without root, one of mode 0 stands in) went aside or was
+// written over: it is left alone, refused naming whose it is, and tried again.
 TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItIsTheirs) {
     for (const mode_t mode : {0600, 0644}) {
         if (mode == 0644 && !asplayer::testsRunAsRoot()) {
@@ -59,7 +39,6 @@ TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItI
         const struct stat before = lstatOf(path);
         const std::string named = asplayer::testsRunAsRoot() ? "belongs to root (uid 0), and the game runs as"
                                                              : "cannot be read (Permission denied)";
-
         const std::string played = asplayer::run([&] {
             std::string report;
             std::string refusal;
@@ -78,7 +57,6 @@ TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItI
         EXPECT_EQ(std::tie(after.st_ino, after.st_uid, after.st_mode),
                   std::tie(before.st_ino, before.st_uid, before.st_mode));
         EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
-
         // A file of the player's own put in its place is taken in and written.
         const std::string mended = asplayer::run([&] {
             PlistFileStore store(path);
@@ -92,12 +70,9 @@ TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItI
     }
 }
 
-// A game run as root followed a player's links out of the player's folder,
-// renamed root's file there and put its own in its place. A way through a
-// folder or a link of another user, or to their file, is left alone: nothing
-// read or written, and the store refuses. Its mend takes nothing from that
-// user: the game is run as them, or the game's own link that led there is
-// undone.
+// A game run as root followed a player's links and replaced root's file there.
+// Another user's folder, link or file on the way is left alone and refused,
+// with a mend that takes nothing: run as them, or undo the game's own link.
 TEST(PlistFileStoreKeeps, AWayThroughAnotherUsersFolderOrLinkIsLeftAlone) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: a game of root's on a folder and links of another user";
@@ -105,11 +80,12 @@ TEST(PlistFileStoreKeeps, AWayThroughAnotherUsersFolderOrLinkIsLeftAlone) {
     TempFolder folder;
     const std::string theirs = folder.file("theirs/store.plist");
     const std::string roots = folder.file("roots.plist");
+    const std::string intoTheirs = folder.file("into-theirs.plist");
     fs::create_directory(folder.file("theirs"));
     storeValue(theirs, "level", 3);
     storeValue(roots, "level", 4);
     ASSERT_EQ(::chown(folder.file("theirs").c_str(), asplayer::kPlayer, asplayer::kPlayer), 0);
-    fs::create_symlink(theirs, folder.file("into-theirs.plist"));
+    fs::create_symlink(theirs, intoTheirs);
     fs::create_symlink(roots, folder.file("their-link.plist"));
     ASSERT_EQ(::lchown(folder.file("their-link.plist").c_str(), asplayer::kPlayer, asplayer::kPlayer), 0);
     // Their file reached through a link: the link may go instead.
@@ -120,8 +96,6 @@ TEST(PlistFileStoreKeeps, AWayThroughAnotherUsersFolderOrLinkIsLeftAlone) {
     fs::create_symlink("their-file.plist", toTheirFile);
     const std::string before =
         TempFolder::read(theirs) + TempFolder::read(roots) + TempFolder::read(theirFile);
-
-    const std::string intoTheirs = folder.file("into-theirs.plist");
     const ZQ::Mend runAsThem = ZQ::runAs(asplayer::kPlayer);
     for (const auto& [file, mend] : {std::pair{theirs, runAsThem},
                                      {intoTheirs, ZQ::undoLink(intoTheirs)},
@@ -153,8 +127,7 @@ TEST(PlistFileStoreKeeps, AFolderSwappedForALinkBetweenTwoStepsMovesNoStep) {
     fs::create_directories(folder.file("elsewhere"));
     PlistFileStore store(data + "/store.plist");
     store.setInteger("level", 2);
-    const FileCallHook swap([&](const std::string& call, const std::string& entry, const std::string&,
-                                unsigned) {
+    const FileCallHook swap([&](const auto& call, const auto& entry, const auto&, unsigned) {
         if (call == "openat" && entry.starts_with(".store.plist.tmp-") && !fs::exists(folder.file("moved"))) {
             fs::rename(data, folder.file("moved"));
             fs::create_directory_symlink(folder.file("elsewhere"), data);
@@ -166,9 +139,8 @@ TEST(PlistFileStoreKeeps, AFolderSwappedForALinkBetweenTwoStepsMovesNoStep) {
     EXPECT_EQ(PlistFileStore(folder.file("moved/store.plist")).integerForKey("level"), 2);
 }
 
-// A good file synced in, or rewritten in place, while a damaged one was read
-// was set aside as damaged; a damaged file another game moved first left
-// the store unwritten. The moment is the set-aside's look after the read.
+// A good file synced in or rewritten while a damaged one was read went aside
+// as damage; a damaged one another game moved first left the store unwritten.
 TEST(PlistFileStoreKeeps, OnlyTheDamagedFileThatWasReadIsSetAside) {
     TempFolder folder;
     const std::string path = folder.file("cloud.plist");
@@ -190,15 +162,14 @@ TEST(PlistFileStoreKeeps, OnlyTheDamagedFileThatWasReadIsSetAside) {
         TempFolder::write(path, kTornList);
         bool opened = false;
         bool done = false;
-        const FileCallHook hook(
-            [&](const std::string& call, const std::string& entry, const std::string&, unsigned) {
-                if (!done && opened && entry == "cloud.plist" && call == "fstatat") {
-                    done = true;
-                    act();
-                }
-                opened = opened || (entry == "cloud.plist" && call == "openat");
-                return 0;
-            });
+        const FileCallHook hook([&](const auto& call, const auto& entry, const auto&, unsigned) {
+            if (!done && opened && entry == "cloud.plist" && call == "fstatat") {
+                done = true;
+                act();
+            }
+            opened = opened || (entry == "cloud.plist" && call == "openat");
+            return 0;
+        });
         const std::string log = logOf([&] {
             PlistFileStore store(path);
             EXPECT_EQ(store.integerForKey("level"), fs::exists(moved) ? 0 : 10);
@@ -212,8 +183,7 @@ TEST(PlistFileStoreKeeps, OnlyTheDamagedFileThatWasReadIsSetAside) {
 }
 
 // A record synced in between a write's last look and its rename was written
-// over unread. The exchange keeps it until it is read and merged, and the
-// merge is written again.
+// over unread: the exchange keeps it to be merged and written again.
 TEST(PlistFileStoreKeeps, ARecordSyncedInWhileAWriteSwapsIsMergedAndWrittenAgain) {
     TempFolder folder;
     const std::string path = folder.file("cloud.plist");
@@ -221,14 +191,13 @@ TEST(PlistFileStoreKeeps, ARecordSyncedInWhileAWriteSwapsIsMergedAndWrittenAgain
     PlistFileStore store(path);
     store.setInteger("mine", 2);
     bool synced = false;
-    const FileCallHook meanwhile(
-        [&](const std::string& call, const std::string&, const std::string& to, unsigned flags) {
-            if (!synced && call == "renameat2" && to == "cloud.plist" && (flags & RENAME_EXCHANGE) != 0) {
-                synced = true;
-                storeValue(path, "theirs", 3);
-            }
-            return 0;
-        });
+    const FileCallHook meanwhile([&](const auto& call, const auto&, const auto& to, unsigned flags) {
+        if (!synced && call == "renameat2" && to == "cloud.plist" && (flags & RENAME_EXCHANGE) != 0) {
+            synced = true;
+            storeValue(path, "theirs", 3);
+        }
+        return 0;
+    });
     EXPECT_TRUE(store.synchronize());
     EXPECT_TRUE(synced);
     EXPECT_EQ(store.pullExternalChanges(), std::vector<std::string>{"theirs"});
@@ -239,20 +208,17 @@ TEST(PlistFileStoreKeeps, ARecordSyncedInWhileAWriteSwapsIsMergedAndWrittenAgain
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"cloud.plist"}) << "nothing left behind";
 }
 
-// A file system that refuses chmod (FAT, some network mounts) made every
-// save fail, and set-id bits were copied. The bits are kept where they may
-// be, less the set-id ones, chmod is called only when they differ, and a
-// refusal is logged once and saved through.
+// A refused chmod (FAT, network mounts) failed every save, and set-id bits were
+// copied: other bits kept, chmod only where they differ, a refusal logged once.
 TEST(PlistFileStoreKeeps, AWriteKeepsThePermissionBitsWhereItMayAndSavesWhereItMayNot) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");
     int chmods = 0;
     {
-        const FileCallHook counted(
-            [&](const std::string& call, const std::string&, const std::string&, unsigned) {
-                chmods += call == "fchmod";
-                return 0;
-            });
+        const FileCallHook counted([&](const auto& call, const auto&, const auto&, unsigned) {
+            chmods += call == "fchmod";
+            return 0;
+        });
         storeValue(path, "level", 1);
         storeValue(path, "level", 2);
     }
@@ -264,8 +230,9 @@ TEST(PlistFileStoreKeeps, AWriteKeepsThePermissionBitsWhereItMayAndSavesWhereItM
     }
     PlistFileStore store(path);
     const std::string log = logOf([&] {
-        const FileCallHook refused([](const std::string& call, const std::string&, const std::string&,
-                                      unsigned) { return call == "fchmod" ? EPERM : 0; });
+        const FileCallHook refused([](const auto& call, const auto&, const auto&, unsigned) {
+            return call == "fchmod" ? EPERM : 0;
+        });
         for (const int64_t level : {10, 11}) {
             ::chmod(path.c_str(), 0644);
             store.setInteger("level", level);
@@ -288,8 +255,7 @@ TEST(PlistFileStoreKeeps, ARefusedRenameLeavesNoTemporaryAndAFileSystemWithoutEx
     for (const int error : {EXDEV, EINVAL}) {
         bool saved = false;
         logOf([&] {
-            const FileCallHook refused([error](const std::string& call, const std::string&,
-                                               const std::string&, unsigned flags) {
+            const FileCallHook refused([error](const auto& call, const auto&, const auto&, unsigned flags) {
                 return call == "renameat2" && (error == EXDEV || (flags & RENAME_EXCHANGE) != 0) ? error : 0;
             });
             saved = store.synchronize();
@@ -300,11 +266,8 @@ TEST(PlistFileStoreKeeps, ARefusedRenameLeavesNoTemporaryAndAFileSystemWithoutEx
     }
 }
 
-// Where rename takes no flags and the file system no links (FUSE mounts
-// answer ENOSYS or EOPNOTSUPP, and EPERM to a link), no store file could be
-// made. A first save now names an empty file of its own, then renames over
-// it: a record another writer put there meanwhile is read and merged, never
-// written over.
+// Without rename flags or links (FUSE) no store file could be made; a first
+// save names an empty file, then renames over it, merging a record put there.
 TEST(PlistFileStoreKeeps, AFirstSaveWithoutRenameFlagsOrLinksKeepsARecordThatCameBeforeItsRename) {
     for (const int flagError : {ENOSYS, EOPNOTSUPP}) {
         TempFolder folder;
@@ -313,16 +276,15 @@ TEST(PlistFileStoreKeeps, AFirstSaveWithoutRenameFlagsOrLinksKeepsARecordThatCam
         store.setInteger("mine", 2);
         bool named = false;
         bool synced = false;
-        const FileCallHook flagless(
-            [&](const std::string& call, const std::string& entry, const std::string&, unsigned flags) {
-                const bool here = entry == "cloud.plist";
-                if (named && !synced && here && call == "fstatat") {
-                    synced = true;
-                    storeValue(path, "theirs", 3);
-                }
-                named = named || (here && call == "openat" && (flags & O_CREAT) != 0);
-                return call == "linkat" ? EPERM : call == "renameat2" && flags != 0 ? flagError : 0;
-            });
+        const FileCallHook flagless([&](const auto& call, const auto& entry, const auto&, unsigned flags) {
+            const bool here = entry == "cloud.plist";
+            if (named && !synced && here && call == "fstatat") {
+                synced = true;
+                storeValue(path, "theirs", 3);
+            }
+            named = named || (here && call == "openat" && (flags & O_CREAT) != 0);
+            return call == "linkat" ? EPERM : call == "renameat2" && flags != 0 ? flagError : 0;
+        });
         EXPECT_TRUE(store.synchronize());
         EXPECT_TRUE(synced);
         const PlistFileStore reread(path);

@@ -2,24 +2,27 @@
 #include "support/AsPlayer.h"
 #include "support/FileCallHook.h"
 #include "support/ScopedEnvironment.h"
+#include "support/StoreFiles.h"
 #include "support/TempFolder.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <pwd.h>
 #include <sys/stat.h>
-
-#include <cstdio>
 
 // A store file the game cannot keep is refused with its mend, untouched.
 
 namespace {
 
+namespace fs = std::filesystem;
+using testing::EndsWith;
+using testing::HasSubstr;
 using ZQ::PlistFileStore;
 
-// Whether `owed`, a store's unsaved changes, says why and what mends as
-// its refusal does.
+// Whether the store owes its changes for the reason and mends it refuses with.
 bool owesAsItRefuses(const ZQ::KeyValueStore& store) {
     const std::optional<ZQ::Refusal> owed = store.unsaved();
     return owed && store.refusal() && owed->why == store.refusal()->why &&
@@ -39,66 +42,55 @@ std::string refusalOf(const std::string& path) {
 TEST(PlistFileStoreRefuses, AnotherUsersFileOrOneThatGivesAnIOErrorIsRefusedWithItsMend) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");
-    PlistFileStore(path).update([](ZQ::KeyValueStore& store) { store.setInteger("level", 7); });
+    storeValue(path, "level", 7);
     const std::string bytes = TempFolder::read(path);
     {
-        const FileCallHook failing(
-            [](const std::string& call, const std::string& entry, const std::string&, unsigned) {
-                return call == "openat" && entry == "store.plist" ? EIO : 0;
-            });
-        EXPECT_TRUE(refusalOf(path).ends_with("mv '" + path + "' '" + path + ".unreadable'"));
+        const FileCallHook failing([](const auto& call, const auto& entry, const auto&, unsigned) {
+            return call == "openat" && entry == "store.plist" ? EIO : 0;
+        });
+        EXPECT_THAT(refusalOf(path), EndsWith("mv '" + path + "' '" + path + ".unreadable'"));
     }
     if (asplayer::testsRunAsRoot()) {
         ASSERT_TRUE(asplayer::handToPlayer(folder.path()));
         ASSERT_EQ(::chmod(path.c_str(), 0644), 0); // readable: only its owner keeps it from the player
-        // Root's file where the player's things are is what a game run with
-        // sudo left, with others beside it: they all go back at once.
+        // A game run with sudo left root's files among the player's: all go back.
         const std::string player = ::getpwuid(asplayer::kPlayer)->pw_name;
-        EXPECT_TRUE(asplayer::run([&] {
-                        return refusalOf(path);
-                    }).ends_with("sudo chown -R " + player + ": '" + folder.path() + "'"));
-        // In a cloud folder shared with other users another's file is theirs
-        // to keep there: only another cloud folder mends it.
+        EXPECT_THAT(asplayer::run([&] { return refusalOf(path); }),
+                    EndsWith("sudo chown -R " + player + ": '" + folder.path() + "'"));
+        // In a shared cloud folder another's file is theirs: another folder mends it.
         const std::string shared = folder.file("shared");
-        std::filesystem::create_directory(shared);
+        fs::create_directory(shared);
         ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
         TempFolder::write(shared + "/cloud.plist", bytes);
         ASSERT_EQ(::chown((shared + "/cloud.plist").c_str(), 4321, 4321), 0);
         const ZQ::Mend elsewhere{"choose another cloud folder", ""};
-        EXPECT_EQ(asplayer::run([&] {
-                      testing::internal::CaptureStderr();
-                      const PlistFileStore cloud(ZQ::OwnedFolder::open(shared, ZQ::OwnedFolder::Make::no),
-                                                 "cloud.plist", {}, PlistFileStore::Need::optional,
-                                                 elsewhere);
-                      testing::internal::GetCapturedStderr();
-                      return cloud.refusal() && cloud.refusal()->mends == std::vector{elsewhere}
-                                 ? "elsewhere"
-                                 : "other mends";
-                  }),
-                  "elsewhere");
+        const std::string mended = asplayer::run([&] {
+            std::vector<ZQ::Mend> mends;
+            logOf([&] {
+                const PlistFileStore cloud(ZQ::OwnedFolder::open(shared, ZQ::OwnedFolder::Make::no),
+                                           "cloud.plist", {}, PlistFileStore::Need::optional, elsewhere);
+                mends = cloud.refusal().value_or(ZQ::Refusal{}).mends;
+            });
+            return mends == std::vector{elsewhere} ? "elsewhere" : "other mends";
+        });
+        EXPECT_EQ(mended, "elsewhere");
+        EXPECT_EQ(folder.entries(), (std::vector<std::string>{"shared", "store.plist"}));
     } else {
         std::printf("skipped: a readable file of another user needs root to make\n");
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
     }
     EXPECT_EQ(TempFolder::read(path), bytes);
-    const std::vector<std::string> left = asplayer::testsRunAsRoot()
-                                              ? std::vector<std::string>{"shared", "store.plist"}
-                                              : std::vector<std::string>{"store.plist"};
-    EXPECT_EQ(folder.entries(), left);
 }
 
-// A store's relative link climbing out of the home to a file of root's got
-// "sudo chown alice: '/etc/passwd'": the ".." kept the home's standing. The
-// link is the player's to undo; what it names is never taken.
+// A relative link out of the home to root's file got "sudo chown alice:
+// '/etc/passwd'". The link is the player's to undo; its target is never taken.
 TEST(PlistFileStoreRefuses, ARelativeLinkOutOfTheHomeToAFileOfRootsIsUndoneNeverTaken) {
     TempFolder folder;
     const std::string home = folder.file("home");
-    std::filesystem::create_directories(home + "/velmora");
-    std::string toRoot;
-    for (const auto& part : std::filesystem::path(home + "/velmora").relative_path()) {
-        toRoot += part.empty() ? "" : "../";
-    }
+    fs::create_directories(home + "/velmora");
+    const std::string toRoot = fs::path("/").lexically_relative(home + "/velmora").string();
     const std::string link = home + "/velmora/defaults.plist";
-    std::filesystem::create_symlink(toRoot + "etc/passwd", link);
+    fs::create_symlink(toRoot + "/etc/passwd", link);
     for (const std::string& entry : {folder.path(), home, home + "/velmora", link}) {
         ASSERT_TRUE(!asplayer::testsRunAsRoot() ||
                     ::lchown(entry.c_str(), asplayer::kPlayer, asplayer::kPlayer) == 0);
@@ -107,11 +99,10 @@ TEST(PlistFileStoreRefuses, ARelativeLinkOutOfTheHomeToAFileOfRootsIsUndoneNever
     ScopedEnvironment environment;
     environment.set("HOME", home);
     const std::string refusal = asplayer::run([&] { return refusalOf(link); });
-    EXPECT_TRUE(
-        refusal.starts_with("cannot keep progress in defaults.plist: the file /etc/passwd belongs to root"))
-        << refusal;
-    EXPECT_TRUE(refusal.ends_with("rm '" + link + "'")) << refusal;
-    EXPECT_EQ(refusal.find("chown"), std::string::npos) << refusal;
+    EXPECT_THAT(refusal, testing::StartsWith(
+                             "cannot keep progress in defaults.plist: the file /etc/passwd belongs to root"));
+    EXPECT_THAT(refusal, EndsWith("rm '" + link + "'"));
+    EXPECT_THAT(refusal, testing::Not(HasSubstr("chown")));
     EXPECT_EQ(TempFolder::read("/etc/passwd"), before);
 }
 
@@ -146,21 +137,18 @@ TEST(PlistFileStoreRefuses, ARefusalDuringPlayIsSaidOnceOwedWhereNeededAndEndsWh
     }
 }
 
-// The cloud folder is made at the store's first write. A way to it refused
-// then (a sync tool's link to a folder left open to all) kept the store
-// refused for the rest of the session, mended or not.
+// A way to the cloud folder refused at its first write (a sync tool's link to
+// a folder open to all) kept the store refused all session, mended or not.
 TEST(PlistFileStoreRefuses, AFolderRefusedAtItsMakingIsLookedAtAgainOnceMended) {
     TempFolder folder;
     PlistFileStore store(folder.file("cloud/store.plist"), {}, PlistFileStore::Need::optional);
     store.setInteger("level", 3);
-    std::filesystem::create_directory(folder.file("synced"));
-    std::filesystem::create_directory_symlink("synced", folder.file("cloud"));
+    fs::create_directory(folder.file("synced"));
+    fs::create_directory_symlink("synced", folder.file("cloud"));
     ASSERT_EQ(::chmod(folder.file("synced").c_str(), 0777), 0);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(store.synchronize());
-    testing::internal::GetCapturedStderr();
+    logOf([&] { EXPECT_FALSE(store.synchronize()); });
     ASSERT_TRUE(store.refusal().has_value());
-    EXPECT_NE(store.refusal()->why.find("every user may write in it"), std::string::npos);
+    EXPECT_THAT(store.refusal()->why, HasSubstr("every user may write in it"));
     ASSERT_EQ(::chmod(folder.file("synced").c_str(), 0700), 0);
     EXPECT_TRUE(store.synchronize());
     EXPECT_EQ(PlistFileStore(folder.file("cloud/store.plist")).integerForKey("level"), 3);

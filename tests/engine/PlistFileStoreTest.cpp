@@ -2,59 +2,48 @@
 #include "BinaryPlistWriter.h"
 #include "engine/PlistCodec.h"
 #include "support/FileCallHook.h"
+#include "support/StoreFiles.h"
 #include "support/TempFolder.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
 #include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 #include <thread>
 #include <tuple>
 
 namespace {
 
+namespace fs = std::filesystem;
 using namespace std::literals;
+using testing::HasSubstr;
 using ZQ::PlistFileStore;
 using ZQ::StoreValue;
 
-// One value of every kind, nested, with the awkward cases: negative and
-// extreme integers, a zero byte in data, text beyond ASCII and XML's own
-// special characters.
+// One value of every kind, nested: extreme integers, a zero byte in data,
+// text beyond ASCII and XML's own special characters.
 StoreValue::Dictionary everyKind() {
-    StoreValue::Dictionary inner;
-    inner.emplace("flag", StoreValue::boolean(false));
-    inner.emplace("list", StoreValue::array({StoreValue::integer(-1), StoreValue::string("a<b&c>")}));
-    StoreValue::Dictionary all;
-    all.emplace("yes", StoreValue::boolean(true));
-    all.emplace("small", StoreValue::integer(-42));
-    all.emplace("big", StoreValue::integer(INT64_MAX));
-    all.emplace("least", StoreValue::integer(INT64_MIN));
-    all.emplace("half", StoreValue::real(0.5));
-    all.emplace("text", StoreValue::string("n\xc3\xa6ve \xe6\x97\xa5\xe6\x9c\xac"));
-    all.emplace("bytes", StoreValue::data({0, 1, 0xff, 0}));
-    all.emplace("empty", StoreValue::array({}));
-    all.emplace("inner", StoreValue::dictionary(inner));
-    return all;
-}
-
-std::vector<std::string> asideFiles(const TempFolder& folder, const std::string& name) {
-    std::vector<std::string> found;
-    for (const std::string& entry : folder.entries()) {
-        if (entry.rfind(name + ".corrupt-", 0) == 0) {
-            found.push_back(entry);
-        }
-    }
-    return found;
+    const StoreValue::Dictionary inner = {
+        {"flag", StoreValue::boolean(false)},
+        {"list", StoreValue::array({StoreValue::integer(-1), StoreValue::string("a<b&c>")})}};
+    return {{"yes", StoreValue::boolean(true)},
+            {"small", StoreValue::integer(-42)},
+            {"big", StoreValue::integer(INT64_MAX)},
+            {"least", StoreValue::integer(INT64_MIN)},
+            {"half", StoreValue::real(0.5)},
+            {"text", StoreValue::string("n\xc3\xa6ve \xe6\x97\xa5\xe6\x9c\xac")},
+            {"bytes", StoreValue::data({0, 1, 0xff, 0})},
+            {"empty", StoreValue::array({})},
+            {"inner", StoreValue::dictionary(inner)}};
 }
 
 class PlistFileStoreTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(folder.ok()); }
-
     TempFolder folder;
     std::string path = folder.file("store.plist");
 };
@@ -116,13 +105,11 @@ TEST_F(PlistFileStoreTest, AFileWhereItsFolderShouldBeLeavesItUnwrittenAndBlocks
     store.setInteger("n", 2);
     EXPECT_FALSE(store.synchronize());
     const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("Not a directory"), std::string::npos) << log;
+    EXPECT_THAT(log, HasSubstr("Not a directory"));
     EXPECT_EQ(TempFolder::read(folder.file("a")), "in the way");
     // Once the file is gone a store writes there.
-    std::filesystem::remove(folder.file("a"));
-    PlistFileStore later(path);
-    later.setInteger("n", 2);
-    ASSERT_TRUE(later.synchronize());
+    fs::remove(folder.file("a"));
+    ASSERT_TRUE(storeValue(path, "n", 2));
     EXPECT_EQ(PlistFileStore(path).integerForKey("n"), 2);
     EXPECT_TRUE(asideFiles(folder, "a").empty());
 }
@@ -134,10 +121,8 @@ TEST_F(PlistFileStoreTest, ABadFileIsKeptAsideByteForByteAndReadAsEmpty) {
         "<?xml version=\"1.0\"?><plist><dict><key>a</key>", // cut short
         "bplist00\x01\x02\x03",                             // a binary header and nothing behind it
         "<plist version=\"1.0\"><array><integer>1</integer></array></plist>", // root not a dictionary
-        // Lists the store could not write back as they are: each '<', '>'
-        // and '&' of a text is written as a reference, four times the bytes
-        // of a binary list's '<', and for a hand-written megabyte of '>'
-        // more references than the reader takes in a text that long.
+        // Not writable back as they are: each '<' is a four-byte reference,
+        // and a megabyte of '>' more references than the reader takes.
         binary.bytes(binary.dictionary(
             {{binary.ascii("text"), binary.ascii(std::string(ZQ::kPlistMaxBytes / 3, '<'))}})),
         "<plist><dict><key>text</key><string>" + std::string(1u << 20, '>') + "</string></dict></plist>",
@@ -148,76 +133,67 @@ TEST_F(PlistFileStoreTest, ABadFileIsKeptAsideByteForByteAndReadAsEmpty) {
         PlistFileStore store(path);
         const std::string log = testing::internal::GetCapturedStderr();
         EXPECT_TRUE(store.contents().empty());
-        EXPECT_NE(log.find("kept aside"), std::string::npos) << log;
-        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_THAT(log, HasSubstr("kept aside"));
+        EXPECT_FALSE(fs::exists(path));
         const std::vector<std::string> aside = asideFiles(folder, "store.plist");
         ASSERT_EQ(aside.size(), 1u) << bytes;
         EXPECT_EQ(TempFolder::read(folder.file(aside[0])), bytes);
         // A write afterwards leaves the copy alone.
-        store.setInteger("k", 7);
-        ASSERT_TRUE(store.synchronize());
+        ASSERT_TRUE(writesThrough(store, "k", 7));
         EXPECT_EQ(TempFolder::read(folder.file(aside[0])), bytes);
-        EXPECT_EQ(PlistFileStore(path).integerForKey("k"), 7);
-        std::filesystem::remove(folder.file(aside[0]));
+        fs::remove(folder.file(aside[0]));
     }
 }
 
 TEST_F(PlistFileStoreTest, AnUnreadablePathIsMovedAsideToo) {
-    std::filesystem::create_directory(path); // a folder where the file belongs
-    testing::internal::CaptureStderr();
-    PlistFileStore store(path);
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(asideFiles(folder, "store.plist").size(), 1u);
-    store.setInteger("k", 1);
-    EXPECT_TRUE(store.synchronize());
+    fs::create_directory(path); // a folder where the file belongs
+    logOf([&] {
+        PlistFileStore store(path);
+        EXPECT_EQ(asideFiles(folder, "store.plist").size(), 1u);
+        EXPECT_TRUE(writesThrough(store, "k", 1));
+    });
 }
 
 TEST_F(PlistFileStoreTest, AFifoInTheFilesPlaceIsSetAsideWithoutWaitingForAWriter) {
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    testing::internal::CaptureStderr();
-    PlistFileStore store(path); // a blocking open would wait here for ever
-    const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("not a regular file but a FIFO"), std::string::npos) << log;
-    EXPECT_TRUE(store.contents().empty());
-    EXPECT_EQ(asideFiles(folder, "store.plist").size(), 1u);
-    store.setInteger("k", 1);
-    ASSERT_TRUE(store.synchronize());
-    EXPECT_EQ(PlistFileStore(path).integerForKey("k"), 1);
-
+    const std::string log = logOf([&] {
+        PlistFileStore store(path); // a blocking open would wait here for ever
+        EXPECT_TRUE(store.contents().empty());
+        EXPECT_EQ(asideFiles(folder, "store.plist").size(), 1u);
+        EXPECT_TRUE(writesThrough(store, "k", 1));
+    });
+    EXPECT_THAT(log, HasSubstr("not a regular file but a FIFO"));
     // Behind a link, the link goes aside: never the FIFO (or device) it names.
     const std::string fifo = folder.file("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string linked = folder.file("linked.plist");
-    std::filesystem::create_symlink(fifo, linked);
-    testing::internal::CaptureStderr();
-    PlistFileStore throughLink(linked);
-    testing::internal::GetCapturedStderr();
+    fs::create_symlink(fifo, linked);
+    logOf([&] { PlistFileStore throughLink(linked); });
     EXPECT_EQ(asideFiles(folder, "linked.plist").size(), 1u);
-    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST_F(PlistFileStoreTest, ALinkIsWrittenThroughAndItsDamagedTargetSetAsideBesideIt) {
     // Relative, to the link's own folder, and naming no file yet.
-    std::filesystem::create_directory(folder.file("linked"));
-    std::filesystem::create_symlink("linked/real.plist", path);
+    fs::create_directory(folder.file("linked"));
+    fs::create_symlink("linked/real.plist", path);
     const std::string target = folder.file("linked/real.plist");
     PlistFileStore store(path);
     for (int i = 1; i <= 2; ++i) {
         store.setInteger("k", i);
         ASSERT_TRUE(store.synchronize());
     }
-    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_TRUE(fs::is_symlink(path));
     EXPECT_EQ(PlistFileStore(target).integerForKey("k"), 2);
     EXPECT_EQ(folder.entries("linked"), std::vector<std::string>{"real.plist"});
-
     TempFolder::write(target, "garbage");
-    testing::internal::CaptureStderr();
-    PlistFileStore reopened(path);
-    testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(std::filesystem::is_symlink(path));
-    reopened.setInteger("k", 3);
-    ASSERT_TRUE(reopened.synchronize());
-    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    logOf([&] {
+        PlistFileStore reopened(path);
+        EXPECT_TRUE(fs::is_symlink(path));
+        reopened.setInteger("k", 3);
+        ASSERT_TRUE(reopened.synchronize());
+    });
+    EXPECT_TRUE(fs::is_symlink(path));
     EXPECT_EQ(PlistFileStore(target).integerForKey("k"), 3);
     const std::vector<std::string> linked = folder.entries("linked");
     ASSERT_EQ(linked.size(), 2u);
@@ -228,10 +204,9 @@ TEST_F(PlistFileStoreTest, ALinkIsWrittenThroughAndItsDamagedTargetSetAsideBesid
 // and says how to move the file aside by hand.
 TEST_F(PlistFileStoreTest, ABadFileThatCannotBeMovedAsideIsRefusedAndNeverOverwritten) {
     // Every name the store would move it to is taken.
-    const FileCallHook taken(
-        [](const std::string& call, const std::string&, const std::string& to, unsigned) {
-            return call == "renameat2" && to.find(".corrupt-") != std::string::npos ? EEXIST : 0;
-        });
+    const FileCallHook taken([](const auto& call, const auto&, const auto& to, unsigned) {
+        return call == "renameat2" && to.find(".corrupt-") != std::string::npos ? EEXIST : 0;
+    });
     TempFolder::write(path, "garbage");
     testing::internal::CaptureStderr();
     PlistFileStore store(path);
@@ -240,13 +215,11 @@ TEST_F(PlistFileStoreTest, ABadFileThatCannotBeMovedAsideIsRefusedAndNeverOverwr
     const std::string log = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(store.refusal());
     const std::string refusal = ZQ::line(*store.refusal());
-    EXPECT_NE(refusal.find(") and cannot be kept aside (File exists); move it aside: mv '" + path + "' '" +
-                           path + ".damaged'"),
-              std::string::npos)
-        << refusal;
+    EXPECT_THAT(refusal, HasSubstr(") and cannot be kept aside (File exists); move it aside: mv '" + path +
+                                   "' '" + path + ".damaged'"));
     ASSERT_TRUE(store.unsaved());
     EXPECT_EQ(store.unsaved()->mends, store.refusal()->mends);
-    EXPECT_NE(log.find(refusal), std::string::npos) << log;
+    EXPECT_THAT(log, HasSubstr(refusal));
     EXPECT_EQ(TempFolder::read(path), "garbage");
 }
 
@@ -255,13 +228,11 @@ TEST_F(PlistFileStoreTest, WritingLeavesNoTemporaryFilesAndClearsStaleOnes) {
     const std::string fresh = folder.file(".store.plist.tmp-new456");
     TempFolder::write(stale, "half a write");
     TempFolder::write(fresh, "a write in progress");
-    const std::filesystem::file_time_type old =
-        std::filesystem::last_write_time(stale) - std::chrono::minutes(5);
-    std::filesystem::last_write_time(stale, old);
+    fs::last_write_time(stale, fs::last_write_time(stale) - 5min);
     PlistFileStore store(path);
-    EXPECT_FALSE(std::filesystem::exists(stale));
-    EXPECT_TRUE(std::filesystem::exists(fresh)); // may belong to another process still writing
-    std::filesystem::remove(fresh);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(fresh)); // may belong to another process still writing
+    fs::remove(fresh);
     for (int i = 0; i < 5; ++i) {
         store.setInteger("k", i);
         ASSERT_TRUE(store.synchronize());
@@ -269,9 +240,8 @@ TEST_F(PlistFileStoreTest, WritingLeavesNoTemporaryFilesAndClearsStaleOnes) {
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
 }
 
-// A step of the write that fails (a rename the disk refuses) removes the
-// new file, leaves the old one whole and says which step failed and why;
-// the change stays owed until a write can be made.
+// A failed step of the write (a rename the disk refuses) removes the new
+// file, keeps the old, says which step and why; the change stays owed.
 TEST_F(PlistFileStoreTest, AFailedRenameLeavesTheOldFileAndNoTemporaryAndIsOwedUntilSaved) {
     PlistFileStore store(path);
     store.setInteger("level", 1);
@@ -279,46 +249,36 @@ TEST_F(PlistFileStoreTest, AFailedRenameLeavesTheOldFileAndNoTemporaryAndIsOwedU
     const std::string before = TempFolder::read(path);
     store.setInteger("level", 2);
     {
-        const FileCallHook failing(
-            [](const std::string& call, const std::string&, const std::string& to, unsigned) {
-                return call == "renameat2" && to == "store.plist" ? EIO : 0;
-            });
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(store.synchronize());
-        testing::internal::GetCapturedStderr();
+        const FileCallHook failing([](const auto& call, const auto&, const auto& to, unsigned) {
+            return call == "renameat2" && to == "store.plist" ? EIO : 0;
+        });
+        logOf([&] { EXPECT_FALSE(store.synchronize()); });
     }
     EXPECT_EQ(TempFolder::read(path), before);
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
-    const std::optional<ZQ::Refusal> owed = store.unsaved();
-    ASSERT_TRUE(owed);
-    EXPECT_EQ(ZQ::line(*owed), "this session's progress is not saved in " + path +
-                                   ": rename failed: Input/output error; mend its disk");
+    ASSERT_TRUE(store.unsaved());
+    EXPECT_EQ(ZQ::line(*store.unsaved()), "this session's progress is not saved in " + path +
+                                              ": rename failed: Input/output error; mend its disk");
     EXPECT_TRUE(store.synchronize());
     EXPECT_FALSE(store.unsaved());
     EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 2);
 }
 
-// Values set as the file holds them replace nothing: every start once
-// rewrote the defaults and the leaderboards to sign the same player in and
-// merge the tutorial flag. A NaN is the same value as the file's NaN.
+// Every start rewrote the defaults and the leaderboards to set the values
+// they held. A value as the file holds it (a NaN too) replaces nothing.
 TEST_F(PlistFileStoreTest, ASynchronizeThatChangesNoValueReplacesNoFile) {
-    {
-        PlistFileStore store(path);
-        store.setInteger("mode", 1);
-        store.setObject("nan", StoreValue::real(NAN));
-        ASSERT_TRUE(store.synchronize());
-    }
-    struct stat before {};
-    ::stat(path.c_str(), &before);
+    ASSERT_TRUE(PlistFileStore(path).update([](ZQ::KeyValueStore& file) {
+        file.setInteger("mode", 1);
+        file.setObject("nan", StoreValue::real(NAN));
+    }));
+    const struct stat before = lstatOf(path);
     PlistFileStore store(path);
     store.setObject("nan", StoreValue::real(-NAN));
     store.setBool("done", true);
     store.remove("done");
     EXPECT_TRUE(store.update([](ZQ::KeyValueStore& file) { file.setInteger("mode", 1); }));
-    struct stat after {};
-    ::stat(path.c_str(), &after);
-    EXPECT_EQ(after.st_ino, before.st_ino);
-    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    const struct stat after = lstatOf(path);
+    EXPECT_EQ(std::tie(after.st_ino, after.st_mtim.tv_nsec), std::tie(before.st_ino, before.st_mtim.tv_nsec));
 }
 
 TEST_F(PlistFileStoreTest, AnotherWritersChangesArePulledInOnceWithTheirKeys) {
@@ -331,24 +291,19 @@ TEST_F(PlistFileStoreTest, AnotherWritersChangesArePulledInOnceWithTheirKeys) {
     EXPECT_EQ(mine.pullExternalChanges(), (std::vector<std::string>{"flag", "level"}));
     EXPECT_EQ(mine.integerForKey("level"), 3);
     EXPECT_TRUE(mine.pullExternalChanges().empty());
-
-    // A value changed and a key removed.
     theirs.setInteger("level", 4);
     theirs.remove("flag");
     ASSERT_TRUE(theirs.synchronize());
     EXPECT_EQ(mine.pullExternalChanges(), (std::vector<std::string>{"flag", "level"}));
     EXPECT_EQ(mine.object("flag"), nullptr);
-
     // The same bytes written again (a sync tool touching the file) are no change.
     const std::string bytes = TempFolder::read(path);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(20ms);
     TempFolder::write(path, bytes);
     EXPECT_TRUE(mine.pullExternalChanges().empty());
-
-    // The file removed: its keys are gone, but for one set here and not yet
-    // written, which the next write puts in a file of its own.
+    // The file removed: its keys go, but one set here and unwritten is written.
     mine.setInteger("mode", 2);
-    std::filesystem::remove(path);
+    fs::remove(path);
     EXPECT_EQ(mine.pullExternalChanges(), std::vector<std::string>{"level"});
     EXPECT_EQ(mine.contents().size(), 1u);
     ASSERT_TRUE(mine.synchronize());
@@ -357,9 +312,8 @@ TEST_F(PlistFileStoreTest, AnotherWritersChangesArePulledInOnceWithTheirKeys) {
     EXPECT_EQ(reread.object("level"), nullptr);
 }
 
-// Of two writers, neither writes over a value the other gave a key: keys
-// only one of them changed both survive, and a key both changed takes the
-// file's value and is reported to its owner, who merges and writes again.
+// Neither of two writers writes over the other's value: keys one changed
+// survive; a key both changed takes the file's, reported to its owner to merge.
 TEST_F(PlistFileStoreTest, AKeyBothWritersChangedGivesWayAndIsReportedAndTheRestSurvives) {
     PlistFileStore mine(path);
     mine.setInteger("mode", 2);
@@ -373,10 +327,8 @@ TEST_F(PlistFileStoreTest, AKeyBothWritersChangedGivesWayAndIsReportedAndTheRest
     theirs.setInteger("level", 9);
     theirs.remove("gone");
     ASSERT_TRUE(theirs.synchronize());
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(mine.synchronize()) << "the mode set here was not written";
-    const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_NE(log.find("mode was changed by another writer"), std::string::npos) << log;
+    EXPECT_THAT(logOf([&] { EXPECT_FALSE(mine.synchronize()) << "the mode set here was not written"; }),
+                HasSubstr("mode was changed by another writer"));
     EXPECT_EQ(mine.takeConflicts(), std::vector<std::string>{"mode"});
     EXPECT_TRUE(mine.takeConflicts().empty());
     const PlistFileStore reopened(path);
@@ -385,7 +337,6 @@ TEST_F(PlistFileStoreTest, AKeyBothWritersChangedGivesWayAndIsReportedAndTheRest
     EXPECT_EQ(reopened.integerForKey("sound"), 1);
     EXPECT_EQ(reopened.integerForKey("gone"), 4) << "a key they removed loses nothing of theirs when set";
     EXPECT_EQ(mine.pullExternalChanges(), (std::vector<std::string>{"level", "mode"}));
-
     // The owner's merge: their mode, plus one.
     EXPECT_TRUE(mine.update(
         [](ZQ::KeyValueStore& store) { store.setInteger("mode", store.integerForKey("mode") + 1); }));
@@ -396,11 +347,9 @@ TEST_F(PlistFileStoreTest, ADamagedExternalFileIsKeptAsideAndMemoryWrittenBack) 
     PlistFileStore mine(path);
     mine.setInteger("level", 5);
     ASSERT_TRUE(mine.synchronize());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(20ms);
     TempFolder::write(path, "<plist><dict><key>level</key><integer>6"); // a torn copy
-    testing::internal::CaptureStderr();
-    EXPECT_TRUE(mine.pullExternalChanges().empty());
-    testing::internal::GetCapturedStderr();
+    logOf([&] { EXPECT_TRUE(mine.pullExternalChanges().empty()); });
     EXPECT_EQ(mine.integerForKey("level"), 5);
     EXPECT_EQ(asideFiles(folder, "store.plist").size(), 1u);
     ASSERT_TRUE(mine.synchronize());
@@ -409,29 +358,27 @@ TEST_F(PlistFileStoreTest, ADamagedExternalFileIsKeptAsideAndMemoryWrittenBack) 
 
 TEST(PlistCodec, RefusesDeepNestingAndLeavesOutDates) {
     std::string why;
-    // As deep as the reader follows, just too deep, and deep enough to
-    // overflow the stack where libplist frees its tree.
+    // As deep as the reader goes, too deep, and deep enough to overflow the
+    // stack where libplist frees its tree.
     for (const int levels : {ZQ::kPlistMaxDepth, ZQ::kPlistMaxDepth + 1, 200000}) {
-        std::string deep = "<plist><dict><key>k</key>";
+        std::string opened;
+        std::string closed;
         for (int i = 0; i < levels; ++i) {
-            deep += "<array>";
+            opened += "<array>";
+            closed += "</array>";
         }
-        for (int i = 0; i < levels; ++i) {
-            deep += "</array>";
-        }
-        deep += "</dict></plist>";
+        const std::string deep = "<plist><dict><key>k</key>" + opened + closed + "</dict></plist>";
         const bool taken = levels == ZQ::kPlistMaxDepth;
         EXPECT_EQ(ZQ::parsePlistDictionary(deep.data(), deep.size(), why).has_value(), taken) << levels;
         EXPECT_EQ(why.find("nested") != std::string::npos, !taken) << levels;
     }
-
     const std::string dated = "<plist><dict><key>d</key><date>2020-01-01T00:00:00Z</date>"
                               "<key>n</key><integer>2</integer></dict></plist>";
     const auto parsed = ZQ::parsePlistDictionary(dated.data(), dated.size(), why);
     ASSERT_TRUE(parsed);
     EXPECT_EQ(parsed->size(), 1u);
     EXPECT_EQ(parsed->count("n"), 1u);
-    EXPECT_NE(why.find("left out"), std::string::npos);
+    EXPECT_THAT(why, HasSubstr("left out"));
 }
 
 TEST(PlistCodec, ReadsLibplistsBinaryListsAsTheSameValues) {
@@ -456,11 +403,8 @@ TEST(PlistCodec, ReadsLibplistsBinaryListsAsTheSameValues) {
 }
 
 TEST(PlistFileStore, NeverWritesAFileItCannotReadBack) {
-    // The state fuzzer's find: shared arrays, some nine thousand values once
-    // spelt out, which the XML written back does. With its refused saved
-    // state kept beside it, as the game keeps one, the list written would
-    // hold more values than the reader takes, and the next start would set
-    // the whole file aside.
+    // The state fuzzer's find: shared arrays, spelt out in XML beside its refused
+    // state, made more values than the reader takes; the next start set it aside.
     const std::string find(
         "\x62\x70\x6c\x69\x73\x74\x30\x30\x13\x00\x00\x00\x00\x00\x00\x00\x07\xa4\x00\x00\x00\x00\xa4\x01"
         "\x01\x01\x01\xa4\x02\x02\x02\x02\xa4\x03\x03\x03\x03\xa4\x04\x04\x04\x04\xa4\x05\x05\x05\x05\xa4"
@@ -473,14 +417,13 @@ TEST(PlistFileStore, NeverWritesAFileItCannotReadBack) {
     TempFolder folder;
     ASSERT_TRUE(folder.ok());
     const std::string path = folder.file("store.plist");
-    std::ofstream(path, std::ios::binary) << find;
+    TempFolder::write(path, find);
     PlistFileStore store(path);
     ASSERT_FALSE(store.contents().empty());
     const StoreValue::Dictionary taken = store.contents();
     store.setObject("kept", taken.begin()->second);
     EXPECT_FALSE(store.synchronize());
     EXPECT_EQ(PlistFileStore(path).contents(), taken) << "the file read is left as it was";
-
     store.remove("kept");
     store.setInteger("marker", 1);
     ASSERT_TRUE(store.synchronize());
@@ -489,11 +432,9 @@ TEST(PlistFileStore, NeverWritesAFileItCannotReadBack) {
     EXPECT_EQ(PlistFileStore(path).contents(), written);
 }
 
-// The bound refuses lists without writing them, so it must never pass the
-// size written (a list the store could hold would be set aside) and must
-// stay close to it where texts are all references (or it would save no
-// writing at all). The texts are long so that a miscount shows through the
-// markup around them.
+// The bound refuses lists unwritten: above the size written it would set a
+// good list aside, and far below it where texts are all references it would
+// save no writing. Long texts let a miscount show through the markup.
 TEST(PlistCodec, TheLeastWrittenSizeIsNeverMoreThanWhatIsWrittenAndNearItForReferences) {
     const std::string lts(4096, '<');
     const StoreValue::Dictionary inner = {{"<&>", StoreValue::array({StoreValue::string(lts + "&")})}};
@@ -511,15 +452,9 @@ TEST(PlistCodec, TheLeastWrittenSizeIsNeverMoreThanWhatIsWrittenAndNearItForRefe
     EXPECT_LT(ZQ::writePlistDictionary(lists[2]).size() - ZQ::plistLeastWrittenBytes(lists[2]), 512u);
 }
 
-std::optional<StoreValue::Dictionary> parsed(const std::string& list, std::string& why) {
-    return ZQ::parsePlistDictionary(list.data(), list.size(), why);
-}
-
 TEST(PlistCodec, KeysAndDictionariesFarBeyondTheGamesAreRefusedInXmlAndBinary) {
     const auto keyOf = [](std::size_t i, std::size_t bytes) {
-        std::string key(bytes, 'k');
-        key.replace(bytes - 4, 4, std::to_string(1000 + i));
-        return key;
+        return std::string(bytes - 4, 'k') + std::to_string(1000 + i);
     };
     std::string why;
     const std::tuple<std::size_t, std::size_t, const char*> cases[] = {
@@ -540,7 +475,7 @@ TEST(PlistCodec, KeysAndDictionariesFarBeyondTheGamesAreRefusedInXmlAndBinary) {
         const std::string binary = writer.bytes(
             writer.dictionary({{writer.ascii("a"), writer.array({writer.dictionary(entries)})}}));
         for (const std::string& list : {xml, binary}) {
-            const auto read = parsed(list, why);
+            const auto read = ZQ::parsePlistDictionary(list.data(), list.size(), why);
             EXPECT_EQ(why, reason) << keys << " keys of " << bytes;
             if (read) {
                 EXPECT_EQ(read->at("a").asArray()->at(0).asDictionary()->size(), keys);
@@ -548,30 +483,26 @@ TEST(PlistCodec, KeysAndDictionariesFarBeyondTheGamesAreRefusedInXmlAndBinary) {
             }
         }
     }
-    // A root as full as it may be leaves no room for a key the game writes
-    // but the file lacks.
+    // A full root leaves no room for a key the game writes but the file lacks.
     StoreValue::Dictionary full;
     for (std::size_t i = 0; i < ZQ::kPlistMaxDictionaryKeys; ++i) {
         full.emplace(keyOf(i, 8), StoreValue::boolean(true));
     }
     EXPECT_EQ(ZQ::plistRoomFault(full, ZQ::plistRoomOf({{keyOf(0, 8), StoreValue::integer(1)}})), "");
-    EXPECT_NE(
-        ZQ::plistRoomFault(full, ZQ::plistRoomOf({{"zr_state", StoreValue::integer(1)}})).find("128 keys"),
-        std::string::npos);
-    // Counted as the game holds a key: a hundred characters of three bytes
-    // each in UTF-16.
+    EXPECT_THAT(ZQ::plistRoomFault(full, ZQ::plistRoomOf({{"zr_state", StoreValue::integer(1)}})),
+                HasSubstr("128 keys"));
+    // Counted as the game holds a key: a hundred three-byte UTF-16 characters.
     BinaryPlistWriter writer;
     const std::string wide = writer.bytes(
         writer.dictionary({{writer.utf16(std::u16string(100, u'\u65e5')), writer.boolean(true)}}));
-    EXPECT_FALSE(parsed(wide, why));
-    EXPECT_NE(why.find("longer than"), std::string::npos) << why;
-    // And as it would write it: a key of '>' is written a reference each,
-    // four times as long, so a store takes it only where it fits so.
+    EXPECT_FALSE(ZQ::parsePlistDictionary(wide.data(), wide.size(), why));
+    EXPECT_THAT(why, HasSubstr("longer than"));
+    // And as it would write it: each '>' a four-byte reference.
     const std::string angles =
         "<plist><dict><key>" + std::string(ZQ::kPlistMaxKeyBytes, '>') + "</key><true/></dict></plist>";
-    const auto read = parsed(angles, why);
+    const auto read = ZQ::parsePlistDictionary(angles.data(), angles.size(), why);
     ASSERT_TRUE(read) << why;
-    EXPECT_NE(ZQ::plistRoomFault(*read, {}).find("longer than"), std::string::npos);
+    EXPECT_THAT(ZQ::plistRoomFault(*read, {}), HasSubstr("longer than"));
 }
 
 } // namespace

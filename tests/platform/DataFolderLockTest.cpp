@@ -2,27 +2,27 @@
 #include "platform/ZQDataFolderLock.h"
 #include "support/AsPlayer.h"
 #include "support/FileCallHook.h"
+#include "support/StoreFiles.h"
 #include "support/TempFolder.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 // One game a data folder, and only a folder of the game's user that it can
-// write: a second game on one folder would write the record it holds over
-// the other's; a game run as root once followed a player's links, made its
-// lock elsewhere, and left the player's stores root's; a folder the game
-// could not write lost the whole run's progress with status 0. The lock
-// never guesses: whatever stands at ".lock" that the game cannot lock as its
-// own turns it away, and stays as it was.
+// write. The lock never guesses: whatever stands at ".lock" that the game
+// cannot lock as its own turns it away, and stays as it was.
 
 namespace {
 
 namespace fs = std::filesystem;
+using testing::HasSubstr;
 
 // The lock's refusal on `data` in words, or "" when the game may play.
 std::string refusalOn(const std::string& data) {
@@ -30,14 +30,12 @@ std::string refusalOn(const std::string& data) {
     return lock.refused() ? ZQ::line(*lock.refusal) : "";
 }
 
-// What lstat says of every entry below `root`: kind, owner, mode, size and
-// time, so that any change shows.
+// What lstat says of every entry below `root`, so that any change shows.
 std::string treeOf(const std::string& root) {
     std::string tree;
     std::error_code error;
     for (const auto& entry : fs::recursive_directory_iterator(root, error)) {
-        struct stat info {};
-        ::lstat(entry.path().c_str(), &info);
+        const struct stat info = lstatOf(entry.path());
         tree += entry.path().string() + " " + std::to_string(info.st_mode) + " " +
                 std::to_string(info.st_uid) + " " + std::to_string(info.st_size) + " " +
                 std::to_string(info.st_mtim.tv_nsec) + "\n";
@@ -45,6 +43,7 @@ std::string treeOf(const std::string& root) {
     return tree;
 }
 
+// A second game on one folder wrote the record it held over the other's.
 TEST(DataFolderLockTest, OneGameAtATimePlaysOnAFolderAndNoneWaits) {
     TempFolder folder;
     const std::string data = folder.file("data");
@@ -55,34 +54,28 @@ TEST(DataFolderLockTest, OneGameAtATimePlaysOnAFolderAndNoneWaits) {
                                        "; close it first, or start this one with another XDG_DATA_HOME");
     }
     EXPECT_EQ(refusalOn(data), "");
-    struct stat lock {};
-    ASSERT_EQ(::lstat((data + "/.lock").c_str(), &lock), 0);
+    const struct stat lock = lstatOf(data + "/.lock");
     EXPECT_EQ(lock.st_mode & 07777, 0600u);
     EXPECT_EQ(lock.st_size, 0);
     EXPECT_EQ(folder.entries("data"), std::vector<std::string>{".lock"});
 }
 
 TEST(DataFolderLockTest, ALockFileTheGameCannotUseStopsItAndStaysAsItIs) {
-    using Maker = std::function<void(const TempFolder&, const std::string& lock)>;
-    std::vector<std::pair<std::string, Maker>> cases = {
-        {"a folder",
-         [](const TempFolder&, const std::string& lock) { fs::create_directories(lock + "/inside"); }},
-        {"a FIFO", [](const TempFolder&, const std::string& lock) { ::mkfifo(lock.c_str(), 0600); }},
-        {"a dangling link",
-         [](const TempFolder& f, const std::string& lock) { fs::create_symlink(f.file("nowhere"), lock); }},
-        {"a link to a file",
-         [](const TempFolder& f, const std::string& lock) {
-             TempFolder::write(f.file("elsewhere.txt"), "kept");
-             fs::create_symlink(f.file("elsewhere.txt"), lock);
-         }},
+    std::optional<TempFolder> folder; // each case's own
+    std::string lock;
+    std::vector<std::pair<std::string, std::function<void()>>> cases = {
+        {"a folder", [&] { fs::create_directories(lock + "/inside"); }},
+        {"a FIFO", [&] { ::mkfifo(lock.c_str(), 0600); }},
+        {"a dangling link", [&] { fs::create_symlink(folder->file("nowhere"), lock); }},
+        {"a link to a file", [&] { fs::create_symlink(folder->file("elsewhere.txt"), lock); }},
         {"a file the player may not open",
-         [](const TempFolder&, const std::string& lock) {
+         [&] {
              TempFolder::write(lock, "");
              ::chmod(lock.c_str(), 0);
          }},
     };
     if (asplayer::testsRunAsRoot()) {
-        cases.emplace_back("another user's file", [](const TempFolder&, const std::string& lock) {
+        cases.emplace_back("another user's file", [&] {
             TempFolder::write(lock, "");
             ::chown(lock.c_str(), asplayer::kPlayer, asplayer::kPlayer);
         });
@@ -91,23 +84,25 @@ TEST(DataFolderLockTest, ALockFileTheGameCannotUseStopsItAndStaysAsItIs) {
     }
     for (const auto& [what, make] : cases) {
         SCOPED_TRACE(what);
-        TempFolder folder;
-        const std::string data = folder.file("data");
+        folder.emplace();
+        const std::string data = folder->file("data");
+        lock = data + "/.lock";
         fs::create_directories(data);
-        make(folder, data + "/.lock");
+        TempFolder::write(folder->file("elsewhere.txt"), "kept");
+        make();
         const bool played = what == "a file the player may not open";
         // Root may open any file: the player meets that one.
         if (played) {
-            ASSERT_TRUE(asplayer::handToPlayer(folder.path()) && asplayer::handToPlayer(data) &&
-                        asplayer::handToPlayer(data + "/.lock"));
+            ASSERT_TRUE(asplayer::handToPlayer(folder->path()) && asplayer::handToPlayer(data) &&
+                        asplayer::handToPlayer(lock));
         }
-        const std::string before = treeOf(folder.path());
+        const std::string before = treeOf(folder->path());
         const std::string refusal = played ? asplayer::run([&] { return refusalOn(data); }) : refusalOn(data);
-        EXPECT_NE(refusal.find("the lock file " + data + "/.lock"), std::string::npos) << refusal;
-        const std::string mend = what == "a folder" ? "mv '" + data + "/.lock' '" + data + "/.lock.kept'"
-                                                    : "rm '" + data + "/.lock'";
+        EXPECT_THAT(refusal, HasSubstr("the lock file " + lock));
+        const std::string mend =
+            what == "a folder" ? "mv '" + lock + "' '" + lock + ".kept'" : "rm '" + lock + "'";
         EXPECT_TRUE(refusal.ends_with(": " + mend)) << refusal;
-        EXPECT_EQ(treeOf(folder.path()), before);
+        EXPECT_EQ(treeOf(folder->path()), before);
     }
 }
 
@@ -133,31 +128,28 @@ TEST(DataFolderLockTest, ALockFolderIsClearedKeepingWhatItHolds) {
     }
 }
 
+// A folder the game could not write lost the whole run's progress with status 0.
 TEST(DataFolderLockTest, AFolderTheGameMayNotWriteTurnsItAwayAndIsLeftAsItWas) {
     TempFolder folder;
-    ASSERT_TRUE(asplayer::handToPlayer(folder.path()));
     const std::string readOnly = folder.file("read-only");
-    fs::create_directories(readOnly + "/velmora");
-    for (const std::string& made : {readOnly, readOnly + "/velmora"}) {
+    const std::string velmora = readOnly + "/velmora";
+    fs::create_directories(velmora);
+    for (const std::string& made : {folder.path(), readOnly, velmora}) {
         ASSERT_TRUE(asplayer::handToPlayer(made));
     }
     const std::string before = treeOf(folder.path());
-    ::chmod((readOnly + "/velmora").c_str(), 0555);
-    const std::string unwritable = asplayer::run([&] { return refusalOn(readOnly + "/velmora"); });
-    ::chmod((readOnly + "/velmora").c_str(), 0755);
-    EXPECT_NE(unwritable.find(
-                  "cannot play on the data folder " + readOnly +
-                  "/velmora, where no progress could be saved: the folder " + readOnly +
-                  "/velmora cannot be written (Permission denied); let its owner use it: chmod u+rwx '" +
-                  readOnly + "/velmora'; or to play elsewhere"),
-              std::string::npos)
-        << unwritable;
+    ::chmod(velmora.c_str(), 0555);
+    const std::string unwritable = asplayer::run([&] { return refusalOn(velmora); });
+    ::chmod(velmora.c_str(), 0755);
+    EXPECT_THAT(unwritable,
+                HasSubstr("cannot play on the data folder " + velmora +
+                          ", where no progress could be saved: the folder " + velmora +
+                          " cannot be written (Permission denied); let its owner use it: chmod u+rwx '" +
+                          velmora + "'; or to play elsewhere"));
     ::chmod(readOnly.c_str(), 0555);
     const std::string unmade = asplayer::run([&] { return refusalOn(readOnly + "/new"); });
     ::chmod(readOnly.c_str(), 0755);
-    EXPECT_NE(unmade.find("the folder " + readOnly + " cannot be written (Permission denied)"),
-              std::string::npos)
-        << unmade;
+    EXPECT_THAT(unmade, HasSubstr("the folder " + readOnly + " cannot be written (Permission denied)"));
     EXPECT_EQ(treeOf(folder.path()), before);
 }
 
@@ -170,35 +162,31 @@ TEST(DataFolderLockTest, TheLockIsTheGamesAloneAndOneThatCannotBeMadeIsNotToBeRe
     EXPECT_EQ(fs::status(folder.file(".lock")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     fs::remove(folder.file(".lock"));
     {
-        const FileCallHook hook(
-            [](const std::string& call, const std::string& entry, const std::string&, unsigned flags) {
-                return call == "openat" && entry == ".lock" && (flags & O_CREAT) != 0 ? ENOSPC : 0;
-            });
-        EXPECT_NE(refusalOn(folder.path()).find("(No space left on device); free some space"),
-                  std::string::npos);
+        const FileCallHook hook([](const auto& call, const auto& entry, const auto&, unsigned flags) {
+            return call == "openat" && entry == ".lock" && (flags & O_CREAT) != 0 ? ENOSPC : 0;
+        });
+        EXPECT_THAT(refusalOn(folder.path()), HasSubstr("(No space left on device); free some space"));
     }
     // One that is there and cannot be opened is to be removed: room is no mend.
     TempFolder::write(folder.file(".lock"), "");
-    const FileCallHook broken([](const std::string& call, const std::string& entry, const std::string&,
-                                 unsigned) { return call == "openat" && entry == ".lock" ? EIO : 0; });
+    const FileCallHook broken([](const auto& call, const auto& entry, const auto&, unsigned) {
+        return call == "openat" && entry == ".lock" ? EIO : 0;
+    });
     const std::string refused = refusalOn(folder.path());
-    EXPECT_NE(refused.find(".lock cannot be opened (Input/output error)"), std::string::npos) << refused;
-    EXPECT_NE(refused.find(": rm '" + folder.file(".lock") + "'"), std::string::npos) << refused;
-    EXPECT_EQ(refused.find("free some space"), std::string::npos) << refused;
+    EXPECT_THAT(refused, HasSubstr(".lock cannot be opened (Input/output error)"));
+    EXPECT_THAT(refused, HasSubstr(": rm '" + folder.file(".lock") + "'"));
+    EXPECT_THAT(refused, testing::Not(HasSubstr("free some space")));
 }
 
-// Some FUSE mounts (rclone's write cache) make no file opened for reading
-// alone (EIO): no game could start on a data folder there. A lock of the
-// player's own that only its owner may read still locks, and is made the
-// game's alone again.
+// Some FUSE mounts (rclone's write cache) make no file opened read-only (EIO),
+// so no game could start: such a lock still locks, made the game's alone again.
 TEST(DataFolderLockTest, TheLockIsMadeWhereNoFileOpenedForReadingAloneCanBe) {
     TempFolder folder;
     {
-        const FileCallHook writeCache(
-            [](const std::string& call, const std::string& entry, const std::string&, unsigned flags) {
-                const bool readOnly = (flags & O_ACCMODE) == O_RDONLY;
-                return call == "openat" && entry == ".lock" && (flags & O_CREAT) != 0 && readOnly ? EIO : 0;
-            });
+        const FileCallHook writeCache([](const auto& call, const auto& entry, const auto&, unsigned flags) {
+            const bool readOnly = (flags & O_ACCMODE) == O_RDONLY;
+            return call == "openat" && entry == ".lock" && (flags & O_CREAT) != 0 && readOnly ? EIO : 0;
+        });
         EXPECT_EQ(refusalOn(folder.path()), "");
     }
     ASSERT_EQ(::chmod(folder.file(".lock").c_str(), 0400), 0);
@@ -228,14 +216,12 @@ TEST(DataFolderLockTest, AGameRunAsRootOnAPlayersFolderStopsBeforeItsFirstFrameA
             runShell("env -u VELMORA_CLOUD_DIR -u XDG_CONFIG_HOME -u XDG_CACHE_HOME " + data +
                      " HOME=" + home.path() + " '" + VELMORA_EXECUTABLE + "' --headless --frames 1");
         EXPECT_EQ(run.status, 1) << run.output;
-        EXPECT_NE(
-            run.output.find("velmora: cannot play on the data folder " + home.file(".local/share/velmora") +
-                            ", where no progress could be saved: the folder " + home.path() +
-                            " belongs to nobody (uid 65534), and the game runs as root (uid 0); run the "
-                            "game as nobody (uid 65534); or to play elsewhere"),
-            std::string::npos)
-            << run.output;
-        EXPECT_EQ(run.output.find("frames drawn"), std::string::npos) << run.output;
+        EXPECT_THAT(run.output,
+                    HasSubstr("velmora: cannot play on the data folder " + home.file(".local/share/velmora") +
+                              ", where no progress could be saved: the folder " + home.path() +
+                              " belongs to nobody (uid 65534), and the game runs as root (uid 0); run the "
+                              "game as nobody (uid 65534); or to play elsewhere"));
+        EXPECT_THAT(run.output, testing::Not(HasSubstr("frames drawn")));
         EXPECT_EQ(treeOf(home.path()), before);
     }
 }

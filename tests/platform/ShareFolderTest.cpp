@@ -19,11 +19,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string saveText(const std::string& in, const std::string& text) {
-    ZQ::Refusal refused;
+// Where a share of `text` is saved in `in`, or "" with why in `refused`.
+std::string saveText(const std::string& in, const std::string& text, ZQ::Refusal* refused = nullptr) {
+    ZQ::Refusal unread;
     return ZQShareFolder::saveNew(
         {in, "Velmora"}, [](int attempt) { return "knot-" + std::to_string(attempt) + ".txt"; },
-        [&](std::FILE* file, std::string&) { return std::fputs(text.c_str(), file) >= 0; }, refused);
+        [&](std::FILE* file, std::string&) { return std::fputs(text.c_str(), file) >= 0; },
+        refused != nullptr ? *refused : unread);
 }
 
 // NFS takes no flags on rename; FUSE mounts take neither flags (ENOSYS,
@@ -31,11 +33,10 @@ std::string saveText(const std::string& in, const std::string& text) {
 TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
     for (const auto& [flagError, linkError] : {std::pair(EINVAL, 0), {ENOSYS, EPERM}, {EOPNOTSUPP, EPERM}}) {
         TempFolder folder;
-        const FileCallHook hook(
-            [&, flagError = flagError, linkError = linkError](const std::string& call, const std::string&,
-                                                              const std::string&, unsigned flags) {
-                return call == "linkat" ? linkError : call == "renameat2" && flags != 0 ? flagError : 0;
-            });
+        const FileCallHook hook([&, flagError = flagError, linkError = linkError](
+                                    const auto& call, const auto&, const auto&, unsigned flags) {
+            return call == "linkat" ? linkError : call == "renameat2" && flags != 0 ? flagError : 0;
+        });
         EXPECT_EQ(saveText(folder.path(), "first"), folder.file("Velmora/knot-0.txt"));
         EXPECT_EQ(saveText(folder.path(), "second"), folder.file("Velmora/knot-1.txt"));
         EXPECT_EQ(TempFolder::read(folder.file("Velmora/knot-0.txt")), "first");
@@ -43,15 +44,13 @@ TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
     }
 }
 
-// Why shares are off is a refusal with its mend, as a store's is: the share
-// folder named, the player's own folder that bars it opened up in one
-// command; and a share that finds the disk full is told to free space.
+// Why shares are off is a refusal with its mend: the player's folder that
+// bars them opened up in one command, and a full disk told to free space.
 TEST(ShareFolderTest, ASharesFolderTheGameMayNotWriteIsRefusedWithItsMend) {
     TempFolder folder;
-    ASSERT_TRUE(asplayer::handToPlayer(folder.path()));
     const std::string pictures = folder.file("Pictures");
     fs::create_directory(pictures);
-    ASSERT_TRUE(asplayer::handToPlayer(pictures));
+    ASSERT_TRUE(asplayer::handToPlayer(folder.path()) && asplayer::handToPlayer(pictures));
     const auto refusedAsPlayer = [&] {
         return asplayer::run([&] {
             const std::optional<ZQ::Refusal> refusal = ZQShareFolder::unwritable({pictures, "Velmora"});
@@ -65,17 +64,12 @@ TEST(ShareFolderTest, ASharesFolderTheGameMayNotWriteIsRefusedWithItsMend) {
                            " cannot be written (Permission denied); let its owner use it: chmod u+rwx '" +
                            pictures + "'");
     EXPECT_EQ(refusedAsPlayer(), "none");
-
     TempFolder own;
-    const FileCallHook full(
-        [](const std::string& call, const std::string& entry, const std::string&, unsigned) {
-            return call == "openat" && entry.starts_with(".share.tmp-") ? ENOSPC : 0;
-        });
+    const FileCallHook full([](const auto& call, const auto& entry, const auto&, unsigned) {
+        return call == "openat" && entry.starts_with(".share.tmp-") ? ENOSPC : 0;
+    });
     ZQ::Refusal why;
-    EXPECT_EQ(ZQShareFolder::saveNew(
-                  {own.path(), "Velmora"}, [](int) { return "knot.txt"; },
-                  [](std::FILE*, std::string&) { return true; }, why),
-              "");
+    EXPECT_EQ(saveText(own.path(), "", &why), "");
     EXPECT_NE(why.why.find("No space left on device"), std::string::npos) << why.why;
     EXPECT_EQ(why.mends, std::vector<ZQ::Mend>{ZQ::freeSpace()});
 }
@@ -100,46 +94,39 @@ TEST(ShareFolderTest, TheFoldersAreMadeWithTheUmaskAndStaleTemporariesGo) {
               (std::vector<std::string>{".share.tmp-2-0", "knot-0.txt", "knot-1.txt"}));
 }
 
-// A FIFO with a writer held the game's start for ever; a link to a device
-// had it opened (which may act on the device), and a game of root's run
-// with a player's HOME (sudo -E) opened whatever the player's folders named.
+// A FIFO held the start for ever, a link to a device had it opened, and
+// root's game with a player's HOME (sudo -E) read what their folders named.
 TEST(ShareFolderTest, TheDesktopsFoldersFileIsOpenedOnlyWhenItIsTheGameUsersOwnFile) {
     TempFolder folder;
     const std::string line = "XDG_PICTURES_DIR=\"/srv/pictures\"\n";
     const std::string dirs = folder.file("user-dirs.dirs");
-    const auto pictures = [&](const std::string& file) {
-        return ZQShareFolder::picturesFolder(nullptr, file, "/home/ada");
-    };
     TempFolder::write(folder.file("file"), line);
     fs::create_symlink("file", dirs);
-    EXPECT_EQ(pictures(dirs), "/srv/pictures") << "the user's link is followed";
-
+    EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, "/home/ada"), "/srv/pictures")
+        << "the user's link is followed";
     const std::string fifo = folder.file("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const int opens = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     ASSERT_GE(::inotify_add_watch(opens, fifo.c_str(), IN_OPEN), 0);
     fs::remove(dirs);
     fs::create_symlink("fifo", dirs);
-    EXPECT_EQ(pictures(dirs), "");
+    EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, "/home/ada"), "");
     char event[sizeof(inotify_event) + NAME_MAX + 1];
     EXPECT_LT(::read(opens, event, sizeof event), 0) << "the FIFO was opened";
     ::close(opens);
-
     // What stands there at the open is not what was looked at.
     fs::remove(dirs);
     TempFolder::write(dirs, line);
     {
-        const FileCallHook replaced(
-            [&](const std::string& call, const std::string& entry, const std::string&, unsigned) {
-                std::error_code once;
-                if (call == "openat" && entry == "user-dirs.dirs") {
-                    fs::rename(folder.file("file"), dirs, once);
-                }
-                return 0;
-            });
-        EXPECT_EQ(pictures(dirs), "");
+        const FileCallHook replaced([&](const auto& call, const auto& entry, const auto&, unsigned) {
+            std::error_code once;
+            if (call == "openat" && entry == "user-dirs.dirs") {
+                fs::rename(folder.file("file"), dirs, once);
+            }
+            return 0;
+        });
+        EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, dirs, "/home/ada"), "");
     }
-
     if (!asplayer::testsRunAsRoot()) {
         std::printf("skipped: a folder of another user, whose file is not read, needs root to make\n");
     } else {
@@ -147,7 +134,8 @@ TEST(ShareFolderTest, TheDesktopsFoldersFileIsOpenedOnlyWhenItIsTheGameUsersOwnF
         fs::create_directory(theirs);
         TempFolder::write(theirs + "/user-dirs.dirs", line);
         ASSERT_TRUE(asplayer::handToPlayer(theirs) && asplayer::handToPlayer(theirs + "/user-dirs.dirs"));
-        EXPECT_EQ(pictures(theirs + "/user-dirs.dirs"), "") << "a folder of another user's is not read";
+        EXPECT_EQ(ZQShareFolder::picturesFolder(nullptr, theirs + "/user-dirs.dirs", "/home/ada"), "")
+            << "a folder of another user's is not read";
     }
 }
 
