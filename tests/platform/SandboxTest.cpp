@@ -107,8 +107,10 @@ TEST(SandboxTest, AFolderRootLeftSeenFromASandboxIsSentOutsideWhereItsOneCommand
             GTEST_SKIP() << "this machine makes no such sandbox for a plain user: " << run.output;
         }
         EXPECT_EQ(run.status, 1) << run.output;
-        EXPECT_NE(run.output.find("belongs to an account outside this sandbox"), std::string::npos) << run.output;
-        EXPECT_NE(run.output.find("start the game once outside the sandbox"), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("belongs to an account outside this sandbox"), std::string::npos)
+            << run.output;
+        EXPECT_NE(run.output.find("start the game once outside the sandbox"), std::string::npos)
+            << run.output;
         EXPECT_EQ(run.output.find("run the game as"), std::string::npos) << run.output;
         EXPECT_EQ(run.output.find("chown"), std::string::npos) << run.output;
     }
