@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -81,14 +82,19 @@ std::string newReportBox(pid_t game, std::string& shown) {
 // would, each once a new box has come over the game's window; before a key
 // `beforeKey` runs with its index. Returns the number of boxes answered, or
 // -1 unless the game has ended after the last. A box the test could not find
-// or answer would hold the game: its whole group goes.
+// or answer would hold the game: its whole group goes. However busy the
+// machine, a box comes, or the game ends, within minutes: only a hang takes
+// longer.
 int answerTheBoxes(pid_t game, const std::vector<std::string>& keys,
                    const std::function<void(std::size_t)>& beforeKey) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+    const auto waiting = [&] { return std::chrono::steady_clock::now() < deadline && kill(game, 0) == 0; };
     std::string shown;
     std::size_t answered = 0;
     for (; answered < keys.size(); ++answered) {
         std::string box;
-        for (int look = 0; look < 200 && box.empty(); ++look, usleep(100000)) {
+        while (box.empty() && waiting()) {
+            usleep(100000);
             box = newReportBox(game, shown);
         }
         if (box.empty()) {
@@ -99,10 +105,10 @@ int answerTheBoxes(pid_t game, const std::vector<std::string>& keys,
             break;
         }
     }
-    bool ended = false;
-    for (int look = 0; answered == keys.size() && look < 100 && !ended; ++look, usleep(100000)) {
-        ended = kill(game, 0) != 0;
+    while (answered == keys.size() && waiting()) {
+        usleep(100000);
     }
+    const bool ended = answered == keys.size() && kill(game, 0) != 0;
     if (!ended) {
         kill(-game, SIGKILL);
     }

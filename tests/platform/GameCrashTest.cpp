@@ -10,7 +10,11 @@
 namespace {
 
 constexpr int kKills = 3;
-constexpr int64_t kRunFrames = 90;
+// The kill comes at one of the first frames of a run far longer: a test
+// that reads the frames late on a busy machine must still find the game at
+// work, never ended by itself.
+constexpr int64_t kKillFrames = 89;
+const std::string kEndlessFrames = "1000000";
 
 // Progress a player could have: five levels finished with mixed grades and
 // times, the sixth under way, in Zen mode.
@@ -59,17 +63,14 @@ TEST(GameCrashTest, AGameKilledAtAnyFrameAndRestartedKeepsItsProgress) {
                             "50 tap 300 600\n60 doubletap 187 333\n";
 
     std::mt19937 random(35);
-    // Any frame but the last, N-1 of --frames N.
-    std::uniform_int_distribution<int64_t> frame(0, kRunFrames - 2);
+    std::uniform_int_distribution<int64_t> frame(0, kKillFrames - 1);
     for (int kill = 0; kill < kKills; ++kill) {
         const int64_t at = frame(random);
         const std::string when = "killed at frame " + std::to_string(at);
-        const int64_t reached =
-            data.runThenKillAt({"--frames", std::to_string(kRunFrames), "--input", input}, at);
+        const int64_t reached = data.runThenKillAt({"--frames", kEndlessFrames, "--input", input}, at);
         ASSERT_NE(reached, -2) << "the game could not start";
         // Not ended early: the kill found it at work.
         ASSERT_GE(reached, at) << when;
-        ASSERT_LT(reached, kRunFrames - 1) << when << ": the run ended before the kill";
 
         saved = data.read();
         ASSERT_EQ(saved.problem, "") << when;
@@ -91,7 +92,8 @@ TEST(GameCrashTest, AGameKilledAtAnyFrameAndRestartedKeepsItsProgress) {
 TEST(GameCrashTest, ASecondGameOnTheDataFolderIsTurnedAwayAndAKilledOneLeavesItFree) {
     GameDataFolder data;
     GameRun second;
-    data.runThenKillAt({"--frames", std::to_string(kRunFrames)}, 1, [&] { second = data.run("--frames 3"); });
+    // The first holds the folder until the kill, however long the second takes to start.
+    data.runThenKillAt({"--frames", kEndlessFrames}, 1, [&] { second = data.run("--frames 3"); });
     EXPECT_NE(second.status, 0);
     EXPECT_NE(second.output.find("is playing on the data folder " + data.storeFolder()), std::string::npos)
         << second.output;

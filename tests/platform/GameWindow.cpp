@@ -3,6 +3,8 @@
 #include "engine/PVRTVector.h"
 #include "platform/ZQApplication.h"
 
+#include <gtest/gtest.h>
+
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -15,6 +17,9 @@
 extern char** environ;
 
 namespace {
+
+// A first frame takes the game's whole start: only a hang takes longer.
+constexpr auto kStartPatience = std::chrono::minutes(5);
 
 // What `command` prints on its standard output (sh), or nothing.
 std::string outputOf(const std::string& command) {
@@ -64,41 +69,45 @@ bool GameWindow::start(const std::string& arguments, std::string& failure, int w
         failure = "cannot start the game";
         return false;
     }
+    // The game draws its first frame once its window is up (SDL waits for
+    // the window to be mapped): that, not a time, says the window is there.
+    // However busy the machine, a first frame comes within minutes.
+    const auto deadline = std::chrono::steady_clock::now() + kStartPatience;
+    while (lastFrame() < 0) {
+        if (!running() || std::chrono::steady_clock::now() >= deadline) {
+            failure = running() ? "the game drew no frame in five minutes: it hangs: " + output()
+                                : "the game ended before its first frame: " + output();
+            return false;
+        }
+        rest(std::chrono::milliseconds(10));
+    }
     // The game's window title is its name alone.
-    const std::string found = outputOf("timeout 30 xdotool search --sync --onlyvisible --name '^Velmora$'");
+    const std::string found = outputOf("xdotool search --onlyvisible --name '^Velmora$'");
     windowId = found.substr(0, found.find('\n'));
     if (windowId.empty()) {
-        failure = "the game's window did not appear within 30 s";
+        failure = "the game draws, and no window named Velmora shows";
         return false;
     }
-    // The window is placed (centred) after it first shows: a pointer moved
-    // before then misses it. Wait until its place and size hold still.
-    std::string geometry;
-    std::string previous;
-    for (int tries = 0; tries < 40 && (geometry.empty() || geometry != previous); ++tries) {
-        previous = geometry;
-        rest(std::chrono::milliseconds(250));
-        geometry = outputOf("xdotool getwindowgeometry --shell " + windowId);
+    // The frames after the focus say the game has read it. The window's
+    // place (centred) and size were set as SDL made it, before any frame.
+    if (!step("windowfocus --sync " + windowId)) {
+        failure = "the game did not take the focus and draw: " + TempFolder::read(folder.file("game.log"));
+        return false;
     }
+    const std::string geometry = outputOf("xdotool getwindowgeometry --shell " + windowId);
     int x = 0;
     int y = 0;
     int w = 0;
     int h = 0;
     const std::size_t at = geometry.find("\nX=");
-    if (geometry != previous || at == std::string::npos ||
+    if (at == std::string::npos ||
         std::sscanf(geometry.c_str() + at, "\nX=%d\nY=%d\nWIDTH=%d\nHEIGHT=%d", &x, &y, &w, &h) != 4 ||
         w <= 0 || h <= 0) {
-        failure = "the window's place and size did not settle: " + geometry;
+        failure = "the window's place and size cannot be read: " + geometry;
         return false;
     }
     window = PVRTVec2(static_cast<float>(w), static_cast<float>(h));
     windowPlace = PVRTVec2(static_cast<float>(x), static_cast<float>(y));
-    // The window shows long before the game, still building its engine,
-    // reads its events: the frames after the focus say it has.
-    if (!step("windowfocus --sync " + windowId)) {
-        failure = "the game did not take the focus and draw: " + TempFolder::read(folder.file("game.log"));
-        return false;
-    }
     return true;
 }
 
@@ -127,7 +136,11 @@ bool GameWindow::framesAfter(long frame, long count) {
     // slowly, a stopped game not at all.
     auto deadline = std::chrono::steady_clock::now() + framePatience;
     for (long seen = lastFrame(); seen < frame + count;) {
-        if (!running() || std::chrono::steady_clock::now() >= deadline) {
+        if (!running()) {
+            return false;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            reportNoFrames(seen);
             return false;
         }
         rest(std::chrono::milliseconds(10));
@@ -167,7 +180,11 @@ long GameWindow::waitForLine(const std::string& text, long frames) {
         if (found >= 0) {
             return found;
         }
-        if (seen >= last || !running() || std::chrono::steady_clock::now() >= deadline) {
+        if (seen >= last || !running()) {
+            return -1;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            reportNoFrames(seen);
             return -1;
         }
         rest(std::chrono::milliseconds(10));
@@ -177,6 +194,11 @@ long GameWindow::waitForLine(const std::string& text, long frames) {
             deadline = std::chrono::steady_clock::now() + framePatience;
         }
     }
+}
+
+void GameWindow::reportNoFrames(long seen) const {
+    ADD_FAILURE() << "the game drew no frame for " << framePatience.count() << " s after frame " << seen
+                  << ": it hangs, or its window lost the focus";
 }
 
 bool GameWindow::step(const std::string& arguments) {
@@ -307,6 +329,7 @@ GameRun GameWindow::stop(std::chrono::seconds patience) {
             rest(std::chrono::milliseconds(50));
         }
         if (running()) {
+            ADD_FAILURE() << "the game did not end in " << patience.count() << " s after SIGTERM: it hangs";
             kill(game, SIGKILL);
             waitpid(game, nullptr, 0);
             game = -1;

@@ -47,8 +47,9 @@ public:
     bool start(const std::string& arguments, std::string& failure, int width = 1024, int height = 768);
 
     // Each step reaches the game in a frame of its own, as a hand's would;
-    // a step fails when the game draws no frames after it within
-    // `framePatience` (the game stopped, or its window lost the focus).
+    // a step fails when the game stops, or draws no frame after it for
+    // `framePatience`: it hangs (or its window lost the focus), which fails
+    // the test too.
     bool tap(PVRTVec2 point);
     bool press(PVRTVec2 point);
     bool moveTo(PVRTVec2 point);
@@ -90,9 +91,10 @@ public:
     bool running();
 
     // Asks the game to end as the window's close button does (SDL turns
-    // SIGTERM into the same quit), waits up to `patience` for it (then kills
-    // it) and returns its exit status and everything it printed.
-    GameRun stop(std::chrono::seconds patience = std::chrono::seconds(30));
+    // SIGTERM into the same quit), waits for it and returns its exit status
+    // and everything it printed. One that has not ended after `patience`
+    // hangs: it is killed, and the test fails.
+    GameRun stop(std::chrono::seconds patience = std::chrono::minutes(2));
 
 private:
     bool xdotool(const std::string& arguments);
@@ -103,6 +105,8 @@ private:
     long frameOfLine(const std::string& text) const;
     // One step of the hand: the xdotool command, then the frames after it.
     bool step(const std::string& arguments);
+    // Fails the test: no frame came after frame `seen` within framePatience.
+    void reportNoFrames(long seen) const;
 
     XvfbDisplay xvfb;
     ScopedEnvironment environment;

@@ -7,6 +7,7 @@
 #include "platform/ZQWindowEvents.h"
 #include "support/HeadlessGL.h"
 
+#include "GameProcess.h"
 #include "ShellRecorders.h"
 #include "XvfbDisplay.h"
 #include "support/ScopedEnvironment.h"
@@ -19,12 +20,16 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <utility>
 
 extern char** environ;
 
 namespace {
 
 constexpr const char* kTitle = "Velmora shell test";
+// Frames a step may take to bring what it waits for, while the loop draws.
+constexpr int32_t kStepFrames = 100;
 
 // The game's window on a private X server, driven by xdotool as a player
 // would drive it: the shell's own loop runs until the script is done.
@@ -54,9 +59,24 @@ protected:
         HeadlessGLTest::TearDown();
     }
 
-    // Runs the shell's window loop while `script` (sh) drives the window,
-    // and a few frames more; false when it took longer than 20 s.
-    bool play(const std::string& script) {
+    // One step of the hand: a command (sh, the window's id in $W), then
+    // `frames` frames drawn after it returned, so that the window loop has
+    // read its events, and `until`, when given, holding.
+    struct HandStep {
+        HandStep(std::string command, int32_t frames = 2, std::function<bool()> until = {})
+            : command(std::move(command)), frames(frames), until(std::move(until)) {}
+        std::string command;
+        int32_t frames;
+        std::function<bool()> until;
+    };
+
+    // Runs the shell's window loop while the hand takes `steps` one after
+    // another, each once the one before is done: so the steps reach the
+    // loop in frames of their own, as a hand's would, however slowly a
+    // software GL driver under load draws. False, saying why, when a
+    // command failed or the loop went a minute without a frame or a step
+    // (a hang).
+    bool play(const std::vector<HandStep>& steps, std::string& why) {
         view = std::make_unique<ZQView>(*context, ZQApplication::kFramePoints, 2.0f, ZQ::DeviceProfile::get(),
                                         &makeEngineModels<ZQPlainMaker>, &makeNoRenderPasses);
         ZQ::gGlobals.masterController = &input;
@@ -64,29 +84,69 @@ protected:
         ZQWindowEvents events(*view, *delegate, *context, ZQApplication::kFramePoints);
         delegate->applicationDidBecomeActive();
 
-        const std::string command =
-            "W=$(xdotool search --sync --name '" + std::string(kTitle) + "' | head -1); " + script;
-        const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
-        pid_t pid = -1;
-        if (posix_spawnp(&pid, "sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0) {
+        const std::string found = runShell("xdotool search --name '^" + std::string(kTitle) + "$'").output;
+        const std::string window = found.substr(0, found.find('\n'));
+        if (window.empty()) {
+            why = "no window named " + std::string(kTitle);
             return false;
         }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        int after = 0;
-        bool running = true;
+        std::size_t next = 0;
+        bool finished = false;
+        pid_t hand = -1;
+        int32_t returnedAt = -1; // the frame at which the last command returned
+        int32_t seenFrame = ZQ::gGlobals.frameCount;
+        auto lastProgress = std::chrono::steady_clock::now();
         ZQApplication::runWindowLoop(*view, events, [&] {
-            if (running && waitpid(pid, nullptr, WNOHANG) == pid) {
-                running = false;
+            const int32_t frame = ZQ::gGlobals.frameCount;
+            if (frame != seenFrame) {
+                seenFrame = frame;
+                lastProgress = std::chrono::steady_clock::now();
             }
-            // The events of the script's last steps arrive with the next frames.
-            return (running || ++after < 10) && std::chrono::steady_clock::now() < deadline;
+            int status = 0;
+            if (hand > 0 && waitpid(hand, &status, WNOHANG) == hand) {
+                hand = -1;
+                if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+                    why = "the hand's command failed: " + steps[next - 1].command;
+                    return false;
+                }
+                returnedAt = frame;
+                lastProgress = std::chrono::steady_clock::now();
+            }
+            const bool waited = next > 0 && hand < 0 && frame >= returnedAt + steps[next - 1].frames;
+            const bool held = waited && (!steps[next - 1].until || steps[next - 1].until());
+            if (waited && !held && frame >= returnedAt + kStepFrames) {
+                why = "what the step waits for did not come in " + std::to_string(kStepFrames) +
+                      " frames: " + steps[next - 1].command;
+                return false;
+            }
+            if (next == 0 || held) {
+                if (next == steps.size()) {
+                    finished = true;
+                    return false;
+                }
+                const std::string command = "W=" + window + "; " + steps[next++].command;
+                const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+                if (posix_spawnp(&hand, "sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) !=
+                    0) {
+                    why = "cannot start sh";
+                    return false;
+                }
+                lastProgress = std::chrono::steady_clock::now();
+            }
+            if (std::chrono::steady_clock::now() - lastProgress > std::chrono::minutes(1)) {
+                why = "no frame and no step for a minute: the window loop hangs";
+                return false;
+            }
+            return true;
         });
-        if (running) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-            return false;
+        if (hand > 0) {
+            kill(hand, SIGTERM);
+            waitpid(hand, nullptr, 0);
         }
-        return true;
+        if (why.empty() && !finished) {
+            why = "the window loop ended before the hand's last step";
+        }
+        return why.empty();
     }
 
     XvfbDisplay xvfb;
@@ -100,13 +160,17 @@ protected:
 TEST_F(ShellWindowTest, AMouseDragAndAClickArriveAsTouchesAndATap) {
     // The window is the 750 x 1334 screen shrunk to 388 x 691: a window pixel
     // is 750 / 388 screen pixels.
-    // Each step waits longer than a slow frame (a software GL driver under
-    // load), so the steps reach the game in separate frames as a hand's would.
-    ASSERT_TRUE(
-        play("xdotool windowfocus --sync $W; sleep 0.6; xdotool mousemove --window $W 100 200; sleep 0.6; "
-             "xdotool mousedown 1; sleep 0.6; xdotool mousemove --window $W 100 230; sleep 0.6; "
-             "xdotool mousemove --window $W 100 260; sleep 0.6; xdotool mouseup 1; sleep 0.6; "
-             "xdotool mousemove --window $W 200 400; sleep 0.6; xdotool click 1; sleep 0.6"));
+    std::string why;
+    ASSERT_TRUE(play({{"xdotool windowfocus --sync $W"},
+                      {"xdotool mousemove --window $W 100 200"},
+                      {"xdotool mousedown 1"},
+                      {"xdotool mousemove --window $W 100 230"},
+                      {"xdotool mousemove --window $W 100 260"},
+                      {"xdotool mouseup 1"},
+                      {"xdotool mousemove --window $W 200 400"},
+                      {"xdotool click 1"}},
+                     why))
+        << why;
     const std::vector<std::string> calls = input.calls();
     std::string seen;
     for (const std::string& c : calls) {
@@ -129,9 +193,21 @@ TEST_F(ShellWindowTest, AMouseDragAndAClickArriveAsTouchesAndATap) {
 }
 
 TEST_F(ShellWindowTest, FocusOutAndInStopsAndRestartsTheFrames) {
-    ASSERT_TRUE(play("xdotool windowfocus --sync $W; sleep 0.3; "
-                     "xdotool windowfocus $(xwininfo -root | awk '/Window id/{print $4}'); sleep 0.3; "
-                     "xdotool windowfocus --sync $W; sleep 0.3"));
+    // The frames stop while the window is away: its steps wait for the
+    // delegate's calls instead.
+    const auto resigned = [this](const char* then) {
+        const std::vector<std::string>& calls = delegate->calls;
+        const auto resign = std::find(calls.begin(), calls.end(), "resignActive");
+        return resign != calls.end() &&
+               (then == nullptr || std::find(resign, calls.end(), then) != calls.end());
+    };
+    std::string why;
+    ASSERT_TRUE(play({{"xdotool windowfocus --sync $W"},
+                      {"xdotool windowfocus $(xwininfo -root | awk '/Window id/{print $4}')", 0,
+                       [&] { return resigned(nullptr); }},
+                      {"xdotool windowfocus --sync $W", 2, [&] { return resigned("becomeActive"); }}},
+                     why))
+        << why;
     const std::vector<std::string>& calls = delegate->calls;
     const auto resign = std::find(calls.begin(), calls.end(), "resignActive");
     ASSERT_NE(resign, calls.end());

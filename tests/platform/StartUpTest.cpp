@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,12 +15,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -55,6 +53,47 @@ std::vector<long> printedFrames(const std::string& output) {
         }
     }
     return frames;
+}
+
+// A run of the game asked to stop at a frame it printed.
+struct StoppedRun {
+    int status = -1; // as pclose gives it
+    std::string output;
+    long lastFrame = -1; // the last frame it printed
+};
+
+// Runs the game with `arguments` and --print-frames, calls `atFrame` with
+// its process id once it has printed frame `frame` or a later one, and reads
+// its output to its end. Only the game's output, never a time, says when.
+StoppedRun runStoppedAt(const std::string& arguments, long frame, const std::function<void(pid_t)>& atFrame) {
+    StoppedRun run;
+    // The shell says its process id, which exec hands on to the game.
+    const std::string command =
+        std::string("echo $$; exec '") + VELMORA_EXECUTABLE + "' --print-frames " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    char line[512];
+    if (pipe == nullptr || std::fgets(line, sizeof line, pipe) == nullptr) {
+        run.output = "cannot start the game";
+        if (pipe != nullptr) {
+            pclose(pipe);
+        }
+        return run;
+    }
+    const pid_t game = static_cast<pid_t>(std::atol(line));
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        run.output += line;
+        char* end = nullptr;
+        const long printed = std::strtol(line, &end, 10);
+        if (end == line || *end != '\n') {
+            continue; // not a frame's number alone
+        }
+        if (run.lastFrame < frame && printed >= frame) {
+            atFrame(game);
+        }
+        run.lastFrame = printed;
+    }
+    run.status = pclose(pipe);
+    return run;
 }
 
 std::string pictureBytes(const std::string& path) {
@@ -358,24 +397,18 @@ TEST(StartUpTest, AWindowAskedToCloseEndsTheGameWithStatusZero) {
     ScopedEnvironment environment;
     std::string failure;
     ASSERT_TRUE(xvfb.start(1024, 768, environment, failure)) << failure;
-    TemporaryFile log("game.log");
     // The game runs until the window is closed; the quit request is the
-    // signal SDL turns into the same quit event as the close button.
-    const std::string command = std::string("exec '") + VELMORA_EXECUTABLE + "' >'" + log.path + "' 2>&1";
-    const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
-    pid_t game = -1;
-    ASSERT_EQ(posix_spawnp(&game, "sh", nullptr, nullptr, const_cast<char* const*>(argv), environ), 0);
-    const int found = std::system("timeout 20 xdotool search --sync --name '^Velmora$' >/dev/null");
-    EXPECT_EQ(found, 0) << "the window did not appear";
-    usleep(300000);
-    kill(game, SIGTERM);
-    int status = 0;
-    waitpid(game, &status, 0);
-    std::ifstream in(log.path);
-    const std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_TRUE(WIFEXITED(status)) << output;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
-    EXPECT_NE(output.find("frames drawn at 750 x 1334"), std::string::npos) << output;
+    // signal SDL turns into the same quit event as the close button. It goes
+    // once the window has drawn a frame.
+    std::string windows;
+    const StoppedRun run = runStoppedAt("", 0, [&](pid_t game) {
+        windows = runShell("xdotool search --name '^Velmora$'").output;
+        kill(game, SIGTERM);
+    });
+    EXPECT_NE(windows, "") << "no window named Velmora while the game drew";
+    ASSERT_TRUE(WIFEXITED(run.status)) << run.output;
+    EXPECT_EQ(WEXITSTATUS(run.status), 0) << run.output;
+    EXPECT_NE(run.output.find("frames drawn at 750 x 1334"), std::string::npos) << run.output;
 }
 
 // Headless, SIGINT and SIGTERM end the game as the window's close button
@@ -385,40 +418,19 @@ TEST(StartUpTest, AWindowAskedToCloseEndsTheGameWithStatusZero) {
 TEST(StartUpTest, AHeadlessRunAskedToStopEndsAtAFrameWithItsSummary) {
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGINT");
-        // The shell says its process id, which exec hands on to the game.
-        const std::string command = std::string("echo $$; exec '") + VELMORA_EXECUTABLE +
-                                    "' --headless --frames 1000000 --print-frames --report-input 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        char line[512];
-        ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
-        const pid_t game = static_cast<pid_t>(std::atol(line));
-        std::string output;
-        long lastFrame = -1;
-        while (std::fgets(line, sizeof line, pipe) != nullptr) {
-            output += line;
-            char* end = nullptr;
-            const long frame = std::strtol(line, &end, 10);
-            if (end == line || *end != '\n') {
-                continue; // not a frame's number alone
-            }
-            if (lastFrame < 3 && frame >= 3) {
-                kill(game, signal);
-            }
-            lastFrame = frame;
-        }
-        const int status = pclose(pipe);
-        ASSERT_TRUE(WIFEXITED(status)) << output;
-        EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+        const StoppedRun run = runStoppedAt("--headless --frames 1000000 --report-input", 3,
+                                            [&](pid_t game) { kill(game, signal); });
+        ASSERT_TRUE(WIFEXITED(run.status)) << run.output;
+        EXPECT_EQ(WEXITSTATUS(run.status), 0) << run.output;
         // The summary counts the frames printed (from 0), the last as soon
         // as the signal let it be.
         long frames = -1;
-        const std::size_t at = output.find("Velmora: ");
-        ASSERT_NE(at, std::string::npos) << output;
-        EXPECT_EQ(std::sscanf(output.c_str() + at, "Velmora: %ld frames drawn headless", &frames), 1);
-        EXPECT_EQ(frames, lastFrame + 1) << output;
+        const std::size_t at = run.output.find("Velmora: ");
+        ASSERT_NE(at, std::string::npos) << run.output;
+        EXPECT_EQ(std::sscanf(run.output.c_str() + at, "Velmora: %ld frames drawn headless", &frames), 1);
+        EXPECT_EQ(frames, run.lastFrame + 1) << run.output;
         InputReport input;
-        EXPECT_TRUE(readInputReport(output, input)) << output;
+        EXPECT_TRUE(readInputReport(run.output, input)) << run.output;
     }
 }
 

@@ -94,10 +94,12 @@ bool XvfbDisplay::start(int width, int height, std::string& failure) {
         failure = std::string("cannot start Xvfb: ") + std::strerror(spawned);
         return false;
     }
-    // Xvfb writes its display number and a newline once it accepts clients.
+    // Xvfb writes its display number and a newline once it accepts clients,
+    // or ends, which ends the pipe. However busy the machine, it does one or
+    // the other within minutes: only a hang waits longer.
     std::string number;
     pollfd wait{ready[0], POLLIN, 0};
-    while (number.find('\n') == std::string::npos && poll(&wait, 1, 10000) > 0) {
+    while (number.find('\n') == std::string::npos && poll(&wait, 1, 120000) > 0) {
         char buffer[16];
         const ssize_t got = read(ready[0], buffer, sizeof buffer);
         if (got <= 0) {
@@ -107,7 +109,8 @@ bool XvfbDisplay::start(int width, int height, std::string& failure) {
     }
     close(ready[0]);
     if (number.find('\n') == std::string::npos) {
-        failure = "Xvfb did not report a display within 10 s";
+        failure = wait.revents == 0 ? "Xvfb reported no display in two minutes: it hangs"
+                                    : "Xvfb ended without reporting a display";
         return false;
     }
     display = ":" + number.substr(0, number.find('\n'));
