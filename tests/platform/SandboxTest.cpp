@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 // Flatpak and game runtimes start games under bubblewrap, and a user
 // namespace may sit inside another (bubblewrap makes one so, as does
@@ -70,6 +71,23 @@ TEST(SandboxTest, ThePlayersGamePlaysAndSavesUnderBubblewrapAndInNestedNamespace
     }
 }
 
+// The bubblewrap and unshare -r commands a sandbox of `folder` is made with.
+std::vector<std::string> sandboxesOf(const std::string& folder) {
+    return {"bwrap --ro-bind / / --dev /dev --proc /proc --bind " + folder + " " + folder + " -- ",
+            "unshare -r "};
+}
+
+// The game of the sandbox player, with `home`, in `sandbox` (or none), for 3
+// frames; `variables` are set for it.
+GameRun playIn(const std::string& home, const std::string& sandbox, const std::string& variables = "") {
+    const std::string id = std::to_string(kSandboxPlayer);
+    return runShell(
+        "setpriv --reuid=" + id + " --regid=" + id +
+        " --clear-groups env -u VELMORA_CLOUD_DIR -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME "
+        "-u MESA_SHADER_CACHE_DIR HOME=" +
+        home + " " + variables + " " + sandbox + " '" + VELMORA_EXECUTABLE + "' --headless --frames 3");
+}
+
 // A data folder a game run with sudo left to root is one refusal outside a
 // sandbox, with one command. Seen from one, root shows the overflow id, as
 // every account outside does: the start said "run the game as nobody". It
@@ -90,19 +108,10 @@ TEST(SandboxTest, AFolderRootLeftSeenFromASandboxIsSentOutsideWhereItsOneCommand
         ASSERT_EQ(::chown(entry.c_str(), kSandboxPlayer, kSandboxPlayer), 0);
     }
     TempFolder::write(data + "/defaults.plist", "");
-    const std::string id = std::to_string(kSandboxPlayer);
-    const std::string game = "setpriv --reuid=" + id + " --regid=" + id +
-                             " --clear-groups env -u VELMORA_CLOUD_DIR -u XDG_DATA_HOME -u XDG_CONFIG_HOME "
-                             "-u XDG_CACHE_HOME -u MESA_SHADER_CACHE_DIR HOME=" +
-                             home + " ";
-    const std::string headless = " '" + std::string(VELMORA_EXECUTABLE) + "' --headless --frames 3";
-    const std::string sandboxes[] = {
-        "bwrap --ro-bind / / --dev /dev --proc /proc --bind " + folder.path() + " " + folder.path() + " -- ",
-        "unshare -r ",
-    };
+    const std::vector<std::string> sandboxes = sandboxesOf(folder.path());
     for (const std::string& sandbox : sandboxes) {
         SCOPED_TRACE(sandbox);
-        const GameRun run = runShell(game + sandbox + headless);
+        const GameRun run = playIn(home, sandbox);
         if (run.output.starts_with("bwrap: ") || run.output.starts_with("unshare: ")) {
             GTEST_SKIP() << "this machine makes no such sandbox for a plain user: " << run.output;
         }
@@ -114,14 +123,50 @@ TEST(SandboxTest, AFolderRootLeftSeenFromASandboxIsSentOutsideWhereItsOneCommand
         EXPECT_EQ(run.output.find("run the game as"), std::string::npos) << run.output;
         EXPECT_EQ(run.output.find("chown"), std::string::npos) << run.output;
     }
-    const GameRun outside = runShell(game + headless);
-    const std::string mend = "sudo chown -R " + id + " '" + data + "'";
+    const GameRun outside = playIn(home, "");
+    const std::string mend = "sudo chown -R " + std::to_string(kSandboxPlayer) + " '" + data + "'";
     ASSERT_NE(outside.output.find(mend), std::string::npos) << outside.output;
     ASSERT_EQ(runShell(mend.substr(5)).status, 0);
     for (const std::string& sandbox : sandboxes) {
         SCOPED_TRACE(sandbox);
-        const GameRun run = runShell(game + sandbox + headless);
+        const GameRun run = playIn(home, sandbox);
         EXPECT_EQ(run.status, 0) << run.output;
+    }
+}
+
+// The kernel follows a link in a sticky folder shared by all only when it is
+// the follower's or the folder owner's. In a sandbox another user's link at
+// cloud.plist there showed the overflow id, was followed, and the player's
+// file it named was set aside as damage and written over with the record.
+TEST(SandboxTest, AnotherUsersLinkInASharedCloudFolderIsNeverFollowedInASandbox) {
+    if (!asplayer::testsRunAsRoot()) {
+        GTEST_SKIP() << "needs root: the link of another user is made with lchown";
+    }
+    if (runShell("command -v bwrap").status != 0) {
+        GTEST_SKIP() << "bubblewrap is not installed (scripts/install-deps)";
+    }
+    TempFolder folder;
+    const std::string home = folder.file("home");
+    const std::string shared = folder.file("shared");
+    std::filesystem::create_directories(home);
+    std::filesystem::create_directories(shared);
+    TempFolder::write(home + "/notes.txt", "mine");
+    for (const std::string& entry : {folder.path(), home, home + "/notes.txt"}) {
+        ASSERT_EQ(::chown(entry.c_str(), kSandboxPlayer, kSandboxPlayer), 0);
+    }
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    std::filesystem::create_symlink(home + "/notes.txt", shared + "/cloud.plist");
+    ASSERT_EQ(::lchown((shared + "/cloud.plist").c_str(), 4321, 4321), 0);
+    for (const std::string& sandbox : sandboxesOf(folder.path())) {
+        SCOPED_TRACE(sandbox);
+        const GameRun run = playIn(home, sandbox, "VELMORA_CLOUD_DIR=" + shared);
+        EXPECT_EQ(run.status, 0) << run.output;
+        EXPECT_NE(run.output.find("the link " + shared + "/cloud.plist belongs to"), std::string::npos)
+            << run.output;
+        EXPECT_EQ(TempFolder::read(home + "/notes.txt"), "mine");
+        for (const std::string& entry : folder.entries("home")) {
+            EXPECT_FALSE(entry.starts_with("notes.txt.")) << "set aside as damage: " << entry;
+        }
     }
 }
 
