@@ -126,8 +126,8 @@ TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHol
         {"removed and made anew", "rm -r velmora && mkdir -m 0700 velmora", false},
         {"made anew while another game holds it", "mv velmora moved && mkdir -m 0700 velmora", true},
     };
-    for (const auto& [how, replace, lockedByAnother] : cases) {
-        SCOPED_TRACE(how);
+    for (const auto& replacement : cases) {
+        SCOPED_TRACE(replacement.how);
         TempFolder folder;
         const std::string data = folder.file("data");
         const std::string velmora = data + "/velmora";
@@ -138,8 +138,8 @@ TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHol
         bool heldWhenSaved = false;
         const GameRun run = playStopping(data, folder.file("input.txt"), [&](long) {
             if (!replaced) {
-                replaced = runShell("cd '" + data + "' && " + replace).status == 0;
-                if (lockedByAnother) {
+                replaced = runShell("cd '" + data + "' && " + replacement.replace).status == 0;
+                if (replacement.lockedByAnother) {
                     another = ::open((velmora + "/.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
                     ::flock(another, LOCK_EX | LOCK_NB);
                 }
@@ -148,7 +148,7 @@ TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHol
             }
         });
         ASSERT_TRUE(replaced);
-        if (lockedByAnother) {
+        if (replacement.lockedByAnother) {
             ::close(another);
             EXPECT_EQ(run.status, 1) << run.output;
             EXPECT_NE(run.output.find("another game is playing on the data folder " + velmora),
