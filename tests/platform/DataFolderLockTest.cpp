@@ -13,11 +13,9 @@
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 
-// One game a data folder, and only a folder of the game's user that it can
-// write. The lock never guesses: whatever stands at ".lock" that the game
-// cannot lock as its own turns it away, and stays as it was.
+// One game a data folder of the game's user that it can write. Whatever stands
+// at ".lock" that the game cannot lock as its own turns it away, untouched.
 
 namespace {
 
@@ -106,8 +104,7 @@ TEST(DataFolderLockTest, ALockFileTheGameCannotUseStopsItAndStaysAsItIs) {
     }
 }
 
-// A ".lock" folder holding a file was met with rm -r, which took the file
-// too. Its mend keeps what it holds, and the game plays after it, run blind.
+// A ".lock" folder holding a file was met with rm -r, which took the file too.
 TEST(DataFolderLockTest, ALockFolderIsClearedKeepingWhatItHolds) {
     for (const bool holds : {true, false}) {
         SCOPED_TRACE(holds ? "holding a file" : "empty");

@@ -44,8 +44,7 @@ TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
     }
 }
 
-// Why shares are off is a refusal with its mend: the player's folder that
-// bars them opened up in one command, and a full disk told to free space.
+// Why shares are off is a refusal with its mend: chmod for the player's folder, free space.
 TEST(ShareFolderTest, ASharesFolderTheGameMayNotWriteIsRefusedWithItsMend) {
     TempFolder folder;
     const std::string pictures = folder.file("Pictures");
@@ -74,8 +73,7 @@ TEST(ShareFolderTest, ASharesFolderTheGameMayNotWriteIsRefusedWithItsMend) {
     EXPECT_EQ(why.mends, std::vector<ZQ::Mend>{ZQ::freeSpace()});
 }
 
-// Another user's picture viewer must get in. A temporary just written may
-// be another game's share.
+// Another user's picture viewer must get in; a young temporary may be another game's share.
 TEST(ShareFolderTest, TheFoldersAreMadeWithTheUmaskAndStaleTemporariesGo) {
     TempFolder folder;
     const mode_t mask = ::umask(022);
