@@ -67,8 +67,7 @@ TEST(OwnedFolderTest, EveryFolderAndLinkFromRootDownIsTheGamesOrRootsAndNoneOpen
     EXPECT_EQ(refusal.find("chmod"), std::string::npos) << "/ is never a mend's: " << refusal;
 }
 
-// A folder above the home open to all (a shared mount) held off every start:
-// a way into the home is checked from the home down, any other from / down.
+// A folder above the home open to all (a shared mount) held off every start.
 TEST(OwnedFolderTest, AWayIntoTheHomeIsCheckedFromTheHomeDownAndAnyOtherFromRoot) {
     TempFolder folder;
     const std::string above = folder.file("above");
@@ -132,8 +131,7 @@ bool enterNamespace(uid_t inside) {
            put("/proc/self/gid_map", gids);
 }
 
-// In a user namespace / and every unmapped owner show the overflow id, taken
-// as the system's; nested in another, 0 outside is the player. Neither refuses.
+// In a user namespace, nested too, the overflow id / and others show refused the player's way.
 TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWayServes) {
     TempFolder folder;
     fs::create_directories(folder.file("real"));
@@ -153,8 +151,7 @@ TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWa
     }
 }
 
-// In a namespace another user's link in a sticky folder open to all showed the
-// overflow id and was followed, and the cloud record written where it led.
+// In a namespace another user's link in a sticky folder open to all was followed.
 TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFollowed) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: a link of another user is made with lchown";

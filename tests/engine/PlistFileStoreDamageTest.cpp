@@ -20,8 +20,7 @@ using ZQ::PlistFileStore;
 
 const std::string kDamagedList = "<plist><dict><key>level</key><integer>6";
 
-// Without rename flags (NFS: EINVAL; FUSE: ENOSYS, EOPNOTSUPP; EPERM to links)
-// only a file, or nothing, went aside, and a good file synced in was lost.
+// Without rename flags (NFS, FUSE) only a file, or nothing, went aside, and a good one was lost.
 TEST(PlistFileStoreDamage, DamageGoesAsideWholeAndAGoodFileSyncedInComesBackWithoutRenameFlags) {
     for (const auto& [flagError, linkError] : {std::pair(EINVAL, 0), {ENOSYS, EPERM}, {EOPNOTSUPP, EPERM}}) {
         for (const std::string damage : {"a file", "a folder", "a file, then a good one"}) {

@@ -22,8 +22,7 @@ using ZQ::PlistFileStore;
 
 const std::string kTornList = "<plist><dict><key>level</key><integer>6";
 
-// Another user's file (without root, one of mode 0 stands in) went aside or was
-// written over: it is left alone, refused naming whose it is, and tried again.
+// Another user's file (without root, one of mode 0 stands in) went aside or was written over.
 TEST(PlistFileStoreKeeps, AFileThisUserCannotReadOrDoesNotOwnStaysAsItIsUntilItIsTheirs) {
     for (const mode_t mode : {0600, 0644}) {
         if (mode == 0644 && !asplayer::testsRunAsRoot()) {
@@ -188,8 +187,7 @@ TEST(PlistFileStoreKeeps, ARecordSyncedInWhileAWriteSwapsIsMergedAndWrittenAgain
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"cloud.plist"}) << "nothing left behind";
 }
 
-// A refused chmod (FAT, network mounts) failed every save, and set-id bits were
-// copied: other bits kept, chmod only where they differ, a refusal logged once.
+// A refused chmod (FAT, network mounts) failed every save, and set-id bits were copied.
 TEST(PlistFileStoreKeeps, AWriteKeepsThePermissionBitsWhereItMayAndSavesWhereItMayNot) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");
@@ -245,8 +243,7 @@ TEST(PlistFileStoreKeeps, ARefusedRenameLeavesNoTemporaryAndAFileSystemWithoutEx
     }
 }
 
-// Without rename flags or links (FUSE) no store file could be made; a first
-// save names an empty file, then renames over it, merging a record put there.
+// Without rename flags or links (FUSE) no store file could be made.
 TEST(PlistFileStoreKeeps, AFirstSaveWithoutRenameFlagsOrLinksKeepsARecordThatCameBeforeItsRename) {
     for (const int flagError : {ENOSYS, EOPNOTSUPP}) {
         TempFolder folder;

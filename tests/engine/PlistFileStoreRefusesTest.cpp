@@ -65,8 +65,7 @@ TEST(PlistFileStoreRefuses, AnotherUsersFileOrOneThatGivesAnIOErrorIsRefusedWith
     EXPECT_EQ(TempFolder::read(path), bytes);
 }
 
-// A relative link out of the home to root's file got "sudo chown alice:
-// '/etc/passwd'". The link is the player's to undo; its target is never taken.
+// A relative link out of the home to root's file got "sudo chown alice: '/etc/passwd'".
 TEST(PlistFileStoreRefuses, ARelativeLinkOutOfTheHomeToAFileOfRootsIsUndoneNeverTaken) {
     TempFolder folder;
     const std::string home = folder.file("home");

@@ -252,8 +252,7 @@ TEST_F(PlistFileStoreTest, AFailedRenameLeavesTheOldFileAndNoTemporaryAndIsOwedU
     EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 2);
 }
 
-// Every start rewrote the defaults and the leaderboards to set the values
-// they held. A value as the file holds it (a NaN too) replaces nothing.
+// Every start rewrote the defaults and the leaderboards to set the values they held.
 TEST_F(PlistFileStoreTest, ASynchronizeThatChangesNoValueReplacesNoFile) {
     ASSERT_TRUE(PlistFileStore(path).update([](ZQ::KeyValueStore& file) {
         file.setInteger("mode", 1);
@@ -298,8 +297,7 @@ TEST_F(PlistFileStoreTest, AnotherWritersChangesArePulledInOnceWithTheirKeys) {
     EXPECT_EQ(PlistFileStore(path).contents(), integers({{"mode", 2}}));
 }
 
-// Neither of two writers writes over the other's value: keys one changed
-// survive; a key both changed takes the file's, reported to its owner to merge.
+// A second writer wrote over the first's values; a key both changed is reported to merge.
 TEST_F(PlistFileStoreTest, AKeyBothWritersChangedGivesWayAndIsReportedAndTheRestSurvives) {
     PlistFileStore mine(path);
     mine.setInteger("mode", 2);

@@ -7,8 +7,7 @@
 
 namespace {
 
-// HOME=relative/dir made ./relative/dir/.local/share/velmora wherever the game
-// started: a relative folder is ignored, as XDG_DATA_HOME's is, and logged.
+// HOME=relative/dir made ./relative/dir/.local/share/velmora wherever the game started.
 TEST(StoreLocationsTest, ARelativeHomeOrCloudFolderIsIgnoredAndLogged) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(ZQ::chooseDataFolder(nullptr, "relative/dir"),

@@ -175,8 +175,7 @@ TEST(DataFolderLockTest, TheLockIsTheGamesAloneAndOneThatCannotBeMadeIsNotToBeRe
     EXPECT_THAT(refused, testing::Not(HasSubstr("free some space")));
 }
 
-// Some FUSE mounts (rclone's write cache) make no file opened read-only (EIO),
-// so no game could start: such a lock still locks, made the game's alone again.
+// Some FUSE mounts make no file opened read-only (EIO), so no game could start.
 TEST(DataFolderLockTest, TheLockIsMadeWhereNoFileOpenedForReadingAloneCanBe) {
     TempFolder folder;
     {
@@ -192,8 +191,7 @@ TEST(DataFolderLockTest, TheLockIsMadeWhereNoFileOpenedForReadingAloneCanBe) {
     EXPECT_EQ(fs::status(folder.file(".lock")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
-// sudo -E once had root's game follow the player's folder: it made its lock
-// and stores there, root's alone, and the player's next game lost them all.
+// sudo -E had root's game make its lock and stores in the player's folder, root's alone.
 TEST(DataFolderLockTest, AGameRunAsRootOnAPlayersFolderStopsBeforeItsFirstFrameAndWritesNothing) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: the test plays a game of root's on a folder of another user";

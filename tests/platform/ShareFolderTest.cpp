@@ -28,8 +28,7 @@ std::string saveText(const std::string& in, const std::string& text, ZQ::Refusal
         refused != nullptr ? *refused : unread);
 }
 
-// NFS takes no flags on rename; FUSE mounts take neither flags (ENOSYS,
-// EOPNOTSUPP) nor links (EPERM), where every share failed.
+// Where rename takes no flags (NFS) nor links (FUSE), every share failed.
 TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
     for (const auto& [flagError, linkError] : {std::pair(EINVAL, 0), {ENOSYS, EPERM}, {EOPNOTSUPP, EPERM}}) {
         TempFolder folder;
