@@ -324,9 +324,9 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
             continue;
         }
         if (S_ISLNK(info.st_mode)) {
-            // The kernel's rule (protected_symlinks), kept as the game resolves
-            // links itself; in a namespace, where unmapped owners look alike,
-            // only the player's own is followed. Another user's is theirs.
+            // As the kernel does (protected_symlinks), a link in a folder shared
+            // by all is followed only when the follower's or the folder owner's;
+            // in a namespace, where unmapped owners look alike, the player's only.
             struct stat holder {};
             const bool shared = sharedByAll(*at, holder);
             if (info.st_uid != ::geteuid() &&

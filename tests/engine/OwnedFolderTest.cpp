@@ -131,7 +131,7 @@ bool enterNamespace(uid_t inside) {
            put("/proc/self/gid_map", gids);
 }
 
-// In a user namespace, nested too, the overflow id / and others show refused the player's way.
+// In a user namespace (nested too) the overflow id that / and unmapped owners show refused all.
 TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWayServes) {
     TempFolder folder;
     fs::create_directories(folder.file("real"));
