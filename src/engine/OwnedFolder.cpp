@@ -282,10 +282,9 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
                 at = trail.back();
                 continue;
             }
-            // Out of where the walk began: the rest is walked as an absolute
-            // way from where the folder above really stands, with none of the
-            // standing of the folder left (a relative link climbing out of
-            // the home is judged as an absolute one).
+            // Out of where the walk began: the rest is an absolute way from
+            // where the folder above really stands, without its standing (a
+            // relative link out of the home is judged as an absolute one).
             std::deque<std::string> up = realWay(*at);
             if (!up.empty()) {
                 up.pop_back();
@@ -325,11 +324,9 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
             continue;
         }
         if (S_ISLNK(info.st_mode)) {
-            // The kernel follows a link in a folder shared by all only when
-            // it is the follower's or the folder owner's (protected_symlinks);
-            // the game, which resolves links itself, keeps that rule, and in a
-            // namespace, where unmapped owners look alike, follows only the
-            // player's own. Another user's link there is theirs to keep.
+            // As the kernel does (protected_symlinks), a link in a folder shared
+            // by all is followed only when the follower's or the folder owner's;
+            // in a namespace, where unmapped owners look alike, the player's only.
             struct stat holder {};
             const bool shared = sharedByAll(*at, holder);
             if (info.st_uid != ::geteuid() &&

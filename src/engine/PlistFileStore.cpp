@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -223,8 +222,7 @@ void PlistFileStore::allow() {
 }
 
 bool PlistFileStore::takeExternalChanges() {
-    // While the store refuses it looks each time: its file may have been
-    // given back since.
+    // While refused it looks each time: its file may have been given back since.
     if (!resolve(OwnedFolder::Make::no) || (!refusal_ && currentStamp(name) == knownStamp)) {
         return false;
     }
@@ -244,8 +242,7 @@ bool PlistFileStore::takeExternalChanges() {
         owe();
         return false;
     }
-    // Missing reads as no bytes: removed by another writer, every key it
-    // held is gone.
+    // Missing reads as no bytes: removed by another writer, its keys are gone.
     if (bytes == knownBytes) {
         knownStamp = stamp; // touched, not changed
         return false;
@@ -424,8 +421,7 @@ bool PlistFileStore::takeDisplaced(const std::string& entry) {
             filePath.c_str(), (read == ReadResult::Refused ? refused.why : why).c_str(),
             kept ? aside.c_str() : entry.c_str());
     }
-    // The name holds what was written now: what the merge changed of it is
-    // still to be written.
+    // The name holds what was written; what the merge changed is still to write.
     pending.clear();
     for (const std::string& key : keysOf(values, knownValues)) {
         const StoreValue* was = entryOf(knownValues, key);

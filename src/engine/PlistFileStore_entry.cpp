@@ -10,7 +10,6 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -13,11 +13,9 @@
 
 namespace {
 
-// What clears a ".lock" the game cannot lock as its own: a file of root's
-// where the player's things belong was left by a sudo run with its other
-// files, so the data folder goes back whole; a folder may hold someone's
-// files, so it is removed only when empty, and moved aside otherwise; any
-// other holds nothing, and goes.
+// What clears a ".lock" the game cannot lock as its own: root's file where the
+// player's things belong came with a sudo run's others, so the folder goes back
+// whole; a folder may hold someone's files, so it is never removed full.
 std::vector<ZQ::Mend> clearLock(const ZQ::OwnedFolder& folder, const std::string& lock,
                                 const struct stat& info) {
     if (S_ISREG(info.st_mode) && info.st_uid == 0 && ::geteuid() != 0 && folder.players()) {
@@ -95,8 +93,7 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolde
         ::close(fd);
         return;
     }
-    // Whoever may open the file may take the lock and hold every game off:
-    // one an older setup made readable by all is the game's alone again. A
+    // Whoever may open the file may take the lock and hold every game off. A
     // file system that keeps no modes has none to take away.
     if ((info.st_mode & 07777) != 0600) {
         ZQ::gFileCalls.fchmod(fd, 0600);

@@ -14,8 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The way to every folder the game writes in is checked as OpenSSH's
-// StrictModes checks a key's.
+// The way to every folder the game writes in is checked as StrictModes checks a key's.
 
 namespace {
 
@@ -68,9 +67,7 @@ TEST(OwnedFolderTest, EveryFolderAndLinkFromRootDownIsTheGamesOrRootsAndNoneOpen
     EXPECT_EQ(refusal.find("chmod"), std::string::npos) << "/ is never a mend's: " << refusal;
 }
 
-// A folder above the home open to all (a shared mount) held off every start:
-// as StrictModes does, a way into the home is checked from the home down;
-// any other, and an absolute link out of the home, from / down.
+// A folder above the home open to all (a shared mount) held off every start.
 TEST(OwnedFolderTest, AWayIntoTheHomeIsCheckedFromTheHomeDownAndAnyOtherFromRoot) {
     TempFolder folder;
     const std::string above = folder.file("above");
@@ -92,9 +89,7 @@ TEST(OwnedFolderTest, AWayIntoTheHomeIsCheckedFromTheHomeDownAndAnyOtherFromRoot
     ::chmod(home.c_str(), 0755);
 }
 
-// GNU stow links ~/.local/share -> ../../../dotfiles/share. The ".." kept
-// the home's standing, so root's folder it led to got a mend that took it
-// (sudo chown -R, once '/'). It is judged where it leads; the player's serve.
+// A stow link's ".." out of the home kept its standing: root's folder got a sudo chown -R.
 TEST(OwnedFolderTest, ARelativeLinkOutOfTheHomeIsJudgedWhereItLeads) {
     TempFolder folder;
     const std::string home = folder.file("home");
@@ -123,9 +118,8 @@ TEST(OwnedFolderTest, ARelativeLinkOutOfTheHomeIsJudgedWhereItLeads) {
     EXPECT_TRUE(fs::is_directory(folder.file("mine/share/velmora")));
 }
 
-// Enters a user namespace showing this process as `inside` (unshare --user
-// --map-user); false where none can be made. Dumpable again: changing the
-// user left its /proc files root's, and the maps unwritable.
+// Enters a user namespace showing this process as `inside`; false where none
+// can be made. Dumpable again: a changed user left the maps root's.
 bool enterNamespace(uid_t inside) {
     const auto put = [](const char* file, const std::string& text) {
         return (std::ofstream(file) << text << std::flush).good();
@@ -137,9 +131,7 @@ bool enterNamespace(uid_t inside) {
            put("/proc/self/gid_map", gids);
 }
 
-// In a user namespace (bubblewrap, unshare --user) / and every unmapped owner
-// show the overflow id; nested in another, 0 outside is the player. The
-// overflow id is the system's there; the player's way, links and all, serves.
+// In a user namespace (nested too) the overflow id that / and unmapped owners show refused all.
 TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWayServes) {
     TempFolder folder;
     fs::create_directories(folder.file("real"));
@@ -159,9 +151,7 @@ TEST(OwnedFolderTest, InAnyUserNamespaceTheOverflowIdIsTheSystemsAndThePlayersWa
     }
 }
 
-// A link in a sticky folder open to all is followed only when it is the
-// follower's or the folder owner's. In a namespace another user's showed the
-// overflow id and was followed, and the cloud record written where it led.
+// In a namespace another user's link in a sticky folder open to all was followed.
 TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFollowed) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: a link of another user is made with lchown";
@@ -195,8 +185,7 @@ TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFol
     }
 }
 
-// However spelt ("//", ".", a last "/") a way is one folder, named plainly;
-// again() makes one noted missing; a refused one is handed back, making none.
+// However spelt a way is one folder; again() makes one noted missing; a refused one makes none.
 TEST(OwnedFolderTest, AWayIsOneFolderHoweverItIsSpeltAndOneNotedMissingIsMadeAgain) {
     TempFolder folder;
     const OwnedFolder::Handle noted =
@@ -223,8 +212,7 @@ TEST(OwnedFolderTest, AWayIsOneFolderHoweverItIsSpeltAndOneNotedMissingIsMadeAga
     EXPECT_FALSE(fs::exists(openToAll + "/cloud"));
 }
 
-// A sync tool replaces the player's link with the file while the game
-// follows it: the entry changed, and is looked at again.
+// A sync tool replaced the player's link with the file while the game followed it.
 TEST(OwnedFolderTest, ALinkReplacedWhileFollowedIsLookedAtAgain) {
     TempFolder folder;
     const std::string link = folder.file("defaults.plist");

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -21,8 +20,7 @@ using ZQ::PlistFileStore;
 
 const std::string kDamagedList = "<plist><dict><key>level</key><integer>6";
 
-// Without rename flags (NFS: EINVAL; FUSE: ENOSYS, EOPNOTSUPP; EPERM to links)
-// only a file, or nothing, went aside, and a good file synced in was lost.
+// Without rename flags (NFS, FUSE) only a file, or nothing, went aside, and a good one was lost.
 TEST(PlistFileStoreDamage, DamageGoesAsideWholeAndAGoodFileSyncedInComesBackWithoutRenameFlags) {
     for (const auto& [flagError, linkError] : {std::pair(EINVAL, 0), {ENOSYS, EPERM}, {EOPNOTSUPP, EPERM}}) {
         for (const std::string damage : {"a file", "a folder", "a file, then a good one"}) {
@@ -58,8 +56,7 @@ TEST(PlistFileStoreDamage, DamageGoesAsideWholeAndAGoodFileSyncedInComesBackWith
     }
 }
 
-// A link at a store's name that leads to no file once refused the store, and
-// the run's progress with it: it is damage, kept aside as any other.
+// A link at a store's name that leads to no file refused the store, and the run's progress.
 TEST(PlistFileStoreDamage, ALinkThatLeadsToNoFileIsKeptAsideAndWhatItNamesIsUntouched) {
     for (const char* target : {"loop", ".", "sub", "sub/defaults.plist/x"}) {
         SCOPED_TRACE(target);
@@ -78,8 +75,7 @@ TEST(PlistFileStoreDamage, ALinkThatLeadsToNoFileIsKeptAsideAndWhatItNamesIsUnto
     }
 }
 
-// A link seen only by the open (ELOOP) sent the valid file found next aside;
-// it is looked past a bounded number of times.
+// A link seen only by the open (ELOOP) sent the valid file found next aside.
 TEST(PlistFileStoreDamage, ALinkSeenOnlyByTheOpenIsLookedPastAndTheFileRead) {
     for (const int links : {1, 1000}) {
         TempFolder folder;
@@ -94,8 +90,7 @@ TEST(PlistFileStoreDamage, ALinkSeenOnlyByTheOpenIsLookedPastAndTheFileRead) {
     }
 }
 
-// A dotfile manager or sync tool swapping the file for a link to a good copy
-// as the store looked had the link kept aside as damage: it is walked.
+// A sync tool's link to a good copy, swapped in as the store looked, was kept aside as damage.
 TEST(PlistFileStoreDamage, ALinkThatComesInTheFilesPlaceIsWalkedNotKeptAside) {
     for (const bool playing : {false, true}) {
         TempFolder folder;
@@ -139,13 +134,11 @@ TEST(PlistFileStoreDamage, AnEmptyFileIsNoDamageAndItsInPlaceWritersRecordIsKept
     });
     store.setInteger("mine", 1);
     EXPECT_TRUE(store.synchronize());
-    const PlistFileStore reread(path);
-    EXPECT_EQ(std::pair(reread.integerForKey("level"), reread.integerForKey("mine")), std::pair(5l, 1l));
+    EXPECT_EQ(PlistFileStore(path).contents(), integers({{"level", 5}, {"mine", 1}}));
 }
 
-// Counted names sorted as text ("-10" < "-9"); five later copies of other
-// users' removed the one just made; an empty file a kill left counted as a
-// copy. A name the game never gives is no copy: it stays.
+// Counted names sorted as text ("-10" < "-9"); five later copies of others'
+// removed the one just made; an empty file counted. Names never given stay.
 TEST(PlistFileStoreDamage, OnlyTheNewestFiveOwnCopiesSetAsideAreKeptOldNamesCountedTheNewOneAlways) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");

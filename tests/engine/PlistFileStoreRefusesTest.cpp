@@ -22,23 +22,6 @@ using testing::EndsWith;
 using testing::HasSubstr;
 using ZQ::PlistFileStore;
 
-// Whether the store owes its changes for the reason and mends it refuses with.
-bool owesAsItRefuses(const ZQ::KeyValueStore& store) {
-    const std::optional<ZQ::Refusal> owed = store.unsaved();
-    return owed && store.refusal() && owed->why == store.refusal()->why &&
-           owed->mends == store.refusal()->mends;
-}
-
-// The refusal's words, when the store also reads and writes nothing and owes it.
-std::string refusalOf(const std::string& path) {
-    testing::internal::CaptureStderr();
-    PlistFileStore store(path);
-    store.setInteger("sound", 1);
-    const bool kept = store.contents().size() == 1 && !store.synchronize() && owesAsItRefuses(store);
-    testing::internal::GetCapturedStderr();
-    return kept ? ZQ::line(*store.refusal()) : "read or written";
-}
-
 TEST(PlistFileStoreRefuses, AnotherUsersFileOrOneThatGivesAnIOErrorIsRefusedWithItsMend) {
     TempFolder folder;
     const std::string path = folder.file("store.plist");
@@ -82,8 +65,7 @@ TEST(PlistFileStoreRefuses, AnotherUsersFileOrOneThatGivesAnIOErrorIsRefusedWith
     EXPECT_EQ(TempFolder::read(path), bytes);
 }
 
-// A relative link out of the home to root's file got "sudo chown alice:
-// '/etc/passwd'". The link is the player's to undo; its target is never taken.
+// A relative link out of the home to root's file got "sudo chown alice: '/etc/passwd'".
 TEST(PlistFileStoreRefuses, ARelativeLinkOutOfTheHomeToAFileOfRootsIsUndoneNeverTaken) {
     TempFolder folder;
     const std::string home = folder.file("home");
@@ -137,8 +119,7 @@ TEST(PlistFileStoreRefuses, ARefusalDuringPlayIsSaidOnceOwedWhereNeededAndEndsWh
     }
 }
 
-// A way to the cloud folder refused at its first write (a sync tool's link to
-// a folder open to all) kept the store refused all session, mended or not.
+// A cloud folder refused at its first write kept the store refused all session, mended or not.
 TEST(PlistFileStoreRefuses, AFolderRefusedAtItsMakingIsLookedAtAgainOnceMended) {
     TempFolder folder;
     PlistFileStore store(folder.file("cloud/store.plist"), {}, PlistFileStore::Need::optional);

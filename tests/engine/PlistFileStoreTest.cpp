@@ -82,18 +82,14 @@ TEST_F(PlistFileStoreTest, RemovedKeysStayRemovedAfterReopening) {
     ASSERT_TRUE(store.synchronize());
     store.remove("a");
     ASSERT_TRUE(store.synchronize());
-    PlistFileStore reopened(path);
-    EXPECT_EQ(reopened.object("a"), nullptr);
-    EXPECT_EQ(reopened.integerForKey("b"), 2);
+    EXPECT_EQ(PlistFileStore(path).contents(), integers({{"b", 2}}));
 }
 
 TEST_F(PlistFileStoreTest, AMissingFileIsAnEmptyStoreAndItsFolderIsMadeOnWrite) {
     const std::string deep = folder.file("a/b/store.plist");
     PlistFileStore store(deep);
     EXPECT_TRUE(store.contents().empty());
-    store.setBool("k", true);
-    ASSERT_TRUE(store.synchronize());
-    EXPECT_TRUE(PlistFileStore(deep).boolForKey("k"));
+    EXPECT_TRUE(writesThrough(store, "k", 1));
     EXPECT_TRUE(asideFiles(folder, "store.plist").empty());
 }
 
@@ -179,10 +175,7 @@ TEST_F(PlistFileStoreTest, ALinkIsWrittenThroughAndItsDamagedTargetSetAsideBesid
     fs::create_symlink("linked/real.plist", path);
     const std::string target = folder.file("linked/real.plist");
     PlistFileStore store(path);
-    for (int i = 1; i <= 2; ++i) {
-        store.setInteger("k", i);
-        ASSERT_TRUE(store.synchronize());
-    }
+    ASSERT_TRUE(writesThrough(store, "k", 1) && writesThrough(store, "k", 2));
     EXPECT_TRUE(fs::is_symlink(path));
     EXPECT_EQ(PlistFileStore(target).integerForKey("k"), 2);
     EXPECT_EQ(folder.entries("linked"), std::vector<std::string>{"real.plist"});
@@ -190,8 +183,7 @@ TEST_F(PlistFileStoreTest, ALinkIsWrittenThroughAndItsDamagedTargetSetAsideBesid
     logOf([&] {
         PlistFileStore reopened(path);
         EXPECT_TRUE(fs::is_symlink(path));
-        reopened.setInteger("k", 3);
-        ASSERT_TRUE(reopened.synchronize());
+        EXPECT_TRUE(writesThrough(reopened, "k", 3));
     });
     EXPECT_TRUE(fs::is_symlink(path));
     EXPECT_EQ(PlistFileStore(target).integerForKey("k"), 3);
@@ -200,8 +192,7 @@ TEST_F(PlistFileStoreTest, ALinkIsWrittenThroughAndItsDamagedTargetSetAsideBesid
     EXPECT_EQ(TempFolder::read(folder.file("linked/" + linked[1])), "garbage");
 }
 
-// It once played on, saving nothing, with status 0: now the store refuses,
-// and says how to move the file aside by hand.
+// It once played on, saving nothing, with status 0: now it refuses, with a mend by hand.
 TEST_F(PlistFileStoreTest, ABadFileThatCannotBeMovedAsideIsRefusedAndNeverOverwritten) {
     // Every name the store would move it to is taken.
     const FileCallHook taken([](const auto& call, const auto&, const auto& to, unsigned) {
@@ -234,18 +225,15 @@ TEST_F(PlistFileStoreTest, WritingLeavesNoTemporaryFilesAndClearsStaleOnes) {
     EXPECT_TRUE(fs::exists(fresh)); // may belong to another process still writing
     fs::remove(fresh);
     for (int i = 0; i < 5; ++i) {
-        store.setInteger("k", i);
-        ASSERT_TRUE(store.synchronize());
+        ASSERT_TRUE(writesThrough(store, "k", i));
     }
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"store.plist"});
 }
 
-// A failed step of the write (a rename the disk refuses) removes the new
-// file, keeps the old, says which step and why; the change stays owed.
+// A failed rename removes the new file, keeps the old, says why; the change stays owed.
 TEST_F(PlistFileStoreTest, AFailedRenameLeavesTheOldFileAndNoTemporaryAndIsOwedUntilSaved) {
     PlistFileStore store(path);
-    store.setInteger("level", 1);
-    ASSERT_TRUE(store.synchronize());
+    ASSERT_TRUE(writesThrough(store, "level", 1));
     const std::string before = TempFolder::read(path);
     store.setInteger("level", 2);
     {
@@ -264,8 +252,7 @@ TEST_F(PlistFileStoreTest, AFailedRenameLeavesTheOldFileAndNoTemporaryAndIsOwedU
     EXPECT_EQ(PlistFileStore(path).integerForKey("level"), 2);
 }
 
-// Every start rewrote the defaults and the leaderboards to set the values
-// they held. A value as the file holds it (a NaN too) replaces nothing.
+// Every start rewrote the defaults and the leaderboards to set the values they held.
 TEST_F(PlistFileStoreTest, ASynchronizeThatChangesNoValueReplacesNoFile) {
     ASSERT_TRUE(PlistFileStore(path).update([](ZQ::KeyValueStore& file) {
         file.setInteger("mode", 1);
@@ -307,13 +294,10 @@ TEST_F(PlistFileStoreTest, AnotherWritersChangesArePulledInOnceWithTheirKeys) {
     EXPECT_EQ(mine.pullExternalChanges(), std::vector<std::string>{"level"});
     EXPECT_EQ(mine.contents().size(), 1u);
     ASSERT_TRUE(mine.synchronize());
-    const PlistFileStore reread(path);
-    EXPECT_EQ(reread.integerForKey("mode"), 2);
-    EXPECT_EQ(reread.object("level"), nullptr);
+    EXPECT_EQ(PlistFileStore(path).contents(), integers({{"mode", 2}}));
 }
 
-// Neither of two writers writes over the other's value: keys one changed
-// survive; a key both changed takes the file's, reported to its owner to merge.
+// A second writer wrote over the first's values; a key both changed is reported to merge.
 TEST_F(PlistFileStoreTest, AKeyBothWritersChangedGivesWayAndIsReportedAndTheRestSurvives) {
     PlistFileStore mine(path);
     mine.setInteger("mode", 2);
@@ -331,11 +315,9 @@ TEST_F(PlistFileStoreTest, AKeyBothWritersChangedGivesWayAndIsReportedAndTheRest
                 HasSubstr("mode was changed by another writer"));
     EXPECT_EQ(mine.takeConflicts(), std::vector<std::string>{"mode"});
     EXPECT_TRUE(mine.takeConflicts().empty());
-    const PlistFileStore reopened(path);
-    EXPECT_EQ(reopened.integerForKey("mode"), 0);
-    EXPECT_EQ(reopened.integerForKey("level"), 9);
-    EXPECT_EQ(reopened.integerForKey("sound"), 1);
-    EXPECT_EQ(reopened.integerForKey("gone"), 4) << "a key they removed loses nothing of theirs when set";
+    // "gone", which they removed, loses nothing of theirs when set.
+    EXPECT_EQ(PlistFileStore(path).contents(),
+              integers({{"mode", 0}, {"level", 9}, {"sound", 1}, {"gone", 4}}));
     EXPECT_EQ(mine.pullExternalChanges(), (std::vector<std::string>{"level", "mode"}));
     // The owner's merge: their mode, plus one.
     EXPECT_TRUE(mine.update(
@@ -345,8 +327,7 @@ TEST_F(PlistFileStoreTest, AKeyBothWritersChangedGivesWayAndIsReportedAndTheRest
 
 TEST_F(PlistFileStoreTest, ADamagedExternalFileIsKeptAsideAndMemoryWrittenBack) {
     PlistFileStore mine(path);
-    mine.setInteger("level", 5);
-    ASSERT_TRUE(mine.synchronize());
+    ASSERT_TRUE(writesThrough(mine, "level", 5));
     std::this_thread::sleep_for(20ms);
     TempFolder::write(path, "<plist><dict><key>level</key><integer>6"); // a torn copy
     logOf([&] { EXPECT_TRUE(mine.pullExternalChanges().empty()); });
@@ -432,9 +413,8 @@ TEST(PlistFileStore, NeverWritesAFileItCannotReadBack) {
     EXPECT_EQ(PlistFileStore(path).contents(), written);
 }
 
-// The bound refuses lists unwritten: above the size written it would set a
-// good list aside, and far below it where texts are all references it would
-// save no writing. Long texts let a miscount show through the markup.
+// Above the size written the bound sets a good list aside; far below it, where
+// texts are all references, it saves no writing. Long texts show a miscount.
 TEST(PlistCodec, TheLeastWrittenSizeIsNeverMoreThanWhatIsWrittenAndNearItForReferences) {
     const std::string lts(4096, '<');
     const StoreValue::Dictionary inner = {{"<&>", StoreValue::array({StoreValue::string(lts + "&")})}};

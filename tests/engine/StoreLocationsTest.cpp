@@ -7,9 +7,7 @@
 
 namespace {
 
-// HOME=relative/dir once made ./relative/dir/.local/share/velmora wherever
-// the game was started: a relative folder is ignored, as a relative
-// XDG_DATA_HOME is, and the log says so.
+// HOME=relative/dir made ./relative/dir/.local/share/velmora wherever the game started.
 TEST(StoreLocationsTest, ARelativeHomeOrCloudFolderIsIgnoredAndLogged) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(ZQ::chooseDataFolder(nullptr, "relative/dir"),
@@ -19,8 +17,7 @@ TEST(StoreLocationsTest, ARelativeHomeOrCloudFolderIsIgnoredAndLogged) {
     EXPECT_NE(log.find("HOME=relative/dir is not an absolute path"), std::string::npos) << log;
 }
 
-// A home of / was shown as //.local/share/velmora: a path is shown as it is
-// meant, however its folder ends.
+// A home of / was shown as //.local/share/velmora.
 TEST(StoreLocationsTest, AFolderIsJoinedToItsNameWithOneSlash) {
     EXPECT_EQ(ZQ::chooseDataFolder(nullptr, "/"), "/.local/share/velmora");
     EXPECT_EQ(ZQ::chooseDataFolder("/data//", "/home/alice"), "/data/velmora");

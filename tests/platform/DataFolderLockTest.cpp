@@ -13,11 +13,9 @@
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 
-// One game a data folder, and only a folder of the game's user that it can
-// write. The lock never guesses: whatever stands at ".lock" that the game
-// cannot lock as its own turns it away, and stays as it was.
+// One game a data folder of the game's user that it can write. Whatever stands
+// at ".lock" that the game cannot lock as its own turns it away, untouched.
 
 namespace {
 
@@ -106,8 +104,7 @@ TEST(DataFolderLockTest, ALockFileTheGameCannotUseStopsItAndStaysAsItIs) {
     }
 }
 
-// A ".lock" folder holding a file was met with rm -r, which took the file
-// too. Its mend keeps what it holds, and the game plays after it, run blind.
+// A ".lock" folder holding a file was met with rm -r, which took the file too.
 TEST(DataFolderLockTest, ALockFolderIsClearedKeepingWhatItHolds) {
     for (const bool holds : {true, false}) {
         SCOPED_TRACE(holds ? "holding a file" : "empty");
@@ -178,8 +175,7 @@ TEST(DataFolderLockTest, TheLockIsTheGamesAloneAndOneThatCannotBeMadeIsNotToBeRe
     EXPECT_THAT(refused, testing::Not(HasSubstr("free some space")));
 }
 
-// Some FUSE mounts (rclone's write cache) make no file opened read-only (EIO),
-// so no game could start: such a lock still locks, made the game's alone again.
+// Some FUSE mounts make no file opened read-only (EIO), so no game could start.
 TEST(DataFolderLockTest, TheLockIsMadeWhereNoFileOpenedForReadingAloneCanBe) {
     TempFolder folder;
     {
@@ -195,8 +191,7 @@ TEST(DataFolderLockTest, TheLockIsMadeWhereNoFileOpenedForReadingAloneCanBe) {
     EXPECT_EQ(fs::status(folder.file(".lock")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
-// sudo -E once had root's game follow the player's folder: it made its lock
-// and stores there, root's alone, and the player's next game lost them all.
+// sudo -E had root's game make its lock and stores in the player's folder, root's alone.
 TEST(DataFolderLockTest, AGameRunAsRootOnAPlayersFolderStopsBeforeItsFirstFrameAndWritesNothing) {
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: the test plays a game of root's on a folder of another user";

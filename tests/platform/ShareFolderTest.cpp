@@ -28,8 +28,7 @@ std::string saveText(const std::string& in, const std::string& text, ZQ::Refusal
         refused != nullptr ? *refused : unread);
 }
 
-// NFS takes no flags on rename; FUSE mounts take neither flags (ENOSYS,
-// EOPNOTSUPP) nor links (EPERM), where every share failed.
+// Where rename takes no flags (NFS) nor links (FUSE), every share failed.
 TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
     for (const auto& [flagError, linkError] : {std::pair(EINVAL, 0), {ENOSYS, EPERM}, {EOPNOTSUPP, EPERM}}) {
         TempFolder folder;
@@ -44,8 +43,7 @@ TEST(ShareFolderTest, SharesAreNamedWithoutReplacingWhereRenameTakesNoFlags) {
     }
 }
 
-// Why shares are off is a refusal with its mend: the player's folder that
-// bars them opened up in one command, and a full disk told to free space.
+// Why shares are off is a refusal with its mend: chmod for the player's folder, free space.
 TEST(ShareFolderTest, ASharesFolderTheGameMayNotWriteIsRefusedWithItsMend) {
     TempFolder folder;
     const std::string pictures = folder.file("Pictures");
@@ -74,8 +72,7 @@ TEST(ShareFolderTest, ASharesFolderTheGameMayNotWriteIsRefusedWithItsMend) {
     EXPECT_EQ(why.mends, std::vector<ZQ::Mend>{ZQ::freeSpace()});
 }
 
-// Another user's picture viewer must get in. A temporary just written may
-// be another game's share.
+// Another user's picture viewer must get in; a young temporary may be another game's share.
 TEST(ShareFolderTest, TheFoldersAreMadeWithTheUmaskAndStaleTemporariesGo) {
     TempFolder folder;
     const mode_t mask = ::umask(022);

@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <optional>
 #include <sys/stat.h>
 
 // Another writer's read, change and write.
@@ -25,10 +27,36 @@ inline std::vector<std::string> asideFiles(const TempFolder& folder, const std::
     return found;
 }
 
+// A list of the integers `values`, to compare a whole file's contents with.
+inline ZQ::StoreValue::Dictionary integers(const std::map<std::string, int64_t>& values) {
+    ZQ::StoreValue::Dictionary list;
+    for (const auto& [key, value] : values) {
+        list.emplace(key, ZQ::StoreValue::integer(value));
+    }
+    return list;
+}
+
 inline struct stat lstatOf(const std::string& path) {
     struct stat info {};
     ::lstat(path.c_str(), &info);
     return info;
+}
+
+// Whether the store owes its changes for the reason and mends it refuses with.
+inline bool owesAsItRefuses(const ZQ::KeyValueStore& store) {
+    const std::optional<ZQ::Refusal> owed = store.unsaved();
+    return owed && store.refusal() && owed->why == store.refusal()->why &&
+           owed->mends == store.refusal()->mends;
+}
+
+// The refusal's words, when the store also reads and writes nothing and owes it.
+inline std::string refusalOf(const std::string& path) {
+    testing::internal::CaptureStderr();
+    ZQ::PlistFileStore store(path);
+    store.setInteger("sound", 1);
+    const bool kept = store.contents().size() == 1 && !store.synchronize() && owesAsItRefuses(store);
+    testing::internal::GetCapturedStderr();
+    return kept ? ZQ::line(*store.refusal()) : "read or written";
 }
 
 // What `part` writes to stderr, kept out of the test's output.
