@@ -36,13 +36,6 @@ bool trusted(uid_t owner) {
     return owner == ::geteuid() || owner == 0 || unmapped(owner);
 }
 
-// A sticky folder every user may write in (/tmp, a cloud folder shared
-// between users), or one that cannot be looked at; `info` is what it is.
-bool sharedByAll(const OwnedFolder& folder, struct stat& info) {
-    return ::fstat(folder.descriptor(), &info) != 0 ||
-           ((info.st_mode & S_ISVTX) != 0 && (info.st_mode & S_IWOTH) != 0);
-}
-
 Handle refused(const std::string& path, Refusal why) {
     return std::make_shared<OwnedFolder>(path, std::move(why));
 }
@@ -145,12 +138,14 @@ Handle startOf(std::deque<std::string>& rest) {
     return adopt(gFileCalls.openat(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0), "/", false, "");
 }
 
-// The parts of the way to where `folder` really stands, every link on it
-// resolved: what a ".." from it climbs to is judged from there.
-std::deque<std::string> realWay(const OwnedFolder& folder) {
+// The parts of the way to the folder above where `folder` really stands,
+// every link on it resolved (/ for /): a ".." from it is judged from there.
+std::deque<std::string> wayAbove(const OwnedFolder& folder) {
     char real[PATH_MAX];
     const std::string opened = "/proc/self/fd/" + std::to_string(folder.descriptor());
-    return partsOf(::realpath(opened.c_str(), real) != nullptr ? real : folder.path());
+    std::deque<std::string> way = partsOf(::realpath(opened.c_str(), real) != nullptr ? real : folder.path());
+    way.resize(way.empty() ? 0 : way.size() - 1);
+    return way;
 }
 
 } // namespace
@@ -285,10 +280,7 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
             // Out of where the walk began: the rest is an absolute way from
             // where the folder above really stands, without its standing (a
             // relative link out of the home is judged as an absolute one).
-            std::deque<std::string> up = realWay(*at);
-            if (!up.empty()) {
-                up.pop_back();
-            }
+            std::deque<std::string> up = wayAbove(*at);
             at = startOf(up);
             trail = {at};
             parts.insert(parts.begin(), up.begin(), up.end());
@@ -328,7 +320,8 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
             // by all is followed only when the follower's or the folder owner's;
             // in a namespace, where unmapped owners look alike, the player's only.
             struct stat holder {};
-            const bool shared = sharedByAll(*at, holder);
+            const bool shared = ::fstat(at->descriptor_, &holder) != 0 ||
+                                ((holder.st_mode & S_ISVTX) != 0 && (holder.st_mode & S_IWOTH) != 0);
             if (info.st_uid != ::geteuid() &&
                 (!trusted(info.st_uid) ||
                  (shared && (info.st_uid != holder.st_uid || unmapped(info.st_uid))))) {

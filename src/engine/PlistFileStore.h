@@ -29,10 +29,8 @@ public:
     // Whether the game can play without the store (KeyValueStore::needed).
     enum class Need { required, optional };
 
-    // The store's folder: one folder held, or a way to the folder standing
-    // there now (StoreLocations), looked at again at each walk to the file.
-    // A folder that changes is another folder: what it holds is another
-    // writer's, and everything the store holds is written there.
+    // The store's folder: one held, or the one standing at a way now
+    // (StoreLocations), asked at each walk; a new one is owed everything.
     struct Place {
         Place(OwnedFolder::Handle folder) : folder(std::move(folder)) {}
         Place(OwnedFolder::Handle (*now)()) : now(now) {}

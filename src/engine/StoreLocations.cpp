@@ -49,20 +49,15 @@ namespace {
 
 FolderGuard gDataGuard;
 
-// Whether `held` is the folder `now` leads to: not removed (its inode may
-// already serve another folder), and the very folder the way reaches.
-bool standsAt(const OwnedFolder& held, const OwnedFolder& now) {
-    struct stat was {};
-    struct stat is {};
-    return held.usable() && now.usable() && held.missing() == now.missing() && held.path() == now.path() &&
-           ::fstat(held.descriptor(), &was) == 0 && was.st_nlink > 0 && ::fstat(now.descriptor(), &is) == 0 &&
-           was.st_dev == is.st_dev && was.st_ino == is.st_ino;
-}
-
-// `held` while it stands where its way leads `now`; else `now`, checked by
+// `held` while it is the very folder its way leads to now (`now`), and not
+// removed (its inode may already serve another); else `now`, checked by
 // `guard` (when given) before anything uses it.
 OwnedFolder::Handle standing(OwnedFolder::Handle& held, OwnedFolder::Handle now, const FolderGuard& guard) {
-    if (held != nullptr && standsAt(*held, *now)) {
+    struct stat was {};
+    struct stat is {};
+    if (held != nullptr && held->usable() && now->usable() && held->missing() == now->missing() &&
+        held->path() == now->path() && ::fstat(held->descriptor(), &was) == 0 && was.st_nlink > 0 &&
+        ::fstat(now->descriptor(), &is) == 0 && was.st_dev == is.st_dev && was.st_ino == is.st_ino) {
         return held;
     }
     // One noted as missing and made since, or refused, is no news.

@@ -27,19 +27,13 @@ std::vector<ZQ::Mend> clearLock(const ZQ::OwnedFolder& folder, const std::string
     if (!S_ISDIR(info.st_mode)) {
         return {{"remove it, and start the game again", "rm " + ZQ::shellQuoted(lock)}};
     }
-    const int opened = ZQ::gFileCalls.openat(folder.descriptor(), ".lock",
-                                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0);
-    DIR* listing = opened >= 0 ? ::fdopendir(opened) : nullptr;
+    DIR* listing = ::fdopendir(ZQ::gFileCalls.openat(folder.descriptor(), ".lock",
+                                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0));
     int entries = 0;
     while (listing != nullptr && ::readdir(listing) != nullptr) {
         ++entries;
     }
-    if (listing != nullptr) {
-        ::closedir(listing);
-    } else if (opened >= 0) {
-        ::close(opened);
-    }
-    if (listing != nullptr && entries == 2) { // "." and ".." alone
+    if (listing != nullptr && ::closedir(listing) == 0 && entries == 2) { // "." and ".." alone
         return {{"remove that empty folder, and start the game again", "rmdir " + ZQ::shellQuoted(lock)}};
     }
     std::string kept = ".lock.kept";
