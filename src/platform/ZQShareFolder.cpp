@@ -111,8 +111,9 @@ std::string picturesFolder(const char* picturesDir, const std::string& userDirsF
 }
 
 std::string userDirsFile(const char* configHome, const std::string& home) {
-    return (configHome != nullptr && configHome[0] == '/' ? std::string(configHome) : home + "/.config") +
-           "/user-dirs.dirs";
+    return ZQ::joinPath(configHome != nullptr && configHome[0] == '/' ? configHome
+                                                                      : ZQ::joinPath(home, ".config"),
+                        "user-dirs.dirs");
 }
 
 Place choose(const std::string& picturesFolder, const std::string& dataFolder) {
@@ -164,21 +165,21 @@ std::string saveNew(const Place& place, const std::function<std::string(int atte
     // The bytes reach the disk before the name does: a crash leaves no
     // named file half written.
     if (written && (std::fflush(file) != 0 || ::fsync(fd) != 0)) {
-        refused = failure("cannot sync", place.path() + "/" + temporary);
+        refused = failure("cannot sync", ZQ::joinPath(place.path(), temporary));
         written = false;
     }
     if ((file != nullptr ? std::fclose(file) : ::close(fd)) != 0 && written) {
-        refused = failure("cannot write", place.path() + "/" + temporary);
+        refused = failure("cannot write", ZQ::joinPath(place.path(), temporary));
         written = false;
     }
     for (int attempt = 0; written && attempt < kMaxNameTries; ++attempt) {
         const std::string name = nameFor(attempt);
         if (ZQ::renameNoReplace(dir, temporary.c_str(), name.c_str()) == 0) {
             ::fsync(dir);
-            return place.path() + "/" + name;
+            return ZQ::joinPath(place.path(), name);
         }
         if (errno != EEXIST) {
-            refused = failure("cannot name", place.path() + "/" + name);
+            refused = failure("cannot name", ZQ::joinPath(place.path(), name));
             written = false;
         }
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/Refusal.h"
+#include "engine/OwnedFolder.h"
 
 #include <cstdio>
 #include <functional>
@@ -16,7 +16,7 @@ namespace ZQShareFolder {
 struct Place {
     std::string start; // where the way begins: the pictures or documents folder, or the data folder
     std::string below; // the rest of the way, "" for the start itself
-    std::string path() const { return below.empty() ? start : start + "/" + below; }
+    std::string path() const { return below.empty() ? start : ZQ::joinPath(start, below); }
 };
 
 // The desktop's pictures folder: `picturesDir` ($XDG_PICTURES_DIR, null when
