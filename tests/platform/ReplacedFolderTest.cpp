@@ -1,4 +1,5 @@
 #include "GameProcess.h"
+#include "support/KillProbe.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -9,14 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <spawn.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 // A backup restored over the data folder, a sync tool's swap, a folder moved
 // away and made anew: the game held the folder it opened at start, and every
@@ -51,53 +49,29 @@ std::string firstRunOfTheRoad() {
 GameRun playStopping(const std::string& data, const std::string& input,
                      const std::function<void(long frame)>& atFrame) {
     int out[2];
-    if (::pipe(out) != 0 || ::fcntl(out[0], F_SETPIPE_SZ, 4096) < 0) {
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::fcntl(out[0], F_SETPIPE_SZ, 4096) < 0) {
         return {};
     }
     const std::string errors = data + "/../game-errors.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    std::vector<std::string> command = {"/usr/bin/env",
-                                        "-u",
-                                        "VELMORA_CLOUD_DIR",
-                                        "-u",
-                                        "VELMORA_BUNDLE",
-                                        "XDG_DATA_HOME=" + data,
-                                        VELMORA_EXECUTABLE,
-                                        "--headless",
-                                        "--draw-shots-only",
-                                        "--print-frames",
-                                        "--seed",
-                                        "35",
-                                        "--frames",
-                                        "2300",
-                                        "--input",
-                                        input};
-    std::vector<char*> argv;
-    for (std::string& word : command) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    pid_t game = 0;
-    const int spawned = posix_spawn(&game, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const int errorsFile = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const pid_t game =
+        killprobe::spawnOn({"/usr/bin/env", "-u", "VELMORA_CLOUD_DIR", "-u", "VELMORA_BUNDLE",
+                            "XDG_DATA_HOME=" + data, VELMORA_EXECUTABLE, "--headless", "--draw-shots-only",
+                            "--print-frames", "--seed", "35", "--frames", "2300", "--input", input},
+                           out[1], -1, errorsFile);
     ::close(out[1]);
+    ::close(errorsFile);
     GameRun run;
-    if (spawned == 0) {
-        FILE* frames = ::fdopen(out[0], "r");
-        char line[64];
-        while (std::fgets(line, sizeof line, frames) != nullptr) {
-            ::kill(game, SIGSTOP);
-            atFrame(std::atol(line));
-            ::kill(game, SIGCONT);
-        }
-        std::fclose(frames);
-        int status = 0;
-        ::waitpid(game, &status, 0);
+    FILE* frames = ::fdopen(out[0], "r");
+    char line[64];
+    while (game > 0 && std::fgets(line, sizeof line, frames) != nullptr) {
+        ::kill(game, SIGSTOP);
+        atFrame(std::atol(line));
+        ::kill(game, SIGCONT);
+    }
+    std::fclose(frames);
+    int status = 0;
+    if (game > 0 && ::waitpid(game, &status, 0) == game) {
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     run.output = TempFolder::read(errors);

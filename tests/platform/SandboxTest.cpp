@@ -88,25 +88,37 @@ GameRun playIn(const std::string& home, const std::string& sandbox, const std::s
         home + " " + variables + " " + sandbox + " '" + VELMORA_EXECUTABLE + "' --headless --frames 3");
 }
 
+// Why a test that hands its folders to the sandbox player as root cannot run
+// here (`rootFor` says what root makes), or "" when it can.
+std::string whyNoRootSandbox(const std::string& rootFor) {
+    return !asplayer::testsRunAsRoot()                ? "needs root: " + rootFor
+           : runShell("command -v bwrap").status != 0 ? "bubblewrap is not installed (scripts/install-deps)"
+                                                      : "";
+}
+
+// Gives `entries` to the sandbox player.
+void giveToPlayer(const std::vector<std::string>& entries) {
+    for (const std::string& entry : entries) {
+        ASSERT_EQ(::chown(entry.c_str(), kSandboxPlayer, kSandboxPlayer), 0) << entry;
+    }
+}
+
 // A data folder a game run with sudo left to root is one refusal outside a
 // sandbox, with one command. Seen from one, root shows the overflow id, as
 // every account outside does: the start said "run the game as nobody". It
 // says whose it cannot tell, and to start once outside, where the owner is
 // known; that start's command, run blind, lets every sandbox play again.
 TEST(SandboxTest, AFolderRootLeftSeenFromASandboxIsSentOutsideWhereItsOneCommandMendsIt) {
-    if (!asplayer::testsRunAsRoot()) {
-        GTEST_SKIP() << "needs root: the data folder is left to root as a game run with sudo leaves it";
-    }
-    if (runShell("command -v bwrap").status != 0) {
-        GTEST_SKIP() << "bubblewrap is not installed (scripts/install-deps)";
+    if (const std::string why =
+            whyNoRootSandbox("the data folder is left to root as a game run with sudo leaves it");
+        !why.empty()) {
+        GTEST_SKIP() << why;
     }
     TempFolder folder;
     const std::string home = folder.file("home");
     const std::string data = home + "/.local/share/velmora";
     std::filesystem::create_directories(data);
-    for (const std::string& entry : {folder.path(), home, home + "/.local", home + "/.local/share"}) {
-        ASSERT_EQ(::chown(entry.c_str(), kSandboxPlayer, kSandboxPlayer), 0);
-    }
+    giveToPlayer({folder.path(), home, home + "/.local", home + "/.local/share"});
     TempFolder::write(data + "/defaults.plist", "");
     const std::vector<std::string> sandboxes = sandboxesOf(folder.path());
     for (const std::string& sandbox : sandboxes) {
@@ -139,11 +151,9 @@ TEST(SandboxTest, AFolderRootLeftSeenFromASandboxIsSentOutsideWhereItsOneCommand
 // cloud.plist there showed the overflow id, was followed, and the player's
 // file it named was set aside as damage and written over with the record.
 TEST(SandboxTest, AnotherUsersLinkInASharedCloudFolderIsNeverFollowedInASandbox) {
-    if (!asplayer::testsRunAsRoot()) {
-        GTEST_SKIP() << "needs root: the link of another user is made with lchown";
-    }
-    if (runShell("command -v bwrap").status != 0) {
-        GTEST_SKIP() << "bubblewrap is not installed (scripts/install-deps)";
+    if (const std::string why = whyNoRootSandbox("the link of another user is made with lchown");
+        !why.empty()) {
+        GTEST_SKIP() << why;
     }
     TempFolder folder;
     const std::string home = folder.file("home");
@@ -151,9 +161,7 @@ TEST(SandboxTest, AnotherUsersLinkInASharedCloudFolderIsNeverFollowedInASandbox)
     std::filesystem::create_directories(home);
     std::filesystem::create_directories(shared);
     TempFolder::write(home + "/notes.txt", "mine");
-    for (const std::string& entry : {folder.path(), home, home + "/notes.txt"}) {
-        ASSERT_EQ(::chown(entry.c_str(), kSandboxPlayer, kSandboxPlayer), 0);
-    }
+    giveToPlayer({folder.path(), home, home + "/notes.txt"});
     ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
     std::filesystem::create_symlink(home + "/notes.txt", shared + "/cloud.plist");
     ASSERT_EQ(::lchown((shared + "/cloud.plist").c_str(), 4321, 4321), 0);
