@@ -50,23 +50,30 @@ namespace {
 FolderGuard gDataGuard;
 
 // `held` while it is the very folder its way leads to now (`now`), and not
-// removed (its inode may already serve another); else `now`, checked by
-// `guard` (when given) before anything uses it.
+// removed (its inode may already serve another); else `now`, taken by `guard`
+// (when given) before anything uses it. A refused walk changes nothing held:
+// once its cause passes (a folder shut for a moment, swapped and put back),
+// the way leads to `held` again, which keeps its lock and gets its saves.
 OwnedFolder::Handle standing(OwnedFolder::Handle& held, OwnedFolder::Handle now, const FolderGuard& guard) {
     struct stat was {};
     struct stat is {};
-    if (held != nullptr && held->usable() && now->usable() && held->missing() == now->missing() &&
-        held->path() == now->path() && ::fstat(held->descriptor(), &was) == 0 && was.st_nlink > 0 &&
-        ::fstat(now->descriptor(), &is) == 0 && was.st_dev == is.st_dev && was.st_ino == is.st_ino) {
+    if (!now->usable()) {
+        return now;
+    }
+    if (held != nullptr && held->missing() == now->missing() && ::fstat(held->descriptor(), &was) == 0 &&
+        was.st_nlink > 0 && ::fstat(now->descriptor(), &is) == 0 && was.st_dev == is.st_dev &&
+        was.st_ino == is.st_ino) {
         return held;
     }
-    // One noted as missing and made since, or refused, is no news.
-    if (held != nullptr && held->usable() && !held->missing()) {
+    // One noted as missing and made since is no news.
+    if (held != nullptr && !held->missing()) {
         platformLog("The folder %s is no longer the one the game opened; the game saves in the one there now",
                     held->path().c_str());
     }
-    std::optional<Refusal> refusal = held != nullptr && now->usable() && guard ? guard(now) : std::nullopt;
-    held = refusal ? std::make_shared<OwnedFolder>(now->path(), std::move(*refusal)) : std::move(now);
+    if (std::optional<Refusal> refusal = held != nullptr && guard ? guard(now) : std::nullopt) {
+        return std::make_shared<OwnedFolder>(now->path(), std::move(*refusal));
+    }
+    held = std::move(now);
     return held;
 }
 

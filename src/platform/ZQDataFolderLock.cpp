@@ -5,48 +5,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-// What clears a ".lock" the game cannot lock as its own: root's file where the
-// player's things belong came with a sudo run's others, so the folder goes back
-// whole; a folder may hold someone's files, so it is never removed full.
-std::vector<ZQ::Mend> clearLock(const ZQ::OwnedFolder& folder, const std::string& lock,
-                                const struct stat& info) {
-    if (S_ISREG(info.st_mode) && info.st_uid == 0 && ::geteuid() != 0 && folder.players()) {
-        return {ZQ::giveBack(folder.path(), ZQ::Entry::folder)};
-    }
-    if (ZQ::unmapped(info.st_uid)) {
-        return {ZQ::runAs(info.st_uid)};
-    }
-    if (!S_ISDIR(info.st_mode)) {
-        return {{"remove it, and start the game again", "rm " + ZQ::shellQuoted(lock)}};
-    }
-    DIR* listing = ::fdopendir(ZQ::gFileCalls.openat(folder.descriptor(), ".lock",
-                                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0));
-    int entries = 0;
-    while (listing != nullptr && ::readdir(listing) != nullptr) {
-        ++entries;
-    }
-    if (listing != nullptr && ::closedir(listing) == 0 && entries == 2) { // "." and ".." alone
-        return {{"remove that empty folder, and start the game again", "rmdir " + ZQ::shellQuoted(lock)}};
-    }
-    std::string kept = ".lock.kept";
-    struct stat taken {};
-    for (int n = 2;
-         ZQ::gFileCalls.fstatat(folder.descriptor(), kept.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0; ++n) {
-        kept = ".lock.kept-" + std::to_string(n);
-    }
-    return {{"move that folder aside with what it holds, and start the game again",
-             "mv " + ZQ::shellQuoted(lock) + " " + ZQ::shellQuoted(ZQ::joinPath(folder.path(), kept))}};
-}
-
-} // namespace
 
 ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolder::Handle& folder) {
     if (std::optional<ZQ::Refusal> way = folder->usable() ? folder->unwritable() : folder->refusal()) {
@@ -55,42 +17,21 @@ ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolde
         refusal = std::move(way);
         return;
     }
-    const std::string lock = ZQ::joinPath(folder->path(), ".lock");
-    // Not followed through a link, no wait on a FIFO. Made for reading and
-    // writing, as some FUSE mounts make no file opened for reading alone; one
-    // there that is only readable is opened for reading, all a lock needs.
-    constexpr int kOpen = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    int fd = ZQ::gFileCalls.openat(folder->descriptor(), ".lock", O_RDWR | O_CREAT | kOpen, 0600);
-    if (fd < 0 && errno == EACCES) {
-        fd = ZQ::gFileCalls.openat(folder->descriptor(), ".lock", O_RDONLY | kOpen, 0);
-    }
+    // A descriptor of its own, as the folder's may be held by others in the
+    // game and the lock must go with this object alone.
+    const int fd = ZQ::gFileCalls.openat(folder->descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     struct stat info {};
-    if (fd < 0) {
-        const int failure = errno;
-        // Only a file that is there and cannot be used is to be cleared.
-        const bool missing =
-            ZQ::gFileCalls.fstatat(folder->descriptor(), ".lock", &info, AT_SYMLINK_NOFOLLOW) != 0 &&
-            errno == ENOENT;
-        refusal = ZQ::cannot("the lock file " + lock, missing ? "made" : "opened", failure);
-        if (!missing) {
-            refusal->mends = clearLock(*folder, lock, info);
-        } else if (failure == ENOSPC || failure == EDQUOT) {
-            refusal->mends.push_back(ZQ::freeSpace());
+    if (fd < 0 || ::fstat(fd, &info) != 0) {
+        refusal = ZQ::cannot("the data folder " + path, "opened", errno);
+        if (fd >= 0) {
+            ::close(fd);
         }
         return;
     }
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
-        const std::string file = "the lock file " + lock;
-        refusal = {"",
-                   S_ISREG(info.st_mode) ? ZQ::ownedBy(file, info.st_uid) : file + " is not a regular file",
-                   clearLock(*folder, lock, info)};
-        ::close(fd);
-        return;
-    }
-    // Whoever may open the file may take the lock and hold every game off. A
-    // file system that keeps no modes has none to take away.
-    if ((info.st_mode & 07777) != 0600) {
-        ZQ::gFileCalls.fchmod(fd, 0600);
+    // Whoever may open the folder may take the lock and hold every game off;
+    // it is the game's own folder, which it makes with mode 0700.
+    if ((info.st_mode & (S_IRGRP | S_IROTH)) != 0) {
+        ZQ::gFileCalls.fchmod(fd, info.st_mode & 07777 & ~(S_IRGRP | S_IROTH));
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         descriptor = fd;

@@ -9,11 +9,13 @@
 // on one folder would each write the record they hold over the other's; a
 // folder of another user, or one it cannot write, would lose the run's progress.
 //
-// The lock is a non-blocking flock on ".lock" in the folder, which the kernel
-// lets go however the process ends (docs/stores.md, One game at a time).
+// The lock is a non-blocking flock on the folder itself, through a descriptor
+// of the lock's own: nothing done to a name inside the folder takes it away
+// or lets another game take it, and the kernel lets it go however the process
+// ends (docs/stores.md, One game at a time).
 //
-// Ownership: owns the lock file's descriptor, closed (the lock let go) when
-// the object goes. Threads: main thread.
+// Ownership: owns that descriptor, closed (the lock let go) when the object
+// goes. Threads: main thread.
 class ZQDataFolderLock {
 public:
     // `folder` is the data folder `path` names, opened.

@@ -1,21 +1,18 @@
 #include "GameProcess.h"
 #include "platform/ZQDataFolderLock.h"
 #include "support/AsPlayer.h"
-#include "support/FileCallHook.h"
 #include "support/StoreFiles.h"
 #include "support/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
 
-// One game a data folder of the game's user that it can write. Whatever stands
-// at ".lock" that the game cannot lock as its own turns it away, untouched.
+// One game a data folder of the game's user that it can write, locked whole.
 
 namespace {
 
@@ -52,76 +49,51 @@ TEST(DataFolderLockTest, OneGameAtATimePlaysOnAFolderAndNoneWaits) {
                                        "; close it first, or start this one with another XDG_DATA_HOME");
     }
     EXPECT_EQ(refusalOn(data), "");
-    const struct stat lock = lstatOf(data + "/.lock");
-    EXPECT_EQ(lock.st_mode & 07777, 0600u);
-    EXPECT_EQ(lock.st_size, 0);
-    EXPECT_EQ(folder.entries("data"), std::vector<std::string>{".lock"});
+    EXPECT_EQ(folder.entries("data"), std::vector<std::string>{});
 }
 
-TEST(DataFolderLockTest, ALockFileTheGameCannotUseStopsItAndStaysAsItIs) {
+// The lock was a file in the folder, ".lock": one made anew under a running
+// game (a restore into the folder) let a second game in, and whatever else
+// stood at that name (a folder, a FIFO, a link) stopped the game with a mend
+// that moved or removed it. The folder itself is locked now: what stands at
+// that name, or comes there, is left as it is and lets no second game in.
+TEST(DataFolderLockTest, NothingAtAnEarlierLockFilesNameTakesOrLetsGoOfTheLock) {
     std::optional<TempFolder> folder; // each case's own
     std::string lock;
-    std::vector<std::pair<std::string, std::function<void()>>> cases = {
-        {"a folder", [&] { fs::create_directories(lock + "/inside"); }},
+    const std::vector<std::pair<std::string, std::function<void()>>> cases = {
+        {"a folder holding a file",
+         [&] {
+             fs::create_directories(lock);
+             TempFolder::write(lock + "/notes.txt", "kept");
+         }},
         {"a FIFO", [&] { ::mkfifo(lock.c_str(), 0600); }},
         {"a dangling link", [&] { fs::create_symlink(folder->file("nowhere"), lock); }},
         {"a link to a file", [&] { fs::create_symlink(folder->file("elsewhere.txt"), lock); }},
-        {"a file the player may not open",
+        {"a file no one may open",
          [&] {
              TempFolder::write(lock, "");
              ::chmod(lock.c_str(), 0);
          }},
     };
-    if (asplayer::testsRunAsRoot()) {
-        cases.emplace_back("another user's file", [&] {
-            TempFolder::write(lock, "");
-            ::chown(lock.c_str(), asplayer::kPlayer, asplayer::kPlayer);
-        });
-    } else {
-        std::printf("skipped: a lock file of another user needs root to make\n");
-    }
     for (const auto& [what, make] : cases) {
         SCOPED_TRACE(what);
         folder.emplace();
         const std::string data = folder->file("data");
         lock = data + "/.lock";
         fs::create_directories(data);
+        fs::permissions(data, fs::perms::owner_all);
         TempFolder::write(folder->file("elsewhere.txt"), "kept");
         make();
-        const bool played = what == "a file the player may not open";
-        // Root may open any file: the player meets that one.
-        if (played) {
-            ASSERT_TRUE(asplayer::handToPlayer(folder->path()) && asplayer::handToPlayer(data) &&
-                        asplayer::handToPlayer(lock));
-        }
         const std::string before = treeOf(folder->path());
-        const std::string refusal = played ? asplayer::run([&] { return refusalOn(data); }) : refusalOn(data);
-        EXPECT_THAT(refusal, HasSubstr("the lock file " + lock));
-        const std::string mend =
-            what == "a folder" ? "mv '" + lock + "' '" + lock + ".kept'" : "rm '" + lock + "'";
-        EXPECT_TRUE(refusal.ends_with(": " + mend)) << refusal;
+        const ZQDataFolderLock first(data, ZQ::OwnedFolder::open(data, ZQ::OwnedFolder::Make::yes));
+        EXPECT_FALSE(first.refused()) << ZQ::line(*first.refusal);
         EXPECT_EQ(treeOf(folder->path()), before);
-    }
-}
-
-// A ".lock" folder holding a file was met with rm -r, which took the file too.
-TEST(DataFolderLockTest, ALockFolderIsClearedKeepingWhatItHolds) {
-    for (const bool holds : {true, false}) {
-        SCOPED_TRACE(holds ? "holding a file" : "empty");
-        TempFolder folder;
-        const std::string data = folder.file("data");
-        fs::create_directories(data + "/.lock");
-        fs::create_directories(data + "/.lock.kept");
-        if (holds) {
-            TempFolder::write(data + "/.lock/notes.txt", "kept");
-        }
-        const std::string refusal = refusalOn(data);
-        const std::size_t command = refusal.rfind(": ");
-        ASSERT_NE(command, std::string::npos) << refusal;
-        EXPECT_TRUE(refusal.substr(command + 2).starts_with(holds ? "mv " : "rmdir ")) << refusal;
-        ASSERT_EQ(runShell(refusal.substr(command + 2)).status, 0) << refusal;
-        EXPECT_EQ(refusalOn(data), "");
-        EXPECT_EQ(TempFolder::read(data + "/.lock.kept-2/notes.txt"), holds ? "kept" : "");
+        // Removed and made anew, then a file renamed over it.
+        fs::remove_all(lock);
+        TempFolder::write(lock, "");
+        TempFolder::write(data + "/new", "");
+        fs::rename(data + "/new", lock);
+        EXPECT_THAT(refusalOn(data), HasSubstr("another game is playing on the data folder " + data));
     }
 }
 
@@ -150,45 +122,14 @@ TEST(DataFolderLockTest, AFolderTheGameMayNotWriteTurnsItAwayAndIsLeftAsItWas) {
     EXPECT_EQ(treeOf(folder.path()), before);
 }
 
-// A lock readable by all let any user hold every game off with flock.
-TEST(DataFolderLockTest, TheLockIsTheGamesAloneAndOneThatCannotBeMadeIsNotToBeRemoved) {
+// A lock any user could open let them hold every game off with flock: the
+// folder the game locks is opened by no one else.
+TEST(DataFolderLockTest, TheLockIsTheGamesAlone) {
     TempFolder folder;
-    TempFolder::write(folder.file(".lock"), "");
-    ::chmod(folder.file(".lock").c_str(), 0644);
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
     EXPECT_EQ(refusalOn(folder.path()), "");
-    EXPECT_EQ(fs::status(folder.file(".lock")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    fs::remove(folder.file(".lock"));
-    {
-        const FileCallHook hook([](const auto& call, const auto& entry, const auto&, unsigned flags) {
-            return call == "openat" && entry == ".lock" && (flags & O_CREAT) != 0 ? ENOSPC : 0;
-        });
-        EXPECT_THAT(refusalOn(folder.path()), HasSubstr("(No space left on device); free some space"));
-    }
-    // One that is there and cannot be opened is to be removed: room is no mend.
-    TempFolder::write(folder.file(".lock"), "");
-    const FileCallHook broken([](const auto& call, const auto& entry, const auto&, unsigned) {
-        return call == "openat" && entry == ".lock" ? EIO : 0;
-    });
-    const std::string refused = refusalOn(folder.path());
-    EXPECT_THAT(refused, HasSubstr(".lock cannot be opened (Input/output error)"));
-    EXPECT_THAT(refused, HasSubstr(": rm '" + folder.file(".lock") + "'"));
-    EXPECT_THAT(refused, testing::Not(HasSubstr("free some space")));
-}
-
-// Some FUSE mounts make no file opened read-only (EIO), so no game could start.
-TEST(DataFolderLockTest, TheLockIsMadeWhereNoFileOpenedForReadingAloneCanBe) {
-    TempFolder folder;
-    {
-        const FileCallHook writeCache([](const auto& call, const auto& entry, const auto&, unsigned flags) {
-            const bool readOnly = (flags & O_ACCMODE) == O_RDONLY;
-            return call == "openat" && entry == ".lock" && (flags & O_CREAT) != 0 && readOnly ? EIO : 0;
-        });
-        EXPECT_EQ(refusalOn(folder.path()), "");
-    }
-    ASSERT_EQ(::chmod(folder.file(".lock").c_str(), 0400), 0);
-    ASSERT_TRUE(asplayer::handToPlayer(folder.path()) && asplayer::handToPlayer(folder.file(".lock")));
-    EXPECT_EQ(asplayer::run([&] { return refusalOn(folder.path()) + "locked"; }), "locked");
-    EXPECT_EQ(fs::status(folder.file(".lock")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(folder.path()).permissions(),
+              fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
 }
 
 // sudo -E had root's game make its lock and stores in the player's folder, root's alone.

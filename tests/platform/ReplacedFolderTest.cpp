@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -21,6 +22,9 @@
 // later save failed ("a new file cannot be made"), or went into the folder
 // moved away, while a good folder stood at the path. The game walks the way
 // again, takes the lock there as at start, and saves in the folder there.
+// A fault that passed (the folder shut for a while, swapped for a FIFO and
+// back) lost the session: the folder found again was locked anew, against
+// the game's own lock, and the game said it was replaced.
 
 namespace {
 
@@ -80,7 +84,7 @@ GameRun playStopping(const std::string& data, const std::string& input,
 
 // Whether another process holds the lock of the folder at `velmora`.
 bool lockHeld(const std::string& velmora) {
-    const int fd = ::open((velmora + "/.lock").c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(velmora.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool held = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     if (fd >= 0) {
         ::close(fd);
@@ -94,14 +98,30 @@ TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHol
     const struct {
         const char* how;
         const char* replace; // run in the data folder once the game has started
+        const char* undo;    // a fault that passes: run once the game met it, when given
         bool lockedByAnother;
+        bool secondGame; // one started once the folder is the game's again is turned away
     } cases[] = {
-        {"restored from a copy", "cp -a velmora copy && mv velmora moved && mv copy velmora", false},
-        {"removed and made anew", "rm -r velmora && mkdir -m 0700 velmora", false},
-        {"made anew while another game holds it", "mv velmora moved && mkdir -m 0700 velmora", true},
+        {"restored from a copy", "cp -a velmora copy && mv velmora moved && mv copy velmora", "", false,
+         false},
+        {"removed and made anew", "rm -r velmora && mkdir -m 0700 velmora", "", false, false},
+        {"made anew while another game holds it", "mv velmora moved && mkdir -m 0700 velmora", "", true,
+         false},
+        {"swapped for a FIFO and back", "mv velmora aside && mkfifo velmora",
+         "rm velmora && mv aside velmora", false, true},
+        {"shut for a while", "chmod 000 velmora", "chmod 700 velmora", false, true},
+        {"its old lock file made anew",
+         "rm -f velmora/.lock && touch velmora/.lock velmora/new && mv velmora/new "
+         "velmora/.lock",
+         "", false, true},
     };
     for (const auto& replacement : cases) {
         SCOPED_TRACE(replacement.how);
+        // Root may enter a folder of mode 000: a player meets the fault.
+        if (std::string(replacement.undo).starts_with("chmod") && ::geteuid() == 0) {
+            std::printf("skipped: a folder shut for a while shuts out only a plain user\n");
+            continue;
+        }
         TempFolder folder;
         const std::string data = folder.file("data");
         const std::string velmora = data + "/velmora";
@@ -109,19 +129,31 @@ TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHol
         TempFolder::write(folder.file("input.txt"), events);
         int another = -1;
         bool replaced = false;
+        bool undone = replacement.undo[0] == '\0';
         bool heldWhenSaved = false;
+        std::optional<GameRun> second;
         const GameRun run = playStopping(data, folder.file("input.txt"), [&](long) {
             if (!replaced) {
                 replaced = runShell("cd '" + data + "' && " + replacement.replace).status == 0;
                 if (replacement.lockedByAnother) {
-                    another = ::open((velmora + "/.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+                    another = ::open(velmora.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                     ::flock(another, LOCK_EX | LOCK_NB);
                 }
-            } else if (!heldWhenSaved && fs::exists(velmora + "/defaults.plist")) {
+            } else if (!undone &&
+                       TempFolder::read(folder.file("game-errors.txt")).find("plays on without it") !=
+                           std::string::npos) {
+                // The cloud's look walked the way while the fault stood.
+                undone = runShell("cd '" + data + "' && " + replacement.undo).status == 0;
+            } else if (undone && replacement.secondGame && !second) {
+                second = runShell("env -u VELMORA_CLOUD_DIR XDG_DATA_HOME='" + data + "' '" +
+                                  VELMORA_EXECUTABLE + "' --headless --frames 1");
+            } else if (std::error_code shut;
+                       !heldWhenSaved && fs::exists(velmora + "/defaults.plist", shut)) {
                 heldWhenSaved = lockHeld(velmora);
             }
         });
         ASSERT_TRUE(replaced);
+        ASSERT_TRUE(undone);
         if (replacement.lockedByAnother) {
             ::close(another);
             EXPECT_EQ(run.status, 1) << run.output;
@@ -132,13 +164,23 @@ TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHol
             continue;
         }
         EXPECT_EQ(run.status, 0) << run.output;
-        EXPECT_TRUE(heldWhenSaved) << "the game saved in the new folder without its lock";
+        EXPECT_TRUE(heldWhenSaved) << "the game saved in the folder without its lock";
         EXPECT_NE(TempFolder::read(velmora + "/defaults.plist").find("zr_tutorial_completed"),
                   std::string::npos)
             << run.output;
         EXPECT_NE(TempFolder::read(velmora + "/leaderboards.plist").find("<key>player</key>"),
                   std::string::npos);
         EXPECT_FALSE(fs::exists(data + "/moved/defaults.plist")) << "saved in the folder moved away";
+        if (replacement.secondGame) {
+            ASSERT_TRUE(second.has_value());
+            EXPECT_EQ(second->status, 1) << second->output;
+            EXPECT_NE(second->output.find("another game is playing on the data folder " + velmora),
+                      std::string::npos)
+                << second->output;
+            // Said only of a folder that was replaced, which this one was not.
+            EXPECT_EQ(run.output.find("is no longer the one the game opened"), std::string::npos)
+                << run.output;
+        }
     }
 }
 

@@ -147,7 +147,7 @@ TEST(StoreStartTest, AGameWithoutRenameFlagsOrLinksSavesAtItsFirstStartAndReadsI
     EXPECT_NE(second.output.find(" ShowMenu at frame 0\n"), std::string::npos) << second.output;
     const GameDataFolder::Saved saved = data.read();
     EXPECT_EQ(saved.problem, "");
-    EXPECT_EQ(saved.files, (std::vector<std::string>{".lock", "defaults.plist", "leaderboards.plist"}));
+    EXPECT_EQ(saved.files, (std::vector<std::string>{"defaults.plist", "leaderboards.plist"}));
 }
 
 } // namespace
