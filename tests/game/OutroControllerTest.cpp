@@ -127,6 +127,50 @@ TEST_F(OutroControllerTest, EachLineRisesIntoItsPlaceAndIsStretchedAcrossTheScre
     }
 }
 
+// Each line hangs two seconds and rises in two, then waits a second and 3
+// frames more than the line above it before it is stretched, and holds as
+// much less, so that every line leaves at the same frame. A pinned letter
+// sets off at several pixels a frame; one held or let hang, settled after
+// its rise, drifts by less than one.
+TEST_F(OutroControllerTest, EachLineIsStretchedThreeFramesAfterTheOneAboveAndAllLeaveTogether) {
+    open();
+    const int lines = OutroController::kLineCount;
+    std::vector<int> flow(lines);
+    for (int line = 0; line < lines; ++line) {
+        flow[line] = flowOf("outro_" + std::to_string(line + 1));
+        ASSERT_GE(flow[line], 0);
+    }
+    const float setsOff = w / 250.0f;
+    std::vector<int> stretched(lines, 0);
+    std::vector<int> pulledOut(lines, 0);
+    std::vector<PVRTVec2> was(lines);
+    for (int played = 1; played < 500; ++played) {
+        for (int line = 0; line < lines; ++line) {
+            const std::vector<ZQ::FlowInstance*> letters = lettersOf(flow[line]);
+            const PVRTVec2 x(letters.front()->layout.position.x, letters.back()->layout.position.x);
+            // Letter 0 sets off for the left edge; later the line's exit
+            // letter (the last one of an even line, letter 0 of an odd one)
+            // for beyond its edge.
+            if (played > 140 && stretched[line] == 0 && was[line].x - x.x > setsOff) {
+                stretched[line] = played;
+            }
+            const float away = line % 2 == 0 ? x.y - was[line].y : was[line].x - x.x;
+            if (played > 400 && pulledOut[line] == 0 && away > setsOff) {
+                pulledOut[line] = played;
+            }
+            was[line] = x;
+        }
+        frame(&outro);
+    }
+    for (int line = 0; line < lines; ++line) {
+        EXPECT_EQ(stretched[line] - stretched[0], 3 * line) << line;
+        EXPECT_EQ(pulledOut[line], pulledOut[0]) << line;
+    }
+    // The pins take hold of a letter within a few frames.
+    EXPECT_NEAR(stretched[0], 60 + 60 + 30, 3);
+    EXPECT_NEAR(pulledOut[0], 60 + 60 + 30 + 30 + 300, 3);
+}
+
 TEST_F(OutroControllerTest, EachOutroRaisesTheDifficultyOneStepUpToTheLast) {
     ZQ::LevelModel& levels = *ZQ::gGlobals.levelModel;
     const int32_t cap = static_cast<int32_t>(levels.difficultyTable.back().first);

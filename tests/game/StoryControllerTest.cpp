@@ -3,6 +3,7 @@
 #include "engine/Action.h"
 #include "engine/DeviceProfile.h"
 #include "engine/LeafActions.h"
+#include "engine/physics/FxForce.h"
 #include "game/StoryController.h"
 #include "overlays/CaptionInstance.h"
 #include "render/MeshInstance.h"
@@ -11,7 +12,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -158,6 +161,207 @@ TEST_F(StoryControllerTest, LinesSwingInStretchAcrossTheScreenAndLeaveOnTime) {
     EXPECT_GE(start + gone, 510);
     EXPECT_LE(start + gone, 528);
     EXPECT_EQ(flowWorld->getParticleCount(), 0);
+}
+
+// How each line's two driven letters are pulled, step by step: even lines
+// lead with letter 0 from the right, odd ones with the last letter from the
+// left. The first line starts at once and hangs longer, so some of its
+// steps take the values in the last two columns. A wiggling pull drags its
+// letter along a straight path to x (a fraction of the width), swayed up
+// or down by a fixed amount that flips every `period` frames, the first
+// sway against `sign`; it pins the letter over the last tenth of the way.
+// The sway and the path are read back from the pull it adds each frame:
+// the pull on a letter at p is 270 (target - p) in world units.
+TEST_F(StoryControllerTest, EveryDrivenLetterIsPulledWhenAndWhereItsStepSays) {
+    enum Kind { stop, move, wiggle };
+    struct Step {
+        Kind kind;
+        int frames;
+        float x;
+        int sign;
+        int period;
+        Kind firstKind;
+        int firstFrames;
+    };
+    using Steps = std::vector<Step>;
+    // clang-format off
+    const Steps evenLead = {
+        {stop,    45,  0.0f,  0, 0, stop,     0},
+        {wiggle,  30,  0.8f,  1, 9, wiggle,  30},
+        {stop,    45,  0.0f,  0, 0, stop,    15},
+        {wiggle,  60,  0.0f, -1, 9, wiggle,  60},
+        {stop,   165,  0.0f,  0, 0, stop,   210},
+        {stop,    10,  0.0f,  0, 0, stop,     0},
+        {wiggle,  30, 0.05f,  1, 5, stop,     0},
+        {wiggle,  15,  0.1f,  1, 6, wiggle,  15},
+        {stop,    10,  0.0f,  0, 0, stop,     0},
+        {wiggle,  45, -1.0f, -1, 6, wiggle,  45},
+        {stop,    30,  0.0f,  0, 0, stop,    60},
+    };
+    const Steps evenTrailing = {
+        {stop,    45,  0.0f,  0, 0, stop,     0},
+        {move,    30,  1.5f,  0, 0, move,    30},
+        {stop,    45,  0.0f,  0, 0, stop,    15},
+        {move,    60,  0.7f,  0, 0, move,    60},
+        {move,    30,  1.0f,  0, 0, move,    30},
+        {stop,   165,  0.0f,  0, 0, stop,   210},
+        {stop,    10,  0.0f,  0, 0, stop,     0},
+        {stop,    30,  0.0f,  0, 0, stop,     0},
+        {move,    15,  0.7f,  0, 0, move,    15},
+        {wiggle,  60, -0.2f,  1, 5, wiggle,  60},
+        {stop,    30,  0.0f,  0, 0, stop,    60},
+    };
+    const Steps oddLead = {
+        {stop,    45,  0.0f,  0, 0, stop,    45},
+        {wiggle,  30,  0.1f,  1, 9, wiggle,  30},
+        {stop,    45,  0.0f,  0, 0, stop,    45},
+        {wiggle,  60,  1.0f, -1, 9, wiggle,  60},
+        {stop,   165,  0.0f,  0, 0, stop,   165},
+        {stop,    10,  0.0f,  0, 0, stop,    10},
+        {wiggle,  30, 0.95f,  1, 5, wiggle,  30},
+        {wiggle,  15,  1.3f,  1, 6, wiggle,  15},
+        {stop,    10,  0.0f,  0, 0, stop,    10},
+        {wiggle,  45,  2.0f, -1, 6, wiggle,  45},
+        {stop,    30,  0.0f,  0, 0, stop,    30},
+    };
+    const Steps oddTrailing = {
+        {stop,    45,  0.0f,  0, 0, stop,    45},
+        {move,    30, -0.4f,  0, 0, move,    30},
+        {stop,    45,  0.0f,  0, 0, stop,    45},
+        {move,    60,  0.1f,  0, 0, move,    60},
+        {move,    30,  0.0f,  0, 0, move,    30},
+        {stop,   165,  0.0f,  0, 0, stop,   165},
+        {stop,    10,  0.0f,  0, 0, stop,    10},
+        {stop,    30,  0.0f,  0, 0, stop,    30},
+        {move,    15,  0.3f,  0, 0, move,    15},
+        {wiggle,  60,  1.3f,  1, 5, wiggle,  60},
+        {stop,    30,  0.0f,  0, 0, stop,    30},
+    };
+    // clang-format on
+
+    // What a letter was pulled by in each frame: where it was and the pull.
+    struct Pulled {
+        int frame;
+        PVRTVec3 at;
+        PVRTVec3 pull;
+    };
+    open(false);
+    const int lines = StoryController::kLineCount;
+    std::map<int32_t, std::vector<Pulled>> pulls;           // by particle
+    std::map<int32_t, std::vector<PVRTVec3>> places;        // by particle, from frame 1
+    std::vector<std::pair<int32_t, int32_t>> driven(lines); // (lead, trailing) particles
+    for (int line = 0; line < lines; ++line) {
+        const std::vector<ZQ::FlowInstance*> letters = lettersOf(flowOf("story_" + std::to_string(line + 1)));
+        ASSERT_FALSE(letters.empty());
+        const bool even = line % 2 == 0;
+        driven[line] = {(even ? letters.front() : letters.back())->particle,
+                        (even ? letters.back() : letters.front())->particle};
+    }
+    // The letters took their first steps in the first frame, which applied
+    // them; a pull read after a frame is that frame's.
+    for (int played = 1; !flows.letters.empty() && played < 600; ++played) {
+        for (int32_t k = 0; k < flowWorld->getTmpForceCount(); ++k) {
+            const auto* pull = dynamic_cast<const ZQ::Fx::ConstantForce*>(flowWorld->getTmpForce(k));
+            if (pull != nullptr) {
+                pulls[pull->i].push_back({played, flowWorld->getPosition(pull->i), pull->force});
+            }
+        }
+        for (const auto& [lead, trailing] : driven) {
+            places[lead].push_back(flowWorld->getPosition(lead));
+            places[trailing].push_back(flowWorld->getPosition(trailing));
+        }
+        frame(&story);
+    }
+
+    const float s = ZQ::gGlobals.worldScale;
+    const float sway = 0.04f * ZQ::gGlobals.worldSize.y;
+    for (int line = 0; line < lines; ++line) {
+        const bool even = line % 2 == 0;
+        const float y = lineHeight(line) * s;
+        for (const bool lead : {true, false}) {
+            const Steps& steps = even ? (lead ? evenLead : evenTrailing) : (lead ? oddLead : oddTrailing);
+            const std::vector<Pulled>& seen = pulls[lead ? driven[line].first : driven[line].second];
+            std::size_t next = 0; // the first pull of the step being checked
+            // The frame the step starts in: its last frame is the next
+            // step's first, and a pull's fractions of the way, added up
+            // frame by frame, may take it one frame longer.
+            int start = 1;
+            int late = 0;
+            for (std::size_t k = 0; k < steps.size(); ++k) {
+                const Kind kind = line == 0 ? steps[k].firstKind : steps[k].kind;
+                const int frames = line == 0 ? steps[k].firstFrames : steps[k].frames;
+                const std::string where = "line " + std::to_string(line) + (lead ? " lead" : " trailing") +
+                                          ", step " + std::to_string(k + 1);
+                if (kind != wiggle) {
+                    start += std::max(frames, 1) - 1;
+                    late += kind == move ? 1 : 0;
+                    continue;
+                }
+                ASSERT_LT(next, seen.size()) << where;
+                // Its pulls, one a frame for nine tenths of the way.
+                std::size_t end = next + 1;
+                while (end < seen.size() && seen[end].frame == seen[end - 1].frame + 1) {
+                    ++end;
+                }
+                const int pulled = static_cast<int>(end - next);
+                EXPECT_NEAR(pulled, frames * 9 / 10 + 1, 1) << where;
+                const Pulled& first = seen[next];
+                const Pulled& last = seen[end - 1];
+                EXPECT_GE(first.frame, start) << where;
+                EXPECT_LE(first.frame, start + late) << where;
+                // The path from where the letter was to x, at the line's height.
+                const PVRTVec3 from = first.at;
+                if (k > 0 && (line == 0 ? steps[k - 1].firstKind : steps[k - 1].kind) == move) {
+                    // Pinned on a line from where the held letter was
+                    // towards x; the pull takes over two frames short of x.
+                    const int moved = line == 0 ? steps[k - 1].firstFrames : steps[k - 1].frames;
+                    const std::vector<PVRTVec3>& place =
+                        places[lead ? driven[line].first : driven[line].second];
+                    const float held = place[static_cast<std::size_t>(first.frame - moved - 3)].x / s;
+                    const float to = steps[k - 1].x * w;
+                    EXPECT_NEAR(from.x / s, to + (held - to) * 2.0f / static_cast<float>(moved), 0.03f * w)
+                        << where;
+                }
+                const float t = static_cast<float>(pulled - 1) / static_cast<float>(frames);
+                const float pathX = last.at.x + last.pull.x / 270.0f;
+                EXPECT_NEAR(from.x + (pathX - from.x) / t, steps[k].x * w * s, 0.5f * s) << where;
+                for (int j = 0; j < pulled; ++j) {
+                    const Pulled& p = seen[next + static_cast<std::size_t>(j)];
+                    const float u = static_cast<float>(j) / static_cast<float>(frames);
+                    const float pathY = from.y + (y - from.y) * u;
+                    const float swayed = p.at.y + p.pull.y / 270.0f - pathY;
+                    // The sway flips at each period's first frame, the first
+                    // time at once; exactly there it may come a frame late.
+                    if (j % steps[k].period > 1) {
+                        const int flips = j / steps[k].period + 1;
+                        const float expected =
+                            static_cast<float>(steps[k].sign * (flips % 2 == 0 ? 1 : -1)) * sway;
+                        EXPECT_NEAR(swayed, expected, 0.05f * sway) << where << ", pull " << j;
+                    }
+                }
+                next = end;
+                start = first.frame + frames;
+                late = 1;
+            }
+            // The last hold keeps the letter where its last pull left it;
+            // then it hangs free and the chain moves it (unless the line
+            // was removed first).
+            const Step& hold = steps.back();
+            const int holdFrames = line == 0 ? hold.firstFrames : hold.frames;
+            const std::vector<PVRTVec3>& place = places[lead ? driven[line].first : driven[line].second];
+            const auto yAt = [&](int f) { return place[static_cast<std::size_t>(f - 1)].y / s; };
+            const int held = start - 2; // the hold's last frame but two
+            const int let = start + 8;
+            if (let <= static_cast<int>(place.size())) {
+                const std::string where = "line " + std::to_string(line) + (lead ? " lead" : " trailing");
+                EXPECT_NEAR(yAt(held), yAt(start - holdFrames + 3), 0.01f * h) << where;
+                const PVRTVec3 moved =
+                    place[static_cast<std::size_t>(let - 1)] - place[static_cast<std::size_t>(held - 1)];
+                EXPECT_GT(moved.length() / s, 0.004f * h) << where;
+            }
+            EXPECT_EQ(next, seen.size()) << "no other pulls, line " << line << (lead ? " lead" : " trailing");
+        }
+    }
 }
 
 TEST_F(StoryControllerTest, FromTheMenuTheSlateGrowsAndADoubleTapSendsEverythingAway) {

@@ -109,6 +109,38 @@ TEST_F(LevelCursor, PointsAreMeasuredAgainstTheLevelsBasePoints) {
     EXPECT_EQ(model.gradeForPoints(0), Obsidian);
 }
 
+// Every level grades by the band of its stretch of the catalogue. A score on
+// a band's boundary, in points of the level's base, earns the grade written
+// beside it; one point more earns the next better one.
+TEST_F(LevelCursor, EveryLevelGradesItsPointsAtItsBandsBoundaries) {
+    struct Band {
+        int32_t firstLevel;
+        std::vector<std::pair<int32_t, Grade>> upTo; // (percent of the base points, grade)
+    };
+    const std::vector<Band> bands = {
+        {0, {{70, Silver}, {100, Golden}}},
+        {10, {{60, Bronze}, {80, Silver}, {100, Golden}}},
+        {20, {{40, Steel}, {60, Bronze}, {80, Silver}, {100, Golden}}},
+        {40, {{20, Obsidian}, {40, Steel}, {60, Bronze}, {80, Silver}, {100, Golden}}},
+    };
+    for (int32_t level = 0; level < 76; ++level) {
+        std::size_t b = 0;
+        while (b + 1 < bands.size() && bands[b + 1].firstLevel <= level) {
+            ++b;
+        }
+        const auto& upTo = bands[b].upTo;
+        model.level = level;
+        const int32_t base = model.basePoints();
+        EXPECT_EQ(model.gradeForPoints(0), upTo.front().second) << "level " << level;
+        for (std::size_t k = 0; k < upTo.size(); ++k) {
+            const int32_t points = base * upTo[k].first / 100;
+            const Grade next = k + 1 < upTo.size() ? upTo[k + 1].second : Golden;
+            EXPECT_EQ(model.gradeForPoints(points), upTo[k].second) << "level " << level << ", " << points;
+            EXPECT_EQ(model.gradeForPoints(points + 1), next) << "level " << level << ", " << points + 1;
+        }
+    }
+}
+
 TEST_F(LevelCursor, AdvancingWrapsAfterTheLastLevel) {
     model.level = 10;
     model.max_level = 5;

@@ -155,7 +155,21 @@ TEST_F(RenderHoloTest, AHologramWithoutStringsIsSetUpButDrawsNothing) {
     EXPECT_NO_GL_ERROR();
 }
 
+// What the program receives for string k of level L: entry (L + k) mod 4 of
+// the four blues and of the scan band's colours.
 TEST_F(RenderHoloTest, StringKOfLevelLWearsColourEntryLPlusKModFour) {
+    const std::vector<std::vector<double>> blues = {
+        asDoubles(PVRTVec3(0.2745f, 0.5098f, 0.7059f)),
+        asDoubles(PVRTVec3(0.2549f, 0.4118f, 0.8824f)),
+        asDoubles(PVRTVec3(0.1176f, 0.5647f, 1.0f)),
+        asDoubles(PVRTVec3(0.0f, 0.8078f, 0.8196f)),
+    };
+    const std::vector<std::vector<double>> bands = {
+        asDoubles(PVRTVec3(0.7f, 0.0f, 0.0f)),
+        asDoubles(PVRTVec3(0.7f, 0.0f, 0.3f)),
+        asDoubles(PVRTVec3(0.2f, 0.3f, 0.0f)),
+        asDoubles(PVRTVec3(1.0f, 0.0f, 0.0f)),
+    };
     const int32_t four = levelWith(4);
     ASSERT_GE(four, 0);
     for (int32_t level : {four, four + 1}) {
@@ -173,8 +187,8 @@ TEST_F(RenderHoloTest, StringKOfLevelLWearsColourEntryLPlusKModFour) {
         ASSERT_EQ(colours.size(), strings);
         for (std::size_t k = 0; k < strings; ++k) {
             const std::size_t entry = (static_cast<std::size_t>(level) + k) % 4;
-            EXPECT_EQ(colours[k], asDoubles(pass.colours[entry])) << "level " << level << " string " << k;
-            EXPECT_EQ(scans[k], asDoubles(pass.scanColours[entry]));
+            EXPECT_EQ(colours[k], blues[entry]) << "level " << level << " string " << k;
+            EXPECT_EQ(scans[k], bands[entry]) << "level " << level << " string " << k;
             EXPECT_EQ(alphas[k][0], 1.0);
             EXPECT_EQ(draws[k].args[1], h->mesh->ranges[k].indexCount);
         }
