@@ -152,8 +152,9 @@ inline void forgetEngineModels() {
     g.stringScoreModel = nullptr;
 }
 
-// The render passes in the game's order, which is also their drawing list's
-// order; each owns the program it makes. The overlay passes are handed the
+// The render passes in the game's order, which is also the render list's
+// order (they are set up and torn down in it; Render.cpp's scene() draws
+// them in its own groups); each owns the program it makes. The overlay passes are handed the
 // models they draw, which are made before them.
 template <class Maker> void makeRenderPasses() {
     using namespace ZQ;
