@@ -202,6 +202,18 @@ OwnedFolder::~OwnedFolder() {
 }
 
 Handle OwnedFolder::open(const std::string& path, Make make, mode_t mode) {
+    // A namespace with no map shows every owner, the game's own too, as the
+    // overflow id: no owner can be told from the player, so none is trusted.
+    if (unmapped(::geteuid())) {
+        return refused(path,
+                       {"",
+                        "the game runs in a user namespace that maps no account, where every file shows "
+                        "uid " +
+                            std::to_string(::geteuid()) + " and none can be told to be its own",
+                        {{"start the sandbox with a map of your account: unshare -r, unshare "
+                          "--map-current-user, or bubblewrap, which maps it unless told not to",
+                          ""}}});
+    }
     std::string whole = path;
     if (whole.empty() || whole[0] != '/') {
         char here[PATH_MAX];

@@ -60,9 +60,10 @@ bool unmapped(uid_t owner) {
     // The map is read at each look, as a process may enter a namespace later.
     std::ifstream map("/proc/self/uid_map");
     unsigned long inside = 0, outside = 0, count = 0, more = 0;
-    if (!(map >> inside >> outside >> count) ||
-        (inside == 0 && outside == 0 && count == 4294967295UL && !(map >> more))) {
-        return false; // the first namespace, or no /proc: ids are as they are
+    // An empty map (unshare -U) maps no one: every id is the overflow id.
+    if (!map || (map >> inside >> outside >> count && inside == 0 && outside == 0 && count == 4294967295UL &&
+                 !(map >> more))) {
+        return false; // no /proc, or the first namespace: ids are as they are
     }
     unsigned long overflow = 65534;
     std::ifstream("/proc/sys/kernel/overflowuid") >> overflow;

@@ -13,7 +13,10 @@
 ZQDataFolderLock::ZQDataFolderLock(const std::string& path, const ZQ::OwnedFolder::Handle& folder) {
     if (std::optional<ZQ::Refusal> way = folder->usable() ? folder->unwritable() : folder->refusal()) {
         way->what = "cannot play on the data folder " + path + ", where no progress could be saved";
-        way->mends.push_back({"to play elsewhere, start the game with another XDG_DATA_HOME", ""});
+        // Where no owner can be told apart, another folder fares no better.
+        if (!ZQ::unmapped(::geteuid())) {
+            way->mends.push_back({"to play elsewhere, start the game with another XDG_DATA_HOME", ""});
+        }
         refusal = std::move(way);
         return;
     }

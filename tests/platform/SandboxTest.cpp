@@ -41,6 +41,20 @@ TEST(SandboxTest, ThePlayersGamePlaysAndSavesUnderBubblewrapAndInNestedNamespace
     const std::string bwrap = "bwrap --ro-bind / / --dev /dev --proc /proc --bind " + folder.path() + " " +
                               folder.path() + " -- env ";
     const std::string inHome = home + "/.local/share/velmora";
+    const std::string game = "env -u VELMORA_CLOUD_DIR -u XDG_CONFIG_HOME -u XDG_CACHE_HOME "
+                             "-u MESA_SHADER_CACHE_DIR HOME=" +
+                             home + " ";
+    // With no map written (unshare -U) every owner, the game's own too, shows
+    // the overflow id: another user's links and folders passed for the
+    // player's. The game trusts none there, and writes nothing.
+    const GameRun unmapped =
+        runShell(player + game + "unshare -U env -u XDG_DATA_HOME '" + VELMORA_EXECUTABLE + "' --headless");
+    if (!unmapped.output.starts_with("unshare: ")) {
+        EXPECT_EQ(unmapped.status, 1) << unmapped.output;
+        EXPECT_NE(unmapped.output.find("maps no account"), std::string::npos) << unmapped.output;
+        EXPECT_NE(unmapped.output.find("unshare --map-current-user"), std::string::npos) << unmapped.output;
+        EXPECT_FALSE(std::filesystem::exists(home + "/.local")) << unmapped.output;
+    }
     const struct {
         const char* sandbox;
         std::string command;
@@ -50,16 +64,15 @@ TEST(SandboxTest, ThePlayersGamePlaysAndSavesUnderBubblewrapAndInNestedNamespace
         {"bubblewrap, the data folder outside the home", bwrap + "XDG_DATA_HOME=" + data, data + "/velmora"},
         {"a namespace in a namespace", "unshare -r unshare --user --map-user=1234 env -u XDG_DATA_HOME",
          inHome},
+        {"unshare mapping the player's account", "unshare --map-current-user env XDG_DATA_HOME=" + data,
+         data + "/velmora"},
     };
     for (const auto& [sandbox, command, stores] : runs) {
         SCOPED_TRACE(sandbox);
         // The tests' own folders are root's when root runs them: the player's
         // game takes its home's.
         const GameRun run =
-            runShell(player +
-                     "env -u VELMORA_CLOUD_DIR -u XDG_CONFIG_HOME -u XDG_CACHE_HOME "
-                     "-u MESA_SHADER_CACHE_DIR HOME=" +
-                     home + " " + command + " '" + VELMORA_EXECUTABLE + "' --headless --frames 3");
+            runShell(player + game + command + " '" + VELMORA_EXECUTABLE + "' --headless --frames 3");
         if (run.output.starts_with("bwrap: ") || run.output.starts_with("unshare: ")) {
             GTEST_SKIP() << "this machine makes no such sandbox for a plain user: " << run.output;
         }
