@@ -330,13 +330,17 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
         if (S_ISLNK(info.st_mode)) {
             // As the kernel does (protected_symlinks), a link in a folder shared
             // by all is followed only when the follower's or the folder owner's;
-            // in a namespace, where unmapped owners look alike, the player's only.
+            // in a namespace, where unmapped owners look alike, a link in a
+            // folder others than its owner may write is followed when the
+            // player's only, as outside another user's would not be.
             struct stat holder {};
-            const bool shared = ::fstat(at->descriptor_, &holder) != 0 ||
-                                ((holder.st_mode & S_ISVTX) != 0 && (holder.st_mode & S_IWOTH) != 0);
+            const bool unknown = ::fstat(at->descriptor_, &holder) != 0;
+            const bool shared =
+                unknown || ((holder.st_mode & S_ISVTX) != 0 && (holder.st_mode & S_IWOTH) != 0);
+            const bool othersWrite = unknown || (holder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
             if (info.st_uid != ::geteuid() &&
-                (!trusted(info.st_uid) ||
-                 (shared && (info.st_uid != holder.st_uid || unmapped(info.st_uid))))) {
+                (!trusted(info.st_uid) || (shared && info.st_uid != holder.st_uid) ||
+                 (othersWrite && unmapped(info.st_uid)))) {
                 Refusal why = ownedElsewhere("the link " + here, info.st_uid, ownLink);
                 if (shared && ownLink.empty()) {
                     why.mends.clear();
