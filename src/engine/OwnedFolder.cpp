@@ -10,10 +10,12 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <pwd.h>
 #include <sstream>
 #include <string_view>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -361,7 +363,11 @@ Handle OwnedFolder::walk(std::deque<std::string> parts, Make make, mode_t mode, 
             if (length <= 0 || length == static_cast<ssize_t>(sizeof target)) {
                 return refused(here, cannot("the link " + here, "read", errno));
             }
-            if (info.st_uid == ::geteuid()) {
+            // The kernel's own links (/proc/self/cwd) are the player's by owner
+            // alone: no one can remove one, and its name is a process's.
+            struct statfs system {};
+            if (info.st_uid == ::geteuid() &&
+                (::fstatfs(at->descriptor_, &system) != 0 || system.f_type != PROC_SUPER_MAGIC)) {
                 ownLink = here;
             }
             std::deque<std::string> followed = partsOf(std::string(target, static_cast<std::size_t>(length)));

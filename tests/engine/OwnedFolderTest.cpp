@@ -190,6 +190,25 @@ TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFol
     }
 }
 
+// A way through /proc/self/cwd into another user's folder was mended with
+// rm '/proc/<pid>/cwd', a link of a process that had ended.
+TEST(OwnedFolderTest, AWayThroughTheKernelsOwnLinksNamesNoneOfThemToRemove) {
+    if (!asplayer::testsRunAsRoot()) {
+        GTEST_SKIP() << "needs root: a folder of another user is made with chown";
+    }
+    TempFolder folder;
+    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);
+    fs::create_directories(folder.file("theirs"));
+    ASSERT_EQ(::chown(folder.file("theirs").c_str(), 4321, 4321), 0);
+    const std::string seen = asplayer::run([&] {
+        // Dumpable, as the player's own game is: its /proc entries are its own.
+        const bool ready = ::prctl(PR_SET_DUMPABLE, 1, 0, 0, 0) == 0 && ::chdir(folder.path().c_str()) == 0;
+        return ready ? refusalOf("/proc/self/cwd/theirs/velmora") : "not ready";
+    });
+    EXPECT_NE(seen.find(" belongs to uid 4321"), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("rm '/proc"), std::string::npos) << seen;
+}
+
 // However spelt a way is one folder; again() makes one noted missing; a refused one makes none.
 TEST(OwnedFolderTest, AWayIsOneFolderHoweverItIsSpeltAndOneNotedMissingIsMadeAgain) {
     TempFolder folder;
