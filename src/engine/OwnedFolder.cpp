@@ -103,7 +103,12 @@ Handle adopt(int descriptor, const std::string& path, bool inPlayers, const std:
         ::close(descriptor);
         return refused(path, std::move(*why));
     }
-    const bool players = info.st_uid == ::geteuid() || (info.st_uid == 0 && inPlayers);
+    // Root's file system mounted in the player's folders is no sudo run's
+    // leftover: a mend that gave it back would give away the mounted tree.
+    struct statx mount {};
+    const bool mounted = ::statx(descriptor, "", AT_EMPTY_PATH, 0, &mount) == 0 &&
+                         (mount.stx_attributes & mount.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) != 0;
+    const bool players = info.st_uid == ::geteuid() || (info.st_uid == 0 && inPlayers && !mounted);
     return std::make_shared<OwnedFolder>(descriptor, path, info.st_uid, players);
 }
 

@@ -1,9 +1,11 @@
 #include "GameDataFolder.h"
+#include "GameProcess.h"
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
 #include "levels/LevelCatalogueTables.h"
 #include "support/AsPlayer.h"
 #include "support/ScopedEnvironment.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +121,35 @@ TEST(StoreStartTest, ADataFolderLeftToRootIsOneRefusalWhoseOneCommandGivesItAllB
         });
         EXPECT_EQ(kept, "321");
     }
+}
+
+// A folder of root's mounted at the player's ~/.local/share was told to be
+// given back with sudo chown -R: run blind, that gave root's mounted tree
+// to the player. A mount is no sudo run's leftover, and no mend reaches it.
+TEST(StoreStartTest, RootsFileSystemMountedInThePlayersFoldersIsNeverGivenAway) {
+    if (!asplayer::testsRunAsRoot()) {
+        GTEST_SKIP() << "needs root: the test mounts a folder of root's in a mount namespace of its own";
+    }
+    TempFolder folder;
+    const std::string home = folder.file("home");
+    const std::string mounted = folder.file("mounted");
+    fs::create_directories(home + "/.local/share");
+    fs::create_directories(mounted + "/velmora");
+    ::chmod(folder.path().c_str(), 0755);
+    for (const std::string& entry : {home, home + "/.local", home + "/.local/share"}) {
+        ASSERT_TRUE(asplayer::handToPlayer(entry));
+    }
+    const std::string id = std::to_string(asplayer::kPlayer);
+    const GameRun run = runShell("unshare -m --propagation private sh -c \"mount --bind '" + mounted + "' '" +
+                                 home + "/.local/share' && setpriv --reuid=" + id + " --regid=" + id +
+                                 " --clear-groups env -u XDG_DATA_HOME -u VELMORA_CLOUD_DIR HOME='" + home +
+                                 "' '" + VELMORA_EXECUTABLE + "' --headless --frames 1\"");
+    if (run.output.starts_with("unshare: ") || run.output.starts_with("mount: ")) {
+        GTEST_SKIP() << "this machine makes no mount namespace: " << run.output;
+    }
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("belongs to root (uid 0)"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("chown"), std::string::npos) << run.output;
 }
 
 // Many FUSE mounts (cloud drives, object stores) take neither rename flags
