@@ -169,7 +169,9 @@ TEST(OwnedFolderTest, InANamespaceAnotherUsersLinkInAFolderSharedByAllIsNeverFol
     }
     // Shared by all, as /tmp; or by a group, where outside the link of
     // another user was refused and inside a namespace followed.
-    for (const auto& [mode, nested] : {std::pair{01777, false}, {01777, true}, {0775, false}, {0775, true}}) {
+    for (const auto& shape : {std::pair{01777, false}, {01777, true}, {0775, false}, {0775, true}}) {
+        const int mode = shape.first;
+        const bool nested = shape.second; // a structured binding clang 14 will not capture
         SCOPED_TRACE(std::string(mode == 0775 ? "group-writable, " : "sticky, ") +
                      (nested ? "in a namespace" : "outside"));
         ASSERT_EQ(::chmod(folder.file("shared").c_str(), static_cast<mode_t>(mode)), 0);
