@@ -1,6 +1,7 @@
 #include "engine/FileCalls.h"
 
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <initializer_list>
 #include <stdio.h>
@@ -106,6 +107,26 @@ int renameNoReplace(int folder, const char* from, const char* to) {
 
 int renameToFreshName(int folder, const char* from, const char* to) {
     return newName(folder, from, to, false);
+}
+
+std::string asideStamp() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    std::tm parts{};
+    ::gmtime_r(&now.tv_sec, &parts);
+    char text[48];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y%m%dT%H%M%S", &parts);
+    std::snprintf(text + length, sizeof text - length, ".%09ldZ", static_cast<long>(now.tv_nsec));
+    return text;
+}
+
+const char* kindOf(mode_t mode) {
+    return S_ISREG(mode)    ? "file"
+           : S_ISLNK(mode)  ? "link"
+           : S_ISDIR(mode)  ? "folder"
+           : S_ISFIFO(mode) ? "FIFO"
+           : S_ISSOCK(mode) ? "socket"
+                            : "device";
 }
 
 } // namespace ZQ

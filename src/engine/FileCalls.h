@@ -41,4 +41,11 @@ int makeTemporary(int folder, const std::string& prefix, mode_t mode, std::strin
 // moved whole, never removed. A kill may leave the empty file at `to`.
 int renameToFreshName(int folder, const char* from, const char* to);
 
+// The time now as a set-aside name gives it, "20261209T192117.123456789Z":
+// to the nanosecond, so that names sort by time and a new one is free.
+std::string asideStamp();
+
+// What an entry of `mode` is, in a message's words: "file", "folder", "FIFO"...
+const char* kindOf(mode_t mode);
+
 } // namespace ZQ

@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,18 +24,6 @@ constexpr std::size_t kAsidesKept = 5;
 
 std::string asidePrefix(const std::string& name) {
     return name + ".corrupt-";
-}
-
-// "20261209T192117.123456789Z": the nanosecond, so that names sort by time.
-std::string asideStamp() {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    std::tm parts{};
-    gmtime_r(&now.tv_sec, &parts);
-    char text[48];
-    const std::size_t length = std::strftime(text, sizeof text, "%Y%m%dT%H%M%S", &parts);
-    std::snprintf(text + length, sizeof text - length, ".%09ldZ", static_cast<long>(now.tv_nsec));
-    return text;
 }
 
 // The time in a set-aside name as text that sorts: to the nanosecond, or to
@@ -93,15 +80,6 @@ void keepNewestAsides(int folder, const std::string& name, const std::string& ma
             gFileCalls.unlinkat(folder, asides[i].second.c_str(), 0);
         }
     }
-}
-
-const char* kindOf(mode_t mode) {
-    return S_ISREG(mode)    ? "file"
-           : S_ISLNK(mode)  ? "link"
-           : S_ISDIR(mode)  ? "folder"
-           : S_ISFIFO(mode) ? "FIFO"
-           : S_ISSOCK(mode) ? "socket"
-                            : "device";
 }
 
 // The player's own file that cannot be read: opened up, or moved aside.
