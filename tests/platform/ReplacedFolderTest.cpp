@@ -1,4 +1,5 @@
 #include "GameProcess.h"
+#include "platform/ZQDataFolderLock.h"
 #include "support/KillProbe.h"
 #include "support/TempFolder.h"
 
@@ -82,14 +83,12 @@ GameRun playStopping(const std::string& data, const std::string& input,
     return run;
 }
 
-// Whether another process holds the lock of the folder at `velmora`.
+// Whether a game holds the folder at `velmora`, by its lock file or its
+// mark: a lock taken now is turned away.
 bool lockHeld(const std::string& velmora) {
-    const int fd = ::open(velmora.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool held = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return held;
+    const ZQDataFolderLock probe(velmora, ZQ::OwnedFolder::open(velmora, ZQ::OwnedFolder::Make::no));
+    return probe.refused() &&
+           ZQ::line(*probe.refusal).find("playing on the data folder") != std::string::npos;
 }
 
 TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHoldsItsLock) {
@@ -114,6 +113,10 @@ TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHol
          "rm -f velmora/.lock && touch velmora/.lock velmora/new && mv velmora/new "
          "velmora/.lock",
          "", false, true},
+        {"its lock file made anew",
+         "rm -f velmora/.game.lock && touch velmora/new && chmod 600 velmora/new && mv velmora/new "
+         "velmora/.game.lock",
+         "", false, true},
     };
     for (const auto& replacement : cases) {
         SCOPED_TRACE(replacement.how);
@@ -127,7 +130,7 @@ TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHol
         const std::string velmora = data + "/velmora";
         fs::create_directories(data);
         TempFolder::write(folder.file("input.txt"), events);
-        int another = -1;
+        std::optional<ZQDataFolderLock> another;
         bool replaced = false;
         bool undone = replacement.undo[0] == '\0';
         bool heldWhenSaved = false;
@@ -136,8 +139,7 @@ TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHol
             if (!replaced) {
                 replaced = runShell("cd '" + data + "' && " + replacement.replace).status == 0;
                 if (replacement.lockedByAnother) {
-                    another = ::open(velmora.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-                    ::flock(another, LOCK_EX | LOCK_NB);
+                    another.emplace(velmora, ZQ::OwnedFolder::open(velmora, ZQ::OwnedFolder::Make::no));
                 }
             } else if (!undone &&
                        TempFolder::read(folder.file("game-errors.txt")).find("plays on without it") !=
@@ -155,7 +157,8 @@ TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHol
         ASSERT_TRUE(replaced);
         ASSERT_TRUE(undone);
         if (replacement.lockedByAnother) {
-            ::close(another);
+            EXPECT_FALSE(another->refused());
+            another.reset();
             EXPECT_EQ(run.status, 1) << run.output;
             EXPECT_NE(run.output.find("another game is playing on the data folder " + velmora),
                       std::string::npos)
@@ -174,8 +177,7 @@ TEST(ReplacedFolderTest, AFolderReplacedWhileTheGamePlaysIsWhereItSavesOnceItHol
         if (replacement.secondGame) {
             ASSERT_TRUE(second.has_value());
             EXPECT_EQ(second->status, 1) << second->output;
-            EXPECT_NE(second->output.find("another game is playing on the data folder " + velmora),
-                      std::string::npos)
+            EXPECT_NE(second->output.find("playing on the data folder " + velmora), std::string::npos)
                 << second->output;
             // Said only of a folder that was replaced, which this one was not.
             EXPECT_EQ(run.output.find("is no longer the one the game opened"), std::string::npos)

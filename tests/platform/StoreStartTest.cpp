@@ -3,6 +3,7 @@
 #include "engine/PlistFileStore.h"
 #include "engine/Preferences.h"
 #include "levels/LevelCatalogueTables.h"
+#include "platform/ZQDataFolderLock.h"
 #include "support/AsPlayer.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
@@ -178,7 +179,8 @@ TEST(StoreStartTest, AGameWithoutRenameFlagsOrLinksSavesAtItsFirstStartAndReadsI
     EXPECT_NE(second.output.find(" ShowMenu at frame 0\n"), std::string::npos) << second.output;
     const GameDataFolder::Saved saved = data.read();
     EXPECT_EQ(saved.problem, "");
-    EXPECT_EQ(saved.files, (std::vector<std::string>{"defaults.plist", "leaderboards.plist"}));
+    EXPECT_EQ(saved.files, (std::vector<std::string>{ZQDataFolderLock::kLockFile, "defaults.plist",
+                                                     "leaderboards.plist"}));
 }
 
 } // namespace
