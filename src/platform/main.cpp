@@ -1,7 +1,9 @@
+#include "engine/Assert.h"
 #include "engine/PngName.h"
 #include "engine/WritableFile.h"
 #include "platform/ZQApplication.h"
 #include "platform/ZQStandardError.h"
+#include "texts/usage_txt.h"
 
 #include <charconv>
 #include <cinttypes>
@@ -16,44 +18,15 @@
 
 namespace {
 
+// The text scripts/play prints for --help too, with no build to ask: the
+// headless frame count is filled in here, from the constant the run uses.
 void printUsage(std::FILE* out) {
-    std::fprintf(
-        out,
-        "usage: velmora [--frames N] [--report-input] [--print-frames] [--print-states] [--seed N]\n"
-        "       velmora --headless [--frames N] [--screenshot FILE.png] [--shot F:FILE.png]... [--input "
-        "FILE]\n"
-        "                          [--realtime] [--draw-shots-only] [--report-input] [--print-frames]\n"
-        "                          [--print-states] [--seed N]\n"
-        "Frames are numbered from 0, the frame drawn as the game starts, by every option below and\n"
-        "in the input file: --frames N draws frames 0 to N-1, and an event at frame F reaches the game\n"
-        "just before frame F is drawn (frame 0 is drawn before any input: an event at 0 comes with\n"
-        "those at 1).\n"
-        "  --headless         draw without a window or display (EGL surfaceless); %ld frames unless "
-        "--frames\n"
-        "  --frames N         stop once N frames are drawn (1 <= N <= 2147483647)\n"
-        "  --screenshot FILE  write the last frame as a PNG, its name ending in .png (headless)\n"
-        "  --shot F:FILE      write frame F (0 <= F <= N-1) as a PNG on the way, FILE as for\n"
-        "                     --screenshot; may be given again for more frames (headless)\n"
-        "  --input FILE       replay timed touches and gestures (headless); one event a line:\n"
-        "                       FRAME began|moved|ended|cancelled FINGER X Y [RADIUS [TOLERANCE]]\n"
-        "                       FRAME swipe X Y right|left|up|down\n"
-        "                       FRAME tap X Y [RADIUS]\n"
-        "                       FRAME doubletap X Y\n"
-        "                     in points from the top-left corner of the 375 x 667 point screen; lines\n"
-        "                     of up to 4096 characters, files of up to 16 MB\n"
-        "  --realtime         headless at 30 frames per second instead of as fast as it can\n"
-        "  --draw-shots-only  headless: render only the frames written as PNGs (and those later frames\n"
-        "                     rely on) and step the others; flow, stores and PNGs are as when all are drawn\n"
-        "  --report-input     at the end, count the touches and gestures that reached the game\n"
-        "  --print-frames     print each frame's number on a line of its own once drawn\n"
-        "  --print-states     print \"state S NAME at frame F\" whenever the game's flow changes state,\n"
-        "                     \"award S NAME at frame F\" whenever the award's does, and\n"
-        "                     \"step NAME STATUS at frame F\" whenever a tutorial step starts or moves on\n"
-        "  --seed N           make the game's random choices from seed N (0 <= N <= 18446744073709551615),\n"
-        "                     so that two runs with the same input draw the same frames\n"
-        "  --help, -h         this text\n"
-        "In a window: the left mouse button is a finger, F11 switches to the full screen.\n",
-        ZQApplication::kHeadlessFrames);
+    std::string text = ZQ::Texts::usage_txt;
+    const std::string_view field = "@kHeadlessFrames@";
+    const std::size_t at = text.find(field);
+    ZQ_ASSERT(at != std::string::npos);
+    text.replace(at, field.size(), std::to_string(ZQApplication::kHeadlessFrames));
+    std::fputs(text.c_str(), out);
 }
 
 // The value after option i, or null (with a message) when there is none.

@@ -1,43 +1,89 @@
-# The scripts a user runs answer -h and --help with their usage, status 0,
-# and do nothing else (a build, an install, "unknown option" were the
-# answers). The uninstall says what it removed and what it could not: a list
-# naming only files that are not there removes nothing and says so, and a
-# file it cannot remove fails the run, named with the command to run.
-#   cmake -DSCRIPTS=DIR -DSCRATCH=DIR -P ScriptAnswers.cmake
+# Every file in scripts/ answers -h and --help with its use and status 0,
+# and refuses an option it does not know, or one without its value, with
+# status 2 and a line naming it: each at once, as a player runs it in a clone
+# with no build, building, installing and making nothing (a build, an
+# install, "unbound variable" and a folder named --help were the answers).
+# scripts/play answers with the game's usage, word for word what the game
+# prints. The options that take a value are read from each script's usage
+# line, and from the game's list of options, so a new one is walked too.
+#   cmake -DSOURCE=DIR -DGAME=velmora -DSCRATCH=DIR -P ScriptAnswers.cmake
 file(REMOVE_RECURSE ${SCRATCH})
-file(MAKE_DIRECTORY ${SCRATCH})
-foreach(script build test picture uninstall fuzz install-deps)
-  foreach(option -h --help)
-    execute_process(COMMAND bash ${SCRIPTS}/${script} ${option} WORKING_DIRECTORY ${SCRATCH}
+# The clone holds the scripts and the sources they read, but no
+# CMakeLists.txt: a script that went on to build fails at once, rather than
+# after a build of the game.
+set(clone ${SCRATCH}/clone)
+set(here ${SCRATCH}/here)
+file(MAKE_DIRECTORY ${here})
+file(COPY ${SOURCE}/scripts ${SOURCE}/src DESTINATION ${clone})
+file(GLOB_RECURSE untouched LIST_DIRECTORIES true ${SCRATCH}/*)
+set(faults "")
+
+# Runs a script of the clone with ARGN from a folder of the player's; sets
+# `status`, `said` (standard output) and `errors`, and takes away again,
+# as a fault, whatever the run made.
+macro(run script)
+    execute_process(COMMAND bash ${clone}/scripts/${script} ${ARGN} WORKING_DIRECTORY ${here}
                     RESULT_VARIABLE status OUTPUT_VARIABLE said ERROR_VARIABLE errors)
-    if(NOT status EQUAL 0 OR NOT said MATCHES "scripts/${script}" OR NOT errors STREQUAL "")
-      message(FATAL_ERROR "${script} ${option}: status ${status}\n${said}${errors}")
+    file(GLOB_RECURSE now LIST_DIRECTORIES true ${SCRATCH}/*)
+    if(NOT now STREQUAL untouched)
+        list(REMOVE_ITEM now ${untouched})
+        string(APPEND faults "\n${script} ${ARGN}: made ${now}")
+        file(REMOVE_RECURSE ${now})
     endif()
-  endforeach()
+endmacro()
+
+# A refusal: status 2, nothing on standard output, `pattern` on standard error.
+macro(expect_refusal pattern script)
+    run(${script} ${ARGN})
+    if(NOT status EQUAL 2 OR NOT said STREQUAL "" OR NOT errors MATCHES "${pattern}")
+        string(APPEND faults "\n${script} ${ARGN}: status ${status}, expected 2 and \"${pattern}\"\n${said}${errors}")
+    endif()
+endmacro()
+
+execute_process(COMMAND ${GAME} --help OUTPUT_VARIABLE game_usage)
+set(valued_count 0)
+file(GLOB scripts RELATIVE ${clone}/scripts ${clone}/scripts/*)
+foreach(script IN LISTS scripts)
+    foreach(option -h --help)
+        run(${script} ${option})
+        if(script STREQUAL play)
+            string(COMPARE EQUAL "${said}" "${game_usage}" answered)
+        else()
+            string(FIND "${said}" "scripts/${script}" at)
+            string(COMPARE NOTEQUAL "${at}" -1 answered)
+        endif()
+        if(NOT status EQUAL 0 OR NOT errors STREQUAL "" OR NOT answered)
+            string(APPEND faults "\n${script} ${option}: status ${status}\n${said}${errors}")
+        endif()
+    endforeach()
+
+    # Its usage lines ("  scripts/NAME OPERAND [--dir DIR]...", and those
+    # after it that go on with "["), and the options listed one a line, as
+    # the game's are ("  --frames N  ...").
+    string(REGEX MATCHALL "\n  scripts/${script}[^\n]*(\n   +\\[[^\n]*)*" use "\n${said}")
+    string(REGEX MATCHALL "\n  --[a-z][a-z-]* [A-Z]" listed "\n${said}")
+    string(REGEX MATCHALL "--[a-z][a-z-]* [A-Za-z\"]" valued "${use};${listed}")
+    # An operand before the options, as fuzz's TARGET: its first choice.
+    string(REGEX MATCH "^\n  scripts/${script} ([^[ |]+)" operand "${use}")
+    set(operand ${CMAKE_MATCH_1})
+    expect_refusal("--no-such-option" ${script} --no-such-option)
+    foreach(option IN LISTS valued)
+        string(REGEX REPLACE " .*" "" option "${option}")
+        math(EXPR valued_count "${valued_count} + 1")
+        expect_refusal("${option} needs" ${script} ${operand} ${option})
+    endforeach()
 endforeach()
-file(GLOB made ${SCRATCH}/*)
-if(made)
-  message(FATAL_ERROR "--help made ${made}")
+if(valued_count EQUAL 0)
+    string(APPEND faults "\nno usage named an option that takes a value")
 endif()
 
-function(uninstall list expectStatus expectSaid)
-  execute_process(COMMAND bash ${SCRIPTS}/uninstall ${list} RESULT_VARIABLE status OUTPUT_VARIABLE said
-                  ERROR_VARIABLE said)
-  if(NOT status EQUAL expectStatus OR NOT said MATCHES "${expectSaid}")
-    message(FATAL_ERROR "uninstall ${list}: status ${status}, expected ${expectStatus}\n${said}")
-  endif()
-  set(said "${said}" PARENT_SCOPE)
-endfunction()
+# A value that is another option, and values the game or libFuzzer would
+# refuse only after the build.
+expect_refusal("--dir needs a value" build --dir --werror)
+expect_refusal("--runs needs a whole number, not many" fuzz pvr --runs many)
+expect_refusal("a PNG needs a name ending in [.]png, not out[.]jpg" picture out.jpg)
 
-file(WRITE ${SCRATCH}/gone.txt "${SCRATCH}/gone/velmora\n${SCRATCH}/gone/velmora.png")
-uninstall(${SCRATCH}/gone.txt 0 "of the 2 files listed in [^,]*, 0 removed, 2 not there, 0 could not")
-# No one may remove a file of /proc, root included.
-file(WRITE ${SCRATCH}/kept.txt "${SCRATCH}/kept\n/proc/version")
-file(WRITE ${SCRATCH}/kept "")
-uninstall(${SCRATCH}/kept.txt 1 "1 removed, 0 not there, 1 could not be removed")
-if(NOT said MATCHES "could not remove /proc/version" OR NOT said MATCHES "scripts/uninstall ${SCRATCH}/kept.txt")
-  message(FATAL_ERROR "the file kept, or the command that removes it, is not named:\n${said}")
-endif()
-if(EXISTS ${SCRATCH}/kept)
-  message(FATAL_ERROR "a file that could be removed was kept")
+file(REMOVE_RECURSE ${SCRATCH})
+if(faults)
+    message(FATAL_ERROR "scripts that answered otherwise:${faults}")
 endif()

@@ -1,0 +1,16 @@
+# Build step of velmora_embed_file: IN (a text file) -> OUT (a header
+# defining NAMESPACE::SYMBOL as the file's text, unchanged).
+file(READ ${IN} text)
+set(delimiter "text_")
+string(FIND "${text}" ")${delimiter}\"" clash)
+if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${IN} contains the raw-string terminator )${delimiter}\"")
+endif()
+set(header "// Generated from ${IN}; edit that file instead.\n#pragma once\n\nnamespace ${NAMESPACE} {\n\ninline constexpr char ${SYMBOL}[] = R\"${delimiter}(${text})${delimiter}\";\n\n} // namespace ${NAMESPACE}\n")
+if(EXISTS ${OUT})
+    file(READ ${OUT} old)
+    if(old STREQUAL header)
+        return()
+    endif()
+endif()
+file(WRITE ${OUT} "${header}")
