@@ -59,7 +59,8 @@ endfunction()
 # The gone and the kept, as before: a list naming only files that are not
 # there removes nothing and says so; one it cannot remove fails the run.
 file(WRITE ${player}/gone.txt "${player}/gone/bin/velmora\n${player}/gone/share/games/velmora/cube.pod")
-uninstall(PLAYER 0 "of the 2 files listed in [^,]*, 0 removed, 2 not there, 0 kept" ${player}/gone.txt)
+uninstall(PLAYER 0 "of the 2 files listed in [^,]*, 0 removed, 2 not there, 0 could not be removed, 0 kept"
+          ${player}/gone.txt)
 set(shut ${player}/shut)
 file(WRITE ${shut}/bin/velmora "")
 file(WRITE ${shut}/share/applications/velmora.desktop "")
@@ -68,7 +69,7 @@ file(CHMOD ${shut}/bin PERMISSIONS OWNER_READ OWNER_EXECUTE)
 if(uid EQUAL 0)
     execute_process(COMMAND chown -R 65534:65534 ${player})
 endif()
-uninstall(PLAYER 1 "1 removed, 0 not there, 0 kept[^,]*, 1 could not be removed" ${player}/shut.txt)
+uninstall(PLAYER 1 "1 removed, 0 not there, 1 could not be removed, 0 kept" ${player}/shut.txt)
 if(NOT said MATCHES "could not remove ${shut}/bin/velmora: Permission denied")
     fail("the file kept, or why, is not named:\n${said}")
 endif()
@@ -95,7 +96,7 @@ endif()
 uninstall(PLAYER 2 "unknown option --all" --all ${player}/build)
 uninstall(PLAYER 2 "${player}/gone.txt is a second" ${player}/build ${player}/gone.txt)
 expect(THERE ${prefix}/bin/velmora ${prefix}/share/applications/velmora.desktop)
-uninstall(PLAYER 0 "of the 7 files listed in ${player}/build/install_manifest.txt, 2 removed, 0 not there, 5 kept"
+uninstall(PLAYER 0 "of the 7 files listed in ${player}/build/install_manifest.txt, 2 removed, 0 [^,]*, 0 [^,]*, 5 kept"
           ${player}/build)
 expect(GONE ${prefix}/bin/velmora ${prefix}/share/applications/velmora.desktop)
 expect(THERE ${data}/defaults.plist ${player}/xdg/velmora/leaderboards.plist ${home}/notes.txt
@@ -131,7 +132,7 @@ expect(THERE ${files})
 file(CHMOD ${root}/build DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
            WORLD_READ WORLD_EXECUTE)
 uninstall(PLAYER 1 "3 could not be removed.*\n    sudo ${player}/scripts/uninstall ${root}/build\n" ${root}/build)
-uninstall(ROOT 0 "3 removed, 0 not there, 0 kept" ${root}/build)
+uninstall(ROOT 0 "3 removed, 0 not there, 0 could not be removed, 0 kept" ${root}/build)
 expect(GONE ${files} ${root}/usr/share/games/velmora)
 
 # A list of the player's naming root's files: root removes nothing by it and
