@@ -186,10 +186,13 @@ bool ZQDataFolderLock::takeLockFile(const std::string& path, const ZQ::OwnedFold
                 fileDescriptor = fd;
                 return true;
             }
-            std::string known;
+            // What is known of the holder: none where it plays in another
+            // namespace, whose processes this one cannot see.
+            ZQLockTable::Held holder;
             for (const ZQLockTable::Held& lock : ZQLockTable::heldOn(opened.st_dev, opened.st_ino)) {
-                known = lock.kind == "FLOCK" ? ", in " + ZQLockTable::holder(lock) : known;
+                holder = lock.kind == "FLOCK" ? lock : holder;
             }
+            const std::string known = ", in " + ZQLockTable::holder(holder);
             ::close(fd);
             refuse({"",
                     "another game is playing on the data folder " + path + known,

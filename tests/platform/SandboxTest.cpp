@@ -1,11 +1,14 @@
 #include "GameProcess.h"
+#include "platform/ZQDataFolderLock.h"
 #include "support/AsPlayer.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/file.h>
 #include <unistd.h>
 #include <vector>
 
@@ -82,6 +85,20 @@ TEST(SandboxTest, ThePlayersGamePlaysAndSavesUnderBubblewrapAndInNestedNamespace
                   std::string::npos)
             << run.output;
     }
+    // A game outside holds the data folder by its lock file: one in a sandbox
+    // that sees none of the processes outside is refused all the same, and
+    // says what it knows of the holder.
+    const int held = ::open((data + "/velmora/" + ZQDataFolderLock::kLockFile).c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    const GameRun inside =
+        runShell(player + game + "bwrap --unshare-pid " + bwrap.substr(std::string("bwrap ").size()) +
+                 "XDG_DATA_HOME=" + data + " '" + VELMORA_EXECUTABLE + "' --headless --frames 3");
+    ::close(held);
+    EXPECT_EQ(inside.status, 1) << inside.output;
+    EXPECT_NE(inside.output.find("another game is playing on the data folder " + data +
+                                 "/velmora, in a process this one cannot see"),
+              std::string::npos)
+        << inside.output;
 }
 
 // The bubblewrap and unshare -r commands a sandbox of `folder` is made with.
