@@ -11,6 +11,7 @@
 #include <SDL2/SDL.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,6 +44,19 @@ std::string windowNamed(const std::string& name) {
 // only a hang takes longer.
 constexpr int kHangMinutes = 5;
 
+// Waits until no window is titled `title`: false when one still is after
+// kHangMinutes, a hang.
+bool waitUntilGone(const std::string& title) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(kHangMinutes);
+    while (!windowNamed(title).empty()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
 // Waits for the box titled `title` until `ended`, asks `whileShown` while it
 // is up and closes it with `key` as a player would. Returns what was wrong
 // ("" when nothing): no box, one past the 640x480 screen's edge, the game's
@@ -66,6 +80,18 @@ std::string closeBox(const std::string& title, const std::atomic<bool>& ended,
     faults += whileShown ? whileShown() : "";
     runShell("xdotool key --window " + box + " " + key);
     return faults;
+}
+
+// Once the box titled `title` is up, `signal` to `process`, the game or this
+// process, which shows it: what was wrong ("" when nothing), the box found
+// as closeBox finds it and gone by itself once the signal came; if not, its
+// Return lets whoever waits for it go on.
+std::string signalBox(const std::string& title, pid_t process, int signal) {
+    const std::atomic<bool> never = false;
+    return closeBox(title, never, [&] {
+        ::kill(process, signal);
+        return waitUntilGone(title) ? "" : "the box outlived the signal; ";
+    });
 }
 
 // The game started for a window, its refusal's box closed as closeBox does:
@@ -178,6 +204,26 @@ TEST_F(FailureBoxTest, ADialogOverTheGamesWindowIsInsideTheScreen) {
     player.join();
     SDL_DestroyWindow(window);
     EXPECT_EQ(seen, "");
+}
+
+// A signal while a dialog over the game is up (its window's SDL video, and
+// SDL's handlers, in this process) closes the dialog at once and is then
+// SDL's, whose quit ends the game as the window's close button does: the
+// session's end, its report, its status. SDL held it until a player closed
+// the dialog.
+TEST_F(FailureBoxTest, ASignalClosesADialogOverTheGameAndEndsItAsTheCloseButtonDoes) {
+    std::string seen;
+    std::thread player([&] { seen = signalBox("Leaderboards", ::getpid(), SIGTERM); });
+    bool dismissed = false;
+    testing::internal::CaptureStderr();
+    ZQMessageBoxPresenter().present({"Leaderboards", "Zen: 3 knots"}, [&] { dismissed = true; });
+    const std::string said = testing::internal::GetCapturedStderr();
+    player.join();
+    EXPECT_EQ(seen, "");
+    EXPECT_TRUE(dismissed);
+    EXPECT_EQ(said, "velmora: SIGTERM closed the box \"Leaderboards\"\n");
+    EXPECT_TRUE(SDL_QuitRequested()) << "the signal was not handed on to SDL";
+    SDL_FlushEvent(SDL_QUIT);
 }
 
 // A question's keys, on which the could-not-save box's two answers rest:
