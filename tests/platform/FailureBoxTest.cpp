@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -113,6 +114,46 @@ std::string runToBox(const std::string& words, const std::function<std::string()
     return faults.empty() ? "" : faults + "\n" + run.output;
 }
 
+// The game started for a window as a script starts it, SIGINT at its
+// default action as a terminal leaves it, and `signal` sent to the game alone
+// (as kill, timeout or a session's end sends it, not a terminal's whole
+// group) once its refusal's box is up: what was wrong ("" when nothing),
+// then what the game printed and the status the shell gave.
+std::string signalAtTheRefusal(int signal) {
+    // The shell's own word of the signal is left out.
+    const std::string command = std::string("{ env --default-signal=INT '") + VELMORA_EXECUTABLE +
+                                "' --frames 3 2>&1 & game=$!; echo \"game $game\"; wait $game; "
+                                "echo \"status $?\"; } 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return "no shell";
+    }
+    char line[1024];
+    pid_t game = -1;
+    if (std::fgets(line, sizeof line, pipe) == nullptr || std::sscanf(line, "game %d", &game) != 1 ||
+        game <= 0) {
+        pclose(pipe);
+        return "no game";
+    }
+    std::string faults;
+    std::thread player([&] { faults = signalBox("Velmora cannot start", game, signal); });
+    std::string output;
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        output += line;
+    }
+    pclose(pipe);
+    player.join();
+    // The shell's status of a process a signal ended: 128 and its number.
+    faults += output.ends_with("status " + std::to_string(128 + signal) + "\n") ? "" : "not ended by it; ";
+    faults += output.find("frames drawn") == std::string::npos ? "" : "frames drawn; ";
+    const std::size_t refused = output.find("velmora: another game is playing on the data folder ");
+    const std::size_t closed =
+        output.find(std::string("velmora: ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") +
+                    " closed the box \"Velmora cannot start\"\n");
+    faults += refused < closed && closed != std::string::npos ? "" : "not said in order; ";
+    return faults.empty() ? "" : faults + "\n" + output;
+}
+
 class FailureBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -134,8 +175,12 @@ protected:
 };
 
 // Another game on the folder; and a bundle path of 150 characters, which
-// SDL drew as one line, the box wider than the screen.
-TEST_F(FailureBoxTest, AnotherGameOnTheFolderAndALongBundlePathAreBoxesOnTheScreen) {
+// SDL drew as one line, the box wider than the screen. SIGTERM or SIGINT to
+// the game while its box is up ends it at once by that signal, its box with
+// it, the refusal said before the box: SDL turned both into a quit that
+// nobody read while its box waited for a player, and the box's process, a
+// fork of the game's, would outlive a game that ended under it.
+TEST_F(FailureBoxTest, AnotherGameOnTheFolderAndALongBundlePathAreBoxesOnTheScreenThatASignalEnds) {
     TempFolder data;
     ASSERT_TRUE(data.ok());
     const std::string folder = data.file("velmora");
@@ -144,6 +189,9 @@ TEST_F(FailureBoxTest, AnotherGameOnTheFolderAndALongBundlePathAreBoxesOnTheScre
         const ZQDataFolderLock first(folder, ZQ::OwnedFolder::open(folder, ZQ::OwnedFolder::Make::yes));
         ASSERT_FALSE(first.refused());
         EXPECT_EQ(runToBox("another game is playing on the data folder " + folder), "");
+        for (const int signal : {SIGTERM, SIGINT}) {
+            EXPECT_EQ(signalAtTheRefusal(signal), "") << signal;
+        }
     }
     const std::string bundle = data.file("players/" + std::string(130, 'b'));
     std::filesystem::create_directories(bundle);
