@@ -2,6 +2,7 @@
 
 #include "engine/Assert.h"
 #include "engine/Log.h"
+#include "platform/ZQStopSignals.h"
 
 #include <SDL2/SDL.h>
 
@@ -102,9 +103,11 @@ std::size_t ZQMessageBoxPresenter::ask(const ZQDialog& dialog, const std::vector
                                  buttons.data(),
                                  nullptr};
     // Modal: returns when the player closes the box; -1 when its frame
-    // closed it.
+    // or a signal closed it.
+    const ZQBoxSignals signals(dialog.title);
     int chosen = -1;
-    if (SDL_ShowMessageBox(&box, &chosen) != 0) {
+    if (signals.closable([&] { return SDL_ShowMessageBox(&box, &chosen); }) != 0 &&
+        ZQBoxSignals::received() == 0) {
         ZQ::platformLog("Could not show a dialog (%s); its text follows", SDL_GetError());
         logDialog(dialog);
     }

@@ -33,7 +33,8 @@ public:
 // The window's presenter: an SDL message box, which returns once closed. A
 // box that cannot be shown (no display left) is logged as the headless
 // presenter would, and a question is then answered as nobody can answer
-// it; so is one closed by its window's frame rather than a button.
+// it; so is one closed by its window's frame rather than a button, or by
+// SIGINT or SIGTERM, which close it at once (ZQBoxSignals).
 //
 // SDL's X11 box draws each line at its full length and sets a box with a
 // parent window at the parent's place counted twice: a long line or a game

@@ -20,7 +20,8 @@ public:
     ZQFailureNotice(bool window, ZQDialogPresenter& presenter) : window(window), presenter(presenter) {}
 
     // Says `refusals` and, once the player has closed their box (when there
-    // is one), returns the exit status of a start refused.
+    // is one), returns the exit status of a start refused. SIGINT or SIGTERM
+    // while the box is up closes it, and the game ends by that signal.
     int refuse(const std::vector<ZQ::Refusal>& refusals) const;
 
 private:

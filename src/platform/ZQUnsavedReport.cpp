@@ -2,8 +2,10 @@
 
 #include "platform/ZQDialogPresenter.h"
 #include "platform/ZQStandardError.h"
+#include "platform/ZQStopSignals.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -29,6 +31,11 @@ int ZQUnsavedReport::endSession(const std::vector<ZQ::KeyValueStore*>& stores, Z
     // The summary on standard output comes first, however the two streams
     // meet: the last try logs on standard error.
     std::fflush(stdout);
+    // A signal while the box is up closes it, and the run ends unsaved.
+    std::optional<ZQBoxSignals> signals;
+    if (box != nullptr) {
+        signals.emplace(kTitle);
+    }
     for (bool named = false;; named = true) {
         const std::vector<ZQ::Refusal> unsaved = tryOnceMore(stores);
         if (unsaved.empty()) {
@@ -42,8 +49,10 @@ int ZQUnsavedReport::endSession(const std::vector<ZQ::KeyValueStore*>& stores, Z
         for (const ZQ::Refusal& store : unsaved) {
             ZQStandardError::say(store);
         }
-        if (box == nullptr || box->ask({kTitle, ZQ::paragraphs(unsaved, ZQMessageBoxPresenter::kColumns)},
-                                       {kTryAgain, kQuit}) != 0) {
+        if (box == nullptr ||
+            box->ask({kTitle, ZQ::paragraphs(unsaved, ZQMessageBoxPresenter::kColumns)},
+                     {kTryAgain, kQuit}) != 0 ||
+            ZQBoxSignals::received() != 0) {
             return 1;
         }
     }

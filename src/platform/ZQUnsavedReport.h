@@ -24,6 +24,8 @@ inline constexpr const char* kQuit = "Quit without saving";
 // to try again (on Return), once the player has made room or mended what
 // its mends name, or to quit without saving (on Escape). Each try again
 // tries the stores still not saved once more, and asks again while any is.
+// SIGINT or SIGTERM while the box is up closes it and ends the run unsaved,
+// as quitting does.
 // Returns 1 when anything is still not saved, else 0 (having said nothing
 // unless an earlier try failed).
 int endSession(const std::vector<ZQ::KeyValueStore*>& stores, ZQDialogPresenter* box);

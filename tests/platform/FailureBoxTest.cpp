@@ -11,12 +11,14 @@
 #include <SDL2/SDL.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -43,6 +45,19 @@ std::string windowNamed(const std::string& name) {
 // only a hang takes longer.
 constexpr int kHangMinutes = 5;
 
+// Waits until no window is titled `title`: false when one still is after
+// kHangMinutes, a hang.
+bool waitUntilGone(const std::string& title) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(kHangMinutes);
+    while (!windowNamed(title).empty()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
 // Waits for the box titled `title` until `ended`, asks `whileShown` while it
 // is up and closes it with `key` as a player would. Returns what was wrong
 // ("" when nothing): no box, one past the 640x480 screen's edge, the game's
@@ -68,6 +83,18 @@ std::string closeBox(const std::string& title, const std::atomic<bool>& ended,
     return faults;
 }
 
+// Once the box titled `title` is up, `signal` to `process`, the game or this
+// process, which shows it: what was wrong ("" when nothing), the box found
+// as closeBox finds it and gone by itself once the signal came; if not, its
+// Return lets whoever waits for it go on.
+std::string signalBox(const std::string& title, pid_t process, int signal) {
+    const std::atomic<bool> never = false;
+    return closeBox(title, never, [&] {
+        ::kill(process, signal);
+        return waitUntilGone(title) ? "" : "the box outlived the signal; ";
+    });
+}
+
 // The game started for a window, its refusal's box closed as closeBox does:
 // what was wrong ("" when nothing), and then what the game printed. The
 // timeout only guards against a hang.
@@ -85,6 +112,46 @@ std::string runToBox(const std::string& words, const std::function<std::string()
     faults += run.output.find("frames drawn") == std::string::npos ? "" : "frames drawn; ";
     faults += run.output.find("velmora: " + words) != std::string::npos ? "" : "not said; ";
     return faults.empty() ? "" : faults + "\n" + run.output;
+}
+
+// The game started for a window as a script starts it, SIGINT at its
+// default action as a terminal leaves it, and `signal` sent to the game alone
+// (as kill, timeout or a session's end sends it, not a terminal's whole
+// group) once its refusal's box is up: what was wrong ("" when nothing),
+// then what the game printed and the status the shell gave.
+std::string signalAtTheRefusal(int signal) {
+    // The shell's own word of the signal is left out.
+    const std::string command = std::string("{ env --default-signal=INT '") + VELMORA_EXECUTABLE +
+                                "' --frames 3 2>&1 & game=$!; echo \"game $game\"; wait $game; "
+                                "echo \"status $?\"; } 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return "no shell";
+    }
+    char line[1024];
+    pid_t game = -1;
+    if (std::fgets(line, sizeof line, pipe) == nullptr || std::sscanf(line, "game %d", &game) != 1 ||
+        game <= 0) {
+        pclose(pipe);
+        return "no game";
+    }
+    std::string faults;
+    std::thread player([&] { faults = signalBox("Velmora cannot start", game, signal); });
+    std::string output;
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        output += line;
+    }
+    pclose(pipe);
+    player.join();
+    // The shell's status of a process a signal ended: 128 and its number.
+    faults += output.ends_with("status " + std::to_string(128 + signal) + "\n") ? "" : "not ended by it; ";
+    faults += output.find("frames drawn") == std::string::npos ? "" : "frames drawn; ";
+    const std::size_t refused = output.find("velmora: another game is playing on the data folder ");
+    const std::size_t closed =
+        output.find(std::string("velmora: ") + (signal == SIGINT ? "SIGINT" : "SIGTERM") +
+                    " closed the box \"Velmora cannot start\"\n");
+    faults += refused < closed && closed != std::string::npos ? "" : "not said in order; ";
+    return faults.empty() ? "" : faults + "\n" + output;
 }
 
 class FailureBoxTest : public ::testing::Test {
@@ -108,8 +175,12 @@ protected:
 };
 
 // Another game on the folder; and a bundle path of 150 characters, which
-// SDL drew as one line, the box wider than the screen.
-TEST_F(FailureBoxTest, AnotherGameOnTheFolderAndALongBundlePathAreBoxesOnTheScreen) {
+// SDL drew as one line, the box wider than the screen. SIGTERM or SIGINT to
+// the game while its box is up ends it at once by that signal, its box with
+// it, the refusal said before the box: SDL turned both into a quit that
+// nobody read while its box waited for a player, and the box's process, a
+// fork of the game's, would outlive a game that ended under it.
+TEST_F(FailureBoxTest, AnotherGameOnTheFolderAndALongBundlePathAreBoxesOnTheScreenThatASignalEnds) {
     TempFolder data;
     ASSERT_TRUE(data.ok());
     const std::string folder = data.file("velmora");
@@ -118,6 +189,9 @@ TEST_F(FailureBoxTest, AnotherGameOnTheFolderAndALongBundlePathAreBoxesOnTheScre
         const ZQDataFolderLock first(folder, ZQ::OwnedFolder::open(folder, ZQ::OwnedFolder::Make::yes));
         ASSERT_FALSE(first.refused());
         EXPECT_EQ(runToBox("another game is playing on the data folder " + folder), "");
+        for (const int signal : {SIGTERM, SIGINT}) {
+            EXPECT_EQ(signalAtTheRefusal(signal), "") << signal;
+        }
     }
     const std::string bundle = data.file("players/" + std::string(130, 'b'));
     std::filesystem::create_directories(bundle);
@@ -178,6 +252,26 @@ TEST_F(FailureBoxTest, ADialogOverTheGamesWindowIsInsideTheScreen) {
     player.join();
     SDL_DestroyWindow(window);
     EXPECT_EQ(seen, "");
+}
+
+// A signal while a dialog over the game is up (its window's SDL video, and
+// SDL's handlers, in this process) closes the dialog at once and is then
+// SDL's, whose quit ends the game as the window's close button does: the
+// session's end, its report, its status. SDL held it until a player closed
+// the dialog.
+TEST_F(FailureBoxTest, ASignalClosesADialogOverTheGameAndEndsItAsTheCloseButtonDoes) {
+    std::string seen;
+    std::thread player([&] { seen = signalBox("Leaderboards", ::getpid(), SIGTERM); });
+    bool dismissed = false;
+    testing::internal::CaptureStderr();
+    ZQMessageBoxPresenter().present({"Leaderboards", "Zen: 3 knots"}, [&] { dismissed = true; });
+    const std::string said = testing::internal::GetCapturedStderr();
+    player.join();
+    EXPECT_EQ(seen, "");
+    EXPECT_TRUE(dismissed);
+    EXPECT_EQ(said, "velmora: SIGTERM closed the box \"Leaderboards\"\n");
+    EXPECT_TRUE(SDL_QuitRequested()) << "the signal was not handed on to SDL";
+    SDL_FlushEvent(SDL_QUIT);
 }
 
 // A question's keys, on which the could-not-save box's two answers rest:

@@ -1,4 +1,5 @@
 #include "platform/ZQDialogPresenter.h"
+#include "platform/ZQStopSignals.h"
 #include "platform/ZQUnsavedReport.h"
 
 #include "engine/PlistFileStore.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <functional>
 #include <map>
 #include <memory>
@@ -182,6 +184,42 @@ TEST(UnsavedReport, TryAgainSavesWhatTheBoxLeftTimeToMendAndQuitLosesIt) {
               std::string::npos);
     EXPECT_EQ(quitting.asked.size(), 1u);
     EXPECT_FALSE(saved("quit"));
+}
+
+// SIGTERM while the box is up (a session's end, a script's kill) closes it
+// and ends the run unsaved, as quitting does: status 1, no further try, what
+// is lost named on standard error before the box. The answer that came with
+// the signal, and the room made meanwhile, count for nothing. Once the box
+// is gone the signal is the window's again (SDL's handler, stood for here),
+// as if no box had held it.
+TEST(UnsavedReport, ASignalWhileTheBoxIsUpEndsTheRunUnsaved) {
+    TempFolder folder;
+    ASSERT_TRUE(folder.ok());
+    bool full = true;
+    FileCallHook hook([&](const std::string& call, const std::string& entry, const std::string&, unsigned) {
+        return full && call == "openat" && entry.starts_with(".full.plist.tmp-") ? ENOSPC : 0;
+    });
+    ZQ::PlistFileStore store(folder.file("full.plist"));
+    store.setInteger("level", 7);
+    EXPECT_FALSE(store.synchronize());
+
+    const ZQStopSignals window;
+    AnsweringBoxes signalled([&](std::size_t) {
+        full = false;
+        std::raise(SIGTERM);
+        return ZQUnsavedReport::kTryAgain;
+    });
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ZQUnsavedReport::endSession({&store}, &signalled), 1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(signalled.asked.size(), 1u);
+    EXPECT_NE(ZQ::PlistFileStore(folder.file("full.plist")).integerForKey("level"), 7);
+    const std::size_t named =
+        said.find("velmora: this session's progress is not saved in " + folder.file("full.plist"));
+    EXPECT_LT(named,
+              said.find("velmora: SIGTERM closed the box \"" + std::string(ZQUnsavedReport::kTitle) + "\"\n"))
+        << said;
+    EXPECT_EQ(ZQStopSignals::received(), SIGTERM);
 }
 
 } // namespace
