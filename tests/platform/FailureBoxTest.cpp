@@ -12,7 +12,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -217,10 +216,9 @@ TEST_F(FailureBoxTest, AStoreTheGameMayNotUseIsABoxWhileTheFolderIsFree) {
 
     const std::string run = asplayer::run([&] {
         return runToBox("cannot keep progress in defaults.plist: ", [&] {
-            const int lock = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            const bool free = lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) == 0;
-            ::close(lock);
-            return free ? "" : "the data folder locked while the box was up; ";
+            const ZQDataFolderLock probe(folder, ZQ::OwnedFolder::open(folder, ZQ::OwnedFolder::Make::no));
+            return probe.refused() ? "the data folder held while the box was up: " + ZQ::line(*probe.refusal)
+                                   : std::string();
         });
     });
     ::chmod(defaults.c_str(), 0644);
