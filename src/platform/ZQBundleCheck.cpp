@@ -191,7 +191,7 @@ std::vector<ZQ::Mend> mends(const std::string& folder, ZQ::BundleOrigin origin, 
             {"install the game again from the build it came from, if it is still there (the game cannot look "
              "into it)",
              install},
-            rebuild(owner, prefix, buildTree, sourceTree, "if it is not, ")};
+            rebuild(owner, prefix, buildTree, sourceTree, "if it is not there, ")};
     case Sight::gone:
         break;
     }
