@@ -8,6 +8,9 @@
 #ifndef VELMORA_BUILD_TREE
 #define VELMORA_BUILD_TREE ""
 #endif
+#ifndef VELMORA_SOURCE_TREE
+#define VELMORA_SOURCE_TREE ""
+#endif
 
 namespace ZQ {
 
@@ -80,6 +83,11 @@ BundleOrigin bundleOrigin() {
 
 const std::string& buildTree() {
     static const std::string tree = VELMORA_BUILD_TREE;
+    return tree;
+}
+
+const std::string& sourceTree() {
+    static const std::string tree = VELMORA_SOURCE_TREE;
     return tree;
 }
 

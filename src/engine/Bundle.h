@@ -24,6 +24,9 @@ BundleOrigin bundleOrigin();
 // The build folder this program was compiled in (empty when unknown): the
 // one an install came from too.
 const std::string& buildTree();
+// The source folder that build was made from (empty when unknown): where the
+// game is built again once that build is gone.
+const std::string& sourceTree();
 
 // The rule behind bundleFolder: `variable` is $VELMORA_BUNDLE (null when
 // unset), `executable` the running program's path, `buildTree` the build

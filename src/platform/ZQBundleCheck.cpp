@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -57,33 +58,106 @@ std::string clause(const std::vector<std::string>& files, const std::string& rea
     return names + " (" + reason + ")";
 }
 
-// How `command`, which writes below `folder`, is run so that what it writes
-// belongs to whoever the folder (or its nearest existing parent) belongs to:
-// as is for the game's own user, through sudo for root's, as its owner for
-// another user's, whose files a run as root would take.
-std::string asOwnerOf(const fs::path& folder, const std::string& command) {
+// Where root's own build of the game goes, as the install for every user
+// makes it: a folder of root's home, where no one else can make it first.
+constexpr const char* kRootsBuild = "/root/velmora-build";
+
+// What the game can see of a file it did not make.
+enum class Sight {
+    there,
+    gone,   // the game sees that it is not there
+    hidden, // a folder on its way is shut to this user: neither there nor gone
+};
+
+Sight sight(const fs::path& file) {
     struct stat status {};
-    fs::path at = folder;
-    while (::stat(at.c_str(), &status) != 0 && at.has_relative_path()) {
-        at = at.parent_path();
+    if (::stat(file.c_str(), &status) == 0) {
+        return S_ISREG(status.st_mode) ? Sight::there : Sight::gone;
     }
-    if (status.st_uid == ::geteuid()) {
+    return errno == ENOENT || errno == ENOTDIR ? Sight::gone : Sight::hidden;
+}
+
+// Who owns `folder`, or the nearest of its parents that is there.
+uid_t ownerOf(fs::path folder) {
+    struct stat status {};
+    while (::stat(folder.c_str(), &status) != 0 && folder.has_relative_path()) {
+        folder = folder.parent_path();
+    }
+    return status.st_uid;
+}
+
+// How `command`, which writes where `owner`'s files are, is run so that
+// what it writes is theirs: as is for the game's own user, through sudo for
+// root's, as its owner for another user's, whose files a run as root would
+// take.
+std::string asOwner(uid_t owner, const std::string& command) {
+    if (owner == ::geteuid()) {
         return command;
     }
-    if (status.st_uid == 0) {
+    if (owner == 0) {
         return "sudo " + command;
     }
-    const passwd* entry = ::getpwuid(status.st_uid);
+    const passwd* entry = ::getpwuid(owner);
     const std::string user = entry != nullptr && entry->pw_name != nullptr
                                  ? std::string(entry->pw_name)
-                                 : "'#" + std::to_string(status.st_uid) + "'";
+                                 : "'#" + std::to_string(owner) + "'";
     return "sudo -u " + user + " " + command;
+}
+
+// Whether no one but root can make or change `folder`: each folder on its
+// way that the game can see is root's, no link, and writable by no one
+// else. Below one that is missing, or shut to the game, only root makes
+// anything.
+bool rootsAlone(const fs::path& folder) {
+    if (!folder.is_absolute()) {
+        return false;
+    }
+    fs::path at;
+    for (const fs::path& part : folder) {
+        at /= part;
+        struct stat status {};
+        if (::lstat(at.c_str(), &status) != 0) {
+            return errno == ENOENT || errno == EACCES;
+        }
+        if (!S_ISDIR(status.st_mode) || status.st_uid != 0 || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The game built again from `sourceTree` and installed into `prefix`, as
+// the owner of the install. Root's is root's own build, as the install for
+// every user makes it (root's install from a player's build is refused: it
+// would leave root's files there), in the build it came from where no one
+// else can make that folder first; anyone else's is their own build in
+// their clone, as the play script makes it.
+ZQ::Mend rebuild(uid_t owner, const fs::path& prefix, const std::string& buildTree,
+                 const std::string& sourceTree, const std::string& when) {
+    const std::string to = " --prefix " + ZQ::shellQuoted(prefix.string());
+    const bool sourceSeen =
+        !sourceTree.empty() && sight(fs::path(sourceTree) / "CMakeLists.txt") != Sight::gone;
+    const std::string in = sourceSeen ? "" : "in the game's source folder, ";
+    if (owner == 0) {
+        const std::string tree =
+            ZQ::shellQuoted(!buildTree.empty() && rootsAlone(buildTree) ? buildTree : kRootsBuild);
+        return {when + in + "build the game again as root's own and install it",
+                asOwner(0, "cmake -S " + (sourceSeen ? ZQ::shellQuoted(sourceTree) : ".") + " -B " + tree) +
+                    " && " + asOwner(0, "cmake --build " + tree + " --target velmora -j\"$(nproc)\"") +
+                    " && " + asOwner(0, "cmake --install " + tree + to)};
+    }
+    const std::string script =
+        sourceSeen ? ZQ::shellQuoted(sourceTree + "/scripts/build") : std::string("./scripts/build");
+    const std::string build = sourceSeen ? ZQ::shellQuoted(sourceTree + "/build") : std::string("build");
+    return {when + in + "build the game again and install it",
+            asOwner(owner, script + " --target velmora") + " && " +
+                asOwner(owner, "cmake --install " + build + to)};
 }
 
 } // namespace
 
-std::vector<ZQ::Mend> mends(const std::string& folder, ZQ::BundleOrigin origin,
-                            const std::string& buildTree) {
+std::vector<ZQ::Mend> mends(const std::string& folder, ZQ::BundleOrigin origin, const std::string& buildTree,
+                            const std::string& sourceTree) {
     switch (origin) {
     case ZQ::BundleOrigin::variable:
         return {{"unset VELMORA_BUNDLE to play the bundle the game came with", "unset VELMORA_BUNDLE"},
@@ -103,16 +177,29 @@ std::vector<ZQ::Mend> mends(const std::string& folder, ZQ::BundleOrigin origin,
     if (!prefix.has_relative_path()) {
         return {{"point VELMORA_BUNDLE at a whole bundle folder", ""}};
     }
-    const std::string to = " --prefix " + ZQ::shellQuoted(prefix.string());
-    std::error_code error;
-    if (!buildTree.empty() && fs::is_regular_file(fs::path(buildTree) / "cmake_install.cmake", error)) {
-        return {{"install the game again from the build it came from",
-                 asOwnerOf(folder, "cmake --install " + ZQ::shellQuoted(buildTree) + to)}};
+    const uid_t owner = ownerOf(folder);
+    const std::string install = asOwner(owner, "cmake --install " + ZQ::shellQuoted(buildTree) +
+                                                   " --prefix " + ZQ::shellQuoted(prefix.string()));
+    // Only what the game sees is said: a build in a folder shut to it (root's
+    // home) is likelier there than gone, and root, who can look, may find it
+    // either way.
+    switch (buildTree.empty() ? Sight::gone : sight(fs::path(buildTree) / "cmake_install.cmake")) {
+    case Sight::there:
+        return {{"install the game again from the build it came from", install}};
+    case Sight::hidden:
+        return {
+            {"install the game again from the build it came from, if it is still there (the game cannot look "
+             "into it)",
+             install},
+            rebuild(owner, prefix, buildTree, sourceTree, "if it is not there, ")};
+    case Sight::gone:
+        break;
     }
-    return {
-        {"in the game's source folder, build and install it again" +
-             (buildTree.empty() ? std::string() : " (the build it came from, " + buildTree + ", is gone)"),
-         "./scripts/build --target velmora && " + asOwnerOf(folder, "cmake --install build" + to)}};
+    ZQ::Mend mend = rebuild(owner, prefix, buildTree, sourceTree, "");
+    if (!buildTree.empty()) {
+        mend.advice += " (the build it came from is no longer in " + buildTree + ")";
+    }
+    return {mend};
 }
 
 std::vector<NeededFile> neededFiles(int32_t scale) {
@@ -156,7 +243,7 @@ std::optional<ZQ::Refusal> check(const std::string& folder, ZQ::BundleOrigin ori
     std::error_code error;
     if (!fs::is_directory(folder, error)) {
         return ZQ::Refusal{"", "the bundle folder " + folder + " is not there",
-                           mends(folder, origin, ZQ::buildTree())};
+                           mends(folder, origin, ZQ::buildTree(), ZQ::sourceTree())};
     }
     // Reasons in the order they are first met, each with its files.
     std::vector<std::pair<std::string, std::vector<std::string>>> refused;
@@ -205,7 +292,7 @@ std::optional<ZQ::Refusal> check(const std::string& folder, ZQ::BundleOrigin ori
     for (std::size_t i = 0; i < refused.size(); ++i) {
         why += (i == 0 ? "" : "; ") + clause(refused[i].second, refused[i].first);
     }
-    return ZQ::Refusal{"", why, mends(folder, origin, ZQ::buildTree())};
+    return ZQ::Refusal{"", why, mends(folder, origin, ZQ::buildTree(), ZQ::sourceTree())};
 }
 
 } // namespace ZQBundleCheck

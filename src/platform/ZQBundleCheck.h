@@ -41,8 +41,12 @@ std::string judgeFile(const std::string& path, Reader reader);
 
 // What puts the bundle at `folder` back where `origin` says it came from:
 // the build in `buildTree`, the install from it, or $VELMORA_BUNDLE. An
-// install's command writes as whoever owns the install's folder.
-std::vector<ZQ::Mend> mends(const std::string& folder, ZQ::BundleOrigin origin, const std::string& buildTree);
+// install's commands write as whoever owns the install's folder. Where the
+// game sees that build gone, it is built again from `sourceTree` (by root,
+// a build of root's own) and installed; where the game cannot look into
+// it, the install from it comes first and the build again second.
+std::vector<ZQ::Mend> mends(const std::string& folder, ZQ::BundleOrigin origin, const std::string& buildTree,
+                            const std::string& sourceTree);
 
 // Why the game cannot play from `folder`, which `origin` chose, or nothing
 // when it can: the folder is missing, or it lacks the captions list or a
@@ -50,7 +54,7 @@ std::vector<ZQ::Mend> mends(const std::string& folder, ZQ::BundleOrigin origin, 
 // captions list names is judged when it is there: a caption is drawn without
 // a missing one). The why names the folder and each file with its reason,
 // each reason once for all its files; the mends are those above, for this
-// program's build tree.
+// program's build and source trees.
 std::optional<ZQ::Refusal> check(const std::string& folder, ZQ::BundleOrigin origin, int32_t scale);
 
 } // namespace ZQBundleCheck

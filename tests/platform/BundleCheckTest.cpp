@@ -13,6 +13,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -165,43 +166,117 @@ TEST(BundleCheckTest, TheFilesJudgedAreTheFilesAStartOfTheGameOpens) {
     }
 }
 
+// The mends' commands for a bundle at `folder`, each in brackets.
+std::string mendCommands(const std::string& folder, BundleOrigin origin, const std::string& built,
+                         const std::string& source = VELMORA_SOURCE_DIR) {
+    std::string text;
+    for (const ZQ::Mend& mend : ZQBundleCheck::mends(folder, origin, built, source)) {
+        text += "[" + mend.command + "]";
+    }
+    return text;
+}
+
 // Each mend puts back the bundle where the game found it, by a command its
-// player can run as it stands, which takes nothing from anyone.
+// player can run as it stands from any folder, which takes nothing from
+// anyone.
 TEST(BundleCheckTest, TheMendPutsTheBundleBackWhereTheGameFoundIt) {
     TempFolder prefix;
     const std::string tree = VELMORA_BUILD_DIR;
-    const auto commands = [&](const std::string& folder, BundleOrigin origin, const std::string& built) {
-        std::string text;
-        for (const ZQ::Mend& mend : ZQBundleCheck::mends(folder, origin, built)) {
-            text += "[" + mend.command + "]";
-        }
-        return text;
-    };
-    EXPECT_EQ(commands(prefix.file("any"), BundleOrigin::variable, tree), "[unset VELMORA_BUNDLE][]");
-    EXPECT_EQ(commands(prefix.file("bundle"), BundleOrigin::buildTree, tree),
+    const std::string source = VELMORA_SOURCE_DIR;
+    EXPECT_EQ(mendCommands(prefix.file("any"), BundleOrigin::variable, tree), "[unset VELMORA_BUNDLE][]");
+    EXPECT_EQ(mendCommands(prefix.file("bundle"), BundleOrigin::buildTree, tree),
               "[cmake --build '" + prefix.path() + "' --target velmora]");
     // An install of the player's own, and one of root's (the player needs
     // sudo; root does not).
+    const std::string sudo = asplayer::testsRunAsRoot() ? "" : "sudo ";
     const std::string installed = prefix.file("share/games/velmora");
     const std::string install = "cmake --install '" + tree + "' --prefix '";
-    EXPECT_EQ(commands(installed, BundleOrigin::install, tree), "[" + install + prefix.path() + "']");
+    EXPECT_EQ(mendCommands(installed, BundleOrigin::install, tree), "[" + install + prefix.path() + "']");
     const std::string system = "/usr/local/velmora-absent";
-    EXPECT_EQ(commands(system + "/share/games/velmora", BundleOrigin::install, tree),
-              std::string("[") + (asplayer::testsRunAsRoot() ? "" : "sudo ") + install + system + "']");
-    // Its build gone, the player builds again where the source is.
-    EXPECT_EQ(commands(installed, BundleOrigin::install, prefix.file("gone")),
-              "[./scripts/build --target velmora && cmake --install build --prefix '" + prefix.path() + "']");
+    EXPECT_EQ(mendCommands(system + "/share/games/velmora", BundleOrigin::install, tree),
+              "[" + sudo + install + system + "']");
+    // Its build gone, the player builds again in the clone it came from;
+    // root makes a build of its own, never in a folder anyone else could
+    // have made first (the temporary folder), and never installs from a
+    // player's build, which the install refuses.
+    ASSERT_TRUE(asplayer::handToPlayer(prefix.path()));
+    const std::string gone = prefix.file("gone");
+    const std::string roots = "'/root/velmora-build'";
+    EXPECT_EQ(asplayer::run([&] {
+                  return mendCommands(installed, BundleOrigin::install, gone) + "\n" +
+                         mendCommands(installed, BundleOrigin::install, gone, prefix.file("gone too")) +
+                         "\n" + mendCommands(system + "/share/games/velmora", BundleOrigin::install, gone);
+              }),
+              "['" + source + "/scripts/build' --target velmora && cmake --install '" + source +
+                  "/build' --prefix '" + prefix.path() + "']\n" +
+                  "[./scripts/build --target velmora && cmake --install build --prefix '" + prefix.path() +
+                  "']\n" + "[sudo cmake -S '" + source + "' -B " + roots + " && sudo cmake --build " + roots +
+                  " --target velmora -j\"$(nproc)\" && sudo cmake --install " + roots + " --prefix '" +
+                  system + "']");
     // A program beside no install: nothing to install into the root folder.
-    EXPECT_EQ(commands("/share/games/velmora", BundleOrigin::install, tree), "[]");
+    EXPECT_EQ(mendCommands("/share/games/velmora", BundleOrigin::install, tree), "[]");
     if (!asplayer::testsRunAsRoot()) {
         GTEST_SKIP() << "needs root: an install of another user's is made only as root";
     }
     // As root, another user's install is mended as its owner: root's files
     // in it would take it from them.
-    ASSERT_EQ(::chown(prefix.path().c_str(), asplayer::kPlayer, asplayer::kPlayer), 0);
-    EXPECT_EQ(commands(installed, BundleOrigin::install, tree),
+    EXPECT_EQ(mendCommands(installed, BundleOrigin::install, tree),
               "[sudo -u " + std::string(::getpwuid(asplayer::kPlayer)->pw_name) + " " + install +
                   prefix.path() + "']");
+}
+
+// Root's build in a folder the player may not look into (root's home) is
+// neither there nor gone for the game: it names the install from it, and
+// root's build made again should root find it gone. As root, the install
+// is real: a file of root's install taken away, the player's first mend run
+// blind puts it back and the game plays.
+TEST(BundleCheckTest, ABuildThePlayerCannotLookIntoIsNotCalledGoneAndItsInstallMendsTheBundle) {
+    TempFolder shut;
+    TempFolder prefix;
+    const std::string build = shut.file("velmora-build");
+    fs::create_directory_symlink(VELMORA_BUILD_DIR, build);
+    const std::string bundle = prefix.file("share/games/velmora");
+    // Root's folder is shut to the player by its mode; without root, the
+    // tests' own folder stands for it, shut to its owner too.
+    ::chmod(shut.path().c_str(), asplayer::testsRunAsRoot() ? 0700 : 0);
+    const std::string said = asplayer::run([&] {
+        std::string text;
+        for (const ZQ::Mend& mend :
+             ZQBundleCheck::mends(bundle, BundleOrigin::install, build, VELMORA_SOURCE_DIR)) {
+            text += mend.advice + "\n" + mend.command + "\n";
+        }
+        return text;
+    });
+    ::chmod(shut.path().c_str(), 0700);
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = said.find('\n', at)) != std::string::npos; at = end + 1) {
+        lines.push_back(said.substr(at, end - at));
+    }
+    ASSERT_EQ(lines.size(), 4u) << said;
+    const std::string install = "cmake --install '" + build + "' --prefix '" + prefix.path() + "'";
+    EXPECT_TRUE(lines[1].ends_with(install)) << said;
+    EXPECT_EQ(said.find("no longer"), std::string::npos) << said;
+    // Should root find it gone, the game built again and installed.
+    EXPECT_NE(lines[3].find(" --target velmora"), std::string::npos) << said;
+    EXPECT_TRUE(lines[3].ends_with(" --prefix '" + prefix.path() + "'")) << said;
+    if (!asplayer::testsRunAsRoot()) {
+        std::printf("needs root: an install of root's from a build the player cannot look into\n");
+        return;
+    }
+    // The component holding every rule writes its list of files apart from
+    // install_manifest.txt, the list of the build's own install.
+    const std::string component = " --component Unspecified";
+    ASSERT_EQ(runShell(install + component).status, 0);
+    fs::remove(bundle + "/cube.pod");
+    ASSERT_TRUE(ZQBundleCheck::check(bundle, BundleOrigin::install, scale()).has_value());
+    // Run as root runs it, with or without sudo on the machine.
+    const GameRun mended =
+        runShell("command -v sudo >/dev/null || sudo() { \"$@\"; }; " + lines[1] + component);
+    ASSERT_EQ(mended.status, 0) << lines[1] << "\n" << mended.output;
+    TempFolder data;
+    const GameRun run = runShell("env -u VELMORA_BUNDLE -u VELMORA_CLOUD_DIR XDG_DATA_HOME='" + data.path() +
+                                 "' '" + prefix.path() + "/bin/velmora' --headless --frames 1");
+    EXPECT_EQ(run.status, 0) << run.output;
 }
 
 TEST(BundleCheckTest, TheGameRefusesABundleWithAModelCutShortAndNamesItsMend) {
