@@ -38,13 +38,15 @@ bool isMark(const ZQLockTable::Held& lock) {
 // program has opened, so holds no lock. The folder itself stays beside it,
 // whole, under a name of its own.
 ZQ::Mend playOnACopy(const std::string& folder) {
+    const std::size_t slash = folder.rfind('/');
+    const std::string here = ZQ::shellQuoted(folder.substr(slash + 1));
     const std::string when = ZQ::asideStamp();
-    const std::string here = ZQ::shellQuoted(folder);
-    const std::string copy = ZQ::shellQuoted(folder + ".copy-" + when);
+    const std::string copy = ZQ::shellQuoted(folder.substr(slash + 1) + ".copy-" + when);
+    const std::string held = ZQ::shellQuoted(folder.substr(slash + 1) + ".held-" + when);
     return {"if none is, play on a copy of the folder, which no program holds; the folder itself is kept "
             "beside it",
-            "cp -a -T " + here + " " + copy + " && mv -T " + here + " " +
-                ZQ::shellQuoted(folder + ".held-" + when) + " && mv -T " + copy + " " + here};
+            "cd " + ZQ::shellQuoted(slash == 0 ? "/" : folder.substr(0, slash)) + " && cp -a -T " + here +
+                " " + copy + " && mv -T " + here + " " + held + " && mv -T " + copy + " " + here};
 }
 
 // Says in the log whose locks stand on the folder besides the games' marks:
