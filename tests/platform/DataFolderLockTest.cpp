@@ -48,11 +48,13 @@ std::string treeOf(const std::string& root, bool folderTimes = true) {
 }
 
 // A lock another program takes on the folder `path` through an open file of
-// its own, held in a child process until the object goes: `how` is
-// "flock-shared", "flock-exclusive", "posix" or "ofd" (a read lock on
-// `length` bytes from `start`, 0 for all).
+// its own, held in a child process (as the account `owner`, when root runs
+// the test) until the object goes: `how` is "flock-shared",
+// "flock-exclusive", "posix" or "ofd" (a read lock on `length` bytes from
+// `start`, 0 for all).
 struct ForeignLock {
-    ForeignLock(const std::string& path, const std::string& how, long long start = 0, long long length = 0) {
+    ForeignLock(const std::string& path, const std::string& how, long long start = 0, long long length = 0,
+                uid_t owner = ::geteuid()) {
         int ready[2];
         if (::pipe(ready) != 0 || ::pipe(release) != 0) {
             return;
@@ -60,6 +62,9 @@ struct ForeignLock {
         child = ::fork();
         if (child == 0) {
             ::close(release[1]);
+            if (owner != ::geteuid() && (::setgid(owner) != 0 || ::setuid(owner) != 0)) {
+                ::_exit(1);
+            }
             const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
             struct flock range {};
             range.l_type = F_RDLCK;
@@ -104,6 +109,32 @@ TEST(DataFolderLockTest, OneGameAtATimePlaysOnAFolderAndNoneWaits) {
     EXPECT_EQ(lstatOf(data + "/" + ZQDataFolderLock::kLockFile).st_mode & 07777, 0600u);
 }
 
+// What may stand at a name in the data folder that no game put there, made
+// at `at`; its links lead to `elsewhere`, a file beside the folder.
+using Stranger = std::function<void(const std::string& at, const std::string& elsewhere)>;
+const std::vector<std::pair<std::string, Stranger>> kStrangers = {
+    {"a folder holding a file",
+     [](const std::string& at, const std::string&) {
+         fs::create_directories(at);
+         TempFolder::write(at + "/notes.txt", "kept");
+     }},
+    {"a FIFO", [](const std::string& at, const std::string&) { ::mkfifo(at.c_str(), 0600); }},
+    {"a dangling link", [](const std::string& at,
+                           const std::string& elsewhere) { fs::create_symlink(elsewhere + ".gone", at); }},
+    {"a link to a file",
+     [](const std::string& at, const std::string& elsewhere) { fs::create_symlink(elsewhere, at); }},
+    {"a file others may open",
+     [](const std::string& at, const std::string&) {
+         TempFolder::write(at, "");
+         ::chmod(at.c_str(), 0644);
+     }},
+    {"a file no one may open",
+     [](const std::string& at, const std::string&) {
+         TempFolder::write(at, "");
+         ::chmod(at.c_str(), 0);
+     }},
+};
+
 // The lock was a file in the folder, ".lock": one made anew under a running
 // game (a restore into the folder) let a second game in, and whatever else
 // stood at that name (a folder, a FIFO, a link) stopped the game with a mend
@@ -111,37 +142,20 @@ TEST(DataFolderLockTest, OneGameAtATimePlaysOnAFolderAndNoneWaits) {
 // and the game's lock file, removed or made anew under a game, lets no second
 // game in either: the folder bears the game's mark.
 TEST(DataFolderLockTest, NothingDoneToANameInTheFolderLetsASecondGameIn) {
-    std::optional<TempFolder> folder; // each case's own
-    std::string lock;
-    const std::vector<std::pair<std::string, std::function<void()>>> cases = {
-        {"a folder holding a file",
-         [&] {
-             fs::create_directories(lock);
-             TempFolder::write(lock + "/notes.txt", "kept");
-         }},
-        {"a FIFO", [&] { ::mkfifo(lock.c_str(), 0600); }},
-        {"a dangling link", [&] { fs::create_symlink(folder->file("nowhere"), lock); }},
-        {"a link to a file", [&] { fs::create_symlink(folder->file("elsewhere.txt"), lock); }},
-        {"a file no one may open",
-         [&] {
-             TempFolder::write(lock, "");
-             ::chmod(lock.c_str(), 0);
-         }},
-    };
-    for (const auto& [what, make] : cases) {
+    for (const auto& [what, make] : kStrangers) {
         SCOPED_TRACE(what);
-        folder.emplace();
-        const std::string data = folder->file("data");
-        lock = data + "/.lock";
+        TempFolder folder;
+        const std::string data = folder.file("data");
+        const std::string lock = data + "/.lock";
         fs::create_directories(data);
         fs::permissions(data, fs::perms::owner_all);
-        TempFolder::write(folder->file("elsewhere.txt"), "kept");
-        make();
-        const std::string before = treeOf(folder->path(), false);
+        TempFolder::write(folder.file("elsewhere.txt"), "kept");
+        make(lock, folder.file("elsewhere.txt"));
+        const std::string before = treeOf(folder.path(), false);
         const ZQDataFolderLock first(data, ZQ::OwnedFolder::open(data, ZQ::OwnedFolder::Make::yes));
         EXPECT_FALSE(first.refused()) << ZQ::line(*first.refusal);
         fs::remove(data + "/" + ZQDataFolderLock::kLockFile);
-        EXPECT_EQ(treeOf(folder->path(), false), before);
+        EXPECT_EQ(treeOf(folder.path(), false), before);
         // Each name removed and made anew, then a file renamed over it.
         for (const std::string& name : {lock, data + "/" + ZQDataFolderLock::kLockFile}) {
             SCOPED_TRACE(name);
@@ -223,49 +237,34 @@ TEST(DataFolderLockTest, AMarkNoLockFileBacksIsRefusedWithACopyToPlayOn) {
 // made it wait. The player's own is made anew, a link's target untouched; a
 // folder there is the player's to move, with the command that does it.
 TEST(DataFolderLockTest, ALockFileOnlyTheGameCouldHoldTakesTheNameOfAnyOther) {
-    TempFolder folder;
-    const std::string data = folder.file("data");
-    const std::string name = data + "/" + ZQDataFolderLock::kLockFile;
-    const std::vector<std::pair<std::string, std::function<void()>>> cases = {
-        {"a FIFO", [&] { ::mkfifo(name.c_str(), 0600); }},
-        {"a link to a file", [&] { fs::create_symlink(folder.file("elsewhere.txt"), name); }},
-        {"a file others may open",
-         [&] {
-             TempFolder::write(name, "");
-             ::chmod(name.c_str(), 0644);
-         }},
-        {"a file no one may open",
-         [&] {
-             TempFolder::write(name, "");
-             ::chmod(name.c_str(), 0);
-         }},
-    };
-    fs::create_directories(data);
-    TempFolder::write(folder.file("elsewhere.txt"), "kept");
-    for (const auto& [what, make] : cases) {
+    for (const auto& [what, make] : kStrangers) {
         SCOPED_TRACE(what);
-        fs::remove(name);
-        make();
-        std::string refused;
-        const std::string log = logOf([&] { refused = refusalOn(data); });
-        EXPECT_EQ(refused, "");
+        TempFolder folder;
+        const std::string data = folder.file("data");
+        const std::string name = data + "/" + ZQDataFolderLock::kLockFile;
+        fs::create_directories(data);
+        TempFolder::write(folder.file("elsewhere.txt"), "kept");
+        make(name, folder.file("elsewhere.txt"));
+        std::optional<ZQDataFolderLock> lock;
+        const std::string log =
+            logOf([&] { lock.emplace(data, ZQ::OwnedFolder::open(data, ZQ::OwnedFolder::Make::yes)); });
+        if (fs::is_directory(fs::symlink_status(name))) {
+            ASSERT_TRUE(lock->refused());
+            EXPECT_THAT(ZQ::line(*lock->refusal),
+                        HasSubstr("the game keeps its lock file at " + name + ", where a folder stands"));
+            EXPECT_EQ(runShell(lock->refusal->mends.back().command).status, 0);
+            EXPECT_EQ(refusalOn(data), "");
+            const std::vector<std::string> moved = folder.entries("data");
+            ASSERT_EQ(moved.size(), 2u);
+            EXPECT_EQ(TempFolder::read(data + "/" + moved[1] + "/notes.txt"), "kept");
+            continue;
+        }
+        EXPECT_FALSE(lock->refused()) << ZQ::line(*lock->refusal);
         EXPECT_THAT(log, HasSubstr("The lock file " + name + " was "));
         EXPECT_TRUE(S_ISREG(lstatOf(name).st_mode));
         EXPECT_EQ(lstatOf(name).st_mode & 07777, 0600u);
         EXPECT_EQ(TempFolder::read(folder.file("elsewhere.txt")), "kept");
     }
-    fs::remove(name);
-    fs::create_directories(name);
-    TempFolder::write(name + "/notes.txt", "kept");
-    const ZQDataFolderLock lock(data, ZQ::OwnedFolder::open(data, ZQ::OwnedFolder::Make::yes));
-    ASSERT_TRUE(lock.refused());
-    EXPECT_THAT(ZQ::line(*lock.refusal),
-                HasSubstr("the game keeps its lock file at " + name + ", where a folder stands"));
-    EXPECT_EQ(runShell(lock.refusal->mends.back().command).status, 0);
-    EXPECT_EQ(refusalOn(data), "");
-    const std::vector<std::string> moved = folder.entries("data");
-    ASSERT_EQ(moved.size(), 2u);
-    EXPECT_EQ(TempFolder::read(data + "/" + moved[1] + "/notes.txt"), "kept");
 }
 
 // A folder the game could not write lost the whole run's progress with status 0.
@@ -345,11 +344,11 @@ TEST(DataFolderLockTest, AnotherUsersLockOnThePlayersFolderKeepsNoGameOfTheirsOu
         GTEST_SKIP()
             << "needs root: another user's lock and the player's games, each as an account of its own";
     }
-    const std::string other = "65533";
+    const uid_t other = 65533;
     const std::string player = std::to_string(asplayer::kPlayer);
     const std::vector<std::string> asPlayer = {"/usr/bin/setpriv", "--reuid=" + player, "--regid=" + player,
                                                "--clear-groups"};
-    for (const std::string how : {"-s", "-x"}) {
+    for (const std::string how : {"flock-shared", "flock-exclusive"}) {
         SCOPED_TRACE(how);
         TempFolder home;
         const std::string data = home.file("data/velmora");
@@ -358,19 +357,8 @@ TEST(DataFolderLockTest, AnotherUsersLockOnThePlayersFolderKeepsNoGameOfTheirsOu
             ASSERT_EQ(::chown(made.c_str(), asplayer::kPlayer, asplayer::kPlayer), 0);
             ASSERT_EQ(::chmod(made.c_str(), 0755), 0);
         }
-        // The other user's lock stands until its standard input closes.
-        int hold[2];
-        int said[2];
-        ASSERT_EQ(::pipe2(hold, O_CLOEXEC) | ::pipe2(said, O_CLOEXEC), 0);
-        const pid_t locker =
-            killprobe::spawnOn({"/usr/bin/setpriv", "--reuid=" + other, "--regid=" + other, "--clear-groups",
-                                "flock", how, data, "sh", "-c", "echo; read x"},
-                               said[1], hold[0], -1);
-        ::close(said[1]);
-        ::close(hold[0]);
-        char byte = 0;
-        ASSERT_EQ(::read(said[0], &byte, 1), 1) << "the other user's lock was not taken";
-        ::close(said[0]);
+        const ForeignLock locker(data, how, 0, 0, other);
+        ASSERT_TRUE(locker.held) << "the other user's lock was not taken";
 
         // The player's game, stopped once it draws its first frame.
         std::vector<std::string> game = asPlayer;
@@ -400,13 +388,11 @@ TEST(DataFolderLockTest, AnotherUsersLockOnThePlayersFolderKeepsNoGameOfTheirsOu
         std::fclose(drawn);
         int status = -1;
         ::waitpid(first, &status, 0);
-        ::close(hold[1]);
-        ::waitpid(locker, nullptr, 0);
 
         const std::string log = TempFolder::read(home.file("errors.txt"));
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
         EXPECT_THAT(log, HasSubstr("The data folder " + data + " is locked by process " +
-                                   std::to_string(locker) + " of " + ZQ::accountName(65533)));
+                                   std::to_string(locker.child) + " of " + ZQ::accountName(other)));
         EXPECT_TRUE(fs::exists(data + "/leaderboards.plist")) << log;
         EXPECT_EQ(secondRun.status, 1) << secondRun.output;
         EXPECT_THAT(secondRun.output, HasSubstr("another game is playing on the data folder " + data));

@@ -3,8 +3,7 @@
 # of its own: includes that run downward, by a folder, beside the file or
 # through '..', pass; an include of a higher layer fails, written plainly,
 # with '..' from the including file's folder, with '..' inside a name found
-# under src/, with '.', or in angle brackets; only the file an exception
-# names may include upward.
+# under src/, with '.', or in angle brackets.
 #   cmake -DCHECK=scripts/check-layers -DSCRATCH=DIR -P CheckLayers.cmake
 file(REMOVE_RECURSE ${SCRATCH})
 file(COPY ${CHECK} DESTINATION ${SCRATCH}/scripts)
@@ -38,28 +37,8 @@ foreach(written "\"game/Master.h\"" "\"../game/Master.h\"" "\"cords/../game/Mast
         string(APPEND faults "\n#include ${written} in src/cords (${status}): ${said}")
     endif()
 endforeach()
-
-# An exception named in the script's list lets that file's include pass,
-# and no other file's.
-file(READ ${SCRATCH}/scripts/check-layers script)
-string(REPLACE "exceptions=(\n" "exceptions=(\n  \"src/cords/Up.cpp: game/Master.h\"\n" excepting "${script}")
-if(excepting STREQUAL script)
-    string(APPEND faults "\nno list of exceptions in check-layers to name one in")
-endif()
-file(WRITE ${SCRATCH}/scripts/check-layers "${excepting}")
-file(WRITE ${src}/cords/Up.cpp "#include \"game/Master.h\"\n")
-check_tree()
-if(NOT status EQUAL 0)
-    string(APPEND faults "\nan include the exceptions name failed (${status}): ${said}")
-endif()
-file(WRITE ${src}/cords/Down.cpp "#include \"game/Master.h\"\n")
-check_tree()
-if(status EQUAL 0 OR NOT said MATCHES "src/cords/Down.cpp includes game/Master.h" OR said MATCHES "Up.cpp")
-    string(APPEND faults "\nthe exception let another file's include pass (${status}): ${said}")
-endif()
-
 file(REMOVE_RECURSE ${SCRATCH})
 if(faults)
     message(FATAL_ERROR "upward includes that passed the check, or were not named:${faults}")
 endif()
-message(STATUS "an upward include fails the check however its name is written, unless an exception names it")
+message(STATUS "an upward include fails the check however its name is written")
